@@ -1,0 +1,176 @@
+#include "common/ini_file.h"
+
+#include "common/text_file.h"
+
+namespace {
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+IniFile::IniFile(const QString &path)
+    : m_path(path)
+{
+    QString current;
+    const QStringList lines = TextFile::readLines(path);
+    for (const QString &raw : lines) {
+        Line line;
+        line.text = raw;
+        const QString trimmed = raw.trimmed();
+        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+            current = trimmed.mid(1, trimmed.size() - 2).trimmed();
+            line.isHeader = true;
+            line.section = current;
+        } else {
+            line.section = current;
+            const int eq = raw.indexOf(QLatin1Char('='));
+            if (eq > 0 && !trimmed.startsWith(QLatin1Char(';')))
+                line.key = raw.left(eq).trimmed();
+        }
+        m_lines.append(line);
+    }
+}
+
+int IniFile::findHeader(const QString &section) const
+{
+    for (int i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].isHeader && sameName(m_lines[i].section, section))
+            return i;
+    return -1;
+}
+
+int IniFile::findKey(const QString &section, const QString &key) const
+{
+    for (int i = 0; i < m_lines.size(); ++i) {
+        const Line &l = m_lines[i];
+        if (!l.isHeader && !l.key.isEmpty() && sameName(l.section, section) && sameName(l.key, key))
+            return i;
+    }
+    return -1;
+}
+
+bool IniFile::sectionExists(const QString &section) const
+{
+    return findHeader(section) >= 0;
+}
+
+bool IniFile::valueExists(const QString &section, const QString &key) const
+{
+    return findKey(section, key) >= 0;
+}
+
+QStringList IniFile::sections() const
+{
+    QStringList out;
+    for (const Line &l : m_lines)
+        if (l.isHeader && !out.contains(l.section, Qt::CaseInsensitive))
+            out.append(l.section);
+    return out;
+}
+
+QStringList IniFile::keys(const QString &section) const
+{
+    QStringList out;
+    for (const Line &l : m_lines)
+        if (!l.isHeader && !l.key.isEmpty() && sameName(l.section, section))
+            out.append(l.key);
+    return out;
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &def) const
+{
+    const int i = findKey(section, key);
+    if (i < 0)
+        return def;
+    const QString &text = m_lines[i].text;
+    return text.mid(text.indexOf(QLatin1Char('=')) + 1);
+}
+
+long long IniFile::readInteger(const QString &section, const QString &key, long long def) const
+{
+    bool ok = false;
+    const long long v = readString(section, key).trimmed().toLongLong(&ok);
+    return ok ? v : def;
+}
+
+bool IniFile::readBool(const QString &section, const QString &key, bool def) const
+{
+    const QString v = readString(section, key).trimmed();
+    if (v.isEmpty())
+        return def;
+    if (sameName(v, QStringLiteral("true")))
+        return true;
+    if (sameName(v, QStringLiteral("false")))
+        return false;
+    bool ok = false;
+    const long long n = v.toLongLong(&ok);
+    return ok ? n != 0 : def;
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    // A value never spans lines: a line break would start a new key.
+    QString clean = value;
+    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const int existing = findKey(section, key);
+    if (existing >= 0) {
+        m_lines[existing].text = m_lines[existing].key + QLatin1Char('=') + clean;
+        return;
+    }
+    Line line;
+    line.section = section;
+    line.key = key;
+    line.text = key + QLatin1Char('=') + clean;
+    int header = findHeader(section);
+    if (header < 0) {
+        if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty())
+            m_lines.append(Line{QString(), m_lines.last().section, QString(), false});
+        Line h;
+        h.isHeader = true;
+        h.section = section;
+        h.text = QLatin1Char('[') + section + QLatin1Char(']');
+        m_lines.append(h);
+        m_lines.append(line);
+        return;
+    }
+    line.section = m_lines[header].section;
+    // After the section's last key (blank lines at its end stay after it).
+    int insertAt = header + 1;
+    for (int i = header + 1; i < m_lines.size() && !m_lines[i].isHeader; ++i)
+        if (!m_lines[i].text.trimmed().isEmpty())
+            insertAt = i + 1;
+    m_lines.insert(insertAt, line);
+}
+
+void IniFile::writeInteger(const QString &section, const QString &key, long long value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeBool(const QString &section, const QString &key, bool value)
+{
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::deleteKey(const QString &section, const QString &key)
+{
+    const int i = findKey(section, key);
+    if (i >= 0)
+        m_lines.removeAt(i);
+}
+
+void IniFile::eraseSection(const QString &section)
+{
+    for (int i = m_lines.size() - 1; i >= 0; --i)
+        if (sameName(m_lines[i].section, section))
+            m_lines.removeAt(i);
+}
+
+bool IniFile::save(QString *error) const
+{
+    QString text;
+    for (const Line &l : m_lines)
+        text += l.text + QLatin1Char('\n');
+    return TextFile::writeUtf8(m_path, text, error);
+}

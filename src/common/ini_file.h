@@ -1,0 +1,47 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// An INI file as the program keeps them: section and key names compared
+// without regard to case, every other line (comments, unknown sections) kept
+// on write, the file replaced atomically and written as UTF-8; a file in code
+// page 1251 is accepted on read. Changes stay in memory until save().
+class IniFile
+{
+public:
+    explicit IniFile(const QString &path); // loads at once; a missing file is empty
+    QString path() const { return m_path; }
+
+    bool sectionExists(const QString &section) const;
+    bool valueExists(const QString &section, const QString &key) const;
+    QStringList sections() const;
+    QStringList keys(const QString &section) const;
+
+    QString readString(const QString &section, const QString &key, const QString &def = {}) const;
+    // A value that is not a whole number gives the default.
+    long long readInteger(const QString &section, const QString &key, long long def = 0) const;
+    // "1"/"0" as written; "true"/"false" and other whole numbers are read too.
+    bool readBool(const QString &section, const QString &key, bool def = false) const;
+
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, long long value);
+    void writeBool(const QString &section, const QString &key, bool value);
+    void deleteKey(const QString &section, const QString &key);
+    void eraseSection(const QString &section);
+
+    // Replaces the file atomically; on failure the old file stays as it was.
+    bool save(QString *error = nullptr) const;
+
+private:
+    struct Line {
+        QString text;    // the line as read or composed
+        QString section; // section the line belongs to (empty before the first)
+        QString key;     // key of a key=value line, empty otherwise
+        bool isHeader = false;
+    };
+    int findKey(const QString &section, const QString &key) const;
+    int findHeader(const QString &section) const;
+
+    QString m_path;
+    QList<Line> m_lines;
+};

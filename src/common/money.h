@@ -1,0 +1,25 @@
+#pragma once
+#include <QString>
+
+// Money and number texts: point as the decimal separator, the decimal value
+// rounded half away from zero (1.005 gives "1.01"), never truncated.
+namespace Money {
+// The value rounded to `decimals` places, as plain text ("-3.10", "1.01").
+QString fixed(double value, int decimals);
+// printf's "%4.2f": two decimals, padded with blanks on the left to 4 characters.
+QString format42(double value);
+// printf's "%*.*f": `decimals` places, padded with blanks on the left to `width`.
+QString formatWidth(double value, int width, int decimals);
+// The value rounded half away from zero to `decimals` places.
+double round(double value, int decimals);
+} // namespace Money
+
+namespace Numbers {
+// A number typed by a user: point or comma as the separator, blanks around it
+// allowed. Anything else (empty text, letters, two separators) fails.
+bool parse(const QString &text, double *value);
+// A whole number typed by a user (64-bit).
+bool parseInteger(const QString &text, long long *value);
+// A number as stored or exported: shortest text, point separator.
+QString toText(double value);
+} // namespace Numbers

@@ -1,0 +1,98 @@
+#include "platform/db/column_registry.h"
+
+#include "common/dates.h"
+#include "platform/db/database.h"
+
+#include <QList>
+#include <QSet>
+
+namespace {
+struct Reference {
+    QString targetTable, targetColumn, table, column;
+};
+QSet<QString> &dateColumns()
+{
+    static QSet<QString> s;
+    return s;
+}
+QSet<QString> &timeColumns()
+{
+    static QSet<QString> s;
+    return s;
+}
+QList<Reference> &references()
+{
+    static QList<Reference> r;
+    return r;
+}
+} // namespace
+
+void ColumnRegistry::registerDateColumn(const QString &column)
+{
+    dateColumns().insert(column.toUpper());
+}
+
+void ColumnRegistry::registerTimeColumn(const QString &column)
+{
+    timeColumns().insert(column.toUpper());
+}
+
+bool ColumnRegistry::isDateColumn(const QString &column)
+{
+    return dateColumns().contains(column.toUpper());
+}
+
+bool ColumnRegistry::isTimeColumn(const QString &column)
+{
+    return timeColumns().contains(column.toUpper());
+}
+
+QString ColumnRegistry::displayText(const QString &column, const QVariant &value)
+{
+    if (value.isNull())
+        return {};
+    const QString text = value.toString();
+    if (isDateColumn(column))
+        return Dates::isoToShort(text);
+    return text;
+}
+
+void ColumnRegistry::registerReference(const QString &targetTable, const QString &targetColumn,
+                                       const QString &table, const QString &column)
+{
+    for (const Reference &r : references())
+        if (r.targetTable == targetTable && r.targetColumn == targetColumn && r.table == table
+            && r.column == column)
+            return;
+    references().append({targetTable, targetColumn, table, column});
+}
+
+QString ColumnRegistry::referencedBy(const QString &targetTable, const QString &targetColumn,
+                                     const QVariant &value, const QSqlDatabase &db)
+{
+    for (const Reference &r : references()) {
+        if (r.targetTable.compare(targetTable, Qt::CaseInsensitive) != 0
+            || r.targetColumn.compare(targetColumn, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!Db::tableExists(r.table, db))
+            continue;
+        // Identifiers come from the registrations in code, never from a user.
+        const QVariant hit = Db::scalar(
+            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(r.table, r.column), {value},
+            db);
+        if (hit.isValid())
+            return r.table;
+    }
+    return {};
+}
+
+QString ColumnRegistry::referencedBy(const QString &targetTable, const QString &targetColumn,
+                                     const QVariant &value)
+{
+    return referencedBy(targetTable, targetColumn, value, Db::connection());
+}
+
+void ColumnRegistry::clearReferences()
+{
+    references().clear();
+}

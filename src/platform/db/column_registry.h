@@ -1,0 +1,29 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+// What the database layer knows of columns beyond their types:
+// - which columns hold dates or times (ISO in the database, short forms on
+//   screen and in exports);
+// - which columns name a record of another table, so that such a record is
+//   neither deleted nor re-keyed while it is named.
+// Registrations are made in one list (shell/schema_columns.cpp).
+namespace ColumnRegistry {
+void registerDateColumn(const QString &column);
+void registerTimeColumn(const QString &column);
+bool isDateColumn(const QString &column);
+bool isTimeColumn(const QString &column);
+// Grid and export text of a value: dates in dd.MM.yyyy, everything else as is.
+QString displayText(const QString &column, const QVariant &value);
+
+// `table.column` names a row of `targetTable` by its `targetColumn`.
+void registerReference(const QString &targetTable, const QString &targetColumn,
+                       const QString &table, const QString &column);
+// The first table that names the value, or an empty text when none does.
+// Tables not created yet are skipped.
+QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value,
+                     const QSqlDatabase &db);
+QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value);
+void clearReferences(); // tests
+} // namespace ColumnRegistry

@@ -1,0 +1,241 @@
+#include "platform/db/database.h"
+
+#include "platform/db/work_tables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <sqlite3.h>
+
+DbError::DbError(const QString &message, const QString &sql)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
+    , m_sql(sql)
+{
+}
+
+namespace {
+QString &currentName()
+{
+    static QString name;
+    return name;
+}
+
+// SQLite's own UPPER and LOWER fold only ASCII; these fold Cyrillic too.
+void caseFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv, bool upper)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    const QString in = QString::fromUtf8(text, bytes);
+    const QByteArray out = (upper ? in.toUpper() : in.toLower()).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+void upperFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    caseFunction(ctx, argc, argv, true);
+}
+
+void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    caseFunction(ctx, argc, argv, false);
+}
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+bool registerFunctions(const QSqlDatabase &db)
+{
+    sqlite3 *h = handleOf(db);
+    if (!h)
+        return false;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function_v2(h, "UPPER", 1, flags, nullptr, upperFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK
+           && sqlite3_create_function_v2(h, "LOWER", 1, flags, nullptr, lowerFunction, nullptr,
+                                         nullptr, nullptr) == SQLITE_OK;
+}
+
+QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DbError(q.lastError().text(), sql);
+    for (const QVariant &p : params)
+        q.addBindValue(p);
+    return q;
+}
+} // namespace
+
+QString Db::databaseFile(const QString &folder)
+{
+    return QDir(folder).filePath(QLatin1String(DatabaseFileName));
+}
+
+bool Db::folderHoldsDatabase(const QString &folder)
+{
+    const QString file = databaseFile(folder);
+    if (folder.isEmpty() || !QFile::exists(file))
+        return false;
+    const QString name = QStringLiteral("probe-") + QString::number(quintptr(&file));
+    bool holds = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                 .arg(BusyTimeoutMs));
+        if (db.open()) {
+            QSqlQuery q(db);
+            holds = q.exec(QStringLiteral(
+                        "SELECT 1 FROM sqlite_master WHERE type='table' AND name='Operators'"))
+                    && q.next();
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return holds;
+}
+
+bool Db::open(const QString &connectionName, const QString &file, bool create, QString *error)
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        close(connectionName);
+        return false;
+    };
+    if (!create && !QFile::exists(file))
+        return fail(QStringLiteral("Файлът на базата данни не съществува: ") + file);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!db.open())
+        return fail(db.lastError().text());
+    if (!registerFunctions(db))
+        return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
+    try {
+        WorkTables::attach(db);
+    } catch (const DbError &e) {
+        return fail(e.message());
+    }
+    return true;
+}
+
+void Db::close(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+QSqlDatabase Db::connection()
+{
+    return QSqlDatabase::database(currentName(), false);
+}
+
+QString Db::currentConnectionName()
+{
+    return currentName();
+}
+
+void Db::setCurrentConnection(const QString &connectionName)
+{
+    currentName() = connectionName;
+}
+
+QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
+    QSqlQuery q = prepared(sql, params, db);
+    if (!q.exec())
+        throw DbError(q.lastError().text(), sql);
+    return q;
+}
+
+QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    QSqlQuery q = exec(sql, params, db);
+    QList<QSqlRecord> out;
+    while (q.next())
+        out.append(q.record());
+    q.finish();
+    return out;
+}
+
+std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &params,
+                                       const QSqlDatabase &db)
+{
+    QSqlQuery q = exec(sql, params, db);
+    std::optional<QSqlRecord> out;
+    if (q.next())
+        out = q.record();
+    q.finish();
+    return out;
+}
+
+QVariant Db::scalar(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    QSqlQuery q = exec(sql, params, db);
+    QVariant out;
+    if (q.next())
+        out = q.value(0);
+    q.finish();
+    return out;
+}
+
+int Db::execute(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    QSqlQuery q = exec(sql, params, db);
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
+}
+
+bool Db::tableExists(const QString &table, const QSqlDatabase &db)
+{
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                 "UPPER(name)=UPPER(?)"),
+                  {table}, db)
+               .toInt()
+           > 0;
+}
+
+QString Db::likeEscape(const QString &typed)
+{
+    QString out;
+    out.reserve(typed.size());
+    for (QChar c : typed) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            out.append(QLatin1Char('\\'));
+        out.append(c);
+    }
+    return out;
+}
+
+QString Db::likeContains(const QString &typed)
+{
+    return QLatin1Char('%') + likeEscape(typed) + QLatin1Char('%');
+}
+
+QString Db::likeStartsWith(const QString &typed)
+{
+    return likeEscape(typed) + QLatin1Char('%');
+}

@@ -1,0 +1,68 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+#include <stdexcept>
+
+// A failed statement. what() carries the engine's text; the statement is kept
+// for the exception log.
+class DbError : public std::runtime_error
+{
+public:
+    DbError(const QString &message, const QString &sql = {});
+    QString message() const { return m_message; }
+    QString sql() const { return m_sql; }
+
+private:
+    QString m_message;
+    QString m_sql;
+};
+
+// The database engine layer: one SQLite file per database folder, opened by
+// one routine that applies everything a connection needs. Every value reaches
+// SQL as a bound parameter; identifiers come only from code.
+namespace Db {
+inline constexpr const char *DatabaseFileName = "ventaros.sqlite";
+inline constexpr int BusyTimeoutMs = 10000;
+
+QString databaseFile(const QString &folder);
+// "A folder holds a database": its file exists and has the Operators table.
+bool folderHoldsDatabase(const QString &folder);
+
+// The open routine: busy timeout, Unicode UPPER/LOWER, the attached
+// per-workstation work database. `create` allows a new, empty file.
+bool open(const QString &connectionName, const QString &file, bool create, QString *error);
+void close(const QString &connectionName);
+
+// The connection the program works on (set by the data module).
+QSqlDatabase connection();
+QString currentConnectionName();
+void setCurrentConnection(const QString &connectionName);
+
+// Runs a statement with bound values; throws DbError on failure. A SELECT is
+// left positioned before its first row: walk it at once or use rows().
+QSqlQuery exec(const QString &sql, const QVariantList &params = {},
+               const QSqlDatabase &db = connection());
+// All rows of a query, fully fetched and the statement finished.
+QList<QSqlRecord> rows(const QString &sql, const QVariantList &params = {},
+                       const QSqlDatabase &db = connection());
+std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &params = {},
+                                   const QSqlDatabase &db = connection());
+// First column of the first row; an invalid QVariant when there is no row.
+QVariant scalar(const QString &sql, const QVariantList &params = {},
+                const QSqlDatabase &db = connection());
+// Rows changed by an INSERT/UPDATE/DELETE.
+int execute(const QString &sql, const QVariantList &params = {},
+            const QSqlDatabase &db = connection());
+bool tableExists(const QString &table, const QSqlDatabase &db = connection());
+
+// A search text for `UPPER(col) LIKE UPPER(?) ESCAPE '\'`: %, _ and \ escaped,
+// wrapped for a "contains" or "starts with" search.
+QString likeEscape(const QString &typed);
+QString likeContains(const QString &typed);
+QString likeStartsWith(const QString &typed);
+} // namespace Db

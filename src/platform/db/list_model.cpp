@@ -1,0 +1,150 @@
+#include "platform/db/list_model.h"
+
+#include "platform/db/column_registry.h"
+#include "platform/db/database.h"
+
+#include <QSqlField>
+#include <QSqlQuery>
+
+SqlListModel::SqlListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void SqlListModel::setQuery(const QString &sql, const QVariantList &params)
+{
+    m_sql = sql;
+    m_params = params;
+    refresh();
+}
+
+void SqlListModel::refresh()
+{
+    const QSqlDatabase db = m_connection.isEmpty() ? Db::connection()
+                                                   : QSqlDatabase::database(m_connection, false);
+    QSqlRecord fields;
+    QList<QVariantList> rows;
+    if (!m_sql.isEmpty()) {
+        QSqlQuery q = Db::exec(m_sql, m_params, db);
+        fields = q.record();
+        while (q.next()) {
+            QVariantList row;
+            row.reserve(fields.count());
+            for (int c = 0; c < fields.count(); ++c)
+                row.append(q.value(c));
+            rows.append(row);
+        }
+        q.finish();
+    }
+    beginResetModel();
+    m_fields = fields;
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void SqlListModel::clear()
+{
+    beginResetModel();
+    m_sql.clear();
+    m_params.clear();
+    m_fields = QSqlRecord();
+    m_rows.clear();
+    endResetModel();
+}
+
+QSqlRecord SqlListModel::record(int row) const
+{
+    QSqlRecord r = m_fields;
+    if (row < 0 || row >= m_rows.size())
+        return r;
+    for (int c = 0; c < r.count(); ++c)
+        r.setValue(c, m_rows[row].value(c));
+    return r;
+}
+
+int SqlListModel::fieldIndex(const QString &field) const
+{
+    for (int c = 0; c < m_fields.count(); ++c)
+        if (m_fields.fieldName(c).compare(field, Qt::CaseInsensitive) == 0)
+            return c;
+    return -1;
+}
+
+QVariant SqlListModel::value(int row, const QString &field) const
+{
+    const int c = fieldIndex(field);
+    if (c < 0 || row < 0 || row >= m_rows.size())
+        return {};
+    return m_rows[row].value(c);
+}
+
+int SqlListModel::findRow(const QString &field, const QVariant &value) const
+{
+    const int c = fieldIndex(field);
+    if (c < 0)
+        return -1;
+    for (int r = 0; r < m_rows.size(); ++r)
+        if (m_rows[r].value(c).toString() == value.toString())
+            return r;
+    return -1;
+}
+
+void SqlListModel::setHeaderTitle(const QString &field, const QString &title)
+{
+    m_titles.insert(field.toUpper(), title);
+    if (fieldIndex(field) >= 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+int SqlListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int SqlListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_fields.count();
+}
+
+QVariant SqlListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const QVariant &v = m_rows[index.row()].value(index.column());
+    if (role == Qt::DisplayRole)
+        return ColumnRegistry::displayText(m_fields.fieldName(index.column()), v);
+    if (role == Qt::EditRole)
+        return v;
+    return {};
+}
+
+QVariant SqlListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= m_fields.count())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const QString name = m_fields.fieldName(section);
+    return m_titles.value(name.toUpper(), name);
+}
+
+FetchedTableModel::FetchedTableModel(QObject *parent, const QSqlDatabase &db)
+    : QSqlTableModel(parent, db)
+{
+    setEditStrategy(QSqlTableModel::OnManualSubmit);
+}
+
+bool FetchedTableModel::select()
+{
+    const bool ok = QSqlTableModel::select();
+    while (ok && canFetchMore())
+        fetchMore();
+    return ok;
+}
+
+QVariant FetchedTableModel::data(const QModelIndex &index, int role) const
+{
+    const QVariant v = QSqlTableModel::data(index, role);
+    if (role == Qt::DisplayRole && index.isValid())
+        return ColumnRegistry::displayText(record().fieldName(index.column()), v);
+    return v;
+}

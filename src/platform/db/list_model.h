@@ -1,0 +1,57 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QSqlRecord>
+#include <QSqlTableModel>
+#include <QVariantList>
+
+// A read-only list for grids. The query runs with bound values and every row
+// is fetched at once, so no statement stays open between events (an open read
+// would hold every other workstation's commits). Date columns show in the
+// short form. Without an explicit connection the list always runs on the
+// program's current connection, so it follows a switch of database.
+class SqlListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit SqlListModel(QObject *parent = nullptr);
+
+    void setQuery(const QString &sql, const QVariantList &params = {}); // throws DbError
+    void setConnectionName(const QString &name) { m_connection = name; }
+    void refresh(); // runs the query again; throws DbError
+    void clear();
+    QString sql() const { return m_sql; }
+    QVariantList params() const { return m_params; }
+
+    QSqlRecord record(int row) const; // the row, read by field name
+    QSqlRecord record() const { return m_fields; }
+    QVariant value(int row, const QString &field) const;
+    int fieldIndex(const QString &field) const; // case-insensitive, -1 when absent
+    int findRow(const QString &field, const QVariant &value) const;
+    void setHeaderTitle(const QString &field, const QString &title);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QString m_sql;
+    QVariantList m_params;
+    QString m_connection;
+    QSqlRecord m_fields;
+    QList<QVariantList> m_rows;
+    QHash<QString, QString> m_titles; // upper-case field -> title
+};
+
+// An editable table for the small in-place grids. QSqlTableModel reads its
+// rows lazily; this one fetches them all on every select, for the same reason.
+class FetchedTableModel : public QSqlTableModel
+{
+    Q_OBJECT
+public:
+    FetchedTableModel(QObject *parent, const QSqlDatabase &db);
+    bool select() override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+};

@@ -1,0 +1,85 @@
+#include "platform/db/transaction.h"
+
+#include "platform/db/database.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QHash<QString, int> &depths()
+{
+    static QHash<QString, int> d;
+    return d;
+}
+} // namespace
+
+WriteTransaction::WriteTransaction()
+    : WriteTransaction(Db::connection())
+{
+}
+
+WriteTransaction::WriteTransaction(const QSqlDatabase &db)
+    : m_db(db)
+    , m_name(db.connectionName())
+{
+    const int depth = depths().value(m_name, 0) + 1;
+    run(depth == 1 ? QStringLiteral("BEGIN IMMEDIATE")
+                   : QStringLiteral("SAVEPOINT sp%1").arg(depth));
+    m_depth = depth;
+    depths()[m_name] = depth;
+}
+
+WriteTransaction::~WriteTransaction()
+{
+    if (!m_done) {
+        try {
+            rollback();
+        } catch (...) {
+            // nothing more can be done in a destructor
+        }
+    }
+}
+
+void WriteTransaction::run(const QString &sql)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(sql))
+        throw DbError(q.lastError().text(), sql);
+}
+
+void WriteTransaction::commit()
+{
+    if (m_done)
+        return;
+    run(m_depth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE sp%1").arg(m_depth));
+    m_done = true;
+    depths()[m_name] = m_depth - 1;
+}
+
+void WriteTransaction::rollback()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    depths()[m_name] = m_depth - 1;
+    if (m_depth == 1) {
+        run(QStringLiteral("ROLLBACK"));
+    } else {
+        run(QStringLiteral("ROLLBACK TO sp%1").arg(m_depth));
+        run(QStringLiteral("RELEASE sp%1").arg(m_depth));
+    }
+}
+
+bool WriteTransaction::anyOpen()
+{
+    for (int d : depths())
+        if (d > 0)
+            return true;
+    return false;
+}
+
+bool WriteTransaction::isOpen(const QSqlDatabase &db)
+{
+    return depths().value(db.connectionName(), 0) > 0;
+}

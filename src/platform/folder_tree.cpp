@@ -1,0 +1,38 @@
+#include "platform/folder_tree.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+FolderTree::FolderTree(QWidget *parent)
+    : QTreeView(parent)
+    , m_model(new QFileSystemModel(this))
+{
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_model->setRootPath(QDir::rootPath());
+    setModel(m_model);
+    setRootIndex(m_model->index(QDir::rootPath()));
+    for (int c = 1; c < m_model->columnCount(); ++c)
+        hideColumn(c);
+    header()->hide();
+    connect(this, &QTreeView::clicked, this,
+            [this](const QModelIndex &index) { m_folder = m_model->filePath(index); });
+    connect(this, &QTreeView::activated, this,
+            [this](const QModelIndex &index) { m_folder = m_model->filePath(index); });
+}
+
+void FolderTree::setCurrentFolder(const QString &folder)
+{
+    m_folder = QDir::cleanPath(QDir(folder).absolutePath());
+    const QModelIndex index = m_model->index(m_folder);
+    if (index.isValid()) {
+        setCurrentIndex(index);
+        scrollTo(index);
+        expand(index);
+    }
+}
+
+QString FolderTree::currentFolder() const
+{
+    return m_folder;
+}

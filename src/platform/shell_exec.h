@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Starting programs and opening files with the desktop's associated program.
+// Under a test script both are recorded and never executed.
+namespace ShellExec {
+// Starts a program detached, without a shell. false when it could not start.
+bool startProgram(const QString &program, const QStringList &args = {});
+// Opens a file with its associated program (xdg-open on the desktop).
+bool openFile(const QString &path);
+// The first of the programs that is installed (found on PATH), or empty.
+QString findInstalled(const QStringList &candidates);
+} // namespace ShellExec

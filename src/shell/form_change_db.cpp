@@ -1,0 +1,60 @@
+#include "shell/form_change_db.h"
+
+#include "platform/db/alias_file.h"
+#include "platform/dialogs.h"
+#include "platform/folder_tree.h"
+#include "shell/data_module.h"
+#include "shell/login_request.h"
+#include "shell/version_check.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm_Change_DB::TForm_Change_DB(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_Change_DB"));
+    setWindowTitle(QStringLiteral("Смяна на работна база "));
+    resize(420, 460);
+    DirectoryListBox1 = new FolderTree(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    BitBtn_OK = new QPushButton(QStringLiteral("Приеми"), this);
+    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
+    BitBtn_OK->setDefault(true);
+    BitBtn_Cancel = new QPushButton(QStringLiteral("Откажи"), this);
+    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn_OK);
+    buttons->addWidget(BitBtn_Cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(DirectoryListBox1);
+    layout->addLayout(buttons);
+
+    connect(BitBtn_OK, &QPushButton::clicked, this, &TForm_Change_DB::BitBtn_OKClick);
+    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TForm_Change_DB::showEvent(QShowEvent *event)
+{
+    if (DataModule1)
+        DirectoryListBox1->setCurrentFolder(DataModule1->databaseFolder());
+    QDialog::showEvent(event);
+}
+
+void TForm_Change_DB::BitBtn_OKClick()
+{
+    const QString chosen = DirectoryListBox1->currentFolder();
+    // The old database stays open until the new one is known to work.
+    if (DataModule1 && !chosen.isEmpty() && DataModule1->SET_NEW_DATABASE(chosen)) {
+        AliasFile::setPath(DataModule1->databaseFolder());
+        accept();
+        VersionCheck::run(this->parentWidget());
+        LoginRequest::request();
+        return;
+    }
+    accept();
+    Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни"), parentWidget());
+}

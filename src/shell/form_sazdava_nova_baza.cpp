@@ -1,0 +1,173 @@
+#include "shell/form_sazdava_nova_baza.h"
+
+#include "common/program_folder.h"
+#include "common/settings.h"
+#include "common/tree_file.h"
+#include "platform/db/alias_file.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/folder_tree.h"
+#include "shell/data_module.h"
+#include "shell/login_request.h"
+#include "shell/program_version.h"
+#include "shell/schema_version.h"
+#include "shell/statement_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
+    : QDialog(parent)
+    , m_mode(DatabaseFormMode)
+{
+    setObjectName(QStringLiteral("Form_Sazdava_Nova_Baza"));
+    resize(760, 480);
+    Label1 = new QLabel(QStringLiteral("Въведете името на новата база данни"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Edit_ime_baza = new QLineEdit(this);
+    Edit_ime_baza->setObjectName(QStringLiteral("Edit_ime_baza"));
+    DirectoryListBox1 = new FolderTree(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    BitBtn_OK = new QPushButton(QStringLiteral("Приеми"), this);
+    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
+    BitBtn_OK->setDefault(true);
+    BitBtn_Cancel = new QPushButton(QStringLiteral("Откажи"), this);
+    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(Label1);
+    left->addWidget(Edit_ime_baza);
+    left->addWidget(DirectoryListBox1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn_OK);
+    buttons->addWidget(BitBtn_Cancel);
+    left->addLayout(buttons);
+    auto *layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(Memo1, 1);
+
+    if (m_mode == 2) {
+        setWindowTitle(QStringLiteral("Актуализация на база данни"));
+        Label1->hide();
+        Edit_ime_baza->hide();
+        DirectoryListBox1->setCurrentFolder(ProgramFolder::file(QStringLiteral("SQLs")));
+    } else {
+        setWindowTitle(QStringLiteral("Създаване на нова база данни"));
+        const QString current = DataModule1 && DataModule1->isOpen()
+                                    ? DataModule1->databaseFolder()
+                                    : ProgramFolder::path();
+        DirectoryListBox1->setCurrentFolder(current);
+    }
+
+    connect(BitBtn_OK, &QPushButton::clicked, this, &TForm_Sazdava_Nova_Baza::BitBtn_OKClick);
+    connect(BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TForm_Sazdava_Nova_Baza::memo(const QString &line)
+{
+    Memo1->appendPlainText(line);
+}
+
+void TForm_Sazdava_Nova_Baza::BitBtn_OKClick()
+{
+    if (m_mode == 2)
+        update();
+    else
+        createNew();
+}
+
+void TForm_Sazdava_Nova_Baza::createNew()
+{
+    const QString name = Edit_ime_baza->text().trimmed();
+    if (name.isEmpty()) {
+        Dialogs::message(QStringLiteral("Въведете името на новата база данни"), this);
+        return;
+    }
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name == QLatin1String(".")
+        || name == QLatin1String("..")) {
+        Dialogs::message(QStringLiteral("Името на базата данни не може да съдържа \"/\" или \"\\\"."),
+                         this);
+        return;
+    }
+    const QString parentFolder = DirectoryListBox1->currentFolder();
+    if (parentFolder.isEmpty() || !QDir(parentFolder).exists()) {
+        Dialogs::message(QStringLiteral("Изберете папка, в която да бъде създадена базата данни."),
+                         this);
+        return;
+    }
+    const QString folder = QDir(parentFolder).filePath(name);
+    if (QFileInfo::exists(folder)) {
+        Dialogs::message(QStringLiteral("Папката ") + folder
+                             + QStringLiteral(" вече съществува. Изберете друго име."),
+                         this);
+        return;
+    }
+    if (!QDir().mkpath(folder)) {
+        Dialogs::message(QStringLiteral("Папката ") + folder + QStringLiteral(" не може да бъде създадена."),
+                         this);
+        return;
+    }
+    const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
+    Memo1->clear();
+    QString error;
+    bool ok = TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, &error)
+              && DataModule1->createDatabase(folder, [this](const QString &l) { memo(l); }, &error);
+    if (ok) {
+        memo(QString());
+        memo(QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
+        ok = DataModule1->SET_NEW_DATABASE(folder) && AliasFile::setPath(folder);
+        if (!ok)
+            Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни"), this);
+    } else {
+        memo(QString());
+        memo(QStringLiteral("ГРЕШКА: "));
+        memo(error);
+        // Only what this run created goes away.
+        QFile::remove(tree);
+        QDir().rmdir(folder);
+    }
+    accept();
+    LoginRequest::request();
+}
+
+void TForm_Sazdava_Nova_Baza::update()
+{
+    Memo1->clear();
+    const int version = ProgramVersion::databaseVersion();
+    const QString file = QDir(DirectoryListBox1->currentFolder()).filePath(QStringLiteral("UpdateTables.nts"));
+    const StatementFile statements = StatementFile::load(file);
+    if (!statements.loaded || !statements.announces(version)) {
+        Dialogs::message(QStringLiteral("Не беше открит файл за актуализация"), this);
+        return;
+    }
+    if (!DataModule1 || !DataModule1->isOpen()) {
+        Dialogs::message(QStringLiteral("Няма отворена база данни"), this);
+        return;
+    }
+    const QSqlDatabase db = DataModule1->connection();
+    const StatementRun run = runStatementFile(
+        statements, db, SchemaVersion::read(db),
+        [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); },
+        [this](const QString &l) { memo(l); });
+    if (run.ok) {
+        Settings::writeInteger(Keys::DBVer_Ver, version);
+        Dialogs::message(QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"), this);
+    } else {
+        Dialogs::message(QStringLiteral("Прекратена актуализация при изпълнението на \nОПЕРАЦИЯ: ")
+                             + QString::number(run.failedIndex) + QStringLiteral("\n:")
+                             + run.failedSql + QStringLiteral("\n") + run.error,
+                         this);
+    }
+    accept();
+}

@@ -1,0 +1,25 @@
+#include "shell/schema_columns.h"
+
+#include "platform/db/column_registry.h"
+
+void registerSchemaColumns()
+{
+    using namespace ColumnRegistry;
+    // Dates and times
+    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data"})
+        registerDateColumn(QString::fromLatin1(c));
+    for (const char *c : {"Time_Priem"})
+        registerTimeColumn(QString::fromLatin1(c));
+
+    // Currencies, by name
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Priem_Ser_Vremen"), QStringLiteral("Valuta"));
+    // Warehouses
+    registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
+                      QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));
+    // Preparation departments
+    registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Prigotvq_Se"));
+}

@@ -1,0 +1,40 @@
+#include "test_support.h"
+
+#include "common/program_folder.h"
+#include "platform/script.h"
+#include "shell/data_module.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+QString sourceSqlFolder()
+{
+    return QStringLiteral(VENTAROS_SOURCE_DIR) + QStringLiteral("/SQLs");
+}
+
+TestProgram::TestProgram(bool withDatabase)
+{
+    ProgramFolder::setPath(m_dir.path());
+    QDir().mkpath(file(QStringLiteral("SQLs")));
+    for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
+        QFile::copy(QDir(sourceSqlFolder()).filePath(name), file(QStringLiteral("SQLs/") + name));
+    PlatformScript::activate();
+    if (withDatabase) {
+        m_dataModule = std::make_unique<TDataModule1>();
+        if (!m_dataModule->openAliasFolder(nullptr))
+            qFatal("test database could not be created");
+        PlatformScript::clearEvents();
+    }
+}
+
+TestProgram::~TestProgram()
+{
+    m_dataModule.reset();
+    PlatformScript::deactivate();
+}
+
+QString TestProgram::file(const QString &relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
