@@ -1,5 +1,7 @@
 #include "test_registry.h"
 
+#include "platform/application.h"
+
 #include <QApplication>
 #include <QTest>
 #include <map>
@@ -23,7 +25,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QStringList args = app.arguments();
     QString only;
     int at = args.indexOf(QStringLiteral("--class"));

@@ -1,0 +1,163 @@
+#include "common/cp1251.h"
+#include "common/ini_file.h"
+#include "common/settings.h"
+#include "common/text_file.h"
+#include "common/tree_file.h"
+#include "test_registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class IniAndTextFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void keysAreCaseInsensitiveAndOtherLinesKept()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ini"));
+        writeBytes(path, "; comment line\n[DBVer]\nVer=22\nforeign line without key\n\n"
+                         "[Other]\nx=1\n");
+        IniFile ini(path);
+        QCOMPARE(ini.readString(QStringLiteral("DBVEr"), QStringLiteral("ver")), QStringLiteral("22"));
+        QCOMPARE(ini.readInteger(QStringLiteral("dbver"), QStringLiteral("VER"), 0), 22);
+        QCOMPARE(ini.readInteger(QStringLiteral("dbver"), QStringLiteral("missing"), 7), 7);
+        ini.writeString(QStringLiteral("DBVER"), QStringLiteral("VER"), QStringLiteral("23"));
+        ini.writeString(QStringLiteral("dbver"), QStringLiteral("Term"), QStringLiteral("2"));
+        ini.writeBool(QStringLiteral("Оператор: Иван"), QStringLiteral("Counts"), true);
+        QVERIFY(ini.save());
+
+        const QString text = QString::fromUtf8(readBytes(path));
+        QVERIFY(text.startsWith(QStringLiteral("; comment line\n[DBVer]\nVer=23\n")));
+        QVERIFY(text.contains(QStringLiteral("foreign line without key")));
+        QVERIFY(text.contains(QStringLiteral("[Other]\nx=1\n")));
+        QCOMPARE(text.count(QStringLiteral("Ver=")), 1); // replaced, not added
+        IniFile again(path);
+        QCOMPARE(again.readString(QStringLiteral("DBVER"), QStringLiteral("term")), QStringLiteral("2"));
+        QCOMPARE(again.readBool(QStringLiteral("оператор: иван"), QStringLiteral("counts")), true);
+    }
+
+    void valuesOfTheWrongFormGiveTheDefault()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ini"));
+        writeBytes(path, "[Tuning]\n13=abc\n20=1\n21=true\n[Values]\n9=x\n");
+        IniFile ini(path);
+        QCOMPARE(ini.readBool(QStringLiteral("Tuning"), QStringLiteral("13"), false), false);
+        QCOMPARE(ini.readBool(QStringLiteral("Tuning"), QStringLiteral("20"), false), true);
+        QCOMPARE(ini.readBool(QStringLiteral("Tuning"), QStringLiteral("21"), false), true);
+        QCOMPARE(ini.readInteger(QStringLiteral("Values"), QStringLiteral("9"), 2), 2);
+    }
+
+    void codePage1251FileIsRead()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.ini"));
+        writeBytes(path, Cp1251::encode(QStringLiteral("[Firm_Data]\r\nName=Фирма ООД\r\n")));
+        IniFile ini(path);
+        QCOMPARE(ini.readString(QStringLiteral("firm_data"), QStringLiteral("name")),
+                 QStringLiteral("Фирма ООД"));
+        QVERIFY(ini.save());
+        QCOMPARE(QString::fromUtf8(readBytes(path)), QStringLiteral("[Firm_Data]\nName=Фирма ООД\n"));
+    }
+
+    void failedWriteLeavesTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.ini"));
+        writeBytes(path, "[A]\nk=old\n");
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("A"), QStringLiteral("k"), QString(20000, QLatin1Char('x')));
+        // A file-size limit makes the write fail whatever rights the test runs with.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        QString error;
+        const bool saved = ini.save(&error);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!saved);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readBytes(path), QByteArray("[A]\nk=old\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
+    }
+
+    void settingsTableGivesOneDefault()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Firm_Data.ini"));
+        IniFile ini(path);
+        QCOMPARE(Settings::readString(ini, Keys::DBVer_Ver), QStringLiteral("0"));
+        QCOMPARE(Settings::readInteger(ini, Keys::DBVer_Term), 1);
+        QCOMPARE(Settings::readBool(ini, Keys::Tuning_20), false);
+        QCOMPARE(Settings::readString(ini, Keys::TIME_Last), Keys::todayText());
+        QCOMPARE(Settings::operatorSection(QStringLiteral("Ана")), QStringLiteral("Оператор: Ана"));
+    }
+
+    void cp1251RoundTrip()
+    {
+        const QString text = QStringLiteral("Каса1: Ёё №5 «x» €");
+        const QByteArray bytes = Cp1251::encode(text);
+        QCOMPARE(bytes.size(), text.size());
+        QCOMPARE(uchar(bytes.at(0)), uchar(0xCA)); // К
+        QCOMPARE(Cp1251::decode(bytes), text);
+        QCOMPARE(Cp1251::encode(QStringLiteral("日")), QByteArray("?"));
+        // UTF-8 wins when valid, 1251 otherwise
+        QCOMPARE(Cp1251::decodeText(QStringLiteral("Хляб").toUtf8()), QStringLiteral("Хляб"));
+        QCOMPARE(Cp1251::decodeText(Cp1251::encode(QStringLiteral("Хляб"))), QStringLiteral("Хляб"));
+    }
+
+    void treeFileRoundTripAndDepths()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Opis_Kontrag.pdt"));
+        const QList<TreeFileNode> nodes = {{QStringLiteral("0:Всички контрагенти"), 0},
+                                           {QStringLiteral("1:Доставчици"), 1},
+                                           {QStringLiteral("3:Местни"), 2},
+                                           {QStringLiteral("2:Клиенти"), 1}};
+        QVERIFY(TreeFile::write(path, nodes));
+        QCOMPARE(readBytes(path), QStringLiteral("0:Всички контрагенти\n\t1:Доставчици\n\t\t3:Местни\n"
+                                                 "\t2:Клиенти\n")
+                                      .toUtf8());
+        QTreeWidget tree;
+        TreeFile::loadInto(&tree, TreeFile::read(path));
+        QCOMPARE(tree.topLevelItemCount(), 1);
+        QCOMPARE(tree.topLevelItem(0)->childCount(), 2);
+        QCOMPARE(tree.topLevelItem(0)->child(0)->child(0)->text(0), QStringLiteral("3:Местни"));
+        const QList<TreeFileNode> back = TreeFile::fromTree(&tree);
+        QCOMPARE(back.size(), 4);
+        QCOMPARE(back[3].text, QStringLiteral("2:Клиенти"));
+        QCOMPARE(back[3].depth, 1);
+
+        // A line two levels deeper than its predecessor hangs just below it.
+        writeBytes(path, "A\n\t\t\tB\n");
+        TreeFile::loadInto(&tree, TreeFile::read(path));
+        QCOMPARE(tree.topLevelItem(0)->child(0)->text(0), QStringLiteral("B"));
+    }
+};
+VTEST(IniAndTextFiles)
+
+#include "test_common_files.moc"

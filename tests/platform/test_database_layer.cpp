@@ -1,0 +1,206 @@
+#include "common/program_folder.h"
+#include "platform/db/column_registry.h"
+#include "platform/db/database.h"
+#include "platform/db/list_model.h"
+#include "platform/db/transaction.h"
+#include "platform/db/work_tables.h"
+#include "test_registry.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kMain = QStringLiteral("test-main");
+const QString kOther = QStringLiteral("test-other");
+
+int count(const QString &table, const QSqlDatabase &db)
+{
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table, {}, db).toInt();
+}
+} // namespace
+
+class DatabaseLayer : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QSqlDatabase db() { return QSqlDatabase::database(kMain, false); }
+
+private Q_SLOTS:
+    void init()
+    {
+        ProgramFolder::setPath(m_dir.path());
+        QFile::remove(m_dir.filePath(QStringLiteral("t.sqlite")));
+        QString error;
+        QVERIFY2(Db::open(kMain, m_dir.filePath(QStringLiteral("t.sqlite")), true, &error),
+                 qPrintable(error));
+        Db::setCurrentConnection(kMain);
+        Db::execute(QStringLiteral("CREATE TABLE Produkti (ID INTEGER, Opisanie TEXT)"));
+    }
+
+    void cleanup()
+    {
+        Db::close(kOther);
+        Db::close(kMain);
+        Db::setCurrentConnection(QString());
+    }
+
+    void unicodeUpperAndLowerFoldCyrillic()
+    {
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT UPPER(?)"), {QStringLiteral("хляб ё")}).toString(),
+                 QStringLiteral("ХЛЯБ Ё"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT LOWER(?)"), {QStringLiteral("ХЛЯБ")}).toString(),
+                 QStringLiteral("хляб"));
+        QVERIFY(Db::scalar(QStringLiteral("SELECT UPPER(NULL)")).isNull());
+        for (const char *name : {"Бял Хляб", "Мляко", "100% сок", "a_b", "a\\b"})
+            Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (1, ?)"),
+                        {QString::fromUtf8(name)});
+        auto found = [](const QString &typed) {
+            QStringList out;
+            for (const QSqlRecord &r :
+                 Db::rows(QStringLiteral("SELECT Opisanie FROM Produkti WHERE UPPER(Opisanie) LIKE "
+                                         "UPPER(?) ESCAPE '\\' ORDER BY Opisanie"),
+                          {Db::likeContains(typed)}))
+                out.append(r.value(0).toString());
+            return out;
+        };
+        QCOMPARE(found(QStringLiteral("хляб")), QStringList{QStringLiteral("Бял Хляб")});
+        QCOMPARE(found(QStringLiteral("%")), QStringList{QStringLiteral("100% сок")});
+        QCOMPARE(found(QStringLiteral("_")), QStringList{QStringLiteral("a_b")});
+        QCOMPARE(found(QStringLiteral("\\")), QStringList{QStringLiteral("a\\b")});
+        QCOMPARE(found(QStringLiteral("\"")), QStringList{});
+    }
+
+    void nestedGuardJoinsTheOuterTransaction()
+    {
+        {
+            WriteTransaction outer;
+            Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (1, 'a')"));
+            {
+                WriteTransaction inner;
+                QVERIFY(inner.isNested());
+                Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (2, 'b')"));
+                inner.commit();
+            }
+            QCOMPARE(count(QStringLiteral("Produkti"), db()), 2);
+            outer.rollback();
+        }
+        QCOMPARE(count(QStringLiteral("Produkti"), db()), 0); // the outer rollback undoes both
+        QVERIFY(!WriteTransaction::anyOpen());
+
+        {
+            WriteTransaction outer;
+            Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (1, 'a')"));
+            try {
+                WriteTransaction inner;
+                Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (2, 'b')"));
+                Db::execute(QStringLiteral("INSERT INTO NoSuchTable VALUES (1)"));
+                inner.commit();
+            } catch (const DbError &) {
+            }
+            outer.commit();
+        }
+        QCOMPARE(Db::rows(QStringLiteral("SELECT ID FROM Produkti")).size(), 1); // only the outer row
+        QVERIFY(!WriteTransaction::anyOpen());
+    }
+
+    void guardLeftWithoutCommitRollsBack()
+    {
+        try {
+            WriteTransaction tx;
+            Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (1, 'a')"));
+            throw DbError(QStringLiteral("stop"));
+        } catch (const DbError &) {
+        }
+        QCOMPARE(count(QStringLiteral("Produkti"), db()), 0);
+    }
+
+    void otherWorkstationCommitsWhileAListIsOpen()
+    {
+        {
+            WriteTransaction tx;
+            for (int i = 0; i < 1000; ++i)
+                Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (?, ?)"),
+                            {i, QStringLiteral("Артикул %1").arg(i)});
+            tx.commit();
+        }
+        SqlListModel list;
+        list.setQuery(QStringLiteral("SELECT * FROM Produkti WHERE ID >= ? ORDER BY ID"), {0});
+        QCOMPARE(list.rowCount(), 1000);
+        QCOMPARE(list.value(999, QStringLiteral("opisanie")).toString(), QStringLiteral("Артикул 999"));
+
+        QString error;
+        QVERIFY(Db::open(kOther, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error));
+        const QSqlDatabase other = QSqlDatabase::database(kOther, false);
+        Db::execute(QStringLiteral("PRAGMA busy_timeout = 300"), {}, other);
+        WriteTransaction tx(other);
+        Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (5000, 'нов')"), {}, other);
+        tx.commit(); // would fail with "database is locked" while the list held its statement
+        list.refresh();
+        QCOMPARE(list.rowCount(), 1001);
+    }
+
+    void listModelReadsByFieldNameAndShowsShortDates()
+    {
+        ColumnRegistry::registerDateColumn(QStringLiteral("Data_Test"));
+        Db::execute(QStringLiteral("CREATE TABLE D (ID INTEGER, Data_Test TEXT, Hidden TEXT)"));
+        Db::execute(QStringLiteral("INSERT INTO D VALUES (7, '2026-12-07', 'x')"));
+        SqlListModel list;
+        list.setQuery(QStringLiteral("SELECT * FROM D"));
+        list.setHeaderTitle(QStringLiteral("Data_Test"), QStringLiteral("Дата"));
+        QCOMPARE(list.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Дата"));
+        QCOMPARE(list.data(list.index(0, 1)).toString(), QStringLiteral("07.12.2026"));
+        QCOMPARE(list.data(list.index(0, 1), Qt::EditRole).toString(), QStringLiteral("2026-12-07"));
+        QCOMPARE(list.record(0).value(QStringLiteral("Hidden")).toString(), QStringLiteral("x"));
+        QCOMPARE(list.findRow(QStringLiteral("ID"), 7), 0);
+        QCOMPARE(list.fieldIndex(QStringLiteral("nope")), -1);
+    }
+
+    void workTablesJoinAndEmpty()
+    {
+        WorkTables::create(QStringLiteral("Oferta_TMP"), QStringLiteral("Art_ID INTEGER, Kol DOUBLE"));
+        Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (3, 'Хляб')"));
+        Db::execute(QStringLiteral("INSERT INTO work.Oferta_TMP VALUES (3, 2.5)"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT p.Opisanie FROM work.Oferta_TMP o JOIN Produkti p "
+                                           "ON p.ID = o.Art_ID"))
+                     .toString(),
+                 QStringLiteral("Хляб"));
+        WorkTables::create(QStringLiteral("Oferta_TMP"), QStringLiteral("Art_ID INTEGER, Kol DOUBLE"));
+        QCOMPARE(count(QStringLiteral("work.Oferta_TMP"), db()), 0);
+        WorkTables::drop(QStringLiteral("Oferta_TMP"));
+        QVERIFY_THROWS_EXCEPTION(DbError, count(QStringLiteral("work.Oferta_TMP"), db()));
+        QVERIFY(WorkTables::filePath().startsWith(ProgramFolder::file(QStringLiteral("TEMP"))));
+    }
+
+    void referencedRecordsAreFound()
+    {
+        ColumnRegistry::clearReferences();
+        ColumnRegistry::registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
+                                          QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));
+        ColumnRegistry::registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
+                                          QStringLiteral("NotCreatedYet"), QStringLiteral("Sklad"));
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 2),
+                 QString());
+        Db::execute(QStringLiteral("CREATE TABLE Store_Kol (Art_ID INTEGER, Sklad_ID INTEGER, Kol DOUBLE)"));
+        Db::execute(QStringLiteral("INSERT INTO Store_Kol VALUES (1, 2, 0)"));
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 2),
+                 QStringLiteral("Store_Kol"));
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 3),
+                 QString());
+        ColumnRegistry::clearReferences();
+    }
+
+    void failedStatementCarriesItsText()
+    {
+        try {
+            Db::execute(QStringLiteral("SELECT * FROM Nowhere WHERE x = ?"), {1});
+            QFAIL("no error");
+        } catch (const DbError &e) {
+            QVERIFY(e.message().contains(QStringLiteral("Nowhere")));
+            QCOMPARE(e.sql(), QStringLiteral("SELECT * FROM Nowhere WHERE x = ?"));
+        }
+    }
+};
+VTEST(DatabaseLayer)
+
+#include "test_database_layer.moc"

@@ -1,0 +1,103 @@
+#include "common/program_folder.h"
+#include "platform/dialogs.h"
+#include "platform/exception_log.h"
+#include "platform/script.h"
+#include "platform/shell_exec.h"
+#include "test_registry.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class Throwing : public QObject
+{
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("нещо се обърка");
+        return QObject::event(e);
+    }
+};
+} // namespace
+
+class PlatformLayer : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        ProgramFolder::setPath(m_dir.path());
+        PlatformScript::activate();
+    }
+    void cleanup() { PlatformScript::deactivate(); }
+
+    void scriptedDialogsTakeAnswersInOrder()
+    {
+        PlatformScript::answer(true);
+        PlatformScript::answer(QStringLiteral("cancel"));
+        PlatformScript::answer(QStringLiteral("Иван"));
+        QVERIFY(Dialogs::yesNo(QStringLiteral("Въпрос?")));
+        QCOMPARE(Dialogs::yesNoCancel(QStringLiteral("Три?")), Dialogs::Answer::Cancel);
+        QString typed = QStringLiteral("x");
+        QVERIFY(Dialogs::inputText(QStringLiteral("Адрес"), QStringLiteral("IP:"), &typed));
+        QCOMPARE(typed, QStringLiteral("Иван"));
+        // Nothing queued: the safe answer
+        QVERIFY(!Dialogs::yesNo(QStringLiteral("Изтриване?")));
+        QCOMPARE(Dialogs::choose(QStringLiteral("?"), {QStringLiteral("А"), QStringLiteral("Б")}), -1);
+        QVERIFY(!Dialogs::inputText(QStringLiteral("t"), QStringLiteral("l"), &typed));
+        Dialogs::message(QStringLiteral("<b>не е HTML</b>"));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("<b>не е HTML</b>")});
+        QCOMPARE(PlatformScript::texts(QStringLiteral("yesNo")).size(), 2);
+    }
+
+    void programsAndFilesAreRecordedNotStarted()
+    {
+        QVERIFY(ShellExec::startProgram(QStringLiteral("/bin/false"), {QStringLiteral("a")}));
+        QVERIFY(ShellExec::openFile(QStringLiteral("/tmp/x.txt")));
+        const auto events = PlatformScript::events();
+        QCOMPARE(events.size(), 2);
+        QCOMPARE(events[0].kind, QStringLiteral("startProgram"));
+        QCOMPARE(events[0].args, QStringList{QStringLiteral("a")});
+        QCOMPARE(events[1].text, QStringLiteral("/tmp/x.txt"));
+    }
+
+    void modalWindowsGoToTheHandler()
+    {
+        QDialog d;
+        d.setObjectName(QStringLiteral("Form_X"));
+        QCOMPARE(Dialogs::exec(&d), int(QDialog::Rejected));
+        PlatformScript::setModalHandler([](QDialog *dlg) {
+            return dlg->objectName() == QLatin1String("Form_X") ? int(QDialog::Accepted) : -1;
+        });
+        QCOMPARE(Dialogs::exec(&d), int(QDialog::Accepted));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("modal")).size(), 2);
+    }
+
+    void uncaughtExceptionGoesToTheLogOnly()
+    {
+        Throwing target;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&target, &event);
+        QCoreApplication::sendEvent(&target, &event);
+        QFile log(ExceptionLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        static const QRegularExpression form(QStringLiteral(
+            "^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d:std::runtime_error: !нещо се обърка!$"));
+        QVERIFY2(form.match(lines[0]).hasMatch(), qPrintable(lines[0]));
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty()); // shown to nobody
+    }
+};
+VTEST(PlatformLayer)
+
+#include "test_platform_layer.moc"

@@ -1,0 +1,364 @@
+#include "common/program_folder.h"
+#include "common/settings.h"
+#include "common/tree_file.h"
+#include "platform/db/alias_file.h"
+#include "platform/db/database.h"
+#include "platform/folder_tree.h"
+#include "platform/script.h"
+#include "shell/data_module.h"
+#include "shell/form_change_db.h"
+#include "shell/form_sazdava_nova_baza.h"
+#include "shell/login_request.h"
+#include "shell/program_version.h"
+#include "shell/schema_version.h"
+#include "shell/statement_file.h"
+#include "shell/version_check.h"
+#include "test_registry.h"
+#include "test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+void writeText(const QString &path, const QString &text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+}
+
+QStringList memoLines(const std::function<void(std::function<void(const QString &)>)> &run)
+{
+    QStringList lines;
+    run([&](const QString &l) { lines.append(l); });
+    return lines;
+}
+} // namespace
+
+class StatementFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void missingSectionIsSkippedNotRepeated()
+    {
+        TestProgram program;
+        const QString path = program.file(QStringLiteral("x.nts"));
+        writeText(path, QStringLiteral("[COUNT]\nMAX=3\n[1]\nSQL=CREATE TABLE T1 (a INTEGER)\n"
+                                       "[3]\nSQL=INSERT INTO T1 VALUES (3)\n"));
+        const StatementFile f = StatementFile::load(path);
+        QVERIFY(f.loaded);
+        StatementRun run;
+        const QStringList memo = memoLines([&](auto sink) {
+            run = runStatementFile(f, Db::connection(), 0, {}, sink);
+        });
+        QVERIFY2(run.ok, qPrintable(run.error));
+        QCOMPARE(memo.filter(QStringLiteral("ОПЕРАЦИЯ: ")).size(), 3);
+        QCOMPARE(memo.at(1), QStringLiteral("ОПЕРАЦИЯ: 1- БЕШЕ УСПЕШНА"));
+        QVERIFY(memo.at(3).startsWith(QStringLiteral("ОПЕРАЦИЯ: 2- ЛИПСВА")));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM T1")).toInt(), 1);
+    }
+
+    void anErrorRollsTheWholeRunBack()
+    {
+        TestProgram program;
+        const QString path = program.file(QStringLiteral("x.nts"));
+        writeText(path, QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE T1 (a INTEGER)\n"
+                                       "[2]\nSQL=INSERT INTO Nowhere VALUES (1)\n"));
+        const StatementRun run = runStatementFile(StatementFile::load(path), Db::connection(), 0,
+                                                  {}, {});
+        QVERIFY(!run.ok);
+        QCOMPARE(run.failedIndex, 2);
+        QCOMPARE(run.failedSql, QStringLiteral("INSERT INTO Nowhere VALUES (1)"));
+        QVERIFY(!Db::tableExists(QStringLiteral("T1")));
+    }
+
+    void filesWithoutCountAreRefused()
+    {
+        TestProgram program;
+        QVERIFY(!StatementFile::load(program.file(QStringLiteral("none.nts"))).loaded);
+        const QString path = program.file(QStringLiteral("x.nts"));
+        writeText(path, QStringLiteral("[1]\nSQL=CREATE TABLE T1 (a INTEGER)\n"));
+        const StatementFile f = StatementFile::load(path);
+        QVERIFY(!f.loaded);
+        QVERIFY(!f.error.isEmpty());
+    }
+
+    void updateRunsOnlyGroupsAboveTheDatabaseVersion()
+    {
+        TestProgram program;
+        const QString path = program.file(QStringLiteral("u.nts"));
+        writeText(path, QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Old (a INTEGER)\nVer=1\n"
+                                       "[2]\nSQL=CREATE TABLE New (a INTEGER)\nVer=2\n"
+                                       "[DBVer-2]\nVer=1\n[DBVer-3]\nVer=0\n"));
+        const StatementFile f = StatementFile::load(path);
+        QCOMPARE(f.announcedVersion(), 2);
+        QVERIFY(f.announces(2));
+        QVERIFY(!f.announces(3));
+        const StatementRun run = runStatementFile(f, Db::connection(), 1, {}, {});
+        QVERIFY(run.ok);
+        QVERIFY(!Db::tableExists(QStringLiteral("Old")));
+        QVERIFY(Db::tableExists(QStringLiteral("New")));
+    }
+
+    void shippedFilesAreConsistent()
+    {
+        // The schema the program ships: one CREATE per table, and the update
+        // file announces the program's own database version.
+        const StatementFile create = StatementFile::load(sourceSqlFolder() + QStringLiteral("/NewTables.nts"));
+        QVERIFY(create.loaded);
+        QCOMPARE(int(create.statements.size()), create.max);
+        QSet<QString> tables;
+        for (const QString &sql : create.statements) {
+            if (!sql.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive))
+                continue;
+            const QString name = sql.section(QLatin1Char(' '), 2, 2).toUpper();
+            QVERIFY2(!tables.contains(name), qPrintable(name));
+            tables.insert(name);
+        }
+        const StatementFile update = StatementFile::load(sourceSqlFolder() + QStringLiteral("/UpdateTables.nts"));
+        QVERIFY(update.loaded);
+        QCOMPARE(update.announcedVersion(), ProgramVersion::databaseVersion());
+        for (int v = 1; v <= ProgramVersion::databaseVersion(); ++v)
+            QVERIFY2(update.announces(v), qPrintable(QString::number(v)));
+    }
+};
+VTEST(StatementFiles)
+
+class DatabaseFolder : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void firstRunCreatesTheAliasAndTheDatabase()
+    {
+        TestProgram program;
+        QCOMPARE(AliasFile::path(), ProgramFolder::defaultDatabaseFolder());
+        QVERIFY(Db::folderHoldsDatabase(ProgramFolder::defaultDatabaseFolder()));
+        QCOMPARE(DataModule1->databaseVersion(), ProgramVersion::databaseVersion());
+        QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), ProgramVersion::databaseVersion());
+        QCOMPARE(TreeFile::read(program.file(QStringLiteral("Data/Opis.pdt"))).value(0).text,
+                 QStringLiteral("Всички артикули"));
+        const auto op = Db::firstRow(QStringLiteral("SELECT Ime, Par, Prava FROM Operators"));
+        QVERIFY(op.has_value());
+        QCOMPARE(op->value(0).toString(), QString::fromUtf8(TDataModule1::FirstOperatorName));
+        QVERIFY(op->value(1).toString().startsWith(QStringLiteral("pbkdf2")));
+        QCOMPARE(op->value(2).toString(), QString());
+    }
+
+    void aliasToAFolderWithoutDatabaseCreatesNothing()
+    {
+        TestProgram program(false);
+        const QString elsewhere = program.file(QStringLiteral("elsewhere"));
+        QDir().mkpath(elsewhere);
+        AliasFile::setPath(elsewhere);
+        PlatformScript::answer(2); // "Изход"
+        TDataModule1 dm;
+        QVERIFY(!dm.openAliasFolder(nullptr));
+        QVERIFY(!QFile::exists(Db::databaseFile(elsewhere)));
+        QVERIFY(!QFile::exists(Db::databaseFile(ProgramFolder::defaultDatabaseFolder())));
+        QCOMPARE(PlatformScript::events().value(0).args,
+                 (QStringList{QStringLiteral("Отвори"), QStringLiteral("Нова база"),
+                              QStringLiteral("Изход")}));
+    }
+
+    void switchToAFolderWithoutDatabaseKeepsTheOldOne()
+    {
+        TestProgram program;
+        const QString old = DataModule1->databaseFolder();
+        const QString empty = program.file(QStringLiteral("empty"));
+        QDir().mkpath(empty);
+        TForm_Change_DB form;
+        form.DirectoryListBox1->setCurrentFolder(empty);
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Неуспешна смяна на базата данни")});
+        QCOMPARE(DataModule1->databaseFolder(), old);
+        QCOMPARE(AliasFile::path(), old);
+        QVERIFY(DataModule1->isOpen());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Operators")).toInt(), 1);
+    }
+
+    void switchToAnotherDatabaseFollowsAndKeepsUnicodeUpper()
+    {
+        TestProgram program;
+        const QString second = program.file(QStringLiteral("second"));
+        QDir().mkpath(second);
+        QVERIFY(DataModule1->createDatabase(second, {}, nullptr));
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        QString switchedTo;
+        connect(DataModule1, &TDataModule1::databaseChanged, this,
+                [&](const QString &f) { switchedTo = f; });
+        TForm_Change_DB form;
+        form.DirectoryListBox1->setCurrentFolder(second);
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        LoginRequest::setHandler({});
+        QCOMPARE(logins, 1);
+        QCOMPARE(switchedTo, QDir::cleanPath(second));
+        QCOMPARE(AliasFile::path(), QDir::cleanPath(second));
+        QCOMPARE(Settings::readString(Keys::DBVer_DBPath), QDir::cleanPath(second));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT UPPER(?)"), {QStringLiteral("хляб")}).toString(),
+                 QStringLiteral("ХЛЯБ"));
+        Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs) VALUES (?, 1)"),
+                    {QStringLiteral("Лев")});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Valuti WHERE UPPER(Opisanie) LIKE "
+                                           "UPPER(?) ESCAPE '\\'"),
+                            {Db::likeContains(QStringLiteral("ЛЕВ"))})
+                     .toInt(),
+                 1);
+    }
+
+    void startupVersionCheckTexts()
+    {
+        TestProgram program;
+        PlatformScript::clearEvents();
+        QCOMPARE(VersionCheck::run(5, 5, nullptr), VersionCheck::Outcome::UpToDate);
+        QVERIFY(PlatformScript::events().isEmpty());
+
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=0\n[DBVer-23]\nVer=1\n"));
+        QCOMPARE(VersionCheck::run(23, 22, nullptr), VersionCheck::Outcome::UpdateOpened);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).value(0),
+                 QStringLiteral("Необходимо е базата данни да бъде актуализирана с версия N:23 от 0"));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("modal")),
+                 QStringList{QStringLiteral("Form_Sazdava_Nova_Baza")});
+
+        PlatformScript::clearEvents();
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=0\n[DBVer-22]\nVer=1\n"));
+        QCOMPARE(VersionCheck::run(23, 22, nullptr), VersionCheck::Outcome::NoUpdateFile);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).value(1),
+                 QStringLiteral("Не беше открит файл за актуализация"));
+
+        PlatformScript::clearEvents();
+        QCOMPARE(VersionCheck::run(2, 3, nullptr), VersionCheck::Outcome::DatabaseNewer);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+    }
+};
+VTEST(DatabaseFolder)
+
+class DatabaseWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newDatabaseIsBuiltSwitchedToAndLoggedInto()
+    {
+        TestProgram program;
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        DatabaseFormMode = 1;
+        TForm_Sazdava_Nova_Baza form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Създаване на нова база данни"));
+        form.DirectoryListBox1->setCurrentFolder(program.folder());
+        form.Edit_ime_baza->setText(QStringLiteral("Магазин2"));
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        LoginRequest::setHandler({});
+        const QString folder = program.file(QStringLiteral("Магазин2"));
+        const QStringList memo = form.Memo1->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(memo.last(), QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
+        QVERIFY(memo.contains(QStringLiteral("ОПЕРАЦИЯ: 1- БЕШЕ УСПЕШНА")));
+        QCOMPARE(DataModule1->databaseFolder(), QDir::cleanPath(folder));
+        QCOMPARE(AliasFile::path(), folder);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Opis.pdt")));
+        QCOMPARE(logins, 1);
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    void badNamesAndExistingFoldersAreRefused()
+    {
+        TestProgram program;
+        DatabaseFormMode = 1;
+        TForm_Sazdava_Nova_Baza form;
+        form.DirectoryListBox1->setCurrentFolder(program.folder());
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        form.Edit_ime_baza->setText(QStringLiteral("a/b"));
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        form.Edit_ime_baza->setText(QStringLiteral("Data"));
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 3);
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).at(2).contains(QStringLiteral("вече съществува")));
+        QVERIFY(!QDir(program.file(QStringLiteral("a"))).exists());
+        QVERIFY(Db::folderHoldsDatabase(program.file(QStringLiteral("Data")))); // untouched
+        QCOMPARE(form.result(), 0);
+    }
+
+    void failedNewDatabaseRemovesOnlyWhatItCreated()
+    {
+        TestProgram program;
+        writeText(program.file(QStringLiteral("SQLs/NewTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Operators (ID INTEGER)\n"
+                                 "[2]\nSQL=THIS IS NOT SQL\n"));
+        const QString old = DataModule1->databaseFolder();
+        DatabaseFormMode = 1;
+        TForm_Sazdava_Nova_Baza form;
+        form.DirectoryListBox1->setCurrentFolder(program.folder());
+        form.Edit_ime_baza->setText(QStringLiteral("Нова"));
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("ГРЕШКА: ")));
+        QVERIFY(!QDir(program.file(QStringLiteral("Нова"))).exists());
+        QCOMPARE(DataModule1->databaseFolder(), old);
+        QCOMPARE(AliasFile::path(), old);
+    }
+
+    void updateRunsTheAnnouncedFileAndRecordsItsVersion()
+    {
+        TestProgram program;
+        const int version = ProgramVersion::databaseVersion();
+        const QSqlDatabase db = DataModule1->connection();
+        Db::execute(QStringLiteral("UPDATE Versiq_Baza SET Ver = ?"), {version - 1}, db);
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
+                                 "[2]\nSQL=INSERT INTO Extra VALUES (1)\nVer=%1\n[DBVer-%1]\nVer=1\n")
+                      .arg(version));
+        DatabaseFormMode = 2;
+        TForm_Sazdava_Nova_Baza form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Актуализация на база данни"));
+        QCOMPARE(form.DirectoryListBox1->currentFolder(), program.file(QStringLiteral("SQLs")));
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО")});
+        QCOMPARE(SchemaVersion::read(db), version);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Extra")).toInt(), 1);
+    }
+
+    void failedUpdateKeepsTheOldVersionSoARetryWorks()
+    {
+        TestProgram program;
+        const int version = ProgramVersion::databaseVersion();
+        const QSqlDatabase db = DataModule1->connection();
+        Db::execute(QStringLiteral("UPDATE Versiq_Baza SET Ver = ?"), {version - 1}, db);
+        Settings::writeInteger(Keys::DBVer_Ver, version - 1);
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
+                                 "[2]\nSQL=BROKEN\nVer=%1\n[DBVer-%1]\nVer=1\n")
+                      .arg(version));
+        DatabaseFormMode = 2;
+        TForm_Sazdava_Nova_Baza form;
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        const QString text = PlatformScript::texts(QStringLiteral("message")).value(0);
+        QVERIFY(text.startsWith(QStringLiteral("Прекратена актуализация при изпълнението на \nОПЕРАЦИЯ: 2\n:BROKEN")));
+        QCOMPARE(SchemaVersion::read(db), version - 1);
+        QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), version - 1);
+        QVERIFY(!Db::tableExists(QStringLiteral("Extra")));
+    }
+
+    void updateFileForAnotherVersionIsRefused()
+    {
+        TestProgram program;
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=1\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=999\n"
+                                 "[DBVer-999]\nVer=1\n"));
+        DatabaseFormMode = 2;
+        TForm_Sazdava_Nova_Baza form;
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Не беше открит файл за актуализация")});
+        QVERIFY(!Db::tableExists(QStringLiteral("Extra")));
+    }
+};
+VTEST(DatabaseWindow)
+
+#include "test_database_folder.moc"
