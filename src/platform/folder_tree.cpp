@@ -15,6 +15,15 @@ FolderTree::FolderTree(QWidget *parent)
     for (int c = 1; c < m_model->columnCount(); ++c)
         hideColumn(c);
     header()->hide();
+    // The model reads folders in the background: show the chosen folder once
+    // its parents have been read.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex index = m_model->index(m_folder);
+        if (index.isValid() && currentIndex() != index) {
+            setCurrentIndex(index);
+            scrollTo(index, QAbstractItemView::PositionAtCenter);
+        }
+    });
     connect(this, &QTreeView::clicked, this,
             [this](const QModelIndex &index) { m_folder = m_model->filePath(index); });
     connect(this, &QTreeView::activated, this,
