@@ -9,7 +9,7 @@
 namespace {
 QHash<QString, int> &depths()
 {
-    static QHash<QString, int> d;
+    thread_local QHash<QString, int> d; // a connection lives in one thread
     return d;
 }
 } // namespace
