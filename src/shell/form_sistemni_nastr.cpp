@@ -191,10 +191,12 @@ QWidget *TForm_Sistemni_Nastr::buildGeneralTab()
                      new QLabel(QStringLiteral("знак след запетаята"), page)));
     w->addLayout(row(new QLabel(QStringLiteral("Терминал N:"), page), SpinEdit_Term_N));
 
+    auto *lower = new QHBoxLayout;
+    lower->addWidget(articles, 0, Qt::AlignTop);
+    lower->addWidget(station, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(sales);
-    layout->addWidget(articles);
-    layout->addWidget(station);
+    layout->addLayout(lower);
     layout->addStretch();
     return page;
 }
