@@ -28,9 +28,20 @@ QString Settings::filePath()
 
 QList<const SettingKey *> Settings::allKeys()
 {
-    return {&Keys::DBVer_Ver,   &Keys::DBVer_Date,       &Keys::DBVer_DBPath, &Keys::DBVer_Term,
-            &Keys::TIME_Last,   &Keys::Store_Active,     &Keys::Store_ActiveOper,
-            &Keys::Tuning_13,   &Keys::Tuning_20};
+    using namespace Keys;
+    return {&DBVer_Ver,          &DBVer_Date,         &DBVer_DBPath,       &DBVer_Term,
+            &TIME_Last,          &Store_Active,       &Store_ActiveOper,   &Firm_Data_Name,
+            &Firm_Data_EIK,      &Firm_Data_Mol,      &Firm_Data_Adress,   &Firm_Data_IBAN,
+            &Firm_Data_BIC,      &Firm_Data_Bank,     &Firm_Data_Phone,    &Firm_Data_IBAN_DDS,
+            &Firm_Data_BIC_DDS,  &Firm_Data_Bank_DDS, &Firm_Data_Phone_DDS, &Firm_Data_DDS,
+            &Firm_Data_Phone_Ser, &Tuning_1,          &Tuning_2,           &Tuning_3,
+            &Tuning_4,           &Tuning_5,           &Tuning_6,           &Tuning_7,
+            &Tuning_8,           &Tuning_10,          &Tuning_11,          &Tuning_12,
+            &Tuning_13,          &Tuning_14,          &Tuning_15,          &Tuning_16,
+            &Tuning_17,          &Tuning_18,          &Tuning_FormatDate,  &Tuning_19,
+            &Tuning_20,          &Tuning_FB,          &Tuning_21,          &Tuning_22,
+            &Tuning_23,          &Tuning_24,          &Values_9,           &Values_10,
+            &Values_11};
 }
 
 QString Settings::readString(const IniFile &ini, const SettingKey &k)

@@ -26,9 +26,56 @@ inline constexpr SettingKey TIME_Last{"TIME", "Last", "", &todayText};
 // Active warehouse and the last operator
 inline constexpr SettingKey Store_Active{"Store", "Active", "0"};
 inline constexpr SettingKey Store_ActiveOper{"Store", "ActiveOper", ""};
-// Switches
+// Own company's data printed on documents
+inline constexpr SettingKey Firm_Data_Name{"Firm_Data", "Name", ""};
+inline constexpr SettingKey Firm_Data_EIK{"Firm_Data", "EIK", ""};
+inline constexpr SettingKey Firm_Data_Mol{"Firm_Data", "Mol", ""};
+inline constexpr SettingKey Firm_Data_Adress{"Firm_Data", "Adress", ""};
+inline constexpr SettingKey Firm_Data_IBAN{"Firm_Data", "IBAN", ""};
+inline constexpr SettingKey Firm_Data_BIC{"Firm_Data", "BIC", ""};
+inline constexpr SettingKey Firm_Data_Bank{"Firm_Data", "Bank", ""};
+inline constexpr SettingKey Firm_Data_Phone{"Firm_Data", "Phone", ""};
+inline constexpr SettingKey Firm_Data_IBAN_DDS{"Firm_Data", "IBAN_DDS", ""};
+inline constexpr SettingKey Firm_Data_BIC_DDS{"Firm_Data", "BIC_DDS", ""};
+inline constexpr SettingKey Firm_Data_Bank_DDS{"Firm_Data", "Bank_DDS", ""};
+inline constexpr SettingKey Firm_Data_Phone_DDS{"Firm_Data", "Phone_DDS", ""};
+// VAT percent, stored with a point ("20", "20.5")
+inline constexpr SettingKey Firm_Data_DDS{"Firm_Data", "DDS", "20"};
+inline constexpr SettingKey Firm_Data_Phone_Ser{"Firm_Data", "Phone_Ser", ""};
+// Switches ("1"/"0")
+inline constexpr SettingKey Tuning_1{"Tuning", "1", "0"};   // authorisation after a sale
+inline constexpr SettingKey Tuning_2{"Tuning", "2", "0"};   // close other operators' bills
+inline constexpr SettingKey Tuning_3{"Tuning", "3", "0"};   // warn of expiring goods
+inline constexpr SettingKey Tuning_4{"Tuning", "4", "0"};   // order list on sale below minimum
+inline constexpr SettingKey Tuning_5{"Tuning", "5", "0"};   // loss of idle goods on delivery
+inline constexpr SettingKey Tuning_6{"Tuning", "6", "0"};   // no credit with unpaid instalments
+inline constexpr SettingKey Tuning_7{"Tuning", "7", "0"};   // watch late instalments
+inline constexpr SettingKey Tuning_8{"Tuning", "8", "0"};   // watch sales to late payers
+inline constexpr SettingKey Tuning_10{"Tuning", "10", "0"}; // fixed length of the till name
+inline constexpr SettingKey Tuning_11{"Tuning", "11", "0"}; // fixed length of the label name
+inline constexpr SettingKey Tuning_12{"Tuning", "12", "0"}; // imports replace old data
 inline constexpr SettingKey Tuning_13{"Tuning", "13", "0"}; // log off at exit
+inline constexpr SettingKey Tuning_14{"Tuning", "14", "0"}; // ask shelf life at the desk
+inline constexpr SettingKey Tuning_15{"Tuning", "15", "10"}; // digits of a contract number (1-10)
+inline constexpr SettingKey Tuning_16{"Tuning", "16", "0"}; // 10-digit contract prefix
+inline constexpr SettingKey Tuning_17{"Tuning", "17", "0"}; // contract number holds the date
+inline constexpr SettingKey Tuning_18{"Tuning", "18", "0"}; // contract number: date + day's count
+inline constexpr SettingKey Tuning_FormatDate{"Tuning", "FormatDate", "ddmmyyyy"}; // or "ddmmyy"
+// Folder of the receipt command files, kept as typed. The Linux counterpart
+// of the old "C:\Temp"; the receipt writer creates it when missing.
+inline constexpr const char *DefaultReceiptFolder = "/tmp/ventaros-bon";
+inline constexpr SettingKey Tuning_19{"Tuning", "19", DefaultReceiptFolder};
 inline constexpr SettingKey Tuning_20{"Tuning", "20", "0"}; // kiosk mode
+inline constexpr SettingKey Tuning_FB{"Tuning", "FB", "0"}; // receipt at a sale: 0 none, 1 service, 2 fiscal
+inline constexpr SettingKey Tuning_21{"Tuning", "21", "0"}; // copies of the receipt (unused)
+inline constexpr SettingKey Tuning_22{"Tuning", "22", "0"}; // number of copies (0-10, unused)
+inline constexpr SettingKey Tuning_23{"Tuning", "23", "0"}; // ticket per preparation department
+// Fiscal device type: "<n>: <device>"; readers use the number before ":"
+inline constexpr SettingKey Tuning_24{"Tuning", "24", "0"};
+// Numbers
+inline constexpr SettingKey Values_9{"Values", "9", "2"};    // decimals of the desk totals (1-8)
+inline constexpr SettingKey Values_10{"Values", "10", "20"}; // till name length
+inline constexpr SettingKey Values_11{"Values", "11", "20"}; // label name length
 } // namespace Keys
 
 namespace Settings {
