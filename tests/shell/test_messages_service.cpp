@@ -196,7 +196,7 @@ void MessageServiceTest::queueAndConversationCaps()
     MessageQueue queue(10);
     QCOMPARE(queue.enqueue({1, kLocal, QStringLiteral("abcdef")}), 0);
     QCOMPARE(queue.enqueue({1, kLocal, QStringLiteral("ghijkl")}), 2);
-    QCOMPARE(queue.size(), 1); // one connection's pieces in a row are one message
+    QCOMPARE(queue.size(), 1); // one connection's chunks in a row are one message
     QCOMPARE(queue.enqueue({2, kLocal, QStringLiteral("123")}), 0);
     QCOMPARE(queue.enqueue({1, kLocal, QStringLiteral("zz")}), 2); // full: all dropped
     QCOMPARE(queue.pendingFor(1), 10);

@@ -97,7 +97,7 @@ int MessageQueue::enqueue(const Arrival &arrival)
     const int size = int(arrival.text.size());
     const QString kept = size <= room ? arrival.text : arrival.text.left(room);
     if (!kept.isEmpty()) {
-        // Pieces of one connection's stream that follow each other are one
+        // Chunks of one connection's stream that follow each other are one
         // message to answer, not one question per network read.
         if (!m_items.isEmpty() && m_items.last().connection == arrival.connection) {
             m_items.last().text += kept;
