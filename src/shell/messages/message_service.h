@@ -1,0 +1,110 @@
+#pragma once
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+// Messages between workstations over TCP: this station's listener
+// (`ServerSocket`), the stations connected to it, and one outgoing
+// connection (`ClientSocket`) to the station last chosen. Everything runs on
+// the GUI thread through Qt's socket notifications.
+//
+// Every connection gets a number that is never reused, so a station chosen
+// in a list or remembered as the last sender is never mistaken for another.
+class MessageService : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kPort = 1024;
+    // More stations than a shop has; further ones are refused.
+    static constexpr int kMaxStations = 32;
+
+    // port 0 listens on any free port (tests); port() then tells which.
+    explicit MessageService(quint16 port = kPort, QObject *parent = nullptr);
+    ~MessageService() override;
+
+    // The port of the other stations' listeners (the same as ours by default).
+    void setPeerPort(quint16 port) { m_peerPort = port; }
+    quint16 peerPort() const { return m_peerPort; }
+    quint16 port() const;
+
+    // Starts the listener; does nothing while it listens. When the port
+    // cannot be bound the status line says so and false is returned.
+    bool startListening();
+    bool isListening() const;
+
+    // The address to connect to, as last typed or chosen; kept for the run.
+    QString MessageHost() const { return m_messageHost; }
+    void setMessageHost(const QString &host) { m_messageHost = host; }
+
+    // Closes the client connection and connects it anew to `host`
+    // (which becomes MessageHost).
+    void connectTo(const QString &host);
+    void closeClient();
+    int clientConnection() const { return m_clientId; } // 0 when none
+    bool clientConnected() const;
+
+    struct Station {
+        int connection;
+        QString address;
+    };
+    // Stations connected to this listener, in the order they came.
+    QList<Station> stations() const;
+    // True while any station is connected to this listener.
+    bool PeerConnected() const;
+
+    int lastSource() const { return m_lastSource; }
+    bool isConnected(int connection) const;
+    QString addressOf(int connection) const;
+
+    // Where a reply goes: the chosen station when it is still connected, else
+    // the connection the last message came on, else the client connection;
+    // 0 when there is none of them.
+    int replyTarget(int chosenStation) const;
+    // false when the connection is gone or the write fails
+    bool send(int connection, const QByteArray &bytes);
+
+    QString status() const { return m_status; }
+    void setStatus(const QString &text);
+
+    static QString addressText(const QTcpSocket *socket);
+
+Q_SIGNALS:
+    void received(const QString &text, int connection);
+    void statusChanged(const QString &text);
+    void stationsChanged();
+    // A line for the conversation (refused connections, dropped text).
+    void note(const QString &line);
+
+private:
+    void ServerSocketAccept();
+    void ServerSocketClientRead(QTcpSocket *socket);
+    void ServerSocketClientDisconnect(QTcpSocket *socket);
+    void ClientSocketConnect();
+    void ClientSocketDisconnect();
+    void ClientSocketError(QAbstractSocket::SocketError error);
+    void ClientSocketRead();
+    void readFrom(QTcpSocket *socket, int connection);
+    QTcpSocket *socketOf(int connection) const;
+
+    struct Connection {
+        int id;
+        QTcpSocket *socket;
+        QString address;
+    };
+
+    QTcpServer *ServerSocket;
+    QTcpSocket *ClientSocket = nullptr;
+    int m_clientId = 0;
+    QList<Connection> m_stations;
+    quint16 m_port;
+    quint16 m_peerPort;
+    QString m_messageHost;
+    QString m_status;
+    int m_lastSource = 0;
+    int m_nextId = 1;
+};

@@ -1,0 +1,123 @@
+#include "shell/messages/message_text.h"
+
+#include "common/cp1251.h"
+
+#include <QStringList>
+
+QString MessageText::compose(const QString &operatorName, const QString &typed)
+{
+    QString body = typed;
+    body.remove(QLatin1Char('\r'));
+    QStringList lines;
+    if (!body.isEmpty()) {
+        lines = body.split(QLatin1Char('\n'));
+        // a line break typed at the very end opens no further line
+        if (body.endsWith(QLatin1Char('\n')))
+            lines.removeLast();
+    }
+    QString message = operatorName + QLatin1Char(':') + QStringLiteral("\r\n");
+    for (const QString &line : lines)
+        message += line + QStringLiteral("\r\n");
+    return message;
+}
+
+QByteArray MessageText::encode(const QString &message)
+{
+    return Cp1251::encode(message);
+}
+
+QString MessageText::decode(const QByteArray &bytes)
+{
+    return Cp1251::decode(bytes);
+}
+
+QString MessageText::forDisplay(const QString &text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    out.remove(QChar(0));
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    return out;
+}
+
+QString MessageText::question(const QString &text)
+{
+    QString shown = forDisplay(text);
+    if (shown.size() > kMaxQuestionExcerpt)
+        shown = shown.left(kMaxQuestionExcerpt) + QStringLiteral("…");
+    return QStringLiteral("Изпращат ви следното съобщение:\n") + shown + QLatin1Char('\n')
+           + QStringLiteral("Желаете ли да отговорите?");
+}
+
+QString MessageText::olderTextRemovedLine()
+{
+    return QStringLiteral("--- по-старият текст на разговора е премахнат ---");
+}
+
+int MessageText::conversationCut(const QString &conversation, int cap)
+{
+    if (conversation.size() <= cap)
+        return 0;
+    const int lineLength = int(olderTextRemovedLine().size()) + 1;
+    const int cut = qMin(int(conversation.size()), int(conversation.size()) - cap + lineLength);
+    // cut at a line start where one follows
+    const int lineStart = int(conversation.indexOf(QLatin1Char('\n'), qMax(0, cut - 1)));
+    if (lineStart >= 0 && lineStart + 1 < conversation.size())
+        return lineStart + 1;
+    return cut;
+}
+
+QString MessageText::capConversation(const QString &conversation, int cap)
+{
+    const int cut = conversationCut(conversation, cap);
+    if (cut == 0)
+        return conversation;
+    return olderTextRemovedLine() + QLatin1Char('\n') + conversation.mid(cut);
+}
+
+MessageQueue::MessageQueue(int capPerConnection)
+    : m_cap(capPerConnection)
+{
+}
+
+int MessageQueue::pendingFor(int connection) const
+{
+    int total = 0;
+    for (const Arrival &a : m_items)
+        if (a.connection == connection)
+            total += int(a.text.size());
+    return total;
+}
+
+int MessageQueue::enqueue(const Arrival &arrival)
+{
+    const int room = qMax(0, m_cap - pendingFor(arrival.connection));
+    const int size = int(arrival.text.size());
+    const QString kept = size <= room ? arrival.text : arrival.text.left(room);
+    if (!kept.isEmpty()) {
+        // Chunks of one connection's stream that follow each other are one
+        // message to answer, not one question per network read.
+        if (!m_items.isEmpty() && m_items.last().connection == arrival.connection) {
+            m_items.last().text += kept;
+        } else {
+            Arrival part = arrival;
+            part.text = kept;
+            m_items.append(part);
+        }
+    }
+    return size - int(kept.size());
+}
+
+MessageQueue::Arrival MessageQueue::takeFirst()
+{
+    return m_items.takeFirst();
+}
+
+QList<MessageQueue::Arrival> MessageQueue::takeAll()
+{
+    QList<Arrival> all;
+    all.swap(m_items);
+    return all;
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The text of workstation messages: the wire form every station speaks, how
+// arrived text is shown, and the limits that keep a peer from filling memory.
+namespace MessageText {
+// Text from one connection waiting for the operator's answer.
+inline constexpr int kMaxPendingPerConnection = 16 * 1024;
+// The conversation memo keeps at most this many characters (the newest).
+inline constexpr int kMaxConversation = 64 * 1024;
+// The question box shows at most this much of a message; Yes shows it whole.
+inline constexpr int kMaxQuestionExcerpt = 2000;
+
+// "<operator>:" CR LF, then each typed line followed by CR LF.
+QString compose(const QString &operatorName, const QString &typed);
+// Code page 1251 on the wire.
+QByteArray encode(const QString &message);
+QString decode(const QByteArray &bytes);
+
+// Line ends of any kind become '\n' and a final line end is dropped, so the
+// text can be appended to a memo as its own lines.
+QString forDisplay(const QString &text);
+// The Yes/No question for a message that arrived while the panel was closed.
+QString question(const QString &text);
+// The conversation cut to its newest `cap` characters, whole lines, with a
+// first line saying that older text was removed.
+QString capConversation(const QString &conversation, int cap = kMaxConversation);
+// How many leading characters capConversation() replaces by that line.
+int conversationCut(const QString &conversation, int cap = kMaxConversation);
+QString olderTextRemovedLine();
+} // namespace MessageText
+
+// Messages that arrived while the panel was closed and wait for the operator's
+// Yes/No, oldest first. Each connection may hold a bounded amount of text.
+class MessageQueue
+{
+public:
+    struct Arrival {
+        int connection = 0;
+        QString address;
+        QString text;
+    };
+
+    explicit MessageQueue(int capPerConnection = MessageText::kMaxPendingPerConnection);
+
+    // Queues what fits under the connection's cap; returns how many
+    // characters were dropped (0 when all fitted).
+    int enqueue(const Arrival &arrival);
+    bool isEmpty() const { return m_items.isEmpty(); }
+    int size() const { return int(m_items.size()); }
+    int pendingFor(int connection) const;
+    Arrival takeFirst();
+    QList<Arrival> takeAll();
+
+private:
+    int m_cap;
+    QList<Arrival> m_items;
+};
