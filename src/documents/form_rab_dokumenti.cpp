@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -75,9 +76,13 @@ TForm_Rab_Dokumenti::TForm_Rab_Dokumenti(QWidget *parent)
     connect(Action_Insert, &QAction::triggered, this, &TForm_Rab_Dokumenti::Action_InsertExecute);
     connect(Action_Delete, &QAction::triggered, this, &TForm_Rab_Dokumenti::Action_DeleteExecute);
 
+    // Editing runs on keys, as in any data grid; say which ones.
+    auto *hint = new QLabel(QStringLiteral("Insert – нов ред, Ctrl+Del – изтриване"), this);
+    hint->setEnabled(false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(DBGrid1);
+    layout->addWidget(hint);
     resize(260, 320);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -29,7 +29,9 @@ bool TForm_Animations::play(const QString &clipFile)
     }
     if (!m_movie->isValid())
         return false;
+    // From its first frame again, also after a stop that left it near the end.
     m_movie->stop();
+    m_movie->jumpToFrame(0);
     m_movie->start();
     const QSize frame = m_movie->currentPixmap().size();
     if (!frame.isEmpty())

@@ -44,11 +44,22 @@ QString fieldName(const QAbstractItemModel *model, int column)
     return {};
 }
 
-QString valueText(const QVariant &v)
+bool isFloating(const QVariant &v)
 {
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
-        return Numbers::toText(v.toDouble());
-    return v.toString();
+    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float;
+}
+
+// The text of a cell as the grid shows it, except that a number shown in
+// its raw form ("1e+06", "0.30000000000000004") is written plainly.
+QString cellValue(const QAbstractItemModel *model, const QModelIndex &index)
+{
+    const QVariant shown = model->data(index, Qt::DisplayRole);
+    if (isFloating(shown))
+        return Numbers::toText(shown.toDouble());
+    const QVariant raw = model->data(index, Qt::EditRole);
+    if (isFloating(raw) && shown.toString() == raw.toString())
+        return Numbers::toText(raw.toDouble());
+    return shown.toString();
 }
 
 QByteArray rtfEscaped(const QString &text)
@@ -186,7 +197,7 @@ bool ListExport::PRINT_INTO(QAbstractItemModel *model, const QList<ExportColumn>
         QString line;
         for (int i = 0; i < columns.size(); ++i) {
             const ExportColumn &c = columns.at(i);
-            QString text = valueText(model->data(model->index(r, c.column), Qt::DisplayRole));
+            QString text = cellValue(model, model->index(r, c.column));
             if (!fields.at(i).isEmpty())
                 text = ColumnRegistry::displayText(fields.at(i), text);
             line += cell(m_separator, text, c.width);
