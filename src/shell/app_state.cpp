@@ -7,6 +7,7 @@ int SortDirection = 0;
 int ArticlePickMode = -1;
 int CounterpartyPickMode = -1;
 int PromptMode = 0;
+int CurrentBill = 0;
 QStringList SharedStringList;
 QStringList RightsList;
 QStringList ReceiptLineList;

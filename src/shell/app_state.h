@@ -41,6 +41,7 @@ extern int SortDirection;        // 0 ascending, 1 descending (flipped by grid t
 extern int ArticlePickMode;      // what the article picker delivers; -1 plain browsing
 extern int CounterpartyPickMode; // what the counterparty picker delivers; -1 plain browsing
 extern int PromptMode;           // layout of the prompt dialog
+extern int CurrentBill;          // the desk's open bill (Sm_N); set by the bill prompt and combo
 extern QStringList SharedStringList;
 extern QStringList RightsList;
 extern QStringList ReceiptLineList;

@@ -1,0 +1,70 @@
+#include "platform/printer_check_list.h"
+
+#include "platform/printers.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+PrinterCheckList::PrinterCheckList(const QString &listName, QWidget *parent)
+    : QWidget(parent)
+{
+    CheckListBox_Printers = new QListWidget(this);
+    CheckListBox_Printers->setObjectName(listName);
+    BitBtn5 = new QPushButton(QStringLiteral("Всички"), this);
+    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
+    BitBtn4 = new QPushButton(QStringLiteral("Нищо"), this);
+    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtn5);
+    buttons->addWidget(BitBtn4);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(CheckListBox_Printers);
+    layout->addLayout(buttons);
+
+    connect(BitBtn5, &QPushButton::clicked, this, &PrinterCheckList::BitBtn5Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &PrinterCheckList::BitBtn4Click);
+}
+
+void PrinterCheckList::BitBtn5Click()
+{
+    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
+        CheckListBox_Printers->item(i)->setCheckState(Qt::Checked);
+}
+
+void PrinterCheckList::BitBtn4Click()
+{
+    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
+        CheckListBox_Printers->item(i)->setCheckState(Qt::Unchecked);
+}
+
+QString PrinterCheckList::reload(bool checkSelected)
+{
+    const QString current = Printers::selected();
+    CheckListBox_Printers->clear();
+    for (const QString &name : Printers::installed()) {
+        auto *item = new QListWidgetItem(name, CheckListBox_Printers);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(checkSelected && name == current ? Qt::Checked : Qt::Unchecked);
+    }
+    return current;
+}
+
+QStringList PrinterCheckList::checkedPrinters() const
+{
+    QStringList names;
+    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
+        if (CheckListBox_Printers->item(i)->checkState() == Qt::Checked)
+            names.append(CheckListBox_Printers->item(i)->text());
+    return names;
+}
+
+void PrinterCheckList::setChecked(const QString &printer, bool checked)
+{
+    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
+        if (CheckListBox_Printers->item(i)->text() == printer)
+            CheckListBox_Printers->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
