@@ -6,7 +6,7 @@ int PriceDecimals = 4;
 int SortDirection = 0;
 int ArticlePickMode = -1;
 int CounterpartyPickMode = -1;
-int PromptMode = 0;
+int PromptMode = -1;
 int CurrentBill = 0;
 QStringList SharedStringList;
 QStringList RightsList;

@@ -154,6 +154,11 @@ private Q_SLOTS:
         QCOMPARE(list.record(0).value(QStringLiteral("Hidden")).toString(), QStringLiteral("x"));
         QCOMPARE(list.findRow(QStringLiteral("ID"), 7), 0);
         QCOMPARE(list.fieldIndex(QStringLiteral("nope")), -1);
+        Db::execute(QStringLiteral("CREATE TABLE N (Kol DOUBLE)"));
+        Db::execute(QStringLiteral("INSERT INTO N VALUES (1000000), (0.1)"));
+        list.setQuery(QStringLiteral("SELECT Kol FROM N ORDER BY Kol DESC"));
+        QCOMPARE(list.data(list.index(0, 0)).toString(), QStringLiteral("1000000"));
+        QCOMPARE(list.data(list.index(1, 0)).toString(), QStringLiteral("0.1"));
     }
 
     void workTablesJoinAndEmpty()

@@ -1,6 +1,7 @@
 #include "platform/db/column_registry.h"
 
 #include "common/dates.h"
+#include "common/money.h"
 #include "platform/db/database.h"
 
 #include <QList>
@@ -54,6 +55,8 @@ QString ColumnRegistry::displayText(const QString &column, const QVariant &value
     const QString text = value.toString();
     if (isDateColumn(column))
         return Dates::isoToShort(text);
+    if (value.typeId() == QMetaType::Double)
+        return Numbers::toText(value.toDouble()); // never "1e+06"
     return text;
 }
 
