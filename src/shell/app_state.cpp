@@ -10,6 +10,9 @@ int PromptMode = 0;
 QStringList SharedStringList;
 QStringList RightsList;
 QStringList ReceiptLineList;
+QStringList DocumentLineList;
+QMap<QString, QString> OperatorCounterpartyList;
+int LongOperationFlag = -1;
 
 AppState &AppState::instance()
 {
