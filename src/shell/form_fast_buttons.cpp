@@ -12,15 +12,38 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QKeySequenceEdit>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QTranslator>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+// The key edit's prompt in Bulgarian (Qt writes it again whenever the edit is cleared).
+class KeyEditPrompt : public QTranslator
+{
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "QKeySequenceEdit") == 0 && qstrcmp(source, "Press shortcut") == 0)
+            return QStringLiteral("Натиснете клавиш");
+        return {};
+    }
+};
+} // namespace
+
 TForm_Fast_Buttons::TForm_Fast_Buttons(QWidget *parent)
     : QDialog(parent, Qt::Tool)
 {
+    static KeyEditPrompt *prompt = nullptr;
+    if (!prompt) {
+        prompt = new KeyEditPrompt(QCoreApplication::instance());
+        QCoreApplication::installTranslator(prompt);
+    }
     setObjectName(QStringLiteral("Form_Fast_Buttons"));
     setWindowTitle(QStringLiteral("Настройка на бързи бутони"));
     TreeView_Fast_Butons = new QTreeWidget(this);

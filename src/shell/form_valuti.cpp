@@ -190,7 +190,8 @@ TForm_Valuti::TForm_Valuti(QWidget *parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(m_model);
     DBGrid1->setItemDelegate(new BasicDelegate(DBGrid1));
-    DBGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 8);
     DBGrid1->setColumnWidth(ColName, 151);
