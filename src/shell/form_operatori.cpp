@@ -210,6 +210,19 @@ QString TForm_Operatori::rightsFromTree() const
     return Rights::rightsText(states);
 }
 
+// Rights that leave no operator able to open this window could never be undone.
+bool TForm_Operatori::someoneManagesOperators() const
+{
+    if (!General_Form)
+        return true;
+    const MainMenuActions &menu = General_Form->menu();
+    const int item = menu.numberOf(QStringLiteral("N_Operatori"));
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Prava FROM Operators")))
+        if (Rights::allows(Rights::GETRIGHTS(r.value(0).toString()), menu, item))
+            return true;
+    return false;
+}
+
 void TForm_Operatori::BitBtn_Insert_OperatorClick()
 {
     const QString name = Edit_Ime->text().trimmed();
@@ -252,6 +265,12 @@ void TForm_Operatori::BitBtn_Insert_OperatorClick()
                         {name, hash, prava, id});
         } else {
             Db::execute(QStringLiteral("UPDATE Operators SET Ime = ?, Prava = ? WHERE ID = ?"), {name, prava, id});
+        }
+        if (!someoneManagesOperators()) {
+            tx.rollback();
+            Dialogs::message(QStringLiteral("Поне един оператор трябва да има достъп до \"Достъп оператори\"."),
+                             this);
+            return;
         }
         tx.commit();
     } catch (const DbError &e) {

@@ -47,6 +47,7 @@ protected:
 
 private:
     void setEditing(bool on);
+    bool someoneManagesOperators() const;
     long long selectedId() const;
     void selectId(long long id);
 

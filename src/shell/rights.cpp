@@ -69,6 +69,14 @@ int Rights::entryState(const QStringList &entries, int number)
     return -1;
 }
 
+bool Rights::allows(const QStringList &entries, const MainMenuActions &menu, int number)
+{
+    for (int n = number; n > 0; n = menu.node(n).parent)
+        if (entryState(entries, n) == Denied)
+            return false;
+    return true;
+}
+
 void Rights::SetMenuVisible(MainMenuActions &menu, const QStringList &entries)
 {
     menu.resetRights();

@@ -21,6 +21,10 @@ QStringList GETRIGHTS(const QString &rights);
 // opens an item).
 int entryState(const QStringList &entries, int number);
 
+// Whether a rights text lets its operator use item `number`: neither the
+// item nor a menu above it is denied.
+bool allows(const QStringList &entries, const MainMenuActions &menu, int number);
+
 // Applies the entries to the menu: every item back to its design state first,
 // then each node's own entry. Root (node 0) is never touched.
 void SetMenuVisible(MainMenuActions &menu, const QStringList &entries);

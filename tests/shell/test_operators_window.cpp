@@ -187,6 +187,23 @@ private Q_SLOTS:
         QVERIFY(!w.Edit_Ime->isEnabled());
     }
 
+    void someoneKeepsTheOperatorsWindow()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        TForm_Operatori w(form.get());
+        w.FormShow();
+        PlatformScript::answer(QStringLiteral("no"));
+        w.DBGrid1DblClick();
+        // Denying the settings menu takes "Достъп оператори" with it.
+        w.TreeView_MenuesClick(w.node(form->menu().numberOf(QStringLiteral("N_Nastrojki"))));
+        w.BitBtn_Insert_OperatorClick();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
+                 QStringLiteral("Поне един оператор трябва да има достъп до \"Достъп оператори\"."));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Prava FROM Operators")).toString(), QString());
+    }
+
     void closingAsksForLogin()
     {
         TestProgram program;
