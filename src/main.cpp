@@ -1,15 +1,20 @@
 #include "common/program_folder.h"
 #include "platform/application.h"
-#include "shell/data_module.h"
-#include "shell/version_check.h"
+#include "shell/about_box.h"
+#include "shell/general_form.h"
 
 int main(int argc, char **argv)
 {
     Application app(argc, argv);
+    app.setApplicationDisplayName(QStringLiteral("ВЕНТАРОС"));
     ProgramFolder::resolve();
-    TDataModule1 dataModule;
-    if (!dataModule.openAliasFolder(nullptr))
+
+    TGeneral_Form form;
+    // Start-up ends the program when the working date is refused or no
+    // operator logs in.
+    if (!form.FormCreate())
         return 0;
-    VersionCheck::run(nullptr);
-    return 0;
+    form.formOnce<TAboutBox>();
+    form.showMaximized();
+    return app.exec();
 }

@@ -11,6 +11,9 @@ int CurrentBill = 0;
 QStringList SharedStringList;
 QStringList RightsList;
 QStringList ReceiptLineList;
+QStringList DocumentLineList;
+QMap<QString, QString> OperatorCounterpartyList;
+int LongOperationFlag = -1;
 
 AppState &AppState::instance()
 {

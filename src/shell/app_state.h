@@ -1,4 +1,5 @@
 #pragma once
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -45,3 +46,7 @@ extern int CurrentBill;          // the desk's open bill (Sm_N); set by the bill
 extern QStringList SharedStringList;
 extern QStringList RightsList;
 extern QStringList ReceiptLineList;
+extern QStringList DocumentLineList;   // lines whose documents are printed; emptied by each login
+// Each operator's desk counterparty (reference text), kept between logins for the run.
+extern QMap<QString, QString> OperatorCounterpartyList;
+extern int LongOperationFlag;          // -1 idle; 1 catalogue import, 2 supplier update running

@@ -1,0 +1,220 @@
+#include "shell/form_valuti.h"
+
+#include "common/money.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+enum Column { ColName, ColRate, ColBasic, ColumnCount };
+
+// "Основна" is picked from its two values.
+class BasicDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        if (index.column() != ColBasic)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *box = new QComboBox(parent);
+        box->addItems({QStringLiteral("False"), QStringLiteral("True")});
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            box->setCurrentText(index.data(Qt::EditRole).toString());
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            model->setData(index, box->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+} // namespace
+
+ValutiModel::ValutiModel(QWidget *owner)
+    : QAbstractTableModel(owner)
+    , m_owner(owner)
+{
+}
+
+void ValutiModel::reload()
+{
+    QList<CurrencyRates::Row> rows;
+    try {
+        rows = CurrencyRates::all();
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Валутите не могат да бъдат прочетени:\n") + e.message(), m_owner);
+    }
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+void ValutiModel::addRow()
+{
+    if (!m_rows.isEmpty() && m_rows.last().id == 0)
+        return; // one new row at a time
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size()));
+    m_rows.append(CurrencyRates::Row{});
+    endInsertRows();
+}
+
+bool ValutiModel::removeRowAt(int r)
+{
+    if (r < 0 || r >= m_rows.size())
+        return false;
+    const CurrencyRates::Row row = m_rows.at(r);
+    if (row.id != 0) {
+        if (!Dialogs::yesNo(QStringLiteral("Желаете ли да изтриете валутата \"") + row.name + QStringLiteral("\"?"),
+                            m_owner))
+            return false;
+        const QString error = CurrencyRates::remove(row.id);
+        if (!error.isEmpty()) {
+            Dialogs::message(error, m_owner);
+            return false;
+        }
+    }
+    beginRemoveRows({}, r, r);
+    m_rows.removeAt(r);
+    endRemoveRows();
+    return true;
+}
+
+int ValutiModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int ValutiModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ValutiModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const CurrencyRates::Row &r = m_rows.at(index.row());
+    switch (index.column()) {
+    case ColName:
+        return r.name;
+    case ColRate:
+        return Numbers::toText(r.rate);
+    default:
+        return r.basic;
+    }
+}
+
+QVariant ValutiModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        static const char *titles[] = {"Описание", "Курс спрямо лева", "Основна"};
+        return QString::fromUtf8(titles[section]);
+    }
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == ColBasic)
+        return int(Qt::AlignCenter);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ValutiModel::flags(const QModelIndex &index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}
+
+bool ValutiModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    CurrencyRates::Row &r = m_rows[index.row()];
+    const QString text = value.toString();
+    QString error;
+    if (r.id == 0) {
+        // A new row is written once it has a name; until then it is kept here.
+        if (index.column() == ColRate) {
+            double rate = 0;
+            error = CurrencyRates::parseRate(text, &rate);
+            if (error.isEmpty())
+                r.rate = rate;
+        } else if (index.column() == ColBasic) {
+            r.basic = text;
+        } else if (!text.trimmed().isEmpty()) {
+            long long id = 0;
+            error = CurrencyRates::add(text, Numbers::toText(r.rate), r.basic, &id);
+            if (error.isEmpty()) {
+                r.id = id;
+                r.name = text.trimmed();
+            }
+        }
+    } else if (index.column() == ColName) {
+        error = CurrencyRates::rename(r.id, text);
+        if (error.isEmpty())
+            r.name = text.trimmed();
+    } else if (index.column() == ColRate) {
+        error = CurrencyRates::setRate(r.id, text);
+        if (error.isEmpty())
+            CurrencyRates::parseRate(text, &r.rate);
+    } else {
+        error = CurrencyRates::setBasic(r.id, text);
+        if (error.isEmpty())
+            r.basic = text;
+    }
+    if (!error.isEmpty()) {
+        Dialogs::message(error, m_owner);
+        return false;
+    }
+    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(ColumnCount - 1));
+    return true;
+}
+
+TForm_Valuti::TForm_Valuti(QWidget *parent)
+    : QDialog(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("Form_Valuti"));
+    setWindowTitle(QStringLiteral("Валутни курсове"));
+    m_model = new ValutiModel(this);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(m_model);
+    DBGrid1->setItemDelegate(new BasicDelegate(DBGrid1));
+    DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 8);
+    DBGrid1->setColumnWidth(ColName, 151);
+    DBGrid1->setColumnWidth(ColRate, 120);
+    DBGrid1->setColumnWidth(ColBasic, 80);
+    DBGrid1->setToolTip(QStringLiteral("Insert - нова валута, Ctrl+Delete - изтриване"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(DBGrid1);
+    resize(420, 280);
+    m_model->reload();
+}
+
+void TForm_Valuti::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Insert) {
+        m_model->addRow();
+        DBGrid1->setCurrentIndex(m_model->index(m_model->rowCount() - 1, ColName));
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        m_model->removeRowAt(DBGrid1->currentIndex().row());
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

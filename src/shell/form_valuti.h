@@ -1,0 +1,47 @@
+#pragma once
+#include "shell/currency_rates.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+
+class QTableView;
+
+// The currencies as an in-place grid: name, rate to the lev, basic flag.
+// Every edit is checked and written at once; a refused edit keeps the stored value.
+class ValutiModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ValutiModel(QWidget *owner);
+    void reload();
+    void addRow();                 // a new, unsaved row at the end
+    bool removeRowAt(int row);     // asks first
+    const CurrencyRates::Row &row(int r) const { return m_rows.at(r); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+private:
+    QWidget *m_owner;
+    QList<CurrencyRates::Row> m_rows; // a new row has id 0 until it is saved
+};
+
+// "Валутни курсове"
+class TForm_Valuti : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TForm_Valuti(QWidget *parent = nullptr);
+    QTableView *DBGrid1;
+    ValutiModel *model() const { return m_model; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    ValutiModel *m_model;
+};

@@ -1,0 +1,118 @@
+#include "shell/openers.h"
+
+#include "platform/dialogs.h"
+#include "shell/about_box.h"
+#include "shell/app_state.h"
+#include "shell/aux_programs.h"
+#include "shell/data_module.h"
+#include "shell/form_change_db.h"
+#include "shell/form_fast_buttons.h"
+#include "shell/form_operatori.h"
+#include "shell/form_sazdava_nova_baza.h"
+#include "shell/form_valuti.h"
+#include "shell/general_form.h"
+
+#include <QWidget>
+
+namespace {
+// A window created anew on every opening and shown modally.
+template <class W>
+void openNew(TGeneral_Form &f)
+{
+    W window(&f);
+    TGeneral_Form::showModal(&window);
+}
+
+// A window created once and shown modally.
+template <class W>
+void openOnce(TGeneral_Form &f)
+{
+    TGeneral_Form::showModal(f.formOnce<W>());
+}
+
+void nothing(TGeneral_Form &) {}
+
+const QList<Opener> kOpeners = {
+    // Desk: "Избор клиенти" and "Избор артикули" run the browsers in desk mode.
+    {"N_Select_Kontrag",
+     [](TGeneral_Form &f) {
+         CounterpartyPickMode = 0;
+         Openers::find(QStringLiteral("N_Klienti"))->open(f);
+     },
+     "N_Klienti"},
+    {"N_Select_artikuli",
+     [](TGeneral_Form &f) {
+         if (auto *edit = f.findChild<QWidget *>(QStringLiteral("Edit_Barkod")))
+             edit->setFocus();
+         ArticlePickMode = 2;
+         Openers::find(QStringLiteral("N_Artikuli"))->open(f);
+     },
+     "N_Artikuli"},
+    {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
+    {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
+
+    // Settings of the shell
+    {"N_Valuti", &openNew<TForm_Valuti>},
+    {"N_Operatori",
+     [](TGeneral_Form &f) {
+         openNew<TForm_Operatori>(f);
+         f.N_dostapClick(); // the rights may have changed
+     }},
+    {"N34", &openOnce<TForm_Fast_Buttons>},
+
+    // Database
+    {"N_Open_DataBase", &openOnce<TForm_Change_DB>},
+    {"N_Nova_Baza",
+     [](TGeneral_Form &f) {
+         DatabaseFormMode = 1;
+         openNew<TForm_Sazdava_Nova_Baza>(f);
+     }},
+    {"N_Update_DB",
+     [](TGeneral_Form &f) {
+         DatabaseFormMode = 2;
+         openNew<TForm_Sazdava_Nova_Baza>(f);
+     }},
+
+    // Auxiliary programs and help
+    {"N_Calc", [](TGeneral_Form &f) { AuxPrograms::startCalculator(&f); }},
+    {"N_Notepad", [](TGeneral_Form &f) { AuxPrograms::startNotepad(&f); }},
+    {"Open_Exe", [](TGeneral_Form &f) { AuxPrograms::openProgram(&f); }},
+    {"N43", &openOnce<TAboutBox>},
+    {"N_Send_Reports",
+     [](TGeneral_Form &f) {
+         Dialogs::message(
+             QStringLiteral("Желаете ли да уведомите разработчика за възникнали грешки при работа?"), &f);
+     }},
+    {"N14", &nothing},
+    {"N_Sastoqnie_Remont", &nothing},
+};
+} // namespace
+
+const QList<Opener> &Openers::table()
+{
+    return kOpeners;
+}
+
+const Opener *Openers::find(const QString &item)
+{
+    for (const Opener &o : kOpeners)
+        if (item == QLatin1String(o.item))
+            return &o;
+    return nullptr;
+}
+
+bool Openers::available(const QString &item)
+{
+    const Opener *o = find(item);
+    return o && (!o->needs || available(QString::fromLatin1(o->needs)));
+}
+
+void Openers::startMessageListener(TGeneral_Form &)
+{
+    // The workstation messages module starts its listener here.
+}
+
+void Openers::installWorkingModes(TGeneral_Form &)
+{
+    // The desk, service and fiscal-service modules install their tab handlers here.
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+class TGeneral_Form;
+
+// What each main-menu item opens. Toolbar buttons, tab buttons and status
+// panels share their item's action, so this is the one table of openers; an
+// item without an entry here stays disabled. A window of another module is
+// added with one line when that window exists.
+struct Opener {
+    const char *item;                  // objectName of the menu item
+    void (*open)(TGeneral_Form &form); // runs on the item's action
+    const char *needs = nullptr;       // another item whose opener this one calls
+};
+
+namespace Openers {
+const QList<Opener> &table();
+const Opener *find(const QString &item);
+bool available(const QString &item); // in the table, and so is what it needs
+
+// Start-up step 4: the message listener of the workstation messages module.
+void startMessageListener(TGeneral_Form &form);
+// The working modes install their handlers on the three tabs here.
+void installWorkingModes(TGeneral_Form &form);
+} // namespace Openers

@@ -1,0 +1,303 @@
+#include "test_main_window_support.h"
+
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "common/dates.h"
+#include "common/ini_file.h"
+#include "common/settings.h"
+#include "shell/aux_programs.h"
+#include "shell/data_module.h"
+#include "shell/mode_tab.h"
+#include "shell/shop_tab.h"
+#include "shell/status_widgets.h"
+#include "shell/working_date.h"
+
+#include <QAction>
+#include <QDate>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace shelltest;
+
+namespace {
+QString dayText(int offset)
+{
+    return Dates::toShort(QDate::currentDate().addDays(offset));
+}
+
+// The date settings are configured, so the tests know which command starts.
+struct DateSettingsCommand {
+    DateSettingsCommand() { qputenv(AuxPrograms::DateSettingsVariable, "date-settings --now"); }
+    ~DateSettingsCommand() { qunsetenv(AuxPrograms::DateSettingsVariable); }
+};
+} // namespace
+
+// Start-up and the working-date watch.
+class MainWindowStartupTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void startupDateQuestion_data()
+    {
+        QTest::addColumn<int>("offset"); // of [TIME] Last from today; 99 = missing
+        QTest::addColumn<QVariant>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("started");
+        QTest::newRow("missing") << 99 << QVariant() << false << true;
+        QTest::newRow("earlier") << -1 << QVariant() << false << true;
+        QTest::newRow("today") << 0 << QVariant() << false << true;
+        QTest::newRow("later, yes") << 1 << QVariant(true) << true << true;
+        QTest::newRow("later, no") << 1 << QVariant(false) << true << false;
+        QTest::newRow("later, closed") << 1 << QVariant() << true << false;
+    }
+
+    void startupDateQuestion()
+    {
+        QFETCH(int, offset);
+        QFETCH(QVariant, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, started);
+        TestProgram program;
+        DateSettingsCommand command;
+        resetProgramState();
+        if (offset != 99)
+            Settings::writeString(Keys::TIME_Last, dayText(offset));
+        TGeneral_Form form;
+        auto logins = loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+        if (answer.isValid())
+            PlatformScript::answer(answer);
+        QCOMPARE(form.FormCreate(), started);
+        form.Timer1->stop();
+        const QStringList questions = PlatformScript::texts(QStringLiteral("yesNo"));
+        QCOMPARE(questions.size(), asked ? 1 : 0);
+        if (asked)
+            QCOMPARE(questions.first(), WorkingDate::startupQuestion(Dates::todayShort(), dayText(offset)));
+        QCOMPARE(logins->logins, started ? 1 : 0);
+        QCOMPARE(form.programEnded(), !started);
+        // Refused: the date settings start and nothing else happens.
+        QCOMPARE(PlatformScript::texts(QStringLiteral("startProgram")),
+                 started ? QStringList() : QStringList{QStringLiteral("date-settings")});
+        QCOMPARE(AppState::instance().currentOperator(),
+                 started ? QStringLiteral("Администратор") : QString());
+    }
+
+    void questionTexts()
+    {
+        QCOMPARE(WorkingDate::startupQuestion(QStringLiteral("01.02.2024"), QStringLiteral("03.02.2024")),
+                 QStringLiteral("Настоящата дата 01.02.2024 е по стара от последната дата с която e "
+                                "работено:03.02.2024\nЖелаете ли да продължите?"));
+        QVERIFY(!WorkingDate::lastIsLater(QStringLiteral("31.13.2024"), QDate(2024, 1, 1)));
+        QVERIFY(!WorkingDate::lastIsLater(QStringLiteral("вчера"), QDate(2024, 1, 1)));
+        QVERIFY(WorkingDate::lastIsLater(QStringLiteral("02.01.2024"), QDate(2024, 1, 1)));
+    }
+
+    void activeWarehousePanel()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (3, 'Основен')"));
+        Settings::writeInteger(Keys::Store_Active, 3);
+        auto form = startedWindow();
+        QVERIFY(form);
+        QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: 3:Основен"));
+        QCOMPARE(AppState::instance().activeWarehouseId(), 3);
+
+        Settings::writeInteger(Keys::Store_Active, 7);
+        form = startedWindow();
+        QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: :"));
+    }
+
+    void workingDateWatch()
+    {
+        TestProgram program;
+        DateSettingsCommand command;
+        Settings::writeString(Keys::TIME_Last, dayText(-1)); // a new day began
+        auto form = startedWindow();
+        QVERIFY(form);
+        QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty());
+        form->Timer2->start();
+
+        // No: the date settings start, the date stays, and the next tick asks again.
+        PlatformScript::answer(false);
+        form->Timer2Timer();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("yesNo")),
+                 QStringList{WorkingDate::changeQuestion(Dates::todayShort(), dayText(-1))});
+        QCOMPARE(PlatformScript::texts(QStringLiteral("startProgram")), QStringList{QStringLiteral("date-settings")});
+        QCOMPARE(Settings::readString(Keys::TIME_Last), dayText(-1));
+        QVERIFY(form->Timer2->isActive());
+
+        PlatformScript::answer(true);
+        form->Timer2Timer();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("yesNo")).size(), 2);
+        QCOMPARE(Settings::readString(Keys::TIME_Last), Dates::todayShort());
+        form->Timer2Timer();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("yesNo")).size(), 2);
+
+        // Midnight while running: the stored day is no longer today.
+        Settings::writeString(Keys::TIME_Last, dayText(-1));
+        PlatformScript::answer(true);
+        form->Timer2Timer();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("yesNo")).size(), 3);
+        form->Timer2->stop();
+    }
+
+    void closeSavesBeforeLogOff()
+    {
+        TestProgram program;
+        qputenv(AuxPrograms::LogOffVariable, "end-session --now");
+        Settings::writeString(Keys::TIME_Last, dayText(-3));
+        Settings::writeBool(Keys::Tuning_13, true);
+        auto form = startedWindow();
+        QVERIFY(form);
+        Settings::writeString(Keys::Store_ActiveOper, QStringLiteral("друг"));
+        // The log-off is the last step, after both keys are written.
+        PlatformScript::clearEvents();
+        form->close();
+        qunsetenv(AuxPrograms::LogOffVariable);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("startProgram")), QStringList{QStringLiteral("end-session")});
+        QCOMPARE(PlatformScript::events().last().kind, QStringLiteral("startProgram"));
+        QCOMPARE(Settings::readString(Keys::TIME_Last), Dates::todayShort());
+        QCOMPARE(Settings::readString(Keys::Store_ActiveOper), QStringLiteral("Администратор"));
+        QVERIFY(!form->Timer2->isActive());
+    }
+};
+VTEST(MainWindowStartupTest)
+
+namespace {
+// Records what the working mode's tab is asked to do.
+struct RecordingTab : ModeTabHandler {
+    QStringList *calls;
+    explicit RecordingTab(QStringList *c) : calls(c) {}
+    void tabActivated() override { calls->append(QStringLiteral("activated")); }
+    void afterLogin() override { calls->append(QStringLiteral("login")); }
+};
+} // namespace
+
+// The working modes, the rates ticker and the desk quantity.
+class MainWindowModesTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void tabSwitchSetsCaptionAndAsksForLogin()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("ВЕНТАРОС - МАГАЗИН"));
+        QStringList calls;
+        form->TabSheet_Servis->setHandler(std::make_unique<RecordingTab>(&calls));
+        auto logins = loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+        form->PageControl1->setCurrentWidget(form->TabSheet_Servis);
+        QCOMPARE(form->windowTitle(), QStringLiteral("ВЕНТАРОС - СЕРВИЗ"));
+        QCOMPARE(logins->logins, 1);
+        QCOMPARE(calls, (QStringList{"activated", "login"}));
+        form->PageControl1->setCurrentWidget(form->TabSheet_Fisk_Ser);
+        QCOMPARE(form->windowTitle(), QStringLiteral("ВЕНТАРОС - ФИСКАЛЕН СЕРВИЗ"));
+        QCOMPARE(logins->logins, 2);
+        QCOMPARE(calls.size(), 2); // the service tab is no longer active
+        QCOMPARE(form->PageControl1->tabPosition(), QTabWidget::South);
+        QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("ФИСКАЛЕН СЕРВИЗ"));
+        form->Timer1->stop();
+    }
+
+    void tickerText()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('EUR', 1.95583, 'False')"));
+        PriceDecimals = 4;
+        const QString blanks(10, QLatin1Char(' '));
+        QCOMPARE(RatesTicker::readText(),
+                 QStringLiteral("BGN - 1.0000") + blanks + QStringLiteral("EUR - 1.9558") + blanks);
+        PriceDecimals = 2;
+        QCOMPARE(RatesTicker::readText(),
+                 QStringLiteral("BGN - 1.00") + blanks + QStringLiteral("EUR - 1.96") + blanks);
+
+        // The text is re-read once it has scrolled out of the image.
+        form->FormShow();
+        form->Timer2->stop();
+        RatesTicker *t = form->Image_Show_Valuta_Kurs;
+        const int start = t->position();
+        form->Timer2Timer();
+        QCOMPARE(t->position(), start - 5);
+        Db::execute(QStringLiteral("UPDATE Valuti SET Kurs = 2 WHERE Opisanie = 'EUR'"));
+        form->Timer1Timer();
+        QVERIFY(!t->text().contains(QStringLiteral("EUR - 2.00")));
+        t->setPosition(-t->textWidth() - 1);
+        form->Timer1Timer();
+        QVERIFY(t->text().contains(QStringLiteral("EUR - 2.00")));
+        QCOMPARE(t->position(), t->width());
+    }
+
+    void emptyRatesAreReadEveryTick()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        Db::execute(QStringLiteral("DELETE FROM Valuti"));
+        form->FormShow();
+        form->Timer2->stop();
+        QCOMPARE(form->Image_Show_Valuta_Kurs->text(), QString());
+        form->Timer1Timer();
+        QCOMPARE(form->Image_Show_Valuta_Kurs->text(), QString());
+        Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('USD', 1.8, 'False')"));
+        form->Timer1Timer();
+        QVERIFY(form->Image_Show_Valuta_Kurs->text().startsWith(QStringLiteral("USD - ")));
+        QVERIFY(form->Panel_DateTime->text().startsWith(Dates::todayShort() + QStringLiteral(" - ")));
+    }
+
+    void showReadsTerminal()
+    {
+        TestProgram program;
+        Settings::writeInteger(Keys::DBVer_Term, 4);
+        auto form = startedWindow();
+        QVERIFY(form);
+        form->FormShow();
+        form->Timer2->stop();
+        QCOMPARE(form->Panel_terminal->text(), QStringLiteral("4"));
+        QCOMPARE(form->Panel_Database->text(),
+                 QStringLiteral("База данни: ") + program.dataModule()->databaseFolder());
+    }
+
+    void negativeQuantityRefused()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        QLineEdit *edit = form->TabSheet_Magazin->Edit_Broj;
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("-2"));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Не се допускат отрицателни количества")});
+        QCOMPARE(edit->text(), QStringLiteral("1"));
+        PlatformScript::clearEvents();
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("2,5"));
+        QTest::keyClicks(edit, QStringLiteral("x"));
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty());
+        QCOMPARE(edit->text(), QStringLiteral("2,5x"));
+    }
+
+    void panelClicksFollowTheirItems()
+    {
+        TestProgram program;
+        DateSettingsCommand command;
+        auto form = startedWindow();
+        QVERIFY(form);
+        Q_EMIT form->Panel_Database->clicked();
+        QCOMPARE(modalCount(QStringLiteral("Form_Change_DB")), 1);
+        Q_EMIT form->Panel_Sklad->clicked(); // the warehouses window is not built yet
+        QCOMPARE(PlatformScript::events().size(), 1);
+        Q_EMIT form->Panel_DateTime->clicked();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("startProgram")), QStringList{QStringLiteral("date-settings")});
+        auto logins = loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+        Q_EMIT form->Panel_Operator->clicked();
+        QCOMPARE(logins->logins, 1);
+        form->Timer1->stop();
+    }
+};
+VTEST(MainWindowModesTest)
+
+#include "test_main_window.moc"
