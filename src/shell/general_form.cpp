@@ -1,4 +1,5 @@
 #include "shell/general_form.h"
+#include "shell/window_owner.h"
 
 #include "common/dates.h"
 #include "common/ini_file.h"
@@ -63,6 +64,9 @@ void logged(F &&work)
 TGeneral_Form::TGeneral_Form(QWidget *parent)
     : QMainWindow(parent)
 {
+    // Windows made once for the run belong to the main window, never to the
+    // window that happened to open them first.
+    WindowOwner::setMainWindow(this);
     General_Form = this;
     setObjectName(QStringLiteral("General_Form"));
     setWindowTitle(QString::fromUtf8(kCaptions[0]));

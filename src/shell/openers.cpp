@@ -10,8 +10,14 @@
 #include "shell/form_operatori.h"
 #include "shell/form_sazdava_nova_baza.h"
 #include "shell/form_valuti.h"
+#include "documents/form_rab_dokumenti.h"
+#include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
+#include "shell/help_actions.h"
+#include "shell/messages/message_panel.h"
+#include "shell/messages/message_service.h"
 
+#include <QHBoxLayout>
 #include <QWidget>
 
 namespace {
@@ -59,6 +65,8 @@ const QList<Opener> kOpeners = {
          f.N_dostapClick(); // the rights may have changed
      }},
     {"N34", &openOnce<TForm_Fast_Buttons>},
+    {"N_Sistemni_Nastr", [](TGeneral_Form &f) { TForm_Sistemni_Nastr::open(&f); }},
+    {"N25", [](TGeneral_Form &f) { TForm_Rab_Dokumenti::open(&f); }},
 
     // Database
     {"N_Open_DataBase", &openOnce<TForm_Change_DB>},
@@ -78,6 +86,12 @@ const QList<Opener> kOpeners = {
     {"N_Notepad", [](TGeneral_Form &f) { AuxPrograms::startNotepad(&f); }},
     {"Open_Exe", [](TGeneral_Form &f) { AuxPrograms::openProgram(&f); }},
     {"N43", &openOnce<TAboutBox>},
+    {"N_Help", [](TGeneral_Form &) { HelpActions::N_HelpClick(); }},
+    {"N_SendMessage",
+     [](TGeneral_Form &f) {
+         if (auto *panel = f.findChild<MessagePanel *>())
+             panel->N_SendMessageClick();
+     }},
     {"N_Send_Reports",
      [](TGeneral_Form &f) {
          Dialogs::message(
@@ -107,9 +121,18 @@ bool Openers::available(const QString &item)
     return o && (!o->needs || available(QString::fromLatin1(o->needs)));
 }
 
-void Openers::startMessageListener(TGeneral_Form &)
+void Openers::startMessageListener(TGeneral_Form &f)
 {
-    // The workstation messages module starts its listener here.
+    // The message panel (Panel7) stands beside the working tabs, hidden until
+    // "Изпрати съобщение..." opens it; the listener runs from start-up.
+    auto *panel = f.findChild<MessagePanel *>();
+    if (!panel) {
+        panel = new MessagePanel(&f);
+        f.WorkArea->addWidget(panel);
+        if (QAction *item = f.action(QStringLiteral("N_SendMessage")))
+            QObject::connect(panel, &MessagePanel::visibilityChanged, item, &QAction::setChecked);
+    }
+    panel->service()->startListening();
 }
 
 void Openers::installWorkingModes(TGeneral_Form &)

@@ -1,0 +1,45 @@
+#include "shell/messages/message_panel.h"
+#include "test_main_window_support.h"
+#include "test_registry.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QTest>
+
+// The windows of the other shell modules reached from the main window.
+class MainWindowIntegration : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void openersOfTheShellModulesAreEnabled()
+    {
+        TestProgram program;
+        auto form = shelltest::startedWindow();
+        QVERIFY(form);
+        for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti"})
+            QVERIFY2(form->action(QString::fromLatin1(item))->isEnabled(), item);
+        // Windows of later modules stay disabled until they exist.
+        QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
+    }
+
+    void messagePanelFollowsItsMenuItem()
+    {
+        TestProgram program;
+        auto form = shelltest::startedWindow();
+        QVERIFY(form);
+        auto *panel = form->findChild<MessagePanel *>(QStringLiteral("Panel7"));
+        QVERIFY(panel);
+        QVERIFY(!panel->isOpen());
+        QAction *item = form->action(QStringLiteral("N_SendMessage"));
+        PlatformScript::answer(QString()); // the address prompt: none typed
+        item->trigger();
+        QVERIFY(panel->isOpen());
+        QVERIFY(item->isChecked());
+        item->trigger();
+        QVERIFY(!panel->isOpen());
+        QVERIFY(!item->isChecked());
+    }
+};
+VTEST(MainWindowIntegration)
+
+#include "test_main_window_integration.moc"
