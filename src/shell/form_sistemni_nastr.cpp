@@ -16,6 +16,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include "platform/named.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,12 +28,6 @@
 #include <algorithm>
 
 namespace {
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QCheckBox *check(QWidget *parent, const char *name, const char *text)
 {

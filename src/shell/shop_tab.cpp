@@ -9,19 +9,13 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include "platform/named.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
-namespace {
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-} // namespace
 
 ShopTab::ShopTab(QWidget *parent)
     : ModeTab(QStringLiteral("TabSheet_Magazin"), QStringLiteral("МАГАЗИН"), parent)
