@@ -22,4 +22,16 @@ void registerSchemaColumns()
     // Preparation departments
     registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
                       QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Prigotvq_Se"));
+    // Counterparties: the person row, the group, sites and bank accounts
+    registerReference(QStringLiteral("Klienti"), QStringLiteral("ID"),
+                      QStringLiteral("Firmi"), QStringLiteral("ID_Mol"));
+    registerReference(QStringLiteral("Grupi_Kontrag"), QStringLiteral("ID"),
+                      QStringLiteral("Firmi"), QStringLiteral("Nomer_Grupa"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Kontrag_SM"), QStringLiteral("ID_Kontrag"));
+    // A fiscal device stands at one of its owner's sites
+    registerReference(QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_SK"),
+                      QStringLiteral("Reg_EKA"), QStringLiteral("ID_Sklad"));
 }
