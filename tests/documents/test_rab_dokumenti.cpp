@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -157,12 +158,19 @@ private Q_SLOTS:
     void anOlderDatabaseGetsTheTable()
     {
         TestProgram program;
-        QCOMPARE(ProgramVersion::databaseVersion(), 2);
-        QCOMPARE(program.dataModule()->databaseVersion(), 2);
-        Db::execute(QStringLiteral("DROP TABLE Rab_Dokumenti"));
+        QVERIFY(ProgramVersion::databaseVersion() >= 2);
+        QCOMPARE(program.dataModule()->databaseVersion(), ProgramVersion::databaseVersion());
         const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
         QVERIFY(update.loaded);
         QVERIFY(update.announces(2));
+        // A version-1 database has none of the tables the later groups create.
+        static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
+            const QRegularExpressionMatch m = create.match(it.value());
+            if (update.versionOf.value(it.key()) >= 2 && m.hasMatch())
+                Db::execute(QStringLiteral("DROP TABLE ") + m.captured(1));
+        }
         const StatementRun run = runStatementFile(update, Db::connection(), 1, {}, {});
         QVERIFY2(run.ok, qPrintable(run.error));
         QVERIFY(Db::tableExists(QStringLiteral("Rab_Dokumenti")));
