@@ -1,4 +1,5 @@
 #include "shell/general_form.h"
+#include "catalogue/warehouses.h"
 #include "shell/window_owner.h"
 
 #include "common/dates.h"
@@ -332,13 +333,7 @@ bool TGeneral_Form::FormCreate()
 
 void TGeneral_Form::showActiveWarehouse()
 {
-    logged([] {
-        const long long id = Settings::readInteger(Keys::Store_Active);
-        const auto row = Db::firstRow(QStringLiteral("SELECT ID_Sklad, Opis_Sklad FROM Sklad WHERE ID_Sklad = ?"),
-                                      {id});
-        AppState::instance().setActiveWarehouseText(
-            row ? row->value(0).toString() + QLatin1Char(':') + row->value(1).toString() : QStringLiteral(":"));
-    });
+    logged([] { Warehouses::LoadActiveWarehouse(); });
 }
 
 void TGeneral_Form::showEvent(QShowEvent *event)

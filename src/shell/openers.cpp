@@ -10,6 +10,8 @@
 #include "shell/form_operatori.h"
 #include "shell/form_sazdava_nova_baza.h"
 #include "shell/form_valuti.h"
+#include "catalogue/form_nali4nosti_artikuli.h"
+#include "catalogue/form_sklad.h"
 #include "documents/form_rab_dokumenti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
@@ -56,6 +58,10 @@ const QList<Opener> kOpeners = {
      "N_Artikuli"},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
+
+    // Warehouses and stock ("Складове..." is also the toolbar button and the Panel_Sklad click)
+    {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},
+    {"N_Spr_Nali4nosti_Art", [](TGeneral_Form &f) { TForm_Nali4nosti_Artikuli::open(&f); }},
 
     // Settings of the shell
     {"N_Valuti", &openNew<TForm_Valuti>},

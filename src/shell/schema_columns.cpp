@@ -16,12 +16,21 @@ void registerSchemaColumns()
                       QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Valuta"));
     registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
                       QStringLiteral("Priem_Ser_Vremen"), QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Produkti"), QStringLiteral("Valuta_D"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Produkti"), QStringLiteral("Valuta_P"));
+    // Articles
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));
     // Warehouses
     registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));
     // Preparation departments
     registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
                       QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Prigotvq_Se"));
+    registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
+                      QStringLiteral("Produkti"), QStringLiteral("Prigotvq_Se"));
     // Counterparties: the person row, the group, sites and bank accounts
     registerReference(QStringLiteral("Klienti"), QStringLiteral("ID"),
                       QStringLiteral("Firmi"), QStringLiteral("ID_Mol"));

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -152,21 +153,6 @@ private Q_SLOTS:
         QCOMPARE(gridTexts(again),
                  QStringList({QStringLiteral("Фактура-оригинал"), QStringLiteral("Протокол")}));
         QCOMPARE(RabDokumenti::all().size(), 2);
-    }
-
-    void anOlderDatabaseGetsTheTable()
-    {
-        TestProgram program;
-        QCOMPARE(ProgramVersion::databaseVersion(), 2);
-        QCOMPARE(program.dataModule()->databaseVersion(), 2);
-        Db::execute(QStringLiteral("DROP TABLE Rab_Dokumenti"));
-        const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
-        QVERIFY(update.loaded);
-        QVERIFY(update.announces(2));
-        const StatementRun run = runStatementFile(update, Db::connection(), 1, {}, {});
-        QVERIFY2(run.ok, qPrintable(run.error));
-        QVERIFY(Db::tableExists(QStringLiteral("Rab_Dokumenti")));
-        QVERIFY(RabDokumenti::add(QStringLiteral("Фактура")) > 0);
     }
 
     void openingMakesANewWindowEachTime()

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -124,6 +126,43 @@ private Q_SLOTS:
         QCOMPARE(update.announcedVersion(), ProgramVersion::databaseVersion());
         for (int v = 1; v <= ProgramVersion::databaseVersion(); ++v)
             QVERIFY2(update.announces(v), qPrintable(QString::number(v)));
+    }
+
+    void everyOlderVersionUpgradesToTheNewSchema()
+    {
+        // A database made at version v, upgraded by the shipped update file,
+        // ends with exactly the schema a new database gets.
+        const int current = ProgramVersion::databaseVersion();
+        for (int v = 1; v < current; ++v) {
+            TestProgram program;
+            const QSqlDatabase db = DataModule1->connection();
+            const QMap<QString, QString> fresh = schemaOf(db);
+            const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
+            static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+            for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
+                const QRegularExpressionMatch m = create.match(it.value());
+                if (update.versionOf.value(it.key()) > v && m.hasMatch())
+                    Db::execute(QStringLiteral("DROP TABLE ") + m.captured(1), {}, db);
+            }
+            SchemaVersion::record(db, v);
+            const StatementRun run = runStatementFile(
+                update, db, v, [current](const QSqlDatabase &d) { SchemaVersion::record(d, current); }, {});
+            QVERIFY2(run.ok, qPrintable(QStringLiteral("from %1: %2").arg(v).arg(run.error)));
+            QCOMPARE(schemaOf(db), fresh);
+        }
+    }
+
+private:
+    // Every table and index with its definition, as SQLite normalises it.
+    static QMap<QString, QString> schemaOf(const QSqlDatabase &db)
+    {
+        QMap<QString, QString> out;
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE "
+                                                           "type IN ('table', 'index') AND name NOT LIKE 'sqlite_%'"),
+                                           {}, db))
+            out.insert(r.value(0).toString(), r.value(1).toString());
+        return out;
     }
 };
 VTEST(StatementFiles)

@@ -288,8 +288,8 @@ private Q_SLOTS:
         QVERIFY(form);
         Q_EMIT form->Panel_Database->clicked();
         QCOMPARE(modalCount(QStringLiteral("Form_Change_DB")), 1);
-        Q_EMIT form->Panel_Sklad->clicked(); // the warehouses window is not built yet
-        QCOMPARE(PlatformScript::events().size(), 1);
+        Q_EMIT form->Panel_Sklad->clicked();
+        QCOMPARE(modalCount(QStringLiteral("Form_Sklad")), 1);
         Q_EMIT form->Panel_DateTime->clicked();
         QCOMPARE(PlatformScript::texts(QStringLiteral("startProgram")), QStringList{QStringLiteral("date-settings")});
         auto logins = loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));

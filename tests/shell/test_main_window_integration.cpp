@@ -16,7 +16,8 @@ private Q_SLOTS:
         TestProgram program;
         auto form = shelltest::startedWindow();
         QVERIFY(form);
-        for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti"})
+        for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti", "N_Sklad",
+                                 "N_Spr_Nali4nosti_Art"})
             QVERIFY2(form->action(QString::fromLatin1(item))->isEnabled(), item);
         // Windows of later modules stay disabled until they exist.
         QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
