@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
@@ -243,21 +244,26 @@ bool TForm_Kontrakents::positionOn(long long id)
     const int row = m_list->findRow(QStringLiteral("ID"), id);
     if (row < 0)
         return false;
-    const QModelIndex index = m_list->index(row, qMax(m_column, 0));
-    DBGrid_Kontragenti->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid_Kontragenti->scrollTo(index);
+    setCurrentRow(row);
     return true;
 }
 
 void TForm_Kontrakents::showFirstRow()
 {
-    if (m_list->rowCount() == 0)
-        return;
-    const QModelIndex index = m_list->index(0, qMax(m_column, 0));
+    if (m_list->rowCount() > 0)
+        setCurrentRow(0);
+}
+
+void TForm_Kontrakents::setCurrentRow(int row)
+{
+    const QModelIndex index = m_list->index(row, qMax(m_column, 0));
     DBGrid_Kontragenti->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Brought into view downwards only: the columns stay where the user scrolled them.
+    QScrollBar *across = DBGrid_Kontragenti->horizontalScrollBar();
+    const int left = across->value();
     DBGrid_Kontragenti->scrollTo(index);
+    across->setValue(left);
 }
 
 bool TForm_Kontrakents::runList(const QString &sql, const QVariantList &params)

@@ -107,6 +107,7 @@ private:
     void setBetween(bool between);
     bool runList(const QString &sql, const QVariantList &params); // false after a message
     void showFirstRow();
+    void setCurrentRow(int row);
     void afterEditor(long long savedId);
     void openGroupDialog(int mode, const QString &caption);
     long long selectedGroupKey() const;
