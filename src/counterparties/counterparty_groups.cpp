@@ -21,11 +21,14 @@ QString CounterpartyGroups::treeFilePath()
     return treeFilePath(DataModule1 ? DataModule1->databaseFolder() : QString());
 }
 
-QList<TreeFileNode> CounterpartyGroups::loadTree(const QString &path)
+QList<TreeFileNode> CounterpartyGroups::loadTree(const QString &path, bool *ok)
 {
     QList<TreeFileNode> nodes;
+    bool read = true;
     if (QFileInfo::exists(path))
-        nodes = TreeFile::read(path);
+        nodes = TreeFile::read(path, &read);
+    if (ok)
+        *ok = read;
     if (nodes.isEmpty())
         nodes.append({QString::fromUtf8(CounterpartySearch::RootNodeText), 0});
     return nodes;
@@ -101,7 +104,14 @@ CounterpartyGroups::AddResult CounterpartyGroups::add(const NewGroup &group, con
         }
         Db::execute(QStringLiteral("INSERT INTO Grupi_Kontrag (ID, Opisanie) VALUES (?, ?)"), {number, name}, db);
 
-        before = loadTree(treePath);
+        bool readable = true;
+        before = loadTree(treePath, &readable);
+        if (!readable) {
+            // Writing a tree that could not be read would drop every other group.
+            result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
+                                            "бъде прочетен.");
+            return result;
+        }
         result.tree = before;
         result.nodeLine = placeNode(result.tree, result.nodeText, group.subgroup ? group.parentText : QString());
         QString error;

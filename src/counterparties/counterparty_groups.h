@@ -16,8 +16,9 @@ inline constexpr const char *TreeFileName = "Opis_Kontrag.pdt";
 QString treeFilePath(const QString &databaseFolder);
 QString treeFilePath(); // in the folder of the open database
 
-// The saved tree; the root alone when there is no file yet.
-QList<TreeFileNode> loadTree(const QString &path);
+// The saved tree; the root alone when there is no file yet (or it cannot be
+// read: *ok is then false).
+QList<TreeFileNode> loadTree(const QString &path, bool *ok = nullptr);
 
 // The number the dialog proposes: the highest group number + 1 (1 when there
 // is none; 0 when it cannot be read).

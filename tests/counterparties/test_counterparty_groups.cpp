@@ -209,6 +209,17 @@ private slots:
         QCOMPARE(groupCount(), 0LL);
         QVERIFY(QDir().rmdir(path));
         QVERIFY(CounterpartyGroups::add(entry(QStringLiteral("1"), QStringLiteral("Група")), path).ok);
+
+        // A tree that cannot be read is not overwritten with the new node alone.
+        QFile file(path);
+        QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+        if (!file.open(QIODevice::ReadOnly)) { // (root reads anything)
+            const auto refused = CounterpartyGroups::add(entry(QStringLiteral("2"), QStringLiteral("Друга")), path);
+            QVERIFY(!refused.ok);
+            QCOMPARE(groupCount(), 1LL);
+        }
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(savedTree(), (QStringList{QStringLiteral("0:Всички контрагенти"), QStringLiteral("1:Група")}));
     }
 
     void twoWorkstationsKeepEachOthersGroups()
