@@ -1,0 +1,153 @@
+#include "counterparties/counterparty_groups.h"
+
+#include "common/money.h"
+#include "common/reference_text.h"
+#include "counterparties/counterparty_search.h"
+#include "platform/db/transaction.h"
+#include "shell/data_module.h"
+#include "shell/record_ops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString CounterpartyGroups::treeFilePath(const QString &databaseFolder)
+{
+    return QDir(databaseFolder).filePath(QString::fromLatin1(TreeFileName));
+}
+
+QString CounterpartyGroups::treeFilePath()
+{
+    return treeFilePath(DataModule1 ? DataModule1->databaseFolder() : QString());
+}
+
+QList<TreeFileNode> CounterpartyGroups::loadTree(const QString &path, bool *ok)
+{
+    QList<TreeFileNode> nodes;
+    bool read = true;
+    if (QFileInfo::exists(path))
+        nodes = TreeFile::read(path, &read);
+    if (ok)
+        *ok = read;
+    if (nodes.isEmpty())
+        nodes.append({QString::fromUtf8(CounterpartySearch::RootNodeText), 0});
+    return nodes;
+}
+
+long long CounterpartyGroups::proposedNumber()
+{
+    return GET_MAX_NUMBER(QStringLiteral("Grupi_Kontrag"), QStringLiteral("ID"));
+}
+
+bool CounterpartyGroups::parseNumber(const QString &text, long long *number)
+{
+    long long n = 0;
+    if (!Numbers::parseInteger(text, &n) || n <= 0)
+        return false;
+    if (number)
+        *number = n;
+    return true;
+}
+
+int CounterpartyGroups::placeNode(QList<TreeFileNode> &tree, const QString &nodeText, const QString &parentText)
+{
+    int parent = -1;
+    if (!parentText.isEmpty()) {
+        for (int i = 0; i < tree.size() && parent < 0; ++i)
+            if (tree.at(i).text == parentText)
+                parent = i;
+        const int key = GetID_MFromTreeNodeName(parentText);
+        for (int i = 0; i < tree.size() && parent < 0 && key > 0; ++i)
+            if (GetID_MFromTreeNodeName(tree.at(i).text) == key)
+                parent = i;
+    }
+    if (parent < 0) {
+        tree.append({nodeText, 0});
+        return int(tree.size()) - 1;
+    }
+    // After the parent's last descendant.
+    const int depth = tree.at(parent).depth;
+    int at = parent + 1;
+    while (at < tree.size() && tree.at(at).depth > depth)
+        ++at;
+    tree.insert(at, {nodeText, depth + 1});
+    return at;
+}
+
+CounterpartyGroups::AddResult CounterpartyGroups::add(const NewGroup &group, const QString &treePath,
+                                                      const QSqlDatabase &db)
+{
+    AddResult result;
+    long long number = 0;
+    if (!parseNumber(group.numberText, &number)) {
+        result.message = QStringLiteral("Номерът на групата трябва да бъде цяло число, по-голямо от 0!");
+        return result;
+    }
+    const QString name = group.name.trimmed();
+    if (name.isEmpty()) {
+        result.message = QStringLiteral("Въведете наименование на групата!");
+        return result;
+    }
+    result.nodeText = ReferenceText::make(number, name);
+
+    const bool hadFile = QFileInfo::exists(treePath);
+    QList<TreeFileNode> before;
+    try {
+        WriteTransaction tx(db);
+        // Checked under the write lock: another workstation cannot take the
+        // number between the check and the insert.
+        if (Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Grupi_Kontrag WHERE ID = ?"), {number}, db)
+                .toLongLong()
+            > 0) {
+            result.message = QStringLiteral("Въведеният номер за група вече съществува!");
+            return result;
+        }
+        Db::execute(QStringLiteral("INSERT INTO Grupi_Kontrag (ID, Opisanie) VALUES (?, ?)"), {number, name}, db);
+
+        bool readable = true;
+        before = loadTree(treePath, &readable);
+        if (!readable) {
+            // Writing a tree that could not be read would drop every other group.
+            result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
+                                            "бъде прочетен.");
+            return result;
+        }
+        result.tree = before;
+        result.nodeLine = placeNode(result.tree, result.nodeText, group.subgroup ? group.parentText : QString());
+        QString error;
+        if (!TreeFile::write(treePath, result.tree, &error)) {
+            tx.rollback();
+            result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
+                                            "бъде записан.\n")
+                             + error;
+            result.tree.clear();
+            result.nodeLine = -1;
+            return result;
+        }
+        try {
+            tx.commit();
+        } catch (const DbError &) {
+            // The file must not name a group the table does not have.
+            if (hadFile)
+                TreeFile::write(treePath, before);
+            else
+                QFile::remove(treePath);
+            throw;
+        }
+    } catch (const DbError &e) {
+        result = AddResult();
+        result.nodeText = ReferenceText::make(number, name);
+        result.message = QStringLiteral("Групата не беше записана: грешка в базата данни.\n") + e.message();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+void CounterpartyGroups::moveCounterparties(const QList<long long> &ids, long long group, const QSqlDatabase &db)
+{
+    WriteTransaction tx(db);
+    for (long long id : ids)
+        Db::execute(QStringLiteral("UPDATE Firmi SET Nomer_Grupa = ? WHERE ID = ?"), {group, id}, db);
+    tx.commit();
+}

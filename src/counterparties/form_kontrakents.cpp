@@ -1,0 +1,594 @@
+#include "counterparties/form_kontrakents.h"
+
+#include "common/dates.h"
+#include "common/reference_text.h"
+#include "common/tree_file.h"
+#include "counterparties/counterparty_editor.h"
+#include "counterparties/counterparty_groups.h"
+#include "counterparties/counterparty_list.h"
+#include "counterparties/counterparty_search.h"
+#include "counterparties/form_grupi_kontrag.h"
+#include "counterparties/group_tree_drop.h"
+#include "documents/form_print_vid_fail.h"
+#include "platform/dialogs.h"
+#include "platform/grid_selection.h"
+#include "platform/named.h"
+#include "shell/app_state.h"
+#include "shell/form_koloni.h"
+#include "shell/help_actions.h"
+#include "shell/list_export.h"
+#include "shell/record_ops.h"
+#include "shell/window_owner.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+QPointer<TForm_Kontrakents> Form_Kontrakents;
+
+namespace {
+constexpr int NarrowEdit = 121;
+constexpr int WideEdit = 265;
+const int kColumnWidths[] = {55, 220, 90, 105, 120, 190, 105, 85, 150, 130, 60};
+
+QString root()
+{
+    return QString::fromUtf8(CounterpartySearch::RootNodeText);
+}
+
+QPushButton *button(const QString &caption, const char *name, QWidget *parent)
+{
+    auto *b = named(new QPushButton(caption, parent), name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QAction *action(QMenu *menu, const QString &caption, const char *name)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+} // namespace
+
+TForm_Kontrakents::TForm_Kontrakents(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_Kontrakents"));
+    setWindowTitle(QStringLiteral("Контрагенти"));
+    m_list = new CounterpartyList(this);
+    buildLayout();
+    buildMenus();
+}
+
+void TForm_Kontrakents::buildLayout()
+{
+    TreeView_Kontrag = named(new QTreeWidget(this), "TreeView_Kontrag");
+    TreeView_Kontrag->setHeaderHidden(true);
+    TreeView_Kontrag->setColumnCount(1);
+    TreeView_Kontrag->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView_Kontrag->setSelectionMode(QAbstractItemView::SingleSelection);
+    auto *drop = new GroupTreeDrop(TreeView_Kontrag, QString::fromLatin1(CounterpartyList::DragFormat), this);
+    drop->onOver = [this](QTreeWidgetItem *node) { TreeView_KontragDragOver(node); };
+    drop->onDrop = [this](QTreeWidgetItem *node) { TreeView_KontragDragDrop(node); };
+    connect(TreeView_Kontrag, &QTreeWidget::itemClicked, this, [this] { TreeView_KontragClick(); });
+
+    DBGrid_Kontragenti = named(new QTableView(this), "DBGrid_Kontragenti");
+    DBGrid_Kontragenti->setModel(m_list);
+    GridSelection::setup(DBGrid_Kontragenti);
+    DBGrid_Kontragenti->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid_Kontragenti->setDragEnabled(true);
+    DBGrid_Kontragenti->setDragDropMode(QAbstractItemView::DragOnly);
+    DBGrid_Kontragenti->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid_Kontragenti->verticalHeader()->hide();
+    DBGrid_Kontragenti->horizontalHeader()->setSectionsClickable(true);
+    DBGrid_Kontragenti->horizontalHeader()->setHighlightSections(false);
+    for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
+        DBGrid_Kontragenti->setColumnWidth(c, kColumnWidths[c]);
+    connect(DBGrid_Kontragenti, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { DBGrid_KontragentiCellClick(index.column()); });
+    connect(DBGrid_Kontragenti, &QTableView::doubleClicked, this, [this] { DBGrid_KontragentiDblClick(); });
+    connect(DBGrid_Kontragenti->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { DBGrid_KontragentiTitleClick(column); });
+
+    Label_Search_Kriteria = named(new QLabel(QStringLiteral("Търсене по : "), this), "Label_Search_Kriteria");
+    Label_Search_Kriteria->setMinimumWidth(200);
+    ComboBox_Kriteria_Kontrag = named(new QComboBox(this), "ComboBox_Kriteria_Kontrag");
+    ComboBox_Kriteria_Kontrag->setMinimumWidth(150);
+    ComboBox1 = named(new QComboBox(this), "ComboBox1");
+    ComboBox1->addItems(CounterpartySearch::comparisonTitles());
+    Label_Ot = named(new QLabel(QStringLiteral("От"), this), "Label_Ot");
+    Edit_Ot = named(new QLineEdit(this), "Edit_Ot");
+    Edit_Ot->setFixedWidth(WideEdit);
+    Label_Do = named(new QLabel(QStringLiteral("До"), this), "Label_Do");
+    Edit_Do = named(new QLineEdit(this), "Edit_Do");
+    Edit_Do->setFixedWidth(NarrowEdit);
+    for (QWidget *w : {static_cast<QWidget *>(Label_Ot), static_cast<QWidget *>(Label_Do),
+                       static_cast<QWidget *>(Edit_Do)})
+        w->hide();
+    BitBtn_Tarsi_Kontragenti = named(new QPushButton(QStringLiteral("Търси"), this), "BitBtn_Tarsi_Kontragenti");
+    BitBtn_Tarsi_Kontragenti->setDefault(true);
+    connect(ComboBox_Kriteria_Kontrag, &QComboBox::activated, this, [this] { ComboBox_Kriteria_KontragChange(); });
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    connect(BitBtn_Tarsi_Kontragenti, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick);
+
+    BitBtn1 = button(QStringLiteral("Нов"), "BitBtn1", this);
+    BitBtn_Redaktiraj_Kontragent = button(QStringLiteral("Редактирай"), "BitBtn_Redaktiraj_Kontragent", this);
+    Button_Print_Kontrag = button(QStringLiteral("Печат"), "Button_Print_Kontrag", this);
+    BitBtn_Help = button(QStringLiteral("Помощ"), "BitBtn_Help", this);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn1Click);
+    connect(BitBtn_Redaktiraj_Kontragent, &QPushButton::clicked, this,
+            &TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick);
+    connect(Button_Print_Kontrag, &QPushButton::clicked, this, &TForm_Kontrakents::Button_Print_KontragClick);
+    connect(BitBtn_Help, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn_HelpClick);
+
+    Panel_IZberi = named(new QWidget(this), "Panel_IZberi");
+    BitBtn_Izberi_Kontragent = button(QStringLiteral("ИЗБЕРИ"), "BitBtn_Izberi_Kontragent", Panel_IZberi);
+    BitBtn_Otkaji_Kontragent = button(QStringLiteral("ОТКАЖИ"), "BitBtn_Otkaji_Kontragent", Panel_IZberi);
+    BitBtn_Izberi_Kontragent->setMinimumWidth(110);
+    BitBtn_Otkaji_Kontragent->setMinimumWidth(110);
+    connect(BitBtn_Izberi_Kontragent, &QPushButton::clicked, this,
+            &TForm_Kontrakents::BitBtn_Izberi_KontragentClick);
+    connect(BitBtn_Otkaji_Kontragent, &QPushButton::clicked, this,
+            &TForm_Kontrakents::BitBtn_Otkaji_KontragentClick);
+    auto *pick = new QHBoxLayout(Panel_IZberi);
+    pick->setContentsMargins(0, 0, 0, 0);
+    pick->addWidget(BitBtn_Izberi_Kontragent);
+    pick->addWidget(BitBtn_Otkaji_Kontragent);
+    Panel_IZberi->hide();
+
+    auto *search = new QHBoxLayout;
+    search->addWidget(Label_Search_Kriteria);
+    search->addWidget(ComboBox_Kriteria_Kontrag);
+    search->addWidget(ComboBox1);
+    search->addWidget(Label_Ot);
+    search->addWidget(Edit_Ot);
+    search->addWidget(Label_Do);
+    search->addWidget(Edit_Do);
+    search->addWidget(BitBtn_Tarsi_Kontragenti);
+    search->addStretch(1);
+    auto *commands = new QHBoxLayout;
+    commands->addWidget(BitBtn1);
+    commands->addWidget(BitBtn_Redaktiraj_Kontragent);
+    commands->addWidget(Button_Print_Kontrag);
+    commands->addWidget(BitBtn_Help);
+    commands->addStretch(1);
+    commands->addWidget(Panel_IZberi);
+
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addLayout(search);
+    rightLayout->addWidget(DBGrid_Kontragenti, 1);
+    rightLayout->addLayout(commands);
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(TreeView_Kontrag);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 900});
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(splitter);
+    resize(1180, 620);
+}
+
+void TForm_Kontrakents::buildMenus()
+{
+    PopupMenu_Grid = named(new QMenu(this), "PopupMenu_Grid");
+    N_Nov_Kontrag = action(PopupMenu_Grid, QStringLiteral("Нов"), "N_Nov_Kontrag");
+    N_Redaktiraj_Kontrag = action(PopupMenu_Grid, QStringLiteral("Редактирай"), "N_Redaktiraj_Kontrag");
+    PopupMenu_Grid->addSeparator();
+    N_Pe4at_Kontrag = action(PopupMenu_Grid, QStringLiteral("Печат"), "N_Pe4at_Kontrag");
+    N_Nastr_Koloni = action(PopupMenu_Grid, QStringLiteral("Настроика колони ..."), "N_Nastr_Koloni");
+    PopupMenu_Grid->addSeparator();
+    N_Vnoski = action(PopupMenu_Grid, QStringLiteral("Изплащане на вноски"), "N_Vnoski");
+    N_Dlajnici = action(PopupMenu_Grid, QStringLiteral("Покажи само длъжници"), "N_Dlajnici");
+    // Both need the deferred-payment contracts, which do not exist yet.
+    N_Vnoski->setEnabled(false);
+    N_Dlajnici->setEnabled(false);
+    connect(N_Nov_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::BitBtn1Click);
+    connect(N_Redaktiraj_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick);
+    connect(N_Pe4at_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::Button_Print_KontragClick);
+    connect(N_Nastr_Koloni, &QAction::triggered, this, &TForm_Kontrakents::N_Nastr_KoloniClick);
+    DBGrid_Kontragenti->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid_Kontragenti, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu_Grid->popup(DBGrid_Kontragenti->viewport()->mapToGlobal(pos));
+    });
+
+    PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
+    QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
+    add->setObjectName(QStringLiteral("N_Dobavi"));
+    N_Grupa_Kontrag = action(add, QStringLiteral("Група"), "N_Grupa_Kontrag");
+    N_PodGrupa_Kontrag = action(add, QStringLiteral("Подгрупа"), "N_PodGrupa_Kontrag");
+    N_Grupa_Kontrag->setCheckable(true);
+    N_PodGrupa_Kontrag->setCheckable(true);
+    connect(N_Grupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_Grupa_KontragClick);
+    connect(N_PodGrupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_PodGrupa_KontragClick);
+    TreeView_Kontrag->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeView_Kontrag, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu_Tree->popup(TreeView_Kontrag->viewport()->mapToGlobal(pos));
+    });
+}
+
+// ---- the list ---------------------------------------------------------------------
+
+QSqlRecord TForm_Kontrakents::currentRecord() const
+{
+    const int row = DBGrid_Kontragenti->currentIndex().row();
+    if (row < 0 || row >= m_list->rowCount())
+        return {};
+    return m_list->record(row);
+}
+
+QList<QSqlRecord> TForm_Kontrakents::markedRecords() const
+{
+    QList<QSqlRecord> out;
+    for (int row : GridSelection::markedRows(DBGrid_Kontragenti))
+        out.append(m_list->record(row));
+    return out;
+}
+
+bool TForm_Kontrakents::positionOn(long long id)
+{
+    const int row = m_list->findRow(QStringLiteral("ID"), id);
+    if (row < 0)
+        return false;
+    setCurrentRow(row);
+    return true;
+}
+
+void TForm_Kontrakents::showFirstRow()
+{
+    if (m_list->rowCount() > 0)
+        setCurrentRow(0);
+}
+
+void TForm_Kontrakents::setCurrentRow(int row)
+{
+    const QModelIndex index = m_list->index(row, qMax(m_column, 0));
+    DBGrid_Kontragenti->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Brought into view downwards only: the columns stay where the user scrolled them.
+    QScrollBar *across = DBGrid_Kontragenti->horizontalScrollBar();
+    const int left = across->value();
+    DBGrid_Kontragenti->scrollTo(index);
+    across->setValue(left);
+}
+
+bool TForm_Kontrakents::runList(const QString &sql, const QVariantList &params)
+{
+    try {
+        m_list->setQuery(sql, params);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Грешка при четене на контрагентите:\n") + e.message(), this);
+        return false;
+    }
+    return true;
+}
+
+// ---- showing and the tree -------------------------------------------------------------
+
+void TForm_Kontrakents::FormShow()
+{
+    ComboBox_Kriteria_Kontrag->clear();
+    ComboBox_Kriteria_Kontrag->addItems(CounterpartySearch::titles());
+    ComboBox_Kriteria_Kontrag->setCurrentIndex(m_column);
+    Panel_IZberi->setVisible(CounterpartyPickMode != -1);
+
+    m_lastNode = nullptr;
+    TreeFile::loadInto(TreeView_Kontrag, CounterpartyGroups::loadTree(CounterpartyGroups::treeFilePath()));
+    TreeView_Kontrag->expandAll();
+    if (QTreeWidgetItem *first = TreeView_Kontrag->topLevelItem(0)) {
+        TreeView_Kontrag->setCurrentItem(first);
+        TreeView_KontragClick();
+    }
+    BitBtn_Help->setEnabled(QFileInfo::exists(HelpActions::clipFile(QStringLiteral("2"))));
+}
+
+void TForm_Kontrakents::TreeView_KontragClick()
+{
+    QTreeWidgetItem *node = TreeView_Kontrag->currentItem();
+    if (!node)
+        return;
+    const QString text = node->text(0);
+    if (text != root())
+        m_lastNode = node;
+    const CounterpartySearch::ListQuery q = CounterpartySearch::groupList(text);
+    try {
+        m_list->setQuery(q.sql, q.params);
+    } catch (const DbError &) {
+        return; // the previous list stays
+    }
+    showFirstRow();
+}
+
+long long TForm_Kontrakents::selectedGroupKey() const
+{
+    const QTreeWidgetItem *node = TreeView_Kontrag->currentItem();
+    if (!node)
+        return 0;
+    return qMax(0, GetID_MFromTreeNodeName(node->text(0)));
+}
+
+void TForm_Kontrakents::TreeView_KontragDragOver(QTreeWidgetItem *node)
+{
+    if (node)
+        m_lastNode = node;
+}
+
+bool TForm_Kontrakents::TreeView_KontragDragDrop(QTreeWidgetItem *node)
+{
+    if (!node)
+        return false;
+    const QList<QSqlRecord> marked = markedRecords();
+    if (marked.isEmpty())
+        return false;
+    if (!Dialogs::yesNo(QStringLiteral("Желаете ли да преместите избраните контрагенти в група:\n") + node->text(0),
+                        this))
+        return false;
+    const int group = GetID_MFromTreeNodeName(node->text(0));
+    if (group < 0) {
+        Dialogs::message(QStringLiteral("Групата няма номер. Контрагентите не са преместени."), this);
+        return false;
+    }
+    QList<long long> ids;
+    for (const QSqlRecord &r : marked)
+        ids.append(r.value(QStringLiteral("ID")).toLongLong());
+    try {
+        CounterpartyGroups::moveCounterparties(ids, group);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Контрагентите не бяха преместени: грешка в базата данни.\n") + e.message(),
+                         this);
+        return false;
+    }
+    TreeView_KontragClick();
+    return true;
+}
+
+// ---- search ----------------------------------------------------------------------------
+
+void TForm_Kontrakents::setCriterion(int column)
+{
+    const auto &columns = CounterpartySearch::columns();
+    if (column < 0 || column >= columns.size())
+        return;
+    m_column = column;
+    Label_Search_Kriteria->setText(QStringLiteral("Търсене по: ") + QString::fromUtf8(columns.at(column).title));
+    m_list->setHighlightedColumn(column);
+    if (ComboBox_Kriteria_Kontrag->count() > column)
+        ComboBox_Kriteria_Kontrag->setCurrentIndex(column);
+    ComboBox1->setCurrentIndex(CounterpartySearch::Equal);
+    const bool numeric = columns.at(column).numeric;
+    Edit_Ot->setFixedWidth(numeric ? NarrowEdit : WideEdit);
+    ComboBox1->setEnabled(numeric);
+    Edit_Do->hide();
+    Label_Ot->hide();
+    Label_Do->hide();
+}
+
+void TForm_Kontrakents::setBetween(bool between)
+{
+    Edit_Ot->setFixedWidth(between ? NarrowEdit : WideEdit);
+    Edit_Do->setVisible(between);
+    Label_Ot->setVisible(between);
+    Label_Do->setVisible(between);
+}
+
+void TForm_Kontrakents::DBGrid_KontragentiCellClick(int column)
+{
+    setCriterion(column);
+}
+
+void TForm_Kontrakents::ComboBox_Kriteria_KontragChange()
+{
+    const int column = ComboBox_Kriteria_Kontrag->currentIndex();
+    setCriterion(column);
+    const int row = DBGrid_Kontragenti->currentIndex().row();
+    if (row >= 0)
+        DBGrid_Kontragenti->selectionModel()->setCurrentIndex(m_list->index(row, column),
+                                                              QItemSelectionModel::NoUpdate);
+    Edit_Ot->clear();
+    Edit_Ot->setFocus();
+}
+
+void TForm_Kontrakents::ComboBox1Change()
+{
+    setBetween(ComboBox1->currentIndex() == CounterpartySearch::Between);
+}
+
+void TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick()
+{
+    if (m_column < 0)
+        return;
+    QString refusal;
+    const auto query = CounterpartySearch::search(m_column, ComboBox1->currentIndex(), Edit_Ot->text(),
+                                                  Edit_Do->text(), &refusal);
+    if (!query) {
+        Dialogs::message(refusal, this);
+        return;
+    }
+    if (!runList(query->sql, query->params))
+        return;
+    if (m_list->rowCount() == 1) {
+        // One match: the whole register, on that counterparty.
+        const long long id = m_list->value(0, QStringLiteral("ID")).toLongLong();
+        const CounterpartySearch::ListQuery all = CounterpartySearch::allCounterparties();
+        if (runList(all.sql, all.params))
+            positionOn(id);
+        return;
+    }
+    showFirstRow();
+}
+
+void TForm_Kontrakents::DBGrid_KontragentiTitleClick(int column)
+{
+    const QString field = m_list->fieldOf(column);
+    if (field.isEmpty())
+        return;
+    const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
+    if (ORDER_SQL(*m_list, field) && !positionOn(id))
+        showFirstRow();
+    SortDirection = SortDirection == 0 ? 1 : 0;
+}
+
+// ---- commands ---------------------------------------------------------------------------
+
+void TForm_Kontrakents::afterEditor(long long savedId)
+{
+    if (savedId <= 0)
+        return;
+    // The list is read again and shows the saved counterparty, ready to be picked.
+    try {
+        m_list->refresh();
+    } catch (const DbError &) {
+    }
+    if (positionOn(savedId))
+        return;
+    const CounterpartySearch::ListQuery all = CounterpartySearch::groupList(root());
+    if (runList(all.sql, all.params))
+        positionOn(savedId);
+}
+
+void TForm_Kontrakents::BitBtn1Click()
+{
+    afterEditor(CounterpartyEditor::open(CounterpartyEditor::NewCounterparty, selectedGroupKey(), {}, this));
+}
+
+void TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick()
+{
+    const QSqlRecord row = currentRecord();
+    if (row.isEmpty()) {
+        Dialogs::message(QStringLiteral("Няма избран контрагент"), this);
+        return;
+    }
+    afterEditor(CounterpartyEditor::open(CounterpartyEditor::EditCounterparty, selectedGroupKey(), row, this));
+}
+
+void TForm_Kontrakents::DBGrid_KontragentiDblClick()
+{
+    BitBtn_Redaktiraj_KontragentClick();
+}
+
+bool TForm_Kontrakents::Button_Print_KontragClick()
+{
+    if (m_list->rowCount() == 0) {
+        Dialogs::message(QStringLiteral("Няма данни за печат"), this);
+        return false;
+    }
+    showExportChooser();
+    ListExport file(QStringLiteral("Export_Articles"));
+    file.addLine();
+    file.addLine(QStringLiteral("\tЕкспорт контрагенти "));
+    file.addLine();
+    file.addLine(QStringLiteral("\tДата:") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText());
+    file.PRINT_INTO(DBGrid_Kontragenti);
+    file.addReportFooter();
+    if (!file.finish()) {
+        Dialogs::message(file.failureMessage(), this);
+        return false;
+    }
+    SHELLEXECUTE_OPENFILE(file.filePath());
+    return true;
+}
+
+void TForm_Kontrakents::N_Nastr_KoloniClick()
+{
+    Nastr_Koloni_Grid(DBGrid_Kontragenti);
+}
+
+void TForm_Kontrakents::BitBtn_HelpClick()
+{
+    HelpActions::Action_Add_KontragExecute();
+}
+
+void TForm_Kontrakents::openGroupDialog(int mode, const QString &caption)
+{
+    N_Grupa_Kontrag->setChecked(mode == 0);
+    N_PodGrupa_Kontrag->setChecked(mode == 1);
+    GroupMode = mode;
+    TForm_Grupi_Kontrag dialog(this);
+    dialog.prepare(mode, caption, mode == 1 && m_lastNode ? m_lastNode->text(0) : QString(),
+                   CounterpartyGroups::treeFilePath());
+    if (Dialogs::exec(&dialog) != QDialog::Accepted || !dialog.saved().ok)
+        return;
+    // The tree as saved, other workstations' new groups included.
+    m_lastNode = nullptr;
+    TreeFile::loadInto(TreeView_Kontrag, dialog.saved().tree);
+    TreeView_Kontrag->expandAll();
+    int line = 0;
+    for (QTreeWidgetItemIterator it(TreeView_Kontrag); *it; ++it, ++line) {
+        if (line == dialog.saved().nodeLine) {
+            TreeView_Kontrag->setCurrentItem(*it);
+            TreeView_Kontrag->scrollToItem(*it);
+            TreeView_KontragClick();
+            break;
+        }
+    }
+}
+
+void TForm_Kontrakents::N_Grupa_KontragClick()
+{
+    openGroupDialog(0, N_Grupa_Kontrag->text());
+}
+
+void TForm_Kontrakents::N_PodGrupa_KontragClick()
+{
+    openGroupDialog(1, N_PodGrupa_Kontrag->text());
+}
+
+// ---- the pick ------------------------------------------------------------------------------
+
+void TForm_Kontrakents::BitBtn_Izberi_KontragentClick()
+{
+    CounterpartyPick::Picked picked;
+    picked.current = currentRecord();
+    if (picked.current.isEmpty()) {
+        Dialogs::message(QStringLiteral("Няма избран контрагент"), this);
+        return;
+    }
+    picked.marked = markedRecords();
+    try {
+        CounterpartyPick::deliver(CounterpartyPickMode, picked);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Изборът не беше записан: грешка в базата данни.\n") + e.message(), this);
+        return;
+    } catch (const std::exception &e) {
+        Dialogs::message(QStringLiteral("Изборът не беше записан.\n") + QString::fromUtf8(e.what()), this);
+        return;
+    }
+    accept();
+}
+
+void TForm_Kontrakents::BitBtn_Otkaji_KontragentClick()
+{
+    reject();
+}
+
+void TForm_Kontrakents::done(int result)
+{
+    CounterpartyPickMode = -1;
+    QDialog::done(result);
+}
+
+void TForm_Kontrakents::N_KlientiClick(QWidget *mainWindow)
+{
+    if (!Form_Kontrakents) {
+        QWidget *owner = WindowOwner::mainWindow();
+        Form_Kontrakents = new TForm_Kontrakents(owner ? owner : mainWindow);
+    }
+    Form_Kontrakents->setCriterion(0);
+    Form_Kontrakents->FormShow();
+    Dialogs::exec(Form_Kontrakents);
+    CounterpartyPickMode = -1;
+}
