@@ -12,6 +12,7 @@
 #include "shell/form_valuti.h"
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_sklad.h"
+#include "counterparties/form_kontrakents.h"
 #include "documents/form_rab_dokumenti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
@@ -58,6 +59,9 @@ const QList<Opener> kOpeners = {
      "N_Artikuli"},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
+
+    // Counterparties (also the toolbar button "Контрагенти")
+    {"N_Klienti", [](TGeneral_Form &f) { TForm_Kontrakents::N_KlientiClick(&f); }},
 
     // Warehouses and stock ("Складове..." is also the toolbar button and the Panel_Sklad click)
     {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},

@@ -17,7 +17,7 @@ private Q_SLOTS:
         auto form = shelltest::startedWindow();
         QVERIFY(form);
         for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti", "N_Sklad",
-                                 "N_Spr_Nali4nosti_Art"})
+                                 "N_Spr_Nali4nosti_Art", "N_Klienti", "N_Select_Kontrag"})
             QVERIFY2(form->action(QString::fromLatin1(item))->isEnabled(), item);
         // Windows of later modules stay disabled until they exist.
         QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());

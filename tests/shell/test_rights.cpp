@@ -66,8 +66,8 @@ private Q_SLOTS:
                 QVERIFY2(!MainMenu::caption(QString::fromLatin1(o.needs)).isEmpty(), o.needs);
         }
         // What another module will open stays unusable until its window exists.
-        QVERIFY(!Openers::available(QStringLiteral("N_Klienti")));
-        QVERIFY(!Openers::available(QStringLiteral("N_Select_Kontrag")));
+        QVERIFY(!Openers::available(QStringLiteral("N_Artikuli")));
+        QVERIFY(!Openers::available(QStringLiteral("N_Select_artikuli")));
         QVERIFY(Openers::available(QStringLiteral("N_Valuti")));
     }
 
@@ -139,8 +139,8 @@ private Q_SLOTS:
         QVERIFY(!menu.menu(QStringLiteral("N_Nastrojki"))->menuAction()->isEnabled());
 
         // An item without a window stays disabled whatever the rights say.
-        QVERIFY(!form.action(QStringLiteral("N_Klienti"))->isEnabled());
-        QVERIFY(!form.SpdBtn_Kontragenti->isEnabled());
+        QVERIFY(!form.action(QStringLiteral("N_Artikuli"))->isEnabled());
+        QVERIFY(!form.SpdBtn_Artikuli->isEnabled());
     }
 
     void deniedRatesReachedNowhere()
