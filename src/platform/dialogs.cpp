@@ -38,11 +38,19 @@ QVariant scripted(const QString &kind, const QString &text, const QVariant &fall
     return value;
 }
 
-QMessageBox *box(QMessageBox::Icon icon, const QString &text, QWidget *parent)
+QMessageBox *box(QMessageBox::Icon icon, const QString &text, QWidget *parent,
+                 QMessageBox::StandardButtons buttons = QMessageBox::NoButton)
 {
-    auto *b = new QMessageBox(icon, kTitle, text, QMessageBox::NoButton, owner(parent));
+    auto *b = new QMessageBox(icon, kTitle, text, buttons, owner(parent));
     b->setTextFormat(Qt::PlainText);
     b->setAttribute(Qt::WA_DeleteOnClose, false);
+    // The answers in Bulgarian whatever translations the desktop has.
+    const std::pair<QMessageBox::StandardButton, const char *> captions[] = {
+        {QMessageBox::Yes, "Да"}, {QMessageBox::No, "Не"}, {QMessageBox::Cancel, "Отказ"},
+        {QMessageBox::Ok, "OK"}};
+    for (const auto &[button, caption] : captions)
+        if (QAbstractButton *w = b->button(button))
+            w->setText(QString::fromUtf8(caption));
     return b;
 }
 } // namespace
@@ -54,8 +62,7 @@ void Dialogs::message(const QString &text, QWidget *parent)
         scripted(QStringLiteral("message"), text, QVariant());
         return;
     }
-    std::unique_ptr<QMessageBox> b(box(QMessageBox::Information, text, parent));
-    b->setStandardButtons(QMessageBox::Ok);
+    std::unique_ptr<QMessageBox> b(box(QMessageBox::Information, text, parent, QMessageBox::Ok));
     b->exec();
 }
 
@@ -66,8 +73,8 @@ bool Dialogs::yesNo(const QString &text, QWidget *parent)
         const QVariant v = scripted(QStringLiteral("yesNo"), text, false);
         return v.typeId() == QMetaType::Bool ? v.toBool() : v.toString() == QLatin1String("yes");
     }
-    std::unique_ptr<QMessageBox> b(box(QMessageBox::Question, text, parent));
-    b->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    std::unique_ptr<QMessageBox> b(
+        box(QMessageBox::Question, text, parent, QMessageBox::Yes | QMessageBox::No));
     b->setDefaultButton(QMessageBox::Yes);
     return b->exec() == QMessageBox::Yes;
 }
@@ -84,8 +91,8 @@ Dialogs::Answer Dialogs::yesNoCancel(const QString &text, QWidget *parent)
                : s == QLatin1String("no") ? Answer::No
                                           : Answer::Cancel;
     }
-    std::unique_ptr<QMessageBox> b(box(QMessageBox::Question, text, parent));
-    b->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    std::unique_ptr<QMessageBox> b(box(QMessageBox::Question, text, parent,
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel));
     switch (b->exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -120,13 +127,17 @@ bool Dialogs::inputText(const QString &title, const QString &label, QString *val
         *value = v.toString();
         return true;
     }
-    bool ok = false;
-    const QString typed = QInputDialog::getText(owner(parent), title, label,
-                                                password ? QLineEdit::Password : QLineEdit::Normal,
-                                                *value, &ok);
-    if (ok)
-        *value = typed;
-    return ok;
+    QInputDialog input(owner(parent));
+    input.setWindowTitle(title);
+    input.setLabelText(label);
+    input.setTextEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
+    input.setTextValue(*value);
+    input.setOkButtonText(QStringLiteral("OK"));
+    input.setCancelButtonText(QStringLiteral("Отказ"));
+    if (input.exec() != QDialog::Accepted)
+        return false;
+    *value = input.textValue();
+    return true;
 }
 
 QString Dialogs::openFile(const QString &title, const QString &filter, const QString &folder,
