@@ -254,21 +254,11 @@ bool TForm_Nali4nosti_Artikuli::Button2Click()
         Dialogs::message(QStringLiteral("Няма данни за печат: натиснете \"Търси\"."), this);
         return false;
     }
-    showExportChooser();
-    ListExport file(QStringLiteral("Nali4nosti_Artikuli"));
-    file.addLine();
-    file.addLine(QStringLiteral("\tСправка наличности артикули"));
-    file.addLine(QStringLiteral("\tДата:") + Dates::todayShort() + QStringLiteral(" ")
-                 + Dates::nowTimeText());
-    file.addLines(m_filterLines);
-    file.PRINT_INTO(DBGrid1);
-    file.addReportFooter();
-    if (!file.finish()) {
-        Dialogs::message(file.failureMessage(), this);
-        return false;
-    }
-    SHELLEXECUTE_OPENFILE(file.filePath());
-    return true;
+    return exportGridToFile(this, QStringLiteral("Nali4nosti_Artikuli"),
+                            QStringList{QString(), QStringLiteral("\tСправка наличности артикули"),
+                                        exportDateLine()}
+                                + m_filterLines,
+                            DBGrid1);
 }
 
 void TForm_Nali4nosti_Artikuli::open(QWidget *parent)

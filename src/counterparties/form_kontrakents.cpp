@@ -486,20 +486,10 @@ bool TForm_Kontrakents::Button_Print_KontragClick()
         Dialogs::message(QStringLiteral("Няма данни за печат"), this);
         return false;
     }
-    showExportChooser();
-    ListExport file(QStringLiteral("Export_Articles"));
-    file.addLine();
-    file.addLine(QStringLiteral("\tЕкспорт контрагенти "));
-    file.addLine();
-    file.addLine(QStringLiteral("\tДата:") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText());
-    file.PRINT_INTO(DBGrid_Kontragenti);
-    file.addReportFooter();
-    if (!file.finish()) {
-        Dialogs::message(file.failureMessage(), this);
-        return false;
-    }
-    SHELLEXECUTE_OPENFILE(file.filePath());
-    return true;
+    return exportGridToFile(this, QStringLiteral("Export_Articles"),
+                            {QString(), QStringLiteral("\tЕкспорт контрагенти "), QString(),
+                             exportDateLine()},
+                            DBGrid_Kontragenti);
 }
 
 void TForm_Kontrakents::N_Nastr_KoloniClick()

@@ -1,4 +1,7 @@
 #include "shell/list_export.h"
+#include "platform/dialogs.h"
+#include "common/dates.h"
+#include "documents/form_print_vid_fail.h"
 
 #include "common/money.h"
 #include "common/program_folder.h"
@@ -372,4 +375,25 @@ QString ListExport::failureMessage() const
 bool SHELLEXECUTE_OPENFILE(const QString &fileName)
 {
     return ShellExec::openFile(fileName);
+}
+
+QString exportDateLine()
+{
+    return QStringLiteral("\tДата:") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText();
+}
+
+bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                      const QTableView *grid)
+{
+    showExportChooser();
+    ListExport file(baseName);
+    file.addLines(titleLines);
+    file.PRINT_INTO(grid);
+    file.addReportFooter();
+    if (!file.finish()) {
+        Dialogs::message(file.failureMessage(), parent);
+        return false;
+    }
+    SHELLEXECUTE_OPENFILE(file.filePath());
+    return true;
 }

@@ -88,3 +88,13 @@ private:
 
 // Opens a file with the program the desktop associates with its type.
 bool SHELLEXECUTE_OPENFILE(const QString &fileName);
+
+class QWidget;
+// The title line "\tДата:" + today's date and the time.
+QString exportDateLine();
+// The whole export road of a list window: the export-type chooser, then
+// TEMP/<baseName><ExportExtension> with the title lines, the grid and the
+// footer; the file is opened with its program, or the failure is told.
+// False when nothing was written.
+bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                      const QTableView *grid);

@@ -2,7 +2,10 @@
 
 #include "platform/application.h"
 
+#include "common/program_folder.h"
+
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <map>
 #include <memory>
@@ -26,6 +29,10 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     Application app(argc, argv);
+    // Tests never touch a real program folder: until a test makes its own,
+    // everything lands in a throw-away one.
+    QTemporaryDir scratch;
+    ProgramFolder::setPath(scratch.path());
     QStringList args = app.arguments();
     QString only;
     int at = args.indexOf(QStringLiteral("--class"));
