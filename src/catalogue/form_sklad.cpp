@@ -1,4 +1,5 @@
 #include "catalogue/form_sklad.h"
+#include "platform/named.h"
 
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
@@ -14,16 +15,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
-
-namespace {
-QPushButton *makeButton(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-} // namespace
 
 TForm_Sklad::TForm_Sklad(QWidget *parent)
     : QDialog(parent)
@@ -49,11 +40,11 @@ TForm_Sklad::TForm_Sklad(QWidget *parent)
     DBGrid_Sklad->setColumnWidth(ColAddress, 200);
     DBGrid_Sklad->horizontalHeader()->setStretchLastSection(true);
 
-    BitBtn_New_Sklad = makeButton("BitBtn_New_Sklad", QStringLiteral("Нов"), this);
-    BitBtn_Del_Sklad = makeButton("BitBtn_Del_Sklad", QStringLiteral("Изтрии"), this);
-    BitBtn_Red_Sklad = makeButton("BitBtn_Red_Sklad", QStringLiteral("Редактирай"), this);
-    Button1 = makeButton("Button1", QStringLiteral("ИЗБЕРИ"), this);
-    Button2 = makeButton("Button2", QStringLiteral("ЗАТВОРИ"), this);
+    BitBtn_New_Sklad = namedButton("BitBtn_New_Sklad", QStringLiteral("Нов"), this);
+    BitBtn_Del_Sklad = namedButton("BitBtn_Del_Sklad", QStringLiteral("Изтрии"), this);
+    BitBtn_Red_Sklad = namedButton("BitBtn_Red_Sklad", QStringLiteral("Редактирай"), this);
+    Button1 = namedButton("Button1", QStringLiteral("ИЗБЕРИ"), this);
+    Button2 = namedButton("Button2", QStringLiteral("ЗАТВОРИ"), this);
     connect(BitBtn_New_Sklad, &QPushButton::clicked, this, &TForm_Sklad::BitBtn_New_SkladClick);
     connect(BitBtn_Del_Sklad, &QPushButton::clicked, this, &TForm_Sklad::BitBtn_Del_SkladClick);
     connect(BitBtn_Red_Sklad, &QPushButton::clicked, this, &TForm_Sklad::BitBtn_Red_SkladClick);

@@ -1,4 +1,5 @@
 #include "counterparties/counterparty_rows_window.h"
+#include "platform/named.h"
 
 #include "common/reference_text.h"
 #include "platform/db/database.h"
@@ -11,16 +12,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
-
-namespace {
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-} // namespace
 
 CounterpartyRowsWindow::CounterpartyRowsWindow(const QString &objectName, const QString &caption,
                                                const QString &leftButtonName, const QString &table,
@@ -49,9 +40,9 @@ CounterpartyRowsWindow::CounterpartyRowsWindow(const QString &objectName, const 
     DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
 
-    m_left = button(leftButtonName, QStringLiteral("НОВ"), this);
-    Button_Del_Cancel = button(QStringLiteral("Button_Del_Cancel"), QStringLiteral("ИЗТРИИ"), this);
-    Button_Refresh = button(QStringLiteral("Button_Refresh"), QStringLiteral("Refresh"), this);
+    m_left = namedButton(leftButtonName, QStringLiteral("НОВ"), this);
+    Button_Del_Cancel = namedButton(QStringLiteral("Button_Del_Cancel"), QStringLiteral("ИЗТРИИ"), this);
+    Button_Refresh = namedButton(QStringLiteral("Button_Refresh"), QStringLiteral("Refresh"), this);
     Button_Refresh->hide();
 
     auto *buttons = new QHBoxLayout;

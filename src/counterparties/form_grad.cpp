@@ -1,4 +1,5 @@
 #include "counterparties/form_grad.h"
+#include "platform/named.h"
 
 #include "counterparties/places.h"
 #include "platform/db/database.h"
@@ -20,12 +21,6 @@ QPushButton *navButton(const QString &name, const QString &caption, QWidget *par
     return b;
 }
 
-QLineEdit *edit(const QString &name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
 } // namespace
 
 TForm_Grad::TForm_Grad(QWidget *parent)
@@ -33,9 +28,9 @@ TForm_Grad::TForm_Grad(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form_Grad"));
     setWindowTitle(QStringLiteral("Населени места"));
-    DBEdit_Opisanie = edit(QStringLiteral("DBEdit_Opisanie"), this);
-    DBEdit_PK = edit(QStringLiteral("DBEdit_PK"), this);
-    DBEdit_TK = edit(QStringLiteral("DBEdit_TK"), this);
+    DBEdit_Opisanie = namedEdit(QStringLiteral("DBEdit_Opisanie"), this);
+    DBEdit_PK = namedEdit(QStringLiteral("DBEdit_PK"), this);
+    DBEdit_TK = namedEdit(QStringLiteral("DBEdit_TK"), this);
     Nav_Insert = navButton(QStringLiteral("Nav_Insert"), QStringLiteral("Нов"), this);
     Nav_Delete = navButton(QStringLiteral("Nav_Delete"), QStringLiteral("Изтрий"), this);
     Nav_Edit = navButton(QStringLiteral("Nav_Edit"), QStringLiteral("Редактирай"), this);

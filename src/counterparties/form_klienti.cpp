@@ -1,4 +1,5 @@
 #include "counterparties/form_klienti.h"
+#include "platform/named.h"
 
 #include "common/money.h"
 #include "common/reference_text.h"
@@ -27,20 +28,7 @@
 namespace {
 const QString kBadData = QStringLiteral("Некоректни или непълни данни");
 
-QLineEdit *edit(const QString &name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
 
-QPushButton *button(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 // A typed double quote becomes an apostrophe, where the cursor is.
 void replaceQuotes(QLineEdit *e)
@@ -68,36 +56,36 @@ TForm_Klienti::TForm_Klienti(QWidget *parent)
     GroupBox_Mol = new QGroupBox(QStringLiteral("Материално отговорно лице"), this);
     GroupBox_Mol->setObjectName(QStringLiteral("GroupBox_Mol"));
 
-    Edit_Ime_Firma = edit(QStringLiteral("Edit_Ime_Firma"), GroupBox_Firma);
-    EditGrad_Firma = edit(QStringLiteral("EditGrad_Firma"), GroupBox_Firma);
-    Button1 = button(QStringLiteral("Button1"), QStringLiteral("Нов"), GroupBox_Firma);
-    Edit_Adres_Firma = edit(QStringLiteral("Edit_Adres_Firma"), GroupBox_Firma);
-    Edit_EIK = edit(QStringLiteral("Edit_EIK"), GroupBox_Firma);
-    Edit_Dan_N = edit(QStringLiteral("Edit_Dan_N"), GroupBox_Firma);
-    Edit_Telefoni_Firma = edit(QStringLiteral("Edit_Telefoni_Firma"), GroupBox_Firma);
-    Edit_BankaIme = edit(QStringLiteral("Edit_BankaIme"), GroupBox_Firma);
-    Edit_BankaKod = edit(QStringLiteral("Edit_BankaKod"), GroupBox_Firma);
-    EditBanka_Smetka = edit(QStringLiteral("EditBanka_Smetka"), GroupBox_Firma);
-    Edit_Otsapka = edit(QStringLiteral("Edit_Otsapka"), GroupBox_Firma);
+    Edit_Ime_Firma = namedEdit(QStringLiteral("Edit_Ime_Firma"), GroupBox_Firma);
+    EditGrad_Firma = namedEdit(QStringLiteral("EditGrad_Firma"), GroupBox_Firma);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("Нов"), GroupBox_Firma);
+    Edit_Adres_Firma = namedEdit(QStringLiteral("Edit_Adres_Firma"), GroupBox_Firma);
+    Edit_EIK = namedEdit(QStringLiteral("Edit_EIK"), GroupBox_Firma);
+    Edit_Dan_N = namedEdit(QStringLiteral("Edit_Dan_N"), GroupBox_Firma);
+    Edit_Telefoni_Firma = namedEdit(QStringLiteral("Edit_Telefoni_Firma"), GroupBox_Firma);
+    Edit_BankaIme = namedEdit(QStringLiteral("Edit_BankaIme"), GroupBox_Firma);
+    Edit_BankaKod = namedEdit(QStringLiteral("Edit_BankaKod"), GroupBox_Firma);
+    EditBanka_Smetka = namedEdit(QStringLiteral("EditBanka_Smetka"), GroupBox_Firma);
+    Edit_Otsapka = namedEdit(QStringLiteral("Edit_Otsapka"), GroupBox_Firma);
 
-    Edit_Ime_Mol = edit(QStringLiteral("Edit_Ime_Mol"), GroupBox_Mol);
-    EditGrad_Mol = edit(QStringLiteral("EditGrad_Mol"), GroupBox_Mol);
-    Button2 = button(QStringLiteral("Button2"), QStringLiteral("Нов"), GroupBox_Mol);
-    EditAdres_Mol = edit(QStringLiteral("EditAdres_Mol"), GroupBox_Mol);
-    Edit_Telefon_Mol = edit(QStringLiteral("Edit_Telefon_Mol"), GroupBox_Mol);
-    Edit_EGN_Mol = edit(QStringLiteral("Edit_EGN_Mol"), GroupBox_Mol);
-    Edit1 = edit(QStringLiteral("Edit1"), GroupBox_Mol);
+    Edit_Ime_Mol = namedEdit(QStringLiteral("Edit_Ime_Mol"), GroupBox_Mol);
+    EditGrad_Mol = namedEdit(QStringLiteral("EditGrad_Mol"), GroupBox_Mol);
+    Button2 = namedButton(QStringLiteral("Button2"), QStringLiteral("Нов"), GroupBox_Mol);
+    EditAdres_Mol = namedEdit(QStringLiteral("EditAdres_Mol"), GroupBox_Mol);
+    Edit_Telefon_Mol = namedEdit(QStringLiteral("Edit_Telefon_Mol"), GroupBox_Mol);
+    Edit_EGN_Mol = namedEdit(QStringLiteral("Edit_EGN_Mol"), GroupBox_Mol);
+    Edit1 = namedEdit(QStringLiteral("Edit1"), GroupBox_Mol);
 
     Memo_Zabel = new QPlainTextEdit(this);
     Memo_Zabel->setObjectName(QStringLiteral("Memo_Zabel"));
     Memo_Zabel->setTabChangesFocus(true);
 
-    Button_Klient_Karti = button(QStringLiteral("Button_Klient_Karti"), QStringLiteral("Клиентски карти"), this);
-    Button_Sklad = button(QStringLiteral("Button_Sklad"), QStringLiteral("Складове"), this);
-    Button_Bank_Sm = button(QStringLiteral("Button_Bank_Sm"), QStringLiteral("Банкови сметки"), this);
-    Button_Sp_TO = button(QStringLiteral("Button_Sp_TO"), QStringLiteral("Специални отстъпки"), this);
-    Button_Insert = button(QStringLiteral("Button_Insert"), QStringLiteral("НОВ"), this);
-    Button_Cancel = button(QStringLiteral("Button_Cancel"), QStringLiteral("ОТКАЖИ"), this);
+    Button_Klient_Karti = namedButton(QStringLiteral("Button_Klient_Karti"), QStringLiteral("Клиентски карти"), this);
+    Button_Sklad = namedButton(QStringLiteral("Button_Sklad"), QStringLiteral("Складове"), this);
+    Button_Bank_Sm = namedButton(QStringLiteral("Button_Bank_Sm"), QStringLiteral("Банкови сметки"), this);
+    Button_Sp_TO = namedButton(QStringLiteral("Button_Sp_TO"), QStringLiteral("Специални отстъпки"), this);
+    Button_Insert = namedButton(QStringLiteral("Button_Insert"), QStringLiteral("НОВ"), this);
+    Button_Cancel = namedButton(QStringLiteral("Button_Cancel"), QStringLiteral("ОТКАЖИ"), this);
 
     const QString placeHint = QStringLiteral("1.Въведете част от името и изберете от списъка!\n"
                                              "2.Въведете \"+\" и телефонен код на търсеният град\n"

@@ -1,4 +1,5 @@
 #include "counterparties/form_kontrag_sklad.h"
+#include "platform/named.h"
 
 #include "counterparties/counterparty_sites.h"
 #include "platform/db/list_model.h"
@@ -9,29 +10,20 @@
 #include <QPushButton>
 #include <QSqlRecord>
 
-namespace {
-QLineEdit *edit(const QString &name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
-} // namespace
-
 TForm_Kontrag_Sklad::TForm_Kontrag_Sklad(QWidget *parent)
     : CounterpartyRowsWindow(QStringLiteral("Form_Kontrag_Sklad"), QStringLiteral("Складове за избран контрагент"),
                              QStringLiteral("Button_NEW_Save"), QStringLiteral("Kontrag_Sklad"),
                              QStringLiteral("ID_SK"), parent)
 {
     Button_NEW_Save = leftButton();
-    Edit_Name = edit(QStringLiteral("Edit_Name"), this);
-    Edit_Grad = edit(QStringLiteral("Edit_Grad"), this);
-    Edit_Adres = edit(QStringLiteral("Edit_Adres"), this);
-    Edit_Tel = edit(QStringLiteral("Edit_Tel"), this);
-    Edit_Mol = edit(QStringLiteral("Edit_Mol"), this);
-    Edit_EGN = edit(QStringLiteral("Edit_EGN"), this);
-    Edit_LK = edit(QStringLiteral("Edit_LK"), this);
-    Edit_Izd_Ot = edit(QStringLiteral("Edit_Izd_Ot"), this);
+    Edit_Name = namedEdit(QStringLiteral("Edit_Name"), this);
+    Edit_Grad = namedEdit(QStringLiteral("Edit_Grad"), this);
+    Edit_Adres = namedEdit(QStringLiteral("Edit_Adres"), this);
+    Edit_Tel = namedEdit(QStringLiteral("Edit_Tel"), this);
+    Edit_Mol = namedEdit(QStringLiteral("Edit_Mol"), this);
+    Edit_EGN = namedEdit(QStringLiteral("Edit_EGN"), this);
+    Edit_LK = namedEdit(QStringLiteral("Edit_LK"), this);
+    Edit_Izd_Ot = namedEdit(QStringLiteral("Edit_Izd_Ot"), this);
 
     auto *grid = new QGridLayout;
     const QList<QPair<QString, QLineEdit *>> left = {

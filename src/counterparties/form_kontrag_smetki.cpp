@@ -1,4 +1,5 @@
 #include "counterparties/form_kontrag_smetki.h"
+#include "platform/named.h"
 
 #include "counterparties/counterparty_sites.h"
 #include "platform/db/database.h"
@@ -13,28 +14,19 @@
 #include <QPushButton>
 #include <QSqlRecord>
 
-namespace {
-QLineEdit *edit(const QString &name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    return e;
-}
-} // namespace
-
 TForm_Kontrag_Smetki::TForm_Kontrag_Smetki(QWidget *parent)
     : CounterpartyRowsWindow(QStringLiteral("Form_Kontrag_Smetki"), QStringLiteral("Сметки за избран контрагент"),
                              QStringLiteral("Button_New_Save"), QStringLiteral("Kontrag_SM"), QStringLiteral("ID_SM"),
                              parent)
 {
     Button_New_Save = leftButton();
-    Edit_Nomer_SM = edit(QStringLiteral("Edit_Nomer_SM"), this);
-    Edit_Kod_SM = edit(QStringLiteral("Edit_Kod_SM"), this);
+    Edit_Nomer_SM = namedEdit(QStringLiteral("Edit_Nomer_SM"), this);
+    Edit_Kod_SM = namedEdit(QStringLiteral("Edit_Kod_SM"), this);
     ComboBox_Banka = new QComboBox(this);
     ComboBox_Banka->setObjectName(QStringLiteral("ComboBox_Banka"));
     ComboBox_Banka->setEditable(true);
     ComboBox_Banka->setInsertPolicy(QComboBox::NoInsert);
-    Edit_Klon = edit(QStringLiteral("Edit_Klon"), this);
+    Edit_Klon = namedEdit(QStringLiteral("Edit_Klon"), this);
     CheckBox_DDS_SM = new QCheckBox(QStringLiteral("ДДС сметка"), this);
     CheckBox_DDS_SM->setObjectName(QStringLiteral("CheckBox_DDS_SM"));
 

@@ -47,12 +47,6 @@ QString root()
     return QString::fromUtf8(CounterpartySearch::RootNodeText);
 }
 
-QPushButton *button(const QString &caption, const char *name, QWidget *parent)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QAction *action(QMenu *menu, const QString &caption, const char *name)
 {
@@ -123,10 +117,10 @@ void TForm_Kontrakents::buildLayout()
     connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
     connect(BitBtn_Tarsi_Kontragenti, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick);
 
-    BitBtn1 = button(QStringLiteral("Нов"), "BitBtn1", this);
-    BitBtn_Redaktiraj_Kontragent = button(QStringLiteral("Редактирай"), "BitBtn_Redaktiraj_Kontragent", this);
-    Button_Print_Kontrag = button(QStringLiteral("Печат"), "Button_Print_Kontrag", this);
-    BitBtn_Help = button(QStringLiteral("Помощ"), "BitBtn_Help", this);
+    BitBtn1 = namedButton("BitBtn1", QStringLiteral("Нов"), this);
+    BitBtn_Redaktiraj_Kontragent = namedButton("BitBtn_Redaktiraj_Kontragent", QStringLiteral("Редактирай"), this);
+    Button_Print_Kontrag = namedButton("Button_Print_Kontrag", QStringLiteral("Печат"), this);
+    BitBtn_Help = namedButton("BitBtn_Help", QStringLiteral("Помощ"), this);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn1Click);
     connect(BitBtn_Redaktiraj_Kontragent, &QPushButton::clicked, this,
             &TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick);
@@ -134,8 +128,8 @@ void TForm_Kontrakents::buildLayout()
     connect(BitBtn_Help, &QPushButton::clicked, this, &TForm_Kontrakents::BitBtn_HelpClick);
 
     Panel_IZberi = named(new QWidget(this), "Panel_IZberi");
-    BitBtn_Izberi_Kontragent = button(QStringLiteral("ИЗБЕРИ"), "BitBtn_Izberi_Kontragent", Panel_IZberi);
-    BitBtn_Otkaji_Kontragent = button(QStringLiteral("ОТКАЖИ"), "BitBtn_Otkaji_Kontragent", Panel_IZberi);
+    BitBtn_Izberi_Kontragent = namedButton("BitBtn_Izberi_Kontragent", QStringLiteral("ИЗБЕРИ"), Panel_IZberi);
+    BitBtn_Otkaji_Kontragent = namedButton("BitBtn_Otkaji_Kontragent", QStringLiteral("ОТКАЖИ"), Panel_IZberi);
     BitBtn_Izberi_Kontragent->setMinimumWidth(110);
     BitBtn_Otkaji_Kontragent->setMinimumWidth(110);
     connect(BitBtn_Izberi_Kontragent, &QPushButton::clicked, this,
