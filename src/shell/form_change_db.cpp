@@ -3,6 +3,7 @@
 #include "platform/db/alias_file.h"
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
+#include "platform/named.h"
 #include "shell/data_module.h"
 #include "shell/login_request.h"
 #include "shell/version_check.h"
@@ -19,11 +20,9 @@ TForm_Change_DB::TForm_Change_DB(QWidget *parent)
     resize(420, 460);
     DirectoryListBox1 = new FolderTree(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    BitBtn_OK = new QPushButton(QStringLiteral("Приеми"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
+    BitBtn_OK = namedButton(QStringLiteral("BitBtn_OK"), QStringLiteral("Приеми"), this);
     BitBtn_OK->setDefault(true);
-    BitBtn_Cancel = new QPushButton(QStringLiteral("Откажи"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
+    BitBtn_Cancel = namedButton(QStringLiteral("BitBtn_Cancel"), QStringLiteral("Откажи"), this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

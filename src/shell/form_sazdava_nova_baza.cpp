@@ -7,6 +7,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
+#include "platform/named.h"
 #include "shell/data_module.h"
 #include "shell/login_request.h"
 #include "shell/program_version.h"
@@ -35,11 +36,9 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
     Edit_ime_baza->setObjectName(QStringLiteral("Edit_ime_baza"));
     DirectoryListBox1 = new FolderTree(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    BitBtn_OK = new QPushButton(QStringLiteral("Приеми"), this);
-    BitBtn_OK->setObjectName(QStringLiteral("BitBtn_OK"));
+    BitBtn_OK = namedButton(QStringLiteral("BitBtn_OK"), QStringLiteral("Приеми"), this);
     BitBtn_OK->setDefault(true);
-    BitBtn_Cancel = new QPushButton(QStringLiteral("Откажи"), this);
-    BitBtn_Cancel->setObjectName(QStringLiteral("BitBtn_Cancel"));
+    BitBtn_Cancel = namedButton(QStringLiteral("BitBtn_Cancel"), QStringLiteral("Откажи"), this);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
