@@ -61,16 +61,7 @@ QStringList found(int column, int comparison, const QString &from, const QString
 // Opens the browser as the main window does and drives it while it is shown.
 int runBrowser(const std::function<void(TForm_Kontrakents *)> &steps)
 {
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Kontrakents *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->show();
-        steps(w);
-        const int result = w->isVisible() ? int(QDialog::Rejected) : w->result();
-        w->hide();
-        return result;
-    });
+    driveWindows<TForm_Kontrakents>(steps);
     TForm_Kontrakents::N_KlientiClick(nullptr);
     PlatformScript::setModalHandler({});
     return Form_Kontrakents->result();

@@ -57,16 +57,7 @@ long long count(const char *table)
 long long openEditor(int mode, long long group, long long id, QWidget *browser,
                      const std::function<void(TForm_Klienti *)> &steps)
 {
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Klienti *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->show();
-        steps(w);
-        const int result = w->isVisible() ? int(QDialog::Rejected) : w->result();
-        w->hide();
-        return result;
-    });
+    driveWindows<TForm_Klienti>(steps);
     const long long saved = CounterpartyEditor::open(mode, group, browserRow(id), browser);
     PlatformScript::setModalHandler({});
     return saved;

@@ -2,6 +2,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "platform/script.h"
+
+#include <QDialog>
+
+#include <functional>
 #include <memory>
 
 class TDataModule1;
@@ -25,3 +30,21 @@ private:
 
 // The statement files of the source tree.
 QString sourceSqlFolder();
+
+// Windows of type W opened through Dialogs::exec are shown and driven by
+// `steps`; each answers with its own result, or "rejected" when the steps
+// left it open. Other windows are rejected at once.
+template <class W>
+void driveWindows(std::function<void(W *)> steps)
+{
+    PlatformScript::setModalHandler([steps](QDialog *d) {
+        auto *w = qobject_cast<W *>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->show();
+        steps(w);
+        const int result = w->isVisible() ? int(QDialog::Rejected) : w->result();
+        w->hide();
+        return result;
+    });
+}
