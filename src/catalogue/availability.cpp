@@ -3,7 +3,7 @@
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "platform/db/database.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 #include <QStringList>
 

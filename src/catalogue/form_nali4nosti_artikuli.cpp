@@ -4,13 +4,13 @@
 #include "catalogue/warehouses.h"
 #include "common/dates.h"
 #include "common/reference_text.h"
-#include "documents/form_print_vid_fail.h"
+#include "app/form_print_vid_fail.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
-#include "shell/general_popup_menu.h"
-#include "shell/help_actions.h"
-#include "shell/list_export.h"
-#include "shell/window_owner.h"
+#include "app/general_popup_menu.h"
+#include "app/help_actions.h"
+#include "app/list_export.h"
+#include "app/window_owner.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
-#include "shell/app_state.h"
-#include "shell/record_ops.h"
-#include "shell/window_owner.h"
+#include "app/app_state.h"
+#include "app/record_ops.h"
+#include "app/window_owner.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

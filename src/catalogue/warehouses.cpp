@@ -5,7 +5,7 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 #include <QSet>
 #include <QSqlRecord>

@@ -4,8 +4,8 @@
 #include "common/reference_text.h"
 #include "counterparties/counterparty_search.h"
 #include "platform/db/transaction.h"
-#include "shell/data_module.h"
-#include "shell/record_ops.h"
+#include "app/data_module.h"
+#include "app/record_ops.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "common/money.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
-#include "shell/next_number.h"
+#include "app/next_number.h"
 
 bool CounterpartyRecord::parseDiscount(const QString &text, double *percent)
 {

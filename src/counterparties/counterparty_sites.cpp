@@ -3,7 +3,7 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
-#include "shell/next_number.h"
+#include "app/next_number.h"
 
 #include <algorithm>
 

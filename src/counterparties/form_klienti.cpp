@@ -11,7 +11,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
-#include "shell/record_ops.h"
+#include "app/record_ops.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

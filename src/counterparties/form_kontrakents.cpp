@@ -9,16 +9,16 @@
 #include "counterparties/counterparty_search.h"
 #include "counterparties/form_grupi_kontrag.h"
 #include "counterparties/group_tree_drop.h"
-#include "documents/form_print_vid_fail.h"
+#include "app/form_print_vid_fail.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
-#include "shell/app_state.h"
-#include "shell/form_koloni.h"
-#include "shell/help_actions.h"
-#include "shell/list_export.h"
-#include "shell/record_ops.h"
-#include "shell/window_owner.h"
+#include "app/app_state.h"
+#include "app/form_koloni.h"
+#include "app/help_actions.h"
+#include "app/list_export.h"
+#include "app/record_ops.h"
+#include "app/window_owner.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "documents/rab_dokumenti.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
-#include "shell/window_owner.h"
+#include "app/window_owner.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include "common/notice.h"
 #include "platform/db/transaction.h"
 #include "platform/script.h"
 
@@ -54,6 +55,9 @@ QMessageBox *box(QMessageBox::Icon icon, const QString &text, QWidget *parent,
     return b;
 }
 } // namespace
+
+// Messages of the value checks below this layer reach the user as message boxes.
+[[maybe_unused]] static const bool noticeRegistered = (Notice::setHandler([](const QString &text) { Dialogs::message(text); }), true);
 
 void Dialogs::message(const QString &text, QWidget *parent)
 {

@@ -1,6 +1,6 @@
 #include "shell/about_box.h"
 
-#include "shell/program_version.h"
+#include "app/program_version.h"
 
 #include <QLabel>
 #include <QLinearGradient>

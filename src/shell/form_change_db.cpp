@@ -4,8 +4,8 @@
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
 #include "platform/named.h"
-#include "shell/data_module.h"
-#include "shell/login_request.h"
+#include "app/data_module.h"
+#include "app/login_request.h"
 #include "shell/version_check.h"
 
 #include <QHBoxLayout>

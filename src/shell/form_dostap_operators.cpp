@@ -3,7 +3,8 @@
 #include "common/settings.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
+#include "shell/database_open.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -80,7 +81,7 @@ bool TForm_Dostap_Operators::FormShow(bool cancelAllowed)
 {
     m_operator.reset();
     m_end = false;
-    if (!DataModule1 || !DataModule1->openAliasFolder(parentWidget()))
+    if (!DatabaseOpen::openAliasFolder(parentWidget()))
         return false;
     ComboBox_Operators->clear();
     try {

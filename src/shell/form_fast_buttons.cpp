@@ -3,7 +3,7 @@
 #include "common/ini_file.h"
 #include "common/settings.h"
 #include "platform/dialogs.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/general_form.h"
 #include "shell/operator_shortcuts.h"
 #include "shell/rights.h"

@@ -5,7 +5,7 @@
 #include "platform/db/list_model.h"
 #include "platform/db/transaction.h"
 #include "platform/dialogs.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/general_form.h"
 #include "shell/rights.h"
 

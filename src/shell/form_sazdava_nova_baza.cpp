@@ -8,11 +8,11 @@
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
 #include "platform/named.h"
-#include "shell/data_module.h"
-#include "shell/login_request.h"
-#include "shell/program_version.h"
-#include "shell/schema_version.h"
-#include "shell/statement_file.h"
+#include "app/data_module.h"
+#include "app/login_request.h"
+#include "app/program_version.h"
+#include "app/schema_version.h"
+#include "app/statement_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include "common/settings.h"
 #include "platform/autostart.h"
 #include "platform/dialogs.h"
-#include "shell/app_state.h"
-#include "shell/record_ops.h"
+#include "app/app_state.h"
+#include "app/record_ops.h"
 
 #include <QCheckBox>
 #include <QComboBox>

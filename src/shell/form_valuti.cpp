@@ -45,9 +45,8 @@ public:
 };
 } // namespace
 
-ValutiModel::ValutiModel(QWidget *owner)
-    : QAbstractTableModel(owner)
-    , m_owner(owner)
+ValutiModel::ValutiModel(QObject *parent)
+    : QAbstractTableModel(parent)
 {
 }
 
@@ -57,7 +56,7 @@ void ValutiModel::reload()
     try {
         rows = CurrencyRates::all();
     } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Валутите не могат да бъдат прочетени:\n") + e.message(), m_owner);
+        Q_EMIT failed(QStringLiteral("Валутите не могат да бъдат прочетени:\n") + e.message());
     }
     beginResetModel();
     m_rows = rows;
@@ -79,12 +78,9 @@ bool ValutiModel::removeRowAt(int r)
         return false;
     const CurrencyRates::Row row = m_rows.at(r);
     if (row.id != 0) {
-        if (!Dialogs::yesNo(QStringLiteral("Желаете ли да изтриете валутата \"") + row.name + QStringLiteral("\"?"),
-                            m_owner))
-            return false;
         const QString error = CurrencyRates::remove(row.id);
         if (!error.isEmpty()) {
-            Dialogs::message(error, m_owner);
+            Q_EMIT failed(error);
             return false;
         }
     }
@@ -173,7 +169,7 @@ bool ValutiModel::setData(const QModelIndex &index, const QVariant &value, int r
             r.basic = text;
     }
     if (!error.isEmpty()) {
-        Dialogs::message(error, m_owner);
+        Q_EMIT failed(error);
         return false;
     }
     Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(ColumnCount - 1));
@@ -186,6 +182,7 @@ TForm_Valuti::TForm_Valuti(QWidget *parent)
     setObjectName(QStringLiteral("Form_Valuti"));
     setWindowTitle(QStringLiteral("Валутни курсове"));
     m_model = new ValutiModel(this);
+    connect(m_model, &ValutiModel::failed, this, [this](const QString &m) { Dialogs::message(m, this); });
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(m_model);
@@ -213,7 +210,16 @@ void TForm_Valuti::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
-        m_model->removeRowAt(DBGrid1->currentIndex().row());
+        const int r = DBGrid1->currentIndex().row();
+        if (r < 0 || r >= m_model->rowCount())
+            return;
+        const CurrencyRates::Row &row = m_model->row(r);
+        if (row.id != 0
+            && !Dialogs::yesNo(QStringLiteral("Желаете ли да изтриете валутата \"") + row.name
+                                   + QStringLiteral("\"?"),
+                               this))
+            return;
+        m_model->removeRowAt(r);
         return;
     }
     QDialog::keyPressEvent(event);

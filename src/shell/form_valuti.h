@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/currency_rates.h"
+#include "app/currency_rates.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
@@ -8,14 +8,15 @@ class QTableView;
 
 // The currencies as an in-place grid: name, rate to the lev, basic flag.
 // Every edit is checked and written at once; a refused edit keeps the stored value.
+// The model asks nothing: the window tells its failures and asks before a delete.
 class ValutiModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit ValutiModel(QWidget *owner);
+    explicit ValutiModel(QObject *parent);
     void reload();
     void addRow();                 // a new, unsaved row at the end
-    bool removeRowAt(int row);     // asks first
+    bool removeRowAt(int row);     // deletes a stored row at once
     const CurrencyRates::Row &row(int r) const { return m_rows.at(r); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -25,8 +26,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
+Q_SIGNALS:
+    void failed(const QString &message); // a refused edit or a failed read, for the window to tell
+
 private:
-    QWidget *m_owner;
     QList<CurrencyRates::Row> m_rows; // a new row has id 0 until it is saved
 };
 

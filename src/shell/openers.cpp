@@ -2,9 +2,9 @@
 
 #include "platform/dialogs.h"
 #include "shell/about_box.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/aux_programs.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
 #include "shell/form_change_db.h"
 #include "shell/form_fast_buttons.h"
 #include "shell/form_operatori.h"
@@ -16,7 +16,7 @@
 #include "documents/form_rab_dokumenti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
-#include "shell/help_actions.h"
+#include "app/help_actions.h"
 #include "shell/messages/message_panel.h"
 #include "shell/messages/message_service.h"
 

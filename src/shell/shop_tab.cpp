@@ -2,7 +2,7 @@
 
 #include "common/money.h"
 #include "platform/dialogs.h"
-#include "shell/action_button.h"
+#include "app/action_button.h"
 #include "shell/main_menu.h"
 #include "shell/operator_shortcuts.h"
 

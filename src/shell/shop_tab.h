@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/mode_tab.h"
+#include "app/mode_tab.h"
 
 class MainMenuActions;
 class QComboBox;

@@ -2,7 +2,7 @@
 
 #include "common/money.h"
 #include "platform/db/database.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 #include <QMouseEvent>
 #include <QPainter>

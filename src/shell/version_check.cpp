@@ -2,10 +2,10 @@
 
 #include "common/settings.h"
 #include "platform/dialogs.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
 #include "shell/form_sazdava_nova_baza.h"
-#include "shell/program_version.h"
-#include "shell/statement_file.h"
+#include "app/program_version.h"
+#include "app/statement_file.h"
 
 VersionCheck::Outcome VersionCheck::run(QWidget *parent)
 {

@@ -1,7 +1,7 @@
 #include "catalogue/stock_writer.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
 #include "test_registry.h"
 #include "test_support.h"
 

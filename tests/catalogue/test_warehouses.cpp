@@ -4,7 +4,7 @@
 #include "common/settings.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "test_registry.h"
 #include "test_support.h"
 

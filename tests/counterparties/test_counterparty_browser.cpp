@@ -10,7 +10,7 @@
 #include "counterparties/form_kontrakents.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 #include <QComboBox>
 #include <QDir>

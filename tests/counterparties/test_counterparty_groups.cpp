@@ -9,7 +9,7 @@
 #include "counterparties/form_kontrakents.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
 
 #include <QAction>
 #include <QMimeData>

@@ -6,10 +6,10 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
-#include "shell/data_module.h"
-#include "shell/program_version.h"
-#include "shell/schema_columns.h"
-#include "shell/statement_file.h"
+#include "app/data_module.h"
+#include "app/program_version.h"
+#include "app/schema_columns.h"
+#include "app/statement_file.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "common/program_folder.h"
 #include "platform/script.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,7 @@ TestProgram::TestProgram(bool withDatabase)
     PlatformScript::activate();
     if (withDatabase) {
         m_dataModule = std::make_unique<TDataModule1>();
-        if (!m_dataModule->openAliasFolder(nullptr))
+        if (!m_dataModule->openAliasFolder().opened)
             qFatal("test database could not be created");
         PlatformScript::clearEvents();
     }

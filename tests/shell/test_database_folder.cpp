@@ -5,13 +5,14 @@
 #include "platform/db/database.h"
 #include "platform/folder_tree.h"
 #include "platform/script.h"
-#include "shell/data_module.h"
+#include "app/data_module.h"
+#include "shell/database_open.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
-#include "shell/login_request.h"
-#include "shell/program_version.h"
-#include "shell/schema_version.h"
-#include "shell/statement_file.h"
+#include "app/login_request.h"
+#include "app/program_version.h"
+#include "app/schema_version.h"
+#include "app/statement_file.h"
 #include "shell/version_check.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -195,7 +196,7 @@ private Q_SLOTS:
         AliasFile::setPath(elsewhere);
         PlatformScript::answer(2); // "Изход"
         TDataModule1 dm;
-        QVERIFY(!dm.openAliasFolder(nullptr));
+        QVERIFY(!DatabaseOpen::openAliasFolder(nullptr));
         QVERIFY(!QFile::exists(Db::databaseFile(elsewhere)));
         QVERIFY(!QFile::exists(Db::databaseFile(ProgramFolder::defaultDatabaseFolder())));
         QCOMPARE(PlatformScript::events().value(0).args,

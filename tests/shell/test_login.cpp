@@ -5,7 +5,7 @@
 
 #include "common/ini_file.h"
 #include "common/settings.h"
-#include "shell/login_request.h"
+#include "app/login_request.h"
 #include "shell/operator_login.h"
 #include "shell/rights.h"
 #include "shell/shop_tab.h"

@@ -4,7 +4,7 @@
 #include "common/passwords.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/form_dostap_operators.h"
 #include "shell/general_form.h"
 #include "shell/status_widgets.h"

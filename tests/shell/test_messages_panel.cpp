@@ -3,7 +3,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/script.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/messages/message_panel.h"
 
 #include <QListWidget>

@@ -3,7 +3,7 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
-#include "shell/currency_rates.h"
+#include "app/currency_rates.h"
 #include "shell/form_valuti.h"
 
 #include <QTableView>

@@ -7,7 +7,7 @@
 #include "common/settings.h"
 #include "platform/autostart.h"
 #include "platform/script.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 #include "shell/form_sistemni_nastr.h"
 
 #include <QCheckBox>

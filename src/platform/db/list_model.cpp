@@ -126,25 +126,3 @@ QVariant SqlListModel::headerData(int section, Qt::Orientation orientation, int 
     const QString name = m_fields.fieldName(section);
     return m_titles.value(name.toUpper(), name);
 }
-
-FetchedTableModel::FetchedTableModel(QObject *parent, const QSqlDatabase &db)
-    : QSqlTableModel(parent, db)
-{
-    setEditStrategy(QSqlTableModel::OnManualSubmit);
-}
-
-bool FetchedTableModel::select()
-{
-    const bool ok = QSqlTableModel::select();
-    while (ok && canFetchMore())
-        fetchMore();
-    return ok;
-}
-
-QVariant FetchedTableModel::data(const QModelIndex &index, int role) const
-{
-    const QVariant v = QSqlTableModel::data(index, role);
-    if (role == Qt::DisplayRole && index.isValid())
-        return ColumnRegistry::displayText(record().fieldName(index.column()), v);
-    return v;
-}

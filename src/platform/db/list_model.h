@@ -2,7 +2,6 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QSqlRecord>
-#include <QSqlTableModel>
 #include <QVariantList>
 
 // A read-only list for grids. The query runs with bound values and every row
@@ -43,15 +42,4 @@ private:
     QSqlRecord m_fields;
     QList<QVariantList> m_rows;
     QHash<QString, QString> m_titles; // upper-case field -> title
-};
-
-// An editable table for the small in-place grids. QSqlTableModel reads its
-// rows lazily; this one fetches them all on every select, for the same reason.
-class FetchedTableModel : public QSqlTableModel
-{
-    Q_OBJECT
-public:
-    FetchedTableModel(QObject *parent, const QSqlDatabase &db);
-    bool select() override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 };

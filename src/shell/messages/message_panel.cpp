@@ -1,7 +1,7 @@
 #include "shell/messages/message_panel.h"
 
 #include "platform/dialogs.h"
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

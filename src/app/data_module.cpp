@@ -1,0 +1,171 @@
+#include "app/data_module.h"
+
+#include "common/program_folder.h"
+#include "common/settings.h"
+#include "common/passwords.h"
+#include "common/tree_file.h"
+#include "platform/db/alias_file.h"
+#include "platform/db/database.h"
+#include "app/program_version.h"
+#include "app/schema_columns.h"
+#include "app/schema_version.h"
+#include "app/statement_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+TDataModule1 *DataModule1 = nullptr;
+int DatabaseFormMode = 1;
+
+namespace {
+QString normalized(const QString &folder)
+{
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+} // namespace
+
+TDataModule1::TDataModule1(QObject *parent)
+    : QObject(parent)
+{
+    registerSchemaColumns();
+    DataModule1 = this;
+}
+
+TDataModule1::~TDataModule1()
+{
+    if (!m_connection.isEmpty()) {
+        if (Db::currentConnectionName() == m_connection)
+            Db::setCurrentConnection(QString());
+        Db::close(m_connection);
+    }
+    if (DataModule1 == this)
+        DataModule1 = nullptr;
+}
+
+bool TDataModule1::isOpen() const
+{
+    return !m_connection.isEmpty() && connection().isOpen();
+}
+
+QString TDataModule1::databaseFolder() const
+{
+    return m_folder;
+}
+
+QSqlDatabase TDataModule1::connection() const
+{
+    return QSqlDatabase::database(m_connection, false);
+}
+
+QString TDataModule1::newTablesFile()
+{
+    return ProgramFolder::file(QStringLiteral("SQLs/NewTables.nts"));
+}
+
+QString TDataModule1::updateTablesFile()
+{
+    return ProgramFolder::file(QStringLiteral("SQLs/UpdateTables.nts"));
+}
+
+bool TDataModule1::SET_NEW_DATABASE(const QString &path)
+{
+    if (!Db::folderHoldsDatabase(path))
+        return false;
+    const QString name = QStringLiteral("GeneralDataBase-%1").arg(++m_serial);
+    QString error;
+    if (!Db::open(name, Db::databaseFile(path), false, &error))
+        return false;
+    const QString old = m_connection;
+    m_connection = name;
+    m_folder = normalized(path);
+    Db::setCurrentConnection(name);
+    if (!old.isEmpty())
+        Db::close(old);
+    Settings::writeString(Keys::DBVer_DBPath, m_folder);
+    Q_EMIT databaseChanged(m_folder);
+    return true;
+}
+
+bool TDataModule1::createDatabase(const QString &folder,
+                                  const std::function<void(const QString &)> &memo, QString *error)
+{
+    const QString file = Db::databaseFile(folder);
+    if (QFile::exists(file)) {
+        if (error)
+            *error = QStringLiteral("В папката вече има база данни: ") + folder;
+        return false;
+    }
+    const StatementFile statements = StatementFile::load(newTablesFile());
+    if (!statements.loaded) {
+        if (error)
+            *error = statements.error;
+        return false;
+    }
+    const QString name = QStringLiteral("NewDatabase-%1").arg(++m_serial);
+    QString openError;
+    if (!Db::open(name, file, true, &openError)) {
+        QFile::remove(file);
+        if (error)
+            *error = openError;
+        return false;
+    }
+    const int version = ProgramVersion::databaseVersion();
+    const StatementRun run = runStatementFile(
+        statements, QSqlDatabase::database(name, false), 0,
+        [version](const QSqlDatabase &db) {
+            SchemaVersion::record(db, version);
+            Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par, Prava) VALUES (?, ?, ?)"),
+                        {QString::fromUtf8(FirstOperatorName),
+                         Passwords::hash(QString::fromUtf8(FirstOperatorPassword)), QStringLiteral("")},
+                        db);
+        },
+        memo);
+    Db::close(name);
+    if (!run.ok) {
+        QFile::remove(file);
+        QFile::remove(file + QStringLiteral("-journal"));
+        if (error)
+            *error = run.error;
+        return false;
+    }
+    Settings::writeInteger(Keys::DBVer_Ver, version);
+    return true;
+}
+
+int TDataModule1::databaseVersion() const
+{
+    return SchemaVersion::read(connection());
+}
+
+TDataModule1::AliasOpen TDataModule1::openAliasFolder()
+{
+    AliasOpen result;
+    if (!AliasFile::exists()) {
+        const QString folder = ProgramFolder::defaultDatabaseFolder();
+        const bool firstRun = !QFile::exists(Db::databaseFile(folder));
+        if (firstRun) {
+            QDir().mkpath(folder);
+            const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
+            if (!QFile::exists(tree))
+                TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}});
+            QString error;
+            if (!createDatabase(folder, {}, &error))
+                result.problems << QStringLiteral("Неуспешно създаване на базата данни:\n") + error;
+        }
+        if (!AliasFile::setPath(folder))
+            result.problems << QStringLiteral("Настройката на базата данни не може да бъде записана в ")
+                                   + AliasFile::filePath();
+    }
+    result.path = AliasFile::path();
+    if (isOpen() && normalized(result.path) == m_folder)
+        result.opened = true;
+    else
+        result.opened = !result.path.isEmpty() && SET_NEW_DATABASE(result.path);
+    return result;
+}
+
+bool TDataModule1::holdsAliasFolder() const
+{
+    return isOpen() && normalized(AliasFile::path()) == m_folder;
+}

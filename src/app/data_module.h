@@ -1,0 +1,67 @@
+#pragma once
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+// The owner of the database connection. The connection always runs on the
+// folder named by the alias "Service"; windows keep no connection of their
+// own: they run their lists through Db::connection() and re-read them when
+// databaseChanged() is emitted.
+class TDataModule1 : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDataModule1(QObject *parent = nullptr);
+    ~TDataModule1() override;
+
+    bool isOpen() const;
+    QString databaseFolder() const; // the folder of the open database
+    QSqlDatabase connection() const;
+
+    // Opens the folder named by the alias: at start-up and at every login.
+    // On a true first run it creates the alias and the database in Data/.
+    // Reconnects only when the alias names another folder than the open one.
+    // Asks nothing: what went wrong is returned for the caller to tell.
+    struct AliasOpen {
+        bool opened = false;
+        QString path;          // the folder the alias names
+        QStringList problems;  // messages for the user, in order
+    };
+    AliasOpen openAliasFolder();
+    bool holdsAliasFolder() const; // the open database is the alias folder's
+
+    // Switches the connection to the database in `path`. The old connection
+    // stays in use when the new one cannot be opened (result false, no message).
+    bool SET_NEW_DATABASE(const QString &path);
+
+    // Builds a database in an existing folder from SQLs/NewTables.nts, with
+    // its version and the first operator, in one transaction. On failure the
+    // files it created are removed.
+    bool createDatabase(const QString &folder, const std::function<void(const QString &)> &memo,
+                        QString *error);
+
+    int databaseVersion() const; // version recorded in the open database
+
+    static QString newTablesFile();
+    static QString updateTablesFile();
+    static inline const char *FirstOperatorName = "Администратор";
+    static inline const char *FirstOperatorPassword = "admin";
+
+Q_SIGNALS:
+    void databaseChanged(const QString &folder);
+
+private:
+    QString m_folder;
+    QString m_connection;
+    int m_serial = 0;
+};
+
+extern TDataModule1 *DataModule1;
+
+// Which variant of the database window opens: 1 new database, 2 update.
+extern int DatabaseFormMode;

@@ -1,0 +1,50 @@
+#include "app/next_number.h"
+
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "app/record_ops.h"
+
+#include <QMetaType>
+
+#include <cmath>
+#include <limits>
+
+long long NextNumber::next(const QString &table, const QString &column)
+{
+    if (!IsSqlIdentifier(table) || !IsSqlIdentifier(column))
+        throw DbError(QStringLiteral("Невалидно име на таблица или колона: %1.%2").arg(table, column));
+    const QString sql = QStringLiteral("SELECT MAX(") + column + QStringLiteral(") AS MaxNumber FROM ")
+                        + table;
+    const QVariant max = Db::scalar(sql);
+    if (max.isNull())
+        return 1;
+    long long value = 0;
+    bool ok = false;
+    switch (max.typeId()) {
+    case QMetaType::Double: {
+        const double d = max.toDouble();
+        ok = std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.0e18;
+        value = ok ? static_cast<long long>(d) : 0;
+        break;
+    }
+    default:
+        // Integers, and zero-padded numbers kept as text ("000041").
+        value = max.toString().trimmed().toLongLong(&ok);
+        break;
+    }
+    if (!ok || value < 0 || value == std::numeric_limits<long long>::max())
+        throw DbError(QStringLiteral("Не може да се определи следващ номер на %1.%2 (максимум: %3)")
+                          .arg(table, column, max.toString()),
+                      sql);
+    return value + 1;
+}
+
+long long NextNumber::insert(const QString &table, const QString &column,
+                             const std::function<void(long long)> &insert)
+{
+    WriteTransaction transaction;
+    const long long number = next(table, column);
+    insert(number);
+    transaction.commit();
+    return number;
+}

@@ -1,0 +1,46 @@
+#include "app/schema_columns.h"
+
+#include "platform/db/column_registry.h"
+
+void registerSchemaColumns()
+{
+    using namespace ColumnRegistry;
+    // Dates and times
+    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data"})
+        registerDateColumn(QString::fromLatin1(c));
+    for (const char *c : {"Time_Priem"})
+        registerTimeColumn(QString::fromLatin1(c));
+
+    // Currencies, by name
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Priem_Ser_Vremen"), QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Produkti"), QStringLiteral("Valuta_D"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
+                      QStringLiteral("Produkti"), QStringLiteral("Valuta_P"));
+    // Articles
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));
+    // Warehouses
+    registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
+                      QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));
+    // Preparation departments
+    registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Prigotvq_Se"));
+    registerReference(QStringLiteral("Type_Prigotvq_Se"), QStringLiteral("ID"),
+                      QStringLiteral("Produkti"), QStringLiteral("Prigotvq_Se"));
+    // Counterparties: the person row, the group, sites and bank accounts
+    registerReference(QStringLiteral("Klienti"), QStringLiteral("ID"),
+                      QStringLiteral("Firmi"), QStringLiteral("ID_Mol"));
+    registerReference(QStringLiteral("Grupi_Kontrag"), QStringLiteral("ID"),
+                      QStringLiteral("Firmi"), QStringLiteral("Nomer_Grupa"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Kontrag_SM"), QStringLiteral("ID_Kontrag"));
+    // A fiscal device stands at one of its owner's sites
+    registerReference(QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_SK"),
+                      QStringLiteral("Reg_EKA"), QStringLiteral("ID_Sklad"));
+}

@@ -1,0 +1,10 @@
+#pragma once
+class QWidget;
+
+namespace DatabaseOpen {
+// Opens the alias folder's database through the data module and talks to the
+// user about it: tells what went wrong and, while no database is open,
+// offers "Отвори", "Нова база" and "Изход". True once a database is open on
+// the alias folder.
+bool openAliasFolder(QWidget *parent);
+}
