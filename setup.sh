@@ -26,6 +26,12 @@ cmake --build build -j "$jobs"
 
 case "$mode" in
   run)
+    # The shop's data lives in the desktop's per-user data folder, never in
+    # build/, which a clean rebuild deletes.
+    if [ -z "${VENTAROS_HOME:-}" ]; then
+      export VENTAROS_HOME="${XDG_DATA_HOME:-$HOME/.local/share}/ventaros"
+    fi
+    mkdir -p "$VENTAROS_HOME"
     exec ./build/ventaros
     ;;
   test)

@@ -60,12 +60,12 @@ QSqlDatabase TDataModule1::connection() const
 
 QString TDataModule1::newTablesFile()
 {
-    return ProgramFolder::file(QStringLiteral("SQLs/NewTables.nts"));
+    return ProgramFolder::programFile(QStringLiteral("SQLs/NewTables.nts"));
 }
 
 QString TDataModule1::updateTablesFile()
 {
-    return ProgramFolder::file(QStringLiteral("SQLs/UpdateTables.nts"));
+    return ProgramFolder::programFile(QStringLiteral("SQLs/UpdateTables.nts"));
 }
 
 bool TDataModule1::SET_NEW_DATABASE(const QString &path)

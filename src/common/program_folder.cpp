@@ -2,12 +2,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 QString &folder()
 {
     static QString path;
     return path;
+}
+
+QStringList &deliveryOverride()
+{
+    static QStringList folders;
+    return folders;
 }
 } // namespace
 
@@ -48,4 +55,30 @@ QString ProgramFolder::tempFolder()
 QString ProgramFolder::defaultDatabaseFolder()
 {
     return file(QStringLiteral("Data"));
+}
+
+QStringList ProgramFolder::deliveryFolders()
+{
+    if (!deliveryOverride().isEmpty())
+        return deliveryOverride();
+    const QString exe = QCoreApplication::applicationDirPath();
+    return {exe, QDir::cleanPath(exe + QStringLiteral("/../share/ventaros"))};
+}
+
+void ProgramFolder::setDeliveryFolders(const QStringList &folders)
+{
+    deliveryOverride() = folders;
+}
+
+QString ProgramFolder::programFile(const QString &relative)
+{
+    const QString own = file(relative);
+    if (QFileInfo::exists(own))
+        return own;
+    for (const QString &folder : deliveryFolders()) {
+        const QString candidate = QDir(folder).filePath(relative);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return own;
 }

@@ -60,7 +60,7 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
         setWindowTitle(QStringLiteral("Актуализация на база данни"));
         Label1->hide();
         Edit_ime_baza->hide();
-        DirectoryListBox1->setCurrentFolder(ProgramFolder::file(QStringLiteral("SQLs")));
+        DirectoryListBox1->setCurrentFolder(ProgramFolder::programFile(QStringLiteral("SQLs")));
     } else {
         setWindowTitle(QStringLiteral("Създаване на нова база данни"));
         const QString current = DataModule1 && DataModule1->isOpen()
