@@ -10,7 +10,6 @@ int PromptMode = -1;
 int CurrentBill = 0;
 QStringList SharedStringList;
 QStringList RightsList;
-QStringList ReceiptLineList;
 QStringList DocumentLineList;
 QMap<QString, QString> OperatorCounterpartyList;
 int LongOperationFlag = -1;

@@ -45,7 +45,6 @@ extern int PromptMode;           // layout of the prompt dialog
 extern int CurrentBill;          // the desk's open bill (Sm_N); set by the bill prompt and combo
 extern QStringList SharedStringList;
 extern QStringList RightsList;
-extern QStringList ReceiptLineList;
 extern QStringList DocumentLineList;   // lines whose documents are printed; emptied by each login
 // Each operator's desk counterparty (reference text), kept between logins for the run.
 extern QMap<QString, QString> OperatorCounterpartyList;

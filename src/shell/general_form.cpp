@@ -1,5 +1,6 @@
 #include "shell/general_form.h"
 #include "catalogue/warehouses.h"
+#include "desk/device_file_writer.h"
 #include "app/window_owner.h"
 
 #include "common/dates.h"
@@ -273,6 +274,7 @@ void TGeneral_Form::connectDataModule()
     if (!DataModule1 || m_watchedModule == DataModule1)
         return;
     m_watchedModule = DataModule1;
+    DeviceFileWriter::instance().watch(DataModule1);
     connect(DataModule1, &TDataModule1::databaseChanged, this, [this] { showDatabaseFolder(); });
     showDatabaseFolder();
 }
@@ -313,7 +315,6 @@ bool TGeneral_Form::FormCreate()
     // 4. The message listener.
     Openers::startMessageListener(*this);
     // 5. The shared lists.
-    ReceiptLineList.clear();
     SharedStringList.clear();
     RightsList.clear();
     // 6. Login: no main window works without an operator.
@@ -375,7 +376,11 @@ void TGeneral_Form::FormClose()
     if (!ini.save())
         ExceptionLog::write(QStringLiteral("IniFile"), QStringLiteral("Firm_Data.ini не може да бъде записан"));
     SharedStringList.clear();
-    ReceiptLineList.clear();
+    const QStringList waiting = DeviceFileWriter::instance().waiting();
+    if (!waiting.isEmpty())
+        Dialogs::message(QStringLiteral("Не са предадени на касовия апарат:\n") + waiting.join(QLatin1Char('\n'))
+                             + QStringLiteral("\nЩе бъдат предадени при следващото стартиране на програмата."),
+                         this);
     if (Settings::readBool(ini, Keys::Tuning_13))
         AuxPrograms::requestLogOff();
 }

@@ -13,6 +13,7 @@
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_sklad.h"
 #include "counterparties/form_kontrakents.h"
+#include "desk/receipt_commands.h"
 #include "documents/form_rab_dokumenti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
@@ -58,6 +59,12 @@ const QList<Opener> kOpeners = {
      },
      "N_Artikuli"},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
+
+    // Receipt commands for the fiscal device
+    {"N_ot4et_bez_Nula", [](TGeneral_Form &f) { ReceiptCommands::reportFile(ReceiptFiles::KindDailyReport, &f); }},
+    {"N_ot4et_s_Nula", [](TGeneral_Form &f) { ReceiptCommands::reportFile(ReceiptFiles::KindZeroingReport, &f); }},
+    {"N68", [](TGeneral_Form &f) { ReceiptCommands::reportFile(ReceiptFiles::KindCopy, &f); }},
+    {"N70", [](TGeneral_Form &f) { ReceiptCommands::N70Click(&f); }},
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
 
     // Counterparties (also the toolbar button "Контрагенти")

@@ -7,19 +7,17 @@
 #include <QHostInfo>
 #include <QRegularExpression>
 
-namespace {
-QString hostName()
+QString WorkTables::workstationName()
 {
     QString host = QHostInfo::localHostName();
     host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
     return host.isEmpty() ? QStringLiteral("local") : host;
 }
-} // namespace
 
 QString WorkTables::filePath()
 {
     return QDir(ProgramFolder::tempFolder())
-        .filePath(QStringLiteral("work-") + hostName() + QStringLiteral(".sqlite"));
+        .filePath(QStringLiteral("work-") + workstationName() + QStringLiteral(".sqlite"));
 }
 
 void WorkTables::attach(const QSqlDatabase &db)

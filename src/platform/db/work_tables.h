@@ -5,6 +5,8 @@
 // Work tables of a window live in TEMP/work-<host name>.sqlite, attached to
 // the connection as "work", so they join with the business tables.
 namespace WorkTables {
+// This workstation's name as files and rows carry it (letters, digits, "_.-").
+QString workstationName();
 QString filePath(); // of this workstation
 void attach(const QSqlDatabase &db); // part of the open routine; throws DbError
 // Creates work.<name> when missing, empties it when it exists.

@@ -1,0 +1,118 @@
+#include "desk/receipt_commands.h"
+
+#include "app/app_state.h"
+#include "common/settings.h"
+#include "desk/device_file_writer.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/exception_log.h"
+
+#include <algorithm>
+
+namespace ReceiptCommands {
+using ReceiptFiles::CREATE_BON_FILE;
+using ReceiptFiles::PREPARE_BON_FILE;
+
+namespace {
+std::function<QList<long long>()> &markedProvider()
+{
+    static std::function<QList<long long>()> provider;
+    return provider;
+}
+} // namespace
+
+QString receiptFolder()
+{
+    return Settings::readString(Keys::Tuning_19);
+}
+
+BonContext context()
+{
+    return BonContext{AppState::instance().terminal(), AppState::instance().currentOperator()};
+}
+
+QList<BonLine> loadLines(const QList<long long> &lineNumbers, double *total)
+{
+    QList<BonLine> lines;
+    double sum = 0;
+    for (long long n : lineNumbers) {
+        const auto r = Db::firstRow(
+            QStringLiteral("SELECT P.Barkod, P.Opisanie, P.Kol, P.Ed_Cena, V.Kurs, P.T_O, P.Dan_Grup, "
+                           "P.Prigotvq_Se, P.Sm_N FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = "
+                           "P.Valuta WHERE P.N_Prodajba = ?"),
+            {n});
+        if (!r)
+            continue;
+        BonLine l;
+        l.article = r->value(0).toLongLong();
+        l.name = r->value(1).toString();
+        l.quantity = r->value(2).toDouble();
+        l.price = r->value(3).toDouble();
+        l.rate = r->value(4).toDouble();
+        l.discount = r->value(5).toDouble();
+        l.vatGroup = r->value(6).toInt();
+        l.department = r->value(7).toInt();
+        l.bill = r->value(8).toLongLong();
+        sum += l.quantity * l.price * l.rate - l.quantity * l.price * l.rate * l.discount / 100.0;
+        lines << l;
+    }
+    if (total)
+        *total = sum;
+    return lines;
+}
+
+bool deliver(const QList<DeviceFile> &files, QWidget *parent)
+{
+    try {
+        PendingFiles::queue(files);
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+        return false;
+    }
+    DeviceFileWriter::instance().flush();
+    return true;
+}
+
+void reportFile(int kind, QWidget *parent)
+{
+    try {
+        const BonCollector empty;
+        deliver(CREATE_BON_FILE(empty, kind, context(), BonSettings::read(), receiptFolder(),
+                                departmentsFromDatabase()),
+                parent);
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+    }
+}
+
+void setMarkedLinesProvider(std::function<QList<long long>()> provider)
+{
+    markedProvider() = std::move(provider);
+}
+
+void N70Click(QWidget *parent)
+{
+    QList<long long> marked = markedProvider() ? markedProvider()() : QList<long long>();
+    if (marked.isEmpty()) {
+        Dialogs::message(QStringLiteral("Необходимо е да се изберат данни за издаване на служебен бон"), parent);
+        return;
+    }
+    std::reverse(marked.begin(), marked.end()); // from the lowest marked line up
+    try {
+        double total = 0;
+        const QList<BonLine> lines = loadLines(marked, &total);
+        const BonSettings settings = BonSettings::read();
+        BonCollector c;
+        for (const BonLine &l : lines)
+            PREPARE_BON_FILE(c, l, ReceiptFiles::ServiceReceipt, settings, total);
+        deliver(CREATE_BON_FILE(c, ReceiptFiles::KindService, context(), settings, receiptFolder(),
+                                departmentsFromDatabase()),
+                parent);
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+    }
+}
+} // namespace ReceiptCommands

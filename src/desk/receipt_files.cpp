@@ -1,0 +1,257 @@
+#include "desk/receipt_files.h"
+
+#include "common/cp1251.h"
+#include "common/fiscal_device_types.h"
+#include "common/money.h"
+#include "common/settings.h"
+#include "platform/db/database.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+BonSettings BonSettings::read()
+{
+    BonSettings s;
+    s.deviceType = FiscalDeviceTypes::number(Settings::readString(Keys::Tuning_24));
+    s.departmentTickets = Settings::readBool(Keys::Tuning_23);
+    return s;
+}
+
+namespace ReceiptFiles {
+namespace {
+const QString kCmd = QStringLiteral("P,1,______,_,__;");
+const QString kRule = QStringLiteral("=======================");
+
+bool textLayout(int type) { return type == 1 || type == 2; }
+bool commandLayout(int type) { return type >= 3 && type <= 18; }
+
+// "%-w.2f" cut to w characters, but never through the whole digits: a
+// quantity of 12345 stays "12345", not "1234".
+QString numberField(double value, int width)
+{
+    QString text = Money::fixed(value, 2);
+    if (text.size() > width) {
+        const int whole = int(text.indexOf(QLatin1Char('.')));
+        text = text.left(std::max(width, whole));
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text.leftJustified(width, QLatin1Char(' '));
+}
+
+QString serviceLine(const BonLine &l)
+{
+    return padCut(cleanName(l.name), 12, 11) + numberField(l.quantity, 4) + QStringLiteral(" x ")
+           + numberField(l.price, 8);
+}
+
+QString discountText(double discount)
+{
+    return (discount < 0 ? QStringLiteral("надбавка: ") : QStringLiteral("отстъпка: "))
+           + Money::format42(discount) + QLatin1Char('%');
+}
+
+QString recordText(const BonCollector::Record &r)
+{
+    return QLatin1Char('%') + r.code + QLatin1Char('^') + r.name + QLatin1Char('^')
+           + QString::number(r.stotinki) + QLatin1Char('^') + QString::number(r.thousandths)
+           + QLatin1Char('^') + r.vatGroup + QLatin1Char('^');
+}
+
+QString operatorField(const BonContext &ctx)
+{
+    return padCut(ctx.operatorName, 16, 16);
+}
+
+QByteArray encodeLines(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += Cp1251::encode(line) + "\r\n";
+    return out;
+}
+
+// A layout's lines: the text layout puts ":" before each, the command
+// layout "P,1,______,_,__;" before and ";" after (the first line "Y,...").
+QStringList framed(const QStringList &lines, int type)
+{
+    QStringList out;
+    if (type == 1)
+        out << QStringLiteral("*");
+    for (int i = 0; i < lines.size(); ++i) {
+        if (textLayout(type))
+            out << QLatin1Char(':') + lines.at(i);
+        else
+            out << (i == 0 ? QStringLiteral("Y,1,______,_,__;") : kCmd) + lines.at(i) + QLatin1Char(';');
+    }
+    return out;
+}
+
+// Sums in stotinki of the exact line amounts and of what the records print.
+double lossStotinki(const BonCollector &c, const QList<double> &quantities)
+{
+    double exact = 0, printed = 0;
+    for (int i = 0; i < c.records.size(); ++i) {
+        exact += c.records.at(i).exactStotinki * quantities.at(i);
+        printed += double(c.records.at(i).stotinki) * double(c.records.at(i).thousandths) / 1000.0;
+    }
+    return Money::round(exact - printed, 6);
+}
+} // namespace
+
+QString padCut(const QString &text, int width, int cut)
+{
+    return text.left(cut).leftJustified(width, QLatin1Char(' '));
+}
+
+QString cleanName(const QString &text)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[\\^;\\r\\n\\t]"));
+    QString t = text;
+    return t.replace(unsafe, QStringLiteral(" "));
+}
+
+double exactStotinki(double price, double rate, double discount)
+{
+    // Rounded to nine places first, so that 1.15 × 0.9 reads as 1.035.
+    const double leva = Money::round(price * rate - price * rate * discount / 100.0, 9);
+    return Money::round(leva * 100.0, 6);
+}
+
+long long recordStotinki(double price, double rate, double discount)
+{
+    return std::llround(Money::round(exactStotinki(price, rate, discount), 0));
+}
+
+long long thousandths(double quantity)
+{
+    return std::llround(Money::round(Money::round(quantity * 1000.0, 6), 0));
+}
+
+void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonSettings &s,
+                      double markedLinesTotal)
+{
+    if (!c.hasBill) {
+        c.hasBill = true;
+        c.bill = line.bill;
+    }
+    if (mode == ServiceReceipt && s.deviceType >= 1 && s.deviceType <= 18) {
+        c.receiptTotal = markedLinesTotal;
+        c.receiptLines << serviceLine(line);
+        if (line.discount != 0)
+            c.receiptLines << discountText(line.discount);
+    } else if (mode == FiscalReceipt) {
+        BonCollector::Record r;
+        r.lineIndex = int(c.receiptLines.size());
+        r.exactStotinki = exactStotinki(line.price, line.rate, line.discount);
+        r.stotinki = recordStotinki(line.price, line.rate, line.discount);
+        r.thousandths = thousandths(line.quantity);
+        r.code = QString::number(line.article);
+        r.name = padCut(cleanName(line.name), 12, 12);
+        r.vatGroup = QString::number(line.vatGroup);
+        c.records << r;
+        c.receiptLines << recordText(r);
+        if (line.discount != 0)
+            c.receiptLines << QLatin1Char(':') + discountText(line.discount);
+    }
+    if (s.departmentTickets && line.department > 0) {
+        QStringList &lines = c.departmentLines[line.department];
+        lines << serviceLine(line);
+        if (line.discount != 0)
+            lines << discountText(line.discount);
+    }
+}
+
+void addCorrectionRecord(BonCollector &c)
+{
+    if (c.records.isEmpty())
+        return;
+    QList<double> quantities;
+    for (const BonCollector::Record &r : c.records)
+        quantities << double(r.thousandths) / 1000.0;
+    double loss = lossStotinki(c, quantities);
+    // An overcharge is never printed: lower prices from the last record up.
+    for (int i = int(c.records.size()) - 1; i >= 0 && loss < 0; --i) {
+        BonCollector::Record &r = c.records[i];
+        r.stotinki = (long long)std::floor(r.exactStotinki);
+        c.receiptLines[r.lineIndex] = recordText(r);
+        loss = lossStotinki(c, quantities);
+    }
+    if (loss > 0.9)
+        c.receiptLines << QStringLiteral("%0000^КОРЕКЦИЯ:^") + QString::number(std::llround(Money::round(loss, 0)))
+                              + QStringLiteral("^1000^1^");
+}
+
+QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s)
+{
+    const QString pos = QStringLiteral("ПОС: ") + QString::number(ctx.terminal);
+    const QString op = QStringLiteral("Опер.: ") + operatorField(ctx);
+    switch (kind) {
+    case KindService: {
+        if (!textLayout(s.deviceType) && !commandLayout(s.deviceType))
+            return {};
+        QStringList lines{pos, QStringLiteral("ПОРЪЧКА: ") + QString::number(c.bill), op};
+        lines << c.receiptLines << kRule << QStringLiteral("Общо: ") + Money::format42(c.receiptTotal)
+              << kRule;
+        return encodeLines(framed(lines, s.deviceType));
+    }
+    case KindFiscal:
+        return encodeLines(QStringList{QLatin1Char(':') + pos, QLatin1Char(':') + op} + c.receiptLines);
+    case KindZeroingReport:
+        return encodeLines({QStringLiteral("#N")});
+    case KindDailyReport:
+        return encodeLines({QStringLiteral("#I")});
+    case KindCopy:
+        return encodeLines({QStringLiteral("#C")});
+    default:
+        return {};
+    }
+}
+
+QList<DeviceFile> tickets(const BonCollector &c, bool billLine, const BonContext &ctx,
+                          const DepartmentLookup &departments)
+{
+    QList<DeviceFile> out;
+    for (auto it = c.departmentLines.cbegin(); it != c.departmentLines.cend(); ++it) {
+        Department d;
+        if (it.value().isEmpty() || !departments || !departments(it.key(), &d))
+            continue;
+        if (!textLayout(d.deviceType) && !commandLayout(d.deviceType))
+            continue;
+        QStringList lines{QStringLiteral("ПОС: ") + QString::number(ctx.terminal)};
+        if (billLine)
+            lines << QStringLiteral("ПОРЪЧКА: ") + QString::number(c.bill);
+        lines << QStringLiteral("Опер.: ") + operatorField(ctx) << kRule << d.name.toUpper() << kRule
+              << it.value() << kRule;
+        out << DeviceFile{it.key(), d.folder,
+                          QStringLiteral("ToPrepare") + QString::number(it.key()) + QStringLiteral(".bon"),
+                          encodeLines(framed(lines, d.deviceType))};
+    }
+    return out;
+}
+
+QList<DeviceFile> CREATE_BON_FILE(const BonCollector &c, int kind, const BonContext &ctx,
+                                  const BonSettings &s, const QString &folder,
+                                  const DepartmentLookup &departments)
+{
+    QList<DeviceFile> out{DeviceFile{0, folder, QString(), receiptBytes(c, kind, ctx, s)}};
+    out << tickets(c, kind == KindService, ctx, departments);
+    return out;
+}
+} // namespace ReceiptFiles
+
+DepartmentLookup departmentsFromDatabase()
+{
+    return [](int id, Department *out) {
+        const auto row = Db::firstRow(
+            QStringLiteral("SELECT ID, Opisanie, Path, Vid_FU FROM Type_Prigotvq_Se WHERE ID = ?"), {id});
+        if (!row)
+            return false;
+        out->id = id;
+        out->name = row->value(1).toString();
+        out->folder = row->value(2).toString();
+        out->deviceType = FiscalDeviceTypes::number(row->value(3).toString());
+        return true;
+    };
+}

@@ -1,0 +1,115 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The command files a fiscal device's driver program reads: receipts, daily
+// reports, receipt copies and the order tickets of the preparation
+// departments. Building a file is pure: the caller hands the desk lines and
+// gets the bytes; delivering them is PendingFiles' work.
+
+// One open desk line as the receipt needs it.
+struct BonLine {
+    long long article = 0;  // Barkod (the article number)
+    QString name;           // Opisanie
+    double quantity = 0;    // Kol
+    double price = 0;       // Ed_Cena, in the line's currency
+    double rate = 1;        // Valuti.Kurs of the line's currency
+    double discount = 0;    // T_O in percent; negative is a surcharge
+    int vatGroup = 0;       // Dan_Grup
+    int department = 0;     // Prigotvq_Se; 0 is not prepared
+    long long bill = 0;     // Sm_N
+};
+
+// Who and where: the receipt's header lines.
+struct BonContext {
+    int terminal = 1;
+    QString operatorName;
+};
+
+// Settings a receipt is built with ([Tuning] 24 and 23).
+struct BonSettings {
+    int deviceType = 0;        // number of the [Tuning] 24 text
+    bool departmentTickets = false;
+    static BonSettings read(); // from Firm_Data.ini
+};
+
+// What one file collects between its first line and its writing. Nothing
+// carries over from one file to the next: a new file starts a new collector.
+struct BonCollector {
+    QStringList receiptLines;
+    QMap<int, QStringList> departmentLines; // 1..100
+    double receiptTotal = 0;                // the service receipt's "Общо"
+    bool hasBill = false;
+    long long bill = 0;                     // Sm_N of the collected lines
+    // Fiscal records, for the loss correction: exact stotinki and printed
+    // stotinki per record, with the index of its line in receiptLines.
+    struct Record {
+        int lineIndex;
+        double exactStotinki; // the exact discounted unit price in stotinki
+        long long stotinki;   // what the record prints
+        long long thousandths;
+        QString code, name, vatGroup;
+    };
+    QList<Record> records;
+};
+
+// A preparation department as its ticket needs it.
+struct Department {
+    int id = 0;
+    QString name;
+    QString folder;
+    int deviceType = 0;
+};
+using DepartmentLookup = std::function<bool(int id, Department *out)>;
+DepartmentLookup departmentsFromDatabase();
+
+// One file to deliver.
+struct DeviceFile {
+    int department = 0;   // 0 for a receipt
+    QString folder;
+    QString fileName;     // a ticket's fixed name; empty for a receipt (BON<n>.bon)
+    QByteArray bytes;
+};
+
+namespace ReceiptFiles {
+// Receipt modes ([Tuning] FB) and kinds of file.
+enum Mode { NoReceipt = 0, ServiceReceipt = 1, FiscalReceipt = 2 };
+enum Kind { KindService = 0, KindFiscal = 1, KindZeroingReport = 2, KindDailyReport = 3, KindCopy = 4 };
+
+// The discounted unit price in leva of a fiscal record, in stotinki,
+// rounded half away from zero from its decimal value (8.991 gives 899).
+long long recordStotinki(double price, double rate, double discount);
+// The same price exactly, in stotinki (1.035 leva gives 103.5).
+double exactStotinki(double price, double rate, double discount);
+// Thousandths of a quantity, rounded (1.005 gives 1005).
+long long thousandths(double quantity);
+
+// Collects one desk line for a receipt of `mode` (and its department ticket).
+// `markedLinesTotal` is the total of the lines the receipt is for.
+void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonSettings &s,
+                      double markedLinesTotal = 0);
+// Before a fiscal receipt is written: never charge more than the lines are
+// worth (records re-priced downward from the last), and add the correction
+// record when the records print more than 0.009 less.
+void addCorrectionRecord(BonCollector &c);
+// The receipt file of `kind` from what was collected.
+QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s);
+// The department tickets of what was collected; `billLine` puts ":ПОРЪЧКА:" in.
+QList<DeviceFile> tickets(const BonCollector &c, bool billLine, const BonContext &ctx,
+                          const DepartmentLookup &departments);
+// The receipt of `kind` in `folder` followed by the tickets (the bill line
+// only for a service receipt).
+QList<DeviceFile> CREATE_BON_FILE(const BonCollector &c, int kind, const BonContext &ctx,
+                                  const BonSettings &s, const QString &folder,
+                                  const DepartmentLookup &departments);
+
+// Text helpers of the layouts: "%-n.ms" on characters; device-unsafe
+// characters ("^", ";", line breaks) become a blank.
+QString padCut(const QString &text, int width, int cut);
+QString cleanName(const QString &text);
+} // namespace ReceiptFiles
