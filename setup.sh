@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 mode="${1:-run}"
 packages=(build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite
-          libsqlite3-dev libgl-dev)
+          libsqlite3-dev libgl-dev fonts-liberation2)
 [ "$mode" = run ] && packages+=(xdg-utils qt6-translations-l10n)
 
 missing=()

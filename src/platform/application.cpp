@@ -2,14 +2,34 @@
 
 #include "platform/exception_log.h"
 
+#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+namespace {
+// Documents name the Windows fonts; the metric-compatible Liberation fonts
+// (Debian's fonts-liberation2) print them with the same widths.
+void substituteWindowsFonts()
+{
+    const std::pair<const char *, const char *> table[] = {
+        {"Arial", "Liberation Sans"},
+        {"Arial Cyr", "Liberation Sans"},
+        {"Times New Roman", "Liberation Serif"},
+        {"Times New Roman Cyr", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        {"Courier New Cyr", "Liberation Mono"},
+    };
+    for (const auto &[from, to] : table)
+        QFont::insertSubstitution(QString::fromLatin1(from), QString::fromLatin1(to));
+}
+} // namespace
 
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("ВЕНТАРОС"));
+    substituteWindowsFonts();
     // Qt's own texts (file dialogs, context menus) in Bulgarian when the
     // desktop has the translations installed.
     auto *translator = new QTranslator(this);

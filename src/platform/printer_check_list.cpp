@@ -45,7 +45,10 @@ QString PrinterCheckList::reload(bool checkSelected)
 {
     const QString current = Printers::selected();
     CheckListBox_Printers->clear();
-    for (const QString &name : Printers::installed()) {
+    QStringList names = Printers::installed();
+    names.removeAll(Printers::PdfFile);
+    names.append(Printers::PdfFile); // the list always ends with the PDF file
+    for (const QString &name : names) {
         auto *item = new QListWidgetItem(name, CheckListBox_Printers);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(checkSelected && name == current ? Qt::Checked : Qt::Unchecked);

@@ -22,7 +22,7 @@ public:
     void BitBtn5Click(); // check all
     void BitBtn4Click(); // clear all
 
-    // Fills the list with the installed printers; the program's selected
+    // Fills the list with the installed printers and "PDF файл"; the program's selected
     // printer is checked when `checkSelected`. Returns that printer's name.
     QString reload(bool checkSelected = true);
     QStringList checkedPrinters() const; // in list order

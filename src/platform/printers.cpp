@@ -38,7 +38,9 @@ QString Printers::selected()
 void Printers::applySelected(QPrinter &printer)
 {
     const QString name = selected();
-    if (!name.isEmpty())
+    if (name == PdfFile)
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    else if (!name.isEmpty())
         printer.setPrinterName(name);
 }
 
@@ -64,7 +66,8 @@ void Printers::resetSelection()
 bool SET_SELECTED_PRINTER(const QString &name)
 {
     // Exact, case-sensitive match, as the list shows the names.
-    if (name.isEmpty() || !Printers::installed().contains(name, Qt::CaseSensitive))
+    if (name.isEmpty()
+        || (name != Printers::PdfFile && !Printers::installed().contains(name, Qt::CaseSensitive)))
         return false;
     state().selected = name;
     return true;

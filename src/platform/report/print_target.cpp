@@ -1,0 +1,119 @@
+#include "platform/report/print_target.h"
+
+#include "common/program_folder.h"
+#include "platform/dialogs.h"
+#include "platform/printers.h"
+
+#include <QDir>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
+namespace {
+std::function<std::unique_ptr<Report::PrintTarget>(const QString &)> &maker()
+{
+    static std::function<std::unique_ptr<Report::PrintTarget>(const QString &)> m;
+    return m;
+}
+
+// A title as a file name: characters no file name may hold become "_".
+QString fileNameOf(const QString &title)
+{
+    QString name = title.trimmed();
+    for (QChar &c : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    return name.isEmpty() ? QStringLiteral("Документ") : name;
+}
+} // namespace
+
+bool Report::PrintTarget::prepare(const QString &)
+{
+    return true;
+}
+
+Report::PrinterTarget::PrinterTarget(const QString &printerName)
+    : m_own(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    , m_printer(m_own.get())
+    , m_pdf(printerName.isEmpty() || printerName == Printers::PdfFile)
+{
+    if (!m_pdf)
+        m_printer->setPrinterName(printerName);
+}
+
+Report::PrinterTarget::PrinterTarget(QPrinter *printer)
+    : m_printer(printer)
+{
+}
+
+Report::PrinterTarget::~PrinterTarget() = default;
+
+bool Report::PrinterTarget::prepare(const QString &title)
+{
+    if (!m_pdf)
+        return true;
+    const QString suggested = QDir(ProgramFolder::tempFolder()).filePath(fileNameOf(title) + QStringLiteral(".pdf"));
+    QString file = Dialogs::saveFile(QStringLiteral("Запис в PDF файл"), QStringLiteral("PDF (*.pdf)"), suggested);
+    if (file.isEmpty())
+        return false;
+    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        file += QStringLiteral(".pdf");
+    m_pdfFile = file;
+    return true;
+}
+
+bool Report::PrinterTarget::begin(const QString &jobTitle)
+{
+    m_error.clear();
+    if (m_pdf) {
+        if (m_pdfFile.isEmpty()) {
+            m_error = QStringLiteral("не е избран PDF файл");
+            return false;
+        }
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(m_pdfFile);
+    }
+    m_printer->setDocName(jobTitle);
+    m_printer->setFullPage(true);
+    m_printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    return true;
+}
+
+QPaintDevice *Report::PrinterTarget::device()
+{
+    return m_printer;
+}
+
+bool Report::PrinterTarget::newPage()
+{
+    return m_printer->newPage();
+}
+
+QString Report::PrinterTarget::refusedMessage() const
+{
+    if (m_pdf || m_printer->outputFormat() == QPrinter::PdfFormat)
+        return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_printer->outputFileName());
+    return QStringLiteral("принтерът \"%1\" не приема печат").arg(m_printer->printerName());
+}
+
+bool Report::PrinterTarget::end(bool painted)
+{
+    if (!painted || m_printer->printerState() == QPrinter::Error || m_printer->printerState() == QPrinter::Aborted) {
+        m_error = refusedMessage();
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<Report::PrintTarget> Report::makePrintTarget(const QString &printerName)
+{
+    if (maker())
+        return maker()(printerName);
+    return std::make_unique<PrinterTarget>(printerName);
+}
+
+void Report::setPrintTargetMaker(std::function<std::unique_ptr<PrintTarget>(const QString &)> m)
+{
+    maker() = std::move(m);
+}

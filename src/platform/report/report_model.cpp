@@ -1,0 +1,283 @@
+#include "platform/report/report_model.h"
+
+#include "common/dates.h"
+#include "common/money.h"
+#include "platform/db/column_registry.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+// "Klienti.db" and "KLIENTI.DB" name the table Klienti.
+QString bareTable(const QString &table)
+{
+    QString t = table.trimmed();
+    if (t.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+        t.chop(3);
+    return t;
+}
+
+bool isFloating(const QVariant &v)
+{
+    const int t = v.typeId();
+    return t == QMetaType::Double || t == QMetaType::Float;
+}
+
+// The band printed below the group footer of every document: the print date,
+// the credit line and the page number.
+Report::Band creditBand()
+{
+    using namespace Report;
+    Band b;
+    b.height = 35;
+    Element date;
+    date.name = QStringLiteral("QRSysData2");
+    date.kind = ElementKind::SystemData;
+    date.system = SystemData::Date;
+    date.left = 8;
+    date.top = 2;
+    date.width = 80;
+    date.height = 14;
+    date.autoSize = true;
+    date.fontSize = 8;
+    b.elements.append(date);
+
+    Element credit;
+    credit.name = QStringLiteral("QRLabel4");
+    credit.kind = ElementKind::Label;
+    // The "o" of the first word is a Latin letter, as on every printed document.
+    credit.caption = QStringLiteral("Този д") + QLatin1Char('o')
+                     + QStringLiteral("кумент е издаден от програмен продукт: \"Вентарос\". "
+                                      "Програма за управление на магазин, сервиз и фискален сервиз.");
+    credit.left = 100;
+    credit.top = 2;
+    credit.width = 518;
+    credit.height = 30;
+    credit.wordWrap = true;
+    credit.alignment = Qt::AlignHCenter;
+    credit.fontSize = 8;
+    b.elements.append(credit);
+
+    Element page;
+    page.name = QStringLiteral("QRLabel5");
+    page.kind = ElementKind::Label;
+    page.caption = QStringLiteral("Стр.");
+    page.left = 640;
+    page.top = 2;
+    page.width = 30;
+    page.height = 14;
+    page.autoSize = true;
+    page.fontSize = 8;
+    b.elements.append(page);
+
+    Element number;
+    number.name = QStringLiteral("QRSysData4");
+    number.kind = ElementKind::SystemData;
+    number.system = SystemData::PageNumber;
+    number.left = 670;
+    number.top = 2;
+    number.width = 30;
+    number.height = 14;
+    number.autoSize = true;
+    number.fontSize = 8;
+    b.elements.append(number);
+
+    Element image;
+    image.name = QStringLiteral("QRImage1");
+    image.kind = ElementKind::Picture;
+    image.width = 0;
+    image.height = 0;
+    b.elements.append(image);
+    return b;
+}
+} // namespace
+
+Report::Element *Report::Band::element(const QString &name)
+{
+    for (Element &e : elements)
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+void Report::Data::clear()
+{
+    m_columns.clear();
+    m_rows.clear();
+    m_date.clear();
+    m_time.clear();
+}
+
+void Report::Data::setColumns(const QStringList &names)
+{
+    clear();
+    m_columns = names;
+    m_date = QList<bool>(names.size(), false);
+    m_time = QList<bool>(names.size(), false);
+}
+
+void Report::Data::addRow(const QVariantList &values)
+{
+    QVariantList row = values.mid(0, m_columns.size());
+    while (row.size() < m_columns.size())
+        row.append(QVariant());
+    m_rows.append(row);
+}
+
+bool Report::Data::read(QSqlQuery &query, QString *error)
+{
+    const QSqlRecord rec = query.record();
+    QStringList names;
+    for (int i = 0; i < rec.count(); ++i)
+        names.append(rec.fieldName(i));
+    setColumns(names);
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row.append(query.value(i));
+        m_rows.append(row);
+    }
+    const bool ok = !query.lastError().isValid();
+    if (!ok && error)
+        *error = query.lastError().text();
+    query.finish(); // no statement stays open while the report is shown
+    return ok;
+}
+
+QVariant Report::Data::value(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
+        return QVariant();
+    return m_rows.at(row).at(column);
+}
+
+void Report::Data::setValue(int row, int column, const QVariant &value)
+{
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
+        return;
+    m_rows[row][column] = value;
+}
+
+void Report::Data::setColumnValue(const QString &name, const QVariant &value)
+{
+    int c = columnNamed(name);
+    if (c < 0) {
+        m_columns.append(name);
+        m_date.append(false);
+        m_time.append(false);
+        for (QVariantList &row : m_rows)
+            row.append(QVariant());
+        c = int(m_columns.size()) - 1;
+    }
+    for (QVariantList &row : m_rows)
+        row[c] = value;
+}
+
+int Report::Data::columnNamed(const QString &name) const
+{
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int Report::Data::columnOf(const QString &table, const QString &field) const
+{
+    // Firmi and Klienti both have Grad: the table's own column comes first.
+    const QString t = bareTable(table);
+    if (!t.isEmpty()) {
+        const int c = columnNamed(t + QLatin1Char('.') + field);
+        if (c >= 0)
+            return c;
+    }
+    return columnNamed(field);
+}
+
+void Report::Data::markDateColumn(int column)
+{
+    if (column >= 0 && column < m_date.size())
+        m_date[column] = true;
+}
+
+void Report::Data::markTimeColumn(int column)
+{
+    if (column >= 0 && column < m_time.size())
+        m_time[column] = true;
+}
+
+void Report::Data::markRegistryColumns()
+{
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const QString field = m_columns.at(i).section(QLatin1Char('.'), -1);
+        if (ColumnRegistry::isDateColumn(field))
+            m_date[i] = true;
+        if (ColumnRegistry::isTimeColumn(field))
+            m_time[i] = true;
+    }
+}
+
+QString Report::Data::text(int row, int column) const
+{
+    const QVariant v = value(row, column);
+    if (!v.isValid() || v.isNull())
+        return QString();
+    if (m_date.value(column) && !isFloating(v))
+        return Dates::isoToShort(v.toString());
+    if (m_time.value(column)) {
+        const QString t = v.toString();
+        // A stored date and time ("2024-03-01T10:05:00") shows its time.
+        const qsizetype at = t.indexOf(QLatin1Char('T'));
+        return at >= 0 ? t.mid(at + 1, 8) : t;
+    }
+    if (m_money && isFloating(v))
+        return Money::fixed(v.toDouble(), 2);
+    if (isFloating(v))
+        return Numbers::toText(v.toDouble());
+    return v.toString();
+}
+
+Report::Model::Model()
+{
+    pageHeader.enabled = false;
+    pageFooter.enabled = false;
+    child = creditBand();
+}
+
+Report::Band &Report::Model::band(BandKind kind)
+{
+    switch (kind) {
+    case BandKind::PageHeader:
+        return pageHeader;
+    case BandKind::GroupHeader:
+        return groupHeader;
+    case BandKind::Detail:
+        return detail;
+    case BandKind::GroupFooter:
+        return groupFooter;
+    case BandKind::Child:
+        return child;
+    case BandKind::PageFooter:
+        break;
+    }
+    return pageFooter;
+}
+
+const Report::Band &Report::Model::band(BandKind kind) const
+{
+    return const_cast<Model *>(this)->band(kind);
+}
+
+Report::Element *Report::Model::element(const QString &name)
+{
+    for (Band *b : {&pageHeader, &groupHeader, &detail, &groupFooter, &child, &pageFooter})
+        if (Element *e = b->element(name))
+            return e;
+    return nullptr;
+}
+
+QString Report::noDataMessage()
+{
+    return QStringLiteral("Няма данни за документа");
+}
