@@ -170,8 +170,8 @@ private Q_SLOTS:
         QCOMPARE(list.checkedPrinters(), QStringList{QStringLiteral("B")});
         QCOMPARE(list.BitBtn5->text(), QStringLiteral("Всички"));
         QTest::mouseClick(list.BitBtn5, Qt::LeftButton);
-        QCOMPARE(list.checkedPrinters(),
-                 QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(list.checkedPrinters(), QStringList({QStringLiteral("A"), QStringLiteral("B"),
+                                                      QStringLiteral("C"), QStringLiteral("PDF файл")}));
         QCOMPARE(list.BitBtn4->text(), QStringLiteral("Нищо"));
         QTest::mouseClick(list.BitBtn4, Qt::LeftButton);
         QVERIFY(list.checkedPrinters().isEmpty());
