@@ -14,6 +14,7 @@
 #include "catalogue/form_sklad.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/receipt_commands.h"
+#include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_rab_dokumenti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
@@ -84,6 +85,9 @@ const QList<Opener> kOpeners = {
     {"N34", &openOnce<TForm_Fast_Buttons>},
     {"N_Sistemni_Nastr", [](TGeneral_Form &f) { TForm_Sistemni_Nastr::open(&f); }},
     {"N25", [](TGeneral_Form &f) { TForm_Rab_Dokumenti::open(&f); }},
+
+    // Document designer
+    {"N_Dokumentacia", &openOnce<TForm_GeneralForm_Dokumentaciq>},
 
     // Database
     {"N_Open_DataBase", &openOnce<TForm_Change_DB>},
