@@ -10,7 +10,7 @@ class QLabel;
 class QMenuBar;
 class QScrollArea;
 class QToolButton;
-class TForm_Nastrojki;
+#include "documents/form_nastrojki.h"
 class TName_Of_Dokument;
 
 // "ДОКУМЕНТАЦИЯ": the designer of printed documents. It shows the current
