@@ -23,6 +23,8 @@ void registerSchemaColumns()
     // Articles
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Serials"), QStringLiteral("ID"));
     // Warehouses
     registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));
@@ -40,6 +42,8 @@ void registerSchemaColumns()
                       QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_Kontrag"));
     registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
                       QStringLiteral("Kontrag_SM"), QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Nomenklatures"), QStringLiteral("ID_Kontrag"));
     // A fiscal device stands at one of its owner's sites
     registerReference(QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_SK"),
                       QStringLiteral("Reg_EKA"), QStringLiteral("ID_Sklad"));

@@ -16,6 +16,7 @@
 #include "app/data_module.h"
 #include "shell/form_dostap_operators.h"
 #include "app/login_request.h"
+#include "app/long_operation.h"
 #include "app/mode_tab.h"
 #include "shell/openers.h"
 #include "shell/operator_shortcuts.h"
@@ -26,6 +27,7 @@
 #include "shell/working_date.h"
 
 #include <QAction>
+#include <climits>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -34,6 +36,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShowEvent>
@@ -135,6 +138,26 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
     Panel_Progress->hide();
     layout->addWidget(Panel_Progress, 0, Qt::AlignLeft);
     connect(BitBtn_Sel_Cancel, &QPushButton::clicked, this, &TGeneral_Form::BitBtn_Sel_CancelClick);
+    // Work of other windows that runs in steps shows its progress here.
+    const QPointer<TGeneral_Form> self(this);
+    LongOperation::setBar({[self](long long maximum, const QString &hint) {
+                               if (!self)
+                                   return;
+                               self->Gauge1->setRange(0, int(qBound(0LL, maximum, (long long)INT_MAX)));
+                               self->Gauge1->setValue(0);
+                               self->BitBtn_Sel_Cancel->setToolTip(hint);
+                               self->Panel_Progress->show();
+                           },
+                           [self](long long value) {
+                               if (self)
+                                   self->Gauge1->setValue(int(qBound(0LL, value, (long long)INT_MAX)));
+                           },
+                           [self] {
+                               if (!self)
+                                   return;
+                               self->Panel_Progress->hide();
+                               self->BitBtn_Sel_Cancel->setToolTip(QStringLiteral("Прекъсни операцията"));
+                           }});
 
     setCentralWidget(central);
     buildStatusBar();
@@ -167,6 +190,7 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
 TGeneral_Form::~TGeneral_Form()
 {
     LoginRequest::setHandler({});
+    LongOperation::setBar({});
     if (General_Form == this)
         General_Form = nullptr;
 }
@@ -453,6 +477,11 @@ void TGeneral_Form::Panel_DateTimeClick()
 
 void TGeneral_Form::BitBtn_Sel_CancelClick()
 {
+    // A search of another window that runs in steps (the free article numbers).
+    if (LongOperation::running()) {
+        LongOperation::toggleStop();
+        return;
+    }
     if (LongOperationFlag != 1 && LongOperationFlag != 2)
         return;
     if (const Opener *o = Openers::find(QStringLiteral("BitBtn_Sel_Cancel")))

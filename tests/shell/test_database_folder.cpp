@@ -141,6 +141,17 @@ private Q_SLOTS:
             const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
             static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)"),
                                                    QRegularExpression::CaseInsensitiveOption);
+            // Later groups' indexes may stand on older tables: drop them too.
+            static const QRegularExpression index(
+                QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(\\w+)"),
+                QRegularExpression::CaseInsensitiveOption);
+            for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
+                if (update.versionOf.value(it.key()) <= v)
+                    continue;
+                const QRegularExpressionMatch i = index.match(it.value());
+                if (i.hasMatch())
+                    Db::execute(QStringLiteral("DROP INDEX IF EXISTS ") + i.captured(1), {}, db);
+            }
             for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
                 const QRegularExpressionMatch m = create.match(it.value());
                 if (update.versionOf.value(it.key()) > v && m.hasMatch())
