@@ -9,6 +9,7 @@
 #include "app/export_kinds.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/list_model.h"
+#include "platform/report/rtf.h"
 #include "platform/shell_exec.h"
 
 #include <QDir>
@@ -63,29 +64,6 @@ QString cellValue(const QAbstractItemModel *model, const QModelIndex &index)
     if (isFloating(raw) && shown.toString() == raw.toString())
         return Numbers::toText(raw.toDouble());
     return shown.toString();
-}
-
-QByteArray rtfEscaped(const QString &text)
-{
-    QByteArray out;
-    out.reserve(text.size() + 16);
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        if (u == '\\' || u == '{' || u == '}') {
-            out += '\\';
-            out += char(u);
-        } else if (u == '\t') {
-            out += "\\tab ";
-        } else if (u < 0x20) {
-            out += ' ';
-        } else if (u < 0x80) {
-            out += char(u);
-        } else {
-            // \uN takes a signed 16-bit number; '?' is the fallback for old readers.
-            out += "\\u" + QByteArray::number(qint16(u)) + '?';
-        }
-    }
-    return out;
 }
 } // namespace
 
@@ -302,7 +280,7 @@ QByteArray ListExport::renderRtf() const
     out += kCrLf;
     bool inList = false;
     auto para = [&out](const QString &text) {
-        out += rtfEscaped(text);
+        out += Rtf::escaped(text);
         out += "\\par";
         out += kCrLf;
     };

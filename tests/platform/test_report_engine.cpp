@@ -1,5 +1,6 @@
 #include "common/program_folder.h"
 #include "platform/db/column_registry.h"
+#include "platform/db/database.h"
 #include "platform/printer_check_list.h"
 #include "platform/printers.h"
 #include "platform/report/print_target.h"
@@ -7,6 +8,7 @@
 #include "platform/report/report_layout.h"
 #include "platform/report/report_preview.h"
 #include "platform/report/report_print.h"
+#include "platform/report/rtf.h"
 #include "platform/script.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Report;
 
@@ -300,6 +303,36 @@ private Q_SLOTS:
                 QVERIFY(qAbs(t.rect.right() - (contentRect().left() + 400 + 200)) < 0.01);
     }
 
+    void richTextPrintsInItsBand()
+    {
+        Model m = invoice(1);
+        QTextDocument text;
+        Rtf::read("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\pard\\qc\\f0\\fs24 "
+                  "\\b \\'d4\\'e8\\'f0\\'ec\\'e0\\b0\\par \\'c0\\'e4\\'f0\\'e5\\'f1}",
+                  &text);
+        Element header;
+        header.name = QStringLiteral("QRRichText_Header");
+        header.kind = ElementKind::RichText;
+        header.width = contentRect().width();
+        header.height = 5; // a rich text is always its band's height less one
+        header.richText = text.toHtml();
+        m.groupHeader.elements = {header};
+        for (int dpi : {96, 600}) {
+            const auto pages = record(produce(m), dpi);
+            QStringList runs;
+            for (const auto &run : pages.first().runs) {
+                runs << run.text;
+                if (run.text == QStringLiteral("Фирма") || run.text == QStringLiteral("Адрес")) {
+                    QVERIFY(run.baseline.y() > contentRect().top());
+                    QVERIFY(run.baseline.y() < contentRect().top() + m.groupHeader.height - 1);
+                    QVERIFY(run.baseline.x() > contentRect().center().x() - 60); // centred
+                }
+            }
+            QVERIFY2(runs.contains(QStringLiteral("Фирма")), qPrintable(runs.join(QLatin1Char('|'))));
+            QVERIFY(runs.contains(QStringLiteral("Адрес")));
+        }
+    }
+
     void dataFieldPrintsItsOwnTable()
     {
         Model m = invoice(0);
@@ -334,6 +367,29 @@ private Q_SLOTS:
         QCOMPARE(d.text(0, 0), QStringLiteral("01.03.2024"));
         QCOMPARE(d.text(0, 1), QStringLiteral("10:05:00"));
         QCOMPARE(d.text(0, 2), QStringLiteral("2.5"));
+    }
+
+    void dataAreReadWhole()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("CREATE TABLE Probe (Grad TEXT, Suma DOUBLE, D_Probe TEXT)"));
+        for (int i = 0; i < 3; ++i)
+            Db::execute(QStringLiteral("INSERT INTO Probe VALUES (?, ?, ?)"),
+                        {QStringLiteral("Град %1").arg(i), 2.5 * i, QStringLiteral("2024-03-0%1").arg(i + 1)});
+        QString error;
+        QVERIFY(Query_Dokumentation.open(QStringLiteral("SELECT Grad AS \"Probe.Grad\", Suma, D_Probe FROM Probe "
+                                                        "WHERE Suma >= ? ORDER BY Suma"),
+                                         {2.5}, &error));
+        QCOMPARE(Query_Dokumentation.rowCount(), 2);
+        QCOMPARE(Query_Dokumentation.columnOf(QStringLiteral("Probe.db"), QStringLiteral("Grad")), 0);
+        Query_Dokumentation.markDateColumn(2);
+        Query_Dokumentation.setMoneyFormat(true);
+        QCOMPARE(Query_Dokumentation.text(1, 1), QStringLiteral("5.00"));
+        QCOMPARE(Query_Dokumentation.text(0, 2), QStringLiteral("02.03.2024"));
+        // A failed statement leaves no rows of the one before.
+        QVERIFY(!Query_Dokumentation.open(QStringLiteral("SELECT Nothing FROM Probe"), {}, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(Query_Dokumentation.rowCount(), 0);
     }
 
     void beforePrintSetsAColumn()

@@ -3,6 +3,7 @@
 #include "common/dates.h"
 #include "common/money.h"
 #include "platform/db/column_registry.h"
+#include "platform/db/database.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -93,6 +94,8 @@ Report::Band creditBand()
 }
 } // namespace
 
+Report::Data Query_Dokumentation;
+
 Report::Element *Report::Band::element(const QString &name)
 {
     for (Element &e : elements)
@@ -144,6 +147,21 @@ bool Report::Data::read(QSqlQuery &query, QString *error)
         *error = query.lastError().text();
     query.finish(); // no statement stays open while the report is shown
     return ok;
+}
+
+bool Report::Data::open(const QString &sql, const QVariantList &values, QString *error)
+{
+    clear();
+    try {
+        QSqlQuery query = Db::exec(sql, values);
+        if (read(query, error))
+            return true;
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
+    }
+    clear();
+    return false;
 }
 
 QVariant Report::Data::value(int row, int column) const

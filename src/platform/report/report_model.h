@@ -72,6 +72,9 @@ public:
     void addRow(const QVariantList &values); // padded or cut to the columns
     // Reads every row of an executed SELECT; false (and the error) when it fails.
     bool read(QSqlQuery &query, QString *error = nullptr);
+    // Runs a SELECT with bound values on the program's connection and reads
+    // it whole; on failure the data are empty and `error` says why.
+    bool open(const QString &sql, const QVariantList &values = {}, QString *error = nullptr);
 
     QStringList columns() const { return m_columns; }
     int columnCount() const { return int(m_columns.size()); }
@@ -140,3 +143,7 @@ struct Model {
 QString noDataMessage(); // "Няма данни за документа"
 
 } // namespace Report
+
+// The data set of every designed document: the print roads fill it, the
+// document's report reads it.
+extern Report::Data Query_Dokumentation;
