@@ -112,7 +112,7 @@ bool TDataModule1::createDatabase(const QString &folder,
     }
     const int version = ProgramVersion::databaseVersion();
     const StatementRun run = runStatementFile(
-        statements, QSqlDatabase::database(name, false), 0,
+        statements, QSqlDatabase::database(name, false), {},
         [version](const QSqlDatabase &db) {
             SchemaVersion::record(db, version);
             Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par, Prava) VALUES (?, ?, ?)"),
@@ -138,22 +138,39 @@ int TDataModule1::databaseVersion() const
     return SchemaVersion::read(connection());
 }
 
+bool TDataModule1::createInFolder(const QString &folder, QString *error)
+{
+    const bool madeFolder = !QFileInfo::exists(folder);
+    if (madeFolder && !QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("Папката ") + folder + QStringLiteral(" не може да бъде създадена.");
+        return false;
+    }
+    const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
+    const bool madeTree = !QFile::exists(tree);
+    bool ok = !madeTree || TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, error);
+    ok = ok && createDatabase(folder, {}, error);
+    if (!ok) {
+        if (madeTree)
+            QFile::remove(tree);
+        if (madeFolder)
+            QDir().rmdir(folder);
+    }
+    return ok;
+}
+
 TDataModule1::AliasOpen TDataModule1::openAliasFolder()
 {
     AliasOpen result;
+    const QString defaultFolder = ProgramFolder::defaultDatabaseFolder();
     if (!AliasFile::exists()) {
-        const QString folder = ProgramFolder::defaultDatabaseFolder();
-        const bool firstRun = !QFile::exists(Db::databaseFile(folder));
-        if (firstRun) {
-            QDir().mkpath(folder);
-            const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
-            if (!QFile::exists(tree))
-                TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}});
+        if (!QFile::exists(Db::databaseFile(defaultFolder))) {
             QString error;
-            if (!createDatabase(folder, {}, &error))
+            if (!createInFolder(defaultFolder, &error))
                 result.problems << QStringLiteral("Неуспешно създаване на базата данни:\n") + error;
         }
-        if (!AliasFile::setPath(folder))
+        // Kept even after a failure: the next start finds the alias and offers the creation.
+        if (!AliasFile::setPath(defaultFolder))
             result.problems << QStringLiteral("Настройката на базата данни не може да бъде записана в ")
                                    + AliasFile::filePath();
     }
@@ -162,7 +179,22 @@ TDataModule1::AliasOpen TDataModule1::openAliasFolder()
         result.opened = true;
     else
         result.opened = !result.path.isEmpty() && SET_NEW_DATABASE(result.path);
+    result.canCreate = !result.opened && !result.path.isEmpty()
+                       && normalized(result.path) == normalized(defaultFolder)
+                       && !QFile::exists(Db::databaseFile(defaultFolder));
     return result;
+}
+
+bool TDataModule1::switchAliasTo(const QString &path)
+{
+    const QString old = m_folder;
+    if (!SET_NEW_DATABASE(path))
+        return false;
+    if (AliasFile::setPath(m_folder))
+        return true;
+    if (!old.isEmpty())
+        SET_NEW_DATABASE(old);
+    return false;
 }
 
 bool TDataModule1::holdsAliasFolder() const

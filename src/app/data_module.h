@@ -31,9 +31,21 @@ public:
         bool opened = false;
         QString path;          // the folder the alias names
         QStringList problems;  // messages for the user, in order
+        // The alias names the default folder and no database was ever made
+        // there (a first run that failed): the caller may offer the creation.
+        bool canCreate = false;
     };
     AliasOpen openAliasFolder();
     bool holdsAliasFolder() const; // the open database is the alias folder's
+
+    // Builds a database with its tree file in `folder`, making the folder
+    // when missing. A failure removes only what this call made.
+    bool createInFolder(const QString &folder, QString *error);
+
+    // Switches to `path` and names it in the alias file. When the alias file
+    // cannot be written the connection goes back to the folder it was on, so
+    // the next login does not land on another database.
+    bool switchAliasTo(const QString &path);
 
     // Switches the connection to the database in `path`. The old connection
     // stays in use when the new one cannot be opened (result false, no message).

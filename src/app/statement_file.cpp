@@ -53,7 +53,7 @@ bool StatementFile::announces(int version) const
     return announced.contains(version);
 }
 
-StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, int skipUpTo,
+StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, VersionGroups groups,
                               const std::function<void(const QSqlDatabase &)> &inside,
                               const std::function<void(const QString &)> &memo)
 {
@@ -73,7 +73,7 @@ StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db,
                 continue;
             }
             const int group = file.versionOf.value(i);
-            if (group > 0 && group <= skipUpTo) {
+            if (group > 0 && (group <= groups.above || group > groups.upTo)) {
                 line(head + QStringLiteral("- ПРОПУСНАТА (ВЕРСИЯ ") + QString::number(group)
                      + QStringLiteral(")"));
                 continue;

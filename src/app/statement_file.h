@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 // A statement file (SQLs/NewTables.nts, SQLs/UpdateTables.nts): an INI file
 // with [COUNT] MAX=N and sections [1]..[N], each with SQL=<one statement>.
@@ -30,11 +31,18 @@ struct StatementRun {
     QString error;
 };
 
+// The version groups a run takes: above `above`, up to `upTo` (an update
+// runs only the groups between the database's version and the program's).
+struct VersionGroups {
+    int above = 0;
+    int upTo = std::numeric_limits<int>::max();
+};
+
 // Runs statements 1..MAX in order inside one write transaction: an error rolls
-// the whole run back. Statements of version groups at or below `skipUpTo`
-// are passed over (an update runs only the groups above the database's
-// version). `inside` runs last, in the same transaction (recording the
-// version). Memo lines go to `memo` as they happen.
-StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, int skipUpTo,
+// the whole run back. Statements of version groups outside `groups` are
+// passed over; statements of no group always run. `inside` runs last, in the
+// same transaction (recording the version). Memo lines go to `memo` as they
+// happen.
+StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, VersionGroups groups,
                               const std::function<void(const QSqlDatabase &)> &inside,
                               const std::function<void(const QString &)> &memo);

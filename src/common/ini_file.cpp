@@ -2,6 +2,8 @@
 
 #include "common/text_file.h"
 
+#include <QFileInfo>
+
 namespace {
 bool sameName(const QString &a, const QString &b)
 {
@@ -13,7 +15,11 @@ IniFile::IniFile(const QString &path)
     : m_path(path)
 {
     QString current;
-    const QStringList lines = TextFile::readLines(path);
+    bool ok = false;
+    const QStringList lines = TextFile::readLines(path, &ok);
+    // A missing file is simply empty; one that exists but cannot be read must
+    // not be replaced by the few keys a save would know.
+    m_unreadable = !ok && QFileInfo::exists(path);
     for (const QString &raw : lines) {
         Line line;
         line.text = raw;
@@ -169,6 +175,12 @@ void IniFile::eraseSection(const QString &section)
 
 bool IniFile::save(QString *error) const
 {
+    if (m_unreadable) {
+        if (error)
+            *error = QStringLiteral("Файлът ") + m_path
+                     + QStringLiteral(" не може да бъде прочетен; записът върху него е отказан.");
+        return false;
+    }
     QString text;
     for (const Line &l : m_lines)
         text += l.text + QLatin1Char('\n');

@@ -11,6 +11,8 @@ class IniFile
 public:
     explicit IniFile(const QString &path); // loads at once; a missing file is empty
     QString path() const { return m_path; }
+    // False when the file exists but could not be read: save() then refuses.
+    bool readable() const { return !m_unreadable; }
 
     bool sectionExists(const QString &section) const;
     bool valueExists(const QString &section, const QString &key) const;
@@ -30,6 +32,7 @@ public:
     void eraseSection(const QString &section);
 
     // Replaces the file atomically; on failure the old file stays as it was.
+    // A file that exists but could not be read is never saved over.
     bool save(QString *error = nullptr) const;
 
 private:
@@ -44,4 +47,5 @@ private:
 
     QString m_path;
     QList<Line> m_lines;
+    bool m_unreadable = false;
 };

@@ -106,5 +106,11 @@ bool Numbers::parseInteger(const QString &text, long long *value)
 
 QString Numbers::toText(double value)
 {
-    return QString::number(value, 'g', 15);
+    // Fifteen significant digits, always in plain decimal form: readers (and
+    // Numbers::parse) refuse an exponent such as "1e-05".
+    if (std::isnan(value) || std::isinf(value))
+        return QString::number(value);
+    if (value == 0)
+        return QStringLiteral("0"); // never "-0"
+    return QString::fromStdString(shortestDecimal(QString::number(value, 'g', 15).toDouble()));
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace {
 QString &folder()
@@ -81,4 +82,15 @@ QString ProgramFolder::programFile(const QString &relative)
             return candidate;
     }
     return own;
+}
+
+QString ProgramFolder::writeProblem()
+{
+    const QString folder = path();
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("write-probe-XXXXXX")));
+    if (QFileInfo(folder).isDir() && probe.open())
+        return {};
+    return QStringLiteral("Папката на програмата не позволява запис:\n") + QDir::toNativeSeparators(folder)
+           + QStringLiteral("\nПрограмата пази в нея настройките и базата данни. Посочете папка с право на "
+                            "запис (VENTAROS_HOME) или дайте право на запис в тази.");
 }

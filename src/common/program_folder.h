@@ -11,6 +11,9 @@ QString path();
 QString file(const QString &relative); // program folder joined with a relative path
 QString tempFolder();                  // TEMP/, created when missing
 QString defaultDatabaseFolder();       // Data/
+// Empty when the program folder exists and takes new files; otherwise the
+// message that names it and says it cannot be written.
+QString writeProblem();
 
 // A file or folder delivered with the program (SQLs/..., Video/...): the
 // program folder's own copy when present, else the one beside the executable,

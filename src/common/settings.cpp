@@ -5,6 +5,10 @@
 #include "common/program_folder.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 QString SettingKey::defaultText() const
 {
@@ -110,6 +114,41 @@ bool Settings::writeBool(const SettingKey &k, bool value)
     IniFile ini(filePath());
     writeBool(ini, k, value);
     return ini.save();
+}
+
+QString Keys::defaultReceiptFolder()
+{
+    return ProgramFolder::file(QStringLiteral("Bon"));
+}
+
+QString Settings::receiptFolder(const IniFile &ini)
+{
+    const QString stored = readString(ini, Keys::Tuning_19).trimmed();
+    static const QRegularExpression windowsPath(QStringLiteral("^[A-Za-z]:([\\\\/]|$)"));
+    if (stored.isEmpty() || windowsPath.match(stored).hasMatch() || stored.contains(QLatin1Char('\\')))
+        return Keys::defaultReceiptFolder();
+    return stored;
+}
+
+QString Settings::receiptFolder()
+{
+    return receiptFolder(IniFile(filePath()));
+}
+
+bool Settings::makeReceiptFolder(const QString &folder, QString *error)
+{
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    if (info.exists() || !QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("Папката за фискалните бонове не може да бъде създадена:\n") + folder;
+        return false;
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                      | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                      | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    return true;
 }
 
 QString Settings::operatorSection(const QString &operatorName)

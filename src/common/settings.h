@@ -61,10 +61,12 @@ inline constexpr SettingKey Tuning_16{"Tuning", "16", "0"}; // 10-digit contract
 inline constexpr SettingKey Tuning_17{"Tuning", "17", "0"}; // contract number holds the date
 inline constexpr SettingKey Tuning_18{"Tuning", "18", "0"}; // contract number: date + day's count
 inline constexpr SettingKey Tuning_FormatDate{"Tuning", "FormatDate", "ddmmyyyy"}; // or "ddmmyy"
-// Folder of the receipt command files, kept as typed. The Linux counterpart
-// of the old "C:\Temp"; the receipt writer creates it when missing.
-inline constexpr const char *DefaultReceiptFolder = "/tmp/ventaros-bon";
-inline constexpr SettingKey Tuning_19{"Tuning", "19", DefaultReceiptFolder};
+// Folder of the receipt command files, kept as typed. Default: Bon/ of the
+// program folder, never the shared temporary folder, which any local user
+// can take first and which is emptied at boot while a device still reads it.
+// Read it through Settings::receiptFolder().
+QString defaultReceiptFolder();
+inline constexpr SettingKey Tuning_19{"Tuning", "19", "", &defaultReceiptFolder};
 inline constexpr SettingKey Tuning_20{"Tuning", "20", "0"}; // kiosk mode
 inline constexpr SettingKey Tuning_FB{"Tuning", "FB", "0"}; // receipt at a sale: 0 none, 1 service, 2 fiscal
 inline constexpr SettingKey Tuning_21{"Tuning", "21", "0"}; // copies of the receipt (unused)
@@ -98,6 +100,14 @@ bool readBool(const IniFile &ini, const SettingKey &key);
 void writeString(IniFile &ini, const SettingKey &key, const QString &value);
 void writeInteger(IniFile &ini, const SettingKey &key, long long value);
 void writeBool(IniFile &ini, const SettingKey &key, bool value);
+
+// The receipt folder: [Tuning] 19, where a Windows path of the old program
+// ("C:\Temp") or a missing key gives the default.
+QString receiptFolder();
+QString receiptFolder(const IniFile &ini);
+// Creates the receipt folder when missing, writable by its owner only (the
+// device's driver still reads it). False with a message when it cannot be made.
+bool makeReceiptFolder(const QString &folder, QString *error = nullptr);
 
 // Per-operator shortcut section: "Оператор: " + name, keys "Counts" and "1".."n".
 QString operatorSection(const QString &operatorName);

@@ -18,6 +18,15 @@ bool openAliasFolder(QWidget *parent)
     if (result.opened)
         return true;
     QString path = result.path;
+    if (result.canCreate
+        && Dialogs::yesNo(QStringLiteral("В папката на базата данни\n") + path
+                              + QStringLiteral("\nняма база данни. Да бъде ли създадена сега?"),
+                          parent)) {
+        QString error;
+        if (DataModule1->createInFolder(path, &error) && DataModule1->SET_NEW_DATABASE(path))
+            return true;
+        Dialogs::message(QStringLiteral("Неуспешно създаване на базата данни:\n") + error, parent);
+    }
     for (;;) {
         const int choice = Dialogs::choose(
             QStringLiteral("Папката на базата данни\n") + path

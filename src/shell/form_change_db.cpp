@@ -1,6 +1,5 @@
 #include "shell/form_change_db.h"
 
-#include "platform/db/alias_file.h"
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
 #include "platform/named.h"
@@ -47,8 +46,7 @@ void TForm_Change_DB::BitBtn_OKClick()
 {
     const QString chosen = DirectoryListBox1->currentFolder();
     // The old database stays open until the new one is known to work.
-    if (DataModule1 && !chosen.isEmpty() && DataModule1->SET_NEW_DATABASE(chosen)) {
-        AliasFile::setPath(DataModule1->databaseFolder());
+    if (DataModule1 && !chosen.isEmpty() && DataModule1->switchAliasTo(chosen)) {
         accept();
         VersionCheck::run(this->parentWidget());
         LoginRequest::request();

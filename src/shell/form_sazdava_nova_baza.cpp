@@ -3,7 +3,6 @@
 #include "common/program_folder.h"
 #include "common/settings.h"
 #include "common/tree_file.h"
-#include "platform/db/alias_file.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/folder_tree.h"
@@ -13,6 +12,7 @@
 #include "app/program_version.h"
 #include "app/schema_version.h"
 #include "app/statement_file.h"
+#include "shell/version_check.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,14 +120,14 @@ void TForm_Sazdava_Nova_Baza::createNew()
     const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
     Memo1->clear();
     QString error;
-    bool ok = TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, &error)
-              && DataModule1->createDatabase(folder, [this](const QString &l) { memo(l); }, &error);
+    const bool ok = TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, &error)
+                    && DataModule1->createDatabase(folder, [this](const QString &l) { memo(l); }, &error);
+    accept();
     if (ok) {
         memo(QString());
         memo(QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
-        ok = DataModule1->SET_NEW_DATABASE(folder) && AliasFile::setPath(folder);
-        if (!ok)
-            Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни"), this);
+        if (!DataModule1->switchAliasTo(folder))
+            Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни"), parentWidget());
     } else {
         memo(QString());
         memo(QStringLiteral("ГРЕШКА: "));
@@ -135,8 +135,9 @@ void TForm_Sazdava_Nova_Baza::createNew()
         // Only what this run created goes away.
         QFile::remove(tree);
         QDir().rmdir(folder);
+        // The window closes: the error must not stay in its memo unseen.
+        Dialogs::message(QStringLiteral("Неуспешно създаване на базата данни:\n") + error, parentWidget());
     }
-    accept();
     LoginRequest::request();
 }
 
@@ -155,8 +156,13 @@ void TForm_Sazdava_Nova_Baza::update()
         return;
     }
     const QSqlDatabase db = DataModule1->connection();
+    const int current = SchemaVersion::read(db);
+    if (current > version) {
+        Dialogs::message(VersionCheck::newerDatabaseText(current, version), this);
+        return;
+    }
     const StatementRun run = runStatementFile(
-        statements, db, SchemaVersion::read(db),
+        statements, db, {current, version},
         [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); },
         [this](const QString &l) { memo(l); });
     if (run.ok) {

@@ -362,7 +362,7 @@ void TForm_Sistemni_Nastr::FormShow()
     flag(CheckBox_Set_Trajnost, Tuning_14);
     const long long fb = Settings::readInteger(ini, Tuning_FB);
     ComboBox_FB->setCurrentIndex(fb >= 0 && fb < ComboBox_FB->count() ? int(fb) : 0);
-    text(Edit_Path_Temp_Bon, Tuning_19);
+    Edit_Path_Temp_Bon->setText(Settings::receiptFolder(ini));
     flag(CheckBox_Set_As_POS, Tuning_20);
     number(SpinEdit_Term_N, DBVer_Term);
     flag(ChkBox_Count_Copia_Bon, Tuning_21);
@@ -406,7 +406,7 @@ bool TForm_Sistemni_Nastr::Button_SaveClick()
     if (!QDir::isAbsolutePath(Edit_Path_Temp_Bon->text())) {
         PageControl1->setCurrentWidget(Edit_Path_Temp_Bon->parentWidget());
         Dialogs::message(QStringLiteral("Пътят към фискален бон трябва да е пълен път до папка, например ")
-                             + QString::fromUtf8(Keys::DefaultReceiptFolder),
+                             + Keys::defaultReceiptFolder(),
                          this);
         Edit_Path_Temp_Bon->setFocus();
         return false;

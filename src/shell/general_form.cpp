@@ -5,6 +5,7 @@
 
 #include "common/dates.h"
 #include "common/ini_file.h"
+#include "common/program_folder.h"
 #include "common/reference_text.h"
 #include "common/settings.h"
 #include "platform/db/database.h"
@@ -299,7 +300,12 @@ void TGeneral_Form::connectDataModule()
         return;
     m_watchedModule = DataModule1;
     DeviceFileWriter::instance().watch(DataModule1);
-    connect(DataModule1, &TDataModule1::databaseChanged, this, [this] { showDatabaseFolder(); });
+    // Another database: its own warehouse and rates, as start-up shows them.
+    connect(DataModule1, &TDataModule1::databaseChanged, this, [this] {
+        showDatabaseFolder();
+        showActiveWarehouse();
+        logged([this] { refreshTicker(); });
+    });
     showDatabaseFolder();
 }
 
@@ -319,6 +325,13 @@ void TGeneral_Form::showDateTime()
 bool TGeneral_Form::FormCreate()
 {
     QScopedValueRollback starting(m_starting, true);
+    // Settings, alias and database all live in the program folder.
+    const QString unwritable = ProgramFolder::writeProblem();
+    if (!unwritable.isEmpty()) {
+        Dialogs::message(unwritable, this);
+        m_ended = true;
+        return false;
+    }
     // 1. The settings menus of a working mode follow its tab.
     const bool service = PageControl1->isTabVisible(PageControl1->indexOf(TabSheet_Servis));
     const bool fiscal = PageControl1->isTabVisible(PageControl1->indexOf(TabSheet_Fisk_Ser));

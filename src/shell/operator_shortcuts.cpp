@@ -2,7 +2,10 @@
 
 #include "common/ini_file.h"
 #include "common/settings.h"
+#include "platform/exception_log.h"
 #include "shell/main_menu.h"
+
+#include <QHash>
 
 #include <QAction>
 
@@ -22,6 +25,26 @@ void OperatorShortcuts::apply(const IniFile &ini, const QString &operatorName, M
         if (!value.isEmpty() && seq.isEmpty())
             continue;
         menu.node(i).action->setShortcut(seq.isEmpty() ? QKeySequence() : QKeySequence(seq[0]));
+    }
+    // One key, one item: an edited or old section may name a key twice. The
+    // item first in the menu keeps it.
+    QHash<QKeySequence, int> owner;
+    for (int i = 1; i < menu.count(); ++i) {
+        QAction *action = menu.node(i).action;
+        const QKeySequence seq = action->shortcut();
+        if (seq.isEmpty())
+            continue;
+        const auto taken = owner.constFind(seq);
+        if (taken == owner.cend()) {
+            owner.insert(seq, i);
+            continue;
+        }
+        action->setShortcut(QKeySequence());
+        ExceptionLog::write(QStringLiteral("OperatorShortcuts"),
+                            QStringLiteral("[%1] клавиш %2 на \"%3\" (%4) е вече на \"%5\" (%6); оставен е без клавиш")
+                                .arg(section, seq.toString(QKeySequence::PortableText),
+                                     QString::fromLatin1(menu.node(i).def->name), QString::number(i),
+                                     QString::fromLatin1(menu.node(*taken).def->name), QString::number(*taken)));
     }
 }
 

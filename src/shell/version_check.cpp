@@ -17,11 +17,7 @@ VersionCheck::Outcome VersionCheck::run(QWidget *parent)
 VersionCheck::Outcome VersionCheck::run(int programVersion, int databaseVersion, QWidget *parent)
 {
     if (databaseVersion > programVersion) {
-        Dialogs::message(QStringLiteral("Базата данни е с версия N:") + QString::number(databaseVersion)
-                             + QStringLiteral(", по-нова от версията на програмата (N:")
-                             + QString::number(programVersion)
-                             + QStringLiteral(").\nОбновете програмата, преди да работите с тази база."),
-                         parent);
+        Dialogs::message(newerDatabaseText(databaseVersion, programVersion), parent);
         return Outcome::DatabaseNewer;
     }
     if (databaseVersion == programVersion)
@@ -39,4 +35,11 @@ VersionCheck::Outcome VersionCheck::run(int programVersion, int databaseVersion,
     TForm_Sazdava_Nova_Baza form(parent);
     Dialogs::exec(&form);
     return Outcome::UpdateOpened;
+}
+
+QString VersionCheck::newerDatabaseText(int databaseVersion, int programVersion)
+{
+    return QStringLiteral("Базата данни е с версия N:") + QString::number(databaseVersion)
+           + QStringLiteral(", по-нова от версията на програмата (N:") + QString::number(programVersion)
+           + QStringLiteral(").\nОбновете програмата, преди да работите с тази база.");
 }

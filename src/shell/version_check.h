@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 
 class QWidget;
 
@@ -8,4 +9,5 @@ namespace VersionCheck {
 enum class Outcome { UpToDate, UpdateOpened, NoUpdateFile, DatabaseNewer };
 Outcome run(QWidget *parent); // the open database against this program
 Outcome run(int programVersion, int databaseVersion, QWidget *parent);
+QString newerDatabaseText(int databaseVersion, int programVersion);
 } // namespace VersionCheck

@@ -64,9 +64,13 @@ private slots:
         QCOMPARE(Get_EIK(QStringLiteral("228345984")), 4);
         QVERIFY(Check_EIK(QStringLiteral("228345984")));
         QVERIFY(!Check_EIK(QStringLiteral("228345980")));
-        // second remainder 10 gives 0, and only 0 matches it
+        // first remainder 10, second remainder 0
         QVERIFY(Check_EIK(QStringLiteral("899579030")));
         QVERIFY(!Check_EIK(QStringLiteral("899579035")));
+        // both remainders 10: the check digit is 0, and only 0 matches it
+        QCOMPARE(Get_EIK(QStringLiteral("100000550")), 0);
+        QVERIFY(Check_EIK(QStringLiteral("100000550")));
+        QVERIFY(!Check_EIK(QStringLiteral("100000551")));
         // a computed 0 does not accept any ninth digit
         QVERIFY(Check_EIK(QStringLiteral("306202780")));
         QVERIFY(!Check_EIK(QStringLiteral("306202787")));

@@ -56,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(f.loaded);
         StatementRun run;
         const QStringList memo = memoLines([&](auto sink) {
-            run = runStatementFile(f, Db::connection(), 0, {}, sink);
+            run = runStatementFile(f, Db::connection(), {}, {}, sink);
         });
         QVERIFY2(run.ok, qPrintable(run.error));
         QCOMPARE(memo.filter(QStringLiteral("ОПЕРАЦИЯ: ")).size(), 3);
@@ -71,7 +71,7 @@ private Q_SLOTS:
         const QString path = program.file(QStringLiteral("x.nts"));
         writeText(path, QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE T1 (a INTEGER)\n"
                                        "[2]\nSQL=INSERT INTO Nowhere VALUES (1)\n"));
-        const StatementRun run = runStatementFile(StatementFile::load(path), Db::connection(), 0,
+        const StatementRun run = runStatementFile(StatementFile::load(path), Db::connection(), {},
                                                   {}, {});
         QVERIFY(!run.ok);
         QCOMPARE(run.failedIndex, 2);
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(f.announcedVersion(), 2);
         QVERIFY(f.announces(2));
         QVERIFY(!f.announces(3));
-        const StatementRun run = runStatementFile(f, Db::connection(), 1, {}, {});
+        const StatementRun run = runStatementFile(f, Db::connection(), {1}, {}, {});
         QVERIFY(run.ok);
         QVERIFY(!Db::tableExists(QStringLiteral("Old")));
         QVERIFY(Db::tableExists(QStringLiteral("New")));
@@ -159,7 +159,7 @@ private Q_SLOTS:
             }
             SchemaVersion::record(db, v);
             const StatementRun run = runStatementFile(
-                update, db, v, [current](const QSqlDatabase &d) { SchemaVersion::record(d, current); }, {});
+                update, db, {v, current}, [current](const QSqlDatabase &d) { SchemaVersion::record(d, current); }, {});
             QVERIFY2(run.ok, qPrintable(QStringLiteral("from %1: %2").arg(v).arg(run.error)));
             QCOMPARE(schemaOf(db), fresh);
         }

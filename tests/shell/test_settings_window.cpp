@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(form.SpinEdit_Etiket_Name->value(), 20);
         QCOMPARE(form.SpinEdit_Term_N->value(), 1);
         QCOMPARE(form.SpinEdit_Kol_Cifri->value(), 10);
-        QCOMPARE(form.Edit_Path_Temp_Bon->text(), QString::fromUtf8(Keys::DefaultReceiptFolder));
+        QCOMPARE(form.Edit_Path_Temp_Bon->text(), program.file(QStringLiteral("Bon")));
         QVERIFY(!form.CheckBox_Set_As_POS->isChecked());
         QVERIFY(!form.CheckBox_Start_with_Windows->isChecked());
         QCOMPARE(form.ComboBox_FB->currentIndex(), 0);
