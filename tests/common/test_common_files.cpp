@@ -1,5 +1,6 @@
 #include "common/cp1251.h"
 #include "common/ini_file.h"
+#include "common/program_folder.h"
 #include "common/settings.h"
 #include "common/text_file.h"
 #include "common/tree_file.h"
@@ -103,6 +104,90 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QCOMPARE(readBytes(path), QByteArray("[A]\nk=old\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
+    }
+
+    void unreadableFileIsNeverSavedOver()
+    {
+        QTemporaryDir dir;
+        // A name that exists but cannot be read as a file, whatever rights the
+        // test runs with: a link to a folder (a save would replace the link).
+        const QString target = dir.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(target));
+        const QString path = dir.filePath(QStringLiteral("Firm_Data.ini"));
+        QVERIFY(QFile::link(target, path));
+        IniFile ini(path);
+        QVERIFY(!ini.readable());
+        QCOMPARE(Settings::readInteger(ini, Keys::DBVer_Term), 1); // defaults still read
+        ini.writeString(QStringLiteral("DBVer"), QStringLiteral("Term"), QStringLiteral("3"));
+        QString error;
+        QVERIFY(!ini.save(&error));
+        QVERIFY(error.contains(path));
+        QVERIFY(QFileInfo(path).isSymLink());
+
+        // A missing file is no fault: defaults, then created by the first write.
+        const QString fresh = dir.filePath(QStringLiteral("new.ini"));
+        IniFile created(fresh);
+        QVERIFY(created.readable());
+        created.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
+        QVERIFY(created.save());
+        QCOMPARE(readBytes(fresh), QByteArray("[A]\nk=v\n"));
+
+        // Without root rights a file without read permission is refused as well.
+        const QString locked = dir.filePath(QStringLiteral("locked.ini"));
+        writeBytes(locked, "[A]\nk=1\n");
+        QFile::setPermissions(locked, QFileDevice::WriteOwner);
+        QFile probe(locked);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            IniFile l(locked);
+            QVERIFY(!l.readable());
+            QVERIFY(!l.save());
+        }
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(readBytes(locked), QByteArray("[A]\nk=1\n"));
+    }
+
+    void receiptFolderDefaultsToTheProgramFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Firm_Data.ini"));
+        const QString home = ProgramFolder::path();
+        const QString bon = ProgramFolder::file(QStringLiteral("Bon"));
+        QVERIFY(!bon.startsWith(QDir::tempPath() + QStringLiteral("/ventaros")));
+        const struct {
+            const char *stored;
+            QString expected;
+        } cases[] = {
+            {nullptr, bon},                 // no key
+            {"C:\\Temp", bon},             // the old program's Windows default
+            {"c:/fiscal", bon},
+            {"D:", bon},
+            {"\\\\server\\bon", bon},
+            {"/srv/Kasa/Bon", QStringLiteral("/srv/Kasa/Bon")},
+            {"  /srv/Бонове ", QStringLiteral("/srv/Бонове")},
+        };
+        for (const auto &c : cases) {
+            IniFile ini(path);
+            if (c.stored)
+                Settings::writeString(ini, Keys::Tuning_19, QString::fromUtf8(c.stored));
+            else
+                ini.deleteKey(QStringLiteral("Tuning"), QStringLiteral("19"));
+            QCOMPARE(Settings::receiptFolder(ini), c.expected);
+        }
+        QVERIFY(bon.startsWith(home));
+
+        // Made when missing: only its owner writes in it; the device's driver reads it.
+        const QString folder = dir.filePath(QStringLiteral("Bon"));
+        QVERIFY(Settings::makeReceiptFolder(folder));
+        const QFileDevice::Permissions p = QFileInfo(folder).permissions();
+        QVERIFY(p & QFileDevice::WriteOwner);
+        QVERIFY(!(p & QFileDevice::WriteGroup));
+        QVERIFY(!(p & QFileDevice::WriteOther));
+        QVERIFY(p & QFileDevice::ReadOther);
+        QVERIFY(Settings::makeReceiptFolder(folder)); // already there
+        writeBytes(dir.filePath(QStringLiteral("plain")), "x");
+        QString error;
+        QVERIFY(!Settings::makeReceiptFolder(dir.filePath(QStringLiteral("plain")), &error));
+        QVERIFY(error.contains(dir.filePath(QStringLiteral("plain"))));
     }
 
     void settingsTableGivesOneDefault()

@@ -42,6 +42,32 @@ private Q_SLOTS:
                  QDir(exe.path()).filePath(QStringLiteral("Video")));
     }
 
+    void unwritableFolderIsNamed()
+    {
+        QTemporaryDir dir;
+        ProgramFolder::setPath(dir.path());
+        QVERIFY(ProgramFolder::writeProblem().isEmpty());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty()); // the probe is gone
+        // A folder that cannot even be made: below a plain file.
+        touch(QDir(dir.path()).filePath(QStringLiteral("plain")));
+        const QString below = QDir(dir.path()).filePath(QStringLiteral("plain/home"));
+        ProgramFolder::setPath(below);
+        const QString problem = ProgramFolder::writeProblem();
+        QVERIFY(problem.contains(QStringLiteral("не позволява запис")));
+        QVERIFY(problem.contains(QLatin1Char('\n') + below + QLatin1Char('\n')));
+        // A folder without write rights (meaningless for root, who writes anyway).
+        const QString locked = QDir(dir.path()).filePath(QStringLiteral("locked"));
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ProgramFolder::setPath(locked);
+        QFile probe(QDir(locked).filePath(QStringLiteral("x")));
+        const bool rootWrites = probe.open(QIODevice::WriteOnly);
+        probe.remove();
+        QCOMPARE(ProgramFolder::writeProblem().isEmpty(), rootWrites);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ProgramFolder::setPath(dir.path());
+    }
+
     void defaultsAreTheExecutableFolderAndTheInstallShare()
     {
         const QString exe = QCoreApplication::applicationDirPath();

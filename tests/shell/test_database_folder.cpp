@@ -19,6 +19,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -199,6 +201,68 @@ private Q_SLOTS:
         QCOMPARE(op->value(2).toString(), QString());
     }
 
+    void firstStartInAnEmptyProgramFolder()
+    {
+        // The program folder holds nothing; the statement files come from
+        // beside the executable (here: the source tree).
+        TestProgram program(false);
+        QVERIFY(QDir(program.file(QStringLiteral("SQLs"))).removeRecursively());
+        ProgramFolder::setDeliveryFolders({QStringLiteral(VENTAROS_SOURCE_DIR)});
+        TDataModule1 dm;
+        const TDataModule1::AliasOpen opened = dm.openAliasFolder();
+        ProgramFolder::setDeliveryFolders({});
+        QVERIFY2(opened.opened, qPrintable(opened.problems.join(QLatin1Char('\n'))));
+        QVERIFY(opened.problems.isEmpty());
+        QVERIFY(Db::folderHoldsDatabase(ProgramFolder::defaultDatabaseFolder()));
+        QVERIFY(!QFileInfo::exists(program.file(QStringLiteral("SQLs"))));
+    }
+
+    void failedFirstStartLeavesNothingAndTheNextOffersCreation()
+    {
+        TestProgram program(false);
+        QVERIFY(QDir(program.file(QStringLiteral("SQLs"))).removeRecursively());
+        QTemporaryDir nowhere;
+        ProgramFolder::setDeliveryFolders({nowhere.path()});
+        const QString data = ProgramFolder::defaultDatabaseFolder();
+        {
+            TDataModule1 dm;
+            const TDataModule1::AliasOpen failed = dm.openAliasFolder();
+            QVERIFY(!failed.opened);
+            QVERIFY(failed.problems.value(0).startsWith(QStringLiteral("Неуспешно създаване на базата данни")));
+            QVERIFY(failed.canCreate);
+            QVERIFY(!QFileInfo::exists(data)); // neither Data/ nor Opis.pdt stays
+            QCOMPARE(AliasFile::path(), data);
+        }
+        // The next start, with the statement files in place.
+        ProgramFolder::setDeliveryFolders({QStringLiteral(VENTAROS_SOURCE_DIR)});
+        PlatformScript::clearEvents();
+        PlatformScript::answer(true);
+        TDataModule1 dm;
+        const bool opened = DatabaseOpen::openAliasFolder(nullptr);
+        ProgramFolder::setDeliveryFolders({});
+        QVERIFY(opened);
+        QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).value(0).contains(data));
+        QVERIFY(Db::folderHoldsDatabase(data));
+        QCOMPARE(TreeFile::read(QDir(data).filePath(QStringLiteral("Opis.pdt"))).value(0).text,
+                 QStringLiteral("Всички артикули"));
+    }
+
+    void existingDataFolderKeepsWhatItHeldAfterAFailure()
+    {
+        // A creation that fails in a folder it did not make removes only its own files.
+        TestProgram program;
+        const QString folder = program.file(QStringLiteral("kept"));
+        QDir().mkpath(folder);
+        writeText(QDir(folder).filePath(QStringLiteral("notes.txt")), QStringLiteral("x"));
+        writeText(program.file(QStringLiteral("SQLs/NewTables.nts")), QStringLiteral("[COUNT]\nMAX=1\n[1]\nSQL=BROKEN\n"));
+        QString error;
+        QVERIFY(!DataModule1->createInFolder(folder, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("notes.txt"))));
+        QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Opis.pdt"))));
+        QVERIFY(!QFileInfo::exists(Db::databaseFile(folder)));
+    }
+
     void aliasToAFolderWithoutDatabaseCreatesNothing()
     {
         TestProgram program(false);
@@ -260,6 +324,29 @@ private Q_SLOTS:
                             {Db::likeContains(QStringLiteral("ЛЕВ"))})
                      .toInt(),
                  1);
+    }
+
+    void failedAliasWriteKeepsTheOldDatabase()
+    {
+        TestProgram program;
+        const QString old = DataModule1->databaseFolder();
+        const QString second = program.file(QStringLiteral("second"));
+        QDir().mkpath(second);
+        QVERIFY(DataModule1->createDatabase(second, {}, nullptr));
+        // The alias file cannot be replaced (a folder took its name).
+        QVERIFY(QFile::remove(AliasFile::filePath()));
+        QVERIFY(QDir().mkpath(AliasFile::filePath()));
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        TForm_Change_DB form;
+        form.DirectoryListBox1->setCurrentFolder(second);
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        LoginRequest::setHandler({});
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Неуспешна смяна на базата данни")});
+        QCOMPARE(DataModule1->databaseFolder(), old);
+        QCOMPARE(logins, 0);
+        QVERIFY(DataModule1->isOpen());
     }
 
     void startupVersionCheckTexts()
@@ -349,6 +436,10 @@ private Q_SLOTS:
         form.Edit_ime_baza->setText(QStringLiteral("Нова"));
         QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
         QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("ГРЕШКА: ")));
+        // The window closes: the error is told in a message box.
+        const QStringList messages = PlatformScript::texts(QStringLiteral("message"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().startsWith(QStringLiteral("Неуспешно създаване на базата данни:\n")));
         QVERIFY(!QDir(program.file(QStringLiteral("Нова"))).exists());
         QCOMPARE(DataModule1->databaseFolder(), old);
         QCOMPARE(AliasFile::path(), old);
@@ -394,6 +485,44 @@ private Q_SLOTS:
         QCOMPARE(SchemaVersion::read(db), version - 1);
         QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), version - 1);
         QVERIFY(!Db::tableExists(QStringLiteral("Extra")));
+    }
+
+    void updateStopsAtTheProgramsVersion()
+    {
+        TestProgram program;
+        const int version = ProgramVersion::databaseVersion();
+        const QSqlDatabase db = DataModule1->connection();
+        SchemaVersion::record(db, version - 1);
+        // The file also carries the next version's group.
+        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                  QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
+                                 "[2]\nSQL=CREATE TABLE Later (a INTEGER)\nVer=%2\n[DBVer-%1]\nVer=1\n[DBVer-%2]\nVer=1\n")
+                      .arg(version)
+                      .arg(version + 1));
+        DatabaseFormMode = 2;
+        {
+            TForm_Sazdava_Nova_Baza form;
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО")});
+        QVERIFY(Db::tableExists(QStringLiteral("Extra")));
+        QVERIFY(!Db::tableExists(QStringLiteral("Later")));
+        QCOMPARE(SchemaVersion::read(db), version);
+
+        // A database newer than the program: refused, its version stays.
+        SchemaVersion::record(db, version + 1);
+        Settings::writeInteger(Keys::DBVer_Ver, version + 1);
+        PlatformScript::clearEvents();
+        {
+            TForm_Sazdava_Nova_Baza form;
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{VersionCheck::newerDatabaseText(version + 1, version)});
+        QCOMPARE(SchemaVersion::read(db), version + 1);
+        QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), version + 1LL);
+        QVERIFY(!Db::tableExists(QStringLiteral("Later")));
     }
 
     void updateFileForAnotherVersionIsRefused()

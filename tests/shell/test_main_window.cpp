@@ -5,6 +5,7 @@
 
 #include "common/dates.h"
 #include "common/ini_file.h"
+#include "common/program_folder.h"
 #include "common/settings.h"
 #include "shell/aux_programs.h"
 #include "app/data_module.h"
@@ -15,6 +16,8 @@
 
 #include <QAction>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -106,6 +109,52 @@ private Q_SLOTS:
         Settings::writeInteger(Keys::Store_Active, 7);
         form = startedWindow();
         QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: :"));
+    }
+
+    void switchShowsTheNewDatabasesWarehouseAndRates()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (3, 'Основен')"));
+        Settings::writeInteger(Keys::Store_Active, 3);
+        auto form = startedWindow();
+        QVERIFY(form);
+        form->FormShow();
+        form->Timer2->stop();
+        QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: 3:Основен"));
+        QVERIFY(form->Image_Show_Valuta_Kurs->text().startsWith(QStringLiteral("BGN - ")));
+
+        const QString second = program.file(QStringLiteral("second"));
+        QDir().mkpath(second);
+        QVERIFY(DataModule1->createDatabase(second, {}, nullptr));
+        QVERIFY(DataModule1->SET_NEW_DATABASE(second));
+        // Warehouse 3 is not in the new database; its rates are its own.
+        QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: :"));
+        Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('USD', 1.8, 'False')"));
+        Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (3, 'Втори')"));
+        QVERIFY(DataModule1->SET_NEW_DATABASE(second)); // read again from the database now open
+        QCOMPARE(form->Panel_Sklad->text(), QStringLiteral("Склад: 3:Втори"));
+        QVERIFY(form->Image_Show_Valuta_Kurs->text().contains(QStringLiteral("USD - ")));
+        QCOMPARE(form->Panel_Database->text(), QStringLiteral("База данни: ") + QDir::cleanPath(second));
+        QCOMPARE(Settings::readInteger(Keys::Store_Active), 3LL); // left to the warehouses window
+    }
+
+    void unwritableProgramFolderEndsTheStartWithOneMessage()
+    {
+        TestProgram program(false);
+        QFile blocker(program.file(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString folder = program.file(QStringLiteral("file/home"));
+        ProgramFolder::setPath(folder);
+        resetProgramState();
+        TGeneral_Form form;
+        QVERIFY(!form.FormCreate());
+        const QStringList messages = PlatformScript::texts(QStringLiteral("message"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains(folder + QLatin1Char('\n')));
+        QVERIFY(messages.first().contains(QStringLiteral("не позволява запис")));
+        QVERIFY(PlatformScript::texts(QStringLiteral("modal")).isEmpty()); // no login, no database windows
+        ProgramFolder::setPath(program.folder());
     }
 
     void workingDateWatch()

@@ -6,8 +6,11 @@
 #include "app/currency_rates.h"
 #include "shell/form_valuti.h"
 
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+
+#include <memory>
 
 using namespace shelltest;
 
@@ -44,6 +47,36 @@ private Q_SLOTS:
         QVERIFY(!CurrencyRates::add(QStringLiteral("EUR"), QStringLiteral("2"), QStringLiteral("False"), &id).isEmpty());
         QVERIFY(!CurrencyRates::setBasic(id, QStringLiteral("Да")).isEmpty());
         QVERIFY(CurrencyRates::setBasic(id, QStringLiteral("True")).isEmpty());
+    }
+
+    void typedRateThatIsNoNumberKeepsThePreviousOne()
+    {
+        TestProgram program;
+        {
+            TForm_Valuti w;
+            w.show();
+            ValutiModel *m = w.model();
+            for (const char *bad : {"abc", "1,2,3", "", "0"}) {
+                const QModelIndex cell = m->index(0, 1);
+                // What the grid does when the typed cell is left.
+                QAbstractItemDelegate *delegate = w.DBGrid1->itemDelegate();
+                std::unique_ptr<QWidget> editor(delegate->createEditor(w.DBGrid1->viewport(), {}, cell));
+                auto *line = qobject_cast<QLineEdit *>(editor.get());
+                QVERIFY(line);
+                delegate->setEditorData(line, cell);
+                line->setText(QString::fromUtf8(bad));
+                delegate->setModelData(line, m, cell);
+                QCOMPARE(m->data(cell, Qt::DisplayRole).toString(), QStringLiteral("1"));
+            }
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 4);
+            // A new row: a refused rate leaves the shown one, which is what its name then saves.
+            QTest::keyClick(&w, Qt::Key_Insert);
+            QVERIFY(!m->setData(m->index(1, 1), QStringLiteral("abc"), Qt::EditRole));
+            QVERIFY(m->setData(m->index(1, 0), QStringLiteral("USD"), Qt::EditRole));
+            QCOMPARE(rateOf(QStringLiteral("USD")), m->data(m->index(1, 1), Qt::EditRole).toDouble());
+            w.close();
+        }
+        QCOMPARE(rateOf(QStringLiteral("BGN")), 1.0);
     }
 
     void namedCurrencyKeepsItsName()

@@ -8,6 +8,7 @@
 #include "platform/autostart.h"
 #include "platform/script.h"
 #include "app/app_state.h"
+#include "app/record_ops.h"
 #include "shell/form_sistemni_nastr.h"
 
 #include <QCheckBox>
@@ -289,6 +290,41 @@ private slots:
         QCOMPARE(Settings::readString(Keys::Firm_Data_DDS), QStringLiteral("20.5"));
         QCOMPARE(form.Edit_DDS_Percent->text(), QStringLiteral("20.5"));
         QCOMPARE(Settings::readString(Keys::Tuning_19), QStringLiteral("/srv/Kasa/Bon"));
+    }
+
+    void vatPercentIsStoredInPlainDecimals()
+    {
+        TestProgram program(false);
+        TForm_Sistemni_Nastr form;
+        const struct {
+            const char *typed;
+            const char *stored; // nullptr: refused
+        } cases[] = {
+            {"0.00001", "0.00001"}, {"0,00001", "0.00001"}, {"100", "100"},   {"0", "0"},
+            {"+7", "7"},           {"1e-5", nullptr},      {"100.0001", nullptr}, {"-0.5", nullptr},
+            {"1 000", nullptr},    {"nan", nullptr},       {"inf", nullptr},
+        };
+        for (const auto &c : cases) {
+            PlatformScript::clearEvents();
+            Settings::writeString(Keys::Firm_Data_DDS, QStringLiteral("20"));
+            form.Edit_DDS_Percent->setText(QString::fromUtf8(c.typed));
+            QCOMPARE(form.Button_SaveClick(), c.stored != nullptr);
+            QCOMPARE(Settings::readString(Keys::Firm_Data_DDS),
+                     c.stored ? QString::fromUtf8(c.stored) : QStringLiteral("20"));
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), c.stored ? 0 : 1);
+        }
+        // Every stored form is one the VAT split accepts.
+        form.Edit_DDS_Percent->setText(QStringLiteral("0.00001"));
+        QVERIFY(form.Button_SaveClick());
+        QCOMPARE(GET_DDS(100).VatRate, 0.00001);
+    }
+
+    void oldWindowsReceiptFolderShowsTheDefault()
+    {
+        TestProgram program(false);
+        Settings::writeString(Keys::Tuning_19, QStringLiteral("C:\\Temp"));
+        TForm_Sistemni_Nastr form;
+        QCOMPARE(form.Edit_Path_Temp_Bon->text(), program.file(QStringLiteral("Bon")));
     }
 
     void saveShowsTerminal()

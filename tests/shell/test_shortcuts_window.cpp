@@ -5,16 +5,27 @@
 
 #include "common/ini_file.h"
 #include "common/settings.h"
+#include "platform/exception_log.h"
 #include "shell/form_fast_buttons.h"
 #include "shell/operator_shortcuts.h"
 #include "shell/shop_tab.h"
 
 #include <QAction>
+#include <QFile>
+#include <QMap>
 #include <QKeySequenceEdit>
 #include <QTest>
 #include <QTreeWidget>
 
 using namespace shelltest;
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
 
 // Per-operator shortcuts: the stored section and the shortcuts window.
 class ShortcutsWindowTest : public QObject
@@ -57,6 +68,45 @@ private Q_SLOTS:
         OperatorShortcuts::apply(IniFile(Settings::filePath()), QStringLiteral("Мария"), menu);
         QCOMPARE(menu.action(QStringLiteral("N_Klienti"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
         QCOMPARE(menu.action(QStringLiteral("N_Prodajba"))->shortcut(), QKeySequence(Qt::Key_Insert));
+    }
+
+    void loadingNeverPutsOneKeyOnTwoItems()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        MainMenuActions &menu = form->menu();
+        const int klienti = menu.numberOf(QStringLiteral("N_Klienti")); // design Ctrl+K
+        const int sklad = menu.numberOf(QStringLiteral("N_Sklad"));
+        const int zada4i = menu.numberOf(QStringLiteral("N_Zada4i")); // design Ctrl+Z
+        QVERIFY(klienti < sklad);
+        const QString section = QStringLiteral("Оператор: Мария");
+        IniFile ini(Settings::filePath());
+        ini.writeInteger(section, QStringLiteral("Counts"), menu.count());
+        // A later item names a key an earlier item keeps by design, and two
+        // stored items name one new key.
+        ini.writeString(section, QString::number(sklad), QStringLiteral("Ctrl+K"));
+        ini.writeString(section, QString::number(zada4i), QStringLiteral("F9"));
+        ini.writeString(section, QString::number(menu.numberOf(QStringLiteral("N_Oferti"))), QStringLiteral("F9"));
+        QVERIFY(ini.save());
+        QFile::remove(ExceptionLog::filePath());
+
+        OperatorShortcuts::apply(IniFile(Settings::filePath()), QStringLiteral("Мария"), menu);
+        QMap<QKeySequence, QString> owners;
+        for (int i = 1; i < menu.count(); ++i) {
+            const QKeySequence key = menu.node(i).action->shortcut();
+            if (key.isEmpty())
+                continue;
+            QVERIFY2(!owners.contains(key), qPrintable(key.toString() + QStringLiteral(" twice")));
+            owners.insert(key, QString::fromLatin1(menu.node(i).def->name));
+        }
+        const int first = qMin(zada4i, menu.numberOf(QStringLiteral("N_Oferti")));
+        QCOMPARE(owners.value(QKeySequence(Qt::CTRL | Qt::Key_K)), QStringLiteral("N_Klienti"));
+        QVERIFY(menu.action(QStringLiteral("N_Sklad"))->shortcut().isEmpty());
+        QCOMPARE(owners.value(QKeySequence(Qt::Key_F9)), QString::fromLatin1(menu.node(first).def->name));
+        const QString log = QString::fromUtf8(readAll(ExceptionLog::filePath()));
+        QCOMPARE(log.count(QStringLiteral("OperatorShortcuts")), 2);
+        QVERIFY(log.contains(QStringLiteral("N_Sklad")));
     }
 
     void applyRefusesTakenKey()
