@@ -140,7 +140,7 @@ bool Settings::makeReceiptFolder(const QString &folder, QString *error)
     const QFileInfo info(folder);
     if (info.isDir())
         return true;
-    if (info.exists() || !QDir().mkpath(folder)) {
+    if (info.exists() || !QDir().mkdir(folder)) {
         if (error)
             *error = QStringLiteral("Папката за фискалните бонове не може да бъде създадена:\n") + folder;
         return false;

@@ -2,6 +2,7 @@
 
 #include "app/data_module.h"
 #include "common/program_folder.h"
+#include "common/settings.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
@@ -163,7 +164,7 @@ DeviceFileWriter::Outcome DeviceFileWriter::deliver(long long id, int department
     const QString final = receipt ? QString() : dir.filePath(fileName);
     if (tempName.isEmpty()) {
         if (receipt && !dir.exists())
-            QDir().mkdir(folder); // one level, as the receipt folder always was
+            Settings::makeReceiptFolder(folder); // one level, as the receipt folder always was
         if (folder.isEmpty() || !dir.exists())
             return Outcome::Failed;
         if (!receipt && QFileInfo::exists(final))

@@ -23,7 +23,7 @@ std::function<QList<long long>()> &markedProvider()
 
 QString receiptFolder()
 {
-    return Settings::readString(Keys::Tuning_19);
+    return Settings::receiptFolder();
 }
 
 BonContext context()
