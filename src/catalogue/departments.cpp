@@ -40,12 +40,12 @@ QString inUse(long long id)
 }
 } // namespace
 
-QList<Department> Departments::all()
+QList<PreparationDepartment> Departments::all()
 {
-    QList<Department> list;
+    QList<PreparationDepartment> list;
     for (const QSqlRecord &r :
          Db::rows(QStringLiteral("SELECT ID, Opisanie, Path, Vid_FU FROM Type_Prigotvq_Se ORDER BY ID"))) {
-        Department d;
+        PreparationDepartment d;
         d.id = r.value(0).toLongLong();
         d.name = r.value(1).toString();
         d.path = r.value(2).toString();
@@ -58,7 +58,7 @@ QList<Department> Departments::all()
 QStringList Departments::listItems()
 {
     QStringList items = {QString::fromUtf8(ArticleRecord::NotPreparedItem)};
-    for (const Department &d : all())
+    for (const PreparationDepartment &d : all())
         items.append(ReferenceText::make(d.id, d.name));
     return items;
 }
@@ -73,7 +73,7 @@ long long Departments::parseNumber(const QString &typed)
     return ok && n > 0 && n <= INT_MAX ? n : 0;
 }
 
-QString Departments::add(const QString &number, const Department &fields, long long *id)
+QString Departments::add(const QString &number, const PreparationDepartment &fields, long long *id)
 {
     const long long n = parseNumber(number);
     if (n == 0)

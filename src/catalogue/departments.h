@@ -5,7 +5,7 @@
 
 // Preparation departments (Type_Prigotvq_Se): where articles are prepared
 // and their order tickets printed. 0 stands for "Не се приготвя".
-struct Department {
+struct PreparationDepartment {
     long long id = 0;
     QString name;   // Opisanie
     QString path;   // Path: folder of the order tickets
@@ -13,7 +13,7 @@ struct Department {
 };
 
 namespace Departments {
-QList<Department> all(); // by number; throws DbError
+QList<PreparationDepartment> all(); // by number; throws DbError
 // "0:Не се приготвя" followed by "<ID>:<Opisanie>" of every department.
 QStringList listItems(); // throws DbError
 
@@ -23,7 +23,7 @@ long long parseNumber(const QString &typed);
 
 // Each returns an empty text when done, else the Bulgarian refusal; a
 // database failure writes nothing and is reported the same way.
-QString add(const QString &number, const Department &fields, long long *id);
+QString add(const QString &number, const PreparationDepartment &fields, long long *id);
 QString renumber(long long id, const QString &number);
 QString setField(long long id, const QString &column, const QString &value); // Opisanie, Path or Vid_FU
 QString remove(long long id);

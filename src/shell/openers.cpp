@@ -12,6 +12,7 @@
 #include "shell/form_valuti.h"
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_sklad.h"
+#include "catalogue/form_type_prigotvq_se.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/receipt_commands.h"
 #include "documents/form_generalform_dokumentaciq.h"
@@ -74,6 +75,7 @@ const QList<Opener> kOpeners = {
     // Warehouses and stock ("Складове..." is also the toolbar button and the Panel_Sklad click)
     {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},
     {"N_Spr_Nali4nosti_Art", [](TGeneral_Form &f) { TForm_Nali4nosti_Artikuli::open(&f); }},
+    {"N63", [](TGeneral_Form &f) { TForm_Type_Prigotvq_Se::N63Click(&f); }},
 
     // Settings of the shell
     {"N_Valuti", &openNew<TForm_Valuti>},

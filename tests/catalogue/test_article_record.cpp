@@ -273,12 +273,12 @@ private Q_SLOTS:
         TestProgram program;
         long long id = 0;
         for (const char *bad : {"0", "кухня", "-2", "1,5", ""})
-            QVERIFY(!Departments::add(QString::fromUtf8(bad), Department{}, &id).isEmpty());
-        QVERIFY(Departments::add(QStringLiteral("1"), Department{0, QStringLiteral("Кухня"), {}, {}}, &id).isEmpty());
+            QVERIFY(!Departments::add(QString::fromUtf8(bad), PreparationDepartment{}, &id).isEmpty());
+        QVERIFY(Departments::add(QStringLiteral("1"), PreparationDepartment{0, QStringLiteral("Кухня"), {}, {}}, &id).isEmpty());
         QCOMPARE(id, 1LL);
-        QCOMPARE(Departments::add(QStringLiteral("1"), Department{}, &id),
+        QCOMPARE(Departments::add(QStringLiteral("1"), PreparationDepartment{}, &id),
                  QStringLiteral("Отдел с номер 1 вече съществува!"));
-        QVERIFY(Departments::add(QStringLiteral("2"), Department{0, QStringLiteral("Бар"), {}, {}}, &id).isEmpty());
+        QVERIFY(Departments::add(QStringLiteral("2"), PreparationDepartment{0, QStringLiteral("Бар"), {}, {}}, &id).isEmpty());
         QCOMPARE(Departments::listItems(),
                  (QStringList{QStringLiteral("0:Не се приготвя"), QStringLiteral("1:Кухня"), QStringLiteral("2:Бар")}));
         QVERIFY(!Departments::renumber(2, QStringLiteral("1")).isEmpty());

@@ -1,0 +1,227 @@
+#include "catalogue/form_type_prigotvq_se.h"
+
+#include "app/window_owner.h"
+#include "common/fiscal_device_types.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/named.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+QPointer<TForm_Type_Prigotvq_Se> Form_Type_Prigotvq_Se;
+
+namespace {
+// "Тип печатащо устройство" is picked from the fiscal device types.
+class DeviceDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        if (index.column() != DepartmentsModel::ColDevice)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *box = new QComboBox(parent);
+        box->addItems(FiscalDeviceTypes::all());
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            box->setCurrentIndex(FiscalDeviceTypes::itemFor(index.data(Qt::EditRole).toString()));
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            model->setData(index, box->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+};
+
+const char *const ColumnNames[] = {"ID", "Opisanie", "Path", "Vid_FU"};
+} // namespace
+
+DepartmentsModel::DepartmentsModel(QWidget *owner)
+    : QAbstractTableModel(owner)
+    , m_owner(owner)
+{
+}
+
+bool DepartmentsModel::reload()
+{
+    QList<PreparationDepartment> rows;
+    bool ok = true;
+    try {
+        rows = Departments::all();
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Отделите не могат да бъдат прочетени:\n") + e.message(), m_owner);
+        ok = false;
+    }
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+    return ok;
+}
+
+void DepartmentsModel::addRow()
+{
+    if (!m_rows.isEmpty() && m_rows.last().id == 0)
+        return; // one new row at a time
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size()));
+    PreparationDepartment d;
+    d.device = FiscalDeviceTypes::all().value(0);
+    m_rows.append(d);
+    endInsertRows();
+}
+
+bool DepartmentsModel::removeRowAt(int r)
+{
+    if (r < 0 || r >= m_rows.size())
+        return false;
+    const PreparationDepartment d = m_rows.at(r);
+    if (d.id != 0) {
+        if (!Dialogs::yesNo(QStringLiteral("Изтриване на отдел \"") + d.name + QStringLiteral("\"?"), m_owner))
+            return false;
+        const QString error = Departments::remove(d.id);
+        if (!error.isEmpty()) {
+            Dialogs::message(error, m_owner);
+            return false;
+        }
+    }
+    beginRemoveRows({}, r, r);
+    m_rows.removeAt(r);
+    endRemoveRows();
+    return true;
+}
+
+int DepartmentsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int DepartmentsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DepartmentsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const PreparationDepartment &d = m_rows.at(index.row());
+    switch (index.column()) {
+    case ColNumber:
+        return d.id == 0 ? QVariant(QString()) : QVariant(d.id);
+    case ColName:
+        return d.name;
+    case ColPath:
+        return d.path;
+    default:
+        return d.device;
+    }
+}
+
+QVariant DepartmentsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        static const char *titles[] = {"Номер", "Описание", "Път за печат ", "Тип печатащо устройство"};
+        return QString::fromUtf8(titles[section]);
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags DepartmentsModel::flags(const QModelIndex &index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}
+
+bool DepartmentsModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    PreparationDepartment &d = m_rows[index.row()];
+    const QString text = value.toString();
+    QString error;
+    if (index.column() == ColNumber) {
+        if (d.id == 0) {
+            long long id = 0;
+            error = Departments::add(text, d, &id);
+            if (error.isEmpty())
+                d.id = id;
+        } else {
+            error = Departments::renumber(d.id, text);
+            if (error.isEmpty())
+                d.id = Departments::parseNumber(text);
+        }
+    } else {
+        QString *field = index.column() == ColName ? &d.name : index.column() == ColPath ? &d.path : &d.device;
+        if (d.id != 0)
+            error = Departments::setField(d.id, QString::fromLatin1(ColumnNames[index.column()]), text);
+        if (error.isEmpty())
+            *field = text; // a new row keeps it until its number is typed
+    }
+    if (!error.isEmpty()) {
+        Dialogs::message(error, m_owner);
+        return false;
+    }
+    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(ColumnCount - 1));
+    return true;
+}
+
+TForm_Type_Prigotvq_Se::TForm_Type_Prigotvq_Se(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_Type_Prigotvq_Se"));
+    setWindowTitle(QStringLiteral("Отдели за изготвяне на продукция"));
+    m_model = new DepartmentsModel(this);
+    DBGrid1 = named(new QTableView(this), "DBGrid1");
+    DBGrid1->setModel(m_model);
+    DBGrid1->setItemDelegate(new DeviceDelegate(DBGrid1));
+    DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setColumnWidth(DepartmentsModel::ColNumber, 60);
+    DBGrid1->setColumnWidth(DepartmentsModel::ColName, 180);
+    DBGrid1->setColumnWidth(DepartmentsModel::ColPath, 200);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    auto *hint = new QLabel(QStringLiteral("Insert - нов отдел, Ctrl+Delete - изтриване"), this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(hint);
+    resize(720, 320);
+}
+
+void TForm_Type_Prigotvq_Se::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Insert) {
+        m_model->addRow();
+        DBGrid1->setCurrentIndex(m_model->index(m_model->rowCount() - 1, DepartmentsModel::ColNumber));
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        m_model->removeRowAt(DBGrid1->currentIndex().row());
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TForm_Type_Prigotvq_Se::N63Click(QWidget *mainWindow)
+{
+    if (!Form_Type_Prigotvq_Se) {
+        QWidget *owner = WindowOwner::mainWindow();
+        Form_Type_Prigotvq_Se = new TForm_Type_Prigotvq_Se(owner ? owner : mainWindow);
+    }
+    if (!Form_Type_Prigotvq_Se->model()->reload())
+        return;
+    Dialogs::exec(Form_Type_Prigotvq_Se);
+}
