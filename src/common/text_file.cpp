@@ -10,6 +10,14 @@
 bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    // A file marked read-only is not replaced, whoever runs the program (the
+    // rename would otherwise go round the mark).
+    const QFileInfo existing(path);
+    if (existing.exists() && existing.isFile() && !(existing.permissions() & QFileDevice::WriteOwner)) {
+        if (error)
+            *error = QStringLiteral("Файлът е само за четене: ") + QDir::toNativeSeparators(path);
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)

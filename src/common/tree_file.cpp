@@ -4,12 +4,13 @@
 
 #include <QTreeWidget>
 
-QList<TreeFileNode> TreeFile::read(const QString &path, bool *ok)
+QList<TreeFileNode> TreeFile::read(const QString &path, bool *ok, const TreeFileFormat &format)
 {
     QList<TreeFileNode> nodes;
     for (const QString &line : TextFile::readLines(path, ok)) {
         int depth = 0;
-        while (depth < line.size() && line.at(depth) == QLatin1Char('\t'))
+        while (depth < line.size()
+               && (line.at(depth) == QLatin1Char('\t') || (format.blanksIndent && line.at(depth) == QLatin1Char(' '))))
             ++depth;
         const QString text = line.mid(depth);
         if (text.trimmed().isEmpty())
@@ -19,11 +20,13 @@ QList<TreeFileNode> TreeFile::read(const QString &path, bool *ok)
     return nodes;
 }
 
-bool TreeFile::write(const QString &path, const QList<TreeFileNode> &nodes, QString *error)
+bool TreeFile::write(const QString &path, const QList<TreeFileNode> &nodes, QString *error,
+                     const TreeFileFormat &format)
 {
+    const QString end = format.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QString text;
     for (const TreeFileNode &n : nodes)
-        text += QString(n.depth, QLatin1Char('\t')) + n.text + QLatin1Char('\n');
+        text += QString(n.depth, QLatin1Char('\t')) + n.text + end;
     return TextFile::writeUtf8(path, text, error);
 }
 

@@ -4,11 +4,11 @@
 #include "common/reference_text.h"
 #include "counterparties/counterparty_search.h"
 #include "platform/db/transaction.h"
+#include "app/tree_file_update.h"
 #include "app/data_module.h"
 #include "app/record_ops.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 QString CounterpartyGroups::treeFilePath(const QString &databaseFolder)
@@ -90,57 +90,47 @@ CounterpartyGroups::AddResult CounterpartyGroups::add(const NewGroup &group, con
     }
     result.nodeText = ReferenceText::make(number, name);
 
-    const bool hadFile = QFileInfo::exists(treePath);
-    QList<TreeFileNode> before;
-    try {
-        WriteTransaction tx(db);
+    TreeFileUpdate::Change change;
+    change.path = treePath;
+    change.statements = [&]() -> QString {
         // Checked under the write lock: another workstation cannot take the
         // number between the check and the insert.
         if (Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Grupi_Kontrag WHERE ID = ?"), {number}, db)
                 .toLongLong()
-            > 0) {
-            result.message = QStringLiteral("Въведеният номер за група вече съществува!");
-            return result;
-        }
+            > 0)
+            return QStringLiteral("Въведеният номер за група вече съществува!");
         Db::execute(QStringLiteral("INSERT INTO Grupi_Kontrag (ID, Opisanie) VALUES (?, ?)"), {number, name}, db);
-
-        bool readable = true;
-        before = loadTree(treePath, &readable);
-        if (!readable) {
-            // Writing a tree that could not be read would drop every other group.
-            result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
-                                            "бъде прочетен.");
-            return result;
-        }
-        result.tree = before;
-        result.nodeLine = placeNode(result.tree, result.nodeText, group.subgroup ? group.parentText : QString());
-        QString error;
-        if (!TreeFile::write(treePath, result.tree, &error)) {
-            tx.rollback();
-            result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
-                                            "бъде записан.\n")
-                             + error;
-            result.tree.clear();
-            result.nodeLine = -1;
-            return result;
-        }
-        try {
-            tx.commit();
-        } catch (const DbError &) {
-            // The file must not name a group the table does not have.
-            if (hadFile)
-                TreeFile::write(treePath, before);
-            else
-                QFile::remove(treePath);
-            throw;
-        }
-    } catch (const DbError &e) {
-        result = AddResult();
-        result.nodeText = ReferenceText::make(number, name);
-        result.message = QStringLiteral("Групата не беше записана: грешка в базата данни.\n") + e.message();
+        return {};
+    };
+    change.edit = [&](QList<TreeFileNode> &tree) -> QString {
+        if (tree.isEmpty())
+            tree.append({QString::fromUtf8(CounterpartySearch::RootNodeText), 0});
+        result.nodeLine = placeNode(tree, result.nodeText, group.subgroup ? group.parentText : QString());
+        return {};
+    };
+    const TreeFileUpdate::Result done = TreeFileUpdate::apply(change, db);
+    switch (done.outcome) {
+    case TreeFileUpdate::Outcome::Done:
+        result.tree = done.tree;
+        result.ok = true;
         return result;
+    case TreeFileUpdate::Outcome::Refused:
+        result.message = done.detail;
+        break;
+    case TreeFileUpdate::Outcome::Unreadable:
+        result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
+                                        "бъде прочетен.");
+        break;
+    case TreeFileUpdate::Outcome::NotWritten:
+        result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
+                                        "бъде записан.\n")
+                         + done.detail;
+        break;
+    case TreeFileUpdate::Outcome::DatabaseError:
+        result.message = QStringLiteral("Групата не беше записана: грешка в базата данни.\n") + done.detail;
+        break;
     }
-    result.ok = true;
+    result.nodeLine = -1;
     return result;
 }
 

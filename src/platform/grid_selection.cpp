@@ -17,10 +17,12 @@ QList<int> GridSelection::markedRows(const QAbstractItemView *grid)
     const QItemSelectionModel *selection = grid->selectionModel();
     if (!selection)
         return rows;
-    // Whole-row and single-cell marks both count; each row once.
-    for (const QModelIndex &index : selection->selectedIndexes())
-        if (!index.parent().isValid())
-            rows << index.row();
+    // Whole-row and single-cell marks both count; each row once. Walked by
+    // ranges: a grid with every row of a long list marked holds one range.
+    for (const QItemSelectionRange &range : selection->selection())
+        if (range.isValid() && !range.parent().isValid())
+            for (int r = range.top(); r <= range.bottom(); ++r)
+                rows << r;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;

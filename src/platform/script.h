@@ -13,7 +13,8 @@ class QDialog;
 namespace PlatformScript {
 struct Event {
     QString kind;  // "message", "yesNo", "yesNoCancel", "choose", "input", "openFile",
-                   // "chooseFolder", "startProgram", "openFile.shell"
+                   // "chooseFolder", "startProgram", "openFile.shell",
+                   // "openUrl.shell"
     QString text;  // the text shown, or the program / file
     QStringList args;
     QVariant answer; // what the script answered

@@ -26,6 +26,15 @@ bool ShellExec::openFile(const QString &path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
+bool ShellExec::openUrl(const QString &url)
+{
+    if (PlatformScript::isActive()) {
+        PlatformScript::record({QStringLiteral("openUrl.shell"), url, {}, QVariant()});
+        return true;
+    }
+    return QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode));
+}
+
 QString ShellExec::findInstalled(const QStringList &candidates)
 {
     for (const QString &name : candidates) {

@@ -9,6 +9,9 @@ namespace ShellExec {
 bool startProgram(const QString &program, const QStringList &args = {});
 // Opens a file with its associated program (xdg-open on the desktop).
 bool openFile(const QString &path);
+// Opens an address (http, mailto, ...) with the desktop's handler. The
+// caller decides which addresses may be opened.
+bool openUrl(const QString &url);
 // The first of the programs that is installed (found on PATH), or empty.
 QString findInstalled(const QStringList &candidates);
 } // namespace ShellExec

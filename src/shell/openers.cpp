@@ -17,6 +17,7 @@
 #include "desk/receipt_commands.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_rab_dokumenti.h"
+#include "offers/form_oferti.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
 #include "app/help_actions.h"
@@ -76,6 +77,9 @@ const QList<Opener> kOpeners = {
     {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},
     {"N_Spr_Nali4nosti_Art", [](TGeneral_Form &f) { TForm_Nali4nosti_Artikuli::open(&f); }},
     {"N63", [](TGeneral_Form &f) { TForm_Type_Prigotvq_Se::N63Click(&f); }},
+
+    // Supplier catalogues and offers (also the toolbar button "Оферти")
+    {"N_Oferti", [](TGeneral_Form &f) { TForm_Oferti::open(f.formOnce<TForm_Oferti>()); }},
 
     // Settings of the shell
     {"N_Valuti", &openNew<TForm_Valuti>},

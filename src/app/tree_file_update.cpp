@@ -1,0 +1,82 @@
+#include "app/tree_file_update.h"
+
+#include "common/reference_text.h"
+#include "common/text_file.h"
+#include "platform/db/transaction.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+TreeFileUpdate::Result TreeFileUpdate::apply(const Change &change, const QSqlDatabase &db)
+{
+    Result result;
+    const bool hadFile = QFileInfo::exists(change.path);
+    QByteArray before;
+    try {
+        WriteTransaction tx(db);
+        if (change.statements) {
+            const QString refusal = change.statements();
+            if (!refusal.isEmpty())
+                return {Outcome::Refused, refusal, {}};
+        }
+        QList<TreeFileNode> tree;
+        if (hadFile) {
+            QFile file(change.path);
+            if (!file.open(QIODevice::ReadOnly))
+                // Writing a tree that could not be read would drop every other node.
+                return {Outcome::Unreadable, file.errorString(), {}};
+            before = file.readAll();
+            bool readable = true;
+            tree = TreeFile::read(change.path, &readable, change.format);
+            if (!readable)
+                return {Outcome::Unreadable, QString(), {}};
+        }
+        if (change.edit) {
+            const QString refusal = change.edit(tree);
+            if (!refusal.isEmpty())
+                return {Outcome::Refused, refusal, {}};
+        }
+        QString error;
+        if (!TreeFile::write(change.path, tree, &error, change.format)) {
+            tx.rollback();
+            return {Outcome::NotWritten, error, {}};
+        }
+        try {
+            tx.commit();
+        } catch (const DbError &) {
+            // The file must not show what the tables do not hold.
+            if (hadFile)
+                TextFile::writeAtomic(change.path, before);
+            else
+                QFile::remove(change.path);
+            throw;
+        }
+        result.tree = tree;
+    } catch (const DbError &e) {
+        return {Outcome::DatabaseError, e.message(), {}};
+    }
+    return result;
+}
+
+int TreeFileUpdate::findChild(const QList<TreeFileNode> &tree, int parent, long long key)
+{
+    const int depth = parent < 0 ? 0 : tree.at(parent).depth + 1;
+    for (int i = parent + 1; i < tree.size(); ++i) {
+        if (tree.at(i).depth < depth)
+            break;
+        if (tree.at(i).depth == depth && GetID_MFromTreeNodeName(tree.at(i).text) == key)
+            return i;
+    }
+    return -1;
+}
+
+void TreeFileUpdate::removeSubtree(QList<TreeFileNode> &tree, int line)
+{
+    if (line < 0 || line >= tree.size())
+        return;
+    const int depth = tree.at(line).depth;
+    int end = line + 1;
+    while (end < tree.size() && tree.at(end).depth > depth)
+        ++end;
+    tree.remove(line, end - line);
+}

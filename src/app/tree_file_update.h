@@ -1,0 +1,44 @@
+#pragma once
+#include "common/tree_file.h"
+#include "platform/db/database.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// A change of tables that a tree file mirrors (the group trees). In one write
+// transaction the statements run, the file is read afresh (so no node that
+// another workstation added since this one loaded it is lost), the change is
+// applied to it by node key, and the file is replaced atomically before the
+// statements commit. A file that cannot be read or written rolls the
+// statements back; a failed commit puts the old file back.
+namespace TreeFileUpdate {
+enum class Outcome { Done, Refused, Unreadable, NotWritten, DatabaseError };
+
+struct Change {
+    QString path;
+    TreeFileFormat format;
+    // Runs first, inside the transaction; a non-empty text refuses the
+    // change and nothing is written. A failed statement throws DbError.
+    std::function<QString()> statements;
+    // Edits the tree as just read (empty when there is no file yet); a
+    // non-empty text refuses the change.
+    std::function<QString(QList<TreeFileNode> &)> edit;
+};
+
+struct Result {
+    Outcome outcome = Outcome::Done;
+    QString detail;           // the refusal, or the file's or the engine's text
+    QList<TreeFileNode> tree; // the tree as written
+    bool ok() const { return outcome == Outcome::Done; }
+};
+
+Result apply(const Change &change, const QSqlDatabase &db = Db::connection());
+
+// The line of the node whose key (the number before its colon) is `key`,
+// among the children of line `parent` (-1: the top level); -1 when absent.
+int findChild(const QList<TreeFileNode> &tree, int parent, long long key);
+// Removes a line together with the lines nested under it.
+void removeSubtree(QList<TreeFileNode> &tree, int line);
+} // namespace TreeFileUpdate

@@ -1,0 +1,169 @@
+#include "offers/catalogue_search.h"
+
+#include "common/money.h"
+
+namespace {
+const char *const kFrom = " FROM Art_CL"
+                          " JOIN Firm_CL ON Firm_CL.ID = Art_CL.ID_F"
+                          " JOIN Grupi_CL ON Grupi_CL.ID_F = Art_CL.ID_F AND Grupi_CL.ID = Art_CL.ID_G";
+
+struct Criterion {
+    const char *item;
+    const char *column;
+    enum Kind { Contains, WholeNumber, Number } kind;
+};
+
+const Criterion kCriteria[CatalogueSearch::CriterionCount] = {
+    {"Описание на артикул", "Art_CL.Opisanie", Criterion::Contains},
+    {"Име на група", "Grupi_CL.Opisanie", Criterion::Contains},
+    {"Номер група", "Grupi_CL.ID", Criterion::WholeNumber},
+    {"Цена 1", "Art_CL.Cena_1", Criterion::Number},
+    {"Цена 2", "Art_CL.Cena_2", Criterion::Number},
+    {"Цена 3", "Art_CL.Cena_3", Criterion::Number},
+    {"Валута", "Art_CL.Valuta", Criterion::Contains},
+    {"Статус", "Art_CL.Status", Criterion::Contains},
+    {"Доставчик", "Firm_CL.Opisanie", Criterion::Contains},
+    {"Каталожен номер", "Art_CL.Kat_N", Criterion::Contains},
+};
+
+const struct {
+    const char *field;
+    const char *column;
+} kSortColumns[] = {
+    {"Kat_N", "Art_CL.Kat_N"},   {"Opisanie", "Art_CL.Opisanie"}, {"Cena_1", "Art_CL.Cena_1"},
+    {"Cena_2", "Art_CL.Cena_2"}, {"Cena_3", "Art_CL.Cena_3"},     {"Valuta", "Art_CL.Valuta"},
+    {"Status", "Art_CL.Status"}, {"Firma", "Firm_CL.Opisanie"},   {"Grupa", "Grupi_CL.Opisanie"},
+    {"ID", "Art_CL.ID"},         {"ID_F", "Art_CL.ID_F"},         {"ID_G", "Art_CL.ID_G"},
+};
+} // namespace
+
+QStringList CatalogueSearch::criteria()
+{
+    QStringList items;
+    for (const Criterion &c : kCriteria)
+        items << QString::fromUtf8(c.item);
+    return items;
+}
+
+CatalogueSearch::Listing CatalogueSearch::searchListing(int criterion, const QString &text,
+                                                        const QList<long long> &suppliers)
+{
+    Listing listing;
+    if (suppliers.isEmpty()) {
+        listing.message = QStringLiteral("Няма доставчици за търсене");
+        return listing;
+    }
+    if (criterion < 0 || criterion >= CriterionCount)
+        criterion = 0;
+    const Criterion &c = kCriteria[criterion];
+    const QString column = QString::fromLatin1(c.column);
+    switch (c.kind) {
+    case Criterion::Contains:
+        listing.where = QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'");
+        listing.params << Db::likeContains(text);
+        break;
+    case Criterion::WholeNumber: {
+        long long n = 0;
+        if (!Numbers::parseInteger(text, &n)) {
+            listing.message = QStringLiteral("Некоректни данни за търсене");
+            return listing;
+        }
+        listing.where = column + QStringLiteral(" = ?");
+        listing.params << n;
+        break;
+    }
+    case Criterion::Number: {
+        double v = 0;
+        if (!Numbers::parse(text, &v)) {
+            listing.message = QStringLiteral("Некоректни данни за търсене");
+            return listing;
+        }
+        listing.where = column + QStringLiteral(" = ?");
+        listing.params << v;
+        break;
+    }
+    }
+    QStringList marks;
+    for (long long id : suppliers) {
+        marks << QStringLiteral("?");
+        listing.params << id;
+    }
+    listing.where += QStringLiteral(" AND Art_CL.ID_F IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    listing.ok = true;
+    return listing;
+}
+
+CatalogueSearch::Listing CatalogueSearch::groupListing(long long supplier, long long group)
+{
+    Listing listing;
+    listing.ok = true;
+    listing.where = QStringLiteral("Art_CL.ID_F = ? AND Art_CL.ID_G = ?");
+    listing.params << supplier << group;
+    return listing;
+}
+
+QString CatalogueSearch::listingSql(const Listing &listing, const QString &orderBy)
+{
+    return QStringLiteral("SELECT Art_CL.Kat_N, Art_CL.Opisanie, Art_CL.Cena_1, Art_CL.Cena_2, Art_CL.Cena_3,"
+                          " Art_CL.Valuta, Art_CL.Status, Firm_CL.Opisanie AS Firma, Grupi_CL.Opisanie AS Grupa,"
+                          " Art_CL.ID, Art_CL.ID_F, Art_CL.ID_G")
+           + QLatin1String(kFrom) + QStringLiteral(" WHERE ") + listing.where + QStringLiteral(" ORDER BY ")
+           + orderBy;
+}
+
+CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, const QSqlDatabase &db)
+{
+    Summary summary;
+    const auto row = Db::firstRow(QStringLiteral("SELECT COUNT(*),"
+                                                 " MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
+                                                 " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
+                                      + QLatin1String(kFrom) + QStringLiteral(" WHERE ") + listing.where,
+                                  listing.params, db);
+    if (!row)
+        return summary;
+    summary.count = row->value(0).toLongLong();
+    if (!row->value(1).isNull())
+        summary.minText = priceText(row->value(1).toDouble());
+    if (!row->value(2).isNull())
+        summary.maxText = priceText(row->value(2).toDouble());
+    return summary;
+}
+
+QString CatalogueSearch::priceText(double value)
+{
+    return Money::formatWidth(value, 4, 4);
+}
+
+QString CatalogueSearch::sortColumn(const QString &field)
+{
+    for (const auto &s : kSortColumns)
+        if (field.compare(QLatin1String(s.field), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(s.column);
+    return {};
+}
+
+QString CatalogueSearch::orderBy(const QStringList &fields, int direction)
+{
+    QStringList columns;
+    for (const QString &f : fields) {
+        const QString column = sortColumn(f);
+        if (!column.isEmpty())
+            columns << column;
+    }
+    if (columns.isEmpty())
+        return QStringLiteral("Art_CL.ID");
+    const QString word = direction == 0 ? QStringLiteral(" ASC") : direction == 1 ? QStringLiteral(" DESC") : QString();
+    return columns.join(QStringLiteral(", ")) + word + QStringLiteral(", Art_CL.ID ASC");
+}
+
+CatalogueSearch::PriceMark CatalogueSearch::priceMark(const QVariant &price, const Summary &summary)
+{
+    if (price.isNull() || price.toDouble() <= 0)
+        return PriceMark::Plain;
+    const QString text = priceText(price.toDouble());
+    if (!summary.minText.isEmpty() && text == summary.minText)
+        return PriceMark::Lowest;
+    if (!summary.maxText.isEmpty() && text == summary.maxText)
+        return PriceMark::Highest;
+    return PriceMark::Plain;
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "platform/db/database.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Listings of the supplier catalogues: a group's articles, or a search by
+// one of ten criteria over the suppliers that take part. Each listing is
+// counted, with its cheapest and dearest price above 0, by one aggregate
+// statement and read a page at a time in a complete order (Art_CL.ID last).
+namespace CatalogueSearch {
+inline constexpr int CriterionCount = 10;
+QStringList criteria(); // the items of the criteria list, index = SearchCriterion
+
+// A listing's condition: its WHERE text (columns named with their table)
+// and bound values. `message` tells why there is none.
+struct Listing {
+    bool ok = false;
+    QString message;
+    QString where;
+    QVariantList params;
+};
+Listing searchListing(int criterion, const QString &text, const QList<long long> &suppliers);
+Listing groupListing(long long supplier, long long group);
+
+// The listing's field list: the nine grid columns first (Kat_N, Opisanie,
+// Cena_1, Cena_2, Cena_3, Valuta, Status, Firma, Grupa), then ID, ID_F, ID_G.
+inline constexpr int GridColumns = 9;
+QString listingSql(const Listing &listing, const QString &orderBy);
+
+// Count and the price extremes ("%4.4f"; empty when no price is above 0).
+struct Summary {
+    qint64 count = 0;
+    QString minText;
+    QString maxText;
+};
+Summary summarize(const Listing &listing, const QSqlDatabase &db = Db::connection()); // throws DbError
+QString priceText(double value); // "%4.4f"
+
+// The column a listing field sorts by ("Firma" -> Firm_CL.Opisanie); empty
+// for a field that is not a listing column.
+QString sortColumn(const QString &field);
+// "a, b DESC, Art_CL.ID ASC": the direction (0 ascending, 1 descending,
+// anything else none) after the last given column only; Art_CL.ID alone
+// when no column is given.
+QString orderBy(const QStringList &fields, int direction);
+
+enum class PriceMark { Plain, Lowest, Highest };
+// How a row with this Cena_1 is drawn: the lowest price red, else the highest blue.
+PriceMark priceMark(const QVariant &price, const Summary &summary);
+} // namespace CatalogueSearch

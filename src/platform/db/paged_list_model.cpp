@@ -1,0 +1,200 @@
+#include "platform/db/paged_list_model.h"
+
+#include "platform/db/column_registry.h"
+#include "platform/db/database.h"
+
+#include <QSqlQuery>
+
+namespace {
+constexpr int KeptPages = 64;
+}
+
+PagedListModel::PagedListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRecord *fields) const
+{
+    QVariantList params = m_params;
+    params << limit << offset;
+    QSqlQuery q = Db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params);
+    ++m_statements;
+    const QSqlRecord rec = q.record();
+    if (fields)
+        *fields = rec;
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList r;
+        r.reserve(rec.count());
+        for (int c = 0; c < rec.count(); ++c)
+            r.append(q.value(c));
+        rows.append(r);
+    }
+    q.finish();
+    return rows;
+}
+
+void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qint64 count)
+{
+    const QString oldSql = m_sql;
+    const QVariantList oldParams = m_params;
+    m_sql = sql;
+    m_params = params;
+    m_statements = 0;
+    QSqlRecord fields;
+    QList<QVariantList> first;
+    try {
+        first = readRows(0, PageSize, &fields);
+    } catch (...) {
+        m_sql = oldSql;
+        m_params = oldParams;
+        throw;
+    }
+    beginResetModel();
+    m_fields = fields;
+    m_count = qMax<qint64>(count, 0);
+    m_pages.clear();
+    m_recent.clear();
+    m_pages.insert(0, first);
+    m_recent.append(0);
+    endResetModel();
+}
+
+void PagedListModel::clear()
+{
+    beginResetModel();
+    m_sql.clear();
+    m_params.clear();
+    m_fields = QSqlRecord();
+    m_count = 0;
+    m_pages.clear();
+    m_recent.clear();
+    endResetModel();
+}
+
+void PagedListModel::clearRows()
+{
+    beginResetModel();
+    m_count = 0;
+    m_pages.clear();
+    m_recent.clear();
+    endResetModel();
+}
+
+void PagedListModel::setShownColumns(int count)
+{
+    beginResetModel();
+    m_shown = count;
+    endResetModel();
+}
+
+void PagedListModel::setHeaderTitle(const QString &field, const QString &title)
+{
+    m_titles.insert(field.toUpper(), title);
+    if (columnCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+const QVariantList *PagedListModel::row(int r) const
+{
+    if (r < 0 || r >= m_count || m_sql.isEmpty())
+        return nullptr;
+    const int page = r / PageSize;
+    auto it = m_pages.find(page);
+    if (it == m_pages.end()) {
+        try {
+            it = m_pages.insert(page, readRows(qint64(page) * PageSize, PageSize));
+        } catch (const DbError &) {
+            return nullptr; // the grid shows an empty row; the next paint tries again
+        }
+        if (m_recent.size() >= KeptPages)
+            m_pages.remove(m_recent.takeFirst());
+    } else {
+        m_recent.removeOne(page);
+    }
+    m_recent.append(page);
+    const int at = r % PageSize;
+    return at < it->size() ? &it->at(at) : nullptr;
+}
+
+QSqlRecord PagedListModel::record(int r) const
+{
+    QSqlRecord rec = m_fields;
+    if (const QVariantList *values = row(r))
+        for (int c = 0; c < rec.count(); ++c)
+            rec.setValue(c, values->value(c));
+    return rec;
+}
+
+QVariant PagedListModel::value(int r, const QString &field) const
+{
+    const int c = fieldIndex(field);
+    const QVariantList *values = c < 0 ? nullptr : row(r);
+    return values ? values->value(c) : QVariant();
+}
+
+int PagedListModel::fieldIndex(const QString &field) const
+{
+    for (int c = 0; c < m_fields.count(); ++c)
+        if (m_fields.fieldName(c).compare(field, Qt::CaseInsensitive) == 0)
+            return c;
+    return -1;
+}
+
+QList<QSqlRecord> PagedListModel::records(const QList<int> &rows) const
+{
+    QList<QSqlRecord> out;
+    out.reserve(rows.size());
+    for (int i = 0; i < rows.size();) {
+        int j = i + 1;
+        while (j < rows.size() && rows.at(j) == rows.at(j - 1) + 1)
+            ++j;
+        const int first = rows.at(i);
+        if (first >= 0 && first < m_count && !m_sql.isEmpty()) {
+            const QList<QVariantList> read = readRows(first, j - i);
+            for (const QVariantList &values : read) {
+                QSqlRecord rec = m_fields;
+                for (int c = 0; c < rec.count(); ++c)
+                    rec.setValue(c, values.value(c));
+                out.append(rec);
+            }
+        }
+        i = j;
+    }
+    return out;
+}
+
+int PagedListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(qMin<qint64>(m_count, std::numeric_limits<int>::max()));
+}
+
+int PagedListModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_shown < 0 ? m_fields.count() : qMin(m_shown, int(m_fields.count()));
+}
+
+QVariant PagedListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const QVariantList *values = row(index.row());
+    if (!values)
+        return {};
+    const QVariant v = values->value(index.column());
+    if (role == Qt::DisplayRole)
+        return ColumnRegistry::displayText(m_fields.fieldName(index.column()), v);
+    return v;
+}
+
+QVariant PagedListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= m_fields.count())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const QString name = m_fields.fieldName(section);
+    return m_titles.value(name.toUpper(), name);
+}

@@ -1,0 +1,66 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QSqlRecord>
+#include <QVariantList>
+
+// A read-only grid list over a result that can run to many thousands of rows.
+// The grid shows all of them; the rows it asks for are read a page at a time,
+// each page one short statement finished at once, so no statement stays open
+// between events and memory does not grow with the result. The statement must
+// order its rows completely (a unique key last), so pages neither repeat nor
+// skip rows. Date columns show in the short form, as in SqlListModel.
+class PagedListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int PageSize = 200;
+
+    explicit PagedListModel(QObject *parent = nullptr);
+
+    // `sql` is a whole SELECT with its ORDER BY; " LIMIT ? OFFSET ?" is
+    // appended per page. `count` is the number of rows it gives (counted by
+    // the caller, usually together with other aggregates). Reads the first
+    // page; throws DbError.
+    void setQuery(const QString &sql, const QVariantList &params, qint64 count);
+    void clear();
+    void clearRows(); // no rows; the statement and its columns stay
+    QString sql() const { return m_sql; }
+    QVariantList params() const { return m_params; }
+
+    // Only the first `count` fields are grid columns; the others are read
+    // by field name only. -1: every field.
+    void setShownColumns(int count);
+    void setHeaderTitle(const QString &field, const QString &title);
+
+    QSqlRecord record() const { return m_fields; }
+    QSqlRecord record(int row) const;
+    QVariant value(int row, const QString &field) const;
+    int fieldIndex(const QString &field) const; // case-insensitive, -1 when absent
+    // The rows (in the order given), each run of neighbouring rows read by
+    // one statement. Throws DbError.
+    QList<QSqlRecord> records(const QList<int> &rows) const;
+
+    int statementsRun() const { return m_statements; } // pages read since setQuery
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QList<QVariantList> readRows(qint64 offset, qint64 limit, QSqlRecord *fields = nullptr) const;
+    const QVariantList *row(int row) const;
+
+    QString m_sql;
+    QVariantList m_params;
+    QSqlRecord m_fields;
+    qint64 m_count = 0;
+    int m_shown = -1;
+    QHash<QString, QString> m_titles; // upper-case field -> title
+    mutable QHash<int, QList<QVariantList>> m_pages;
+    mutable QList<int> m_recent; // most recently used page last
+    mutable int m_statements = 0;
+};
