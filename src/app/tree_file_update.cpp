@@ -58,6 +58,25 @@ TreeFileUpdate::Result TreeFileUpdate::apply(const Change &change, const QSqlDat
     return result;
 }
 
+QString TreeFileUpdate::failureText(const Result &result, const QString &whatFailed, const QString &tree)
+{
+    switch (result.outcome) {
+    case Outcome::Done:
+        return {};
+    case Outcome::Refused:
+        return result.detail;
+    case Outcome::Unreadable:
+        return whatFailed + QStringLiteral(": файлът с дървото на ") + tree
+               + QStringLiteral(" не може да бъде прочетен.");
+    case Outcome::NotWritten:
+        return whatFailed + QStringLiteral(": файлът с дървото на ") + tree
+               + QStringLiteral(" не може да бъде записан.\n") + result.detail;
+    case Outcome::DatabaseError:
+        return whatFailed + QStringLiteral(": грешка в базата данни.\n") + result.detail;
+    }
+    return {};
+}
+
 int TreeFileUpdate::findChild(const QList<TreeFileNode> &tree, int parent, long long key)
 {
     const int depth = parent < 0 ? 0 : tree.at(parent).depth + 1;

@@ -35,6 +35,9 @@ struct Result {
 };
 
 Result apply(const Change &change, const QSqlDatabase &db = Db::connection());
+// The user's text of a failed change: "<what failed>: файлът с дървото на
+// <tree> не може да бъде прочетен." and the like; a refusal as it was given.
+QString failureText(const Result &result, const QString &whatFailed, const QString &tree);
 
 // The line of the node whose key (the number before its colon) is `key`,
 // among the children of line `parent` (-1: the top level); -1 when absent.

@@ -109,27 +109,13 @@ CounterpartyGroups::AddResult CounterpartyGroups::add(const NewGroup &group, con
         return {};
     };
     const TreeFileUpdate::Result done = TreeFileUpdate::apply(change, db);
-    switch (done.outcome) {
-    case TreeFileUpdate::Outcome::Done:
+    if (done.ok()) {
         result.tree = done.tree;
         result.ok = true;
         return result;
-    case TreeFileUpdate::Outcome::Refused:
-        result.message = done.detail;
-        break;
-    case TreeFileUpdate::Outcome::Unreadable:
-        result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
-                                        "бъде прочетен.");
-        break;
-    case TreeFileUpdate::Outcome::NotWritten:
-        result.message = QStringLiteral("Групата не беше записана: файлът с дървото на групите не може да "
-                                        "бъде записан.\n")
-                         + done.detail;
-        break;
-    case TreeFileUpdate::Outcome::DatabaseError:
-        result.message = QStringLiteral("Групата не беше записана: грешка в базата данни.\n") + done.detail;
-        break;
     }
+    result.message = TreeFileUpdate::failureText(done, QStringLiteral("Групата не беше записана"),
+                                                 QStringLiteral("групите"));
     result.nodeLine = -1;
     return result;
 }

@@ -3,9 +3,11 @@
 #include "common/money.h"
 
 namespace {
-const char *const kFrom = " FROM Art_CL"
-                          " JOIN Firm_CL ON Firm_CL.ID = Art_CL.ID_F"
-                          " JOIN Grupi_CL ON Grupi_CL.ID_F = Art_CL.ID_F AND Grupi_CL.ID = Art_CL.ID_G";
+// Articles lead the join, so a search reads them in one pass and looks up the
+// supplier and group of the rows it keeps only.
+const char *const kFrom = " FROM Art_CL CROSS JOIN Firm_CL CROSS JOIN Grupi_CL"
+                          " WHERE Firm_CL.ID = Art_CL.ID_F AND Grupi_CL.ID_F = Art_CL.ID_F"
+                          " AND Grupi_CL.ID = Art_CL.ID_G AND ";
 
 struct Criterion {
     const char *item;
@@ -88,7 +90,9 @@ CatalogueSearch::Listing CatalogueSearch::searchListing(int criterion, const QSt
         marks << QStringLiteral("?");
         listing.params << id;
     }
-    listing.where += QStringLiteral(" AND Art_CL.ID_F IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    // "+" keeps the engine from walking the supplier index (one random read per
+    // article); a search reads the articles in order instead.
+    listing.where += QStringLiteral(" AND +Art_CL.ID_F IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
     listing.ok = true;
     return listing;
 }
@@ -107,7 +111,7 @@ QString CatalogueSearch::listingSql(const Listing &listing, const QString &order
     return QStringLiteral("SELECT Art_CL.Kat_N, Art_CL.Opisanie, Art_CL.Cena_1, Art_CL.Cena_2, Art_CL.Cena_3,"
                           " Art_CL.Valuta, Art_CL.Status, Firm_CL.Opisanie AS Firma, Grupi_CL.Opisanie AS Grupa,"
                           " Art_CL.ID, Art_CL.ID_F, Art_CL.ID_G")
-           + QLatin1String(kFrom) + QStringLiteral(" WHERE ") + listing.where + QStringLiteral(" ORDER BY ")
+           + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ")
            + orderBy;
 }
 
@@ -117,7 +121,7 @@ CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, cons
     const auto row = Db::firstRow(QStringLiteral("SELECT COUNT(*),"
                                                  " MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
                                                  " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
-                                      + QLatin1String(kFrom) + QStringLiteral(" WHERE ") + listing.where,
+                                      + QLatin1String(kFrom) + listing.where,
                                   listing.params, db);
     if (!row)
         return summary;

@@ -50,27 +50,10 @@ SupplierCatalogue::DeleteResult deleting(TreeFileUpdate::Change change, const QS
     change.format = SupplierCatalogue::treeFileFormat();
     const TreeFileUpdate::Result done = TreeFileUpdate::apply(change, db);
     SupplierCatalogue::DeleteResult result;
-    switch (done.outcome) {
-    case TreeFileUpdate::Outcome::Done:
-        result.ok = true;
-        result.tree = done.tree;
-        break;
-    case TreeFileUpdate::Outcome::Refused:
-        result.message = done.detail;
-        break;
-    case TreeFileUpdate::Outcome::Unreadable:
-        result.message = QStringLiteral("Нищо не беше изтрито: файлът с дървото на каталозите не може да бъде "
-                                        "прочетен.");
-        break;
-    case TreeFileUpdate::Outcome::NotWritten:
-        result.message = QStringLiteral("Нищо не беше изтрито: файлът с дървото на каталозите не може да бъде "
-                                        "записан.\n")
-                         + done.detail;
-        break;
-    case TreeFileUpdate::Outcome::DatabaseError:
-        result.message = QStringLiteral("Нищо не беше изтрито: грешка в базата данни.\n") + done.detail;
-        break;
-    }
+    result.ok = done.ok();
+    result.tree = done.tree;
+    result.message = TreeFileUpdate::failureText(done, QStringLiteral("Нищо не беше изтрито"),
+                                                 QStringLiteral("каталозите"));
     return result;
 }
 } // namespace
@@ -150,10 +133,10 @@ SupplierCatalogue::LinkTarget SupplierCatalogue::resolveLink(const QString &link
 
     if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('~')))
         return localFile(text);
+    if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return localFile(QUrl(text).toLocalFile());
     QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.isValid() ? url.scheme().toLower() : QString();
-    if (scheme == QLatin1String("file"))
-        return localFile(url.toLocalFile());
     if (scheme == QLatin1String("mailto"))
         return url.path().isEmpty() ? refused : LinkTarget{LinkTarget::Url, url.toString()};
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("ftp"))

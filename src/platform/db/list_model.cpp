@@ -6,6 +6,21 @@
 #include <QSqlField>
 #include <QSqlQuery>
 
+QList<QVariantList> fetchRows(QSqlQuery &query)
+{
+    const int fields = query.record().count();
+    QList<QVariantList> rows;
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(fields);
+        for (int c = 0; c < fields; ++c)
+            row.append(query.value(c));
+        rows.append(row);
+    }
+    query.finish();
+    return rows;
+}
+
 SqlListModel::SqlListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -27,14 +42,7 @@ void SqlListModel::refresh()
     if (!m_sql.isEmpty()) {
         QSqlQuery q = Db::exec(m_sql, m_params, db);
         fields = q.record();
-        while (q.next()) {
-            QVariantList row;
-            row.reserve(fields.count());
-            for (int c = 0; c < fields.count(); ++c)
-                row.append(q.value(c));
-            rows.append(row);
-        }
-        q.finish();
+        rows = fetchRows(q);
     }
     beginResetModel();
     m_fields = fields;

@@ -2,6 +2,7 @@
 
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
+#include "platform/db/list_model.h"
 
 #include <QSqlQuery>
 
@@ -20,19 +21,9 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
     params << limit << offset;
     QSqlQuery q = Db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params);
     ++m_statements;
-    const QSqlRecord rec = q.record();
     if (fields)
-        *fields = rec;
-    QList<QVariantList> rows;
-    while (q.next()) {
-        QVariantList r;
-        r.reserve(rec.count());
-        for (int c = 0; c < rec.count(); ++c)
-            r.append(q.value(c));
-        rows.append(r);
-    }
-    q.finish();
-    return rows;
+        *fields = q.record();
+    return fetchRows(q);
 }
 
 void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qint64 count)
