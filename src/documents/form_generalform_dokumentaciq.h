@@ -63,9 +63,11 @@ public:
     TName_Of_Dokument *saveDialog() const { return m_saveDialog; }
     void refresh(); // repaint after the layout changed
 
+    // Closing ends the design: the layout empties and the editor goes.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
 
 private:
     void openEditorPage(int page);

@@ -17,9 +17,10 @@ public:
     // What the canvas shows for an element (tests read it).
     static QString elementText(int index);
 
+    QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
-    QSize sizeHint() const override;
 
 private:
     int pageHeight() const;
