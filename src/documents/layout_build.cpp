@@ -4,6 +4,7 @@
 #include "common/record_values.h"
 #include "documents/form_free_tekst.h"
 #include "documents/layout_file.h"
+#include "documents/layout_report.h"
 #include "platform/dialogs.h"
 
 #include <cmath>
@@ -82,5 +83,13 @@ bool build(const QString &name, const DdsSplit &amounts, bool prompts, QWidget *
         return false;
     current() = document;
     return true;
+}
+
+std::optional<Report::Model> reportModel(const QString &name, const DdsSplit &amounts, bool prompts, QWidget *parent,
+                                         const QString &title)
+{
+    if (!build(name, amounts, prompts, parent))
+        return std::nullopt;
+    return LayoutReport::model(current(), title);
 }
 } // namespace LayoutBuild

@@ -1,8 +1,11 @@
 #pragma once
 #include "app/record_ops.h"
 #include "documents/layout_document.h"
+#include "platform/report/report_model.h"
 
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -20,4 +23,9 @@ bool fillLabels(Layout::Document &document, const DdsSplit &amounts, bool prompt
 // becomes the current layout. A missing layout says "Липсва файл на документ:
 // <name>" and leaves the current layout as it was.
 bool build(const QString &name, const DdsSplit &amounts, bool prompts, QWidget *parent = nullptr);
+
+// The build of a print road: the report engine's model of the document, or
+// none when its layout is missing or a prompt was closed.
+std::optional<Report::Model> reportModel(const QString &name, const DdsSplit &amounts, bool prompts,
+                                         QWidget *parent = nullptr, const QString &title = {});
 } // namespace LayoutBuild

@@ -6,7 +6,9 @@
 #include "documents/form_free_tekst.h"
 #include "documents/layout_build.h"
 #include "documents/layout_file.h"
+#include "documents/layout_report.h"
 #include "documents/layout_rich_text.h"
+#include "platform/report/report_layout.h"
 #include "documents/layout_save.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
@@ -560,6 +562,77 @@ private Q_SLOTS:
     }
 };
 
+class TestLayoutReport : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { current().clear(); }
+
+    void builtLayoutPrintsItsElements()
+    {
+        TestProgram program;
+        Document d;
+        d.headerHeight = 80;
+        d.detailHeight = 20;
+        d.footerHeight = 40;
+        d.headerText = QStringLiteral("Фирма Вентарос");
+        Element town = dataField(QStringLiteral("QRDBText1"), QStringLiteral("Klienti"), QStringLiteral("Grad"));
+        town.width = 150;
+        Element vat = label(QStringLiteral("QRLabel2"), VatAmount, QStringLiteral("1:ДДС"));
+        vat.band = Band::Footer;
+        vat.width = 80;
+        vat.alignment = Align::Right;
+        vat.frameStyle = QStringLiteral("psDot");
+        vat.frameBottom = true;
+        Element count = sysData(QStringLiteral("QRSysData3"), RecordCount);
+        count.band = Band::Footer;
+        count.left = 200;
+        Element pic;
+        pic.kind = Kind::Picture;
+        pic.name = QStringLiteral("QRImage4");
+        pic.left = 300;
+        d.elements = {town, vat, count, pic};
+        QVERIFY(saveAs(d, QStringLiteral("Бон")));
+        {
+            IniFile ini(LayoutFile::basePath(QStringLiteral("Бон")) + QStringLiteral(".psc"));
+            ini.writeInteger(QStringLiteral("Original"), QStringLiteral("Vis"), 1);
+            QVERIFY(ini.save());
+        }
+        DdsSplit amounts;
+        amounts.VatAmount = 3.5;
+        auto model = LayoutBuild::reportModel(QStringLiteral("Бон"), amounts, true, nullptr, QStringLiteral("Бон"));
+        QVERIFY(model);
+        QCOMPARE(model->groupHeader.height, 80.0);
+        QCOMPARE(model->element(QStringLiteral("QRRichText_Header"))->height, 79.0);
+        QVERIFY(model->element(QStringLiteral("QRLabel_ORIGINAL"))->enabled);
+        const Report::Element *v = model->element(QStringLiteral("QRLabel2"));
+        QCOMPARE(v->caption, QStringLiteral("3.50"));
+        QCOMPARE(v->alignment, Qt::Alignment(Qt::AlignRight));
+        QCOMPARE(v->frame.style, Qt::DotLine);
+        QVERIFY(model->groupFooter.element(QStringLiteral("QRSysData3")));
+        QCOMPARE(model->element(QStringLiteral("QRSysData3"))->system, Report::SystemData::RecordCount);
+        QCOMPARE(model->element(QStringLiteral("QRImage4"))->left, 0.0);
+        QVERIFY(model->element(QStringLiteral("QRDBText1"))->wordWrap);
+
+        model->data.setColumns({QStringLiteral("Firmi.Grad"), QStringLiteral("Klienti.Grad")});
+        model->data.addRow({QStringLiteral("Пловдив"), QStringLiteral("Варна")});
+        model->data.addRow({QStringLiteral("Русе"), QStringLiteral("Бургас")});
+        const Report::Document printed = Report::produce(*model);
+        QCOMPARE(printed.pages.size(), 1);
+        QStringList texts;
+        for (const Report::PageItem &item : printed.pages.first().items)
+            for (const Report::TextLine &line : item.lines)
+                texts.append(line.text);
+        QVERIFY2(texts.contains(QStringLiteral("Варна")), qPrintable(texts.join(QLatin1Char('|'))));
+        QVERIFY(texts.contains(QStringLiteral("Бургас")));
+        QVERIFY(!texts.contains(QStringLiteral("Русе")));
+        QVERIFY(texts.contains(QStringLiteral("3.50")));
+        QVERIFY(texts.contains(QStringLiteral("2")));
+        QVERIFY(texts.contains(QStringLiteral("ОРИГИНАЛ")));
+    }
+};
+
 VTEST(TestLayoutFile)
+VTEST(TestLayoutReport)
 VTEST(TestLayoutBuild)
 #include "test_layouts.moc"
