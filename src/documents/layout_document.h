@@ -101,3 +101,5 @@ struct Document {
 // The designer's and the print roads' one current layout.
 Document &current();
 } // namespace Layout
+
+using LayoutDocument = Layout::Document;

@@ -248,6 +248,9 @@ Document read(const IniFile &ini, const Document &previous)
         switch (kind) {
         case Kind::DataField:
             e.table = ini.readString(s, QStringLiteral("DataSet")).trimmed();
+            // Older layouts name the table file ("Produkti.DB"); the table is what counts.
+            if (e.table.endsWith(QStringLiteral(".db"), Qt::CaseInsensitive))
+                e.table.chop(3);
             e.field = ini.readString(s, QStringLiteral("DataField")).trimmed();
             readGeometry(ini, s, e);
             break;

@@ -8,6 +8,7 @@
 #include "documents/layout_canvas.h"
 #include "documents/layout_document.h"
 #include "documents/layout_file.h"
+#include "documents/layout_report.h"
 #include "documents/layout_save.h"
 #include "documents/name_of_dokument.h"
 #include "platform/script.h"
@@ -176,8 +177,11 @@ private Q_SLOTS:
         QCOMPARE(current().elements.last().band, Band::Footer);
         e->SpinEdit_GroupFooterBand1_Height->setValue(77);
         QCOMPARE(current().footerHeight, 77);
+        // The footer text follows its band as the header's does.
+        QCOMPARE(LayoutReport::model(current()).element(QStringLiteral("QRRichText_Footer"))->height, 76.0);
         e->SpinEdit_GroupHeaderBand1_Height->setValue(120);
         QCOMPARE(current().headerHeight, 120);
+        QCOMPARE(LayoutReport::model(current()).element(QStringLiteral("QRRichText_Header"))->height, 119.0);
         e->CheckBox_Pokaji_Header->click();
         QVERIFY(current().pageHeaderOn);
         QCOMPARE(current().pageHeaderHeight, 40);

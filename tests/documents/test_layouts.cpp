@@ -439,12 +439,13 @@ private Q_SLOTS:
         QVERIFY(LayoutBuild::build(QStringLiteral("Без"), DdsSplit(), true));
         QVERIFY(current().elements.isEmpty()); // no Max, no element
 
-        writePsc(QStringLiteral("Кодове"), QStringLiteral("[Object_Counts]\nMax=5\n"
+        writePsc(QStringLiteral("Кодове"), QStringLiteral("[Object_Counts]\nMax=6\n"
                                                            "[Object1]\nType_Object=TQRLabel\n"
                                                            "[Object2]\nType_Object=TQRSysData\n"
                                                            "[Object3]\nType_Object=TQRSysData\nData=6\n"
                                                            "[Object4]\nType_Object=TQRSysData\nData=3\n"
                                                            "[Object5]\nType_Object=TQRFoo\nName=Strange\nDataSet=Produkti\nDataField=ID\n"
+                                                           "[Object6]\nType_Object=TQRDBText\nDataSet=Produkti.DB\nDataField=Opisanie\n"
                                                            "[Original]\nVis=1\n"));
         DdsSplit amounts;
         amounts.NetAmount = 10;
@@ -459,6 +460,9 @@ private Q_SLOTS:
         QCOMPARE(d.elements.at(3).code, int(RecordNumber));
         QCOMPARE(d.elements.at(4).kind, Kind::SystemData); // an unknown kind keeps the one before
         QCOMPARE(d.elements.at(4).name, QStringLiteral("Strange"));
+        QCOMPARE(d.elements.at(5).name, QStringLiteral("QRDBText6"));
+        QCOMPARE(d.LayoutTableList(), QStringList{QStringLiteral("Produkti")});
+        QCOMPARE(d.LayoutFieldList(), QStringList{QStringLiteral("\"Produkti\".\"Opisanie\"")});
     }
 
     void labelsTakeAmountsAndPrompts()
