@@ -92,8 +92,13 @@ bool Report::PrinterTarget::newPage()
 
 QString Report::PrinterTarget::refusedMessage() const
 {
-    if (m_pdf || m_printer->outputFormat() == QPrinter::PdfFormat)
+    if (m_pdf || m_printer->outputFormat() == QPrinter::PdfFormat) {
+        if (m_printer->outputFileName().isEmpty())
+            return QStringLiteral("не е избран файл за печата");
         return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_printer->outputFileName());
+    }
+    if (m_printer->printerName().isEmpty())
+        return QStringLiteral("не е избран принтер");
     return QStringLiteral("принтерът \"%1\" не приема печат").arg(m_printer->printerName());
 }
 

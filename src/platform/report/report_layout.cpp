@@ -381,7 +381,9 @@ void Report::paintPage(QPainter &painter, const Page &page, double zoom)
 
         if (item.kind != PageItem::Line && item.frame.any() && item.frame.style != Qt::NoPen) {
             painter.save();
-            painter.setClipRect(map(item.clip));
+            // The pen straddles the element's edge: half of it lies outside.
+            const double w = qMax(1, item.frame.width);
+            painter.setClipRect(map(item.clip.adjusted(-w, -w, w, w)));
             QPen pen(item.frame.colour);
             pen.setWidthF(qMax(1, item.frame.width) * sx);
             pen.setStyle(penStyle(item.frame.style));

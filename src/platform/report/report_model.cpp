@@ -25,6 +25,20 @@ bool isFloating(const QVariant &v)
     return t == QMetaType::Double || t == QMetaType::Float;
 }
 
+Report::Element smallElement(const QString &name, Report::ElementKind kind, double left, double width)
+{
+    Report::Element e;
+    e.name = name;
+    e.kind = kind;
+    e.left = left;
+    e.top = 2;
+    e.width = width;
+    e.height = 14;
+    e.autoSize = true;
+    e.fontSize = 8;
+    return e;
+}
+
 // The band printed below the group footer of every document: the print date,
 // the credit line and the page number.
 Report::Band creditBand()
@@ -32,62 +46,28 @@ Report::Band creditBand()
     using namespace Report;
     Band b;
     b.height = 35;
-    Element date;
-    date.name = QStringLiteral("QRSysData2");
-    date.kind = ElementKind::SystemData;
-    date.system = SystemData::Date;
-    date.left = 8;
-    date.top = 2;
-    date.width = 80;
-    date.height = 14;
-    date.autoSize = true;
-    date.fontSize = 8;
-    b.elements.append(date);
+    b.elements.append(smallElement(QStringLiteral("QRSysData2"), ElementKind::SystemData, 8, 80));
 
-    Element credit;
-    credit.name = QStringLiteral("QRLabel4");
-    credit.kind = ElementKind::Label;
+    Element credit = smallElement(QStringLiteral("QRLabel4"), ElementKind::Label, 100, 518);
     // The "o" of the first word is a Latin letter, as on every printed document.
     credit.caption = QStringLiteral("Този д") + QLatin1Char('o')
                      + QStringLiteral("кумент е издаден от програмен продукт: \"Вентарос\". "
                                       "Програма за управление на магазин, сервиз и фискален сервиз.");
-    credit.left = 100;
-    credit.top = 2;
-    credit.width = 518;
     credit.height = 30;
+    credit.autoSize = false;
     credit.wordWrap = true;
     credit.alignment = Qt::AlignHCenter;
-    credit.fontSize = 8;
     b.elements.append(credit);
 
-    Element page;
-    page.name = QStringLiteral("QRLabel5");
-    page.kind = ElementKind::Label;
+    Element page = smallElement(QStringLiteral("QRLabel5"), ElementKind::Label, 640, 30);
     page.caption = QStringLiteral("Стр.");
-    page.left = 640;
-    page.top = 2;
-    page.width = 30;
-    page.height = 14;
-    page.autoSize = true;
-    page.fontSize = 8;
     b.elements.append(page);
 
-    Element number;
-    number.name = QStringLiteral("QRSysData4");
-    number.kind = ElementKind::SystemData;
+    Element number = smallElement(QStringLiteral("QRSysData4"), ElementKind::SystemData, 670, 30);
     number.system = SystemData::PageNumber;
-    number.left = 670;
-    number.top = 2;
-    number.width = 30;
-    number.height = 14;
-    number.autoSize = true;
-    number.fontSize = 8;
     b.elements.append(number);
 
-    Element image;
-    image.name = QStringLiteral("QRImage1");
-    image.kind = ElementKind::Picture;
-    image.width = 0;
+    Element image = smallElement(QStringLiteral("QRImage1"), ElementKind::Picture, 0, 0);
     image.height = 0;
     b.elements.append(image);
     return b;
