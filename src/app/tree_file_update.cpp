@@ -10,10 +10,12 @@
 TreeFileUpdate::Result TreeFileUpdate::apply(const Change &change, const QSqlDatabase &db)
 {
     Result result;
-    const bool hadFile = QFileInfo::exists(change.path);
+    bool hadFile = false;
     QByteArray before;
     try {
         WriteTransaction tx(db);
+        // Under the write lock: no other workstation changes the file meanwhile.
+        hadFile = QFileInfo::exists(change.path);
         if (change.statements) {
             const QString refusal = change.statements();
             if (!refusal.isEmpty())
