@@ -125,6 +125,7 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     // The user's choice only, not the filling of the list.
     connect(ComboBox_Dokumenti, &QComboBox::activated, this, &TForm_GeneralForm_Dokumentaciq::ComboBox_DokumentiChange);
     resize(1000, 700);
+    setWindowState(Qt::WindowMaximized);
 }
 
 TForm_GeneralForm_Dokumentaciq::~TForm_GeneralForm_Dokumentaciq() = default;

@@ -103,6 +103,15 @@ private Q_SLOTS:
         e->ComboBox_Type->setCurrentIndex(0);
         choose(e->ComboBox2, QStringLiteral("QRSysData3"));
         QCOMPARE(current().elements.at(2).code, int(PageNumber));
+        e->SpinEdit_QRSubDetail1_Height->setValue(60);
+        e->SpinEdit_GroupHeaderBand1_Height->setValue(100);
+        current().headerText = QStringLiteral("<b>Фирма</b> Вентарос");
+        current().elements[1].table = QStringLiteral("Produkti");
+        current().elements[1].field = QStringLiteral("Opisanie");
+        current().elements[1].left = 120;
+        current().elements[2].left = 300;
+        current().elements[2].frameBottom = true;
+        form.refresh();
         form.grab().save(QStringLiteral("/tmp/designer-25.png"));
         e->grab().save(QStringLiteral("/tmp/editor-25.png"));
     }
