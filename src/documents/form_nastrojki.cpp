@@ -434,26 +434,25 @@ void TForm_Nastrojki::CheckBox_Pokaji_FooterClick()
     Q_EMIT layoutChanged();
 }
 
-void TForm_Nastrojki::Button1Click()
+void TForm_Nastrojki::pickColour(QColor Element::*colour)
 {
     Element *e = selected();
     if (!e || (e->kind != Kind::DataField && e->kind != Kind::SystemData))
         return;
-    QColorDialog dialog(e->frameColour, this);
+    QColorDialog dialog(e->*colour, this);
     dialog.setObjectName(QStringLiteral("ColorDialog1"));
     if (Dialogs::exec(&dialog) == QDialog::Accepted)
-        changeFormatted([&](Element &el) { el.frameColour = dialog.selectedColor(); });
+        changeFormatted([&](Element &el) { el.*colour = dialog.selectedColor(); });
+}
+
+void TForm_Nastrojki::Button1Click()
+{
+    pickColour(&Element::frameColour);
 }
 
 void TForm_Nastrojki::Button2Click()
 {
-    Element *e = selected();
-    if (!e || (e->kind != Kind::DataField && e->kind != Kind::SystemData))
-        return;
-    QColorDialog dialog(e->fontColour, this);
-    dialog.setObjectName(QStringLiteral("ColorDialog1"));
-    if (Dialogs::exec(&dialog) == QDialog::Accepted)
-        changeFormatted([&](Element &el) { el.fontColour = dialog.selectedColor(); });
+    pickColour(&Element::fontColour);
 }
 
 void TForm_Nastrojki::reloadFromLayout()

@@ -93,6 +93,7 @@ private:
     // Applies `change` to the selected data field or system data; labels and
     // pictures keep their settings.
     void changeFormatted(const std::function<void(Layout::Element &)> &change);
+    void pickColour(QColor Layout::Element::*colour); // "Цвят": frame or font
     void bandHeightChanged(Layout::Band band, int value);
     void pageBandHeightChanged(bool header, int value);
 
