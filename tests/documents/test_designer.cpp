@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -139,6 +140,13 @@ private Q_SLOTS:
         QVERIFY(current().elements.at(0).bold);
         QVERIFY(current().elements.at(0).frameLeft);
         QCOMPARE(current().elements.at(0).fontSize, 16);
+        driveWindows<QColorDialog>([](QColorDialog *c) {
+            c->setCurrentColor(Qt::red);
+            c->accept();
+        });
+        e->Button2->click();
+        QCOMPARE(current().elements.at(0).fontColour, QColor(Qt::red));
+        QCOMPARE(current().elements.at(0).frameColour, QColor(Qt::black));
 
         // A label: selecting loads its settings and changes nothing; format edits leave it alone.
         create(e, 1, VatAmount);
@@ -158,6 +166,8 @@ private Q_SLOTS:
         QCOMPARE(after.frameTop, before.frameTop);
         QCOMPARE(after.fontSize, 12);
         QCOMPARE(after.frameWidth, before.frameWidth);
+        e->Button1->click();
+        QCOMPARE(after.frameColour, before.frameColour);
         // Loading the first element back changes neither.
         choose(e->ComboBox2, QStringLiteral("QRSysData1"));
         QCOMPARE(current().elements.at(0).fontSize, 16);
