@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 using namespace Layout;
 
@@ -172,7 +174,7 @@ private Q_SLOTS:
         d.detailHeight = 22;
         d.footerHeight = 90;
         d.headerText = QStringLiteral("Фактура № ... {скоби} \\ край");
-        d.footerText = QStringLiteral("Подпис:");
+        d.footerText = QStringLiteral("<p align=\"right\"><b>Подпис:</b></p>");
         Element f = dataField(QStringLiteral("QRDBText1"), QStringLiteral("Firmi"), QStringLiteral("Ime_Firma"));
         f.band = Band::Header;
         f.left = 15;
@@ -202,7 +204,13 @@ private Q_SLOTS:
         QCOMPARE(r.detailHeight, 22);
         QCOMPARE(r.footerHeight, 90);
         QCOMPARE(LayoutRichText::plainText(r.headerText), d.headerText);
-        QCOMPARE(LayoutRichText::plainText(r.footerText), d.footerText);
+        QCOMPARE(LayoutRichText::plainText(r.footerText), QStringLiteral("Подпис:"));
+        // The formatting goes through the rich-text file.
+        QTextDocument footer;
+        footer.setHtml(r.footerText);
+        QVERIFY(footer.begin().charFormat().fontWeight() >= QFont::Bold
+                || footer.begin().begin().fragment().charFormat().fontWeight() >= QFont::Bold);
+        QVERIFY(footer.begin().blockFormat().alignment() & Qt::AlignRight);
         QCOMPARE(r.elements.size(), d.elements.size());
         for (int i = 0; i < d.elements.size(); ++i) {
             const Element &a = d.elements.at(i);
