@@ -39,6 +39,9 @@ MessagePanel::MessagePanel(QWidget *parent, quint16 port)
     Memo_Recive_Message = new QPlainTextEdit(this);
     Memo_Recive_Message->setObjectName(QStringLiteral("Memo_Recive_Message"));
     Memo_Recive_Message->setReadOnly(true);
+    // What a peer sends is appended and cut without end: an undo history of
+    // it would grow the program for as long as the peer keeps sending.
+    Memo_Recive_Message->setUndoRedoEnabled(false);
     Memo_Send_Message = new QPlainTextEdit(this);
     Memo_Send_Message->setObjectName(QStringLiteral("Memo_Send_Message"));
     Memo_Send_Message->setPlaceholderText(
@@ -78,6 +81,8 @@ MessagePanel::MessagePanel(QWidget *parent, quint16 port)
     connect(m_service, &MessageService::stationsChanged, this, &MessagePanel::refreshStations);
     connect(m_service, &MessageService::note, this, &MessagePanel::addToConversation);
     connect(m_service, &MessageService::received, this, &MessagePanel::messageReceived);
+    // A new conversation starts empty.
+    connect(m_service, &MessageService::stationConnected, Memo_Recive_Message, &QPlainTextEdit::clear);
     StatusBar1_Panel0->setText(m_service->status());
     setVisible(false);
 }
@@ -209,52 +214,64 @@ void MessagePanel::messageReceived(const QString &text, int connection)
         addToConversation(MessageText::forDisplay(text));
         return;
     }
-    const QString address = m_service->addressOf(connection);
-    const int dropped = m_queue.enqueue({connection, address, text});
-    if (dropped > 0)
-        addToConversation(
-            QStringLiteral("--- пропуснати %1 знака от %2: твърде много чакащ текст ---")
-                .arg(dropped)
-                .arg(address));
-    // The question is asked from the event loop, not from inside the socket's
-    // notification, so the sockets are read on while it is open.
-    if (!m_asking && !m_askScheduled) {
-        m_askScheduled = true;
-        QMetaObject::invokeMethod(this, &MessagePanel::askQueued, Qt::QueuedConnection);
-    }
+    m_queue.enqueue({connection, m_service->addressOf(connection), text, 0});
+    if (!m_asking)
+        scheduleQuestion();
 }
 
-// One question at a time: what arrives while it is open waits its turn.
+// The question is asked from the event loop, not from inside the socket's
+// notification, so the sockets are read on while it is open.
+void MessagePanel::scheduleQuestion()
+{
+    if (m_askScheduled)
+        return;
+    m_askScheduled = true;
+    QMetaObject::invokeMethod(this, &MessagePanel::askQueued, Qt::QueuedConnection);
+}
+
+void MessagePanel::showArrival(const MessageQueue::Arrival &arrival)
+{
+    addToConversation(MessageText::forDisplay(arrival.text));
+    if (arrival.dropped > 0)
+        addToConversation(MessageText::droppedLine(arrival.dropped, arrival.address));
+}
+
+// One question at a time. The message asked about stays first in the queue
+// while the question is open, so the rest of the same stream joins it instead
+// of raising a question of its own; other messages wait their turn, and the
+// next question is asked from the event loop once this one is answered.
 void MessagePanel::askQueued()
 {
     m_askScheduled = false;
-    if (m_asking)
+    if (m_asking || m_queue.isEmpty())
         return;
+    if (m_open) {
+        for (const MessageQueue::Arrival &arrival : m_queue.takeAll())
+            showArrival(arrival);
+        return;
+    }
     QPointer<MessagePanel> self(this);
     m_asking = true;
-    struct Done {
-        QPointer<MessagePanel> panel;
-        ~Done()
-        {
-            if (panel)
-                panel->m_asking = false;
-        }
-    } done{self};
-    while (!m_queue.isEmpty()) {
-        if (m_open) {
-            for (const MessageQueue::Arrival &arrival : m_queue.takeAll())
-                addToConversation(MessageText::forDisplay(arrival.text));
-            return;
-        }
-        const MessageQueue::Arrival arrival = m_queue.takeFirst();
-        const bool reply = askToReply(MessageText::question(arrival.text));
-        if (!self)
-            return;
-        if (reply) {
-            showPanel();
-            addToConversation(MessageText::forDisplay(arrival.text));
-            refreshStations();
-        }
+    bool reply = false;
+    try {
+        reply = askToReply(MessageText::question(m_queue.first().text));
+    } catch (...) {
+        if (self)
+            m_asking = false;
+        throw;
+    }
+    if (!self)
+        return;
+    m_asking = false;
+    const MessageQueue::Arrival arrival = m_queue.takeFirst();
+    if (reply) {
+        showPanel();
+        showArrival(arrival);
+        refreshStations();
+        for (const MessageQueue::Arrival &rest : m_queue.takeAll())
+            showArrival(rest);
+    } else if (!m_queue.isEmpty()) {
+        scheduleQuestion();
     }
 }
 

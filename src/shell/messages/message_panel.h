@@ -65,6 +65,8 @@ private:
     void askQueued();
     void showPanel();
     void addToConversation(const QString &text);
+    void showArrival(const MessageQueue::Arrival &arrival);
+    void scheduleQuestion();
 
     MessageService *m_service;
     MessageQueue m_queue;

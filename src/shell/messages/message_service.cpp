@@ -179,6 +179,7 @@ void MessageService::ServerSocketAccept()
         connect(socket, &QTcpSocket::disconnected, this,
                 [this, socket] { ServerSocketClientDisconnect(socket); });
         setStatus(QStringLiteral("Connected to: ") + address);
+        Q_EMIT stationConnected(id);
         Q_EMIT stationsChanged();
     }
 }

@@ -77,6 +77,8 @@ Q_SIGNALS:
     void received(const QString &text, int connection);
     void statusChanged(const QString &text);
     void stationsChanged();
+    // A station's connection to this listener opened.
+    void stationConnected(int connection);
     // A line for the conversation (refused connections, dropped text).
     void note(const QString &line);
 

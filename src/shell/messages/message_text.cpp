@@ -56,6 +56,11 @@ QString MessageText::olderTextRemovedLine()
     return QStringLiteral("--- по-старият текст на разговора е премахнат ---");
 }
 
+QString MessageText::droppedLine(int dropped, const QString &address)
+{
+    return QStringLiteral("--- пропуснати %1 знака от %2: твърде много чакащ текст ---").arg(dropped).arg(address);
+}
+
 int MessageText::conversationCut(const QString &conversation, int cap)
 {
     if (conversation.size() <= cap)
@@ -96,18 +101,28 @@ int MessageQueue::enqueue(const Arrival &arrival)
     const int room = qMax(0, m_cap - pendingFor(arrival.connection));
     const int size = int(arrival.text.size());
     const QString kept = size <= room ? arrival.text : arrival.text.left(room);
+    const int dropped = size - int(kept.size());
     if (!kept.isEmpty()) {
         // Chunks of one connection's stream that follow each other are one
         // message to answer, not one question per network read.
         if (!m_items.isEmpty() && m_items.last().connection == arrival.connection) {
             m_items.last().text += kept;
+            m_items.last().dropped += dropped;
         } else {
             Arrival part = arrival;
             part.text = kept;
+            part.dropped = dropped;
             m_items.append(part);
         }
+    } else if (dropped > 0) {
+        // Nothing fitted, so the connection has text waiting: its last message carries the count.
+        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+            if (m_items.at(i).connection == arrival.connection) {
+                m_items[i].dropped += dropped;
+                break;
+            }
     }
-    return size - int(kept.size());
+    return dropped;
 }
 
 MessageQueue::Arrival MessageQueue::takeFirst()

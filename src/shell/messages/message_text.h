@@ -30,6 +30,8 @@ QString capConversation(const QString &conversation, int cap = kMaxConversation)
 // How many leading characters capConversation() replaces by that line.
 int conversationCut(const QString &conversation, int cap = kMaxConversation);
 QString olderTextRemovedLine();
+// The one line that tells how much of a message was dropped.
+QString droppedLine(int dropped, const QString &address);
 } // namespace MessageText
 
 // Messages that arrived while the panel was closed and wait for the operator's
@@ -41,13 +43,16 @@ public:
         int connection = 0;
         QString address;
         QString text;
+        int dropped = 0; // characters of this message that did not fit
     };
 
     explicit MessageQueue(int capPerConnection = MessageText::kMaxPendingPerConnection);
 
     // Queues what fits under the connection's cap; returns how many
-    // characters were dropped (0 when all fitted).
+    // characters were dropped (0 when all fitted). What is dropped is counted
+    // on the connection's last waiting message, so a burst gets one note.
     int enqueue(const Arrival &arrival);
+    const Arrival &first() const { return m_items.first(); }
     bool isEmpty() const { return m_items.isEmpty(); }
     int size() const { return int(m_items.size()); }
     int pendingFor(int connection) const;
