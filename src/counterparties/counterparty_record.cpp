@@ -15,6 +15,12 @@ bool CounterpartyRecord::parseDiscount(const QString &text, double *percent)
     return true;
 }
 
+QString CounterpartyRecord::discountRefusal()
+{
+    return QStringLiteral("Търговска отстъпка %: въведете число не по-голямо от 100 "
+                          "(отрицателно число е надбавка).");
+}
+
 namespace {
 void insertPerson(long long idMol, const CounterpartyFields &f)
 {

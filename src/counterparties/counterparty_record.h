@@ -35,7 +35,10 @@ struct CounterpartyKeys {
 namespace CounterpartyRecord {
 // The discount as typed: a number (point or comma) no higher than 100, since
 // a larger discount would sell below nothing. False for anything else.
+// A negative discount is a surcharge.
 bool parseDiscount(const QString &text, double *percent);
+// What the user is told when parseDiscount refuses a text.
+QString discountRefusal();
 
 // Inserts the pair with new numbers taken inside one write transaction (the
 // caller's, when one is open): the company row first, then its person. Both

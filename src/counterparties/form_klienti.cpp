@@ -317,7 +317,8 @@ void TForm_Klienti::saveNew()
 {
     CounterpartyFields f;
     if (!fieldsFromEdits(&f)) {
-        Dialogs::message(kBadData, this);
+        Dialogs::message(CounterpartyRecord::discountRefusal(), this);
+        Edit_Otsapka->setFocus();
         return;
     }
     const bool eikValid = Check_EIK(f.EIK);
@@ -343,7 +344,8 @@ void TForm_Klienti::saveEdit()
 {
     CounterpartyFields f;
     if (!fieldsFromEdits(&f)) {
-        Dialogs::message(kBadData, this);
+        Dialogs::message(CounterpartyRecord::discountRefusal(), this);
+        Edit_Otsapka->setFocus();
         return;
     }
     try {

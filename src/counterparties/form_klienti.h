@@ -89,7 +89,7 @@ private:
     void buildLayout();
     void setMode(int mode);
     void setRecordButtons(bool enabled);
-    bool fieldsFromEdits(CounterpartyFields *fields);
+    bool fieldsFromEdits(CounterpartyFields *fields); // false when the discount is refused
     void saveNew();
     void saveEdit();
 

@@ -278,15 +278,21 @@ void TForm_Kontrakents::FormShow()
     ComboBox_Kriteria_Kontrag->clear();
     ComboBox_Kriteria_Kontrag->addItems(CounterpartySearch::titles());
     ComboBox_Kriteria_Kontrag->setCurrentIndex(m_column);
-    Panel_IZberi->setVisible(CounterpartyPickMode != -1);
+    // Only a mode that some window receives can be picked in.
+    Panel_IZberi->setVisible(CounterpartyPickMode != -1 && CounterpartyPick::hasTarget(CounterpartyPickMode));
 
     m_lastNode = nullptr;
-    TreeFile::loadInto(TreeView_Kontrag, CounterpartyGroups::loadTree(CounterpartyGroups::treeFilePath()));
+    const QString treePath = CounterpartyGroups::treeFilePath();
+    bool readable = true;
+    TreeFile::loadInto(TreeView_Kontrag, CounterpartyGroups::loadTree(treePath, &readable));
     TreeView_Kontrag->expandAll();
     if (QTreeWidgetItem *first = TreeView_Kontrag->topLevelItem(0)) {
         TreeView_Kontrag->setCurrentItem(first);
         TreeView_KontragClick();
     }
+    // Only the root would show, as if there were no groups.
+    if (!readable)
+        Dialogs::message(QStringLiteral("Файлът с дървото на групите не може да бъде прочетен:\n") + treePath, this);
     BitBtn_Help->setEnabled(QFileInfo::exists(HelpActions::clipFile(QStringLiteral("2"))));
 }
 
@@ -535,6 +541,10 @@ void TForm_Kontrakents::N_PodGrupa_KontragClick()
 
 void TForm_Kontrakents::BitBtn_Izberi_KontragentClick()
 {
+    if (!CounterpartyPick::hasTarget(CounterpartyPickMode)) {
+        Dialogs::message(QStringLiteral("Изборът не може да бъде записан: няма прозорец, който да го приеме."), this);
+        return;
+    }
     CounterpartyPick::Picked picked;
     picked.current = currentRecord();
     if (picked.current.isEmpty()) {

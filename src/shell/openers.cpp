@@ -13,6 +13,7 @@
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_sklad.h"
 #include "catalogue/form_type_prigotvq_se.h"
+#include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/receipt_commands.h"
 #include "documents/form_generalform_dokumentaciq.h"
@@ -52,7 +53,9 @@ const QList<Opener> kOpeners = {
          CounterpartyPickMode = 0;
          Openers::find(QStringLiteral("N_Klienti"))->open(f);
      },
-     "N_Klienti"},
+     "N_Klienti",
+     // a pick that no window receives would close the browser as if it had picked
+     [] { return CounterpartyPick::hasTarget(0); }},
     {"N_Select_artikuli",
      [](TGeneral_Form &f) {
          if (auto *edit = f.findChild<QWidget *>(QStringLiteral("Edit_Barkod")))
@@ -145,7 +148,7 @@ const Opener *Openers::find(const QString &item)
 bool Openers::available(const QString &item)
 {
     const Opener *o = find(item);
-    return o && (!o->needs || available(QString::fromLatin1(o->needs)));
+    return o && (!o->ready || o->ready()) && (!o->needs || available(QString::fromLatin1(o->needs)));
 }
 
 void Openers::startMessageListener(TGeneral_Form &f)

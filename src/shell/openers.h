@@ -12,12 +12,14 @@ struct Opener {
     const char *item;                  // objectName of the menu item
     void (*open)(TGeneral_Form &form); // runs on the item's action
     const char *needs = nullptr;       // another item whose opener this one calls
+    bool (*ready)() = nullptr;         // when set, the item works only while this holds
 };
 
 namespace Openers {
 const QList<Opener> &table();
 const Opener *find(const QString &item);
-bool available(const QString &item); // in the table, and so is what it needs
+// In the table, ready, and so is what it needs.
+bool available(const QString &item);
 
 // Start-up step 4: the message listener of the workstation messages module.
 void startMessageListener(TGeneral_Form &form);

@@ -179,12 +179,17 @@ private slots:
         TForm_Klienti w;
         w.openNew(0);
         fillNew(&w, QStringLiteral("Делта"));
-        w.Edit_Otsapka->setText(QStringLiteral("пет"));
-        w.Button_InsertClick();
-        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
-                 QStringList{QStringLiteral("Некоректни или непълни данни")});
-        QCOMPARE(count("Firmi"), 0LL);
-        QCOMPARE(w.mode(), 1);
+        // One rule for the discount: a number no higher than 100; nothing is stored otherwise.
+        for (const char *bad : {"пет", "101", "100,01", "nan", "inf", "-inf", "1e3", ""}) {
+            PlatformScript::clearEvents();
+            w.Edit_Otsapka->setText(QString::fromUtf8(bad));
+            w.Button_InsertClick();
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                     QStringList{CounterpartyRecord::discountRefusal()});
+            QCOMPARE(count("Firmi"), 0LL);
+            QCOMPARE(w.mode(), 1);
+            QCOMPARE(w.Edit_Otsapka->text(), QString::fromUtf8(bad));
+        }
 
         // A statement refused half way: nothing stays written, the window keeps its text and mode.
         PlatformScript::clearEvents();
@@ -250,6 +255,23 @@ private slots:
         // An ID the browser no longer finds opens nothing.
         QCOMPARE(CounterpartyEditor::open(CounterpartyEditor::EditCounterparty, 0, browserRow(77), &browser), 0LL);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(), QStringLiteral("Няма избран контрагент"));
+    }
+
+    void editedDiscountFollowsTheSameRule()
+    {
+        TestProgram program;
+        const CounterpartyKeys keys = CounterpartyRecord::insertPair(CounterpartyFields{}, 0);
+        TForm_Klienti w;
+        QVERIFY(w.openEdit(keys.id));
+        w.Edit_Otsapka->setText(QStringLiteral("150"));
+        w.Button_InsertClick();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{CounterpartyRecord::discountRefusal()});
+        QCOMPARE(w.mode(), 2);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT T_O FROM Firmi")).toDouble(), 0.0);
+        // a surcharge is a negative discount and is stored
+        w.Edit_Otsapka->setText(QStringLiteral("-5000"));
+        w.Button_InsertClick();
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT T_O FROM Firmi")).toDouble(), -5000.0);
     }
 
     void failedEditStaysInEditMode()

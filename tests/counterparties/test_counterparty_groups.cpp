@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QMimeData>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
@@ -201,25 +203,53 @@ private slots:
     void aTreeFileThatCannotBeWrittenRollsTheGroupBack()
     {
         TestProgram program;
-        const QString path = CounterpartyGroups::treeFilePath();
-        QVERIFY(QDir().mkpath(path)); // a folder where the file should go
-        const auto r = CounterpartyGroups::add(entry(QStringLiteral("1"), QStringLiteral("Група")), path);
+        // The read finds no file (so it succeeds), the write cannot create one:
+        // the folder it should go into is a regular file.
+        const QString blocker = program.file(QStringLiteral("blocker"));
+        QFile plain(blocker);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString unwritable = QDir(blocker).filePath(QString::fromLatin1(CounterpartyGroups::TreeFileName));
+        bool readable = false;
+        CounterpartyGroups::loadTree(unwritable, &readable);
+        QVERIFY(readable);
+        const auto r = CounterpartyGroups::add(entry(QStringLiteral("1"), QStringLiteral("Група")), unwritable);
         QVERIFY(!r.ok);
-        QVERIFY(r.message.startsWith(QStringLiteral("Групата не беше записана")));
+        QVERIFY2(r.message.startsWith(QStringLiteral("Групата не беше записана: файлът с дървото на групите не "
+                                                     "може да бъде записан.")),
+                 qPrintable(r.message));
         QCOMPARE(groupCount(), 0LL);
-        QVERIFY(QDir().rmdir(path));
-        QVERIFY(CounterpartyGroups::add(entry(QStringLiteral("1"), QStringLiteral("Група")), path).ok);
+        QVERIFY(r.tree.isEmpty());
 
-        // A tree that cannot be read is not overwritten with the new node alone.
-        QFile file(path);
-        QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
-        if (!file.open(QIODevice::ReadOnly)) { // (root reads anything)
-            const auto refused = CounterpartyGroups::add(entry(QStringLiteral("2"), QStringLiteral("Друга")), path);
-            QVERIFY(!refused.ok);
-            QCOMPARE(groupCount(), 1LL);
-        }
-        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(savedTree(), (QStringList{QStringLiteral("0:Всички контрагенти"), QStringLiteral("1:Група")}));
+        const QString path = CounterpartyGroups::treeFilePath();
+        QVERIFY(CounterpartyGroups::add(entry(QStringLiteral("1"), QStringLiteral("Група")), path).ok);
+        QCOMPARE(groupCount(), 1LL);
+    }
+
+    // A folder in the file's place cannot be read by anyone, root included.
+    void aTreeFileThatCannotBeReadIsNeitherOverwrittenNorHidden()
+    {
+        TestProgram program;
+        const QString path = CounterpartyGroups::treeFilePath();
+        QVERIFY(QDir().mkpath(path));
+        const auto refused = CounterpartyGroups::add(entry(QStringLiteral("2"), QStringLiteral("Друга")), path);
+        QVERIFY(!refused.ok);
+        QVERIFY2(refused.message.contains(QStringLiteral("не може да бъде прочетен")), qPrintable(refused.message));
+        QCOMPARE(groupCount(), 0LL);
+        QVERIFY(QFileInfo(path).isDir());
+
+        // The browser says so, naming the file, instead of showing the root as if there were no groups.
+        TForm_Kontrakents w;
+        w.FormShow();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Файлът с дървото на групите не може да бъде прочетен:\n") + path});
+        QCOMPARE(w.TreeView_Kontrag->topLevelItemCount(), 1);
+
+        // A missing file is no error: the root alone, nothing said.
+        QVERIFY(QDir().rmdir(path));
+        PlatformScript::clearEvents();
+        w.FormShow();
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty());
     }
 
     void twoWorkstationsKeepEachOthersGroups()

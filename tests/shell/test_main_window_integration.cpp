@@ -1,3 +1,4 @@
+#include "counterparties/counterparty_pick.h"
 #include "shell/messages/message_panel.h"
 #include "test_main_window_support.h"
 #include "test_registry.h"
@@ -17,10 +18,27 @@ private Q_SLOTS:
         auto form = shelltest::startedWindow();
         QVERIFY(form);
         for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti", "N_Sklad",
-                                 "N_Spr_Nali4nosti_Art", "N_Klienti", "N_Select_Kontrag"})
+                                 "N_Spr_Nali4nosti_Art", "N_Klienti"})
             QVERIFY2(form->action(QString::fromLatin1(item))->isEnabled(), item);
         // Windows of later modules stay disabled until they exist.
         QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
+    }
+
+    // "Избор клиенти" picks in mode 0: enabled only while a window receives that mode.
+    void counterpartyPickItemFollowsItsReceiver()
+    {
+        TestProgram program;
+        auto form = shelltest::startedWindow();
+        QVERIFY(form);
+        QAction *item = form->action(QStringLiteral("N_Select_Kontrag"));
+        QVERIFY(!item->isEnabled());
+        QVERIFY(!form->triggerItem(QStringLiteral("N_Select_Kontrag")));
+        CounterpartyPick::registerTarget(0, [](const CounterpartyPick::Picked &) {});
+        form->applyItemStates();
+        QVERIFY(item->isEnabled());
+        CounterpartyPick::unregisterTarget(0);
+        form->applyItemStates();
+        QVERIFY(!item->isEnabled());
     }
 
     void messagePanelFollowsItsMenuItem()
