@@ -9,7 +9,6 @@
 #include "app/window_owner.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,19 +22,16 @@ void paintOnce()
 }
 } // namespace
 
-QString HelpActions::videoFolder()
-{
-    return ProgramFolder::file(QStringLiteral("Video"));
-}
-
+// Each medium is looked for on its own: a program folder may hold some of
+// them and leave the rest to the copies delivered beside the executable.
 QString HelpActions::clipFile(const QString &keyword)
 {
-    return QDir(videoFolder()).filePath(keyword + QStringLiteral(".gif"));
+    return ProgramFolder::programFile(QStringLiteral("Video/") + keyword + QStringLiteral(".gif"));
 }
 
 QString HelpActions::helpDocument()
 {
-    return QDir(videoFolder()).filePath(QStringLiteral("R_P.rtf"));
+    return ProgramFolder::programFile(QStringLiteral("Video/R_P.rtf"));
 }
 
 void HelpActions::Action_SearchExecute()

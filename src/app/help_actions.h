@@ -5,9 +5,10 @@
 // window's actions call these; report windows call the two search ones
 // around a long query.
 namespace HelpActions {
-QString videoFolder();                      // Video/ of the program folder
-QString clipFile(const QString &keyword);   // Video/<keyword>.gif
-QString helpDocument();                     // Video/R_P.rtf
+// Video/<keyword>.gif and Video/R_P.rtf: the program folder's own, else the
+// delivered copy; when neither exists, the program folder's path.
+QString clipFile(const QString &keyword);
+QString helpDocument();
 
 // Search indicator on: nothing when the search clip is missing; otherwise the
 // indicator (made once) goes to the lower right corner and plays its clip.

@@ -21,7 +21,6 @@
 #include "app/window_owner.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -293,7 +292,6 @@ void TForm_Kontrakents::FormShow()
     // Only the root would show, as if there were no groups.
     if (!readable)
         Dialogs::message(QStringLiteral("Файлът с дървото на групите не може да бъде прочетен:\n") + treePath, this);
-    BitBtn_Help->setEnabled(QFileInfo::exists(HelpActions::clipFile(QStringLiteral("2"))));
 }
 
 void TForm_Kontrakents::TreeView_KontragClick()

@@ -5,12 +5,14 @@
 #include "app/form_animate.h"
 #include "app/form_animations.h"
 #include "app/help_actions.h"
+#include "common/program_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMovie>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -30,6 +32,7 @@ class TestPromptAnimations : public QObject
 private Q_SLOTS:
     void cleanup()
     {
+        ProgramFolder::setDeliveryFolders({});
         delete Form_Animations;
         delete Form_Animate;
         VideoFrameCounter = 0;
@@ -136,6 +139,53 @@ private Q_SLOTS:
         HelpActions::Action_Add_KontragExecute();
         QVERIFY(text.contains(QStringLiteral("2.gif")));
         QVERIFY(!buttons);
+    }
+
+    // A program folder without Video/ (a new one, the first start) takes the
+    // clips delivered beside the executable; one of its own wins; the missing
+    // clip is named; the help document and the search clip stay silent.
+    void mediaComeFromTheProgramFolderElseBesideTheExecutable()
+    {
+        TestProgram program(false);
+        QTemporaryDir exe;
+        ProgramFolder::setDeliveryFolders({exe.path()});
+        const QString delivered = QDir(exe.path()).filePath(QStringLiteral("Video"));
+        QDir().mkpath(delivered);
+        for (const char *name : {"2.gif", "R_P.rtf"})
+            QVERIFY(QFile::copy(QStringLiteral(VENTAROS_SOURCE_DIR "/Video/") + QLatin1String(name),
+                                QDir(delivered).filePath(QLatin1String(name))));
+
+        QString text;
+        bool playing = false;
+        PlatformScript::setModalHandler([&](QDialog *d) {
+            auto *f = qobject_cast<TForm_Animate *>(d);
+            text = f->Animate1->text();
+            playing = f->Animate1->movie() != nullptr;
+            return 0;
+        });
+        HelpActions::Action_Add_KontragExecute();
+        QVERIFY(playing);
+        QCOMPARE(HelpActions::clipFile(QStringLiteral("2")), QDir(delivered).filePath(QStringLiteral("2.gif")));
+
+        // the program folder's own copy first
+        copyMedia(program, {QStringLiteral("2.gif")});
+        QCOMPARE(HelpActions::clipFile(QStringLiteral("2")), program.file(QStringLiteral("Video/2.gif")));
+
+        // neither has clip 1: the window names it where it belongs
+        HelpActions::Action_Edit_ArtExecute();
+        QVERIFY(text.contains(program.file(QStringLiteral("Video/1.gif"))));
+
+        // the help document is found beside the executable too
+        QVERIFY(HelpActions::N_HelpClick());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("openFile.shell")),
+                 QStringList{QDir(delivered).filePath(QStringLiteral("R_P.rtf"))});
+        // and without it anywhere nothing happens, as with the search clip
+        QVERIFY(QFile::remove(QDir(delivered).filePath(QStringLiteral("R_P.rtf"))));
+        PlatformScript::clearEvents();
+        QVERIFY(!HelpActions::N_HelpClick());
+        HelpActions::Action_SearchExecute();
+        QVERIFY(!Form_Animations);
+        QVERIFY(PlatformScript::events().isEmpty());
     }
 
     void helpDocumentOpensWithItsProgram()
