@@ -6,7 +6,6 @@
 int main(int argc, char **argv)
 {
     Application app(argc, argv);
-    app.setApplicationDisplayName(QStringLiteral("ВЕНТАРОС"));
     ProgramFolder::resolve();
 
     TGeneral_Form form;

@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include "platform/exception_log.h"
+#include "platform/long_texts.h"
 
 #include <QFont>
 #include <QLibraryInfo>
@@ -28,8 +29,11 @@ void substituteWindowsFonts()
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // The name titles untitled windows. No display name is set: the desktop
+    // would append it to every window title ("ВЕНТАРОС - МАГАЗИН — ВЕНТАРОС").
     setApplicationName(QStringLiteral("ВЕНТАРОС"));
     substituteWindowsFonts();
+    setStyle(new LongTextStyle);
     // Qt's own texts (file dialogs, context menus) in Bulgarian when the
     // desktop has the translations installed.
     auto *translator = new QTranslator(this);

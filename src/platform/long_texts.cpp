@@ -1,0 +1,39 @@
+#include "platform/long_texts.h"
+
+#include <QComboBox>
+#include <QStyleOptionComboBox>
+
+LongTextStyle::LongTextStyle()
+    : QProxyStyle()
+{
+}
+
+int LongTextStyle::comboWidthCap(const QWidget *widget)
+{
+    return widget->fontMetrics().averageCharWidth() * 40 + 48;
+}
+
+void LongTextStyle::polish(QWidget *widget)
+{
+    QProxyStyle::polish(widget);
+    // A width a window chose for the box itself is left alone.
+    if (auto *combo = qobject_cast<QComboBox *>(widget); combo && combo->maximumWidth() == QWIDGETSIZE_MAX)
+        combo->setMaximumWidth(qMax(combo->minimumWidth(), comboWidthCap(combo)));
+}
+
+void LongTextStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                                const QWidget *widget) const
+{
+    if (element == CE_ComboBoxLabel) {
+        if (const auto *box = qstyleoption_cast<const QStyleOptionComboBox *>(option); box && !box->editable) {
+            QStyleOptionComboBox shown(*box);
+            int room = subControlRect(CC_ComboBox, box, SC_ComboBoxEditField, widget).width() - 4;
+            if (!box->currentIcon.isNull())
+                room -= box->iconSize.width() + 4;
+            shown.currentText = box->fontMetrics.elidedText(box->currentText, Qt::ElideRight, qMax(0, room));
+            QProxyStyle::drawControl(element, &shown, painter, widget);
+            return;
+        }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+}
