@@ -6,9 +6,9 @@ void registerSchemaColumns()
 {
     using namespace ColumnRegistry;
     // Dates and times
-    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data"})
+    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data", "D_Vazlagane", "D_Izpalnenie"})
         registerDateColumn(QString::fromLatin1(c));
-    for (const char *c : {"Time_Priem"})
+    for (const char *c : {"Time_Priem", "T_Vazlagane", "T_Izpalnenie"})
         registerTimeColumn(QString::fromLatin1(c));
 
     // Currencies, by name
@@ -44,6 +44,9 @@ void registerSchemaColumns()
                       QStringLiteral("Kontrag_SM"), QStringLiteral("ID_Kontrag"));
     registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
                       QStringLiteral("Nomenklatures"), QStringLiteral("ID_Kontrag"));
+    // The assigner of a task
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("Zada4i_Zadanie"), QStringLiteral("Vazlojil_Klient"));
     // A fiscal device stands at one of its owner's sites
     registerReference(QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_SK"),
                       QStringLiteral("Reg_EKA"), QStringLiteral("ID_Sklad"));

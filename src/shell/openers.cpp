@@ -19,6 +19,7 @@
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_rab_dokumenti.h"
 #include "offers/form_oferti.h"
+#include "offers/form_zada4i.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
 #include "app/help_actions.h"
@@ -83,6 +84,9 @@ const QList<Opener> kOpeners = {
 
     // Supplier catalogues and offers (also the toolbar button "Оферти")
     {"N_Oferti", [](TGeneral_Form &f) { TForm_Oferti::open(f.formOnce<TForm_Oferti>()); }},
+
+    // Tasks ("Задачи...", also the toolbar button)
+    {"N_Zada4i", [](TGeneral_Form &f) { TForm_Zada4i::N_Zada4iClick(&f); }},
 
     // Settings of the shell
     {"N_Valuti", &openNew<TForm_Valuti>},
