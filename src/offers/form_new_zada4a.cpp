@@ -1,5 +1,7 @@
 #include "offers/form_new_zada4a.h"
 
+#include "app/app_state.h"
+#include "app/list_export.h"
 #include "common/dates.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
@@ -8,8 +10,6 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
-#include "shell/app_state.h"
-#include "shell/list_export.h"
 
 #include <QComboBox>
 #include <QDateEdit>

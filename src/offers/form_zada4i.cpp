@@ -1,8 +1,13 @@
 #include "offers/form_zada4i.h"
 
+#include "app/app_state.h"
+#include "app/form_print_vid_fail.h"
+#include "app/general_popup_menu.h"
+#include "app/list_export.h"
+#include "app/record_ops.h"
+#include "app/window_owner.h"
 #include "common/dates.h"
 #include "common/reference_text.h"
-#include "documents/form_print_vid_fail.h"
 #include "offers/form_new_zada4a.h"
 #include "offers/task_list.h"
 #include "offers/tasks.h"
@@ -10,11 +15,6 @@
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
-#include "shell/app_state.h"
-#include "shell/general_popup_menu.h"
-#include "shell/list_export.h"
-#include "shell/record_ops.h"
-#include "shell/window_owner.h"
 
 #include <QColor>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "offers/tasks.h"
 
+#include "app/list_export.h"
 #include "common/dates.h"
 #include "common/reference_text.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
-#include "shell/list_export.h"
 
 #include <QVariantList>
 
