@@ -1,5 +1,6 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
+#include "offers/task_test_data.h"
 
 #include "app/app_state.h"
 #include "app/export_kinds.h"
@@ -34,19 +35,6 @@
 #include <functional>
 
 namespace {
-long long addCounterparty(const QString &name, const QString &eik = QStringLiteral("0"),
-                          const QString &taxNumber = {})
-{
-    CounterpartyFields f;
-    f.Ime_Firma = name;
-    f.Ime_Klient = name;
-    f.EIK = eik;
-    const long long id = CounterpartyRecord::insertPair(f, 0).id;
-    if (!taxNumber.isEmpty())
-        Db::execute(QStringLiteral("UPDATE Firmi SET Danatchen_Nomer = ? WHERE ID = ?"), {taxNumber, id});
-    return id;
-}
-
 long long addTask(const QString &description, long long assigner, const QString &status = QStringLiteral("Възложен"),
                   const QDate &due = QDate(2025, 3, 12), const QString &note = {})
 {
@@ -242,7 +230,7 @@ private Q_SLOTS:
     void anEditChangesOnlyItsTaskAndKeepsItsStatus()
     {
         TestProgram program;
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
         const long long first = addTask(QStringLiteral("Първа"), firm);
         const long long second = addTask(QStringLiteral("Втора"), firm, QStringLiteral("Отложен"));
         TForm_Zada4i form;
@@ -288,9 +276,9 @@ private Q_SLOTS:
     void assignerPicksCarryTheirNumber()
     {
         TestProgram program;
-        const long long alfa = addCounterparty(QStringLiteral("Алфа ООД"), QStringLiteral("121212"), QStringLiteral("BG123"));
-        const long long zalfa = addCounterparty(QStringLiteral("Зелена алфа"), QStringLiteral("129999"));
-        const long long beta = addCounterparty(QStringLiteral("Бета"));
+        const long long alfa = addTaskCounterparty(QStringLiteral("Алфа ООД"), QStringLiteral("121212"), QStringLiteral("BG123"));
+        const long long zalfa = addTaskCounterparty(QStringLiteral("Зелена алфа"), QStringLiteral("129999"));
+        const long long beta = addTaskCounterparty(QStringLiteral("Бета"));
         TForm_Zada4i form;
         form.BitBtn_Pokaji_Vsi4koClick();
         EditorScript script;
@@ -381,7 +369,7 @@ private Q_SLOTS:
         TestProgram program;
         Settings::writeString(Keys::Firm_Data_Name, QStringLiteral("Вентарос еоод"));
         Settings::writeString(Keys::Firm_Data_Adress, QStringLiteral("София"));
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
         const long long id = addTask(QStringLiteral("Монтаж"), firm);
         TForm_Zada4i form;
         form.BitBtn_Pokaji_Vsi4koClick();
@@ -469,8 +457,8 @@ private Q_SLOTS:
     void listsEveryTaskAndOpensTheRowOnEnterAndDoubleClick()
     {
         TestProgram program;
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
-        const long long gone = addCounterparty(QStringLiteral("Изтрита"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
+        const long long gone = addTaskCounterparty(QStringLiteral("Изтрита"));
         addTask(QStringLiteral("С възложител"), firm);
         const long long none = addTask(QStringLiteral("Без възложител"), -1);
         const long long withGone = addTask(QStringLiteral("С изтрит"), gone);
@@ -584,7 +572,7 @@ private Q_SLOTS:
     void searchRow()
     {
         TestProgram program;
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
         addTask(QStringLiteral("Първа"), firm, QStringLiteral("Възложен"), QDate(2025, 3, 1));
         addTask(QStringLiteral("Втора"), -1, QStringLiteral("Възложен"), QDate(2025, 3, 5));
         addTask(QStringLiteral("Трета"), -1, QStringLiteral("Възложен"), QDate(2025, 3, 9));

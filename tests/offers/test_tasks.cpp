@@ -1,5 +1,6 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
+#include "offers/task_test_data.h"
 
 #include "app/list_export.h"
 #include "counterparties/counterparty_record.h"
@@ -13,19 +14,6 @@
 #include <QTest>
 
 namespace {
-long long addCounterparty(const QString &name, const QString &eik = QStringLiteral("0"),
-                          const QString &taxNumber = {})
-{
-    CounterpartyFields f;
-    f.Ime_Firma = name;
-    f.Ime_Klient = name;
-    f.EIK = eik;
-    const long long id = CounterpartyRecord::insertPair(f, 0).id;
-    if (!taxNumber.isEmpty())
-        Db::execute(QStringLiteral("UPDATE Firmi SET Danatchen_Nomer = ? WHERE ID = ?"), {taxNumber, id});
-    return id;
-}
-
 Tasks::Task sampleTask(const QString &description = QStringLiteral("Ремонт"), long long assigner = -1)
 {
     Tasks::Task t;
@@ -224,7 +212,7 @@ private Q_SLOTS:
     void roundTripKeepsQuotesAndLineBreaks()
     {
         TestProgram program;
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
         Tasks::Task t = sampleTask(QStringLiteral("Смяна на \"дисплей\" и 'капак'"), firm);
         t.note = QStringLiteral("ред 1\nред \"2\"\r\n'ред 3'");
         t.repetition = Tasks::Weekly;
@@ -262,8 +250,8 @@ private Q_SLOTS:
     void anAssignerIsNamedByTheRegistry()
     {
         TestProgram program;
-        const long long firm = addCounterparty(QStringLiteral("Алфа"));
-        const long long free = addCounterparty(QStringLiteral("Бета"));
+        const long long firm = addTaskCounterparty(QStringLiteral("Алфа"));
+        const long long free = addTaskCounterparty(QStringLiteral("Бета"));
         Tasks::insert(sampleTask(QStringLiteral("З"), firm));
         QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Firmi"), QStringLiteral("ID"), firm),
                  QStringLiteral("Zada4i_Zadanie"));
@@ -273,11 +261,11 @@ private Q_SLOTS:
     void assignerLookups()
     {
         TestProgram program;
-        const long long alfa = addCounterparty(QStringLiteral("Алфа ООД"), QStringLiteral("121212"), QStringLiteral("BG123"));
-        const long long zalfa = addCounterparty(QStringLiteral("Зелена алфа"), QStringLiteral("129999"));
-        const long long pct = addCounterparty(QStringLiteral("50% отстъпка"));
-        const long long under = addCounterparty(QStringLiteral("А_Б"));
-        addCounterparty(QStringLiteral("АВБ"));
+        const long long alfa = addTaskCounterparty(QStringLiteral("Алфа ООД"), QStringLiteral("121212"), QStringLiteral("BG123"));
+        const long long zalfa = addTaskCounterparty(QStringLiteral("Зелена алфа"), QStringLiteral("129999"));
+        const long long pct = addTaskCounterparty(QStringLiteral("50% отстъпка"));
+        const long long under = addTaskCounterparty(QStringLiteral("А_Б"));
+        addTaskCounterparty(QStringLiteral("АВБ"));
         auto ref = [](long long id, const char *name) -> QString { return QString::number(id) + QLatin1Char(':') + QString::fromUtf8(name); };
 
         QCOMPARE(TaskAssigner::byName(QStringLiteral("АЛФ")), (QStringList{ref(alfa, "Алфа ООД"), ref(zalfa, "Зелена алфа")}));
@@ -301,7 +289,7 @@ private Q_SLOTS:
     void searches()
     {
         TestProgram program;
-        const long long alfa = addCounterparty(QStringLiteral("Алфа"));
+        const long long alfa = addTaskCounterparty(QStringLiteral("Алфа"));
         auto add = [&](const char *description, QDate due, QTime dueTime, long long assigner = -1,
                        const char *note = "") {
             Tasks::Task t = sampleTask(QString::fromUtf8(description), assigner);
