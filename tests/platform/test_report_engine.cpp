@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
@@ -227,6 +228,22 @@ private Q_SLOTS:
             QCOMPARE(recorded.at(0).lineTexts().filter(QStringLiteral("Артикул")).size(), 21);
             QVERIFY(recorded.at(1).contains(QStringLiteral("Артикул 22")));
         }
+    }
+
+    void thousandsOfRowsStayFast()
+    {
+        Model m = invoice(5000);
+        m.detail.height = 20;
+        Element amount = field(QStringLiteral("QRDBText2"), QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Kol"));
+        amount.left = 400;
+        amount.alignment = Qt::AlignRight;
+        m.detail.elements.append(amount);
+        QElapsedTimer timer;
+        timer.start();
+        const Document doc = produce(m);
+        qInfo("5000 rows: %d pages in %lld ms", int(doc.pages.size()), timer.elapsed());
+        QCOMPARE(doc.pages.size(), 97); // 100 + 47 rows, then 52 rows a page, footers on the last
+        QVERIFY(timer.elapsed() < 10000);
     }
 
     void bandTallerThanAPageIsClipped()
