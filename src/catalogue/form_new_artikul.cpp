@@ -364,6 +364,8 @@ void TForm_NewArtikul::loadArticle(const Article &a)
     SpinEdit_Min_Kol->setValue(int(qBound(0.0, a.Min_Kol, double(SpinMaximum))));
     m_loadedMinKol = SpinEdit_Min_Kol->value();
     Edit_Max_TO->setText(Money::formatWidth(a.Max_TO, 4, PriceDecimals));
+    m_loadedPriceText = Edit_Cena->text();
+    m_loadedMaxToText = Edit_Max_TO->text();
     SpinEdit_Kod_Vezna->setValue(int(qBound(0LL, a.Kod_Vezna, (long long)INT_MAX)));
     m_loadedScale = SpinEdit_Kod_Vezna->value();
     int unit = 0;
@@ -613,7 +615,9 @@ bool TForm_NewArtikul::collect(Article *a)
     a->Opisanie = Edit_Opisanie->text();
     a->Valuta_D = ComBox_Valuta->currentText();
     a->Valuta_P = ComBox_Valuta->currentText();
-    a->Ed_Cena = price;
+    // A number shown rounded and left untouched keeps its stored value.
+    if (isNew() || Edit_Cena->text() != m_loadedPriceText)
+        a->Ed_Cena = price;
     a->Mqrka = ComBox_Mqrka->currentText();
     a->Garancionen = ChkBox_Garancia->isChecked();
     a->Poredica = ChkBox_Poredica->isChecked();
@@ -622,7 +626,8 @@ bool TForm_NewArtikul::collect(Article *a)
     // An untouched spin keeps the stored value, whatever the spin could show.
     if (isNew() || SpinEdit_Min_Kol->value() != m_loadedMinKol)
         a->Min_Kol = SpinEdit_Min_Kol->value();
-    a->Max_TO = maxTo;
+    if (isNew() || Edit_Max_TO->text() != m_loadedMaxToText)
+        a->Max_TO = maxTo;
     int storedUnit = 0;
     long long storedValue = 0;
     ArticleRecord::parseShelfLife(m_loaded.Trajnost, &storedUnit, &storedValue);

@@ -162,5 +162,7 @@ private:
     int m_loadedMinKol = -1;   // the spin values as opened: an untouched spin keeps the stored value
     int m_loadedShelf = -1;
     int m_loadedScale = -1;
+    QString m_loadedPriceText; // the texts as opened, likewise
+    QString m_loadedMaxToText;
     bool m_inMessage = false;
 };

@@ -16,7 +16,9 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -173,12 +175,13 @@ private Q_SLOTS:
             "INSERT INTO Produkti (ID, Nomenkl_N, Nomer_Grupa, Opisanie, Ed_Cena, Valuta_P, Valuta_D, Mqrka, "
             "Garancionen, Poredica, Kasovo_Ime, Etiketno_Ime, Min_Kol, Max_TO, Trajnost, Kod_Vezna, Dan_Grup, "
             "Prigotvq_Se) VALUES (50, 'K50', 2, 'Сирене краве', 9.99, 'BGN', 'BGN', 'кг.', 'False', 'True', "
-            "'СИРЕНЕ', 'Сирене етикет', 500, 2.5, '1:730', 4242, 3, 0)"));
+            "'СИРЕНЕ', 'Сирене етикет', 500, 2.55555, '1:730', 4242, 3, 0)"));
+        Db::execute(QStringLiteral("UPDATE Produkti SET Ed_Cena = 9.123456 WHERE ID = 50"));
         TForm_NewArtikul form;
         QVERIFY(ArticleEditor::prepareEdit(form, 50));
         form.FormShow();
         QCOMPARE(form.Label_Grupa_name->text(), QStringLiteral("Група: 2:Храни"));
-        QCOMPARE(form.Edit_Cena->text(), QStringLiteral("9.9900"));
+        QCOMPARE(form.Edit_Cena->text(), QStringLiteral("9.1235"));
         QVERIFY(!form.ChkBox_Garancia->isEnabled());
         QVERIFY(!form.PageControl1->isTabVisible(form.PageControl1->indexOf(form.TabSheet_Serials)));
         form.BitBtn_OK->click();
@@ -190,8 +193,39 @@ private Q_SLOTS:
         QCOMPARE(a.Trajnost, QStringLiteral("1:730"));
         QCOMPARE(a.Kod_Vezna, 4242LL);
         QCOMPARE(a.Dan_Grup, 3);
-        QCOMPARE(a.Max_TO, 2.5);
+        QCOMPARE(a.Max_TO, 2.55555);
+        QCOMPARE(a.Ed_Cena, 9.123456);
         QCOMPARE(a.Nomenkl_N, QStringLiteral("K50"));
+    }
+
+    void pictureIsStoredAsTheFilesBytes()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie) VALUES (5, 1, 'А')"));
+        const QString bmp = program.file(QStringLiteral("a.bmp"));
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(bmp, "BMP"));
+        const QString text = program.file(QStringLiteral("a.txt"));
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+        f.close();
+
+        TForm_NewArtikul form;
+        QVERIFY(ArticleEditor::prepareEdit(form, 5));
+        PlatformScript::answer(text);
+        form.BitBtn_Edit_Snimka->click();
+        QCOMPARE(messages().size(), 1);
+        QVERIFY(ArticleRecord::picture(5).isEmpty());
+        PlatformScript::answer(bmp);
+        form.BitBtn_Edit_Snimka->click();
+        QFile stored(bmp);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(ArticleRecord::picture(5), stored.readAll());
+        QVERIFY(!form.DBImage1->pixmap().isNull());
+        form.BitBtn_Del_Snimka->click();
+        QVERIFY(ArticleRecord::picture(5).isEmpty());
     }
 
     void heldCodesOfANewArticle()

@@ -1,4 +1,7 @@
 #include "test_main_window_support.h"
+#include "app/long_operation.h"
+
+#include <QProgressBar>
 
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
@@ -247,6 +250,28 @@ private Q_SLOTS:
         QCOMPARE(calls.size(), 2); // the service tab is no longer active
         QCOMPARE(form->PageControl1->tabPosition(), QTabWidget::South);
         QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("ФИСКАЛЕН СЕРВИЗ"));
+        form->Timer1->stop();
+    }
+
+    void longOperationBarShowsAndStopsStepwiseWork()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        LongOperation::begin(50, QStringLiteral("Прекъсни търсенето"));
+        QVERIFY(form->Panel_Progress->isVisibleTo(form.get()));
+        QCOMPARE(form->Gauge1->maximum(), 50);
+        QCOMPARE(form->BitBtn_Sel_Cancel->toolTip(), QStringLiteral("Прекъсни търсенето"));
+        QVERIFY(LongOperation::step(10));
+        QCOMPARE(form->Gauge1->value(), 10);
+        form->BitBtn_Sel_Cancel->click(); // stop
+        QVERIFY(!LongOperation::step(20));
+        form->BitBtn_Sel_Cancel->click(); // go on
+        QVERIFY(LongOperation::step(30));
+        LongOperation::end();
+        QVERIFY(!form->Panel_Progress->isVisibleTo(form.get()));
+        form->BitBtn_Sel_Cancel->click(); // idle: nothing to stop
+        QVERIFY(!LongOperation::stopRequested());
         form->Timer1->stop();
     }
 
