@@ -341,6 +341,7 @@ void TForm_NewArtikul::loadArticle(const Article &a)
 {
     m_loaded = a;
     m_openedId = a.id;
+    m_codes.setStoredArticle(a.id);
     Edit_Art_N->setText(QString::number(a.id));
     Edit_Nom_N->setText(a.Nomenkl_N);
     Edit_Opisanie->setText(a.Opisanie);
@@ -648,7 +649,8 @@ void TForm_NewArtikul::BitBtn_OKClick()
     Article a;
     if (!collect(&a))
         return;
-    const ArticleSaveResult r = isNew() ? ArticleRecord::insert(a, m_pending) : ArticleRecord::update(m_openedId, a);
+    const ArticleSaveResult r =
+        isNew() ? ArticleRecord::insert(a, m_codes.pending()) : ArticleRecord::update(m_openedId, a);
     if (!r.ok) {
         if (r.numberRefused)
             refuseNumber(r.message);
@@ -657,7 +659,7 @@ void TForm_NewArtikul::BitBtn_OKClick()
         return;
     }
     m_savedId = a.id;
-    m_pending = {};
+    m_codes.clearPending();
     accept();
 }
 
@@ -706,20 +708,13 @@ void TForm_NewArtikul::BitBtn_Del_SnimkaClick()
 
 // ---- Barcodes and catalogue numbers ----------------------------------------------------
 
-long long TForm_NewArtikul::codesOwner() const
-{
-    return isNew() ? 0 : m_openedId;
-}
-
 void TForm_NewArtikul::refreshBarcodes()
 {
-    QStringList codes = m_pending.barcodes;
-    if (codesOwner() > 0) {
-        try {
-            codes = ArticleCodes::barcodes(codesOwner());
-        } catch (const DbError &e) {
-            Dialogs::message(QStringLiteral("Баркодовете не могат да бъдат прочетени:\n") + e.message(), this);
-        }
+    QStringList codes;
+    try {
+        codes = m_codes.barcodes();
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Баркодовете не могат да бъдат прочетени:\n") + e.message(), this);
     }
     const int keep = DBGrid_Barkodes->currentRow();
     DBGrid_Barkodes->setRowCount(int(codes.size()));
@@ -731,13 +726,11 @@ void TForm_NewArtikul::refreshBarcodes()
 
 void TForm_NewArtikul::refreshNumbers()
 {
-    QList<CatalogueNumber> numbers = m_pending.numbers;
-    if (codesOwner() > 0) {
-        try {
-            numbers = ArticleCodes::catalogueNumbers(codesOwner());
-        } catch (const DbError &e) {
-            Dialogs::message(QStringLiteral("Номенклатурата не може да бъде прочетена:\n") + e.message(), this);
-        }
+    QList<CatalogueNumber> numbers;
+    try {
+        numbers = m_codes.numbers();
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Номенклатурата не може да бъде прочетена:\n") + e.message(), this);
     }
     const int keep = DBGrid1->currentRow();
     DBGrid1->setRowCount(int(numbers.size()));
@@ -749,6 +742,15 @@ void TForm_NewArtikul::refreshNumbers()
     }
     if (!numbers.isEmpty())
         DBGrid1->setCurrentCell(qBound(0, keep, int(numbers.size()) - 1), 0);
+}
+
+bool TForm_NewArtikul::finish(const ArticleCodeEntry::Result &result, QWidget *focus)
+{
+    if (!result.message.isEmpty())
+        Dialogs::message(result.message, this);
+    if (!result.done && focus)
+        focus->setFocus();
+    return result.done;
 }
 
 void TForm_NewArtikul::setBarcodeTag(int tag)
@@ -782,32 +784,10 @@ void TForm_NewArtikul::BitBtn_Add_BarkodClick()
         setBarcodeTag(1);
         return;
     }
-    const QString code = Edit_Insert_Barkode->text().trimmed();
-    if (code.isEmpty()) {
-        Dialogs::message(QStringLiteral("Въведете баркод!"), this);
-        Edit_Insert_Barkode->setFocus();
+    const QString code = Edit_Insert_Barkode->text();
+    if (!finish(m_barcodeTag == 1 ? m_codes.addBarcode(code) : m_codes.changeBarcode(m_oldBarcode, code),
+                Edit_Insert_Barkode))
         return;
-    }
-    try {
-        if (m_barcodeTag == 1) {
-            if (codesOwner() > 0)
-                ArticleCodes::addBarcode(codesOwner(), code);
-            else
-                m_pending.barcodes.append(code);
-        } else if (codesOwner() > 0) {
-            if (!ArticleCodes::changeBarcode(codesOwner(), m_oldBarcode, code))
-                Dialogs::message(QStringLiteral("Баркодът \"") + m_oldBarcode
-                                     + QStringLiteral("\" вече не съществува: нищо не е променено."),
-                                 this);
-        } else {
-            const qsizetype i = m_pending.barcodes.indexOf(m_oldBarcode);
-            if (i >= 0)
-                m_pending.barcodes[i] = code;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Баркодът не е записан:\n") + e.message(), this);
-        return;
-    }
     setBarcodeTag(0);
     refreshBarcodes();
 }
@@ -822,15 +802,7 @@ void TForm_NewArtikul::BitBtn_Del_BarkodClick()
     const int row = currentRow(DBGrid_Barkodes);
     if (row < 0)
         return;
-    const QString code = DBGrid_Barkodes->item(row, 0)->text();
-    try {
-        if (codesOwner() > 0)
-            ArticleCodes::removeBarcode(codesOwner(), code);
-        else
-            m_pending.barcodes.removeAt(row);
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Баркодът не е изтрит:\n") + e.message(), this);
-    }
+    finish(m_codes.removeBarcode(row, DBGrid_Barkodes->item(row, 0)->text()), nullptr);
     refreshBarcodes();
 }
 
@@ -851,51 +823,34 @@ void TForm_NewArtikul::Label_Select_KontragClick()
     CounterpartyPickMode = -1;
 }
 
+CatalogueNumber TForm_NewArtikul::enteredNumber() const
+{
+    const QString text = Label_ID_Kontragent->text();
+    return CatalogueNumber{Edit_Insert_Nomenkl_N->text(), ReferenceText::key(text),
+                           text.mid(text.indexOf(QLatin1Char(':')) + 1)};
+}
+
 void TForm_NewArtikul::BitBtn_Add_NomenklClick()
 {
     if (m_numberTag == 0) {
         Edit_Insert_Nomenkl_N->clear();
-        Label_ID_Kontragent->setText(QString::fromUtf8(NoCounterparty));
         setNumberTag(1);
         return;
     }
-    const QString number = Edit_Insert_Nomenkl_N->text().trimmed();
-    if (number.isEmpty()) {
-        Dialogs::message(QStringLiteral("Въведете номенклатурен номер!"), this);
-        Edit_Insert_Nomenkl_N->setFocus();
+    if (Edit_Insert_Nomenkl_N->text().trimmed().isEmpty()) {
+        finish(m_codes.addNumber(enteredNumber()), Edit_Insert_Nomenkl_N); // says what is missing
         return;
     }
-    if (ReferenceText::key(Label_ID_Kontragent->text()) <= 0) {
+    if (enteredNumber().counterparty <= 0) {
         Dialogs::message(QStringLiteral("Изберете контрагент на когото е посоченият номер!"), this);
         Label_Select_KontragClick();
-        if (ReferenceText::key(Label_ID_Kontragent->text()) <= 0)
+        if (enteredNumber().counterparty <= 0)
             return; // the pick was cancelled: nothing is written, the entry stays open
     }
-    CatalogueNumber entered;
-    entered.number = number;
-    entered.counterparty = ReferenceText::key(Label_ID_Kontragent->text());
-    const QString text = Label_ID_Kontragent->text();
-    entered.counterpartyName = text.mid(text.indexOf(QLatin1Char(':')) + 1);
-    try {
-        if (m_numberTag == 1) {
-            if (codesOwner() > 0)
-                ArticleCodes::addCatalogueNumber(codesOwner(), entered.number, entered.counterparty);
-            else
-                m_pending.numbers.append(entered);
-        } else if (codesOwner() > 0) {
-            if (!ArticleCodes::changeCatalogueNumber(codesOwner(), m_oldNumber, entered.number, entered.counterparty))
-                Dialogs::message(QStringLiteral("Номенклатурният номер \"") + m_oldNumber.number
-                                     + QStringLiteral("\" вече не съществува: нищо не е променено."),
-                                 this);
-        } else {
-            const qsizetype i = m_pending.numbers.indexOf(m_oldNumber);
-            if (i >= 0)
-                m_pending.numbers[i] = entered;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Номенклатурният номер не е записан:\n") + e.message(), this);
+    const CatalogueNumber entered = enteredNumber();
+    if (!finish(m_numberTag == 1 ? m_codes.addNumber(entered) : m_codes.changeNumber(m_oldNumber, entered),
+                Edit_Insert_Nomenkl_N))
         return;
-    }
     setNumberTag(0);
     refreshNumbers();
 }
@@ -910,17 +865,9 @@ void TForm_NewArtikul::BitBtn_Del_NomenklClick()
     const int row = currentRow(DBGrid1);
     if (row < 0)
         return;
-    CatalogueNumber n;
-    n.number = DBGrid1->item(row, 0)->text();
-    n.counterparty = DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong();
-    try {
-        if (codesOwner() > 0)
-            ArticleCodes::removeCatalogueNumber(codesOwner(), n);
-        else
-            m_pending.numbers.removeAt(row);
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Номенклатурният номер не е изтрит:\n") + e.message(), this);
-    }
+    const CatalogueNumber n{DBGrid1->item(row, 0)->text(), DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong(),
+                            DBGrid1->item(row, 1)->text()};
+    finish(m_codes.removeNumber(row, n), nullptr);
     refreshNumbers();
 }
 
@@ -929,9 +876,8 @@ void TForm_NewArtikul::BitBtn_Edit_NomenklClick()
     const int row = currentRow(DBGrid1);
     if (m_numberTag != 0 || row < 0)
         return;
-    m_oldNumber.number = DBGrid1->item(row, 0)->text();
-    m_oldNumber.counterparty = DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong();
-    m_oldNumber.counterpartyName = DBGrid1->item(row, 1)->text();
+    m_oldNumber = CatalogueNumber{DBGrid1->item(row, 0)->text(), DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong(),
+                                  DBGrid1->item(row, 1)->text()};
     setNumberTag(2);
     Edit_Insert_Nomenkl_N->setText(m_oldNumber.number);
     Label_ID_Kontragent->setText(ReferenceText::make(m_oldNumber.counterparty, m_oldNumber.counterpartyName));

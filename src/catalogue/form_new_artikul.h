@@ -1,4 +1,5 @@
 #pragma once
+#include "catalogue/article_code_entry.h"
 #include "catalogue/article_record.h"
 
 #include <QDialog>
@@ -99,7 +100,7 @@ public:
     void loadArticle(const Article &article);
     long long openedId() const { return m_openedId; }
     std::optional<long long> savedId() const { return m_savedId; }
-    const PendingCodes &pendingCodes() const { return m_pending; }
+    const PendingCodes &pendingCodes() const { return m_codes.pending(); }
 
     // Handlers
     void FormShow();
@@ -140,11 +141,12 @@ private:
     QWidget *buildNumberTab();
     QWidget *buildSerialTab();
     bool isNew() const { return ArticleEditMode == 0; }
-    long long codesOwner() const; // the stored article the tabs write to; 0 for a new one
     void refreshBarcodes();
     void refreshNumbers();
     void setBarcodeTag(int tag);
     void setNumberTag(int tag);
+    bool finish(const ArticleCodeEntry::Result &result, QWidget *focus); // shows its message; true when done
+    CatalogueNumber enteredNumber() const;
     bool collect(Article *article); // false after a message
     void refuseNumber(const QString &message);
     int nameLimit(bool fiscal) const;
@@ -154,7 +156,7 @@ private:
     long long m_openedId = 0;
     std::optional<long long> m_savedId;
     Article m_loaded;
-    PendingCodes m_pending;
+    ArticleCodeEntry m_codes;
     int m_barcodeTag = 0; // 0 idle, 1 adding, 2 editing
     int m_numberTag = 0;
     QString m_oldBarcode;

@@ -288,12 +288,6 @@ private Q_SLOTS:
         TForm_NewArtikul form;
         QVERIFY(ArticleEditor::prepareEdit(form, 5));
 
-        // Mode 14 writes the reference text into the label.
-        pickCounterparty(alpha);
-        form.Label_Select_Kontrag->click();
-        QCOMPARE(form.Label_ID_Kontragent->text(), QStringLiteral("%1:Алфа").arg(alpha));
-        QCOMPARE(CounterpartyPickMode, -1);
-
         // "Приеми" without a counterparty asks for one; a cancelled pick inserts nothing.
         form.BitBtn_Add_Nomenkl->click();
         form.Edit_Insert_Nomenkl_N->setText(QStringLiteral("N-1"));
@@ -302,9 +296,16 @@ private Q_SLOTS:
         QCOMPARE(messages(), QStringList{QStringLiteral("Изберете контрагент на когото е посоченият номер!")});
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures")), 0LL);
         QCOMPARE(form.numberTag(), 1);
+        QCOMPARE(CounterpartyPickMode, -1);
 
+        // Mode 14 writes the reference text into the label.
         pickCounterparty(alpha);
+        form.Label_Select_Kontrag->click();
+        QCOMPARE(form.Label_ID_Kontragent->text(), QStringLiteral("%1:Алфа").arg(alpha));
+        QCOMPARE(CounterpartyPickMode, -1);
+        PlatformScript::setModalHandler({});
         form.BitBtn_Add_Nomenkl->click();
+        QCOMPARE(messages().size(), 1);
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures WHERE ID = 5 AND Nomenkl_N = 'N-1' "
                                       "AND ID_Kontrag = ?"),
                        {alpha}),

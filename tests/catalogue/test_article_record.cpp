@@ -1,3 +1,4 @@
+#include "catalogue/article_code_entry.h"
 #include "catalogue/article_codes.h"
 #include "catalogue/article_record.h"
 #include "catalogue/departments.h"
@@ -243,6 +244,33 @@ private Q_SLOTS:
                                 "Доставчик: Доставчик ООД;\rВалиден до: 05.03.2028;\r"
                                 "Забележка: внимание <b>чупливо</b>;"));
         QCOMPARE(ArticleCodes::serialHint(QStringLiteral("SN-2")), QString());
+    }
+
+    void codeEntryHoldsForANewArticleAndWritesForAStoredOne()
+    {
+        TestProgram program;
+        ArticleCodeEntry held;
+        QVERIFY(!held.addBarcode(QStringLiteral("  ")).done);
+        QVERIFY(held.addBarcode(QStringLiteral("1")).done);
+        QVERIFY(held.addBarcode(QStringLiteral("2")).done);
+        QVERIFY(held.changeBarcode(QStringLiteral("1"), QStringLiteral("3")).done);
+        QVERIFY(held.removeBarcode(1, QStringLiteral("2")).done);
+        QCOMPARE(held.barcodes(), QStringList{QStringLiteral("3")});
+        const ArticleCodeEntry::Result noFirm = held.addNumber(CatalogueNumber{QStringLiteral("N"), 0, {}});
+        QVERIFY(!noFirm.done);
+        QCOMPARE(noFirm.message, QStringLiteral("Изберете контрагент на когото е посоченият номер!"));
+        QVERIFY(held.addNumber(CatalogueNumber{QStringLiteral("N"), 4, QStringLiteral("Ф")}).done);
+        QCOMPARE(held.pending().numbers.size(), 1);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Barkodes")) + count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures")), 0LL);
+
+        ArticleCodeEntry stored;
+        stored.setStoredArticle(8);
+        QVERIFY(stored.addBarcode(QStringLiteral("77")).done);
+        QCOMPARE(ArticleCodes::barcodes(8), QStringList{QStringLiteral("77")});
+        const ArticleCodeEntry::Result gone = stored.changeBarcode(QStringLiteral("78"), QStringLiteral("79"));
+        QVERIFY(gone.done);
+        QVERIFY(gone.message.contains(QStringLiteral("нищо не е променено")));
+        QCOMPARE(ArticleCodes::barcodes(8), QStringList{QStringLiteral("77")});
     }
 
     void catalogueNumberEditAddressesTheRememberedRow()
