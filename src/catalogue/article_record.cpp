@@ -1,6 +1,7 @@
 #include "catalogue/article_record.h"
 
 #include "catalogue/article_codes.h"
+#include "common/reference_text.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
+#include <optional>
 
 namespace {
 QString flag(bool value)
@@ -95,12 +98,7 @@ void ArticleRecord::parseShelfLife(const QString &text, int *unit, long long *va
 
 long long ArticleRecord::parseNumber(const QString &typed)
 {
-    const QString t = typed.trimmed();
-    if (t.isEmpty() || !std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }))
-        return 0;
-    bool ok = false;
-    const long long n = t.toLongLong(&ok);
-    return ok && n > 0 && n <= INT_MAX ? n : 0;
+    return ReferenceText::parseKey(typed);
 }
 
 QString ArticleRecord::defaultCatalogueNumber(long long group, const QString &articleNumber)
@@ -154,26 +152,26 @@ long long ArticleRecord::lastNumberInGroup(long long group)
            + 1;
 }
 
-ArticleSaveResult ArticleRecord::insert(const Article &a, const PendingCodes &codes)
+namespace {
+// The columns the editor writes, in the order of both statements.
+const QString EditedColumns = QStringLiteral(
+    "Nomenkl_N, Opisanie, Valuta_D, Ed_Cena, Valuta_P, Mqrka, Garancionen, Kasovo_Ime, Etiketno_Ime, Poredica, "
+    "Min_Kol, Max_TO, Trajnost, Kod_Vezna, Dan_Grup, Prigotvq_Se");
+
+QVariantList editedValues(const Article &a)
 {
-    if (a.id <= 0 || a.id > INT_MAX)
-        return refused(BadNumber, true);
+    return {a.Nomenkl_N, a.Opisanie,          a.Valuta_D,      a.Ed_Cena,           a.Valuta_P, a.Mqrka,
+            flag(a.Garancionen), a.Kasovo_Ime, a.Etiketno_Ime, flag(a.Poredica), a.Min_Kol,  a.Max_TO,
+            a.Trajnost,  a.Kod_Vezna,         a.Dan_Grup,      a.Prigotvq_Se};
+}
+
+// Runs a save inside one write transaction; a database failure is its result.
+ArticleSaveResult saveInTransaction(const std::function<std::optional<ArticleSaveResult>()> &work)
+{
     try {
         WriteTransaction tx;
-        if (exists(a.id))
-            return refused(BadNumber, true);
-        Db::execute(QStringLiteral(
-                        "INSERT INTO Produkti (ID, Nomenkl_N, Nomer_Grupa, Opisanie, Dostavna_Cena, Valuta_D, "
-                        "Ed_Cena, Valuta_P, Mqrka, Garancionen, Kasovo_Ime, Etiketno_Ime, Dostav4ik, Poredica, "
-                        "Min_Kol, Max_TO, Trajnost, Kod_Vezna, Dan_Grup, Prigotvq_Se) "
-                        "VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, '0', ?, ?, ?, ?, ?, ?, ?)"),
-                    {a.id, a.Nomenkl_N, a.Nomer_Grupa, a.Opisanie, a.Valuta_D, a.Ed_Cena, a.Valuta_P, a.Mqrka,
-                     flag(a.Garancionen), a.Kasovo_Ime, a.Etiketno_Ime, flag(a.Poredica), a.Min_Kol, a.Max_TO,
-                     a.Trajnost, a.Kod_Vezna, a.Dan_Grup, a.Prigotvq_Se});
-        for (const QString &code : codes.barcodes)
-            ArticleCodes::addBarcode(a.id, code);
-        for (const CatalogueNumber &n : codes.numbers)
-            ArticleCodes::addCatalogueNumber(a.id, n.number, n.counterparty);
+        if (const std::optional<ArticleSaveResult> refusal = work())
+            return *refusal;
         tx.commit();
     } catch (const DbError &e) {
         return refused(QStringLiteral("Артикулът не е записан:\n") + e.message());
@@ -182,13 +180,33 @@ ArticleSaveResult ArticleRecord::insert(const Article &a, const PendingCodes &co
     ok.ok = true;
     return ok;
 }
+} // namespace
+
+ArticleSaveResult ArticleRecord::insert(const Article &a, const PendingCodes &codes)
+{
+    if (a.id <= 0 || a.id > INT_MAX)
+        return refused(BadNumber, true);
+    return saveInTransaction([&]() -> std::optional<ArticleSaveResult> {
+        if (exists(a.id))
+            return refused(BadNumber, true);
+        QVariantList values = {a.id, a.Nomer_Grupa};
+        values.append(editedValues(a));
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Dostavna_Cena, Dostav4ik, ") + EditedColumns
+                        + QStringLiteral(") VALUES (?, ?, 0, '0', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    values);
+        for (const QString &code : codes.barcodes)
+            ArticleCodes::addBarcode(a.id, code);
+        for (const CatalogueNumber &n : codes.numbers)
+            ArticleCodes::addCatalogueNumber(a.id, n.number, n.counterparty);
+        return std::nullopt;
+    });
+}
 
 ArticleSaveResult ArticleRecord::update(long long openedId, const Article &a)
 {
     if (a.id <= 0 || a.id > INT_MAX)
         return refused(BadNumber, true);
-    try {
-        WriteTransaction tx;
+    return saveInTransaction([&]() -> std::optional<ArticleSaveResult> {
         if (!exists(openedId))
             return refused(QStringLiteral("Артикулът вече не съществува!"));
         if (a.id != openedId) {
@@ -202,24 +220,19 @@ ArticleSaveResult ArticleRecord::update(long long openedId, const Article &a)
                                    + user + QStringLiteral("!"),
                                true);
         }
-        Db::execute(QStringLiteral("UPDATE Produkti SET ID = ?, Nomenkl_N = ?, Opisanie = ?, Valuta_D = ?, "
-                                   "Ed_Cena = ?, Valuta_P = ?, Mqrka = ?, Garancionen = ?, Kasovo_Ime = ?, "
-                                   "Etiketno_Ime = ?, Poredica = ?, Min_Kol = ?, Max_TO = ?, Trajnost = ?, "
-                                   "Kod_Vezna = ?, Dan_Grup = ?, Prigotvq_Se = ? WHERE ID = ?"),
-                    {a.id, a.Nomenkl_N, a.Opisanie, a.Valuta_D, a.Ed_Cena, a.Valuta_P, a.Mqrka,
-                     flag(a.Garancionen), a.Kasovo_Ime, a.Etiketno_Ime, flag(a.Poredica), a.Min_Kol, a.Max_TO,
-                     a.Trajnost, a.Kod_Vezna, a.Dan_Grup, a.Prigotvq_Se, openedId});
+        QString assignments;
+        for (const QString &column : EditedColumns.split(QStringLiteral(", ")))
+            assignments += QStringLiteral(", ") + column + QStringLiteral(" = ?");
+        QVariantList values = {a.id};
+        values.append(editedValues(a));
+        values.append(openedId);
+        Db::execute(QStringLiteral("UPDATE Produkti SET ID = ?") + assignments + QStringLiteral(" WHERE ID = ?"), values);
         if (a.id != openedId) {
             Db::execute(QStringLiteral("UPDATE Barkodes SET ID = ? WHERE ID = ?"), {a.id, openedId});
             Db::execute(QStringLiteral("UPDATE Nomenklatures SET ID = ? WHERE ID = ?"), {a.id, openedId});
         }
-        tx.commit();
-    } catch (const DbError &e) {
-        return refused(QStringLiteral("Артикулът не е записан:\n") + e.message());
-    }
-    ArticleSaveResult ok;
-    ok.ok = true;
-    return ok;
+        return std::nullopt;
+    });
 }
 
 double ArticleRecord::stockIn(long long id, long long warehouse)

@@ -65,12 +65,7 @@ QStringList Departments::listItems()
 
 long long Departments::parseNumber(const QString &typed)
 {
-    const QString t = typed.trimmed();
-    if (t.isEmpty() || !std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }))
-        return 0;
-    bool ok = false;
-    const long long n = t.toLongLong(&ok);
-    return ok && n > 0 && n <= INT_MAX ? n : 0;
+    return ReferenceText::parseKey(typed);
 }
 
 QString Departments::add(const QString &number, const PreparationDepartment &fields, long long *id)

@@ -50,9 +50,8 @@ public:
 const char *const ColumnNames[] = {"ID", "Opisanie", "Path", "Vid_FU"};
 } // namespace
 
-DepartmentsModel::DepartmentsModel(QWidget *owner)
-    : QAbstractTableModel(owner)
-    , m_owner(owner)
+DepartmentsModel::DepartmentsModel(QObject *parent)
+    : InPlaceRows(parent, ColumnCount)
 {
 }
 
@@ -63,54 +62,23 @@ bool DepartmentsModel::reload()
     try {
         rows = Departments::all();
     } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Отделите не могат да бъдат прочетени:\n") + e.message(), m_owner);
+        Q_EMIT failed(QStringLiteral("Отделите не могат да бъдат прочетени:\n") + e.message());
         ok = false;
     }
-    beginResetModel();
-    m_rows = rows;
-    endResetModel();
+    setRows(rows);
     return ok;
 }
 
 void DepartmentsModel::addRow()
 {
-    if (!m_rows.isEmpty() && m_rows.last().id == 0)
-        return; // one new row at a time
-    beginInsertRows({}, int(m_rows.size()), int(m_rows.size()));
     PreparationDepartment d;
     d.device = FiscalDeviceTypes::all().value(0);
-    m_rows.append(d);
-    endInsertRows();
+    InPlaceRows::addRow(d);
 }
 
 bool DepartmentsModel::removeRowAt(int r)
 {
-    if (r < 0 || r >= m_rows.size())
-        return false;
-    const PreparationDepartment d = m_rows.at(r);
-    if (d.id != 0) {
-        if (!Dialogs::yesNo(QStringLiteral("Изтриване на отдел \"") + d.name + QStringLiteral("\"?"), m_owner))
-            return false;
-        const QString error = Departments::remove(d.id);
-        if (!error.isEmpty()) {
-            Dialogs::message(error, m_owner);
-            return false;
-        }
-    }
-    beginRemoveRows({}, r, r);
-    m_rows.removeAt(r);
-    endRemoveRows();
-    return true;
-}
-
-int DepartmentsModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-int DepartmentsModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
+    return removeRow(r, [](const PreparationDepartment &d) { return Departments::remove(d.id); });
 }
 
 QVariant DepartmentsModel::data(const QModelIndex &index, int role) const
@@ -139,11 +107,6 @@ QVariant DepartmentsModel::headerData(int section, Qt::Orientation orientation, 
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-Qt::ItemFlags DepartmentsModel::flags(const QModelIndex &index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
-}
-
 bool DepartmentsModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole)
@@ -169,12 +132,7 @@ bool DepartmentsModel::setData(const QModelIndex &index, const QVariant &value, 
         if (error.isEmpty())
             *field = text; // a new row keeps it until its number is typed
     }
-    if (!error.isEmpty()) {
-        Dialogs::message(error, m_owner);
-        return false;
-    }
-    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(ColumnCount - 1));
-    return true;
+    return finishEdit(index, error);
 }
 
 TForm_Type_Prigotvq_Se::TForm_Type_Prigotvq_Se(QWidget *parent)
@@ -183,6 +141,7 @@ TForm_Type_Prigotvq_Se::TForm_Type_Prigotvq_Se(QWidget *parent)
     setObjectName(QStringLiteral("Form_Type_Prigotvq_Se"));
     setWindowTitle(QStringLiteral("Отдели за изготвяне на продукция"));
     m_model = new DepartmentsModel(this);
+    connect(m_model, &DepartmentsModel::failed, this, [this](const QString &m) { Dialogs::message(m, this); });
     DBGrid1 = named(new QTableView(this), "DBGrid1");
     DBGrid1->setModel(m_model);
     DBGrid1->setItemDelegate(new DeviceDelegate(DBGrid1));
@@ -209,10 +168,21 @@ void TForm_Type_Prigotvq_Se::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
-        m_model->removeRowAt(DBGrid1->currentIndex().row());
+        deleteCurrent();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool TForm_Type_Prigotvq_Se::deleteCurrent()
+{
+    const int r = DBGrid1->currentIndex().row();
+    if (r < 0 || r >= m_model->rowCount())
+        return false;
+    const PreparationDepartment &d = m_model->row(r);
+    if (d.id != 0 && !Dialogs::yesNo(QStringLiteral("Изтриване на отдел \"") + d.name + QStringLiteral("\"?"), this))
+        return false;
+    return m_model->removeRowAt(r);
 }
 
 void TForm_Type_Prigotvq_Se::N63Click(QWidget *mainWindow)

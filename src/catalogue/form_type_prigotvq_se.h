@@ -1,7 +1,7 @@
 #pragma once
+#include "app/in_place_rows.h"
 #include "catalogue/departments.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
 #include <QPointer>
 
@@ -9,28 +9,21 @@ class QTableView;
 
 // The departments as an in-place grid. Every edit is checked and written at
 // once; a refused edit keeps the stored value. A new row is held here until
-// its number is typed.
-class DepartmentsModel : public QAbstractTableModel
+// its number is typed. The model asks nothing: the window tells its failures
+// and asks before a delete.
+class DepartmentsModel : public InPlaceRows<PreparationDepartment>
 {
     Q_OBJECT
 public:
     enum Column { ColNumber, ColName, ColPath, ColDevice, ColumnCount };
-    explicit DepartmentsModel(QWidget *owner);
-    bool reload(); // false (after a message) when the table cannot be read
+    explicit DepartmentsModel(QObject *parent);
+    bool reload(); // false (after failed()) when the table cannot be read
     void addRow(); // a new, unsaved row at the end
-    bool removeRowAt(int row); // asks first
-    const PreparationDepartment &row(int r) const { return m_rows.at(r); }
+    bool removeRowAt(int row); // deletes a stored row at once
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
-
-private:
-    QWidget *m_owner;
-    QList<PreparationDepartment> m_rows; // a new row has id 0 until it is saved
 };
 
 // "Отдели за изготвяне на продукция": the preparation departments, their
@@ -46,6 +39,7 @@ public:
 
     // The main menu's N63: reads the table and shows the window modally.
     static void N63Click(QWidget *mainWindow);
+    bool deleteCurrent(); // Ctrl+Delete: asks, then deletes
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -73,19 +73,8 @@ QStringList Warehouses::referenceTexts()
 
 long long Warehouses::parseNumber(const QString &typed)
 {
-    const QString t = typed.trimmed();
-    if (t.isEmpty())
-        return 0;
-    for (const QChar c : t)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return 0;
-    bool ok = false;
-    const long long n = t.toLongLong(&ok);
-    // The panel and every combo carry the number in a reference text, whose
-    // key is read back as a 32-bit integer.
-    if (!ok || n <= 0 || n > INT_MAX)
-        return 0;
-    return n;
+    // The panel and every combo carry the number in a reference text.
+    return ReferenceText::parseKey(typed);
 }
 
 WarehouseSaveResult Warehouses::save(const QList<WarehouseEntry> &entries)

@@ -1,5 +1,7 @@
 #include "common/reference_text.h"
 
+#include <climits>
+
 int GetID_MFromTreeNodeName(const QString &referenceText)
 {
     const int colon = referenceText.indexOf(QLatin1Char(':'));
@@ -27,4 +29,17 @@ int GetID_MFromTreeNodeName(const QString &referenceText)
 QString ReferenceText::make(long long key, const QString &name)
 {
     return QString::number(key) + QLatin1Char(':') + name;
+}
+
+long long ReferenceText::parseKey(const QString &typed)
+{
+    const QString t = typed.trimmed();
+    if (t.isEmpty())
+        return 0;
+    for (const QChar c : t)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+    bool ok = false;
+    const long long n = t.toLongLong(&ok);
+    return ok && n > 0 && n <= INT_MAX ? n : 0;
 }

@@ -10,4 +10,7 @@ int GetID_MFromTreeNodeName(const QString &referenceText);
 namespace ReferenceText {
 inline int key(const QString &text) { return GetID_MFromTreeNodeName(text); }
 QString make(long long key, const QString &name); // "<key>:<name>"
+// A key as a user types it: a whole number from 1 up to the largest key a
+// reference text carries (32-bit); 0 for anything else.
+long long parseKey(const QString &typed);
 } // namespace ReferenceText

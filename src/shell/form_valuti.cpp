@@ -46,7 +46,7 @@ public:
 } // namespace
 
 ValutiModel::ValutiModel(QObject *parent)
-    : QAbstractTableModel(parent)
+    : InPlaceRows(parent, ColumnCount)
 {
 }
 
@@ -58,46 +58,12 @@ void ValutiModel::reload()
     } catch (const DbError &e) {
         Q_EMIT failed(QStringLiteral("Валутите не могат да бъдат прочетени:\n") + e.message());
     }
-    beginResetModel();
-    m_rows = rows;
-    endResetModel();
-}
-
-void ValutiModel::addRow()
-{
-    if (!m_rows.isEmpty() && m_rows.last().id == 0)
-        return; // one new row at a time
-    beginInsertRows({}, int(m_rows.size()), int(m_rows.size()));
-    m_rows.append(CurrencyRates::Row{});
-    endInsertRows();
+    setRows(rows);
 }
 
 bool ValutiModel::removeRowAt(int r)
 {
-    if (r < 0 || r >= m_rows.size())
-        return false;
-    const CurrencyRates::Row row = m_rows.at(r);
-    if (row.id != 0) {
-        const QString error = CurrencyRates::remove(row.id);
-        if (!error.isEmpty()) {
-            Q_EMIT failed(error);
-            return false;
-        }
-    }
-    beginRemoveRows({}, r, r);
-    m_rows.removeAt(r);
-    endRemoveRows();
-    return true;
-}
-
-int ValutiModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-int ValutiModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
+    return removeRow(r, [](const CurrencyRates::Row &row) { return CurrencyRates::remove(row.id); });
 }
 
 QVariant ValutiModel::data(const QModelIndex &index, int role) const
@@ -124,11 +90,6 @@ QVariant ValutiModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == ColBasic)
         return int(Qt::AlignCenter);
     return QAbstractTableModel::headerData(section, orientation, role);
-}
-
-Qt::ItemFlags ValutiModel::flags(const QModelIndex &index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
 }
 
 bool ValutiModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -168,12 +129,7 @@ bool ValutiModel::setData(const QModelIndex &index, const QVariant &value, int r
         if (error.isEmpty())
             r.basic = text;
     }
-    if (!error.isEmpty()) {
-        Q_EMIT failed(error);
-        return false;
-    }
-    Q_EMIT dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(ColumnCount - 1));
-    return true;
+    return finishEdit(index, error);
 }
 
 TForm_Valuti::TForm_Valuti(QWidget *parent)

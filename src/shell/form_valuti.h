@@ -1,7 +1,7 @@
 #pragma once
 #include "app/currency_rates.h"
+#include "app/in_place_rows.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
 
 class QTableView;
@@ -9,28 +9,17 @@ class QTableView;
 // The currencies as an in-place grid: name, rate to the lev, basic flag.
 // Every edit is checked and written at once; a refused edit keeps the stored value.
 // The model asks nothing: the window tells its failures and asks before a delete.
-class ValutiModel : public QAbstractTableModel
+class ValutiModel : public InPlaceRows<CurrencyRates::Row>
 {
     Q_OBJECT
 public:
     explicit ValutiModel(QObject *parent);
     void reload();
-    void addRow();                 // a new, unsaved row at the end
-    bool removeRowAt(int row);     // deletes a stored row at once
-    const CurrencyRates::Row &row(int r) const { return m_rows.at(r); }
+    bool removeRowAt(int row); // deletes a stored row at once
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
-
-Q_SIGNALS:
-    void failed(const QString &message); // a refused edit or a failed read, for the window to tell
-
-private:
-    QList<CurrencyRates::Row> m_rows; // a new row has id 0 until it is saved
 };
 
 // "Валутни курсове"

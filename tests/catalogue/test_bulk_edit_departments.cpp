@@ -186,11 +186,15 @@ private Q_SLOTS:
 
         // A department an article names stays.
         Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Prigotvq_Se) VALUES (1, 1, 1)"));
+        form.DBGrid1->setCurrentIndex(m->index(0, 0));
         PlatformScript::answer(true);
-        QVERIFY(!m->removeRowAt(0));
+        QVERIFY(!form.deleteCurrent());
         QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().contains(QStringLiteral("Produkti")));
+        form.DBGrid1->setCurrentIndex(m->index(1, 0));
+        PlatformScript::answer(false); // "No" keeps it
+        QVERIFY(!form.deleteCurrent());
         PlatformScript::answer(true);
-        QVERIFY(m->removeRowAt(1));
+        QVERIFY(form.deleteCurrent());
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Type_Prigotvq_Se")).toInt(), 1);
     }
 
