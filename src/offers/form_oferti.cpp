@@ -5,6 +5,7 @@
 #include "app/form_koloni.h"
 #include "common/reference_text.h"
 #include "offers/supplier_catalogue.h"
+#include "offers/supplier_tree.h"
 #include "platform/db/paged_list_model.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
@@ -23,7 +24,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -38,27 +38,6 @@ QPointer<TForm_Oferti> Form_Oferti;
 
 namespace {
 TForm_Oferti::Hook s_buildHook, s_showHook, s_closeHook, s_addHook, s_importHook, s_updateHook;
-
-constexpr int ImageRole = Qt::UserRole + 1;
-
-// Image 0: the supplier takes part in searches; 1: it is left out.
-QIcon nodeIcon(int image)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (image == 0) {
-        p.setBrush(QColor(0x2e, 0x9d, 0x3a));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(3, 3, 10, 10);
-    } else {
-        p.setPen(QPen(QColor(0xb0, 0x20, 0x20), 2));
-        p.drawLine(4, 4, 12, 12);
-        p.drawLine(12, 4, 4, 12);
-    }
-    return QIcon(pixmap);
-}
 
 // Cheapest rows red, dearest blue, both bold.
 class ArtDelegate : public QStyledItemDelegate
@@ -400,13 +379,7 @@ void TForm_Oferti::FormDeactivate()
 
 int TForm_Oferti::nodeImage(const QTreeWidgetItem *node)
 {
-    return node ? node->data(0, ImageRole).toInt() : 0;
-}
-
-void TForm_Oferti::setNodeImage(QTreeWidgetItem *node, int image)
-{
-    node->setData(0, ImageRole, image);
-    node->setIcon(0, nodeIcon(image));
+    return SupplierTree::image(node);
 }
 
 void TForm_Oferti::loadTree()
@@ -415,41 +388,12 @@ void TForm_Oferti::loadTree()
     const QList<TreeFileNode> nodes = SupplierCatalogue::loadTree(treeFilePath(), &ok);
     if (!ok)
         say(QStringLiteral("Файлът с дървото на каталозите не може да бъде прочетен: ") + treeFilePath());
-    showTree(nodes, false);
-}
-
-void TForm_Oferti::showTree(const QList<TreeFileNode> &nodes, bool keepImages)
-{
-    // Exclusions are kept by supplier and group number.
-    QHash<QPair<int, int>, int> images;
-    if (keepImages)
-        for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem *s = TreeView1->topLevelItem(i);
-            const int supplier = GetID_MFromTreeNodeName(s->text(0));
-            images.insert({supplier, 0}, nodeImage(s));
-            for (int g = 0; g < s->childCount(); ++g)
-                images.insert({supplier, GetID_MFromTreeNodeName(s->child(g)->text(0))}, nodeImage(s->child(g)));
-        }
-    TreeFile::loadInto(TreeView1, nodes);
-    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *s = TreeView1->topLevelItem(i);
-        const int supplier = GetID_MFromTreeNodeName(s->text(0));
-        setNodeImage(s, images.value({supplier, 0}, 0));
-        for (int g = 0; g < s->childCount(); ++g)
-            setNodeImage(s->child(g), images.value({supplier, GetID_MFromTreeNodeName(s->child(g)->text(0))}, 0));
-    }
+    SupplierTree::show(TreeView1, nodes, false);
 }
 
 QList<long long> TForm_Oferti::searchSuppliers() const
 {
-    QList<long long> suppliers;
-    for (int i = TreeView1->topLevelItemCount() - 1; i >= 0; --i) {
-        const QTreeWidgetItem *s = TreeView1->topLevelItem(i);
-        const int key = GetID_MFromTreeNodeName(s->text(0));
-        if (s->childCount() > 0 && nodeImage(s) == 0 && key > 0)
-            suppliers << key;
-    }
-    return suppliers;
+    return SupplierTree::searchSuppliers(TreeView1);
 }
 
 void TForm_Oferti::TreeView1Click()
@@ -464,7 +408,7 @@ void TForm_Oferti::TreeView1Click()
         else
             clearListing();
     }
-    setNodeImage(node, nodeImage(node) == 0 ? 1 : 0);
+    SupplierTree::setImage(node, nodeImage(node) == 0 ? 1 : 0);
     TreeView1->setCurrentItem(node);
 }
 
@@ -517,7 +461,7 @@ void TForm_Oferti::N_Delete_SelectedClick()
         say(result.message);
         return;
     }
-    showTree(result.tree, true);
+    SupplierTree::show(TreeView1, result.tree, true);
     if (m_listing.ok)
         runListing(m_listing); // rows of the list may be gone
 }
@@ -531,7 +475,7 @@ void TForm_Oferti::N_Delete_AllClick()
         say(result.message);
         return;
     }
-    showTree(result.tree, false);
+    SupplierTree::show(TreeView1, result.tree, false);
     clearListing();
 }
 

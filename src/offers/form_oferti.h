@@ -1,5 +1,4 @@
 #pragma once
-#include "common/tree_file.h"
 #include "offers/catalogue_search.h"
 
 #include <QPointer>
@@ -141,8 +140,6 @@ private:
     void buildMenus();
     void say(const QString &text);
     bool ask(const QString &text);
-    void setNodeImage(QTreeWidgetItem *node, int image);
-    void showTree(const QList<TreeFileNode> &nodes, bool keepImages);
     void runListing(const CatalogueSearch::Listing &listing);
     void applyOrder(const QString &orderBy);
     void clearListing();
