@@ -7,6 +7,7 @@
 #include "platform/db/transaction.h"
 #include "platform/script.h"
 #include "app/list_export.h"
+#include "platform/report/rtf.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -14,6 +15,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 
 namespace {
 QByteArray bytesOf(const QString &path)
@@ -171,6 +173,41 @@ private Q_SLOTS:
         QVERIFY(doc.contains("\\tx108\\tx2376 ")); // a stop at each cell: 1 and 1+20+1 characters
         // "Болт" as \u escapes, "<M8>" literal, "&" literal
         QVERIFY(doc.contains("\\tab \\u1041?\\u1086?\\u1083?\\u1090? <M8> & "));
+    }
+
+    // Braces and backslashes are RTF's own syntax: in titles and cells they
+    // must come back as typed, the same text as the tab-separated export.
+    void rtfKeepsBracesAndBackslashesAsTyped()
+    {
+        TestProgram program(false);
+        QStandardItemModel model(0, 2);
+        model.setHorizontalHeaderLabels({QStringLiteral("Име {a}"), QStringLiteral("Път \\x")});
+        model.appendRow({new QStandardItem(QStringLiteral("{\\rtf1 скоба}")), new QStandardItem(QStringLiteral("C:\\TEMP\\"))});
+        model.appendRow({new QStandardItem(QStringLiteral("}{")), new QStandardItem(QStringLiteral("\\par \\u1041?"))});
+        QTableView view;
+        view.setModel(&model);
+        view.setColumnWidth(0, 100);
+        view.setColumnWidth(1, 100);
+
+        auto make = [&](int kind) {
+            ExportKinds::apply(kind);
+            ListExport file(QStringLiteral("Braces"));
+            file.addLine(QStringLiteral("\tСправка {клиенти} \\ доставчици"));
+            file.PRINT_INTO(&view);
+            if (!file.finish())
+                qWarning("%s", qPrintable(file.failureMessage()));
+            return file.filePath();
+        };
+        QStringList tabSeparated = linesOf(make(1));
+        QVERIFY(tabSeparated.contains(QStringLiteral("\t{\\rtf1 скоба}       \tC:\\TEMP\\            ")));
+        while (!tabSeparated.isEmpty() && tabSeparated.last().isEmpty())
+            tabSeparated.removeLast();
+        QTextDocument decoded;
+        Rtf::read(bytesOf(make(2)), &decoded);
+        QStringList rtfLines = decoded.toPlainText().split(QLatin1Char('\n'));
+        while (!rtfLines.isEmpty() && rtfLines.last().isEmpty())
+            rtfLines.removeLast();
+        QCOMPARE(rtfLines, tabSeparated);
     }
 
     void emptyListGivesHeaderAndEmptyLines()

@@ -5,7 +5,12 @@
 #include "platform/shell_exec.h"
 #include "test_registry.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDialog>
 #include <QFile>
 #include <QRegularExpression>
@@ -79,6 +84,36 @@ private Q_SLOTS:
         });
         QCOMPARE(Dialogs::exec(&d), int(QDialog::Accepted));
         QCOMPARE(PlatformScript::texts(QStringLiteral("modal")).size(), 2);
+    }
+
+    // The real message box, not the script: markup in a text is shown as typed.
+    void realMessageBoxShowsMarkupAsText()
+    {
+        PlatformScript::deactivate();
+        const QString text = QStringLiteral("<b>не е HTML</b> & <i>курсив</i>");
+        for (int kind = 0; kind < 2; ++kind) {
+            QString shown;
+            int format = -1;
+            bool seen = false;
+            QTimer::singleShot(0, this, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                seen = true;
+                if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+                    shown = label->text();
+                    format = int(label->textFormat());
+                }
+                box->buttons().first()->click();
+            });
+            if (kind == 0)
+                Dialogs::message(text);
+            else
+                Dialogs::yesNo(text);
+            QVERIFY(seen);
+            QCOMPARE(shown, text);
+            QCOMPARE(format, int(Qt::PlainText));
+        }
     }
 
     void uncaughtExceptionGoesToTheLogOnly()

@@ -5,12 +5,19 @@
 
 #include "common/ini_file.h"
 #include "common/settings.h"
+#include "app/data_module.h"
 #include "app/login_request.h"
 #include "shell/operator_login.h"
 #include "shell/rights.h"
 #include "shell/shop_tab.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace shelltest;
@@ -157,6 +164,80 @@ private Q_SLOTS:
         QVERIFY(!form->loginForm()->CancelBtn->isEnabled());
         QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty());
         QVERIFY(!form->programEnded());
+        form->Timer1->stop();
+    }
+
+    // The login shown by a real modal loop: Esc comes as a key from a timer,
+    // the question it raises is a real box, and "Не" keeps the login open.
+    void escInARealModalLoginAsksAndNoKeepsIt()
+    {
+        TestProgram program;
+        auto form = startedWindow();
+        QVERIFY(form);
+        PlatformScript::deactivate();
+        QStringList questions;
+        int step = 0;
+        QTimer driver;
+        driver.setInterval(10);
+        connect(&driver, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                questions << box->text();
+                box->button(QMessageBox::No)->click();
+                return;
+            }
+            auto *login = qobject_cast<TForm_Dostap_Operators *>(modal);
+            if (!login || !login->isVisible())
+                return;
+            if (step == 0) {
+                ++step; // the key arrives through the login's own event loop
+                QCoreApplication::postEvent(login, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                QCoreApplication::postEvent(login, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier));
+            } else if (step == 1 && !questions.isEmpty()) {
+                ++step;
+                login->Edit_Password->setText(QStringLiteral("admin"));
+                login->OKBtn->click();
+            }
+        });
+        driver.start();
+        const bool loggedIn = form->N_dostapClick();
+        driver.stop();
+        PlatformScript::activate();
+        QVERIFY(loggedIn);
+        QCOMPARE(questions, QStringList{QStringLiteral("Найстина ли желаете да приключите работа")});
+        QVERIFY(!form->programEnded());
+        QCOMPARE(AppState::instance().currentOperator(), QStringLiteral("Администратор"));
+        form->Timer1->stop();
+    }
+
+    // Logging in again on the same database keeps the data module and its
+    // connection: nothing is re-created, nothing reconnected.
+    void repeatLoginKeepsTheDataModuleAndItsConnection()
+    {
+        TestProgram program(false); // the first login makes the data module, as at start-up
+        resetProgramState();
+        auto form = std::make_unique<TGeneral_Form>();
+        loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+        QVERIFY(form->FormCreate());
+        form->Timer1->stop();
+        TDataModule1 *module = DataModule1;
+        QVERIFY(module);
+        QVERIFY(module->isOpen());
+        QSignalSpy switched(module, &TDataModule1::databaseChanged);
+        // A temporary table lives only as long as its connection.
+        QSqlQuery mark(Db::connection());
+        QVERIFY2(mark.exec(QStringLiteral("CREATE TEMP TABLE login_probe (x INTEGER)")),
+                 qPrintable(mark.lastError().text()));
+
+        for (int i = 0; i < 2; ++i) {
+            loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+            QVERIFY(form->N_dostapClick());
+        }
+        QCOMPARE(DataModule1, module);
+        QCOMPARE(switched.size(), 0);
+        QSqlQuery probe(Db::connection());
+        QVERIFY2(probe.exec(QStringLiteral("SELECT COUNT(*) FROM temp.login_probe")),
+                 qPrintable(probe.lastError().text()));
         form->Timer1->stop();
     }
 
