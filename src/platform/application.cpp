@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStyle>
 #include <QTranslator>
 
 namespace {
@@ -33,7 +34,7 @@ Application::Application(int &argc, char **argv)
     // would append it to every window title ("ВЕНТАРОС - МАГАЗИН — ВЕНТАРОС").
     setApplicationName(QStringLiteral("ВЕНТАРОС"));
     substituteWindowsFonts();
-    setStyle(new LongTextStyle);
+    setStyle(new LongTextStyle(style()->name()));
     // Qt's own texts (file dialogs, context menus) in Bulgarian when the
     // desktop has the translations installed.
     auto *translator = new QTranslator(this);

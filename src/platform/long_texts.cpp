@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QStyleOptionComboBox>
 
-LongTextStyle::LongTextStyle()
-    : QProxyStyle()
+LongTextStyle::LongTextStyle(const QString &baseStyle)
+    : QProxyStyle(baseStyle)
 {
 }
 

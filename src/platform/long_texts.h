@@ -8,7 +8,8 @@ class LongTextStyle : public QProxyStyle
 {
     Q_OBJECT
 public:
-    LongTextStyle();
+    // Over the style of that name (the desktop's or the one asked with -style).
+    explicit LongTextStyle(const QString &baseStyle);
 
     // The widest a combo box grows for its texts.
     static int comboWidthCap(const QWidget *widget);
