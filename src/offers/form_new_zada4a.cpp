@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -354,6 +355,10 @@ bool TForm_NewZada4a::eventFilter(QObject *watched, QEvent *event)
             return ListBox_SelectDostav4ikKeyDown(key);
     } else if (event->type() == QEvent::FocusOut && watched == ListBox_SelectDostav4ik) {
         ListBox_SelectDostav4ikExit();
+    } else if (event->type() == QEvent::FocusOut && watched == Edit_Vazlojitel
+               && QApplication::focusWidget() != ListBox_SelectDostav4ik) {
+        // A name-search list left open would cover the controls below it.
+        ListBox_SelectDostav4ik->hide();
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -43,6 +43,13 @@ public:
             Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     }
 
+    // The fields after the grid's columns (ID, assigner number, repetition)
+    // are read by name, never shown, and so never offered by the column chooser.
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return qMin(SqlListModel::columnCount(parent), int(TaskList::columns().size()));
+    }
+
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (role != Qt::ForegroundRole || !index.isValid())
@@ -192,12 +199,8 @@ bool TForm_Zada4i::runList(const QString &sql, const QVariantList &params)
     }
     if (first) {
         const QList<TaskList::Column> &columns = TaskList::columns();
-        for (int c = 0; c < m_list->columnCount(); ++c) {
-            if (c < columns.size())
-                DBGrid_Zada4i->setColumnWidth(c, columns.at(c).width);
-            else
-                DBGrid_Zada4i->setColumnHidden(c, true);
-        }
+        for (int c = 0; c < m_list->columnCount(); ++c)
+            DBGrid_Zada4i->setColumnWidth(c, columns.at(c).width);
     }
     return true;
 }

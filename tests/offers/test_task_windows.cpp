@@ -227,6 +227,27 @@ private Q_SLOTS:
         QCOMPARE(taskCount(), 0);
     }
 
+    void aFailedUpdateKeepsTheWindow()
+    {
+        TestProgram program;
+        const long long id = addTask(QStringLiteral("Първа"), -1);
+        Db::execute(QStringLiteral("CREATE TRIGGER no_changes BEFORE UPDATE ON Zada4i_Zadanie "
+                                   "BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        TForm_Zada4i form;
+        form.BitBtn_Pokaji_Vsi4koClick();
+        EditorScript script;
+        driveEditor(script, [&](TForm_NewZada4a *w) {
+            w->Edit_Opisanie->setText(QStringLiteral("Променена"));
+            w->BitBtn_OkClick();
+            QVERIFY(w->isVisible());
+            QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().startsWith(
+                QStringLiteral("Задачата не беше записана")));
+            QCOMPARE(w->Edit_Opisanie->text(), QStringLiteral("Променена"));
+        });
+        form.BitBtn_Redakt_Zada4aClick();
+        QCOMPARE(column(id, "Opisanie_Z").toString(), QStringLiteral("Първа"));
+    }
+
     void anEditChangesOnlyItsTaskAndKeepsItsStatus()
     {
         TestProgram program;
@@ -479,6 +500,7 @@ private Q_SLOTS:
                                     QStringLiteral("Забележка")};
         const QList<int> widths = {200, 200, 100, 80, 110, 89, 106, 83, 150};
         QStringList shown;
+        QCOMPARE(form.list()->columnCount(), 9); // the column chooser offers these only
         for (int c = 0; c < form.list()->columnCount(); ++c) {
             if (form.DBGrid_Zada4i->isColumnHidden(c))
                 continue;
