@@ -125,15 +125,20 @@ private Q_SLOTS:
         QCOMPARE(ArticleCodes::barcodes(10), QStringList{QStringLiteral("3800001")});
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures WHERE ID = 10 AND ID_Kontrag = 7")), 1LL);
 
-        // A failure after the article row leaves neither the row nor its barcode.
-        Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Nomenklatures "
-                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        const ArticleSaveResult r = ArticleRecord::insert(article(11), codes);
-        QVERIFY(!r.ok);
-        QVERIFY(!r.numberRefused);
-        QVERIFY(r.message.contains(QStringLiteral("refused")));
-        QVERIFY(!ArticleRecord::exists(11));
-        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Barkodes WHERE ID = 11")), 0LL);
+        // A failing article INSERT, or a failure after it, leaves neither the row nor its codes.
+        for (const char *table : {"Produkti", "Nomenklatures"}) {
+            Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON %1 "
+                                       "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(QString::fromLatin1(table)));
+            const ArticleSaveResult r = ArticleRecord::insert(article(11), codes);
+            QVERIFY(!r.ok);
+            QVERIFY(!r.numberRefused);
+            QVERIFY(r.message.contains(QStringLiteral("refused")));
+            QVERIFY(!ArticleRecord::exists(11));
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Barkodes WHERE ID = 11")), 0LL);
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures WHERE ID = 11")), 0LL);
+            Db::execute(QStringLiteral("DROP TRIGGER fail"));
+        }
     }
 
     void editKeepsItsNumberGroupAndDeliveryData()

@@ -4,6 +4,7 @@
 #include "common/fiscal_device_types.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
+#include "shell/openers.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -206,6 +207,7 @@ private Q_SLOTS:
         driveWindows<TForm_Type_Prigotvq_Se>([&](TForm_Type_Prigotvq_Se *w) { rows = w->model()->rowCount(); });
         TForm_Type_Prigotvq_Se::N63Click(nullptr);
         QCOMPARE(rows, 1);
+        QVERIFY(Openers::available(QStringLiteral("N63"))); // the menu item is enabled
     }
 };
 VTEST(DepartmentsWindowTest)
