@@ -25,6 +25,13 @@ void registerSchemaColumns()
                       QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
                       QStringLiteral("Serials"), QStringLiteral("ID"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("SP_otstapka"),
+                      QStringLiteral("ID_Art_Gr"), QStringLiteral("Otnasq_se_za"), QStringLiteral("A"));
+    // Article groups: a renumber takes the articles and the group discount rules along
+    registerReference(QStringLiteral("Grupi"), QStringLiteral("ID"),
+                      QStringLiteral("Produkti"), QStringLiteral("Nomer_Grupa"));
+    registerReference(QStringLiteral("Grupi"), QStringLiteral("ID"), QStringLiteral("SP_otstapka"),
+                      QStringLiteral("ID_Art_Gr"), QStringLiteral("Otnasq_se_za"), QStringLiteral("G"));
     // Warehouses
     registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));

@@ -279,6 +279,7 @@ void TForm_Kontrakents::FormShow()
     ComboBox_Kriteria_Kontrag->setCurrentIndex(m_column);
     // Only a mode that some window receives can be picked in.
     Panel_IZberi->setVisible(CounterpartyPickMode != -1 && CounterpartyPick::hasTarget(CounterpartyPickMode));
+    m_servedMode = CounterpartyPickMode;
 
     m_lastNode = nullptr;
     const QString treePath = CounterpartyGroups::treeFilePath();
@@ -570,11 +571,19 @@ void TForm_Kontrakents::BitBtn_Otkaji_KontragentClick()
 void TForm_Kontrakents::done(int result)
 {
     CounterpartyPickMode = -1;
+    m_servedMode = -1;
     QDialog::done(result);
 }
 
 void TForm_Kontrakents::N_KlientiClick(QWidget *mainWindow)
 {
+    if (Form_Kontrakents && Form_Kontrakents->isVisible()) {
+        // No second pick on top of the one pending.
+        CounterpartyPickMode = Form_Kontrakents->servedMode();
+        Form_Kontrakents->raise();
+        Form_Kontrakents->activateWindow();
+        return;
+    }
     if (!Form_Kontrakents) {
         QWidget *owner = WindowOwner::mainWindow();
         Form_Kontrakents = new TForm_Kontrakents(owner ? owner : mainWindow);

@@ -97,8 +97,11 @@ public:
 
     // The main window's "Контрагенти..." (and every pick-mode setter): makes
     // the browser once, starts it on the criterion "Номер", shows it modally
-    // and returns when it closes; CounterpartyPickMode is then -1.
+    // and returns when it closes; CounterpartyPickMode is then -1. Called
+    // while the browser shows, it only brings it forward: the new caller gets
+    // nothing and the mode returns to the one the open browser serves.
     static void N_KlientiClick(QWidget *mainWindow);
+    int servedMode() const { return m_servedMode; }
 
 private:
     void buildLayout();
@@ -115,6 +118,7 @@ private:
     CounterpartyList *m_list;
     int m_column = -1;
     QTreeWidgetItem *m_lastNode = nullptr;
+    int m_servedMode = -1;
 };
 
 extern QPointer<TForm_Kontrakents> Form_Kontrakents;

@@ -8,9 +8,14 @@
 #include <QTreeWidgetItemIterator>
 
 GroupTreeDrop::GroupTreeDrop(QTreeWidget *tree, const QString &format, QObject *parent)
+    : GroupTreeDrop(tree, QStringList{format}, parent)
+{
+}
+
+GroupTreeDrop::GroupTreeDrop(QTreeWidget *tree, const QStringList &formats, QObject *parent)
     : QObject(parent)
     , m_tree(tree)
-    , m_format(format)
+    , m_formats(formats)
 {
     tree->setAcceptDrops(true);
     tree->viewport()->setAcceptDrops(true);
@@ -32,7 +37,11 @@ bool GroupTreeDrop::eventFilter(QObject *watched, QEvent *event)
         || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
         return QObject::eventFilter(watched, event);
     auto *e = static_cast<QDropEvent *>(event);
-    if (!e->mimeData()->hasFormat(m_format)) {
+    QString format;
+    for (const QString &f : m_formats)
+        if (format.isEmpty() && e->mimeData()->hasFormat(f))
+            format = f;
+    if (format.isEmpty()) {
         e->ignore();
         return true;
     }
@@ -51,8 +60,11 @@ bool GroupTreeDrop::eventFilter(QObject *watched, QEvent *event)
             onOver(node);
     } else {
         QPointer<GroupTreeDrop> self(this);
-        QTimer::singleShot(0, this, [self, node] {
-            if (self && self->contains(node) && self->onDrop)
+        QTimer::singleShot(0, this, [self, node, format] {
+            if (!self)
+                return;
+            self->m_dropped = format;
+            if (self->contains(node) && self->onDrop)
                 self->onDrop(node);
         });
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -14,6 +15,9 @@ class GroupTreeDrop : public QObject
 {
 public:
     GroupTreeDrop(QTreeWidget *tree, const QString &format, QObject *parent = nullptr);
+    // Takes drops of any of the formats; droppedFormat() tells which one came.
+    GroupTreeDrop(QTreeWidget *tree, const QStringList &formats, QObject *parent = nullptr);
+    QString droppedFormat() const { return m_dropped; }
 
     std::function<void(QTreeWidgetItem *node)> onOver;
     std::function<void(QTreeWidgetItem *node)> onDrop;
@@ -24,5 +28,6 @@ protected:
 private:
     bool contains(const QTreeWidgetItem *node) const;
     QTreeWidget *m_tree;
-    QString m_format;
+    QStringList m_formats;
+    QString m_dropped;
 };

@@ -10,6 +10,8 @@
 #include "shell/form_operatori.h"
 #include "shell/form_sazdava_nova_baza.h"
 #include "shell/form_valuti.h"
+#include "catalogue/article_pick.h"
+#include "catalogue/form_artikuli.h"
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_sklad.h"
 #include "catalogue/form_type_prigotvq_se.h"
@@ -64,7 +66,9 @@ const QList<Opener> kOpeners = {
          ArticlePickMode = 2;
          Openers::find(QStringLiteral("N_Artikuli"))->open(f);
      },
-     "N_Artikuli"},
+     "N_Artikuli",
+     // Stays off until the desk search receives what mode 2 picks.
+     [] { return ArticlePick::hasTarget(2); }},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
 
     // Receipt commands for the fiscal device
@@ -73,6 +77,9 @@ const QList<Opener> kOpeners = {
     {"N68", [](TGeneral_Form &f) { ReceiptCommands::reportFile(ReceiptFiles::KindCopy, &f); }},
     {"N70", [](TGeneral_Form &f) { ReceiptCommands::N70Click(&f); }},
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
+
+    // Catalogue and article picker (also the toolbar button "Артикули")
+    {"N_Artikuli", [](TGeneral_Form &f) { TForm_Artikuli::N_ArtikuliClick(&f); }},
 
     // Counterparties (also the toolbar button "Контрагенти")
     {"N_Klienti", [](TGeneral_Form &f) { TForm_Kontrakents::N_KlientiClick(&f); }},

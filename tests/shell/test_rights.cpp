@@ -2,6 +2,7 @@
 
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
+#include "catalogue/article_pick.h"
 
 #include "common/ini_file.h"
 #include "common/settings.h"
@@ -66,8 +67,13 @@ private Q_SLOTS:
                 QVERIFY2(!MainMenu::caption(QString::fromLatin1(o.needs)).isEmpty(), o.needs);
         }
         // What another module will open stays unusable until its window exists.
-        QVERIFY(!Openers::available(QStringLiteral("N_Artikuli")));
+        QVERIFY(!Openers::available(QStringLiteral("N_Dostavka")));
+        QVERIFY(Openers::available(QStringLiteral("N_Artikuli")));
+        // The desk's article pick waits for a receiver of its mode.
         QVERIFY(!Openers::available(QStringLiteral("N_Select_artikuli")));
+        ArticlePick::registerTarget(2, [](const ArticlePick::Picked &) {});
+        QVERIFY(Openers::available(QStringLiteral("N_Select_artikuli")));
+        ArticlePick::unregisterTarget(2);
         QVERIFY(Openers::available(QStringLiteral("N_Valuti")));
     }
 
@@ -139,8 +145,8 @@ private Q_SLOTS:
         QVERIFY(!menu.menu(QStringLiteral("N_Nastrojki"))->menuAction()->isEnabled());
 
         // An item without a window stays disabled whatever the rights say.
-        QVERIFY(!form.action(QStringLiteral("N_Artikuli"))->isEnabled());
-        QVERIFY(!form.SpdBtn_Artikuli->isEnabled());
+        QVERIFY(!form.action(QStringLiteral("N_Dostavka"))->isEnabled());
+        QVERIFY(!form.SpdBtn_Dostavka->isEnabled());
     }
 
     void deniedRatesReachedNowhere()

@@ -10,6 +10,28 @@
 namespace {
 struct Reference {
     QString targetTable, targetColumn, table, column;
+    QString conditionColumn, conditionValue; // empty: every row
+
+    QString where() const
+    {
+        // Identifiers come from the registrations in code, never from a user.
+        QString w = column + QStringLiteral(" = ?");
+        if (!conditionColumn.isEmpty())
+            w += QStringLiteral(" AND ") + conditionColumn + QStringLiteral(" = ?");
+        return w;
+    }
+    QVariantList params(const QVariant &value) const
+    {
+        QVariantList p{value};
+        if (!conditionColumn.isEmpty())
+            p.append(conditionValue);
+        return p;
+    }
+    bool names(const QString &table, const QString &column) const
+    {
+        return targetTable.compare(table, Qt::CaseInsensitive) == 0
+               && targetColumn.compare(column, Qt::CaseInsensitive) == 0;
+    }
 };
 QSet<QString> &dateColumns()
 {
@@ -61,32 +83,42 @@ QString ColumnRegistry::displayText(const QString &column, const QVariant &value
 }
 
 void ColumnRegistry::registerReference(const QString &targetTable, const QString &targetColumn,
-                                       const QString &table, const QString &column)
+                                       const QString &table, const QString &column,
+                                       const QString &conditionColumn, const QString &conditionValue)
 {
     for (const Reference &r : references())
         if (r.targetTable == targetTable && r.targetColumn == targetColumn && r.table == table
-            && r.column == column)
+            && r.column == column && r.conditionColumn == conditionColumn
+            && r.conditionValue == conditionValue)
             return;
-    references().append({targetTable, targetColumn, table, column});
+    references().append({targetTable, targetColumn, table, column, conditionColumn, conditionValue});
 }
 
 QString ColumnRegistry::referencedBy(const QString &targetTable, const QString &targetColumn,
-                                     const QVariant &value, const QSqlDatabase &db)
+                                     const QVariant &value, const QSqlDatabase &db, const QStringList &except)
 {
     for (const Reference &r : references()) {
-        if (r.targetTable.compare(targetTable, Qt::CaseInsensitive) != 0
-            || r.targetColumn.compare(targetColumn, Qt::CaseInsensitive) != 0)
+        if (!r.names(targetTable, targetColumn) || except.contains(r.table, Qt::CaseInsensitive))
             continue;
         if (!Db::tableExists(r.table, db))
             continue;
-        // Identifiers come from the registrations in code, never from a user.
         const QVariant hit = Db::scalar(
-            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(r.table, r.column), {value},
-            db);
+            QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(r.table, r.where()), r.params(value), db);
         if (hit.isValid())
             return r.table;
     }
     return {};
+}
+
+void ColumnRegistry::moveReferences(const QString &targetTable, const QString &targetColumn, const QVariant &from,
+                                    const QVariant &to, const QSqlDatabase &db)
+{
+    for (const Reference &r : references()) {
+        if (!r.names(targetTable, targetColumn) || !Db::tableExists(r.table, db))
+            continue;
+        Db::execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(r.table, r.column, r.where()),
+                    QVariantList{to} + r.params(from), db);
+    }
 }
 
 QString ColumnRegistry::referencedBy(const QString &targetTable, const QString &targetColumn,

@@ -1,6 +1,7 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // What the database layer knows of columns beyond their types:
@@ -17,13 +18,21 @@ bool isTimeColumn(const QString &column);
 // Grid and export text of a value: dates in dd.MM.yyyy, everything else as is.
 QString displayText(const QString &column, const QVariant &value);
 
-// `table.column` names a row of `targetTable` by its `targetColumn`.
+// `table.column` names a row of `targetTable` by its `targetColumn`. With a
+// condition, only the rows whose `conditionColumn` holds `conditionValue` do
+// (SP_otstapka.ID_Art_Gr names a group when Otnasq_se_za is "G").
 void registerReference(const QString &targetTable, const QString &targetColumn,
-                       const QString &table, const QString &column);
+                       const QString &table, const QString &column,
+                       const QString &conditionColumn = {}, const QString &conditionValue = {});
 // The first table that names the value, or an empty text when none does.
-// Tables not created yet are skipped.
+// Tables not created yet are skipped, and so are the tables in `except`
+// (rows that the caller deletes together with the record).
 QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value,
-                     const QSqlDatabase &db);
+                     const QSqlDatabase &db, const QStringList &except = {});
 QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value);
+// A record that is re-keyed takes every row that names it along (run it in
+// the caller's write transaction). Throws DbError.
+void moveReferences(const QString &targetTable, const QString &targetColumn, const QVariant &from,
+                    const QVariant &to, const QSqlDatabase &db);
 void clearReferences(); // tests
 } // namespace ColumnRegistry

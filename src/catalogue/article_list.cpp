@@ -1,0 +1,204 @@
+#include "catalogue/article_list.h"
+
+#include "app/app_state.h"
+#include "common/money.h"
+#include "platform/db/database.h"
+
+#include <QColor>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace {
+const int kStandard = 8;
+}
+
+ArticleList::ArticleList(QObject *parent)
+    : PagedListModel(parent)
+{
+}
+
+QString ArticleList::orderClause() const
+{
+    // Fields come from the grid's columns and are checked against the list.
+    QString clause;
+    if (!m_orderField.isEmpty() && m_orderField.compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0)
+        clause = m_orderField + (m_descending ? QStringLiteral(" DESC, ") : QStringLiteral(", "));
+    return QStringLiteral(" ORDER BY ") + clause
+           + (m_orderField.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 && m_descending
+                  ? QStringLiteral("ID DESC")
+                  : QStringLiteral("ID"));
+}
+
+void ArticleList::load()
+{
+    const qint64 count =
+        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) counted").arg(m_query.sql), m_query.params).toLongLong();
+    setQuery(QStringLiteral("SELECT * FROM (%1) listed").arg(m_query.sql) + orderClause(), m_query.params, count);
+}
+
+void ArticleList::run(const ArticleSearch::ListQuery &query)
+{
+    // The column set is read when the list resets, inside setQuery.
+    const ArticleSearch::ListQuery before = m_query;
+    const QString beforeOrder = m_orderField;
+    const ArticleSearch::Extra beforeExtra = m_extra;
+    m_query = query;
+    m_orderField.clear();
+    m_descending = false;
+    m_extra = query.extra;
+    try {
+        load();
+    } catch (...) {
+        m_query = before;
+        m_orderField = beforeOrder;
+        m_extra = beforeExtra;
+        throw;
+    }
+    // "Име на фирма" comes only with what the search found.
+    if (m_extra == ArticleSearch::Extra::Firm && rowCount() == 0)
+        dropExtraColumn();
+}
+
+void ArticleList::setOrder(const QString &field, bool descending)
+{
+    if (fieldIndex(field) < 0)
+        throw DbError(QStringLiteral("Списъкът няма поле ") + field);
+    const QString beforeField = m_orderField;
+    const bool beforeDescending = m_descending;
+    m_orderField = record().fieldName(fieldIndex(field));
+    m_descending = descending;
+    try {
+        load();
+    } catch (...) {
+        m_orderField = beforeField;
+        m_descending = beforeDescending;
+        throw;
+    }
+}
+
+void ArticleList::refresh()
+{
+    if (hasQuery())
+        load();
+}
+
+int ArticleList::findRow(const QString &field, const QVariant &value) const
+{
+    if (!hasQuery() || fieldIndex(field) < 0)
+        return -1;
+    const QString name = record().fieldName(fieldIndex(field));
+    try {
+        const QVariant n = Db::scalar(
+            QStringLiteral("SELECT MIN(n) FROM (SELECT ROW_NUMBER() OVER (%1) AS n, %2 AS k FROM (%3) listed) "
+                           "numbered WHERE k = ?")
+                .arg(orderClause().mid(1), name, m_query.sql),
+            m_query.params + QVariantList{value});
+        return n.isNull() ? -1 : n.toInt() - 1;
+    } catch (const DbError &) {
+        return -1;
+    }
+}
+
+void ArticleList::dropExtraColumn()
+{
+    if (m_extra == ArticleSearch::Extra::None)
+        return;
+    beginResetModel();
+    m_extra = ArticleSearch::Extra::None;
+    endResetModel();
+}
+
+QString ArticleList::fieldOf(int column) const
+{
+    const auto &columns = ArticleSearch::columns();
+    if (column >= 0 && column < columns.size())
+        return QString::fromLatin1(columns.at(column).field);
+    if (column == kStandard && m_extra == ArticleSearch::Extra::Firm)
+        return QStringLiteral("Ime_Firma");
+    if (column == kStandard && m_extra == ArticleSearch::Extra::Stock)
+        return QStringLiteral("All_Kol");
+    return {};
+}
+
+void ArticleList::setHighlightedColumn(int column)
+{
+    m_highlighted = column;
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+int ArticleList::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return kStandard + (m_extra == ArticleSearch::Extra::None ? 0 : 1);
+}
+
+QVariant ArticleList::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const QString field = fieldOf(index.column());
+    const int source = fieldIndex(field);
+    if (source < 0)
+        return {};
+    const QVariant v = PagedListModel::data(createIndex(index.row(), source), role);
+    if (role == Qt::DisplayRole && field == QLatin1String("All_Kol"))
+        return Money::formatWidth(v.toDouble(), 4, PriceDecimals).trimmed();
+    if (role == Qt::TextAlignmentRole && field == QLatin1String("All_Kol"))
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return v;
+}
+
+QVariant ArticleList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole) {
+        if (section < kStandard)
+            return QString::fromUtf8(ArticleSearch::columns().at(section).title);
+        return m_extra == ArticleSearch::Extra::Firm ? QStringLiteral("Име на фирма") : QStringLiteral("Нал. кол.");
+    }
+    if (role == Qt::TextAlignmentRole && section == kStandard)
+        return int(Qt::AlignCenter);
+    if (section == m_highlighted) {
+        if (role == Qt::BackgroundRole)
+            return QColor(Qt::red);
+        if (role == Qt::ForegroundRole)
+            return QColor(Qt::white);
+    }
+    return {};
+}
+
+Qt::ItemFlags ArticleList::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QStringList ArticleList::mimeTypes() const
+{
+    return {QString::fromLatin1(DragFormat)};
+}
+
+QMimeData *ArticleList::mimeData(const QModelIndexList &indexes) const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : indexes)
+        if (index.isValid())
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QStringList ids;
+    for (int row : rows)
+        ids << value(row, QStringLiteral("ID")).toString();
+    auto *mime = new QMimeData;
+    mime->setData(QString::fromLatin1(DragFormat), ids.join(QLatin1Char(',')).toLatin1());
+    return mime;
+}
+
+Qt::DropActions ArticleList::supportedDragActions() const
+{
+    return Qt::CopyAction;
+}

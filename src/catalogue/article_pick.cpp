@@ -1,0 +1,106 @@
+#include "catalogue/article_pick.h"
+
+#include "app/app_state.h"
+#include "app/form_get_kol.h"
+#include "common/money.h"
+#include "common/reference_text.h"
+#include "platform/dialogs.h"
+
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVariant>
+
+QStringList PickList;
+
+namespace {
+QHash<int, ArticlePick::Receiver> &receivers()
+{
+    static QHash<int, ArticlePick::Receiver> r;
+    return r;
+}
+} // namespace
+
+long long ArticlePick::Picked::id() const
+{
+    return current.value(QStringLiteral("ID")).toLongLong();
+}
+
+QString ArticlePick::Picked::referenceText() const
+{
+    return ArticlePick::referenceText(current);
+}
+
+void ArticlePick::registerTarget(int mode, Receiver receiver)
+{
+    if (mode < 0)
+        return;
+    if (receiver)
+        receivers().insert(mode, std::move(receiver));
+    else
+        receivers().remove(mode);
+}
+
+void ArticlePick::unregisterTarget(int mode)
+{
+    registerTarget(mode, {});
+}
+
+bool ArticlePick::hasTarget(int mode)
+{
+    return mode >= 0 && receivers().contains(mode);
+}
+
+bool ArticlePick::deliver(int mode, const Picked &picked)
+{
+    if (!hasTarget(mode))
+        return false;
+    // A copy: the receiver may re-register its own mode.
+    const Receiver receiver = receivers().value(mode);
+    receiver(picked);
+    return true;
+}
+
+QString ArticlePick::referenceText(const QSqlRecord &row)
+{
+    return ReferenceText::make(row.value(QStringLiteral("ID")).toLongLong(),
+                               row.value(QStringLiteral("Opisanie")).toString());
+}
+
+int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent)
+{
+    int taken = 0;
+    for (const QSqlRecord &row : rows) {
+        if (mode != 13)
+            PromptMode = 0;
+        TForm_Get_Kol *prompt = promptDialog();
+        prompt->Label_Opis->setText(referenceText(row));
+        if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
+            continue;
+        const QString typed = prompt->Edit_Kol->text();
+        double quantity = 0;
+        if (!Numbers::parse(typed, &quantity)) {
+            Dialogs::message(QStringLiteral("Невалидно количество за ") + referenceText(row)
+                                 + QStringLiteral(": ") + typed + QStringLiteral("\nАртикулът е пропуснат."),
+                             parent);
+            continue;
+        }
+        take(row, quantity, typed.trimmed());
+        ++taken;
+    }
+    return taken;
+}
+
+QString ArticlePick::multiPick(const Picked &picked)
+{
+    PickList.clear();
+    for (const QSqlRecord &row : picked.marked)
+        PickList << row.value(QStringLiteral("ID")).toString();
+    if (PickList.size() >= 2) {
+        QString text;
+        for (const QString &id : PickList)
+            text += id + QLatin1Char(';');
+        return text;
+    }
+    return picked.referenceText();
+}

@@ -1,0 +1,191 @@
+#include "catalogue/article_search.h"
+
+#include "common/money.h"
+#include "common/reference_text.h"
+#include "platform/db/database.h"
+
+namespace {
+const char *const kArticleFields[] = {"ID",         "Nomenkl_N",   "Nomer_Grupa",  "Opisanie",  "Dostavna_Cena",
+                                      "Valuta_D",   "Ed_Cena",     "Valuta_P",     "Mqrka",     "Garancionen",
+                                      "Kasovo_Ime", "Etiketno_Ime", "Dostav4ik",   "Poredica",  "Min_Kol",
+                                      "Max_TO",     "Trajnost",    "Kod_Vezna",    "Dan_Grup",  "Prigotvq_Se"};
+
+QString listSelect()
+{
+    return QStringLiteral("SELECT ") + ArticleSearch::articleColumns()
+           + QStringLiteral(", Grupi.ID AS ID_Grupa, Grupi.Opisanie AS Grupa_Opis");
+}
+
+QString fromArticles()
+{
+    return QStringLiteral(" FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
+}
+
+QString nameOf(const QString &nodeText)
+{
+    const int colon = nodeText.indexOf(QLatin1Char(':'));
+    return colon < 0 ? nodeText : nodeText.mid(colon + 1);
+}
+} // namespace
+
+const QList<ArticleSearch::Column> &ArticleSearch::columns()
+{
+    static const QList<Column> c = {
+        {"ID", "Арт. №", 46, Kind::Number},          {"Nomenkl_N", "Каталожен №", 80, Kind::Text},
+        {"Opisanie", "Описание", 216, Kind::Text},   {"Ed_Cena", "Цена", 49, Kind::Number},
+        {"Valuta_P", "Валута", 41, Kind::Text},      {"Mqrka", "Мярка", 41, Kind::Text},
+        {"ID_Grupa", "Група N", 50, Kind::Group},    {"Grupa_Opis", "Група", 150, Kind::Group},
+    };
+    return c;
+}
+
+int ArticleSearch::columnOfField(const QString &field)
+{
+    const auto &c = columns();
+    for (int i = 0; i < c.size(); ++i)
+        if (field.compare(QLatin1String(c.at(i).field), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QStringList ArticleSearch::criteria()
+{
+    QStringList out{QStringLiteral("Сериен номер"), QStringLiteral("Баркод")};
+    for (const Column &c : columns())
+        out << QString::fromUtf8(c.title);
+    out << QStringLiteral("Номер на контрагент");
+    return out;
+}
+
+QStringList ArticleSearch::comparisonTitles()
+{
+    return {QStringLiteral("равно"), QStringLiteral("по - голямо"), QStringLiteral("по - малко"),
+            QStringLiteral("между")};
+}
+
+QString ArticleSearch::articleColumns()
+{
+    QStringList out;
+    for (const char *f : kArticleFields)
+        out << QStringLiteral("Produkti.") + QLatin1String(f);
+    return out.join(QStringLiteral(", "));
+}
+
+bool ArticleSearch::isRoot(const QString &nodeText)
+{
+    return nodeText == QString::fromUtf8(RootNodeText);
+}
+
+bool ArticleSearch::isDeletedGroup(const QString &nodeText)
+{
+    return nameOf(nodeText) == QString::fromUtf8(DeletedGroupName);
+}
+
+ArticleSearch::ListQuery ArticleSearch::nodeList(const QString &nodeText)
+{
+    ListQuery q;
+    q.sql = listSelect() + fromArticles();
+    if (!isRoot(nodeText)) {
+        q.sql += QStringLiteral(" WHERE Produkti.Nomer_Grupa = ?");
+        q.params << qlonglong(GetID_MFromTreeNodeName(nodeText));
+    }
+    return q;
+}
+
+std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int comparison, const QString &from,
+                                                               const QString &to, bool partOfWord,
+                                                               QString *message)
+{
+    auto refuse = [message]() -> std::optional<ListQuery> {
+        if (message)
+            *message = QString::fromUtf8(BadCriteria);
+        return std::nullopt;
+    };
+    ListQuery q;
+    const QString typed = from.trimmed();
+    if (criterion == Serial || criterion == Barcode) {
+        const bool serial = criterion == Serial;
+        q.sql = listSelect() + fromArticles()
+                + (serial ? QStringLiteral(" WHERE Produkti.ID IN (SELECT Serials.ID FROM Serials WHERE "
+                                           "UPPER(Serials.Serial_ID) = UPPER(?))")
+                          : QStringLiteral(" WHERE Produkti.ID IN (SELECT Barkodes.ID FROM Barkodes WHERE "
+                                           "UPPER(Barkodes.Barkode) = UPPER(?))"));
+        q.params << typed;
+        return q;
+    }
+    if (criterion == CounterpartyNumber) {
+        q.sql = listSelect()
+                + QStringLiteral(", Nomenklatures.Nomenkl_N AS Nom_ID, Firmi.Ime_Firma FROM Nomenklatures "
+                                 "JOIN Produkti ON Produkti.ID = Nomenklatures.ID "
+                                 "JOIN Firmi ON Firmi.ID = Nomenklatures.ID_Kontrag "
+                                 "JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa "
+                                 "WHERE UPPER(Nomenklatures.Nomenkl_N) LIKE UPPER(?) ESCAPE '\\'");
+        q.params << Db::likeContains(typed);
+        q.extra = Extra::Firm;
+        return q;
+    }
+    const int column = criterion - FirstColumn;
+    if (column < 0 || column >= columns().size())
+        return refuse();
+    const Column &c = columns().at(column);
+    const QString field = QStringLiteral("Produkti.") + QLatin1String(c.field);
+    switch (c.kind) {
+    case Kind::Group:
+        return refuse();
+    case Kind::Text:
+        q.sql = listSelect() + fromArticles() + QStringLiteral(" WHERE UPPER(") + field
+                + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'");
+        q.params << (partOfWord ? Db::likeContains(typed) : Db::likeEscape(typed));
+        return q;
+    case Kind::Number:
+        break;
+    }
+    double low = 0;
+    double high = 0;
+    if (!Numbers::parse(from, &low))
+        return refuse();
+    if (comparison == Between && !Numbers::parse(to, &high))
+        return refuse();
+    QString condition;
+    switch (comparison) {
+    case Equal:
+        condition = field + QStringLiteral(" = ?");
+        break;
+    case AtLeast:
+        condition = field + QStringLiteral(" >= ?");
+        break;
+    case AtMost:
+        condition = field + QStringLiteral(" <= ?");
+        break;
+    case Between:
+        condition = field + QStringLiteral(" BETWEEN ? AND ?");
+        break;
+    default:
+        return refuse();
+    }
+    q.sql = listSelect() + fromArticles() + QStringLiteral(" WHERE ") + condition;
+    q.params << low;
+    if (comparison == Between)
+        q.params << high;
+    return q;
+}
+
+ArticleSearch::ListQuery ArticleSearch::availability(const QList<long long> &ids)
+{
+    ListQuery q;
+    q.extra = Extra::Stock;
+    QStringList marks;
+    for (long long id : ids) {
+        marks << QStringLiteral("?");
+        q.params << qlonglong(id);
+    }
+    if (marks.isEmpty())
+        marks << QStringLiteral("NULL");
+    // An article without stock rows shows 0, not nothing.
+    q.sql = listSelect()
+            + QStringLiteral(", COALESCE((SELECT SUM(Store_Kol.Kol) FROM Store_Kol WHERE Store_Kol.Art_ID = "
+                             "Produkti.ID), 0) AS All_Kol")
+            + fromArticles() + QStringLiteral(" WHERE Produkti.ID IN (") + marks.join(QLatin1Char(','))
+            + QStringLiteral(")");
+    return q;
+}

@@ -1,0 +1,1022 @@
+#include "catalogue/form_artikuli.h"
+
+#include "app/app_state.h"
+#include "app/form_koloni.h"
+#include "app/list_export.h"
+#include "app/window_owner.h"
+#include "catalogue/article_editor.h"
+#include "catalogue/article_groups.h"
+#include "catalogue/article_list.h"
+#include "catalogue/article_removal.h"
+#include "catalogue/catalogue_exports.h"
+#include "catalogue/form_grupi.h"
+#include "catalogue/form_ob6ti_danni_artikuli.h"
+#include "common/reference_text.h"
+#include "counterparties/counterparty_groups.h"
+#include "counterparties/form_kontrakents.h"
+#include "counterparties/group_tree_drop.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/grid_selection.h"
+#include "platform/named.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+QPointer<TForm_Artikuli> Form_Artikuli;
+
+namespace {
+constexpr int SingleWidth = 343;
+constexpr int RangeWidth = 159;
+constexpr int AvailabilityLimit = 256;
+
+QAction *action(QMenu *menu, const QString &caption, const char *name, const QKeySequence &keys = {})
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!keys.isEmpty())
+        a->setShortcut(keys);
+    return a;
+}
+
+// The group tree drags its own nodes in the item views' internal format.
+const char *const kTreeFormat = "application/x-qabstractitemmodeldatalist";
+} // namespace
+
+TForm_Artikuli::TForm_Artikuli(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_Artikuli"));
+    setWindowTitle(QStringLiteral("Артикули"));
+    m_list = new ArticleList(this);
+    buildLayout();
+    buildMenus();
+}
+
+void TForm_Artikuli::buildLayout()
+{
+    ComboBox2 = named(new QComboBox(this), "ComboBox2");
+    ComboBox2->addItems({QStringLiteral("Код"), QStringLiteral("Име")});
+    Edit_Tarsi_grupa = namedEdit(QStringLiteral("Edit_Tarsi_grupa"), this);
+    Edit_Tarsi_grupa->setText(QStringLiteral("0"));
+    Button_Tarsi_Grupa = namedButton(QStringLiteral("Button_Tarsi_Grupa"), QStringLiteral("Търси"), this);
+    ListBox_All_Grupi = named(new QListWidget(this), "ListBox_All_Grupi");
+    ListBox_All_Grupi->hide();
+    connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });
+    connect(Edit_Tarsi_grupa, &QLineEdit::returnPressed, this, &TForm_Artikuli::Button_Tarsi_GrupaClick);
+    connect(Edit_Tarsi_grupa, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.isEmpty() && ComboBox2->currentIndex() == 0)
+            Edit_Tarsi_grupa->setText(QStringLiteral("0"));
+    });
+    connect(Button_Tarsi_Grupa, &QPushButton::clicked, this, &TForm_Artikuli::Button_Tarsi_GrupaClick);
+    connect(ListBox_All_Grupi, &QListWidget::itemDoubleClicked, this, [this] { ListBox_All_GrupiDblClick(); });
+
+    TreeView1 = named(new QTreeWidget(this), "TreeView1");
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setDragEnabled(true);
+    TreeView1->setDragDropMode(QAbstractItemView::DragOnly);
+    TreeView1->setDefaultDropAction(Qt::CopyAction); // the view must never remove a dragged node itself
+    auto *drop = new GroupTreeDrop(TreeView1,
+                                   QStringList{QString::fromLatin1(ArticleList::DragFormat),
+                                               QString::fromLatin1(kTreeFormat)},
+                                   this);
+    drop->onDrop = [this, drop](QTreeWidgetItem *node) {
+        TreeView1DragDrop(node, drop->droppedFormat() == QLatin1String(kTreeFormat));
+    };
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
+
+    Label_Search_Kriteria = named(new QLabel(QStringLiteral("Търсене по: "), this), "Label_Search_Kriteria");
+    Label_Search_Kriteria->setMinimumWidth(180);
+    ComboBox_Select_Kriteria_Art = named(new QComboBox(this), "ComboBox_Select_Kriteria_Art");
+    ComboBox_Select_Kriteria_Art->setMinimumWidth(150);
+    ComboBox1 = named(new QComboBox(this), "ComboBox1");
+    ComboBox1->addItems(ArticleSearch::comparisonTitles());
+    CheckBox_4ast_Duma = named(new QCheckBox(this), "CheckBox_4ast_Duma");
+    CheckBox_4ast_Duma->setChecked(true);
+    CheckBox_4ast_Duma->setToolTip(QStringLiteral("Търсене по част от дума"));
+    Label_Ot = named(new QLabel(QStringLiteral("От"), this), "Label_Ot");
+    Edit_Ot = namedEdit(QStringLiteral("Edit_Ot"), this);
+    Edit_Ot->setFixedWidth(SingleWidth);
+    Label_Do = named(new QLabel(QStringLiteral("До"), this), "Label_Do");
+    Edit_Do = namedEdit(QStringLiteral("Edit_Do"), this);
+    Edit_Do->setFixedWidth(RangeWidth);
+    Edit_Do->setEnabled(false);
+    for (QWidget *w : {static_cast<QWidget *>(Label_Ot), static_cast<QWidget *>(Label_Do),
+                       static_cast<QWidget *>(Edit_Do)})
+        w->hide();
+    Button_artikul = namedButton(QStringLiteral("Button_artikul"), QStringLiteral("Търси"), this);
+    Button_artikul->setEnabled(false);
+    ChkBox_Show_Nali4no = named(new QCheckBox(QStringLiteral("Покажи само в наличност"), this), "ChkBox_Show_Nali4no");
+    ChkBox_Show_Nali4no->hide();
+    connect(ComboBox_Select_Kriteria_Art, &QComboBox::activated, this,
+            [this] { ComboBox_Select_Kriteria_ArtChange(); });
+    connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(); });
+    connect(CheckBox_4ast_Duma, &QCheckBox::clicked, this, &TForm_Artikuli::CheckBox_4ast_DumaClick);
+    connect(Edit_Ot, &QLineEdit::returnPressed, this, &TForm_Artikuli::Button_artikulClick);
+    connect(Button_artikul, &QPushButton::clicked, this, &TForm_Artikuli::Button_artikulClick);
+    connect(ChkBox_Show_Nali4no, &QCheckBox::clicked, this, &TForm_Artikuli::Button_artikulClick);
+
+    DBGrid_Articles = named(new QTableView(this), "DBGrid_Articles");
+    DBGrid_Articles->setModel(m_list);
+    GridSelection::setup(DBGrid_Articles);
+    DBGrid_Articles->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid_Articles->setDragEnabled(true);
+    DBGrid_Articles->setDragDropMode(QAbstractItemView::DragOnly);
+    DBGrid_Articles->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid_Articles->verticalHeader()->hide();
+    DBGrid_Articles->horizontalHeader()->setSectionsClickable(true);
+    DBGrid_Articles->horizontalHeader()->setHighlightSections(false);
+    DBGrid_Articles->installEventFilter(this);
+    connect(m_list, &QAbstractItemModel::modelReset, this, [this] {
+        const auto &columns = ArticleSearch::columns();
+        const int extraWidth = m_list->extra() == ArticleSearch::Extra::Stock ? 80 : 150;
+        QHeaderView *header = DBGrid_Articles->horizontalHeader();
+        for (int c = 0; c < m_list->columnCount(); ++c)
+            DBGrid_Articles->setColumnWidth(
+                c, qMax(c < columns.size() ? columns.at(c).width : extraWidth, header->sectionSizeHint(c)));
+    });
+    connect(DBGrid_Articles, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { DBGrid_ArticlesCellClick(index.column()); });
+    connect(DBGrid_Articles, &QTableView::doubleClicked, this, [this] { DBGrid_ArticlesDblClick(); });
+    connect(DBGrid_Articles->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { DBGrid_ArticlesTitleClick(column); });
+
+    Panel_Izberi = named(new QWidget(this), "Panel_Izberi");
+    BitBtn1 = namedButton(QStringLiteral("BitBtn1"), QStringLiteral("ИЗБЕРИ"), Panel_Izberi);
+    BitBtn2 = namedButton(QStringLiteral("BitBtn2"), QStringLiteral("ОТКАЖИ"), Panel_Izberi);
+    BitBtn1->setMinimumWidth(110);
+    BitBtn2->setMinimumWidth(110);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm_Artikuli::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm_Artikuli::BitBtn2Click);
+    auto *pick = new QHBoxLayout(Panel_Izberi);
+    pick->setContentsMargins(0, 0, 0, 0);
+    pick->addStretch(1);
+    pick->addWidget(BitBtn1);
+    pick->addWidget(BitBtn2);
+    Panel_Izberi->hide();
+
+    auto *groupSearch = new QHBoxLayout;
+    groupSearch->addWidget(ComboBox2);
+    groupSearch->addWidget(Edit_Tarsi_grupa, 1);
+    groupSearch->addWidget(Button_Tarsi_Grupa);
+    auto *left = new QWidget(this);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addLayout(groupSearch);
+    leftLayout->addWidget(ListBox_All_Grupi);
+    leftLayout->addWidget(TreeView1, 1);
+
+    auto *search = new QHBoxLayout;
+    search->addWidget(Label_Search_Kriteria);
+    search->addWidget(ComboBox_Select_Kriteria_Art);
+    search->addWidget(ComboBox1);
+    search->addWidget(CheckBox_4ast_Duma);
+    search->addWidget(Label_Ot);
+    search->addWidget(Edit_Ot);
+    search->addWidget(Label_Do);
+    search->addWidget(Edit_Do);
+    search->addWidget(Button_artikul);
+    search->addWidget(ChkBox_Show_Nali4no);
+    search->addStretch(1);
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addLayout(search);
+    rightLayout->addWidget(DBGrid_Articles, 1);
+    rightLayout->addWidget(Panel_Izberi);
+
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({240, 900});
+    MainMenu1 = named(new QMenuBar(this), "MainMenu1");
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(splitter);
+    resize(1200, 640);
+}
+
+void TForm_Artikuli::buildMenus()
+{
+    QMenu *entry = MainMenu1->addMenu(QStringLiteral("Въвеждане"));
+    entry->setObjectName(QStringLiteral("N_Vavejdane"));
+    N_Artikul = action(entry, QStringLiteral("Артикул"), "N_Artikul", QKeySequence(QStringLiteral("Ctrl+A")));
+    N_PodGrupa = action(entry, QStringLiteral("Подгрупа"), "N_PodGrupa", QKeySequence(QStringLiteral("Ctrl+P")));
+    N_Grupa = action(entry, QStringLiteral("Група"), "N_Grupa", QKeySequence(QStringLiteral("Ctrl+G")));
+    N_Kontragenti = action(entry, QStringLiteral("Контрагенти"), "N_Kontragenti",
+                           QKeySequence(QStringLiteral("Ctrl+K")));
+    N_Dokumentacia = action(entry, QStringLiteral("Документация..."), "N_Dokumentacia",
+                            QKeySequence(QStringLiteral("Ctrl+Alt+D")));
+    // The documents window does not exist yet.
+    N_Dokumentacia->setVisible(false);
+    N_Dokumentacia->setEnabled(false);
+    for (QAction *a : {N_Artikul, N_PodGrupa, N_Grupa, N_Kontragenti})
+        addAction(a); // the shortcuts work while the menu is closed
+    connect(N_Artikul, &QAction::triggered, this, &TForm_Artikuli::N_NovClick);
+    connect(N_PodGrupa, &QAction::triggered, this, &TForm_Artikuli::N_PodGrupaClick);
+    connect(N_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_GrupaClick);
+    connect(N_Kontragenti, &QAction::triggered, this, &TForm_Artikuli::N_KontragentiClick);
+
+    PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
+    QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
+    add->setObjectName(QStringLiteral("N_Dobavi"));
+    N_Dobavi_Grupa = action(add, QStringLiteral("Група"), "N_Dobavi_Grupa");
+    N_Dobavi_PodGrupa = action(add, QStringLiteral("Подгрупа"), "N_Dobavi_PodGrupa");
+    N_Dobavi_Grupa->setCheckable(true);
+    N_Dobavi_PodGrupa->setCheckable(true);
+    N_Redaktiraj_Grupa = action(PopupMenu_Tree, QStringLiteral("Редактирай"), "N_Redaktiraj_Grupa",
+                                QKeySequence(QStringLiteral("Ctrl+F2")));
+    N_Iztrii_Grupa = action(PopupMenu_Tree, QStringLiteral("Изтрии"), "N_Iztrii_Grupa",
+                            QKeySequence(QStringLiteral("Ctrl+Del")));
+    QMenu *groupOps = PopupMenu_Tree->addMenu(QStringLiteral("Операции над избраната група"));
+    groupOps->setObjectName(QStringLiteral("N_Operacii_Grupa"));
+    N_Dostavka_Grupa = action(groupOps, QStringLiteral("Доставка"), "N_Dostavka_Grupa");
+    // Deliveries are not built yet; the other entries never had an action.
+    N_Dostavka_Grupa->setEnabled(false);
+    for (const char *caption : {"Ревизия", "Трансфер", "Отстъпка"})
+        groupOps->addAction(QString::fromUtf8(caption))->setEnabled(false);
+    PopupMenu_Tree->addAction(QStringLiteral("Специални операции"))->setEnabled(false);
+    for (QAction *a : {N_Redaktiraj_Grupa, N_Iztrii_Grupa}) {
+        a->setShortcutContext(Qt::WidgetShortcut);
+        TreeView1->addAction(a);
+    }
+    connect(N_Dobavi_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_GrupaClick);
+    connect(N_Dobavi_PodGrupa, &QAction::triggered, this, &TForm_Artikuli::N_PodGrupaClick);
+    connect(N_Redaktiraj_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Redaktiraj_GrupaClick);
+    connect(N_Iztrii_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Iztrii_GrupaClick);
+    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu_Tree->popup(TreeView1->viewport()->mapToGlobal(pos));
+    });
+
+    PopupMenu_Articles = named(new QMenu(this), "PopupMenu_Articles");
+    N_Nov = action(PopupMenu_Articles, QStringLiteral("Нов"), "N_Nov", QKeySequence(Qt::Key_Insert));
+    N_Redaktiraj = action(PopupMenu_Articles, QStringLiteral("Редактирай"), "N_Redaktiraj", QKeySequence(Qt::Key_F2));
+    N_Iztrii = action(PopupMenu_Articles, QStringLiteral("Изтрии"), "N_Iztrii", QKeySequence(Qt::Key_Delete));
+    N_Markiraj_Vsi4ki = action(PopupMenu_Articles, QStringLiteral("Маркирай всички"), "N_Markiraj_Vsi4ki",
+                               QKeySequence(QStringLiteral("Ctrl+A")));
+    QMenu *articleOps = PopupMenu_Articles->addMenu(QStringLiteral("Операции над избраните артикули"));
+    articleOps->setObjectName(QStringLiteral("N_Operacii_Artikuli"));
+    N_Dostavka_Art = action(articleOps, QStringLiteral("Доставка"), "N_Dostavka_Art");
+    N_Dostavka_Art->setEnabled(false);
+    for (const char *caption : {"Ревизия", "Трансфер", "Брак"})
+        articleOps->addAction(QString::fromUtf8(caption))->setEnabled(false);
+    N_Nali4nosti = action(PopupMenu_Articles, QStringLiteral("Справка наличности ..."), "N_Nali4nosti");
+    N_Ob6ti_Danni = action(PopupMenu_Articles, QStringLiteral("Укажи общи данни ..."), "N_Ob6ti_Danni");
+    QMenu *print = PopupMenu_Articles->addMenu(QStringLiteral("Печат"));
+    print->setObjectName(QStringLiteral("N_Pe4at"));
+    N11 = action(print, QStringLiteral("Файл"), "N11");
+    QMenu *scale = print->addMenu(QStringLiteral("Везна"));
+    scale->setObjectName(QStringLiteral("N_Vezna"));
+    EVLXX1 = action(scale, QStringLiteral("Еликом"), "EVLXX1");
+    N_Nastr_Koloni = action(PopupMenu_Articles, QStringLiteral("Настройка колони ..."), "N_Nastr_Koloni");
+    for (QAction *a : {N_Nov, N_Redaktiraj, N_Iztrii}) {
+        a->setShortcutContext(Qt::WidgetShortcut);
+        DBGrid_Articles->addAction(a);
+    }
+    connect(PopupMenu_Articles, &QMenu::aboutToShow, this, &TForm_Artikuli::PopupMenu_ArticlesPopup);
+    connect(N_Nov, &QAction::triggered, this, &TForm_Artikuli::N_NovClick);
+    connect(N_Redaktiraj, &QAction::triggered, this, &TForm_Artikuli::N_RedaktirajClick);
+    connect(N_Iztrii, &QAction::triggered, this, &TForm_Artikuli::N_IztriiClick);
+    connect(N_Markiraj_Vsi4ki, &QAction::triggered, this, &TForm_Artikuli::N_Markiraj_Vsi4kiClick);
+    connect(N_Nali4nosti, &QAction::triggered, this, &TForm_Artikuli::N_Nali4nostiClick);
+    connect(N_Ob6ti_Danni, &QAction::triggered, this, &TForm_Artikuli::N_Ob6ti_DanniClick);
+    connect(N11, &QAction::triggered, this, &TForm_Artikuli::N11Click);
+    connect(EVLXX1, &QAction::triggered, this, &TForm_Artikuli::EVLXX1Click);
+    connect(N_Nastr_Koloni, &QAction::triggered, this, &TForm_Artikuli::N_Nastr_KoloniClick);
+    DBGrid_Articles->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid_Articles, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu_Articles->popup(DBGrid_Articles->viewport()->mapToGlobal(pos));
+    });
+}
+
+bool TForm_Artikuli::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGrid_Articles && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool markAll = key->key() == Qt::Key_A && key->modifiers() == Qt::ControlModifier;
+        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                           && key->modifiers() == Qt::NoModifier;
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Ctrl+A in the list marks the rows, not "Артикул" of the menu.
+            if (markAll || enter)
+                event->accept();
+            return false;
+        }
+        if (markAll) {
+            N_Markiraj_Vsi4kiClick();
+            return true;
+        }
+        if (enter) {
+            DBGrid_ArticlesDblClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---- the list -------------------------------------------------------------------
+
+QSqlRecord TForm_Artikuli::currentRecord() const
+{
+    const int row = DBGrid_Articles->currentIndex().row();
+    if (row < 0 || row >= m_list->rowCount())
+        return {};
+    return m_list->record(row);
+}
+
+QList<QSqlRecord> TForm_Artikuli::markedRecords() const
+{
+    QList<QSqlRecord> out;
+    for (int row : GridSelection::markedRows(DBGrid_Articles))
+        out.append(m_list->record(row));
+    return out;
+}
+
+QList<long long> TForm_Artikuli::markedIds() const
+{
+    QList<long long> out;
+    for (int row : GridSelection::markedRows(DBGrid_Articles))
+        out.append(m_list->value(row, QStringLiteral("ID")).toLongLong());
+    return out;
+}
+
+bool TForm_Artikuli::positionOn(long long id)
+{
+    const int row = m_list->findRow(QStringLiteral("ID"), id);
+    if (row < 0)
+        return false;
+    setCurrentRow(row);
+    return true;
+}
+
+void TForm_Artikuli::showFirstRow()
+{
+    if (m_list->rowCount() > 0)
+        setCurrentRow(0);
+}
+
+void TForm_Artikuli::setCurrentRow(int row)
+{
+    const int column = qBound(0, m_criterion - ArticleSearch::FirstColumn, 7);
+    const QModelIndex index = m_list->index(row, column);
+    DBGrid_Articles->selectionModel()->setCurrentIndex(index,
+                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QScrollBar *across = DBGrid_Articles->horizontalScrollBar();
+    const int leftEdge = across->value();
+    DBGrid_Articles->scrollTo(index);
+    across->setValue(leftEdge);
+}
+
+bool TForm_Artikuli::runList(const ArticleSearch::ListQuery &query)
+{
+    try {
+        m_list->run(query);
+    } catch (const DbError &) {
+        return false;
+    }
+    Button_artikul->setEnabled(m_list->hasQuery());
+    return true;
+}
+
+// ---- showing and the tree ---------------------------------------------------------
+
+QString TForm_Artikuli::treePath() const
+{
+    return ArticleGroups::treeFilePath();
+}
+
+void TForm_Artikuli::loadTree(const QList<TreeFileNode> &tree)
+{
+    TreeFile::loadInto(TreeView1, tree);
+    TreeView1->expandAll();
+}
+
+QTreeWidgetItem *TForm_Artikuli::nodeOfKey(long long key) const
+{
+    if (key <= 0)
+        return nullptr;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        if (GetID_MFromTreeNodeName((*it)->text(0)) == key)
+            return *it;
+    return nullptr;
+}
+
+QTreeWidgetItem *TForm_Artikuli::rootNode() const
+{
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        if (ArticleSearch::isRoot((*it)->text(0)))
+            return *it;
+    return nullptr;
+}
+
+QString TForm_Artikuli::selectedNodeText() const
+{
+    const QTreeWidgetItem *node = TreeView1->currentItem();
+    return node ? node->text(0) : QString();
+}
+
+void TForm_Artikuli::FormShow()
+{
+    m_servedMode = ArticlePickMode;
+    Panel_Izberi->setVisible(ArticlePickMode >= 0);
+    TreeView1Click();
+    ComboBox2->setCurrentIndex(0);
+    ComboBox_Select_Kriteria_Art->clear();
+    ComboBox_Select_Kriteria_Art->addItems(ArticleSearch::criteria());
+    setCriterion(ArticleSearch::criterionOfColumn(ArticleSearch::columnOfField(QStringLiteral("Opisanie"))), true);
+    PickList.clear();
+}
+
+void TForm_Artikuli::selectNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    TreeView1->setCurrentItem(node);
+    TreeView1->scrollToItem(node);
+    TreeView1Click();
+}
+
+void TForm_Artikuli::listNode(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    if (runList(ArticleSearch::nodeList(node->text(0))))
+        showFirstRow();
+}
+
+void TForm_Artikuli::TreeView1Click()
+{
+    QTreeWidgetItem *node = TreeView1->currentItem();
+    if (!node)
+        return;
+    const QString text = node->text(0);
+    if (!ArticleSearch::isRoot(text))
+        m_currentGroupKey = qMax(0, GetID_MFromTreeNodeName(text));
+    listNode(node);
+}
+
+void TForm_Artikuli::afterTreeChange(const QList<TreeFileNode> &tree, long long selectKey)
+{
+    loadTree(tree);
+    QTreeWidgetItem *node = nodeOfKey(selectKey);
+    if (!node)
+        node = TreeView1->topLevelItem(0);
+    selectNode(node);
+}
+
+bool TForm_Artikuli::TreeView1DragDrop(QTreeWidgetItem *node, bool groupDragged)
+{
+    if (!node)
+        return false;
+    const QString target = node->text(0);
+    if (groupDragged) {
+        const QTreeWidgetItem *source = TreeView1->currentItem();
+        const long long key = source ? GetID_MFromTreeNodeName(source->text(0)) : 0;
+        if (key <= 0 || source == node)
+            return false;
+        if (ArticleGroups::dropsIntoItself(TreeFile::fromTree(TreeView1), key, target)) {
+            Dialogs::message(QStringLiteral("Групата не може да бъде преместена в себе си или в своя подгрупа!"),
+                             this);
+            return false;
+        }
+        if (!Dialogs::yesNo(QStringLiteral("Желаете ли да преместите група:") + target, this))
+            return false;
+        const ArticleGroups::Result r = ArticleGroups::moveGroup(key, target, treePath());
+        if (!r.ok) {
+            Dialogs::message(r.message, this);
+            return false;
+        }
+        afterTreeChange(r.tree, key);
+        return true;
+    }
+    const QList<long long> ids = markedIds();
+    if (ids.isEmpty())
+        return false;
+    if (GetID_MFromTreeNodeName(target) <= 0) {
+        Dialogs::message(QString::fromUtf8(ArticleGroups::InvalidGroup), this);
+        return false;
+    }
+    if (!Dialogs::yesNo(QStringLiteral("Желаете ли да преместите избраните артикули в група:\n") + target, this))
+        return false;
+    const QString failure = ArticleGroups::moveArticles(ids, target);
+    if (!failure.isEmpty()) {
+        Dialogs::message(failure, this);
+        return false;
+    }
+    listNode(TreeView1->currentItem());
+    ComboBox2->setCurrentIndex(0);
+    return true;
+}
+
+// ---- search -------------------------------------------------------------------------
+
+void TForm_Artikuli::setCriterion(int criterion, bool fromColumn)
+{
+    const QStringList titles = ArticleSearch::criteria();
+    if (criterion < 0 || criterion >= titles.size())
+        return;
+    m_criterion = criterion;
+    Label_Search_Kriteria->setText(QStringLiteral("Търсене по: ") + titles.at(criterion));
+    if (ComboBox_Select_Kriteria_Art->count() > criterion)
+        ComboBox_Select_Kriteria_Art->setCurrentIndex(criterion);
+    const int column = criterion - ArticleSearch::FirstColumn;
+    m_list->setHighlightedColumn(column >= 0 && column < 8 ? column : -1);
+    Edit_Ot->setFocus();
+    Button_artikul->setEnabled(m_list->hasQuery());
+    if (!fromColumn || column < 0 || column >= ArticleSearch::columns().size())
+        return;
+    switch (ArticleSearch::columns().at(column).kind) {
+    case ArticleSearch::Kind::Number:
+        ComboBox1->setEnabled(true);
+        ComboBox1->setCurrentIndex(ArticleSearch::Equal);
+        setBetween(false);
+        break;
+    case ArticleSearch::Kind::Text:
+        ComboBox1->setCurrentIndex(ArticleSearch::Equal);
+        ComboBox1->setEnabled(false);
+        setBetween(false);
+        break;
+    case ArticleSearch::Kind::Group:
+        break;
+    }
+}
+
+void TForm_Artikuli::setBetween(bool between)
+{
+    Edit_Ot->setFixedWidth(between ? RangeWidth : SingleWidth);
+    Label_Ot->setVisible(between);
+    Label_Do->setVisible(between);
+    Edit_Do->setVisible(between);
+    Edit_Do->setEnabled(between);
+}
+
+void TForm_Artikuli::DBGrid_ArticlesCellClick(int column)
+{
+    if (column >= 0 && column < ArticleSearch::columns().size())
+        setCriterion(ArticleSearch::criterionOfColumn(column), true);
+}
+
+void TForm_Artikuli::ComboBox_Select_Kriteria_ArtChange()
+{
+    Edit_Ot->clear();
+    setCriterion(ComboBox_Select_Kriteria_Art->currentIndex(), false);
+}
+
+void TForm_Artikuli::ComboBox1Change()
+{
+    setBetween(ComboBox1->currentIndex() == ArticleSearch::Between);
+}
+
+void TForm_Artikuli::CheckBox_4ast_DumaClick()
+{
+    CheckBox_4ast_Duma->setToolTip(CheckBox_4ast_Duma->isChecked() ? QStringLiteral("Търсене по част от дума")
+                                                                   : QStringLiteral("Търсене по цяла дума"));
+}
+
+void TForm_Artikuli::Button_artikulClick()
+{
+    QString message;
+    const auto query = ArticleSearch::search(m_criterion, ComboBox1->currentIndex(), Edit_Ot->text(),
+                                             Edit_Do->text(), CheckBox_4ast_Duma->isChecked(), &message);
+    if (!query || !runList(*query)) {
+        m_list->dropExtraColumn();
+        listNode(TreeView1->currentItem());
+        Dialogs::message(QString::fromUtf8(ArticleSearch::BadCriteria), this);
+        return;
+    }
+    showFirstRow();
+}
+
+void TForm_Artikuli::DBGrid_ArticlesTitleClick(int column)
+{
+    const QString field = m_list->fieldOf(column);
+    if (field.isEmpty())
+        return;
+    const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
+    // The catalogue keeps the sort direction as it is.
+    try {
+        m_list->setOrder(field, SortDirection == 1);
+    } catch (const DbError &) {
+        Dialogs::message(QStringLiteral("Няма данни за подреждане"), this);
+        return;
+    }
+    if (!positionOn(id))
+        showFirstRow();
+}
+
+// ---- group search -------------------------------------------------------------------
+
+void TForm_Artikuli::Button_Tarsi_GrupaClick()
+{
+    GroupSearchTexts.clear();
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        GroupSearchTexts << (*it)->text(0);
+    auto selectText = [this](const QString &text) {
+        const int at = GroupSearchTexts.indexOf(text);
+        if (at < 0)
+            return false;
+        QTreeWidgetItemIterator it(TreeView1);
+        for (int i = 0; i < at && *it; ++i)
+            ++it;
+        selectNode(*it);
+        return true;
+    };
+    const QString typed = Edit_Tarsi_grupa->text().trimmed();
+    try {
+        if (ComboBox2->currentIndex() == 0) {
+            long long code = 0;
+            const auto row = CounterpartyGroups::parseNumber(typed, &code)
+                                 ? Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {code})
+                                 : std::nullopt;
+            if (!row || !selectText(ReferenceText::make(code, row->value(0).toString()))) {
+                Dialogs::message(QStringLiteral("Не е открит търсеният код"), this);
+                Edit_Tarsi_grupa->setFocus();
+            }
+            return;
+        }
+        const QList<QSqlRecord> rows = Db::rows(
+            QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) LIKE UPPER(?) ESCAPE '\\' ORDER BY ID"),
+            {Db::likeContains(typed)});
+        if (rows.size() >= 2) {
+            ListBox_All_Grupi->clear();
+            for (const QSqlRecord &r : rows)
+                ListBox_All_Grupi->addItem(r.value(1).toString());
+            ListBox_All_Grupi->setCurrentRow(0);
+            ListBox_All_Grupi->show();
+            ListBox_All_Grupi->setFocus();
+            return;
+        }
+        ListBox_All_Grupi->hide();
+        if (rows.isEmpty()) {
+            Dialogs::message(QStringLiteral("Не е открита търсената група"), this);
+            Edit_Tarsi_grupa->setFocus();
+            return;
+        }
+        FoundGroupName = rows.first().value(1).toString();
+        selectText(ReferenceText::make(rows.first().value(0).toLongLong(), FoundGroupName));
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Грешка при търсене на групата:\n") + e.message(), this);
+    }
+}
+
+void TForm_Artikuli::ListBox_All_GrupiDblClick()
+{
+    const QListWidgetItem *item = ListBox_All_Grupi->currentItem();
+    if (!item)
+        return;
+    FoundGroupName = item->text();
+    std::optional<QSqlRecord> row;
+    try {
+        row = Db::firstRow(QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) = UPPER(?) ORDER BY ID"),
+                           {FoundGroupName});
+    } catch (const DbError &) {
+    }
+    if (!row)
+        return;
+    const int at = GroupSearchTexts.indexOf(ReferenceText::make(row->value(0).toLongLong(), FoundGroupName));
+    if (at < 0)
+        return;
+    QTreeWidgetItemIterator it(TreeView1);
+    for (int i = 0; i < at && *it; ++i)
+        ++it;
+    selectNode(*it);
+    ListBox_All_Grupi->hide();
+}
+
+void TForm_Artikuli::ComboBox2Change()
+{
+    Edit_Tarsi_grupa->setText(QStringLiteral("0"));
+    Edit_Tarsi_grupa->setFocus();
+    ListBox_All_Grupi->hide();
+}
+
+// ---- group commands -----------------------------------------------------------------
+
+void TForm_Artikuli::openGroupDialog(int mode)
+{
+    N_Dobavi_Grupa->setChecked(mode == 0);
+    N_Dobavi_PodGrupa->setChecked(mode == 1);
+    GroupEditMode = mode;
+    TForm_Grupi dialog(this);
+    const QTreeWidgetItem *current = nodeOfKey(m_currentGroupKey);
+    dialog.prepare(mode, mode == 1 && current ? current->text(0) : QString(), 0, treePath());
+    dialog.setWindowTitle(QStringLiteral("Въвеждане на ") + (mode == 0 ? N_Dobavi_Grupa : N_Dobavi_PodGrupa)->text());
+    const long long proposed = ArticleGroups::proposedNumber();
+    dialog.Edit_Nomer_Grupa->setText(proposed > 0 ? QString::number(proposed) : QString());
+    if (Dialogs::exec(&dialog) != QDialog::Accepted || !dialog.saved().ok)
+        return;
+    afterTreeChange(dialog.saved().tree, GetID_MFromTreeNodeName(dialog.saved().nodeText));
+}
+
+void TForm_Artikuli::N_GrupaClick()
+{
+    openGroupDialog(0);
+}
+
+void TForm_Artikuli::N_PodGrupaClick()
+{
+    openGroupDialog(1);
+}
+
+void TForm_Artikuli::N_Redaktiraj_GrupaClick()
+{
+    const QString text = selectedNodeText();
+    const long long key = GetID_MFromTreeNodeName(text);
+    if (ArticleSearch::isRoot(text) || key <= 0)
+        return;
+    std::optional<QSqlRecord> row;
+    try {
+        row = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {key});
+    } catch (const DbError &) {
+    }
+    if (!row) {
+        Dialogs::message(QStringLiteral("Групата ") + text + QStringLiteral(" не е намерена в базата данни."), this);
+        return;
+    }
+    GroupEditMode = 2;
+    EditedGroupID = key;
+    TForm_Grupi dialog(this);
+    dialog.prepare(2, QString(), key, treePath());
+    dialog.Edit_Nomer_Grupa->setText(QString::number(key));
+    dialog.Edit_Opisanie->setText(row->value(0).toString());
+    dialog.setWindowTitle(QStringLiteral("Редакция на: ") + row->value(0).toString());
+    if (Dialogs::exec(&dialog) != QDialog::Accepted || !dialog.saved().ok)
+        return;
+    afterTreeChange(dialog.saved().tree, GetID_MFromTreeNodeName(dialog.saved().nodeText));
+}
+
+void TForm_Artikuli::N_Iztrii_GrupaClick()
+{
+    const QTreeWidgetItem *node = nodeOfKey(m_currentGroupKey);
+    if (!node)
+        return;
+    const long long key = m_currentGroupKey;
+    const bool subtree = node->childCount() > 0;
+    if (subtree
+        && !Dialogs::yesNo(QStringLiteral("Избраната група съдържа подгрупи.\nНеобходимо е да бъдат премахнати първо "
+                                          "те!\nЖелаете ли да бъдат премахнати всички подгрупи на избраната?"),
+                           this))
+        return;
+    long long articles = 0;
+    try {
+        articles = ArticleGroups::articleCount(
+            ArticleGroups::removalOrder(TreeFile::fromTree(TreeView1), key, subtree));
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Грешка при четене на артикулите:\n") + e.message(), this);
+        return;
+    }
+    if (articles > 0
+        && !Dialogs::yesNo(QStringLiteral("Избраната група съдържа артикули!\nНеобходимо е да бъдат премахнати първо "
+                                          "те!Желаете ли да бъдат изтрити?"),
+                           this))
+        return;
+    const ArticleGroups::Result r = ArticleGroups::remove(key, subtree, articles > 0, treePath());
+    if (!r.ok) {
+        Dialogs::message(r.message, this);
+        return;
+    }
+    m_currentGroupKey = 0;
+    afterTreeChange(r.tree, 0);
+}
+
+void TForm_Artikuli::N_KontragentiClick()
+{
+    TForm_Kontrakents::N_KlientiClick(this);
+}
+
+// ---- article commands ------------------------------------------------------------------
+
+void TForm_Artikuli::PopupMenu_ArticlesPopup()
+{
+    const bool deleted = ArticleSearch::isDeletedGroup(selectedNodeText());
+    const bool rows = m_list->rowCount() > 0;
+    N_Nov->setEnabled(!deleted);
+    N_Redaktiraj->setEnabled(!deleted && rows);
+    N_Iztrii->setEnabled(!deleted && rows);
+}
+
+void TForm_Artikuli::openEditor(int mode)
+{
+    const QString node = selectedNodeText();
+    if (ArticleSearch::isDeletedGroup(node))
+        return;
+    const long long group = GetID_MFromTreeNodeName(node);
+    if (mode == 0 && (ArticleSearch::isRoot(node) || group <= 0)) {
+        Dialogs::message(QStringLiteral("Необходимо е да изберете група за артикула"), this);
+        return;
+    }
+    const std::optional<long long> saved =
+        mode == 0 ? ArticleEditor::openNew(group, this)
+                  : ArticleEditor::openEdit(currentRecord().value(QStringLiteral("ID")).toLongLong(), this);
+    afterEditor(saved.value_or(0));
+}
+
+void TForm_Artikuli::afterEditor(long long savedId)
+{
+    if (savedId <= 0)
+        return;
+    try {
+        m_list->refresh();
+    } catch (const DbError &) {
+    }
+    if (positionOn(savedId))
+        return;
+    // Saved into another group: the whole catalogue, on the article.
+    if (runList(ArticleSearch::nodeList(QString::fromUtf8(ArticleSearch::RootNodeText))))
+        if (!positionOn(savedId))
+            showFirstRow();
+}
+
+void TForm_Artikuli::N_NovClick()
+{
+    openEditor(0);
+}
+
+void TForm_Artikuli::N_RedaktirajClick()
+{
+    openEditor(currentRecord().isEmpty() || m_list->rowCount() == 0 ? 0 : 1);
+}
+
+void TForm_Artikuli::DBGrid_ArticlesDblClick()
+{
+    N_RedaktirajClick();
+}
+
+void TForm_Artikuli::N_IztriiClick()
+{
+    if (ArticleSearch::isDeletedGroup(selectedNodeText()))
+        return;
+    const QSqlRecord row = currentRecord();
+    if (row.isEmpty() || m_list->rowCount() == 0)
+        return;
+    const long long id = row.value(QStringLiteral("ID")).toLongLong();
+    if (!Dialogs::yesNo(QStringLiteral("Наистина ли желаете да изтриете артикул %1?")
+                            .arg(ArticlePick::referenceText(row)),
+                        this))
+        return;
+    const QString refusal = ArticleRemoval::remove(id);
+    if (!refusal.isEmpty())
+        Dialogs::message(refusal, this);
+    const int at = DBGrid_Articles->currentIndex().row();
+    try {
+        m_list->refresh();
+    } catch (const DbError &) {
+    }
+    if (m_list->rowCount() > 0)
+        setCurrentRow(qBound(0, at, m_list->rowCount() - 1));
+}
+
+void TForm_Artikuli::N_Markiraj_Vsi4kiClick()
+{
+    if (m_list->rowCount() == 0)
+        return;
+    setCurrentRow(0);
+    DBGrid_Articles->selectAll();
+}
+
+void TForm_Artikuli::N_Nali4nostiClick()
+{
+    const QList<long long> ids = markedIds();
+    if (ids.size() >= AvailabilityLimit) {
+        Dialogs::message(QStringLiteral("За справка наличности за всички артикули\nизползвайте "
+                                        "\"Справки->Наличности артикули...\""),
+                         this);
+        return;
+    }
+    if (ids.isEmpty())
+        return;
+    if (runList(ArticleSearch::availability(ids)))
+        showFirstRow();
+}
+
+void TForm_Artikuli::N_Ob6ti_DanniClick()
+{
+    const QList<long long> ids = markedIds();
+    if (ids.isEmpty() || !TForm_Ob6ti_Danni_artikuli::open(ids, this))
+        return;
+    const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
+    try {
+        m_list->refresh();
+    } catch (const DbError &) {
+    }
+    if (!positionOn(id))
+        showFirstRow();
+}
+
+bool TForm_Artikuli::N11Click()
+{
+    if (m_list->rowCount() == 0) {
+        Dialogs::message(QStringLiteral("Няма данни за печат"), this);
+        return false;
+    }
+    return exportGridToFile(this, QStringLiteral("Export_Articles"),
+                            {QString(), QStringLiteral("\tЕкспорт артикули "), QString(), exportDateLine()},
+                            DBGrid_Articles);
+}
+
+bool TForm_Artikuli::EVLXX1Click()
+{
+    if (m_list->rowCount() == 0) {
+        Dialogs::message(QStringLiteral("Няма данни за печат"), this);
+        return false;
+    }
+    QString path = Dialogs::saveFile(QStringLiteral("Файл за везна"), QStringLiteral("Parameters (*.txt)"),
+                                     QStringLiteral("Artikules.txt"), this);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txt");
+    QString error;
+    if (!ScaleFile::write(path, markedRecords(), &error)) {
+        Dialogs::message(QStringLiteral("Файлът за везната не беше записан; старият файл е запазен.\n") + path
+                             + QStringLiteral("\n") + error,
+                         this);
+        return false;
+    }
+    return true;
+}
+
+void TForm_Artikuli::N_Nastr_KoloniClick()
+{
+    Nastr_Koloni_Grid(DBGrid_Articles);
+}
+
+// ---- the pick -----------------------------------------------------------------------------
+
+void TForm_Artikuli::BitBtn1Click()
+{
+    ArticlePick::Picked picked;
+    picked.current = currentRecord();
+    picked.marked = markedRecords();
+    picked.node = selectedNodeText();
+    try {
+        ArticlePick::deliver(ArticlePickMode, picked);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Изборът не беше записан: грешка в базата данни.\n") + e.message(), this);
+        return;
+    } catch (const std::exception &e) {
+        Dialogs::message(QStringLiteral("Изборът не беше записан.\n") + QString::fromUtf8(e.what()), this);
+        return;
+    }
+    done(1);
+}
+
+void TForm_Artikuli::BitBtn2Click()
+{
+    done(2);
+}
+
+void TForm_Artikuli::done(int result)
+{
+    ArticlePickMode = -1;
+    m_servedMode = -1;
+    QDialog::done(result);
+}
+
+void TForm_Artikuli::N_ArtikuliClick(QWidget *mainWindow)
+{
+    if (Form_Artikuli && Form_Artikuli->isVisible()) {
+        // No second pick on top of the one pending.
+        ArticlePickMode = Form_Artikuli->servedMode();
+        Form_Artikuli->raise();
+        Form_Artikuli->activateWindow();
+        return;
+    }
+    if (!Form_Artikuli) {
+        QWidget *owner = WindowOwner::mainWindow();
+        Form_Artikuli = new TForm_Artikuli(owner ? owner : mainWindow);
+    }
+    bool readable = true;
+    Form_Artikuli->loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath(), &readable));
+    if (!readable)
+        Dialogs::message(QStringLiteral("Файлът с дървото на групите не може да бъде прочетен; групите не могат "
+                                        "да бъдат променяни."),
+                         Form_Artikuli);
+    if (QTreeWidgetItem *first = Form_Artikuli->TreeView1->topLevelItem(0))
+        Form_Artikuli->TreeView1->setCurrentItem(first);
+    Form_Artikuli->FormShow();
+    Dialogs::exec(Form_Artikuli);
+    ArticlePickMode = -1;
+}
