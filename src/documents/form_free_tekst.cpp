@@ -13,7 +13,7 @@
 QString FreeTextCaption;
 
 TForm_Free_Tekst::TForm_Free_Tekst(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("Form_Free_Tekst"));
     auto *outer = new QHBoxLayout(this);
