@@ -9,6 +9,10 @@ const char *const kFrom = " FROM Art_CL CROSS JOIN Firm_CL CROSS JOIN Grupi_CL"
                           " WHERE Firm_CL.ID = Art_CL.ID_F AND Grupi_CL.ID_F = Art_CL.ID_F"
                           " AND Grupi_CL.ID = Art_CL.ID_G AND ";
 
+const char *const kSelect = "SELECT Art_CL.Kat_N, Art_CL.Opisanie, Art_CL.Cena_1, Art_CL.Cena_2, Art_CL.Cena_3,"
+                            " Art_CL.Valuta, Art_CL.Status, Firm_CL.Opisanie AS Firma, Grupi_CL.Opisanie AS Grupa,"
+                            " Art_CL.ID, Art_CL.ID_F, Art_CL.ID_G";
+
 struct Criterion {
     const char *item;
     const char *column;
@@ -108,11 +112,18 @@ CatalogueSearch::Listing CatalogueSearch::groupListing(long long supplier, long 
 
 QString CatalogueSearch::listingSql(const Listing &listing, const QString &orderBy)
 {
-    return QStringLiteral("SELECT Art_CL.Kat_N, Art_CL.Opisanie, Art_CL.Cena_1, Art_CL.Cena_2, Art_CL.Cena_3,"
-                          " Art_CL.Valuta, Art_CL.Status, Firm_CL.Opisanie AS Firma, Grupi_CL.Opisanie AS Grupa,"
-                          " Art_CL.ID, Art_CL.ID_F, Art_CL.ID_G")
-           + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ")
+    return QLatin1String(kSelect) + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ") + orderBy;
+}
+
+QString CatalogueSearch::keySql(const Listing &listing, const QString &orderBy)
+{
+    return QStringLiteral("SELECT Art_CL.ID") + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ")
            + orderBy;
+}
+
+QString CatalogueSearch::rowsByKeySql()
+{
+    return QLatin1String(kSelect) + QLatin1String(kFrom) + QStringLiteral("Art_CL.ID IN (%1)");
 }
 
 CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, const QSqlDatabase &db)

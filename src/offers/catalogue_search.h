@@ -29,6 +29,10 @@ Listing groupListing(long long supplier, long long group);
 // Cena_1, Cena_2, Cena_3, Valuta, Status, Firma, Grupa), then ID, ID_F, ID_G.
 inline constexpr int GridColumns = 9;
 QString listingSql(const Listing &listing, const QString &orderBy);
+// A sorted listing is read by key: every row's Art_CL.ID in the sort's order
+// once, then each page's rows by those keys ("%1" takes their placeholders).
+QString keySql(const Listing &listing, const QString &orderBy);
+QString rowsByKeySql();
 
 // Count and the price extremes ("%4.4f"; empty when no price is above 0).
 struct Summary {

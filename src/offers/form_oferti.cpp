@@ -613,7 +613,9 @@ void TForm_Oferti::applyOrder(const QString &orderBy)
     bool failed = false;
     keepColumns([&] {
         try {
-            m_list->setQuery(CatalogueSearch::listingSql(m_listing, orderBy), m_listing.params, m_summary.count);
+            // Sorting costs the whole result once; its pages are then read by key.
+            m_list->setKeyedQuery(CatalogueSearch::keySql(m_listing, orderBy), m_listing.params,
+                                  CatalogueSearch::rowsByKeySql(), QStringLiteral("ID"));
         } catch (const DbError &) {
             failed = true;
         }

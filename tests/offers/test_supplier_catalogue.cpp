@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 QByteArray bytesOf(const QString &path)
 {
@@ -254,26 +256,45 @@ private slots:
         for (const QStringList &sort : {QStringList{QStringLiteral("Cena_1")},
                                         QStringList{QStringLiteral("Opisanie"), QStringLiteral("Cena_1")},
                                         QStringList{}}) {
-            PagedListModel model;
-            model.setQuery(CatalogueSearch::listingSql(listing, CatalogueSearch::orderBy(sort, 1)), listing.params,
-                           summary.count);
-            QCOMPARE(model.rowCount(), 1000);
-            QCOMPARE(model.columnCount(), 12);
-            QCOMPARE(model.statementsRun(), 1);
-            QSet<long long> seen;
-            for (int r = 0; r < model.rowCount(); ++r)
-                seen.insert(model.value(r, QStringLiteral("ID")).toLongLong());
-            QCOMPARE(seen.size(), 1000);
-            QCOMPARE(model.statementsRun(), 5); // one per page of 200
-            // Neighbouring rows come in one statement.
-            QList<int> all;
-            for (int r = 0; r < 1000; ++r)
-                all << r;
-            const auto records = model.records(all);
-            QCOMPARE(records.size(), 1000);
-            QCOMPARE(model.statementsRun(), 6);
-            QCOMPARE(records.at(999).value(QStringLiteral("ID")), model.value(999, QStringLiteral("ID")));
+            for (const bool keyed : {false, true}) {
+                PagedListModel model;
+                const QString order = CatalogueSearch::orderBy(sort, 1);
+                if (keyed)
+                    model.setKeyedQuery(CatalogueSearch::keySql(listing, order), listing.params,
+                                        CatalogueSearch::rowsByKeySql(), QStringLiteral("ID"));
+                else
+                    model.setQuery(CatalogueSearch::listingSql(listing, order), listing.params, summary.count);
+                QCOMPARE(model.rowCount(), 1000);
+                QCOMPARE(model.columnCount(), 12);
+                QCOMPARE(model.statementsRun(), 1);
+                QSet<long long> seen;
+                QStringList names;
+                for (int r = 0; r < model.rowCount(); ++r) {
+                    seen.insert(model.value(r, QStringLiteral("ID")).toLongLong());
+                    names << model.value(r, QStringLiteral("Opisanie")).toString();
+                }
+                QCOMPARE(seen.size(), 1000);
+                QCOMPARE(model.statementsRun(), 5); // one per page of 200
+                if (sort.value(0) == QLatin1String("Opisanie"))
+                    QVERIFY(std::is_sorted(names.begin(), names.end()));
+                // Neighbouring rows come in one statement.
+                QList<int> all;
+                for (int r = 0; r < 1000; ++r)
+                    all << r;
+                const auto records = model.records(all);
+                QCOMPARE(records.size(), 1000);
+                QCOMPARE(model.statementsRun(), 6);
+                for (int r : {0, 199, 200, 999})
+                    QCOMPARE(records.at(r).value(QStringLiteral("ID")), model.value(r, QStringLiteral("ID")));
+            }
         }
+        // A sorted listing of nothing still has its columns.
+        PagedListModel none;
+        const auto nothing = CatalogueSearch::searchListing(0, QStringLiteral("няма такова"), {1});
+        none.setKeyedQuery(CatalogueSearch::keySql(nothing, CatalogueSearch::orderBy({QStringLiteral("Cena_1")}, 0)),
+                           nothing.params, CatalogueSearch::rowsByKeySql(), QStringLiteral("ID"));
+        QCOMPARE(none.rowCount(), 0);
+        QCOMPARE(none.columnCount(), 12);
     }
 };
 VTEST(SupplierCatalogueTest)

@@ -17,6 +17,29 @@ PagedListModel::PagedListModel(QObject *parent)
 
 QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRecord *fields) const
 {
+    if (!m_rowSql.isEmpty()) {
+        const QVariantList keys = m_keys.mid(offset, limit);
+        QStringList marks;
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            marks << QStringLiteral("?");
+        // No key at all still names the fields.
+        QSqlQuery q = Db::exec(m_rowSql.arg(keys.isEmpty() ? QStringLiteral("NULL") : marks.join(QLatin1Char(','))),
+                               keys);
+        ++m_statements;
+        if (fields)
+            *fields = q.record();
+        const int keyColumn = q.record().indexOf(m_keyField);
+        QHash<QString, QVariantList> byKey;
+        for (const QVariantList &row : fetchRows(q))
+            byKey.insert(row.value(keyColumn).toString(), row);
+        QList<QVariantList> rows;
+        for (const QVariant &key : keys) {
+            const auto it = byKey.constFind(key.toString());
+            if (it != byKey.constEnd())
+                rows.append(*it);
+        }
+        return rows;
+    }
     QVariantList params = m_params;
     params << limit << offset;
     QSqlQuery q = Db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params);
@@ -28,10 +51,33 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
 
 void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qint64 count)
 {
-    const QString oldSql = m_sql;
+    start(sql, params, {}, {}, {}, count);
+}
+
+void PagedListModel::setKeyedQuery(const QString &keySql, const QVariantList &params, const QString &rowSql,
+                                   const QString &keyField)
+{
+    QList<QVariant> keys;
+    {
+        QSqlQuery q = Db::exec(keySql, params);
+        while (q.next())
+            keys.append(q.value(0));
+        q.finish();
+    }
+    start(keySql, params, rowSql, keyField, keys, keys.size());
+}
+
+void PagedListModel::start(const QString &sql, const QVariantList &params, const QString &rowSql,
+                           const QString &keyField, const QList<QVariant> &keys, qint64 count)
+{
+    const QString oldSql = m_sql, oldRowSql = m_rowSql, oldKeyField = m_keyField;
     const QVariantList oldParams = m_params;
+    const QList<QVariant> oldKeys = m_keys;
     m_sql = sql;
     m_params = params;
+    m_rowSql = rowSql;
+    m_keyField = keyField;
+    m_keys = keys;
     m_statements = 0;
     QSqlRecord fields;
     QList<QVariantList> first;
@@ -40,6 +86,9 @@ void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qi
     } catch (...) {
         m_sql = oldSql;
         m_params = oldParams;
+        m_rowSql = oldRowSql;
+        m_keyField = oldKeyField;
+        m_keys = oldKeys;
         throw;
     }
     beginResetModel();
@@ -57,6 +106,9 @@ void PagedListModel::clear()
     beginResetModel();
     m_sql.clear();
     m_params.clear();
+    m_rowSql.clear();
+    m_keyField.clear();
+    m_keys.clear();
     m_fields = QSqlRecord();
     m_count = 0;
     m_pages.clear();
@@ -68,6 +120,7 @@ void PagedListModel::clearRows()
 {
     beginResetModel();
     m_count = 0;
+    m_keys.clear();
     m_pages.clear();
     m_recent.clear();
     endResetModel();

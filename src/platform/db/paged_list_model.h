@@ -24,8 +24,15 @@ public:
     // the caller, usually together with other aggregates). Reads the first
     // page; throws DbError.
     void setQuery(const QString &sql, const QVariantList &params, qint64 count);
+    // For an order that costs a sort of the whole result: `keySql` reads the
+    // key of every row in order, once; a page then reads its rows by key with
+    // `rowSql`, which holds "%1" where the page's keys go ("... IN (%1)"), and
+    // puts them in key order. Throws DbError.
+    void setKeyedQuery(const QString &keySql, const QVariantList &params, const QString &rowSql,
+                       const QString &keyField);
     void clear();
-    void clearRows(); // no rows; the statement and its columns stay
+    void clearRows();
+    bool isKeyed() const { return !m_rowSql.isEmpty(); } // no rows; the statement and its columns stay
     QString sql() const { return m_sql; }
     QVariantList params() const { return m_params; }
 
@@ -51,11 +58,16 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    void start(const QString &sql, const QVariantList &params, const QString &rowSql, const QString &keyField,
+               const QList<QVariant> &keys, qint64 count);
     QList<QVariantList> readRows(qint64 offset, qint64 limit, QSqlRecord *fields = nullptr) const;
     const QVariantList *row(int row) const;
 
     QString m_sql;
     QVariantList m_params;
+    QString m_rowSql;          // keyed: rows by key
+    QString m_keyField;
+    QList<QVariant> m_keys;    // keyed: every row's key, in order
     QSqlRecord m_fields;
     qint64 m_count = 0;
     int m_shown = -1;
