@@ -24,6 +24,7 @@
 #include "offers/form_zada4i.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
+#include "shell/imports/imports.h"
 #include "app/help_actions.h"
 #include "shell/messages/message_panel.h"
 #include "shell/messages/message_service.h"
@@ -121,6 +122,11 @@ const QList<Opener> kOpeners = {
          DatabaseFormMode = 2;
          openNew<TForm_Sazdava_Nova_Baza>(f);
      }},
+
+    // Data imports
+    {"N_Import_art", [](TGeneral_Form &f) { Imports::N_Import_artClick(&f); }},
+    {"N_Import_Kontragents", [](TGeneral_Form &f) { Imports::N_Import_KontragentsClick(&f); }},
+    {"N_Imp_Nomenkl_Kontrag", [](TGeneral_Form &f) { Imports::N_Imp_Nomenkl_KontragClick(&f); }},
 
     // Auxiliary programs and help
     {"N_Calc", [](TGeneral_Form &f) { AuxPrograms::startCalculator(&f); }},

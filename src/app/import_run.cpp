@@ -1,0 +1,270 @@
+#include "app/import_run.h"
+
+#include "app/statistics_memo.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "platform/dialogs.h"
+#include "platform/exception_log.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSqlError>
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+namespace {
+// The indicator: modal, without a cancel button; Esc and the close button do nothing.
+class ImportProgress : public QDialog
+{
+public:
+    explicit ImportProgress(QWidget *owner)
+        : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    {
+        setObjectName(QStringLiteral("ImportProgress"));
+        setWindowTitle(QStringLiteral("Импорт на данни"));
+        setWindowModality(Qt::ApplicationModal);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(QStringLiteral("Данните се импортират..."), this));
+        m_bar = new QProgressBar(this);
+        m_bar->setObjectName(QStringLiteral("Gauge_Import"));
+        m_bar->setRange(0, 1000);
+        m_bar->setMinimumWidth(360);
+        layout->addWidget(m_bar);
+    }
+    void moveTo(qint64 done, qint64 total)
+    {
+        m_bar->setValue(total > 0 ? int(qMin<qint64>(1000, done * 1000 / total)) : 1000);
+    }
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+
+private:
+    QProgressBar *m_bar;
+};
+} // namespace
+
+namespace ImportRun {
+
+QString chooseFile(QWidget *parent)
+{
+    return Dialogs::openFile(QStringLiteral("Импорт на данни"),
+                             QStringLiteral("Всички файлове (*);;Текстови файлове (*.txt)"), {}, parent);
+}
+
+Statement::Statement(const QSqlDatabase &db, const QString &sql)
+    : m_query(db)
+    , m_sql(sql)
+{
+    if (!m_query.prepare(sql))
+        throw DbError(m_query.lastError().text(), sql);
+}
+
+void Statement::run(const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        m_query.bindValue(i, values.at(i));
+    if (!m_query.exec()) {
+        const QString error = m_query.lastError().text();
+        m_query.finish();
+        throw DbError(error, m_sql);
+    }
+}
+
+void Statement::execute(const QVariantList &values)
+{
+    run(values);
+    m_query.finish();
+}
+
+bool Statement::exists(const QVariantList &values)
+{
+    run(values);
+    const bool found = m_query.next();
+    m_query.finish();
+    return found;
+}
+
+QVariant Statement::value(const QVariantList &values)
+{
+    run(values);
+    QVariant v;
+    if (m_query.next())
+        v = m_query.value(0);
+    m_query.finish();
+    return v;
+}
+
+void Memo::add(const QString &line)
+{
+    if (m_lines < MaxMemoLines) {
+        m_pending.append(line);
+        ++m_lines;
+    } else {
+        ++m_hidden;
+    }
+}
+
+void Memo::record(const QString &text)
+{
+    add(QString::number(m_lines + 1) + text);
+}
+
+void Memo::note(const QString &text)
+{
+    add(text);
+}
+
+struct Runner {
+    Handler &handler;
+    StatisticsMemo *widget;
+    Memo memo;
+    long long skipped = 0;
+    long long savedSkipped = 0;
+
+    void skip(long long line, const QString &reason)
+    {
+        memo.note(QStringLiteral("Ред %1 е пропуснат: %2").arg(line).arg(reason));
+        ++skipped;
+    }
+    void keepChunk()
+    {
+        if (widget && !memo.m_pending.isEmpty())
+            widget->appendPlainText(memo.m_pending.join(QLatin1Char('\n')));
+        memo.m_pending.clear();
+        memo.m_savedLines = memo.m_lines;
+        memo.m_savedHidden = memo.m_hidden;
+        savedSkipped = skipped;
+    }
+    void dropChunk()
+    {
+        memo.m_pending.clear();
+        memo.m_lines = memo.m_savedLines;
+        memo.m_hidden = memo.m_savedHidden;
+        skipped = savedSkipped;
+    }
+    void write(const QStringList &lines)
+    {
+        if (widget)
+            widget->appendPlainText(lines.join(QLatin1Char('\n')));
+    }
+};
+
+Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget *owner, const QSqlDatabase &db,
+            int chunkMs)
+{
+    Outcome out;
+    Runner r{handler, memo, {}};
+    TaggedFileReader reader(path);
+    QString openError;
+    if (!reader.open(&openError)) {
+        out.error = QStringLiteral("Файлът не може да бъде отворен: %1\n%2").arg(path, openError);
+        r.write({QStringLiteral("ГРЕШКА: ") + out.error});
+        return out;
+    }
+    ImportProgress progress(owner);
+    progress.show();
+    QApplication::processEvents();
+
+    QString failure; // the memo's "ГРЕШКА" line
+    bool more = true;
+    while (more && failure.isEmpty()) {
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            WriteTransaction chunk(db);
+            for (int n = 0;; ++n) {
+                if (n > 0 && clock.elapsed() >= chunkMs)
+                    break;
+                TaggedFileReader::Line line;
+                if (!reader.next(&line)) {
+                    more = false;
+                    break;
+                }
+                if (line.tooLong) {
+                    r.skip(line.number, QStringLiteral("редът е по-дълъг от 1 MiB"));
+                    continue;
+                }
+                const TaggedLine parsed = GET_IMPORTED_DATA(line.text);
+                if (parsed.bracketOpen) {
+                    r.skip(line.number, QStringLiteral("незатворена скоба \"[\""));
+                    continue;
+                }
+                if (parsed.isEmpty())
+                    continue;
+                try {
+                    WriteTransaction record(db);
+                    const QString reason = handler.process(parsed, r.memo);
+                    if (reason.isEmpty()) {
+                        record.commit();
+                    } else {
+                        record.rollback();
+                        r.skip(line.number, reason);
+                    }
+                } catch (const DbError &e) {
+                    handler.recordFailed();
+                    ExceptionLog::write(e);
+                    failure = QStringLiteral("ГРЕШКА на ред %1: %2").arg(line.number).arg(e.message());
+                    break;
+                }
+            }
+            if (reader.failed() && failure.isEmpty())
+                failure = QStringLiteral("ГРЕШКА при четене на файла: ") + reader.errorText();
+            const QString refusal = handler.beforeCommit();
+            if (!refusal.isEmpty()) {
+                chunk.rollback();
+                r.dropChunk();
+                handler.chunkEnded(false);
+                out.error = refusal;
+                failure = QStringLiteral("ГРЕШКА: ") + refusal;
+                break;
+            }
+            chunk.commit();
+            handler.chunkEnded(true);
+            r.keepChunk();
+        } catch (const DbError &e) {
+            // The chunk could not begin or commit: none of it was written.
+            ExceptionLog::write(e);
+            r.dropChunk();
+            handler.chunkEnded(false);
+            out.error = QStringLiteral("Данните не бяха записани: ") + e.message();
+            failure = QStringLiteral("ГРЕШКА: ") + out.error;
+            break;
+        }
+        // Only here, with no transaction open, may the indicator move and events run.
+        progress.moveTo(reader.bytesRead(), reader.size());
+        QApplication::processEvents();
+    }
+    progress.hide();
+
+    QStringList tail;
+    if (!failure.isEmpty())
+        tail << failure;
+    if (r.memo.hidden() > 0)
+        tail << QStringLiteral("Още %1 обработени реда не са показани.").arg(r.memo.hidden());
+    tail << handler.summary();
+    if (r.skipped > 0)
+        tail << QStringLiteral("Пропуснати: %1").arg(r.skipped);
+    tail << QString::fromUtf8(EscLine);
+    r.write(tail);
+    out.completed = failure.isEmpty();
+    out.skipped = r.skipped;
+    return out;
+}
+
+Outcome runCommand(QWidget *owner, const QString &path, Handler &handler)
+{
+    StatisticsMemo *memo = StatisticsMemo::instance(owner);
+    memo->start();
+    const Outcome out = run(path, handler, memo, owner, Db::connection());
+    SHOW_STATISTIC(memo);
+    if (!out.error.isEmpty())
+        Dialogs::message(QStringLiteral("Импортът беше спрян.\n") + out.error, owner);
+    return out;
+}
+
+} // namespace ImportRun

@@ -1,0 +1,94 @@
+#pragma once
+#include "common/tagged_import.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QStringList>
+
+class QWidget;
+class StatisticsMemo;
+
+// The common frame of the tagged-text imports: the file is chosen, read line
+// by line and written in short chunks, one write transaction each, with every
+// record in a savepoint of its own. Events run only between chunks, when a
+// modal indicator over the bytes read moves; there is no cancel.
+namespace ImportRun {
+inline constexpr int MaxMemoLines = 200000;
+inline constexpr const char *EscLine = "Натиснете ESC - за изход от Статистиката";
+
+// The file to import, through the open-file dialog; empty when cancelled.
+QString chooseFile(QWidget *parent);
+
+// A statement prepared once for a whole run and executed with bound values;
+// a SELECT is finished at once, so no statement stays open between events.
+class Statement
+{
+public:
+    Statement(const QSqlDatabase &db, const QString &sql);
+    void execute(const QVariantList &values);           // throws DbError
+    bool exists(const QVariantList &values);            // at least one row; throws DbError
+    QVariant value(const QVariantList &values);         // first column of the first row, or invalid
+private:
+    void run(const QVariantList &values);
+    QSqlQuery m_query;
+    QString m_sql;
+};
+
+// Memo lines of a run, kept in memory and handed to the memo after each
+// chunk commits. A record line is numbered: the memo's line count + 1.
+class Memo
+{
+public:
+    void record(const QString &text); // numbered
+    void note(const QString &text);   // a line of its own, unnumbered
+    long long lines() const { return m_lines; }
+    long long hidden() const { return m_hidden; }
+
+private:
+    friend struct Runner;
+    void add(const QString &line);
+    QStringList m_pending;
+    long long m_lines = 0;  // lines in the memo, pending ones included
+    long long m_hidden = 0; // lines past the limit, counted only
+    long long m_savedLines = 0;
+    long long m_savedHidden = 0;
+};
+
+// What an import does with its lines. Every call but summary() runs inside
+// the chunk's write transaction.
+class Handler
+{
+public:
+    virtual ~Handler() = default;
+    // One line with at least one field and no open bracket, inside its own
+    // savepoint. Returns the reason when the line is skipped (nothing written);
+    // a DbError rolls back the record and stops the run.
+    virtual QString process(const TaggedLine &line, Memo &memo) = 0;
+    // The last record was rolled back: forget what it left behind.
+    virtual void recordFailed() {}
+    // Before the chunk commits; a text rolls the chunk back and stops the run.
+    virtual QString beforeCommit() { return {}; }
+    // The chunk committed (true) or was rolled back (false).
+    virtual void chunkEnded(bool committed) { Q_UNUSED(committed); }
+    // The lines between the records and "Пропуснати" (the empty line first).
+    virtual QStringList summary() const = 0;
+};
+
+struct Outcome {
+    bool completed = false; // read to the end without an error
+    QString error;          // what stopped the run, when it stopped
+    long long skipped = 0;
+};
+
+// The run itself: the memo gets the records' lines, a "ГРЕШКА" line when the
+// run stops, the summary and the Esc line. `chunkMs` is how long a chunk may
+// write before it commits and the indicator moves.
+Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget *owner,
+            const QSqlDatabase &db, int chunkMs = 100);
+
+// The frame around a menu command, once the file is chosen: the memo shown
+// empty, the run, a message when the run could not go on, the statistics.
+Outcome runCommand(QWidget *owner, const QString &path, Handler &handler);
+} // namespace ImportRun

@@ -1,0 +1,77 @@
+#include "shell/imports/counterparty_import.h"
+
+#include "counterparties/counterparty_record.h"
+
+CounterpartyImport::CounterpartyImport(bool replace, const QSqlDatabase &db)
+    : m_replace(replace)
+{
+    m_byEik = std::make_unique<ImportRun::Statement>(db, QStringLiteral("SELECT ID FROM Firmi WHERE EIK = ?"));
+    m_byNameAndEgn = std::make_unique<ImportRun::Statement>(
+        db, QStringLiteral("SELECT f.ID FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
+                           "WHERE f.Ime_Firma = ? AND k.EGN = ?"));
+}
+
+CounterpartyImport::~CounterpartyImport() = default;
+
+QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &memo)
+{
+    CounterpartyFields f;
+    const QString discount = line.value(10);
+    if (!discount.trimmed().isEmpty() && !CounterpartyRecord::parseDiscount(discount, &f.T_O))
+        return QStringLiteral("отстъпката (поле 10) не е число до 100");
+    f.Ime_Firma = line.value(3);
+    f.Ime_Klient = line.value(11);
+    if (f.Ime_Firma.trimmed().isEmpty() && f.Ime_Klient.trimmed().isEmpty())
+        return QStringLiteral("липсва име (полета 3 и 11)");
+    // Codes stay as written; a missing one keeps the register's "0".
+    const auto code = [&line](int field, QString *target) {
+        if (!line.value(field).trimmed().isEmpty())
+            *target = line.value(field);
+    };
+    code(1, &f.EIK);
+    code(2, &f.Dan_N);
+    code(15, &f.EGN);
+    f.Grad = line.value(4);
+    f.Adres_Firma = line.value(5);
+    f.Telefon = line.value(6);
+    f.Banka_Ime = line.value(7);
+    f.Banka_Kod = line.value(8);
+    f.Banka_Smetka = line.value(9);
+    f.Zabel = line.value(17);
+    f.Grad_Klient = line.value(12);
+    f.Adres_Klient = line.value(13);
+    f.Telefon_Klient = line.value(14);
+
+    const QString eik = line.value(1);
+    const QString label = QStringLiteral("- Контрагент: ") + eik + QLatin1Char('[') + f.Ime_Firma + QLatin1Char(']');
+    const bool exists = eik.trimmed().isEmpty() ? m_byNameAndEgn->exists({f.Ime_Firma, f.EGN})
+                                                : m_byEik->exists({eik});
+    if (exists) {
+        ++m_repeated;
+        if (!m_replace)
+            memo.record(label + QStringLiteral(" - Избраният контрагент СЪЩЕСТВУВА"));
+        return {};
+    }
+    CounterpartyRecord::insertPair(f, 0);
+    memo.record(label + QStringLiteral(" - ДОБАВЕН"));
+    ++m_added;
+    return {};
+}
+
+void CounterpartyImport::chunkEnded(bool committed)
+{
+    if (committed) {
+        m_savedAdded = m_added;
+        m_savedRepeated = m_repeated;
+    } else {
+        m_added = m_savedAdded;
+        m_repeated = m_savedRepeated;
+    }
+}
+
+QStringList CounterpartyImport::summary() const
+{
+    return {QString(), QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ ДАННИ:%1").arg(m_added + m_repeated),
+            QStringLiteral("Добавени: %1").arg(m_added),
+            m_replace ? QStringLiteral("Актуализации: 0") : QStringLiteral("Повторени: %1").arg(m_repeated)};
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "app/import_run.h"
+
+#include <memory>
+
+// The counterparty import: a company with its person a line, written as one
+// pair. An existing counterparty (same EIK; without an EIK, same name and the
+// same person's EGN) is counted and never changed.
+class CounterpartyImport : public ImportRun::Handler
+{
+public:
+    CounterpartyImport(bool replace, const QSqlDatabase &db);
+    ~CounterpartyImport() override;
+
+    QString process(const TaggedLine &line, ImportRun::Memo &memo) override;
+    void chunkEnded(bool committed) override;
+    QStringList summary() const override;
+
+    long long added() const { return m_added; }
+    long long repeated() const { return m_repeated; }
+
+private:
+    bool m_replace;
+    std::unique_ptr<ImportRun::Statement> m_byEik, m_byNameAndEgn;
+    long long m_added = 0, m_repeated = 0;
+    long long m_savedAdded = 0, m_savedRepeated = 0;
+};

@@ -1,0 +1,456 @@
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "app/import_run.h"
+#include "app/statistics_memo.h"
+#include "common/cp1251.h"
+#include "common/settings.h"
+#include "common/tree_file.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "platform/script.h"
+#include "shell/imports/article_import.h"
+#include "shell/imports/catalogue_number_import.h"
+#include "shell/imports/counterparty_import.h"
+#include "shell/imports/imports.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+QString writeFile(const TestProgram &program, const QByteArray &bytes, const QString &name = "import.txt")
+{
+    const QString path = program.file(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString treePath(const TestProgram &program)
+{
+    return QDir(program.file(QStringLiteral("Data"))).filePath(QStringLiteral("Opis.pdt"));
+}
+
+// Runs an import as the menu command does, without the file dialog; the memo's lines.
+QStringList runImport(const QString &path, ImportRun::Handler &handler, ImportRun::Outcome *outcome = nullptr)
+{
+    StatisticsMemo *memo = StatisticsMemo::instance(nullptr);
+    memo->start();
+    const ImportRun::Outcome out = ImportRun::run(path, handler, memo, nullptr, Db::connection());
+    if (outcome)
+        *outcome = out;
+    return memo->toPlainText().split(QLatin1Char('\n'));
+}
+
+QStringList importArticles(const TestProgram &program, const QString &text, bool replace,
+                           ImportRun::Outcome *outcome = nullptr)
+{
+    ArticleImport handler(treePath(program), replace, Db::connection());
+    return runImport(writeFile(program, text.toUtf8()), handler, outcome);
+}
+
+long long count(const QString &sql, const QVariantList &values = {})
+{
+    return Db::scalar(sql, values).toLongLong();
+}
+
+QStringList treeTexts(const TestProgram &program)
+{
+    QStringList out;
+    for (const TreeFileNode &n : TreeFile::read(treePath(program)))
+        out << QString(n.depth, QLatin1Char('\t')) + n.text;
+    return out;
+}
+
+const QString kEsc = QString::fromUtf8(ImportRun::EscLine);
+} // namespace
+
+class ArticleImportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newArticlesGroupsAndMemo()
+    {
+        TestProgram program;
+        const QStringList memo = importArticles(
+            program,
+            QStringLiteral("1:[100]2:[K-100]3:[Мляко \"Верея\" 1 л]4:[2,35]5:[лв]6:[бр.]7:[Млечни]8:[5]9:[5]"
+                           "10:[Доставчик ООД]11:[3]12:[true]13:[FALSE]\r\n"
+                           "1:[104]3:[Кашкавал]11:[2.5]\r\n"
+                           "1:[101]3:[Сирене]7:[МЛЕЧНИ]\r\n"
+                           "\r\n"
+                           "1:[102]3:[Хляб]\r\n"
+                           "1:[abc]3:[Лошо]\r\n"
+                           "1:[103]3:[Вода]4:[евтина]\r\n"
+                           "1:[105]3:[Сол]\r\n"
+                           "1:[106]12:[да]\r\n"
+                           "1:[107]3:[Отрязан"),
+            false);
+        QCOMPARE(memo,
+                 QStringList({QStringLiteral("1- Артикул: 100[Мляко \"Верея\" 1 л] - ДОБАВЕН"),
+                              QStringLiteral("Ред 2 е пропуснат: минималното количество (поле 11) не е цяло число от 0 нагоре"),
+                              QStringLiteral("3- Артикул: 101[Сирене] - ДОБАВЕН"),
+                              QStringLiteral("4- Артикул: 102[Хляб] - ДОБАВЕН"),
+                              QStringLiteral("Ред 6 е пропуснат: номерът на артикула (поле 1) не е цяло число над 0"),
+                              QStringLiteral("Ред 7 е пропуснат: цената (поле 4) не е число"),
+                              QStringLiteral("7- Артикул: 105[Сол] - ДОБАВЕН"),
+                              QStringLiteral("Ред 9 е пропуснат: полето 12 трябва да бъде True или False"),
+                              QStringLiteral("Ред 10 е пропуснат: незатворена скоба \"[\""),
+                              QString(),
+                              QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ АРТИКУЛИ:4"),
+                              QStringLiteral("Добавени: 4"),
+                              QStringLiteral("Повторени: 0"),
+                              QStringLiteral("Пропуснати: 5"),
+                              kEsc}));
+        const auto a = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = 100"));
+        QVERIFY(a);
+        QCOMPARE(a->value("Nomenkl_N").toString(), QStringLiteral("K-100"));
+        QCOMPARE(a->value("Nomer_Grupa").toLongLong(), 1LL);
+        for (const char *c : {"Opisanie", "Kasovo_Ime", "Etiketno_Ime"})
+            QCOMPARE(a->value(c).toString(), QStringLiteral("Мляко \"Верея\" 1 л"));
+        QCOMPARE(a->value("Ed_Cena").toDouble(), 2.35);
+        QCOMPARE(a->value("Dostavna_Cena").toDouble(), 0.0);
+        QCOMPARE(a->value("Valuta_D").toString(), QStringLiteral("лв"));
+        QCOMPARE(a->value("Valuta_P").toString(), QStringLiteral("лв"));
+        QCOMPARE(a->value("Mqrka").toString(), QStringLiteral("бр."));
+        QCOMPARE(a->value("Dostav4ik").toString(), QStringLiteral("Доставчик ООД"));
+        QCOMPARE(a->value("Min_Kol").toDouble(), 3.0);
+        QCOMPARE(a->value("Garancionen").toString(), QStringLiteral("True"));
+        QCOMPARE(a->value("Poredica").toString(), QStringLiteral("False"));
+
+        // The same group by name in another case; the default catalogue number is group + number.
+        const auto b = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = 101"));
+        QCOMPARE(b->value("Nomer_Grupa").toLongLong(), 1LL);
+        QCOMPARE(b->value("Nomenkl_N").toString(), QStringLiteral("1101"));
+        // Lines without a group share one new "Група <n>".
+        const auto c = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = 102"));
+        QCOMPARE(c->value("Nomer_Grupa").toLongLong(), 2LL);
+        QCOMPARE(c->value("Nomenkl_N").toString(), QStringLiteral("2102"));
+        QCOMPARE(c->value("Dostav4ik").toString(), QStringLiteral("0"));
+        QCOMPARE(c->value("Min_Kol").toDouble(), 1.0);
+        QCOMPARE(c->value("Garancionen").toString(), QStringLiteral("False"));
+        QCOMPARE(count(QStringLiteral("SELECT Nomer_Grupa FROM Produkti WHERE ID = 105")), 2LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 2LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = 2")).toString(),
+                 QStringLiteral("Група 2"));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), 4LL);
+        QCOMPARE(treeTexts(program), QStringList({QStringLiteral("Всички артикули"), QStringLiteral("1:Млечни"),
+                                                  QStringLiteral("2:Група 2")}));
+    }
+
+    void reimportWithoutReplaceWritesNothing()
+    {
+        TestProgram program;
+        const QString text = QStringLiteral("1:[100]3:[Мляко]7:[Млечни]\n1:[101]3:[Хляб]\n");
+        importArticles(program, text, false);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Dostavna_Cena = 9.5, Opisanie = 'Старо' WHERE ID = 100"));
+        const QStringList memo = importArticles(program, text, false);
+        QCOMPARE(memo, QStringList({QStringLiteral("1- Артикул: 100[Мляко] - Избраният номер за артикул СЪЩЕСТВУВА"),
+                                    QStringLiteral("2- Артикул: 101[Хляб] - Избраният номер за артикул СЪЩЕСТВУВА"),
+                                    QString(), QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ АРТИКУЛИ:2"),
+                                    QStringLiteral("Добавени: 0"), QStringLiteral("Повторени: 2"), kEsc}));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 2LL); // no second default group
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = 100")).toString(),
+                 QStringLiteral("Старо"));
+    }
+
+    void replaceChangesOnlyCarriedFields()
+    {
+        TestProgram program;
+        importArticles(program,
+                       QStringLiteral("1:[100]2:[K1]3:[Мляко]4:[2]5:[лв]6:[бр.]7:[Млечни]10:[Д1]11:[4]12:[True]\n"
+                                      "1:[102]3:[Хляб]\n"),
+                       false);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Dostavna_Cena = 9.5"));
+        const QStringList memo = importArticles(
+            program, QStringLiteral("1:[100]4:[3.10]7:[Хлебни]\n1:[102]3:[Бял хляб]\n1:[103]3:[Нов]7:[Хлебни]\n"),
+            true);
+        QCOMPARE(memo, QStringList({QStringLiteral("1- Артикул: 100[] - Избраният артикул е АКТУАЛИЗИРАН"),
+                                    QStringLiteral("2- Артикул: 102[Бял хляб] - Избраният артикул е АКТУАЛИЗИРАН"),
+                                    QStringLiteral("3- Артикул: 103[Нов] - ДОБАВЕН"), QString(),
+                                    QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ АРТИКУЛИ:3"), QStringLiteral("Добавени: 1"),
+                                    QStringLiteral("Актуализации: 2"), kEsc}));
+        const auto a = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = 100"));
+        QCOMPARE(a->value("Ed_Cena").toDouble(), 3.1);
+        QCOMPARE(a->value("Nomer_Grupa").toLongLong(), 3LL); // "Хлебни" was made
+        QCOMPARE(a->value("Opisanie").toString(), QStringLiteral("Мляко"));
+        QCOMPARE(a->value("Nomenkl_N").toString(), QStringLiteral("K1"));
+        QCOMPARE(a->value("Valuta_D").toString(), QStringLiteral("лв"));
+        QCOMPARE(a->value("Dostav4ik").toString(), QStringLiteral("Д1"));
+        QCOMPARE(a->value("Min_Kol").toDouble(), 4.0);
+        QCOMPARE(a->value("Garancionen").toString(), QStringLiteral("True"));
+        QCOMPARE(a->value("Dostavna_Cena").toDouble(), 9.5);
+        const auto b = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = 102"));
+        QCOMPARE(b->value("Nomer_Grupa").toLongLong(), 2LL); // no field 7: the group stays
+        QCOMPARE(b->value("Kasovo_Ime").toString(), QStringLiteral("Бял хляб"));
+        QCOMPARE(b->value("Dostavna_Cena").toDouble(), 9.5);
+        QCOMPARE(count(QStringLiteral("SELECT Nomer_Grupa FROM Produkti WHERE ID = 103")), 3LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 3LL);
+    }
+
+    void groupNamesMatch_data()
+    {
+        QTest::addColumn<QString>("field7");
+        QTest::addColumn<long long>("group");
+        QTest::newRow("only Ч..Я differ") << QStringLiteral("СИРЕНА И ЩУШКИ") << 4LL;
+        QTest::newRow("lower case") << QStringLiteral("сирена и чушки") << 4LL;
+        QTest::newRow("lowest ID wins") << QStringLiteral("чай") << 3LL;
+        QTest::newRow("percent is no wildcard") << QStringLiteral("5% отстъпка") << 7LL;
+        QTest::newRow("underscore is no wildcard") << QStringLiteral("a_b") << 7LL;
+    }
+    void groupNamesMatch()
+    {
+        QFETCH(QString, field7);
+        QFETCH(long long, group);
+        TestProgram program;
+        for (const auto &[id, name] : QList<QPair<int, QString>>{{5, QStringLiteral("Чай")},
+                                                                  {3, QStringLiteral("Щай")},
+                                                                  {4, QStringLiteral("Сирена и Чушки")},
+                                                                  {6, QStringLiteral("50 отстъпка")},
+                                                                  {1, QStringLiteral("axb")}})
+            Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (?, ?)"), {id, name});
+        importArticles(program, QStringLiteral("1:[1]3:[x]7:[%1]").arg(field7), false);
+        QCOMPARE(count(QStringLiteral("SELECT Nomer_Grupa FROM Produkti WHERE ID = 1")), group);
+    }
+
+    void supplierNameAndFailedRecordAtLineThree()
+    {
+        TestProgram program;
+        // A record that the database refuses: lines 1 and 2 stay, nothing of line 3.
+        Db::execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Produkti WHEN NEW.ID = 3 "
+                                   "BEGIN SELECT RAISE(ABORT, 'отказан запис'); END"));
+        ImportRun::Outcome outcome;
+        const QStringList memo = importArticles(program,
+                                                QStringLiteral("1:[1]3:[Едно]10:[Доставчик \"Х\"]\n"
+                                                               "1:[2]3:[Две]7:[Стари]\n"
+                                                               "1:[3]3:[Три]7:[Нова група]\n"
+                                                               "1:[4]3:[Четири]\n"),
+                                                false, &outcome);
+        QVERIFY(!outcome.completed);
+        QCOMPARE(memo.size(), 8);
+        QCOMPARE(memo.at(1), QStringLiteral("2- Артикул: 2[Две] - ДОБАВЕН"));
+        QVERIFY2(memo.at(2).startsWith(QStringLiteral("ГРЕШКА на ред 3: ")), qPrintable(memo.at(2)));
+        QVERIFY(memo.at(2).contains(QStringLiteral("отказан запис")));
+        QCOMPARE(memo.mid(3), QStringList({QString(), QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ АРТИКУЛИ:2"),
+                                           QStringLiteral("Добавени: 2"), QStringLiteral("Повторени: 0"), kEsc}));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), 2LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostav4ik FROM Produkti WHERE ID = 1")).toString(),
+                 QStringLiteral("Доставчик \"Х\""));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi WHERE Opisanie = 'Нова група'")), 0LL);
+        QVERIFY(!treeTexts(program).join('\n').contains(QStringLiteral("Нова група")));
+        QCOMPARE(treeTexts(program).size(), 3); // root, "Група 1", "Стари"
+    }
+
+    void unwritableTreeFileRollsTheChunkBack()
+    {
+        TestProgram program;
+        const QString blocked = program.file(QStringLiteral("blocked"));
+        QDir().mkpath(blocked); // a folder where the file should be: neither read nor written
+        ArticleImport handler(blocked, false, Db::connection());
+        ImportRun::Outcome outcome;
+        const QStringList memo =
+            runImport(writeFile(program, "1:[1]3:[Едно]7:[Г]\n1:[2]3:[Две]\n"), handler, &outcome);
+        QVERIFY(!outcome.completed);
+        QVERIFY(outcome.error.contains(QStringLiteral("Новите групи не бяха записани")));
+        QVERIFY(memo.first().startsWith(QStringLiteral("ГРЕШКА: ")));
+        QVERIFY(memo.contains(QStringLiteral("Добавени: 0")));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), 0LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 0LL);
+    }
+
+    void brokenFilesNeitherCrashNorHalfWrite()
+    {
+        TestProgram program;
+        QByteArray binary;
+        quint32 seed = 7;
+        for (int i = 0; i < 200000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            binary.append(char(seed >> 16));
+        }
+        const QByteArray huge = "1:[1]3:[" + QByteArray(2 * 1024 * 1024, 'x') + "]\n1:[2]3:[Малък]\n";
+        const QByteArray nul = QByteArray("1:[3]3:[a\0b]\n", 13);
+        for (const QByteArray &bytes : {binary, huge, nul}) {
+            ArticleImport handler(treePath(program), false, Db::connection());
+            ImportRun::Outcome outcome;
+            runImport(writeFile(program, bytes), handler, &outcome);
+            QVERIFY(outcome.completed);
+        }
+        // Whatever got in is whole: every article has its group and names.
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti p WHERE NOT EXISTS "
+                                      "(SELECT 1 FROM Grupi g WHERE g.ID = p.Nomer_Grupa)")),
+                 0LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti WHERE ID IN (1, 2, 3)")), 2LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = 3")).toString(),
+                 QString::fromUtf8("a\0b", 3));
+    }
+
+    void menuCommandReadsTheSettingAndTheChosenFile()
+    {
+        TestProgram program;
+        Settings::writeBool(Keys::Tuning_12, true);
+        importArticles(program, QStringLiteral("1:[1]3:[Старо]\n"), false);
+        const QString path = writeFile(program, QStringLiteral("1:[1]3:[Ново]\n").toUtf8(), "menu.txt");
+        PlatformScript::answer(path);
+        Imports::N_Import_artClick(nullptr);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = 1")).toString(),
+                 QStringLiteral("Ново"));
+        StatisticsMemo *memo = StatisticsMemo::instance(nullptr);
+        QVERIFY(memo->isVisible());
+        QVERIFY(memo->toPlainText().contains(QStringLiteral("Актуализации: 1")));
+        QTest::keyClick(memo, Qt::Key_Escape);
+        QVERIFY(!memo->isVisible());
+        // A cancelled file dialog does nothing.
+        Imports::N_Import_artClick(nullptr);
+        QVERIFY(!memo->isVisible());
+    }
+};
+
+class CounterpartyImportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pairsDuplicatesAndSkips()
+    {
+        TestProgram program;
+        const QString text = QStringLiteral(
+            "1:[000123456]2:[BG000123456]3:[Фирма \"Алфа\"]4:[София]5:[ул. Витоша: 5]6:[02 123]7:[ОББ]8:[0012]"
+            "9:[0099]10:[2,5]11:[Иван Петров]12:[Перник]13:[ул. Черна 2]14:[0888]15:[0012345678]17:[бележка]\n"
+            "1:[000123456]3:[Друго име]\n"
+            "3:[Частно лице]11:[Петър]15:[8001011234]\n"
+            "3:[Частно лице]11:[Мария]15:[8502025678]\n"
+            "1:[999]3:[Бета]10:[много]\n"
+            "1:[998]4:[Варна]\n");
+        CounterpartyImport first(false, Db::connection());
+        const QStringList memo = runImport(writeFile(program, text.toUtf8()), first);
+        QCOMPARE(memo, QStringList({QStringLiteral("1- Контрагент: 000123456[Фирма \"Алфа\"] - ДОБАВЕН"),
+                                    QStringLiteral("2- Контрагент: 000123456[Друго име] - Избраният контрагент СЪЩЕСТВУВА"),
+                                    QStringLiteral("3- Контрагент: [Частно лице] - ДОБАВЕН"),
+                                    QStringLiteral("4- Контрагент: [Частно лице] - ДОБАВЕН"),
+                                    QStringLiteral("Ред 5 е пропуснат: отстъпката (поле 10) не е число до 100"),
+                                    QStringLiteral("Ред 6 е пропуснат: липсва име (полета 3 и 11)"), QString(),
+                                    QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ ДАННИ:4"), QStringLiteral("Добавени: 3"),
+                                    QStringLiteral("Повторени: 1"), QStringLiteral("Пропуснати: 2"), kEsc}));
+        const auto firm = Db::firstRow(QStringLiteral("SELECT f.*, k.Ime_Klient, k.EGN, k.Grad AS KGrad FROM Firmi f "
+                                                      "JOIN Klienti k ON k.ID = f.ID_Mol WHERE f.EIK = '000123456'"));
+        QVERIFY(firm);
+        QCOMPARE(firm->value("Ime_Firma").toString(), QStringLiteral("Фирма \"Алфа\""));
+        QCOMPARE(firm->value("Adres_Firma").toString(), QStringLiteral("ул. Витоша: 5"));
+        QCOMPARE(firm->value("T_O").toDouble(), 2.5);
+        QCOMPARE(firm->value("Banka_Kod").toString(), QStringLiteral("0012"));
+        QCOMPARE(firm->value("Zabel").toString(), QStringLiteral("бележка"));
+        QCOMPARE(firm->value("Nomer_Grupa").toLongLong(), 0LL);
+        QCOMPARE(firm->value("Ime_Klient").toString(), QStringLiteral("Иван Петров"));
+        QCOMPARE(firm->value("EGN").toString(), QStringLiteral("0012345678"));
+        QCOMPARE(firm->value("KGrad").toString(), QStringLiteral("Перник"));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Firmi")), 3LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Klienti")), 3LL);
+
+        // Again, replacing: nothing is added and the stored counterparty stays as it was.
+        CounterpartyImport again(true, Db::connection());
+        const QStringList second = runImport(writeFile(program, text.toUtf8()), again);
+        QCOMPARE(second.mid(second.size() - 6),
+                 QStringList({QString(), QStringLiteral("ОБЩ БРОЙ ОБРАБОТЕНИ ДАННИ:4"), QStringLiteral("Добавени: 0"),
+                              QStringLiteral("Актуализации: 0"), QStringLiteral("Пропуснати: 2"), kEsc}));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Firmi")), 3LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Ime_Firma FROM Firmi WHERE EIK = '000123456'")).toString(),
+                 QStringLiteral("Фирма \"Алфа\""));
+    }
+};
+
+class CatalogueNumberImportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void memoAndSkips()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (100, 'Мляко')"));
+        Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, ID_Mol) VALUES (1, 'Фирма', 1)"));
+        CatalogueNumberImport handler(Db::connection());
+        const QStringList memo = runImport(writeFile(program, "1:[100]2:[NK-1]3:[1]\n"
+                                                              "1:[100]2:[NK-1]3:[1]\n"
+                                                              "1:[100]3:[1]\n"
+                                                              "1:[999]2:[X]3:[1]\n"
+                                                              "1:[100]2:[X]3:[77]\n"
+                                                              "1:[0]2:[X]3:[1]\n"
+                                                              "1:[100]2:[NK-2]3:[1]\n"),
+                                           handler);
+        QCOMPARE(memo,
+                 QStringList({QStringLiteral("1- Артикул: [100 - Мляко], Номенклатурен N: [NK-1], Контрагент N: [1 - Фирма] - ДОБАВЕН"),
+                              QStringLiteral("Ред 2 е пропуснат: номенклатурният номер вече е записан за този артикул и контрагент"),
+                              QStringLiteral("Ред 3 е пропуснат: липсва едно от полетата 1, 2 и 3"),
+                              QStringLiteral("Ред 4 е пропуснат: артикул 999 не съществува"),
+                              QStringLiteral("Ред 5 е пропуснат: контрагент 77 не съществува"),
+                              QStringLiteral("Ред 6 е пропуснат: номерът на артикула (поле 1) не е цяло число над 0"),
+                              QStringLiteral("7- Артикул: [100 - Мляко], Номенклатурен N: [NK-2], Контрагент N: [1 - Фирма] - ДОБАВЕН"),
+                              QString(), QStringLiteral("Добавени: 2"), QStringLiteral("Пропуснати: 5"), kEsc}));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures")), 2LL);
+    }
+};
+
+class ArticleImportSpeed : public QObject
+{
+    Q_OBJECT
+private slots:
+    void withinTenTimesARawInsert()
+    {
+        constexpr int n = 100000;
+        QByteArray text;
+        for (int i = 1; i <= n; ++i)
+            text += QStringLiteral("1:[%1]2:[N-%1]3:[Артикул номер %1]4:[12.50]5:[лв]6:[бр.]7:[Стоки %2]8:[1]9:[1]"
+                                   "10:[Доставчик ООД]11:[2]12:[False]13:[True]\r\n")
+                        .arg(i)
+                        .arg(i % 10)
+                        .toUtf8();
+        qint64 importMs = 0;
+        {
+            TestProgram program;
+            const QString path = writeFile(program, text);
+            QElapsedTimer clock;
+            clock.start();
+            ArticleImport handler(treePath(program), false, Db::connection());
+            const QStringList memo = runImport(path, handler);
+            importMs = clock.elapsed();
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), qint64(n));
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 10LL);
+            QCOMPARE(memo.at(memo.size() - 3), QStringLiteral("Добавени: %1").arg(n));
+        }
+        qint64 rawMs = 0;
+        {
+            TestProgram program;
+            QElapsedTimer clock;
+            clock.start();
+            WriteTransaction tx;
+            QSqlQuery q(Db::connection());
+            QVERIFY(q.prepare(QStringLiteral(
+                "INSERT INTO Produkti (ID, Nomenkl_N, Nomer_Grupa, Opisanie, Dostavna_Cena, Valuta_D, Ed_Cena, "
+                "Valuta_P, Mqrka, Garancionen, Kasovo_Ime, Etiketno_Ime, Dostav4ik, Min_Kol, Poredica) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
+            for (int i = 1; i <= n; ++i) {
+                const QString name = QStringLiteral("Артикул номер %1").arg(i);
+                const QVariantList values{i, QStringLiteral("N-%1").arg(i), i % 10 + 1, name, 0.0,
+                                          QStringLiteral("лв"), 12.5, QStringLiteral("лв"), QStringLiteral("бр."),
+                                          QStringLiteral("False"), name, name, QStringLiteral("Доставчик ООД"), 2.0,
+                                          QStringLiteral("True")};
+                for (int v = 0; v < values.size(); ++v)
+                    q.bindValue(v, values.at(v));
+                QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            }
+            tx.commit();
+            rawMs = qMax<qint64>(1, clock.elapsed());
+        }
+        qInfo("article import of %d lines: %lld ms; raw insert: %lld ms; ratio %.1f", n, importMs, rawMs,
+              double(importMs) / double(rawMs));
+        QVERIFY2(importMs <= 10 * rawMs, "the import is more than ten times slower than a raw insert");
+    }
+};
+
+VTEST(ArticleImportTest)
+VTEST(CounterpartyImportTest)
+VTEST(CatalogueNumberImportTest)
+VTEST(ArticleImportSpeed) // serial
+#include "test_imports.moc"
