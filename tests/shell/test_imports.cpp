@@ -392,6 +392,30 @@ private slots:
     }
 };
 
+class ImportMemoLimit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void memoStopsAtItsLimitAndCountersCountAll()
+    {
+        TestProgram program;
+        const int lines = ImportRun::MaxMemoLines + 3;
+        QByteArray text;
+        text.reserve(lines * 20);
+        for (int i = 0; i < lines; ++i)
+            text += "1:[x]2:[a]3:[1]\n";
+        CatalogueNumberImport handler(Db::connection());
+        const QStringList memo = runImport(writeFile(program, text), handler);
+        QCOMPARE(memo.size(), ImportRun::MaxMemoLines + 5);
+        QCOMPARE(memo.at(ImportRun::MaxMemoLines - 1),
+                 QStringLiteral("Ред %1 е пропуснат: номерът на артикула (поле 1) не е цяло число над 0")
+                     .arg(ImportRun::MaxMemoLines));
+        QCOMPARE(memo.mid(ImportRun::MaxMemoLines),
+                 QStringList({QStringLiteral("Още 3 обработени реда не са показани."), QString(),
+                              QStringLiteral("Добавени: 0"), QStringLiteral("Пропуснати: %1").arg(lines), kEsc}));
+    }
+};
+
 class ArticleImportSpeed : public QObject
 {
     Q_OBJECT
@@ -452,5 +476,6 @@ private slots:
 VTEST(ArticleImportTest)
 VTEST(CounterpartyImportTest)
 VTEST(CatalogueNumberImportTest)
+VTEST(ImportMemoLimit)
 VTEST(ArticleImportSpeed) // serial
 #include "test_imports.moc"
