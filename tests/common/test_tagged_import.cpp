@@ -1,4 +1,5 @@
 #include "harness/test_registry.h"
+#include "harness/test_support.h"
 
 #include "common/cp1251.h"
 #include "common/tagged_import.h"
@@ -139,12 +140,7 @@ private slots:
     void nulAndBinaryBytesNeitherCrashNorHang()
     {
         QTemporaryDir dir;
-        QByteArray binary;
-        quint32 seed = 12345;
-        for (int i = 0; i < 300000; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            binary.append(char(seed >> 16));
-        }
+        const QByteArray binary = noiseBytes(300000, 12345);
         const QByteArray nul = QByteArray("1:[a\0b]\n", 8) + QByteArray(5000, '\0') + "\n1:[c]";
         for (const QByteArray &bytes : {binary, nul}) {
             const QString path = writeFile(dir, "bin.dat", bytes);

@@ -38,3 +38,14 @@ QString TestProgram::file(const QString &relative) const
 {
     return QDir(m_dir.path()).filePath(relative);
 }
+
+QByteArray noiseBytes(int size, quint32 seed)
+{
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (int i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes.append(char(seed >> 16));
+    }
+    return bytes;
+}

@@ -31,6 +31,9 @@ private:
 // The statement files of the source tree.
 QString sourceSqlFolder();
 
+// The same bytes for the same seed: a stand-in for a binary file.
+QByteArray noiseBytes(int size, quint32 seed);
+
 // Windows of type W opened through Dialogs::exec are shown and driven by
 // `steps`; each answers with its own result, or "rejected" when the steps
 // left it open. Other windows are rejected at once.

@@ -265,12 +265,7 @@ private slots:
     void brokenFilesNeitherCrashNorHalfWrite()
     {
         TestProgram program;
-        QByteArray binary;
-        quint32 seed = 7;
-        for (int i = 0; i < 200000; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            binary.append(char(seed >> 16));
-        }
+        const QByteArray binary = noiseBytes(200000, 7);
         const QByteArray huge = "1:[1]3:[" + QByteArray(2 * 1024 * 1024, 'x') + "]\n1:[2]3:[Малък]\n";
         const QByteArray nul = QByteArray("1:[3]3:[a\0b]\n", 13);
         for (const QByteArray &bytes : {binary, huge, nul}) {
