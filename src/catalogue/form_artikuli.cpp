@@ -42,6 +42,12 @@
 QPointer<TForm_Artikuli> Form_Artikuli;
 
 namespace {
+TForm_Artikuli::DocumentationOpener &documentationOpener()
+{
+    static TForm_Artikuli::DocumentationOpener opener;
+    return opener;
+}
+
 constexpr int SingleWidth = 343;
 constexpr int RangeWidth = 159;
 constexpr int AvailabilityLimit = 256;
@@ -228,15 +234,17 @@ void TForm_Artikuli::buildMenus()
                            QKeySequence(QStringLiteral("Ctrl+K")));
     N_Dokumentacia = action(entry, QStringLiteral("Документация..."), "N_Dokumentacia",
                             QKeySequence(QStringLiteral("Ctrl+Alt+D")));
-    // The documents window does not exist yet.
-    N_Dokumentacia->setVisible(false);
-    N_Dokumentacia->setEnabled(false);
-    for (QAction *a : {N_Artikul, N_PodGrupa, N_Grupa, N_Kontragenti})
+    // Hidden: out of the menu (a hidden action would be disabled too); its
+    // shortcut works when the designer's opener is registered.
+    entry->removeAction(N_Dokumentacia);
+    N_Dokumentacia->setEnabled(bool(documentationOpener()));
+    for (QAction *a : {N_Artikul, N_PodGrupa, N_Grupa, N_Kontragenti, N_Dokumentacia})
         addAction(a); // the shortcuts work while the menu is closed
     connect(N_Artikul, &QAction::triggered, this, &TForm_Artikuli::N_NovClick);
     connect(N_PodGrupa, &QAction::triggered, this, &TForm_Artikuli::N_PodGrupaClick);
     connect(N_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_GrupaClick);
     connect(N_Kontragenti, &QAction::triggered, this, &TForm_Artikuli::N_KontragentiClick);
+    connect(N_Dokumentacia, &QAction::triggered, this, &TForm_Artikuli::N_DokumentaciqClick);
 
     PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
     QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
@@ -804,6 +812,19 @@ void TForm_Artikuli::N_Iztrii_GrupaClick()
 void TForm_Artikuli::N_KontragentiClick()
 {
     TForm_Kontrakents::N_KlientiClick(this);
+}
+
+void TForm_Artikuli::N_DokumentaciqClick()
+{
+    if (const DocumentationOpener &open = documentationOpener())
+        open(this);
+}
+
+void TForm_Artikuli::setDocumentationOpener(DocumentationOpener opener)
+{
+    documentationOpener() = std::move(opener);
+    if (Form_Artikuli)
+        Form_Artikuli->N_Dokumentacia->setEnabled(bool(documentationOpener()));
 }
 
 // ---- article commands ------------------------------------------------------------------

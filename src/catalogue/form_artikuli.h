@@ -38,7 +38,7 @@ public:
     QAction *N_PodGrupa;     // "Подгрупа" Ctrl+P
     QAction *N_Grupa;        // "Група" Ctrl+G
     QAction *N_Kontragenti;  // "Контрагенти" Ctrl+K
-    QAction *N_Dokumentacia; // "Документация..." Ctrl+Alt+D, hidden: needs the documents window
+    QAction *N_Dokumentacia; // "Документация..." Ctrl+Alt+D, hidden from the menu
 
     // Group search above the tree
     QComboBox *ComboBox2; // "Код", "Име"
@@ -122,6 +122,11 @@ public:
     void N_Redaktiraj_GrupaClick();
     void N_Iztrii_GrupaClick();
     void N_KontragentiClick();
+    // "Документация...": the document designer, maximised and modal, through
+    // the opener the program registers (the catalogue cannot reach it itself).
+    void N_DokumentaciqClick();
+    using DocumentationOpener = std::function<void(QWidget *owner)>;
+    static void setDocumentationOpener(DocumentationOpener opener);
 
     void PopupMenu_ArticlesPopup(); // enables the article commands
     void N_NovClick();

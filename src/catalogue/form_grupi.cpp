@@ -1,5 +1,6 @@
 #include "catalogue/form_grupi.h"
 
+#include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
@@ -33,8 +34,6 @@ TForm_Grupi::TForm_Grupi(QWidget *parent)
     DBMemo1 = named(new QPlainTextEdit(docs), "DBMemo1");
     DBMemo1->setReadOnly(true);
     DBMemo1->setMaximumHeight(60);
-    // No document kinds exist yet: nothing to choose.
-    DBLookupComboBox1->setEnabled(false);
     auto *docsLayout = new QVBoxLayout(docs);
     docsLayout->addWidget(DBLookupComboBox1);
     docsLayout->addWidget(DBMemo1);
@@ -62,7 +61,20 @@ void TForm_Grupi::prepare(int groupEditMode, const QString &parentNode, long lon
     m_editedKey = editedKey;
     m_treePath = treePath;
     m_result = ArticleGroups::Result();
+    fillDocuments();
     Edit_Opisanie->setFocus();
+}
+
+void TForm_Grupi::fillDocuments()
+{
+    DBLookupComboBox1->clear();
+    try {
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID_Dokument, Opisanie FROM Dokumenti ORDER BY ID_Dokument")))
+            DBLookupComboBox1->addItem(r.value(1).toString(), r.value(0));
+    } catch (const DbError &) {
+        // no list: nothing to choose, and nothing is stored anyway
+    }
+    DBLookupComboBox1->setCurrentIndex(-1);
 }
 
 void TForm_Grupi::BitBtn_PriemiClick()

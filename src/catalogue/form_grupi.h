@@ -23,7 +23,7 @@ public:
     QLineEdit *Edit_Opisanie;    // "Описание на група"
     QPushButton *BitBtn_Priemi;  // "ПРИЕМИ"
     QPushButton *BitBtn_Otkaji;  // "ОТКАЖИ"
-    // "Документация към група": stays empty until the documents exist; stores nothing.
+    // "Документация към група": the registered documents (Dokumenti); stores nothing.
     QComboBox *DBLookupComboBox1;
     QPlainTextEdit *DBMemo1;
     QCheckBox *CheckBox1; // "Групата поддържа допълнителни данни": stores nothing
@@ -31,6 +31,7 @@ public:
     // GroupEditMode 0 new group, 1 new subgroup of `parentNode` (the top level
     // when empty), 2 the group `editedKey` (EditedGroupID).
     void prepare(int groupEditMode, const QString &parentNode, long long editedKey, const QString &treePath);
+    void fillDocuments(); // the documents list anew, nothing chosen
 
     void BitBtn_PriemiClick();
     void BitBtn_OtkajiClick();

@@ -30,6 +30,7 @@
 #include "shell/messages/message_service.h"
 
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -80,7 +81,18 @@ const QList<Opener> kOpeners = {
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
 
     // Catalogue and article picker (also the toolbar button "Артикули")
-    {"N_Artikuli", [](TGeneral_Form &f) { TForm_Artikuli::N_ArtikuliClick(&f); }},
+    {"N_Artikuli",
+     [](TGeneral_Form &f) {
+         // The catalogue's hidden "Документация..." opens the one designer, maximised.
+         TForm_Artikuli::setDocumentationOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *) {
+             if (!main)
+                 return;
+             auto *designer = main->formOnce<TForm_GeneralForm_Dokumentaciq>();
+             designer->setWindowState(designer->windowState() | Qt::WindowMaximized);
+             TGeneral_Form::showModal(designer);
+         });
+         TForm_Artikuli::N_ArtikuliClick(&f);
+     }},
 
     // Counterparties (also the toolbar button "Контрагенти")
     {"N_Klienti", [](TGeneral_Form &f) { TForm_Kontrakents::N_KlientiClick(&f); }},

@@ -11,6 +11,7 @@
 #include "catalogue/form_grupi.h"
 #include "catalogue/form_new_artikul.h"
 #include "catalogue/form_ob6ti_danni_artikuli.h"
+#include "platform/db/database.h"
 #include "platform/grid_selection.h"
 #include "platform/script.h"
 
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
 #include <QLineEdit>
@@ -270,11 +272,22 @@ private slots:
         driveWindows<TForm_Grupi>([](TForm_Grupi *d) {
             QCOMPARE(d->windowTitle(), QStringLiteral("Въвеждане на Подгрупа"));
             QCOMPARE(d->Edit_Nomer_Grupa->text(), QStringLiteral("4"));
+        });
+        w.N_PodGrupaClick();
+        // The group's documentation lists the registered documents and stores nothing.
+        Db::execute(QStringLiteral("INSERT INTO Dokumenti (Opisanie, Kade_se_izpolzva, N_Dok) VALUES (?, ?, ?)"),
+                    {QStringLiteral("Гаранционна карта"), QStringLiteral("МАГАЗИН , ,"), QStringLiteral("0")});
+        QStringList documents;
+        driveWindows<TForm_Grupi>([&documents](TForm_Grupi *d) {
+            for (int i = 0; i < d->DBLookupComboBox1->count(); ++i)
+                documents.append(d->DBLookupComboBox1->itemText(i));
+            d->DBLookupComboBox1->setCurrentIndex(0);
             d->Edit_Nomer_Grupa->setText(QStringLiteral("12"));
             d->Edit_Opisanie->setText(QStringLiteral("Лаптопи"));
             d->BitBtn_PriemiClick();
         });
         w.N_PodGrupaClick();
+        QCOMPARE(documents, QStringList{QStringLiteral("Гаранционна карта")});
         QCOMPARE(savedTree(), (QStringList{kRoot, "3:Компютри", "\t12:Лаптопи"}));
         QCOMPARE(w.currentGroupKey(), 12LL);
         QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("12:Лаптопи"));
