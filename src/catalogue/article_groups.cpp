@@ -21,16 +21,6 @@ QString root()
     return QString::fromUtf8(ArticleSearch::RootNodeText);
 }
 
-// A name stays on its one line of the tree file.
-QString cleanName(const QString &typed)
-{
-    QString name = typed;
-    for (QChar &c : name)
-        if (c.unicode() < 0x20)
-            c = QLatin1Char(' ');
-    return name.trimmed();
-}
-
 bool groupExists(long long key, const QSqlDatabase &db)
 {
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Grupi WHERE ID = ?"), {key}, db).toLongLong() > 0;
@@ -98,7 +88,7 @@ bool checkEntry(const QString &numberText, const QString &typedName, long long *
         *message = QStringLiteral("Номерът на групата трябва да бъде цяло число, по-голямо от 0!");
         return false;
     }
-    *name = cleanName(typedName);
+    *name = ArticleGroups::cleanName(typedName);
     if (name->isEmpty()) {
         *message = QStringLiteral("Въведете описание на групата!");
         return false;
@@ -116,6 +106,15 @@ QString ArticleGroups::treeFilePath(const QString &databaseFolder)
 QString ArticleGroups::treeFilePath()
 {
     return treeFilePath(DataModule1 ? DataModule1->databaseFolder() : QString());
+}
+
+QString ArticleGroups::cleanName(const QString &typed)
+{
+    QString name = typed;
+    for (QChar &c : name)
+        if (c.unicode() < 0x20)
+            c = QLatin1Char(' ');
+    return name.trimmed();
 }
 
 QList<TreeFileNode> ArticleGroups::loadTree(const QString &path, bool *ok)

@@ -20,6 +20,10 @@ QString treeFilePath(); // in the folder of the open database
 // cannot be read: *ok is then false).
 QList<TreeFileNode> loadTree(const QString &path, bool *ok = nullptr);
 
+// A group name as it is kept: control characters become blanks (a node stays
+// on its one line of the tree file), blanks around it dropped.
+QString cleanName(const QString &typed);
+
 // The number the dialog proposes: the highest group number + 1 (1 for none).
 long long proposedNumber();
 

@@ -288,11 +288,13 @@ private slots:
         TestProgram program;
         Settings::writeBool(Keys::Tuning_12, true);
         importArticles(program, QStringLiteral("1:[1]3:[Старо]\n"), false);
-        const QString path = writeFile(program, QStringLiteral("1:[1]3:[Ново]\n").toUtf8(), "menu.txt");
+        const QString path = writeFile(program, QStringLiteral("1:[1]3:[Ново]7:[Меню]\n").toUtf8(), "menu.txt");
         PlatformScript::answer(path);
         Imports::N_Import_artClick(nullptr);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = 1")).toString(),
                  QStringLiteral("Ново"));
+        // The new group's node goes to the tree file of the open database.
+        QCOMPARE(treeTexts(program).last(), QStringLiteral("2:Меню"));
         StatisticsMemo *memo = StatisticsMemo::instance(nullptr);
         QVERIFY(memo->isVisible());
         QVERIFY(memo->toPlainText().contains(QStringLiteral("Актуализации: 1")));

@@ -2,6 +2,8 @@
 
 #include "app/next_number.h"
 #include "app/tree_file_update.h"
+#include "catalogue/article_groups.h"
+#include "catalogue/article_search.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "common/text_file.h"
@@ -14,8 +16,6 @@
 #include <iterator>
 
 namespace {
-const char *const kRoot = "Всички артикули";
-
 // Columns an update may set, each with the field that carries it.
 struct UpdateColumn {
     const char *column;
@@ -31,16 +31,6 @@ const UpdateColumn kUpdateColumns[] = {
 bool carries(const TaggedLine &line, int field)
 {
     return line.has(field) && !line.value(field).trimmed().isEmpty();
-}
-
-// A name stays on its one line of the tree file.
-QString cleanName(const QString &text)
-{
-    QString name = text;
-    for (QChar &c : name)
-        if (c.unicode() < 0x20)
-            c = QLatin1Char(' ');
-    return name.trimmed();
 }
 
 bool flagValue(const TaggedLine &line, int field, QString *out, QString *reason)
@@ -158,7 +148,7 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
     // Groups found or made by this record join the chunk's only when it is written.
     Groups record;
     long long group = 0;
-    const QString groupName = cleanName(line.value(7));
+    const QString groupName = ArticleGroups::cleanName(line.value(7));
     if (!groupName.isEmpty()) {
         group = findOrCreateGroup(groupName, record);
     } else if (!exists) {
@@ -241,7 +231,7 @@ QString ArticleImport::beforeCommit()
                                                failed, tree);
     }
     if (nodes.isEmpty())
-        nodes.append({QString::fromUtf8(kRoot), 0});
+        nodes.append({QString::fromUtf8(ArticleSearch::RootNodeText), 0});
     for (const QString &node : std::as_const(m_chunk.newNodes))
         nodes.append({node, 0});
     QString error;

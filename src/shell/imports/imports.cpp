@@ -1,14 +1,12 @@
 #include "shell/imports/imports.h"
 
-#include "app/data_module.h"
+#include "catalogue/article_groups.h"
 #include "common/settings.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "shell/imports/article_import.h"
 #include "shell/imports/catalogue_number_import.h"
 #include "shell/imports/counterparty_import.h"
-
-#include <QDir>
 
 #include <functional>
 #include <memory>
@@ -34,9 +32,8 @@ void runImport(QWidget *owner, const std::function<std::unique_ptr<ImportRun::Ha
 void Imports::N_Import_artClick(QWidget *owner)
 {
     runImport(owner, [] {
-        const QString tree = QDir(DataModule1 ? DataModule1->databaseFolder() : QString())
-                                 .filePath(QStringLiteral("Opis.pdt"));
-        return std::make_unique<ArticleImport>(tree, Settings::readBool(Keys::Tuning_12), Db::connection());
+        return std::make_unique<ArticleImport>(ArticleGroups::treeFilePath(), Settings::readBool(Keys::Tuning_12),
+                                               Db::connection());
     });
 }
 
