@@ -146,3 +146,11 @@ QString CurrencyRates::remove(long long id)
     }
     return {};
 }
+
+QString CurrencyRates::baseCurrency()
+{
+    QVariant name = Db::scalar(QStringLiteral("SELECT Opisanie FROM Valuti WHERE Osn = 'True' ORDER BY ID"));
+    if (!name.isValid())
+        name = Db::scalar(QStringLiteral("SELECT Opisanie FROM Valuti WHERE Kurs = 1 ORDER BY ID"));
+    return name.isValid() ? name.toString() : QStringLiteral("BGL");
+}

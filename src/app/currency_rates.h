@@ -22,6 +22,10 @@ QString rename(long long id, const QString &newName);
 QString add(const QString &name, const QString &typedRate, const QString &basic, long long *newId);
 QString remove(long long id);
 
+// The base currency's name: the row marked basic ("True"), else the one with
+// rate 1, else "BGL". Throws DbError.
+QString baseCurrency();
+
 // The rate a user typed: a number above 0 (point or comma); an error text otherwise.
 QString parseRate(const QString &typed, double *rate);
 } // namespace CurrencyRates

@@ -32,6 +32,13 @@ void registerSchemaColumns()
                       QStringLiteral("Produkti"), QStringLiteral("Nomer_Grupa"));
     registerReference(QStringLiteral("Grupi"), QStringLiteral("ID"), QStringLiteral("SP_otstapka"),
                       QStringLiteral("ID_Art_Gr"), QStringLiteral("Otnasq_se_za"), QStringLiteral("G"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Barkod"));
+    // Counterparties with discount rules; operators with open desk lines
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"),
+                      QStringLiteral("SP_otstapka"), QStringLiteral("ID_Klient"));
+    registerReference(QStringLiteral("Operators"), QStringLiteral("Ime"),
+                      QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Operator"));
     // Warehouses
     registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Sklad_ID"));

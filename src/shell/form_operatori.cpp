@@ -1,6 +1,7 @@
 #include "shell/form_operatori.h"
 
 #include "common/passwords.h"
+#include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/db/transaction.h"
@@ -254,6 +255,21 @@ void TForm_Operatori::BitBtn_Insert_OperatorClick()
             Dialogs::message(QStringLiteral("Вече има оператор с име \"") + name + QStringLiteral("\"."), this);
             Edit_Ime->setFocus();
             return;
+        }
+        // A renamed operator would lose the open desk lines and records that carry the old name.
+        if (!isNew) {
+            const QString old = Db::scalar(QStringLiteral("SELECT Ime FROM Operators WHERE ID = ?"), {id}).toString();
+            if (old != name) {
+                const QString user = ColumnRegistry::referencedBy(QStringLiteral("Operators"), QStringLiteral("Ime"), old);
+                if (!user.isEmpty()) {
+                    tx.rollback();
+                    Dialogs::message(QStringLiteral("Операторът \"") + old
+                                         + QStringLiteral("\" не може да бъде преименуван: името му е записано в ")
+                                         + user + QLatin1Char('.'),
+                                     this);
+                    return;
+                }
+            }
         }
         if (isNew) {
             savedId = Db::exec(QStringLiteral("INSERT INTO Operators (Ime, Par, Prava) VALUES (?, ?, ?)"),

@@ -17,7 +17,12 @@
 #include "catalogue/form_type_prigotvq_se.h"
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
+#include "counterparties/counterparty_editor.h"
+#include "desk/form_cenovi_listi.h"
+#include "desk/form_spec_otstapki.h"
 #include "desk/receipt_commands.h"
+#include "desk/shop_desk.h"
+#include "shell/shop_tab.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_rab_dokumenti.h"
 #include "offers/form_oferti.h"
@@ -51,6 +56,12 @@ void openOnce(TGeneral_Form &f)
 
 void nothing(TGeneral_Form &) {}
 
+void deskDo(void (ShopDesk::*handler)())
+{
+    if (ShopDesk *desk = ShopDesk::instance())
+        (desk->*handler)();
+}
+
 const QList<Opener> kOpeners = {
     // Desk: "Избор клиенти" and "Избор артикули" run the browsers in desk mode.
     {"N_Select_Kontrag",
@@ -72,6 +83,15 @@ const QList<Opener> kOpeners = {
      // Stays off until the desk search receives what mode 2 picks.
      [] { return ArticlePick::hasTarget(2); }},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
+
+    // The desk's lines and discounts
+    {"Enter1", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_Insert_in_ListClick); }},
+    {"N_Ob6ta_TO", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Ob6ta_TOClick); }},
+    {"N_Refresh", [](TGeneral_Form &) { deskDo(&ShopDesk::Calculate_SUM); }},
+    {"N_Select_All", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Select_AllClick); }},
+    {"N_Show_Gre6ni_Danni", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Show_Gre6ni_DanniClick); }},
+    {"N_TO", [](TGeneral_Form &f) { TForm_Spec_Otstapki::N_TOClick(&f); }},
+    {"N6", &openNew<TForm_Cenovi_Listi>},
 
     // Receipt commands for the fiscal device
     {"N_ot4et_bez_Nula", [](TGeneral_Form &f) { ReceiptCommands::reportFile(ReceiptFiles::KindDailyReport, &f); }},
@@ -194,7 +214,25 @@ void Openers::startMessageListener(TGeneral_Form &f)
     panel->service()->startListening();
 }
 
-void Openers::installWorkingModes(TGeneral_Form &)
+void Openers::installWorkingModes(TGeneral_Form &f)
 {
-    // The desk, service and fiscal-service modules install their tab handlers here.
+    ShopTab *shop = f.TabSheet_Magazin;
+    DeskControls controls;
+    controls.Label_Selected_Kontragent = shop->Label_Selected_Kontragent;
+    controls.Label_Izbor_Kontragent = shop->Label_Izbor_Kontragent;
+    controls.Panel_Smetki = shop->Panel_Smetki;
+    controls.ComboBox_Smetka = shop->ComboBox_Smetka;
+    controls.Edit_Broj = shop->Edit_Broj;
+    controls.Button_Insert_in_List = shop->Button_Insert_in_List;
+    controls.Button_Prodajba = shop->Button_Prodajba;
+    controls.DeskArea = shop->DeskArea;
+    controls.DeskAreaLayout = shop->DeskAreaLayout;
+    auto desk = std::make_unique<ShopDesk>(controls);
+    QObject::connect(desk.get(), &ShopDesk::articlesRequested, &f,
+                     [&f] { Openers::find(QStringLiteral("N_Select_artikuli"))->open(f); });
+    QObject::connect(desk.get(), &ShopDesk::counterpartiesRequested, &f,
+                     [&f] { Openers::find(QStringLiteral("N_Select_Kontrag"))->open(f); });
+    shop->setHandler(std::move(desk));
+    CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
+    // The service and fiscal-service modules install their tab handlers here.
 }

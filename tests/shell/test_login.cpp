@@ -123,13 +123,12 @@ private Q_SLOTS:
         QVERIFY(form->action(QStringLiteral("N_Valuti"))->isEnabled());
         QCOMPARE(form->TabSheet_Magazin->Label_Selected_Kontragent->text(), QStringLiteral("5:Фирма"));
 
-        // The right password: her rights, her counterparty (none yet), her name kept.
+        // The right password: her rights, her counterparty (none yet: her bill is empty), her name kept.
         loginAs(QStringLiteral("Мария"), QStringLiteral("m"));
         QVERIFY(form->N_dostapClick());
         QCOMPARE(Settings::readString(Keys::Store_ActiveOper), QStringLiteral("Мария"));
         QVERIFY(!form->action(QStringLiteral("N_Valuti"))->isEnabled());
-        QCOMPARE(form->TabSheet_Magazin->Label_Selected_Kontragent->text(),
-                 QString::fromUtf8(ShopTab::NoCounterparty));
+        QCOMPARE(form->TabSheet_Magazin->Label_Selected_Kontragent->text(), QStringLiteral("0:Няма избран контрагент"));
 
         // The login window preselects the operator saved last.
         auto preselected = std::make_shared<QString>();

@@ -1,0 +1,68 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// The operator's open sale lines (Prodajbi_Vremenni): bills, totals, the line
+// insert and replacement, the desk counterparty's discounts and the general
+// discount. Lines belong to the operator named exactly (never a LIKE pattern)
+// and to a bill. Functions that read or write the database throw DbError.
+namespace DeskLines {
+// "0" first, then every bill of the operator's lines, sorted as text, once
+// ("0", "10", "2").
+QStringList openBills(const QString &op);
+
+// The grid's list of one bill: the lines whose currency has a rate, with
+// their amount in leva ("Suma"). Parameters: operator, bill.
+QString billSql();
+// "Покажи всички данни": every line of the operator, every bill. Parameter: operator.
+QString allLinesSql();
+
+// Recomputes the bill: the net figures (VAT from [Firm_Data] DDS) of every
+// line are written where they changed, in one transaction. Returns the
+// bill's total in leva.
+double recalculate(const QString &op, long long bill, int priceDecimals);
+
+// A line to add (or to put in place of `replacedLine`).
+struct NewLine {
+    long long article = 0;
+    QString quantityText;     // Edit_Broj as typed
+    QString priceText;        // Edit_Cena_Nula as typed
+    double listPrice = 0;     // DeskListPrice
+    QString serialFrom, serialTo;
+    long long counterparty = 0; // the desk counterparty's key, 0 none
+    QString op;
+    long long bill = 0;
+    int terminal = 1;
+    long long replacedLine = 0; // 0: a new line
+    int priceDecimals = 2;
+};
+struct InsertResult {
+    enum Outcome { Written, BadData, NegativeQuantity, OverMaxDiscount } outcome = BadData;
+    double maxDiscount = 0; // Max_TO, for the message
+    double listPrice = 0;   // the article's Ed_Cena, to put back into the price edit
+};
+InsertResult insertLine(const NewLine &line);
+
+// The counterparty's catalogue number of the article, empty when it has none.
+QString catalogueNumber(long long article, long long counterparty);
+
+// The desk counterparty taken: on the given lines, in one transaction, the
+// discounts of the counterparty (when `discounts`) and its catalogue numbers
+// (when it is one).
+void applyCounterparty(const QList<long long> &lines, long long counterparty, bool discounts);
+// F11: the percent on the given lines, in one transaction.
+void applyGeneralDiscount(const QList<long long> &lines, double percent);
+
+// The desk counterparty search for what was typed: "+" tax number, "-" EIK,
+// "!" number, a Cyrillic letter a name that contains the text (Ч Щ Ю Я stand
+// for any one character), anything else every counterparty; a text that
+// begins with "0", or an empty one, searches nothing (`run` false).
+struct Search {
+    bool run = false;
+    QString sql; // "ID", "Ime_Firma"
+    QVariantList params;
+};
+Search counterpartySearch(const QString &typed);
+} // namespace DeskLines

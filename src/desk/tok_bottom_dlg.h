@@ -1,0 +1,27 @@
+#pragma once
+#include <QDialog>
+
+class QLineEdit;
+
+// "Обща отстъпка за артикулите": the percent for the marked desk lines, typed
+// or computed from an old and a new price.
+class TOKBottomDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TOKBottomDlg(QWidget *parent = nullptr);
+    QLineEdit *Edit_Ob6ta_TO;
+    QLineEdit *Edit_Cena1; // "Стара цена"
+    QLineEdit *Edit_Cena2; // "Нова цена"
+
+    void FormShow();
+    void Edit_Cena2Change();
+    void OKBtnClick();
+    double percent() const { return m_percent; }
+
+    // Shows the dialog (made once, owned by `owner`); true with the percent on OK.
+    static bool ask(QWidget *owner, double *percent);
+
+private:
+    double m_percent = 0;
+};
