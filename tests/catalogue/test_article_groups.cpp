@@ -32,12 +32,6 @@ using namespace CatalogueTest;
 namespace {
 const QString kRoot = QStringLiteral("Всички артикули");
 
-void createDiscountRules()
-{
-    Db::execute(QStringLiteral("CREATE TABLE SP_otstapka (ID_Klient INTEGER, Otnasq_se_za TEXT, ID_Art_Gr TEXT, "
-                               "T_O DOUBLE, Suma_Up DOUBLE)"));
-}
-
 QString path()
 {
     return ArticleGroups::treeFilePath();
@@ -118,7 +112,6 @@ private slots:
     void renumberMovesArticlesAndConditionalReferences()
     {
         TestProgram program;
-        createDiscountRules();
         QVERIFY(ArticleGroups::add(QStringLiteral("3"), QStringLiteral("Компютри"), {}, path()).ok);
         addArticle(1, QStringLiteral("Мишка"), 3);
         addArticle(3, QStringLiteral("Клавиатура"), 3);

@@ -5,7 +5,11 @@
 #include "desk/desk_state.h"
 #include "desk/discount_rules.h"
 #include "desk/discounts.h"
+#include "desk/form_spec_otstapki.h"
 #include "desk/shop_desk.h"
+#include "app/export_kinds.h"
+#include "platform/db/list_model.h"
+#include <QFile>
 #include "desk/tok_bottom_dlg.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
@@ -355,6 +359,55 @@ private Q_SLOTS:
         dlg.Edit_Ob6ta_TO->setText(QStringLiteral("7,5"));
         dlg.OKBtnClick();
         QCOMPARE(dlg.percent(), 7.5);
+    }
+
+    void rulesWindow()
+    {
+        TestProgram program;
+        shop();
+        rule(5, "G", 3, 5);
+        rule(6, "A", 7, 1);
+        TForm_Spec_Otstapki w;
+        w.Button_New_T_OClick();
+        w.Button_Show_All_TOClick();
+        QCOMPARE(w.counterparties()->rowCount(), 2);
+        w.Edit_Cena1->setText(QStringLiteral("10"));
+        w.Edit_Cena2->setText(QStringLiteral("12"));
+        w.Edit_Cena2Enter();
+        QCOMPARE(w.Edit_TO->text(), QStringLiteral("-20.0000"));
+        w.Edit_Cena1->setText(QStringLiteral("0"));
+        w.Edit_Cena2Enter();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(), QStringLiteral("Некоректни данни"));
+
+        w.loadCounterparty(5, QStringLiteral("Чаша ООД"));
+        QCOMPARE(w.rules()->rowCount(), 1);
+        w.ComboBox_Select_G_A->setCurrentIndex(1);
+        w.Label_TO_Artikul->setText(QStringLiteral("17:Кафе"));
+        w.Edit_TO->setText(QStringLiteral("abc"));
+        w.Button_Nova_TOClick(); // refused: no number
+        QCOMPARE(w.rules()->rowCount(), 1);
+        w.Edit_TO->setText(QStringLiteral("10"));
+        w.Button_Nova_TOClick();
+        QCOMPARE(w.rules()->rowCount(), 2);
+        // Switching with an unsaved row asks to save it for the counterparty shown.
+        PlatformScript::answer(true);
+        w.loadCounterparty(6, QStringLiteral("Абв"));
+        QCOMPARE(Discounts::GET_TO(17, 5), 10.0);
+        QCOMPARE(Discounts::GET_TO(17, 6), 0.0);
+        QCOMPARE(w.rules()->rowCount(), 1);
+        // An unsaved row is shown but the all-counterparties print reads the stored rules.
+        w.Label_TO_Artikul->setText(QStringLiteral("17:Кафе"));
+        w.Edit_TO->setText(QStringLiteral("3"));
+        w.Button_Nova_TOClick();
+        ExportExtension = QStringLiteral(".txt");
+        w.RadioGroupPe4at_TOClick(1);
+        QFile file(program.file(QStringLiteral("TEMP/Spr_ТО.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY(text.contains(QStringLiteral("Справка Отстъпки за всички контрагенти")));
+        QVERIFY(text.contains(QStringLiteral("Контрагент: 5:Чаша ООД")));
+        QCOMPARE(text.count(QStringLiteral("Кафе")), 2); // group 3 and article 17 of counterparty 5; not the unsaved row
+        QCOMPARE(w.rules()->rowCount(), 2);
     }
 };
 

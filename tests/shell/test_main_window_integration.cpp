@@ -24,21 +24,21 @@ private Q_SLOTS:
         QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
     }
 
-    // "Избор клиенти" picks in mode 0: enabled only while a window receives that mode.
+    // "Избор клиенти" picks in mode 0: enabled only while a window (the desk) receives that mode.
     void counterpartyPickItemFollowsItsReceiver()
     {
         TestProgram program;
         auto form = shelltest::startedWindow();
         QVERIFY(form);
         QAction *item = form->action(QStringLiteral("N_Select_Kontrag"));
+        QVERIFY(item->isEnabled());
+        CounterpartyPick::unregisterTarget(0);
+        form->applyItemStates();
         QVERIFY(!item->isEnabled());
         QVERIFY(!form->triggerItem(QStringLiteral("N_Select_Kontrag")));
         CounterpartyPick::registerTarget(0, [](const CounterpartyPick::Picked &) {});
         form->applyItemStates();
         QVERIFY(item->isEnabled());
-        CounterpartyPick::unregisterTarget(0);
-        form->applyItemStates();
-        QVERIFY(!item->isEnabled());
     }
 
     void messagePanelFollowsItsMenuItem()
