@@ -11,6 +11,19 @@ void registerSchemaColumns()
     for (const char *c : {"Time_Priem", "T_Vazlagane", "T_Izpalnenie"})
         registerTimeColumn(QString::fromLatin1(c));
 
+    for (const char *c : {"D_Prodajba", "Data"})
+        registerDateColumn(QString::fromLatin1(c));
+    for (const char *c : {"T_Prodajba", "fTime"})
+        registerTimeColumn(QString::fromLatin1(c));
+
+    // Sales records and the order list
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Prodajbi"), QStringLiteral("ID_Art"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Prodajbi"), QStringLiteral("ID_Klient"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QStringLiteral("Prodajbi"), QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), QStringLiteral("Prodajbi"), QStringLiteral("Sklad_ID"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Zaqvki_All"), QStringLiteral("Art_ID"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QStringLiteral("Zaqvki_All"), QStringLiteral("Valuta"));
+
     // Currencies, by name
     registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
                       QStringLiteral("Prodajbi_Vremenni"), QStringLiteral("Valuta"));

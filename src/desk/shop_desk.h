@@ -83,6 +83,8 @@ public:
     void N_Show_Gre6ni_DanniClick();
     void N_Select_AllClick();
     void N_Ob6ta_TOClick();
+    void Button_ProdajbaClick(); // the sale (Ins)
+    void Button_OtkazClick();    // cancel the marked lines (Del)
     void Label_Selected_KontragentChange();
     void ListBox_Selected_KontragDblClick();
     void Label_Selected_KontragentExit();

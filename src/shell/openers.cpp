@@ -86,6 +86,8 @@ const QList<Opener> kOpeners = {
 
     // The desk's lines and discounts
     {"Enter1", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_Insert_in_ListClick); }},
+    {"N_Prodajba", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_ProdajbaClick); }},
+    {"N_Cancel_Prodajba", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_OtkazClick); }},
     {"N_Ob6ta_TO", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Ob6ta_TOClick); }},
     {"N_Refresh", [](TGeneral_Form &) { deskDo(&ShopDesk::Calculate_SUM); }},
     {"N_Select_All", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Select_AllClick); }},

@@ -1,0 +1,46 @@
+#pragma once
+#include <QDialog>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// "РАЗПЛАЩАНЕ": the payment type of a sale and the cash given.
+class TForm_Pay_Type : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TForm_Pay_Type(QWidget *parent = nullptr);
+
+    QButtonGroup *RadioGroup1; // 0 "в брой", 1 "по банков път", 2 "отложено плащане"
+    QRadioButton *Item[3];
+    QLineEdit *Edit_Dalji_Sum;  // the amount due
+    QLineEdit *Edit_Dadena_Sum; // the cash given
+    QLabel *Label_Resto;
+    QPushButton *BitBtn_Priemi;
+    QPushButton *BitBtn_Cancel;
+
+    int itemIndex() const;
+    void setItemIndex(int item); // reacts as a click would
+    double cashGiven() const { return m_cash; }
+
+    void Edit_Dadena_SumChange();
+    void BitBtn_PriemiClick();
+
+    // Prepares the dialog for a sale and shows it modally (made once, owned by
+    // `owner`). The deferred payment is offered only with a counterparty.
+    static TForm_Pay_Type *GET_PAY_TYPE(QWidget *owner, long long counterparty, const QString &amountDue,
+                                        int *result);
+
+    // Until the deferred payments exist, cash short of the amount due is refused.
+    static inline bool DeferredPaymentAvailable = false;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    double m_due = 0;
+    double m_cash = 0;
+};

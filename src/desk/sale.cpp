@@ -1,0 +1,185 @@
+#include "desk/sale.h"
+
+#include "app/app_state.h"
+#include "catalogue/stock_writer.h"
+#include "common/dates.h"
+#include "common/settings.h"
+#include "desk/device_file_writer.h"
+#include "desk/receipt_commands.h"
+#include "desk/receipt_files.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+
+#include <QDate>
+#include <QTime>
+
+namespace Sale {
+namespace {
+struct StoredLine {
+    BonLine bon;
+    QString currency;
+    QString serialFrom, serialTo;
+    int terminal = 0;
+    double amount = 0;
+    bool hasRate = false;
+};
+
+std::optional<StoredLine> readLine(long long n)
+{
+    const auto r = Db::firstRow(QStringLiteral("SELECT P.Barkod, P.Opisanie, P.Kol, P.Ed_Cena, V.Kurs, P.T_O, "
+                                               "P.Dan_Grup, P.Prigotvq_Se, P.Sm_N, P.Valuta, P.Pored_Ot, P.Pored_Do, "
+                                               "P.Term_N, V.Opisanie FROM Prodajbi_Vremenni P LEFT JOIN Valuti V "
+                                               "ON V.Opisanie = P.Valuta WHERE P.N_Prodajba = ?"),
+                                {n});
+    if (!r)
+        return std::nullopt;
+    StoredLine l;
+    l.bon.article = r->value(0).toLongLong();
+    l.bon.name = r->value(1).toString();
+    l.bon.quantity = r->value(2).toDouble();
+    l.bon.price = r->value(3).toDouble();
+    l.bon.rate = r->value(4).toDouble();
+    l.bon.discount = r->value(5).toDouble();
+    l.bon.vatGroup = r->value(6).toInt();
+    l.bon.department = r->value(7).toInt();
+    l.bon.bill = r->value(8).toLongLong();
+    l.currency = r->value(9).toString();
+    l.serialFrom = r->value(10).toString();
+    l.serialTo = r->value(11).toString();
+    l.terminal = r->value(12).toInt();
+    l.hasRate = !r->value(13).isNull();
+    l.amount = l.bon.quantity * l.bon.price * l.bon.rate
+               - l.bon.quantity * l.bon.price * l.bon.rate * l.bon.discount / 100;
+    return l;
+}
+} // namespace
+
+double linesTotal(const QList<long long> &lines, QString *missingRate)
+{
+    double total = 0;
+    for (long long n : lines) {
+        const auto l = readLine(n);
+        if (!l)
+            continue;
+        if (!l->hasRate) {
+            if (missingRate)
+                *missingRate = l->currency;
+            return 0;
+        }
+        total += l->amount;
+    }
+    return total;
+}
+
+Result sell(const Request &q)
+{
+    Result result;
+    if (q.lines.isEmpty()) {
+        result.message = QStringLiteral("Необходимо е да изберете артикули за продажба");
+        return result;
+    }
+    if (q.warehouse <= 0
+        || !Db::scalar(QStringLiteral("SELECT 1 FROM Sklad WHERE ID_Sklad = ?"), {q.warehouse}).isValid()) {
+        result.message = QStringLiteral("Няма избран активен склад. Изберете склад от \"Складове...\".");
+        return result;
+    }
+    const int receiptMode = int(Settings::readInteger(Keys::Tuning_FB));
+    const BonSettings settings = BonSettings::read();
+    const bool cash = q.payType == Cash;
+    try {
+        WriteTransaction tx;
+        if (q.inTransaction)
+            q.inTransaction();
+        QList<StoredLine> lines;
+        for (long long n : q.lines) {
+            const auto l = readLine(n);
+            if (!l)
+                throw DbError(QStringLiteral("Ред %1 вече не е отворен (продаден или отказан на друго място).").arg(n));
+            if (!l->hasRate)
+                throw DbError(QStringLiteral("Няма курс за валутата \"%1\".").arg(l->currency));
+            lines << *l;
+            result.total += l->amount;
+        }
+        BonCollector receipt;
+        for (int i = 0; i < lines.size(); ++i) {
+            const StoredLine &l = lines.at(i);
+            const long long n = q.lines.at(i);
+            if (Db::execute(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE N_Prodajba = ? AND Operator = ?"),
+                            {n, q.op})
+                != 1)
+                throw DbError(QStringLiteral("Ред %1 вече не е отворен (продаден или отказан на друго място).").arg(n));
+            Db::execute(QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, "
+                                       "Kol, ED_Cena, Valuta, ID_Klient, T_O, Konsign_N, Pored_Ot, Pored_Do, "
+                                       "Type_Pay, Term_N, Sklad_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                       "?, ?, ?)"),
+                        {n, l.bon.article, q.op, Dates::toIso(QDate::currentDate()),
+                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), l.bon.quantity, l.bon.price,
+                         l.currency, q.counterparty, l.bon.discount, q.contract, l.serialFrom, l.serialTo,
+                         payTypes().value(q.payType), l.terminal, q.warehouse});
+            GET_NALI4NOST(QString::number(l.bon.article), QString::number(q.warehouse), -l.bon.quantity, 0);
+            // Cash collects the receipt; every payment collects the department tickets.
+            ReceiptFiles::PREPARE_BON_FILE(receipt, l.bon, cash ? receiptMode : ReceiptFiles::NoReceipt, settings, 0);
+            result.sold << n;
+        }
+        receipt.receiptTotal = result.total;
+        const BonContext ctx{q.terminal, q.op};
+        QList<DeviceFile> files;
+        if (cash && receiptMode == ReceiptFiles::ServiceReceipt) {
+            files = ReceiptFiles::CREATE_BON_FILE(receipt, ReceiptFiles::KindService, ctx, settings, Settings::receiptFolder(),
+                                    departmentsFromDatabase());
+        } else if (cash && receiptMode == ReceiptFiles::FiscalReceipt) {
+            ReceiptFiles::addCorrectionRecord(receipt);
+            files = ReceiptFiles::CREATE_BON_FILE(receipt, ReceiptFiles::KindFiscal, ctx, settings, Settings::receiptFolder(),
+                                    departmentsFromDatabase());
+        } else {
+            files = ReceiptFiles::tickets(receipt, true, ctx, departmentsFromDatabase());
+        }
+        if (!files.isEmpty())
+            PendingFiles::queue(files);
+        tx.commit();
+    } catch (const std::exception &e) {
+        result.sold.clear();
+        result.message = QStringLiteral("Продажбата не беше извършена:\n") + QString::fromUtf8(e.what());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+void cancelLines(const QList<long long> &lines, const QString &op)
+{
+    WriteTransaction tx;
+    for (long long n : lines) {
+        Db::execute(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE N_Prodajba = ? AND Operator = ?"), {n, op});
+        Db::execute(QStringLiteral("DELETE FROM Printed_Dok WHERE ID_Prod = ? AND Ot_Kade_Prod = 1"), {n});
+    }
+    tx.commit();
+}
+
+bool belowMinimum(long long article, long long warehouse, double quantity)
+{
+    const auto a = Db::firstRow(QStringLiteral("SELECT Min_Kol FROM Produkti WHERE ID = ?"), {article});
+    if (!a)
+        return false;
+    const double stock =
+        Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"), {article, warehouse})
+            .toDouble();
+    if (stock - quantity > a->value(0).toDouble())
+        return false;
+    return !Db::scalar(QStringLiteral("SELECT 1 FROM Zaqvki_All WHERE Art_ID = ?"), {article}).isValid();
+}
+
+bool addToOrderList(long long article, const QString &currency)
+{
+    WriteTransaction tx;
+    if (Db::scalar(QStringLiteral("SELECT 1 FROM Zaqvki_All WHERE Art_ID = ?"), {article}).isValid())
+        return false;
+    const QString name = Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {article}).toString();
+    Db::execute(QStringLiteral("INSERT INTO Zaqvki_All (Data, Art_ID, Kat_N, Opisanie, Kol, Dost_Cena, Valuta, "
+                               "Klient_Ime, Dost_Ime) VALUES (?, ?, ?, ?, 1, 0, ?, ?, ?)"),
+                {Dates::toIso(QDate::currentDate()), article, QString::number(article), name, currency,
+                 QStringLiteral("0:Няма избран клиент"), QStringLiteral("0:Няма избран доставчик")});
+    tx.commit();
+    return true;
+}
+} // namespace Sale

@@ -1,0 +1,115 @@
+// The sale and the cancel of the shop desk (ShopDesk's handlers).
+#include "desk/shop_desk.h"
+
+#include "app/app_state.h"
+#include "app/login_request.h"
+#include "common/money.h"
+#include "common/settings.h"
+#include "desk/form_pay_type.h"
+#include "desk/sale.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/exception_log.h"
+
+#include <QLineEdit>
+#include <QTableView>
+
+#include <algorithm>
+
+void ShopDesk::Button_ProdajbaClick()
+{
+    const auto finish = [this] {
+        Edit_Barkod->setFocus();
+        Get_All_Smetki();
+    };
+    QList<long long> lines = markedLines();
+    if (lines.isEmpty()) {
+        Dialogs::message(QStringLiteral("Необходимо е да изберете артикули за продажба"), c.DeskArea);
+        finish();
+        return;
+    }
+    const long long warehouse = AppState::instance().activeWarehouseId();
+    QString missingRate;
+    double total = 0;
+    try {
+        if (warehouse <= 0
+            || !Db::scalar(QStringLiteral("SELECT 1 FROM Sklad WHERE ID_Sklad = ?"), {warehouse}).isValid()) {
+            Dialogs::message(QStringLiteral("Няма избран активен склад. Изберете склад от \"Складове...\"."),
+                             c.DeskArea);
+            finish();
+            return;
+        }
+        total = Sale::linesTotal(lines, &missingRate);
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+    }
+    if (!missingRate.isEmpty()) {
+        Dialogs::message(QStringLiteral("Няма курс за валутата \"") + missingRate
+                             + QStringLiteral("\". Продажбата не може да бъде извършена."),
+                         c.DeskArea);
+        finish();
+        return;
+    }
+
+    // The topmost marked line against its minimum stock, asked before any transaction.
+    try {
+        const auto top = Db::firstRow(
+            QStringLiteral("SELECT Barkod, Kol, Opisanie, Valuta FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"),
+            {lines.first()});
+        if (top && Sale::belowMinimum(top->value(0).toLongLong(), warehouse, top->value(1).toDouble())) {
+            const bool add = Settings::readBool(Keys::Tuning_4)
+                             || Dialogs::yesNo(QStringLiteral("Артикул: ") + top->value(2).toString()
+                                                   + QStringLiteral(" е под минималното количество.\nЖелаете ли да "
+                                                                    "бъде въведен в списък за Поръчки?"),
+                                               c.DeskArea);
+            if (add)
+                Sale::addToOrderList(top->value(0).toLongLong(), top->value(3).toString());
+        }
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e); // the order list never stops a sale
+    }
+
+    int result = 0;
+    TForm_Pay_Type *pay = TForm_Pay_Type::GET_PAY_TYPE(c.DeskArea->window(), counterpartyKey(),
+                                                       Money::formatWidth(total, 4, PriceDecimals), &result);
+    if (result != QDialog::Accepted || pay->itemIndex() < 0 || pay->itemIndex() > 2) {
+        finish();
+        return;
+    }
+    std::reverse(lines.begin(), lines.end()); // recorded from the lowest marked line up
+    Sale::Request request;
+    request.lines = lines;
+    request.payType = pay->itemIndex();
+    request.counterparty = counterpartyKey();
+    request.op = operatorName();
+    request.terminal = AppState::instance().terminal();
+    request.warehouse = warehouse;
+    const Sale::Result sold = Sale::sell(request);
+    if (!sold.ok) {
+        Dialogs::message(sold.message, c.DeskArea);
+        finish();
+        return;
+    }
+    LoginRequest::request();
+    finish();
+}
+
+void ShopDesk::Button_OtkazClick()
+{
+    QList<long long> lines = markedLines();
+    if (lines.isEmpty())
+        return;
+    if (!Dialogs::yesNo(QStringLiteral("Наистина ли желаете да откажете избраните артикули"), c.DeskArea))
+        return;
+    std::reverse(lines.begin(), lines.end());
+    try {
+        Sale::cancelLines(lines, operatorName());
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+        Dialogs::message(QStringLiteral("Артикулите не бяха отказани:\n") + QString::fromUtf8(e.what()), c.DeskArea);
+        return;
+    }
+    Get_All_Smetki();
+    Edit_Barkod->setFocus();
+    LoginRequest::request();
+}
