@@ -60,6 +60,19 @@ TreeFileUpdate::Result TreeFileUpdate::apply(const Change &change, const QSqlDat
     return result;
 }
 
+QList<TreeFileNode> TreeFileUpdate::load(const QString &path, const QString &rootText, bool *ok)
+{
+    QList<TreeFileNode> nodes;
+    bool read = true;
+    if (QFileInfo::exists(path))
+        nodes = TreeFile::read(path, &read);
+    if (ok)
+        *ok = read;
+    if (nodes.isEmpty())
+        nodes.append({rootText, 0});
+    return nodes;
+}
+
 QString TreeFileUpdate::failureText(const Result &result, const QString &whatFailed, const QString &tree)
 {
     switch (result.outcome) {

@@ -35,6 +35,9 @@ struct Result {
 };
 
 Result apply(const Change &change, const QSqlDatabase &db = Db::connection());
+// A group tree as saved; `rootText` alone when there is no file yet (or it
+// cannot be read: *ok is then false).
+QList<TreeFileNode> load(const QString &path, const QString &rootText, bool *ok = nullptr);
 // The user's text of a failed change: "<what failed>: файлът с дървото на
 // <tree> не може да бъде прочетен." and the like; a refusal as it was given.
 QString failureText(const Result &result, const QString &whatFailed, const QString &tree);

@@ -11,9 +11,9 @@
 #include "platform/db/transaction.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 QString root()
@@ -81,19 +81,27 @@ ArticleGroups::Result run(const QString &treePath, std::function<QString()> stat
     return r;
 }
 
-bool checkEntry(const QString &numberText, const QString &typedName, long long *number, QString *name,
-                QString *message)
+// A group as typed: a number above 0 and a name on one line.
+struct Entry {
+    long long number = 0;
+    QString name;
+    QString nodeText;
+};
+
+std::optional<Entry> checkEntry(const QString &numberText, const QString &typedName, QString *message)
 {
-    if (!CounterpartyGroups::parseNumber(numberText, number)) {
+    Entry e;
+    if (!CounterpartyGroups::parseNumber(numberText, &e.number)) {
         *message = QStringLiteral("Номерът на групата трябва да бъде цяло число, по-голямо от 0!");
-        return false;
+        return std::nullopt;
     }
-    *name = ArticleGroups::cleanName(typedName);
-    if (name->isEmpty()) {
+    e.name = ArticleGroups::cleanName(typedName);
+    if (e.name.isEmpty()) {
         *message = QStringLiteral("Въведете описание на групата!");
-        return false;
+        return std::nullopt;
     }
-    return true;
+    e.nodeText = ReferenceText::make(e.number, e.name);
+    return e;
 }
 
 } // namespace
@@ -119,15 +127,7 @@ QString ArticleGroups::cleanName(const QString &typed)
 
 QList<TreeFileNode> ArticleGroups::loadTree(const QString &path, bool *ok)
 {
-    QList<TreeFileNode> nodes;
-    bool read = true;
-    if (QFileInfo::exists(path))
-        nodes = TreeFile::read(path, &read);
-    if (ok)
-        *ok = read;
-    if (nodes.isEmpty())
-        nodes.append({root(), 0});
-    return nodes;
+    return TreeFileUpdate::load(path, root(), ok);
 }
 
 long long ArticleGroups::proposedNumber()
@@ -140,12 +140,11 @@ ArticleGroups::Result ArticleGroups::add(const QString &numberText, const QStrin
                                          const QSqlDatabase &db)
 {
     Result result;
-    long long number = 0;
-    QString name;
-    if (!checkEntry(numberText, typedName, &number, &name, &result.message))
+    const std::optional<Entry> entry = checkEntry(numberText, typedName, &result.message);
+    if (!entry)
         return result;
-    const QString nodeText = ReferenceText::make(number, name);
-        auto statements = [&]() -> QString {
+    const auto &[number, name, nodeText] = *entry;
+    auto statements = [&]() -> QString {
         // Checked under the write lock: no other workstation takes the number meanwhile.
         if (groupExists(number, db))
             return QString::fromUtf8(kTaken);
@@ -163,12 +162,11 @@ ArticleGroups::Result ArticleGroups::edit(long long oldKey, const QString &numbe
                                           const QString &treePath, const QSqlDatabase &db)
 {
     Result result;
-    long long number = 0;
-    QString name;
-    if (!checkEntry(numberText, typedName, &number, &name, &result.message))
+    const std::optional<Entry> entry = checkEntry(numberText, typedName, &result.message);
+    if (!entry)
         return result;
-    const QString nodeText = ReferenceText::make(number, name);
-        auto statements = [&]() -> QString {
+    const auto &[number, name, nodeText] = *entry;
+    auto statements = [&]() -> QString {
         if (!groupExists(oldKey, db))
             return QStringLiteral("Групата вече не съществува.");
         if (number != oldKey && groupExists(number, db))
@@ -222,7 +220,7 @@ QList<long long> ArticleGroups::removalOrder(const QList<TreeFileNode> &tree, lo
 ArticleGroups::Result ArticleGroups::remove(long long key, bool subtree, bool articlesConfirmed,
                                             const QString &treePath, const QSqlDatabase &db)
 {
-        auto statements = [&]() -> QString {
+    auto statements = [&]() -> QString {
         const QList<long long> keys = removalOrder(loadTree(treePath), key, subtree);
         if (!articlesConfirmed && articleCount(keys, db) > 0)
             return QStringLiteral("Групата съдържа артикули! Нищо не е изтрито.");

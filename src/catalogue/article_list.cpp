@@ -3,11 +3,7 @@
 #include "app/app_state.h"
 #include "common/money.h"
 #include "platform/db/database.h"
-
-#include <QColor>
-#include <QMimeData>
-
-#include <algorithm>
+#include "platform/row_drag.h"
 
 namespace {
 const int kStandard = 8;
@@ -161,20 +157,13 @@ QVariant ArticleList::headerData(int section, Qt::Orientation orientation, int r
     }
     if (role == Qt::TextAlignmentRole && section == kStandard)
         return int(Qt::AlignCenter);
-    if (section == m_highlighted) {
-        if (role == Qt::BackgroundRole)
-            return QColor(Qt::red);
-        if (role == Qt::ForegroundRole)
-            return QColor(Qt::white);
-    }
-    return {};
+    return section == m_highlighted ? RowDrag::criterionTitle(role) : QVariant();
 }
 
 Qt::ItemFlags ArticleList::flags(const QModelIndex &index) const
 {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    // Marked rows are dragged onto a group of the tree.
+    return RowDrag::flags(index);
 }
 
 QStringList ArticleList::mimeTypes() const
@@ -184,21 +173,11 @@ QStringList ArticleList::mimeTypes() const
 
 QMimeData *ArticleList::mimeData(const QModelIndexList &indexes) const
 {
-    QList<int> rows;
-    for (const QModelIndex &index : indexes)
-        if (index.isValid())
-            rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    QStringList ids;
-    for (int row : rows)
-        ids << value(row, QStringLiteral("ID")).toString();
-    auto *mime = new QMimeData;
-    mime->setData(QString::fromLatin1(DragFormat), ids.join(QLatin1Char(',')).toLatin1());
-    return mime;
+    return RowDrag::mimeData(QString::fromLatin1(DragFormat), indexes,
+                             [this](int row) { return value(row, QStringLiteral("ID")).toString(); });
 }
 
 Qt::DropActions ArticleList::supportedDragActions() const
 {
-    return Qt::CopyAction;
+    return RowDrag::actions();
 }

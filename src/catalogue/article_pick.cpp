@@ -2,11 +2,11 @@
 
 #include "app/app_state.h"
 #include "app/form_get_kol.h"
+#include "app/pick_targets.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "platform/dialogs.h"
 
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVariant>
@@ -14,10 +14,10 @@
 QStringList PickList;
 
 namespace {
-QHash<int, ArticlePick::Receiver> &receivers()
+PickTargets<ArticlePick::Picked> &targets()
 {
-    static QHash<int, ArticlePick::Receiver> r;
-    return r;
+    static PickTargets<ArticlePick::Picked> t; // any mode from 0 up
+    return t;
 }
 } // namespace
 
@@ -33,12 +33,7 @@ QString ArticlePick::Picked::referenceText() const
 
 void ArticlePick::registerTarget(int mode, Receiver receiver)
 {
-    if (mode < 0)
-        return;
-    if (receiver)
-        receivers().insert(mode, std::move(receiver));
-    else
-        receivers().remove(mode);
+    targets().registerTarget(mode, std::move(receiver));
 }
 
 void ArticlePick::unregisterTarget(int mode)
@@ -48,17 +43,12 @@ void ArticlePick::unregisterTarget(int mode)
 
 bool ArticlePick::hasTarget(int mode)
 {
-    return mode >= 0 && receivers().contains(mode);
+    return targets().hasTarget(mode);
 }
 
 bool ArticlePick::deliver(int mode, const Picked &picked)
 {
-    if (!hasTarget(mode))
-        return false;
-    // A copy: the receiver may re-register its own mode.
-    const Receiver receiver = receivers().value(mode);
-    receiver(picked);
-    return true;
+    return targets().deliver(mode, picked);
 }
 
 QString ArticlePick::referenceText(const QSqlRecord &row)

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/form_koloni.h"
 #include "app/list_export.h"
+#include "app/pick_targets.h"
 #include "app/window_owner.h"
 #include "catalogue/article_editor.h"
 #include "catalogue/article_groups.h"
@@ -32,7 +33,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
@@ -356,10 +356,11 @@ QSqlRecord TForm_Artikuli::currentRecord() const
 
 QList<QSqlRecord> TForm_Artikuli::markedRecords() const
 {
-    QList<QSqlRecord> out;
-    for (int row : GridSelection::markedRows(DBGrid_Articles))
-        out.append(m_list->record(row));
-    return out;
+    try {
+        return m_list->records(GridSelection::markedRows(DBGrid_Articles));
+    } catch (const DbError &) {
+        return {};
+    }
 }
 
 QList<long long> TForm_Artikuli::markedIds() const
@@ -387,14 +388,7 @@ void TForm_Artikuli::showFirstRow()
 
 void TForm_Artikuli::setCurrentRow(int row)
 {
-    const int column = qBound(0, m_criterion - ArticleSearch::FirstColumn, 7);
-    const QModelIndex index = m_list->index(row, column);
-    DBGrid_Articles->selectionModel()->setCurrentIndex(index,
-                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QScrollBar *across = DBGrid_Articles->horizontalScrollBar();
-    const int leftEdge = across->value();
-    DBGrid_Articles->scrollTo(index);
-    across->setValue(leftEdge);
+    GridSelection::moveTo(DBGrid_Articles, row, qBound(0, m_criterion - ArticleSearch::FirstColumn, 7));
 }
 
 bool TForm_Artikuli::runList(const ArticleSearch::ListQuery &query)
@@ -992,16 +986,8 @@ void TForm_Artikuli::BitBtn1Click()
     picked.current = currentRecord();
     picked.marked = markedRecords();
     picked.node = selectedNodeText();
-    try {
-        ArticlePick::deliver(ArticlePickMode, picked);
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Изборът не беше записан: грешка в базата данни.\n") + e.message(), this);
-        return;
-    } catch (const std::exception &e) {
-        Dialogs::message(QStringLiteral("Изборът не беше записан.\n") + QString::fromUtf8(e.what()), this);
-        return;
-    }
-    done(1);
+    if (PickBrowser::deliver(this, [&picked] { ArticlePick::deliver(ArticlePickMode, picked); }))
+        done(1);
 }
 
 void TForm_Artikuli::BitBtn2Click()
@@ -1018,13 +1004,8 @@ void TForm_Artikuli::done(int result)
 
 void TForm_Artikuli::N_ArtikuliClick(QWidget *mainWindow)
 {
-    if (Form_Artikuli && Form_Artikuli->isVisible()) {
-        // No second pick on top of the one pending.
-        ArticlePickMode = Form_Artikuli->servedMode();
-        Form_Artikuli->raise();
-        Form_Artikuli->activateWindow();
+    if (Form_Artikuli && PickBrowser::bringForward(Form_Artikuli, Form_Artikuli->servedMode(), &ArticlePickMode))
         return;
-    }
     if (!Form_Artikuli) {
         QWidget *owner = WindowOwner::mainWindow();
         Form_Artikuli = new TForm_Artikuli(owner ? owner : mainWindow);

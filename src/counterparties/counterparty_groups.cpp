@@ -23,15 +23,7 @@ QString CounterpartyGroups::treeFilePath()
 
 QList<TreeFileNode> CounterpartyGroups::loadTree(const QString &path, bool *ok)
 {
-    QList<TreeFileNode> nodes;
-    bool read = true;
-    if (QFileInfo::exists(path))
-        nodes = TreeFile::read(path, &read);
-    if (ok)
-        *ok = read;
-    if (nodes.isEmpty())
-        nodes.append({QString::fromUtf8(CounterpartySearch::RootNodeText), 0});
-    return nodes;
+    return TreeFileUpdate::load(path, QString::fromUtf8(CounterpartySearch::RootNodeText), ok);
 }
 
 long long CounterpartyGroups::proposedNumber()

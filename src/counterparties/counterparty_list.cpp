@@ -1,11 +1,7 @@
 #include "counterparties/counterparty_list.h"
 
 #include "counterparties/counterparty_search.h"
-
-#include <QColor>
-#include <QMimeData>
-
-#include <algorithm>
+#include "platform/row_drag.h"
 
 CounterpartyList::CounterpartyList(QObject *parent)
     : SqlListModel(parent)
@@ -47,21 +43,13 @@ QVariant CounterpartyList::headerData(int section, Qt::Orientation orientation, 
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(CounterpartySearch::columns().at(section).title);
-    if (section == m_highlighted) {
-        if (role == Qt::BackgroundRole)
-            return QColor(Qt::red);
-        if (role == Qt::ForegroundRole)
-            return QColor(Qt::white);
-    }
-    return {};
+    return section == m_highlighted ? RowDrag::criterionTitle(role) : QVariant();
 }
 
 Qt::ItemFlags CounterpartyList::flags(const QModelIndex &index) const
 {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
     // Marked rows are dragged onto a group of the tree.
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    return RowDrag::flags(index);
 }
 
 QStringList CounterpartyList::mimeTypes() const
@@ -71,21 +59,11 @@ QStringList CounterpartyList::mimeTypes() const
 
 QMimeData *CounterpartyList::mimeData(const QModelIndexList &indexes) const
 {
-    QList<int> rows;
-    for (const QModelIndex &index : indexes)
-        if (index.isValid() && !rows.contains(index.row()))
-            rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    QStringList ids;
-    for (int row : rows)
-        ids << value(row, QStringLiteral("ID")).toString();
-    auto *mime = new QMimeData;
-    mime->setData(QString::fromLatin1(DragFormat), ids.join(QLatin1Char(',')).toLatin1());
-    return mime;
+    return RowDrag::mimeData(QString::fromLatin1(DragFormat), indexes,
+                             [this](int row) { return value(row, QStringLiteral("ID")).toString(); });
 }
 
 Qt::DropActions CounterpartyList::supportedDragActions() const
 {
-    // A copy: the view must not remove the dragged rows itself.
-    return Qt::CopyAction;
+    return RowDrag::actions();
 }

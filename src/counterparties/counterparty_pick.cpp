@@ -1,21 +1,16 @@
 #include "counterparties/counterparty_pick.h"
 
+#include "app/pick_targets.h"
 #include "common/reference_text.h"
 
 #include <QVariant>
 
-#include <array>
 
 namespace {
-std::array<CounterpartyPick::Receiver, CounterpartyPick::ModeCount> &receivers()
+PickTargets<CounterpartyPick::Picked> &targets()
 {
-    static std::array<CounterpartyPick::Receiver, CounterpartyPick::ModeCount> r;
-    return r;
-}
-
-bool valid(int mode)
-{
-    return mode >= 0 && mode < CounterpartyPick::ModeCount;
+    static PickTargets<CounterpartyPick::Picked> t(CounterpartyPick::ModeCount);
+    return t;
 }
 } // namespace
 
@@ -36,8 +31,7 @@ QString CounterpartyPick::Picked::referenceText() const
 
 void CounterpartyPick::registerTarget(int mode, Receiver receiver)
 {
-    if (valid(mode))
-        receivers()[size_t(mode)] = std::move(receiver);
+    targets().registerTarget(mode, std::move(receiver));
 }
 
 void CounterpartyPick::unregisterTarget(int mode)
@@ -47,17 +41,12 @@ void CounterpartyPick::unregisterTarget(int mode)
 
 bool CounterpartyPick::hasTarget(int mode)
 {
-    return valid(mode) && bool(receivers()[size_t(mode)]);
+    return targets().hasTarget(mode);
 }
 
 bool CounterpartyPick::deliver(int mode, const Picked &picked)
 {
-    if (!hasTarget(mode))
-        return false;
-    // A copy: the receiver may re-register its own mode.
-    const Receiver receiver = receivers()[size_t(mode)];
-    receiver(picked);
-    return true;
+    return targets().deliver(mode, picked);
 }
 
 QString CounterpartyPick::referenceText(const QSqlRecord &row)

@@ -17,6 +17,7 @@
 #include "app/form_koloni.h"
 #include "app/help_actions.h"
 #include "app/list_export.h"
+#include "app/pick_targets.h"
 #include "app/record_ops.h"
 #include "app/window_owner.h"
 
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
@@ -249,14 +249,7 @@ void TForm_Kontrakents::showFirstRow()
 
 void TForm_Kontrakents::setCurrentRow(int row)
 {
-    const QModelIndex index = m_list->index(row, qMax(m_column, 0));
-    DBGrid_Kontragenti->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    // Brought into view downwards only: the columns stay where the user scrolled them.
-    QScrollBar *across = DBGrid_Kontragenti->horizontalScrollBar();
-    const int left = across->value();
-    DBGrid_Kontragenti->scrollTo(index);
-    across->setValue(left);
+    GridSelection::moveTo(DBGrid_Kontragenti, row, qMax(m_column, 0));
 }
 
 bool TForm_Kontrakents::runList(const QString &sql, const QVariantList &params)
@@ -551,16 +544,8 @@ void TForm_Kontrakents::BitBtn_Izberi_KontragentClick()
         return;
     }
     picked.marked = markedRecords();
-    try {
-        CounterpartyPick::deliver(CounterpartyPickMode, picked);
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Изборът не беше записан: грешка в базата данни.\n") + e.message(), this);
-        return;
-    } catch (const std::exception &e) {
-        Dialogs::message(QStringLiteral("Изборът не беше записан.\n") + QString::fromUtf8(e.what()), this);
-        return;
-    }
-    accept();
+    if (PickBrowser::deliver(this, [&picked] { CounterpartyPick::deliver(CounterpartyPickMode, picked); }))
+        accept();
 }
 
 void TForm_Kontrakents::BitBtn_Otkaji_KontragentClick()
@@ -577,13 +562,9 @@ void TForm_Kontrakents::done(int result)
 
 void TForm_Kontrakents::N_KlientiClick(QWidget *mainWindow)
 {
-    if (Form_Kontrakents && Form_Kontrakents->isVisible()) {
-        // No second pick on top of the one pending.
-        CounterpartyPickMode = Form_Kontrakents->servedMode();
-        Form_Kontrakents->raise();
-        Form_Kontrakents->activateWindow();
+    if (Form_Kontrakents && PickBrowser::bringForward(Form_Kontrakents, Form_Kontrakents->servedMode(),
+                                                      &CounterpartyPickMode))
         return;
-    }
     if (!Form_Kontrakents) {
         QWidget *owner = WindowOwner::mainWindow();
         Form_Kontrakents = new TForm_Kontrakents(owner ? owner : mainWindow);

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -26,4 +27,14 @@ QList<int> GridSelection::markedRows(const QAbstractItemView *grid)
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+void GridSelection::moveTo(QAbstractItemView *grid, int row, int column)
+{
+    const QModelIndex index = grid->model()->index(row, column);
+    grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QScrollBar *across = grid->horizontalScrollBar();
+    const int left = across->value();
+    grid->scrollTo(index);
+    across->setValue(left);
 }

@@ -11,4 +11,7 @@ void setup(QAbstractItemView *grid);
 // The marked rows in grid order (topmost first), whatever order they were
 // marked in. Walk the result backwards for "lowest first".
 QList<int> markedRows(const QAbstractItemView *grid);
+// Makes the row current and its only mark, brought into view downwards
+// only: the columns stay where the user scrolled them.
+void moveTo(QAbstractItemView *grid, int row, int column);
 } // namespace GridSelection

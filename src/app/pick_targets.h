@@ -1,0 +1,62 @@
+#pragma once
+#include <QHash>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// The receivers of a browser's picks, one per pick mode: a window that needs
+// a record registers what a pick in its mode delivers, sets the browser's
+// program-wide mode and opens the browser.
+template <class Picked>
+class PickTargets
+{
+public:
+    using Receiver = std::function<void(const Picked &picked)>;
+
+    // Modes 0 .. modeCount - 1; any mode from 0 up when modeCount is negative.
+    explicit PickTargets(int modeCount = -1)
+        : m_modeCount(modeCount)
+    {
+    }
+
+    // Registering again replaces the receiver, an empty one removes it.
+    // Modes outside the range are ignored.
+    void registerTarget(int mode, Receiver receiver)
+    {
+        if (!valid(mode))
+            return;
+        if (receiver)
+            m_receivers.insert(mode, std::move(receiver));
+        else
+            m_receivers.remove(mode);
+    }
+    bool hasTarget(int mode) const { return valid(mode) && m_receivers.contains(mode); }
+    // False when the mode has none (nothing is written). A receiver's
+    // exception passes on to the caller.
+    bool deliver(int mode, const Picked &picked) const
+    {
+        if (!hasTarget(mode))
+            return false;
+        // A copy: the receiver may re-register its own mode.
+        const Receiver receiver = m_receivers.value(mode);
+        receiver(picked);
+        return true;
+    }
+
+private:
+    bool valid(int mode) const { return mode >= 0 && (m_modeCount < 0 || mode < m_modeCount); }
+    int m_modeCount;
+    QHash<int, Receiver> m_receivers;
+};
+
+namespace PickBrowser {
+// Runs a delivery; a failure of the receiver is told and gives false (the
+// browser then stays open with what was marked).
+bool deliver(QWidget *parent, const std::function<void()> &delivery);
+
+// A browser asked for while it shows already: it comes forward, stacks no
+// second pick, and *mode returns to the one it serves. True in that case.
+bool bringForward(QDialog *browser, int servedMode, int *mode);
+} // namespace PickBrowser
