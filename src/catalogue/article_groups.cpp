@@ -288,6 +288,37 @@ ArticleGroups::Result ArticleGroups::moveGroup(long long key, const QString &tar
     return r;
 }
 
+std::optional<QString> ArticleGroups::nodeTextOfCode(const QString &typed, const QSqlDatabase &db)
+{
+    long long code = 0;
+    if (!CounterpartyGroups::parseNumber(typed, &code))
+        return std::nullopt;
+    const auto row = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {code}, db);
+    if (!row)
+        return std::nullopt;
+    return ReferenceText::make(code, row->value(0).toString());
+}
+
+QStringList ArticleGroups::nodeTextsOfName(const QString &typed, const QSqlDatabase &db)
+{
+    QStringList out;
+    for (const QSqlRecord &r :
+         Db::rows(QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) LIKE UPPER(?) ESCAPE '\\' "
+                                 "ORDER BY ID"),
+                  {Db::likeContains(typed.trimmed())}, db))
+        out << ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString());
+    return out;
+}
+
+std::optional<QString> ArticleGroups::nodeTextOfName(const QString &name, const QSqlDatabase &db)
+{
+    const auto row = Db::firstRow(
+        QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) = UPPER(?) ORDER BY ID"), {name}, db);
+    if (!row)
+        return std::nullopt;
+    return ReferenceText::make(row->value(0).toLongLong(), row->value(1).toString());
+}
+
 QString ArticleGroups::moveArticles(const QList<long long> &ids, const QString &targetText, const QSqlDatabase &db)
 {
     const long long key = GetID_MFromTreeNodeName(targetText);

@@ -4,6 +4,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 // Article groups: the flat table Grupi (number, name) and their hierarchy,
 // which lives only in the tree file Opis.pdt of the database folder (the
@@ -60,6 +63,13 @@ bool dropsIntoItself(const QList<TreeFileNode> &tree, long long key, const QStri
 // Moves a group's node with its subtree to be the last child of the target.
 Result moveGroup(long long key, const QString &targetText, const QString &treePath,
                  const QSqlDatabase &db = Db::connection());
+
+// The group search: the node text "<ID>:<Opisanie>" of a typed code; of
+// every group whose name holds the typed text (any case), by number; of the
+// first group with exactly this name (any case). Throw DbError.
+std::optional<QString> nodeTextOfCode(const QString &typed, const QSqlDatabase &db = Db::connection());
+QStringList nodeTextsOfName(const QString &typed, const QSqlDatabase &db = Db::connection());
+std::optional<QString> nodeTextOfName(const QString &name, const QSqlDatabase &db = Db::connection());
 
 inline constexpr const char *InvalidGroup = "Необходимо е да изберете валидна група";
 // Puts articles into the group of a node, in one transaction. "" when done;

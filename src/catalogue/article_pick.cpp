@@ -12,6 +12,7 @@
 #include <QVariant>
 
 QStringList PickList;
+QStringList &PickedArticleList = PickList;
 
 namespace {
 PickTargets<ArticlePick::Picked> &targets()
@@ -55,6 +56,13 @@ QString ArticlePick::referenceText(const QSqlRecord &row)
 {
     return ReferenceText::make(row.value(QStringLiteral("ID")).toLongLong(),
                                row.value(QStringLiteral("Opisanie")).toString());
+}
+
+QList<QSqlRecord> ArticlePick::quantityRows(int mode, const Picked &picked)
+{
+    if (mode == 15)
+        return picked.current.isEmpty() ? QList<QSqlRecord>{} : QList<QSqlRecord>{picked.current};
+    return picked.marked;
 }
 
 int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent)

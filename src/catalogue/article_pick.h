@@ -46,6 +46,9 @@ QString referenceText(const QSqlRecord &row);
 // recipe window's); `take` gets the row and the quantity. A cancelled
 // prompt, or a quantity that is no number, skips its row only. Returns the
 // number of rows taken.
+// The rows a quantity mode asks for: the current row alone in mode 15 (the
+// delivery line takes one article), the marked rows otherwise.
+QList<QSqlRecord> quantityRows(int mode, const Picked &picked);
 using TakeQuantity = std::function<void(const QSqlRecord &row, double quantity, const QString &typed)>;
 int quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent = nullptr);
 
@@ -55,5 +58,7 @@ int quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &ta
 QString multiPick(const Picked &picked);
 } // namespace ArticlePick
 
-// The IDs of the last multi-pick (modes 4 and 16).
+// The IDs of the last multi-pick (modes 4 and 16); the reports know it as
+// PickedArticleList.
 extern QStringList PickList;
+extern QStringList &PickedArticleList;

@@ -496,7 +496,7 @@ bool TForm_Artikuli::TreeView1DragDrop(QTreeWidgetItem *node, bool groupDragged)
     if (groupDragged) {
         const QTreeWidgetItem *source = TreeView1->currentItem();
         const long long key = source ? GetID_MFromTreeNodeName(source->text(0)) : 0;
-        if (key <= 0 || source == node)
+        if (key <= 0)
             return false;
         if (ArticleGroups::dropsIntoItself(TreeFile::fromTree(TreeView1), key, target)) {
             Dialogs::message(QStringLiteral("Групата не може да бъде преместена в себе си или в своя подгрупа!"),
@@ -630,54 +630,51 @@ void TForm_Artikuli::DBGrid_ArticlesTitleClick(int column)
 
 // ---- group search -------------------------------------------------------------------
 
+bool TForm_Artikuli::selectSearchText(const QString &nodeText)
+{
+    const int at = GroupSearchTexts.indexOf(nodeText);
+    if (at < 0)
+        return false;
+    QTreeWidgetItemIterator it(TreeView1);
+    for (int i = 0; i < at && *it; ++i)
+        ++it;
+    selectNode(*it);
+    return true;
+}
+
 void TForm_Artikuli::Button_Tarsi_GrupaClick()
 {
     GroupSearchTexts.clear();
     for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
         GroupSearchTexts << (*it)->text(0);
-    auto selectText = [this](const QString &text) {
-        const int at = GroupSearchTexts.indexOf(text);
-        if (at < 0)
-            return false;
-        QTreeWidgetItemIterator it(TreeView1);
-        for (int i = 0; i < at && *it; ++i)
-            ++it;
-        selectNode(*it);
-        return true;
-    };
-    const QString typed = Edit_Tarsi_grupa->text().trimmed();
+    const QString typed = Edit_Tarsi_grupa->text();
     try {
         if (ComboBox2->currentIndex() == 0) {
-            long long code = 0;
-            const auto row = CounterpartyGroups::parseNumber(typed, &code)
-                                 ? Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {code})
-                                 : std::nullopt;
-            if (!row || !selectText(ReferenceText::make(code, row->value(0).toString()))) {
+            const std::optional<QString> text = ArticleGroups::nodeTextOfCode(typed);
+            if (!text || !selectSearchText(*text)) {
                 Dialogs::message(QStringLiteral("Не е открит търсеният код"), this);
                 Edit_Tarsi_grupa->setFocus();
             }
             return;
         }
-        const QList<QSqlRecord> rows = Db::rows(
-            QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) LIKE UPPER(?) ESCAPE '\\' ORDER BY ID"),
-            {Db::likeContains(typed)});
-        if (rows.size() >= 2) {
+        const QStringList found = ArticleGroups::nodeTextsOfName(typed);
+        if (found.size() >= 2) {
             ListBox_All_Grupi->clear();
-            for (const QSqlRecord &r : rows)
-                ListBox_All_Grupi->addItem(r.value(1).toString());
+            for (const QString &text : found)
+                ListBox_All_Grupi->addItem(text.section(QLatin1Char(':'), 1));
             ListBox_All_Grupi->setCurrentRow(0);
             ListBox_All_Grupi->show();
             ListBox_All_Grupi->setFocus();
             return;
         }
         ListBox_All_Grupi->hide();
-        if (rows.isEmpty()) {
+        if (found.isEmpty()) {
             Dialogs::message(QStringLiteral("Не е открита търсената група"), this);
             Edit_Tarsi_grupa->setFocus();
             return;
         }
-        FoundGroupName = rows.first().value(1).toString();
-        selectText(ReferenceText::make(rows.first().value(0).toLongLong(), FoundGroupName));
+        FoundGroupName = found.first().section(QLatin1Char(':'), 1);
+        selectSearchText(found.first());
     } catch (const DbError &e) {
         Dialogs::message(QStringLiteral("Грешка при търсене на групата:\n") + e.message(), this);
     }
@@ -689,22 +686,13 @@ void TForm_Artikuli::ListBox_All_GrupiDblClick()
     if (!item)
         return;
     FoundGroupName = item->text();
-    std::optional<QSqlRecord> row;
+    std::optional<QString> text;
     try {
-        row = Db::firstRow(QStringLiteral("SELECT ID, Opisanie FROM Grupi WHERE UPPER(Opisanie) = UPPER(?) ORDER BY ID"),
-                           {FoundGroupName});
+        text = ArticleGroups::nodeTextOfName(FoundGroupName);
     } catch (const DbError &) {
     }
-    if (!row)
-        return;
-    const int at = GroupSearchTexts.indexOf(ReferenceText::make(row->value(0).toLongLong(), FoundGroupName));
-    if (at < 0)
-        return;
-    QTreeWidgetItemIterator it(TreeView1);
-    for (int i = 0; i < at && *it; ++i)
-        ++it;
-    selectNode(*it);
-    ListBox_All_Grupi->hide();
+    if (text && selectSearchText(*text))
+        ListBox_All_Grupi->hide();
 }
 
 void TForm_Artikuli::ComboBox2Change()

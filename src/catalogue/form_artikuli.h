@@ -163,6 +163,7 @@ private:
     void showFirstRow();
     void setCurrentRow(int row);
     void selectNode(QTreeWidgetItem *node);
+    bool selectSearchText(const QString &nodeText); // by its place in GroupSearchTexts
     void openGroupDialog(int mode);
     void afterTreeChange(const QList<TreeFileNode> &tree, long long selectKey);
     void afterEditor(long long savedId);

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -404,6 +405,48 @@ private slots:
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Barkodes")), 0LL);
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures")), 0LL);
         QCOMPARE(w.list()->rowCount(), 2);
+    }
+
+    void groupSearchByCodeAndName()
+    {
+        TestProgram program;
+        writeTree({kRoot, "3:Компютри", "\t12:Лаптопи", "14:Лаптоп чанти", "20:Без възел"});
+        addGroup(3, QStringLiteral("Компютри"));
+        addGroup(12, QStringLiteral("Лаптопи"));
+        addGroup(14, QStringLiteral("Лаптоп чанти"));
+        addGroup(15, QStringLiteral("Само в таблицата"));
+        addArticle(1, QStringLiteral("Лаптоп"), 12);
+        TForm_Artikuli w;
+        open(w);
+        w.Edit_Tarsi_grupa->setText(QStringLiteral("12"));
+        w.Button_Tarsi_GrupaClick();
+        QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("12:Лаптопи"));
+        QCOMPARE(w.list()->rowCount(), 1);
+        QCOMPARE(w.currentGroupKey(), 12LL);
+        for (const char *missing : {"15", "99", "x"}) {
+            w.Edit_Tarsi_grupa->setText(QString::fromLatin1(missing));
+            w.Button_Tarsi_GrupaClick();
+        }
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList(3, QStringLiteral("Не е открит търсеният код")));
+
+        PlatformScript::clearEvents();
+        w.ComboBox2->setCurrentIndex(1);
+        w.ComboBox2Change();
+        w.Edit_Tarsi_grupa->setText(QStringLiteral("ЛАПТОП"));
+        w.Button_Tarsi_GrupaClick();
+        QVERIFY(w.ListBox_All_Grupi->isVisibleTo(&w));
+        QCOMPARE(w.ListBox_All_Grupi->count(), 2);
+        w.ListBox_All_Grupi->setCurrentRow(1);
+        w.ListBox_All_GrupiDblClick();
+        QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("14:Лаптоп чанти"));
+        QVERIFY(!w.ListBox_All_Grupi->isVisibleTo(&w));
+        w.Edit_Tarsi_grupa->setText(QStringLiteral("компю"));
+        w.Button_Tarsi_GrupaClick();
+        QCOMPARE(w.TreeView1->currentItem()->text(0), QStringLiteral("3:Компютри"));
+        w.Edit_Tarsi_grupa->setText(QStringLiteral("няма"));
+        w.Button_Tarsi_GrupaClick();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{QStringLiteral("Не е открита търсената група")});
     }
 
     void commonDataForMarkedRows()

@@ -191,6 +191,27 @@ private slots:
             &words);
         QCOMPARE(taken, QStringList{"12=3/3"});
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+
+        // Mode 15 asks once, for the current row.
+        taken.clear();
+        ArticlePick::registerTarget(15, [&taken](const ArticlePick::Picked &p) {
+            ArticlePick::quantityWalk(15, ArticlePick::quantityRows(15, p),
+                                      [&taken](const QSqlRecord &row, double q, const QString &) {
+                                          taken << row.value(QStringLiteral("ID")).toString() + '=' + QString::number(q);
+                                      });
+        });
+        PromptScript once{{QStringLiteral("4"), QStringLiteral("5")}};
+        runCatalogue(
+            15,
+            [](TForm_Artikuli *w) {
+                markRows(w, {0, 2});
+                w->DBGrid_Articles->selectionModel()->setCurrentIndex(w->list()->index(2, 0),
+                                                                      QItemSelectionModel::NoUpdate);
+                w->BitBtn1Click();
+            },
+            &once);
+        QCOMPARE(once.asked, 1);
+        QCOMPARE(taken, QStringList{"15=4"});
     }
 
     void multiPickText()
