@@ -24,12 +24,6 @@
 using namespace Layout;
 
 namespace {
-// The data module's tables, in its order.
-const char *const kTables[] = {"Produkti", "Prodajbi", "Prodajbi_vremenni", "Operators", "Grupi",
-                               "Barkodes", "Dokumenti", "Kodove_za_Dokumenti", "Firmi", "Klienti",
-                               "Dostavki", "Valuti", "Rab_Dokumenti", "Zada4i_zadanie", "Sklad",
-                               "Priem_Ser_Vremen"};
-
 const char *const kFrameStyles[] = {"Clear", "Dash", "DashDot", "DashDotDot", "Dot", "InsideFrame", "Solid"};
 
 QSpinBox *spin(const char *name, int min, int max, int value, QWidget *parent)
@@ -479,8 +473,7 @@ void TForm_Nastrojki::reloadFromLayout()
 QStringList TForm_Nastrojki::fieldEntries()
 {
     QStringList entries;
-    for (const char *t : kTables) {
-        const QString table = QString::fromLatin1(t);
+    for (const QString &table : designerTables()) {
         try {
             if (!Db::tableExists(table))
                 continue;
@@ -490,9 +483,7 @@ QStringList TForm_Nastrojki::fieldEntries()
         const QSqlRecord record = Db::connection().record(table);
         for (int i = 0; i < record.count(); ++i) {
             const QString field = record.fieldName(i);
-            if (table == QLatin1String("Operators")
-                && (field.compare(QStringLiteral("Par"), Qt::CaseInsensitive) == 0
-                    || field.compare(QStringLiteral("Prava"), Qt::CaseInsensitive) == 0))
+            if (designerHidesField(table, field))
                 continue;
             entries.append(table + QLatin1Char('-') + field);
         }

@@ -4,6 +4,23 @@
 
 namespace Layout {
 
+QStringList designerTables()
+{
+    return {QStringLiteral("Produkti"),  QStringLiteral("Prodajbi"),        QStringLiteral("Prodajbi_vremenni"),
+            QStringLiteral("Operators"), QStringLiteral("Grupi"),           QStringLiteral("Barkodes"),
+            QStringLiteral("Dokumenti"), QStringLiteral("Kodove_za_Dokumenti"), QStringLiteral("Firmi"),
+            QStringLiteral("Klienti"),   QStringLiteral("Dostavki"),        QStringLiteral("Valuti"),
+            QStringLiteral("Rab_Dokumenti"), QStringLiteral("Zada4i_zadanie"), QStringLiteral("Sklad"),
+            QStringLiteral("Priem_Ser_Vremen")};
+}
+
+bool designerHidesField(const QString &table, const QString &field)
+{
+    return table.compare(QStringLiteral("Operators"), Qt::CaseInsensitive) == 0
+           && (field.compare(QStringLiteral("Par"), Qt::CaseInsensitive) == 0
+               || field.compare(QStringLiteral("Prava"), Qt::CaseInsensitive) == 0);
+}
+
 QString bandName(Band band)
 {
     switch (band) {

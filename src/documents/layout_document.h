@@ -98,6 +98,11 @@ struct Document {
     void clear(); // no elements, empty texts, the form's heights
 };
 
+// The data module's tables that a data field may name, in its order.
+QStringList designerTables();
+// Fields the designer never offers (the operators' passwords and rights).
+bool designerHidesField(const QString &table, const QString &field);
+
 // The designer's and the print roads' one current layout.
 Document &current();
 } // namespace Layout
