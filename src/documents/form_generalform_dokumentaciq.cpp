@@ -1,6 +1,9 @@
 #include "documents/form_generalform_dokumentaciq.h"
 
+#include "documents/document_query.h"
 #include "documents/form_nastrojki.h"
+#include "documents/layout_report.h"
+#include "documents/print_numbering.h"
 #include "documents/layout_build.h"
 #include "documents/layout_canvas.h"
 #include "documents/layout_document.h"
@@ -10,6 +13,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/report/report_print.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,8 +55,7 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     N2 = item(file, "N2", QStringLiteral("Запази"));
     N_Pregled = item(file, "N_Pregled", QStringLiteral("Преглед"));
     N_Pe4at = item(file, "N_Pe4at", QStringLiteral("Печат"));
-    // The preview comes with the document query of the print roads; printing is done from the preview.
-    N_Pregled->setEnabled(false);
+    // Printing is done from the preview.
     N_Pe4at->setEnabled(false);
     QMenu *add = MainMenu1->addMenu(QStringLiteral("Добави данни"));
     N_Etiket = item(add, "N_Etiket", QStringLiteral("Етикет"));
@@ -121,6 +124,7 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     connect(N2, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N2Click);
     connect(N_Etiket, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N_EtiketClick);
     connect(N_Kartinka, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N_KartinkaClick);
+    connect(N_Pregled, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N_PregledClick);
     connect(N4, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N4Click);
     // The user's choice only, not the filling of the list.
     connect(ComboBox_Dokumenti, &QComboBox::activated, this, &TForm_GeneralForm_Dokumentaciq::ComboBox_DokumentiChange);
@@ -281,4 +285,23 @@ void TForm_GeneralForm_Dokumentaciq::done(int result)
     N_Kartinka->setChecked(false);
     refresh();
     QDialog::done(result);
+}
+
+void TForm_GeneralForm_Dokumentaciq::N_PregledClick()
+{
+    const QString name = ComboBox_Dokumenti->currentText();
+    DocumentQuery::Context context = DocumentQuery::designerContext();
+    context.documentName = name;
+    Report::Model model = LayoutReport::model(current(), name);
+    QString error;
+    if (!DocumentQuery::ADD_SQL_TO_QUERY_QUICKREPORT(current(), context, &model.data, &error)) {
+        Dialogs::message(error, this);
+        return;
+    }
+    // The designer's preview never logs or numbers.
+    PrintState &state = programPrintState();
+    state.PrintCallerCode = CallerDesigner;
+    state.CurrentDocumentName = name;
+    PrintNumbering::attach(model, state, {});
+    Report::preview(model, this);
 }

@@ -55,6 +55,8 @@ public:
     void N_EtiketClick();
     void N_KartinkaClick();
     void N4Click();
+    // "Преглед": the current layout with the data of the active tab's rules.
+    void N_PregledClick();
     // Makes the element editor when missing, places it at the screen's right
     // edge, applies its band heights, refills its field list and shows it.
     void CreateForm_Nastrojki();

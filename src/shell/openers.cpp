@@ -24,6 +24,7 @@
 #include "desk/shop_desk.h"
 #include "shell/shop_tab.h"
 #include "documents/form_generalform_dokumentaciq.h"
+#include "documents/form_na4_n_dok.h"
 #include "documents/form_rab_dokumenti.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zada4i.h"
@@ -140,6 +141,7 @@ const QList<Opener> kOpeners = {
     {"N34", &openOnce<TForm_Fast_Buttons>},
     {"N_Sistemni_Nastr", [](TGeneral_Form &f) { TForm_Sistemni_Nastr::open(&f); }},
     {"N25", [](TGeneral_Form &f) { TForm_Rab_Dokumenti::open(&f); }},
+    {"N64", [](TGeneral_Form &f) { TForm_Na4_N_Dok::N64Click(&f); }},
 
     // Document designer
     {"N_Dokumentacia", &openOnce<TForm_GeneralForm_Dokumentaciq>},
