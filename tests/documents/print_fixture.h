@@ -2,6 +2,10 @@
 #include "documents/layout_document.h"
 #include "documents/layout_save.h"
 #include "platform/db/database.h"
+#include "platform/report/print_target.h"
+#include "platform/report/recording_paint_device.h"
+
+#include <memory>
 
 #include <QList>
 #include <QPair>
@@ -69,4 +73,56 @@ inline bool save(const QString &name, const Layout::Document &d, const QString &
                 {number, where, name});
     return true;
 }
+
+// The print log of issue 19's schema, for tests that run before it is there.
+inline void ensurePrintLog()
+{
+    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS Printed_Dok (ID_Prod INTEGER, ID_Dok INTEGER, N_Dok TEXT, "
+                               "ID_Kontrag INTEGER, ID_Art INTEGER, Data TEXT, fTime TEXT, Operator TEXT, "
+                               "Ot_Kade_Prod INTEGER)"));
+}
+
+// Every printout, whatever printer it names, goes to one recording device;
+// the printer of each job is noted in order.
+struct Recorder {
+    RecordingPaintDevice device;
+    QStringList printers; // one per job begun
+
+    struct Target : Report::PrintTarget {
+        Target(Recorder *r, QString printer)
+            : r_(r)
+            , printer_(std::move(printer))
+        {
+        }
+        bool prepare(const QString &t) override { return r_->device.prepare(t); }
+        bool begin(const QString &t) override
+        {
+            r_->printers.append(printer_);
+            return r_->device.begin(t);
+        }
+        QPaintDevice *device() override { return &r_->device; }
+        bool newPage() override { return r_->device.newPage(); }
+        bool end(bool painted) override { return r_->device.end(painted); }
+        QString refusedMessage() const override { return r_->device.refusedMessage(); }
+        QString errorString() const override { return r_->device.errorString(); }
+        Recorder *r_;
+        QString printer_;
+    };
+
+    Recorder()
+    {
+        Report::setPrintTargetMaker([this](const QString &printer) { return std::make_unique<Target>(this, printer); });
+    }
+    ~Recorder() { Report::setPrintTargetMaker(nullptr); }
+
+    // The texts of the sent jobs' first pages, in order.
+    QList<QStringList> sentTexts() const
+    {
+        QList<QStringList> texts;
+        for (const RecordingPaintDevice::Job &j : device.jobs())
+            if (j.sent && !j.pages.isEmpty())
+                texts.append(j.pages.first().lineTexts());
+        return texts;
+    }
+};
 } // namespace PrintFixture
