@@ -1,5 +1,7 @@
 #pragma once
+#include "common/ini_file.h"
 #include "documents/layout_document.h"
+#include "documents/layout_file.h"
 #include "documents/layout_save.h"
 #include "platform/db/database.h"
 #include "platform/report/print_target.h"
@@ -69,6 +71,12 @@ inline bool save(const QString &name, const Layout::Document &d, const QString &
     QString error;
     if (!LayoutSave::save(d, r, &error))
         return false;
+    if (d.originalVisible) { // kept by hand in the file, as the designer never writes it
+        IniFile ini(LayoutFile::basePath(name) + QStringLiteral(".psc"));
+        ini.writeInteger(QStringLiteral("Original"), QStringLiteral("Vis"), 1);
+        if (!ini.save())
+            return false;
+    }
     Db::execute(QStringLiteral("UPDATE Dokumenti SET N_Dok = ?, Kade_se_izpolzva = ? WHERE Opisanie = ?"),
                 {number, where, name});
     return true;
