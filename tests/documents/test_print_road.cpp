@@ -4,11 +4,14 @@
 
 #include "app/app_state.h"
 #include "documents/document_print_road.h"
+#include "documents/form_generalform_dokumentaciq.h"
 #include "documents/layout_document.h"
 #include "platform/printers.h"
 #include "platform/report/report_preview.h"
 #include "platform/script.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -297,6 +300,42 @@ private Q_SLOTS:
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].contains(QStringLiteral("Бележка")) && messages[0].contains(QStringLiteral("disk I/O")),
                  qPrintable(messages[0]));
+    }
+
+    // "Преглед" in the designer: the operator's lines, never numbered or logged.
+    void designerPreviewNeverNumbers()
+    {
+        TestProgram program;
+        fill();
+        ensurePrintLog();
+        QVERIFY(save(QStringLiteral("Фактура"), documentLayout(), QStringLiteral("41")));
+        AppState::instance().setCurrentOperator(QStringLiteral("Мария"));
+        Recorder recorder;
+        TForm_GeneralForm_Dokumentaciq form;
+        form.show();
+        QVERIFY(form.N_Pregled->isEnabled());
+        form.N_Open_FileClick();
+        form.ComboBox_Dokumenti->setCurrentIndex(form.ComboBox_Dokumenti->findText(QStringLiteral("Фактура")));
+        form.ComboBox_DokumentiChange(form.ComboBox_Dokumenti->currentIndex());
+        QList<Shown> *shown = recordPreviews(1);
+        form.N_Pregled->trigger();
+        QCOMPARE(shown->size(), 1);
+        QCOMPARE((*shown)[0].title, QStringLiteral("Фактура"));
+        const QList<QStringList> pages = recorder.sentTexts();
+        QCOMPARE(pages.size(), 1);
+        QVERIFY2(pages[0].contains(QStringLiteral("5.00")), qPrintable(pages[0].join('|'))); // Мария's line
+        QVERIFY(!pages[0].contains(QStringLiteral("2.00")));
+        QVERIFY(pages[0].contains(QStringLiteral("41")));
+        QCOMPARE(programPrintState().PrintCallerCode, int(CallerDesigner));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Printed_Dok")).toInt(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT N_Dok FROM Dokumenti")).toString(), QStringLiteral("41"));
+        // A layout the query refuses says why and shows nothing.
+        Layout::current().elements.append(field(QStringLiteral("Sklad"), QStringLiteral("Grad"), 9));
+        shown->clear();
+        form.N_Pregled->trigger();
+        QVERIFY(shown->isEmpty());
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().contains(QStringLiteral("Sklad")));
+        form.reject();
     }
 };
 
