@@ -10,7 +10,17 @@
 #include <QCollator>
 #include <QListWidget>
 
+#include <QHash>
+
 #include <algorithm>
+
+namespace {
+QHash<int, TabPrintPanel *> &panels()
+{
+    static QHash<int, TabPrintPanel *> p;
+    return p;
+}
+} // namespace
 
 TabPrintPanel::TabPrintPanel(const Controls &controls, Tab tab, QObject *parent)
     : QObject(parent)
@@ -25,6 +35,18 @@ TabPrintPanel::TabPrintPanel(const Controls &controls, Tab tab, QObject *parent)
     c.Panel_Printers->hide();
     connect(c.SpdBtn_Pokaji_Dokuments, &QAbstractButton::clicked, this, &TabPrintPanel::SpdBtn_Pokaji_DokumentsClick);
     connect(c.SpdBtn_Pokaji_Printers, &QAbstractButton::clicked, this, &TabPrintPanel::SpdBtn_Pokaji_PrintersClick);
+    panels().insert(m_tab.callerCode, this);
+}
+
+TabPrintPanel::~TabPrintPanel()
+{
+    if (panels().value(m_tab.callerCode) == this)
+        panels().remove(m_tab.callerCode);
+}
+
+TabPrintPanel *TabPrintPanel::forCaller(int callerCode)
+{
+    return panels().value(callerCode);
 }
 
 QStringList TabPrintPanel::documentsFor(const QString &mark)

@@ -39,6 +39,9 @@ public:
     };
 
     TabPrintPanel(const Controls &controls, Tab tab, QObject *parent = nullptr);
+    ~TabPrintPanel() override;
+    // The panel of a caller's tab (CallerShop ...), nullptr until the tab made it.
+    static TabPrintPanel *forCaller(int callerCode);
 
     Controls c;
 

@@ -25,6 +25,7 @@
 #include "shell/shop_tab.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_na4_n_dok.h"
+#include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zada4i.h"
@@ -84,6 +85,13 @@ const QList<Opener> kOpeners = {
      // Stays off until the desk search receives what mode 2 picks.
      [] { return ArticlePick::hasTarget(2); }},
     {"N_dostap", [](TGeneral_Form &f) { f.N_dostapClick(); }},
+    // "Печат на документи" (Ctrl+P) shows the shop tab's document list.
+    {"N_Dokumenti",
+     [](TGeneral_Form &) {
+         if (TabPrintPanel *p = TabPrintPanel::forCaller(CallerShop))
+             p->N_DokumentiClick();
+     },
+     nullptr, [] { return TabPrintPanel::forCaller(CallerShop) != nullptr; }},
 
     // The desk's lines and discounts
     {"Enter1", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_Insert_in_ListClick); }},

@@ -6,6 +6,7 @@
 #include "shell/main_menu.h"
 #include "shell/operator_shortcuts.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -50,7 +51,7 @@ ShopTab::ShopTab(QWidget *parent)
     Button_Select_all = named(new QPushButton(this), "Button_Select_all");
     Button_TO = named(new QPushButton(this), "Button_TO");
     Button_Refresh = named(new QPushButton(this), "Button_Refresh");
-    Button_Pe4at_Dokumenti = named(new QPushButton(QStringLiteral("Печат на документи"), this),
+    Button_Pe4at_Dokumenti = named(new QPushButton(QStringLiteral("Печат документи"), this),
                                    "Button_Pe4at_Dokumenti");
     SpdBtn_Kasa = named(new QToolButton(this), "SpdBtn_Kasa");
     SpdBtn_Kasa->setText(QStringLiteral("КАСА"));
@@ -85,11 +86,16 @@ void ShopTab::bindActions(const MainMenuActions &menu)
         {Button_Insert_in_List, "Enter1"}, {Button_Prodajba, "N_Prodajba"},
         {Button_Otkaz, "N_Cancel_Prodajba"}, {Button_Select_all, "N_Select_All"},
         {Button_TO, "N_Ob6ta_TO"},          {Button_Refresh, "N_Refresh"},
-        {Button_Pe4at_Dokumenti, "N_Dokumenti"}, {SpdBtn_Kasa, "N_Kasa"},
+        {SpdBtn_Kasa, "N_Kasa"},
     };
     for (const auto &[button, item] : pairs)
         if (QAction *a = menu.action(QString::fromLatin1(item)))
             bindButtonToAction(button, a);
+    // The print button prints (the item shows the lists): it takes only the item's enabled state.
+    if (QAction *a = menu.action(QStringLiteral("N_Dokumenti"))) {
+        Button_Pe4at_Dokumenti->setEnabled(a->isEnabled());
+        connect(a, &QAction::changed, Button_Pe4at_Dokumenti, [a, this] { Button_Pe4at_Dokumenti->setEnabled(a->isEnabled()); });
+    }
     rebuildCaptions(menu);
 }
 

@@ -38,7 +38,8 @@ public:
     static inline const char *NoCounterparty = "0: Няма избран контрагент";
 
     // The buttons work as their menu items (Enter1, N_Prodajba, N_Cancel_Prodajba,
-    // N_Select_All, N_Ob6ta_TO, N_Refresh, N_Dokumenti, N_Kasa).
+    // N_Select_All, N_Ob6ta_TO, N_Refresh, N_Kasa); Button_Pe4at_Dokumenti is
+    // enabled with N_Dokumenti and runs the print road of the tab.
     void bindActions(const MainMenuActions &menu);
     // Captions with the items' current shortcut texts; the shortcuts window
     // writes "Добави в списък" with three blanks, the login with eight.
