@@ -71,6 +71,20 @@ Report::Model documentModel()
     return model;
 }
 
+// The document numbered from `number`, its events attached for `caller`.
+Report::Model armedDocument(const QString &number, int caller)
+{
+    PrintFixture::fill();
+    PrintFixture::ensurePrintLog();
+    registerDocument(number);
+    PrintState &state = programPrintState();
+    state.PrintCallerCode = caller;
+    state.CurrentDocumentName = Doc;
+    Report::Model model = documentModel();
+    PrintNumbering::attach(model, state, shopLines());
+    return model;
+}
+
 // The caption and the number a printed page carries.
 QString printedNumber(const QStringList &texts)
 {
@@ -210,15 +224,9 @@ private Q_SLOTS:
     void previewNumbersItsFirstPrintout()
     {
         TestProgram program;
-        PrintFixture::fill();
-        PrintFixture::ensurePrintLog();
-        registerDocument(QStringLiteral("007"));
         PrintFixture::Recorder recorder;
+        Report::Model model = armedDocument(QStringLiteral("007"), CallerShop);
         PrintState &state = programPrintState();
-        state.PrintCallerCode = CallerShop;
-        state.CurrentDocumentName = Doc;
-        Report::Model model = documentModel();
-        PrintNumbering::attach(model, state, shopLines());
         printFromPreviews(2);
         Report::preview(model);
         QCOMPARE(state.PrintCopyCounter, 0);
@@ -254,15 +262,8 @@ private Q_SLOTS:
     {
         QFETCH(int, caller);
         TestProgram program;
-        PrintFixture::fill();
-        PrintFixture::ensurePrintLog();
-        registerDocument(QStringLiteral("007"));
         PrintFixture::Recorder recorder;
-        PrintState &state = programPrintState();
-        state.PrintCallerCode = caller;
-        state.CurrentDocumentName = Doc;
-        Report::Model model = documentModel();
-        PrintNumbering::attach(model, state, shopLines());
+        Report::Model model = armedDocument(QStringLiteral("007"), caller);
         printFromPreviews(2);
         Report::preview(model);
         const QList<QStringList> pages = recorder.sentTexts();
@@ -278,15 +279,9 @@ private Q_SLOTS:
     void failedPrintoutsStayArmed()
     {
         TestProgram program;
-        PrintFixture::fill();
-        PrintFixture::ensurePrintLog();
-        registerDocument(QStringLiteral("41"));
         PrintFixture::Recorder recorder;
+        Report::Model model = armedDocument(QStringLiteral("41"), CallerShop);
         PrintState &state = programPrintState();
-        state.PrintCallerCode = CallerShop;
-        state.CurrentDocumentName = Doc;
-        Report::Model model = documentModel();
-        PrintNumbering::attach(model, state, shopLines());
         driveWindows<ReportPreview>([&](ReportPreview *w) {
             // The second line's log row fails.
             Db::execute(QStringLiteral("CREATE TRIGGER Fail_Second BEFORE INSERT ON Printed_Dok WHEN NEW.ID_Prod = 2 "
