@@ -22,7 +22,29 @@ namespace DeskLines {
 namespace {
 const QString kLineColumns = QStringLiteral(
     "P.N_Prodajba, P.Barkod, P.Opisanie, P.Kol, P.Mqrka, P.Ed_Cena, P.Valuta, P.T_O, P.Operator");
+// A line's amount in leva: quantity, price and rate, less its discount percent.
+const QString kSuma = QStringLiteral("(P.Kol * P.Ed_Cena * V.Kurs - P.Kol * P.Ed_Cena * V.Kurs * P.T_O / 100) AS Suma ");
 } // namespace
+
+QHash<long long, double> amountsInLeva(const QList<long long> &lines)
+{
+    QHash<long long, double> amounts;
+    if (lines.isEmpty())
+        return amounts;
+    QStringList marks;
+    QVariantList params;
+    for (long long l : lines) {
+        marks << QStringLiteral("?");
+        params << l;
+    }
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT P.N_Prodajba, ") + kSuma
+                                            + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = "
+                                                             "P.Valuta WHERE P.N_Prodajba IN (")
+                                            + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+                                        params))
+        amounts.insert(r.value(0).toLongLong(), r.value(1).toDouble());
+    return amounts;
+}
 
 QStringList openBills(const QString &op)
 {
@@ -43,8 +65,8 @@ QStringList openBills(const QString &op)
 QString billSql()
 {
     return QStringLiteral("SELECT ") + kLineColumns
-           + QStringLiteral(", (P.Kol * P.Ed_Cena * V.Kurs - P.Kol * P.Ed_Cena * V.Kurs * P.T_O / 100) AS Suma "
-                            "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
+           + QStringLiteral(", ") + kSuma
+           + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba");
 }
 
@@ -61,10 +83,9 @@ double recalculate(const QString &op, long long bill, int priceDecimals)
     if (!ParseVatPercent(Settings::readString(Keys::Firm_Data_DDS), &vat))
         throw DbError(QStringLiteral("Невалиден процент ДДС в настройките"));
     const auto rows = Db::rows(
-        QStringLiteral("SELECT P.N_Prodajba, P.Kol, P.Ed_Cena, P.T_O, P.SUM_BezDDS, P.Bez_DDS, "
-                       "(P.Kol * P.Ed_Cena * V.Kurs - P.Kol * P.Ed_Cena * V.Kurs * P.T_O / 100) AS Suma "
-                       "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
-                       "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba"),
+        QStringLiteral("SELECT P.N_Prodajba, P.Kol, P.Ed_Cena, P.T_O, P.SUM_BezDDS, P.Bez_DDS, ") + kSuma
+            + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
+                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba"),
         {op, bill});
     double total = 0;
     QList<QVariantList> changes;

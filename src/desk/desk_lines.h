@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,10 @@ QStringList openBills(const QString &op);
 // The grid's list of one bill: the lines whose currency has a rate, with
 // their amount in leva ("Suma"). Parameters: operator, bill.
 QString billSql();
+// The amounts in leva of the given lines, by line number; a line whose
+// currency has no rate is left out.
+QHash<long long, double> amountsInLeva(const QList<long long> &lines);
+
 // "Покажи всички данни": every line of the operator, every bill. Parameter: operator.
 QString allLinesSql();
 

@@ -223,9 +223,9 @@ void ShopDesk::buildDocuments(QVBoxLayout *layout)
         item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     });
 
-    auto column = [area](const QString &title, QListWidget *list, QPushButton *a, QPushButton *b) {
+    auto column = [](QWidget *parent, const QString &title, QListWidget *list, QPushButton *a, QPushButton *b) {
         auto *box = new QVBoxLayout;
-        box->addWidget(new QLabel(title, area));
+        box->addWidget(new QLabel(title, parent));
         box->addWidget(list);
         auto *buttons = new QHBoxLayout;
         buttons->addWidget(a);
@@ -233,11 +233,37 @@ void ShopDesk::buildDocuments(QVBoxLayout *layout)
         box->addLayout(buttons);
         return box;
     };
+    // The print panel: the toggles show the documents and the printers (the documents module runs them).
+    SpdBtn_Pokaji_Dokuments = named(new QToolButton(area), "SpdBtn_Pokaji_Dokuments");
+    SpdBtn_Pokaji_Dokuments->setText(QStringLiteral("Документи"));
+    SpdBtn_Pokaji_Printers = named(new QToolButton(area), "SpdBtn_Pokaji_Printers");
+    SpdBtn_Pokaji_Printers->setText(QStringLiteral("Принтери"));
+    for (QToolButton *b : {SpdBtn_Pokaji_Dokuments, SpdBtn_Pokaji_Printers}) {
+        b->setCheckable(true);
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+    Panel_Dokumets = named(new QWidget(area), "Panel_Dokumets");
+    auto *docsBox = column(Panel_Dokumets, QStringLiteral("Документи"), ChkListBox_Pokaj_Dokum, BitBtn_Sel_All,
+                           BitBtn_Clear_all);
+    docsBox->setContentsMargins(0, 0, 0, 0);
+    Panel_Dokumets->setLayout(docsBox);
+    Panel_Printers = named(new QWidget(area), "Panel_Printers");
+    auto *printersBox = new QVBoxLayout(Panel_Printers);
+    printersBox->setContentsMargins(0, 0, 0, 0);
+    printersBox->addWidget(Printers);
+    Panel_Dokumets->hide();
+    Panel_Printers->hide();
+
+    auto *toggles = new QVBoxLayout;
+    toggles->addWidget(SpdBtn_Pokaji_Dokuments);
+    toggles->addWidget(SpdBtn_Pokaji_Printers);
+    toggles->addStretch();
     auto *docs = new QHBoxLayout;
-    docs->addLayout(column(QStringLiteral("Документи"), ChkListBox_Pokaj_Dokum, BitBtn_Sel_All, BitBtn_Clear_all));
-    docs->addLayout(column(QStringLiteral("Документи към магазина"), CheckListBox_Dokumenti_kam_Magazin,
+    docs->addLayout(toggles);
+    docs->addWidget(Panel_Dokumets);
+    docs->addLayout(column(area, QStringLiteral("Документи към магазина"), CheckListBox_Dokumenti_kam_Magazin,
                            Button_Mark_Dokum, Button_Iz4isti_Dokum));
-    docs->addWidget(Printers);
+    docs->addWidget(Panel_Printers);
     for (QListWidget *l : {ChkListBox_Pokaj_Dokum, CheckListBox_Dokumenti_kam_Magazin})
         l->setMaximumHeight(90);
     layout->addLayout(docs);
@@ -464,6 +490,22 @@ QList<long long> ShopDesk::markedLines() const
     QList<long long> lines;
     for (int r : GridSelection::markedRows(DBGrid1))
         lines << m_lines->value(r, QStringLiteral("N_Prodajba")).toLongLong();
+    return lines;
+}
+
+QList<ShopDesk::MarkedLine> ShopDesk::markedLineDetails() const
+{
+    QList<MarkedLine> lines;
+    for (int r : GridSelection::markedRows(DBGrid1))
+        lines.append({m_lines->value(r, QStringLiteral("N_Prodajba")).toLongLong(),
+                      m_lines->value(r, QStringLiteral("Barkod")).toLongLong(), 0,
+                      m_lines->value(r, QStringLiteral("Operator")).toString()});
+    QList<long long> numbers;
+    for (const MarkedLine &l : lines)
+        numbers.append(l.line);
+    const QHash<long long, double> amounts = DeskLines::amountsInLeva(numbers);
+    for (MarkedLine &l : lines)
+        l.amount = amounts.value(l.line);
     return lines;
 }
 

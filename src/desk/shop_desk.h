@@ -71,6 +71,10 @@ public:
     QPushButton *Button_Mark_Dokum;
     QPushButton *Button_Iz4isti_Dokum;
     PrinterCheckList *Printers;
+    QToolButton *SpdBtn_Pokaji_Dokuments; // shows Panel_Dokumets
+    QWidget *Panel_Dokumets;
+    QToolButton *SpdBtn_Pokaji_Printers; // shows Panel_Printers
+    QWidget *Panel_Printers;
 
     void tabActivated() override;
     void afterLogin() override;
@@ -94,6 +98,14 @@ public:
     QString operatorName() const;
     long long counterpartyKey() const;
     QList<long long> markedLines() const; // grid order
+    // The marked lines as the documents print them, in grid order. Throws DbError.
+    struct MarkedLine {
+        long long line = 0;
+        long long article = 0;
+        double amount = 0; // in leva
+        QString operatorName;
+    };
+    QList<MarkedLine> markedLineDetails() const;
     SqlListModel *lines() const { return m_lines; }
 
 Q_SIGNALS:

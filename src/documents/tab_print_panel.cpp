@@ -71,6 +71,11 @@ QStringList TabPrintPanel::tickedDocuments() const
     return names;
 }
 
+long long TabPrintPanel::counterparty() const
+{
+    return m_tab.counterparty ? m_tab.counterparty() : 0;
+}
+
 void TabPrintPanel::SpdBtn_Pokaji_DokumentsClick()
 {
     const bool down = c.SpdBtn_Pokaji_Dokuments->isChecked();

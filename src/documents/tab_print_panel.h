@@ -55,6 +55,7 @@ public:
     // sorted. Throws DbError.
     static QStringList documentsFor(const QString &mark);
     QStringList tickedDocuments() const;
+    long long counterparty() const; // the tab's, 0 when none
 
 private:
     void endRoad();

@@ -24,6 +24,7 @@
 #include "desk/shop_desk.h"
 #include "shell/shop_tab.h"
 #include "documents/form_generalform_dokumentaciq.h"
+#include "documents/document_query.h"
 #include "documents/form_na4_n_dok.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
@@ -37,6 +38,10 @@
 #include "shell/messages/message_service.h"
 
 #include <QHBoxLayout>
+#include <QPushButton>
+#include <QPointer>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QPointer>
 #include <QWidget>
 
@@ -244,6 +249,35 @@ void Openers::installWorkingModes(TGeneral_Form &f)
                      [&f] { Openers::find(QStringLiteral("N_Select_artikuli"))->open(f); });
     QObject::connect(desk.get(), &ShopDesk::counterpartiesRequested, &f,
                      [&f] { Openers::find(QStringLiteral("N_Select_Kontrag"))->open(f); });
+    // The shop's print panel: the desk hands its marked lines and counterparty.
+    ShopDesk *shopDesk = desk.get();
+    TabPrintPanel::Controls print;
+    print.SpdBtn_Pokaji_Dokuments = shopDesk->SpdBtn_Pokaji_Dokuments;
+    print.Panel_Dokumets = shopDesk->Panel_Dokumets;
+    print.ChkListBox_Pokaj_Dokum = shopDesk->ChkListBox_Pokaj_Dokum;
+    print.SpdBtn_Pokaji_Printers = shopDesk->SpdBtn_Pokaji_Printers;
+    print.Panel_Printers = shopDesk->Panel_Printers;
+    print.Printers = shopDesk->Printers;
+    TabPrintPanel::Tab shopPrint;
+    shopPrint.mark = QStringLiteral("МАГАЗИН");
+    shopPrint.callerCode = CallerShop;
+    shopPrint.lines = [shopDesk] {
+        QList<PrintedLine> lines;
+        for (const ShopDesk::MarkedLine &l : shopDesk->markedLineDetails())
+            lines.append({l.line, l.article, l.amount, l.operatorName});
+        return lines;
+    };
+    shopPrint.counterparty = [shopDesk] { return shopDesk->counterpartyKey(); };
+    auto *panel = new TabPrintPanel(print, shopPrint, shop);
+    QObject::connect(shop->Button_Pe4at_Dokumenti, &QPushButton::clicked, panel,
+                     &TabPrintPanel::Button_Pe4at_DokumentiClick);
+    DocumentQuery::setCounterpartyHook(DocumentQuery::ShopTab, [] {
+        const TabPrintPanel *p = TabPrintPanel::forCaller(CallerShop);
+        return p ? p->counterparty() : 0LL;
+    });
+    DocumentQuery::setActiveTabHook([tabs = QPointer<QTabWidget>(f.PageControl1)] {
+        return tabs ? tabs->currentIndex() : 0;
+    });
     shop->setHandler(std::move(desk));
     CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
     // The service and fiscal-service modules install their tab handlers here.
