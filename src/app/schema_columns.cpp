@@ -23,6 +23,11 @@ void registerSchemaColumns()
     registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), QStringLiteral("Prodajbi"), QStringLiteral("Sklad_ID"));
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Zaqvki_All"), QStringLiteral("Art_ID"));
     registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QStringLiteral("Zaqvki_All"), QStringLiteral("Valuta"));
+    // The print log: its document, counterparty and article
+    registerReference(QStringLiteral("Dokumenti"), QStringLiteral("ID_Dokument"), QStringLiteral("Printed_Dok"),
+                      QStringLiteral("ID_Dok"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Printed_Dok"), QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Printed_Dok"), QStringLiteral("ID_Art"));
 
     // Currencies, by name
     registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),

@@ -82,14 +82,6 @@ inline bool save(const QString &name, const Layout::Document &d, const QString &
     return true;
 }
 
-// The print log of issue 19's schema, for tests that run before it is there.
-inline void ensurePrintLog()
-{
-    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS Printed_Dok (ID_Prod INTEGER, ID_Dok INTEGER, N_Dok TEXT, "
-                               "ID_Kontrag INTEGER, ID_Art INTEGER, Data TEXT, fTime TEXT, Operator TEXT, "
-                               "Ot_Kade_Prod INTEGER)"));
-}
-
 // Every printout, whatever printer it names, goes to one recording device;
 // the printer of each job is noted in order.
 struct Recorder {

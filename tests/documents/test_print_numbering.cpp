@@ -75,7 +75,6 @@ Report::Model documentModel()
 Report::Model armedDocument(const QString &number, int caller)
 {
     PrintFixture::fill();
-    PrintFixture::ensurePrintLog();
     registerDocument(number);
     PrintState &state = programPrintState();
     state.PrintCallerCode = caller;
@@ -187,7 +186,6 @@ private Q_SLOTS:
         QFETCH(int, rows);
         QFETCH(QString, after);
         TestProgram program;
-        PrintFixture::ensurePrintLog();
         registerDocument(number);
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(INC_NUMBER_PRINTED_DOK(Doc, shopLines(), Db::connection()), printed);
@@ -211,7 +209,6 @@ private Q_SLOTS:
     void unknownDocumentOrBadNumberLogsNothing()
     {
         TestProgram program;
-        PrintFixture::ensurePrintLog();
         QCOMPARE(INC_NUMBER_PRINTED_DOK(QStringLiteral("Няма такъв"), shopLines(), Db::connection()), QString());
         registerDocument(QStringLiteral("12a"));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, INC_NUMBER_PRINTED_DOK(Doc, shopLines(), Db::connection()));
@@ -322,7 +319,6 @@ private Q_SLOTS:
     void twoProcessesNumberInTurn()
     {
         TestProgram program;
-        PrintFixture::ensurePrintLog();
         registerDocument(QStringLiteral("001"));
         Db::execute(QStringLiteral("CREATE TABLE T_Printed (W INTEGER, N TEXT)"));
         const QString file = Db::connection().databaseName();

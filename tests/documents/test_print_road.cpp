@@ -156,7 +156,6 @@ private Q_SLOTS:
     {
         TestProgram program;
         fill();
-        ensurePrintLog();
         QVERIFY(save(QStringLiteral("Фактура"), documentLayout(), QStringLiteral("41")));
         Recorder recorder;
         recordPreviews(2);
@@ -242,7 +241,6 @@ private Q_SLOTS:
     {
         TestProgram program;
         fill();
-        ensurePrintLog();
         QVERIFY(save(QStringLiteral("Протокол"), documentLayout(), QStringLiteral("5")));
         Recorder recorder;
         QList<Shown> *shown = recordPreviews();
@@ -307,7 +305,6 @@ private Q_SLOTS:
     {
         TestProgram program;
         fill();
-        ensurePrintLog();
         QVERIFY(save(QStringLiteral("Фактура"), documentLayout(), QStringLiteral("41")));
         AppState::instance().setCurrentOperator(QStringLiteral("Мария"));
         Recorder recorder;

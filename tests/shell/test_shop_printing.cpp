@@ -33,7 +33,6 @@ private Q_SLOTS:
     {
         TestProgram program;
         PrintFixture::fill();
-        PrintFixture::ensurePrintLog();
         Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET Operator = 'Администратор' WHERE N_Prodajba IN (1, 2)"));
         Layout::Document d = PrintFixture::layout({{QStringLiteral("Prodajbi_vremenni"), QStringLiteral("Kol")},
                                                    {QStringLiteral("Firmi"), QStringLiteral("Ime_Firma")}});
