@@ -231,6 +231,7 @@ void ShopDesk::buildDocuments(QVBoxLayout *layout)
         buttons->addWidget(a);
         buttons->addWidget(b);
         box->addLayout(buttons);
+        box->addStretch(); // the title stays on its list
         return box;
     };
     // The print panel: the toggles show the documents and the printers (the documents module runs them).
