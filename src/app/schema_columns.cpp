@@ -16,6 +16,15 @@ void registerSchemaColumns()
     for (const char *c : {"T_Prodajba", "fTime"})
         registerTimeColumn(QString::fromLatin1(c));
 
+    // Deferred-payment contracts, instalments and cancelled sales
+    for (const char *c : {"Date_Otd", "Date_Pay", "Data_Pay", "Date_Invalidate"})
+        registerDateColumn(QString::fromLatin1(c));
+    registerTimeColumn(QStringLiteral("Time_Invalidate"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Konsignation"), QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Invalidate_Sales"), QStringLiteral("ID_Art"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Invalidate_Sales"), QStringLiteral("ID_Klient"));
+    registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QStringLiteral("Invalidate_Sales"), QStringLiteral("Valuta"));
+
     // Sales records and the order list
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Prodajbi"), QStringLiteral("ID_Art"));
     registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Prodajbi"), QStringLiteral("ID_Klient"));

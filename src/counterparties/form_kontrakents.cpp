@@ -187,9 +187,10 @@ void TForm_Kontrakents::buildMenus()
     PopupMenu_Grid->addSeparator();
     N_Vnoski = action(PopupMenu_Grid, QStringLiteral("Изплащане на вноски"), "N_Vnoski");
     N_Dlajnici = action(PopupMenu_Grid, QStringLiteral("Покажи само длъжници"), "N_Dlajnici");
-    // Both need the deferred-payment contracts, which do not exist yet.
-    N_Vnoski->setEnabled(false);
-    N_Dlajnici->setEnabled(false);
+    N_Vnoski->setEnabled(bool(InstalmentsOpener));
+    N_Dlajnici->setEnabled(!DebtorsSql.isEmpty());
+    connect(N_Vnoski, &QAction::triggered, this, &TForm_Kontrakents::N_VnoskiClick);
+    connect(N_Dlajnici, &QAction::triggered, this, &TForm_Kontrakents::N_DlajniciClick);
     connect(N_Nov_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::BitBtn1Click);
     connect(N_Redaktiraj_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick);
     connect(N_Pe4at_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::Button_Print_KontragClick);
@@ -573,4 +574,19 @@ void TForm_Kontrakents::N_KlientiClick(QWidget *mainWindow)
     Form_Kontrakents->FormShow();
     Dialogs::exec(Form_Kontrakents);
     CounterpartyPickMode = -1;
+}
+
+void TForm_Kontrakents::N_VnoskiClick()
+{
+    const QSqlRecord current = currentRecord();
+    if (!InstalmentsOpener || current.isEmpty())
+        return;
+    InstalmentsOpener(this, CounterpartyPick::referenceText(current));
+}
+
+void TForm_Kontrakents::N_DlajniciClick()
+{
+    if (DebtorsSql.isEmpty() || !runList(DebtorsSql, {}))
+        return;
+    showFirstRow();
 }

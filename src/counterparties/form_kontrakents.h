@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+
 class CounterpartyList;
 class QAction;
 class QComboBox;
@@ -50,8 +52,8 @@ public:
     QAction *N_Redaktiraj_Kontrag; // "Редактирай"
     QAction *N_Pe4at_Kontrag;      // "Печат"
     QAction *N_Nastr_Koloni;       // "Настроика колони ..."
-    QAction *N_Vnoski;             // "Изплащане на вноски": needs the deferred-payment window
-    QAction *N_Dlajnici;           // "Покажи само длъжници": needs the deferred-payment tables
+    QAction *N_Vnoski;             // "Изплащане на вноски" of the current counterparty
+    QAction *N_Dlajnici;           // "Покажи само длъжници"
     QMenu *PopupMenu_Tree;
     QAction *N_Grupa_Kontrag;      // "Добави" -> "Група"
     QAction *N_PodGrupa_Kontrag;   // "Добави" -> "Подгрупа"
@@ -102,6 +104,15 @@ public:
     // nothing and the mode returns to the one the open browser serves.
     static void N_KlientiClick(QWidget *mainWindow);
     int servedMode() const { return m_servedMode; }
+
+    // Registered by the deferred payments: the instalment window for a
+    // counterparty's reference text, and the statement that lists the
+    // counterparties with open contracts (every Firmi column). Until then
+    // "Изплащане на вноски" and "Покажи само длъжници" stay disabled.
+    static inline std::function<void(QWidget *parent, const QString &counterparty)> InstalmentsOpener;
+    static inline QString DebtorsSql;
+    void N_VnoskiClick();
+    void N_DlajniciClick();
 
 private:
     void buildLayout();

@@ -1,5 +1,6 @@
 #include "desk/form_pay_type.h"
 
+#include "app/app_state.h"
 #include "common/money.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
@@ -100,13 +101,52 @@ void TForm_Pay_Type::BitBtn_PriemiClick()
     }
     if (itemIndex() < 0)
         return;
-    if (itemIndex() == 0 && Money::round(cash, 2) < Money::round(m_due, 2)) {
+    const bool shortOfDue = Money::round(cash, 2) < Money::round(m_due, 2);
+    if (itemIndex() == 2 && !shortOfDue) {
+        Dialogs::message(QStringLiteral("Сумата в брой покрива дължимата сума: плащането не може да бъде отложено."),
+                         this);
+        return;
+    }
+    if (itemIndex() != 2 && shortOfDue) {
         if (!DeferredPaymentAvailable) {
             Dialogs::message(QStringLiteral("Сумата в брой е по-малка от дължимата сума."), this);
             Edit_Dadena_Sum->setFocus();
             return;
         }
-        setItemIndex(2);
+        if (m_counterparty <= 0) {
+            Dialogs::message(QStringLiteral("Необходимо е да се посочи контрагент за консигнацията!"), this);
+            double due = m_due;
+            m_counterparty = chooseCounterparty ? chooseCounterparty(&due) : 0;
+            m_due = due;
+            Edit_Dalji_Sum->setText(Money::formatWidth(due, 4, PriceDecimals).trimmed());
+            if (m_counterparty <= 0) {
+                Dialogs::message(QStringLiteral("Не е избран контрагент: плащането не може да бъде отложено."), this);
+                Edit_Dadena_SumChange();
+                return;
+            }
+            Item[2]->setVisible(true);
+            if (Money::round(cash, 2) >= Money::round(m_due, 2)) {
+                // The amount due fell with the counterparty's discounts: cash pays it.
+                Edit_Dadena_SumChange();
+                return;
+            }
+        }
+        Item[2]->setChecked(true);
+        Edit_Dadena_Sum->setText(Numbers::toText(cash));
+        Edit_Dadena_SumChange();
+    }
+    if (itemIndex() == 2) {
+        if (m_counterparty <= 0) {
+            Dialogs::message(QStringLiteral("Необходимо е да се посочи контрагент за консигнацията!"), this);
+            return;
+        }
+        Consignment::Draft d;
+        const int saved = openContract ? openContract(m_counterparty, cash, &d) : 2;
+        if (saved != 1) {
+            reject();
+            return;
+        }
+        m_draft = d;
     }
     m_cash = cash;
     accept();
@@ -125,7 +165,9 @@ TForm_Pay_Type *TForm_Pay_Type::GET_PAY_TYPE(QWidget *owner, long long counterpa
     static QPointer<TForm_Pay_Type> dialog;
     if (!dialog)
         dialog = new TForm_Pay_Type(owner);
-    dialog->Item[2]->setVisible(DeferredPaymentAvailable && counterparty != 0);
+    dialog->Item[2]->setVisible(DeferredPaymentAvailable && counterparty > 0);
+    dialog->m_counterparty = counterparty;
+    dialog->m_draft = {};
     dialog->m_due = 0;
     Numbers::parse(amountDue, &dialog->m_due);
     dialog->m_cash = 0;

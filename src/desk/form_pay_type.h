@@ -1,5 +1,9 @@
 #pragma once
+#include "desk/consignment.h"
+
 #include <QDialog>
+
+#include <functional>
 
 class QButtonGroup;
 class QLabel;
@@ -34,8 +38,17 @@ public:
     static TForm_Pay_Type *GET_PAY_TYPE(QWidget *owner, long long counterparty, const QString &amountDue,
                                         int *result);
 
-    // Until the deferred payments exist, cash short of the amount due is refused.
-    static inline bool DeferredPaymentAvailable = false;
+    static inline bool DeferredPaymentAvailable = true;
+
+    // Set by whoever opens the dialog, before GET_PAY_TYPE, for a deferred payment:
+    // the desk counterparty choice (returns the new counterparty's key and the
+    // amount due of the lines marked again) ...
+    static inline std::function<long long(double *amountDue)> chooseCounterparty;
+    // ... and the contract window for the cash given as the down payment
+    // (TForm_Konsignation's result; the draft when it was saved).
+    static inline std::function<int(long long counterparty, double downPayment, Consignment::Draft *draft)>
+        openContract;
+    Consignment::Draft draft() const { return m_draft; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -43,4 +56,6 @@ protected:
 private:
     double m_due = 0;
     double m_cash = 0;
+    long long m_counterparty = 0;
+    Consignment::Draft m_draft;
 };

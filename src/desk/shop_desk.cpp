@@ -7,6 +7,10 @@
 #include "common/settings.h"
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
+#include "app/form_get_kol.h"
+#include "desk/cash_calculator.h"
+#include "desk/consignment.h"
+#include "desk/form_smetki.h"
 #include "desk/desk_lines.h"
 #include "desk/desk_state.h"
 #include "desk/receipt_commands.h"
@@ -95,7 +99,11 @@ ShopDesk::ShopDesk(const DeskControls &controls, QObject *parent)
 
     SpdBtn_Zadaljeniq = named(new QToolButton(area), "SpdBtn_Zadaljeniq");
     SpdBtn_Zadaljeniq->setText(QStringLiteral("Списък задължения"));
-    SpdBtn_Zadaljeniq->hide(); // shown by the deferred payments
+    SpdBtn_Zadaljeniq->hide(); // shown while the desk counterparty has open contracts
+    SpdBtn_Smetka = named(new QToolButton(area), "SpdBtn_Smetka");
+    SpdBtn_Smetka->setText(QStringLiteral("Сметки"));
+    SpdBtn_Smetka->setToolTip(QStringLiteral("Активни сметки"));
+    GroupBox_Kasa = new CashCalculator(area);
     Label_Izbor_artikul = named(new QLabel(QStringLiteral("<a href=\"#\">Артикули</a>"), area), "Label_Izbor_artikul");
 
     ListBox_Selected_Kontrag = hiddenList("ListBox_Selected_Kontrag", c.Label_Selected_Kontragent->parentWidget());
@@ -115,11 +123,15 @@ ShopDesk::ShopDesk(const DeskControls &controls, QObject *parent)
     totals->addWidget(Label_DDS, 2, 1);
     totals->addWidget(Label_Words, 3, 0, 1, 2);
     totals->addWidget(SpdBtn_Zadaljeniq, 0, 2);
+    totals->addWidget(SpdBtn_Smetka, 1, 2);
     totals->setColumnStretch(3, 1);
     layout->addLayout(totals);
+    layout->addWidget(GroupBox_Kasa);
     buildDocuments(layout);
 
     connect(c.ComboBox_Smetka, &QComboBox::activated, this, [this] { ComboBox_SmetkaChange(); });
+    connect(SpdBtn_Zadaljeniq, &QToolButton::clicked, this, &ShopDesk::SpdBtn_ZadaljeniqClick);
+    connect(SpdBtn_Smetka, &QToolButton::clicked, this, &ShopDesk::SpdBtn_SmetkaClick);
     connect(DBGrid1, &QTableView::doubleClicked, this, [this] { DBGrid1DblClick(); });
     connect(c.Label_Selected_Kontragent, &QLineEdit::textEdited, this, [this] { Label_Selected_KontragentChange(); });
     connect(ListBox_Selected_Kontrag, &QListWidget::itemDoubleClicked, this,
@@ -354,6 +366,7 @@ void ShopDesk::Calculate_SUM()
             setCounterpartyText(remembered, false);
         }
         c.Label_Selected_Kontragent->setEnabled(true);
+        SpdBtn_Zadaljeniq->setVisible(Consignment::hasOpenContracts(counterpartyKey()));
     }
 }
 
@@ -484,6 +497,18 @@ void ShopDesk::N_Select_AllClick()
         if (m_lines->data(m_lines->index(r, col)).toString() == op)
             all.select(m_lines->index(r, 0), m_lines->index(r, m_lines->columnCount() - 1));
     DBGrid1->selectionModel()->select(all, QItemSelectionModel::Select);
+}
+
+void ShopDesk::markLines(const QList<long long> &lines)
+{
+    DBGrid1->clearSelection();
+    QItemSelection marks;
+    for (long long n : lines) {
+        const int r = m_lines->findRow(QStringLiteral("N_Prodajba"), n);
+        if (r >= 0)
+            marks.select(m_lines->index(r, 0), m_lines->index(r, m_lines->columnCount() - 1));
+    }
+    DBGrid1->selectionModel()->select(marks, QItemSelectionModel::Select);
 }
 
 QList<long long> ShopDesk::markedLines() const
@@ -642,4 +667,29 @@ bool ShopDesk::eventFilter(QObject *watched, QEvent *event)
         edit->selectAll();
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ShopDesk::SpdBtn_KasaClick(bool down)
+{
+    GroupBox_Kasa->SpdBtn_KasaClick(down);
+}
+
+void ShopDesk::N39Click()
+{
+    PromptMode = 2;
+    TForm_Get_Kol *prompt = promptDialog();
+    if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
+        return;
+    // The prompt has set CurrentBill; the new bill is listed last until the next refill sorts it.
+    QSignalBlocker block(c.ComboBox_Smetka);
+    c.ComboBox_Smetka->addItem(QString::number(CurrentBill));
+    c.ComboBox_Smetka->setCurrentIndex(c.ComboBox_Smetka->count() - 1);
+    c.Panel_Smetki->show();
+    Calculate_SUM();
+    Edit_Barkod->setFocus();
+}
+
+void ShopDesk::SpdBtn_SmetkaClick()
+{
+    TForm_Smetki::SpdBtn_SmetkaClick(c.DeskArea->window());
 }

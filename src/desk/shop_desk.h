@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+class CashCalculator;
 class PrinterCheckList;
 class QComboBox;
 class QLabel;
@@ -49,6 +50,8 @@ public:
     QLabel *Label_Words;
     QListWidget *ListBox_Selected_Kontrag;
     QToolButton *SpdBtn_Zadaljeniq;
+    QToolButton *SpdBtn_Smetka;    // "Активни сметки"
+    CashCalculator *GroupBox_Kasa; // shown while SpdBtn_Kasa is down
     QLabel *Label_Izbor_artikul;
     // entry row (the article search gives it behaviour)
     QLabel *Label_Search_In;
@@ -106,6 +109,14 @@ public:
         QString operatorName;
     };
     QList<MarkedLine> markedLineDetails() const;
+    void markLines(const QList<long long> &lines); // exactly these, where listed
+    // The desk counterparty choice inside the payment dialog; the lines first
+    // marked are marked again and their amount due recomputed.
+    void chooseSaleCounterparty(const QList<long long> &firstMarked, double *amountDue);
+    void SpdBtn_ZadaljeniqClick(); // the desk counterparty's instalments
+    void SpdBtn_KasaClick(bool down);
+    void N39Click();                // "Отвори сметка"
+    void SpdBtn_SmetkaClick();
     SqlListModel *lines() const { return m_lines; }
 
 Q_SIGNALS:

@@ -5,7 +5,11 @@
 #include "app/login_request.h"
 #include "common/money.h"
 #include "common/settings.h"
+#include "counterparties/form_kontrakents.h"
+#include "desk/consignment.h"
+#include "desk/form_konsignation.h"
 #include "desk/form_pay_type.h"
+#include "desk/form_vnoski_kredit.h"
 #include "desk/sale.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
@@ -69,27 +73,61 @@ void ShopDesk::Button_ProdajbaClick()
         ExceptionLog::write(e); // the order list never stops a sale
     }
 
+    // The deferred path: the counterparty choice marks exactly these lines again.
+    const QList<long long> firstMarked = lines;
+    TForm_Pay_Type::chooseCounterparty = [this, firstMarked](double *due) {
+        chooseSaleCounterparty(firstMarked, due);
+        return std::max<long long>(0, counterpartyKey());
+    };
+    TForm_Pay_Type::openContract = [this](long long, double downPayment, Consignment::Draft *draft) {
+        QList<Consignment::ContractLine> goods;
+        try {
+            for (long long n : markedLines())
+                if (const auto l = Consignment::GETDATA_TO_KONSIGNATION(n))
+                    goods << *l;
+        } catch (const std::exception &e) {
+            ExceptionLog::write(e);
+        }
+        return TForm_Konsignation::INSERTINTO_KONSIGNATION(c.DeskArea->window(), goods,
+                                                           c.Label_Selected_Kontragent->text(), downPayment, draft);
+    };
     int result = 0;
     TForm_Pay_Type *pay = TForm_Pay_Type::GET_PAY_TYPE(c.DeskArea->window(), counterpartyKey(),
                                                        Money::formatWidth(total, 4, PriceDecimals), &result);
+    TForm_Pay_Type::chooseCounterparty = {};
+    TForm_Pay_Type::openContract = {};
     if (result != QDialog::Accepted || pay->itemIndex() < 0 || pay->itemIndex() > 2) {
         finish();
         return;
     }
-    std::reverse(lines.begin(), lines.end()); // recorded from the lowest marked line up
     Sale::Request request;
-    request.lines = lines;
     request.payType = pay->itemIndex();
     request.counterparty = counterpartyKey();
     request.op = operatorName();
     request.terminal = AppState::instance().terminal();
     request.warehouse = warehouse;
+    const Consignment::Draft draft = pay->draft();
+    if (request.payType == Sale::Deferred) {
+        // Exactly the goods the contract kept; lines removed from it stay open.
+        lines = draft.openLines;
+        request.counterparty = draft.counterparty;
+        request.inTransaction = [&request, draft] {
+            request.contract = Consignment::insertContract(draft, request.op, request.terminal, request.warehouse);
+        };
+    }
+    std::reverse(lines.begin(), lines.end()); // recorded from the lowest marked line up
+    request.lines = lines;
     const Sale::Result sold = Sale::sell(request);
     if (!sold.ok) {
         Dialogs::message(sold.message, c.DeskArea);
         finish();
         return;
     }
+    if (request.payType == Sale::Deferred && request.contract != draft.shownNumber)
+        Dialogs::message(QStringLiteral("Номер %1 беше зает междувременно: договорът е записан под номер %2.")
+                             .arg(draft.shownNumber)
+                             .arg(request.contract),
+                         c.DeskArea);
     LoginRequest::request();
     finish();
 }
@@ -112,4 +150,23 @@ void ShopDesk::Button_OtkazClick()
     Get_All_Smetki();
     Edit_Barkod->setFocus();
     LoginRequest::request();
+}
+
+void ShopDesk::chooseSaleCounterparty(const QList<long long> &firstMarked, double *amountDue)
+{
+    CounterpartyPickMode = 0;
+    TForm_Kontrakents::N_KlientiClick(c.DeskArea->window());
+    markLines(firstMarked);
+    QString missingRate;
+    try {
+        *amountDue = Sale::linesTotal(firstMarked, &missingRate);
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+    }
+}
+
+void ShopDesk::SpdBtn_ZadaljeniqClick()
+{
+    TForm_Vnoski_Kredit::open(c.DeskArea->window(), c.Label_Selected_Kontragent->text());
+    Calculate_SUM();
 }

@@ -62,18 +62,23 @@ void AuxPrograms::startCalculator(QWidget *parent)
         Dialogs::message(QStringLiteral("Не е намерен калкулатор на този компютър."), parent);
 }
 
-void AuxPrograms::startNotepad(QWidget *parent)
+void AuxPrograms::startNotepad(QWidget *parent, const QString &file)
 {
-    if (!startFirst({{"gnome-text-editor", {}},
-                     {"gedit", {}},
-                     {"kate", {}},
-                     {"kwrite", {}},
-                     {"mousepad", {}},
-                     {"pluma", {}},
-                     {"xed", {}},
-                     {"featherpad", {}},
-                     {"leafpad", {}}}))
+    const QStringList args = file.isEmpty() ? QStringList() : QStringList{file};
+    if (!startFirst({{"gnome-text-editor", args},
+                     {"gedit", args},
+                     {"kate", args},
+                     {"kwrite", args},
+                     {"mousepad", args},
+                     {"pluma", args},
+                     {"xed", args},
+                     {"featherpad", args},
+                     {"leafpad", args}})) {
+        // No editor installed: the desktop's program for text files.
+        if (!file.isEmpty() && ShellExec::openFile(file))
+            return;
         Dialogs::message(QStringLiteral("Не е намерен текстов редактор на този компютър."), parent);
+    }
 }
 
 void AuxPrograms::openProgram(QWidget *parent)

@@ -15,7 +15,8 @@ inline constexpr const char *LogOffVariable = "VENTAROS_LOGOFF_COMMAND";
 // correct the system date.
 void startDateSettings(QWidget *parent);
 void startCalculator(QWidget *parent);
-void startNotepad(QWidget *parent);
+// The text editor, with `file` opened in it when one is given.
+void startNotepad(QWidget *parent, const QString &file = {});
 // "Отвори програма...": an executable file is started directly (no shell);
 // any other file is opened with its associated program.
 void openProgram(QWidget *parent);

@@ -20,7 +20,13 @@
 #include "counterparties/counterparty_editor.h"
 #include "desk/form_cenovi_listi.h"
 #include "desk/form_spec_otstapki.h"
+#include "desk/consignment.h"
+#include "desk/form_smetki.h"
+#include "desk/form_spr_invalidate_sales.h"
+#include "desk/form_spravka_prodajba.h"
+#include "desk/form_vnoski_kredit.h"
 #include "desk/receipt_commands.h"
+#include "desk/text_viewer.h"
 #include "desk/shop_desk.h"
 #include "shell/shop_tab.h"
 #include "documents/form_generalform_dokumentaciq.h"
@@ -107,6 +113,24 @@ const QList<Opener> kOpeners = {
     {"N_Select_All", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Select_AllClick); }},
     {"N_Show_Gre6ni_Danni", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Show_Gre6ni_DanniClick); }},
     {"N_TO", [](TGeneral_Form &f) { TForm_Spec_Otstapki::N_TOClick(&f); }},
+
+    // Deferred payments, the cash count, open bills and cancelled sales
+    {"N5", [](TGeneral_Form &f) { TForm_Vnoski_Kredit::open(&f); }},
+    {"N_Kasa",
+     [](TGeneral_Form &f) {
+         QAction *item = f.action(QStringLiteral("N_Kasa"));
+         if (ShopDesk *desk = ShopDesk::instance())
+             desk->SpdBtn_KasaClick(item && item->isChecked());
+     }},
+    {"N39", [](TGeneral_Form &) { deskDo(&ShopDesk::N39Click); }},
+    {"N_Masa_And_Places", [](TGeneral_Form &f) { TForm_Smetki::N_Masa_And_PlacesClick(&f); }},
+    {"N_Spravka_Prodajba", [](TGeneral_Form &f) { TForm_Spravka_prodajba::open(&f); }},
+    {"N_Invalidate_Sales",
+     [](TGeneral_Form &f) {
+         QWidget *report = TForm_Spravka_prodajba::instance();
+         TForm_Spravka_prodajba::N_Invalidate_SalesClick(report ? report : static_cast<QWidget *>(&f));
+     }},
+    {"N_Spr_Invalidate_Sales", [](TGeneral_Form &f) { TForm_Spr_Invalidate_Sales::N_Spr_Invalidate_SalesClick(&f); }},
     {"N6", &openNew<TForm_Cenovi_Listi>},
 
     // Receipt commands for the fiscal device
@@ -280,5 +304,10 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     });
     shop->setHandler(std::move(desk));
     CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
+    TextViewer::setViewer([](const QString &path, QWidget *parent) { AuxPrograms::startNotepad(parent, path); });
+    TForm_Kontrakents::InstalmentsOpener = [](QWidget *parent, const QString &counterparty) {
+        TForm_Vnoski_Kredit::open(parent, counterparty);
+    };
+    TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
     // The service and fiscal-service modules install their tab handlers here.
 }

@@ -1,0 +1,463 @@
+#include "desk/consignment.h"
+
+#include "app/app_state.h"
+#include "app/currency_rates.h"
+#include "app/list_export.h"
+#include "app/next_number.h"
+#include "common/dates.h"
+#include "common/money.h"
+#include "common/reference_text.h"
+#include "common/settings.h"
+#include "desk/device_file_writer.h"
+#include "desk/receipt_files.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "platform/db/work_tables.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace Consignment {
+namespace {
+QString table()
+{
+    return WorkTables::qualified(QString::fromLatin1(WorkTable));
+}
+
+QString pad(const QString &text, int width) // "%ns"
+{
+    return QStringLiteral("%1").arg(text, width);
+}
+
+QString left(const QString &text, int width) // "%-ns"
+{
+    return QStringLiteral("%1").arg(text, -width);
+}
+
+QString goodsRow(const QString &name, const QString &kol, const QString &price, const QString &currency)
+{
+    using ReceiptFiles::padCut;
+    return QStringLiteral("|") + padCut(name, 28, 28) + left(QStringLiteral("|"), 3) + padCut(kol, 5, 7)
+           + left(QStringLiteral("|"), 3) + left(price, 10) + left(QStringLiteral("|"), 3) + padCut(currency, 6, 6)
+           + QStringLiteral("|");
+}
+
+QString dottedDate(const QDate &d) // day.month.yearг, no leading zeros
+{
+    return QStringLiteral("%1.%2.%3г").arg(d.day()).arg(d.month()).arg(d.year());
+}
+
+// The receipt of a payment record ("Вн.:<n> Кр.N: <contract>:"), queued in the caller's transaction.
+void queueReceipt(int instalment, long long contract, double amount, const QString &op, int terminal)
+{
+    const int mode = int(Settings::readInteger(Keys::Tuning_FB));
+    if (mode != ReceiptFiles::ServiceReceipt && mode != ReceiptFiles::FiscalReceipt)
+        return;
+    BonCollector c;
+    c.receiptLines << QStringLiteral("%0^Вн.:%1 Кр.N: %2:^%3^1000^1^")
+                          .arg(instalment)
+                          .arg(contract)
+                          .arg(ReceiptFiles::recordStotinki(amount, 1, 0));
+    c.receiptTotal = amount;
+    const BonSettings s = BonSettings::read();
+    PendingFiles::queue(ReceiptFiles::CREATE_BON_FILE(
+        c, mode == ReceiptFiles::ServiceReceipt ? ReceiptFiles::KindService : ReceiptFiles::KindFiscal,
+        BonContext{terminal, op}, s, Settings::receiptFolder(), departmentsFromDatabase()));
+}
+
+void insertPaymentRecord(double amount, long long counterparty, const QString &op, int terminal,
+                         long long warehouse)
+{
+    Db::execute(QStringLiteral("INSERT INTO Prodajbi (ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, ED_Cena, "
+                               "ID_Klient, T_O, Konsign_N, Pored_Ot, Pored_Do, Valuta, Type_Pay, Term_N, Sklad_ID) "
+                               "VALUES (0, ?, ?, ?, 1, ?, ?, 0, 0, '0', '0', ?, ?, ?, ?)"),
+                {op, Dates::todayIso(), Dates::nowTimeText(), amount, counterparty, CurrencyRates::baseCurrency(),
+                 QStringLiteral("в брой"), terminal, warehouse > 0 ? QVariant(warehouse) : QVariant()});
+}
+
+long long hundredthsPaid(long long contract, int instalment)
+{
+    const double sum = Db::scalar(QStringLiteral("SELECT SUM(Procent_pay) FROM Vnoski WHERE ID_Konsign = ? AND ID = ?"),
+                                  {contract, instalment})
+                           .toDouble();
+    return std::llround(sum * 100);
+}
+} // namespace
+
+double CALCULATE_KONSIGNACION_SUM(int count, double purchase, double downPayment, double rate)
+{
+    double x = purchase - downPayment;
+    for (int i = 0; i < count; ++i)
+        x = x * rate / 100 + x;
+    return x;
+}
+
+QDate dueDate(const QDate &handOver, int period, int k)
+{
+    return period == Days ? handOver.addDays(k) : handOver.addMonths(k);
+}
+
+std::optional<ContractLine> GETDATA_TO_KONSIGNATION(long long openLine)
+{
+    const auto r = Db::firstRow(QStringLiteral("SELECT Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, Operator, "
+                                               "Pored_Ot, Pored_Do, T_O FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"),
+                                {openLine});
+    if (!r)
+        return std::nullopt;
+    ContractLine l;
+    l.openLine = openLine;
+    l.barkod = r->value(0).toString();
+    l.opisanie = r->value(1).toString();
+    l.kol = r->value(2).toDouble();
+    l.mqrka = r->value(3).toString();
+    l.edCena = r->value(4).toDouble();
+    l.valuta = r->value(5).toString();
+    l.op = r->value(6).toString();
+    l.poredOt = r->value(7).toString();
+    l.poredDo = r->value(8).toString();
+    l.to = r->value(9).toDouble();
+    return l;
+}
+
+ContractLine repairLine(const QSqlRecord &row)
+{
+    ContractLine l;
+    const QString repair = row.value(QStringLiteral("Remont")).toString();
+    const long long key = GetID_MFromTreeNodeName(repair);
+    l.barkod = key > 0 ? QString::number(key) : QStringLiteral("-1");
+    l.opisanie = repair;
+    l.kol = row.value(QStringLiteral("Kol")).toDouble();
+    l.mqrka = QStringLiteral("бр.");
+    l.edCena = row.value(QStringLiteral("Ed_cena")).toDouble();
+    l.valuta = row.value(QStringLiteral("Valuta")).toString();
+    l.op = row.value(QStringLiteral("Oper_Remont")).toString();
+    l.poredOt = row.value(QStringLiteral("SN")).toString();
+    l.poredDo = row.value(QStringLiteral("Garan_Remont")).toString();
+    return l;
+}
+
+void createWorkTable()
+{
+    WorkTables::create(QString::fromLatin1(WorkTable),
+                       QStringLiteral("N_Prodajba INTEGER PRIMARY KEY, Line_N INTEGER, Barkod TEXT, Opisanie TEXT, "
+                                      "Kol DOUBLE, Mqrka TEXT, Ed_Cena DOUBLE, Valuta TEXT, Operator TEXT, "
+                                      "Pored_Ot TEXT, Pored_Do TEXT, T_O DOUBLE"));
+}
+
+void dropWorkTable()
+{
+    WorkTables::drop(QString::fromLatin1(WorkTable));
+}
+
+void insertIntoWorkTable(const ContractLine &l)
+{
+    Db::execute(QStringLiteral("INSERT INTO %1 (Line_N, Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, Operator, "
+                               "Pored_Ot, Pored_Do, T_O) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                    .arg(table()),
+                {l.openLine, l.barkod, l.opisanie, l.kol, l.mqrka, l.edCena, l.valuta, l.op, l.poredOt, l.poredDo,
+                 l.to});
+}
+
+void deleteFromWorkTable(const QList<long long> &rows)
+{
+    for (long long n : rows)
+        Db::execute(QStringLiteral("DELETE FROM %1 WHERE N_Prodajba = ?").arg(table()), {n});
+}
+
+QString workTableSql()
+{
+    return QStringLiteral("SELECT N_Prodajba, Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, T_O, Operator FROM %1 "
+                          "ORDER BY N_Prodajba")
+        .arg(table());
+}
+
+double workTablePurchase()
+{
+    return Db::scalar(QStringLiteral("SELECT SUM(Kol * Ed_Cena * V.Kurs - Kol * Ed_Cena * V.Kurs * T_O / 100) FROM %1 "
+                                     "T JOIN Valuti V ON V.Opisanie = T.Valuta")
+                          .arg(table()))
+        .toDouble();
+}
+
+QList<ContractLine> workTableLines()
+{
+    QList<ContractLine> out;
+    for (const QSqlRecord &r :
+         Db::rows(QStringLiteral("SELECT Line_N, Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, Operator, Pored_Ot, "
+                                 "Pored_Do, T_O FROM %1 ORDER BY N_Prodajba")
+                      .arg(table()))) {
+        ContractLine l;
+        l.openLine = r.value(0).toLongLong();
+        l.barkod = r.value(1).toString();
+        l.opisanie = r.value(2).toString();
+        l.kol = r.value(3).toDouble();
+        l.mqrka = r.value(4).toString();
+        l.edCena = r.value(5).toDouble();
+        l.valuta = r.value(6).toString();
+        l.op = r.value(7).toString();
+        l.poredOt = r.value(8).toString();
+        l.poredDo = r.value(9).toString();
+        l.to = r.value(10).toDouble();
+        out << l;
+    }
+    return out;
+}
+
+QString checkDraft(const Draft &d)
+{
+    if (d.counterparty <= 0)
+        return QStringLiteral("Необходимо е да се посочи контрагент за консигнацията!");
+    if (d.openLines.isEmpty())
+        return QStringLiteral("Договорът няма артикули.");
+    if (d.count < 1 || d.count > 100)
+        return QStringLiteral("Броят вноски трябва да бъде от 1 до 100.");
+    if (d.rate < 0)
+        return QStringLiteral("Лихвата не може да бъде отрицателна.");
+    if (d.downPayment < 0 || (d.downPayment > 0 && Money::round(d.downPayment, 2) >= Money::round(d.purchase, 2)))
+        return QStringLiteral("Първоначалната вноска трябва да бъде по-малка от сумата на покупката.");
+    if (!d.handOver.isValid() || !d.finalDate.isValid())
+        return QStringLiteral("Невалидна дата.");
+    return {};
+}
+
+long long insertContract(const Draft &d, const QString &op, int terminal, long long warehouse)
+{
+    const QString problem = checkDraft(d);
+    if (!problem.isEmpty())
+        throw DbError(problem);
+    const long long number = NextNumber::next(QStringLiteral("Konsignation"), QStringLiteral("ID"));
+    Db::execute(QStringLiteral("INSERT INTO Konsignation (ID, ID_Kontrag, Date_Otd, Date_Pay, Broj_Vnosk, Vid_Pay, "
+                               "Period_Vnosk, Operator, Payed, First_Vnosk, Lihva) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                               "'False', ?, ?)"),
+                {number, d.counterparty, Dates::toIso(d.handOver), Dates::toIso(d.finalDate), d.count, d.method,
+                 d.period, op, d.method == WithDownPayment ? d.downPayment : 0.0, d.rate});
+    if (d.method == WithDownPayment && d.downPayment > 0) {
+        const double amount = Money::round(d.downPayment, 2);
+        insertPaymentRecord(amount, d.counterparty, op, terminal, warehouse);
+        queueReceipt(0, number, amount, op, terminal);
+    }
+    return number;
+}
+
+QStringList openContracts(long long counterparty)
+{
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID FROM Konsignation WHERE ID_Kontrag = ? AND "
+                                                       "(Payed IS NULL OR Payed <> 'True')"),
+                                        {counterparty})) {
+        const QString id = r.value(0).toString();
+        if (!out.contains(id))
+            out << id;
+    }
+    out.sort();
+    return out;
+}
+
+bool hasOpenContracts(long long counterparty)
+{
+    if (counterparty <= 0)
+        return false;
+    try {
+        return Db::scalar(QStringLiteral("SELECT 1 FROM Konsignation WHERE ID_Kontrag = ? AND "
+                                         "(Payed IS NULL OR Payed <> 'True')"),
+                          {counterparty})
+            .isValid();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString debtorsSql()
+{
+    return QStringLiteral("SELECT * FROM Firmi WHERE ID IN (SELECT ID_Kontrag FROM Konsignation WHERE Payed IS NULL "
+                          "OR Payed <> 'True') ORDER BY Ime_Firma");
+}
+
+State state(long long counterparty, long long contract)
+{
+    State s;
+    s.contract = contract;
+    const int last = Db::scalar(QStringLiteral("SELECT MAX(ID) FROM Vnoski WHERE ID_Konsign = ?"), {contract}).toInt();
+    const long long paid = hundredthsPaid(contract, last);
+    if (paid < 10000) {
+        s.current = last > 0 ? last : 1;
+        s.paidHundredths = paid;
+    } else {
+        s.current = last + 1;
+    }
+    const auto c = Db::firstRow(QStringLiteral("SELECT Broj_Vnosk, Lihva, First_Vnosk FROM Konsignation WHERE "
+                                               "ID_Kontrag = ? AND ID = ?"),
+                                {counterparty, contract});
+    if (!c || c->value(0).toInt() <= 0)
+        return s;
+    s.exists = true;
+    s.count = c->value(0).toInt();
+    s.rate = c->value(1).toDouble();
+    s.downPayment = c->value(2).toDouble();
+    s.purchase = Db::scalar(QStringLiteral("SELECT SUM(Kol * ED_Cena * V.Kurs - Kol * ED_Cena * V.Kurs * T_O / 100) "
+                                           "FROM Prodajbi P JOIN Valuti V ON V.Opisanie = P.Valuta WHERE "
+                                           "P.ID_Klient = ? AND P.Konsign_N = ?"),
+                            {counterparty, contract})
+                     .toDouble();
+    s.total = CALCULATE_KONSIGNACION_SUM(s.count, s.purchase, s.downPayment, s.rate);
+    s.instalment = s.total / s.count;
+    s.paidUp = s.current > s.count;
+    s.rest = s.paidUp ? 0 : Money::round(s.instalment * double(10000 - s.paidHundredths) / 10000, 2);
+    return s;
+}
+
+QString goodsSql()
+{
+    return QStringLiteral("SELECT P.ID_Art, PR.Opisanie, P.Kol, P.ED_Cena AS Ed_Cena, P.Valuta, P.T_O, P.Operator "
+                          "FROM Prodajbi P LEFT JOIN Produkti PR ON PR.ID = P.ID_Art WHERE P.ID_Klient = ? AND "
+                          "P.Konsign_N = ? ORDER BY P.ID_Red");
+}
+
+Payment pay(long long counterparty, long long contract, bool partial, const QString &typed, const QString &op,
+            int terminal, long long warehouse)
+{
+    Payment p;
+    double amount = 0;
+    if (partial && !Numbers::parse(typed, &amount)) {
+        p.message = QStringLiteral("Сумата за частично плащане трябва да бъде число.");
+        return p;
+    }
+    try {
+        WriteTransaction tx;
+        const State s = state(counterparty, contract);
+        if (!s.exists) {
+            p.message = QStringLiteral("Няма такъв договор на контрагента.");
+            return p;
+        }
+        if (s.paidUp) {
+            p.message = QStringLiteral("Всички вноски по договора са изплатени.");
+            return p;
+        }
+        amount = partial ? Money::round(amount, 2) : s.rest;
+        if (amount <= 0 || amount > s.rest) {
+            p.message = QStringLiteral("Сумата трябва да бъде над 0 и не повече от остатъка от вноската (%1).")
+                            .arg(Money::fixed(s.rest, 2));
+            return p;
+        }
+        // Paying the whole rest completes the instalment, whatever the rounding.
+        const long long hundredths = amount >= s.rest
+                                         ? 10000 - s.paidHundredths
+                                         : std::min<long long>(std::llround(amount / s.instalment * 10000),
+                                                               9999 - s.paidHundredths);
+        Db::execute(QStringLiteral("INSERT INTO Vnoski (ID, Data_Pay, ID_Konsign, Procent_pay) VALUES (?, ?, ?, ?)"),
+                    {s.current, Dates::todayIso(), contract, double(hundredths) / 100});
+        insertPaymentRecord(amount, counterparty, op, terminal, warehouse);
+        if (s.paidHundredths + hundredths >= 10000 && s.current >= s.count) {
+            Db::execute(QStringLiteral("UPDATE Konsignation SET Payed = 'True' WHERE ID = ? AND ID_Kontrag = ?"),
+                        {contract, counterparty});
+            Db::execute(QStringLiteral("UPDATE Prodajbi SET Konsign_N = -1 WHERE Konsign_N = ?"), {contract});
+            p.closed = true;
+        }
+        queueReceipt(s.current, contract, amount, op, terminal);
+        tx.commit();
+        p.instalment = s.current;
+    } catch (const std::exception &e) {
+        p.message = QStringLiteral("Вноската не беше записана:\n") + QString::fromUtf8(e.what());
+        p.closed = false;
+        return p;
+    }
+    DeviceFileWriter::instance().flushSoon();
+    p.ok = true;
+    p.amount = amount;
+    return p;
+}
+
+QStringList contractLines(const ContractText &t)
+{
+    QStringList out;
+    const QString date = Dates::toShort(t.handOver);
+    out << QString() << pad(QStringLiteral("ПРИЕМО - ПРЕДАВАТЕЛЕН ПРОТОКОЛ "), 40) << QString();
+    out << pad(QStringLiteral("ДОГОВОР ЗА ОТЛОЖЕНО ПЛАЩАНЕ N: "), 30) + QString::number(t.number)
+               + QStringLiteral(" / ") + date
+        << QString();
+    out << QStringLiteral("Днес ") + date + QStringLiteral(", представител на ")
+               + ReceiptFiles::padCut(Settings::readString(Keys::Firm_Data_Name), 35, 35);
+    out << QStringLiteral("представляван от  ") + Settings::readString(Keys::Firm_Data_Mol)
+        << QStringLiteral("със седалище и адрес на управление ") + Settings::readString(Keys::Firm_Data_Adress)
+        << QStringLiteral("Булстат: ") + Settings::readString(Keys::Firm_Data_EIK) << QString()
+        << QStringLiteral("предаде стоката: ") << QString();
+    out << QStringLiteral("+-----Описание---------------+--Кол--+--Ед. цена--+-Валута-+");
+    QString currency;
+    for (const ContractLine &l : t.lines) {
+        out << goodsRow(l.opisanie, Numbers::toText(l.kol), Numbers::toText(l.edCena), l.valuta);
+        currency = l.valuta;
+    }
+    out << QStringLiteral("+----------------------------+-------+------------+--------+") << QString();
+    const auto f = Db::firstRow(QStringLiteral("SELECT F.Ime_Firma, F.Grad, F.Adres_Firma, F.EIK, K.Ime_Klient, K.EGN, "
+                                               "F.Telefon FROM Firmi F JOIN Klienti K ON K.ID = F.ID_Mol WHERE F.ID = ?"),
+                                {t.counterparty});
+    const auto v = [&](int i) { return f ? f->value(i).toString() : QString(); };
+    out << QStringLiteral("На: ") + v(0) << QStringLiteral("с адресна регистрация: ") + v(1) + QStringLiteral(", ") + v(2)
+        << QStringLiteral("Булстат: ") + v(3) << QStringLiteral("представлявана от :") + v(4)
+        << QStringLiteral("ЕГН: ") + v(5) << QStringLiteral("телефон: ") + v(6) << QString() << QString();
+    out << pad(QStringLiteral(" С ПОГАСИТЕЛНА СХЕМА"), 40) << QString()
+        << pad(QStringLiteral("КЪМ ДОГОВОР ЗА ЛИЗИНГ N: "), 30) + QString::number(t.number) + QStringLiteral(" / ")
+               + date
+        << QString() << QString();
+    out << pad(QStringLiteral("Първоначална вноска  ") + Money::fixed(t.downPayment, 4) + QStringLiteral(" ,")
+                   + currency,
+               40);
+    for (int k = 1; k <= t.count; ++k)
+        out << pad(QString::number(k) + QStringLiteral(" вноска  ") + Money::fixed(t.instalment, 4)
+                       + QStringLiteral(" ,") + currency,
+                   30)
+                   + pad(QStringLiteral("да се внесе до дата : ") + dottedDate(dueDate(t.handOver, t.period, k)), 40);
+    out << QString() << QString() << QString();
+    out << QStringLiteral("Обща сума на задължението: ") + Money::fixed(t.total + t.downPayment, PriceDecimals)
+               + QStringLiteral(", ") + currency;
+    out << QString() << QString() << QString() << QString()
+        << QStringLiteral("      Приел:...........             Предал:..............   ") << QString()
+        << QStringLiteral("      /               /              ") + t.op << QString() << QString() << QString()
+        << QString() << QLatin1Char('\t') + ReportFooter;
+    return out;
+}
+
+QStringList noteLines(const NoteText &t)
+{
+    QStringList out;
+    out << QStringLiteral("+----------------------------------------------------------+");
+    if (t.partial)
+        out << QStringLiteral("|") + left(QStringLiteral("ЧАСТИЧНО ПЛАЩАНЕ - ВНОСКА КЪМ КРЕДИТ: ") + QString::number(t.contract), 40)
+                   + pad(QStringLiteral("|"), 19);
+    else
+        out << QStringLiteral("|") + pad(QStringLiteral("ВНОСКА КЪМ КРЕДИТ: ") + QString::number(t.contract), 40)
+                   + pad(QStringLiteral("|"), 19);
+    out << QStringLiteral("|----------------------------------------------------------|");
+    out << pad(QStringLiteral("|     Дата:") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText(), 20)
+               + pad(QStringLiteral("|"), 30);
+    out << QStringLiteral("|     Клиент: ") + ReceiptFiles::padCut(t.counterpartyText, 35, 35) + pad(QStringLiteral("|"), 11);
+    out << QStringLiteral("|     Вноска N:") + left(QString::number(t.instalment) + QStringLiteral(";От общо:") + t.count, 44)
+               + QStringLiteral("|");
+    out << QStringLiteral("|     За стоката:") + pad(QStringLiteral("|"), 43);
+    out << QStringLiteral("+-----Описание---------------+--Кол--+--Ед. цена--+-Валута-+");
+    for (const QSqlRecord &r : t.goods)
+        out << goodsRow(r.value(QStringLiteral("Opisanie")).toString(),
+                        Numbers::toText(r.value(QStringLiteral("Kol")).toDouble()),
+                        Numbers::toText(r.value(QStringLiteral("Ed_Cena")).toDouble()),
+                        r.value(QStringLiteral("Valuta")).toString());
+    out << QStringLiteral("+----------------------------------------------------------+");
+    if (t.partial) {
+        out << left(QStringLiteral("|     Сума:") + Money::fixed(t.typed, 2) + QStringLiteral(", лева"), 59)
+                   + QStringLiteral("|");
+        out << left(QStringLiteral("|     ОСТАТЪК:") + Money::fixed(std::max(0.0, t.rest - t.typed), 2)
+                        + QStringLiteral(", лева"),
+                    59)
+                   + QStringLiteral("|");
+    } else {
+        out << left(QStringLiteral("|     Сума:") + Money::fixed(t.instalmentAmount, 2) + QStringLiteral(", лева"), 59)
+                   + QStringLiteral("|");
+    }
+    out << QStringLiteral("|                                                          |")
+        << QStringLiteral("|     Приел:...........             Предал:..............  |")
+        << QStringLiteral("+----------------------------------------------------------+") << QString() << QString()
+        << QLatin1Char('\t') + ReportFooter;
+    return out;
+}
+
+} // namespace Consignment

@@ -1,0 +1,36 @@
+#include "desk/text_viewer.h"
+
+#include "common/program_folder.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace TextViewer {
+namespace {
+std::function<void(const QString &, QWidget *)> g_viewer;
+}
+
+void setViewer(std::function<void(const QString &, QWidget *)> viewer)
+{
+    g_viewer = std::move(viewer);
+}
+
+QString path(const QString &fileName)
+{
+    return QDir(ProgramFolder::tempFolder()).filePath(fileName);
+}
+
+bool show(const QString &fileName, const QStringList &lines, QWidget *parent)
+{
+    const QString file = path(fileName);
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write(lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+    if (!f.commit())
+        return false;
+    if (g_viewer)
+        g_viewer(file, parent);
+    return true;
+}
+} // namespace TextViewer
