@@ -55,10 +55,10 @@ void queueReceipt(int instalment, long long contract, double amount, const QStri
     if (mode != ReceiptFiles::ServiceReceipt && mode != ReceiptFiles::FiscalReceipt)
         return;
     BonCollector c;
-    c.receiptLines << QStringLiteral("%0^Вн.:%1 Кр.N: %2:^%3^1000^1^")
-                          .arg(instalment)
-                          .arg(contract)
-                          .arg(ReceiptFiles::recordStotinki(amount, 1, 0));
+    // Article 0, the text as its name, the price in stotinki, quantity 1.000, VAT group 1.
+    c.receiptLines << QStringLiteral("%0^Вн.:") + QString::number(instalment) + QStringLiteral(" Кр.N: ")
+                          + QString::number(contract) + QStringLiteral(":^")
+                          + QString::number(ReceiptFiles::recordStotinki(amount, 1, 0)) + QStringLiteral("^1000^1^");
     c.receiptTotal = amount;
     const BonSettings s = BonSettings::read();
     PendingFiles::queue(ReceiptFiles::CREATE_BON_FILE(
