@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/form_get_kol.h"
 #include "common/settings.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/form_konsignation.h"
@@ -7,6 +8,7 @@
 #include "desk/shop_desk.h"
 #include "desk/text_viewer.h"
 #include "platform/db/database.h"
+#include "platform/db/list_model.h"
 #include "platform/script.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -244,6 +246,25 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(QString::fromUtf8(f.readAll()).contains(QStringLiteral("10 вноска")));
         QCOMPARE(count("Konsignation"), 0); // the window writes nothing
+    }
+
+    void openBill()
+    {
+        TestProgram program;
+        Desk d;
+        PlatformScript::setModalHandler([](QDialog *w) {
+            auto *prompt = qobject_cast<TForm_Get_Kol *>(w);
+            prompt->show();
+            prompt->Edit_Kol->setText(QStringLiteral("12"));
+            prompt->BitBtn1Click();
+            return prompt->result();
+        });
+        d.desk->N39Click();
+        QCOMPARE(CurrentBill, 12);
+        QCOMPARE(d.c.ComboBox_Smetka->currentText(), QStringLiteral("12"));
+        QCOMPARE(d.c.ComboBox_Smetka->itemText(d.c.ComboBox_Smetka->count() - 1), QStringLiteral("12"));
+        QVERIFY(!d.c.Panel_Smetki->isHidden());
+        QCOMPARE(d.desk->lines()->rowCount(), 0); // bill 12 has no lines yet
     }
 
     void instalmentWindow()
