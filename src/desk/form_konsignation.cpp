@@ -73,11 +73,7 @@ TForm_Konsignation::TForm_Konsignation(QWidget *parent)
     Label_Ob6to_Sum = named(new QLabel(QStringLiteral("0.0000"), this), "Label_Ob6to_Sum");
     Label_Vnoska = named(new QLabel(QStringLiteral("0.0000"), this), "Label_Vnoska");
     DBGrid_Konsignation = named(new QTableView(this), "DBGrid_Konsignation");
-    DBGrid_Konsignation->setModel(m_lines);
-    DBGrid_Konsignation->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid_Konsignation->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GridSelection::setup(DBGrid_Konsignation);
-    DBGrid_Konsignation->verticalHeader()->hide();
+    GridSelection::setupList(DBGrid_Konsignation, m_lines);
     BitBtn_Ok = namedButton(QStringLiteral("BitBtn_Ok"), QStringLiteral("ВЪВЕЖДАНЕ"), this);
     BitBtn_Ok->setDefault(true);
     BitBtn2 = namedButton(QStringLiteral("BitBtn2"), QStringLiteral("ОТКАЗ"), this);

@@ -74,11 +74,7 @@ TForm_Spr_Invalidate_Sales::TForm_Spr_Invalidate_Sales(QWidget *parent)
     ComboBox_Type_Pay->addItems({QStringLiteral("в брой"), QStringLiteral("по банков път"),
                                  QStringLiteral("отложено плащане")});
     DBGrid1 = named(new QTableView(this), "DBGrid1");
-    DBGrid1->setModel(m_rows);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GridSelection::setup(DBGrid1);
-    DBGrid1->verticalHeader()->hide();
+    GridSelection::setupList(DBGrid1, m_rows);
     Button_Search = namedButton(QStringLiteral("Button_Search"), QStringLiteral("Справка"), this);
     Button_Search->setDefault(true);
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("Печат"), this);
@@ -148,48 +144,54 @@ void TForm_Spr_Invalidate_Sales::N_Spr_Invalidate_SalesClick(QWidget *owner)
     Dialogs::exec(g_form);
 }
 
+// A date or time filter marked: its comparison "равно" and its first picker today.
+void TForm_Spr_Invalidate_Sales::filterToggled(QCheckBox *check, QComboBox *compare, QWidget *first,
+                                               const std::function<void()> &today)
+{
+    const bool on = check->isChecked();
+    compare->setEnabled(on);
+    first->setEnabled(on);
+    if (on) {
+        compare->setCurrentIndex(SalesCancel::Equal);
+        today();
+    }
+}
+
+// "между" shows the second picker (set to today when it appears) and the "От" / "До" labels.
+void TForm_Spr_Invalidate_Sales::comparisonChanged(QComboBox *compare, const QList<QWidget *> &betweenOnly,
+                                                   const std::function<void()> &secondToday)
+{
+    const bool between = compare->currentIndex() == SalesCancel::Between;
+    if (between && !betweenOnly.last()->isVisibleTo(this))
+        secondToday();
+    for (QWidget *w : betweenOnly)
+        w->setVisible(between);
+}
+
 void TForm_Spr_Invalidate_Sales::ChkBox_DataClick()
 {
-    const bool on = ChkBox_Data->isChecked();
-    ComboBox_Select_Data->setEnabled(on);
-    DateTimePicker_Data_Ot->setEnabled(on);
-    if (on) {
-        ComboBox_Select_Data->setCurrentIndex(SalesCancel::Equal);
-        DateTimePicker_Data_Ot->setDate(QDate::currentDate());
-    }
+    filterToggled(ChkBox_Data, ComboBox_Select_Data, DateTimePicker_Data_Ot,
+                  [this] { DateTimePicker_Data_Ot->setDate(QDate::currentDate()); });
     ComboBox_Select_DataChange();
 }
 
 void TForm_Spr_Invalidate_Sales::ComboBox_Select_DataChange()
 {
-    const bool between = ComboBox_Select_Data->currentIndex() == SalesCancel::Between;
-    if (between && !DateTimePicker_Data_Do->isVisibleTo(this))
-        DateTimePicker_Data_Do->setDate(QDate::currentDate());
-    for (QWidget *w : {static_cast<QWidget *>(Label_Data_Ot), static_cast<QWidget *>(Label_Data_Do),
-                       static_cast<QWidget *>(DateTimePicker_Data_Do)})
-        w->setVisible(between);
+    comparisonChanged(ComboBox_Select_Data, {Label_Data_Ot, Label_Data_Do, DateTimePicker_Data_Do},
+                      [this] { DateTimePicker_Data_Do->setDate(QDate::currentDate()); });
 }
 
 void TForm_Spr_Invalidate_Sales::ChkBox_T_ProdajbaClick()
 {
-    const bool on = ChkBox_T_Prodajba->isChecked();
-    ComboBox_T_Prodajba->setEnabled(on);
-    DateTimePicker_T_Prodajba_Ot->setEnabled(on);
-    if (on) {
-        ComboBox_T_Prodajba->setCurrentIndex(SalesCancel::Equal);
-        DateTimePicker_T_Prodajba_Ot->setTime(QTime::currentTime());
-    }
+    filterToggled(ChkBox_T_Prodajba, ComboBox_T_Prodajba, DateTimePicker_T_Prodajba_Ot,
+                  [this] { DateTimePicker_T_Prodajba_Ot->setTime(QTime::currentTime()); });
     ComboBox_T_ProdajbaChange();
 }
 
 void TForm_Spr_Invalidate_Sales::ComboBox_T_ProdajbaChange()
 {
-    const bool between = ComboBox_T_Prodajba->currentIndex() == SalesCancel::Between;
-    if (between && !DateTimePicker_T_Prodajba_Do->isVisibleTo(this))
-        DateTimePicker_T_Prodajba_Do->setTime(QTime::currentTime());
-    for (QWidget *w : {static_cast<QWidget *>(Label_T_Ot), static_cast<QWidget *>(Label_T_Do),
-                       static_cast<QWidget *>(DateTimePicker_T_Prodajba_Do)})
-        w->setVisible(between);
+    comparisonChanged(ComboBox_T_Prodajba, {Label_T_Ot, Label_T_Do, DateTimePicker_T_Prodajba_Do},
+                      [this] { DateTimePicker_T_Prodajba_Do->setTime(QTime::currentTime()); });
 }
 
 SalesCancel::Filter TForm_Spr_Invalidate_Sales::filter() const

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -47,5 +49,9 @@ public:
     void ComboBox_T_ProdajbaChange();
 
 private:
+    void filterToggled(QCheckBox *check, QComboBox *compare, QWidget *first, const std::function<void()> &today);
+    void comparisonChanged(QComboBox *compare, const QList<QWidget *> &betweenOnly,
+                           const std::function<void()> &secondToday);
+
     SqlListModel *m_rows;
 };

@@ -35,11 +35,7 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     setObjectName(QStringLiteral("Form_Spravka_prodajba"));
     setWindowTitle(QStringLiteral("Справка продажби"));
     DBGrid1 = named(new QTableView(this), "DBGrid1");
-    DBGrid1->setModel(m_sales);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GridSelection::setup(DBGrid1);
-    DBGrid1->verticalHeader()->hide();
+    GridSelection::setupList(DBGrid1, m_sales);
     Button_Search = namedButton(QStringLiteral("Button_Search"), QStringLiteral("Справка"), this);
     Button_Search->setDefault(true);
     Button_Invalidate_Sales = namedButton(QStringLiteral("Button_Invalidate_Sales"), QStringLiteral("Анулирай"), this);

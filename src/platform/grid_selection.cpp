@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
+#include <QHeaderView>
 #include <QScrollBar>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -37,4 +39,12 @@ void GridSelection::moveTo(QAbstractItemView *grid, int row, int column)
     const int left = across->value();
     grid->scrollTo(index);
     across->setValue(left);
+}
+
+void GridSelection::setupList(QTableView *grid, QAbstractItemModel *model)
+{
+    grid->setModel(model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setup(grid);
+    grid->verticalHeader()->hide();
 }
