@@ -34,7 +34,9 @@
 #include "documents/form_na4_n_dok.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
+#include "offers/form_izgotveni_oferti.h"
 #include "offers/form_oferti.h"
+#include "offers/form_zaqvka_all.h"
 #include "offers/form_zada4i.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
@@ -164,6 +166,10 @@ const QList<Opener> kOpeners = {
 
     // Supplier catalogues and offers (also the toolbar button "Оферти")
     {"N_Oferti", [](TGeneral_Form &f) { TForm_Oferti::open(f.formOnce<TForm_Oferti>()); }},
+
+    // The order list and the report on prepared offers
+    {"N_Zaqvki_All", [](TGeneral_Form &f) { TForm_Zaqvka_all::N_Zaqvki_AllClick(&f); }},
+    {"N_Izgotveni_Oferti", &openOnce<TForm_Izgotveni_Oferti>},
 
     // Tasks ("Задачи...", also the toolbar button)
     {"N_Zada4i", [](TGeneral_Form &f) { TForm_Zada4i::N_Zada4iClick(&f); }},
