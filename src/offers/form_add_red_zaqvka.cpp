@@ -152,6 +152,7 @@ void TForm_Add_Red_Zaqvka::buildLayout()
     DateTimePicker_Data = named(new QDateEdit(QDate::currentDate(), this), "DateTimePicker_Data");
     DateTimePicker_Data->setCalendarPopup(true);
     DateTimePicker_Data->setDisplayFormat(QLatin1String(Dates::ShortFormat));
+    DateTimePicker_Data->setMinimumWidth(120);
     Edit_Kol = namedEdit(QStringLiteral("Edit_Kol"), this);
     Edit_Kol->setText(kQuantity);
     Edit_Dost_Cena = namedEdit(QStringLiteral("Edit_Dost_Cena"), this);
