@@ -7,6 +7,8 @@
 #include "platform/exception_log.h"
 #include "platform/report/report_layout.h"
 
+#include <QSqlRecord>
+
 #include <stdexcept>
 
 bool callerNumbers(int callerCode)
@@ -117,6 +119,29 @@ bool setWhereUsed(long long documentId, const QString &text, QString *error)
     return writeColumn("Kade_se_izpolzva", documentId, text, error);
 }
 } // namespace PrintNumberingDb
+
+namespace PrintLogLines {
+QList<PrintLogLine> issuedDocument(long long documentId, const QString &number)
+{
+    QList<PrintLogLine> lines;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID_Prod, ID_Art, ID_Kontrag, Operator, Ot_Kade_Prod "
+                                                       "FROM Printed_Dok WHERE ID_Dok = ? AND N_Dok = ? ORDER BY rowid"),
+                                        {documentId, number}))
+        lines.append({r.value(0).toLongLong(), r.value(1).toLongLong(), r.value(2).toLongLong(), r.value(3).toString(),
+                      r.value(4).toInt()});
+    return lines;
+}
+
+QList<PrintLogLine> sales(const QList<MarkedSale> &marked, const QString &printingOperator)
+{
+    QList<PrintLogLine> lines;
+    const long long counterparty = marked.isEmpty() ? 0 : marked.first().counterparty;
+    for (const MarkedSale &s : marked)
+        if (s.idProdajba > 0)
+            lines.append({s.idProdajba, s.article, counterparty, printingOperator, OriginShop});
+    return lines;
+}
+} // namespace PrintLogLines
 
 QString INC_NUMBER_PRINTED_DOK(const QString &documentName, const QList<PrintLogLine> &lines, const QSqlDatabase &db)
 {

@@ -50,6 +50,22 @@ struct PrintLogLine {
     int origin = OriginShop;
 };
 
+// The log lines of the roads that print report rows, captured when the road starts.
+namespace PrintLogLines {
+// Issued-documents report (code 4): every logged line of the issued document
+// (its ID_Dok and N_Dok), with its own article, operator, counterparty and
+// origin. Throws DbError.
+QList<PrintLogLine> issuedDocument(long long documentId, const QString &number);
+// Sales report (code 5): the marked sales that have an ID_Prodajba, under the
+// printing operator and the first marked sale's counterparty, origin shop.
+struct MarkedSale {
+    long long idProdajba = 0; // 0: none
+    long long article = 0;
+    long long counterparty = 0;
+};
+QList<PrintLogLine> sales(const QList<MarkedSale> &marked, const QString &printingOperator);
+} // namespace PrintLogLines
+
 // The number a printout of a document carries.
 struct DocumentNumber {
     long long documentId = 0; // ID_Dokument, 0 when the document has no row

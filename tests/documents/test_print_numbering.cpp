@@ -206,6 +206,32 @@ private Q_SLOTS:
         }
     }
 
+    // The report roads log what they captured: an issued document's own lines
+    // (code 4), the marked sales that have a number (code 5).
+    void reportRoadsLogTheirLines()
+    {
+        TestProgram program;
+        registerDocument(QStringLiteral("007"));
+        QCOMPARE(INC_NUMBER_PRINTED_DOK(Doc, {{1, 12, 7, QStringLiteral("Иван"), OriginShop},
+                                              {9, 40, 5, QStringLiteral("Мария"), OriginService}},
+                                        Db::connection()),
+                 QStringLiteral("007"));
+        registerDocument(QStringLiteral("1"), QStringLiteral("Стокова"));
+        const long long id = Db::scalar(QStringLiteral("SELECT ID_Dokument FROM Dokumenti WHERE Opisanie = ?"), {Doc})
+                                 .toLongLong();
+        QCOMPARE(PrintLogLines::issuedDocument(id, QStringLiteral("7")).size(), 0); // the number as printed
+        const QList<PrintLogLine> issued = PrintLogLines::issuedDocument(id, QStringLiteral("007"));
+        QCOMPARE(issued.size(), 2);
+        QCOMPARE(INC_NUMBER_PRINTED_DOK(QStringLiteral("Стокова"), issued, Db::connection()), QStringLiteral("1"));
+
+        const QList<PrintLogLine> sold = PrintLogLines::sales(
+            {{0, 12, 3}, {31, 12, 4}, {32, 40, 5}}, QStringLiteral("Петър"));
+        QCOMPARE(sold.size(), 2);
+        QCOMPARE(INC_NUMBER_PRINTED_DOK(Doc, sold, Db::connection()), QStringLiteral("008"));
+        QCOMPARE(logged(), QStringList({"1/12/7/007/Иван/1", "9/40/5/007/Мария/2", "1/12/7/1/Иван/1",
+                                        "9/40/5/1/Мария/2", "31/12/3/008/Петър/1", "32/40/3/008/Петър/1"}));
+    }
+
     void unknownDocumentOrBadNumberLogsNothing()
     {
         TestProgram program;
