@@ -13,6 +13,7 @@
 #include "platform/shell_exec.h"
 
 #include <QDir>
+#include <functional>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QSqlError>
@@ -360,13 +361,14 @@ QString exportDateLine()
     return QStringLiteral("\tДата:") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText();
 }
 
-bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
-                      const QTableView *grid)
+namespace {
+bool exportToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                  const std::function<void(ListExport &)> &list)
 {
     showExportChooser();
     ListExport file(baseName);
     file.addLines(titleLines);
-    file.PRINT_INTO(grid);
+    list(file);
     file.addReportFooter();
     if (!file.finish()) {
         Dialogs::message(file.failureMessage(), parent);
@@ -374,4 +376,18 @@ bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringLis
     }
     SHELLEXECUTE_OPENFILE(file.filePath());
     return true;
+}
+} // namespace
+
+bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                      const QTableView *grid)
+{
+    return exportToFile(parent, baseName, titleLines, [grid](ListExport &file) { file.PRINT_INTO(grid); });
+}
+
+bool exportListToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                      QAbstractItemModel *model, const QList<ExportColumn> &columns)
+{
+    return exportToFile(parent, baseName, titleLines,
+                        [model, &columns](ListExport &file) { file.PRINT_INTO(model, columns); });
 }

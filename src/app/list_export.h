@@ -98,3 +98,7 @@ QString exportDateLine();
 // False when nothing was written.
 bool exportGridToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
                       const QTableView *grid);
+// The same road for a list read whole for the export (a paged grid would read
+// its pages one statement each): the columns name the model's columns.
+bool exportListToFile(QWidget *parent, const QString &baseName, const QStringList &titleLines,
+                      QAbstractItemModel *model, const QList<ExportColumn> &columns);

@@ -5,6 +5,10 @@
 #include "platform/db/database.h"
 #include "platform/row_drag.h"
 
+#include <QHash>
+
+#include <algorithm>
+
 namespace {
 const int kStandard = 8;
 }
@@ -26,11 +30,19 @@ QString ArticleList::orderClause() const
                   : QStringLiteral("ID"));
 }
 
+ArticleSearch::ListQuery ArticleList::orderedQuery() const
+{
+    ArticleSearch::ListQuery q = m_query;
+    q.sql = QStringLiteral("SELECT * FROM (%1) listed").arg(m_query.sql) + orderClause();
+    return q;
+}
+
 void ArticleList::load()
 {
     const qint64 count =
         Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) counted").arg(m_query.sql), m_query.params).toLongLong();
-    setQuery(QStringLiteral("SELECT * FROM (%1) listed").arg(m_query.sql) + orderClause(), m_query.params, count);
+    const ArticleSearch::ListQuery q = orderedQuery();
+    setQuery(q.sql, q.params, count);
 }
 
 void ArticleList::run(const ArticleSearch::ListQuery &query)
@@ -171,10 +183,33 @@ QStringList ArticleList::mimeTypes() const
     return {QString::fromLatin1(DragFormat)};
 }
 
+QList<long long> ArticleList::idsOf(const QList<int> &rows) const
+{
+    QList<long long> ids;
+    try {
+        for (const QSqlRecord &r : records(rows))
+            ids << r.value(QStringLiteral("ID")).toLongLong();
+    } catch (const DbError &) {
+        return {};
+    }
+    return ids;
+}
+
 QMimeData *ArticleList::mimeData(const QModelIndexList &indexes) const
 {
+    // All marked rows of a long list are read in runs, not one page each.
+    QList<int> rows;
+    for (const QModelIndex &index : indexes)
+        if (index.isValid())
+            rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const QList<long long> ids = idsOf(rows);
+    QHash<int, long long> idOfRow;
+    for (int i = 0; i < rows.size() && i < ids.size(); ++i)
+        idOfRow.insert(rows.at(i), ids.at(i));
     return RowDrag::mimeData(QString::fromLatin1(DragFormat), indexes,
-                             [this](int row) { return value(row, QStringLiteral("ID")).toString(); });
+                             [&idOfRow](int row) { return QString::number(idOfRow.value(row)); });
 }
 
 Qt::DropActions ArticleList::supportedDragActions() const

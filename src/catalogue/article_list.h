@@ -24,9 +24,14 @@ public:
     // The same statement ordered by a listed field (ties by ID); throws DbError.
     void setOrder(const QString &field, bool descending);
     void refresh(); // counts and reads again; throws DbError
+    // The whole list's statement in the grid's order, for reading it at once.
+    ArticleSearch::ListQuery orderedQuery() const;
     // The row of the first listed row whose field holds the value, found by
     // one statement; -1 when none.
     int findRow(const QString &field, const QVariant &value) const;
+    // The IDs of the rows (in grid order), neighbouring rows read by one
+    // statement; empty when they cannot be read.
+    QList<long long> idsOf(const QList<int> &rows) const;
 
     QString fieldOf(int column) const; // the field a grid column shows
     void setHighlightedColumn(int column);

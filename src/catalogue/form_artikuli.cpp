@@ -17,6 +17,7 @@
 #include "counterparties/form_kontrakents.h"
 #include "counterparties/group_tree_drop.h"
 #include "platform/db/database.h"
+#include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
@@ -365,10 +366,7 @@ QList<QSqlRecord> TForm_Artikuli::markedRecords() const
 
 QList<long long> TForm_Artikuli::markedIds() const
 {
-    QList<long long> out;
-    for (int row : GridSelection::markedRows(DBGrid_Articles))
-        out.append(m_list->value(row, QStringLiteral("ID")).toLongLong());
-    return out;
+    return m_list->idsOf(GridSelection::markedRows(DBGrid_Articles));
 }
 
 bool TForm_Artikuli::positionOn(long long id)
@@ -934,9 +932,21 @@ bool TForm_Artikuli::N11Click()
         Dialogs::message(QStringLiteral("Няма данни за печат"), this);
         return false;
     }
-    return exportGridToFile(this, QStringLiteral("Export_Articles"),
-                            {QString(), QStringLiteral("\tЕкспорт артикули "), QString(), exportDateLine()},
-                            DBGrid_Articles);
+    // Every row, read by one statement: page by page a long list would take minutes.
+    SqlListModel whole;
+    try {
+        const ArticleSearch::ListQuery q = m_list->orderedQuery();
+        whole.setQuery(q.sql, q.params);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Списъкът не може да бъде прочетен:\n") + e.message(), this);
+        return false;
+    }
+    QList<ExportColumn> columns = ListExport::visibleColumns(DBGrid_Articles);
+    for (ExportColumn &c : columns)
+        c.column = whole.fieldIndex(m_list->fieldOf(c.column));
+    return exportListToFile(this, QStringLiteral("Export_Articles"),
+                            {QString(), QStringLiteral("\tЕкспорт артикули "), QString(), exportDateLine()}, &whole,
+                            columns);
 }
 
 bool TForm_Artikuli::EVLXX1Click()

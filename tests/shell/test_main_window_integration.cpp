@@ -1,3 +1,5 @@
+#include "app/app_state.h"
+#include "catalogue/form_artikuli.h"
 #include "counterparties/counterparty_pick.h"
 #include "shell/messages/message_panel.h"
 #include "test_main_window_support.h"
@@ -5,6 +7,8 @@
 #include "test_support.h"
 
 #include <QAction>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QTest>
 
 // The windows of the other shell modules reached from the main window.
@@ -39,6 +43,28 @@ private Q_SLOTS:
         CounterpartyPick::registerTarget(0, [](const CounterpartyPick::Picked &) {});
         form->applyItemStates();
         QVERIFY(item->isEnabled());
+    }
+
+    // "Артикули ..." and its toolbar button open the catalogue, browsing.
+    void catalogueOpensFromMenuAndToolbar()
+    {
+        TestProgram program;
+        auto form = shelltest::startedWindow();
+        QVERIFY(form);
+        QVERIFY(form->action(QStringLiteral("N_Artikuli"))->isEnabled());
+        QVERIFY(form->SpdBtn_Artikuli->isEnabled());
+        int shown = 0;
+        bool panel = true;
+        driveWindows<TForm_Artikuli>([&](TForm_Artikuli *w) {
+            ++shown;
+            panel = w->Panel_Izberi->isVisible();
+            QCOMPARE(w->TreeView1->currentItem()->text(0), QStringLiteral("Всички артикули"));
+        });
+        QVERIFY(form->triggerItem(QStringLiteral("N_Artikuli")));
+        PlatformScript::setModalHandler({});
+        QCOMPARE(shown, 1);
+        QVERIFY(!panel);
+        QCOMPARE(ArticlePickMode, -1);
     }
 
     void messagePanelFollowsItsMenuItem()
