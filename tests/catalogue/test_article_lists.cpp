@@ -5,11 +5,16 @@
 
 #include "catalogue/article_list.h"
 #include "catalogue/article_search.h"
+#include "catalogue/form_artikuli.h"
+#include "platform/script.h"
 #include "counterparties/counterparty_record.h"
 #include "platform/db/paged_list_model.h"
 #include "platform/db/transaction.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace CatalogueTest;
 
@@ -205,6 +210,26 @@ private slots:
         QCOMPARE(list.findRow(QStringLiteral("ID"), 193), 1);
         QCOMPARE(list.findRow(QStringLiteral("ID"), 424242), -1);
         QVERIFY_THROWS_EXCEPTION(DbError, list.setOrder(QStringLiteral("Ed_Cena; DROP TABLE Produkti"), false));
+
+        // The window: every row marked, handed over and exported in runs, not page by page.
+        PlatformScript::activate();
+        writeTree({QStringLiteral("Всички артикули"), QStringLiteral("1:Стоки")});
+        TForm_Artikuli w;
+        w.loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath()));
+        w.TreeView1->setCurrentItem(w.TreeView1->topLevelItem(0));
+        w.FormShow();
+        w.DBGrid_ArticlesTitleClick(2); // by name: each page would sort the table again
+        timer.restart();
+        w.N_Markiraj_Vsi4kiClick();
+        const QList<long long> ids = w.markedIds();
+        QCOMPARE(ids.size(), 100000);
+        QCOMPARE(ids.first(), 100000LL);
+        QVERIFY(w.N11Click());
+        QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+        QFile exported(PlatformScript::texts(QStringLiteral("openFile.shell")).value(0));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll().count("\r\n"), 100000 + 11); // four title lines, the header and its blanks, the footer
+        PlatformScript::deactivate();
     }
 };
 
