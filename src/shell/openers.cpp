@@ -38,6 +38,7 @@
 #include "offers/form_oferti.h"
 #include "offers/form_zaqvka_all.h"
 #include "offers/form_zada4i.h"
+#include "offers/offer_panel.h"
 #include "shell/form_sistemni_nastr.h"
 #include "shell/general_form.h"
 #include "shell/imports/imports.h"
@@ -165,7 +166,11 @@ const QList<Opener> kOpeners = {
     {"N63", [](TGeneral_Form &f) { TForm_Type_Prigotvq_Se::N63Click(&f); }},
 
     // Supplier catalogues and offers (also the toolbar button "Оферти")
-    {"N_Oferti", [](TGeneral_Form &f) { TForm_Oferti::open(f.formOnce<TForm_Oferti>()); }},
+    {"N_Oferti",
+     [](TGeneral_Form &f) {
+         OfferPanel::install(); // the offer half is built with the window
+         TForm_Oferti::open(f.formOnce<TForm_Oferti>());
+     }},
 
     // The order list and the report on prepared offers
     {"N_Zaqvki_All", [](TGeneral_Form &f) { TForm_Zaqvka_all::N_Zaqvki_AllClick(&f); }},
