@@ -199,6 +199,7 @@ void OfferPanel::buildLayout()
     Edit_Avans->setText(QStringLiteral("0"));
     Edit_Avans->setMaximumWidth(100);
     Label_Sum = named(new QLabel(QStringLiteral("0.000"), this), "Label_Sum");
+    Label_Sum->setMinimumWidth(Label_Sum->fontMetrics().horizontalAdvance(QStringLiteral("000000000.00000")));
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("Печат"), this);
     Button_Save_Oferta = namedButton(QStringLiteral("Button_Save_Oferta"), QStringLiteral("Запис"), this);
     bottom->addWidget(Label3);
