@@ -12,6 +12,7 @@
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
+#include "platform/grid_selection.h"
 #include "platform/named.h"
 
 #include <QCheckBox>
@@ -27,8 +28,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 QPointer<TForm_Add_Red_Zaqvka> Form_Add_Red_Zaqvka;
 
@@ -177,11 +176,7 @@ void TForm_Add_Red_Zaqvka::buildLayout()
     setMode(Adding);
 
     DBGrid1 = named(new QTableView(this), "DBGrid1");
-    DBGrid1->setModel(m_lines);
-    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->hide();
+    GridSelection::setupList(DBGrid1, m_lines);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
 
     auto *g = new QGridLayout;
@@ -396,12 +391,9 @@ void TForm_Add_Red_Zaqvka::Button_DeleteClick()
         m_changing = 0;
         resetLine();
     } else {
-        QModelIndexList rows = DBGrid1->selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end(),
-                  [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
         QList<long long> ids;
-        for (const QModelIndex &i : rows)
-            ids << m_lines->value(i.row(), QStringLiteral("ID")).toLongLong();
+        for (int row : GridSelection::markedRows(DBGrid1))
+            ids << m_lines->value(row, QStringLiteral("ID")).toLongLong();
         try {
             NewOrder::remove(ids);
         } catch (const DbError &e) {

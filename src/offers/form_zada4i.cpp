@@ -9,6 +9,7 @@
 #include "common/dates.h"
 #include "common/reference_text.h"
 #include "offers/form_new_zada4a.h"
+#include "offers/marked_title_list.h"
 #include "offers/task_list.h"
 #include "offers/tasks.h"
 #include "platform/db/database.h"
@@ -31,23 +32,12 @@
 QPointer<TForm_Zada4i> Form_Zada4i;
 
 // The task list with its row colours and the red title of the search column.
-class TaskListModel : public SqlListModel
+class TaskListModel : public MarkedTitleListModel
 {
 public:
-    using SqlListModel::SqlListModel;
-
-    void setMarkedColumn(int column)
+    explicit TaskListModel(QObject *parent)
+        : MarkedTitleListModel(int(TaskList::columns().size()), parent)
     {
-        m_marked = column;
-        if (columnCount() > 0)
-            Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    }
-
-    // The fields after the grid's columns (ID, assigner number, repetition)
-    // are read by name, never shown, and so never offered by the column chooser.
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return qMin(SqlListModel::columnCount(parent), int(TaskList::columns().size()));
     }
 
     QVariant data(const QModelIndex &index, int role) const override
@@ -70,16 +60,6 @@ public:
         }
         return {}; // the window-text colour
     }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::BackgroundRole)
-            return section == m_marked ? QVariant(QColor(255, 0, 0)) : QVariant();
-        return SqlListModel::headerData(section, orientation, role);
-    }
-
-private:
-    int m_marked = -1;
 };
 
 namespace {

@@ -7,11 +7,13 @@
 #include "app/window_owner.h"
 #include "common/dates.h"
 #include "offers/form_add_red_zaqvka.h"
+#include "offers/marked_title_list.h"
 #include "offers/order_list.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
+#include "platform/grid_selection.h"
 #include "platform/named.h"
 
 #include <QColor>
@@ -26,41 +28,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 QPointer<TForm_Zaqvka_all> Form_Zaqvka_all;
-
-// The order list with the red title of the search column; the row's ID is
-// read by name, never shown.
-class OrderListModel : public SqlListModel
-{
-public:
-    using SqlListModel::SqlListModel;
-
-    void setMarkedColumn(int column)
-    {
-        m_marked = column;
-        if (columnCount() > 0)
-            Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    }
-
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return qMin(SqlListModel::columnCount(parent), int(OrderList::columns().size()));
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::BackgroundRole && section == m_marked)
-            return QColor(255, 0, 0);
-        if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
-            return int(Qt::AlignCenter);
-        return SqlListModel::headerData(section, orientation, role);
-    }
-
-private:
-    int m_marked = -1;
-};
 
 namespace {
 constexpr int WideEdit = 297;
@@ -70,7 +38,7 @@ const QString kSearchFailed = QStringLiteral("Некоректни данни з
 
 TForm_Zaqvka_all::TForm_Zaqvka_all(QWidget *parent)
     : QDialog(parent)
-    , m_list(new OrderListModel(this))
+    , m_list(new MarkedTitleListModel(int(OrderList::columns().size()), this))
 {
     setObjectName(QStringLiteral("Form_Zaqvka_all"));
     setWindowTitle(QStringLiteral("Списък артикули за заявка"));
@@ -87,11 +55,7 @@ SqlListModel *TForm_Zaqvka_all::list() const
 void TForm_Zaqvka_all::buildLayout()
 {
     DBGrid1 = named(new QTableView(this), "DBGrid1");
-    DBGrid1->setModel(m_list);
-    DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->hide();
+    GridSelection::setupList(DBGrid1, m_list);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setHighlightSections(false);
@@ -289,11 +253,9 @@ void TForm_Zaqvka_all::BitBtn_DeleteClick()
 {
     if (!Dialogs::yesNo(QStringLiteral("Найстина ли желаете да изтриете избраните елементи от Поръчките?"), this))
         return;
-    QModelIndexList rows = DBGrid1->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     QList<long long> ids;
-    for (const QModelIndex &i : rows)
-        ids << m_list->value(i.row(), QStringLiteral("ID")).toLongLong();
+    for (int row : GridSelection::markedRows(DBGrid1))
+        ids << m_list->value(row, QStringLiteral("ID")).toLongLong();
     if (!ids.isEmpty()) {
         try {
             OrderList::remove(ids);

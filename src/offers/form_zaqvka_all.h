@@ -8,8 +8,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class MarkedTitleListModel;
 class SqlListModel;
-class OrderListModel;
 
 // "Списък артикули за заявка": the order list, searched on a clicked
 // column, sorted by a clicked title, pruned and exported as the request to
@@ -59,7 +59,7 @@ private:
     void buildLayout();
     bool loadList(); // the whole list; false after a message
 
-    OrderListModel *m_list;
+    MarkedTitleListModel *m_list;
     int m_column = 3;
 };
 

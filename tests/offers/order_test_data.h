@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/db/database.h"
+#include "platform/script.h"
 
 #include <QDate>
 #include <QString>
@@ -31,4 +32,11 @@ inline long long addOrderRow(const OrderRow &r)
 inline int orderRowCount()
 {
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Zaqvki_All")).toInt();
+}
+
+// The text of the last message box, empty when none was shown.
+inline QString lastMessage()
+{
+    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+    return m.isEmpty() ? QString() : m.last();
 }

@@ -62,12 +62,6 @@ void makeCurrent(TForm_Add_Red_Zaqvka &form, int row)
     form.DBGrid1->setCurrentIndex(form.lines()->index(row, 1));
 }
 
-QString lastMessage()
-{
-    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
-    return m.isEmpty() ? QString() : m.last();
-}
-
 // The article picker as the catalogue hands over its current row.
 void pickArticle(long long id, const QString &name)
 {

@@ -58,12 +58,6 @@ int rowOf(const TForm_Zaqvka_all &form, const QString &description)
 {
     return descriptions(form).indexOf(description);
 }
-
-QString lastMessage()
-{
-    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
-    return m.isEmpty() ? QString() : m.last();
-}
 } // namespace
 
 class OrderListTest : public QObject
