@@ -219,15 +219,7 @@ void TForm_Spr_Invalidate_Sales::Button_SearchClick()
     const SalesCancel::Query q = SalesCancel::reportQuery(filter());
     try {
         m_rows->setQuery(q.sql, q.params);
-        static const QList<std::pair<const char *, const char *>> titles = {
-            {"ID_Prodajba", "Продажба N"}, {"ID_Art", "Арт. №"},         {"Operator", "Оператор"},
-            {"D_Prodajba", "Дата"},        {"T_Prodajba", "Час"},         {"Kol", "Кол."},
-            {"Ed_Cena", "Ед. цена"},       {"Valuta", "Валута"},          {"ID_Klient", "Контрагент N"},
-            {"T_O", "TO в %"},             {"Konsign_N", "Договор N"},    {"Pored_Ot", "Сериен N от"},
-            {"Pored_Do", "Сериен N до"},   {"Type_pay", "Тип плащане"},   {"Term_N", "Терминал"},
-            {"Osnovanie", "Основание"},    {"Anuliral", "Анулирал"},      {"Date_Invalidate", "Дата анулиране"},
-            {"Time_Invalidate", "Час анулиране"}, {"Ime_Firma", "Контрагент"}, {"Opisanie", "Артикул"}};
-        for (const auto &[field, title] : titles)
+        for (const auto &[field, title] : SalesCancel::titles())
             m_rows->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
     } catch (const std::exception &e) {
         ExceptionLog::write(e);

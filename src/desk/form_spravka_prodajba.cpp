@@ -3,7 +3,8 @@
 #include "app/app_state.h"
 #include "app/form_get_kol.h"
 #include "desk/sales_cancel.h"
-#include "platform/db/list_model.h"
+#include "platform/db/database.h"
+#include "platform/db/paged_list_model.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
@@ -30,7 +31,7 @@ TForm_Spravka_prodajba *TForm_Spravka_prodajba::instance()
 
 TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     : QDialog(parent)
-    , m_sales(new SqlListModel(this))
+    , m_sales(new PagedListModel(this))
 {
     setObjectName(QStringLiteral("Form_Spravka_prodajba"));
     setWindowTitle(QStringLiteral("Справка продажби"));
@@ -63,21 +64,31 @@ void TForm_Spravka_prodajba::open(QWidget *owner)
 void TForm_Spravka_prodajba::Button_SearchClick()
 {
     try {
-        m_sales->setQuery(QStringLiteral("SELECT ID_Red, ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, "
+        // Paged: the sales records run to many thousands. The row key comes last and is not shown.
+        const qint64 rows = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")).toLongLong();
+        m_sales->setQuery(QStringLiteral("SELECT ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, "
                                          "ED_Cena AS Ed_Cena, Valuta, ID_Klient, T_O, Pored_Ot, Pored_Do, Konsign_N, "
-                                         "Type_Pay AS Type_pay, Term_N FROM Prodajbi ORDER BY ID_Red"));
-        DBGrid1->setColumnHidden(0, true);
+                                         "Type_Pay AS Type_pay, Term_N, ID_Red FROM Prodajbi ORDER BY ID_Red"),
+                          {}, rows);
+        m_sales->setShownColumns(15);
+        for (const auto &[field, title] : SalesCancel::titles())
+            m_sales->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Справката не може да бъде изпълнена:\n") + QString::fromUtf8(e.what()), this);
     }
 }
 
+long long TForm_Spravka_prodajba::rowKey(int row) const
+{
+    return m_sales->value(row, QStringLiteral("ID_Red")).toLongLong();
+}
+
 QList<long long> TForm_Spravka_prodajba::markedRows() const
 {
     QList<long long> keys;
     for (int r : GridSelection::markedRows(DBGrid1))
-        keys << m_sales->value(r, QStringLiteral("ID_Red")).toLongLong();
+        keys << rowKey(r);
     return keys;
 }
 

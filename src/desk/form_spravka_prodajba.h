@@ -3,7 +3,7 @@
 
 class QPushButton;
 class QTableView;
-class SqlListModel;
+class PagedListModel;
 
 // "Продажби": every sales record, from which sales are cancelled.
 class TForm_Spravka_prodajba : public QDialog
@@ -12,7 +12,7 @@ class TForm_Spravka_prodajba : public QDialog
 public:
     explicit TForm_Spravka_prodajba(QWidget *parent = nullptr);
 
-    QTableView *DBGrid1; // multi-select; the row key ID_Red is hidden
+    QTableView *DBGrid1; // multi-select; the row key ID_Red is not shown
     QPushButton *Button_Search;            // "Справка"
     QPushButton *Button_Invalidate_Sales;  // "Анулирай"
 
@@ -21,6 +21,7 @@ public:
 
     void Button_SearchClick();
     void Button_Invalidate_SalesClick();
+    long long rowKey(int row) const;     // ID_Red of a grid row
     QList<long long> markedRows() const; // row keys, grid order
 
     // Cancels the sales marked in the visible report (the main window's
@@ -28,5 +29,5 @@ public:
     static void N_Invalidate_SalesClick(QWidget *parent);
 
 private:
-    SqlListModel *m_sales;
+    PagedListModel *m_sales;
 };

@@ -83,4 +83,16 @@ Query reportQuery(const Filter &f)
     q.sql += QStringLiteral(" ORDER BY I.Date_Invalidate, I.Time_Invalidate, I.ID_Prodajba");
     return q;
 }
+const QList<std::pair<const char *, const char *>> &titles()
+{
+    static const QList<std::pair<const char *, const char *>> t = {
+        {"ID_Prodajba", "Продажба N"}, {"ID_Art", "Арт. №"},         {"Operator", "Оператор"},
+        {"D_Prodajba", "Дата"},        {"T_Prodajba", "Час"},         {"Kol", "Кол."},
+        {"Ed_Cena", "Ед. цена"},       {"Valuta", "Валута"},          {"ID_Klient", "Контрагент N"},
+        {"T_O", "TO в %"},             {"Konsign_N", "Договор N"},    {"Pored_Ot", "Сериен N от"},
+        {"Pored_Do", "Сериен N до"},   {"Type_pay", "Тип плащане"},   {"Term_N", "Терминал"},
+        {"Osnovanie", "Основание"},    {"Anuliral", "Анулирал"},      {"Date_Invalidate", "Дата анулиране"},
+        {"Time_Invalidate", "Час анулиране"}, {"Ime_Firma", "Контрагент"}, {"Opisanie", "Артикул"}};
+    return t;
+}
 } // namespace SalesCancel

@@ -4,6 +4,8 @@
 #include <QTime>
 #include <QVariantList>
 
+#include <utility>
+
 // Cancelling recorded sales (Prodajbi rows, by their row key ID_Red) into
 // Invalidate_Sales, and the report of cancelled sales.
 namespace SalesCancel {
@@ -40,4 +42,7 @@ struct Query {
     QVariantList params;
 };
 Query reportQuery(const Filter &f);
+
+// Grid titles of the sales record fields and of the cancellation's own.
+const QList<std::pair<const char *, const char *>> &titles();
 } // namespace SalesCancel

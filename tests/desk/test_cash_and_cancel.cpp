@@ -164,7 +164,7 @@ private Q_SLOTS:
                 if (auto *report = qobject_cast<TForm_Spravka_prodajba *>(d)) {
                     report->show();
                     for (int r = 0; r < report->DBGrid1->model()->rowCount(); ++r)
-                        if (rows.contains(report->DBGrid1->model()->index(r, 0).data().toLongLong()))
+                        if (rows.contains(report->rowKey(r)))
                             report->DBGrid1->selectionModel()->select(
                                 report->DBGrid1->model()->index(r, 0),
                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
