@@ -192,6 +192,26 @@ private Q_SLOTS:
                  QStringLiteral("Store_Kol"));
         QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 3),
                  QString());
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 2, db(),
+                                              {QStringLiteral("Store_Kol")}),
+                 QString());
+
+        // A column that names a group or an article by the value of another column.
+        Db::execute(QStringLiteral("CREATE TABLE Rules (Kind TEXT, Target INTEGER)"));
+        Db::execute(QStringLiteral("INSERT INTO Rules VALUES ('G', 5), ('A', 7)"));
+        ColumnRegistry::registerReference(QStringLiteral("Grupi"), QStringLiteral("ID"), QStringLiteral("Rules"),
+                                          QStringLiteral("Target"), QStringLiteral("Kind"), QStringLiteral("G"));
+        ColumnRegistry::registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Rules"),
+                                          QStringLiteral("Target"), QStringLiteral("Kind"), QStringLiteral("A"));
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Grupi"), QStringLiteral("ID"), 5), QStringLiteral("Rules"));
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Grupi"), QStringLiteral("ID"), 7), QString());
+        QCOMPARE(ColumnRegistry::referencedBy(QStringLiteral("Produkti"), QStringLiteral("ID"), 7),
+                 QStringLiteral("Rules"));
+        // A re-keyed group takes its rows along, the article's row stays.
+        ColumnRegistry::moveReferences(QStringLiteral("Grupi"), QStringLiteral("ID"), 7, 8, db());
+        ColumnRegistry::moveReferences(QStringLiteral("Grupi"), QStringLiteral("ID"), 5, 7, db());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Rules WHERE Target = 7")).toInt(), 2);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Rules WHERE Target = 8")).toInt(), 0);
         ColumnRegistry::clearReferences();
     }
 
