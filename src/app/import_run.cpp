@@ -15,6 +15,8 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 // The indicator: modal, without a cancel button; Esc and the close button do nothing.
 class ImportProgress : public QDialog
@@ -125,11 +127,13 @@ struct Runner {
     Memo memo;
     long long skipped = 0;
     long long savedSkipped = 0;
+    QMap<QString, long long> skippedBy, savedSkippedBy;
 
     void skip(long long line, const QString &reason)
     {
         memo.note(QStringLiteral("Ред %1 е пропуснат: %2").arg(line).arg(reason));
         ++skipped;
+        ++skippedBy[reason];
     }
     void keepChunk()
     {
@@ -139,6 +143,7 @@ struct Runner {
         memo.m_savedLines = memo.m_lines;
         memo.m_savedHidden = memo.m_hidden;
         savedSkipped = skipped;
+        savedSkippedBy = skippedBy;
     }
     void dropChunk()
     {
@@ -146,6 +151,7 @@ struct Runner {
         memo.m_lines = memo.m_savedLines;
         memo.m_hidden = memo.m_savedHidden;
         skipped = savedSkipped;
+        skippedBy = savedSkippedBy;
     }
     void write(const QStringList &lines)
     {
@@ -157,8 +163,23 @@ struct Runner {
 Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget *owner, const QSqlDatabase &db,
             int chunkMs)
 {
+    std::unique_ptr<ImportProgress> progress;
+    return run(path, handler, memo, db, chunkMs, [&](qint64 done, qint64 total) {
+        if (!progress) {
+            progress = std::make_unique<ImportProgress>(owner);
+            progress->show();
+        }
+        progress->moveTo(done, total);
+        QApplication::processEvents();
+        return true;
+    });
+}
+
+Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const QSqlDatabase &db, int chunkMs,
+            const Between &between)
+{
     Outcome out;
-    Runner r{handler, memo, {}};
+    Runner r{handler, memo, {}, 0, 0, {}, {}};
     TaggedFileReader reader(path);
     QString openError;
     if (!reader.open(&openError)) {
@@ -166,12 +187,12 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget
         r.write({QStringLiteral("ГРЕШКА: ") + out.error});
         return out;
     }
-    ImportProgress progress(owner);
-    progress.show();
-    QApplication::processEvents();
-
     QString failure; // the memo's "ГРЕШКА" line
     bool more = true;
+    if (between && !between(0, reader.size())) {
+        out.stopped = true;
+        more = false;
+    }
     while (more && failure.isEmpty()) {
         QElapsedTimer clock;
         clock.start();
@@ -236,10 +257,11 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget
             break;
         }
         // Only here, with no transaction open, may the indicator move and events run.
-        progress.moveTo(reader.bytesRead(), reader.size());
-        QApplication::processEvents();
+        if (between && !between(reader.bytesRead(), reader.size()) && more && failure.isEmpty()) {
+            out.stopped = true;
+            more = false;
+        }
     }
-    progress.hide();
 
     QStringList tail;
     if (!failure.isEmpty())
@@ -251,8 +273,10 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget
         tail << QStringLiteral("Пропуснати: %1").arg(r.skipped);
     tail << QString::fromUtf8(EscLine);
     r.write(tail);
-    out.completed = failure.isEmpty();
+    out.completed = failure.isEmpty() && !out.stopped;
+    out.failure = failure;
     out.skipped = r.skipped;
+    out.skippedBy = r.skippedBy;
     return out;
 }
 

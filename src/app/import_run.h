@@ -6,6 +6,9 @@
 #include <QString>
 #include <QVariant>
 #include <QStringList>
+#include <QMap>
+
+#include <functional>
 
 class QWidget;
 class StatisticsMemo;
@@ -78,8 +81,11 @@ public:
 
 struct Outcome {
     bool completed = false; // read to the end without an error
+    bool stopped = false;   // the caller's progress asked to stop
     QString error;          // what stopped the run, when it stopped
+    QString failure;        // the memo's "ГРЕШКА" line, when the run stopped on an error
     long long skipped = 0;
+    QMap<QString, long long> skippedBy; // the same lines, by reason
 };
 
 // The run itself: the memo gets the records' lines, a "ГРЕШКА" line when the
@@ -87,6 +93,14 @@ struct Outcome {
 // write before it commits and the indicator moves.
 Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget *owner,
             const QSqlDatabase &db, int chunkMs = 100);
+
+// The same run without its own indicator: after each chunk has committed (no
+// transaction open) `between` gets the bytes read and the file's size; it may
+// let events run, and false stops the run before the next chunk. `memo` may
+// be null.
+using Between = std::function<bool(qint64 done, qint64 total)>;
+Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const QSqlDatabase &db, int chunkMs,
+            const Between &between);
 
 // The frame around a menu command, once the file is chosen: the memo shown
 // empty, the run, a message when the run could not go on, the statistics.

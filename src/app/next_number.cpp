@@ -9,13 +9,15 @@
 #include <cmath>
 #include <limits>
 
-long long NextNumber::next(const QString &table, const QString &column)
+namespace {
+long long following(const QString &table, const QString &column, const QString &keyColumn, const QVariant &key)
 {
-    if (!IsSqlIdentifier(table) || !IsSqlIdentifier(column))
+    if (!IsSqlIdentifier(table) || !IsSqlIdentifier(column) || (!keyColumn.isEmpty() && !IsSqlIdentifier(keyColumn)))
         throw DbError(QStringLiteral("Невалидно име на таблица или колона: %1.%2").arg(table, column));
-    const QString sql = QStringLiteral("SELECT MAX(") + column + QStringLiteral(") AS MaxNumber FROM ")
-                        + table;
-    const QVariant max = Db::scalar(sql);
+    QString sql = QStringLiteral("SELECT MAX(") + column + QStringLiteral(") AS MaxNumber FROM ") + table;
+    if (!keyColumn.isEmpty())
+        sql += QStringLiteral(" WHERE ") + keyColumn + QStringLiteral(" = ?");
+    const QVariant max = keyColumn.isEmpty() ? Db::scalar(sql) : Db::scalar(sql, {key});
     if (max.isNull())
         return 1;
     long long value = 0;
@@ -37,6 +39,17 @@ long long NextNumber::next(const QString &table, const QString &column)
                           .arg(table, column, max.toString()),
                       sql);
     return value + 1;
+}
+} // namespace
+
+long long NextNumber::next(const QString &table, const QString &column)
+{
+    return following(table, column, {}, {});
+}
+
+long long NextNumber::next(const QString &table, const QString &column, const QString &keyColumn, const QVariant &key)
+{
+    return following(table, column, keyColumn, key);
 }
 
 long long NextNumber::insert(const QString &table, const QString &column,

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 
@@ -11,6 +12,9 @@ namespace NextNumber {
 // column is unknown or the maximum is no whole number; never returns 0.
 // Call it inside a write transaction when the number is to be used.
 long long next(const QString &table, const QString &column);
+// The same among the rows whose `keyColumn` is `key` (numbers that repeat
+// under another key, such as a supplier's groups).
+long long next(const QString &table, const QString &column, const QString &keyColumn, const QVariant &key);
 
 // Reads the next number and runs `insert` with it, inside the caller's
 // WriteTransaction when one is open (joined through a savepoint), else in a

@@ -114,3 +114,50 @@ void TreeFileUpdate::removeSubtree(QList<TreeFileNode> &tree, int line)
         ++end;
     tree.remove(line, end - line);
 }
+
+QString TreeFileUpdate::PendingWrite::write(const QString &path, const TreeFileFormat &format,
+                                            const std::function<void(QList<TreeFileNode> &)> &edit,
+                                            const QString &whatFailed, const QString &tree)
+{
+    m_path = path;
+    m_written = false;
+    m_before.clear();
+    m_hadFile = QFileInfo::exists(path);
+    m_tree.clear();
+    if (m_hadFile) {
+        // Read afresh, so nodes other workstations added meanwhile stay.
+        QFile file(path);
+        bool readable = file.open(QIODevice::ReadOnly);
+        if (readable) {
+            m_before = file.readAll();
+            m_tree = TreeFile::read(path, &readable, format);
+        }
+        if (!readable)
+            return failureText({Outcome::Unreadable, file.errorString(), {}}, whatFailed, tree);
+    }
+    edit(m_tree);
+    QString error;
+    if (!TreeFile::write(path, m_tree, &error, format))
+        return failureText({Outcome::NotWritten, error, {}}, whatFailed, tree);
+    m_written = true;
+    return {};
+}
+
+void TreeFileUpdate::PendingWrite::committed()
+{
+    m_written = false;
+    m_before.clear();
+}
+
+void TreeFileUpdate::PendingWrite::restore()
+{
+    if (!m_written)
+        return;
+    // The file must not show what the tables do not hold.
+    if (m_hadFile)
+        TextFile::writeAtomic(m_path, m_before);
+    else
+        QFile::remove(m_path);
+    m_written = false;
+    m_before.clear();
+}

@@ -42,6 +42,28 @@ QList<TreeFileNode> load(const QString &path, const QString &rootText, bool *ok 
 // <tree> не може да бъде прочетен." and the like; a refusal as it was given.
 QString failureText(const Result &result, const QString &whatFailed, const QString &tree);
 
+// A tree file written inside a write transaction that the caller commits
+// later (a chunk of an import): read afresh, edited, replaced atomically;
+// restore() puts the old file back when that transaction fails after all.
+class PendingWrite
+{
+public:
+    // The user's text of the failure (see failureText), empty when written.
+    QString write(const QString &path, const TreeFileFormat &format,
+                  const std::function<void(QList<TreeFileNode> &)> &edit, const QString &whatFailed,
+                  const QString &tree);
+    void committed(); // the transaction committed: nothing to restore
+    void restore();   // the transaction failed: the file as it was
+    const QList<TreeFileNode> &tree() const { return m_tree; }
+
+private:
+    QString m_path;
+    bool m_written = false;
+    bool m_hadFile = false;
+    QByteArray m_before;
+    QList<TreeFileNode> m_tree;
+};
+
 // The line of the node whose key (the number before its colon) is `key`,
 // among the children of line `parent` (-1: the top level); -1 when absent.
 int findChild(const QList<TreeFileNode> &tree, int parent, long long key);

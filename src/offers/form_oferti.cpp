@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/data_module.h"
 #include "app/form_koloni.h"
+#include "app/long_operation.h"
 #include "common/reference_text.h"
 #include "offers/supplier_catalogue.h"
 #include "offers/supplier_tree.h"
@@ -481,7 +482,12 @@ void TForm_Oferti::N_Delete_AllClick()
 
 void TForm_Oferti::BitBtn_Sel_CancelClick()
 {
-    m_cancelTag = m_cancelTag == 0 ? 1 : 0;
+    // A press asks the running import to stop at its next chunk; a second
+    // press does not take that back, and one with nothing running does nothing.
+    if (!LongOperation::running())
+        return;
+    m_cancelTag = 1;
+    LongOperation::cancelPressed();
 }
 
 // ---- search ------------------------------------------------------------------------

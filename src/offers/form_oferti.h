@@ -61,7 +61,7 @@ public:
     // Progress of a long operation (the catalogue import)
     QProgressBar *Gauge1;
     QWidget *Panel14;
-    QPushButton *BitBtn_Sel_Cancel; // its Tag toggles on each press
+    QPushButton *BitBtn_Sel_Cancel; // its Tag is 1 once pressed during a run
 
     QWidget *Panel_Oferta; // the offer half
 

@@ -146,6 +146,7 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
                                    return;
                                self->Gauge1->setRange(0, int(qBound(0LL, maximum, (long long)INT_MAX)));
                                self->Gauge1->setValue(0);
+                               self->Gauge1->setToolTip(hint);
                                self->BitBtn_Sel_Cancel->setToolTip(hint);
                                self->Panel_Progress->show();
                            },
@@ -157,7 +158,12 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
                                if (!self)
                                    return;
                                self->Panel_Progress->hide();
+                               self->Gauge1->setToolTip(QString());
                                self->BitBtn_Sel_Cancel->setToolTip(QStringLiteral("Прекъсни операцията"));
+                           },
+                           [self](bool enabled) {
+                               if (self)
+                                   self->BitBtn_Sel_Cancel->setEnabled(enabled);
                            }});
 
     setCentralWidget(central);
@@ -402,6 +408,7 @@ void TGeneral_Form::FormClose()
     if (m_closed)
         return;
     m_closed = true;
+    LongOperation::stopForClose(); // a running import stops first
     Timer1->stop();
     Timer2->stop();
     // The date and the operator are saved before the session may end.
@@ -490,16 +497,10 @@ void TGeneral_Form::Panel_DateTimeClick()
 
 void TGeneral_Form::BitBtn_Sel_CancelClick()
 {
-    // A search of another window that runs in steps (the free article numbers).
-    if (LongOperation::running()) {
-        LongOperation::toggleStop();
-        return;
-    }
-    if (LongOperationFlag != 1 && LongOperationFlag != 2)
-        return;
-    if (const Opener *o = Openers::find(QStringLiteral("BitBtn_Sel_Cancel")))
-        o->open(*this);
-    LongOperationFlag = -1;
+    // Work of another window that runs in steps (the supplier catalogue import
+    // and update, the free article numbers) stops at its next step; the work
+    // itself ends the bar, restores its window and clears LongOperationFlag.
+    LongOperation::cancelPressed();
 }
 
 // ---- Login --------------------------------------------------------------------------

@@ -34,6 +34,7 @@
 #include "documents/form_na4_n_dok.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
+#include "offers/catalogue_import_command.h"
 #include "offers/form_izgotveni_oferti.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zaqvka_all.h"
@@ -320,5 +321,6 @@ void Openers::installWorkingModes(TGeneral_Form &f)
         TForm_Vnoski_Kredit::open(parent, counterparty);
     };
     TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
+    CatalogueImportCommand::install();
     // The service and fiscal-service modules install their tab handlers here.
 }

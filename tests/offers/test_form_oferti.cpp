@@ -423,9 +423,7 @@ private slots:
         w.FormDeactivate();
         QVERIFY(w.isMinimized());
 
-        // The cancel button's tag toggles.
-        w.BitBtn_Sel_Cancel->click();
-        QCOMPARE(w.cancelTag(), 1);
+        // With nothing running the cancel button leaves no stop behind.
         w.BitBtn_Sel_Cancel->click();
         QCOMPARE(w.cancelTag(), 0);
     }

@@ -1,0 +1,551 @@
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "catalogue_data.h"
+#include "app/long_operation.h"
+#include "common/cp1251.h"
+#include "offers/catalogue_import.h"
+#include "offers/catalogue_import_command.h"
+#include "offers/form_oferti.h"
+#include "platform/db/transaction.h"
+#include "platform/script.h"
+#include "shell/test_main_window_support.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSqlDriver>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+#include <climits>
+#include <unistd.h>
+
+using namespace CatalogueImport;
+
+namespace {
+QString writeCatalogue(const TestProgram &program, const QString &text, const QString &name = "catalogue.txt")
+{
+    const QString path = program.file(name);
+    QFile f(path);
+    const QByteArray bytes = Cp1251::encode(text);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+Result importFile(const QString &path, Mode mode = Mode::Import, long long supplier = 0,
+                  std::function<bool(int chunk)> between = {}, int chunkMs = 50)
+{
+    Callbacks cb;
+    int chunk = 0;
+    cb.between = [&](qint64 done, qint64) { return done == 0 || !between || between(++chunk); };
+    return run(path, mode, supplier, SupplierCatalogue::treeFilePath(), cb, chunkMs);
+}
+
+QStringList rows(const QString &sql)
+{
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(sql)) {
+        QStringList values;
+        for (int i = 0; i < r.count(); ++i)
+            values << r.value(i).toString();
+        out << values.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+QStringList articles()
+{
+    return rows(QStringLiteral("SELECT ID, Opisanie, Cena_1, Cena_2, Cena_3, Valuta, Status, ID_G, ID_F, Kat_N "
+                               "FROM Art_CL ORDER BY ID"));
+}
+
+// Supplier 1 with two groups and three articles, supplier 2 with one of each.
+void twoSuppliers()
+{
+    addSupplier(1, QStringLiteral("Алфа"), QStringLiteral("www.alfa.bg"));
+    addSupplier(2, QStringLiteral("Бета"));
+    addGroup(1, 1, QStringLiteral("Мляко"));
+    addGroup(1, 3, QStringLiteral("Сирена"));
+    addGroup(2, 1, QStringLiteral("Напитки"));
+    addArticles(1, 1, {{QStringLiteral("Мляко 1л"), 2.5}, {QStringLiteral("Айран"), 1.1}});
+    addArticles(1, 3, {{QStringLiteral("Сирене"), 9.9}});
+    addArticles(2, 1, {{QStringLiteral("Вода"), 1.1}});
+    writeTree({QStringLiteral("1:Алфа"), QStringLiteral("\t1:Мляко"), QStringLiteral("\t3:Сирена"),
+               QStringLiteral("2:Бета"), QStringLiteral("\t1:Напитки")});
+}
+
+const QString kUpdateFile = QStringLiteral("16:[Алфа Нова]17:[друг линк]\n11:[Сухо]\n1:[Хляб]2:[1.5]5:[BGN]\n"
+                                           "11:[Прясно]\n1:[Кисело]2:[2]5:[BGN]7:[K7]\n");
+
+void refuseInsert(const QString &table, const QString &name)
+{
+    Db::execute(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE INSERT ON %1 WHEN NEW.Opisanie = '%2' "
+                               "BEGIN SELECT RAISE(ABORT, 'отказан ред'); END")
+                    .arg(table, name));
+}
+} // namespace
+
+class CatalogueLineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void prices_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("point") << "12.50" << true << 12.5;
+        QTest::newRow("blanks") << " 12.5 " << true << 12.5;
+        QTest::newRow("comma") << "12,50" << true << 12.5;
+        QTest::newRow("sign exponent") << "-1.5e2" << true << -150.0;
+        QTest::newRow("no fraction digits") << "7." << true << 7.0;
+        QTest::newRow("thousands blank") << "1 234" << false << 0.0;
+        QTest::newRow("two commas") << "1,2,3" << false << 0.0;
+        QTest::newRow("word") << "abc" << false << 0.0;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("point alone") << "." << false << 0.0;
+        QTest::newRow("overflow") << "1e999" << false << 0.0;
+    }
+    void prices()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        double v = -1;
+        QCOMPARE(priceValue(text, &v), ok);
+        QCOMPARE(v, value);
+    }
+
+    void lineKinds()
+    {
+        QCOMPARE(IMPORT_CL(QStringLiteral("1:[a:b[c]")).name, QStringLiteral("a:b[c"));
+        const CatalogueLine quoted = IMPORT_CL(QStringLiteral("1:[\"Мляко\" 1л]2:[ 3,5 ]3:[x]5:[BGN]"));
+        QCOMPARE(quoted.name, QStringLiteral("'Мляко' 1л"));
+        QCOMPARE(quoted.price[0], 3.5);
+        QCOMPARE(quoted.zeroedPrices, 1);
+        QVERIFY(quoted.articleComplete());
+
+        const CatalogueLine both = IMPORT_CL(QStringLiteral("1:[x]16:[Ф]11:[Г]2:[1]5:[BGN]"));
+        QCOMPARE(both.kind, CatalogueLine::Supplier);
+        QVERIFY(both.opensGroup);
+        QVERIFY(both.name.isEmpty()); // article fields on a supplier line are dropped
+        QCOMPARE(IMPORT_CL(QStringLiteral("016:[Ф]")).kind, CatalogueLine::Supplier);
+        QCOMPARE(IMPORT_CL(QStringLiteral("12:[x]11:[Г]1:[y]")).kind, CatalogueLine::Group);
+        QCOMPARE(IMPORT_CL(QStringLiteral("12:[x]17:[y]20:[z]")).kind, CatalogueLine::Nothing);
+        QCOMPARE(IMPORT_CL(QStringLiteral("20:[x]1:[A]2:[1]5:[BGN]")).kind, CatalogueLine::Article);
+        QVERIFY(!IMPORT_CL(QStringLiteral("8:[x]")).articleComplete());
+    }
+};
+
+class CatalogueImportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void importsSuppliersGroupsAndArticles()
+    {
+        TestProgram program;
+        const QString path = writeCatalogue(
+            program, QStringLiteral("11:[Сираче]\n"
+                                    "16:[Алфа]17:[www.alfa.bg]18:[a]19:[b]\r\n"
+                                    "1:[Преди група]2:[1]5:[BGN]\n"
+                                    "11:[Мляко]1:[изпуснат]\n"
+                                    "1:[\"Прясно\" мляко]2:[12,50]3:[12.5 ]4:[]5:[BGN]6:[нов]7:[K-1]\n"
+                                    "1:[A]2:[1]5:[BGN]20:[x]\n"
+                                    "1:[B]2:[2]5:[BGN]\n"
+                                    "20:[x]1:[C]2:[3]5:[BGN]10:[y]\n"
+                                    "1:[D]2:[1 234]5:[EUR]\n"
+                                    "1:[Без цена]5:[BGN]\n"
+                                    "12:[само]\n"
+                                    "16:[Бета]11:[Напитки]\n"
+                                    "1:[Вода]2:[1]5:[BGN]\n"));
+        const Result r = importFile(path);
+        QCOMPARE(r.ending, Ending::Completed);
+        QCOMPARE(rows(QStringLiteral("SELECT ID, Opisanie, Link, Dop_1, Dop_2 FROM Firm_CL ORDER BY ID")),
+                 QStringList({"1|Алфа|www.alfa.bg|a|b", "2|Бета|||"}));
+        QCOMPARE(rows(QStringLiteral("SELECT ID_F, ID, Opisanie FROM Grupi_CL ORDER BY ID_F, ID")),
+                 QStringList({"1|1|Мляко", "2|1|Напитки"}));
+        QCOMPARE(articles(), QStringList({"1|'Прясно' мляко|12.5|12.5|0|BGN|нов|1|1|K-1", "2|A|1|0|0|BGN||1|1|",
+                                          "3|B|2|0|0|BGN||1|1|", "4|C|3|0|0|BGN||1|1|", "5|D|0|0|0|EUR||1|1|",
+                                          "6|Вода|1|0|0|BGN||1|2|"}));
+        QCOMPARE(savedTree(), QStringList({"1:Алфа", "\t1:Мляко", "2:Бета", "\t1:Напитки"}));
+        QCOMPARE(r.counts.zeroedPrices, 1LL);
+        QCOMPARE(r.skipped, 4LL);
+        const QString text = message(r, Mode::Import);
+        QVERIFY2(text.contains(QStringLiteral("Добавени: доставчици 2, групи 2, артикули 6")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("група преди първия доставчик: 1")));
+        QVERIFY(text.contains(QStringLiteral("артикул преди първата група на доставчика: 1")));
+        QVERIFY(text.contains(QStringLiteral("липсва едно от полетата 1, 2 и 5: 1")));
+    }
+
+    void failingLineLeavesNothingOfItself()
+    {
+        TestProgram program;
+        refuseInsert(QStringLiteral("Grupi_CL"), QStringLiteral("ЛОША"));
+        const QString path = writeCatalogue(program, QStringLiteral("16:[Алфа]\n11:[Мляко]\n1:[A]2:[1]5:[BGN]\n"
+                                                                    "16:[Бета]11:[ЛОША]\n1:[B]2:[1]5:[BGN]\n"));
+        const Result r = importFile(path);
+        QCOMPARE(r.ending, Ending::Failed);
+        QVERIFY2(r.message.contains(QStringLiteral("ред 4")) && r.message.contains(QStringLiteral("отказан ред")),
+                 qPrintable(r.message));
+        QCOMPARE(rows(QStringLiteral("SELECT Opisanie FROM Firm_CL")), QStringList{"Алфа"});
+        QCOMPARE(rowCount(QStringLiteral("Art_CL")), 1LL);
+        QCOMPARE(savedTree(), QStringList({"1:Алфа", "\t1:Мляко"}));
+    }
+
+    void stopKeepsCommittedChunksAndTheirNodes()
+    {
+        TestProgram program;
+        const QString path = writeCatalogue(program, QStringLiteral("16:[Алфа]\n11:[Г1]\n1:[A]2:[1]5:[BGN]\n"
+                                                                    "16:[Бета]\n11:[Г2]\n1:[B]2:[1]5:[BGN]\n"));
+        // One line a chunk: the stop comes after the third line; another
+        // workstation's supplier reaches the file after the first.
+        const Result r = importFile(
+            path, Mode::Import, 0,
+            [](int chunk) {
+                if (chunk == 1) {
+                    addSupplier(7, QStringLiteral("Чужд"));
+                    writeTree(savedTree() + QStringList{QStringLiteral("7:Чужд")});
+                }
+                return chunk < 3;
+            },
+            0);
+        QCOMPARE(r.ending, Ending::Stopped);
+        QCOMPARE(rows(QStringLiteral("SELECT ID, Opisanie FROM Firm_CL ORDER BY ID")),
+                 QStringList({"1|Алфа", "7|Чужд"}));
+        QCOMPARE(rowCount(QStringLiteral("Art_CL")), 1LL);
+        QCOMPARE(savedTree(), QStringList({"1:Алфа", "\t1:Г1", "7:Чужд"}));
+    }
+
+    void unwritableTreeFileRollsTheChunkBack()
+    {
+        TestProgram program;
+        writeTree({});
+        const QString tree = SupplierCatalogue::treeFilePath();
+        const bool root = getuid() == 0;
+        if (root ? QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), tree}) != 0
+                 : !QFile::setPermissions(tree, QFile::ReadOwner))
+            QSKIP("the tree file cannot be made read-only here");
+        const Result r = importFile(writeCatalogue(program, QStringLiteral("16:[Алфа]\n11:[Г]\n")));
+        if (root)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), tree});
+        QCOMPARE(r.ending, Ending::Failed);
+        QVERIFY2(r.message.contains(QStringLiteral("не може да бъде записан")), qPrintable(r.message));
+        QCOMPARE(rowCount(QStringLiteral("Firm_CL")) + rowCount(QStringLiteral("Grupi_CL")), 0LL);
+        QVERIFY(savedTree().isEmpty());
+    }
+
+    void timersFindNoOpenTransaction()
+    {
+        TestProgram program;
+        QString text;
+        for (int i = 0; i < 300; ++i)
+            text += (i % 100 == 0 ? QStringLiteral("16:[Ф%1]\n11:[Г]\n").arg(i) : QString())
+                    + QStringLiteral("1:[А%1]2:[1]5:[BGN]\n").arg(i);
+        const QString path = writeCatalogue(program, text);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(Db::databaseFile(program.file(QStringLiteral("Data"))));
+        QVERIFY(other.open());
+        int fired = 0, blocked = 0;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            ++fired;
+            QSqlQuery q(other);
+            q.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+            if (WriteTransaction::anyOpen() || !q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+                ++blocked;
+            else
+                q.exec(QStringLiteral("ROLLBACK"));
+        });
+        timer.start();
+        const Result r = importFile(path, Mode::Import, 0, [](int) {
+            QCoreApplication::processEvents();
+            return true;
+        }, 0);
+        timer.stop();
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QCOMPARE(r.ending, Ending::Completed);
+        QVERIFY(fired > 100);
+        QCOMPARE(blocked, 0);
+    }
+};
+
+class CatalogueUpdateTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void replacesTheSupplierInOneSwap()
+    {
+        TestProgram program;
+        twoSuppliers();
+        const QStringList others = rows(QStringLiteral("SELECT * FROM Art_CL WHERE ID_F = 2"));
+        const Result r = importFile(writeCatalogue(program, kUpdateFile), Mode::Update, 1);
+        QCOMPARE(r.ending, Ending::Completed);
+        QCOMPARE(rows(QStringLiteral("SELECT ID, Opisanie, Link FROM Firm_CL ORDER BY ID")),
+                 QStringList({"1|Алфа Нова|www.alfa.bg", "2|Бета|"})); // fields 17-19 stay
+        QCOMPARE(rows(QStringLiteral("SELECT ID_F, ID, Opisanie FROM Grupi_CL ORDER BY ID_F, ID")),
+                 QStringList({"1|1|Сухо", "1|2|Прясно", "2|1|Напитки"}));
+        QCOMPARE(rows(QStringLiteral("SELECT Opisanie, ID_G, Kat_N FROM Art_CL WHERE ID_F = 1 ORDER BY ID")),
+                 QStringList({"Хляб|1|", "Кисело|2|K7"}));
+        QCOMPARE(rows(QStringLiteral("SELECT * FROM Art_CL WHERE ID_F = 2")), others);
+        QCOMPARE(savedTree(), QStringList({"1:Алфа Нова", "\t1:Сухо", "\t2:Прясно", "2:Бета", "\t1:Напитки"}));
+        QCOMPARE(message(r, Mode::Update, QStringLiteral("1:Алфа Нова")).section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Каталогът на 1:Алфа Нова е актуализиран."));
+    }
+
+    void everyOtherEndingKeepsTheCatalogue_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("stopped") << "stop";
+        QTest::newRow("failure at the last line") << "fail";
+        QTest::newRow("supplier deleted meanwhile") << "deleted";
+        QTest::newRow("node gone from the file") << "node";
+        QTest::newRow("foreign staged row") << "foreign";
+    }
+    void everyOtherEndingKeepsTheCatalogue()
+    {
+        QFETCH(QString, ending);
+        TestProgram program;
+        twoSuppliers();
+        const QStringList before = articles() + rows(QStringLiteral("SELECT * FROM Grupi_CL ORDER BY ID_F, ID"));
+        QStringList tree = savedTree();
+        // A crash's staged rows go at the next update.
+        addArticles(-1, 1, {{QStringLiteral("остатък"), 1}});
+        if (ending == QLatin1String("fail"))
+            refuseInsert(QStringLiteral("Art_CL"), QStringLiteral("Кисело"));
+        const Result r = importFile(writeCatalogue(program, kUpdateFile), Mode::Update, 1, [&](int chunk) {
+            if (chunk != 2)
+                return true;
+            if (ending == QLatin1String("deleted"))
+                Db::execute(QStringLiteral("DELETE FROM Firm_CL WHERE ID = 1"));
+            if (ending == QLatin1String("node"))
+                writeTree(tree = tree.mid(3));
+            if (ending == QLatin1String("foreign"))
+                addArticles(-1, 1, {{QStringLiteral("чужд"), 1}});
+            return ending != QLatin1String("stop");
+        }, 0);
+        QCOMPARE(r.ending, ending == QLatin1String("stop")   ? Ending::Stopped
+                           : ending == QLatin1String("fail") ? Ending::Failed
+                                                             : Ending::Refused);
+        if (r.ending == Ending::Refused)
+            QVERIFY(message(r, Mode::Update).contains(QStringLiteral("беше изтрит или променен")));
+        else
+            QVERIFY(message(r, Mode::Update).contains(QStringLiteral("остава непроменен")));
+        if (ending == QLatin1String("fail"))
+            QVERIFY(r.message.contains(QStringLiteral("отказан ред")));
+        QCOMPARE(articles() + rows(QStringLiteral("SELECT * FROM Grupi_CL ORDER BY ID_F, ID")), before);
+        QCOMPARE(savedTree(), tree);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Firm_CL WHERE ID = 1")).toString(),
+                 ending == QLatin1String("deleted") ? QString() : QStringLiteral("Алфа"));
+    }
+};
+
+// The window's commands, with the main window's bar and cancel button.
+class CatalogueCommandTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        TForm_Oferti::setImportHooks({}, {});
+        CatalogueImportCommand::setChunkMs(50);
+        PlatformScript::setModalHandler({});
+    }
+
+    void updateNeedsASupplierAndACatalogue()
+    {
+        TestProgram program;
+        twoSuppliers();
+        CatalogueImportCommand::install();
+        TForm_Oferti w;
+        TForm_Oferti::open(&w);
+        w.TreeView1->setCurrentItem(w.TreeView1->topLevelItem(0)->child(0));
+        w.N_Actualizacia->trigger();
+        const QString text = PlatformScript::texts(QStringLiteral("message")).value(0);
+        QCOMPARE(text, QStringLiteral("Необходимо е да изберете Фирма за актуализацията"));
+        for (const QChar c : text)
+            QVERIFY(c.unicode() < 'a' || c.unicode() > 'z'); // all Cyrillic
+        const QStringList before = articles();
+        w.TreeView1->setCurrentItem(w.TreeView1->topLevelItem(0));
+        w.N_Actualizacia->trigger(); // the file dialog is cancelled
+        QCOMPARE(articles(), before);
+        QCOMPARE(savedTree().size(), 5);
+    }
+
+    void cancelButtonsStopTheRunOnce()
+    {
+        TestProgram program;
+        auto main = shelltest::startedWindow();
+        QVERIFY(main);
+        auto *w = main->formOnce<TForm_Oferti>();
+        TForm_Oferti::open(w);
+        QString text = QStringLiteral("16:[Алфа]\n11:[Г]\n");
+        for (int i = 0; i < 40; ++i)
+            text += QStringLiteral("1:[А%1]2:[1]5:[BGN]\n").arg(i);
+        const QString path = writeCatalogue(program, text);
+        CatalogueImportCommand::setChunkMs(0);
+
+        // During the run: flag 1, both bars up, the grid off, the window
+        // minimised, and nothing but the cancel buttons takes input.
+        int lines = 0;
+        int sortDirection = SortDirection;
+        bool duringRun = false;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!LongOperation::running())
+                return;
+            if (++lines == 10) {
+                duringRun = LongOperationFlag == 1 && !w->Gauge1->isHidden()
+                            && !w->Panel14->isHidden() && !w->DBGrid_Art->isEnabled()
+                            && main->Panel_Progress->isVisibleTo(main.get())
+                            && main->Gauge1->toolTip() == QStringLiteral("Добавяне на оферти");
+                QTest::mouseClick(w->SpdBtn_Multi_Sort, Qt::LeftButton);
+                QTest::keyClick(w->TreeView1, Qt::Key_Delete);
+                w->BitBtn_Sel_Cancel->click();
+                w->BitBtn_Sel_Cancel->click(); // a second press does not resume
+            }
+        });
+        timer.start();
+        PlatformScript::answer(path);
+        w->N_Import_CL->trigger();
+        QVERIFY(duringRun);
+        QCOMPARE(SortDirection, sortDirection);
+        QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty()); // no delete asked
+        const long long kept = rowCount(QStringLiteral("Art_CL"));
+        QVERIFY2(kept > 0 && kept < 40, qPrintable(QString::number(kept)));
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().startsWith(
+            QStringLiteral("Импортът на каталога е прекъснат.")));
+        QCOMPARE(LongOperationFlag, -1);
+        QVERIFY(w->Gauge1->isHidden() && w->Panel14->isHidden() && w->DBGrid_Art->isEnabled());
+        QVERIFY(!main->Panel_Progress->isVisibleTo(main.get()));
+        QVERIFY(!w->isMinimized());
+        QCOMPARE(w->TreeView1->topLevelItemCount(), 1);
+
+        // The main window's cancel stops the next run; pressed idle, it spares the one after.
+        lines = 0;
+        QObject::disconnect(&timer, nullptr, nullptr, nullptr);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (LongOperation::running() && ++lines == 5)
+                main->BitBtn_Sel_Cancel->click();
+        });
+        PlatformScript::answer(path);
+        w->N_Import_CL->trigger();
+        QVERIFY(rowCount(QStringLiteral("Art_CL")) < kept + 40);
+        main->BitBtn_Sel_Cancel->click();
+        timer.stop();
+        PlatformScript::answer(path);
+        const long long before = rowCount(QStringLiteral("Art_CL"));
+        w->N_Import_CL->trigger();
+        QCOMPARE(rowCount(QStringLiteral("Art_CL")), before + 40);
+        QCOMPARE(LongOperationFlag, -1);
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().startsWith(
+            QStringLiteral("Импортът на каталога завърши.")));
+    }
+};
+
+// Timed only in an optimised build without sanitizers.
+class CatalogueImportSpeed : public QObject
+{
+    Q_OBJECT
+private slots:
+    void withinTenTimesARawInsertAndTimersKeepRunning()
+    {
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__)
+        QSKIP("timed only in an optimised build");
+#endif
+        constexpr int n = 100000;
+        constexpr int groups = 200;
+        TestProgram program;
+        QString text = QStringLiteral("16:[Доставчик ООД]17:[www.d.bg]18:[София]19:[бележка]\r\n");
+        for (int i = 0; i < n; ++i) {
+            if (i % (n / groups) == 0)
+                text += QStringLiteral("11:[Група %1]\r\n").arg(i / (n / groups) + 1);
+            text += QStringLiteral("1:[Артикул номер %1]2:[%2.50]3:[%3.10]4:[%4]5:[BGN]6:[наличен]7:[КН-%1]\r\n")
+                        .arg(i)
+                        .arg(i % 90 + 1)
+                        .arg(i % 80 + 1)
+                        .arg(i % 70 + 1);
+        }
+        const QString path = writeCatalogue(program, text);
+        sqlite3 *handle = *static_cast<sqlite3 **>(Db::connection().driver()->handle().data());
+        auto empty = [] {
+            Db::execute(QStringLiteral("DELETE FROM Art_CL"));
+            Db::execute(QStringLiteral("DELETE FROM Grupi_CL"));
+            Db::execute(QStringLiteral("DELETE FROM Firm_CL"));
+            writeTree({});
+        };
+        qint64 importMs = LLONG_MAX, rawMs = LLONG_MAX, worstGap = 0;
+        for (int round = 0; round < 5; ++round) {
+            empty();
+            QElapsedTimer gap, clock;
+            QTimer timer;
+            timer.setInterval(100);
+            qint64 roundGap = 0;
+            QObject::connect(&timer, &QTimer::timeout, [&] { roundGap = qMax(roundGap, gap.restart()); });
+            clock.start();
+            gap.start();
+            timer.start();
+            const Result r = importFile(path, Mode::Import, 0, [](int) {
+                QCoreApplication::processEvents();
+                return true;
+            });
+            roundGap = qMax(roundGap, gap.elapsed());
+            timer.stop();
+            worstGap = round == 0 ? roundGap : qMin(worstGap, roundGap); // best of 5, as the times
+            importMs = qMin(importMs, clock.elapsed());
+            QCOMPARE(r.ending, Ending::Completed);
+            QCOMPARE(r.counts.articles, qint64(n));
+
+            empty();
+            clock.restart();
+            sqlite3_stmt *insert = nullptr;
+            QCOMPARE(sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_prepare_v2(handle,
+                                        "INSERT INTO Art_CL (ID, Opisanie, Cena_1, Cena_2, Cena_3, Valuta, Status, "
+                                        "ID_G, ID_F, Kat_N) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                                        -1, &insert, nullptr),
+                     SQLITE_OK);
+            for (int i = 0; i < n; ++i) {
+                const QByteArray name = QStringLiteral("Артикул номер %1").arg(i).toUtf8();
+                const QByteArray number = QStringLiteral("КН-%1").arg(i).toUtf8();
+                sqlite3_bind_int64(insert, 1, i + 1);
+                sqlite3_bind_text(insert, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_double(insert, 3, i % 90 + 1.5);
+                sqlite3_bind_double(insert, 4, i % 80 + 1.1);
+                sqlite3_bind_double(insert, 5, i % 70 + 1);
+                sqlite3_bind_text(insert, 6, "BGN", 3, SQLITE_STATIC);
+                sqlite3_bind_text(insert, 7, "наличен", -1, SQLITE_STATIC);
+                sqlite3_bind_int64(insert, 8, i / (n / groups) + 1);
+                sqlite3_bind_int64(insert, 9, 1);
+                sqlite3_bind_text(insert, 10, number.constData(), int(number.size()), SQLITE_TRANSIENT);
+                QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            QCOMPARE(sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+            rawMs = qMin(rawMs, qMax<qint64>(1, clock.elapsed()));
+        }
+        qInfo("catalogue import of %d lines: %lld ms; raw insert: %lld ms; ratio %.1f; longest timer gap of the best run %lld ms", n,
+              importMs, rawMs, double(importMs) / double(rawMs), worstGap);
+        QVERIFY2(importMs <= 10 * rawMs, "the import is more than ten times slower than a raw insert");
+        QVERIFY2(worstGap <= 250, "a 100 ms timer waited more than 250 ms");
+    }
+};
+
+VTEST(CatalogueLineTest)
+VTEST(CatalogueImportTest)
+VTEST(CatalogueUpdateTest)
+VTEST(CatalogueCommandTest)
+VTEST(CatalogueImportSpeed) // serial
+#include "test_catalogue_import.moc"
