@@ -452,6 +452,48 @@ private slots:
         QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().startsWith(
             QStringLiteral("Импортът на каталога завърши.")));
     }
+
+    void updateThroughTheWindowAndCloseStopsIt()
+    {
+        TestProgram program;
+        auto main = shelltest::startedWindow();
+        QVERIFY(main);
+        twoSuppliers();
+        auto *w = main->formOnce<TForm_Oferti>();
+        TForm_Oferti::open(w);
+        CatalogueImportCommand::setChunkMs(0);
+        const QString path = writeCatalogue(program, kUpdateFile);
+        bool seen = false, closeNow = false;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!LongOperation::running())
+                return;
+            seen = seen || (LongOperationFlag == 2 && main->Gauge1->toolTip() == QStringLiteral("Актуализация на оферти"));
+            if (closeNow)
+                main->close();
+        });
+        timer.start();
+        w->TreeView1->setCurrentItem(w->TreeView1->topLevelItem(0));
+        PlatformScript::answer(path);
+        w->N_Actualizacia->trigger();
+        QVERIFY(seen);
+        QCOMPARE(w->TreeView1->currentItem()->text(0), QStringLiteral("1:Алфа Нова"));
+        QCOMPARE(w->TreeView1->currentItem()->childCount(), 2);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last().section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("Каталогът на 1:Алфа Нова е актуализиран."));
+
+        // Closing the program stops the next run first; it says nothing more.
+        const QStringList before = articles();
+        const int messages = PlatformScript::texts(QStringLiteral("message")).size();
+        closeNow = true;
+        PlatformScript::answer(path);
+        w->N_Actualizacia->trigger();
+        timer.stop();
+        QCOMPARE(articles(), before);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), messages);
+        QCOMPARE(LongOperationFlag, -1);
+    }
 };
 
 // Timed only in an optimised build without sanitizers.

@@ -87,7 +87,11 @@ class OffersWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { SortDirection = 0; }
+    void init()
+    {
+        SortDirection = 0;
+        TForm_Oferti::setImportHooks({}, {}); // a main window of an earlier test set them
+    }
 
     void opensFromHiddenOnlyAndKeepsExclusions()
     {
