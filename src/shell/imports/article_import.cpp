@@ -6,12 +6,9 @@
 #include "catalogue/article_search.h"
 #include "common/money.h"
 #include "common/reference_text.h"
-#include "common/text_file.h"
 #include "common/tree_file.h"
 #include "platform/db/database.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <iterator>
 
@@ -211,55 +208,31 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 
 QString ArticleImport::beforeCommit()
 {
-    m_treeWritten = false;
     if (m_chunk.newNodes.isEmpty())
         return {};
-    const QString failed = QStringLiteral("Новите групи не бяха записани");
-    const QString tree = QStringLiteral("групите");
-    m_hadTree = QFileInfo::exists(m_treePath);
-    QList<TreeFileNode> nodes;
-    if (m_hadTree) {
-        // Read afresh, so nodes other workstations added meanwhile stay.
-        QFile file(m_treePath);
-        bool readable = file.open(QIODevice::ReadOnly);
-        if (readable) {
-            m_treeBefore = file.readAll();
-            nodes = TreeFile::read(m_treePath, &readable);
-        }
-        if (!readable)
-            return TreeFileUpdate::failureText({TreeFileUpdate::Outcome::Unreadable, file.errorString(), {}},
-                                               failed, tree);
-    }
-    if (nodes.isEmpty())
-        nodes.append({QString::fromUtf8(ArticleSearch::RootNodeText), 0});
-    for (const QString &node : std::as_const(m_chunk.newNodes))
-        nodes.append({node, 0});
-    QString error;
-    if (!TreeFile::write(m_treePath, nodes, &error))
-        return TreeFileUpdate::failureText({TreeFileUpdate::Outcome::NotWritten, error, {}}, failed, tree);
-    m_treeWritten = true;
-    return {};
+    return m_tree.write(
+        m_treePath, {},
+        [this](QList<TreeFileNode> &nodes) {
+            if (nodes.isEmpty())
+                nodes.append({QString::fromUtf8(ArticleSearch::RootNodeText), 0});
+            for (const QString &node : std::as_const(m_chunk.newNodes))
+                nodes.append({node, 0});
+        },
+        QStringLiteral("Новите групи не бяха записани"), QStringLiteral("групите"));
 }
 
 void ArticleImport::chunkEnded(bool committed)
 {
     if (committed) {
+        m_tree.committed();
         m_chunk.newNodes.clear();
         merge(m_run, m_chunk);
         m_committed = m_counts;
     } else {
-        if (m_treeWritten) {
-            // The file must not name groups the table does not hold.
-            if (m_hadTree)
-                TextFile::writeAtomic(m_treePath, m_treeBefore);
-            else
-                QFile::remove(m_treePath);
-        }
+        m_tree.restore(); // the file must not name groups the table does not hold
         m_counts = m_committed;
     }
     m_chunk = Groups();
-    m_treeWritten = false;
-    m_treeBefore.clear();
 }
 
 QStringList ArticleImport::summary() const

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/import_run.h"
+#include "app/tree_file_update.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -51,7 +52,5 @@ private:
     Groups m_run;   // committed
     Groups m_chunk; // in the open chunk
     Counts m_counts, m_committed;
-    bool m_treeWritten = false;
-    bool m_hadTree = false;
-    QByteArray m_treeBefore;
+    TreeFileUpdate::PendingWrite m_tree;
 };
