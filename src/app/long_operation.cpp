@@ -71,11 +71,6 @@ void LongOperation::cancelPressed()
     g_stop = g_cancel == Cancel::Once ? true : !g_stop;
 }
 
-void LongOperation::toggleStop()
-{
-    g_stop = !g_stop;
-}
-
 bool LongOperation::stopRequested()
 {
     return g_stop;

@@ -35,8 +35,6 @@ void setCancelEnabled(bool enabled);
 
 // A press of a cancel button, by the run's Cancel mode.
 void cancelPressed();
-// The old name of a press in Toggle mode.
-void toggleStop();
 bool stopRequested();
 // The program closes: the running work stops at its next step, quietly.
 void stopForClose();
