@@ -2,13 +2,16 @@
 
 #include "platform/db/column_registry.h"
 
+#include <utility>
+
 void registerSchemaColumns()
 {
     using namespace ColumnRegistry;
     // Dates and times
-    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data", "D_Vazlagane", "D_Izpalnenie"})
+    for (const char *c : {"Data_Gar_Dok", "Data_Priem", "Krai_Data", "D_Vazlagane", "D_Izpalnenie",
+                          "Data_Dostavka", "Data_Dokument", "Date_Rev"})
         registerDateColumn(QString::fromLatin1(c));
-    for (const char *c : {"Time_Priem", "T_Vazlagane", "T_Izpalnenie"})
+    for (const char *c : {"Time_Priem", "T_Vazlagane", "T_Izpalnenie", "Time_Dostavka", "Time_Rev"})
         registerTimeColumn(QString::fromLatin1(c));
 
     for (const char *c : {"D_Prodajba", "Data"})
@@ -47,6 +50,24 @@ void registerSchemaColumns()
                       QStringLiteral("Produkti"), QStringLiteral("Valuta_D"));
     registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"),
                       QStringLiteral("Produkti"), QStringLiteral("Valuta_P"));
+    // Stock documents name currencies, articles, warehouses, suppliers and document kinds
+    for (const auto &[table, column] : {std::pair{"DostavkiTMP", "Valuta_D"}, {"DostavkiTMP", "Valuta_P"},
+                                        {"Dostavka_art", "Valuta_D"}, {"Dostavka_art", "Valuta_P"},
+                                        {"Revision_Art", "Valuta"}})
+        registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QString::fromLatin1(table),
+                          QString::fromLatin1(column));
+    for (const auto &[table, column] : {std::pair{"DostavkiTMP", "Nomer_Produkt"}, {"Dostavka_art", "Nomer_Produkt"},
+                                        {"Revision_Art", "Art_ID"}})
+        registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QString::fromLatin1(table),
+                          QString::fromLatin1(column));
+    registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), QStringLiteral("Dostavki"),
+                      QStringLiteral("ID_Sklad"));
+    registerReference(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), QStringLiteral("Revision"),
+                      QStringLiteral("Sklad_ID"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Dostavki"),
+                      QStringLiteral("Nomer_Dostav4ik"));
+    registerReference(QStringLiteral("Rab_Dokumenti"), QStringLiteral("ID"), QStringLiteral("Dostavki"),
+                      QStringLiteral("Vid_Dokument"));
     // Articles
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
                       QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));

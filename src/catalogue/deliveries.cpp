@@ -1,0 +1,199 @@
+#include "catalogue/deliveries.h"
+
+#include "app/app_state.h"
+#include "app/next_number.h"
+#include "app/record_ops.h"
+#include "catalogue/stock_writer.h"
+#include "common/dates.h"
+#include "common/money.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "platform/db/work_tables.h"
+
+#include <QSqlRecord>
+
+namespace {
+QString vatFlag(bool withVat)
+{
+    return withVat ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+double price(double value)
+{
+    return Money::round(value, PriceDecimals);
+}
+
+bool exists(const QString &sql, long long key)
+{
+    return key > 0 && Db::firstRow(sql, {key}).has_value();
+}
+} // namespace
+
+QString Deliveries::workstation()
+{
+    return WorkTables::workstationName();
+}
+
+long long Deliveries::addLine(const LineInput &line, long long deliveryNumber)
+{
+    const auto article = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {line.article});
+    if (!article)
+        return 0;
+    WriteTransaction tx;
+    Db::execute(QStringLiteral("INSERT INTO DostavkiTMP (Rab_Mqsto, ID_Dostavka, Nomer_Produkt, Opisanie, "
+                               "Dostavna_Cena, Valuta_D, Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka, Have_DDS) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {workstation(), deliveryNumber, line.article, article->value(0), price(line.deliveryPrice),
+                 line.deliveryCurrency, price(line.salePrice), line.saleCurrency, price(line.quantity), line.unit,
+                 vatFlag(line.withVat)});
+    const long long n = Db::scalar(QStringLiteral("SELECT MAX(N) FROM DostavkiTMP WHERE Rab_Mqsto = ?"),
+                                   {workstation()})
+                            .toLongLong();
+    tx.commit();
+    return n;
+}
+
+bool Deliveries::updateLine(long long n, const LineInput &line)
+{
+    const auto article = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {line.article});
+    if (!article)
+        return false;
+    return Db::execute(QStringLiteral("UPDATE DostavkiTMP SET Nomer_Produkt = ?, Opisanie = ?, Dostavna_Cena = ?, "
+                                      "Valuta_D = ?, Prodajna_Cena = ?, Valuta_P = ?, Kolitchestvo = ?, Mqrka = ?, "
+                                      "Have_DDS = ? WHERE N = ? AND Rab_Mqsto = ?"),
+                       {line.article, article->value(0), price(line.deliveryPrice), line.deliveryCurrency,
+                        price(line.salePrice), line.saleCurrency, price(line.quantity), line.unit,
+                        vatFlag(line.withVat), n, workstation()})
+           > 0;
+}
+
+bool Deliveries::removeLine(long long n)
+{
+    return Db::execute(QStringLiteral("DELETE FROM DostavkiTMP WHERE N = ? AND Rab_Mqsto = ?"), {n, workstation()})
+           > 0;
+}
+
+int Deliveries::removeAll()
+{
+    return Db::execute(QStringLiteral("DELETE FROM DostavkiTMP WHERE Rab_Mqsto = ?"), {workstation()});
+}
+
+int Deliveries::lineCount()
+{
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM DostavkiTMP WHERE Rab_Mqsto = ?"), {workstation()})
+        .toInt();
+}
+
+int Deliveries::addGroup(long long groupKey)
+{
+    return Db::execute(QStringLiteral("INSERT INTO DostavkiTMP (Rab_Mqsto, Nomer_Produkt, Opisanie, Dostavna_Cena, "
+                                      "Valuta_D, Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka, Have_DDS) "
+                                      "SELECT ?, ID, Opisanie, 0, Valuta_P, Ed_Cena, Valuta_P, 0, Mqrka, 'True' "
+                                      "FROM Produkti WHERE Nomer_Grupa = ? ORDER BY ID"),
+                       {workstation(), groupKey});
+}
+
+QString Deliveries::linesSql(QVariantList *params)
+{
+    *params = {workstation()};
+    return QStringLiteral("SELECT d.N, d.ID_Dostavka, d.Nomer_Produkt, d.Opisanie, d.Dostavna_Cena, d.Valuta_D, "
+                          "d.Kolitchestvo, d.Mqrka, d.Dostavna_Cena * d.Kolitchestvo * v.Kurs AS Suma_D, "
+                          "d.Prodajna_Cena, d.Valuta_P, d.Have_DDS, v.Kurs "
+                          "FROM DostavkiTMP d LEFT JOIN Valuti v ON v.Opisanie = d.Valuta_D "
+                          "WHERE d.Rab_Mqsto = ? ORDER BY d.N");
+}
+
+Deliveries::Sums Deliveries::sums(double bank, double unpaid)
+{
+    Sums s;
+    const auto row = Db::firstRow(
+        QStringLiteral("SELECT SUM(d.Dostavna_Cena * d.Kolitchestvo * v.Kurs), "
+                       "SUM(CASE WHEN d.Have_DDS = 'True' THEN 0 ELSE d.Dostavna_Cena * d.Kolitchestvo * v.Kurs END), "
+                       "SUM(CASE WHEN v.Kurs IS NULL THEN 1 ELSE 0 END) "
+                       "FROM DostavkiTMP d LEFT JOIN Valuti v ON v.Opisanie = d.Valuta_D WHERE d.Rab_Mqsto = ?"),
+        {workstation()});
+    if (row) {
+        s.total = row->value(0).toDouble();
+        s.excluded = row->value(1).toDouble();
+        s.unknownCurrency = row->value(2).toInt();
+    }
+    const DdsSplit split = GET_DDS(s.total - s.excluded);
+    s.net = split.NetAmount;
+    s.vat = split.VatAmount;
+    s.cash = s.total - bank - unpaid;
+    return s;
+}
+
+long long Deliveries::save(const Head &head, QString *refusal)
+{
+    auto refuse = [refusal](const char *text) {
+        if (refusal)
+            *refusal = QString::fromUtf8(text);
+        return 0LL;
+    };
+    WriteTransaction tx;
+    // Checked inside the transaction: another workstation may have removed them.
+    const auto supplier = Db::firstRow(QStringLiteral("SELECT Ime_Firma FROM Firmi WHERE ID = ?"), {head.supplier});
+    if (head.supplier <= 0 || !supplier
+        || !exists(QStringLiteral("SELECT ID FROM Rab_Dokumenti WHERE ID = ?"), head.documentKind))
+        return refuse(NoSupplier);
+    if (!exists(QStringLiteral("SELECT ID_Sklad FROM Sklad WHERE ID_Sklad = ?"), head.warehouse))
+        return refuse(NoWarehouse);
+    const QString station = workstation();
+    if (Db::scalar(QStringLiteral("SELECT COUNT(*) FROM DostavkiTMP d LEFT JOIN Valuti v ON v.Opisanie = d.Valuta_D "
+                                  "WHERE d.Rab_Mqsto = ? AND v.ID IS NULL"),
+                   {station})
+            .toInt()
+        > 0)
+        return refuse(UnknownCurrency);
+
+    const long long id = NextNumber::next(QStringLiteral("Dostavki"), QStringLiteral("ID"));
+    const QString supplierName = supplier->value(0).toString();
+    const QList<QSqlRecord> lines = Db::rows(
+        QStringLiteral("SELECT Nomer_Produkt, Dostavna_Cena, Valuta_D, Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka "
+                       "FROM DostavkiTMP WHERE Rab_Mqsto = ? AND Kolitchestvo <> 0 ORDER BY N"),
+        {station});
+    const QString warehouse = QString::number(head.warehouse);
+    for (const QSqlRecord &l : lines) {
+        Db::execute(QStringLiteral("INSERT INTO Dostavka_art (ID_Dostavka, Nomer_Produkt, Dostavna_Cena, Valuta_D, "
+                                   "Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                    {id, l.value(0), l.value(1), l.value(2), l.value(3), l.value(4), l.value(5), l.value(6)});
+        GET_NALI4NOST(l.value(0).toString(), warehouse, l.value(5).toDouble(), 0);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Ed_Cena = ?, Valuta_P = ?, Mqrka = ?, Dostavna_Cena = ?, "
+                                   "Valuta_D = ?, Dostav4ik = ? WHERE ID = ?"),
+                    {l.value(3), l.value(4), l.value(6), l.value(1), l.value(2), supplierName, l.value(0)});
+    }
+    Db::execute(QStringLiteral("INSERT INTO Dostavki (ID, Data_Dostavka, Time_Dostavka, Nomer_Dostav4ik, "
+                               "Vid_Dokument, Data_Dokument, Nomer_Dokument, Zabel, ID_Sklad, Pay_Cach, Pay_Bank, "
+                               "Pay_Not) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {id, Dates::toIso(head.deliveryDate), Dates::timeText(head.deliveryTime), head.supplier,
+                 head.documentKind, Dates::toIso(head.documentDate), head.documentNumber.left(12), head.note,
+                 head.warehouse, Money::round(head.cash, 2), Money::round(head.bank, 2),
+                 Money::round(head.unpaid, 2)});
+    Db::execute(QStringLiteral("DELETE FROM DostavkiTMP WHERE Rab_Mqsto = ?"), {station});
+    tx.commit();
+    return id;
+}
+
+bool DeliveryPrices::markup(double delivery, double sale, double *percent)
+{
+    if (delivery == 0)
+        return false;
+    *percent = (sale - delivery) / delivery * 100;
+    return true;
+}
+
+double DeliveryPrices::saleFromMarkup(double delivery, double percent)
+{
+    return delivery + delivery * percent / 100;
+}
+
+double DeliveryPrices::deliveryFromDiscount(double sale, double percent)
+{
+    return sale - sale * percent / 100;
+}
+
+QString DeliveryPrices::text(double value)
+{
+    return Money::formatWidth(value, 3, 4);
+}

@@ -1,0 +1,93 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <QVariantList>
+
+// A delivery from a supplier: its lines wait in DostavkiTMP, each row owned
+// by one workstation (Rab_Mqsto) and keyed by N, until the save turns them
+// into a Dostavki head with its Dostavka_art lines, adds every delivered
+// quantity to the warehouse's stock and sets the articles' prices.
+namespace Deliveries {
+// The values of one line as the window holds them (already parsed).
+struct LineInput {
+    long long article = 0;
+    double deliveryPrice = 0;
+    QString deliveryCurrency;
+    double salePrice = 0;
+    QString saleCurrency;
+    double quantity = 0;
+    QString unit;
+    bool withVat = true;
+};
+
+// This workstation's name in Rab_Mqsto.
+QString workstation();
+
+// Adds a line of this workstation for an existing article (its description
+// is copied); returns its N, 0 when the article does not exist. Throws DbError.
+long long addLine(const LineInput &line, long long deliveryNumber);
+// Replaces this workstation's line N; false when it is gone. Throws DbError.
+bool updateLine(long long n, const LineInput &line);
+bool removeLine(long long n);
+int removeAll(); // this workstation's lines; throws DbError
+int lineCount(); // this workstation's lines
+
+// "Доставка" of the catalogue's group tree: one line per article of the
+// group (delivery price 0 in the sale currency, quantity 0, with VAT).
+// Returns the number of lines added. Throws DbError.
+int addGroup(long long groupKey);
+
+// The grid statement: this workstation's lines in entry order, each with
+// Suma_D = delivery price * quantity * rate and Kurs (both empty when the
+// line's currency is missing from Valuti).
+QString linesSql(QVariantList *params);
+
+struct Sums {
+    double total = 0;     // every line with a known rate, in the base currency
+    double excluded = 0;  // of which lines whose price excludes VAT
+    double net = 0;       // VAT split of total - excluded
+    double vat = 0;
+    double cash = 0;      // total - bank - unpaid (may be negative)
+    int unknownCurrency = 0; // lines whose currency Valuti lacks
+};
+// Throws DbError; std::invalid_argument when the VAT percent is unusable.
+Sums sums(double bank, double unpaid);
+
+struct Head {
+    QDate deliveryDate;
+    QTime deliveryTime;
+    long long supplier = 0; // Firmi.ID
+    long long documentKind = 0; // Rab_Dokumenti.ID
+    QDate documentDate;
+    QString documentNumber;
+    QString note;
+    long long warehouse = 0; // Sklad.ID_Sklad
+    double cash = 0, bank = 0, unpaid = 0;
+};
+
+inline constexpr const char *NoSupplier = "Непълни данни за Доставчик";
+inline constexpr const char *NoWarehouse = "Непълни данни за Склад";
+inline constexpr const char *UnknownCurrency =
+    "Доставката съдържа редове с валута, която липсва в курсовете на валутите.\n"
+    "Поправете валутата им или ги изтрийте преди записа.";
+
+// Saves the delivery in one write transaction: a new number, the head, one
+// Dostavka_art row, one stock addition and one price update per line with a
+// quantity (lines of quantity 0 are left out), then this workstation's lines
+// are removed. A supplier, document kind or warehouse that does not exist, or
+// a line whose currency Valuti lacks, refuses the save (*refusal gets the
+// message, nothing is written, 0 is returned). Returns the delivery number.
+// A database failure throws DbError and writes nothing.
+long long save(const Head &head, QString *refusal);
+} // namespace Deliveries
+
+// The price arithmetic of the delivery window (each result "%3.4f").
+namespace DeliveryPrices {
+// Markup percent of a sale price over a delivery price; nothing when the
+// delivery price is 0.
+bool markup(double delivery, double sale, double *percent);
+double saleFromMarkup(double delivery, double percent);
+double deliveryFromDiscount(double sale, double percent);
+QString text(double value); // "%3.4f"
+} // namespace DeliveryPrices
