@@ -1,0 +1,450 @@
+#include "catalogue/deliveries.h"
+#include "catalogue/stock_taking.h"
+#include "catalogue/stock_transfer.h"
+#include "platform/db/column_registry.h"
+#include "platform/db/database.h"
+#include "stock_documents_support.h"
+#include "test_registry.h"
+#include "test_support.h"
+
+#include <QTest>
+
+using namespace StockTest;
+
+namespace {
+Deliveries::LineInput line(long long article, double quantity, double deliveryPrice = 2, bool withVat = true,
+                           const QString &currency = QStringLiteral("BGN"))
+{
+    Deliveries::LineInput l;
+    l.article = article;
+    l.deliveryPrice = deliveryPrice;
+    l.deliveryCurrency = currency;
+    l.salePrice = 5;
+    l.saleCurrency = currency;
+    l.quantity = quantity;
+    l.unit = QStringLiteral("кг.");
+    l.withVat = withVat;
+    return l;
+}
+
+struct DeliveryData {
+    long long kind = 0;
+    Deliveries::Head head;
+};
+
+DeliveryData deliverySetUp()
+{
+    addWarehouse(1, QStringLiteral("Магазин"));
+    addWarehouse(2, QStringLiteral("Склад"));
+    addSupplier(7, QStringLiteral("Доставчик ООД"));
+    addArticle(10, QStringLiteral("Кафе"), 3);
+    addArticle(11, QStringLiteral("Чай"), 4);
+    DeliveryData d;
+    d.kind = addDocumentKind(QStringLiteral("Фактура"));
+    d.head.deliveryDate = QDate(2026, 12, 7);
+    d.head.deliveryTime = QTime(9, 30);
+    d.head.supplier = 7;
+    d.head.documentKind = d.kind;
+    d.head.documentDate = QDate(2026, 12, 6);
+    d.head.documentNumber = QStringLiteral("0000012345");
+    d.head.warehouse = 1;
+    d.head.cash = 10;
+    return d;
+}
+
+long long count(const QString &sql, const QVariantList &params = {})
+{
+    return Db::scalar(sql, params).toLongLong();
+}
+
+void otherWorkstationLine(long long article)
+{
+    Db::execute(QStringLiteral("INSERT INTO DostavkiTMP (Rab_Mqsto, Nomer_Produkt, Opisanie, Dostavna_Cena, Valuta_D, "
+                               "Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka, Have_DDS) "
+                               "VALUES ('other-till', ?, 'x', 100, 'BGN', 1, 'BGN', 9, 'бр.', 'True')"),
+                {article});
+}
+} // namespace
+
+class StockDocuments : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void deliverySaveAddsStockAndSetsPrices()
+    {
+        TestProgram program;
+        DeliveryData d = deliverySetUp();
+        setStock(10, 1, 4);
+        Deliveries::addLine(line(10, 6, 2.5), 1);
+        Deliveries::addLine(line(11, 1.5), 1);
+        otherWorkstationLine(10);
+        QString refusal;
+        const long long id = Deliveries::save(d.head, &refusal);
+        QCOMPARE(refusal, QString());
+        QCOMPARE(id, 1LL);
+        QCOMPARE(stock(10, 1).toDouble(), 10.0);
+        QCOMPARE(stock(11, 1).toDouble(), 1.5);
+        const auto p = Db::firstRow(QStringLiteral("SELECT Ed_Cena, Valuta_P, Mqrka, Dostavna_Cena, Valuta_D, Dostav4ik "
+                                                   "FROM Produkti WHERE ID = 10"));
+        QCOMPARE(p->value(0).toDouble(), 5.0);
+        QCOMPARE(p->value(1).toString(), QStringLiteral("BGN"));
+        QCOMPARE(p->value(2).toString(), QStringLiteral("кг."));
+        QCOMPARE(p->value(3).toDouble(), 2.5);
+        QCOMPARE(p->value(4).toString(), QStringLiteral("BGN"));
+        QCOMPARE(p->value(5).toString(), QStringLiteral("Доставчик ООД"));
+        const auto h = Db::firstRow(QStringLiteral("SELECT Data_Dostavka, Nomer_Dostav4ik, Vid_Dokument, ID_Sklad, "
+                                                   "Nomer_Dokument, Pay_Cach FROM Dostavki"));
+        QCOMPARE(h->value(0).toString(), QStringLiteral("2026-12-07"));
+        QCOMPARE(h->value(1).toLongLong(), 7LL);
+        QCOMPARE(h->value(2).toLongLong(), d.kind);
+        QCOMPARE(h->value(3).toLongLong(), 1LL);
+        QCOMPARE(h->value(4).toString(), QStringLiteral("0000012345"));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavka_art WHERE ID_Dostavka = 1")), 2LL);
+        // this workstation's lines are gone, the other's stay
+        QCOMPARE(Deliveries::lineCount(), 0);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM DostavkiTMP WHERE Rab_Mqsto = 'other-till'")), 1LL);
+        // the head names the warehouse, supplier and kind: they may not go
+        QVERIFY(!ColumnRegistry::referencedBy(QStringLiteral("Sklad"), QStringLiteral("ID_Sklad"), 1).isEmpty());
+        QVERIFY(!ColumnRegistry::referencedBy(QStringLiteral("Rab_Dokumenti"), QStringLiteral("ID"), d.kind).isEmpty());
+    }
+
+    void failedDeliverySaveChangesNothingAndTheRetryAddsOnce()
+    {
+        TestProgram program;
+        DeliveryData d = deliverySetUp();
+        Deliveries::addLine(line(10, 6), 1);
+        Deliveries::addLine(line(11, 2), 1);
+        failInsertOf(QStringLiteral("Dostavka_art"), QStringLiteral("Nomer_Produkt"), 11);
+        QVERIFY_THROWS_EXCEPTION(DbError, Deliveries::save(d.head, nullptr));
+        QVERIFY(!stock(10, 1).isValid());
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavki")), 0LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavka_art")), 0LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostav4ik FROM Produkti WHERE ID = 10")).toString(),
+                 QStringLiteral("old"));
+        QCOMPARE(Deliveries::lineCount(), 2);
+        stopFailing(QStringLiteral("Dostavka_art"));
+        QCOMPARE(Deliveries::save(d.head, nullptr), 1LL);
+        QCOMPARE(stock(10, 1).toDouble(), 6.0);
+        QCOMPARE(stock(11, 1).toDouble(), 2.0);
+    }
+
+    void deliveryRefusals_data()
+    {
+        QTest::addColumn<long long>("supplier");
+        QTest::addColumn<bool>("kind");
+        QTest::addColumn<long long>("warehouse");
+        QTest::addColumn<bool>("unknownCurrency");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("supplier never picked") << -1LL << true << 1LL << false << QString::fromUtf8(Deliveries::NoSupplier);
+        QTest::newRow("supplier gone") << 99LL << true << 1LL << false << QString::fromUtf8(Deliveries::NoSupplier);
+        QTest::newRow("no document kind") << 7LL << false << 1LL << false << QString::fromUtf8(Deliveries::NoSupplier);
+        QTest::newRow("no warehouse") << 7LL << true << -1LL << false << QString::fromUtf8(Deliveries::NoWarehouse);
+        QTest::newRow("warehouse gone") << 7LL << true << 5LL << false << QString::fromUtf8(Deliveries::NoWarehouse);
+        QTest::newRow("currency missing") << 7LL << true << 1LL << true << QString::fromUtf8(Deliveries::UnknownCurrency);
+    }
+    void deliveryRefusals()
+    {
+        QFETCH(long long, supplier);
+        QFETCH(bool, kind);
+        QFETCH(long long, warehouse);
+        QFETCH(bool, unknownCurrency);
+        QFETCH(QString, message);
+        TestProgram program;
+        DeliveryData d = deliverySetUp();
+        Deliveries::addLine(line(10, 6), 1);
+        if (unknownCurrency)
+            Deliveries::addLine(line(11, 1, 2, true, QStringLiteral("XYZ")), 1);
+        d.head.supplier = supplier;
+        d.head.documentKind = kind ? d.kind : 0;
+        d.head.warehouse = warehouse;
+        QString refusal;
+        QCOMPARE(Deliveries::save(d.head, &refusal), 0LL);
+        QCOMPARE(refusal, message);
+        QVERIFY(!stock(10, 1).isValid());
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavki")), 0LL);
+        QCOMPARE(Deliveries::lineCount(), unknownCurrency ? 2 : 1);
+    }
+
+    void deliveryLinesAreKeyedAndBelongToTheirWorkstation()
+    {
+        TestProgram program;
+        deliverySetUp();
+        const long long first = Deliveries::addLine(line(10, 1), 1);
+        const long long second = Deliveries::addLine(line(10, 1), 1); // equal lines stay two rows
+        otherWorkstationLine(10);
+        QVERIFY(first > 0 && second > first);
+        QVERIFY(Deliveries::updateLine(second, line(10, 4)));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kolitchestvo FROM DostavkiTMP WHERE N = ?"), {first}).toDouble(), 1.0);
+        QVERIFY(Deliveries::removeLine(first));
+        QCOMPARE(Deliveries::lineCount(), 1);
+        // the other workstation's line is out of reach
+        const long long foreign = count(QStringLiteral("SELECT N FROM DostavkiTMP WHERE Rab_Mqsto = 'other-till'"));
+        QVERIFY(!Deliveries::removeLine(foreign));
+        QVERIFY(!Deliveries::updateLine(foreign, line(10, 1)));
+        QCOMPARE(Deliveries::removeAll(), 1);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM DostavkiTMP")), 1LL);
+        QCOMPARE(Deliveries::addLine(line(999, 1), 1), 0LL); // no such article
+    }
+
+    void zeroQuantityLinesLeaveTheirArticles()
+    {
+        TestProgram program;
+        DeliveryData d = deliverySetUp();
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (1, 'Напитки')"));
+        QCOMPARE(Deliveries::addGroup(1), 2);
+        const auto l = Db::firstRow(QStringLiteral("SELECT Dostavna_Cena, Valuta_D, Prodajna_Cena, Kolitchestvo, Have_DDS "
+                                                   "FROM DostavkiTMP WHERE Nomer_Produkt = 11"));
+        QCOMPARE(l->value(0).toDouble(), 0.0);
+        QCOMPARE(l->value(1).toString(), QStringLiteral("BGN"));
+        QCOMPARE(l->value(2).toDouble(), 4.0);
+        QCOMPARE(l->value(3).toDouble(), 0.0);
+        QCOMPARE(l->value(4).toString(), QStringLiteral("True"));
+        const long long n = count(QStringLiteral("SELECT N FROM DostavkiTMP WHERE Nomer_Produkt = 10"));
+        QVERIFY(Deliveries::updateLine(n, line(10, 3, 1.5)));
+        QCOMPARE(Deliveries::save(d.head, nullptr), 1LL);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavka_art")), 1LL);
+        QVERIFY(!stock(11, 1).isValid());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostav4ik FROM Produkti WHERE ID = 11")).toString(),
+                 QStringLiteral("old"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Ed_Cena FROM Produkti WHERE ID = 11")).toDouble(), 4.0);
+        QCOMPARE(Deliveries::lineCount(), 0);
+    }
+
+    void deliverySums_data()
+    {
+        QTest::addColumn<bool>("firstWithVat");
+        QTest::addColumn<bool>("secondWithVat");
+        QTest::addColumn<double>("bank");
+        QTest::addColumn<double>("unpaid");
+        QTest::addColumn<double>("net");
+        QTest::addColumn<double>("vat");
+        QTest::addColumn<double>("cash");
+        // lines: 2 * 5 = 10 and 10 * 2 (rate 2 of EUR2) = 40 => total 50
+        QTest::newRow("all with VAT") << true << true << 0.0 << 0.0 << 50 / 1.2 << 50 - 50 / 1.2 << 50.0;
+        QTest::newRow("all without VAT") << false << false << 0.0 << 0.0 << 0.0 << 0.0 << 50.0;
+        QTest::newRow("mixed") << true << false << 10.5 << 5.0 << 10 / 1.2 << 10 - 10 / 1.2 << 34.5;
+        QTest::newRow("cash negative") << true << true << 40.0 << 20.0 << 50 / 1.2 << 50 - 50 / 1.2 << -10.0;
+    }
+    void deliverySums()
+    {
+        QFETCH(bool, firstWithVat);
+        QFETCH(bool, secondWithVat);
+        QFETCH(double, bank);
+        QFETCH(double, unpaid);
+        QFETCH(double, net);
+        QFETCH(double, vat);
+        QFETCH(double, cash);
+        TestProgram program;
+        deliverySetUp();
+        addCurrency(QStringLiteral("EUR2"), 2);
+        Deliveries::addLine(line(10, 5, 2, firstWithVat), 1);
+        Deliveries::addLine(line(11, 10, 2, secondWithVat, QStringLiteral("EUR2")), 1);
+        Deliveries::addLine(line(11, 10, 2, true, QStringLiteral("XYZ")), 1); // shown, no rate: no sum
+        otherWorkstationLine(10);
+        const Deliveries::Sums s = Deliveries::sums(bank, unpaid);
+        QCOMPARE(s.total, 50.0);
+        QVERIFY(qAbs(s.net - net) < 1e-9);
+        QVERIFY(qAbs(s.vat - vat) < 1e-9);
+        QCOMPARE(s.cash, cash);
+        QCOMPARE(s.unknownCurrency, 1);
+        QVariantList params;
+        const QList<QSqlRecord> rows = Db::rows(Deliveries::linesSql(&params), params);
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows.at(2).value(QStringLiteral("Suma_D")).isNull());
+    }
+
+    void priceArithmetic()
+    {
+        double m = -1;
+        QVERIFY(!DeliveryPrices::markup(0, 10, &m)); // a delivery price of 0 leaves the markup
+        QCOMPARE(m, -1.0);
+        QVERIFY(DeliveryPrices::markup(8, 10, &m));
+        QCOMPARE(DeliveryPrices::text(m), QStringLiteral("25.0000"));
+        QVERIFY(DeliveryPrices::markup(3, 1, &m));
+        QCOMPARE(DeliveryPrices::text(m), QStringLiteral("-66.6667"));
+        QCOMPARE(DeliveryPrices::text(DeliveryPrices::saleFromMarkup(8, 25)), QStringLiteral("10.0000"));
+        QCOMPARE(DeliveryPrices::text(DeliveryPrices::deliveryFromDiscount(10, 12.5)), QStringLiteral("8.7500"));
+    }
+
+    // ---- stock-taking ----------------------------------------------------------------------
+
+    void countSetsTheStockAlsoWhenEqual()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        addArticle(10, QStringLiteral("Кафе"), 3);
+        addArticle(11, QStringLiteral("Чай"), 4);
+        setStock(10, 1, 5);
+        setStock(11, 1, 2);
+        setStock(11, 2, 9);
+        StockTaking::prepare();
+        StockTaking::addLine(10, 5, 1);
+        StockTaking::addLine(11, 7.5, 1);
+        QString refusal;
+        const long long id = StockTaking::save({QDate(2026, 12, 7), QTime(10, 0), QStringLiteral("Проверка"), 1}, &refusal);
+        QCOMPARE(id, 1LL);
+        QCOMPARE(stock(10, 1).toDouble(), 5.0);
+        QCOMPARE(stock(11, 1).toDouble(), 7.5);
+        QCOMPARE(stock(11, 2).toDouble(), 9.0);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Revision_Art WHERE ID_Rev = 1")), 2LL);
+        QCOMPARE(StockTaking::lineCount(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Date_Rev FROM Revision")).toString(), QStringLiteral("2026-12-07"));
+    }
+
+    void twoLinesOfOneArticle()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        addArticle(10, QStringLiteral("Кафе"), 2);
+        setStock(10, 2, 8);
+        setStock(10, 1, 100); // another warehouse's stock is never held
+        StockTaking::prepare();
+        const long long five = StockTaking::addLine(10, 5, 2);
+        const long long three = StockTaking::addLine(10, 3, 2);
+        QCOMPARE(StockTaking::heldFor(10, 2), 8.0);
+        StockTaking::Totals t = StockTaking::totals();
+        QCOMPARE(t.held, 16.0); // 8 held once, at price 2
+        QCOMPARE(t.found, 16.0);
+        QCOMPARE(t.difference(), 0.0);
+        QVariantList params;
+        QList<QSqlRecord> rows = Db::rows(StockTaking::linesSql(&params), params);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).value(QStringLiteral("Difrents")).toDouble(), 0.0);
+        QCOMPARE(rows.at(1).value(QStringLiteral("Nal_Kol")).toDouble(), 8.0);
+        // editing the 5 to 4 leaves the 3
+        QVERIFY(StockTaking::setCounted(five, 4));
+        rows = Db::rows(StockTaking::linesSql(&params), params);
+        QCOMPARE(rows.at(1).value(QStringLiteral("Otkr_Kol")).toDouble(), 3.0);
+        QCOMPARE(rows.at(1).value(QStringLiteral("Difrents")).toDouble(), -1.0);
+        QCOMPARE(StockTaking::save({QDate::currentDate(), QTime::currentTime(), QString(), 2}, nullptr), 1LL);
+        QCOMPARE(stock(10, 2).toDouble(), 7.0);
+        QCOMPARE(stock(10, 1).toDouble(), 100.0);
+        const QList<QSqlRecord> art = Db::rows(QStringLiteral("SELECT Nal_Kol, Otkr_Kol FROM Revision_Art"));
+        QCOMPARE(art.size(), 1);
+        QCOMPARE(art.at(0).value(0).toDouble(), 8.0);
+        QCOMPARE(art.at(0).value(1).toDouble(), 7.0);
+        Q_UNUSED(three);
+    }
+
+    void deletingOneLineKeepsTheOther()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addArticle(10, QStringLiteral("Кафе"), 2);
+        setStock(10, 1, 8);
+        StockTaking::prepare();
+        const long long five = StockTaking::addLine(10, 5, 1);
+        StockTaking::addLine(10, 3, 1);
+        QVERIFY(StockTaking::removeLine(five));
+        QCOMPARE(StockTaking::lineCount(), 1);
+        QCOMPARE(StockTaking::totals().held, 16.0); // the held quantity went with the line left
+        StockTaking::save({QDate::currentDate(), QTime::currentTime(), QString(), 1}, nullptr);
+        QCOMPARE(stock(10, 1).toDouble(), 3.0);
+    }
+
+    void unfinishedCountIsKept()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        addArticle(10, QStringLiteral("Кафе"), 2);
+        Db::execute(QStringLiteral("INSERT INTO Revision (ID, Sklad_ID) VALUES (1, 1)"));
+        StockTaking::prepare();
+        StockTaking::addLine(10, 4, 2);
+        StockTaking::prepare(); // reopened: the lines stay
+        QCOMPARE(StockTaking::lineCount(), 1);
+        QCOMPARE(StockTaking::pendingWarehouse(), 2LL);
+        QCOMPARE(StockTaking::save({QDate::currentDate(), QTime::currentTime(), QString(), 2}, nullptr), 2LL);
+        QCOMPARE(stock(10, 2).toDouble(), 4.0);
+        QCOMPARE(StockTaking::pendingWarehouse(), 0LL);
+    }
+
+    void failedCountWritesNothing()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addArticle(10, QStringLiteral("Кафе"), 2);
+        addArticle(11, QStringLiteral("Чай"), 2);
+        setStock(10, 1, 8);
+        StockTaking::prepare();
+        StockTaking::addLine(10, 5, 1);
+        StockTaking::addLine(11, 3, 1);
+        failInsertOf(QStringLiteral("Revision_Art"), QStringLiteral("Art_ID"), 11);
+        QVERIFY_THROWS_EXCEPTION(DbError, StockTaking::save({QDate::currentDate(), QTime::currentTime(), QString(), 1},
+                                                            nullptr));
+        QCOMPARE(stock(10, 1).toDouble(), 8.0);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Revision")), 0LL);
+        QCOMPARE(StockTaking::lineCount(), 2);
+        QString refusal;
+        QCOMPARE(StockTaking::save({QDate::currentDate(), QTime::currentTime(), QString(), 9}, &refusal), 0LL);
+        QCOMPARE(refusal, QString::fromUtf8(StockTaking::NoWarehouse));
+    }
+
+    // ---- transfer and write-off -----------------------------------------------------------
+
+    void transferMovesBothWaysOrNothing()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        addArticle(10, QStringLiteral("Кафе"), 2);
+        addArticle(11, QStringLiteral("Чай"), 2);
+        setStock(10, 1, 5);
+        StockMoveList list(StockMoveList::Transfer);
+        list.create();
+        QString refusal;
+        QVERIFY(!list.save(&refusal));
+        QCOMPARE(refusal, QString::fromUtf8(StockMoveList::EmptyList));
+        const long long a = list.addLine(10, 3, 1, 2);
+        list.addLine(11, 1, 1, 2);
+        const long long same = list.addLine(10, 1, 2, 2);
+        QVERIFY(!list.save(&refusal));
+        QCOMPARE(refusal, QString::fromUtf8(StockMoveList::SameWarehouse));
+        QCOMPARE(stock(10, 1).toDouble(), 5.0);
+        QVERIFY(list.removeLine(same));
+        failInsertOf(QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"), 11);
+        QVERIFY_THROWS_EXCEPTION(DbError, list.save(nullptr));
+        QCOMPARE(stock(10, 1).toDouble(), 5.0);
+        QVERIFY(!stock(10, 2).isValid());
+        QCOMPARE(list.lineCount(), 2);
+        stopFailing(QStringLiteral("Store_Kol"));
+        QVERIFY(list.setQuantity(a, 4));
+        QVERIFY(list.save(nullptr));
+        QCOMPARE(stock(10, 1).toDouble(), 1.0);
+        QCOMPARE(stock(10, 2).toDouble(), 4.0);
+        QCOMPARE(stock(11, 1).toDouble(), -1.0);
+        QCOMPARE(stock(11, 2).toDouble(), 1.0);
+        QCOMPARE(list.lineCount(), 0);
+    }
+
+    void transferValuesAndWriteOff()
+    {
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addCurrency(QStringLiteral("EUR2"), 2);
+        addArticle(10, QStringLiteral("Кафе"), 10, QStringLiteral("EUR2"));
+        addArticle(11, QStringLiteral("Чай"), 10, QStringLiteral("XYZ"));
+        setStock(10, 1, 5);
+        StockMoveList list(StockMoveList::WriteOff);
+        list.create();
+        list.addLine(10, 3, 1);
+        list.addLine(11, 2, 1);
+        QVariantList params;
+        const QList<QSqlRecord> rows = Db::rows(list.linesSql(&params), params);
+        QCOMPARE(rows.size(), 2); // the line without a rate is shown
+        QCOMPARE(rows.at(0).value(QStringLiteral("Sum_Row")).toDouble(), 60.0);
+        QVERIFY(rows.at(1).value(QStringLiteral("Sum_Row")).isNull());
+        QCOMPARE(list.total(), 60.0);
+        QCOMPARE(StockMoveList::stock(10, 1), 5.0);
+        QCOMPARE(StockMoveList::stock(10, 3), 0.0);
+        QVERIFY(list.save(nullptr));
+        QCOMPARE(stock(10, 1).toDouble(), 2.0);
+        QCOMPARE(stock(11, 1).toDouble(), -2.0); // booked although its currency is unknown
+    }
+};
+
+VTEST(StockDocuments)
+
+#include "test_stock_documents.moc"
