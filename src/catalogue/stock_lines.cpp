@@ -1,0 +1,106 @@
+#include "catalogue/stock_lines.h"
+
+#include "app/app_state.h"
+#include "app/form_get_kol.h"
+#include "app/general_popup_menu.h"
+#include "common/money.h"
+#include "platform/dialogs.h"
+
+#include <QBrush>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+StockLinesModel::StockLinesModel(QObject *parent)
+    : SqlListModel(parent)
+{
+}
+
+void StockLinesModel::setNumberFields(const QStringList &fields)
+{
+    m_numbers.clear();
+    for (const QString &f : fields)
+        m_numbers.insert(f.toUpper());
+}
+
+void StockLinesModel::setBlueRows(const QString &field, const QString &value)
+{
+    m_blueField = field;
+    m_blueValue = value;
+}
+
+QVariant StockLinesModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const bool number = m_numbers.contains(headerData(index.column(), Qt::Horizontal, Qt::UserRole).toString())
+                        || m_numbers.contains(record().fieldName(index.column()).toUpper());
+    if (number && role == Qt::DisplayRole) {
+        const QVariant v = SqlListModel::data(index, Qt::EditRole);
+        return v.isNull() ? QString() : Money::fixed(v.toDouble(), PriceDecimals);
+    }
+    if (number && role == Qt::TextAlignmentRole)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::ForegroundRole && !m_blueField.isEmpty()
+        && value(index.row(), m_blueField).toString() == m_blueValue)
+        return QBrush(Qt::blue);
+    return SqlListModel::data(index, role);
+}
+
+QTableView *StockLines::makeGrid(const char *name, StockLinesModel *model, QWidget *parent)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->setModel(model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    General_PopupMenu()->attach(grid);
+    return grid;
+}
+
+void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const QList<QPair<QString, QString>> &columns)
+{
+    QSet<QString> shown;
+    for (const auto &[field, title] : columns) {
+        model->setHeaderTitle(field, title);
+        shown.insert(field.toUpper());
+    }
+    for (int c = 0; c < model->columnCount(); ++c)
+        grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
+}
+
+long long StockLines::currentKey(const QTableView *grid, const StockLinesModel *model)
+{
+    const int row = grid->currentIndex().row();
+    if (row < 0 || row >= model->rowCount())
+        return 0;
+    return model->value(row, QStringLiteral("N")).toLongLong();
+}
+
+bool StockLines::parseField(const QString &text, const QString &what, double *value, QWidget *parent)
+{
+    if (Numbers::parse(text, value))
+        return true;
+    Dialogs::message(what + QStringLiteral(": невалидно число \"") + text + QStringLiteral("\""), parent);
+    return false;
+}
+
+bool StockLines::askQuantity(const QString &label, double *quantity, QWidget *parent)
+{
+    PromptMode = 0;
+    TForm_Get_Kol *prompt = promptDialog();
+    prompt->Label_Opis->setText(label);
+    if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
+        return false;
+    return parseField(prompt->Edit_Kol->text(), QStringLiteral("Количество"), quantity, parent);
+}
+
+QString StockLines::amount(double value)
+{
+    return Money::formatWidth(value, 4, PriceDecimals);
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "platform/db/list_model.h"
+
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+class QTableView;
+class QWidget;
+
+// The line grids of the stock documents (delivery, stock-taking, transfer,
+// write-off): every line is a row of its own, keyed by its N; numbers are
+// shown with a fixed number of decimals, empty money (a currency without a
+// rate) stays empty, and the rows of one flag value may be drawn in blue.
+class StockLinesModel : public SqlListModel
+{
+    Q_OBJECT
+public:
+    explicit StockLinesModel(QObject *parent = nullptr);
+    // Fields shown with PriceDecimals decimals.
+    void setNumberFields(const QStringList &fields);
+    // Rows whose `field` holds `value` are drawn in blue.
+    void setBlueRows(const QString &field, const QString &value);
+
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    QSet<QString> m_numbers; // upper case
+    QString m_blueField, m_blueValue;
+};
+
+namespace StockLines {
+// A read-only whole-row grid over the model with the main window's grid menu.
+QTableView *makeGrid(const char *name, StockLinesModel *model, QWidget *parent);
+// Titles the listed fields and hides every other column (the statement
+// lists the shown fields in grid order).
+void showColumns(QTableView *grid, StockLinesModel *model, const QList<QPair<QString, QString>> &columns);
+// N of the grid's current row; 0 when there is none.
+long long currentKey(const QTableView *grid, const StockLinesModel *model);
+// The quantity prompt (PromptMode 0) for one line, `label` above it.
+// False when cancelled or when the text is no number (after a message).
+bool askQuantity(const QString &label, double *quantity, QWidget *parent);
+// A typed number: false after the message "<what>: невалидно число" when it
+// is none.
+bool parseField(const QString &text, const QString &what, double *value, QWidget *parent);
+// A money or quantity text: width 4 and PriceDecimals decimals.
+QString amount(double value);
+} // namespace StockLines
