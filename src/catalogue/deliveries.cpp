@@ -6,6 +6,7 @@
 #include "catalogue/stock_writer.h"
 #include "common/dates.h"
 #include "common/money.h"
+#include "common/reference_text.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
@@ -28,6 +29,35 @@ bool exists(const QString &sql, long long key)
     return key > 0 && Db::firstRow(sql, {key}).has_value();
 }
 } // namespace
+
+QStringList Deliveries::suppliers(const QString &typed)
+{
+    QString column = QStringLiteral("Ime_Firma");
+    QString text = typed;
+    if (typed.startsWith(QLatin1Char('+')) || typed.startsWith(QLatin1Char('-'))) {
+        column = typed.startsWith(QLatin1Char('+')) ? QStringLiteral("Dan_N") : QStringLiteral("EIK");
+        text = typed.mid(1);
+    }
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Ime_Firma FROM Firmi WHERE UPPER(%1) LIKE UPPER(?) "
+                                                       "ESCAPE '\\' ORDER BY Ime_Firma, ID")
+                                            .arg(column),
+                                        {Db::likeContains(text.trimmed())}))
+        out << ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString());
+    return out;
+}
+
+QStringList Deliveries::units()
+{
+    QStringList out = {QStringLiteral("бр."), QStringLiteral("кг."), QStringLiteral("гр."), QStringLiteral("л."),
+                       QStringLiteral("пакет"), QStringLiteral("стек"), QStringLiteral("кашон"),
+                       QStringLiteral("кв.м.")};
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT DISTINCT Mqrka FROM Produkti WHERE Mqrka <> ''")))
+        out << r.value(0).toString();
+    out.removeDuplicates();
+    out.sort();
+    return out;
+}
 
 QString Deliveries::workstation()
 {

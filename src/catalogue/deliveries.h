@@ -1,6 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariantList>
 
@@ -20,6 +21,14 @@ struct LineInput {
     QString unit;
     bool withVat = true;
 };
+
+// Suppliers as "<ID>:<Ime_Firma>" for the supplier field: a text led by
+// "+" searches the VAT number, by "-" the EIK, anything else the name (each
+// contained, case-insensitive); an empty text lists every counterparty.
+QStringList suppliers(const QString &typed); // throws DbError
+
+// The units offered: the usual ones and every unit in use, sorted, once each.
+QStringList units(); // throws DbError
 
 // This workstation's name in Rab_Mqsto.
 QString workstation();

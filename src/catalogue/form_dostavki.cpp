@@ -1,0 +1,903 @@
+#include "catalogue/form_dostavki.h"
+
+#include "app/app_state.h"
+#include "app/currency_rates.h"
+#include "app/form_print_vid_fail.h"
+#include "app/list_export.h"
+#include "app/record_ops.h"
+#include "app/window_owner.h"
+#include "catalogue/article_pick.h"
+#include "catalogue/form_artikuli.h"
+#include "catalogue/stock_lines.h"
+#include "catalogue/warehouses.h"
+#include "common/dates.h"
+#include "common/money.h"
+#include "common/reference_text.h"
+#include "counterparties/form_kontrakents.h"
+#include "platform/db/database.h"
+#include "platform/dialogs.h"
+#include "platform/named.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+QPointer<TForm_Dostavki> Form_Dostavki;
+
+namespace {
+const char *NoArticle = "0:Няма  избран артикул";
+const char *AllWarehouses = "Нал. кол. всички складове";
+
+QLineEdit *edit(const char *name, const QString &text, QWidget *parent, int width = 0)
+{
+    QLineEdit *e = namedEdit(QString::fromLatin1(name), parent);
+    e->setText(text);
+    if (width > 0)
+        e->setFixedWidth(width);
+    return e;
+}
+
+QLabel *label(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+void setRed(QLineEdit *e, bool red)
+{
+    QPalette p = e->palette();
+    p.setColor(QPalette::Text, red ? QColor(255, 0, 0) : e->style()->standardPalette().color(QPalette::Text));
+    e->setPalette(p);
+}
+} // namespace
+
+TForm_Dostavki::TForm_Dostavki(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_Dostavki"));
+    setWindowTitle(QStringLiteral("ДОСТАВКИ"));
+    setWindowFlag(Qt::Tool);
+
+    Btn_Nov = namedButton(QStringLiteral("Btn_Nov"), QStringLiteral("Нова доставка"), this);
+    Btn_Cancel = namedButton(QStringLiteral("Btn_Cancel"), QStringLiteral("Откажи"), this);
+    Label12 = named(label(QStringLiteral("0"), this), "Label12");
+    Edit_Dostav4ik = edit("Edit_Dostav4ik", QString(), this);
+    Edit_Dostav4ik->setToolTip(QStringLiteral("1.Въведете част от името и изберете от списъка!\n"
+                                              "2.Въведете \"+\" и данъчен номер\n3.Въведете \"-\" и ЕИК"));
+    ListBox_SelectDostav4ik = named(new QListWidget(this), "ListBox_SelectDostav4ik");
+    ListBox_SelectDostav4ik->setWindowFlag(Qt::ToolTip); // floats under the field
+    ListBox_SelectDostav4ik->hide();
+    Button_NovDostav4ik = namedButton(QStringLiteral("Button_NovDostav4ik"), QStringLiteral("Нов доставчик"), this);
+    ComboBox_Dok_Vid = named(new QComboBox(this), "ComboBox_Dok_Vid");
+    Edit_Nomer_Dokument = edit("Edit_Nomer_Dokument", QString(), this, 120);
+    Edit_Nomer_Dokument->setMaxLength(12);
+    DateTimePicker_Dok = named(new QDateEdit(this), "DateTimePicker_Dok");
+    DateTimePicker_Date = named(new QDateEdit(this), "DateTimePicker_Date");
+    for (QDateEdit *d : {DateTimePicker_Dok, DateTimePicker_Date}) {
+        d->setDisplayFormat(QString::fromLatin1(Dates::ShortFormat));
+        d->setCalendarPopup(true);
+    }
+    DateTimePicker_Time = named(new QTimeEdit(this), "DateTimePicker_Time");
+    DateTimePicker_Time->setDisplayFormat(QString::fromLatin1(Dates::TimeFormat));
+    ComboBox_Sklad = named(new QComboBox(this), "ComboBox_Sklad");
+    ComboBox_Sklad->setMinimumWidth(200);
+    Edit_Zabel = edit("Edit_Zabel", QString(), this);
+    Label5 = named(label(QString::fromUtf8(AllWarehouses), this), "Label5");
+    Label_Kol = named(label(QStringLiteral("0"), this), "Label_Kol");
+
+    Panel_Art = named(new QWidget(this), "Panel_Art");
+    Edit_Art_ID = edit("Edit_Art_ID", QStringLiteral("0"), Panel_Art, 100);
+    Label_Sel_Art = named(label(QString::fromUtf8(NoArticle), Panel_Art), "Label_Sel_Art");
+    Label_Sel_Art->setStyleSheet(QStringLiteral("color: red"));
+    Label_Sel_Nomenkl = named(label(QStringLiteral("а."), Panel_Art), "Label_Sel_Nomenkl");
+    Label_Sel_Nomenkl->setToolTip(QStringLiteral("Работи с налични артикулни номера"));
+    Label_Sel_Nomenkl->installEventFilter(this);
+    Button_Dobavi = namedButton(QStringLiteral("Button_Dobavi"), QStringLiteral("Добави"), Panel_Art);
+    Button_Dobavi->setToolTip(QStringLiteral("Избор на артикули от каталога"));
+    Edit_dost_Cena = edit("Edit_dost_Cena", QStringLiteral("0.000"), Panel_Art, 90);
+    ComboBox_Valuta = named(new QComboBox(Panel_Art), "ComboBox_Valuta");
+    Edit_Cena = edit("Edit_Cena", QStringLiteral("0.000"), Panel_Art, 90);
+    ComboBoxValuta_P = named(new QComboBox(Panel_Art), "ComboBoxValuta_P");
+    Edit_Nadcenka = edit("Edit_Nadcenka", QStringLiteral("0"), Panel_Art, 80);
+    Edit_TO = edit("Edit_TO", QStringLiteral("0"), Panel_Art, 80);
+    Edit_Kol = edit("Edit_Kol", QStringLiteral("1"), Panel_Art, 80);
+    ComboBox_Mqrka = named(new QComboBox(Panel_Art), "ComboBox_Mqrka");
+    ComboBox_Mqrka->setEditable(true);
+    ChkBox_Have_DDS = named(new QCheckBox(QStringLiteral("Вкл. ДДС"), Panel_Art), "ChkBox_Have_DDS");
+    ChkBox_Have_DDS->setChecked(true);
+    Button_Convert = namedButton(QStringLiteral("Button_Convert"), QStringLiteral("Конвертирай в лева по курс: 1"),
+                                 Panel_Art);
+
+    Panel_Buttons = named(new QWidget(this), "Panel_Buttons");
+    Button_Add = namedButton(QStringLiteral("Button_Add"), QStringLiteral("Добави"), Panel_Buttons);
+    Button_Edit = namedButton(QStringLiteral("Button_Edit"), QStringLiteral("Редактирай"), Panel_Buttons);
+    Button_Delete = namedButton(QStringLiteral("Button_Delete"), QStringLiteral("Изтрии"), Panel_Buttons);
+    Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("Серийни номера"), Panel_Buttons);
+    Button1->setEnabled(false); // the supplier warranty cards are not part of the program yet
+    Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("ПЕЧАТ"), this);
+
+    m_model = new StockLinesModel(this);
+    m_model->setNumberFields({QStringLiteral("Dostavna_Cena"), QStringLiteral("Kolitchestvo"),
+                              QStringLiteral("Suma_D"), QStringLiteral("Prodajna_Cena")});
+    m_model->setBlueRows(QStringLiteral("Have_DDS"), QStringLiteral("False"));
+    DBGrid_Art_Dost = StockLines::makeGrid("DBGrid_Art_Dost", m_model, this);
+    DBGrid_Art_Dost->installEventFilter(this);
+
+    Edit_Plateno_Broj = edit("Edit_Plateno_Broj", QStringLiteral("0.0000"), this, 100);
+    Edit_Plateno_Banka = edit("Edit_Plateno_Banka", QStringLiteral("0.0000"), this, 100);
+    Edit_Neplateno = edit("Edit_Neplateno", QStringLiteral("0.0000"), this, 100);
+    Label_SUM_BezDDS = named(label(QStringLiteral("0.0000"), this), "Label_SUM_BezDDS");
+    Label_DDS = named(label(QStringLiteral("0.0000"), this), "Label_DDS");
+
+    connect(Btn_Nov, &QPushButton::clicked, this, &TForm_Dostavki::Btn_NovClick);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TForm_Dostavki::Btn_CancelClick);
+    connect(Edit_Dostav4ik, &QLineEdit::textEdited, this, &TForm_Dostavki::supplierSearch);
+    connect(Edit_Dostav4ik, &QLineEdit::returnPressed, this, [this] {
+        const QString text = Edit_Dostav4ik->text();
+        if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
+            supplierSearch(text);
+        if (ListBox_SelectDostav4ik->count() == 1)
+            pickSupplier(ListBox_SelectDostav4ik->item(0)->text());
+        else if (ListBox_SelectDostav4ik->count() > 1)
+            ListBox_SelectDostav4ik->setFocus();
+    });
+    Edit_Dostav4ik->installEventFilter(this);
+    ListBox_SelectDostav4ik->installEventFilter(this);
+    connect(ListBox_SelectDostav4ik, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { pickSupplier(item->text()); });
+    connect(Button_NovDostav4ik, &QPushButton::clicked, this, [this] {
+        CounterpartyPickMode = -1;
+        TForm_Kontrakents::N_KlientiClick(this);
+    });
+    connect(Edit_Art_ID, &QLineEdit::returnPressed, this, &TForm_Dostavki::Edit_Art_IDKeyPress);
+    connect(Button_Dobavi, &QPushButton::clicked, this, &TForm_Dostavki::Button_DobaviClick);
+    connect(Edit_Cena, &QLineEdit::editingFinished, this, &TForm_Dostavki::Edit_CenaExit);
+    connect(Edit_Nadcenka, &QLineEdit::editingFinished, this, &TForm_Dostavki::Edit_NadcenkaExit);
+    connect(Edit_TO, &QLineEdit::editingFinished, this, &TForm_Dostavki::Edit_TOExit);
+    for (QLineEdit *e : {Edit_dost_Cena, Edit_Cena, Edit_Nadcenka, Edit_TO, Edit_Kol}) {
+        const QString empty = e == Edit_Kol ? QStringLiteral("1") : QStringLiteral("0");
+        connect(e, &QLineEdit::textEdited, this, [e, empty](const QString &text) {
+            if (text.isEmpty() || text == QStringLiteral(" ")) {
+                e->setText(empty);
+                e->selectAll();
+            }
+        });
+    }
+    connect(Edit_Kol, &QLineEdit::returnPressed, this, &TForm_Dostavki::Button_AddClick);
+    connect(Button_Convert, &QPushButton::clicked, this, &TForm_Dostavki::Button_ConvertClick);
+    connect(ComboBox_Valuta, &QComboBox::activated, this, &TForm_Dostavki::ComboBox_ValutaClick);
+    connect(ComboBoxValuta_P, &QComboBox::activated, this, &TForm_Dostavki::ComboBoxValuta_PClick);
+    connect(Button_Add, &QPushButton::clicked, this, &TForm_Dostavki::Button_AddClick);
+    connect(Button_Edit, &QPushButton::clicked, this, &TForm_Dostavki::Button_EditClick);
+    connect(DBGrid_Art_Dost, &QTableView::doubleClicked, this, &TForm_Dostavki::Button_EditClick);
+    connect(Button_Delete, &QPushButton::clicked, this, &TForm_Dostavki::Button_DeleteClick);
+    connect(Button_Print, &QPushButton::clicked, this, &TForm_Dostavki::Button_PrintClick);
+    connect(ComboBox_Sklad, &QComboBox::activated, this, &TForm_Dostavki::ComboBox_SkladChange);
+    for (QLineEdit *e : {Edit_Plateno_Banka, Edit_Neplateno})
+        connect(e, &QLineEdit::textEdited, this, &TForm_Dostavki::Button_Calculate_SUMsClick);
+
+    // One article: the current row, one quantity prompt.
+    ArticlePick::registerTarget(PickMode, [this](const ArticlePick::Picked &picked) {
+        const auto article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {picked.id()});
+        if (!article)
+            return;
+        articleFound(*article);
+        ArticlePick::quantityWalk(PickMode, {picked.current}, [this](const QSqlRecord &, double, const QString &typed) {
+            Edit_Kol->setText(typed);
+        });
+    });
+
+    buildLayout();
+    setOpen(false);
+}
+
+TForm_Dostavki::~TForm_Dostavki()
+{
+    ArticlePick::unregisterTarget(PickMode);
+}
+
+void TForm_Dostavki::buildLayout()
+{
+    auto *head = new QGridLayout;
+    int c = 0;
+    auto field = [&](const QString &title, QWidget *w, int row) {
+        head->addWidget(label(title, this), row * 2, c);
+        head->addWidget(w, row * 2 + 1, c);
+        ++c;
+    };
+    field(QStringLiteral("Доставчик"), Edit_Dostav4ik, 0);
+    field(QString(), Button_NovDostav4ik, 0);
+    field(QStringLiteral("Вид документ"), ComboBox_Dok_Vid, 0);
+    field(QStringLiteral("Документ N"), Edit_Nomer_Dokument, 0);
+    field(QStringLiteral("От дата"), DateTimePicker_Dok, 0);
+    c = 0;
+    field(QStringLiteral("Склад"), ComboBox_Sklad, 1);
+    field(QStringLiteral("Дата на доставка"), DateTimePicker_Date, 1);
+    field(QStringLiteral("Час"), DateTimePicker_Time, 1);
+    field(QStringLiteral("Забележка"), Edit_Zabel, 1);
+    auto *number = new QHBoxLayout;
+    number->addWidget(label(QStringLiteral("Доставка N: "), this));
+    number->addWidget(Label12);
+    number->addStretch(1);
+    number->addWidget(Btn_Nov);
+    number->addWidget(Btn_Cancel);
+
+    auto *art = new QGridLayout(Panel_Art);
+    art->setContentsMargins(0, 0, 0, 0);
+    int col = 0;
+    auto artField = [&](const QString &title, QWidget *w) {
+        art->addWidget(label(title, Panel_Art), 0, col);
+        art->addWidget(w, 1, col);
+        ++col;
+    };
+    artField(QStringLiteral("Арт. №"), Edit_Art_ID);
+    artField(QString(), Label_Sel_Nomenkl);
+    artField(QStringLiteral("Доставна цена"), Edit_dost_Cena);
+    artField(QStringLiteral("Валута"), ComboBox_Valuta);
+    artField(QStringLiteral("Надценка %"), Edit_Nadcenka);
+    artField(QStringLiteral("Продажна цена"), Edit_Cena);
+    artField(QStringLiteral("Валута"), ComboBoxValuta_P);
+    artField(QStringLiteral("Отстъпка %"), Edit_TO);
+    artField(QStringLiteral("Количество"), Edit_Kol);
+    artField(QStringLiteral("Мярка"), ComboBox_Mqrka);
+    artField(QString(), ChkBox_Have_DDS);
+    art->addWidget(Label_Sel_Art, 2, 0, 1, 4);
+    art->addWidget(Button_Dobavi, 2, 4);
+    art->addWidget(Label5, 2, 5, 1, 3);
+    art->addWidget(Label_Kol, 2, 8);
+    art->addWidget(Button_Convert, 2, 9, 1, 2);
+
+    auto *lineButtons = new QHBoxLayout(Panel_Buttons);
+    lineButtons->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton *b : {Button_Add, Button_Edit, Button_Delete, Button1})
+        lineButtons->addWidget(b);
+    lineButtons->addStretch(1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Panel_Buttons, 1);
+    buttons->addWidget(Button_Print);
+
+    auto *sums = new QGridLayout;
+    sums->addWidget(label(QStringLiteral("Данъчна основа:"), this), 0, 0);
+    sums->addWidget(Label_SUM_BezDDS, 0, 1);
+    sums->addWidget(label(QStringLiteral("ДДС:"), this), 1, 0);
+    sums->addWidget(Label_DDS, 1, 1);
+    sums->addWidget(label(QStringLiteral("Платено в брой"), this), 0, 2);
+    sums->addWidget(Edit_Plateno_Broj, 0, 3);
+    sums->addWidget(label(QStringLiteral("Платено по банка"), this), 1, 2);
+    sums->addWidget(Edit_Plateno_Banka, 1, 3);
+    sums->addWidget(label(QStringLiteral("Не платено"), this), 2, 2);
+    sums->addWidget(Edit_Neplateno, 2, 3);
+    sums->setColumnStretch(4, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addLayout(number);
+    layout->addLayout(head);
+    layout->addWidget(Panel_Art);
+    layout->addLayout(buttons);
+    layout->addWidget(DBGrid_Art_Dost, 1);
+    layout->addLayout(sums);
+    resize(1040, 640);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+bool TForm_Dostavki::isOpen()
+{
+    return Form_Dostavki && Form_Dostavki->isVisible();
+}
+
+void TForm_Dostavki::fillLists()
+{
+    ComboBox_Sklad->clear();
+    ComboBox_Sklad->addItems(Warehouses::referenceTexts());
+    QStringList currencies;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY ID")))
+        currencies << r.value(0).toString();
+    for (QComboBox *box : {ComboBox_Valuta, ComboBoxValuta_P}) {
+        box->clear();
+        box->addItems(currencies);
+    }
+    ComboBox_Dok_Vid->clear();
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Opisanie FROM Rab_Dokumenti ORDER BY ID")))
+        ComboBox_Dok_Vid->addItem(ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString()));
+    ComboBox_Mqrka->clear();
+    ComboBox_Mqrka->addItems(Deliveries::units());
+    ComboBox_Mqrka->setCurrentIndex(0);
+    const QString base = CurrencyRates::baseCurrency();
+    ComboBox_Valuta->setCurrentText(base);
+    ComboBoxValuta_P->setCurrentText(base);
+    rateCaption(base);
+}
+
+void TForm_Dostavki::FormShow()
+{
+    try {
+        fillLists();
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Списъците на доставката не могат да бъдат прочетени.\n") + e.message(), this);
+    }
+    Button_Dobavi->setEnabled(!m_fromCatalogue);
+    if (m_state == 0)
+        Btn_NovClick();
+    else
+        Button_Calculate_SUMsClick();
+}
+
+void TForm_Dostavki::setOpen(bool open)
+{
+    m_state = open ? 1 : 0;
+    Btn_Nov->setText(open ? QStringLiteral("Запис") : QStringLiteral("Нова доставка"));
+    Btn_Nov->setToolTip(open ? QStringLiteral("Запис на доставка") : QStringLiteral("Отваряне на нова доставка"));
+    for (QWidget *w : {static_cast<QWidget *>(Btn_Cancel), static_cast<QWidget *>(Edit_Zabel),
+                       static_cast<QWidget *>(Edit_Nomer_Dokument)})
+        w->setEnabled(open);
+    Button_Dobavi->setEnabled(open && !m_fromCatalogue);
+    if (!open)
+        Label12->setText(QStringLiteral("0"));
+}
+
+void TForm_Dostavki::Btn_NovClick()
+{
+    if (m_state == 1) {
+        save();
+        return;
+    }
+    setOpen(true);
+    Panel_Buttons->setEnabled(true);
+    Panel_Art->setEnabled(true);
+    DateTimePicker_Dok->setDate(QDate::currentDate());
+    ComboBox_Sklad->setCurrentIndex(-1);
+    DateTimePicker_Date->setDate(QDate::currentDate());
+    DateTimePicker_Time->setTime(QTime::currentTime());
+    Label12->setText(QString::number(GET_MAX_NUMBER(QStringLiteral("Dostavki"), QStringLiteral("ID"))));
+    Button_Calculate_SUMsClick();
+    Edit_Art_ID->setFocus();
+    Edit_Art_ID->selectAll();
+}
+
+bool TForm_Dostavki::save()
+{
+    Deliveries::Head head;
+    double cash = 0, bank = 0, unpaid = 0;
+    if (!StockLines::parseField(Edit_Plateno_Broj->text(), QStringLiteral("Платено в брой"), &cash, this)
+        || !StockLines::parseField(Edit_Plateno_Banka->text(), QStringLiteral("Платено по банка"), &bank, this)
+        || !StockLines::parseField(Edit_Neplateno->text(), QStringLiteral("Не платено"), &unpaid, this))
+        return false;
+    head.supplier = GetID_MFromTreeNodeName(Edit_Dostav4ik->text());
+    head.documentKind = GetID_MFromTreeNodeName(ComboBox_Dok_Vid->currentText());
+    head.warehouse = GetID_MFromTreeNodeName(ComboBox_Sklad->currentText());
+    head.deliveryDate = DateTimePicker_Date->date();
+    head.deliveryTime = DateTimePicker_Time->time();
+    head.documentDate = DateTimePicker_Dok->date();
+    head.documentNumber = Edit_Nomer_Dokument->text();
+    head.note = Edit_Zabel->text();
+    head.cash = cash;
+    head.bank = bank;
+    head.unpaid = unpaid;
+    QString refusal;
+    try {
+        if (Deliveries::save(head, &refusal) == 0) {
+            Dialogs::message(refusal, this);
+            return false;
+        }
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Доставката не беше записана; наличностите и цените не са променени.\n")
+                             + e.message(),
+                         this);
+        return false;
+    }
+    setOpen(false);
+    setLineEdit(0);
+    Label5->setText(QString::fromUtf8(AllWarehouses));
+    Button_Calculate_SUMsClick();
+    return true;
+}
+
+void TForm_Dostavki::Btn_CancelClick()
+{
+    if (!Dialogs::yesNo(QStringLiteral("Имате неприключена доставка.\nЖелаете ли да излезете без запис"), this)) {
+        KeepDeliveryOpen = true;
+        return;
+    }
+    KeepDeliveryOpen = false;
+    try {
+        Deliveries::removeAll();
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+        KeepDeliveryOpen = true;
+        return;
+    }
+    setOpen(false);
+    setLineEdit(0);
+    Panel_Buttons->setEnabled(false);
+    Panel_Art->setEnabled(false);
+    Btn_Nov->setEnabled(true);
+    ComboBox_Sklad->setCurrentIndex(-1);
+    Label5->setText(QString::fromUtf8(AllWarehouses));
+    Button_Calculate_SUMsClick();
+}
+
+void TForm_Dostavki::reject()
+{
+    if (m_state == 1) {
+        Btn_CancelClick();
+        if (KeepDeliveryOpen)
+            return;
+    }
+    QDialog::reject();
+}
+
+// ---- supplier ---------------------------------------------------------------------------
+
+void TForm_Dostavki::supplierSearch(const QString &text)
+{
+    if (text.isEmpty() || text.startsWith(QLatin1Char(' ')) || text.startsWith(QLatin1Char('!'))
+        || ((text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'))) && text.size() < 2)) {
+        ListBox_SelectDostav4ik->hide();
+        return;
+    }
+    QStringList found;
+    try {
+        found = Deliveries::suppliers(text);
+    } catch (const DbError &) {
+        Dialogs::message(QStringLiteral("Некоректни данни"), this);
+        return;
+    }
+    ListBox_SelectDostav4ik->clear();
+    ListBox_SelectDostav4ik->addItems(found);
+    if (found.isEmpty()) {
+        ListBox_SelectDostav4ik->hide();
+        return;
+    }
+    ListBox_SelectDostav4ik->setCurrentRow(0);
+    ListBox_SelectDostav4ik->setGeometry(QRect(Edit_Dostav4ik->mapToGlobal(QPoint(0, Edit_Dostav4ik->height())),
+                                               QSize(Edit_Dostav4ik->width(), 100)));
+    ListBox_SelectDostav4ik->show();
+}
+
+void TForm_Dostavki::pickSupplier(const QString &item)
+{
+    Edit_Dostav4ik->setText(item);
+    ListBox_SelectDostav4ik->hide();
+    ComboBox_Sklad->setEnabled(true);
+    Label_Sel_Nomenkl->setText(QStringLiteral("н."));
+    Label_Sel_Nomenkl->setToolTip(QStringLiteral("Работи с номенклатура на контрагент"));
+    Edit_Dostav4ik->setFocus();
+}
+
+// ---- the line being entered -------------------------------------------------------------
+
+void TForm_Dostavki::Label_Sel_NomenklClick()
+{
+    const bool own = Label_Sel_Nomenkl->text() != QStringLiteral("а.");
+    Label_Sel_Nomenkl->setText(own ? QStringLiteral("а.") : QStringLiteral("н."));
+    Label_Sel_Nomenkl->setToolTip(own ? QStringLiteral("Работи с налични артикулни номера")
+                                      : QStringLiteral("Работи с номенклатура на контрагент"));
+}
+
+void TForm_Dostavki::Edit_Art_IDKeyPress()
+{
+    const QString typed = Edit_Art_ID->text().trimmed();
+    std::optional<QSqlRecord> article;
+    try {
+        if (Label_Sel_Nomenkl->text() == QStringLiteral("н."))
+            article = Db::firstRow(QStringLiteral("SELECT p.* FROM Nomenklatures n JOIN Produkti p ON p.ID = n.ID "
+                                                  "WHERE n.Nomenkl_N = ? AND n.ID_Kontrag = ?"),
+                                   {typed, GetID_MFromTreeNodeName(Edit_Dostav4ik->text())});
+        else
+            article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"),
+                                   {GetID_MFromTreeNodeName(typed)});
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+        return;
+    }
+    if (!article) {
+        Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
+        // Opened from the catalogue, the picker is the window below.
+        if (!m_fromCatalogue)
+            Button_DobaviClick();
+    } else {
+        articleFound(*article);
+    }
+    Edit_dost_Cena->setFocus();
+    Edit_dost_Cena->selectAll();
+}
+
+void TForm_Dostavki::articleFound(const QSqlRecord &article)
+{
+    const long long id = article.value(QStringLiteral("ID")).toLongLong();
+    Edit_Art_ID->setText(QString::number(id));
+    Label_Sel_Art->setText(ArticlePick::referenceText(article));
+    Edit_Cena->setText(Money::fixed(article.value(QStringLiteral("Ed_Cena")).toDouble(), PriceDecimals));
+    ComboBoxValuta_P->setCurrentText(article.value(QStringLiteral("Valuta_P")).toString());
+    ComboBoxValuta_PClick();
+    ComboBox_Mqrka->setCurrentText(article.value(QStringLiteral("Mqrka")).toString());
+    showStock(id);
+}
+
+void TForm_Dostavki::showStock(long long article)
+{
+    const long long warehouse = GetID_MFromTreeNodeName(ComboBox_Sklad->currentText());
+    try {
+        const double stock = warehouse > 0
+                                 ? Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND "
+                                                             "Sklad_ID = ?"),
+                                              {article, warehouse})
+                                       .toDouble()
+                                 : Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ?"),
+                                              {article})
+                                       .toDouble();
+        Label_Kol->setText(Money::formatWidth(stock, 4, 2));
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+    }
+}
+
+void TForm_Dostavki::Button_DobaviClick()
+{
+    if (m_fromCatalogue || m_state != 1)
+        return;
+    ArticlePickMode = PickMode;
+    const QString before = Label_Sel_Art->text();
+    const QString kol = Edit_Kol->text();
+    Edit_Kol->setText(QString());
+    TForm_Artikuli::N_ArtikuliClick(this);
+    // A pick whose quantity was given becomes a line at once.
+    if (!Edit_Kol->text().isEmpty())
+        Button_AddClick();
+    else
+        Edit_Kol->setText(kol);
+    Q_UNUSED(before);
+    Button_Calculate_SUMsClick();
+}
+
+void TForm_Dostavki::Edit_CenaExit()
+{
+    double d = 0, s = 0, m = 0;
+    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
+        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
+        return;
+    if (!DeliveryPrices::markup(d, s, &m))
+        return;
+    Edit_Nadcenka->setText(DeliveryPrices::text(m));
+    setRed(Edit_Nadcenka, m < 0);
+}
+
+void TForm_Dostavki::Edit_NadcenkaExit()
+{
+    double d = 0, m = 0;
+    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
+        || !StockLines::parseField(Edit_Nadcenka->text(), QStringLiteral("Надценка"), &m, this))
+        return;
+    Edit_Cena->setText(DeliveryPrices::text(DeliveryPrices::saleFromMarkup(d, m)));
+    setRed(Edit_Nadcenka, m < 0);
+}
+
+void TForm_Dostavki::Edit_TOExit()
+{
+    double s = 0, t = 0;
+    if (!StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this)
+        || !StockLines::parseField(Edit_TO->text(), QStringLiteral("Отстъпка"), &t, this))
+        return;
+    Edit_dost_Cena->setText(DeliveryPrices::text(DeliveryPrices::deliveryFromDiscount(s, t)));
+    setRed(Edit_TO, t < 0);
+}
+
+void TForm_Dostavki::rateCaption(const QString &currency)
+{
+    QString rate = QStringLiteral("?");
+    try {
+        const QVariant kurs = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {currency});
+        if (kurs.isValid())
+            rate = Numbers::toText(kurs.toDouble());
+    } catch (const DbError &) {
+    }
+    Button_Convert->setText(QStringLiteral("Конвертирай в лева по курс: ") + rate);
+}
+
+void TForm_Dostavki::ComboBox_ValutaClick()
+{
+    ComboBoxValuta_P->setCurrentText(ComboBox_Valuta->currentText());
+    rateCaption(ComboBox_Valuta->currentText());
+}
+
+void TForm_Dostavki::ComboBoxValuta_PClick()
+{
+    rateCaption(ComboBoxValuta_P->currentText());
+}
+
+void TForm_Dostavki::Button_ConvertClick()
+{
+    double d = 0, s = 0;
+    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
+        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
+        return;
+    QString base;
+    QVariant rate;
+    try {
+        rate = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {ComboBox_Valuta->currentText()});
+        base = CurrencyRates::baseCurrency();
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+        return;
+    }
+    if (!rate.isValid()) {
+        Dialogs::message(QStringLiteral("Валутата \"") + ComboBox_Valuta->currentText()
+                             + QStringLiteral("\" няма курс."),
+                         this);
+        return;
+    }
+    Edit_dost_Cena->setText(Money::formatWidth(d * rate.toDouble(), 4, 4));
+    Edit_Cena->setText(Money::formatWidth(s * rate.toDouble(), 4, 4));
+    ComboBox_Valuta->setCurrentText(base);
+    ComboBoxValuta_P->setCurrentText(base);
+    ComboBox_ValutaClick();
+}
+
+bool TForm_Dostavki::readLine(Deliveries::LineInput *line)
+{
+    line->article = GetID_MFromTreeNodeName(Label_Sel_Art->text());
+    if (line->article <= 0) {
+        Dialogs::message(QStringLiteral("Не е избран артикул!"), this);
+        return false;
+    }
+    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &line->deliveryPrice, this)
+        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &line->salePrice, this)
+        || !StockLines::parseField(Edit_Kol->text(), QStringLiteral("Количество"), &line->quantity, this))
+        return false;
+    line->deliveryCurrency = ComboBox_Valuta->currentText();
+    line->saleCurrency = ComboBoxValuta_P->currentText();
+    line->unit = ComboBox_Mqrka->currentText();
+    line->withVat = ChkBox_Have_DDS->isChecked();
+    return true;
+}
+
+bool TForm_Dostavki::Button_AddClick()
+{
+    if (m_state != 1)
+        return false;
+    Deliveries::LineInput line;
+    if (!readLine(&line))
+        return false;
+    try {
+        if (m_lineEdit == 1) {
+            if (!Deliveries::updateLine(m_editedLine, line))
+                Dialogs::message(QStringLiteral("Редът вече не съществува."), this);
+            setLineEdit(0);
+        } else if (Deliveries::addLine(line, Label12->text().toLongLong()) == 0) {
+            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
+            return false;
+        }
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Редът не беше записан.\n") + e.message(), this);
+        return false;
+    }
+    ChkBox_Have_DDS->setChecked(true);
+    Button_Calculate_SUMsClick();
+    Edit_Art_ID->setFocus();
+    Edit_Art_ID->selectAll();
+    return true;
+}
+
+void TForm_Dostavki::setLineEdit(int state)
+{
+    m_lineEdit = state;
+    Button_Add->setText(state == 1 ? QStringLiteral("Приеми") : QStringLiteral("Добави"));
+    Button_Delete->setText(state == 1 ? QStringLiteral("Откажи") : QStringLiteral("Изтрии"));
+    if (state == 0) {
+        m_editedLine = 0;
+        EditedDeliveryArticle = 0;
+    }
+}
+
+void TForm_Dostavki::Button_EditClick()
+{
+    const long long n = StockLines::currentKey(DBGrid_Art_Dost, m_model);
+    if (n == 0 || m_state != 1)
+        return;
+    const QSqlRecord r = m_model->record(DBGrid_Art_Dost->currentIndex().row());
+    m_editedLine = n;
+    EditedDeliveryArticle = r.value(QStringLiteral("Nomer_Produkt")).toLongLong();
+    Edit_Art_ID->setText(QString::number(EditedDeliveryArticle));
+    Label_Sel_Art->setText(ReferenceText::make(EditedDeliveryArticle, r.value(QStringLiteral("Opisanie")).toString()));
+    Edit_Cena->setText(Money::fixed(r.value(QStringLiteral("Prodajna_Cena")).toDouble(), PriceDecimals));
+    ComboBoxValuta_P->setCurrentText(r.value(QStringLiteral("Valuta_P")).toString());
+    ComboBox_Mqrka->setCurrentText(r.value(QStringLiteral("Mqrka")).toString());
+    Edit_dost_Cena->setText(Money::fixed(r.value(QStringLiteral("Dostavna_Cena")).toDouble(), PriceDecimals));
+    ComboBox_Valuta->setCurrentText(r.value(QStringLiteral("Valuta_D")).toString());
+    Edit_Kol->setText(Numbers::toText(r.value(QStringLiteral("Kolitchestvo")).toDouble()));
+    ChkBox_Have_DDS->setChecked(r.value(QStringLiteral("Have_DDS")).toString() != QStringLiteral("False"));
+    setLineEdit(1);
+}
+
+void TForm_Dostavki::Button_DeleteClick()
+{
+    if (m_lineEdit == 1) {
+        setLineEdit(0);
+        Button_Calculate_SUMsClick();
+        return;
+    }
+    const long long n = StockLines::currentKey(DBGrid_Art_Dost, m_model);
+    if (n == 0)
+        return;
+    if (!Dialogs::yesNo(QStringLiteral("Наистина ли желаете да изтриете избраните артикули"), this))
+        return;
+    try {
+        Deliveries::removeLine(n);
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+    }
+    Button_Calculate_SUMsClick();
+}
+
+void TForm_Dostavki::Button_Calculate_SUMsClick()
+{
+    const int row = DBGrid_Art_Dost->currentIndex().row();
+    double bank = 0, unpaid = 0;
+    const bool payments = Numbers::parse(Edit_Plateno_Banka->text(), &bank)
+                          && Numbers::parse(Edit_Neplateno->text(), &unpaid);
+    try {
+        QVariantList params;
+        m_model->setQuery(Deliveries::linesSql(&params), params);
+        StockLines::showColumns(DBGrid_Art_Dost, m_model,
+                                {{QStringLiteral("Nomer_Produkt"), QStringLiteral("Арт. №")},
+                                 {QStringLiteral("Opisanie"), QStringLiteral("Описание")},
+                                 {QStringLiteral("Dostavna_Cena"), QStringLiteral("Доставна цена")},
+                                 {QStringLiteral("Valuta_D"), QStringLiteral("Валута")},
+                                 {QStringLiteral("Kolitchestvo"), QStringLiteral("Доставено кол.")},
+                                 {QStringLiteral("Mqrka"), QStringLiteral("Мярка")},
+                                 {QStringLiteral("Suma_D"), QStringLiteral("Общо в лв")},
+                                 {QStringLiteral("Prodajna_Cena"), QStringLiteral("Продажна цена")},
+                                 {QStringLiteral("Valuta_P"), QStringLiteral("Валута")},
+                                 {QStringLiteral("Have_DDS"), QStringLiteral("Вкл. ДДС")}});
+        m_sums = Deliveries::sums(bank, unpaid);
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+        return;
+    } catch (const std::invalid_argument &e) {
+        Dialogs::message(QString::fromUtf8(e.what()), this);
+        return;
+    }
+    if (m_model->rowCount() > 0)
+        DBGrid_Art_Dost->setCurrentIndex(m_model->index(qBound(0, row, m_model->rowCount() - 1), 2));
+    Label_SUM_BezDDS->setText(Money::format42(m_sums.net));
+    Label_DDS->setText(Money::format42(m_sums.vat));
+    // Cash follows only numbers: a half-typed bank or unpaid amount leaves it.
+    if (payments)
+        Edit_Plateno_Broj->setText(Money::format42(m_sums.cash));
+}
+
+void TForm_Dostavki::ComboBox_SkladChange()
+{
+    Label5->setText(QStringLiteral("Нал. кол в склад:") + ComboBox_Sklad->currentText());
+    const long long article = GetID_MFromTreeNodeName(Label_Sel_Art->text());
+    if (article > 0)
+        showStock(article);
+}
+
+bool TForm_Dostavki::Button_PrintClick()
+{
+    if (m_model->rowCount() == 0) {
+        Dialogs::message(QStringLiteral("Няма данни за печат"), this);
+        return false;
+    }
+    double cash = 0, bank = 0, unpaid = 0;
+    Numbers::parse(Edit_Plateno_Broj->text(), &cash);
+    Numbers::parse(Edit_Plateno_Banka->text(), &bank);
+    Numbers::parse(Edit_Neplateno->text(), &unpaid);
+    showExportChooser();
+    ListExport file(QStringLiteral("Доставка"));
+    file.addLines({QString(), QStringLiteral("\tДОСТАВКА АРТИКУЛИ"),
+                   QStringLiteral("\t") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText(), QString(),
+                   QStringLiteral("\tДата на доставка :") + Dates::toShort(DateTimePicker_Date->date())
+                       + QStringLiteral(", ") + Dates::timeText(DateTimePicker_Time->time()),
+                   QStringLiteral("\tДОСТАВЧИК: ") + Edit_Dostav4ik->text(),
+                   QStringLiteral("\tДокумент: ") + ComboBox_Dok_Vid->currentText(),
+                   QStringLiteral("\tДокумент N: ") + Edit_Nomer_Dokument->text() + QStringLiteral("\tОт дата: ")
+                       + Dates::toShort(DateTimePicker_Dok->date()),
+                   QStringLiteral("\tСклад: ") + ComboBox_Sklad->currentText(),
+                   QStringLiteral("\tЗабележка: ") + Edit_Zabel->text()});
+    file.PRINT_INTO(DBGrid_Art_Dost);
+    file.addLines({QString(), QString(),
+                   QStringLiteral("\tДължима сума: ") + Money::format42(m_sums.total - m_sums.excluded),
+                   QStringLiteral("\tПлатено в брой: ") + Money::format42(cash),
+                   QStringLiteral("\tПлатено по банка: ") + Money::format42(bank),
+                   QStringLiteral("\tНе платено: ") + Money::format42(unpaid), QString(),
+                   QStringLiteral("\t") + ReportFooter});
+    if (!file.finish()) {
+        Dialogs::message(file.failureMessage(), this);
+        return false;
+    }
+    SHELLEXECUTE_OPENFILE(file.filePath());
+    return true;
+}
+
+bool TForm_Dostavki::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && watched == Label_Sel_Nomenkl) {
+        Label_Sel_NomenklClick();
+        return true;
+    }
+    if (event->type() == QEvent::FocusOut && watched == ListBox_SelectDostav4ik)
+        ListBox_SelectDostav4ik->hide();
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (watched == DBGrid_Art_Dost) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Button_EditClick();
+            return true;
+        }
+        if (key == Qt::Key_Delete) {
+            Button_DeleteClick();
+            return true;
+        }
+    } else if (watched == Edit_Dostav4ik) {
+        if (key == Qt::Key_Space && Edit_Dostav4ik->text().isEmpty()) {
+            supplierSearch(QStringLiteral("%"));
+            ListBox_SelectDostav4ik->setFocus();
+            return true;
+        }
+        if (key == Qt::Key_Down && ListBox_SelectDostav4ik->isVisible()) {
+            ListBox_SelectDostav4ik->setFocus();
+            return true;
+        }
+    } else if (watched == ListBox_SelectDostav4ik && key == Qt::Key_Escape) {
+        ListBox_SelectDostav4ik->hide();
+        Edit_Dostav4ik->setFocus();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm_Dostavki::open(QWidget *mainWindow)
+{
+    if (isOpen())
+        return;
+    if (!Form_Dostavki) {
+        QWidget *owner = WindowOwner::mainWindow();
+        Form_Dostavki = new TForm_Dostavki(owner ? owner : mainWindow);
+    }
+    Form_Dostavki->m_fromCatalogue = false;
+    Form_Dostavki->FormShow();
+    Dialogs::exec(Form_Dostavki);
+}
+
+bool TForm_Dostavki::openForGroup(long long groupKey, QWidget *catalogue)
+{
+    if (isOpen())
+        return false;
+    try {
+        Deliveries::addGroup(groupKey);
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Артикулите на групата не бяха добавени.\n") + e.message(), catalogue);
+        return false;
+    }
+    if (!Form_Dostavki) {
+        QWidget *owner = WindowOwner::mainWindow();
+        Form_Dostavki = new TForm_Dostavki(owner ? owner : catalogue);
+    }
+    Form_Dostavki->m_fromCatalogue = true;
+    Form_Dostavki->FormShow();
+    Dialogs::exec(Form_Dostavki);
+    Form_Dostavki->m_fromCatalogue = false;
+    return true;
+}
