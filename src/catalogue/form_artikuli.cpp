@@ -10,6 +10,7 @@
 #include "catalogue/article_list.h"
 #include "catalogue/article_removal.h"
 #include "catalogue/catalogue_exports.h"
+#include "catalogue/form_dostavki.h"
 #include "catalogue/form_grupi.h"
 #include "catalogue/form_ob6ti_danni_artikuli.h"
 #include "common/reference_text.h"
@@ -261,8 +262,7 @@ void TForm_Artikuli::buildMenus()
     QMenu *groupOps = PopupMenu_Tree->addMenu(QStringLiteral("Операции над избраната група"));
     groupOps->setObjectName(QStringLiteral("N_Operacii_Grupa"));
     N_Dostavka_Grupa = action(groupOps, QStringLiteral("Доставка"), "N_Dostavka_Grupa");
-    // Deliveries are not built yet; the other entries never had an action.
-    N_Dostavka_Grupa->setEnabled(false);
+    // The other entries never had an action.
     for (const char *caption : {"Ревизия", "Трансфер", "Отстъпка"})
         groupOps->addAction(QString::fromUtf8(caption))->setEnabled(false);
     PopupMenu_Tree->addAction(QStringLiteral("Специални операции"))->setEnabled(false);
@@ -274,6 +274,8 @@ void TForm_Artikuli::buildMenus()
     connect(N_Dobavi_PodGrupa, &QAction::triggered, this, &TForm_Artikuli::N_PodGrupaClick);
     connect(N_Redaktiraj_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Redaktiraj_GrupaClick);
     connect(N_Iztrii_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Iztrii_GrupaClick);
+    connect(N_Dostavka_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Dostavka_GrupaClick);
+    connect(PopupMenu_Tree, &QMenu::aboutToShow, this, &TForm_Artikuli::PopupMenu_TreePopup);
     TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenu_Tree->popup(TreeView1->viewport()->mapToGlobal(pos));
@@ -726,6 +728,26 @@ void TForm_Artikuli::N_GrupaClick()
 void TForm_Artikuli::N_PodGrupaClick()
 {
     openGroupDialog(1);
+}
+
+void TForm_Artikuli::PopupMenu_TreePopup()
+{
+    // No delivery while a pick is pending or while the catalogue is the delivery's picker.
+    N_Dostavka_Grupa->setEnabled(ArticlePickMode < 0 && !TForm_Dostavki::isOpen());
+}
+
+void TForm_Artikuli::N_Dostavka_GrupaClick()
+{
+    PopupMenu_TreePopup();
+    if (!N_Dostavka_Grupa->isEnabled())
+        return;
+    const QString text = selectedNodeText();
+    const long long key = GetID_MFromTreeNodeName(text);
+    if (ArticleSearch::isRoot(text) || key <= 0) {
+        Dialogs::message(QStringLiteral("Необходимо е да изберете валидна група"), this);
+        return;
+    }
+    TForm_Dostavki::openForGroup(key, this);
 }
 
 void TForm_Artikuli::N_Redaktiraj_GrupaClick()

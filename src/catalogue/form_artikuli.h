@@ -69,7 +69,7 @@ public:
     QAction *N_Dobavi_PodGrupa;  // "Добави" -> "Подгрупа"
     QAction *N_Redaktiraj_Grupa; // "Редактирай" Ctrl+F2
     QAction *N_Iztrii_Grupa;     // "Изтрии" Ctrl+Del
-    QAction *N_Dostavka_Grupa;   // "Доставка": needs the deliveries window
+    QAction *N_Dostavka_Grupa;   // "Доставка": the group's articles into a new delivery
     QMenu *PopupMenu_Articles;
     QAction *N_Nov;               // "Нов" Ins
     QAction *N_Redaktiraj;        // "Редактирай" F2
@@ -119,6 +119,8 @@ public:
 
     void N_GrupaClick();
     void N_PodGrupaClick();
+    void PopupMenu_TreePopup(); // enables "Доставка"
+    void N_Dostavka_GrupaClick();
     void N_Redaktiraj_GrupaClick();
     void N_Iztrii_GrupaClick();
     void N_KontragentiClick();

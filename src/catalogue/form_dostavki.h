@@ -14,6 +14,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class QTimeEdit;
+class QSqlRecord;
 class QWidget;
 class StockLinesModel;
 

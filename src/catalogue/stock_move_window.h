@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class StockLinesModel;
-struct QSqlRecord;
+class QSqlRecord;
 
 // What the transfer and the write-off windows share: the line list over
 // their work table, article entry by number or through the picker, the

@@ -12,7 +12,11 @@
 #include "shell/form_valuti.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
+#include "catalogue/form_brak.h"
+#include "catalogue/form_dostavki.h"
 #include "catalogue/form_nali4nosti_artikuli.h"
+#include "catalogue/form_revision.h"
+#include "catalogue/form_transfer.h"
 #include "catalogue/form_sklad.h"
 #include "catalogue/form_type_prigotvq_se.h"
 #include "counterparties/counterparty_pick.h"
@@ -164,6 +168,11 @@ const QList<Opener> kOpeners = {
     // Warehouses and stock ("Складове..." is also the toolbar button and the Panel_Sklad click)
     {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},
     {"N_Spr_Nali4nosti_Art", [](TGeneral_Form &f) { TForm_Nali4nosti_Artikuli::open(&f); }},
+    // Stock documents (also their toolbar buttons)
+    {"N_Dostavka", [](TGeneral_Form &f) { TForm_Dostavki::open(&f); }},
+    {"N_Revizia", [](TGeneral_Form &f) { TForm_Revision::open(f.formOnce<TForm_Revision>()); }},
+    {"N_Transfer", [](TGeneral_Form &f) { TForm_Transfer::open(f.formOnce<TForm_Transfer>()); }},
+    {"N_Brak", [](TGeneral_Form &f) { TForm_Brak::open(f.formOnce<TForm_Brak>()); }},
     {"N63", [](TGeneral_Form &f) { TForm_Type_Prigotvq_Se::N63Click(&f); }},
 
     // Supplier catalogues and offers (also the toolbar button "Оферти")

@@ -22,10 +22,12 @@ private Q_SLOTS:
         auto form = shelltest::startedWindow();
         QVERIFY(form);
         for (const char *item : {"N_Sistemni_Nastr", "N25", "N_Help", "N_SendMessage", "N_Valuti", "N_Sklad",
-                                 "N_Spr_Nali4nosti_Art", "N_Klienti"})
+                                 "N_Spr_Nali4nosti_Art", "N_Klienti", "N_Dostavka", "N_Revizia", "N_Transfer",
+                                 "N_Brak"})
             QVERIFY2(form->action(QString::fromLatin1(item))->isEnabled(), item);
         // Windows of later modules stay disabled until they exist.
-        QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
+        QVERIFY(!form->action(QStringLiteral("N_Projzvodstvo"))->isEnabled());
+        QVERIFY(form->SpdBtn_Dostavka->isEnabled());
     }
 
     // "Избор клиенти" picks in mode 0: enabled only while a window (the desk) receives that mode.
