@@ -199,7 +199,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
         if (!article)
             return;
         articleFound(*article);
-        ArticlePick::quantityWalk(PickMode, {picked.current}, [this](const QSqlRecord &, double, const QString &typed) {
+        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked), [this](const QSqlRecord &, double, const QString &typed) {
             Edit_Kol->setText(typed);
         });
     });

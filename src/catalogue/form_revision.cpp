@@ -96,7 +96,7 @@ TForm_Revision::TForm_Revision(QWidget *parent)
 
     ArticlePick::registerTarget(PickMode, [this](const ArticlePick::Picked &picked) {
         const long long warehouse = warehouseKey();
-        ArticlePick::quantityWalk(PickMode, picked.marked,
+        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked),
                                   [warehouse](const QSqlRecord &row, double quantity, const QString &) {
                                       StockTaking::addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity,
                                                            warehouse);

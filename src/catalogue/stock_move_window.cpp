@@ -84,7 +84,7 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
     ArticlePick::registerTarget(m_pickMode, [this](const ArticlePick::Picked &picked) {
         const long long from = sourceKey();
         const long long to = destinationKey();
-        ArticlePick::quantityWalk(m_pickMode, picked.marked,
+        ArticlePick::quantityWalk(m_pickMode, ArticlePick::quantityRows(m_pickMode, picked),
                                   [this, from, to](const QSqlRecord &row, double quantity, const QString &) {
                                       m_list.addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity, from,
                                                      to);

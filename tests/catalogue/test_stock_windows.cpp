@@ -1,0 +1,444 @@
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "stock_documents_support.h"
+
+#include "app/app_state.h"
+#include "app/form_get_kol.h"
+#include "catalogue/article_list.h"
+#include "catalogue/deliveries.h"
+#include "catalogue/form_artikuli.h"
+#include "catalogue/form_brak.h"
+#include "catalogue/form_dostavki.h"
+#include "catalogue/form_revision.h"
+#include "catalogue/form_transfer.h"
+#include "catalogue/stock_lines.h"
+#include "catalogue/stock_taking.h"
+#include "common/program_folder.h"
+#include "common/text_file.h"
+#include "platform/script.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace StockTest;
+
+namespace {
+// Answers of the quantity prompt, in order: a quantity, or "" for "ОТКАЖИ".
+QStringList promptAnswers;
+QStringList promptLabels;
+// What the catalogue does while it shows as a picker.
+std::function<void(TForm_Artikuli *)> catalogueSteps;
+std::function<void(QDialog *)> otherWindow;
+
+void scriptWindows()
+{
+    PlatformScript::setModalHandler([](QDialog *d) {
+        if (auto *prompt = qobject_cast<TForm_Get_Kol *>(d)) {
+            prompt->show();
+            promptLabels << prompt->Label_Opis->text();
+            const QString answer = promptAnswers.isEmpty() ? QString() : promptAnswers.takeFirst();
+            prompt->hide();
+            if (answer.isEmpty())
+                return TForm_Get_Kol::ResultCancel;
+            prompt->Edit_Kol->setText(answer);
+            return TForm_Get_Kol::ResultOk;
+        }
+        if (auto *w = qobject_cast<TForm_Artikuli *>(d)) {
+            w->setResult(0);
+            w->show();
+            if (catalogueSteps)
+                catalogueSteps(w);
+            const int result = w->isVisible() ? int(QDialog::Rejected) : w->result();
+            if (w->isVisible())
+                w->done(QDialog::Rejected);
+            w->hide();
+            return result;
+        }
+        if (otherWindow && !qobject_cast<QDialog *>(d)->inherits("TForm_Print_Vid_Fail")) {
+            d->show();
+            otherWindow(d);
+            d->hide();
+        }
+        return int(QDialog::Rejected);
+    });
+}
+
+// A fresh program whose windows the test drives.
+struct Program : TestProgram {
+    Program() { scriptWindows(); }
+};
+
+void markRows(TForm_Artikuli *w, const QList<int> &rows)
+{
+    w->DBGrid_Articles->clearSelection();
+    for (int r : rows)
+        w->DBGrid_Articles->selectionModel()->select(w->list()->index(r, 0),
+                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!rows.isEmpty())
+        w->DBGrid_Articles->selectionModel()->setCurrentIndex(w->list()->index(rows.last(), 0),
+                                                              QItemSelectionModel::NoUpdate);
+}
+
+void shop()
+{
+    CatalogueTest::writeTree({QStringLiteral("Всички артикули"), QStringLiteral("1:Стоки")});
+    CatalogueTest::addGroup(1, QStringLiteral("Стоки"));
+    addWarehouse(1, QStringLiteral("Магазин"));
+    addWarehouse(2, QStringLiteral("Склад"));
+    addCurrency(QStringLiteral("EUR2"), 2);
+    addArticle(10, QStringLiteral("Кафе"), 10, QStringLiteral("EUR2"));
+    addArticle(11, QStringLiteral("Чай"), 4);
+}
+
+// The report's lines (UTF-8 with CR LF).
+QStringList reportLines(const QString &name)
+{
+    QFile f(QDir(ProgramFolder::path()).filePath(QStringLiteral("TEMP/") + name + QStringLiteral(".txt")));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text.split(QStringLiteral("\r\n"));
+}
+
+QString cell(QTableView *grid, int row, const QString &field)
+{
+    auto *model = static_cast<StockLinesModel *>(grid->model());
+    return model->data(model->index(row, model->fieldIndex(field))).toString();
+}
+} // namespace
+
+class StockWindows : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        PlatformScript::activate();
+        ArticlePickMode = -1;
+        PriceDecimals = 2;
+        promptAnswers.clear();
+        promptLabels.clear();
+        catalogueSteps = {};
+        otherWindow = {};
+    }
+    void cleanup()
+    {
+        PlatformScript::setModalHandler({});
+        delete Form_Artikuli;
+        delete Form_Dostavki;
+    }
+
+    void transferNeedsTwoWarehouses()
+    {
+        Program program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        TForm_Transfer w;
+        w.FormShow();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("В програмата има зададен само един склад!")});
+        QVERIFY(!w.prepared());
+        QVERIFY(!w.Edit_Art_ID->isEnabled());
+        QVERIFY(!w.BitBtn3->isEnabled());
+    }
+
+    void transferLinesValueAndSave()
+    {
+        Program program;
+        shop();
+        setStock(10, 1, 7);
+        TForm_Transfer w;
+        w.show();
+        w.FormShow();
+        QCOMPARE(w.ComboBox_Sklad_Ot->currentText(), QStringLiteral("1:Магазин"));
+        QCOMPARE(w.ComboBox_Sklad_Do->currentText(), QStringLiteral("2:Склад"));
+        // the proposed quantity is the source's stock
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        QCOMPARE(w.Label_Sel_Art->text(), QStringLiteral("10:Кафе"));
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("7.00"));
+        w.Edit_Kol->setText(QStringLiteral("3"));
+        w.Edit_KolKeyPress();
+        QCOMPARE(cell(w.DBGrid2, 0, QStringLiteral("Sum_Row")), QStringLiteral("60.00"));
+        QCOMPARE(w.Edit_Ob6to->text(), QStringLiteral("60.00"));
+        w.Edit_Art_ID->setText(QStringLiteral("11"));
+        w.Edit_Art_IDKeyPress();
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("0.00"));
+        w.Edit_Kol->setText(QStringLiteral("abc"));
+        w.Edit_KolKeyPress();
+        QCOMPARE(w.model()->rowCount(), 1); // a quantity that is no number adds nothing
+        // an unknown number: the message, then the picker
+        bool picked = false;
+        catalogueSteps = [&picked](TForm_Artikuli *) { picked = ArticlePickMode == TForm_Transfer::PickMode; };
+        PlatformScript::clearEvents();
+        w.Edit_Art_ID->setText(QStringLiteral("999"));
+        w.Edit_Art_IDKeyPress();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Въведеният номер за артикул не съществува!")});
+        QVERIFY(picked);
+        // the report
+        QVERIFY(w.Button_PrintClick());
+        const QStringList lines = reportLines(QStringLiteral("Revision"));
+        QCOMPARE(lines.mid(0, 5), (QStringList{QString(), QStringLiteral("\t ТРАНСФЕР НА СТОКИ МЕЖДУ СКЛАДОВЕ"),
+                                               QStringLiteral("\tОТ СКЛАД: 1:Магазин"),
+                                               QStringLiteral("\tКЪМ СКЛАД: 2:Склад"), QString()}));
+        QVERIFY(lines.at(5).startsWith(QStringLiteral("\tОт Дата:") + QDate::currentDate().toString("dd.MM.yyyy")
+                                       + QStringLiteral(", ")));
+        QVERIFY(lines.contains(QStringLiteral("\tОБЩО: 60.00")));
+        // a line into its own source is refused, nothing moves
+        w.ComboBox_Sklad_Do->setCurrentIndex(0);
+        w.addArticle(11, 1);
+        PlatformScript::clearEvents();
+        QVERIFY(!w.BitBtn3Click());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QString::fromUtf8(StockMoveList::SameWarehouse)});
+        QCOMPARE(stock(10, 1).toDouble(), 7.0);
+        w.DBGrid2->setCurrentIndex(w.model()->index(1, 1));
+        w.Button_DeleteClick();
+        QVERIFY(w.BitBtn3Click());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(stock(10, 1).toDouble(), 4.0);
+        QCOMPARE(stock(10, 2).toDouble(), 3.0);
+    }
+
+    void transferPickAsksEachMarkedArticle()
+    {
+        Program program;
+        shop();
+        TForm_Transfer w;
+        w.show();
+        w.FormShow();
+        promptAnswers = {QString(), QStringLiteral("2,5")}; // the first prompt cancelled
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {0, 1});
+            c->BitBtn1Click();
+        };
+        w.Button_Add_ArtClick();
+        QCOMPARE(promptLabels, (QStringList{QStringLiteral("10:Кафе"), QStringLiteral("11:Чай")}));
+        QCOMPARE(w.model()->rowCount(), 1);
+        QCOMPARE(w.model()->value(0, QStringLiteral("Art_ID")).toLongLong(), 11LL);
+        QCOMPARE(w.model()->value(0, QStringLiteral("Kol")).toDouble(), 2.5);
+        QCOMPARE(w.model()->value(0, QStringLiteral("Sklad_Do")).toLongLong(), 2LL);
+        // editing the quantity of the line
+        promptAnswers = {QStringLiteral("4")};
+        w.DBGrid2->setCurrentIndex(w.model()->index(0, 1));
+        w.Button_EditClick();
+        QCOMPARE(w.model()->value(0, QStringLiteral("Kol")).toDouble(), 4.0);
+        QCOMPARE(ArticlePickMode, -1);
+    }
+
+    void writeOff()
+    {
+        Program program;
+        {
+            TForm_Brak none;
+            none.FormShow();
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                     QStringList{QStringLiteral("В програмата няма зададен склад!")});
+            none.Edit_Art_ID->setText(QStringLiteral("10"));
+            none.Edit_Art_IDKeyPress();
+            QCOMPARE(none.model()->rowCount(), 0);
+        }
+        shop();
+        setStock(10, 2, 5);
+        TForm_Brak w;
+        w.show();
+        w.FormShow();
+        w.ComboBox_Sklad_Ot->setCurrentIndex(1);
+        promptAnswers = {QStringLiteral("2")};
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress(); // Enter asks the quantity
+        QCOMPARE(w.model()->rowCount(), 1);
+        QVERIFY(!w.ComboBox_Sklad_Ot->isEnabled()); // the lines belong to the warehouse chosen
+        QCOMPARE(w.Edit_Ob6to->text(), QStringLiteral("40.00"));
+        promptAnswers = {QStringLiteral("1")};
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {1});
+            c->BitBtn1Click();
+        };
+        w.Button_Add_ArtClick();
+        QCOMPARE(w.model()->rowCount(), 2);
+        QVERIFY(w.Button_PrintClick());
+        const QStringList lines = reportLines(QStringLiteral("Brak"));
+        QCOMPARE(lines.mid(0, 4), (QStringList{QString(), QStringLiteral("\t БРАКУВАНЕ НА СТОКИ"),
+                                               QStringLiteral("\tСКЛАД: 2:Склад"), QString()}));
+        QVERIFY(lines.at(4).startsWith(QStringLiteral("\tОт Дата:") + QDate::currentDate().toString("dd.MM.yyyy")));
+        QVERIFY(w.BitBtn3Click());
+        QCOMPARE(stock(10, 2).toDouble(), 3.0);
+        QCOMPARE(stock(11, 2).toDouble(), -1.0);
+        QVERIFY(!stock(10, 1).isValid());
+    }
+
+    void stockTakingWindow()
+    {
+        Program program;
+        shop();
+        setStock(10, 2, 8);
+        {
+            // a count of warehouse 2 left unfinished
+            StockTaking::prepare();
+            StockTaking::addLine(10, 5, 2);
+        }
+        TForm_Revision w;
+        w.show();
+        w.FormShow();
+        QCOMPARE(w.ComboBox_Sklad->currentText(), QStringLiteral("2:Склад"));
+        QVERIFY(!w.ComboBox_Sklad->isEnabled());
+        QCOMPARE(w.ComboBox_Osnovanie->currentText(), QStringLiteral("Проверка наличности"));
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("8.00")); // held once, at the first line
+        w.Edit_Kol->setText(QStringLiteral("3"));
+        w.Edit_KolKeyPress();
+        QCOMPARE(w.model()->rowCount(), 2);
+        QCOMPARE(w.Edit_Difrents->text(), QStringLiteral("0.00"));
+        QCOMPARE(w.Edit_Ob6to_Nal->text(), QStringLiteral("160.00"));
+        // picked lines hold the counted warehouse's stock too
+        promptAnswers = {QStringLiteral("1")};
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {1});
+            c->BitBtn1Click();
+        };
+        setStock(11, 1, 50);
+        w.Button_Add_ArtClick();
+        QCOMPARE(w.model()->rowCount(), 3);
+        QCOMPARE(w.model()->value(2, QStringLiteral("Nal_Kol")).toDouble(), 0.0);
+        QVERIFY(w.Button_PrintClick());
+        const QStringList lines = reportLines(QStringLiteral("Revision"));
+        QCOMPARE(lines.mid(0, 3), (QStringList{QString(), QStringLiteral("\t РЕВИЗИЯ N: 1"), QString()}));
+        QVERIFY(lines.at(3).startsWith(QStringLiteral("\tОт Дата:")));
+        QVERIFY(lines.contains(QStringLiteral("\tСума разлика: ") + w.Edit_Difrents->text()));
+        // leaving a started count asks; No keeps it
+        w.reject();
+        QVERIFY(w.isVisible());
+        QVERIFY(w.BitBtn_SaveClick());
+        QCOMPARE(stock(10, 2).toDouble(), 8.0);
+        QCOMPARE(stock(11, 2).toDouble(), 1.0);
+        QCOMPARE(CatalogueTest::count(QStringLiteral("SELECT COUNT(*) FROM Revision_Art")), 2LL);
+    }
+
+    void deliveryWindow()
+    {
+        Program program;
+        shop();
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addDocumentKind(QStringLiteral("Фактура"));
+        auto *w = new TForm_Dostavki;
+        Form_Dostavki = w;
+        w->show();
+        w->FormShow();
+        QCOMPARE(w->state(), 1);
+        QCOMPARE(w->ComboBox_Valuta->currentText(), QStringLiteral("BGN"));
+        QCOMPARE(w->Label12->text(), QStringLiteral("1"));
+        // supplier search and pick
+        w->Edit_Dostav4ik->setText(QStringLiteral("достав"));
+        Q_EMIT w->Edit_Dostav4ik->textEdited(w->Edit_Dostav4ik->text());
+        QCOMPARE(w->ListBox_SelectDostav4ik->count(), 1);
+        w->pickSupplier(w->ListBox_SelectDostav4ik->item(0)->text());
+        QCOMPARE(w->Edit_Dostav4ik->text(), QStringLiteral("7:Доставчик ООД"));
+        QCOMPARE(w->Label_Sel_Nomenkl->text(), QStringLiteral("н.")); // the supplier's numbers
+        w->Label_Sel_NomenklClick();
+        QCOMPARE(w->Label_Sel_Nomenkl->text(), QStringLiteral("а."));
+        // two lines of one article
+        for (const char *kol : {"2", "3"}) {
+            w->Edit_Art_ID->setText(QStringLiteral("11"));
+            w->Edit_Art_IDKeyPress();
+            w->Edit_dost_Cena->setText(QStringLiteral("1,5"));
+            w->Edit_Kol->setText(QString::fromLatin1(kol));
+            QVERIFY2(w->Button_AddClick(), qPrintable(PlatformScript::texts(QStringLiteral("message")).join('|')));
+        }
+        QCOMPARE(w->model()->rowCount(), 2);
+        // editing the second leaves the first
+        w->DBGrid_Art_Dost->setCurrentIndex(w->model()->index(1, 2));
+        w->Button_EditClick();
+        QCOMPARE(w->Button_Add->text(), QStringLiteral("Приеми"));
+        w->Edit_Kol->setText(QStringLiteral("4"));
+        QVERIFY(w->Button_AddClick());
+        QCOMPARE(w->model()->value(0, QStringLiteral("Kolitchestvo")).toDouble(), 2.0);
+        QCOMPARE(w->model()->value(1, QStringLiteral("Kolitchestvo")).toDouble(), 4.0);
+        QCOMPARE(w->Button_Add->text(), QStringLiteral("Добави"));
+        // payments: a comma is a decimal point, a text is refused
+        w->Edit_Plateno_Banka->setText(QStringLiteral("abc"));
+        PlatformScript::clearEvents();
+        QVERIFY(!w->save());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+        QCOMPARE(w->state(), 1);
+        w->Edit_Plateno_Banka->setText(QStringLiteral("3,5"));
+        w->Button_Calculate_SUMsClick();
+        QCOMPARE(w->Edit_Plateno_Broj->text(), QStringLiteral("5.50"));
+        // no warehouse chosen
+        PlatformScript::clearEvents();
+        QVERIFY(!w->save());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QString::fromUtf8(Deliveries::NoWarehouse)});
+        QVERIFY(w->Button_PrintClick());
+        const QStringList lines = reportLines(QStringLiteral("Доставка"));
+        QCOMPARE(lines.mid(0, 2), (QStringList{QString(), QStringLiteral("\tДОСТАВКА АРТИКУЛИ")}));
+        QCOMPARE(lines.at(5), QStringLiteral("\tДОСТАВЧИК: 7:Доставчик ООД"));
+        QCOMPARE(lines.at(6), QStringLiteral("\tДокумент: 1:Фактура"));
+        QCOMPARE(lines.at(8), QStringLiteral("\tСклад: "));
+        w->ComboBox_Sklad->setCurrentIndex(1);
+        QVERIFY(w->save());
+        QCOMPARE(w->state(), 0);
+        QCOMPARE(stock(11, 2).toDouble(), 6.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Pay_Bank FROM Dostavki")).toDouble(), 3.5);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostavna_Cena FROM Produkti WHERE ID = 11")).toDouble(), 1.5);
+    }
+
+    void groupDeliveryFromTheCatalogue()
+    {
+        Program program;
+        shop();
+        bool shown = false;
+        otherWindow = [&shown](QDialog *d) {
+            auto *w = qobject_cast<TForm_Dostavki *>(d);
+            if (!w)
+                return;
+            shown = true;
+            QCOMPARE(w->state(), 1);
+            QVERIFY(!w->Button_Dobavi->isEnabled());
+            QCOMPARE(w->model()->rowCount(), 2);
+            QCOMPARE(w->model()->value(0, QStringLiteral("Have_DDS")).toString(), QStringLiteral("True"));
+            // an unknown number: the message, no second catalogue
+            PlatformScript::clearEvents();
+            w->Edit_Art_ID->setText(QStringLiteral("999"));
+            w->Edit_Art_IDKeyPress();
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                     QStringList{QStringLiteral("Въведеният номер за артикул не съществува!")});
+            QVERIFY(TForm_Dostavki::isOpen());
+        };
+        catalogueSteps = [](TForm_Artikuli *c) {
+            c->TreeView1->setCurrentItem(CatalogueTest::node(c->TreeView1, QStringLiteral("Всички артикули")));
+            c->N_Dostavka_GrupaClick();
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
+                     QStringLiteral("Необходимо е да изберете валидна група"));
+            c->TreeView1->setCurrentItem(CatalogueTest::node(c->TreeView1, QStringLiteral("1:Стоки")));
+            c->N_Dostavka_GrupaClick();
+        };
+        TForm_Artikuli::N_ArtikuliClick(nullptr);
+        QVERIFY(shown);
+        QCOMPARE(Deliveries::lineCount(), 2);
+        // during a pick the command is off
+        catalogueSteps = [](TForm_Artikuli *c) {
+            c->PopupMenu_TreePopup();
+            QVERIFY(!c->N_Dostavka_Grupa->isEnabled());
+        };
+        ArticlePickMode = 11;
+        TForm_Artikuli::N_ArtikuliClick(nullptr);
+    }
+};
+
+VTEST(StockWindows)
+
+#include "test_stock_windows.moc"
