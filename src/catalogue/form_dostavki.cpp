@@ -750,15 +750,7 @@ void TForm_Dostavki::Button_DeleteClick()
 
 void TForm_Dostavki::Button_Calculate_SUMsClick()
 {
-    const int row = DBGrid_Art_Dost->currentIndex().row();
-    double bank = 0, unpaid = 0;
-    const bool payments = Numbers::parse(Edit_Plateno_Banka->text(), &bank)
-                          && Numbers::parse(Edit_Neplateno->text(), &unpaid);
-    try {
-        QVariantList params;
-        m_model->setQuery(Deliveries::linesSql(&params), params);
-        StockLines::showColumns(DBGrid_Art_Dost, m_model,
-                                {{QStringLiteral("Nomer_Produkt"), QStringLiteral("Арт. №")},
+    static const StockLines::Columns columns = {{QStringLiteral("Nomer_Produkt"), QStringLiteral("Арт. №")},
                                  {QStringLiteral("Opisanie"), QStringLiteral("Описание")},
                                  {QStringLiteral("Dostavna_Cena"), QStringLiteral("Доставна цена")},
                                  {QStringLiteral("Valuta_D"), QStringLiteral("Валута")},
@@ -767,7 +759,14 @@ void TForm_Dostavki::Button_Calculate_SUMsClick()
                                  {QStringLiteral("Suma_D"), QStringLiteral("Общо в лв")},
                                  {QStringLiteral("Prodajna_Cena"), QStringLiteral("Продажна цена")},
                                  {QStringLiteral("Valuta_P"), QStringLiteral("Валута")},
-                                 {QStringLiteral("Have_DDS"), QStringLiteral("Вкл. ДДС")}});
+                                 {QStringLiteral("Have_DDS"), QStringLiteral("Вкл. ДДС")}};
+    double bank = 0, unpaid = 0;
+    const bool payments = Numbers::parse(Edit_Plateno_Banka->text(), &bank)
+                          && Numbers::parse(Edit_Neplateno->text(), &unpaid);
+    try {
+        QVariantList params;
+        const QString sql = Deliveries::linesSql(&params);
+        StockLines::reload(DBGrid_Art_Dost, m_model, sql, params, columns);
         m_sums = Deliveries::sums(bank, unpaid);
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
@@ -776,8 +775,6 @@ void TForm_Dostavki::Button_Calculate_SUMsClick()
         Dialogs::message(QString::fromUtf8(e.what()), this);
         return;
     }
-    if (m_model->rowCount() > 0)
-        DBGrid_Art_Dost->setCurrentIndex(m_model->index(qBound(0, row, m_model->rowCount() - 1), 2));
     Label_SUM_BezDDS->setText(Money::format42(m_sums.net));
     Label_DDS->setText(Money::format42(m_sums.vat));
     // Cash follows only numbers: a half-typed bank or unpaid amount leaves it.
@@ -842,14 +839,8 @@ bool TForm_Dostavki::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (watched == DBGrid_Art_Dost) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Button_EditClick();
+        if (StockLines::gridKey(event, [this] { Button_EditClick(); }, [this] { Button_DeleteClick(); }))
             return true;
-        }
-        if (key == Qt::Key_Delete) {
-            Button_DeleteClick();
-            return true;
-        }
     } else if (watched == Edit_Dostav4ik) {
         if (key == Qt::Key_Space && Edit_Dostav4ik->text().isEmpty()) {
             supplierSearch(QStringLiteral("%"));

@@ -30,17 +30,6 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-namespace {
-QLineEdit *sumField(const char *name, QWidget *parent)
-{
-    QLineEdit *edit = namedEdit(QString::fromLatin1(name), parent);
-    edit->setReadOnly(true);
-    edit->setText(QStringLiteral("0.0000"));
-    edit->setAlignment(Qt::AlignRight);
-    return edit;
-}
-} // namespace
-
 TForm_Revision::TForm_Revision(QWidget *parent)
     : QDialog(parent)
 {
@@ -68,9 +57,9 @@ TForm_Revision::TForm_Revision(QWidget *parent)
     Edit_Kol = namedEdit(QStringLiteral("Edit_Kol"), this);
     Edit_Kol->setText(QStringLiteral("1"));
     Edit_Kol->setFixedWidth(90);
-    Edit_Ob6to_Nal = sumField("Edit_Ob6to_Nal", this);
-    Edit_Ob6to_Otkr = sumField("Edit_Ob6to_Otkr", this);
-    Edit_Difrents = sumField("Edit_Difrents", this);
+    Edit_Ob6to_Nal = StockLines::sumField("Edit_Ob6to_Nal", this);
+    Edit_Ob6to_Otkr = StockLines::sumField("Edit_Ob6to_Otkr", this);
+    Edit_Difrents = StockLines::sumField("Edit_Difrents", this);
     Button_Add_Art = namedButton(QStringLiteral("Button_Add_Art"), QStringLiteral("Избери артикул/и"), this);
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("ПЕЧАТ"), this);
     Button_Edit = namedButton(QStringLiteral("Button_Edit"), QStringLiteral("Редактирай"), this);
@@ -287,12 +276,7 @@ void TForm_Revision::Button_DeleteClick()
 
 void TForm_Revision::Button_Calculate_SUMsClick()
 {
-    const int row = DBGrid1->currentIndex().row();
-    try {
-        QVariantList params;
-        m_model->setQuery(StockTaking::linesSql(&params), params);
-        StockLines::showColumns(DBGrid1, m_model,
-                                {{QStringLiteral("Art_ID"), QStringLiteral("Арт. N")},
+    static const StockLines::Columns columns = {{QStringLiteral("Art_ID"), QStringLiteral("Арт. N")},
                                  {QStringLiteral("Art_Opis"), QStringLiteral("Описание")},
                                  {QStringLiteral("Difrents"), QStringLiteral("Разлика")},
                                  {QStringLiteral("Nal_Kol"), QStringLiteral("Налично кол.")},
@@ -301,7 +285,11 @@ void TForm_Revision::Button_Calculate_SUMsClick()
                                  {QStringLiteral("Ed_Cena"), QStringLiteral("Цена")},
                                  {QStringLiteral("Valuta"), QStringLiteral("Валута")},
                                  {QStringLiteral("Nal_Sum"), QStringLiteral("Сума налично")},
-                                 {QStringLiteral("Otkr_Sum"), QStringLiteral("Сума открито")}});
+                                 {QStringLiteral("Otkr_Sum"), QStringLiteral("Сума открито")}};
+    try {
+        QVariantList params;
+        const QString sql = StockTaking::linesSql(&params);
+        StockLines::reload(DBGrid1, m_model, sql, params, columns);
         const StockTaking::Totals t = StockTaking::totals();
         Edit_Ob6to_Nal->setText(StockLines::amount(t.held));
         Edit_Ob6to_Otkr->setText(StockLines::amount(t.found));
@@ -310,8 +298,6 @@ void TForm_Revision::Button_Calculate_SUMsClick()
         m_model->clear();
         Dialogs::message(e.message(), this);
     }
-    if (m_model->rowCount() > 0)
-        DBGrid1->setCurrentIndex(m_model->index(qBound(0, row, m_model->rowCount() - 1), 1));
     // The count belongs to one warehouse: it is chosen before the first line.
     ComboBox_Sklad->setEnabled(m_model->rowCount() == 0);
 }
@@ -401,16 +387,8 @@ void TForm_Revision::open(TForm_Revision *window)
 
 bool TForm_Revision::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DBGrid1DblClick();
-            return true;
-        }
-        if (key == Qt::Key_Delete) {
-            Button_DeleteClick();
-            return true;
-        }
-    }
+    if (watched == DBGrid1
+        && StockLines::gridKey(event, [this] { DBGrid1DblClick(); }, [this] { Button_DeleteClick(); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }

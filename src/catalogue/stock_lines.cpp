@@ -5,9 +5,11 @@
 #include "app/general_popup_menu.h"
 #include "common/money.h"
 #include "platform/dialogs.h"
+#include "platform/named.h"
 
 #include <QBrush>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -34,8 +36,7 @@ QVariant StockLinesModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const bool number = m_numbers.contains(headerData(index.column(), Qt::Horizontal, Qt::UserRole).toString())
-                        || m_numbers.contains(record().fieldName(index.column()).toUpper());
+    const bool number = m_numbers.contains(record().fieldName(index.column()).toUpper());
     if (number && role == Qt::DisplayRole) {
         const QVariant v = SqlListModel::data(index, Qt::EditRole);
         return v.isNull() ? QString() : Money::fixed(v.toDouble(), PriceDecimals);
@@ -63,7 +64,7 @@ QTableView *StockLines::makeGrid(const char *name, StockLinesModel *model, QWidg
     return grid;
 }
 
-void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const QList<QPair<QString, QString>> &columns)
+void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns)
 {
     QSet<QString> shown;
     for (const auto &[field, title] : columns) {
@@ -72,6 +73,41 @@ void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const QLi
     }
     for (int c = 0; c < model->columnCount(); ++c)
         grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
+}
+
+void StockLines::reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,
+                        const Columns &columns)
+{
+    const int row = grid->currentIndex().row();
+    model->setQuery(sql, params);
+    showColumns(grid, model, columns);
+    if (model->rowCount() > 0)
+        grid->setCurrentIndex(model->index(qBound(0, row, model->rowCount() - 1), 1));
+}
+
+bool StockLines::gridKey(QEvent *event, const std::function<void()> &edit, const std::function<void()> &remove)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        edit();
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        remove();
+        return true;
+    }
+    return false;
+}
+
+QLineEdit *StockLines::sumField(const char *name, QWidget *parent)
+{
+    QLineEdit *edit = namedEdit(QString::fromLatin1(name), parent);
+    edit->setReadOnly(true);
+    edit->setText(QStringLiteral("0.0000"));
+    edit->setAlignment(Qt::AlignRight);
+    return edit;
 }
 
 long long StockLines::currentKey(const QTableView *grid, const StockLinesModel *model)

@@ -5,6 +5,10 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
+class QEvent;
+class QLineEdit;
 class QTableView;
 class QWidget;
 
@@ -32,9 +36,18 @@ private:
 namespace StockLines {
 // A read-only whole-row grid over the model with the main window's grid menu.
 QTableView *makeGrid(const char *name, StockLinesModel *model, QWidget *parent);
+using Columns = QList<QPair<QString, QString>>; // field, title; in grid order
 // Titles the listed fields and hides every other column (the statement
 // lists the shown fields in grid order).
-void showColumns(QTableView *grid, StockLinesModel *model, const QList<QPair<QString, QString>> &columns);
+void showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns);
+// Runs the grid's statement again and keeps the current row where it was.
+// Throws DbError.
+void reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,
+            const Columns &columns);
+// Enter (edit) and Delete on a line grid; true when the key was one of them.
+bool gridKey(QEvent *event, const std::function<void()> &edit, const std::function<void()> &remove);
+// A read-only total field, "0.0000" at first.
+QLineEdit *sumField(const char *name, QWidget *parent);
 // N of the grid's current row; 0 when there is none.
 long long currentKey(const QTableView *grid, const StockLinesModel *model);
 // The quantity prompt (PromptMode 0) for one line, `label` above it.

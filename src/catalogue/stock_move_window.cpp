@@ -27,17 +27,6 @@
 
 #include <stdexcept>
 
-namespace {
-QLineEdit *sumField(const char *name, QWidget *parent)
-{
-    QLineEdit *edit = namedEdit(QString::fromLatin1(name), parent);
-    edit->setReadOnly(true);
-    edit->setText(QStringLiteral("0.0000"));
-    edit->setAlignment(Qt::AlignRight);
-    return edit;
-}
-} // namespace
-
 QString StockMoves::articleText(long long id)
 {
     const auto row = Db::firstRow(QStringLiteral("SELECT ID, Opisanie FROM Produkti WHERE ID = ?"), {id});
@@ -61,9 +50,9 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
     Button_Edit = namedButton(QStringLiteral("Button_Edit"), QStringLiteral("Редактирай"), this);
     Button_Delete = namedButton(QStringLiteral("Button_Delete"), QStringLiteral("Изтрии"), this);
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("Печат"), this);
-    Edit_Osnova = sumField("Edit_Osnova", this);
-    Edit_DDS = sumField("Edit_DDS", this);
-    Edit_Ob6to = sumField("Edit_Ob6to", this);
+    Edit_Osnova = StockLines::sumField("Edit_Osnova", this);
+    Edit_DDS = StockLines::sumField("Edit_DDS", this);
+    Edit_Ob6to = StockLines::sumField("Edit_Ob6to", this);
     BitBtn3 = namedButton(QStringLiteral("BitBtn3"), QStringLiteral("ЗАПИС"), this);
     BitBtn4 = namedButton(QStringLiteral("BitBtn4"), QStringLiteral("ОТКАЖИ"), this);
 
@@ -263,18 +252,17 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
 {
     if (!m_prepared)
         return;
-    const int row = DBGrid2->currentIndex().row();
-    try {
-        QVariantList params;
-        m_model->setQuery(m_list.linesSql(&params), params);
-        StockLines::showColumns(DBGrid2, m_model,
-                                {{QStringLiteral("Art_ID"), QStringLiteral("Арт. номер")},
+    static const StockLines::Columns columns = {{QStringLiteral("Art_ID"), QStringLiteral("Арт. номер")},
                                  {QStringLiteral("Opisanie"), QStringLiteral("Описание")},
                                  {QStringLiteral("Kol"), QStringLiteral("Кол.")},
                                  {QStringLiteral("Mqrka"), QStringLiteral("Мярка")},
                                  {QStringLiteral("Ed_Cena"), QStringLiteral("Ед. цена")},
                                  {QStringLiteral("Valuta"), QStringLiteral("Валута")},
-                                 {QStringLiteral("Sum_Row"), QStringLiteral("Общо в лева")}});
+                                 {QStringLiteral("Sum_Row"), QStringLiteral("Общо в лева")}};
+    try {
+        QVariantList params;
+        const QString sql = m_list.linesSql(&params);
+        StockLines::reload(DBGrid2, m_model, sql, params, columns);
         const double total = m_list.total();
         const DdsSplit split = GET_DDS(total);
         Edit_Ob6to->setText(StockLines::amount(total));
@@ -285,8 +273,6 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
     } catch (const std::invalid_argument &e) {
         Dialogs::message(QString::fromUtf8(e.what()), this);
     }
-    if (m_model->rowCount() > 0)
-        DBGrid2->setCurrentIndex(m_model->index(qBound(0, row, m_model->rowCount() - 1), 1));
     // The write-off's lines all leave the one warehouse chosen first.
     if (m_list.kind() == StockMoveList::WriteOff)
         ComboBox_Sklad_Ot->setEnabled(m_model->rowCount() == 0);
@@ -349,16 +335,8 @@ void StockMoveWindow::done(int result)
 
 bool StockMoveWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DBGrid2 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Button_EditClick();
-            return true;
-        }
-        if (key == Qt::Key_Delete) {
-            Button_DeleteClick();
-            return true;
-        }
-    }
+    if (watched == DBGrid2
+        && StockLines::gridKey(event, [this] { Button_EditClick(); }, [this] { Button_DeleteClick(); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
