@@ -1,6 +1,7 @@
 #include "app/app_state.h"
 #include "app/form_get_kol.h"
 #include "common/settings.h"
+#include "counterparties/counterparty_list.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/form_konsignation.h"
 #include "desk/form_pay_type.h"
@@ -13,6 +14,7 @@
 #include "test_registry.h"
 #include "test_support.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -265,6 +267,28 @@ private Q_SLOTS:
         QCOMPARE(d.c.ComboBox_Smetka->itemText(d.c.ComboBox_Smetka->count() - 1), QStringLiteral("12"));
         QVERIFY(!d.c.Panel_Smetki->isHidden());
         QCOMPARE(d.desk->lines()->rowCount(), 0); // bill 12 has no lines yet
+    }
+
+    void browserDebtors()
+    {
+        TestProgram program;
+        Desk d;
+        exec(QStringLiteral("INSERT INTO Klienti (ID, Ime_Klient) VALUES (2, 'Мария')"));
+        exec(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, ID_Mol) VALUES (6, 'Без дълг', 2)"));
+        exec(QStringLiteral("INSERT INTO Konsignation (ID, ID_Kontrag, Broj_Vnosk, Payed) VALUES (1, 5, 1, 'False'), "
+                            "(2, 6, 1, 'True')"));
+        QString opened;
+        TForm_Kontrakents::InstalmentsOpener = [&](QWidget *, const QString &c) { opened = c; };
+        TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
+        TForm_Kontrakents w;
+        QVERIFY(w.N_Vnoski->isEnabled() && w.N_Dlajnici->isEnabled());
+        w.N_Dlajnici->trigger();
+        QCOMPARE(w.list()->rowCount(), 1);
+        QCOMPARE(w.currentRecord().value(QStringLiteral("ID")).toLongLong(), 5LL);
+        w.N_Vnoski->trigger();
+        QCOMPARE(opened, QStringLiteral("5:Чаша ООД"));
+        TForm_Kontrakents::InstalmentsOpener = {};
+        TForm_Kontrakents::DebtorsSql.clear();
     }
 
     void instalmentWindow()
