@@ -380,6 +380,8 @@ Result run(const QString &path, Mode mode, long long supplier, const QString &tr
     if (mode == Mode::Import)
         return result;
 
+    if (result.ending == Ending::Completed && callbacks.stopRequested && callbacks.stopRequested())
+        result.ending = Ending::Stopped;
     if (result.ending == Ending::Completed) {
         if (callbacks.swapping)
             callbacks.swapping(true);

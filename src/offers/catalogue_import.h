@@ -54,6 +54,8 @@ struct Callbacks {
     // After each chunk, with no transaction open: bytes read and the file's
     // size. It may let events run; false stops the run.
     std::function<bool(qint64 done, qint64 total)> between;
+    // A stop asked for after the last chunk; an update then swaps nothing.
+    std::function<bool()> stopRequested;
     // The update's swap begins (true) and has ended (false); it cannot stop.
     std::function<void(bool)> swapping;
 };

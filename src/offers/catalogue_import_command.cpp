@@ -117,6 +117,7 @@ void runOn(TForm_Oferti &form, CatalogueImport::Mode mode, long long supplier, c
                 w->Gauge1->setValue(int(done / scale));
             return LongOperation::step(done / scale);
         };
+        callbacks.stopRequested = [] { return LongOperation::stopRequested(); };
         callbacks.swapping = [&](bool on) {
             if (w)
                 w->BitBtn_Sel_Cancel->setEnabled(!on);

@@ -45,7 +45,12 @@ Result importFile(const QString &path, Mode mode = Mode::Import, long long suppl
 {
     Callbacks cb;
     int chunk = 0;
-    cb.between = [&](qint64 done, qint64) { return done == 0 || !between || between(++chunk); };
+    bool stop = false;
+    cb.between = [&](qint64 done, qint64) {
+        stop = stop || (done > 0 && between && !between(++chunk));
+        return !stop;
+    };
+    cb.stopRequested = [&] { return stop; };
     return run(path, mode, supplier, SupplierCatalogue::treeFilePath(), cb, chunkMs);
 }
 
@@ -307,6 +312,7 @@ private slots:
     {
         QTest::addColumn<QString>("ending");
         QTest::newRow("stopped") << "stop";
+        QTest::newRow("stopped after the last line") << "stop at the end";
         QTest::newRow("failure at the last line") << "fail";
         QTest::newRow("supplier deleted meanwhile") << "deleted";
         QTest::newRow("node gone from the file") << "node";
@@ -324,6 +330,8 @@ private slots:
         if (ending == QLatin1String("fail"))
             refuseInsert(QStringLiteral("Art_CL"), QStringLiteral("Кисело"));
         const Result r = importFile(writeCatalogue(program, kUpdateFile), Mode::Update, 1, [&](int chunk) {
+            if (ending == QLatin1String("stop at the end"))
+                return chunk < 6; // five lines, then the chunk that finds the end
             if (chunk != 2)
                 return true;
             if (ending == QLatin1String("deleted"))
@@ -334,7 +342,7 @@ private slots:
                 addArticles(-1, 1, {{QStringLiteral("чужд"), 1}});
             return ending != QLatin1String("stop");
         }, 0);
-        QCOMPARE(r.ending, ending == QLatin1String("stop")   ? Ending::Stopped
+        QCOMPARE(r.ending, ending.startsWith(QLatin1String("stop")) ? Ending::Stopped
                            : ending == QLatin1String("fail") ? Ending::Failed
                                                              : Ending::Refused);
         if (r.ending == Ending::Refused)
