@@ -75,6 +75,12 @@ void registerSchemaColumns()
                       QStringLiteral("Serials"), QStringLiteral("ID"));
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("SP_otstapka"),
                       QStringLiteral("ID_Art_Gr"), QStringLiteral("Otnasq_se_za"), QStringLiteral("A"));
+    // Recipes name their base article and elements; customer cards their article
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Rezept_Art"), QStringLiteral("ID_Art"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
+                      QStringLiteral("Rezept_El"), QStringLiteral("ID_El"));
+    registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("Karti"), QStringLiteral("ID"));
     // Article groups: a renumber takes the articles and the group discount rules along
     registerReference(QStringLiteral("Grupi"), QStringLiteral("ID"),
                       QStringLiteral("Produkti"), QStringLiteral("Nomer_Grupa"));

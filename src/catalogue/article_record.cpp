@@ -96,6 +96,15 @@ void ArticleRecord::parseShelfLife(const QString &text, int *unit, long long *va
         *value = v;
 }
 
+QString ArticleRecord::shelfLifeText(const QString &trajnost)
+{
+    static const char *const units[] = {", часа", ", дни", ", месеца", ", години"};
+    const QString unit = trajnost.left(1);
+    if (unit.size() != 1 || unit.at(0) < QLatin1Char('0') || unit.at(0) > QLatin1Char('3'))
+        return {};
+    return trajnost.mid(2) + QString::fromUtf8(units[unit.at(0).unicode() - '0']);
+}
+
 long long ArticleRecord::parseNumber(const QString &typed)
 {
     return ReferenceText::parseKey(typed);

@@ -69,6 +69,10 @@ inline constexpr const char *NotPreparedItem = "0:Не се приготвя";
 // "<unit>:<value>" and back; unit and value 0 when the text holds none.
 QString shelfLife(int unit, long long value);
 void parseShelfLife(const QString &text, int *unit, long long *value);
+// The warranty text of a sold line from the shelf life "<unit>:<value>": the
+// value followed by ", часа", ", дни", ", месеца" or ", години" ("2:6" gives
+// "6, месеца"); empty for another unit.
+QString shelfLifeText(const QString &trajnost);
 
 // An article number as typed: a whole number from 1 up to the largest key a
 // reference text can carry; 0 for anything else.

@@ -176,6 +176,22 @@ InsertResult insertLine(const NewLine &l)
     return result;
 }
 
+void insertElementLines(const QList<ElementLine> &lines, const QString &op, long long bill, int terminal,
+                        long long counterparty)
+{
+    WriteTransaction tx;
+    for (const ElementLine &l : lines) {
+        const QString catalogue = counterparty > 0 ? catalogueNumber(l.article, counterparty) : QStringLiteral("0");
+        Db::execute(QStringLiteral("INSERT INTO Prodajbi_Vremenni (Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, "
+                                   "Operator, Pored_Ot, Pored_Do, T_O, SUM_BezDDS, Bez_DDS, Sm_N, Term_N, "
+                                   "Nomenkl_N, Dan_Grup, Prigotvq_Se) "
+                                   "VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?, 0, 0, 0, ?, ?, ?, ?, ?)"),
+                    {l.article, l.Opisanie, l.quantity, l.Mqrka, l.Valuta, op, l.serialFrom, l.serialTo, bill,
+                     terminal, catalogue, l.Dan_Grup, l.Prigotvq_Se});
+    }
+    tx.commit();
+}
+
 void applyCounterparty(const QList<long long> &lines, long long counterparty, bool discounts)
 {
     WriteTransaction tx;

@@ -50,6 +50,18 @@ struct InsertResult {
 };
 InsertResult insertLine(const NewLine &line);
 
+// Lines of a recipe's elements, at price 0, all in one transaction or none.
+struct ElementLine {
+    long long article = 0;
+    QString Opisanie, Mqrka, Valuta;
+    double quantity = 0;
+    QString serialFrom, serialTo;
+    int Dan_Grup = 0;
+    long long Prigotvq_Se = 0;
+};
+void insertElementLines(const QList<ElementLine> &lines, const QString &op, long long bill, int terminal,
+                        long long counterparty);
+
 // The counterparty's catalogue number of the article, empty when it has none.
 QString catalogueNumber(long long article, long long counterparty);
 

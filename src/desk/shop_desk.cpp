@@ -11,6 +11,7 @@
 #include "desk/cash_calculator.h"
 #include "desk/consignment.h"
 #include "desk/form_smetki.h"
+#include "desk/desk_entry.h"
 #include "desk/desk_lines.h"
 #include "desk/desk_state.h"
 #include "desk/receipt_commands.h"
@@ -128,6 +129,7 @@ ShopDesk::ShopDesk(const DeskControls &controls, QObject *parent)
     layout->addLayout(totals);
     layout->addWidget(GroupBox_Kasa);
     buildDocuments(layout);
+    m_entry = new DeskEntry(this);
 
     connect(c.ComboBox_Smetka, &QComboBox::activated, this, [this] { ComboBox_SmetkaChange(); });
     connect(SpdBtn_Zadaljeniq, &QToolButton::clicked, this, &ShopDesk::SpdBtn_ZadaljeniqClick);
@@ -414,6 +416,7 @@ void ShopDesk::Button_Insert_in_ListClick()
         Get_All_Smetki();
         Edit_Barkod->clear();
         ListBox_Opisanie_Artikuli->hide();
+        m_entry->lineAdded();
         DBGrid1->setFocus();
         Edit_Barkod->setFocus();
         LineEditFlag = false;
@@ -442,21 +445,8 @@ void ShopDesk::DBGrid1DblClick()
     const int row = DBGrid1->currentIndex().row();
     if (row >= 0 && row < m_lines->rowCount() && m_lines->fieldIndex(QStringLiteral("Suma")) >= 0) {
         const QSqlRecord line = m_lines->record(row);
-        const long long article = line.value(QStringLiteral("Barkod")).toLongLong();
-        try {
-            const auto a = Db::firstRow(QStringLiteral("SELECT P.Ed_Cena, G.Opisanie FROM Produkti P LEFT JOIN Grupi G "
-                                                       "ON G.ID = P.Nomer_Grupa WHERE P.ID = ?"),
-                                        {article});
-            Ime_na_produkt->setText(QStringLiteral("[") + (a ? a->value(1).toString() : QString())
-                                    + QStringLiteral("] ") + QString::number(article) + QLatin1Char(':')
-                                    + line.value(QStringLiteral("Opisanie")).toString());
-            // The article of the line is the found one, as the search by number would make it.
-            DeskArticleID = article;
-            DeskListPrice = a ? a->value(0).toDouble() : 0;
-        } catch (const std::exception &e) {
-            ExceptionLog::write(e);
-        }
-        Edit_Barkod->setText(QString::number(article));
+        // The search by number reloads the article and its list price for the replacement.
+        m_entry->searchArticleNumber(line.value(QStringLiteral("Barkod")).toLongLong());
         c.Edit_Broj->setText(Money::formatWidth(line.value(QStringLiteral("Kol")).toDouble(), 4, PriceDecimals));
         Edit_Cena_Nula->setText(Money::formatWidth(line.value(QStringLiteral("Ed_Cena")).toDouble(), 4, PriceDecimals));
         Label_Edini4na_Cena->setText(line.value(QStringLiteral("Valuta")).toString());

@@ -4,6 +4,7 @@
 #include <QObject>
 
 class CashCalculator;
+class DeskEntry;
 class PrinterCheckList;
 class QComboBox;
 class QLabel;
@@ -118,6 +119,7 @@ public:
     void N39Click();                // "Отвори сметка"
     void SpdBtn_SmetkaClick();
     SqlListModel *lines() const { return m_lines; }
+    DeskEntry *entry() const { return m_entry; } // the entry row's search and keys
 
 Q_SIGNALS:
     void articlesRequested();       // "Артикули": the catalogue in desk mode
@@ -136,4 +138,5 @@ private:
 
     SqlListModel *m_lines;
     QStyledItemDelegate *m_money;
+    DeskEntry *m_entry = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "catalogue/form_nali4nosti_artikuli.h"
 #include "catalogue/form_revision.h"
 #include "catalogue/form_transfer.h"
+#include "catalogue/form_projzvodstvo.h"
 #include "catalogue/form_sklad.h"
 #include "catalogue/form_type_prigotvq_se.h"
 #include "counterparties/counterparty_pick.h"
@@ -174,6 +175,12 @@ const QList<Opener> kOpeners = {
     {"N_Transfer", [](TGeneral_Form &f) { TForm_Transfer::open(f.formOnce<TForm_Transfer>()); }},
     {"N_Brak", [](TGeneral_Form &f) { TForm_Brak::open(f.formOnce<TForm_Brak>()); }},
     {"N63", [](TGeneral_Form &f) { TForm_Type_Prigotvq_Se::N63Click(&f); }},
+    {"N_Projzvodstvo",
+     [](TGeneral_Form &f) {
+         PromptMode = 0; // recipe editing
+         TGeneral_Form::showModal(recipeWindow());
+         (void)f;
+     }},
 
     // Supplier catalogues and offers (also the toolbar button "Оферти")
     {"N_Oferti",

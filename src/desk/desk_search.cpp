@@ -1,0 +1,139 @@
+#include "desk/desk_search.h"
+
+#include "common/dates.h"
+#include "common/money.h"
+#include "platform/db/database.h"
+
+namespace DeskSearch {
+namespace {
+// The code table of a letter joined to its article: table alias S, code column.
+struct CodeTable {
+    char letter;
+    const char *table;
+    const char *field;
+};
+constexpr CodeTable kCodes[] = {
+    {'b', "Barkodes", "Barkode"}, {'k', "Karti", "Karts"}, {'s', "Serials", "Serial_ID"}};
+
+bool isTrue(const QVariant &v)
+{
+    return v.toString().compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+bool tableFor(QChar letter, QString *table, QString *field)
+{
+    static const QList<std::tuple<char, const char *, const char *>> prefixes = {
+        {'a', "Produkti", "ID"},      {'b', "Barkodes", "Barkode"},  {'i', "Produkti", "Opisanie"},
+        {'k', "Karti", "Karts"},      {'n', "Produkti", "Nomenkl_N"}, {'s', "Serials", "Serial_ID"}};
+    for (const auto &[l, t, f] : prefixes) {
+        if (letter == QLatin1Char(l)) {
+            *table = QString::fromLatin1(t);
+            *field = QString::fromLatin1(f);
+            return true;
+        }
+    }
+    return false;
+}
+
+Statement statement(QChar letter, const QString &text, bool folded)
+{
+    Statement s;
+    const QString select = QStringLiteral("SELECT P.ID, P.Opisanie FROM ");
+    const QString compare = folded ? QStringLiteral("UPPER(%1) = UPPER(?)") : QStringLiteral("%1 = ?");
+    if (letter == QLatin1Char('a')) {
+        long long id = 0;
+        if (folded || !Numbers::parseInteger(text, &id))
+            return s;
+        s.sql = select + QStringLiteral("Produkti P WHERE P.ID = ?");
+        s.params = {id};
+    } else if (letter == QLatin1Char('i')) {
+        if (folded)
+            return s;
+        s.sql = select + QStringLiteral("Produkti P WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE '\\' "
+                                        "ORDER BY P.Opisanie, P.ID LIMIT ")
+                + QString::number(MaxHits);
+        s.params = {Db::likeContains(text)};
+    } else if (letter == QLatin1Char('n')) {
+        s.sql = select + QStringLiteral("Produkti P WHERE ") + compare.arg(QStringLiteral("P.Nomenkl_N"))
+                + QStringLiteral(" ORDER BY P.ID");
+        s.params = {text};
+    } else {
+        for (const CodeTable &c : kCodes) {
+            if (letter != QLatin1Char(c.letter))
+                continue;
+            s.sql = QStringLiteral("SELECT DISTINCT P.ID, P.Opisanie FROM %1 S JOIN Produkti P ON P.ID = S.ID WHERE ")
+                        .arg(QString::fromLatin1(c.table))
+                    + compare.arg(QStringLiteral("S.") + QString::fromLatin1(c.field))
+                    + QStringLiteral(" ORDER BY P.ID");
+            s.params = {text};
+        }
+        if (s.sql.isEmpty())
+            return s;
+    }
+    s.valid = true;
+    return s;
+}
+
+std::optional<QList<Hit>> find(QChar letter, const QString &text)
+{
+    Statement s = statement(letter, text);
+    if (!s.valid)
+        return std::nullopt;
+    QList<QSqlRecord> rows = Db::rows(s.sql, s.params);
+    if (rows.isEmpty()) {
+        const Statement folded = statement(letter, text, true);
+        if (folded.valid)
+            rows = Db::rows(folded.sql, folded.params);
+    }
+    QList<Hit> hits;
+    for (const QSqlRecord &r : rows)
+        hits << Hit{r.value(0).toLongLong(), r.value(1).toString()};
+    return hits;
+}
+
+std::optional<Article> article(long long id)
+{
+    const auto r = Db::firstRow(
+        QStringLiteral("SELECT P.ID, P.Opisanie, P.Valuta_P, P.Trajnost, G.Opisanie, P.Ed_Cena, P.Garancionen, "
+                       "P.Poredica FROM Produkti P LEFT JOIN Grupi G ON G.ID = P.Nomer_Grupa WHERE P.ID = ?"),
+        {id});
+    if (!r)
+        return std::nullopt;
+    Article a;
+    a.id = r->value(0).toLongLong();
+    a.Opisanie = r->value(1).toString();
+    a.Valuta_P = r->value(2).toString();
+    a.Trajnost = r->value(3).toString();
+    a.group = r->value(4).toString();
+    a.Ed_Cena = r->value(5).toDouble();
+    a.Garancionen = isTrue(r->value(6));
+    a.Poredica = isTrue(r->value(7));
+    return a;
+}
+
+QList<QSqlRecord> serials(long long article)
+{
+    return Db::rows(QStringLiteral("SELECT Serial_ID, Data FROM Serials WHERE ID = ? ORDER BY Serial_ID"), {article});
+}
+
+QString serialDate(long long article, const QString &serial)
+{
+    return Dates::isoToShort(
+        Db::scalar(QStringLiteral("SELECT Data FROM Serials WHERE ID = ? AND Serial_ID = ?"), {article, serial})
+            .toString());
+}
+
+bool hasRecipes(long long article)
+{
+    return Db::firstRow(QStringLiteral("SELECT ID FROM Rezept_Art WHERE ID_Art = ? LIMIT 1"), {article}).has_value();
+}
+
+double GET_KURS(long long article)
+{
+    return Db::scalar(QStringLiteral("SELECT V.Kurs FROM Produkti P JOIN Valuti V ON V.Opisanie = P.Valuta_P "
+                                     "WHERE P.ID = ?"),
+                      {article})
+        .toDouble();
+}
+} // namespace DeskSearch

@@ -1,0 +1,54 @@
+#pragma once
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+// The desk's article search by the chosen prefix letter: "a" article number,
+// "b" barcode, "i" part of the name, "k" customer card, "n" catalogue number,
+// "s" serial number. The codes are looked up by their exact text first (an
+// indexed equality) and, when that finds nothing, compared upper-cased, so a
+// code stored in any case is found. Functions that read the database throw
+// DbError.
+namespace DeskSearch {
+// GetTableName: the table and column a letter searches; false for another
+// letter (then nothing changes).
+bool tableFor(QChar letter, QString *table, QString *field);
+
+struct Statement {
+    bool valid = false; // "a" with a text that is not a whole number: no search
+    QString sql;        // columns ID, Opisanie of the articles found
+    QVariantList params;
+};
+// The statement of one letter: the exact look-up, or (`folded`) the
+// upper-cased comparison of a code ("i" has only the one).
+Statement statement(QChar letter, const QString &text, bool folded = false);
+
+// Names listed at most for a name search.
+inline constexpr int MaxHits = 1000;
+
+struct Hit {
+    long long id = 0;
+    QString name;
+};
+// The articles found; nullopt when the text cannot be searched by that letter.
+std::optional<QList<Hit>> find(QChar letter, const QString &text);
+
+// The found article with what the entry row and the extras need.
+struct Article {
+    long long id = 0;
+    QString Opisanie, Valuta_P, Trajnost, group;
+    double Ed_Cena = 0;
+    bool Garancionen = false, Poredica = false;
+};
+std::optional<Article> article(long long id);
+// Serial_ID, Data of the article's serial numbers, in stored order.
+QList<QSqlRecord> serials(long long article);
+// The valid-until date of one serial of the article, as shown (dd.MM.yyyy).
+QString serialDate(long long article, const QString &serial);
+bool hasRecipes(long long article);
+// GET_KURS: the rate of the article's sale currency (0 when none).
+double GET_KURS(long long article);
+} // namespace DeskSearch
