@@ -159,6 +159,8 @@ void DeskEntry::Edit_BarkodExit()
     Busy busy(m_busy);
     m_pending = false;
     clearFound(); // a new search: no article until it resolves one
+    d->ListBox_Opisanie_Artikuli->hide();
+    setSearchLocked(false);
     GetTableName(prefix());
     std::optional<QList<DeskSearch::Hit>> hits;
     try {
@@ -478,6 +480,11 @@ double DeskEntry::GET_KURS(long long article)
     }
 }
 
+void DeskEntry::later(const std::function<void()> &handler)
+{
+    QTimer::singleShot(0, this, handler);
+}
+
 void DeskEntry::takePick(const ArticlePick::Picked &picked)
 {
     const QString search = d->Label_Search_In->text();
@@ -490,7 +497,7 @@ void DeskEntry::takePick(const ArticlePick::Picked &picked)
         d->Edit_Barkod->setText(text);
         m_pending = true;
         // The search runs when the catalogue has closed, as leaving the edit would run it.
-        QTimer::singleShot(0, this, [this] {
+        later([this] {
             if (m_pending)
                 Edit_BarkodExit();
         });
@@ -526,9 +533,15 @@ bool DeskEntry::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (watched == d->Edit_Barkod && isEnter(key)) {
-            d->c.Edit_Broj->setFocus(); // leaving the edit runs the search
-            if (m_pending)
+            // Enter goes on to the quantity; the search, when there is one to
+            // run, moves the focus itself (hit list, serial, price).
+            const bool search = m_pending;
+            if (search)
                 Edit_BarkodExit();
+            if (!search || (QApplication::focusWidget() == d->Edit_Barkod && !d->Edit_Barkod->text().isEmpty())) {
+                Busy busy(m_busy);
+                d->c.Edit_Broj->setFocus();
+            }
             return true;
         }
         if (watched == d->ListBox_Prefixes && isEnter(key)) {
@@ -580,16 +593,27 @@ bool DeskEntry::eventFilter(QObject *watched, QEvent *event)
     } else if (type == QEvent::MouseButtonDblClick && watched == d->Label_Search_In) {
         showPrefixes();
     } else if (type == QEvent::FocusOut && !m_busy && userLeft(event)) {
+        // Run once the focus has settled: a handler that moves it or shows a
+        // message inside the focus change would have its move undone.
         QWidget *to = QApplication::focusWidget();
         if (watched == d->Edit_Barkod && to != d->ListBox_Prefixes && m_pending)
-            Edit_BarkodExit();
+            later([this] {
+                if (m_pending)
+                    Edit_BarkodExit();
+            });
         else if (watched == d->Edit_Serien_Nomer && d->Edit_Serien_Nomer->isVisible() && to != d->ListBox_Select_SN
                  && to != d->SpdBtn_Select_SN)
-            Edit_Serien_NomerExit();
+            later([this] {
+                if (d->Edit_Serien_Nomer->isVisible())
+                    Edit_Serien_NomerExit();
+            });
         else if (watched == d->Edit_Do_Nomer && d->Edit_Do_Nomer->isVisible())
-            Edit_Do_NomerExit();
+            later([this] {
+                if (d->Edit_Do_Nomer->isVisible())
+                    Edit_Do_NomerExit();
+            });
         else if (watched == d->c.Edit_Broj)
-            Edit_BrojExit();
+            later([this] { Edit_BrojExit(); });
     }
     return QObject::eventFilter(watched, event);
 }

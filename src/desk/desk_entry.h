@@ -3,6 +3,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 #include <optional>
 
 class ShopDesk;
@@ -61,6 +63,7 @@ private:
     void showArticle(const DeskSearch::Article &a, bool formatted);
     void openRecipes();
     void setSearchLocked(bool locked);
+    void later(const std::function<void()> &handler); // after the current event
 
     ShopDesk *d;
     std::optional<DeskSearch::Article> m_article;

@@ -170,6 +170,7 @@ void ShopDesk::buildEntryRow(QVBoxLayout *layout)
     Edit_Cena_Nula->setText(QStringLiteral("0"));
     Edit_Cena_Nula->setAlignment(Qt::AlignRight);
     Label_Edini4na_Cena = named(new QLabel(area), "Label_Edini4na_Cena");
+    Label_Edini4na_Cena->setMinimumWidth(48);
     Label14 = named(new QLabel(QStringLiteral("Сериен номер:"), area), "Label14");
     Edit_Serien_Nomer = namedEdit(QStringLiteral("Edit_Serien_Nomer"), area);
     Edit_Do_Nomer = namedEdit(QStringLiteral("Edit_Do_Nomer"), area);

@@ -237,6 +237,8 @@ private Q_SLOTS:
         d.search("n.", QStringLiteral("няма"));
         QCOMPARE(lastMessage(), QStringLiteral("Не са открити данни"));
         QVERIFY(d.desk->Edit_Barkod->text().isEmpty());
+        QVERIFY(!d.desk->ListBox_Opisanie_Artikuli->isVisible()); // a new search closes the hit list
+        QVERIFY(d.c.Button_Insert_in_List->isEnabled());
 
         // "a." with 12x: silently nothing, and the insert then refuses.
         d.search("a.", QStringLiteral("1"));
