@@ -5,8 +5,6 @@
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 
-#include <QCollator>
-#include <QSet>
 
 namespace Recipes {
 namespace {
@@ -182,23 +180,26 @@ void removeElement(const QString &name, long long element, bool editingStored)
                 {name, element});
 }
 
+// The checks of a save, inside its transaction: the message of the first
+// that fails, empty when the variant may be stored. `rows` gets the work rows.
+QString refusal(long long article, double quantity, const QString &name, long long exceptId, QList<QSqlRecord> *rows)
+{
+    if (!(quantity > 0))
+        return kBadQuantity;
+    if (nameTaken(article, name, exceptId))
+        return takenMessage(name);
+    *rows = workRows(name);
+    return quantitiesValid(*rows) ? QString() : kBadQuantity;
+}
+
 SaveResult saveNew(long long article, double quantity, int kind, const QString &name)
 {
     SaveResult result;
-    if (!(quantity > 0)) {
-        result.message = kBadQuantity;
-        return result;
-    }
     WriteTransaction tx;
-    if (nameTaken(article, name, 0)) {
-        result.message = takenMessage(name);
+    QList<QSqlRecord> rows;
+    result.message = refusal(article, quantity, name, 0, &rows);
+    if (!result.message.isEmpty())
         return result;
-    }
-    const QList<QSqlRecord> rows = workRows(name);
-    if (!quantitiesValid(rows)) {
-        result.message = kBadQuantity;
-        return result;
-    }
     result.id = NextNumber::insert(QStringLiteral("Rezept_Art"), QStringLiteral("ID"), [&](long long id) {
         Db::execute(QStringLiteral("INSERT INTO Rezept_Art (ID, ID_Art, Kol_Art, Vid_R, Name_R) VALUES (?, ?, ?, ?, ?)"),
                     {id, article, quantity, kind, name});
@@ -218,20 +219,11 @@ SaveResult saveStored(long long id, long long editedArticle, long long article, 
 {
     SaveResult result;
     result.id = id;
-    if (!(quantity > 0)) {
-        result.message = kBadQuantity;
-        return result;
-    }
     WriteTransaction tx;
-    if (nameTaken(article, name, id)) {
-        result.message = takenMessage(name);
+    QList<QSqlRecord> rows;
+    result.message = refusal(article, quantity, name, id, &rows);
+    if (!result.message.isEmpty())
         return result;
-    }
-    const QList<QSqlRecord> rows = workRows(name);
-    if (!quantitiesValid(rows)) {
-        result.message = kBadQuantity;
-        return result;
-    }
     if (Db::execute(QStringLiteral("UPDATE Rezept_Art SET ID_Art = ?, Kol_Art = ?, Vid_R = ?, Name_R = ? "
                                    "WHERE ID_Art = ? AND ID = ?"),
                     {article, quantity, kind, name, editedArticle, id})

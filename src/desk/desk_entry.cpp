@@ -24,11 +24,6 @@
 #include <QToolButton>
 
 namespace {
-bool isEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
 // A focus change the user made (not a dialog or another window taking it).
 bool userLeft(QEvent *event)
 {
@@ -74,6 +69,30 @@ DeskEntry::DeskEntry(ShopDesk *desk)
     connect(d->ListBox_Select_SN, &QListWidget::itemDoubleClicked, this, &DeskEntry::ListBox_Select_SNDblClick);
     connect(d->SpdBtn_Select_SN, &QToolButton::clicked, this, &DeskEntry::SpdBtn_Select_SNClick);
 
+    m_keys = {
+        {d->Edit_Barkod, Qt::Key_Space, [this] { showPrefixes(); }},
+        {d->Edit_Barkod, Qt::Key_Return, [this] { Edit_BarkodEnter(); }},
+        {d->ListBox_Prefixes, Qt::Key_Return, [this] { ListBox_PrefixesDblClick(); }},
+        {d->ListBox_Prefixes, Qt::Key_Escape, [this] { ListBox_PrefixesEscape(); }},
+        {d->ListBox_Opisanie_Artikuli, Qt::Key_Return, [this] { ListBox_Opisanie_ArtikuliDblClick(); }},
+        {d->ListBox_Select_SN, Qt::Key_Escape, [this] { ListBox_Select_SNEscape(); }},
+        {d->Edit_Serien_Nomer, Qt::Key_Return,
+         [this] {
+             if (Edit_Serien_NomerExit()) {
+                 Busy busy(m_busy);
+                 d->Edit_Do_Nomer->setFocus();
+             }
+         }},
+        {d->Edit_Do_Nomer, Qt::Key_Return, [this] { Edit_Do_NomerExit(); }},
+        {d->c.Edit_Broj, Qt::Key_Return,
+         [this] {
+             if (Edit_BrojExit()) {
+                 Busy busy(m_busy);
+                 d->Edit_Cena_Nula->setFocus();
+             }
+         }},
+        {d->Edit_Cena_Nula, Qt::Key_Return, [this] { Edit_Cena_NulaEnter(); }},
+    };
     ArticlePick::registerTarget(2, [this](const ArticlePick::Picked &p) { takePick(p); });
     TForm_Projzvodstvo::setSaleWriter([this](const QString &base, const QList<TForm_Projzvodstvo::SaleLine> &lines) -> QString {
         QList<DeskLines::ElementLine> elements;
@@ -150,6 +169,19 @@ void DeskEntry::GetTableName(QChar letter)
 }
 
 // ---- the search
+
+void DeskEntry::Edit_BarkodEnter()
+{
+    // Enter goes on to the quantity; the search, when there is one to run,
+    // moves the focus itself (hit list, serial, price).
+    const bool search = m_pending;
+    if (search)
+        Edit_BarkodExit();
+    if (!search || (QApplication::focusWidget() == d->Edit_Barkod && !d->Edit_Barkod->text().isEmpty())) {
+        Busy busy(m_busy);
+        d->c.Edit_Broj->setFocus();
+    }
+}
 
 void DeskEntry::Edit_BarkodExit()
 {
@@ -528,64 +560,14 @@ bool DeskEntry::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (watched == d->Edit_Barkod && key == Qt::Key_Space) {
-            showPrefixes();
-            return true;
-        }
-        if (watched == d->Edit_Barkod && isEnter(key)) {
-            // Enter goes on to the quantity; the search, when there is one to
-            // run, moves the focus itself (hit list, serial, price).
-            const bool search = m_pending;
-            if (search)
-                Edit_BarkodExit();
-            if (!search || (QApplication::focusWidget() == d->Edit_Barkod && !d->Edit_Barkod->text().isEmpty())) {
-                Busy busy(m_busy);
-                d->c.Edit_Broj->setFocus();
-            }
-            return true;
-        }
-        if (watched == d->ListBox_Prefixes && isEnter(key)) {
-            ListBox_PrefixesDblClick();
-            return true;
-        }
-        if (watched == d->ListBox_Prefixes && key == Qt::Key_Escape) {
-            ListBox_PrefixesEscape();
-            return true;
-        }
-        if (watched == d->ListBox_Opisanie_Artikuli && isEnter(key)) {
-            ListBox_Opisanie_ArtikuliDblClick();
-            return true;
-        }
-        if (watched == d->ListBox_Select_SN && key == Qt::Key_Escape) {
-            ListBox_Select_SNEscape();
-            return true;
-        }
-        if (watched == d->Edit_Serien_Nomer) {
-            if (isEnter(key)) {
-                if (Edit_Serien_NomerExit()) {
-                    Busy busy(m_busy);
-                    d->Edit_Do_Nomer->setFocus();
-                }
+        for (const KeyAction &k : m_keys) {
+            if (watched == k.widget && (key == k.key || (k.key == Qt::Key_Return && key == Qt::Key_Enter))) {
+                k.run();
                 return true;
             }
-            if (d->ListBox_Select_SN->count() > 0)
-                d->SpdBtn_Select_SN->setVisible(d->Edit_Serien_Nomer->isVisible());
         }
-        if (watched == d->Edit_Do_Nomer && isEnter(key)) {
-            Edit_Do_NomerExit();
-            return true;
-        }
-        if (watched == d->c.Edit_Broj && isEnter(key)) {
-            if (Edit_BrojExit()) {
-                Busy busy(m_busy);
-                d->Edit_Cena_Nula->setFocus();
-            }
-            return true;
-        }
-        if (watched == d->Edit_Cena_Nula && isEnter(key)) {
-            Edit_Cena_NulaEnter();
-            return true;
-        }
+        if (watched == d->Edit_Serien_Nomer && d->ListBox_Select_SN->count() > 0)
+            d->SpdBtn_Select_SN->setVisible(d->Edit_Serien_Nomer->isVisible());
     } else if (type == QEvent::KeyRelease) {
         const auto *k = static_cast<QKeyEvent *>(event);
         if (watched == d->Edit_Barkod && k->key() == Qt::Key_Asterisk && (k->modifiers() & Qt::KeypadModifier))

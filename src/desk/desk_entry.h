@@ -31,6 +31,7 @@ public:
     void ListBox_PrefixesDblClick();
     void ListBox_PrefixesEscape();
     void GetTableName(QChar letter);
+    void Edit_BarkodEnter();
     void Edit_BarkodExit();     // the search
     void PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits);
     void PROVERI_ZA_DOPALNENIA();
@@ -65,6 +66,12 @@ private:
     void setSearchLocked(bool locked);
     void later(const std::function<void()> &handler); // after the current event
 
+    struct KeyAction {
+        QObject *widget;
+        int key; // Qt::Key_Return stands for both Enter keys
+        std::function<void()> run;
+    };
+    QList<KeyAction> m_keys;
     ShopDesk *d;
     std::optional<DeskSearch::Article> m_article;
     bool m_pending = false; // Edit_Barkod holds a text not searched yet
