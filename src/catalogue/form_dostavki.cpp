@@ -199,9 +199,11 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
         if (!article)
             return;
         articleFound(*article);
-        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked), [this](const QSqlRecord &, double, const QString &typed) {
+        const auto take = [this](const QSqlRecord &, double, const QString &typed) {
             Edit_Kol->setText(typed);
-        });
+            m_pickTaken = true;
+        };
+        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked), take, this);
     });
 
     buildLayout();
@@ -555,17 +557,13 @@ void TForm_Dostavki::Button_DobaviClick()
 {
     if (m_fromCatalogue || m_state != 1)
         return;
+    m_pickTaken = false;
     ArticlePickMode = PickMode;
-    const QString before = Label_Sel_Art->text();
-    const QString kol = Edit_Kol->text();
-    Edit_Kol->setText(QString());
     TForm_Artikuli::N_ArtikuliClick(this);
     // A pick whose quantity was given becomes a line at once.
-    if (!Edit_Kol->text().isEmpty())
+    if (m_pickTaken)
         Button_AddClick();
-    else
-        Edit_Kol->setText(kol);
-    Q_UNUSED(before);
+    m_pickTaken = false;
     Button_Calculate_SUMsClick();
 }
 

@@ -73,6 +73,7 @@ void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Col
     }
     for (int c = 0; c < model->columnCount(); ++c)
         grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
+    grid->resizeColumnsToContents();
 }
 
 void StockLines::reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,

@@ -368,6 +368,24 @@ private Q_SLOTS:
         QCOMPARE(w->model()->value(0, QStringLiteral("Kolitchestvo")).toDouble(), 2.0);
         QCOMPARE(w->model()->value(1, QStringLiteral("Kolitchestvo")).toDouble(), 4.0);
         QCOMPARE(w->Button_Add->text(), QStringLiteral("Добави"));
+        // the picker: the current row only, one prompt, then the line
+        promptAnswers = {QStringLiteral("5")};
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {1, 0}); // two marked, the current row is the first
+            c->BitBtn1Click();
+        };
+        w->Button_DobaviClick();
+        QCOMPARE(promptLabels, QStringList{QStringLiteral("10:Кафе")});
+        QCOMPARE(w->model()->rowCount(), 3);
+        QCOMPARE(w->model()->value(2, QStringLiteral("Kolitchestvo")).toDouble(), 5.0);
+        QCOMPARE(w->model()->value(2, QStringLiteral("Valuta_P")).toString(), QStringLiteral("EUR2"));
+        promptAnswers = {QString()}; // cancelled: no line
+        w->Button_DobaviClick();
+        QCOMPARE(w->model()->rowCount(), 3);
+        w->DBGrid_Art_Dost->setCurrentIndex(w->model()->index(2, 2));
+        PlatformScript::answer(true);
+        w->Button_DeleteClick();
+        QCOMPARE(w->model()->rowCount(), 2);
         // payments: a comma is a decimal point, a text is refused
         w->Edit_Plateno_Banka->setText(QStringLiteral("abc"));
         PlatformScript::clearEvents();
