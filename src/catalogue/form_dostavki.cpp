@@ -41,6 +41,12 @@
 QPointer<TForm_Dostavki> Form_Dostavki;
 
 namespace {
+TForm_Dostavki::SerialNumbersOpener &serialNumbersOpener()
+{
+    static TForm_Dostavki::SerialNumbersOpener opener;
+    return opener;
+}
+
 const char *NoArticle = "0:Няма  избран артикул";
 const char *AllWarehouses = "Нал. кол. всички складове";
 
@@ -130,7 +136,6 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
     Button_Edit = namedButton(QStringLiteral("Button_Edit"), QStringLiteral("Редактирай"), Panel_Buttons);
     Button_Delete = namedButton(QStringLiteral("Button_Delete"), QStringLiteral("Изтрии"), Panel_Buttons);
     Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("Серийни номера"), Panel_Buttons);
-    Button1->setEnabled(false); // the supplier warranty cards are not part of the program yet
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("ПЕЧАТ"), this);
 
     m_model = new StockLinesModel(this);
@@ -189,6 +194,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
     connect(DBGrid_Art_Dost, &QTableView::doubleClicked, this, &TForm_Dostavki::Button_EditClick);
     connect(Button_Delete, &QPushButton::clicked, this, &TForm_Dostavki::Button_DeleteClick);
     connect(Button_Print, &QPushButton::clicked, this, &TForm_Dostavki::Button_PrintClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm_Dostavki::Button1Click);
     connect(ComboBox_Sklad, &QComboBox::activated, this, &TForm_Dostavki::ComboBox_SkladChange);
     for (QLineEdit *e : {Edit_Plateno_Banka, Edit_Neplateno})
         connect(e, &QLineEdit::textEdited, this, &TForm_Dostavki::Button_Calculate_SUMsClick);
@@ -301,6 +307,31 @@ void TForm_Dostavki::buildLayout()
         move(screen->availableGeometry().center() - rect().center());
 }
 
+void TForm_Dostavki::setSerialNumbersOpener(SerialNumbersOpener opener)
+{
+    serialNumbersOpener() = std::move(opener);
+}
+
+void TForm_Dostavki::Button1Click()
+{
+    if (!serialNumbersOpener())
+        return;
+    SerialNumbersRequest request;
+    request.documentKind = ComboBox_Dok_Vid->currentText();
+    request.documentNumber = Edit_Nomer_Dokument->text();
+    request.documentDate = DateTimePicker_Dok->date();
+    request.supplier = Edit_Dostav4ik->text();
+    request.article = currentArticle();
+    serialNumbersOpener()(request, this);
+}
+
+long long TForm_Dostavki::currentArticle() const
+{
+    const int row = DBGrid_Art_Dost->currentIndex().row();
+    return row >= 0 && row < m_model->rowCount() ? m_model->value(row, QStringLiteral("Nomer_Produkt")).toLongLong()
+                                                 : 0;
+}
+
 bool TForm_Dostavki::isOpen()
 {
     return Form_Dostavki && Form_Dostavki->isVisible();
@@ -308,8 +339,12 @@ bool TForm_Dostavki::isOpen()
 
 void TForm_Dostavki::fillLists()
 {
+    // An open delivery keeps its warehouse and document kind.
+    const QString warehouse = ComboBox_Sklad->currentText();
+    const QString kind = ComboBox_Dok_Vid->currentText();
     ComboBox_Sklad->clear();
     ComboBox_Sklad->addItems(Warehouses::referenceTexts());
+    ComboBox_Sklad->setCurrentIndex(ComboBox_Sklad->findText(warehouse));
     QStringList currencies;
     for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY ID")))
         currencies << r.value(0).toString();
@@ -320,6 +355,8 @@ void TForm_Dostavki::fillLists()
     ComboBox_Dok_Vid->clear();
     for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Opisanie FROM Rab_Dokumenti ORDER BY ID")))
         ComboBox_Dok_Vid->addItem(ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString()));
+    if (ComboBox_Dok_Vid->findText(kind) >= 0)
+        ComboBox_Dok_Vid->setCurrentIndex(ComboBox_Dok_Vid->findText(kind));
     ComboBox_Mqrka->clear();
     ComboBox_Mqrka->addItems(Deliveries::units());
     ComboBox_Mqrka->setCurrentIndex(0);
@@ -337,6 +374,8 @@ void TForm_Dostavki::FormShow()
         Dialogs::message(QStringLiteral("Списъците на доставката не могат да бъдат прочетени.\n") + e.message(), this);
     }
     Button_Dobavi->setEnabled(!m_fromCatalogue);
+    // The warranty cards belong to the repair service, which may not be part of the program.
+    Button1->setEnabled(bool(serialNumbersOpener()));
     if (m_state == 0)
         Btn_NovClick();
     else

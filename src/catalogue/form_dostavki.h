@@ -1,8 +1,11 @@
 #pragma once
 #include "catalogue/deliveries.h"
 
+#include <QDate>
 #include <QDialog>
 #include <QPointer>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -66,7 +69,7 @@ public:
     QPushButton *Button_Add;    // "Добави" / "Приеми"
     QPushButton *Button_Edit;   // "Редактирай"
     QPushButton *Button_Delete; // "Изтрии" / "Откажи"
-    QPushButton *Button1;       // "Серийни номера": needs the warranty cards
+    QPushButton *Button1;       // "Серийни номера": on only when the warranty cards are registered
     QPushButton *Button_Print;  // "ПЕЧАТ"
     QTableView *DBGrid_Art_Dost;
 
@@ -105,6 +108,20 @@ public:
     bool Button_PrintClick();
     void pickSupplier(const QString &item); // the supplier list's pick
     void reject() override;                 // closing with a delivery open asks first
+
+    // What "Серийни номера" hands the supplier warranty card of the repair
+    // service, which registers its opener here (an empty one switches the
+    // button off).
+    struct SerialNumbersRequest {
+        QString documentKind; // reference text
+        QString documentNumber;
+        QDate documentDate;
+        QString supplier; // reference text
+        long long article = 0;
+    };
+    using SerialNumbersOpener = std::function<void(const SerialNumbersRequest &request, QWidget *parent)>;
+    static void setSerialNumbersOpener(SerialNumbersOpener opener);
+    void Button1Click();
 
     // True while the window is shown (the catalogue's "Доставка" is then off).
     static bool isOpen();

@@ -368,6 +368,16 @@ private Q_SLOTS:
         QCOMPARE(w->model()->value(0, QStringLiteral("Kolitchestvo")).toDouble(), 2.0);
         QCOMPARE(w->model()->value(1, QStringLiteral("Kolitchestvo")).toDouble(), 4.0);
         QCOMPARE(w->Button_Add->text(), QStringLiteral("Добави"));
+        // "Серийни номера" waits for the warranty cards
+        QVERIFY(!w->Button1->isEnabled());
+        long long serialsOf = 0;
+        TForm_Dostavki::setSerialNumbersOpener(
+            [&serialsOf](const TForm_Dostavki::SerialNumbersRequest &r, QWidget *) { serialsOf = r.article; });
+        w->FormShow();
+        QVERIFY(w->Button1->isEnabled());
+        w->Button1Click();
+        QCOMPARE(serialsOf, 11LL);
+        TForm_Dostavki::setSerialNumbersOpener({});
         // the picker: the current row only, one prompt, then the line
         promptAnswers = {QStringLiteral("5")};
         catalogueSteps = [](TForm_Artikuli *c) {
