@@ -9,6 +9,7 @@
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "catalogue/stock_lines.h"
+#include "catalogue/supplier_field.h"
 #include "catalogue/warehouses.h"
 #include "common/dates.h"
 #include "common/money.h"
@@ -85,11 +86,8 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
     Btn_Cancel = namedButton(QStringLiteral("Btn_Cancel"), QStringLiteral("Откажи"), this);
     Label12 = named(label(QStringLiteral("0"), this), "Label12");
     Edit_Dostav4ik = edit("Edit_Dostav4ik", QString(), this);
-    Edit_Dostav4ik->setToolTip(QStringLiteral("1.Въведете част от името и изберете от списъка!\n"
-                                              "2.Въведете \"+\" и данъчен номер\n3.Въведете \"-\" и ЕИК"));
     ListBox_SelectDostav4ik = named(new QListWidget(this), "ListBox_SelectDostav4ik");
-    ListBox_SelectDostav4ik->setWindowFlag(Qt::ToolTip); // floats under the field
-    ListBox_SelectDostav4ik->hide();
+    m_supplier = new SupplierField(Edit_Dostav4ik, ListBox_SelectDostav4ik, this);
     Button_NovDostav4ik = namedButton(QStringLiteral("Button_NovDostav4ik"), QStringLiteral("Нов доставчик"), this);
     ComboBox_Dok_Vid = named(new QComboBox(this), "ComboBox_Dok_Vid");
     Edit_Nomer_Dokument = edit("Edit_Nomer_Dokument", QString(), this, 120);
@@ -153,20 +151,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
 
     connect(Btn_Nov, &QPushButton::clicked, this, &TForm_Dostavki::Btn_NovClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TForm_Dostavki::Btn_CancelClick);
-    connect(Edit_Dostav4ik, &QLineEdit::textEdited, this, &TForm_Dostavki::supplierSearch);
-    connect(Edit_Dostav4ik, &QLineEdit::returnPressed, this, [this] {
-        const QString text = Edit_Dostav4ik->text();
-        if (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-')))
-            supplierSearch(text);
-        if (ListBox_SelectDostav4ik->count() == 1)
-            pickSupplier(ListBox_SelectDostav4ik->item(0)->text());
-        else if (ListBox_SelectDostav4ik->count() > 1)
-            ListBox_SelectDostav4ik->setFocus();
-    });
-    Edit_Dostav4ik->installEventFilter(this);
-    ListBox_SelectDostav4ik->installEventFilter(this);
-    connect(ListBox_SelectDostav4ik, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem *item) { pickSupplier(item->text()); });
+    connect(m_supplier, &SupplierField::picked, this, &TForm_Dostavki::supplierPicked);
     connect(Button_NovDostav4ik, &QPushButton::clicked, this, [this] {
         CounterpartyPickMode = -1;
         TForm_Kontrakents::N_KlientiClick(this);
@@ -488,40 +473,17 @@ void TForm_Dostavki::reject()
 
 // ---- supplier ---------------------------------------------------------------------------
 
-void TForm_Dostavki::supplierSearch(const QString &text)
-{
-    if (text.isEmpty() || text.startsWith(QLatin1Char(' ')) || text.startsWith(QLatin1Char('!'))
-        || ((text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'))) && text.size() < 2)) {
-        ListBox_SelectDostav4ik->hide();
-        return;
-    }
-    QStringList found;
-    try {
-        found = Deliveries::suppliers(text);
-    } catch (const DbError &) {
-        Dialogs::message(QStringLiteral("Некоректни данни"), this);
-        return;
-    }
-    ListBox_SelectDostav4ik->clear();
-    ListBox_SelectDostav4ik->addItems(found);
-    if (found.isEmpty()) {
-        ListBox_SelectDostav4ik->hide();
-        return;
-    }
-    ListBox_SelectDostav4ik->setCurrentRow(0);
-    ListBox_SelectDostav4ik->setGeometry(QRect(Edit_Dostav4ik->mapToGlobal(QPoint(0, Edit_Dostav4ik->height())),
-                                               QSize(Edit_Dostav4ik->width(), 100)));
-    ListBox_SelectDostav4ik->show();
-}
-
 void TForm_Dostavki::pickSupplier(const QString &item)
 {
-    Edit_Dostav4ik->setText(item);
-    ListBox_SelectDostav4ik->hide();
+    m_supplier->pick(item);
+}
+
+void TForm_Dostavki::supplierPicked()
+{
+    // The supplier's own catalogue numbers are what its documents carry.
     ComboBox_Sklad->setEnabled(true);
     Label_Sel_Nomenkl->setText(QStringLiteral("н."));
     Label_Sel_Nomenkl->setToolTip(QStringLiteral("Работи с номенклатура на контрагент"));
-    Edit_Dostav4ik->setFocus();
 }
 
 // ---- the line being entered -------------------------------------------------------------
@@ -870,29 +832,9 @@ bool TForm_Dostavki::eventFilter(QObject *watched, QEvent *event)
         Label_Sel_NomenklClick();
         return true;
     }
-    if (event->type() == QEvent::FocusOut && watched == ListBox_SelectDostav4ik)
-        ListBox_SelectDostav4ik->hide();
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    if (watched == DBGrid_Art_Dost) {
-        if (StockLines::gridKey(event, [this] { Button_EditClick(); }, [this] { Button_DeleteClick(); }))
-            return true;
-    } else if (watched == Edit_Dostav4ik) {
-        if (key == Qt::Key_Space && Edit_Dostav4ik->text().isEmpty()) {
-            supplierSearch(QStringLiteral("%"));
-            ListBox_SelectDostav4ik->setFocus();
-            return true;
-        }
-        if (key == Qt::Key_Down && ListBox_SelectDostav4ik->isVisible()) {
-            ListBox_SelectDostav4ik->setFocus();
-            return true;
-        }
-    } else if (watched == ListBox_SelectDostav4ik && key == Qt::Key_Escape) {
-        ListBox_SelectDostav4ik->hide();
-        Edit_Dostav4ik->setFocus();
+    if (watched == DBGrid_Art_Dost
+        && StockLines::gridKey(event, [this] { Button_EditClick(); }, [this] { Button_DeleteClick(); }))
         return true;
-    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -20,6 +20,7 @@ class QTimeEdit;
 class QSqlRecord;
 class QWidget;
 class StockLinesModel;
+class SupplierField;
 
 // "ДОСТАВКИ": one receipt of goods from a supplier into a warehouse under one
 // purchase document. The lines wait in DostavkiTMP (this workstation's rows);
@@ -143,11 +144,12 @@ private:
     void articleFound(const QSqlRecord &article);
     void showStock(long long article);
     void rateCaption(const QString &currency);
-    void supplierSearch(const QString &text);
+    void supplierPicked();
     bool readLine(Deliveries::LineInput *line);
     long long currentArticle() const;
 
     StockLinesModel *m_model;
+    SupplierField *m_supplier;
     int m_state = 0;
     int m_lineEdit = 0;
     long long m_editedLine = 0;

@@ -253,6 +253,25 @@ private Q_SLOTS:
         QVERIFY(rows.at(2).value(QStringLiteral("Suma_D")).isNull());
     }
 
+    void supplierSearch()
+    {
+        TestProgram program;
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addSupplier(8, QStringLiteral("Други 100%"));
+        Db::execute(QStringLiteral("UPDATE Firmi SET EIK = '0123', Dan_N = 'BG0123' WHERE ID = 7"));
+        QCOMPARE(Deliveries::suppliers(QStringLiteral("доСТ")), QStringList{QStringLiteral("7:Доставчик ООД")});
+        QCOMPARE(Deliveries::suppliers(QStringLiteral("-012")), QStringList{QStringLiteral("7:Доставчик ООД")});
+        QCOMPARE(Deliveries::suppliers(QStringLiteral("+BG01")), QStringList{QStringLiteral("7:Доставчик ООД")});
+        QCOMPARE(Deliveries::suppliers(QStringLiteral("0%")), QStringList{QStringLiteral("8:Други 100%")});
+        QCOMPARE(Deliveries::suppliers(QString()).size(), 2);
+        addArticle(10, QStringLiteral("Кафе"), 3);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Mqrka = 'чифт' WHERE ID = 10"));
+        const QStringList units = Deliveries::units();
+        QVERIFY(units.contains(QStringLiteral("чифт")));
+        QCOMPARE(units.count(QStringLiteral("бр.")), 1);
+        QCOMPARE(units.size(), 9);
+    }
+
     void priceArithmetic()
     {
         double m = -1;
