@@ -129,6 +129,14 @@ void DocumentPrintRoad::printDocument(const QString &document)
     }
     const Report::Data data = model->data;
     auto numbering = PrintNumbering::attach(*model, state, logLines());
+    if (m_request.copy) {
+        // An issued document has one original: its reprints are copies.
+        model->beforePrint = [numbering](Report::Model &m, Report::Production p) {
+            numbering->beforePrint(m, p);
+            if (Report::Element *e = m.element(QStringLiteral("QRLabel_ORIGINAL")))
+                e->caption = QStringLiteral("КОПИЕ");
+        };
+    }
     for (const QString &printer : m_request.printers) {
         if (!SET_SELECTED_PRINTER(printer)) {
             Dialogs::message(Printers::notFoundMessage(printer), m_request.parent);

@@ -35,6 +35,7 @@ struct PrintRoadRequest {
     long long counterparty = 0; // the tab's counterparty
     std::optional<double> total; // the amounts' total; none: zero amounts
     bool direct = false;        // no preview: a printout per printer
+    bool copy = false;          // a reprint: every printout says "КОПИЕ"
     // Fills the document's data; by default the shop's or the service's query of the lines.
     std::function<bool(const QString &document, const Layout::Document &layout, Report::Data *data,
                        QString *error)>

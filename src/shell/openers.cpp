@@ -39,6 +39,7 @@
 #include "documents/form_na4_n_dok.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
+#include "documents/form_spr_izd_dok.h"
 #include "offers/catalogue_import_command.h"
 #include "offers/form_izgotveni_oferti.h"
 #include "offers/form_oferti.h"
@@ -134,6 +135,7 @@ const QList<Opener> kOpeners = {
     {"N39", [](TGeneral_Form &) { deskDo(&ShopDesk::N39Click); }},
     {"N_Masa_And_Places", [](TGeneral_Form &f) { TForm_Smetki::N_Masa_And_PlacesClick(&f); }},
     {"N_Spravka_Prodajba", [](TGeneral_Form &f) { TForm_Spravka_prodajba::open(&f); }},
+    {"N_Spr_Izd_Dok", &openOnce<TForm_Spr_Izd_Dok>},
     {"N_Invalidate_Sales",
      [](TGeneral_Form &f) {
          QWidget *report = TForm_Spravka_prodajba::instance();

@@ -1,0 +1,157 @@
+#include "documents/issued_documents.h"
+
+#include "app/record_ops.h"
+#include "platform/db/database.h"
+
+#include <QSqlRecord>
+
+#include <stdexcept>
+
+namespace IssuedDocuments {
+
+namespace {
+const char *const kDocumentsSelect =
+    "SELECT DISTINCT Dokumenti.Opisanie, Printed_Dok.N_Dok, Firmi.Ime_Firma AS Opisanie_K, Printed_Dok.Data, "
+    "Printed_Dok.fTime, Printed_Dok.Operator, Printed_Dok.ID_Dok, Printed_Dok.ID_Kontrag, Printed_Dok.Ot_Kade_Prod "
+    "FROM Printed_Dok JOIN Dokumenti ON Dokumenti.ID_Dokument = Printed_Dok.ID_Dok "
+    "LEFT JOIN Firmi ON Firmi.ID = Printed_Dok.ID_Kontrag "
+    "WHERE Printed_Dok.Ot_Kade_Prod = ?";
+
+// The line amounts in leva by the sale's currency; the net by the VAT percent bound twice.
+const char *const kAmounts =
+    "Prodajbi.Kol * Prodajbi.ED_Cena * Valuti.Kurs - (Prodajbi.Kol * Prodajbi.ED_Cena * Valuti.Kurs * "
+    "COALESCE(Prodajbi.T_O, 0) / 100) AS Suma, "
+    "((Prodajbi.ED_Cena * Valuti.Kurs) - (Prodajbi.ED_Cena * Valuti.Kurs * COALESCE(Prodajbi.T_O, 0) / 100)) "
+    "/ (1 + ? / 100.0) AS Bez_DDS, "
+    "Prodajbi.Kol * ((Prodajbi.ED_Cena * Valuti.Kurs) - (Prodajbi.ED_Cena * Valuti.Kurs * "
+    "COALESCE(Prodajbi.T_O, 0) / 100)) / (1 + ? / 100.0) AS SUM_BezDDS, ";
+
+const char *const kLineColumns =
+    "Printed_Dok.ID_Prod, Printed_Dok.ID_Dok, Printed_Dok.ID_Kontrag, Printed_Dok.ID_Art AS Barkod, "
+    "Printed_Dok.N_Dok AS \"Printed_Dok.N_Dok\", Printed_Dok.Data, Printed_Dok.Ot_Kade_Prod, Printed_Dok.fTime, "
+    "Printed_Dok.Operator AS Operator, Produkti.Mqrka AS Mqrka, Prodajbi.Valuta AS Valuta, Produkti.Opisanie, "
+    "Prodajbi.Kol, Prodajbi.ED_Cena AS Ed_Cena, Prodajbi.T_O, Prodajbi.Pored_Ot, Prodajbi.Pored_Do, "
+    "Firmi.Ime_Firma, Firmi.Adres_Firma, Firmi.Grad AS \"Firmi.Grad\", Firmi.ID_Mol, Firmi.EIK, Firmi.Dan_N, "
+    "Firmi.Telefon, Firmi.Banka_Ime, Firmi.Banka_Kod, Firmi.Banka_Smetka, "
+    "Klienti.Ime_Klient, Klienti.Grad AS \"Klienti.Grad\", Klienti.Adres_Klient, Klienti.Telefon_Klient, "
+    "Klienti.EGN, Valuti.Kurs ";
+
+const char *const kLineTables =
+    "FROM Printed_Dok JOIN Prodajbi ON Prodajbi.ID_Prodajba = Printed_Dok.ID_Prod "
+    "LEFT JOIN Produkti ON Produkti.ID = Printed_Dok.ID_Art "
+    "LEFT JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta "
+    "LEFT JOIN Firmi ON Firmi.ID = Printed_Dok.ID_Kontrag "
+    "LEFT JOIN Klienti ON Klienti.ID = Firmi.ID_Mol ";
+
+bool readLines(const Issued &document, const QString *newKind, Report::Data *data, QString *error)
+{
+    data->clear();
+    double vat = 0;
+    try {
+        vat = GET_DDS(0).VatRate;
+    } catch (const std::invalid_argument &e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+        return false;
+    }
+    QString sql = QStringLiteral("SELECT ") + QLatin1String(kAmounts);
+    QVariantList values{vat, vat};
+    if (newKind)
+        sql += QStringLiteral("Dokumenti.ID_Dokument AS \"Dokumenti.ID_Dokument\", Dokumenti.Opisanie AS Opis_Dok, "
+                              "Dokumenti.Opisanie AS \"Dokumenti.Opisanie\", Dokumenti.N_Dok AS \"Dokumenti.N_Dok\", ");
+    else // the issued kind and its number, where a layout reads the document's own
+        sql += QStringLiteral("Dokumenti.ID_Dokument AS \"Dokumenti.ID_Dokument\", "
+                              "Dokumenti.Opisanie AS \"Dokumenti.Opisanie\", "
+                              "Printed_Dok.N_Dok AS \"Dokumenti.N_Dok\", ");
+    sql += QLatin1String(kLineColumns) + QLatin1String(kLineTables);
+    if (newKind) {
+        sql += QStringLiteral("CROSS JOIN Dokumenti ");
+    } else {
+        sql += QStringLiteral("JOIN Dokumenti ON Dokumenti.ID_Dokument = Printed_Dok.ID_Dok ");
+    }
+    sql += QStringLiteral("WHERE Printed_Dok.ID_Dok = ? AND Printed_Dok.N_Dok = ? AND Printed_Dok.Ot_Kade_Prod = ?");
+    values << document.documentId << document.number << int(OriginShop);
+    if (newKind) {
+        sql += QStringLiteral(" AND Dokumenti.Opisanie = ?");
+        values << *newKind;
+    }
+    // A service document's lines are no sales: none are read.
+    if (!hasLines(document))
+        sql += QStringLiteral(" AND 1 = 0");
+    sql += QStringLiteral(" ORDER BY Printed_Dok.ID_Prod");
+    QString why;
+    if (!data->open(sql, values, &why)) {
+        if (error)
+            *error = QStringLiteral("Редовете на документа не могат да бъдат прочетени: ") + why;
+        return false;
+    }
+    data->markRegistryColumns();
+    data->markDateColumn(data->columnNamed(QStringLiteral("Data")));
+    data->markTimeColumn(data->columnNamed(QStringLiteral("fTime")));
+    data->setMoneyFormat(true);
+    return true;
+}
+} // namespace
+
+Query documents(const Filter &f)
+{
+    ReportFilter filter;
+    filter.equal(f.kind, QStringLiteral("Printed_Dok.ID_Dok"), f.kindId);
+    filter.equal(f.number, QStringLiteral("Printed_Dok.N_Dok"), f.numberText);
+    filter.compareDates(f.date, QStringLiteral("Printed_Dok.Data"), f.dateComparison, f.from, f.to);
+    filter.equal(f.counterparty, QStringLiteral("Printed_Dok.ID_Kontrag"), f.counterpartyId);
+    filter.equal(f.article, QStringLiteral("Printed_Dok.ID_Art"), f.articleId);
+    filter.equal(f.op, QStringLiteral("Printed_Dok.Operator"), f.operatorName);
+    Query q;
+    if (!filter.ok()) {
+        q.error = filter.error();
+        return q;
+    }
+    const QString select = QLatin1String(kDocumentsSelect) + filter.andSql();
+    q.values = QVariantList{f.origin} + filter.values();
+    q.sql = select
+            + QStringLiteral(" ORDER BY Printed_Dok.Data, Printed_Dok.fTime, Printed_Dok.ID_Dok, Printed_Dok.N_Dok, "
+                             "Printed_Dok.ID_Kontrag, Printed_Dok.Operator, Printed_Dok.Ot_Kade_Prod");
+    q.countSql = QStringLiteral("SELECT COUNT(*) FROM (") + select + QStringLiteral(") AS issued");
+    return q;
+}
+
+QStringList numberedKinds()
+{
+    QStringList kinds;
+    for (const QSqlRecord &r :
+         Db::rows(QStringLiteral("SELECT ID_Dokument, Opisanie, N_Dok FROM Dokumenti ORDER BY ID_Dokument"))) {
+        const QString number = r.value(2).toString().trimmed();
+        bool allZeros = true;
+        for (QChar c : number)
+            allZeros = allZeros && c == QLatin1Char('0');
+        if (!allZeros) // an empty number is never numbered either
+            kinds.append(r.value(0).toString() + QLatin1Char(':') + r.value(1).toString());
+    }
+    return kinds;
+}
+
+bool hasLines(const Issued &document)
+{
+    return document.origin == OriginShop;
+}
+
+bool lines(const Issued &document, Report::Data *data, QString *error)
+{
+    return readLines(document, nullptr, data, error);
+}
+
+bool newDocumentLines(const Issued &document, const QString &newKind, Report::Data *data, QString *error)
+{
+    return readLines(document, &newKind, data, error);
+}
+
+double total(const Report::Data &lines)
+{
+    double sum = 0;
+    const int column = lines.columnNamed(QStringLiteral("Suma"));
+    for (int row = 0; row < lines.rowCount(); ++row)
+        sum += lines.value(row, column).toDouble();
+    return sum;
+}
+} // namespace IssuedDocuments
