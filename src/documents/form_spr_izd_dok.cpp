@@ -39,6 +39,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString NoCounterparty = QStringLiteral("0: Няма избран контрагент");
 const QString NoArticle = QStringLiteral("0: Няма избран Артикул");
@@ -84,6 +86,7 @@ TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
     for (QDateEdit *d : {DateTimePicker_Data, DateTimePicker_Do}) {
         d->setCalendarPopup(true);
         d->setDisplayFormat(QString::fromLatin1(Dates::ShortFormat));
+        d->setMinimumWidth(120); // the whole date and its button
     }
     ChkBox_Kontragent = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontragent");
     Label_Kontrag = named(new QLabel(NoCounterparty, this), "Label_Kontrag");
@@ -111,7 +114,7 @@ TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
         titles.append(QString::fromUtf8(c.title));
     m_lineRows->setHorizontalHeaderLabels(titles);
     for (int i = 0; i < int(std::size(kLineColumns)); ++i)
-        DBGrid_Art->setColumnWidth(i, kLineColumns[i].width);
+        DBGrid_Art->setColumnWidth(i, std::max(kLineColumns[i].width, DBGrid_Art->horizontalHeader()->sectionSizeHint(i)));
     auto *sumCaption = new QLabel(QStringLiteral("Обща стойност в лв: "), this);
     Label_SUM = named(new QLabel(QStringLiteral("0.0000"), this), "Label_SUM");
 
@@ -432,6 +435,11 @@ void TForm_Spr_Izd_Dok::showLines()
         for (const LineColumn &c : kLineColumns)
             items.append(new QStandardItem(m_lines.text(row, m_lines.columnNamed(QString::fromLatin1(c.field)))));
         m_lineRows->appendRow(items);
+    }
+    // Each title and value readable, never narrower than its set width.
+    for (int i = 0; i < int(std::size(kLineColumns)); ++i) {
+        DBGrid_Art->resizeColumnToContents(i);
+        DBGrid_Art->setColumnWidth(i, std::max(kLineColumns[i].width, DBGrid_Art->columnWidth(i)));
     }
     Label_SUM->setText(Money::fixed(m_total, 2));
     // A service document has no lines to print.

@@ -42,29 +42,28 @@ void ReportFilter::compare(bool ticked, const QString &column, int comparison, c
     refuse(QStringLiteral("Изберете сравнение за филтъра."));
 }
 
+namespace {
+bool bounds(int comparison, bool fromValid, bool toValid)
+{
+    return fromValid && (comparison != ReportFilter::Between || toValid);
+}
+} // namespace
+
 void ReportFilter::compareDates(bool ticked, const QString &column, int comparison, const QDate &from,
                                 const QDate &to)
 {
-    if (!ticked)
-        return;
-    if (!from.isValid() || (comparison == Between && !to.isValid())) {
-        refuse(QStringLiteral("Невалидна дата във филтъра."));
-        return;
-    }
-    compare(true, column, comparison, Dates::toIso(from), comparison == Between ? Dates::toIso(to) : QVariant());
+    if (ticked && !bounds(comparison, from.isValid(), to.isValid()))
+        return refuse(QStringLiteral("Невалидна дата във филтъра."));
+    compare(ticked, column, comparison, Dates::toIso(from), comparison == Between ? Dates::toIso(to) : QVariant());
 }
 
 void ReportFilter::compareTimes(bool ticked, const QString &column, int comparison, const QTime &from,
                                 const QTime &to)
 {
-    if (!ticked)
-        return;
-    if (!from.isValid() || (comparison == Between && !to.isValid())) {
-        refuse(QStringLiteral("Невалиден час във филтъра."));
-        return;
-    }
+    if (ticked && !bounds(comparison, from.isValid(), to.isValid()))
+        return refuse(QStringLiteral("Невалиден час във филтъра."));
     const QString format = QStringLiteral("HH:mm:ss");
-    compare(true, column, comparison, from.toString(format),
+    compare(ticked, column, comparison, from.toString(format),
             comparison == Between ? QVariant(to.toString(format)) : QVariant());
 }
 
