@@ -118,4 +118,22 @@ void registerSchemaColumns()
     // A fiscal device stands at one of its owner's sites
     registerReference(QStringLiteral("Kontrag_Sklad"), QStringLiteral("ID_SK"),
                       QStringLiteral("Reg_EKA"), QStringLiteral("ID_Sklad"));
+
+    // The repair service: reception lines, intakes, repair lines and their archive
+    for (const char *c : {"Data_Izd", "Garan_Remont"})
+        registerDateColumn(QString::fromLatin1(c));
+    registerTimeColumn(QStringLiteral("Time_Izd"));
+    for (const char *t : {"Priem_Ser_Vremen", "Priem_Ser", "R_Priem"}) {
+        const QString table = QString::fromLatin1(t);
+        registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), table, QStringLiteral("ID_Kontrag"));
+        registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), table, QStringLiteral("ID_Dostav4ik"));
+        registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), table, QStringLiteral("Barkod"));
+    }
+    for (const char *t : {"Priem_Ser", "R_Priem", "Remont", "R_Remont"})
+        registerReference(QStringLiteral("Valuti"), QStringLiteral("Opisanie"), QString::fromLatin1(t),
+                          QStringLiteral("Valuta"));
+    registerReference(QStringLiteral("Status_Remont"), QStringLiteral("ID"), QStringLiteral("Priem_Ser"),
+                      QStringLiteral("Status"));
+    registerReference(QStringLiteral("Operators"), QStringLiteral("Ime"), QStringLiteral("Priem_Ser_Vremen"),
+                      QStringLiteral("Operator"));
 }

@@ -42,6 +42,7 @@
 #include "documents/form_spr_izd_dok.h"
 #include "offers/catalogue_import_command.h"
 #include "offers/form_izgotveni_oferti.h"
+#include "repair/form_sastoqnie_remont.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zaqvka_all.h"
 #include "offers/form_zada4i.h"
@@ -248,7 +249,7 @@ const QList<Opener> kOpeners = {
              QStringLiteral("Желаете ли да уведомите разработчика за възникнали грешки при работа?"), &f);
      }},
     {"N14", &nothing},
-    {"N_Sastoqnie_Remont", &nothing},
+    {"N_Sastoqnie_Remont", [](TGeneral_Form &f) { TForm_Sastoqnie_Remont::open(&f); }},
 };
 } // namespace
 
