@@ -43,6 +43,7 @@
 #include "offers/catalogue_import_command.h"
 #include "offers/form_izgotveni_oferti.h"
 #include "repair/form_sastoqnie_remont.h"
+#include "repair/service_tab.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zaqvka_all.h"
 #include "offers/form_zada4i.h"
@@ -120,7 +121,14 @@ const QList<Opener> kOpeners = {
     {"N_Prodajba", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_ProdajbaClick); }},
     {"N_Cancel_Prodajba", [](TGeneral_Form &) { deskDo(&ShopDesk::Button_OtkazClick); }},
     {"N_Ob6ta_TO", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Ob6ta_TOClick); }},
-    {"N_Refresh", [](TGeneral_Form &) { deskDo(&ShopDesk::Calculate_SUM); }},
+    // F12 refreshes the active working tab.
+    {"N_Refresh",
+     [](TGeneral_Form &f) {
+         if (f.activeTab() == f.TabSheet_Servis && ServiceTab::instance())
+             ServiceTab::instance()->Button_Refresh_PriemClick();
+         else
+             deskDo(&ShopDesk::Calculate_SUM);
+     }},
     {"N_Select_All", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Select_AllClick); }},
     {"N_Show_Gre6ni_Danni", [](TGeneral_Form &) { deskDo(&ShopDesk::N_Show_Gre6ni_DanniClick); }},
     {"N_TO", [](TGeneral_Form &f) { TForm_Spec_Otstapki::N_TOClick(&f); }},
@@ -341,5 +349,16 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     };
     TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
     CatalogueImportCommand::install();
-    // The service and fiscal-service modules install their tab handlers here.
+    // The service tab: reception and acceptance; its pickers open through the menu's openers.
+    auto service = std::make_unique<ServiceTab>(f.TabSheet_Servis);
+    QObject::connect(service.get(), &ServiceTab::counterpartiesRequested, &f, [&f](int mode) {
+        CounterpartyPickMode = mode;
+        Openers::find(QStringLiteral("N_Klienti"))->open(f);
+    });
+    QObject::connect(service.get(), &ServiceTab::articlesRequested, &f, [&f](int mode) {
+        ArticlePickMode = mode;
+        Openers::find(QStringLiteral("N_Artikuli"))->open(f);
+    });
+    f.TabSheet_Servis->setHandler(std::move(service));
+    // The fiscal-service module installs its tab handler here.
 }
