@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -229,7 +230,8 @@ long long TForm_Projzvodstvo::currentElement() const
 
 void TForm_Projzvodstvo::showEvent(QShowEvent *event)
 {
-    FormShow();
+    if (!event->spontaneous()) // a window restored from minimised keeps its work
+        FormShow();
     QDialog::showEvent(event);
 }
 

@@ -259,8 +259,8 @@ QList<SaleElement> saleElements(const QString &name)
 {
     QList<SaleElement> list;
     const auto rows = Db::rows(
-        QStringLiteral("SELECT P.ID, P.Opisanie, P.Mqrka, P.Valuta_P, P.Trajnost, P.Nomenkl_N, P.Garancionen, "
-                       "P.Poredica, P.Dan_Grup, P.Prigotvq_Se, T.Kol_El, A.Kol_Art FROM %1 T "
+        QStringLiteral("SELECT P.ID, P.Opisanie, P.Mqrka, P.Valuta_P, P.Trajnost, P.Garancionen, P.Poredica, "
+                       "P.Dan_Grup, P.Prigotvq_Se, T.Kol_El, A.Kol_Art FROM %1 T "
                        "JOIN Produkti P ON P.ID = T.ID_El LEFT JOIN Rezept_Art A ON A.ID = T.ID_R "
                        "WHERE UPPER(T.Name_R) = UPPER(?) AND T.Changed <> 3 ORDER BY T.ID_El")
             .arg(work()),
@@ -272,13 +272,12 @@ QList<SaleElement> saleElements(const QString &name)
         e.Mqrka = r.value(2).toString();
         e.Valuta_P = r.value(3).toString();
         e.Trajnost = r.value(4).toString();
-        e.Nomenkl_N = r.value(5).toString();
-        e.Garancionen = isTrue(r.value(6));
-        e.Poredica = isTrue(r.value(7));
-        e.Dan_Grup = r.value(8).toInt();
-        e.Prigotvq_Se = r.value(9).toLongLong();
-        const double base = r.value(11).isNull() ? 1 : r.value(11).toDouble();
-        e.quantity = base > 0 ? r.value(10).toDouble() / base : r.value(10).toDouble();
+        e.Garancionen = isTrue(r.value(5));
+        e.Poredica = isTrue(r.value(6));
+        e.Dan_Grup = r.value(7).toInt();
+        e.Prigotvq_Se = r.value(8).toLongLong();
+        const double base = r.value(10).isNull() ? 1 : r.value(10).toDouble();
+        e.quantity = base > 0 ? r.value(9).toDouble() / base : r.value(9).toDouble();
         list << e;
     }
     return list;

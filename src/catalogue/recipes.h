@@ -69,7 +69,7 @@ SaveResult saveStored(long long id, long long editedArticle, long long article, 
 // An element of a variant as it goes to the sale.
 struct SaleElement {
     long long article = 0;
-    QString Opisanie, Mqrka, Valuta_P, Trajnost, Nomenkl_N;
+    QString Opisanie, Mqrka, Valuta_P, Trajnost;
     bool Garancionen = false, Poredica = false;
     int Dan_Grup = 0;
     long long Prigotvq_Se = 0;
