@@ -42,8 +42,10 @@
 #include "documents/form_spr_izd_dok.h"
 #include "offers/catalogue_import_command.h"
 #include "offers/form_izgotveni_oferti.h"
+#include "repair/form_remont.h"
 #include "repair/form_sastoqnie_remont.h"
 #include "repair/service_tab.h"
+#include "repair/work_list_link.h"
 #include "offers/form_oferti.h"
 #include "offers/form_zaqvka_all.h"
 #include "offers/form_zada4i.h"
@@ -349,6 +351,11 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     };
     TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
     CatalogueImportCommand::install();
+    // "СЕРВИЗ" of the service tab opens the repair work list.
+    WorkListLink::setOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *) {
+        if (main)
+            TGeneral_Form::showModal(main->formOnce<TForm_Remont>());
+    });
     // The service tab: reception and acceptance; its pickers open through the menu's openers.
     auto service = std::make_unique<ServiceTab>(f.TabSheet_Servis);
     QObject::connect(service.get(), &ServiceTab::counterpartiesRequested, &f, [&f](int mode) {
