@@ -14,7 +14,7 @@
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "repair/form_sastoqnie_remont.h"
-#include "repair/intake_list_model.h"
+#include "repair/repair_list_models.h"
 #include "repair/repair_states.h"
 #include "repair/repair_work.h"
 #include "repair/work_list_link.h"
@@ -67,7 +67,7 @@ void failed(const QString &what, const DbError &e, QWidget *parent)
 
 TForm_Remont::TForm_Remont(QWidget *parent)
     : QDialog(parent)
-    , m_lines(new SqlListModel(this))
+    , m_lines(new RepairLinesModel(this))
     , m_intakes(new IntakeListModel(this))
 {
     setObjectName(QStringLiteral("Form_Remont"));
@@ -385,6 +385,12 @@ void TForm_Remont::Button_SearchClick()
     Edit_Search_Text->clear();
     for (int c = RepairWork::CriterionCount; c < m_intakes->columnCount(); ++c)
         DBGrid_Priem->setColumnHidden(c, true);
+    if (!m_widthsSet && m_intakes->columnCount() > 0) {
+        m_widthsSet = true;
+        const int widths[RepairWork::CriterionCount] = {50, 100, 60, 90, 200, 90, 80, 160, 90, 90, 90, 90, 160, 90};
+        for (int c = 0; c < RepairWork::CriterionCount; ++c)
+            DBGrid_Priem->setColumnWidth(c, widths[c]);
+    }
     // The intake shown before stays current when it is still listed.
     if (m_intakes->rowCount() > 0) {
         const int row = qMax(0, m_intakes->findRow(QStringLiteral("N_Prodajba"), previous));
@@ -422,6 +428,8 @@ void TForm_Remont::loadLines()
             total += m_lines->value(r, QStringLiteral("Suma")).toDouble(); // a line without a rate adds nothing
     }
     DBGrid_Remont->setColumnHidden(m_lines->fieldIndex(QStringLiteral("N_Priem")), true);
+    DBGrid_Remont->setColumnWidth(0, 40);
+    DBGrid_Remont->setColumnWidth(3, 240);
     Label_Ob6to_SUM->setText(QStringLiteral("Обща сума на ремонта в лв : ")
                              + Money::formatWidth(total, 4, PriceDecimals));
 }

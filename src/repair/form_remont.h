@@ -12,7 +12,7 @@ class QSpinBox;
 class QTableView;
 class QWidget;
 class IntakeListModel;
-class SqlListModel;
+class RepairLinesModel;
 
 // "РЕМОНТ": the intakes waiting for repair (upper grid, coloured by state,
 // overdue ones red and bold), the repair lines of the current intake (lower
@@ -65,7 +65,7 @@ public:
     long long CurrentIntakeNumber = 0; // the intake grid's current row; 0 with none listed
 
     IntakeListModel *intakes() const { return m_intakes; }
-    SqlListModel *lines() const { return m_lines; }
+    RepairLinesModel *lines() const { return m_lines; }
 
     void FormShow();
     void Button_SearchClick();
@@ -99,7 +99,8 @@ private:
     void loadLines();
     void currentRowChanged();
     int criterion() const;
-    SqlListModel *m_lines;
+    RepairLinesModel *m_lines;
     IntakeListModel *m_intakes;
+    bool m_widthsSet = false;
     int m_criterion = -1; // -1 until the first choice: the first search lists all
 };

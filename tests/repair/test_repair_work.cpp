@@ -5,7 +5,7 @@
 #include "platform/db/database.h"
 #include "platform/script.h"
 #include "repair/form_remont.h"
-#include "repair/intake_list_model.h"
+#include "repair/repair_list_models.h"
 #include "repair/repair_work.h"
 #include "repair/work_list_link.h"
 #include "test_registry.h"
@@ -153,6 +153,12 @@ private Q_SLOTS:
         const int suma = w.lines()->fieldIndex(QStringLiteral("Suma"));
         QCOMPARE(w.lines()->data(w.lines()->index(0, suma)).toString(), QStringLiteral("39.1166"));
         QCOMPARE(w.Label_Ob6to_SUM->text(), QStringLiteral("Обща сума на ремонта в лв : 39.12"));
+        QCOMPARE(w.lines()->data(w.lines()->index(0, 3), Qt::ForegroundRole).value<QColor>(),
+                 w.palette().color(QPalette::Text));
+        Db::execute(QStringLiteral("UPDATE Remont SET Zamqna = 'True'"));
+        select(w, 1);
+        select(w, 0);
+        QCOMPARE(w.lines()->data(w.lines()->index(0, 3), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
         select(w, 1);
         QCOMPARE(w.lines()->rowCount(), 0);
         QCOMPARE(w.Label_Ob6to_SUM->text(), QStringLiteral("Обща сума на ремонта в лв : 0.00"));

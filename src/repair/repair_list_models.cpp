@@ -1,4 +1,4 @@
-#include "repair/intake_list_model.h"
+#include "repair/repair_list_models.h"
 
 #include "repair/repair_states.h"
 #include "repair/repair_work.h"
@@ -60,4 +60,13 @@ QVariant IntakeListModel::headerData(int section, Qt::Orientation orientation, i
         return section == m_criterion ? QVariant(QColor(255, 0, 0))
                                       : QVariant(QApplication::palette().color(QPalette::Button));
     return SqlListModel::headerData(section, orientation, role);
+}
+
+QVariant RepairLinesModel::data(const QModelIndex &index, int role) const
+{
+    if (role == Qt::ForegroundRole && index.isValid() && index.row() < rowCount())
+        return value(index.row(), QStringLiteral("Zamqna")).toString() == QLatin1String("True")
+                   ? QColor(255, 0, 0)
+                   : QApplication::palette().color(QPalette::Text);
+    return SqlListModel::data(index, role);
 }

@@ -23,3 +23,12 @@ private:
     QDate m_today;
     int m_criterion = -1;
 };
+
+// The repair lines: a replaced part red, the others in the window-text colour.
+class RepairLinesModel : public SqlListModel
+{
+    Q_OBJECT
+public:
+    using SqlListModel::SqlListModel;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+};
