@@ -297,6 +297,7 @@ void TForm_Remont::FormShow()
     m_intakes->setToday(QDate::currentDate());
     Label_Gar_Do_Data->setText(Dates::todayShort());
     ComboBox_Sel_SpinEdit_Gar_Do->setCurrentIndex(0);
+    SpinEdit_Gar_Do->setValue(0); // the count agrees with the date shown
     SpinEdit_Gar_Do->show();
     DateTimePicker_Garan_Remont->hide();
     refillStates();
