@@ -199,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(s->ComboBox_Valuta->count(), 2);
         QVERIFY(!s->ComboBox_Valuta->isEditable());
         QCOMPARE(s->ComboBox_Otdel->itemText(0), QStringLiteral("0:Не се приготвя"));
-        QVERIFY(!s->Button_Remont->isEnabled());
+        QVERIFY(s->Button_Remont->isEnabled()); // the work list exists
         QCOMPARE(s->Label_Dost_Dok_ID->text(), QStringLiteral("0000000000"));
         QCOMPARE(s->Label_Art_Partida->text(), QStringLiteral("Няма партида"));
 
