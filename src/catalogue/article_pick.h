@@ -15,8 +15,8 @@ class QWidget;
 // articles; the mode returns to -1 on a pick, a cancel and every close.
 //
 // Owners of the modes: 0, 1 discount rules; 2, 12, 13 desk search and
-// recipes; 11, 14, 15 stock documents; 3, 8-10 repair service; 4, 6, 16
-// documents and reports; 5, 7 offers and orders.
+// recipes; 11, 14, 15, 17 stock documents (17 the write-off); 3, 8-10
+// repair service; 4, 6, 16 documents and reports; 5, 7 offers and orders.
 namespace ArticlePick {
 struct Picked {
     QSqlRecord current;       // the current row, every listed column by field name
@@ -41,7 +41,7 @@ bool deliver(int mode, const Picked &picked);
 QString referenceText(const QSqlRecord &row);
 
 // The quantity walk of the modes that take a quantity per article (11, 13,
-// 14 and the delivery's 17): for each marked row from the topmost down the
+// 14 and the write-off's 17): for each marked row from the topmost down the
 // prompt asks a quantity (PromptMode 0, except in mode 13, which keeps the
 // recipe window's); `take` gets the row and the quantity. A cancelled
 // prompt, or a quantity that is no number, skips its row only. Returns the
