@@ -394,6 +394,9 @@ void TForm_Dostavki::Btn_NovClick()
     DateTimePicker_Date->setDate(QDate::currentDate());
     DateTimePicker_Time->setTime(QTime::currentTime());
     Label12->setText(QString::number(GET_MAX_NUMBER(QStringLiteral("Dostavki"), QStringLiteral("ID"))));
+    // The payments of the previous delivery are not this one's.
+    Edit_Plateno_Banka->setText(QStringLiteral("0.0000"));
+    Edit_Neplateno->setText(QStringLiteral("0.0000"));
     Button_Calculate_SUMsClick();
     Edit_Art_ID->setFocus();
     Edit_Art_ID->selectAll();

@@ -422,6 +422,13 @@ private Q_SLOTS:
         QCOMPARE(stock(11, 2).toDouble(), 6.0);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Pay_Bank FROM Dostavki")).toDouble(), 3.5);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostavna_Cena FROM Produkti WHERE ID = 11")).toDouble(), 1.5);
+        // the next delivery starts without the payments of this one
+        w->Btn_NovClick();
+        QCOMPARE(w->state(), 1);
+        QCOMPARE(w->Label12->text(), QStringLiteral("2"));
+        QCOMPARE(w->Edit_Plateno_Banka->text(), QStringLiteral("0.0000"));
+        QCOMPARE(w->Edit_Plateno_Broj->text(), QStringLiteral("0.00"));
+        QCOMPARE(w->model()->rowCount(), 0);
     }
 
     void groupDeliveryFromTheCatalogue()
