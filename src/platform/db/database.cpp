@@ -134,6 +134,98 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
     return true;
 }
 
+bool Db::openReadOnly(const QString &connectionName, const QString &file, QString *error)
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        close(connectionName);
+        return false;
+    };
+    if (!QFile::exists(file))
+        return fail(QStringLiteral("Файлът на базата данни не съществува: ") + file);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (!db.open())
+        return fail(db.lastError().text());
+    if (!registerFunctions(db))
+        return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA query_only = 1")))
+        return fail(q.lastError().text());
+    q.finish();
+    return true;
+}
+
+namespace {
+// Skips blanks and SQL comments from `i`; false on an unclosed comment.
+bool skipBlanks(const QString &s, qsizetype &i)
+{
+    while (i < s.size()) {
+        if (s.at(i).isSpace()) {
+            ++i;
+        } else if (s.mid(i, 2) == QLatin1String("--")) {
+            while (i < s.size() && s.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (s.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
+            if (end < 0)
+                return false;
+            i = end + 2;
+        } else {
+            return true;
+        }
+    }
+    return true;
+}
+} // namespace
+
+QString Db::checkSelectOnly(const QString &sql, const QSqlDatabase &db, QString *statement)
+{
+    const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
+    qsizetype i = 0;
+    if (!skipBlanks(sql, i) || i >= sql.size())
+        return QStringLiteral("Няма въведена заявка.");
+    qsizetype w = i;
+    while (w < sql.size() && (sql.at(w).isLetter() || sql.at(w) == QLatin1Char('_')))
+        ++w;
+    const QString first = sql.mid(i, w - i).toUpper();
+    if (first != QLatin1String("SELECT") && first != QLatin1String("WITH"))
+        return onlySelect;
+    sqlite3 *h = handleOf(db);
+    if (!h)
+        return QStringLiteral("Няма връзка с базата данни");
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(h));
+        sqlite3_finalize(stmt);
+        return why;
+    }
+    const bool reads = stmt && sqlite3_stmt_readonly(stmt);
+    sqlite3_finalize(stmt);
+    if (statement)
+        *statement = tail ? QString::fromUtf8(text.constData(), tail - text.constData()) : sql;
+    if (!reads)
+        return onlySelect;
+    // Whatever follows the statement may only be blanks, comments and ";".
+    QString rest = tail ? QString::fromUtf8(tail) : QString();
+    qsizetype j = 0;
+    for (;;) {
+        if (!skipBlanks(rest, j))
+            return onlySelect;
+        if (j < rest.size() && rest.at(j) == QLatin1Char(';')) {
+            ++j;
+            continue;
+        }
+        break;
+    }
+    return j >= rest.size() ? QString() : onlySelect;
+}
+
 void Db::close(const QString &connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
