@@ -28,7 +28,7 @@
 #include "desk/consignment.h"
 #include "desk/form_smetki.h"
 #include "desk/form_spr_invalidate_sales.h"
-#include "desk/form_spravka_prodajba.h"
+#include "documents/form_spravka_prodajba.h"
 #include "desk/form_vnoski_kredit.h"
 #include "desk/receipt_commands.h"
 #include "desk/text_viewer.h"
@@ -146,7 +146,14 @@ const QList<Opener> kOpeners = {
      }},
     {"N39", [](TGeneral_Form &) { deskDo(&ShopDesk::N39Click); }},
     {"N_Masa_And_Places", [](TGeneral_Form &f) { TForm_Smetki::N_Masa_And_PlacesClick(&f); }},
-    {"N_Spravka_Prodajba", [](TGeneral_Form &f) { TForm_Spravka_prodajba::open(&f); }},
+    {"N_Spravka_Prodajba",
+     [](TGeneral_Form &f) {
+         TForm_Spravka_prodajba::setCancelAllowedHook([main = QPointer<TGeneral_Form>(&f)] {
+             QAction *item = main ? main->action(QStringLiteral("N_Invalidate_Sales")) : nullptr;
+             return item && item->isEnabled();
+         });
+         TForm_Spravka_prodajba::open(&f);
+     }},
     {"N_Spr_Izd_Dok", &openOnce<TForm_Spr_Izd_Dok>},
     {"N_Invalidate_Sales",
      [](TGeneral_Form &f) {

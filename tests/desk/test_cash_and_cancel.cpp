@@ -4,7 +4,7 @@
 #include "desk/cash_count.h"
 #include "desk/form_smetki.h"
 #include "desk/form_spr_invalidate_sales.h"
-#include "desk/form_spravka_prodajba.h"
+#include "documents/form_spravka_prodajba.h"
 #include "desk/sales_cancel.h"
 #include "desk/text_viewer.h"
 #include "platform/db/database.h"
@@ -163,6 +163,7 @@ private Q_SLOTS:
             PlatformScript::setModalHandler([&, rows](QDialog *d) {
                 if (auto *report = qobject_cast<TForm_Spravka_prodajba *>(d)) {
                     report->show();
+                    report->Button_SearchClick();
                     for (int r = 0; r < report->DBGrid1->model()->rowCount(); ++r)
                         if (rows.contains(report->rowKey(r)))
                             report->DBGrid1->selectionModel()->select(

@@ -1,0 +1,214 @@
+#include "documents/sales_report.h"
+
+#include "app/record_ops.h"
+#include "common/money.h"
+#include "documents/report_filter.h"
+#include "platform/db/database.h"
+
+#include <stdexcept>
+
+namespace SalesReport {
+namespace {
+// The line amount in leva.
+const QString Amount = QStringLiteral(
+    "(Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs - (Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs*Prodajbi.T_O/100))");
+
+// Sales without counterparty, payment records (article 0), articles without
+// group and sales of a warehouse no longer listed are all listed and counted.
+const QString Tables = QStringLiteral(
+    " FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta"
+    " LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art"
+    " LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient"
+    " LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa"
+    " LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID"
+    " WHERE 1 = 1");
+
+struct ListColumn {
+    const char *field;
+    const char *expression;
+    const char *title;
+};
+const ListColumn kColumns[] = {
+    {"ID_Prodajba", "Prodajbi.ID_Prodajba", "N"},
+    {"ID_art", "Prodajbi.ID_Art", "Арт. N"},
+    {"ID_Grupa", "Grupi.ID", "Група N"},
+    {"Ime_Grupa", "Grupi.Opisanie", "Име на група "},
+    {"Opisanie", "Produkti.Opisanie", "Описание"},
+    {"Kol", "Prodajbi.Kol", "Кол."},
+    {"Ed_Cena", "Prodajbi.ED_Cena", "Цена"},
+    {"Valuta", "Prodajbi.Valuta", "Валута"},
+    {"T_O", "Prodajbi.T_O", "TO в %"},
+    {"Suma", nullptr, "Общо"},
+    {"D_Prodajba", "Prodajbi.D_Prodajba", "Дата"},
+    {"T_Prodajba", "Prodajbi.T_Prodajba", "Час"},
+    {"Ime_Firma", "Firmi.Ime_Firma", "Клиент"},
+    {"Operator", "Prodajbi.Operator", "Оператор"},
+    {"Pored_ot", "Prodajbi.Pored_Ot", "Поред От/Сер.N"},
+    {"Pored_Do", "Prodajbi.Pored_Do", "Поред До/Гар."},
+    {"Type_Pay", "Prodajbi.Type_Pay", "Тип плащане"},
+    {"Term_N", "Prodajbi.Term_N", "Терминал"},
+    {"Opis_Sklad", "Sklad.Opis_Sklad", "Склад"},
+    // read by name only
+    {"Konsign_N", "Prodajbi.Konsign_N", nullptr},
+    {"ID_Klient", "Prodajbi.ID_Klient", nullptr},
+    {"Kurs", "Valuti.Kurs", nullptr},
+    {"ID_Red", "Prodajbi.ID_Red", nullptr},
+};
+} // namespace
+
+QStringList payTypes()
+{
+    return {QStringLiteral("в брой"), QStringLiteral("по банков път"), QStringLiteral("отложено плащане")};
+}
+
+Where where(const Filter &f)
+{
+    Where w;
+    ReportFilter r;
+    r.equal(f.counterparty, QStringLiteral("Prodajbi.ID_Klient"), f.counterpartyId);
+    if (f.articles) {
+        if (f.articleIds.isEmpty()) {
+            w.error = QStringLiteral("Изберете артикул");
+            return w;
+        }
+        QStringList marks;
+        QVariantList ids;
+        for (const QString &id : f.articleIds) {
+            marks.append(QStringLiteral("?"));
+            ids.append(id.toLongLong());
+        }
+        r.add(true, QStringLiteral("Prodajbi.ID_Art IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'), ids);
+    }
+    r.compareDates(f.date, QStringLiteral("Prodajbi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
+    r.compareTimes(f.time, QStringLiteral("Prodajbi.T_Prodajba"), f.timeComparison, f.timeFrom, f.timeTo);
+    if (f.amount) {
+        double from = 0, to = 0;
+        if (!Numbers::parse(f.amountFrom, &from)
+            || (f.amountComparison == ReportFilter::Between && !Numbers::parse(f.amountTo, &to))) {
+            w.error = QStringLiteral("Некоректен критерии за търсене!");
+            return w;
+        }
+        r.compare(true, Amount, f.amountComparison, from,
+                  f.amountComparison == ReportFilter::Between ? QVariant(to) : QVariant());
+    }
+    r.equal(f.operatorName, QStringLiteral("Prodajbi.Operator"), f.operatorText);
+    r.equal(f.payType, QStringLiteral("Prodajbi.Type_Pay"), f.payTypeText);
+    r.equal(f.warehouse, QStringLiteral("Prodajbi.Sklad_ID"), f.warehouseId);
+    if (!r.ok()) {
+        w.error = r.error();
+        return w;
+    }
+    w.sql = r.andSql();
+    w.values = r.values();
+    return w;
+}
+
+QStringList listFields()
+{
+    QStringList fields;
+    for (const ListColumn &c : kColumns)
+        if (c.title)
+            fields.append(QString::fromLatin1(c.field));
+    return fields;
+}
+
+const char *listTitle(const QString &field)
+{
+    for (const ListColumn &c : kColumns)
+        if (field == QLatin1String(c.field))
+            return c.title;
+    return nullptr;
+}
+
+QString listSql(const Where &w, const QString &sortField, bool descending)
+{
+    QStringList columns;
+    for (const ListColumn &c : kColumns)
+        columns.append((c.expression ? QString::fromLatin1(c.expression) : Amount) + QStringLiteral(" AS ")
+                       + QString::fromLatin1(c.field));
+    QString order = QStringLiteral(" ORDER BY ");
+    if (!sortField.isEmpty() && listFields().contains(sortField))
+        order += sortField + (descending ? QStringLiteral(" DESC, ") : QStringLiteral(" ASC, "));
+    order += QStringLiteral("ID_Red");
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + Tables + w.sql + QLatin1Char('\n') + order;
+}
+
+Totals totals(const Where &w)
+{
+    const QString sql = QStringLiteral("SELECT COUNT(*), "
+                                       "SUM(CASE WHEN Prodajbi.Konsign_N = 0 THEN %1 ELSE 0 END), "
+                                       "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
+                                       "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END)")
+                            .arg(Amount)
+                        + Tables + w.sql;
+    Totals t;
+    if (const auto row = Db::firstRow(sql, w.values)) {
+        t.rows = row->value(0).toLongLong();
+        t.cash = row->value(1).toDouble();
+        t.open = row->value(2).toDouble();
+        t.paidCredit = row->value(3).toDouble();
+    }
+    return t;
+}
+
+bool documentLines(const QString &documentName, const QList<long long> &rowKeys, const QString &printingOperator,
+                   Report::Data *data, QString *error)
+{
+    data->clear();
+    double vat = 0;
+    try {
+        vat = GET_DDS(0).VatRate;
+    } catch (const std::invalid_argument &e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+        return false;
+    }
+    const QString net = QStringLiteral(
+        "(((Prodajbi.ED_Cena*Valuti.Kurs) - (Prodajbi.ED_Cena*Valuti.Kurs*Prodajbi.T_O/100))/(1 + ?/100))");
+    QStringList marks;
+    QVariantList values{vat, vat, documentName, printingOperator};
+    for (long long key : rowKeys) {
+        marks.append(QStringLiteral("?"));
+        values.append(key);
+    }
+    if (marks.isEmpty())
+        marks.append(QStringLiteral("NULL"));
+    // Amounts by the sale's own currency; each field named by table and field
+    // where two tables share a name.
+    const QString sql =
+        QStringLiteral("SELECT ") + Amount + QStringLiteral(" AS Suma, ") + net + QStringLiteral(" AS Bez_DDS, ")
+        + QStringLiteral("Prodajbi.Kol*") + net + QStringLiteral(" AS SUM_BezDDS, ")
+        + QStringLiteral(
+            "Dokumenti.ID_Dokument AS \"Dokumenti.ID_Dokument\", Dokumenti.Opisanie AS Opis_Dok, "
+            "Dokumenti.Opisanie AS \"Dokumenti.Opisanie\", Dokumenti.N_Dok AS \"Dokumenti.N_Dok\", "
+            "Operators.ID AS \"Operators.ID\", Operators.Ime AS \"Operators.Ime\", "
+            "Produkti.Mqrka AS Mqrka, Produkti.ID AS Barkod, Produkti.Nomenkl_N AS Nomenkl_N, "
+            "Prodajbi.Valuta AS Valuta, Produkti.Opisanie AS Opisanie, Produkti.Opisanie AS \"Produkti.Opisanie\", "
+            "Produkti.Etiketno_Ime AS Etiketno_ime, Produkti.Kasovo_Ime AS Kasovo_ime, "
+            "Prodajbi.Kol AS Kol, Prodajbi.ED_Cena AS Ed_Cena, Prodajbi.T_O AS T_O, "
+            "Prodajbi.Pored_Ot AS Pored_Ot, Prodajbi.Pored_Do AS Pored_Do, "
+            "Firmi.Ime_Firma AS Ime_Firma, Firmi.Adres_Firma AS Adres_Firma, Firmi.Grad AS \"Firmi.Grad\", "
+            "Firmi.ID_Mol AS ID_MOL, Firmi.EIK AS EIK, Firmi.Dan_N AS Dan_N, Firmi.Telefon AS Telefon, "
+            "Firmi.Banka_Ime AS Banka_Ime, Firmi.Banka_Kod AS Banka_Kod, Firmi.Banka_Smetka AS Banka_Smetka, "
+            "Klienti.Ime_Klient AS Ime_klient, Klienti.Grad AS \"Klienti.Grad\", "
+            "Klienti.Adres_Klient AS Adres_Klient, Klienti.Telefon_Klient AS Telefon_Klient, Klienti.EGN AS EGN, "
+            "Valuti.Kurs AS Kurs "
+            "FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta "
+            "JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art "
+            "LEFT JOIN Dokumenti ON Dokumenti.Opisanie = ? "
+            "LEFT JOIN Operators ON Operators.Ime = ? "
+            "LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
+            "LEFT JOIN Klienti ON Klienti.ID = Firmi.ID_Mol "
+            "WHERE Prodajbi.ID_Red IN (")
+        + marks.join(QLatin1Char(',')) + QStringLiteral(") ORDER BY Prodajbi.ID_Red");
+    QString why;
+    if (!data->open(sql, values, &why)) {
+        if (error)
+            *error = QStringLiteral("Редовете на документа не могат да бъдат прочетени: ") + why;
+        return false;
+    }
+    data->markRegistryColumns();
+    data->setMoneyFormat(true);
+    return true;
+}
+} // namespace SalesReport
