@@ -5,6 +5,7 @@
 #include "platform/db/database.h"
 #include "platform/script.h"
 #include "repair/form_remont.h"
+#include "repair/form_sastoqnie_remont.h"
 #include "repair/repair_list_models.h"
 #include "repair/repair_work.h"
 #include "repair/work_list_link.h"
@@ -120,6 +121,17 @@ private Q_SLOTS:
         WorkListLink::refillStates(); // the states window's close
         QCOMPARE(statusOf(10), 1LL);
         QCOMPARE(statusOf(11), 3LL);
+        {
+            TForm_Sastoqnie_Remont states;
+            states.show();
+            states.Edit_Status->setText(QStringLiteral("Чака части"));
+            states.Button_NewClick();
+            states.close(); // with a change: the combo is refilled, no intake is touched
+        }
+        QCOMPARE(w.ComboBox_Status->count(), 3);
+        QCOMPARE(w.ComboBox_Status->currentIndex(), 0);
+        QCOMPARE(statusOf(10), 1LL);
+        QCOMPARE(statusOf(11), 3LL);
         w.ComboBox_Status->setCurrentIndex(1); // set by code: writes nothing
         QCOMPARE(statusOf(10), 1LL);
 
@@ -131,7 +143,7 @@ private Q_SLOTS:
 
         Db::execute(QStringLiteral("UPDATE Priem_Ser SET Status = 1 WHERE N_Prodajba = 10"));
         w.DBGrid_PriemCellClick(RepairWork::StateCriterion);
-        QCOMPARE(w.ComboBox_Sreach_Status->count(), 2);
+        QCOMPARE(w.ComboBox_Sreach_Status->count(), 3);
         w.ComboBox_Sreach_Status->setCurrentIndex(1);
         w.Button_SearchClick();
         QCOMPARE(listed(w), QList<long long>{11});
