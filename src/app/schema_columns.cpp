@@ -73,6 +73,11 @@ void registerSchemaColumns()
                       QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"));
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"),
                       QStringLiteral("Serials"), QStringLiteral("ID"));
+    // Supplier warranty cards name their supplier and document kind
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Garancia_dostavtchik"),
+                      QStringLiteral("ID_Kontrag"));
+    registerReference(QStringLiteral("Rab_Dokumenti"), QStringLiteral("ID"), QStringLiteral("Garancia_dostavtchik"),
+                      QStringLiteral("Vid_Dok"));
     registerReference(QStringLiteral("Produkti"), QStringLiteral("ID"), QStringLiteral("SP_otstapka"),
                       QStringLiteral("ID_Art_Gr"), QStringLiteral("Otnasq_se_za"), QStringLiteral("A"));
     // Recipes name their base article and elements; customer cards their article

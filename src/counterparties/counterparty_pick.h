@@ -11,7 +11,7 @@
 // (TForm_Kontrakents::N_KlientiClick). "ИЗБЕРИ" hands the receiver the picked
 // counterparty; the mode returns to -1 on a pick, a cancel and every close.
 namespace CounterpartyPick {
-inline constexpr int ModeCount = 16; // modes 0..15
+inline constexpr int ModeCount = 18; // modes 0..17
 
 struct Picked {
     QSqlRecord current;       // the current row, every Firmi column by field name
@@ -24,7 +24,7 @@ struct Picked {
 using Receiver = std::function<void(const Picked &picked)>;
 
 // One receiver per mode; registering again replaces it, an empty receiver
-// removes it. Modes outside 0..15 are ignored.
+// removes it. Modes outside 0..17 are ignored.
 void registerTarget(int mode, Receiver receiver);
 void unregisterTarget(int mode);
 bool hasTarget(int mode);

@@ -42,6 +42,10 @@
 #include "documents/form_rab_dokumenti.h"
 #include "documents/form_spr_izd_dok.h"
 #include "offers/catalogue_import_command.h"
+#include "repair/form_garancionni_prod.h"
+#include "repair/form_spr_izdadeni_ser.h"
+#include "repair/form_garanc_produkti.h"
+#include "repair/warranty_windows.h"
 #include "offers/form_izgotveni_oferti.h"
 #include "repair/form_remont.h"
 #include "repair/form_sastoqnie_remont.h"
@@ -251,6 +255,12 @@ const QList<Opener> kOpeners = {
     {"N_Import_art", [](TGeneral_Form &f) { Imports::N_Import_artClick(&f); }},
     {"N_Import_Kontragents", [](TGeneral_Form &f) { Imports::N_Import_KontragentsClick(&f); }},
     {"N_Imp_Nomenkl_Kontrag", [](TGeneral_Form &f) { Imports::N_Imp_Nomenkl_KontragClick(&f); }},
+    {"N_Import_Garanc_Prod", [](TGeneral_Form &f) { WarrantyWindows::N_Import_Garanc_ProdClick(&f); }},
+
+    // Supplier warranty cards and the service reports
+    {"N_Gar_Prod", &openNew<TForm_Garanc_Produkti>},
+    {"N_Garanc_Prod", &openOnce<TForm_Garancionni_Prod>},
+    {"N_Spr_Izdadeni_Ser", &openOnce<TForm_Spr_Izdadeni_Ser>},
 
     // Auxiliary programs and help
     {"N_Calc", [](TGeneral_Form &f) { AuxPrograms::startCalculator(&f); }},
@@ -377,5 +387,6 @@ void Openers::installWorkingModes(TGeneral_Form &f)
         Openers::find(QStringLiteral("N_Artikuli"))->open(f);
     });
     f.TabSheet_Servis->setHandler(std::move(service));
+    WarrantyWindows::install();
     // The fiscal-service module installs its tab handler here.
 }

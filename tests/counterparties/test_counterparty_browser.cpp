@@ -422,11 +422,11 @@ private slots:
         });
         QCOMPARE(marked, (QStringList{QStringLiteral("А"), QStringLiteral("В"), QStringLiteral("Г")}));
 
-        CounterpartyPick::registerTarget(16, [](const CounterpartyPick::Picked &) { QFAIL("mode 16 has no target"); });
-        QVERIFY(!CounterpartyPick::hasTarget(16));
+        CounterpartyPick::registerTarget(18, [](const CounterpartyPick::Picked &) { QFAIL("mode 18 has no target"); });
+        QVERIFY(!CounterpartyPick::hasTarget(18));
         // A mode that no window receives offers no pick, and "ИЗБЕРИ" does not
         // close the browser as if it had picked.
-        for (int mode : {16, 4}) {
+        for (int mode : {18, 4}) {
             PlatformScript::clearEvents();
             CounterpartyPickMode = mode;
             bool stayedOpen = false;
