@@ -15,6 +15,13 @@ QString helpDocument();
 void Action_SearchExecute();
 // Search indicator off: the clip stops; the window stays until closed.
 void Action_Stop_SearchExecute();
+// The indicator runs while this lives (around a report's query).
+struct SearchIndicator {
+    SearchIndicator() { Action_SearchExecute(); }
+    ~SearchIndicator() { Action_Stop_SearchExecute(); }
+    SearchIndicator(const SearchIndicator &) = delete;
+    SearchIndicator &operator=(const SearchIndicator &) = delete;
+};
 
 // Video help: clip "1" (article editing) and "2" (adding a counterparty).
 void Action_Edit_ArtExecute();

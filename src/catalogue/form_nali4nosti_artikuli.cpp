@@ -28,12 +28,6 @@
 QPointer<TForm_Nali4nosti_Artikuli> Form_Nali4nosti_Artikuli;
 
 namespace {
-// The search indicator runs for exactly as long as the query, also when it fails.
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
-
 // The key of a typed number, read as a reference text ("125" or "125:Име").
 long long typedKey(const QLineEdit *edit)
 {
@@ -219,7 +213,7 @@ bool TForm_Nali4nosti_Artikuli::Button_SearchClick()
         filter.warehouse = key;
     }
     try {
-        SearchIndicator indicator;
+        HelpActions::SearchIndicator indicator;
         m_list->search(filter);
     } catch (const DbError &) {
         m_list->clear();

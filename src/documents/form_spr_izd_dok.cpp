@@ -46,12 +46,6 @@ const QString NoCounterparty = QStringLiteral("0: Няма избран конт
 const QString NoArticle = QStringLiteral("0: Няма избран Артикул");
 constexpr int PickMode = 6;
 
-// The search indicator runs while a query does.
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
-
 struct LineColumn {
     const char *field;
     const char *title;
@@ -378,7 +372,7 @@ void TForm_Spr_Izd_Dok::Button_SearchClick()
         Dialogs::message(q.error, this);
         return;
     }
-    SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     try {
         const qint64 count = Db::scalar(q.countSql, q.values).toLongLong();
         m_documents->setQuery(q.sql, q.values, count);
@@ -401,7 +395,7 @@ void TForm_Spr_Izd_Dok::DBGrid_DokCellClick()
     const int row = DBGrid_Dok->currentIndex().row();
     if (row < 0 || row >= m_documents->rowCount())
         return;
-    SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     IssuedDocuments::Issued doc;
     try {
         const QSqlRecord r = m_documents->record(row);

@@ -36,10 +36,6 @@ const char *const kPieceColumns[][2] = {{"ID", "Арт. N"},   {"Art_Name", "А�
                                         {"Model", "Модел"}, {"Partida", "Партида"},
                                         {"Serial_ID", "Сериен номер"}, {"Data", "Гаранция до"}};
 
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
 } // namespace
 
 QString TForm_Garancionni_Prod::noSupplierText()
@@ -258,7 +254,7 @@ WarrantyReports::CardFilter TForm_Garancionni_Prod::filter() const
 
 void TForm_Garancionni_Prod::Button_SearchClick()
 {
-    SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     try {
         const WarrantyReports::Query q = WarrantyReports::cards(filter());
         if (!q.ok()) {

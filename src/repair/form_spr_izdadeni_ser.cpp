@@ -43,11 +43,6 @@ const char *const kLineColumns[][2] = {{"Remont", "Ремонт"},       {"Kol",
                                        {"Oper_Remont", "Оператор"}};
 constexpr int ShownLineColumns = 9;
 
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
-
 QString repairSumText(double value)
 {
     return QStringLiteral("Обща сума за ремонт: ") + Money::fixed(value, 4);
@@ -272,7 +267,7 @@ void TForm_Spr_Izdadeni_Ser::Button1Click()
         Dialogs::message(q.error, this);
         return;
     }
-    SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     try {
         const int half = int(q.values.size() / 2);
         const auto totals = Db::firstRow(q.countSql, q.values);
@@ -300,6 +295,7 @@ void TForm_Spr_Izdadeni_Ser::DBGrid_Danni_PriemCellClick()
     } else {
         const WarrantyReports::Query q =
             WarrantyReports::repairLines(m_repairs->value(row, QStringLiteral("N_Priem")).toLongLong());
+        HelpActions::SearchIndicator indicator;
         try {
             m_lines->setQuery(q.sql, q.values);
             for (const auto &c : kLineColumns)
