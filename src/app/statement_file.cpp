@@ -21,9 +21,20 @@ StatementFile StatementFile::load(const QString &path)
         f.error = QStringLiteral("Във файла ") + path + QStringLiteral(" липсва [COUNT] MAX");
         return f;
     }
-    for (int i = 1; i <= f.max; ++i) {
-        const QString section = QString::number(i);
-        if (!ini.valueExists(section, QStringLiteral("SQL")))
+    // A run names every missing statement up to MAX: a damaged count of
+    // billions would hang it.
+    if (f.max > MaxStatements) {
+        f.error = QStringLiteral("Във файла ") + path + QStringLiteral(" [COUNT] MAX е по-голямо от ")
+                  + QString::number(MaxStatements);
+        return f;
+    }
+    // Only the numbered sections the file has: a damaged MAX of two billion
+    // must not walk two billion absent sections.
+    for (const QString &section : ini.sections()) {
+        bool number = false;
+        const int i = section.toInt(&number);
+        if (!number || i < 1 || i > f.max || QString::number(i) != section
+            || !ini.valueExists(section, QStringLiteral("SQL")))
             continue;
         f.statements.insert(i, ini.readString(section, QStringLiteral("SQL")).trimmed());
         f.versionOf.insert(i, int(ini.readInteger(section, QStringLiteral("Ver"), 0)));

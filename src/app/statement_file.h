@@ -12,6 +12,7 @@
 // belongs to (Ver=<n>), and [DBVer-<n>] Ver=1 announces that the file brings
 // a database up to version n.
 struct StatementFile {
+    static constexpr int MaxStatements = 100000;
     bool loaded = false;
     QString error; // why the file cannot be run
     int max = 0;
