@@ -15,6 +15,9 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,11 +41,17 @@ bool writeWhole(const QString &path, const QByteArray &bytes)
     return f.error() == QFileDevice::NoError;
 }
 
-// Moves `from` to `to` unless `to` exists: a hard link cannot replace a
-// file, so two workstations never take one name. 1 done, 0 taken, -1 failed.
+// Moves `from` to `to` unless `to` exists, so two workstations never take
+// one name: one atomic rename that cannot replace; where the file system has
+// none, a hard link (a crash between the link and the unlink leaves two
+// names: alreadyPlaced() sees it). 1 done, 0 taken, -1 failed.
 int moveWithoutReplacing(const QString &from, const QString &to)
 {
     const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+        return 1;
+    if (errno == EEXIST)
+        return 0;
     if (::link(a.constData(), b.constData()) == 0) {
         ::unlink(a.constData());
         return 1;
@@ -53,6 +62,12 @@ int moveWithoutReplacing(const QString &from, const QString &to)
     if (QFileInfo::exists(to))
         return 0;
     return QFile::rename(from, to) ? 1 : -1;
+}
+// A temporary file that also has its final name: linked before a crash.
+bool alreadyPlaced(const QString &temp)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(temp).constData(), &st) == 0 && st.st_nlink > 1;
 }
 } // namespace
 
@@ -193,7 +208,9 @@ DeviceFileWriter::Outcome DeviceFileWriter::deliver(long long id, int department
         return Outcome::Delivered;
     }
     const QString temp = dir.filePath(tempName);
-    if (receipt) {
+    if (alreadyPlaced(temp)) {
+        QFile::remove(temp);
+    } else if (receipt) {
         if (!placeReceipt(temp, folder))
             return Outcome::Failed;
     } else {

@@ -9,7 +9,10 @@
 
 QString WorkTables::workstationName()
 {
-    QString host = QHostInfo::localHostName();
+    // Two program folders on one machine are two workstations when each names itself.
+    QString host = qEnvironmentVariable("VENTAROS_WORKSTATION");
+    if (host.trimmed().isEmpty())
+        host = QHostInfo::localHostName();
     host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
     return host.isEmpty() ? QStringLiteral("local") : host;
 }

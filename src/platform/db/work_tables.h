@@ -5,7 +5,8 @@
 // Work tables of a window live in TEMP/work-<host name>.sqlite, attached to
 // the connection as "work", so they join with the business tables.
 namespace WorkTables {
-// This workstation's name as files and rows carry it (letters, digits, "_.-").
+// This workstation's name as files and rows carry it (letters, digits, "_.-"):
+// the environment variable VENTAROS_WORKSTATION when set, else the host name.
 QString workstationName();
 QString filePath(); // of this workstation
 void attach(const QSqlDatabase &db); // part of the open routine; throws DbError
