@@ -1,7 +1,10 @@
 // Workstations that die at any moment, and two that work on one database at
 // once: the database and the receipt files never hold half of a sale.
 #include "common/cp1251.h"
+#include "common/ini_file.h"
+#include "common/program_folder.h"
 #include "common/settings.h"
+#include "platform/db/alias_file.h"
 #include "platform/db/database.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -10,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
@@ -70,6 +74,38 @@ QList<long long> receiptQuantities(const QByteArray &bytes)
     return out;
 }
 
+// The quantities of every receipt of a workstation: its BON<n>.bon files in
+// `folder` and its rows still to deliver (every workstation's when empty).
+QList<long long> receiptsIn(const QString &folder, const QString &workstation = {})
+{
+    QList<long long> receipts;
+    const QDir bon(folder);
+    for (const QString &name : bon.entryList({QStringLiteral("BON*.bon")}, QDir::Files)) {
+        QFile f(bon.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            receipts += receiptQuantities(f.readAll());
+    }
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Bytes, Temp_Name, Workstation FROM Pending_Files "
+                                                       "WHERE Dept = 0"))) {
+        if (!workstation.isEmpty() && r.value(2).toString() != workstation)
+            continue;
+        // A row whose temporary file is gone was renamed into place: it is one of the files.
+        const QString temp = r.value(1).toString();
+        if (temp.isEmpty() || QFile::exists(bon.filePath(temp)))
+            receipts += receiptQuantities(r.value(0).toByteArray());
+    }
+    std::sort(receipts.begin(), receipts.end());
+    return receipts;
+}
+
+QString joined(const QList<long long> &values)
+{
+    QStringList out;
+    for (long long v : values)
+        out << QString::number(v);
+    return out.join(QLatin1Char(' '));
+}
+
 // Checks everything a killed workstation may never leave behind. After a
 // start-up every receipt is a file.
 void checkInvariants(const QString &folder, bool afterStart, const QString &when)
@@ -107,30 +143,11 @@ void checkInvariants(const QString &folder, bool afterStart, const QString &when
     QList<long long> sales;
     for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Kol FROM Prodajbi UNION ALL SELECT Kol FROM Invalidate_Sales")))
         sales << r.value(0).toLongLong();
-    QList<long long> receipts;
+    QList<long long> receipts = receiptsIn(folder);
     const QDir bon(folder);
-    for (const QString &name : bon.entryList({QStringLiteral("BON*.bon")}, QDir::Files)) {
-        QFile f(bon.filePath(name));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        receipts += receiptQuantities(f.readAll());
-    }
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Bytes, Temp_Name FROM Pending_Files WHERE Dept = 0"))) {
-        // A row whose temporary file is gone was renamed into place: it is one of the files.
-        const QString temp = r.value(1).toString();
-        if (temp.isEmpty() || QFile::exists(bon.filePath(temp)))
-            receipts += receiptQuantities(r.value(0).toByteArray());
-    }
     std::sort(sales.begin(), sales.end());
-    std::sort(receipts.begin(), receipts.end());
-    if (sales != receipts) {
-        QStringList s, r;
-        for (long long v : sales)
-            s << QString::number(v);
-        for (long long v : receipts)
-            r << QString::number(v);
-        QFAIL(qPrintable(when + QStringLiteral(": sales ") + s.join(QLatin1Char(' ')) + QStringLiteral("; receipts ")
-                         + r.join(QLatin1Char(' '))));
-    }
+    QVERIFY2(sales == receipts,
+             qPrintable(when + QStringLiteral(": sales ") + joined(sales) + QStringLiteral("; receipts ") + joined(receipts)));
     if (afterStart) {
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files")), 0LL);
         QCOMPARE(bon.entryList({QStringLiteral("*.tmp")}, QDir::Files), QStringList());
@@ -185,5 +202,95 @@ private Q_SLOTS:
     }
 };
 
+class TwoWorkstationsTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void sellAndDeliverOnOneDatabase()
+    {
+        TestProgram program;
+        shop();
+        // The second workstation: its own program folder on the first one's database.
+        QTemporaryDir second;
+        QDir().mkpath(second.filePath(QStringLiteral("SQLs")));
+        for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
+            QFile::copy(QDir(sourceSqlFolder()).filePath(name), second.filePath(QStringLiteral("SQLs/") + name));
+        ProgramFolder::setPath(second.path());
+        QVERIFY(AliasFile::setPath(program.file(QStringLiteral("Data"))));
+        Settings::writeInteger(Keys::Tuning_FB, 2);
+        const QString secondBon = Settings::receiptFolder();
+        ProgramFolder::setPath(program.folder());
+        const QString firstBon = Settings::receiptFolder();
+        QVERIFY(firstBon != secondBon);
+
+        const QStringList folders{program.folder(), second.path()};
+        const QStringList stations{QStringLiteral("kasa1"), QStringLiteral("kasa2")};
+        const QStringList ops{QStringLiteral("Иван"), QStringLiteral("Мария")};
+        QList<QProcess *> workers;
+        for (int w = 0; w < 2; ++w) {
+            auto *p = new QProcess(this);
+            p->setProcessEnvironment(environment(folders.at(w), stations.at(w)));
+            p->start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("mixed"), ops.at(w), QStringLiteral("10")});
+            workers << p;
+        }
+        double delivered = 0;
+        QStringList numbers;
+        for (int w = 0; w < 2; ++w) {
+            QProcess *p = workers.at(w);
+            QVERIFY(p->waitForFinished(60000));
+            const QString err = QString::fromUtf8(p->readAllStandardError());
+            QVERIFY2(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0, qPrintable(err));
+            const QStringList out = QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n'));
+            qInfo("%s: %s", qPrintable(stations.at(w)), qPrintable(out.mid(0, 3).join(QStringLiteral(", "))));
+            for (const QString &line : out) {
+                if (line.startsWith(QLatin1String("delivered ")))
+                    delivered += line.mid(10).toDouble();
+                if (line.startsWith(QLatin1String("numbers ")))
+                    numbers += line.mid(8).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            }
+            // A busy database is waited for and tried again, or refused with a message; never lost silently.
+            for (const QString &line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                QVERIFY2(line.startsWith(QLatin1String("retry: ")) || line.startsWith(QLatin1String("sale refused: Продажбата"))
+                             || line.startsWith(QLatin1String("delivery refused: ")) || line.startsWith(QLatin1String("QStandardPaths")),
+                         qPrintable(line));
+        }
+        qDeleteAll(workers);
+
+        QCOMPARE(Db::scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        // Delivery numbers: each taken once, and every delivery reported is there.
+        QCOMPARE(qsizetype(QSet<QString>(numbers.cbegin(), numbers.cend()).size()), numbers.size());
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dostavki")), qint64(numbers.size()));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT TOTAL(Kolitchestvo) FROM Dostavka_art")).toDouble(), delivered);
+        QVERIFY(delivered > 0);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM DostavkiTMP")), 0LL);
+        // Stock = start - sold + cancelled + delivered.
+        for (int a = 1; a <= Articles; ++a) {
+            const double sold = Db::scalar(QStringLiteral("SELECT TOTAL(Kol) FROM Prodajbi WHERE ID_Art = ?"), {a}).toDouble();
+            const double in = Db::scalar(QStringLiteral("SELECT TOTAL(Kolitchestvo) FROM Dostavka_art WHERE Nomer_Produkt = ?"),
+                                         {a}).toDouble();
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = 1"), {a}).toDouble(),
+                     StartStock - sold + in);
+        }
+        // Each workstation's receipts in its own folder, its own work database.
+        for (int w = 0; w < 2; ++w) {
+            QList<long long> sales;
+            for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Kol FROM Prodajbi WHERE Operator = ? UNION ALL "
+                                                               "SELECT Kol FROM Invalidate_Sales WHERE Operator = ?"),
+                                                {ops.at(w), ops.at(w)}))
+                sales << r.value(0).toLongLong();
+            std::sort(sales.begin(), sales.end());
+            QVERIFY(!sales.isEmpty());
+            const QList<long long> receipts = receiptsIn(w == 0 ? firstBon : secondBon, stations.at(w));
+            QVERIFY2(sales == receipts, qPrintable(stations.at(w) + QStringLiteral(": sales ") + joined(sales)
+                                                   + QStringLiteral("; receipts ") + joined(receipts)));
+            QVERIFY(QFile::exists(QDir(folders.at(w)).filePath(QStringLiteral("TEMP/work-") + stations.at(w)
+                                                                 + QStringLiteral(".sqlite"))));
+        }
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation NOT IN ('kasa1', 'kasa2')")),
+                 0LL);
+    }
+};
+
 VTEST(KilledSaleTest)
+VTEST(TwoWorkstationsTest)
 #include "test_killed_workstations.moc"
