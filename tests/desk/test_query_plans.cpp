@@ -1,6 +1,7 @@
 // The desk's statements reach their rows by index: every statement a road
 // runs is traced and its plan may not scan a table that grows with the shop.
 #include "desk/desk_lines.h"
+#include "desk/desk_search.h"
 #include "desk/sale.h"
 #include "common/settings.h"
 #include "platform/db/database.h"
@@ -55,20 +56,36 @@ QStringList planOf(const QString &sql)
     return rows;
 }
 
-// "SCAN <table>" of a table that grows with the shop, in any statement of the list.
+// "SCAN <table>" of a table that grows with the shop (by its name or its
+// alias), in any statement of the list.
 QStringList scans(const QStringList &statements)
 {
-    static const QRegularExpression growing(
-        QStringLiteral("\\bSCAN (TABLE )?(Produkti|Barkodes|Serials|Karti|Prodajbi_Vremenni|Prodajbi|Store_Kol)\\b"));
+    static const QStringList growing{"Produkti", "Barkodes", "Serials", "Karti", "Prodajbi_Vremenni", "Prodajbi",
+                                     "Store_Kol"};
+    static const QRegularExpression source(QStringLiteral("\\b(?:FROM|JOIN|UPDATE|INTO)\\s+(\\w+)(?:\\s+(?:AS\\s+)?(\\w+))?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scan(QStringLiteral("^SCAN (?:TABLE )?(\\w+)"));
+    static const QStringList keywords{"WHERE", "JOIN", "LEFT", "INNER", "ON", "ORDER", "GROUP", "SET", "VALUES",
+                                      "LIMIT", "SELECT", "USING", "CROSS", "NATURAL", "UNION", "DEFAULT"};
     QStringList found;
     for (const QString &sql : statements) {
         if (sql.startsWith(QLatin1String("BEGIN")) || sql.startsWith(QLatin1String("COMMIT"))
             || sql.startsWith(QLatin1String("ROLLBACK")) || sql.startsWith(QLatin1String("SAVEPOINT"))
             || sql.startsWith(QLatin1String("RELEASE")))
             continue;
-        for (const QString &row : planOf(sql))
-            if (growing.match(row).hasMatch() || row.startsWith(QLatin1String("не се")))
+        QStringList names = growing;
+        auto it = source.globalMatch(sql);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            const QString alias = m.captured(2);
+            if (growing.contains(m.captured(1)) && !alias.isEmpty() && !keywords.contains(alias.toUpper()))
+                names << alias;
+        }
+        for (const QString &row : planOf(sql)) {
+            const auto m = scan.match(row);
+            if ((m.hasMatch() && names.contains(m.captured(1))) || row.startsWith(QStringLiteral("не се")))
                 found << row + QStringLiteral("  <=  ") + sql;
+        }
     }
     return found;
 }
@@ -107,6 +124,7 @@ private Q_SLOTS:
         // The check sees a scan where there is one.
         QCOMPARE(scans({QStringLiteral("SELECT ID FROM Produkti WHERE Opisanie LIKE ?")}).size(), 1);
         QVERIFY(scans({QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?")}).isEmpty());
+        QCOMPARE(scans({QStringLiteral("SELECT P.ID FROM Produkti AS P WHERE P.Mqrka = ?")}).size(), 1);
         Settings::writeInteger(Keys::Tuning_FB, 2);
         for (int i = 1; i <= 5; ++i)
             QCOMPARE(DeskLines::insertLine(line(i)).outcome, DeskLines::InsertResult::Written);
@@ -121,6 +139,16 @@ private Q_SLOTS:
             Db::rows(DeskLines::billSql(), {QStringLiteral("Иван"), 0});
         });
         QVERIFY2(scans(sum).isEmpty(), qPrintable(scans(sum).join(QLatin1Char('\n'))));
+
+        // The desk's look-ups by number, barcode, card, catalogue number and serial, by their exact text.
+        QStringList lookups;
+        for (const char letter : {'a', 'b', 'k', 'n', 's'}) {
+            const DeskSearch::Statement st = DeskSearch::statement(QLatin1Char(letter), QStringLiteral("123"));
+            QVERIFY(st.valid);
+            lookups << st.sql;
+        }
+        lookups += statementsOf([] { QVERIFY(DeskSearch::article(3)); });
+        QVERIFY2(scans(lookups).isEmpty(), qPrintable(scans(lookups).join(QLatin1Char('\n'))));
 
         QList<long long> lines;
         for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT N_Prodajba FROM Prodajbi_Vremenni ORDER BY 1")))
