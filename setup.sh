@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ВЕНТАРОС: installs what is missing, builds, then starts the program ("run")
-# or runs every test ("test").
+# or runs every test ("test", also in a sanitizer build) or the benchmarks
+# ("bench").
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -35,11 +36,27 @@ case "$mode" in
     exec ./build/ventaros
     ;;
   test)
-    cd build
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs"
+    echo "build: ${SECONDS} s"
+    start=$SECONDS
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    echo "tests: $((SECONDS - start)) s"
+    # The sanitizer build: the core libraries and their non-GUI tests, no
+    # timing tests.
+    start=$SECONDS
+    cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTAROS_SANITIZE=ON >/dev/null
+    cmake --build build-sanitize -j "$jobs" --target test_common test_platform test_app test_layers
+    echo "sanitizer build: $((SECONDS - start)) s"
+    start=$SECONDS
+    (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" \
+       -R '^(common|platform|app|layers)[.]')
+    echo "sanitizer tests: $((SECONDS - start)) s"
+    ;;
+  bench)
+    # The benchmarks of the main road, in a temporary folder under build/.
+    exec ./build/ventaros_bench "$(pwd)/build"
     ;;
   *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|bench]" >&2
     exit 2
     ;;
 esac

@@ -20,6 +20,8 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 QString writeFile(const TestProgram &program, const QByteArray &bytes, const QString &name = "import.txt")
 {
@@ -427,21 +429,22 @@ private slots:
                         .arg(i)
                         .arg(i % 10)
                         .toUtf8();
-        qint64 importMs = 0;
-        {
+        // The best of 5 of each, so a busy machine does not decide the ratio.
+        qint64 importMs = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 5; ++run) {
             TestProgram program;
             const QString path = writeFile(program, text);
             QElapsedTimer clock;
             clock.start();
             ArticleImport handler(treePath(program), false, Db::connection());
             const QStringList memo = runImport(path, handler);
-            importMs = clock.elapsed();
+            importMs = qMin(importMs, clock.elapsed());
             QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), qint64(n));
             QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 10LL);
             QCOMPARE(memo.at(memo.size() - 3), QStringLiteral("Добавени: %1").arg(n));
         }
-        qint64 rawMs = 0;
-        {
+        qint64 rawMs = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 5; ++run) {
             TestProgram program;
             QElapsedTimer clock;
             clock.start();
@@ -462,7 +465,7 @@ private slots:
                 QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
             }
             tx.commit();
-            rawMs = qMax<qint64>(1, clock.elapsed());
+            rawMs = qMin(rawMs, qMax<qint64>(1, clock.elapsed()));
         }
         qInfo("article import of %d lines: %lld ms; raw insert: %lld ms; ratio %.1f", n, importMs, rawMs,
               double(importMs) / double(rawMs));
