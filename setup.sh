@@ -40,15 +40,15 @@ case "$mode" in
     start=$SECONDS
     (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
     echo "tests: $((SECONDS - start)) s"
-    # The sanitizer build: the core libraries and their non-GUI tests, no
-    # timing tests.
+    # The sanitizer build: the core libraries, their non-GUI tests and the
+    # malformed-file tests; no timing tests.
     start=$SECONDS
     cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTAROS_SANITIZE=ON >/dev/null
-    cmake --build build-sanitize -j "$jobs" --target test_common test_platform test_app test_layers
+    cmake --build build-sanitize -j "$jobs" --target test_common test_platform test_app test_layers test_shell
     echo "sanitizer build: $((SECONDS - start)) s"
     start=$SECONDS
     (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" \
-       -R '^(common|platform|app|layers)[.]')
+       -R '^(common|platform|app|layers)[.]|^shell[.]MalformedFilesTest$')
     echo "sanitizer tests: $((SECONDS - start)) s"
     ;;
   bench)

@@ -27,7 +27,8 @@ constexpr quint32 Seed = 20261207;
 // ends thrown in, invalid UTF-8, NULs, a long run, a cut end.
 QByteArray damage(const QByteArray &good, QRandomGenerator &rng)
 {
-    static const QByteArray specials("[]:=\r\n\t\0\xff\xd0\xc0;%", 15);
+    static constexpr char kSpecials[] = "[]:=\r\n\t\0\xff\xd0\xc0;%";
+    static const QByteArray specials(kSpecials, sizeof kSpecials - 1);
     QByteArray b = good;
     const int edits = 1 + int(rng.bounded(12));
     for (int e = 0; e < edits; ++e) {
