@@ -16,6 +16,7 @@
 #include "repair/form_garanc_produkti.h"
 #include "repair/warranty_cards.h"
 #include "repair/warranty_windows.h"
+#include "shell/openers.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -430,6 +431,20 @@ private Q_SLOTS:
         // The card made for the import kept nothing and is gone with its work table.
         QVERIFY(!Db::tableExists(WorkTables::qualified(QStringLiteral("Serials_TMP"))) ||
                 count(QStringLiteral("SELECT COUNT(*) FROM work.Serials_TMP")) == 0);
+    }
+
+    // A kind a card names stays; the menu items of the cards and reports work.
+    void kindOfACardIsKeptAndItemsWork()
+    {
+        TestProgram program;
+        fill();
+        Db::execute(QStringLiteral("INSERT INTO Garancia_dostavtchik (ID, ID_Kontrag, Vid_Dok) VALUES (1, 7, 2)"));
+        QString usedBy;
+        QVERIFY(!RabDokumenti::remove(2, &usedBy));
+        QCOMPARE(usedBy, QStringLiteral("Garancia_dostavtchik"));
+        QVERIFY(RabDokumenti::remove(3));
+        for (const char *item : {"N_Gar_Prod", "N_Import_Garanc_Prod", "N_Garanc_Prod", "N_Spr_Izdadeni_Ser"})
+            QVERIFY2(Openers::available(QString::fromLatin1(item)), item);
     }
 
     void importWithoutCardDateIsToday()
