@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/currency_rates.h"
+#include "app/list_export.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "common/dates.h"
@@ -9,12 +10,14 @@
 #include "common/reference_text.h"
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
+#include "desk/text_viewer.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "repair/form_sastoqnie_remont.h"
 #include "repair/repair_list_models.h"
+#include "repair/repair_protocol.h"
 #include "repair/repair_states.h"
 #include "repair/repair_work.h"
 #include "repair/work_list_link.h"
@@ -222,7 +225,6 @@ void TForm_Remont::buildLayout()
     bold.setBold(true);
     Label_Ob6to_SUM->setFont(bold);
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("Печат"), this);
-    Button_Print->setEnabled(false); // the repair protocol comes with the repair files
     Button_Izdavane = namedButton(QStringLiteral("Button_Izdavane"), QStringLiteral("ИЗДАВАНЕ"), this);
     Button_Cancel = namedButton(QStringLiteral("Button_Cancel"), QStringLiteral("Отказ"), this);
     auto *bottom = new QHBoxLayout;
@@ -260,6 +262,7 @@ void TForm_Remont::buildLayout()
     // Only the operator's choice writes a state.
     connect(ComboBox_Status, &QComboBox::activated, this, &TForm_Remont::ComboBox_StatusChange);
     connect(Button_Izdavane, &QPushButton::clicked, this, &TForm_Remont::Button_IzdavaneClick);
+    connect(Button_Print, &QPushButton::clicked, this, &TForm_Remont::Button_PrintClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &TForm_Remont::Button_CancelClick);
 }
 
@@ -608,6 +611,50 @@ void TForm_Remont::Button_IzdavaneClick()
         failed(QStringLiteral("Издаването не бе извършено; нищо не е записано."), e, this);
     }
     Button_SearchClick();
+}
+
+bool TForm_Remont::Button_PrintClick()
+{
+    const int row = m_intakes->findRow(QStringLiteral("N_Prodajba"), CurrentIntakeNumber);
+    if (CurrentIntakeNumber == 0 || row < 0) {
+        Dialogs::message(QStringLiteral("Няма избран ремонт за протокол"), this);
+        return false;
+    }
+    RepairProtocol::Protocol p;
+    p.today = QDate::currentDate();
+    p.article = m_intakes->value(row, QStringLiteral("Opisanie")).toString();
+    p.serial = m_intakes->value(row, QStringLiteral("S_N")).toString();
+    p.reason = m_intakes->value(row, QStringLiteral("Pri4ina")).toString();
+    try {
+        p.client = RepairProtocol::clientName(m_intakes->value(row, QStringLiteral("ID_Kontrag")).toLongLong());
+    } catch (const DbError &e) {
+        failed(QStringLiteral("Протоколът не бе записан."), e, this);
+        return false;
+    }
+    p.firm = RepairProtocol::Firm::read();
+    for (int r = 0; r < m_lines->rowCount(); ++r) {
+        RepairProtocol::Line l;
+        l.id = m_lines->value(r, QStringLiteral("ID")).toLongLong();
+        l.warranty = Dates::isoToShort(m_lines->value(r, QStringLiteral("Garan_Remont")).toString());
+        l.remont = m_lines->value(r, QStringLiteral("Remont")).toString();
+        l.kol = m_lines->value(r, QStringLiteral("Kol")).toDouble();
+        l.price = m_lines->value(r, QStringLiteral("Ed_Cena")).toDouble();
+        l.currency = m_lines->value(r, QStringLiteral("Valuta")).toString();
+        const QVariant suma = m_lines->value(r, QStringLiteral("Suma"));
+        if (!suma.isNull())
+            l.suma = suma.toDouble();
+        p.lines << l;
+    }
+    p.total = Label_Ob6to_SUM->text();
+    p.operatorName = AppState::instance().currentOperator();
+    p.footer = ReportFooter;
+    if (!TextViewer::show(QString::fromLatin1(RepairProtocol::FileName), RepairProtocol::lines(p), this)) {
+        Dialogs::message(QStringLiteral("Протоколът не може да бъде записан:\n")
+                             + TextViewer::path(QString::fromLatin1(RepairProtocol::FileName)),
+                         this);
+        return false;
+    }
+    return true;
 }
 
 void TForm_Remont::Button_CancelClick()

@@ -84,6 +84,8 @@ public:
     void ComboBox_StatusChange();
     void Label_Status_RemontClick();
     void Button_IzdavaneClick();
+    // The repair protocol of the current intake; false when nothing was written.
+    bool Button_PrintClick();
     void Button_CancelClick();
 
     // The state combo refilled from the table, first item selected; writes nothing.

@@ -303,6 +303,8 @@ void ServiceTab::build(ModeTab *tab)
     connect(Button_Remont, &QPushButton::clicked, this, &ServiceTab::Button_RemontClick);
     connect(Button_Refresh_Priem, &QPushButton::clicked, this, &ServiceTab::Button_Refresh_PriemClick);
     connect(Button3, &QPushButton::clicked, this, &ServiceTab::Button3Click);
+    connect(Button1, &QPushButton::clicked, this, &ServiceTab::Button1Click);
+    connect(Edit_SN, &QLineEdit::returnPressed, this, &ServiceTab::Edit_SNKeyPress);
     Button_Remont->setEnabled(WorkListLink::available());
 }
 

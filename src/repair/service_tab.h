@@ -104,6 +104,8 @@ public:
     void Button_RemontClick();
     void Button_Refresh_PriemClick();
     void Button3Click();
+    void Button1Click();    // the reception ticket to the chosen department
+    void Edit_SNKeyPress(); // Enter in the serial number: the look-up
 
     QString operatorName() const;
     QList<long long> markedLines() const; // grid order
