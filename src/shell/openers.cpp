@@ -38,6 +38,7 @@
 #include "documents/document_query.h"
 #include "documents/form_na4_n_dok.h"
 #include "documents/form_create_own_query.h"
+#include "documents/form_spr_dostavka.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
 #include "documents/form_spr_izd_dok.h"
@@ -164,6 +165,7 @@ const QList<Opener> kOpeners = {
          QWidget *report = TForm_Spravka_prodajba::instance();
          TForm_Spravka_prodajba::N_Invalidate_SalesClick(report ? report : static_cast<QWidget *>(&f));
      }},
+    {"N_SprDostavka", [](TGeneral_Form &f) { TForm_SprDostavka::open(&f); }},
     {"N67", [](TGeneral_Form &f) { TForm_Create_Own_Query::open(&f, true); }},
     {"N79", [](TGeneral_Form &f) { TForm_Create_Own_Query::open(&f, false); }},
     {"N_Spr_Invalidate_Sales", [](TGeneral_Form &f) { TForm_Spr_Invalidate_Sales::N_Spr_Invalidate_SalesClick(&f); }},
