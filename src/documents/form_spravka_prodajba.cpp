@@ -163,6 +163,8 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     ComboBox_Select_Suma = comparisons("ComboBox_Select_Suma");
     Edit_Ot = namedEdit(QStringLiteral("Edit_Ot"), this);
     Edit_Do = namedEdit(QStringLiteral("Edit_Do"), this);
+    for (QLineEdit *e : {Edit_Ot, Edit_Do})
+        e->setMaximumWidth(120);
     ChkBox_Operators = named(new QCheckBox(QStringLiteral("Оператор"), this), "ChkBox_Operators");
     ComboBox_Operators = named(new QComboBox(this), "ComboBox_Operators");
     CheckBox_Type_Pay = named(new QCheckBox(QStringLiteral("Тип плащане"), this), "CheckBox_Type_Pay");
@@ -188,24 +190,35 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     Button_Fiskalen_Bon->setEnabled(false);
     Button_Invalidate_Sales = namedButton(QStringLiteral("Button_Invalidate_Sales"), QStringLiteral("Анулирай"), this);
 
+    for (int i = 0; i < 3; ++i) {
+        m_fromLabels[i] = new QLabel(QStringLiteral("От"), this);
+        m_toLabels[i] = new QLabel(QStringLiteral("До"), this);
+    }
     auto *filters = new QGridLayout;
     int row = 0;
+    // A from value, with "От" before it and the to value with "До".
+    auto range = [&](int i, QWidget *from, QWidget *to) {
+        auto *box = new QHBoxLayout;
+        box->addWidget(m_fromLabels[i]);
+        box->addWidget(from);
+        box->addWidget(m_toLabels[i]);
+        box->addWidget(to);
+        box->addStretch();
+        filters->addLayout(box, row++, 2, 1, 3);
+    };
     filters->addWidget(ChkBox_Kontragent, row, 0);
     filters->addWidget(Label_Kontragent, row++, 1, 1, 4);
     filters->addWidget(ChkBox_Artikul, row, 0);
     filters->addWidget(Label_artikul, row++, 1, 1, 4);
     filters->addWidget(ChkBox_Data, row, 0);
     filters->addWidget(ComboBox_Select_Data, row, 1);
-    filters->addWidget(DateTimePicker_Data_Ot, row, 2);
-    filters->addWidget(DateTimePicker_Data_Do, row++, 3);
+    range(0, DateTimePicker_Data_Ot, DateTimePicker_Data_Do);
     filters->addWidget(CheckBox_T_Prodajba, row, 0);
     filters->addWidget(ComboBox_T_Prodajba, row, 1);
-    filters->addWidget(DateTimePicker_T_Prodajba_Ot, row, 2);
-    filters->addWidget(DateTimePicker_T_Prodajba_Do, row++, 3);
+    range(1, DateTimePicker_T_Prodajba_Ot, DateTimePicker_T_Prodajba_Do);
     filters->addWidget(ChkBox_Suma, row, 0);
     filters->addWidget(ComboBox_Select_Suma, row, 1);
-    filters->addWidget(Edit_Ot, row, 2);
-    filters->addWidget(Edit_Do, row++, 3);
+    range(2, Edit_Ot, Edit_Do);
     filters->addWidget(ChkBox_Operators, row, 0);
     filters->addWidget(ComboBox_Operators, row++, 1, 1, 2);
     filters->addWidget(CheckBox_Type_Pay, row, 0);
@@ -363,6 +376,8 @@ void TForm_Spravka_prodajba::ComboBox_Select_DataChange()
 {
     const bool between = ComboBox_Select_Data->currentIndex() == ReportFilter::Between;
     DateTimePicker_Data_Do->setVisible(between);
+    m_fromLabels[0]->setVisible(between);
+    m_toLabels[0]->setVisible(between);
     if (between)
         DateTimePicker_Data_Do->setDate(QDate::currentDate());
 }
@@ -371,13 +386,18 @@ void TForm_Spravka_prodajba::ComboBox_T_ProdajbaChange()
 {
     const bool between = ComboBox_T_Prodajba->currentIndex() == ReportFilter::Between;
     DateTimePicker_T_Prodajba_Do->setVisible(between);
+    m_fromLabels[1]->setVisible(between);
+    m_toLabels[1]->setVisible(between);
     if (between)
         DateTimePicker_T_Prodajba_Do->setTime(QTime::currentTime());
 }
 
 void TForm_Spravka_prodajba::ComboBox_Select_SumaChange()
 {
-    Edit_Do->setVisible(ComboBox_Select_Suma->currentIndex() == ReportFilter::Between);
+    const bool between = ComboBox_Select_Suma->currentIndex() == ReportFilter::Between;
+    Edit_Do->setVisible(between);
+    m_fromLabels[2]->setVisible(between);
+    m_toLabels[2]->setVisible(between);
 }
 
 void TForm_Spravka_prodajba::ChkBox_OperatorsClick()

@@ -105,6 +105,8 @@ private:
     PagedListModel *m_sales;
     QIdentityProxyModel *m_coloured;
     QStringList m_articles;
+    QLabel *m_fromLabels[3];     // "От" of date, time, amount: shown for "между"
+    QLabel *m_toLabels[3];       // "До"
     SalesReport::Where m_where; // of the last search
     QString m_sortField;
 };

@@ -5,6 +5,7 @@
 #include "desk/form_smetki.h"
 #include "desk/form_spr_invalidate_sales.h"
 #include "documents/form_spravka_prodajba.h"
+#include "platform/db/paged_list_model.h"
 #include "desk/sales_cancel.h"
 #include "desk/text_viewer.h"
 #include "platform/db/database.h"
@@ -196,6 +197,8 @@ private Q_SLOTS:
         for (const QVariant &a : {QVariant(true), QVariant(true), QVariant(true), QVariant(false), QVariant(true)})
             PlatformScript::answer(a);
         cancelMarked({r1, r2, r3});
+        // The report shows the list again without the cancelled rows.
+        QCOMPARE(TForm_Spravka_prodajba::instance()->list()->rowCount(), 1);
         QStringList asked;
         for (const auto &e : PlatformScript::events())
             if (e.kind == QLatin1String("yesNo"))

@@ -25,17 +25,6 @@ qint64 operatorCount()
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Operators")).toLongLong();
 }
 
-QStringList exportLines(const QString &base)
-{
-    QFile f(ProgramFolder::file(QStringLiteral("TEMP/") + base + QStringLiteral(".txt")));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(f.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text.split(QStringLiteral("\r\n"));
-}
-
 void chooseItem(TForm_Create_Own_Query &w, int index)
 {
     w.ComboBox_SQLs->setCurrentIndex(index);
@@ -225,7 +214,7 @@ private Q_SLOTS:
         chooseItem(w, 1);
         w.Button_CreateClick();
         w.Button_PrintClick();
-        const QStringList lines = exportLines(QStringLiteral("Own_Query"));
+        const QStringList lines = exportFileLines(QStringLiteral("Own_Query"));
         QVERIFY(lines.size() > 6);
         QCOMPARE(lines.at(0), QStringLiteral("СОБСТВЕНИ СПРАВКИ"));
         QVERIFY(lines.at(1).startsWith(QStringLiteral("Дата: ")));

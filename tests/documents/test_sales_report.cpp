@@ -213,12 +213,8 @@ private Q_SLOTS:
         tick(w.ChkBox_Kontragent);
         const QString now = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
         w.Button1Click();
-        QFile f(ProgramFolder::file(QStringLiteral("TEMP/Spr_Prod.txt")));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QString text = QString::fromUtf8(f.readAll());
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-        QStringList lines = text.split(QStringLiteral("\r\n"));
+        QStringList lines = exportFileLines(QStringLiteral("Spr_Prod"));
+        QVERIFY(!lines.isEmpty());
         if (lines.last().isEmpty())
             lines.removeLast();
         QCOMPARE(lines.mid(0, 3), (QStringList{QString(), QStringLiteral("\tСправка продажби "), QString()}));

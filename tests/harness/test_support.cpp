@@ -49,3 +49,14 @@ QByteArray noiseBytes(int size, quint32 seed)
     }
     return bytes;
 }
+
+QStringList exportFileLines(const QString &baseName)
+{
+    QFile f(ProgramFolder::file(QStringLiteral("TEMP/") + baseName + QStringLiteral(".txt")));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text.split(QStringLiteral("\r\n"));
+}

@@ -31,6 +31,11 @@ private:
 // The statement files of the source tree.
 QString sourceSqlFolder();
 
+// The lines of the list export TEMP/<baseName>.txt (UTF-8, CR LF), without
+// its byte-order mark; empty when the file is missing.
+#include <QStringList>
+QStringList exportFileLines(const QString &baseName);
+
 // The same bytes for the same seed: a stand-in for a binary file.
 QByteArray noiseBytes(int size, quint32 seed);
 
