@@ -125,22 +125,12 @@ Query deliveries(const Filter &f)
                                     " JOIN Sklad ON Sklad.ID_Sklad = Dostavki.ID_Sklad");
     QString order = QStringLiteral(" ORDER BY Dostavki.ID");
     if (f.articles) {
-        if (f.articleIds.isEmpty()) {
-            q.error = QStringLiteral("Изберете артикул");
-            return q;
-        }
         // A delivery shows once for each of its lines with a picked article.
         columns += QStringLiteral(", Produkti.Opisanie AS Opisanie, Dostavka_art.Nomer_Produkt AS Nomer_Produkt");
         tables += QStringLiteral(" JOIN Dostavka_art ON Dostavka_art.ID_Dostavka = Dostavki.ID"
                                  " JOIN Produkti ON Produkti.ID = Dostavka_art.Nomer_Produkt");
-        QStringList marks;
-        QVariantList ids;
-        for (const QString &id : f.articleIds) {
-            marks.append(QStringLiteral("?"));
-            ids.append(id.toLongLong());
-        }
-        r.add(true, QStringLiteral("Dostavka_art.Nomer_Produkt IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
-              ids);
+        r.in(true, QStringLiteral("Dostavka_art.Nomer_Produkt"), ReportFilter::ids(f.articleIds),
+             QStringLiteral("Изберете артикул"));
         order += QStringLiteral(", Dostavka_art.Nomer_Produkt");
     }
     r.equal(f.warehouse, QStringLiteral("Dostavki.ID_Sklad"), f.warehouseId);

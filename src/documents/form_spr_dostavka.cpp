@@ -11,6 +11,7 @@
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
 #include "documents/report_filter.h"
+#include "documents/report_parts.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
@@ -44,16 +45,6 @@ const QString NoCounterparty = QStringLiteral("0: Няма избран конт
 const QString NoArticle = QStringLiteral("0:Няма избран артикул");
 const QString SumCaption = QStringLiteral("Обща сума на документа : ");
 
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
-
-QString money(double v)
-{
-    return Money::formatWidth(v, 4, PriceDecimals);
-}
-
 long long idBeforeColon(const QComboBox *box)
 {
     return box->currentIndex() < 0 ? -1 : box->currentText().section(QLatin1Char(':'), 0, 0).trimmed().toLongLong();
@@ -76,20 +67,8 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form_SprDostavka"));
     setWindowTitle(QStringLiteral("СПРАВКА ДОСТАВКИ"));
-    auto comparisons = [this](const char *name) {
-        auto *box = named(new QComboBox(this), name);
-        box->addItems(ReportFilter::comparisonTitles());
-        box->setCurrentIndex(ReportFilter::Equal);
-        box->setEnabled(false);
-        return box;
-    };
-    auto dateEdit = [this](const char *name) {
-        auto *d = named(new QDateEdit(QDate::currentDate(), this), name);
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(QString::fromLatin1(Dates::ShortFormat));
-        d->setMinimumWidth(120);
-        return d;
-    };
+    auto comparisons = [this](const char *name) { return ReportParts::comparisonBox(this, name); };
+    auto dateEdit = [this](const char *name) { return ReportParts::dateEdit(this, name); };
     ChkBox_Kontrag = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontrag");
     Label_Kontrag = named(new QLabel(NoCounterparty, this), "Label_Kontrag");
     ChkBox_Vid_Dok = named(new QCheckBox(QStringLiteral("Вид на документ"), this), "ChkBox_Vid_Dok");
@@ -357,7 +336,7 @@ void TForm_SprDostavka::Button_SearchClick()
         return;
     }
     {
-        SearchIndicator indicator;
+        ReportParts::SearchIndicator indicator;
         try {
             m_deliveries->setQuery(q.sql, q.values);
             showColumns(DBGrid_Dokument, m_deliveries, DeliveriesReport::deliveryFields(),
@@ -389,13 +368,13 @@ void TForm_SprDostavka::DBGrid_DokumentCellClick()
 
 void TForm_SprDostavka::showLines(int row)
 {
-    SearchIndicator indicator;
+    ReportParts::SearchIndicator indicator;
     const long long id = row >= 0 ? m_deliveries->value(row, QStringLiteral("ID")).toLongLong() : -1;
     try {
         const DeliveriesReport::Amounts a = DeliveriesReport::amounts(id);
-        Label_Pay_Cach->setText(QStringLiteral("Общо сума платено в брой: ") + money(a.cash));
-        Label_Pay_Not->setText(QStringLiteral("Общо сума не платено: ") + money(a.unpaid));
-        Label_Pay_Bank->setText(QStringLiteral("Общо сума платено по банка: ") + money(a.bank));
+        Label_Pay_Cach->setText(QStringLiteral("Общо сума платено в брой: ") + ReportParts::money(a.cash));
+        Label_Pay_Not->setText(QStringLiteral("Общо сума не платено: ") + ReportParts::money(a.unpaid));
+        Label_Pay_Bank->setText(QStringLiteral("Общо сума платено по банка: ") + ReportParts::money(a.bank));
         const DeliveriesReport::Query q = DeliveriesReport::lines(id);
         m_lines->setQuery(q.sql, q.values);
         showColumns(DBGrid_Art, m_lines, DeliveriesReport::lineFields(), &DeliveriesReport::lineTitle);
@@ -403,7 +382,7 @@ void TForm_SprDostavka::showLines(int row)
         double total = 0;
         for (int r = 0; r < m_lines->rowCount(); ++r)
             total += m_lines->value(r, QStringLiteral("Sum_Dost_Cena")).toDouble();
-        Label_Ob6to_SUM->setText(SumCaption + money(total));
+        Label_Ob6to_SUM->setText(SumCaption + ReportParts::money(total));
     } catch (const DbError &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Редовете на доставката не могат да бъдат прочетени:\n") + e.message(), this);

@@ -15,6 +15,7 @@
 #include "desk/sales_cancel.h"
 #include "documents/document_print_road.h"
 #include "documents/report_filter.h"
+#include "documents/report_parts.h"
 #include "documents/tab_print_panel.h"
 #include "platform/db/database.h"
 #include "platform/db/paged_list_model.h"
@@ -54,11 +55,6 @@ const QString CashCaption = QStringLiteral("Обща сума платено в 
 const QString OpenCaption = QStringLiteral("Обща сума на задължения в лева : ");
 const QString PaidCaption = QStringLiteral("Обща сума на платени задължения в лева : ");
 
-struct SearchIndicator {
-    SearchIndicator() { HelpActions::Action_SearchExecute(); }
-    ~SearchIndicator() { HelpActions::Action_Stop_SearchExecute(); }
-};
-
 // Line colours by how the sale was paid: open credit red, paid-off credit blue.
 class ColouredSales : public QIdentityProxyModel
 {
@@ -89,11 +85,6 @@ public:
 private:
     PagedListModel *m_sales;
 };
-
-QString money(double v)
-{
-    return Money::formatWidth(v, 4, PriceDecimals);
-}
 
 // "между 01.03.2024 - 31.03.2024" for a range, the from value alone otherwise.
 QString criterion(const QComboBox *box, const QString &from, const QString &to)
@@ -127,19 +118,8 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     setWindowTitle(QStringLiteral("Справка продажби"));
     m_coloured = new ColouredSales(m_sales, this);
 
-    auto comparisons = [this](const char *name) {
-        auto *box = named(new QComboBox(this), name);
-        box->addItems(ReportFilter::comparisonTitles()); // a fixed list: every item builds its condition
-        box->setCurrentIndex(ReportFilter::Equal);
-        return box;
-    };
-    auto dateEdit = [this](const char *name) {
-        auto *d = named(new QDateEdit(QDate::currentDate(), this), name);
-        d->setCalendarPopup(true);
-        d->setDisplayFormat(QString::fromLatin1(Dates::ShortFormat));
-        d->setMinimumWidth(120);
-        return d;
-    };
+    auto comparisons = [this](const char *name) { return ReportParts::comparisonBox(this, name); };
+    auto dateEdit = [this](const char *name) { return ReportParts::dateEdit(this, name); };
     auto timeEdit = [this](const char *name) {
         auto *t = named(new QTimeEdit(QTime::currentTime(), this), name);
         t->setDisplayFormat(QString::fromLatin1(Dates::TimeFormat));
@@ -176,10 +156,10 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     DBGrid1 = named(new QTableView(this), "DBGrid1");
     GridSelection::setupList(DBGrid1, m_coloured);
     General_PopupMenu()->attach(DBGrid1);
-    Label_Ob6to_SUM = named(new QLabel(CashCaption + money(0), this), "Label_Ob6to_SUM");
-    Label_Ob6to_SUM_Konsign = named(new QLabel(OpenCaption + money(0), this), "Label_Ob6to_SUM_Konsign");
+    Label_Ob6to_SUM = named(new QLabel(CashCaption + ReportParts::money(0), this), "Label_Ob6to_SUM");
+    Label_Ob6to_SUM_Konsign = named(new QLabel(OpenCaption + ReportParts::money(0), this), "Label_Ob6to_SUM_Konsign");
     Label_Ob6to_SUM_Plateni_Konsign =
-        named(new QLabel(PaidCaption + money(0), this), "Label_Ob6to_SUM_Plateni_Konsign");
+        named(new QLabel(PaidCaption + ReportParts::money(0), this), "Label_Ob6to_SUM_Plateni_Konsign");
 
     Button_Search = namedButton(QStringLiteral("Button_Search"), QStringLiteral("Справка"), this);
     Button_Search->setDefault(true);
@@ -487,12 +467,12 @@ void TForm_Spravka_prodajba::Button_SearchClick()
 
 void TForm_Spravka_prodajba::runList(const QString &sortField)
 {
-    SearchIndicator indicator;
+    ReportParts::SearchIndicator indicator;
     try {
         const SalesReport::Totals t = SalesReport::totals(m_where);
-        Label_Ob6to_SUM->setText(CashCaption + money(t.cash));
-        Label_Ob6to_SUM_Konsign->setText(OpenCaption + money(t.open));
-        Label_Ob6to_SUM_Plateni_Konsign->setText(PaidCaption + money(t.paidCredit));
+        Label_Ob6to_SUM->setText(CashCaption + ReportParts::money(t.cash));
+        Label_Ob6to_SUM_Konsign->setText(OpenCaption + ReportParts::money(t.open));
+        Label_Ob6to_SUM_Plateni_Konsign->setText(PaidCaption + ReportParts::money(t.paidCredit));
         // Paged: the sales run to many thousands.
         m_sales->setQuery(SalesReport::listSql(m_where, sortField, SortDirection == 1), m_where.values, t.rows);
         m_sales->setShownColumns(int(SalesReport::listFields().size()));

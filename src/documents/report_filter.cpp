@@ -80,6 +80,26 @@ void ReportFilter::compareNumbers(bool ticked, const QString &column, int compar
     compare(true, column, comparison, low, comparison == Between ? QVariant(high) : QVariant());
 }
 
+QVariantList ReportFilter::ids(const QStringList &texts)
+{
+    QVariantList out;
+    for (const QString &t : texts)
+        out.append(t.trimmed().toLongLong());
+    return out;
+}
+
+void ReportFilter::in(bool ticked, const QString &column, const QVariantList &values, const QString &emptyMessage)
+{
+    if (!ticked)
+        return;
+    if (values.isEmpty())
+        return refuse(emptyMessage);
+    QStringList marks;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        marks.append(QStringLiteral("?"));
+    add(true, column + QStringLiteral(" IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'), values);
+}
+
 void ReportFilter::add(bool ticked, const QString &condition, const QVariantList &values)
 {
     if (!ticked)

@@ -32,6 +32,10 @@ public:
     // the filter fails with `caption` named in its message.
     void compareNumbers(bool ticked, const QString &column, int comparison, const QString &from,
                         const QString &to, const QString &caption);
+    // Picked record IDs ("12", "15") as the values of in().
+    static QVariantList ids(const QStringList &texts);
+    // column IN (the values); an empty list is refused with `emptyMessage`.
+    void in(bool ticked, const QString &column, const QVariantList &values, const QString &emptyMessage);
     // A condition of the caller's own (already with its "?" marks).
     void add(bool ticked, const QString &condition, const QVariantList &values = {});
 

@@ -66,19 +66,7 @@ Where where(const Filter &f)
     Where w;
     ReportFilter r;
     r.equal(f.counterparty, QStringLiteral("Prodajbi.ID_Klient"), f.counterpartyId);
-    if (f.articles) {
-        if (f.articleIds.isEmpty()) {
-            w.error = QStringLiteral("Изберете артикул");
-            return w;
-        }
-        QStringList marks;
-        QVariantList ids;
-        for (const QString &id : f.articleIds) {
-            marks.append(QStringLiteral("?"));
-            ids.append(id.toLongLong());
-        }
-        r.add(true, QStringLiteral("Prodajbi.ID_Art IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'), ids);
-    }
+    r.in(f.articles, QStringLiteral("Prodajbi.ID_Art"), ReportFilter::ids(f.articleIds), QStringLiteral("Изберете артикул"));
     r.compareDates(f.date, QStringLiteral("Prodajbi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
     r.compareTimes(f.time, QStringLiteral("Prodajbi.T_Prodajba"), f.timeComparison, f.timeFrom, f.timeTo);
     if (f.amount) {
