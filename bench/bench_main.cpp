@@ -13,6 +13,7 @@
 #include "catalogue/article_groups.h"
 #include "catalogue/article_list.h"
 #include "catalogue/article_search.h"
+#include "catalogue/deliveries.h"
 #include "catalogue/form_artikuli.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
@@ -266,6 +267,7 @@ void generate()
         for (int i = 1; i <= ArticleCount; ++i)
             exec(store, {i, w, 1000000.0});
     }
+    Db::execute(QStringLiteral("INSERT INTO Rab_Dokumenti (ID, Opisanie) VALUES (1, 'Фактура')"));
     for (int r = 1; r <= DiscountRules; ++r)
         Db::execute(QStringLiteral("INSERT INTO SP_otstapka (ID_Klient, Otnasq_se_za, ID_Art_Gr, T_O, Suma_Up) "
                                    "VALUES (?, ?, ?, 5, 0)"),
@@ -439,6 +441,67 @@ void cashSale()
         openTen);
     Db::execute(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE Sm_N = 7"));
     report({QStringLiteral("продажба в брой на 10 реда"), ms, base, 3, {}});
+}
+
+// A delivery of 10 lines saved: head, lines, stock and prices in one commit.
+void delivery()
+{
+    const auto tenLines = [] {
+        Deliveries::removeAll();
+        for (int i = 0; i < 10; ++i) {
+            Deliveries::LineInput line;
+            line.article = 2000 + i * 313;
+            line.deliveryPrice = 1.2;
+            line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
+            line.salePrice = 2.5;
+            line.quantity = 12;
+            line.unit = QStringLiteral("бр.");
+            if (Deliveries::addLine(line, 0) == 0)
+                fail(QStringLiteral("a delivery line was not added"));
+        }
+    };
+    Deliveries::Head head;
+    head.deliveryDate = head.documentDate = QDate::currentDate();
+    head.deliveryTime = QTime::currentTime();
+    head.supplier = 1;
+    head.documentKind = 1;
+    head.warehouse = 1;
+    const double ms = bestOf(
+        [&] {
+            QString refusal;
+            if (Deliveries::save(head, &refusal) <= 0)
+                fail(QStringLiteral("the delivery was refused: ") + refusal);
+        },
+        tenLines);
+
+    Raw number(QStringLiteral("SELECT COALESCE(MAX(ID), 0) + 1 FROM Dostavki"));
+    Raw lines(QStringLiteral("SELECT Nomer_Produkt, Kolitchestvo FROM DostavkiTMP WHERE Rab_Mqsto = ? ORDER BY N"));
+    Raw line(QStringLiteral("INSERT INTO Dostavka_art (ID_Dostavka, Nomer_Produkt, Dostavna_Cena, Valuta_D, Prodajna_Cena, "
+                            "Valuta_P, Kolitchestvo, Mqrka) VALUES (?, ?, 1.2, 'BGL', 2.5, 'BGL', 12, 'бр.')"));
+    Raw stock(QStringLiteral("UPDATE Store_Kol SET Kol = Kol + 12 WHERE Art_ID = ? AND Sklad_ID = 1"));
+    Raw price(QStringLiteral("UPDATE Produkti SET Ed_Cena = 2.5, Dostavna_Cena = 1.2 WHERE ID = ?"));
+    Raw headRow(QStringLiteral("INSERT INTO Dostavki (ID, Data_Dostavka, Nomer_Dostav4ik, Vid_Dokument, ID_Sklad) "
+                               "VALUES (?, '2026-01-01', 1, 1, 1)"));
+    Raw clear(QStringLiteral("DELETE FROM DostavkiTMP WHERE Rab_Mqsto = ?"));
+    const QByteArray station = Deliveries::workstation().toUtf8();
+    const double base = bestOf(
+        [&] {
+            rawExec("BEGIN IMMEDIATE");
+            const long long id = number.run();
+            lines.bind(1, station).run();
+            for (int i = 0; i < 10; ++i) {
+                const long long article = 2000 + i * 313;
+                line.bind(1, id).bind(2, article).run();
+                stock.bind(1, article).run();
+                price.bind(1, article).run();
+            }
+            headRow.bind(1, id).run();
+            clear.bind(1, station).run();
+            rawExec("COMMIT");
+        },
+        tenLines);
+    Deliveries::removeAll();
+    report({QStringLiteral("доставка на 10 реда"), ms, base, 3, {}});
 }
 
 void import(const QString &home)
@@ -666,6 +729,7 @@ int main(int argc, char **argv)
         scanToLine();
         nameSearch();
         cashSale();
+        delivery();
         import(dir.path());
         catalogue();
     }
