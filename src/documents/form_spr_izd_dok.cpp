@@ -436,7 +436,7 @@ void TForm_Spr_Izd_Dok::showLines()
         DBGrid_Art->setColumnWidth(i, std::max(kLineColumns[i].width, DBGrid_Art->columnWidth(i)));
     }
     Label_SUM->setText(Money::fixed(m_total, 2));
-    // A service document has no lines to print.
+    // A service document has lines only once the service registered them.
     const bool printable = !m_shown.valid() || IssuedDocuments::hasLines(m_shown);
     Button_Pe4at->setEnabled(printable);
     Button1->setEnabled(printable);

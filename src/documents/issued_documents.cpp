@@ -29,15 +29,40 @@ const char *const kAmounts =
 const char *const kLineColumns =
     "Printed_Dok.ID_Prod, Printed_Dok.ID_Dok, Printed_Dok.ID_Kontrag, Printed_Dok.ID_Art AS Barkod, "
     "Printed_Dok.N_Dok AS \"Printed_Dok.N_Dok\", Printed_Dok.Data, Printed_Dok.Ot_Kade_Prod, Printed_Dok.fTime, "
-    "Printed_Dok.Operator AS Operator, Produkti.Mqrka AS Mqrka, Prodajbi.Valuta AS Valuta, Produkti.Opisanie, "
+    "Printed_Dok.Operator AS Operator, Produkti.Mqrka AS Mqrka, Prodajbi.Valuta AS Valuta, %1, "
     "Prodajbi.Kol, Prodajbi.ED_Cena AS Ed_Cena, Prodajbi.T_O, Prodajbi.Pored_Ot, Prodajbi.Pored_Do, "
     "Firmi.Ime_Firma, Firmi.Adres_Firma, Firmi.Grad AS \"Firmi.Grad\", Firmi.ID_Mol, Firmi.EIK, Firmi.Dan_N, "
     "Firmi.Telefon, Firmi.Banka_Ime, Firmi.Banka_Kod, Firmi.Banka_Smetka, "
     "Klienti.Ime_Klient, Klienti.Grad AS \"Klienti.Grad\", Klienti.Adres_Klient, Klienti.Telefon_Klient, "
     "Klienti.EGN, Valuti.Kurs ";
 
+QString &serviceLines()
+{
+    static QString select;
+    return select;
+}
+
+bool serviceRows(int origin)
+{
+    return origin == OriginService && !serviceLines().isEmpty();
+}
+
+// The columns of a line; a service line carries its own description.
+QString lineColumns(int origin)
+{
+    return QString::fromLatin1(kLineColumns)
+        .arg(serviceRows(origin) ? QStringLiteral("Prodajbi.Opisanie AS Opisanie") : QStringLiteral("Produkti.Opisanie"));
+}
+
+// The lines are sales, or the service's logged lines under the same names.
+QString lineSource(int origin)
+{
+    return serviceRows(origin) ? QStringLiteral("(") + serviceLines() + QStringLiteral(") AS Prodajbi")
+                               : QStringLiteral("Prodajbi");
+}
+
 const char *const kLineTables =
-    "FROM Printed_Dok JOIN Prodajbi ON Prodajbi.ID_Prodajba = Printed_Dok.ID_Prod "
+    "FROM Printed_Dok JOIN %1 ON Prodajbi.ID_Prodajba = Printed_Dok.ID_Prod "
     "LEFT JOIN Produkti ON Produkti.ID = Printed_Dok.ID_Art "
     "LEFT JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta "
     "LEFT JOIN Firmi ON Firmi.ID = Printed_Dok.ID_Kontrag "
@@ -63,19 +88,19 @@ bool readLines(const Issued &document, const QString *newKind, Report::Data *dat
         sql += QStringLiteral("Dokumenti.ID_Dokument AS \"Dokumenti.ID_Dokument\", "
                               "Dokumenti.Opisanie AS \"Dokumenti.Opisanie\", "
                               "Printed_Dok.N_Dok AS \"Dokumenti.N_Dok\", ");
-    sql += QLatin1String(kLineColumns) + QLatin1String(kLineTables);
+    sql += lineColumns(document.origin) + QString::fromLatin1(kLineTables).arg(lineSource(document.origin));
     if (newKind) {
         sql += QStringLiteral("CROSS JOIN Dokumenti ");
     } else {
         sql += QStringLiteral("JOIN Dokumenti ON Dokumenti.ID_Dokument = Printed_Dok.ID_Dok ");
     }
     sql += QStringLiteral("WHERE Printed_Dok.ID_Dok = ? AND Printed_Dok.N_Dok = ? AND Printed_Dok.Ot_Kade_Prod = ?");
-    values << document.documentId << document.number << int(OriginShop);
+    values << document.documentId << document.number << document.origin;
     if (newKind) {
         sql += QStringLiteral(" AND Dokumenti.Opisanie = ?");
         values << *newKind;
     }
-    // A service document's lines are no sales: none are read.
+    // Without the service's lines a service document has none.
     if (!hasLines(document))
         sql += QStringLiteral(" AND 1 = 0");
     sql += QStringLiteral(" ORDER BY Printed_Dok.ID_Prod");
@@ -131,9 +156,14 @@ QStringList numberedKinds()
     return kinds;
 }
 
+void setServiceLines(const QString &select)
+{
+    serviceLines() = select;
+}
+
 bool hasLines(const Issued &document)
 {
-    return document.origin == OriginShop;
+    return document.origin == OriginShop || serviceRows(document.origin);
 }
 
 bool lines(const Issued &document, Report::Data *data, QString *error)

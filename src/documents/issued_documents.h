@@ -61,7 +61,12 @@ struct Issued {
     bool valid() const { return documentId > 0; }
 };
 
-// Whether the document's lines can be read: only the shop's lines are sales.
+// The service's logged lines, registered by the service module: a SELECT
+// whose rows give ID_Prodajba (the line's number), ID_Art, Opisanie, Kol,
+// ED_Cena, Valuta, T_O, Pored_Ot and Pored_Do.
+void setServiceLines(const QString &select);
+// Whether the document's lines can be read: the shop's sales, and the
+// service's lines once the service has registered them.
 bool hasLines(const Issued &document);
 
 // The lines of an issued document, one row per logged line, for the lines
@@ -70,8 +75,8 @@ bool hasLines(const Issued &document);
 // as Firmi.* / Klienti.* where both have the field (Firmi.Grad, Klienti.Grad);
 // Data and fTime marked as date and time; Dokumenti.Opisanie and
 // Dokumenti.N_Dok carry the issued kind and number. A service document has no
-// rows. false with the reason when it cannot be read or the VAT is not set
-// right.
+// rows until the service has registered its lines. false with the reason when
+// it cannot be read or the VAT is not set right.
 bool lines(const Issued &document, Report::Data *data, QString *error);
 // The same lines printed as the new kind `newKind`: Dokumenti.* is the new
 // kind's row (its current number), Printed_Dok.N_Dok the issued number.

@@ -110,27 +110,35 @@ QList<long long> clientsOf(const QList<long long> &lines, const QString &operato
     return clients;
 }
 
+QString loggedLinesSql()
+{
+    static const char *const Sources[][3] = {
+        {"Priem_Ser_Vremen", "N_Prodajba", "0"}, {"Priem_Ser", "N_Prodajba", "1"}, {"R_Priem", "N_Priem", "2"}};
+    QStringList parts;
+    for (const auto &s : Sources)
+        parts << QStringLiteral("SELECT %2 AS ID_Prodajba, Barkod AS ID_Art, Opisanie, 1 AS Kol, Pred_Cena_Remont AS "
+                                "ED_Cena, Valuta, 0 AS T_O, S_N AS Pored_Ot, '' AS Pored_Do, %3 AS Stage FROM %1")
+                     .arg(QString::fromLatin1(s[0]), QString::fromLatin1(s[1]), QString::fromLatin1(s[2]));
+    return parts.join(QStringLiteral(" UNION ALL "));
+}
+
 std::optional<LoggedLine> loggedLine(long long number)
 {
-    static const char *const Sources[][2] = {
-        {"Priem_Ser_Vremen", "N_Prodajba"}, {"Priem_Ser", "N_Prodajba"}, {"R_Priem", "N_Priem"}};
-    for (const auto &s : Sources) {
-        const std::optional<QSqlRecord> r =
-            Db::firstRow(QStringLiteral("SELECT Barkod, Opisanie, Pred_Cena_Remont, Valuta, S_N FROM %1 WHERE %2 = ?")
-                             .arg(QString::fromLatin1(s[0]), QString::fromLatin1(s[1])),
-                         {number});
-        if (!r)
-            continue;
-        LoggedLine l;
-        l.number = number;
-        l.article = r->value(0).isNull() ? -1 : r->value(0).toLongLong();
-        l.description = r->value(1).toString();
-        l.price = r->value(2).toDouble();
-        l.currency = r->value(3).toString();
-        l.serial = r->value(4).toString();
-        return l;
-    }
-    return std::nullopt;
+    const std::optional<QSqlRecord> r = Db::firstRow(
+        QStringLiteral("SELECT ID_Art, Opisanie, Kol, ED_Cena, Valuta, Pored_Ot FROM (") + loggedLinesSql()
+            + QStringLiteral(") AS l WHERE ID_Prodajba = ? ORDER BY Stage"),
+        {number});
+    if (!r)
+        return std::nullopt;
+    LoggedLine l;
+    l.number = number;
+    l.article = r->value(0).isNull() ? -1 : r->value(0).toLongLong();
+    l.description = r->value(1).toString();
+    l.quantity = r->value(2).toDouble();
+    l.price = r->value(3).toDouble();
+    l.currency = r->value(4).toString();
+    l.serial = r->value(5).toString();
+    return l;
 }
 
 } // namespace Reception

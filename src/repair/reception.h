@@ -76,4 +76,9 @@ struct LoggedLine {
     QString serial;
 };
 std::optional<LoggedLine> loggedLine(long long number); // throws DbError
+// The same lines as one SELECT, named as sales are: ID_Prodajba, ID_Art,
+// Opisanie, Kol, ED_Cena, Valuta, T_O, Pored_Ot (the serial), Pored_Do,
+// then Stage (0 pending, 1 intake, 2 archive). The issued-documents report
+// reads service documents' lines through it.
+QString loggedLinesSql();
 } // namespace Reception

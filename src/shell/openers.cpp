@@ -39,6 +39,7 @@
 #include "documents/form_na4_n_dok.h"
 #include "documents/form_create_own_query.h"
 #include "documents/form_spr_dostavka.h"
+#include "documents/issued_documents.h"
 #include "documents/tab_print_panel.h"
 #include "documents/form_rab_dokumenti.h"
 #include "documents/form_spr_izd_dok.h"
@@ -50,6 +51,7 @@
 #include "offers/form_izgotveni_oferti.h"
 #include "repair/form_remont.h"
 #include "repair/form_sastoqnie_remont.h"
+#include "repair/reception.h"
 #include "repair/service_tab.h"
 #include "repair/work_list_link.h"
 #include "offers/form_oferti.h"
@@ -390,5 +392,6 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     });
     f.TabSheet_Servis->setHandler(std::move(service));
     WarrantyWindows::install();
+    IssuedDocuments::setServiceLines(Reception::loggedLinesSql());
     // The fiscal-service module installs its tab handler here.
 }

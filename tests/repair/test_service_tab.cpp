@@ -6,6 +6,7 @@
 #include "catalogue/article_pick.h"
 #include "counterparties/counterparty_pick.h"
 #include "documents/document_print_road.h"
+#include "documents/issued_documents.h"
 #include "documents/tab_print_panel.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/list_model.h"
@@ -173,6 +174,44 @@ private Q_SLOTS:
         QCOMPARE(archived->currency, QStringLiteral("EUR"));
         QVERIFY(!Reception::loggedLine(901));
     }
+
+    void issuedServiceDocumentReadsItsLines()
+    {
+        TestProgram program;
+        firms();
+        Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('EUR', 2, 'False')"));
+        QVERIFY(PrintFixture::save(QStringLiteral("Протокол"), PrintFixture::layout({}), QStringLiteral("0005"),
+                                   QStringLiteral("СЕРВИЗ")));
+        const long long kind = Db::scalar(QStringLiteral("SELECT ID_Dokument FROM Dokumenti WHERE Opisanie = 'Протокол'"))
+                                   .toLongLong();
+        Reception::Line l = line(7);
+        l.price = 30;
+        l.currency = QStringLiteral("EUR");
+        l.serial = QStringLiteral("SN1");
+        const long long n = Reception::add(l);
+        Db::execute(QStringLiteral("INSERT INTO Printed_Dok (ID_Prod, ID_Dok, ID_Kontrag, ID_Art, N_Dok, Operator, Data, "
+                                   "fTime, Ot_Kade_Prod) VALUES (?, ?, 7, -1, '0004', ?, '2026-03-01', '11:00:00', 2)"),
+                    {n, kind, Admin});
+        const IssuedDocuments::Issued doc{kind, QStringLiteral("0004"), QStringLiteral("Протокол"), OriginService, 7};
+        IssuedDocuments::setServiceLines({});
+        QVERIFY(!IssuedDocuments::hasLines(doc));
+        IssuedDocuments::setServiceLines(Reception::loggedLinesSql());
+        QVERIFY(IssuedDocuments::hasLines(doc));
+        for (int stage = 0; stage < 2; ++stage) { // pending, then accepted
+            Report::Data data;
+            QString error;
+            QVERIFY2(IssuedDocuments::lines(doc, &data, &error), qPrintable(error));
+            QCOMPARE(data.rowCount(), 1);
+            QCOMPARE(data.value(0, data.columnNamed(QStringLiteral("Opisanie"))).toString(), QStringLiteral("Лаптоп"));
+            QCOMPARE(data.value(0, data.columnNamed(QStringLiteral("Kol"))).toDouble(), 1.0);
+            QCOMPARE(data.value(0, data.columnNamed(QStringLiteral("Pored_Ot"))).toString(), QStringLiteral("SN1"));
+            QCOMPARE(data.value(0, data.columnNamed(QStringLiteral("Ime_Firma"))).toString(), QStringLiteral("Фирма ООД"));
+            QCOMPARE(IssuedDocuments::total(data), 60.0);
+            if (stage == 0)
+                QCOMPARE(Reception::accept({n}, Admin), QString());
+        }
+        IssuedDocuments::setServiceLines({});
+    }
 };
 
 class ServiceTabTest : public QObject
@@ -197,6 +236,9 @@ private Q_SLOTS:
         ServiceTab *s = ServiceTab::instance();
         QVERIFY(s);
         QCOMPARE(s->ComboBox_Valuta->count(), 2);
+        s->tabActivated(); // switching again lists each currency once
+        QCOMPARE(s->ComboBox_Valuta->count(), 2);
+        QCOMPARE(s->ComboBox_Otdel->count(), 1);
         QVERIFY(!s->ComboBox_Valuta->isEditable());
         QCOMPARE(s->ComboBox_Otdel->itemText(0), QStringLiteral("0:Не се приготвя"));
         QVERIFY(s->Button_Remont->isEnabled()); // the work list exists
