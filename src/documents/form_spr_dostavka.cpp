@@ -27,6 +27,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -49,6 +50,32 @@ long long idBeforeColon(const QComboBox *box)
 {
     return box->currentIndex() < 0 ? -1 : box->currentText().section(QLatin1Char(':'), 0, 0).trimmed().toLongLong();
 }
+
+// The lines' sums in leva as money texts with the price decimals.
+class LineSums : public QIdentityProxyModel
+{
+public:
+    LineSums(SqlListModel *lines, QObject *parent)
+        : QIdentityProxyModel(parent)
+        , m_lines(lines)
+    {
+        setSourceModel(lines);
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.isValid()) {
+            const QString field = m_lines->record().fieldName(index.column());
+            if (field == QLatin1String("Sum_Dost_Cena") || field == QLatin1String("Sum_Prod_Cena")) {
+                const QVariant v = QIdentityProxyModel::data(index, Qt::EditRole);
+                return v.isNull() ? QVariant() : QVariant(ReportParts::money(v.toDouble()));
+            }
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    SqlListModel *m_lines;
+};
 
 // The grid shows the first `count` fields with their titles; the others are read by name.
 void showColumns(QTableView *grid, SqlListModel *model, const QStringList &fields, const char *(*title)(const QString &))
@@ -100,7 +127,7 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
     GridSelection::setupList(DBGrid_Dokument, m_deliveries);
     DBGrid_Dokument->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid_Art = named(new QTableView(this), "DBGrid_Art");
-    GridSelection::setupList(DBGrid_Art, m_lines);
+    GridSelection::setupList(DBGrid_Art, new LineSums(m_lines, this));
     General_PopupMenu()->attach(DBGrid_Dokument);
     Label_Ob6to_SUM = named(new QLabel(SumCaption + QStringLiteral("0.0000"), this), "Label_Ob6to_SUM");
     Label_Pay_Cach = named(new QLabel(this), "Label_Pay_Cach");
