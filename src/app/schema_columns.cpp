@@ -141,4 +141,13 @@ void registerSchemaColumns()
                       QStringLiteral("Status"));
     registerReference(QStringLiteral("Operators"), QStringLiteral("Ime"), QStringLiteral("Priem_Ser_Vremen"),
                       QStringLiteral("Operator"));
+    // Fiscal devices: owner, service centre, tax office, model; the sealing firm of a certificate
+    for (const char *c : {"ID_Kontrag", "ID_Serv", "TDD_ID"})
+        registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("Reg_EKA"),
+                          QString::fromLatin1(c));
+    registerReference(QStringLiteral("SV_BIM"), QStringLiteral("ID"), QStringLiteral("Reg_EKA"), QStringLiteral("Model"));
+    registerReference(QStringLiteral("Firmi"), QStringLiteral("ID"), QStringLiteral("SV_BIM"), QStringLiteral("ID_Plomb"));
+    for (const char *c : {"Data_Reg", "Dog_Ot", "Valid_Do", "SV_Data"})
+        registerDateColumn(QString::fromLatin1(c));
+    registerTimeColumn(QStringLiteral("Time_Reg"));
 }

@@ -53,7 +53,16 @@ ClientSearch::ClientSearch(QLineEdit *edit, QListWidget *list, Rules rules, QObj
     m_edit->installEventFilter(this);
     m_list->installEventFilter(this);
     connect(m_edit, &QLineEdit::textEdited, this, &ClientSearch::search);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &ClientSearch::take);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
+        if (ownsList())
+            take();
+    });
+}
+
+bool ClientSearch::ownsList() const
+{
+    const QObject *owner = m_list->property("clientSearch").value<QObject *>();
+    return !owner || owner == this;
 }
 
 void ClientSearch::search()
@@ -61,6 +70,7 @@ void ClientSearch::search()
     const Query q = query(m_edit->text(), m_rules);
     if (!q.run)
         return;
+    m_list->setProperty("clientSearch", QVariant::fromValue<QObject *>(this));
     m_list->clear();
     try {
         for (const QSqlRecord &r : Db::rows(q.sql, q.params))
@@ -68,8 +78,10 @@ void ClientSearch::search()
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Невалидни данни"), m_edit);
-        m_edit->clear();
-        m_list->hide();
+        if (m_rules.clearOnError) {
+            m_edit->clear();
+            m_list->hide();
+        }
         return;
     }
     if (m_list->count() > 0)
@@ -80,11 +92,13 @@ void ClientSearch::search()
 
 void ClientSearch::showList()
 {
-    // The list lies over the controls below the edit, in the edit's own parent.
-    if (m_list->parentWidget() != m_edit->parentWidget())
-        m_list->setParent(m_edit->parentWidget());
-    const QRect g = m_edit->geometry();
-    m_list->setGeometry(g.left(), g.bottom() + 1, g.width(), m_rules.listHeight);
+    // The list lies over the controls below the edit.
+    QWidget *host = m_rules.listHost ? m_rules.listHost : m_edit->parentWidget();
+    if (m_list->parentWidget() != host)
+        m_list->setParent(host);
+    m_list->setProperty("clientSearch", QVariant::fromValue<QObject *>(this));
+    const QPoint at = m_edit->mapTo(host, QPoint(0, m_edit->height()));
+    m_list->setGeometry(at.x(), at.y(), m_edit->width(), m_rules.listHeight);
     m_list->raise();
     m_list->show();
     m_list->setCurrentRow(0);
@@ -92,7 +106,7 @@ void ClientSearch::showList()
 
 void ClientSearch::take()
 {
-    QListWidgetItem *item = m_list->isVisible() ? m_list->currentItem() : nullptr;
+    QListWidgetItem *item = m_list->isVisible() && ownsList() ? m_list->currentItem() : nullptr;
     if (item) {
         const QString text = item->text();
         m_edit->setText(text);
@@ -124,11 +138,13 @@ bool ClientSearch::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (watched == m_list && !ownsList())
+            return false; // another search's list
         if (enter && (watched == m_edit || watched == m_list)) {
             take();
             return true;
         }
-        if (watched == m_edit && key == Qt::Key_Down && m_list->count() > 0) {
+        if (watched == m_edit && key == Qt::Key_Down && m_list->count() > 0 && ownsList()) {
             showList();
             m_list->setFocus();
             return true;

@@ -7,11 +7,13 @@
 
 class QLineEdit;
 class QListWidget;
+class QWidget;
 
 // A counterparty search as the user types into an edit: the first character
 // chooses the condition, the rows fill a pick list under the edit. The
 // service reception and the fiscal-service entries share it, each with its
-// own rules.
+// own rules. Several searches may share one list: it answers the one that
+// filled it last.
 class ClientSearch : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,10 @@ public:
         // The edit's text when it is left without a counterparty key; empty: kept.
         QString placeholderOnExit;
         QString declinedText = QStringLiteral("0: Няма избран потребител"); // "No" to a new counterparty
+        // A failed search empties the edit; else the list stays as it was.
+        bool clearOnError = true;
+        // Where the list lies, under the edit; none: the edit's own parent.
+        QWidget *listHost = nullptr;
     };
     struct Query {
         bool run = false; // false: no search at all
@@ -50,6 +56,7 @@ protected:
 
 private:
     QLineEdit *m_edit;
+    bool ownsList() const;
     QListWidget *m_list;
     Rules m_rules;
 };

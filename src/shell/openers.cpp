@@ -48,6 +48,8 @@
 #include "repair/form_spr_izdadeni_ser.h"
 #include "repair/form_garanc_produkti.h"
 #include "repair/warranty_windows.h"
+#include "fiscal_service/fiscal_tab.h"
+#include "fiscal_service/form_sv_bim.h"
 #include "offers/form_izgotveni_oferti.h"
 #include "repair/form_remont.h"
 #include "repair/form_sastoqnie_remont.h"
@@ -65,6 +67,8 @@
 #include "shell/messages/message_panel.h"
 #include "shell/messages/message_service.h"
 
+#include <QDate>
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QPointer>
@@ -226,6 +230,14 @@ const QList<Opener> kOpeners = {
 
     // Tasks ("Задачи...", also the toolbar button)
     {"N_Zada4i", [](TGeneral_Form &f) { TForm_Zada4i::N_Zada4iClick(&f); }},
+
+    // Metrology certificates of the fiscal-device models
+    {"N_SV_BIM",
+     [](TGeneral_Form &f) {
+         auto *window = f.formOnce<TForm_Sv_BIM>();
+         window->DateTimePicker1->setDate(QDate::currentDate());
+         TGeneral_Form::showModal(window);
+     }},
 
     // Settings of the shell
     {"N_Valuti", &openNew<TForm_Valuti>},
@@ -393,5 +405,11 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     f.TabSheet_Servis->setHandler(std::move(service));
     WarrantyWindows::install();
     IssuedDocuments::setServiceLines(Reception::loggedLinesSql());
-    // The fiscal-service module installs its tab handler here.
+    // The fiscal-service tab; "Yes" to a new counterparty opens the register for browsing.
+    auto fiscal = std::make_unique<FiscalTab>(f.TabSheet_Fisk_Ser);
+    fiscal->counterpartyOpener = [](QWidget *parent) {
+        CounterpartyPickMode = -1;
+        TForm_Kontrakents::N_KlientiClick(parent);
+    };
+    f.TabSheet_Fisk_Ser->setHandler(std::move(fiscal));
 }

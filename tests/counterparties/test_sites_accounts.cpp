@@ -167,8 +167,7 @@ private slots:
         QCOMPARE(w.list()->rowCount(), 1);
 
         // A site where a fiscal device stands stays.
-        Db::execute(QStringLiteral("CREATE TABLE Reg_EKA (ID INTEGER, ID_Sklad INTEGER)"));
-        Db::execute(QStringLiteral("INSERT INTO Reg_EKA VALUES (1, 2)"));
+        Db::execute(QStringLiteral("INSERT INTO Reg_EKA (Dosie_ID, EKA, ID_Sklad) VALUES (1, 'ЕКА1', 2)"));
         w.DBGrid1->setCurrentIndex(w.list()->index(0, 0));
         PlatformScript::answer(true);
         w.Button_Del_Cancel->click();

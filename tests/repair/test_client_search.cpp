@@ -71,6 +71,38 @@ private Q_SLOTS:
         QCOMPARE(found(ClientSearch::query(QStringLiteral("пет"), rules)), QStringLiteral("13"));
     }
 
+    void searchesSharingOneList()
+    {
+        TestProgram program;
+        firms();
+        QWidget parent;
+        auto *host = new QWidget(&parent);
+        auto *first = new QLineEdit(host);
+        auto *second = new QLineEdit(host);
+        auto *list = new QListWidget(&parent);
+        ClientSearch::Rules rules;
+        rules.listHost = &parent;
+        ClientSearch a(first, list, rules), b(second, list, rules);
+        QString takenA, takenB;
+        a.onTaken = [&takenA](const QString &item) { takenA = item; };
+        b.onTaken = [&takenB](const QString &item) { takenB = item; };
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        first->setText(QStringLiteral("ив"));
+        a.search();
+        QCOMPARE(list->parentWidget(), &parent);
+        // Enter in the other edit does not take the first one's item.
+        PlatformScript::answer(false);
+        QTest::keyClick(second, Qt::Key_Return);
+        QCOMPARE(second->text(), QStringLiteral("0: Няма избран потребител"));
+        QVERIFY(takenB.isEmpty());
+        first->setText(QStringLiteral("ив"));
+        a.search();
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(takenA, QStringLiteral("12:Иванов ЕООД"));
+        QVERIFY(takenB.isEmpty());
+    }
+
     void typingTakingAndLeaving()
     {
         TestProgram program;
