@@ -45,7 +45,7 @@ QList<const SettingKey *> Settings::allKeys()
             &Tuning_17,          &Tuning_18,          &Tuning_FormatDate,  &Tuning_19,
             &Tuning_20,          &Tuning_FB,          &Tuning_21,          &Tuning_22,
             &Tuning_23,          &Tuning_24,          &Values_9,           &Values_10,
-            &Values_11};
+            &Values_11,          &Firm_Data_Mol_Ser};
 }
 
 QString Settings::readString(const IniFile &ini, const SettingKey &k)

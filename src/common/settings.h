@@ -42,6 +42,8 @@ inline constexpr SettingKey Firm_Data_Phone_DDS{"Firm_Data", "Phone_DDS", ""};
 // VAT percent, stored with a point ("20", "20.5")
 inline constexpr SettingKey Firm_Data_DDS{"Firm_Data", "DDS", "20"};
 inline constexpr SettingKey Firm_Data_Phone_Ser{"Firm_Data", "Phone_Ser", ""};
+// The service firm's responsible person, written into the tax-office file
+inline constexpr SettingKey Firm_Data_Mol_Ser{"Firm_Data", "Mol_Ser", ""};
 // Switches ("1"/"0")
 inline constexpr SettingKey Tuning_1{"Tuning", "1", "0"};   // authorisation after a sale
 inline constexpr SettingKey Tuning_2{"Tuning", "2", "0"};   // close other operators' bills

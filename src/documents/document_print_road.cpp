@@ -82,19 +82,22 @@ void DocumentPrintRoad::run()
     for (const PrintedLine &l : m_request.lines)
         DocumentLineList.append(QString::number(l.line));
     for (const QString &document : m_request.documents) {
+        bool printed = false;
         try {
-            printDocument(document);
+            printed = printDocument(document);
         } catch (const std::exception &e) {
-            // The document is skipped; the road goes on with the next.
+            // The document is skipped; the road goes on with the next, unless the caller stops.
             ExceptionLog::write(e);
             Dialogs::message(QStringLiteral("Документ \"%1\" не е отпечатан: %2")
                                  .arg(document, QString::fromStdString(e.what())),
                              m_request.parent);
         }
+        if (!printed && m_request.stopAtError)
+            return;
     }
 }
 
-void DocumentPrintRoad::printDocument(const QString &document)
+bool DocumentPrintRoad::printDocument(const QString &document)
 {
     PrintState &state = programPrintState();
     DdsSplit amounts;
@@ -102,11 +105,11 @@ void DocumentPrintRoad::printDocument(const QString &document)
         amounts = GET_DDS(m_request.total.value_or(0.0));
     } catch (const std::invalid_argument &e) {
         Dialogs::message(QString::fromStdString(e.what()), m_request.parent);
-        return;
+        return false;
     }
     std::optional<Report::Model> model = LayoutBuild::reportModel(document, amounts, true, m_request.parent, document);
     if (!model)
-        return; // missing layout (told) or a prompt closed
+        return false; // missing layout (told) or a prompt closed
     state.CurrentDocumentName = document;
 
     QString error;
@@ -125,7 +128,7 @@ void DocumentPrintRoad::printDocument(const QString &document)
     }
     if (!ok) {
         Dialogs::message(QStringLiteral("Документ \"%1\" не е отпечатан: %2").arg(document, error), m_request.parent);
-        return;
+        return false;
     }
     const Report::Data data = model->data;
     auto numbering = PrintNumbering::attach(*model, state, logLines());
@@ -137,9 +140,13 @@ void DocumentPrintRoad::printDocument(const QString &document)
                 e->caption = QStringLiteral("КОПИЕ");
         };
     }
+    bool all = true;
     for (const QString &printer : m_request.printers) {
         if (!SET_SELECTED_PRINTER(printer)) {
             Dialogs::message(Printers::notFoundMessage(printer), m_request.parent);
+            if (m_request.stopAtError)
+                return false;
+            all = false;
             continue;
         }
         model->data = data; // each preview starts from the document's own data
@@ -148,10 +155,15 @@ void DocumentPrintRoad::printDocument(const QString &document)
             const Report::PrintResult result = Report::print(*model, &why);
             numbering->afterPreview(); // as a closed preview: the next starts at "ОРИГИНАЛ"
             const QString message = Report::resultMessage(result, why);
-            if (!message.isEmpty())
+            if (!message.isEmpty()) {
                 Dialogs::message(message, m_request.parent);
+                if (m_request.stopAtError)
+                    return false;
+                all = false;
+            }
         } else {
             Report::preview(*model, m_request.parent);
         }
     }
+    return all;
 }

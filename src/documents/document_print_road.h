@@ -36,6 +36,7 @@ struct PrintRoadRequest {
     std::optional<double> total; // the amounts' total; none: zero amounts
     bool direct = false;        // no preview: a printout per printer
     bool copy = false;          // a reprint: every printout says "КОПИЕ"
+    bool stopAtError = false;   // a document or printer that fails ends the road
     // Fills the document's data; by default the shop's or the service's query of the lines.
     std::function<bool(const QString &document, const Layout::Document &layout, Report::Data *data,
                        QString *error)>
@@ -60,7 +61,8 @@ public:
     static QString noLinesMessage();
 
 private:
-    void printDocument(const QString &document);
+    // false when the document was not printed everywhere (told).
+    bool printDocument(const QString &document);
     QList<PrintLogLine> logLines() const;
 
     PrintRoadRequest m_request;

@@ -135,6 +135,7 @@ void TabPrintPanel::Button_Pe4at_DokumentiClick()
     r.documents = tickedDocuments();
     r.printers = c.Printers->checkedPrinters();
     r.direct = m_tab.direct;
+    r.stopAtError = m_tab.stopAtError;
     r.query = m_tab.query;
     r.parent = c.Panel_Dokumets->window();
     r.atEnd = [this] { endRoad(); };

@@ -32,6 +32,7 @@ public:
         int callerCode = CallerShop;
         bool totals = true;           // the amounts from the lines' total
         bool direct = false;
+        bool stopAtError = false;
         std::function<QList<PrintedLine>()> lines; // the marked lines in grid order
         std::function<long long()> counterparty;
         // the tab's own query (fiscal tab); none: the road's default

@@ -164,6 +164,7 @@ void FiscalTab::build(ModeTab *tab)
             Button_Cancel_FiskClick();
         }
     });
+    installReports();
 }
 
 void FiscalTab::attachSearch(QLineEdit *entry, int purpose, QWidget *group, QLabel *mirror)
@@ -424,7 +425,6 @@ QWidget *FiscalTab::buildRightPanel(QWidget *parent)
     Button7 = namedButton(QStringLiteral("Button7"), QStringLiteral("ФАЙЛ ТДД"), reports);
     Button_Izt_Dog = namedButton(QStringLiteral("Button_Izt_Dog"), QStringLiteral("Изтекли договори"), reports);
     Button_Remont = namedButton(QStringLiteral("Button_Remont"), QStringLiteral("Извършен ремонт"), reports);
-    Button7->setEnabled(false); // until the tax-office file is installed
     Button_Izt_Dog->setEnabled(false);
     Button_Remont->setEnabled(false);
     for (QPushButton *b : {Button7, Button_Izt_Dog, Button_Remont})

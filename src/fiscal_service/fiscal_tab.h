@@ -21,7 +21,9 @@ class QTableView;
 class QTimeEdit;
 class QToolButton;
 class SqlListModel;
+class TabPrintPanel;
 class TForm_Data_ToFisk_Serv;
+class TForm_SPR_TDD_Fisk_Ser;
 
 // The contract mode of the tab (button ДОГОВОР), installed by the contracts
 // module; without one the button stays disabled.
@@ -125,6 +127,14 @@ public:
 
     TForm_Data_ToFisk_Serv *dismantlingDialog() const { return m_dismantling; }
 
+    // "ФАЙЛ ТДД": the period dialog of the tax-office file, made once.
+    void Button7Click();
+    TForm_SPR_TDD_Fisk_Ser *taxFileDialog() const { return m_taxFile; }
+    // "Печат документи": the ticked documents of the device shown, on the ticked printers.
+    void Button9Click();
+    TabPrintPanel *printPanel() const { return m_print; }
+    static QString noDeviceMessage();
+
 private:
     void build(ModeTab *tab);
     QWidget *buildView(QWidget *parent);
@@ -143,6 +153,7 @@ private:
     long long chosenKey(QComboBox *box) const;
     // Runs a database step; a failure is told in Bulgarian and the view stays as it was.
     void guarded(const std::function<void()> &work);
+    void installReports();
 
     void attachSearch(QLineEdit *entry, int purpose, QWidget *group, QLabel *mirror);
     QList<ClientSearch *> m_searches;
@@ -150,6 +161,8 @@ private:
     QLineEdit *m_searched = nullptr;
     FiscalContractMode *m_contract = nullptr;
     TForm_Data_ToFisk_Serv *m_dismantling = nullptr;
+    TForm_SPR_TDD_Fisk_Ser *m_taxFile = nullptr;
+    TabPrintPanel *m_print = nullptr;
     QList<QToolButton *> m_modeButtons;
     QString m_shownDevice;
     QString m_notFoundNumber;

@@ -344,6 +344,8 @@ void TForm_Sistemni_Nastr::FormShow()
     text(Edit_Firm_Bank_DDS, Firm_Data_Bank_DDS);
     text(Edit_Firm_Phone_DDS, Firm_Data_Phone_DDS);
     text(Edit_DDS_Percent, Firm_Data_DDS);
+    text(Edit_Phone_Ser, Firm_Data_Phone_Ser);
+    text(Edit_FS_Mol, Firm_Data_Mol_Ser);
     flag(ChkBox_Otorization, Tuning_1);
     flag(ChkBox_End_Oder_Operators, Tuning_2);
     flag(ChkBox_Seek_Trajnost, Tuning_3);
@@ -432,6 +434,8 @@ bool TForm_Sistemni_Nastr::Button_SaveClick()
     text(Firm_Data_Bank_DDS, Edit_Firm_Bank_DDS);
     text(Firm_Data_Phone_DDS, Edit_Firm_Phone_DDS);
     text(Firm_Data_DDS, Edit_DDS_Percent);
+    text(Firm_Data_Phone_Ser, Edit_Phone_Ser);
+    text(Firm_Data_Mol_Ser, Edit_FS_Mol);
     flag(Tuning_1, ChkBox_Otorization);
     flag(Tuning_2, ChkBox_End_Oder_Operators);
     flag(Tuning_3, ChkBox_Seek_Trajnost);

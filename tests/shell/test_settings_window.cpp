@@ -44,7 +44,8 @@ const QList<QPair<const SettingKey *, QString>> &nonDefaults()
         {&Firm_Data_Adress, "София, ул. \"Бяла\" 1"}, {&Firm_Data_IBAN, "BG80BNBG96611020345678"},
         {&Firm_Data_BIC, "BNBGBGSD"},    {&Firm_Data_Bank, "БНБ"},        {&Firm_Data_Phone, "0888123456"},
         {&Firm_Data_IBAN_DDS, "BG11"},   {&Firm_Data_BIC_DDS, "BIC2"},    {&Firm_Data_Bank_DDS, "Банка 2"},
-        {&Firm_Data_Phone_DDS, "02 123"}, {&Firm_Data_DDS, "9.5"},
+        {&Firm_Data_Phone_DDS, "02 123"}, {&Firm_Data_DDS, "9.5"}, {&Firm_Data_Phone_Ser, "0888123"},
+        {&Firm_Data_Mol_Ser, "Огнян Сивков Лазов"},
         {&Tuning_1, "1"}, {&Tuning_2, "1"}, {&Tuning_3, "1"}, {&Tuning_4, "1"}, {&Tuning_5, "1"},
         {&Tuning_6, "1"}, {&Tuning_7, "1"}, {&Tuning_8, "1"}, {&Tuning_10, "1"}, {&Tuning_11, "1"},
         {&Tuning_12, "1"}, {&Tuning_13, "1"}, {&Tuning_14, "1"}, {&Tuning_15, "7"}, {&Tuning_16, "1"},
@@ -144,6 +145,28 @@ private slots:
         // opening and saving switched nothing on
         QVERIFY(!QFile::exists(Autostart::entryPath()));
         QVERIFY(PlatformScript::events().isEmpty());
+    }
+
+    // The service firm's telephone and responsible person typed on the
+    // "Фискален сервиз" page come back after a save and reopening.
+    void fiscalServicePageKeepsPhoneAndPerson()
+    {
+        TestProgram program(false);
+        {
+            TForm_Sistemni_Nastr form;
+            QCOMPARE(form.Edit_Phone_Ser->text(), QString());
+            QCOMPARE(form.Edit_FS_Mol->text(), QString());
+            form.Edit_Phone_Ser->setText(QStringLiteral("0888123"));
+            form.Edit_FS_Mol->setText(QStringLiteral("Огнян Сивков Лазов"));
+            form.Edit_FS_Name->setText(QStringLiteral("не се пази"));
+            QVERIFY(form.Button_SaveClick());
+        }
+        QCOMPARE(Settings::readString(Keys::Firm_Data_Phone_Ser), QStringLiteral("0888123"));
+        QCOMPARE(Settings::readString(Keys::Firm_Data_Mol_Ser), QStringLiteral("Огнян Сивков Лазов"));
+        TForm_Sistemni_Nastr again;
+        QCOMPARE(again.Edit_Phone_Ser->text(), QStringLiteral("0888123"));
+        QCOMPARE(again.Edit_FS_Mol->text(), QStringLiteral("Огнян Сивков Лазов"));
+        QCOMPARE(again.Edit_FS_Name->text(), QString());
     }
 
     void loadHasNoSideEffects()

@@ -1,0 +1,93 @@
+// The report side of the fiscal tab: the tax-office file and the printing of
+// the fiscal-centre documents for the device shown.
+#include "fiscal_service/fiscal_tab.h"
+
+#include "documents/tab_print_panel.h"
+#include "fiscal_service/device_register.h"
+#include "fiscal_service/form_spr_tdd_fisk_ser.h"
+#include "platform/dialogs.h"
+#include "platform/printer_check_list.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <memory>
+
+QString FiscalTab::noDeviceMessage()
+{
+    return QStringLiteral("Няма избрано устройство");
+}
+
+void FiscalTab::installReports()
+{
+    connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
+
+    TabPrintPanel::Controls c;
+    c.SpdBtn_Pokaji_Dokuments = SpdBtn_Pokaji_Dokuments_FC;
+    c.Panel_Dokumets = Panel_Dokumets_FC;
+    c.ChkListBox_Pokaj_Dokum = ChkListBox_Pokaj_Dokum_FC;
+    c.SpdBtn_Pokaji_Printers = SpdBtn_Pokaji_Printers_FC;
+    c.Panel_Printers = Panel_Printers_FC;
+    c.Printers = CheckListBox_Printers_FC;
+    c.hiddenAtEnd = {Panel26};
+    TabPrintPanel::Tab t;
+    t.mark = QStringLiteral("Фискален сервиз");
+    t.callerCode = CallerFiscal;
+    t.totals = false;
+    t.direct = true; // printed at once, without a preview
+    t.stopAtError = true;
+    // The data of every document: the device query of the device shown, its
+    // dates and times short. Never the typed number: it may have changed since.
+    t.query = [this](const QString &, const Layout::Document &, Report::Data *data, QString *error) {
+        QString why;
+        if (!data->open(DeviceRegister::deviceSql(), {m_shownDevice}, &why)) {
+            if (error)
+                *error = QStringLiteral("Данните на устройството не могат да бъдат прочетени: ") + why;
+            return false;
+        }
+        data->markRegistryColumns();
+        return true;
+    };
+    m_print = new TabPrintPanel(c, t, this);
+    // The lists' panel shows exactly while the documents button is down.
+    connect(SpdBtn_Pokaji_Dokuments_FC, &QToolButton::toggled, Panel26, &QWidget::setVisible);
+    connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
+
+    const auto setAll = [this](bool on) {
+        for (int i = 0; i < ChkListBox_Pokaj_Dokum_FC->count(); ++i)
+            ChkListBox_Pokaj_Dokum_FC->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    };
+    if (auto *all = Panel_Dokumets_FC->findChild<QPushButton *>(QStringLiteral("Button_Vsichki_Dok_FC")))
+        connect(all, &QPushButton::clicked, this, [setAll] { setAll(true); });
+    if (auto *none = Panel_Dokumets_FC->findChild<QPushButton *>(QStringLiteral("Button_Nishto_Dok_FC")))
+        connect(none, &QPushButton::clicked, this, [setAll] { setAll(false); });
+    // A click on a document toggles its tick and names it in the hint; a click
+    // on the tick box itself has toggled it already.
+    auto pressedState = std::make_shared<int>(-1);
+    connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemPressed, this,
+            [pressedState](QListWidgetItem *item) { *pressedState = int(item->checkState()); });
+    connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemClicked, this, [this, pressedState](QListWidgetItem *item) {
+        ChkListBox_Pokaj_Dokum_FC->setToolTip(item->text());
+        if (*pressedState == int(item->checkState()))
+            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        *pressedState = -1;
+    });
+}
+
+void FiscalTab::Button7Click()
+{
+    if (!m_taxFile)
+        m_taxFile = new TForm_SPR_TDD_Fisk_Ser(Edit_ID_EKA->window());
+    Dialogs::exec(m_taxFile);
+}
+
+void FiscalTab::Button9Click()
+{
+    if (m_shownDevice.isEmpty()) {
+        Dialogs::message(noDeviceMessage(), Edit_ID_EKA->window());
+        return;
+    }
+    m_print->Button_Pe4at_DokumentiClick();
+}
