@@ -1,0 +1,157 @@
+#include "tax_file_fixture.h"
+#include "test_registry.h"
+#include "test_support.h"
+#include "documents/print_fixture.h"
+
+#include "app/mode_tab.h"
+#include "documents/document_print_road.h"
+#include "documents/tab_print_panel.h"
+#include "fiscal_service/fiscal_tab.h"
+#include "platform/printer_check_list.h"
+#include "platform/printers.h"
+#include "platform/script.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace taxfixture;
+
+namespace {
+struct Tab {
+    ModeTab page{QStringLiteral("TabSheet_Fisk_Ser"), QStringLiteral("ФИСКАЛЕН СЕРВИЗ")};
+    FiscalTab *t;
+    Tab()
+    {
+        t = new FiscalTab(&page);
+        page.setHandler(std::unique_ptr<ModeTabHandler>(t));
+        page.resize(1200, 900);
+        page.show();
+    }
+    void lookup(const QString &number)
+    {
+        t->Edit_ID_EKA->setText(number);
+        QTest::keyClick(t->Edit_ID_EKA, Qt::Key_Return);
+    }
+    QStringList documents() const
+    {
+        QStringList names;
+        for (int i = 0; i < t->ChkListBox_Pokaj_Dokum_FC->count(); ++i)
+            names << t->ChkListBox_Pokaj_Dokum_FC->item(i)->text();
+        return names;
+    }
+    QPushButton *button(const char *name) const
+    {
+        return page.findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+};
+
+long long count(const QString &sql)
+{
+    return Db::scalar(sql).toLongLong();
+}
+} // namespace
+
+class FiscalPrintingTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        PlatformScript::clearEvents();
+        DefaultPrinterName.clear();
+        Printers::setInstalledForTests(QStringList{QStringLiteral("Kyocera"), QStringLiteral("HP")},
+                                       QStringLiteral("HP"));
+    }
+    void cleanup() { Printers::setInstalledForTests(std::nullopt); }
+
+    void documentsOfTheDeviceShown()
+    {
+        TestProgram program;
+        firms();
+        registration(7, QStringLiteral("DT123456"), QStringLiteral("2025-05-06"));
+        contract(QStringLiteral("DT123456"), QStringLiteral("0000000002"), QStringLiteral("2026-01-31"));
+        registration(8, QStringLiteral("OTHER1"), QStringLiteral("2025-05-07"));
+        exec(QStringLiteral("UPDATE Reg_EKA SET ID_Serv = 4 WHERE EKA = 'OTHER1'"));
+        const QString fiscal = QStringLiteral("МАГАЗИН ,СЕРВИЗ ,Фискален сервиз");
+        QVERIFY(PrintFixture::save(QStringLiteral("Акт"),
+                                   PrintFixture::layout({{"Serv", "Serv_Ime"}, {"TDD", "TDD_Ime"}}),
+                                   QStringLiteral("0000000005"), fiscal));
+        QVERIFY(PrintFixture::save(QStringLiteral("Договор"),
+                                   PrintFixture::layout({{"Plomb", "Plomb_Ime"}, {"Dogovor", "Dog_ID"},
+                                                         {"Dogovor", "Valid_Do"}}),
+                                   QStringLiteral("0000000009"), fiscal));
+        QVERIFY(PrintFixture::save(QStringLiteral("Протокол"), PrintFixture::layout({{"Serv", "Serv_Ime"}}),
+                                   QStringLiteral("0"), QStringLiteral(" ,СЕРВИЗ ,")));
+
+        Tab tab;
+        FiscalTab *t = tab.t;
+        QVERIFY(t->Panel26->isHidden());
+        // No device shown: nothing printed.
+        PrintFixture::Recorder recorder;
+        t->Button9->click();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{FiscalTab::noDeviceMessage()});
+        QVERIFY(recorder.device.jobs().isEmpty());
+
+        tab.lookup(QStringLiteral("DT123456"));
+        t->Edit_ID_EKA->setText(QStringLiteral("OTHER1")); // typed, not looked up
+        t->SpdBtn_Pokaji_Dokuments_FC->click();
+        QVERIFY(t->Panel26->isVisible());
+        QVERIFY(t->Panel_Printers_FC->isVisible());
+        QCOMPARE(tab.documents(), (QStringList{"Акт", "Договор"}));
+        QCOMPARE(t->CheckListBox_Printers_FC->checkedPrinters(), QStringList{"HP"});
+        // "Всички" and "Нищо", and a click on a document toggles it.
+        tab.button("Button_Vsichki_Dok_FC")->click();
+        QCOMPARE(t->printPanel()->tickedDocuments(), (QStringList{"Акт", "Договор"}));
+        tab.button("Button_Nishto_Dok_FC")->click();
+        QVERIFY(t->printPanel()->tickedDocuments().isEmpty());
+        QListWidget *list = t->ChkListBox_Pokaj_Dokum_FC;
+        for (int i = 0; i < 2; ++i) {
+            const QRect r = list->visualItemRect(list->item(i));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(r.right() - 5, r.center().y()));
+        }
+        QCOMPARE(t->printPanel()->tickedDocuments(), (QStringList{"Акт", "Договор"}));
+        QCOMPARE(list->toolTip(), QStringLiteral("Договор"));
+        t->CheckListBox_Printers_FC->setChecked(QStringLiteral("Kyocera"), true);
+        SET_SELECTED_PRINTER(QStringLiteral("Kyocera"));
+
+        t->Button9->click();
+        QCOMPARE(recorder.printers, (QStringList{"Kyocera", "HP", "Kyocera", "HP"}));
+        QStringList titles;
+        for (const RecordingPaintDevice::Job &j : recorder.device.jobs())
+            titles << j.title;
+        QCOMPARE(titles, (QStringList{"Акт", "Акт", "Договор", "Договор"}));
+        const QList<QStringList> texts = recorder.sentTexts();
+        QCOMPARE(texts.size(), 4);
+        QVERIFY(texts[0].contains(QStringLiteral("Сервиз Фиск ООД"))); // the device shown, not the one typed
+        QVERIFY(texts[0].contains(QStringLiteral("НАП София")));
+        QVERIFY(texts[2].contains(QStringLiteral("Пломба ЕАД")));
+        QVERIFY(texts[2].contains(QStringLiteral("0000000002")));
+        QVERIFY(texts[2].contains(QStringLiteral("31.01.2026")));
+        QCOMPARE(texts[1], texts[0]);
+        // Never logged or numbered.
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Printed_Dok")), 0LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT N_Dok FROM Dokumenti WHERE Opisanie = 'Акт'")).toString(),
+                 QStringLiteral("0000000005"));
+        // The end: toggles up, panels hidden, the printer of the list's opening current again.
+        QVERIFY(!t->SpdBtn_Pokaji_Dokuments_FC->isChecked());
+        QVERIFY(!t->SpdBtn_Pokaji_Printers_FC->isChecked());
+        QVERIFY(t->Panel26->isHidden());
+        QVERIFY(t->Panel_Dokumets_FC->isHidden());
+        QVERIFY(t->Panel_Printers_FC->isHidden());
+        QCOMPARE(Printers::selected(), QStringLiteral("HP"));
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).size() == 1);
+
+        // A printer gone meanwhile ends the road with a message.
+        Printers::setInstalledForTests(QStringList{QStringLiteral("HP")}, QStringLiteral("HP"));
+        recorder.printers.clear();
+        t->Button9->click();
+        QVERIFY(recorder.printers.isEmpty());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 2);
+    }
+};
+
+VTEST(FiscalPrintingTest)
+#include "test_fiscal_printing.moc"
