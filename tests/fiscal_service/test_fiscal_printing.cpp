@@ -1,3 +1,4 @@
+#include "fiscal_tab_fixture.h"
 #include "tax_file_fixture.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -18,36 +19,9 @@
 #include <QToolButton>
 
 using namespace taxfixture;
+using fiscaltest::Tab;
 
 namespace {
-struct Tab {
-    ModeTab page{QStringLiteral("TabSheet_Fisk_Ser"), QStringLiteral("ФИСКАЛЕН СЕРВИЗ")};
-    FiscalTab *t;
-    Tab()
-    {
-        t = new FiscalTab(&page);
-        page.setHandler(std::unique_ptr<ModeTabHandler>(t));
-        page.resize(1200, 900);
-        page.show();
-    }
-    void lookup(const QString &number)
-    {
-        t->Edit_ID_EKA->setText(number);
-        QTest::keyClick(t->Edit_ID_EKA, Qt::Key_Return);
-    }
-    QStringList documents() const
-    {
-        QStringList names;
-        for (int i = 0; i < t->ChkListBox_Pokaj_Dokum_FC->count(); ++i)
-            names << t->ChkListBox_Pokaj_Dokum_FC->item(i)->text();
-        return names;
-    }
-    QPushButton *button(const char *name) const
-    {
-        return page.findChild<QPushButton *>(QString::fromLatin1(name));
-    }
-};
-
 long long count(const QString &sql)
 {
     return Db::scalar(sql).toLongLong();

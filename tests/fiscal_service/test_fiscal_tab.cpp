@@ -1,5 +1,6 @@
 #include "app/mode_tab.h"
 #include "fiscal_fixture.h"
+#include "fiscal_tab_fixture.h"
 #include "fiscal_service/fiscal_tab.h"
 #include "fiscal_service/form_data_tofisk_serv.h"
 #include "platform/db/list_model.h"
@@ -24,28 +25,6 @@
 using namespace fiscaltest;
 
 namespace {
-struct Tab {
-    ModeTab page{QStringLiteral("TabSheet_Fisk_Ser"), QStringLiteral("ФИСКАЛЕН СЕРВИЗ")};
-    FiscalTab *t;
-    Tab()
-    {
-        t = new FiscalTab(&page);
-        page.setHandler(std::unique_ptr<ModeTabHandler>(t));
-        page.resize(1200, 900);
-        page.show();
-    }
-    void lookup(const QString &number)
-    {
-        t->Edit_ID_EKA->setText(number);
-        QTest::keyClick(t->Edit_ID_EKA, Qt::Key_Return);
-    }
-    QString label(const char *name) const
-    {
-        auto *l = page.findChild<QLabel *>(QString::fromLatin1(name));
-        return l ? l->text() : QStringLiteral("<none>");
-    }
-};
-
 // Types text as key presses (QTest's key clicks take only Latin-1).
 void type(QWidget *w, const QString &text)
 {

@@ -1,3 +1,4 @@
+#include "fiscal_tab_fixture.h"
 #include "tax_file_fixture.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -129,9 +130,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(program.file(QStringLiteral("Data/Firm_Data.ini")),
                           "[Firm_Data]\r\nEIK=999999999\r\nName=Other\r\nAdress=Elsewhere\r\nPhone_Ser=1\r\n"));
 
-        ModeTab page(QStringLiteral("TabSheet_Fisk_Ser"), QStringLiteral("ФИСКАЛЕН СЕРВИЗ"));
-        auto *tab = new FiscalTab(&page);
-        page.setHandler(std::unique_ptr<ModeTabHandler>(tab));
+        fiscaltest::Tab page;
+        FiscalTab *tab = page.t;
         QVERIFY(tab->Button7->isEnabled());
         QList<QDate> shownDates;
         driveWindows<TForm_SPR_TDD_Fisk_Ser>([&](TForm_SPR_TDD_Fisk_Ser *d) {
