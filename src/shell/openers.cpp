@@ -48,6 +48,7 @@
 #include "repair/form_spr_izdadeni_ser.h"
 #include "repair/form_garanc_produkti.h"
 #include "repair/warranty_windows.h"
+#include "fiscal_service/contract_mode.h"
 #include "fiscal_service/fiscal_tab.h"
 #include "fiscal_service/form_sv_bim.h"
 #include "offers/form_izgotveni_oferti.h"
@@ -411,5 +412,6 @@ void Openers::installWorkingModes(TGeneral_Form &f)
         CounterpartyPickMode = -1;
         TForm_Kontrakents::N_KlientiClick(parent);
     };
+    ContractMode::install(fiscal.get());
     f.TabSheet_Fisk_Ser->setHandler(std::move(fiscal));
 }
