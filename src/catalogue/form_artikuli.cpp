@@ -17,6 +17,7 @@
 #include "counterparties/counterparty_groups.h"
 #include "counterparties/form_kontrakents.h"
 #include "counterparties/group_tree_drop.h"
+#include "platform/browser_widgets.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
@@ -54,14 +55,7 @@ constexpr int SingleWidth = 343;
 constexpr int RangeWidth = 159;
 constexpr int AvailabilityLimit = 256;
 
-QAction *action(QMenu *menu, const QString &caption, const char *name, const QKeySequence &keys = {})
-{
-    QAction *a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    if (!keys.isEmpty())
-        a->setShortcut(keys);
-    return a;
-}
+using BrowserWidgets::menuAction;
 
 // The group tree drags its own nodes in the item views' internal format.
 const char *const kTreeFormat = "application/x-qabstractitemmodeldatalist";
@@ -96,10 +90,7 @@ void TForm_Artikuli::buildLayout()
     connect(ListBox_All_Grupi, &QListWidget::itemDoubleClicked, this, [this] { ListBox_All_GrupiDblClick(); });
 
     TreeView1 = named(new QTreeWidget(this), "TreeView1");
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setColumnCount(1);
-    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    BrowserWidgets::setupGroupTree(TreeView1);
     TreeView1->setDragEnabled(true);
     TreeView1->setDragDropMode(QAbstractItemView::DragOnly);
     TreeView1->setDefaultDropAction(Qt::CopyAction); // the view must never remove a dragged node itself
@@ -144,15 +135,7 @@ void TForm_Artikuli::buildLayout()
     connect(ChkBox_Show_Nali4no, &QCheckBox::clicked, this, &TForm_Artikuli::Button_artikulClick);
 
     DBGrid_Articles = named(new QTableView(this), "DBGrid_Articles");
-    DBGrid_Articles->setModel(m_list);
-    GridSelection::setup(DBGrid_Articles);
-    DBGrid_Articles->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid_Articles->setDragEnabled(true);
-    DBGrid_Articles->setDragDropMode(QAbstractItemView::DragOnly);
-    DBGrid_Articles->verticalHeader()->setDefaultSectionSize(22);
-    DBGrid_Articles->verticalHeader()->hide();
-    DBGrid_Articles->horizontalHeader()->setSectionsClickable(true);
-    DBGrid_Articles->horizontalHeader()->setHighlightSections(false);
+    BrowserWidgets::setupDragGrid(DBGrid_Articles, m_list);
     DBGrid_Articles->installEventFilter(this);
     connect(m_list, &QAbstractItemModel::modelReset, this, [this] {
         const auto &columns = ArticleSearch::columns();
@@ -171,16 +154,9 @@ void TForm_Artikuli::buildLayout()
     Panel_Izberi = named(new QWidget(this), "Panel_Izberi");
     BitBtn1 = namedButton(QStringLiteral("BitBtn1"), QStringLiteral("ИЗБЕРИ"), Panel_Izberi);
     BitBtn2 = namedButton(QStringLiteral("BitBtn2"), QStringLiteral("ОТКАЖИ"), Panel_Izberi);
-    BitBtn1->setMinimumWidth(110);
-    BitBtn2->setMinimumWidth(110);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm_Artikuli::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm_Artikuli::BitBtn2Click);
-    auto *pick = new QHBoxLayout(Panel_Izberi);
-    pick->setContentsMargins(0, 0, 0, 0);
-    pick->addStretch(1);
-    pick->addWidget(BitBtn1);
-    pick->addWidget(BitBtn2);
-    Panel_Izberi->hide();
+    BrowserWidgets::layPickPanel(Panel_Izberi, BitBtn1, BitBtn2, true);
 
     auto *groupSearch = new QHBoxLayout;
     groupSearch->addWidget(ComboBox2);
@@ -229,12 +205,12 @@ void TForm_Artikuli::buildMenus()
 {
     QMenu *entry = MainMenu1->addMenu(QStringLiteral("Въвеждане"));
     entry->setObjectName(QStringLiteral("N_Vavejdane"));
-    N_Artikul = action(entry, QStringLiteral("Артикул"), "N_Artikul", QKeySequence(QStringLiteral("Ctrl+A")));
-    N_PodGrupa = action(entry, QStringLiteral("Подгрупа"), "N_PodGrupa", QKeySequence(QStringLiteral("Ctrl+P")));
-    N_Grupa = action(entry, QStringLiteral("Група"), "N_Grupa", QKeySequence(QStringLiteral("Ctrl+G")));
-    N_Kontragenti = action(entry, QStringLiteral("Контрагенти"), "N_Kontragenti",
+    N_Artikul = menuAction(entry, QStringLiteral("Артикул"), "N_Artikul", QKeySequence(QStringLiteral("Ctrl+A")));
+    N_PodGrupa = menuAction(entry, QStringLiteral("Подгрупа"), "N_PodGrupa", QKeySequence(QStringLiteral("Ctrl+P")));
+    N_Grupa = menuAction(entry, QStringLiteral("Група"), "N_Grupa", QKeySequence(QStringLiteral("Ctrl+G")));
+    N_Kontragenti = menuAction(entry, QStringLiteral("Контрагенти"), "N_Kontragenti",
                            QKeySequence(QStringLiteral("Ctrl+K")));
-    N_Dokumentacia = action(entry, QStringLiteral("Документация..."), "N_Dokumentacia",
+    N_Dokumentacia = menuAction(entry, QStringLiteral("Документация..."), "N_Dokumentacia",
                             QKeySequence(QStringLiteral("Ctrl+Alt+D")));
     // Hidden: out of the menu (a hidden action would be disabled too); its
     // shortcut works when the designer's opener is registered.
@@ -251,17 +227,17 @@ void TForm_Artikuli::buildMenus()
     PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
     QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
     add->setObjectName(QStringLiteral("N_Dobavi"));
-    N_Dobavi_Grupa = action(add, QStringLiteral("Група"), "N_Dobavi_Grupa");
-    N_Dobavi_PodGrupa = action(add, QStringLiteral("Подгрупа"), "N_Dobavi_PodGrupa");
+    N_Dobavi_Grupa = menuAction(add, QStringLiteral("Група"), "N_Dobavi_Grupa");
+    N_Dobavi_PodGrupa = menuAction(add, QStringLiteral("Подгрупа"), "N_Dobavi_PodGrupa");
     N_Dobavi_Grupa->setCheckable(true);
     N_Dobavi_PodGrupa->setCheckable(true);
-    N_Redaktiraj_Grupa = action(PopupMenu_Tree, QStringLiteral("Редактирай"), "N_Redaktiraj_Grupa",
+    N_Redaktiraj_Grupa = menuAction(PopupMenu_Tree, QStringLiteral("Редактирай"), "N_Redaktiraj_Grupa",
                                 QKeySequence(QStringLiteral("Ctrl+F2")));
-    N_Iztrii_Grupa = action(PopupMenu_Tree, QStringLiteral("Изтрии"), "N_Iztrii_Grupa",
+    N_Iztrii_Grupa = menuAction(PopupMenu_Tree, QStringLiteral("Изтрии"), "N_Iztrii_Grupa",
                             QKeySequence(QStringLiteral("Ctrl+Del")));
     QMenu *groupOps = PopupMenu_Tree->addMenu(QStringLiteral("Операции над избраната група"));
     groupOps->setObjectName(QStringLiteral("N_Operacii_Grupa"));
-    N_Dostavka_Grupa = action(groupOps, QStringLiteral("Доставка"), "N_Dostavka_Grupa");
+    N_Dostavka_Grupa = menuAction(groupOps, QStringLiteral("Доставка"), "N_Dostavka_Grupa");
     // The other entries never had an action.
     for (const char *caption : {"Ревизия", "Трансфер", "Отстъпка"})
         groupOps->addAction(QString::fromUtf8(caption))->setEnabled(false);
@@ -276,32 +252,29 @@ void TForm_Artikuli::buildMenus()
     connect(N_Iztrii_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Iztrii_GrupaClick);
     connect(N_Dostavka_Grupa, &QAction::triggered, this, &TForm_Artikuli::N_Dostavka_GrupaClick);
     connect(PopupMenu_Tree, &QMenu::aboutToShow, this, &TForm_Artikuli::PopupMenu_TreePopup);
-    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        PopupMenu_Tree->popup(TreeView1->viewport()->mapToGlobal(pos));
-    });
+    BrowserWidgets::popupMenuOn(TreeView1, PopupMenu_Tree);
 
     PopupMenu_Articles = named(new QMenu(this), "PopupMenu_Articles");
-    N_Nov = action(PopupMenu_Articles, QStringLiteral("Нов"), "N_Nov", QKeySequence(Qt::Key_Insert));
-    N_Redaktiraj = action(PopupMenu_Articles, QStringLiteral("Редактирай"), "N_Redaktiraj", QKeySequence(Qt::Key_F2));
-    N_Iztrii = action(PopupMenu_Articles, QStringLiteral("Изтрии"), "N_Iztrii", QKeySequence(Qt::Key_Delete));
-    N_Markiraj_Vsi4ki = action(PopupMenu_Articles, QStringLiteral("Маркирай всички"), "N_Markiraj_Vsi4ki",
+    N_Nov = menuAction(PopupMenu_Articles, QStringLiteral("Нов"), "N_Nov", QKeySequence(Qt::Key_Insert));
+    N_Redaktiraj = menuAction(PopupMenu_Articles, QStringLiteral("Редактирай"), "N_Redaktiraj", QKeySequence(Qt::Key_F2));
+    N_Iztrii = menuAction(PopupMenu_Articles, QStringLiteral("Изтрии"), "N_Iztrii", QKeySequence(Qt::Key_Delete));
+    N_Markiraj_Vsi4ki = menuAction(PopupMenu_Articles, QStringLiteral("Маркирай всички"), "N_Markiraj_Vsi4ki",
                                QKeySequence(QStringLiteral("Ctrl+A")));
     QMenu *articleOps = PopupMenu_Articles->addMenu(QStringLiteral("Операции над избраните артикули"));
     articleOps->setObjectName(QStringLiteral("N_Operacii_Artikuli"));
-    N_Dostavka_Art = action(articleOps, QStringLiteral("Доставка"), "N_Dostavka_Art");
+    N_Dostavka_Art = menuAction(articleOps, QStringLiteral("Доставка"), "N_Dostavka_Art");
     N_Dostavka_Art->setEnabled(false);
     for (const char *caption : {"Ревизия", "Трансфер", "Брак"})
         articleOps->addAction(QString::fromUtf8(caption))->setEnabled(false);
-    N_Nali4nosti = action(PopupMenu_Articles, QStringLiteral("Справка наличности ..."), "N_Nali4nosti");
-    N_Ob6ti_Danni = action(PopupMenu_Articles, QStringLiteral("Укажи общи данни ..."), "N_Ob6ti_Danni");
+    N_Nali4nosti = menuAction(PopupMenu_Articles, QStringLiteral("Справка наличности ..."), "N_Nali4nosti");
+    N_Ob6ti_Danni = menuAction(PopupMenu_Articles, QStringLiteral("Укажи общи данни ..."), "N_Ob6ti_Danni");
     QMenu *print = PopupMenu_Articles->addMenu(QStringLiteral("Печат"));
     print->setObjectName(QStringLiteral("N_Pe4at"));
-    N11 = action(print, QStringLiteral("Файл"), "N11");
+    N11 = menuAction(print, QStringLiteral("Файл"), "N11");
     QMenu *scale = print->addMenu(QStringLiteral("Везна"));
     scale->setObjectName(QStringLiteral("N_Vezna"));
-    EVLXX1 = action(scale, QStringLiteral("Еликом"), "EVLXX1");
-    N_Nastr_Koloni = action(PopupMenu_Articles, QStringLiteral("Настройка колони ..."), "N_Nastr_Koloni");
+    EVLXX1 = menuAction(scale, QStringLiteral("Еликом"), "EVLXX1");
+    N_Nastr_Koloni = menuAction(PopupMenu_Articles, QStringLiteral("Настройка колони ..."), "N_Nastr_Koloni");
     for (QAction *a : {N_Nov, N_Redaktiraj, N_Iztrii}) {
         a->setShortcutContext(Qt::WidgetShortcut);
         DBGrid_Articles->addAction(a);
@@ -316,10 +289,7 @@ void TForm_Artikuli::buildMenus()
     connect(N11, &QAction::triggered, this, &TForm_Artikuli::N11Click);
     connect(EVLXX1, &QAction::triggered, this, &TForm_Artikuli::EVLXX1Click);
     connect(N_Nastr_Koloni, &QAction::triggered, this, &TForm_Artikuli::N_Nastr_KoloniClick);
-    DBGrid_Articles->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGrid_Articles, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        PopupMenu_Articles->popup(DBGrid_Articles->viewport()->mapToGlobal(pos));
-    });
+    BrowserWidgets::popupMenuOn(DBGrid_Articles, PopupMenu_Articles);
 }
 
 bool TForm_Artikuli::eventFilter(QObject *watched, QEvent *event)

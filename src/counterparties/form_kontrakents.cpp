@@ -10,6 +10,7 @@
 #include "counterparties/form_grupi_kontrag.h"
 #include "counterparties/group_tree_drop.h"
 #include "app/form_print_vid_fail.h"
+#include "platform/browser_widgets.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
@@ -46,13 +47,7 @@ QString root()
     return QString::fromUtf8(CounterpartySearch::RootNodeText);
 }
 
-
-QAction *action(QMenu *menu, const QString &caption, const char *name)
-{
-    QAction *a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
+using BrowserWidgets::menuAction;
 } // namespace
 
 TForm_Kontrakents::TForm_Kontrakents(QWidget *parent)
@@ -68,25 +63,14 @@ TForm_Kontrakents::TForm_Kontrakents(QWidget *parent)
 void TForm_Kontrakents::buildLayout()
 {
     TreeView_Kontrag = named(new QTreeWidget(this), "TreeView_Kontrag");
-    TreeView_Kontrag->setHeaderHidden(true);
-    TreeView_Kontrag->setColumnCount(1);
-    TreeView_Kontrag->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView_Kontrag->setSelectionMode(QAbstractItemView::SingleSelection);
+    BrowserWidgets::setupGroupTree(TreeView_Kontrag);
     auto *drop = new GroupTreeDrop(TreeView_Kontrag, QString::fromLatin1(CounterpartyList::DragFormat), this);
     drop->onOver = [this](QTreeWidgetItem *node) { TreeView_KontragDragOver(node); };
     drop->onDrop = [this](QTreeWidgetItem *node) { TreeView_KontragDragDrop(node); };
     connect(TreeView_Kontrag, &QTreeWidget::itemClicked, this, [this] { TreeView_KontragClick(); });
 
     DBGrid_Kontragenti = named(new QTableView(this), "DBGrid_Kontragenti");
-    DBGrid_Kontragenti->setModel(m_list);
-    GridSelection::setup(DBGrid_Kontragenti);
-    DBGrid_Kontragenti->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid_Kontragenti->setDragEnabled(true);
-    DBGrid_Kontragenti->setDragDropMode(QAbstractItemView::DragOnly);
-    DBGrid_Kontragenti->verticalHeader()->setDefaultSectionSize(22);
-    DBGrid_Kontragenti->verticalHeader()->hide();
-    DBGrid_Kontragenti->horizontalHeader()->setSectionsClickable(true);
-    DBGrid_Kontragenti->horizontalHeader()->setHighlightSections(false);
+    BrowserWidgets::setupDragGrid(DBGrid_Kontragenti, m_list);
     for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
         DBGrid_Kontragenti->setColumnWidth(c, kColumnWidths[c]);
     connect(DBGrid_Kontragenti, &QTableView::clicked, this,
@@ -129,17 +113,11 @@ void TForm_Kontrakents::buildLayout()
     Panel_IZberi = named(new QWidget(this), "Panel_IZberi");
     BitBtn_Izberi_Kontragent = namedButton("BitBtn_Izberi_Kontragent", QStringLiteral("ИЗБЕРИ"), Panel_IZberi);
     BitBtn_Otkaji_Kontragent = namedButton("BitBtn_Otkaji_Kontragent", QStringLiteral("ОТКАЖИ"), Panel_IZberi);
-    BitBtn_Izberi_Kontragent->setMinimumWidth(110);
-    BitBtn_Otkaji_Kontragent->setMinimumWidth(110);
     connect(BitBtn_Izberi_Kontragent, &QPushButton::clicked, this,
             &TForm_Kontrakents::BitBtn_Izberi_KontragentClick);
     connect(BitBtn_Otkaji_Kontragent, &QPushButton::clicked, this,
             &TForm_Kontrakents::BitBtn_Otkaji_KontragentClick);
-    auto *pick = new QHBoxLayout(Panel_IZberi);
-    pick->setContentsMargins(0, 0, 0, 0);
-    pick->addWidget(BitBtn_Izberi_Kontragent);
-    pick->addWidget(BitBtn_Otkaji_Kontragent);
-    Panel_IZberi->hide();
+    BrowserWidgets::layPickPanel(Panel_IZberi, BitBtn_Izberi_Kontragent, BitBtn_Otkaji_Kontragent, false);
 
     auto *search = new QHBoxLayout;
     search->addWidget(Label_Search_Kriteria);
@@ -179,14 +157,14 @@ void TForm_Kontrakents::buildLayout()
 void TForm_Kontrakents::buildMenus()
 {
     PopupMenu_Grid = named(new QMenu(this), "PopupMenu_Grid");
-    N_Nov_Kontrag = action(PopupMenu_Grid, QStringLiteral("Нов"), "N_Nov_Kontrag");
-    N_Redaktiraj_Kontrag = action(PopupMenu_Grid, QStringLiteral("Редактирай"), "N_Redaktiraj_Kontrag");
+    N_Nov_Kontrag = menuAction(PopupMenu_Grid, QStringLiteral("Нов"), "N_Nov_Kontrag");
+    N_Redaktiraj_Kontrag = menuAction(PopupMenu_Grid, QStringLiteral("Редактирай"), "N_Redaktiraj_Kontrag");
     PopupMenu_Grid->addSeparator();
-    N_Pe4at_Kontrag = action(PopupMenu_Grid, QStringLiteral("Печат"), "N_Pe4at_Kontrag");
-    N_Nastr_Koloni = action(PopupMenu_Grid, QStringLiteral("Настроика колони ..."), "N_Nastr_Koloni");
+    N_Pe4at_Kontrag = menuAction(PopupMenu_Grid, QStringLiteral("Печат"), "N_Pe4at_Kontrag");
+    N_Nastr_Koloni = menuAction(PopupMenu_Grid, QStringLiteral("Настроика колони ..."), "N_Nastr_Koloni");
     PopupMenu_Grid->addSeparator();
-    N_Vnoski = action(PopupMenu_Grid, QStringLiteral("Изплащане на вноски"), "N_Vnoski");
-    N_Dlajnici = action(PopupMenu_Grid, QStringLiteral("Покажи само длъжници"), "N_Dlajnici");
+    N_Vnoski = menuAction(PopupMenu_Grid, QStringLiteral("Изплащане на вноски"), "N_Vnoski");
+    N_Dlajnici = menuAction(PopupMenu_Grid, QStringLiteral("Покажи само длъжници"), "N_Dlajnici");
     N_Vnoski->setEnabled(bool(InstalmentsOpener));
     N_Dlajnici->setEnabled(!DebtorsSql.isEmpty());
     connect(N_Vnoski, &QAction::triggered, this, &TForm_Kontrakents::N_VnoskiClick);
@@ -195,24 +173,18 @@ void TForm_Kontrakents::buildMenus()
     connect(N_Redaktiraj_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::BitBtn_Redaktiraj_KontragentClick);
     connect(N_Pe4at_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::Button_Print_KontragClick);
     connect(N_Nastr_Koloni, &QAction::triggered, this, &TForm_Kontrakents::N_Nastr_KoloniClick);
-    DBGrid_Kontragenti->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBGrid_Kontragenti, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        PopupMenu_Grid->popup(DBGrid_Kontragenti->viewport()->mapToGlobal(pos));
-    });
+    BrowserWidgets::popupMenuOn(DBGrid_Kontragenti, PopupMenu_Grid);
 
     PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
     QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
     add->setObjectName(QStringLiteral("N_Dobavi"));
-    N_Grupa_Kontrag = action(add, QStringLiteral("Група"), "N_Grupa_Kontrag");
-    N_PodGrupa_Kontrag = action(add, QStringLiteral("Подгрупа"), "N_PodGrupa_Kontrag");
+    N_Grupa_Kontrag = menuAction(add, QStringLiteral("Група"), "N_Grupa_Kontrag");
+    N_PodGrupa_Kontrag = menuAction(add, QStringLiteral("Подгрупа"), "N_PodGrupa_Kontrag");
     N_Grupa_Kontrag->setCheckable(true);
     N_PodGrupa_Kontrag->setCheckable(true);
     connect(N_Grupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_Grupa_KontragClick);
     connect(N_PodGrupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_PodGrupa_KontragClick);
-    TreeView_Kontrag->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(TreeView_Kontrag, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        PopupMenu_Tree->popup(TreeView_Kontrag->viewport()->mapToGlobal(pos));
-    });
+    BrowserWidgets::popupMenuOn(TreeView_Kontrag, PopupMenu_Tree);
 }
 
 // ---- the list ---------------------------------------------------------------------
