@@ -1,6 +1,8 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QComboBox>
 #include <QList>
+#include <QStyledItemDelegate>
 
 #include <functional>
 
@@ -88,4 +90,51 @@ public:
 
 protected:
     QList<Row> m_rows;
+};
+
+// One column of such a grid is picked from a fixed list; the other columns
+// edit as text. `indexFor` maps a stored text to its item; without it the
+// item of the same text is chosen.
+class ComboColumnDelegate : public QStyledItemDelegate
+{
+public:
+    ComboColumnDelegate(int column, QStringList items, std::function<int(const QString &)> indexFor,
+                        QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_column(column)
+        , m_items(std::move(items))
+        , m_indexFor(std::move(indexFor))
+    {
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        if (index.column() != m_column)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *box = new QComboBox(parent);
+        box->addItems(m_items);
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *box = qobject_cast<QComboBox *>(editor);
+        if (!box)
+            QStyledItemDelegate::setEditorData(editor, index);
+        else if (m_indexFor)
+            box->setCurrentIndex(m_indexFor(index.data(Qt::EditRole).toString()));
+        else
+            box->setCurrentText(index.data(Qt::EditRole).toString());
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *box = qobject_cast<QComboBox *>(editor))
+            model->setData(index, box->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    int m_column;
+    QStringList m_items;
+    std::function<int(const QString &)> m_indexFor;
 };

@@ -737,17 +737,9 @@ void TForm_Dostavki::Button_DeleteClick()
         Button_Calculate_SUMsClick();
         return;
     }
-    const long long n = StockLines::currentKey(DBGrid_Art_Dost, m_model);
-    if (n == 0)
-        return;
-    if (!Dialogs::yesNo(QStringLiteral("Наистина ли желаете да изтриете избраните артикули"), this))
-        return;
-    try {
-        Deliveries::removeLine(n);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Button_Calculate_SUMsClick();
+    if (StockLines::removeCurrent(DBGrid_Art_Dost, m_model, Deliveries::removeLine, this,
+                                  QStringLiteral("Наистина ли желаете да изтриете избраните артикули")))
+        Button_Calculate_SUMsClick();
 }
 
 void TForm_Dostavki::Button_Calculate_SUMsClick()

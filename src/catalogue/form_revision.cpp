@@ -219,15 +219,8 @@ void TForm_Revision::Edit_KolKeyPress()
     if (!StockLines::parseField(Edit_Kol->text(), QStringLiteral("Открито количество"), &counted, this))
         return;
     const int key = GetID_MFromTreeNodeName(Edit_Art_ID->text().trimmed());
-    try {
-        if (StockTaking::addLine(key, counted, warehouseKey()) == 0) {
-            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
-            return;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Редът не беше добавен.\n") + e.message(), this);
+    if (!StockLines::addLine([&] { return StockTaking::addLine(key, counted, warehouseKey()); }, this))
         return;
-    }
     Button_Calculate_SUMsClick();
     Edit_Art_ID->setFocus();
     Edit_Art_ID->selectAll();
@@ -244,34 +237,14 @@ void TForm_Revision::Button_Add_ArtClick()
 
 void TForm_Revision::DBGrid1DblClick()
 {
-    const long long n = StockLines::currentKey(DBGrid1, m_model);
-    if (n == 0)
-        return;
-    const int row = DBGrid1->currentIndex().row();
-    double counted = 0;
-    if (!StockLines::askQuantity(m_model->value(row, QStringLiteral("Art_ID")).toString() + QLatin1Char(':')
-                                     + m_model->value(row, QStringLiteral("Art_Opis")).toString(),
-                                 &counted, this))
-        return;
-    try {
-        StockTaking::setCounted(n, counted);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Button_Calculate_SUMsClick();
+    if (StockLines::editCurrentQuantity(DBGrid1, m_model, QStringLiteral("Art_Opis"), StockTaking::setCounted, this))
+        Button_Calculate_SUMsClick();
 }
 
 void TForm_Revision::Button_DeleteClick()
 {
-    const long long n = StockLines::currentKey(DBGrid1, m_model);
-    if (n == 0)
-        return;
-    try {
-        StockTaking::removeLine(n);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Button_Calculate_SUMsClick();
+    if (StockLines::removeCurrent(DBGrid1, m_model, StockTaking::removeLine, this))
+        Button_Calculate_SUMsClick();
 }
 
 void TForm_Revision::Button_Calculate_SUMsClick()

@@ -6,47 +6,15 @@
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
-#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 QPointer<TForm_Type_Prigotvq_Se> Form_Type_Prigotvq_Se;
 
 namespace {
-// "Тип печатащо устройство" is picked from the fiscal device types.
-class DeviceDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override
-    {
-        if (index.column() != DepartmentsModel::ColDevice)
-            return QStyledItemDelegate::createEditor(parent, option, index);
-        auto *box = new QComboBox(parent);
-        box->addItems(FiscalDeviceTypes::all());
-        return box;
-    }
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            box->setCurrentIndex(FiscalDeviceTypes::itemFor(index.data(Qt::EditRole).toString()));
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-    }
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            model->setData(index, box->currentText(), Qt::EditRole);
-        else
-            QStyledItemDelegate::setModelData(editor, model, index);
-    }
-};
-
 const char *const ColumnNames[] = {"ID", "Opisanie", "Path", "Vid_FU"};
 } // namespace
 
@@ -144,7 +112,9 @@ TForm_Type_Prigotvq_Se::TForm_Type_Prigotvq_Se(QWidget *parent)
     connect(m_model, &DepartmentsModel::failed, this, [this](const QString &m) { Dialogs::message(m, this); });
     DBGrid1 = named(new QTableView(this), "DBGrid1");
     DBGrid1->setModel(m_model);
-    DBGrid1->setItemDelegate(new DeviceDelegate(DBGrid1));
+    // "Тип печатащо устройство" is picked from the fiscal device types.
+    DBGrid1->setItemDelegate(new ComboColumnDelegate(DepartmentsModel::ColDevice, FiscalDeviceTypes::all(),
+                                                     FiscalDeviceTypes::itemFor, DBGrid1));
     DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                              | QAbstractItemView::AnyKeyPressed);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -4,6 +4,7 @@
 #include "app/form_get_kol.h"
 #include "app/general_popup_menu.h"
 #include "common/money.h"
+#include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
@@ -140,4 +141,54 @@ bool StockLines::askQuantity(const QString &label, double *quantity, QWidget *pa
 QString StockLines::amount(double value)
 {
     return Money::formatWidth(value, 4, PriceDecimals);
+}
+
+bool StockLines::removeCurrent(QTableView *grid, const StockLinesModel *model,
+                               const std::function<void(long long)> &remove, QWidget *parent, const QString &confirm)
+{
+    const long long n = currentKey(grid, model);
+    if (n == 0)
+        return false;
+    if (!confirm.isEmpty() && !Dialogs::yesNo(confirm, parent))
+        return false;
+    try {
+        remove(n);
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), parent);
+    }
+    return true;
+}
+
+bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
+                                     const std::function<void(long long, double)> &store, QWidget *parent)
+{
+    const long long n = currentKey(grid, model);
+    if (n == 0)
+        return false;
+    const int row = grid->currentIndex().row();
+    const QString label = model->value(row, QStringLiteral("Art_ID")).toString() + QLatin1Char(':')
+                          + model->value(row, describe).toString();
+    double quantity = 0;
+    if (!askQuantity(label, &quantity, parent))
+        return false;
+    try {
+        store(n, quantity);
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), parent);
+    }
+    return true;
+}
+
+bool StockLines::addLine(const std::function<long long()> &add, QWidget *parent)
+{
+    try {
+        if (add() == 0) {
+            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), parent);
+            return false;
+        }
+    } catch (const DbError &e) {
+        Dialogs::message(QStringLiteral("Редът не беше добавен.\n") + e.message(), parent);
+        return false;
+    }
+    return true;
 }

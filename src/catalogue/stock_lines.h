@@ -50,6 +50,19 @@ bool gridKey(QEvent *event, const std::function<void()> &edit, const std::functi
 QLineEdit *sumField(const char *name, QWidget *parent);
 // N of the grid's current row; 0 when there is none.
 long long currentKey(const QTableView *grid, const StockLinesModel *model);
+// Adds one line through `add` (its N; 0 when the article does not exist).
+// False after the message when no line was added.
+bool addLine(const std::function<long long()> &add, QWidget *parent);
+// Deletes the grid's current line through `remove` (after `confirm` is
+// answered yes, when given); a database failure is shown. False when there
+// was no line or the user declined, so nothing needs recounting.
+bool removeCurrent(QTableView *grid, const StockLinesModel *model, const std::function<void(long long)> &remove,
+                   QWidget *parent, const QString &confirm = QString());
+// Asks a new quantity for the grid's current line, labelled "<Art_ID>:<the
+// `describe` field>", and stores it through `store`; a database failure is
+// shown. False when there was no line or the prompt gave no number.
+bool editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
+                         const std::function<void(long long, double)> &store, QWidget *parent);
 // The quantity prompt (PromptMode 0) for one line, `label` above it.
 // False when cancelled or when the text is no number (after a message).
 bool askQuantity(const QString &label, double *quantity, QWidget *parent);

@@ -203,49 +203,24 @@ bool StockMoveWindow::addArticle(long long article, double quantity)
         Dialogs::message(QStringLiteral("Не е избран артикул!"), this);
         return false;
     }
-    try {
-        if (m_list.addLine(article, quantity, sourceKey(), destinationKey()) == 0) {
-            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
-            return false;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Редът не беше добавен.\n") + e.message(), this);
+    if (!StockLines::addLine([&] { return m_list.addLine(article, quantity, sourceKey(), destinationKey()); }, this))
         return false;
-    }
     Button_Calculate_SUMsClick();
     return true;
 }
 
 void StockMoveWindow::Button_EditClick()
 {
-    const long long n = StockLines::currentKey(DBGrid2, m_model);
-    if (n == 0)
-        return;
-    const int row = DBGrid2->currentIndex().row();
-    const QString label = m_model->value(row, QStringLiteral("Art_ID")).toString() + QLatin1Char(':')
-                          + m_model->value(row, QStringLiteral("Opisanie")).toString();
-    double quantity = 0;
-    if (!StockLines::askQuantity(label, &quantity, this))
-        return;
-    try {
-        m_list.setQuantity(n, quantity);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Button_Calculate_SUMsClick();
+    if (StockLines::editCurrentQuantity(DBGrid2, m_model, QStringLiteral("Opisanie"),
+                                        [this](long long n, double quantity) { m_list.setQuantity(n, quantity); },
+                                        this))
+        Button_Calculate_SUMsClick();
 }
 
 void StockMoveWindow::Button_DeleteClick()
 {
-    const long long n = StockLines::currentKey(DBGrid2, m_model);
-    if (n == 0)
-        return;
-    try {
-        m_list.removeLine(n);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Button_Calculate_SUMsClick();
+    if (StockLines::removeCurrent(DBGrid2, m_model, [this](long long n) { m_list.removeLine(n); }, this))
+        Button_Calculate_SUMsClick();
 }
 
 void StockMoveWindow::Button_Calculate_SUMsClick()

@@ -4,45 +4,13 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 
-#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
 enum Column { ColName, ColRate, ColBasic, ColumnCount };
-
-// "Основна" is picked from its two values.
-class BasicDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override
-    {
-        if (index.column() != ColBasic)
-            return QStyledItemDelegate::createEditor(parent, option, index);
-        auto *box = new QComboBox(parent);
-        box->addItems({QStringLiteral("False"), QStringLiteral("True")});
-        return box;
-    }
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            box->setCurrentText(index.data(Qt::EditRole).toString());
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-    }
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
-    {
-        if (auto *box = qobject_cast<QComboBox *>(editor))
-            model->setData(index, box->currentText(), Qt::EditRole);
-        else
-            QStyledItemDelegate::setModelData(editor, model, index);
-    }
-};
 } // namespace
 
 ValutiModel::ValutiModel(QObject *parent)
@@ -142,7 +110,9 @@ TForm_Valuti::TForm_Valuti(QWidget *parent)
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(m_model);
-    DBGrid1->setItemDelegate(new BasicDelegate(DBGrid1));
+    // "Основна" is picked from its two values.
+    DBGrid1->setItemDelegate(new ComboColumnDelegate(ColBasic, {QStringLiteral("False"), QStringLiteral("True")}, {},
+                                                     DBGrid1));
     DBGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                              | QAbstractItemView::AnyKeyPressed);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
