@@ -60,7 +60,7 @@ const LineColumn kLineColumns[] = {
 } // namespace
 
 TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
-    : QDialog(parent)
+    : ReportDialog(parent)
     , m_documents(new PagedListModel(this))
     , m_lineRows(new QStandardItemModel(this))
 {
@@ -183,7 +183,8 @@ TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
     connect(DBGrid_Dok, &QTableView::clicked, this, &TForm_Spr_Izd_Dok::DBGrid_DokCellClick);
     connect(Button_Pe4at, &QPushButton::clicked, this, &TForm_Spr_Izd_Dok::Button_Pe4atClick);
     connect(Button1, &QPushButton::clicked, this, &TForm_Spr_Izd_Dok::Button1Click);
-    DBGrid_Dok->installEventFilter(this);
+    // The lines follow the current document when it moves by the arrow keys.
+    followArrowKeys(DBGrid_Dok, [this] { DBGrid_DokCellClick(); });
 
     CounterpartyPick::registerTarget(PickMode, [this](const CounterpartyPick::Picked &p) {
         Label_Kontrag->setText(p.referenceText());
@@ -202,24 +203,6 @@ TForm_Spr_Izd_Dok::~TForm_Spr_Izd_Dok()
 QString TForm_Spr_Izd_Dok::noDocumentMessage()
 {
     return QStringLiteral("Изберете документ");
-}
-
-void TForm_Spr_Izd_Dok::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-bool TForm_Spr_Izd_Dok::eventFilter(QObject *watched, QEvent *event)
-{
-    // The lines follow the current document when it moves by the arrow keys.
-    if (watched == DBGrid_Dok && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down)
-            DBGrid_DokCellClick();
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Spr_Izd_Dok::FormShow()
@@ -249,18 +232,8 @@ void TForm_Spr_Izd_Dok::FormShow()
 
 void TForm_Spr_Izd_Dok::ChkBox_Vid_DokClick()
 {
-    const bool on = ChkBox_Vid_Dok->isChecked();
-    ComboBox_Vid_Dok->setEnabled(on);
-    if (!on)
-        return;
-    ComboBox_Vid_Dok->clear();
-    try {
-        ComboBox_Vid_Dok->addItems(IssuedDocuments::numberedKinds());
-    } catch (const DbError &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Видовете документи не могат да бъдат прочетени:\n") + e.message(), this);
-    }
-    ComboBox_Vid_Dok->setCurrentIndex(ComboBox_Vid_Dok->count() > 0 ? 0 : -1);
+    ReportParts::fillWhenTicked(ChkBox_Vid_Dok, ComboBox_Vid_Dok, &IssuedDocuments::numberedKinds,
+                                QStringLiteral("Видовете документи не могат да бъдат прочетени:\n"), this);
 }
 
 void TForm_Spr_Izd_Dok::ChkBox_N_DokClick()
@@ -289,19 +262,8 @@ void TForm_Spr_Izd_Dok::ComboBox1Change()
 
 void TForm_Spr_Izd_Dok::ChkBox_OperatorClick()
 {
-    const bool on = ChkBox_Operator->isChecked();
-    ComboBox_Operator->setEnabled(on);
-    if (!on)
-        return;
-    ComboBox_Operator->clear();
-    try {
-        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Ime FROM Operators ORDER BY ID")))
-            ComboBox_Operator->addItem(r.value(0).toString());
-    } catch (const DbError &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Операторите не могат да бъдат прочетени:\n") + e.message(), this);
-    }
-    ComboBox_Operator->setCurrentIndex(ComboBox_Operator->count() > 0 ? 0 : -1);
+    ReportParts::fillWhenTicked(ChkBox_Operator, ComboBox_Operator, &ReportParts::operatorNames,
+                                QStringLiteral("Операторите не могат да бъдат прочетени:\n"), this);
 }
 
 void TForm_Spr_Izd_Dok::ChkBox_KontragentClick()

@@ -1,5 +1,6 @@
 #pragma once
 #include "documents/issued_documents.h"
+#include "documents/report_parts.h"
 
 #include <QDialog>
 
@@ -20,7 +21,7 @@ class QTableView;
 // "Справка издадени документи": the documents printed and logged, the lines
 // and total of the one clicked, its reprint, and its lines printed as a new
 // document. Made once, shown modally.
-class TForm_Spr_Izd_Dok : public QDialog
+class TForm_Spr_Izd_Dok : public ReportDialog
 {
     Q_OBJECT
 public:
@@ -54,7 +55,7 @@ public:
     QListWidget *CheckListBox_New_Dok;
     QPushButton *Button_Anulirai;   // "Анулирай документ": no behaviour
 
-    void FormShow();
+    void FormShow() override;
     void ChkBox_Vid_DokClick();
     void ChkBox_N_DokClick();
     void ChkBox_DataClick();
@@ -75,10 +76,6 @@ public:
     PagedListModel *documentsModel() const { return m_documents; }
 
     static QString noDocumentMessage(); // "Изберете документ"
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showLines();

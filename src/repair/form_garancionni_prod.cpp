@@ -49,7 +49,7 @@ QString TForm_Garancionni_Prod::noArticleText()
 }
 
 TForm_Garancionni_Prod::TForm_Garancionni_Prod(QWidget *parent)
-    : QDialog(parent)
+    : ReportDialog(parent)
     , m_cards(new SqlListModel(this))
     , m_pieces(new SqlListModel(this))
 {
@@ -119,7 +119,8 @@ TForm_Garancionni_Prod::TForm_Garancionni_Prod(QWidget *parent)
         connect(row->box, &QCheckBox::clicked, this, [row] { row->boxClicked(); });
     connect(Button_Search, &QPushButton::clicked, this, &TForm_Garancionni_Prod::Button_SearchClick);
     connect(DBGrid_Dok, &QTableView::clicked, this, &TForm_Garancionni_Prod::DBGrid_DokCellClick);
-    DBGrid_Dok->installEventFilter(this);
+    // The pieces follow the current card when it moves by the arrow keys.
+    followArrowKeys(DBGrid_Dok, [this] { DBGrid_DokCellClick(); });
 
     CounterpartyPick::registerTarget(CounterpartyMode, [this](const CounterpartyPick::Picked &p) {
         Label_Kontrag->setText(p.referenceText());
@@ -136,24 +137,6 @@ TForm_Garancionni_Prod::~TForm_Garancionni_Prod()
 {
     CounterpartyPick::unregisterTarget(CounterpartyMode);
     ArticlePick::unregisterTarget(ArticleMode);
-}
-
-void TForm_Garancionni_Prod::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-bool TForm_Garancionni_Prod::eventFilter(QObject *watched, QEvent *event)
-{
-    // The pieces follow the current card when it moves by the arrow keys.
-    if (watched == DBGrid_Dok && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down)
-            DBGrid_DokCellClick();
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Garancionni_Prod::FormShow()
@@ -209,18 +192,8 @@ void TForm_Garancionni_Prod::ChkBox_ArtClick()
 
 void TForm_Garancionni_Prod::ChkBox_Vid_DokClick()
 {
-    const bool on = ChkBox_Vid_Dok->isChecked();
-    ComboBox_Vid_Dok->setEnabled(on);
-    if (!on)
-        return;
-    ComboBox_Vid_Dok->clear();
-    try {
-        ComboBox_Vid_Dok->addItems(RabDokumenti::referenceTexts());
-    } catch (const DbError &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Видовете документи не могат да бъдат прочетени:\n") + e.message(), this);
-    }
-    ComboBox_Vid_Dok->setCurrentIndex(ComboBox_Vid_Dok->count() > 0 ? 0 : -1);
+    ReportParts::fillWhenTicked(ChkBox_Vid_Dok, ComboBox_Vid_Dok, &RabDokumenti::referenceTexts,
+                                QStringLiteral("Видовете документи не могат да бъдат прочетени:\n"), this);
 }
 
 void TForm_Garancionni_Prod::ChkBox_Dok_NClick()

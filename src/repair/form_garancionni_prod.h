@@ -1,4 +1,5 @@
 #pragma once
+#include "documents/report_parts.h"
 #include "repair/report_rows.h"
 
 #include <QDialog>
@@ -13,7 +14,7 @@ class SqlListModel;
 
 // "Справка гаранционни продукти": the supplier warranty cards by nine
 // filters, and the pieces of the card clicked. Made once, shown modally.
-class TForm_Garancionni_Prod : public QDialog
+class TForm_Garancionni_Prod : public ReportDialog
 {
     Q_OBJECT
 public:
@@ -46,17 +47,13 @@ public:
     SqlListModel *pieces() const { return m_pieces; }
     WarrantyReports::CardFilter filter() const;
 
-    void FormShow();
+    void FormShow() override;
     void ChkBox_KontragClick();
     void ChkBox_Vid_DokClick();
     void ChkBox_Dok_NClick();
     void ChkBox_ArtClick();
     void Button_SearchClick();
     void DBGrid_DokCellClick();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     SqlListModel *m_cards;

@@ -65,7 +65,7 @@ QString TForm_Spr_Izdadeni_Ser::noSupplierText()
 }
 
 TForm_Spr_Izdadeni_Ser::TForm_Spr_Izdadeni_Ser(QWidget *parent)
-    : QDialog(parent)
+    : ReportDialog(parent)
     , m_repairs(new PagedListModel(this))
     , m_lines(new SqlListModel(this))
 {
@@ -144,7 +144,7 @@ TForm_Spr_Izdadeni_Ser::TForm_Spr_Izdadeni_Ser(QWidget *parent)
         connect(row->box, &QCheckBox::clicked, this, [row] { row->boxClicked(); });
     connect(Button1, &QPushButton::clicked, this, &TForm_Spr_Izdadeni_Ser::Button1Click);
     connect(DBGrid_Danni_Priem, &QTableView::clicked, this, &TForm_Spr_Izdadeni_Ser::DBGrid_Danni_PriemCellClick);
-    DBGrid_Danni_Priem->installEventFilter(this);
+    followArrowKeys(DBGrid_Danni_Priem, [this] { DBGrid_Danni_PriemCellClick(); });
 
     CounterpartyPick::registerTarget(ClientMode, [this](const CounterpartyPick::Picked &p) {
         Label_Kontrag->setText(p.referenceText());
@@ -161,23 +161,6 @@ TForm_Spr_Izdadeni_Ser::~TForm_Spr_Izdadeni_Ser()
 {
     CounterpartyPick::unregisterTarget(ClientMode);
     CounterpartyPick::unregisterTarget(SupplierMode);
-}
-
-void TForm_Spr_Izdadeni_Ser::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
-bool TForm_Spr_Izdadeni_Ser::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == DBGrid_Danni_Priem && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down)
-            DBGrid_Danni_PriemCellClick();
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Spr_Izdadeni_Ser::FormShow()
@@ -224,19 +207,8 @@ void TForm_Spr_Izdadeni_Ser::ChkBox_Dostav4ikClick()
 
 void TForm_Spr_Izdadeni_Ser::ChkBox_OperatorClick()
 {
-    const bool on = ChkBox_Operator->isChecked();
-    ComboBox_Operator->setEnabled(on);
-    if (!on)
-        return;
-    ComboBox_Operator->clear();
-    try {
-        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Ime FROM Operators ORDER BY ID")))
-            ComboBox_Operator->addItem(r.value(0).toString());
-    } catch (const DbError &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Операторите не могат да бъдат прочетени:\n") + e.message(), this);
-    }
-    ComboBox_Operator->setCurrentIndex(ComboBox_Operator->count() > 0 ? 0 : -1);
+    ReportParts::fillWhenTicked(ChkBox_Operator, ComboBox_Operator, &ReportParts::operatorNames,
+                                QStringLiteral("Операторите не могат да бъдат прочетени:\n"), this);
 }
 
 WarrantyReports::IssuedFilter TForm_Spr_Izdadeni_Ser::filter() const

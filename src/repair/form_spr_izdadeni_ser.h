@@ -1,4 +1,5 @@
 #pragma once
+#include "documents/report_parts.h"
 #include "repair/report_rows.h"
 
 #include <QDialog>
@@ -15,7 +16,7 @@ class SqlListModel;
 // "Справка за издадени от ремонт": the repairs issued to customers, from the
 // archive, and the lines of the one clicked with their value in lev. Made
 // once, shown modally.
-class TForm_Spr_Izdadeni_Ser : public QDialog
+class TForm_Spr_Izdadeni_Ser : public ReportDialog
 {
     Q_OBJECT
 public:
@@ -52,16 +53,12 @@ public:
     SqlListModel *lines() const { return m_lines; }
     WarrantyReports::IssuedFilter filter() const;
 
-    void FormShow();
+    void FormShow() override;
     void ChkBox_KontragClick();
     void ChkBox_Dostav4ikClick();
     void ChkBox_OperatorClick();
     void Button1Click();
     void DBGrid_Danni_PriemCellClick();
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool pick(QCheckBox *box, QLabel *label, int mode, const QString &none);
