@@ -78,6 +78,14 @@ void addRow(QGridLayout *grid, const QString &title, QWidget *value, QWidget *ed
     grid->addWidget(cell, r, 1);
 }
 
+// A shown-only value in its own grid row.
+QLabel *valueRow(QGridLayout *grid, const QString &title, const char *name, QWidget *parent)
+{
+    QLabel *l = valueLabel(name, parent);
+    addRow(grid, title, l);
+    return l;
+}
+
 // Enter in a line edit runs `handler` (the edit's key press of Enter).
 class EnterFilter : public QObject
 {
@@ -260,12 +268,9 @@ QWidget *FiscalTab::buildView(QWidget *parent)
     Label_Serviz_Ime = valueLabel("Label_Serviz_Ime", m);
     Edit_Services = namedEdit(QStringLiteral("Edit_Services"), m);
     addRow(g, QStringLiteral("Сервизен център"), Label_Serviz_Ime, Edit_Services);
-    Label_Servis_Adres = valueLabel("Label_Servis_Adres", m);
-    addRow(g, QStringLiteral("Адрес на сервиз"), Label_Servis_Adres);
-    Label_Grad_Ser = valueLabel("Label_Grad_Ser", m);
-    addRow(g, QStringLiteral("Населено място"), Label_Grad_Ser);
-    Label_Tel_Serv = valueLabel("Label_Tel_Serv", m);
-    addRow(g, QStringLiteral("Телефон на сервиз"), Label_Tel_Serv);
+    Label_Servis_Adres = valueRow(g, QStringLiteral("Адрес на сервиз"), "Label_Servis_Adres", m);
+    Label_Grad_Ser = valueRow(g, QStringLiteral("Населено място"), "Label_Grad_Ser", m);
+    Label_Tel_Serv = valueRow(g, QStringLiteral("Телефон на сервиз"), "Label_Tel_Serv", m);
     Label_Dosie_ID = valueLabel("Label_Dosie_ID", m);
     Edit_Dosie_ID = namedEdit(QStringLiteral("Edit_Dosie_ID"), m);
     addRow(g, QStringLiteral("Досие N"), Label_Dosie_ID, Edit_Dosie_ID);
@@ -318,14 +323,10 @@ QWidget *FiscalTab::buildView(QWidget *parent)
     Label_Name_Obekt = valueLabel("Label_Name_Obekt", m);
     ComboBox_Sel_Obekt = named(new QComboBox(m), "ComboBox_Sel_Obekt");
     addRow(g, QStringLiteral("Име на обект"), Label_Name_Obekt, ComboBox_Sel_Obekt);
-    Label_Grad_Obekt = valueLabel("Label_Grad_Obekt", m);
-    addRow(g, QStringLiteral("Населено място"), Label_Grad_Obekt);
-    Label_Adres_Obekt = valueLabel("Label_Adres_Obekt", m);
-    addRow(g, QStringLiteral("Адрес на обект"), Label_Adres_Obekt);
-    Label_Tel_Obekt = valueLabel("Label_Tel_Obekt", m);
-    addRow(g, QStringLiteral("Телефон на обект"), Label_Tel_Obekt);
-    Label_MOL_Obekt = valueLabel("Label_MOL_Obekt", m);
-    addRow(g, QStringLiteral("МОЛ на обект"), Label_MOL_Obekt);
+    Label_Grad_Obekt = valueRow(g, QStringLiteral("Населено място"), "Label_Grad_Obekt", m);
+    Label_Adres_Obekt = valueRow(g, QStringLiteral("Адрес на обект"), "Label_Adres_Obekt", m);
+    Label_Tel_Obekt = valueRow(g, QStringLiteral("Телефон на обект"), "Label_Tel_Obekt", m);
+    Label_MOL_Obekt = valueRow(g, QStringLiteral("МОЛ на обект"), "Label_MOL_Obekt", m);
     g->setRowStretch(g->rowCount(), 1);
     box->addWidget(GroupBox_Device);
 
@@ -337,25 +338,17 @@ QWidget *FiscalTab::buildView(QWidget *parent)
     Edit_Kontrag = namedEdit(QStringLiteral("Edit_Kontrag"), m);
     Label_Kontrag_Ime = valueLabel("Label_Kontrag_Ime", m);
     addRow(g, QStringLiteral("Име"), Label_Kontrag_Ime, Edit_Kontrag);
-    Label_Kontrag_EIK = valueLabel("Label_Kontrag_EIK", m);
-    addRow(g, QStringLiteral("ЕИК"), Label_Kontrag_EIK);
-    Label_Kontrag_MOL = valueLabel("Label_Kontrag_MOL", m);
-    addRow(g, QStringLiteral("МОЛ"), Label_Kontrag_MOL);
-    Label_Kontrag_Adres = valueLabel("Label_Kontrag_Adres", m);
-    addRow(g, QStringLiteral("Адрес на регистрация"), Label_Kontrag_Adres);
-    Label_Kontrag_EGN = valueLabel("Label_Kontrag_EGN", m);
-    addRow(g, QStringLiteral("ЕГН"), Label_Kontrag_EGN);
-    Label_Grad_Kontrag = valueLabel("Label_Grad_Kontrag", m);
-    addRow(g, QStringLiteral("Населено място"), Label_Grad_Kontrag);
+    Label_Kontrag_EIK = valueRow(g, QStringLiteral("ЕИК"), "Label_Kontrag_EIK", m);
+    Label_Kontrag_MOL = valueRow(g, QStringLiteral("МОЛ"), "Label_Kontrag_MOL", m);
+    Label_Kontrag_Adres = valueRow(g, QStringLiteral("Адрес на регистрация"), "Label_Kontrag_Adres", m);
+    Label_Kontrag_EGN = valueRow(g, QStringLiteral("ЕГН"), "Label_Kontrag_EGN", m);
+    Label_Grad_Kontrag = valueRow(g, QStringLiteral("Населено място"), "Label_Grad_Kontrag", m);
     g->setRowStretch(g->rowCount(), 1);
     m = GroupBox_Owner_More;
     g = new QGridLayout(m);
-    Label_Kontrag_Kol_Obekti = valueLabel("Label_Kontrag_Kol_Obekti", m);
-    addRow(g, QStringLiteral("Брой обекти"), Label_Kontrag_Kol_Obekti);
-    Label_Kontrag_Kol_EKA = valueLabel("Label_Kontrag_Kol_EKA", m);
-    addRow(g, QStringLiteral("Брой притежавани ЕКА"), Label_Kontrag_Kol_EKA);
-    Label_Kontrag_Kol_Dog_In = valueLabel("Label_Kontrag_Kol_Dog_In", m);
-    addRow(g, QStringLiteral("Брой изтекли договори"), Label_Kontrag_Kol_Dog_In);
+    Label_Kontrag_Kol_Obekti = valueRow(g, QStringLiteral("Брой обекти"), "Label_Kontrag_Kol_Obekti", m);
+    Label_Kontrag_Kol_EKA = valueRow(g, QStringLiteral("Брой притежавани ЕКА"), "Label_Kontrag_Kol_EKA", m);
+    Label_Kontrag_Kol_Dog_In = valueRow(g, QStringLiteral("Брой изтекли договори"), "Label_Kontrag_Kol_Dog_In", m);
     ComboBox_All_EKA_Kontrag = named(new QComboBox(m), "ComboBox_All_EKA_Kontrag");
     addRow(g, QStringLiteral("Други фискални устройства"), ComboBox_All_EKA_Kontrag);
     g->setRowStretch(g->rowCount(), 1);

@@ -158,36 +158,20 @@ void TForm_Garancionni_Prod::FormShow()
 
 void TForm_Garancionni_Prod::ChkBox_KontragClick()
 {
-    if (ChkBox_Kontrag->isChecked()) {
-        m_picked = false;
+    ReportRows::pickWhenTicked(ChkBox_Kontrag, Label_Kontrag, noSupplierText(), m_picked, [this] {
         CounterpartyPickMode = CounterpartyMode;
         TForm_Kontrakents::N_KlientiClick(this);
         CounterpartyPickMode = -1;
-        if (m_picked) {
-            Label_Kontrag->setEnabled(true);
-            return;
-        }
-        ChkBox_Kontrag->setChecked(false); // nothing was picked
-    }
-    Label_Kontrag->setEnabled(false);
-    Label_Kontrag->setText(noSupplierText());
+    });
 }
 
 void TForm_Garancionni_Prod::ChkBox_ArtClick()
 {
-    if (ChkBox_Art->isChecked()) {
-        m_picked = false;
+    ReportRows::pickWhenTicked(ChkBox_Art, Label_art, noArticleText(), m_picked, [this] {
         ArticlePickMode = ArticleMode;
         TForm_Artikuli::N_ArtikuliClick(this);
         ArticlePickMode = -1;
-        if (m_picked) {
-            Label_art->setEnabled(true);
-            return;
-        }
-        ChkBox_Art->setChecked(false);
-    }
-    Label_art->setEnabled(false);
-    Label_art->setText(noArticleText());
+    });
 }
 
 void TForm_Garancionni_Prod::ChkBox_Vid_DokClick()

@@ -179,20 +179,11 @@ void TForm_Spr_Izdadeni_Ser::FormShow()
 
 bool TForm_Spr_Izdadeni_Ser::pick(QCheckBox *box, QLabel *label, int mode, const QString &none)
 {
-    if (box->isChecked()) {
-        m_picked = false;
+    return ReportRows::pickWhenTicked(box, label, none, m_picked, [this, mode] {
         CounterpartyPickMode = mode;
         TForm_Kontrakents::N_KlientiClick(this);
         CounterpartyPickMode = -1;
-        if (m_picked) {
-            label->setEnabled(true);
-            return true;
-        }
-        box->setChecked(false); // nothing was picked
-    }
-    label->setEnabled(false);
-    label->setText(none);
-    return false;
+    });
 }
 
 void TForm_Spr_Izdadeni_Ser::ChkBox_KontragClick()

@@ -1,7 +1,7 @@
 #include "repair/report_rows.h"
 
-#include "common/dates.h"
 #include "documents/report_filter.h"
+#include "documents/report_parts.h"
 #include "platform/named.h"
 
 #include <QCheckBox>
@@ -12,25 +12,15 @@
 #include <QLineEdit>
 
 namespace ReportRows {
-QDateEdit *dateEdit(QWidget *parent, const char *name)
-{
-    auto *d = named(new QDateEdit(QDate::currentDate(), parent), name);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QString::fromLatin1(Dates::ShortFormat));
-    d->setMinimumWidth(120);
-    return d;
-}
-
 DateRow dateRow(QWidget *parent, const QString &caption, const char *box, const char *comparison, const char *from,
                 const char *to)
 {
     DateRow r;
     r.box = named(new QCheckBox(caption, parent), box);
-    r.comparison = named(new QComboBox(parent), comparison);
-    r.comparison->addItems(ReportFilter::comparisonTitles());
-    r.from = dateEdit(parent, from);
+    r.comparison = ReportParts::comparisonBox(parent, comparison);
+    r.from = ReportParts::dateEdit(parent, from);
     r.toCaption = new QLabel(QStringLiteral("До"), parent);
-    r.to = dateEdit(parent, to);
+    r.to = ReportParts::dateEdit(parent, to);
     r.boxClicked();
     return r;
 }
@@ -101,5 +91,22 @@ void TextRow::place(QGridLayout *grid, int row)
     grid->addWidget(edit, row, 1, 1, part ? 2 : 4);
     if (part)
         grid->addWidget(this->part, row, 3, 1, 2);
+}
+
+bool pickWhenTicked(QCheckBox *box, QLabel *label, const QString &none, bool &picked,
+                    const std::function<void()> &open)
+{
+    if (box->isChecked()) {
+        picked = false;
+        open();
+        if (picked) {
+            label->setEnabled(true);
+            return true;
+        }
+        box->setChecked(false); // nothing was picked
+    }
+    label->setEnabled(false);
+    label->setText(none);
+    return false;
 }
 } // namespace ReportRows

@@ -2,6 +2,9 @@
 #include "repair/warranty_reports.h"
 
 #include <QDate>
+#include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -29,7 +32,6 @@ struct DateRow {
 };
 DateRow dateRow(QWidget *parent, const QString &caption, const char *box, const char *comparison, const char *from,
                 const char *to);
-QDateEdit *dateEdit(QWidget *parent, const char *name);
 
 struct TextRow {
     QCheckBox *box = nullptr;
@@ -41,4 +43,10 @@ struct TextRow {
     void place(QGridLayout *grid, int row);
 };
 TextRow textRow(QWidget *parent, const QString &caption, const char *box, const char *edit, const char *part);
+
+// A tick box that opens a pick list: `open` sets `picked` when a record was
+// taken. Kept ticked with the label enabled only then; otherwise unticked,
+// the label disabled and showing `none`. Returns whether it stays ticked.
+bool pickWhenTicked(QCheckBox *box, QLabel *label, const QString &none, bool &picked,
+                    const std::function<void()> &open);
 } // namespace ReportRows
