@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <cerrno>
@@ -93,6 +95,7 @@ DeviceFileWriter &DeviceFileWriter::instance()
 DeviceFileWriter::DeviceFileWriter(QObject *parent)
     : QObject(parent)
     , m_timer(new QTimer(this))
+    , m_token(QString::number(QRandomGenerator::global()->generate(), 16))
 {
     m_timer->setInterval(kRetryMs);
     connect(m_timer, &QTimer::timeout, this, [this] { flush(); });
@@ -102,7 +105,14 @@ void DeviceFileWriter::watch(TDataModule1 *module)
 {
     if (!module)
         return;
-    connect(module, &TDataModule1::databaseChanged, this, &DeviceFileWriter::flushSoon, Qt::UniqueConnection);
+    connect(
+        module, &TDataModule1::databaseChanged, this,
+        [this] {
+            recoverClaims();
+            flushSoon();
+        },
+        Qt::UniqueConnection);
+    recoverClaims();
     flushSoon();
 }
 
@@ -115,12 +125,20 @@ void DeviceFileWriter::resetForTest()
 {
     m_told.clear();
     m_receiptCounter = 1;
-    m_stop = Stop::Never;
+    m_recover = false;
+    m_adopted.clear();
+    m_missed = false;
+    m_stepHook = {};
+    m_show = {};
     m_timer->stop();
 }
 
 int DeviceFileWriter::flush()
 {
+    if (m_showing) {
+        m_missed = true;
+        return -1;
+    }
     if (m_flushing || WriteTransaction::anyOpen())
         return -1;
     m_flushing = true;
@@ -133,24 +151,26 @@ int DeviceFileWriter::flush()
         const auto rows = Db::rows(QStringLiteral("SELECT ID, Dept, Folder, File_Name, Bytes, Temp_Name FROM "
                                                   "Pending_Files WHERE Workstation = ? ORDER BY ID"),
                                    {WorkTables::workstationName()});
+        step(Step::Read);
         QSet<QString> blocked;
         for (const QSqlRecord &r : rows) {
-            const long long id = r.value(0).toLongLong();
-            const int department = r.value(1).toInt();
-            const QString folder = r.value(2).toString();
-            const QString key = targetKey(department, folder);
+            const Row row{r.value(0).toLongLong(), r.value(1).toInt(), r.value(2).toString(), r.value(3).toString(),
+                          r.value(5).toString(), r.value(4).toByteArray()};
+            const QString key = targetKey(row.department, row.folder);
             if (blocked.contains(key)) {
                 ++remaining;
                 continue;
             }
-            const Outcome o = deliver(id, department, folder, r.value(3).toString(), r.value(4).toByteArray(),
-                                      r.value(5).toString());
+            const Outcome o = deliver(row);
             if (o != Outcome::Delivered) {
+                // Another writer's file, too, goes before the later ones of its target.
                 blocked.insert(key);
                 ++remaining;
-                tell(id, o, department, folder);
+                if (o != Outcome::Others)
+                    tell(row, o);
             }
         }
+        m_recover = false;
     } catch (const Stopped &) {
         m_flushing = false;
         throw;
@@ -159,73 +179,143 @@ int DeviceFileWriter::flush()
         ++remaining;
     }
     m_flushing = false;
+    // Told after the walk, so no question runs inside it; the retry waits
+    // while the message is open.
+    const QStringList messages = std::exchange(m_messages, {});
+    if (!messages.isEmpty()) {
+        m_timer->stop();
+        show(messages.join(QStringLiteral("\n\n")));
+    }
     if (remaining > 0)
         m_timer->start();
     else
         m_timer->stop();
-    // Told after the walk, so no question runs inside it.
-    const QStringList messages = std::exchange(m_messages, {});
-    for (const QString &m : messages)
-        Dialogs::message(m);
+    if (std::exchange(m_missed, false))
+        flushSoon();
     return remaining;
 }
 
-DeviceFileWriter::Outcome DeviceFileWriter::deliver(long long id, int department, const QString &folder,
-                                                    const QString &fileName, const QByteArray &bytes,
-                                                    QString tempName)
+void DeviceFileWriter::show(const QString &text)
 {
-    const QDir dir(folder);
-    const bool receipt = department == 0;
-    const QString final = receipt ? QString() : dir.filePath(fileName);
+    const QScopedValueRollback open(m_showing, true);
+    if (m_show)
+        m_show(text);
+    else
+        Dialogs::message(text);
+}
+
+namespace {
+QString tempBase(int department, const QString &fileName)
+{
+    return department == 0 ? QStringLiteral("BON") : fileName.section(QLatin1Char('.'), 0, 0);
+}
+} // namespace
+
+// "<base>-<workstation>+<writer>-<row>.tmp": a workstation name never holds
+// "+", so the names of one workstation's files are told apart from another's.
+QString DeviceFileWriter::ownTempName(const Row &row) const
+{
+    return QStringLiteral("%1-%2+%3-%4.tmp")
+        .arg(tempBase(row.department, row.fileName), WorkTables::workstationName(), m_token)
+        .arg(row.id);
+}
+
+// Whether a file is a temporary file of this workstation for the row, of any
+// writer (or named as before writers had their own names).
+bool DeviceFileWriter::isTempOfRow(const QString &name, const Row &row)
+{
+    const QString head = tempBase(row.department, row.fileName) + QLatin1Char('-') + WorkTables::workstationName();
+    const QString tail = QStringLiteral("-%1.tmp").arg(row.id);
+    return name == head + tail
+           || (name.startsWith(head + QLatin1Char('+')) && name.endsWith(tail)
+               && !name.mid(head.size() + 1, name.size() - head.size() - 1 - tail.size()).contains(QLatin1Char('-')));
+}
+
+DeviceFileWriter::Outcome DeviceFileWriter::deliver(const Row &row)
+{
+    QString tempName = row.tempName;
     if (tempName.isEmpty()) {
-        if (receipt && !dir.exists())
-            Settings::makeReceiptFolder(folder); // one level, as the receipt folder always was
-        if (folder.isEmpty() || !dir.exists())
-            return Outcome::Failed;
-        if (!receipt && QFileInfo::exists(final))
-            return Outcome::Waiting;
-        // Named by workstation and row: a rewrite after a crash replaces it.
-        tempName = QStringLiteral("%1-%2-%3.tmp")
-                       .arg(receipt ? QStringLiteral("BON") : fileName.section(QLatin1Char('.'), 0, 0),
-                            WorkTables::workstationName())
-                       .arg(id);
-        if (!writeWhole(dir.filePath(tempName), bytes)) {
-            QFile::remove(dir.filePath(tempName));
-            return Outcome::Failed;
-        }
-        if (m_stop == Stop::AfterTemporaryFile)
-            throw Stopped{};
-        WriteTransaction tx;
-        Db::execute(QStringLiteral("UPDATE Pending_Files SET Temp_Name = ? WHERE ID = ?"), {tempName, id});
-        tx.commit();
-        if (m_stop == Stop::AfterRecord)
-            throw Stopped{};
-    } else if (!QFileInfo::exists(dir.filePath(tempName))) {
-        // Renamed before the row could be deleted: delivered.
-        WriteTransaction tx;
-        Db::execute(QStringLiteral("DELETE FROM Pending_Files WHERE ID = ?"), {id});
-        tx.commit();
-        return Outcome::Delivered;
+        const Outcome claimed = claim(row, &tempName);
+        if (claimed != Outcome::Delivered)
+            return claimed;
+    } else if (tempName != ownTempName(row) && !m_adopted.contains(row.id)) {
+        if (!m_recover)
+            return Outcome::Others;
+        m_adopted.insert(row.id); // a killed copy's: finished by this writer from now on
     }
+    // Ours now: every other temporary file of the row is one whose writer
+    // lost the claim or was killed before it.
+    const QDir dir(row.folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden))
+        if (name != tempName && isTempOfRow(name, row))
+            QFile::remove(dir.filePath(name));
+    const Outcome placed = place(row, tempName);
+    if (placed != Outcome::Delivered)
+        return placed;
+    step(Step::Renamed);
+    WriteTransaction tx;
+    Db::execute(QStringLiteral("DELETE FROM Pending_Files WHERE ID = ?"), {row.id});
+    tx.commit();
+    m_adopted.remove(row.id);
+    step(Step::Marked);
+    return Outcome::Delivered;
+}
+
+// Writes the row's file under this writer's temporary name and claims the
+// row for it; Delivered means claimed.
+DeviceFileWriter::Outcome DeviceFileWriter::claim(const Row &row, QString *tempName)
+{
+    const QDir dir(row.folder);
+    const bool receipt = row.department == 0;
+    // The queue was read before: another writer may have delivered the row
+    // meanwhile (its ticket is the one in the way), which is not ours to tell.
+    auto unlessTaken = [&row](Outcome o) {
+        const QVariant temp = Db::scalar(QStringLiteral("SELECT Temp_Name FROM Pending_Files WHERE ID = ?"), {row.id});
+        return temp.isValid() && temp.toString().isEmpty() ? o : Outcome::Others;
+    };
+    if (receipt && !dir.exists())
+        Settings::makeReceiptFolder(row.folder); // one level, as the receipt folder always was
+    if (row.folder.isEmpty() || !dir.exists())
+        return unlessTaken(Outcome::Failed);
+    if (!receipt && QFileInfo::exists(dir.filePath(row.fileName)))
+        return unlessTaken(Outcome::Waiting);
+    *tempName = ownTempName(row);
+    const QString temp = dir.filePath(*tempName);
+    if (!writeWhole(temp, row.bytes)) {
+        QFile::remove(temp);
+        return unlessTaken(Outcome::Failed);
+    }
+    step(Step::Written);
+    WriteTransaction tx;
+    const int changed = Db::execute(
+        QStringLiteral("UPDATE Pending_Files SET Temp_Name = ? WHERE ID = ? AND (Temp_Name = '' OR Temp_Name IS NULL)"),
+        {*tempName, row.id});
+    tx.commit();
+    if (changed != 1) {
+        QFile::remove(temp);
+        return Outcome::Others;
+    }
+    step(Step::Claimed);
+    return Outcome::Delivered;
+}
+
+// Renames the claimed row's temporary file into place; Delivered when it is
+// there, also when another writer renamed it.
+DeviceFileWriter::Outcome DeviceFileWriter::place(const Row &row, const QString &tempName)
+{
+    const QDir dir(row.folder);
     const QString temp = dir.filePath(tempName);
+    if (!QFileInfo::exists(temp))
+        return Outcome::Delivered; // renamed before the row could be deleted
     if (alreadyPlaced(temp)) {
         QFile::remove(temp);
-    } else if (receipt) {
-        if (!placeReceipt(temp, folder))
-            return Outcome::Failed;
-    } else {
-        const int moved = moveWithoutReplacing(temp, final);
-        if (moved == 0)
-            return Outcome::Waiting;
-        if (moved < 0)
-            return Outcome::Failed;
+        return Outcome::Delivered;
     }
-    if (m_stop == Stop::AfterRename)
-        throw Stopped{};
-    WriteTransaction tx;
-    Db::execute(QStringLiteral("DELETE FROM Pending_Files WHERE ID = ?"), {id});
-    tx.commit();
-    return Outcome::Delivered;
+    const int moved = row.department == 0 ? (placeReceipt(temp, row.folder) ? 1 : -1)
+                                          : moveWithoutReplacing(temp, dir.filePath(row.fileName));
+    if (moved > 0 || !QFileInfo::exists(temp))
+        return Outcome::Delivered;
+    return moved == 0 ? Outcome::Waiting : Outcome::Failed;
 }
 
 bool DeviceFileWriter::placeReceipt(const QString &temp, const QString &folder)
@@ -244,19 +334,20 @@ bool DeviceFileWriter::placeReceipt(const QString &temp, const QString &folder)
     return false;
 }
 
-void DeviceFileWriter::tell(long long id, Outcome outcome, int department, const QString &folder)
+void DeviceFileWriter::tell(const Row &row, Outcome outcome)
 {
-    if (m_told.contains(id))
+    if (m_told.contains(row.id))
         return;
-    m_told.insert(id);
-    if (department == 0)
-        m_messages << QStringLiteral("Неуспешен печат на бон\nПапка: ") + folder;
+    m_told.insert(row.id);
+    if (row.department == 0)
+        m_messages << QStringLiteral("Неуспешен печат на бон\nПапка: ") + row.folder;
     else if (outcome == Outcome::Waiting)
         m_messages << QStringLiteral("Бонът за отдел %1 чака: предишният бон още не е взет от папка ")
-                              .arg(department)
-                          + folder;
+                              .arg(row.department)
+                          + row.folder;
     else
-        m_messages << QStringLiteral("Неуспешен печат на бон за отдел %1\nПапка: ").arg(department) + folder;
+        m_messages << QStringLiteral("Неуспешен печат на бон за отдел %1\nПапка: ").arg(row.department)
+                          + row.folder;
 }
 
 QStringList DeviceFileWriter::waiting() const

@@ -11,6 +11,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
+#include "platform/instance_lock.h"
 #include "app/action_button.h"
 #include "app/app_state.h"
 #include "shell/aux_programs.h"
@@ -335,6 +336,12 @@ bool TGeneral_Form::FormCreate()
     const QString unwritable = ProgramFolder::writeProblem();
     if (!unwritable.isEmpty()) {
         Dialogs::message(unwritable, this);
+        m_ended = true;
+        return false;
+    }
+    // A second copy would share this workstation's receipts and work tables.
+    if (!InstanceLock::acquire()) {
+        Dialogs::message(InstanceLock::refusalText(), this);
         m_ended = true;
         return false;
     }

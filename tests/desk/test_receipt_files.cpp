@@ -206,12 +206,15 @@ private Q_SLOTS:
         QCOMPARE(read(QDir(folder).filePath(QStringLiteral("BON1.bon"))), QByteArray("old"));
 
         // A crash at each step, then a start-up: every file exactly once.
-        for (auto stop : {DeviceFileWriter::Stop::AfterTemporaryFile, DeviceFileWriter::Stop::AfterRecord,
-                          DeviceFileWriter::Stop::AfterRename}) {
-            w.setStopForTest(stop);
+        using Step = DeviceFileWriter::Step;
+        for (const Step at : {Step::Written, Step::Claimed, Step::Renamed}) {
+            w.setStepHookForTest([at](Step s) {
+                if (s == at)
+                    throw DeviceFileWriter::Stopped{};
+            });
             PendingFiles::queue({DeviceFile{0, folder, {}, "#C\r\n"}});
             QVERIFY_THROWS_EXCEPTION(DeviceFileWriter::Stopped, w.flush());
-            w.setStopForTest(DeviceFileWriter::Stop::Never);
+            w.setStepHookForTest({});
             QCOMPARE(w.flush(), 0);
             QCOMPARE(pendingRows(), 0);
         }

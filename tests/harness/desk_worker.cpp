@@ -3,6 +3,7 @@
 // until it is killed or its time is up.
 //
 //   ventaros_desk_worker start              open the folder, deliver waiting files, end
+//   ventaros_desk_worker hold               open the folder, print "running", wait to be killed
 //   ventaros_desk_worker sell <op> [secs]   one line a sale, quantity = the line's ordinal
 //   ventaros_desk_worker mixed <op> <secs>  sales and deliveries; prints what it did
 #include "app/data_module.h"
@@ -15,8 +16,10 @@
 #include "platform/application.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
+#include "platform/instance_lock.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QRandomGenerator>
 
 #include <cstdio>
@@ -155,18 +158,30 @@ int main(int argc, char **argv)
     ProgramFolder::resolve();
     const QStringList args = app.arguments();
     const QString mode = args.value(1);
+    // As the program starts: one copy per workstation.
+    if (!InstanceLock::acquire()) {
+        std::fprintf(stderr, "%s\n", qPrintable(InstanceLock::refusalText()));
+        return 4;
+    }
     TDataModule1 module;
     if (!module.openAliasFolder().opened) {
         std::fprintf(stderr, "the database did not open\n");
         return 2;
     }
+    DeviceFileWriter::instance().recoverClaims(); // what a killed copy left
     DeviceFileWriter::instance().flush();
     if (mode == QLatin1String("start"))
         return 0;
+    if (mode == QLatin1String("hold")) {
+        std::printf("running\n");
+        std::fflush(stdout);
+        QThread::sleep(120);
+        return 0;
+    }
     if (mode == QLatin1String("sell"))
         return sellLoop(args.value(2), args.value(3).toInt());
     if (mode == QLatin1String("mixed"))
         return mixedLoop(args.value(2), args.value(3).toInt());
-    std::fprintf(stderr, "usage: %s start | sell <op> [seconds] | mixed <op> <seconds>\n", argv[0]);
+    std::fprintf(stderr, "usage: %s start | hold | sell <op> [seconds] | mixed <op> <seconds>\n", argv[0]);
     return 2;
 }

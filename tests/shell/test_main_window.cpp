@@ -16,14 +16,20 @@
 #include "shell/shop_tab.h"
 #include "shell/status_widgets.h"
 #include "shell/working_date.h"
+#include "platform/db/work_tables.h"
+#include "platform/instance_lock.h"
+#include "platform/script.h"
 
 #include <QAction>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTest>
+
+#include <csignal>
 
 using namespace shelltest;
 
@@ -158,6 +164,45 @@ private Q_SLOTS:
         QVERIFY(messages.first().contains(QStringLiteral("не позволява запис")));
         QVERIFY(PlatformScript::texts(QStringLiteral("modal")).isEmpty()); // no login, no database windows
         ProgramFolder::setPath(program.folder());
+    }
+
+    // A double click starts a second copy: refused with one message before the
+    // login while the first runs; a killed first copy leaves nothing that refuses.
+    void secondStartOnOneWorkstation()
+    {
+        TestProgram program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("hold")});
+        QVERIFY(first.waitForReadyRead(60000));
+        QCOMPARE(first.readAllStandardOutput(), QByteArray("running\n"));
+
+        resetProgramState();
+        {
+            TGeneral_Form form;
+            auto logins = loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+            QVERIFY(!form.FormCreate());
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{InstanceLock::refusalText()});
+            QVERIFY(InstanceLock::refusalText().contains(WorkTables::workstationName()));
+            QCOMPARE(logins->logins, 0);
+            QVERIFY(form.programEnded());
+        }
+
+        ::kill(pid_t(first.processId()), SIGKILL);
+        QVERIFY(first.waitForFinished(10000));
+        PlatformScript::clearEvents();
+        auto form = startedWindow();
+        QVERIFY(form);
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty());
+        // This copy holds it now: a third start is refused.
+        QProcess third;
+        third.setProcessEnvironment(env);
+        third.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("start")});
+        QVERIFY(third.waitForFinished(60000));
+        QCOMPARE(third.exitCode(), 4);
     }
 
     void workingDateWatch()
