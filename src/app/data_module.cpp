@@ -10,6 +10,7 @@
 #include "app/schema_columns.h"
 #include "app/schema_version.h"
 #include "app/statement_file.h"
+#include "app/tree_repair.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,9 @@ TDataModule1::TDataModule1(QObject *parent)
 {
     registerSchemaColumns();
     DataModule1 = this;
+    // First of all that follows an open: everyone after it reads repaired trees.
+    connect(this, &TDataModule1::databaseChanged, this,
+            [this] { TreeRepair::repairFolder(m_folder, connection()); });
 }
 
 TDataModule1::~TDataModule1()

@@ -1,5 +1,6 @@
 #include "app/tree_file_update.h"
 
+#include "app/tree_repair.h"
 #include "common/reference_text.h"
 #include "common/text_file.h"
 #include "platform/db/transaction.h"
@@ -15,6 +16,9 @@ TreeFileUpdate::Result TreeFileUpdate::apply(const Change &change, const QSqlDat
     try {
         WriteTransaction tx(db);
         // Under the write lock: no other workstation changes the file meanwhile.
+        // The change applies to the tree as the tables have it (a crash may
+        // have left them apart).
+        TreeRepair::repairFile(change.path, db);
         hadFile = QFileInfo::exists(change.path);
         if (change.statements) {
             const QString refusal = change.statements();
@@ -101,6 +105,16 @@ int TreeFileUpdate::findChild(const QList<TreeFileNode> &tree, int parent, long 
         if (tree.at(i).depth == depth && GetID_MFromTreeNodeName(tree.at(i).text) == key)
             return i;
     }
+    return -1;
+}
+
+int TreeFileUpdate::findKey(const QList<TreeFileNode> &tree, long long key)
+{
+    if (key <= 0)
+        return -1;
+    for (int i = 0; i < tree.size(); ++i)
+        if (GetID_MFromTreeNodeName(tree.at(i).text) == key)
+            return i;
     return -1;
 }
 

@@ -8,7 +8,8 @@
 #include <functional>
 
 // A change of tables that a tree file mirrors (the group trees). In one write
-// transaction the statements run, the file is read afresh (so no node that
+// transaction the file is first made to agree with the tables (TreeRepair),
+// the statements run, the file is read afresh (so no node that
 // another workstation added since this one loaded it is lost), the change is
 // applied to it by node key, and the file is replaced atomically before the
 // statements commit. A file that cannot be read or written rolls the
@@ -67,6 +68,9 @@ private:
 // The line of the node whose key (the number before its colon) is `key`,
 // among the children of line `parent` (-1: the top level); -1 when absent.
 int findChild(const QList<TreeFileNode> &tree, int parent, long long key);
+// The first line, at any depth, whose node has the key; -1 when none (keys
+// below 1 never match).
+int findKey(const QList<TreeFileNode> &tree, long long key);
 // Removes a line together with the lines nested under it.
 void removeSubtree(QList<TreeFileNode> &tree, int line);
 } // namespace TreeFileUpdate

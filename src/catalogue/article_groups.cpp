@@ -28,16 +28,7 @@ bool groupExists(long long key, const QSqlDatabase &db)
 
 const char *const kTaken = "Въведеният номер за група вече съществува!";
 
-// The first line whose node has the key; -1 when none (keys below 1 never match).
-int findKey(const QList<TreeFileNode> &tree, long long key)
-{
-    if (key <= 0)
-        return -1;
-    for (int i = 0; i < tree.size(); ++i)
-        if (GetID_MFromTreeNodeName(tree.at(i).text) == key)
-            return i;
-    return -1;
-}
+using TreeFileUpdate::findKey;
 
 // The line of the node with this text, else of the node with its key.
 int findNode(const QList<TreeFileNode> &tree, const QString &text)

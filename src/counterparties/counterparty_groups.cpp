@@ -43,6 +43,12 @@ bool CounterpartyGroups::parseNumber(const QString &text, long long *number)
 
 int CounterpartyGroups::placeNode(QList<TreeFileNode> &tree, const QString &nodeText, const QString &parentText)
 {
+    // By key: a group has one node.
+    const int existing = TreeFileUpdate::findKey(tree, GetID_MFromTreeNodeName(nodeText));
+    if (existing >= 0) {
+        tree[existing].text = nodeText;
+        return existing;
+    }
     int parent = -1;
     if (!parentText.isEmpty()) {
         for (int i = 0; i < tree.size() && parent < 0; ++i)

@@ -28,7 +28,8 @@ bool parseNumber(const QString &text, long long *number);
 
 // Puts a node into a tree held as lines: at the end of the top level, or as
 // the last child of `parentText` (found by its text, else by its key; the top
-// level when it is not there). Returns the node's line index.
+// level when it is not there). A node with the key already in the tree keeps
+// its place and takes the text. Returns the node's line index.
 int placeNode(QList<TreeFileNode> &tree, const QString &nodeText, const QString &parentText = {});
 
 struct NewGroup {

@@ -3,6 +3,7 @@
 #include "app/import_run.h"
 #include "app/next_number.h"
 #include "app/tree_file_update.h"
+#include "app/tree_repair.h"
 #include "common/reference_text.h"
 #include "offers/supplier_catalogue.h"
 #include "platform/db/database.h"
@@ -126,6 +127,8 @@ public:
         if (mode == Mode::Update)
             m_state.firm = -supplier; // staged under the negated number
         m_committed = m_state;
+        // Nodes of rows a killed import never committed would take the numbers again.
+        TreeRepair::repairFile(treePath, db);
     }
 
     QString process(const TaggedLine &tagged, ImportRun::Memo &) override
@@ -276,6 +279,11 @@ private:
                 // Its node went from the file meanwhile; the rows are there, so is the node.
                 tree.append({ReferenceText::make(n.supplier, m_state.names.value(n.supplier)), 0});
                 at = tree.size() - 1;
+            }
+            const int line = TreeFileUpdate::findChild(tree, at, n.group);
+            if (line >= 0) {
+                tree[line].text = n.text; // by key: never a second node
+                continue;
             }
             int end = at + 1;
             while (end < tree.size() && tree.at(end).depth > 0)

@@ -2,6 +2,7 @@
 
 #include "app/next_number.h"
 #include "app/tree_file_update.h"
+#include "app/tree_repair.h"
 #include "catalogue/article_groups.h"
 #include "catalogue/article_search.h"
 #include "common/money.h"
@@ -63,6 +64,8 @@ ArticleImport::ArticleImport(const QString &treePath, bool replace, const QSqlDa
     m_findGroup = std::make_unique<Statement>(
         db, QStringLiteral("SELECT MIN(ID) FROM Grupi WHERE UPPER(Opisanie) LIKE ? ESCAPE '\\'"));
     m_insertGroup = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (?, ?)"));
+    // Nodes of groups a killed import never committed would take the numbers again.
+    TreeRepair::repairFile(treePath, db);
 }
 
 ArticleImport::~ArticleImport() = default;
@@ -215,8 +218,14 @@ QString ArticleImport::beforeCommit()
         [this](QList<TreeFileNode> &nodes) {
             if (nodes.isEmpty())
                 nodes.append({QString::fromUtf8(ArticleSearch::RootNodeText), 0});
-            for (const QString &node : std::as_const(m_chunk.newNodes))
-                nodes.append({node, 0});
+            // By key: a node a crash left for the number stays the one node.
+            for (const QString &node : std::as_const(m_chunk.newNodes)) {
+                const int line = TreeFileUpdate::findKey(nodes, GetID_MFromTreeNodeName(node));
+                if (line >= 0)
+                    nodes[line].text = node;
+                else
+                    nodes.append({node, 0});
+            }
         },
         QStringLiteral("Новите групи не бяха записани"), QStringLiteral("групите"));
 }
