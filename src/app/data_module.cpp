@@ -72,14 +72,16 @@ QString TDataModule1::updateTablesFile()
     return ProgramFolder::programFile(QStringLiteral("SQLs/UpdateTables.nts"));
 }
 
-bool TDataModule1::SET_NEW_DATABASE(const QString &path)
+bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
 {
-    if (!Db::folderHoldsDatabase(path))
-        return false;
     const QString name = QStringLiteral("GeneralDataBase-%1").arg(++m_serial);
-    QString error;
-    if (!Db::open(name, Db::databaseFile(path), false, &error))
+    if (!Db::openFolder(name, path, why))
         return false;
+    // [DBVer] Ver follows the database: an upgrade cut off between its commit
+    // and the settings file left the old number there.
+    const int version = SchemaVersion::read(QSqlDatabase::database(name, false));
+    if (Settings::readInteger(Keys::DBVer_Ver) != version)
+        Settings::writeInteger(Keys::DBVer_Ver, version);
     const QString old = m_connection;
     m_connection = name;
     m_folder = normalized(path);
@@ -142,6 +144,35 @@ int TDataModule1::databaseVersion() const
     return SchemaVersion::read(connection());
 }
 
+TDataModule1::Upgrade TDataModule1::upgradeDatabase(const QString &file,
+                                                    const std::function<void(const QString &)> &memo)
+{
+    Upgrade result;
+    const int version = ProgramVersion::databaseVersion();
+    const StatementFile statements = StatementFile::load(file);
+    if (!statements.loaded || !statements.announces(version))
+        return result;
+    if (!isOpen()) {
+        result.outcome = Upgrade::NotOpen;
+        return result;
+    }
+    const QSqlDatabase db = connection();
+    result.databaseVersion = SchemaVersion::read(db);
+    if (result.databaseVersion > version) {
+        result.outcome = Upgrade::DatabaseNewer;
+        return result;
+    }
+    result.run = runStatementFile(statements, db, {result.databaseVersion, version},
+                                  [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); }, memo);
+    if (!result.run.ok) {
+        result.outcome = Upgrade::Failed;
+        return result;
+    }
+    Settings::writeInteger(Keys::DBVer_Ver, version);
+    result.outcome = Upgrade::Done;
+    return result;
+}
+
 bool TDataModule1::createInFolder(const QString &folder, QString *error)
 {
     const bool madeFolder = !QFileInfo::exists(folder);
@@ -182,20 +213,23 @@ TDataModule1::AliasOpen TDataModule1::openAliasFolder()
     if (isOpen() && normalized(result.path) == m_folder)
         result.opened = true;
     else
-        result.opened = !result.path.isEmpty() && SET_NEW_DATABASE(result.path);
+        result.opened = !result.path.isEmpty() && SET_NEW_DATABASE(result.path, &result.why);
+    result.fileExists = !result.path.isEmpty() && QFileInfo::exists(Db::databaseFile(result.path));
     result.canCreate = !result.opened && !result.path.isEmpty()
                        && normalized(result.path) == normalized(defaultFolder)
                        && !QFile::exists(Db::databaseFile(defaultFolder));
     return result;
 }
 
-bool TDataModule1::switchAliasTo(const QString &path)
+bool TDataModule1::switchAliasTo(const QString &path, QString *why)
 {
     const QString old = m_folder;
-    if (!SET_NEW_DATABASE(path))
+    if (!SET_NEW_DATABASE(path, why))
         return false;
     if (AliasFile::setPath(m_folder))
         return true;
+    if (why)
+        *why = QStringLiteral("Настройката на базата данни не може да бъде записана в ") + AliasFile::filePath();
     if (!old.isEmpty())
         SET_NEW_DATABASE(old);
     return false;

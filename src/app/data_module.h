@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/statement_file.h"
+
 #include <functional>
 
 class QWidget;
@@ -31,6 +33,8 @@ public:
         bool opened = false;
         QString path;          // the folder the alias names
         QStringList problems;  // messages for the user, in order
+        QString why;           // why the alias folder's database did not open
+        bool fileExists = false; // its database file is there (never offer a new one)
         // The alias names the default folder and no database was ever made
         // there (a first run that failed): the caller may offer the creation.
         bool canCreate = false;
@@ -44,12 +48,15 @@ public:
 
     // Switches to `path` and names it in the alias file. When the alias file
     // cannot be written the connection goes back to the folder it was on, so
-    // the next login does not land on another database.
-    bool switchAliasTo(const QString &path);
+    // the next login does not land on another database. `why` gets the
+    // Bulgarian reason of a failure.
+    bool switchAliasTo(const QString &path, QString *why = nullptr);
 
-    // Switches the connection to the database in `path`. The old connection
-    // stays in use when the new one cannot be opened (result false, no message).
-    bool SET_NEW_DATABASE(const QString &path);
+    // Switches the connection to the database in `path` through the open
+    // routine, which rolls back a write a crash cut off. The old connection
+    // stays in use when the new one cannot be opened (result false, the
+    // reason in `why`, no message).
+    bool SET_NEW_DATABASE(const QString &path, QString *why = nullptr);
 
     // Builds a database in an existing folder from SQLs/NewTables.nts, with
     // its version and the first operator, in one transaction. On failure the
@@ -58,6 +65,18 @@ public:
                         QString *error);
 
     int databaseVersion() const; // version recorded in the open database
+
+    // Brings the open database up to the program's version with the update
+    // file `file`: its groups above the database's version and the version
+    // row in one transaction, [DBVer] Ver after the commit. A crash before
+    // the commit leaves the old version whole, and the upgrade runs again.
+    struct Upgrade {
+        enum Outcome { Done, NoFile, NotOpen, DatabaseNewer, Failed };
+        Outcome outcome = NoFile;
+        int databaseVersion = 0; // before the upgrade
+        StatementRun run;
+    };
+    Upgrade upgradeDatabase(const QString &file, const std::function<void(const QString &)> &memo);
 
     static QString newTablesFile();
     static QString updateTablesFile();

@@ -63,7 +63,7 @@ Statement::Statement(const QSqlDatabase &db, const QString &sql)
     , m_sql(sql)
 {
     if (!m_query.prepare(sql))
-        throw DbError(m_query.lastError().text(), sql);
+        throw DbError(m_query.lastError(), sql);
 }
 
 void Statement::run(const QVariantList &values)
@@ -71,7 +71,7 @@ void Statement::run(const QVariantList &values)
     for (int i = 0; i < values.size(); ++i)
         m_query.bindValue(i, values.at(i));
     if (!m_query.exec()) {
-        const QString error = m_query.lastError().text();
+        const QSqlError error = m_query.lastError();
         m_query.finish();
         throw DbError(error, m_sql);
     }

@@ -8,6 +8,7 @@
 #include "common/text_file.h"
 #include "app/export_kinds.h"
 #include "platform/db/column_registry.h"
+#include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/report/rtf.h"
 #include "platform/shell_exec.h"
@@ -158,7 +159,7 @@ bool ListExport::PRINT_INTO(QAbstractItemModel *model, const QList<ExportColumn>
         model->fetchMore(QModelIndex());
     if (const auto *q = qobject_cast<const QSqlQueryModel *>(model)) {
         if (q->lastError().isValid()) {
-            m_error = q->lastError().text();
+            m_error = Db::errorText(q->lastError());
             return false;
         }
     }

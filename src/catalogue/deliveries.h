@@ -80,6 +80,8 @@ inline constexpr const char *NoWarehouse = "Непълни данни за Ск�
 inline constexpr const char *UnknownCurrency =
     "Доставката съдържа редове с валута, която липсва в курсовете на валутите.\n"
     "Поправете валутата им или ги изтрийте преди записа.";
+// What a window says before the reason of a DbError from save().
+inline constexpr const char *NotSaved = "Доставката не беше записана; наличностите и цените не са променени.\n";
 
 // Saves the delivery in one write transaction: a new number, the head, one
 // Dostavka_art row, one stock addition and one price update per line with a

@@ -428,9 +428,7 @@ bool TForm_Dostavki::save()
             return false;
         }
     } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Доставката не беше записана; наличностите и цените не са променени.\n")
-                             + e.message(),
-                         this);
+        Dialogs::message(QString::fromUtf8(Deliveries::NotSaved) + e.message(), this);
         return false;
     }
     setOpen(false);

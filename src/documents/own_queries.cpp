@@ -113,7 +113,7 @@ void OwnQueryModel::run(const QString &sql)
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(statement))
-        throw DbError(q.lastError().text(), sql);
+        throw DbError(q.lastError(), sql);
     QStringList fields;
     const QSqlRecord rec = q.record();
     for (int c = 0; c < rec.count(); ++c)
@@ -132,9 +132,9 @@ void OwnQueryModel::run(const QString &sql)
             row.append(q.value(c));
         rows.append(std::move(row));
     }
-    const QString failed = q.lastError().isValid() ? q.lastError().text() : QString();
+    const QSqlError failed = q.lastError();
     q.finish();
-    if (!failed.isEmpty())
+    if (failed.isValid())
         throw DbError(failed, sql);
     beginResetModel();
     m_fields = fields;

@@ -2,9 +2,12 @@
 
 #include "app/data_module.h"
 #include "platform/db/alias_file.h"
+#include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
+
+#include <QFileInfo>
 
 namespace DatabaseOpen {
 
@@ -27,17 +30,26 @@ bool openAliasFolder(QWidget *parent)
             return true;
         Dialogs::message(QStringLiteral("Неуспешно създаване на базата данни:\n") + error, parent);
     }
+    bool fileExists = result.fileExists;
+    QString why = result.why;
     for (;;) {
-        const int choice = Dialogs::choose(
-            QStringLiteral("Папката на базата данни\n") + path
-                + QStringLiteral("\nне е достъпна или не съдържа база данни.\n"
-                                 "Изберете друга папка или създайте нова база данни."),
-            {QStringLiteral("Отвори"), QStringLiteral("Нова база"), QStringLiteral("Изход")},
-            parent);
+        // A database file that is there but does not open is never replaced
+        // by a new one from here: the user sees why and may pick another folder.
+        const QStringList choices = fileExists ? QStringList{QStringLiteral("Отвори"), QStringLiteral("Изход")}
+                                               : QStringList{QStringLiteral("Отвори"), QStringLiteral("Нова база"),
+                                                             QStringLiteral("Изход")};
+        const QString text = fileExists
+                                 ? QString(QStringLiteral("Базата данни в папката\n") + path
+                                           + QStringLiteral("\nне може да бъде отворена.\n") + why
+                                           + QStringLiteral("\nИзберете друга папка или излезте от програмата."))
+                                 : QString(QStringLiteral("Папката на базата данни\n") + path
+                                           + QStringLiteral("\nне е достъпна или не съдържа база данни.\n"
+                                                            "Изберете друга папка или създайте нова база данни."));
+        const int choice = Dialogs::choose(text, choices, parent);
         if (choice == 0) {
             TForm_Change_DB form(parent);
             Dialogs::exec(&form);
-        } else if (choice == 1) {
+        } else if (choice == 1 && !fileExists) {
             DatabaseFormMode = 1;
             TForm_Sazdava_Nova_Baza form(parent);
             Dialogs::exec(&form);
@@ -47,8 +59,10 @@ bool openAliasFolder(QWidget *parent)
         if (DataModule1->holdsAliasFolder())
             return true;
         path = AliasFile::path();
-        if (!path.isEmpty() && DataModule1->SET_NEW_DATABASE(path))
+        why.clear();
+        if (!path.isEmpty() && DataModule1->SET_NEW_DATABASE(path, &why))
             return true;
+        fileExists = !path.isEmpty() && QFileInfo::exists(Db::databaseFile(path));
     }
 }
 

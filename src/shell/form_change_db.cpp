@@ -45,13 +45,15 @@ void TForm_Change_DB::showEvent(QShowEvent *event)
 void TForm_Change_DB::BitBtn_OKClick()
 {
     const QString chosen = DirectoryListBox1->currentFolder();
+    QString why;
     // The old database stays open until the new one is known to work.
-    if (DataModule1 && !chosen.isEmpty() && DataModule1->switchAliasTo(chosen)) {
+    if (DataModule1 && !chosen.isEmpty() && DataModule1->switchAliasTo(chosen, &why)) {
         accept();
         VersionCheck::run(this->parentWidget());
         LoginRequest::request();
         return;
     }
     accept();
-    Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни"), parentWidget());
+    Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни") + (why.isEmpty() ? QString() : QStringLiteral(":\n") + why),
+                     parentWidget());
 }

@@ -144,35 +144,30 @@ void TForm_Sazdava_Nova_Baza::createNew()
 void TForm_Sazdava_Nova_Baza::update()
 {
     Memo1->clear();
-    const int version = ProgramVersion::databaseVersion();
     const QString file = QDir(DirectoryListBox1->currentFolder()).filePath(QStringLiteral("UpdateTables.nts"));
-    const StatementFile statements = StatementFile::load(file);
-    if (!statements.loaded || !statements.announces(version)) {
+    const TDataModule1::Upgrade upgrade =
+        DataModule1 ? DataModule1->upgradeDatabase(file, [this](const QString &l) { memo(l); })
+                    : TDataModule1::Upgrade{TDataModule1::Upgrade::NotOpen, 0, {}};
+    switch (upgrade.outcome) {
+    case TDataModule1::Upgrade::NoFile:
         Dialogs::message(QStringLiteral("Не беше открит файл за актуализация"), this);
         return;
-    }
-    if (!DataModule1 || !DataModule1->isOpen()) {
+    case TDataModule1::Upgrade::NotOpen:
         Dialogs::message(QStringLiteral("Няма отворена база данни"), this);
         return;
-    }
-    const QSqlDatabase db = DataModule1->connection();
-    const int current = SchemaVersion::read(db);
-    if (current > version) {
-        Dialogs::message(VersionCheck::newerDatabaseText(current, version), this);
-        return;
-    }
-    const StatementRun run = runStatementFile(
-        statements, db, {current, version},
-        [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); },
-        [this](const QString &l) { memo(l); });
-    if (run.ok) {
-        Settings::writeInteger(Keys::DBVer_Ver, version);
-        Dialogs::message(QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"), this);
-    } else {
-        Dialogs::message(QStringLiteral("Прекратена актуализация при изпълнението на \nОПЕРАЦИЯ: ")
-                             + QString::number(run.failedIndex) + QStringLiteral("\n:")
-                             + run.failedSql + QStringLiteral("\n") + run.error,
+    case TDataModule1::Upgrade::DatabaseNewer:
+        Dialogs::message(VersionCheck::newerDatabaseText(upgrade.databaseVersion, ProgramVersion::databaseVersion()),
                          this);
+        return;
+    case TDataModule1::Upgrade::Done:
+        Dialogs::message(QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"), this);
+        break;
+    case TDataModule1::Upgrade::Failed:
+        Dialogs::message(QStringLiteral("Прекратена актуализация при изпълнението на \nОПЕРАЦИЯ: ")
+                             + QString::number(upgrade.run.failedIndex) + QStringLiteral("\n:")
+                             + upgrade.run.failedSql + QStringLiteral("\n") + upgrade.run.error,
+                         this);
+        break;
     }
     accept();
 }

@@ -16,6 +16,7 @@
 #include "catalogue/stock_taking.h"
 #include "common/program_folder.h"
 #include "common/text_file.h"
+#include "platform/db/database.h"
 #include "platform/script.h"
 
 #include <QAction>
@@ -417,6 +418,18 @@ private Q_SLOTS:
         QCOMPARE(lines.at(6), QStringLiteral("\tДокумент: 1:Фактура"));
         QCOMPARE(lines.at(8), QStringLiteral("\tСклад: "));
         w->ComboBox_Sklad->setCurrentIndex(1);
+        {
+            // Another workstation writes past the wait: told in Bulgarian, the delivery stays open.
+            Db::execute(QStringLiteral("PRAGMA busy_timeout = 200"));
+            WriteLockHolder holder;
+            PlatformScript::clearEvents();
+            QVERIFY(!w->save());
+            const QStringList said = PlatformScript::texts(QStringLiteral("message"));
+            QCOMPARE(said.size(), 1);
+            QVERIFY2(said.first().startsWith(QString::fromUtf8(Deliveries::NotSaved) + QString::fromUtf8(Db::BusyText)),
+                     qPrintable(said.first()));
+            QCOMPARE(w->state(), 1);
+        }
         QVERIFY(w->save());
         QCOMPARE(w->state(), 0);
         QCOMPARE(stock(11, 2).toDouble(), 6.0);

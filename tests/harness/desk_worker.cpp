@@ -1,13 +1,28 @@
 // A workstation that works without a pause, for the fault tests: started in
-// the program folder VENTAROS_HOME, it sells (and cancels, and delivers)
-// until it is killed or its time is up.
+// the program folder VENTAROS_HOME, it opens the database as the start-up
+// does, prints "ready" (a writer) and writes until it is killed or its work
+// is done.
+// It retries nothing: what the program refuses is printed as the program
+// says it, and anything else ends the worker with 3.
 //
 //   ventaros_desk_worker start              open the folder, deliver waiting files, end
 //   ventaros_desk_worker hold               open the folder, print "running", wait to be killed
 //   ventaros_desk_worker sell <op> [secs]   one line a sale, quantity = the line's ordinal
+//   ventaros_desk_worker deliver [secs]     deliveries of 3 of one article
+//   ventaros_desk_worker count [secs]       stock-takings of every article, one more than its stock
+//   ventaros_desk_worker import <file>      the article import of <file>, once
+//   ventaros_desk_worker upgrade            the database upgrade by SQLs/UpdateTables.nts
 //   ventaros_desk_worker mixed <op> <secs>  sales and deliveries; prints what it did
+//   ventaros_desk_worker lock <ms> <times>  holds the write lock <ms> at a time
+//
+// With VENTAROS_KILL_AT_SUPER_JOURNAL set, a delivery or stock-taking save
+// kills its own process at the commit point of its transaction across the
+// work database: when its super-journal is deleted, after every journal was
+// written.
 #include "app/data_module.h"
+#include "catalogue/article_groups.h"
 #include "catalogue/deliveries.h"
+#include "catalogue/stock_taking.h"
 #include "common/program_folder.h"
 #include "desk/desk_lines.h"
 #include "desk/device_file_writer.h"
@@ -17,16 +32,57 @@
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/instance_lock.h"
+#include "platform/script.h"
+#include "shell/database_open.h"
+#include "shell/imports/article_import.h"
 
 #include <QElapsedTimer>
-#include <QThread>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QThread>
 
+#include <sqlite3.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr long long Warehouse = 1;
 constexpr int Articles = 20;
+
+// ---- A kill at the commit point of a transaction across two files --------
+
+sqlite3_vfs g_killingVfs;
+bool g_armed = false;
+
+bool armed()
+{
+    return qEnvironmentVariableIsSet("VENTAROS_KILL_AT_SUPER_JOURNAL");
+}
+
+int killingDelete(sqlite3_vfs *vfs, const char *name, int syncDir)
+{
+    if (g_armed && std::strstr(name, "-mj"))
+        std::raise(SIGKILL);
+    return sqlite3_vfs_find("unix")->xDelete(vfs, name, syncDir);
+}
+
+void installKillingVfs()
+{
+    g_killingVfs = *sqlite3_vfs_find(nullptr);
+    g_killingVfs.zName = "killing";
+    g_killingVfs.xDelete = killingDelete;
+    sqlite3_vfs_register(&g_killingVfs, 1);
+}
+
+// ---- Writers --------------------------------------------------------------
+
+// A message of the program on one line of the output.
+QString oneLine(QString message)
+{
+    return message.replace(QLatin1Char('\n'), QStringLiteral(" | "));
+}
 
 long long scalar(const QString &sql, const QVariantList &params = {})
 {
@@ -61,7 +117,7 @@ bool sellOnce(const QString &op, QRandomGenerator &rng)
     r.warehouse = Warehouse;
     const Sale::Result sold = Sale::sell(r);
     if (!sold.ok) {
-        std::fprintf(stderr, "sale refused: %s\n", qPrintable(sold.message));
+        std::fprintf(stderr, "sale refused: %s\n", qPrintable(oneLine(sold.message)));
         return false;
     }
     DeviceFileWriter::instance().flush();
@@ -73,22 +129,105 @@ bool sellOnce(const QString &op, QRandomGenerator &rng)
     return true;
 }
 
+// A delivery of 3 of one article, as the delivery window saves it: a failed
+// save is told with the window's words and the program's reason. The number
+// taken, or 0.
+long long deliverOnce(QRandomGenerator &rng)
+{
+    Deliveries::removeAll();
+    Deliveries::LineInput line;
+    line.article = 1 + rng.bounded(Articles);
+    line.deliveryPrice = 1;
+    line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
+    line.salePrice = 2.5;
+    line.quantity = 3;
+    if (Deliveries::addLine(line, 0) == 0 || Deliveries::lineCount() != 1) {
+        std::fprintf(stderr, "delivery lines of another workstation\n");
+        std::exit(3);
+    }
+    Deliveries::Head head;
+    head.deliveryDate = head.documentDate = QDate::currentDate();
+    head.deliveryTime = QTime::currentTime();
+    head.supplier = 1;
+    head.documentKind = 1;
+    head.warehouse = Warehouse;
+    QString refusal;
+    long long n = 0;
+    try {
+        g_armed = armed();
+        n = Deliveries::save(head, &refusal);
+    } catch (const DbError &e) {
+        refusal = QString::fromUtf8(Deliveries::NotSaved) + e.message();
+    }
+    g_armed = false;
+    if (n <= 0)
+        std::fprintf(stderr, "delivery refused: %s\n", qPrintable(oneLine(refusal)));
+    return n;
+}
+
+// A stock-taking of every article: its lines in the work database, the save
+// across both files.
+long long countOnce()
+{
+    StockTaking::prepare();
+    StockTaking::clear();
+    for (int a = 1; a <= Articles; ++a)
+        StockTaking::addLine(a, StockTaking::stock(a, Warehouse) + 1, Warehouse);
+    StockTaking::Head head;
+    head.date = QDate::currentDate();
+    head.time = QTime::currentTime();
+    head.warehouse = Warehouse;
+    QString refusal;
+    g_armed = armed();
+    const long long n = StockTaking::save(head, &refusal);
+    g_armed = false;
+    if (n <= 0)
+        std::fprintf(stderr, "stock-taking refused: %s\n", qPrintable(oneLine(refusal)));
+    return n;
+}
+
+QRandomGenerator workerRandom()
+{
+    return QRandomGenerator(quint32(QCoreApplication::applicationPid()));
+}
+
+bool timeLeft(const QElapsedTimer &clock, int seconds)
+{
+    return seconds <= 0 || clock.elapsed() < seconds * 1000LL;
+}
+
 int sellLoop(const QString &op, int seconds)
 {
-    QRandomGenerator rng(quint32(QCoreApplication::applicationPid()));
+    QRandomGenerator rng = workerRandom();
     QElapsedTimer clock;
     clock.start();
     long long sales = 0;
-    while (seconds <= 0 || clock.elapsed() < seconds * 1000LL) {
-        try {
-            if (sellOnce(op, rng))
-                ++sales;
-        } catch (const std::exception &e) {
-            // A busy database after the open routine's wait: wait and try again.
-            std::fprintf(stderr, "retry: %s\n", e.what());
-        }
-    }
+    while (timeLeft(clock, seconds))
+        sales += sellOnce(op, rng) ? 1 : 0;
     std::printf("sales %lld\n", sales);
+    return 0;
+}
+
+int deliverLoop(int seconds)
+{
+    QRandomGenerator rng = workerRandom();
+    QElapsedTimer clock;
+    clock.start();
+    long long deliveries = 0;
+    while (timeLeft(clock, seconds))
+        deliveries += deliverOnce(rng) > 0 ? 1 : 0;
+    std::printf("deliveries %lld\n", deliveries);
+    return 0;
+}
+
+int countLoop(int seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    long long counts = 0;
+    while (timeLeft(clock, seconds))
+        counts += countOnce() > 0 ? 1 : 0;
+    std::printf("counts %lld\n", counts);
     return 0;
 }
 
@@ -96,57 +235,59 @@ int sellLoop(const QString &op, int seconds)
 // delivery numbers it took and what it delivered.
 int mixedLoop(const QString &op, int seconds)
 {
-    QRandomGenerator rng(quint32(QCoreApplication::applicationPid()));
+    QRandomGenerator rng = workerRandom();
     QElapsedTimer clock;
     clock.start();
-    long long sales = 0, delivered = 0, busy = 0;
+    long long sales = 0, delivered = 0;
     QStringList numbers;
-    while (clock.elapsed() < seconds * 1000LL) {
-        try {
-            switch (rng.bounded(2)) {
-            case 0:
-                if (sellOnce(op, rng))
-                    ++sales;
-                break;
-            case 1: {
-                Deliveries::removeAll();
-                Deliveries::LineInput line;
-                line.article = 1 + rng.bounded(Articles);
-                line.deliveryPrice = 1;
-                line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
-                line.salePrice = 2.5;
-                line.quantity = 3;
-                if (Deliveries::addLine(line, 0) == 0 || Deliveries::lineCount() != 1) {
-                    std::fprintf(stderr, "delivery lines of another workstation\n");
-                    return 3;
-                }
-                Deliveries::Head head;
-                head.deliveryDate = head.documentDate = QDate::currentDate();
-                head.deliveryTime = QTime::currentTime();
-                head.supplier = 1;
-                head.documentKind = 1;
-                head.warehouse = Warehouse;
-                QString refusal;
-                const long long n = Deliveries::save(head, &refusal);
-                if (n > 0) {
-                    delivered += 3;
-                    numbers << QString::number(n);
-                } else {
-                    std::fprintf(stderr, "delivery refused: %s\n", qPrintable(refusal));
-                }
-                break;
-            }
-            default:
-                DeviceFileWriter::instance().flush();
-                break;
-            }
-        } catch (const std::exception &e) {
-            ++busy;
-            std::fprintf(stderr, "retry: %s\n", e.what());
+    while (timeLeft(clock, seconds)) {
+        if (rng.bounded(2) == 0) {
+            sales += sellOnce(op, rng) ? 1 : 0;
+        } else if (const long long n = deliverOnce(rng); n > 0) {
+            delivered += 3;
+            numbers << QString::number(n);
         }
     }
-    std::printf("sales %lld\ndelivered %lld\nbusy %lld\nnumbers %s\n", sales, delivered, busy,
-                qPrintable(numbers.join(QLatin1Char(' '))));
+    std::printf("sales %lld\ndelivered %lld\nnumbers %s\n", sales, delivered, qPrintable(numbers.join(QLatin1Char(' '))));
+    return 0;
+}
+
+int importOnce(const QString &file)
+{
+    ArticleImport handler(ArticleGroups::treeFilePath(), false, Db::connection());
+    const ImportRun::Outcome out = ImportRun::run(file, handler, nullptr, Db::connection(), 2, {});
+    if (!out.completed) {
+        std::fprintf(stderr, "import stopped: %s\n", qPrintable(out.error));
+        return 1;
+    }
+    std::printf("added %lld\n", handler.counts().added);
+    return 0;
+}
+
+int upgradeOnce()
+{
+    const TDataModule1::Upgrade u = DataModule1->upgradeDatabase(TDataModule1::updateTablesFile(), {});
+    if (u.outcome != TDataModule1::Upgrade::Done) {
+        std::fprintf(stderr, "upgrade not done (%d): %s\n", int(u.outcome), qPrintable(u.run.error));
+        return 1;
+    }
+    return 0;
+}
+
+// Another workstation that keeps the write lock `ms` at a time, with as long
+// a pause between.
+int lockLoop(int ms, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        {
+            WriteTransaction tx;
+            std::printf("held\n");
+            std::fflush(stdout);
+            QThread::msleep(ulong(ms));
+            tx.commit();
+        }
+        QThread::msleep(ulong(ms));
+    }
     return 0;
 }
 } // namespace
@@ -154,6 +295,8 @@ int mixedLoop(const QString &op, int seconds)
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsSet("VENTAROS_KILL_AT_SUPER_JOURNAL"))
+        installKillingVfs();
     Application app(argc, argv);
     ProgramFolder::resolve();
     const QStringList args = app.arguments();
@@ -164,7 +307,11 @@ int main(int argc, char **argv)
         return 4;
     }
     TDataModule1 module;
-    if (!module.openAliasFolder().opened) {
+    // The start-up's own road; its questions get the safe answer ("Изход").
+    PlatformScript::activate();
+    if (!DatabaseOpen::openAliasFolder(nullptr)) {
+        for (const PlatformScript::Event &e : PlatformScript::events())
+            std::fprintf(stderr, "%s: %s\n", qPrintable(e.kind), qPrintable(e.text));
         std::fprintf(stderr, "the database did not open\n");
         return 2;
     }
@@ -178,10 +325,29 @@ int main(int argc, char **argv)
         QThread::sleep(120);
         return 0;
     }
-    if (mode == QLatin1String("sell"))
-        return sellLoop(args.value(2), args.value(3).toInt());
-    if (mode == QLatin1String("mixed"))
-        return mixedLoop(args.value(2), args.value(3).toInt());
-    std::fprintf(stderr, "usage: %s start | hold | sell <op> [seconds] | mixed <op> <seconds>\n", argv[0]);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    try {
+        if (mode == QLatin1String("sell"))
+            return sellLoop(args.value(2), args.value(3).toInt());
+        if (mode == QLatin1String("deliver"))
+            return deliverLoop(args.value(2).toInt());
+        if (mode == QLatin1String("count"))
+            return countLoop(args.value(2).toInt());
+        if (mode == QLatin1String("import"))
+            return importOnce(args.value(2));
+        if (mode == QLatin1String("upgrade"))
+            return upgradeOnce();
+        if (mode == QLatin1String("mixed"))
+            return mixedLoop(args.value(2), args.value(3).toInt());
+        if (mode == QLatin1String("lock"))
+            return lockLoop(args.value(2).toInt(), args.value(3).toInt());
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "failed: %s\n", e.what());
+        return 3;
+    }
+    std::fprintf(stderr, "usage: %s start | hold | sell <op> [secs] | deliver [secs] | count [secs] | import <file> | "
+                         "upgrade | mixed <op> <secs> | lock <ms> <times>\n",
+                 argv[0]);
     return 2;
 }

@@ -3,10 +3,14 @@
 #include "common/program_folder.h"
 #include "platform/script.h"
 #include "app/data_module.h"
+#include "platform/db/database.h"
+
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThread>
 
 QString sourceSqlFolder()
 {
@@ -59,4 +63,28 @@ QStringList exportFileLines(const QString &baseName)
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text.split(QStringLiteral("\r\n"));
+}
+
+WriteLockHolder::WriteLockHolder(int ms)
+{
+    const QByteArray file = Db::databaseFile(DataModule1->databaseFolder()).toUtf8();
+    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+        || sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("the write lock could not be taken");
+    if (ms > 0) {
+        m_release.reset(QThread::create([this, ms] {
+            QThread::msleep(ulong(ms));
+            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        }));
+        m_release->start();
+    }
+}
+
+WriteLockHolder::~WriteLockHolder()
+{
+    if (m_release)
+        m_release->wait();
+    else
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
 }

@@ -10,6 +10,8 @@
 #include <memory>
 
 class TDataModule1;
+class QThread;
+struct sqlite3;
 
 // A fresh program folder in a temporary directory, with the statement files
 // of the source tree, the platform scripted (dialogs answered from a queue,
@@ -56,3 +58,19 @@ void driveWindows(std::function<void(W *)> steps)
         return result;
     });
 }
+
+// Another workstation holding the write lock of the open database (a
+// connection of its own, BEGIN IMMEDIATE) until it is destroyed, or for `ms`
+// from its construction when `ms` > 0 (then it lets go by itself).
+class WriteLockHolder
+{
+public:
+    explicit WriteLockHolder(int ms = 0);
+    ~WriteLockHolder();
+    WriteLockHolder(const WriteLockHolder &) = delete;
+    WriteLockHolder &operator=(const WriteLockHolder &) = delete;
+
+private:
+    sqlite3 *m_db = nullptr;
+    std::unique_ptr<QThread> m_release;
+};

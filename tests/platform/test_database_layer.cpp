@@ -6,8 +6,11 @@
 #include "platform/db/work_tables.h"
 #include "test_registry.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 const QString kMain = QStringLiteral("test-main");
@@ -217,13 +220,69 @@ private Q_SLOTS:
 
     void failedStatementCarriesItsText()
     {
+        // Bulgarian first; the engine's own text follows for the log.
         try {
             Db::execute(QStringLiteral("SELECT * FROM Nowhere WHERE x = ?"), {1});
             QFAIL("no error");
         } catch (const DbError &e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("Заявката към базата данни не беше изпълнена.\n(")),
+                     qPrintable(e.message()));
             QVERIFY(e.message().contains(QStringLiteral("Nowhere")));
+            QCOMPARE(QString::fromUtf8(e.what()), e.message());
             QCOMPARE(e.sql(), QStringLiteral("SELECT * FROM Nowhere WHERE x = ?"));
+            QVERIFY(!e.busy());
         }
+    }
+
+    void engineErrorsAreToldInBulgarian()
+    {
+        const struct {
+            int code;
+            const char *engine;
+            const char *bulgarian;
+        } cases[] = {
+            {SQLITE_BUSY, "database is locked", Db::BusyText},
+            {SQLITE_LOCKED, "database table is locked", Db::BusyText},
+            {SQLITE_FULL, "database or disk is full", "Няма място на диска за базата данни. Нищо не беше записано."},
+            {SQLITE_CORRUPT, "database disk image is malformed", "Файлът на базата данни е повреден."},
+            {SQLITE_NOTADB, "file is not a database", "Файлът на базата данни е повреден."},
+            {SQLITE_READONLY, "attempt to write a readonly database",
+             "Базата данни не може да бъде променяна: няма право на запис в папката или във файла й."},
+            {SQLITE_IOERR | (10 << 8), "disk I/O error", "Грешка при четене или запис на файла на базата данни."},
+            // The driver's own failure without a code of the engine.
+            {-1, "database is locked", Db::BusyText},
+        };
+        for (const auto &c : cases) {
+            const QSqlError error(QStringLiteral("Unable to fetch row"), QString::fromUtf8(c.engine),
+                                  QSqlError::StatementError, QString::number(c.code));
+            QCOMPARE(Db::errorText(error),
+                     QString::fromUtf8(c.bulgarian) + QStringLiteral("\n(") + QString::fromUtf8(c.engine)
+                         + QLatin1Char(')'));
+        }
+    }
+
+    void busyDatabaseWaitsThenSaysSoInBulgarian()
+    {
+        QString error;
+        QVERIFY(Db::open(kOther, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error));
+        const QSqlDatabase other = QSqlDatabase::database(kOther, false);
+        Db::execute(QStringLiteral("PRAGMA busy_timeout = 300"), {}, db());
+        WriteTransaction held(other); // another workstation writes
+        QElapsedTimer waited;
+        waited.start();
+        try {
+            WriteTransaction tx;
+            Db::execute(QStringLiteral("INSERT INTO Produkti VALUES (1, 'хляб')"));
+            tx.commit();
+            QFAIL("written while another workstation held the database");
+        } catch (const DbError &e) {
+            QVERIFY(waited.elapsed() >= 250); // the wait was used, not skipped
+            QVERIFY(e.busy());
+            QVERIFY2(e.message().startsWith(QString::fromUtf8(Db::BusyText) + QStringLiteral("\n(database is locked")),
+                     qPrintable(e.message()));
+        }
+        held.rollback();
+        QCOMPARE(count(QStringLiteral("Produkti"), db()), 0);
     }
 };
 VTEST(DatabaseLayer)

@@ -28,6 +28,8 @@
 #include <QSqlRecord>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace {
 void writeText(const QString &path, const QString &text)
 {
@@ -279,6 +281,102 @@ private Q_SLOTS:
                               QStringLiteral("Изход")}));
     }
 
+    void aDatabaseFileThatDoesNotOpenIsNamedAndNeverReplaced()
+    {
+        // The start-up offers no new database over a file that is there.
+        const struct {
+            const char *name;
+            std::function<void(const QString &file)> make;
+            const char *reason;
+        } cases[] = {
+            {"damaged", [](const QString &f) { QFile x(f); x.open(QIODevice::WriteOnly); x.write(noiseBytes(8192, 7)); },
+             "Файлът на базата данни е повреден."},
+            {"empty", [](const QString &f) { QFile x(f); x.open(QIODevice::WriteOnly); },
+             "не е база данни на програмата"},
+            {"a folder", [](const QString &f) { QDir().mkpath(f); }, "не е обикновен файл"},
+        };
+        for (const auto &c : cases) {
+            TestProgram program(false);
+            const QString folder = program.file(QStringLiteral("shop"));
+            QDir().mkpath(folder);
+            const QString file = Db::databaseFile(folder);
+            c.make(file);
+            const QFileInfo before(file);
+            AliasFile::setPath(folder);
+            PlatformScript::answer(1); // "Изход"
+            TDataModule1 dm;
+            QVERIFY2(!DatabaseOpen::openAliasFolder(nullptr), c.name);
+            const QList<PlatformScript::Event> events = PlatformScript::events();
+            QCOMPARE(events.size(), 1);
+            QCOMPARE(events.first().args, (QStringList{QStringLiteral("Отвори"), QStringLiteral("Изход")}));
+            QVERIFY2(events.first().text.contains(QString::fromUtf8(c.reason)), qPrintable(events.first().text));
+            QVERIFY2(events.first().text.contains(folder), c.name);
+            QCOMPARE(QFileInfo(file).size(), before.size());
+            QVERIFY(!QFile::exists(Db::databaseFile(ProgramFolder::defaultDatabaseFolder())));
+        }
+    }
+
+    void aWriteCutOffByACrashIsRolledBackWhenTheFolderOpens()
+    {
+        // Copies of a database taken in the middle of a write that had
+        // already reached the file: what a power cut leaves.
+        TestProgram program;
+        const QString crashed = program.file(QStringLiteral("crashed"));
+        QDir().mkpath(crashed);
+        QVERIFY(DataModule1->createDatabase(crashed, {}, nullptr));
+        const QString kept = program.file(QStringLiteral("kept.sqlite"));
+        {
+            sqlite3 *raw = nullptr;
+            QCOMPARE(sqlite3_open_v2(Db::databaseFile(crashed).toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE,
+                                     nullptr),
+                     SQLITE_OK);
+            QCOMPARE(sqlite3_exec(raw,
+                                  "PRAGMA cache_size = 10; BEGIN IMMEDIATE; DELETE FROM Operators; "
+                                  "CREATE TABLE Half (x BLOB); WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 "
+                                  "FROM c WHERE n < 2000) INSERT INTO Half SELECT zeroblob(500) FROM c",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            QVERIFY(QFile::copy(Db::databaseFile(crashed), kept));
+            QVERIFY(QFile::copy(Db::databaseFile(crashed) + QStringLiteral("-journal"), kept + QStringLiteral("-journal")));
+            sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(raw);
+        }
+        int copies = 0;
+        auto crashedCopy = [&] {
+            const QString folder = program.file(QStringLiteral("copy%1").arg(++copies));
+            QDir().mkpath(folder);
+            QFile::copy(kept, Db::databaseFile(folder));
+            QFile::copy(kept + QStringLiteral("-journal"), Db::databaseFile(folder) + QStringLiteral("-journal"));
+            // An upgrade cut off between its commit and the settings file.
+            Settings::writeInteger(Keys::DBVer_Ver, 1);
+            PlatformScript::clearEvents();
+            return folder;
+        };
+        auto rolledBack = [&](const QString &folder) {
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
+            QCOMPARE(PlatformScript::texts(QStringLiteral("choose")), QStringList());
+            QCOMPARE(DataModule1->databaseFolder(), QDir::cleanPath(folder));
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Operators")).toInt(), 1);
+            QVERIFY(!Db::tableExists(QStringLiteral("Half")));
+            QVERIFY(!QFile::exists(Db::databaseFile(folder) + QStringLiteral("-journal")));
+            QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), ProgramVersion::databaseVersion());
+        };
+        // The switch of database.
+        const QString switched = crashedCopy();
+        {
+            TForm_Change_DB form;
+            form.DirectoryListBox1->setCurrentFolder(switched);
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        rolledBack(switched);
+        // The start-up.
+        const QString started = crashedCopy();
+        QVERIFY(AliasFile::setPath(started));
+        TDataModule1 dm;
+        QVERIFY(DatabaseOpen::openAliasFolder(nullptr));
+        rolledBack(started);
+    }
+
     void switchToAFolderWithoutDatabaseKeepsTheOldOne()
     {
         TestProgram program;
@@ -289,7 +387,8 @@ private Q_SLOTS:
         form.DirectoryListBox1->setCurrentFolder(empty);
         QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
-                 QStringList{QStringLiteral("Неуспешна смяна на базата данни")});
+                 QStringList{QStringLiteral("Неуспешна смяна на базата данни:\nВ папката няма файл на базата данни "
+                                            "ventaros.sqlite.")});
         QCOMPARE(DataModule1->databaseFolder(), old);
         QCOMPARE(AliasFile::path(), old);
         QVERIFY(DataModule1->isOpen());
@@ -343,7 +442,9 @@ private Q_SLOTS:
         QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
         LoginRequest::setHandler({});
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
-                 QStringList{QStringLiteral("Неуспешна смяна на базата данни")});
+                 QStringList{QStringLiteral("Неуспешна смяна на базата данни:\nНастройката на базата данни не може да "
+                                            "бъде записана в ")
+                             + AliasFile::filePath()});
         QCOMPARE(DataModule1->databaseFolder(), old);
         QCOMPARE(logins, 0);
         QVERIFY(DataModule1->isOpen());

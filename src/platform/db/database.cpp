@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -14,6 +15,12 @@ DbError::DbError(const QString &message, const QString &sql)
     , m_message(message)
     , m_sql(sql)
 {
+}
+
+DbError::DbError(const QSqlError &error, const QString &sql)
+    : DbError(Db::errorText(error), sql)
+{
+    m_busy = m_message.startsWith(QString::fromUtf8(Db::BusyText));
 }
 
 namespace {
@@ -72,7 +79,7 @@ QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDat
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DbError(q.lastError().text(), sql);
+        throw DbError(q.lastError(), sql);
     for (const QVariant &p : params)
         q.addBindValue(p);
     return q;
@@ -86,27 +93,59 @@ QString Db::databaseFile(const QString &folder)
 
 bool Db::folderHoldsDatabase(const QString &folder)
 {
-    const QString file = databaseFile(folder);
-    if (folder.isEmpty() || !QFile::exists(file))
+    if (folder.isEmpty() || !QFile::exists(databaseFile(folder)))
         return false;
-    const QString name = QStringLiteral("probe-") + QString::number(quintptr(&file));
-    bool holds = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
-                                 .arg(BusyTimeoutMs));
-        if (db.open()) {
-            QSqlQuery q(db);
-            holds = q.exec(QStringLiteral(
-                        "SELECT 1 FROM sqlite_master WHERE type='table' AND name='Operators'"))
-                    && q.next();
-            q.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
+    const QString name = QStringLiteral("probe-") + QString::number(quintptr(&folder));
+    const bool holds = openFolder(name, folder, nullptr);
+    close(name);
     return holds;
+}
+
+QString Db::errorText(const QSqlError &error)
+{
+    const QString engine = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered) & 0xff;
+    const char *text = "Заявката към базата данни не беше изпълнена.";
+    switch (numbered ? code : -1) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        text = BusyText;
+        break;
+    case SQLITE_READONLY:
+        text = "Базата данни не може да бъде променяна: няма право на запис в папката или във файла й.";
+        break;
+    case SQLITE_IOERR:
+        text = "Грешка при четене или запис на файла на базата данни.";
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        text = "Файлът на базата данни е повреден.";
+        break;
+    case SQLITE_FULL:
+        text = "Няма място на диска за базата данни. Нищо не беше записано.";
+        break;
+    case SQLITE_CANTOPEN:
+        text = "Файлът на базата данни не може да бъде отворен.";
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        text = "Няма права за достъп до базата данни.";
+        break;
+    case SQLITE_CONSTRAINT:
+        text = "Записът нарушава ограничение на базата данни (повтарящ се или липсващ ключ).";
+        break;
+    case SQLITE_NOMEM:
+        text = "Няма достатъчно памет за работа с базата данни.";
+        break;
+    default:
+        // The driver's own failures (opening) carry no code of the engine.
+        if (engine.contains(QLatin1String("database is locked")))
+            text = BusyText;
+        break;
+    }
+    const QString out = QString::fromUtf8(text);
+    return engine.trimmed().isEmpty() ? out : out + QStringLiteral("\n(") + engine.trimmed() + QLatin1Char(')');
 }
 
 bool Db::open(const QString &connectionName, const QString &file, bool create, QString *error)
@@ -123,13 +162,47 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db.open())
-        return fail(db.lastError().text());
+        return fail(errorText(db.lastError()));
     if (!registerFunctions(db))
         return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
     try {
         WorkTables::attach(db);
     } catch (const DbError &e) {
         return fail(e.message());
+    }
+    return true;
+}
+
+bool Db::openFolder(const QString &connectionName, const QString &folder, QString *error)
+{
+    const QString file = databaseFile(folder);
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        close(connectionName);
+        return false;
+    };
+    if (folder.isEmpty() || !QFile::exists(file))
+        return fail(QStringLiteral("В папката няма файл на базата данни ") + QLatin1String(DatabaseFileName)
+                    + QLatin1Char('.'));
+    if (!QFileInfo(file).isFile())
+        return fail(QStringLiteral("Файлът на базата данни ") + file + QStringLiteral(" не е обикновен файл."));
+    QString why;
+    if (!open(connectionName, file, false, &why))
+        return fail(QStringLiteral("Файлът на базата данни ") + file + QStringLiteral(" не може да бъде отворен:\n")
+                    + why);
+    // The first read rolls back a write that a crash cut off (a hot journal,
+    // with the super-journal of a transaction across the work database): this
+    // connection reads and writes, a read-only one could not.
+    try {
+        if (!scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Operators'"), {},
+                    QSqlDatabase::database(connectionName, false))
+                 .isValid())
+            return fail(QStringLiteral("Файлът ") + file
+                        + QStringLiteral(" не е база данни на програмата (в него няма таблица Operators)."));
+    } catch (const DbError &e) {
+        return fail(QStringLiteral("Базата данни ") + file + QStringLiteral(" не може да бъде прочетена:\n")
+                    + e.message());
     }
     return true;
 }
@@ -148,12 +221,12 @@ bool Db::openReadOnly(const QString &connectionName, const QString &file, QStrin
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db.open())
-        return fail(db.lastError().text());
+        return fail(errorText(db.lastError()));
     if (!registerFunctions(db))
         return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("PRAGMA query_only = 1")))
-        return fail(q.lastError().text());
+        return fail(errorText(q.lastError()));
     q.finish();
     return true;
 }
@@ -258,7 +331,7 @@ QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDat
         throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
     QSqlQuery q = prepared(sql, params, db);
     if (!q.exec())
-        throw DbError(q.lastError().text(), sql);
+        throw DbError(q.lastError(), sql);
     return q;
 }
 

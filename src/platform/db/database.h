@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
@@ -8,18 +9,22 @@
 #include <optional>
 #include <stdexcept>
 
-// A failed statement. what() carries the engine's text; the statement is kept
-// for the exception log.
+// A failed statement. message() and what() are Bulgarian: an error of the
+// engine is told by Db::errorText (its own text follows for the log); the
+// statement is kept for the exception log.
 class DbError : public std::runtime_error
 {
 public:
     DbError(const QString &message, const QString &sql = {});
+    DbError(const QSqlError &error, const QString &sql);
     QString message() const { return m_message; }
     QString sql() const { return m_sql; }
+    bool busy() const { return m_busy; } // another workstation held the database past the wait
 
 private:
     QString m_message;
     QString m_sql;
+    bool m_busy = false;
 };
 
 // The database engine layer: one SQLite file per database folder, opened by
@@ -31,11 +36,24 @@ inline constexpr int BusyTimeoutMs = 10000;
 
 QString databaseFile(const QString &folder);
 // "A folder holds a database": its file exists and has the Operators table.
+// Checked on a read-write connection, so a write cut off by a crash (a hot
+// journal, with its super-journal) is rolled back first.
 bool folderHoldsDatabase(const QString &folder);
+
+// The Bulgarian text of an engine error, the engine's own text after it in
+// brackets for the log. A busy database says that another workstation is
+// writing and nothing was saved.
+QString errorText(const QSqlError &error);
+inline constexpr const char *BusyText = "Друго работно място записва в базата данни в момента и тя остана "
+                                        "заета след изчакване. Нищо не беше записано; опитайте отново.";
 
 // The open routine: busy timeout, Unicode UPPER/LOWER, the attached
 // per-workstation work database. `create` allows a new, empty file.
 bool open(const QString &connectionName, const QString &file, bool create, QString *error);
+// The open routine on the database of `folder` that must already be there:
+// the connection is kept only when the file holds a database of the program.
+// `error` gets the Bulgarian reason otherwise.
+bool openFolder(const QString &connectionName, const QString &folder, QString *error);
 // The same routine for the connection on which typed queries run: opened
 // read-only (QSQLITE_OPEN_READONLY) with PRAGMA query_only, so no statement
 // can write through it; no work database is attached.

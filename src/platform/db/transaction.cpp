@@ -45,7 +45,7 @@ void WriteTransaction::run(const QString &sql)
 {
     QSqlQuery q(m_db);
     if (!q.exec(sql))
-        throw DbError(q.lastError().text(), sql);
+        throw DbError(q.lastError(), sql);
 }
 
 void WriteTransaction::commit()

@@ -124,7 +124,7 @@ bool Report::Data::read(QSqlQuery &query, QString *error)
     }
     const bool ok = !query.lastError().isValid();
     if (!ok && error)
-        *error = query.lastError().text();
+        *error = Db::errorText(query.lastError());
     query.finish(); // no statement stays open while the report is shown
     return ok;
 }
