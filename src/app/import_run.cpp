@@ -229,7 +229,10 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
                 } catch (const DbError &e) {
                     handler.recordFailed();
                     ExceptionLog::write(e);
-                    failure = QStringLiteral("ГРЕШКА на ред %1: %2").arg(line.number).arg(e.message());
+                    // One memo line: the engine's text follows the Bulgarian one.
+                    failure = QStringLiteral("ГРЕШКА на ред %1: %2")
+                                  .arg(line.number)
+                                  .arg(e.message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
                     break;
                 }
             }
@@ -252,7 +255,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
             ExceptionLog::write(e);
             r.dropChunk();
             handler.chunkEnded(false);
-            out.error = QStringLiteral("Данните не бяха записани: ") + e.message();
+            out.error = QStringLiteral("Данните не бяха записани: ") + e.message().replace(QLatin1Char('\n'), QLatin1Char(' '));
             failure = QStringLiteral("ГРЕШКА: ") + out.error;
             break;
         }

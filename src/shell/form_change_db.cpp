@@ -54,6 +54,6 @@ void TForm_Change_DB::BitBtn_OKClick()
         return;
     }
     accept();
-    Dialogs::message(QStringLiteral("Неуспешна смяна на базата данни") + (why.isEmpty() ? QString() : QStringLiteral(":\n") + why),
-                     parentWidget());
+    const QString failed = QStringLiteral("Неуспешна смяна на базата данни");
+    Dialogs::message(why.isEmpty() ? failed : failed + QStringLiteral(":\n") + why, parentWidget());
 }
