@@ -348,8 +348,9 @@ bool ListExport::finish()
 
 QString ListExport::failureMessage() const
 {
-    return QStringLiteral("Файлът за печат не беше записан:\n") + m_path + QStringLiteral("\n")
-           + m_error;
+    // The writer's reason names the file already.
+    return QStringLiteral("Файлът за печат не беше записан:\n")
+           + (m_error.contains(m_path) ? m_error : m_path + QStringLiteral("\n") + m_error);
 }
 
 bool SHELLEXECUTE_OPENFILE(const QString &fileName)

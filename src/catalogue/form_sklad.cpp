@@ -306,8 +306,9 @@ void TForm_Sklad::Button1Click()
         Dialogs::message(QStringLiteral("Изберете склад от списъка."), this);
         return;
     }
-    if (!Warehouses::chooseActive(*w)) {
-        Dialogs::message(QStringLiteral("Активният склад не беше записан в настройките."), this);
+    QString error;
+    if (!Warehouses::chooseActive(*w, &error)) {
+        Dialogs::message(QStringLiteral("Активният склад не беше записан в настройките.\n") + error, this);
         return;
     }
     accept();

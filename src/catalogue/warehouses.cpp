@@ -192,9 +192,9 @@ void Warehouses::LoadActiveWarehouse()
     AppState::instance().setActiveWarehouseText(activeReferenceText());
 }
 
-bool Warehouses::chooseActive(const Warehouse &warehouse)
+bool Warehouses::chooseActive(const Warehouse &warehouse, QString *error)
 {
-    if (!Settings::writeInteger(Keys::Store_Active, warehouse.id))
+    if (!Settings::writeInteger(Keys::Store_Active, warehouse.id, error))
         return false;
     AppState::instance().setActiveWarehouseText(warehouse.referenceText());
     return true;

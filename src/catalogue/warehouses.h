@@ -67,5 +67,5 @@ QString activeReferenceText();
 void LoadActiveWarehouse();
 // "ИЗБЕРИ": writes [Store] Active and sets AppState. False when the setting
 // could not be written (then nothing changes).
-bool chooseActive(const Warehouse &warehouse);
+bool chooseActive(const Warehouse &warehouse, QString *error = nullptr);
 } // namespace Warehouses

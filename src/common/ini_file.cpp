@@ -1,13 +1,25 @@
 #include "common/ini_file.h"
 
+#include "common/log_file.h"
 #include "common/text_file.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Control characters and undecodable bytes: not a text someone wrote.
+bool binary(const QString &line)
+{
+    for (QChar c : line)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
+            return true;
+    return false;
 }
 } // namespace
 
@@ -31,9 +43,14 @@ IniFile::IniFile(const QString &path)
         } else {
             line.section = current;
             const int eq = raw.indexOf(QLatin1Char('='));
-            if (eq > 0 && !trimmed.startsWith(QLatin1Char(';')))
+            const bool comment = trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+            if (eq > 0 && !comment)
                 line.key = raw.left(eq).trimmed();
+            if (!trimmed.isEmpty() && !comment && line.key.isEmpty())
+                m_foreignLines = true;
         }
+        if (binary(raw))
+            m_foreignLines = true;
         m_lines.append(line);
     }
 }
@@ -173,14 +190,42 @@ void IniFile::eraseSection(const QString &section)
             m_lines.removeAt(i);
 }
 
+QString IniFile::asideName() const
+{
+    return m_path + QStringLiteral(".bad");
+}
+
+bool IniFile::keepAside(QString *error) const
+{
+    const QString aside = asideName();
+    if (QFileInfo::exists(aside))
+        return true; // kept once: later saves write the same lines again
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // gone meanwhile: nothing to keep
+    if (!TextFile::writeAtomic(aside, file.readAll(), error))
+        return false;
+    LogFile::append(QStringLiteral("IniFile"), QStringLiteral("Редове, които не са настройки, в ")
+                                                   + QDir::toNativeSeparators(m_path)
+                                                   + QStringLiteral("; файлът е копиран в ")
+                                                   + QDir::toNativeSeparators(aside));
+    return true;
+}
+
 bool IniFile::save(QString *error) const
 {
     if (m_unreadable) {
+        const QString why = QStringLiteral("Файлът ") + m_path
+                            + QStringLiteral(" не може да бъде прочетен; записът върху него е отказан.");
+        LogFile::append(QStringLiteral("IniFile"), why);
         if (error)
-            *error = QStringLiteral("Файлът ") + m_path
-                     + QStringLiteral(" не може да бъде прочетен; записът върху него е отказан.");
+            *error = why;
         return false;
     }
+    // Its own bytes are kept before they are rewritten: nothing a person
+    // or another program put there is lost.
+    if (m_foreignLines && !keepAside(error))
+        return false;
     QString text;
     for (const Line &l : m_lines)
         text += l.text + QLatin1Char('\n');

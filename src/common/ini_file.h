@@ -32,8 +32,11 @@ public:
     void eraseSection(const QString &section);
 
     // Replaces the file atomically; on failure the old file stays as it was.
-    // A file that exists but could not be read is never saved over.
+    // A file that exists but could not be read is never saved over. A file
+    // with lines that are not settings (no key, control characters) is first
+    // copied aside once as asideName() and named in the exception log.
     bool save(QString *error = nullptr) const;
+    QString asideName() const; // "<file>.bad"
 
 private:
     struct Line {
@@ -44,8 +47,10 @@ private:
     };
     int findKey(const QString &section, const QString &key) const;
     int findHeader(const QString &section) const;
+    bool keepAside(QString *error) const;
 
     QString m_path;
     QList<Line> m_lines;
     bool m_unreadable = false;
+    bool m_foreignLines = false;
 };

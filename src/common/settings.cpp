@@ -95,25 +95,25 @@ bool Settings::readBool(const SettingKey &k)
     return readBool(IniFile(filePath()), k);
 }
 
-bool Settings::writeString(const SettingKey &k, const QString &value)
+bool Settings::writeString(const SettingKey &k, const QString &value, QString *error)
 {
     IniFile ini(filePath());
     writeString(ini, k, value);
-    return ini.save();
+    return ini.save(error);
 }
 
-bool Settings::writeInteger(const SettingKey &k, long long value)
+bool Settings::writeInteger(const SettingKey &k, long long value, QString *error)
 {
     IniFile ini(filePath());
     writeInteger(ini, k, value);
-    return ini.save();
+    return ini.save(error);
 }
 
-bool Settings::writeBool(const SettingKey &k, bool value)
+bool Settings::writeBool(const SettingKey &k, bool value, QString *error)
 {
     IniFile ini(filePath());
     writeBool(ini, k, value);
-    return ini.save();
+    return ini.save(error);
 }
 
 QString Keys::defaultReceiptFolder()

@@ -90,10 +90,11 @@ QString readString(const SettingKey &key);
 long long readInteger(const SettingKey &key); // text that is no number: the default
 bool readBool(const SettingKey &key);
 
-// Each write opens the file, sets the key and replaces the file atomically.
-bool writeString(const SettingKey &key, const QString &value);
-bool writeInteger(const SettingKey &key, long long value);
-bool writeBool(const SettingKey &key, bool value);
+// Each write opens the file, sets the key and replaces the file atomically;
+// false with the reason when the file was not replaced (it stays as it was).
+bool writeString(const SettingKey &key, const QString &value, QString *error = nullptr);
+bool writeInteger(const SettingKey &key, long long value, QString *error = nullptr);
+bool writeBool(const SettingKey &key, bool value, QString *error = nullptr);
 
 // The same, on a file the caller holds open (several keys, one save).
 QString readString(const IniFile &ini, const SettingKey &key);

@@ -1,29 +1,124 @@
 #include "common/text_file.h"
 
 #include "common/cp1251.h"
+#include "common/log_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The file a name stands for: a link is followed, so the link stays a link.
+QString finalPath(const QString &path)
+{
+    QString target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            break;
+        target = info.symLinkTarget();
+    }
+    return target;
+}
+
+QString reason(int error, const QString &path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: // a quota or a file-size limit leaves no room all the same
+        return QStringLiteral("Няма място на диска: ") + file;
+    case EROFS:
+        return QStringLiteral("Дискът е само за четене: ") + file;
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Няма права за запис: ") + file;
+    default:
+        return QStringLiteral("Файлът не може да бъде записан: ") + file + QStringLiteral(" (")
+               + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')');
+    }
+}
+
+// A new file beside `target` that no one else has, with the rights a new file
+// gets (the umask applies); -1 with errno set when none can be made.
+int createTemporary(const QString &target, QByteArray *name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = QFile::encodeName(target) + '.'
+                + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Every byte written and on the disk; the errno of the first failure otherwise.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    const char *at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        at += n;
+        left -= n;
+    }
+    // A network share or a delayed allocation may refuse only now.
+    if (::fsync(fd) != 0)
+        return errno;
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    return st.st_size == bytes.size() ? 0 : ENOSPC;
+}
+} // namespace
 
 bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString target = finalPath(path);
+    auto fail = [&](const QString &why) {
+        LogFile::append(QStringLiteral("TextFile"), why);
+        if (error)
+            *error = why;
+        return false;
+    };
+    QDir().mkpath(QFileInfo(target).absolutePath());
     // A file marked read-only is not replaced, whoever runs the program (the
     // rename would otherwise go round the mark).
-    const QFileInfo existing(path);
-    if (existing.exists() && existing.isFile() && !(existing.permissions() & QFileDevice::WriteOwner)) {
-        if (error)
-            *error = QStringLiteral("Файлът е само за четене: ") + QDir::toNativeSeparators(path);
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
+    const QFileInfo existing(target);
+    if (existing.exists() && existing.isFile() && !(existing.permissions() & QFileDevice::WriteOwner))
+        return fail(QStringLiteral("Файлът е само за четене: ") + QDir::toNativeSeparators(target));
+
+    QByteArray temporary;
+    const int fd = createTemporary(target, &temporary);
+    if (fd < 0)
+        return fail(reason(errno, target));
+    int failure = 0;
+    struct stat old;
+    // The new file keeps the old one's rights.
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd, old.st_mode & 07777);
+    failure = writeAll(fd, bytes);
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    // Only a whole new file takes the old one's place.
+    if (failure == 0 && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        ::unlink(temporary.constData());
+        return fail(reason(failure, target));
     }
     return true;
 }

@@ -97,8 +97,9 @@ void CashCalculator::SpeedButton1Click()
     const QStringList lines =
         CashCount::accountLines(Label_Oborot->text(), Label_Nali4no->text(),
                                 QStringLiteral("Оператор: ") + AppState::instance().currentOperator(), texts, counts);
-    if (!TextViewer::show(QStringLiteral("Account.tmp"), lines, this))
-        Dialogs::message(QStringLiteral("Отчетът не може да бъде записан във файл."), this);
+    QString error;
+    if (!TextViewer::show(QStringLiteral("Account.tmp"), lines, this, &error))
+        Dialogs::message(QStringLiteral("Отчетът не може да бъде записан във файл.\n") + error, this);
 }
 
 bool CashCalculator::eventFilter(QObject *watched, QEvent *event)

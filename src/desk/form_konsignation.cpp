@@ -319,8 +319,9 @@ void TForm_Konsignation::Button_Pe4atClick()
     t.op = AppState::instance().currentOperator();
     try {
         t.lines = Consignment::workTableLines();
-        if (!TextViewer::show(QStringLiteral("Vnoski_Pay.tmp"), Consignment::contractLines(t), this))
-            Dialogs::message(QStringLiteral("Договорът не може да бъде записан във файл."), this);
+        QString error;
+        if (!TextViewer::show(QStringLiteral("Vnoski_Pay.tmp"), Consignment::contractLines(t), this, &error))
+            Dialogs::message(QStringLiteral("Договорът не може да бъде записан във файл.\n") + error, this);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
     }

@@ -255,8 +255,9 @@ void TForm_Vnoski_Kredit::Button1Click()
         Numbers::parse(Edit_4ast_Pay->text(), &t.typed);
     t.rest = m_state.rest;
     t.instalmentAmount = m_state.rest;
-    if (!TextViewer::show(QStringLiteral("Vnoski_Pay.tmp"), Consignment::noteLines(t), this))
-        Dialogs::message(QStringLiteral("Бележката не може да бъде записана във файл."), this);
+    QString error;
+    if (!TextViewer::show(QStringLiteral("Vnoski_Pay.tmp"), Consignment::noteLines(t), this, &error))
+        Dialogs::message(QStringLiteral("Бележката не може да бъде записана във файл.\n") + error, this);
 }
 
 void TForm_Vnoski_Kredit::Button_CancelClick()

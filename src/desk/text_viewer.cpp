@@ -1,9 +1,9 @@
 #include "desk/text_viewer.h"
 
 #include "common/program_folder.h"
+#include "common/text_file.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace TextViewer {
 namespace {
@@ -20,14 +20,10 @@ QString path(const QString &fileName)
     return QDir(ProgramFolder::tempFolder()).filePath(fileName);
 }
 
-bool show(const QString &fileName, const QStringList &lines, QWidget *parent)
+bool show(const QString &fileName, const QStringList &lines, QWidget *parent, QString *error)
 {
     const QString file = path(fileName);
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
-    if (!f.commit())
+    if (!TextFile::writeAtomic(file, lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n", error))
         return false;
     if (g_viewer)
         g_viewer(file, parent);

@@ -11,7 +11,8 @@ class QWidget;
 // main window registers (the Notepad stand-in).
 namespace TextViewer {
 void setViewer(std::function<void(const QString &path, QWidget *parent)> viewer);
-// Writes TEMP/<fileName> with CR LF lines and shows it; false when it could not be written.
-bool show(const QString &fileName, const QStringList &lines, QWidget *parent);
+// Writes TEMP/<fileName> with CR LF lines and shows it; false with the reason
+// when it could not be written (then nothing is shown).
+bool show(const QString &fileName, const QStringList &lines, QWidget *parent, QString *error = nullptr);
 QString path(const QString &fileName); // TEMP/<fileName>
 } // namespace TextViewer

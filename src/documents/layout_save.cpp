@@ -120,9 +120,15 @@ bool save(const Layout::Document &document, const Request &request, QString *err
     if (!TextFile::writeAtomic(ftr + suffix, LayoutRichText::toRtf(document.footerText), &why))
         return fail(why);
     written.append(ftr + suffix);
+    // The new description starts from the old one, so lines it does not write stay.
     QFile::remove(psc + suffix);
-    if (QFileInfo::exists(psc) && !QFile::copy(psc, psc + suffix))
-        return fail(psc);
+    if (QFileInfo::exists(psc)) {
+        QFile old(psc);
+        if (!old.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("Файлът не може да бъде прочетен: ") + psc);
+        if (!TextFile::writeAtomic(psc + suffix, old.readAll(), &why))
+            return fail(why);
+    }
     IniFile ini(psc + suffix);
     LayoutFile::write(ini, document, hdr, ftr);
     if (!ini.save(&why)) {
@@ -130,9 +136,15 @@ bool save(const Layout::Document &document, const Request &request, QString *err
         return fail(why);
     }
     written.append(psc + suffix);
-    for (const QString &target : {hdr, ftr, psc})
-        if (!replaceFile(target + suffix, target))
+    const bool isNew = !QFileInfo::exists(psc);
+    for (const QString &target : {hdr, ftr, psc}) {
+        if (!replaceFile(target + suffix, target)) {
+            // A new layout leaves none of its files; an old one's files are each whole.
+            if (isNew)
+                written << hdr << ftr;
             return fail(target);
+        }
+    }
     written.clear();
 
     try {

@@ -78,9 +78,10 @@ void TForm_SPR_TDD_Fisk_Ser::Button1Click()
 
 bool TForm_SPR_TDD_Fisk_Ser::writeFile(const QByteArray &bytes)
 {
-    if (TaxOfficeFile::writeTo(ProgramFolder::path(), bytes))
+    QString error;
+    if (TaxOfficeFile::writeTo(ProgramFolder::path(), bytes, &error))
         return true;
-    Dialogs::message(TaxOfficeFile::writeFailedMessage(), this);
+    Dialogs::message(TaxOfficeFile::writeFailedMessage() + QLatin1Char('\n') + error, this);
     return false;
 }
 
@@ -92,7 +93,9 @@ void TForm_SPR_TDD_Fisk_Ser::offerCopy(const QByteArray &bytes)
                                                  {}, this);
     if (folder.isEmpty())
         return;
-    Dialogs::message(TaxOfficeFile::writeTo(folder, bytes) ? QStringLiteral("Копирането завършено")
-                                                           : QStringLiteral("Неуспешно копиране на файла"),
+    QString error;
+    Dialogs::message(TaxOfficeFile::writeTo(folder, bytes, &error)
+                         ? QStringLiteral("Копирането завършено")
+                         : QStringLiteral("Неуспешно копиране на файла\n") + error,
                      this);
 }

@@ -1,12 +1,12 @@
 #include "platform/autostart.h"
 
 #include "common/program_folder.h"
+#include "common/text_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -122,19 +122,7 @@ bool Autostart::enable(const QString &executable, QString *error)
             *error = QStringLiteral("Папката %1 не може да бъде създадена").arg(QFileInfo(path).absolutePath());
         return false;
     }
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    f.write(entryText(command(executable)).toUtf8());
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return TextFile::writeAtomic(path, entryText(command(executable)).toUtf8(), error);
 }
 
 bool Autostart::disable(QString *error)

@@ -1,10 +1,6 @@
 #include "platform/exception_log.h"
 
-#include "common/dates.h"
-#include "common/program_folder.h"
-
-#include <QDateTime>
-#include <QFile>
+#include "common/log_file.h"
 
 #include <cxxabi.h>
 #include <cstdlib>
@@ -12,7 +8,7 @@
 
 QString ExceptionLog::filePath()
 {
-    return ProgramFolder::file(QStringLiteral("Exceptions.log"));
+    return LogFile::path();
 }
 
 QString ExceptionLog::className(const std::exception &e)
@@ -27,13 +23,7 @@ QString ExceptionLog::className(const std::exception &e)
 
 void ExceptionLog::write(const QString &cls, const QString &message)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString line = Dates::toShort(now.date()) + QLatin1Char(' ') + Dates::timeText(now.time())
-                         + QLatin1Char(':') + cls + QStringLiteral(": !") + message
-                         + QStringLiteral("!\r\n");
-    QFile file(filePath());
-    if (file.open(QIODevice::Append))
-        file.write(line.toUtf8());
+    LogFile::append(cls, message);
 }
 
 void ExceptionLog::write(const std::exception &e)

@@ -648,10 +648,9 @@ bool TForm_Remont::Button_PrintClick()
     p.total = Label_Ob6to_SUM->text();
     p.operatorName = AppState::instance().currentOperator();
     p.footer = ReportFooter;
-    if (!TextViewer::show(QString::fromLatin1(RepairProtocol::FileName), RepairProtocol::lines(p), this)) {
-        Dialogs::message(QStringLiteral("Протоколът не може да бъде записан:\n")
-                             + TextViewer::path(QString::fromLatin1(RepairProtocol::FileName)),
-                         this);
+    QString error;
+    if (!TextViewer::show(QString::fromLatin1(RepairProtocol::FileName), RepairProtocol::lines(p), this, &error)) {
+        Dialogs::message(QStringLiteral("Протоколът не може да бъде записан:\n") + error, this);
         return false;
     }
     return true;

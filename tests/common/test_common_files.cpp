@@ -5,6 +5,7 @@
 #include "common/text_file.h"
 #include "common/tree_file.h"
 #include "test_registry.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,6 +145,45 @@ private Q_SLOTS:
         }
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(readBytes(locked), QByteArray("[A]\nk=1\n"));
+    }
+
+    // A settings file with lines that are no settings is copied aside, byte for
+    // byte, before the first save over it, and the copy named in the log; a
+    // later save keeps that first copy. A file of settings alone is not copied.
+    void linesThatAreNoSettingsAreKeptAsideOnce()
+    {
+        const struct {
+            const char *name;
+            QByteArray bytes;
+            bool aside;
+        } cases[] = {
+            {"settings", "; бележка\n# друга\n[Firm_Data]\nName=Магазин\n\n[Tuning]\n20=1\n", false},
+            {"code page 1251", Cp1251::encode(QStringLiteral("[Firm_Data]\r\nName=Фирма\r\n")), false},
+            {"a line without a key", "[Firm_Data]\nName=Магазин\nпросто текст\n", true},
+            {"an empty key", "[Firm_Data]\n=5\n", true},
+            {"control characters", QByteArray("[Firm_Data]\nName=A\0B\n", 21), true},
+            {"5 MB of junk", noiseBytes(5 * 1024 * 1024, 43), true},
+        };
+        for (const auto &c : cases) {
+            TestProgram program(false);
+            const QString path = Settings::filePath();
+            const QString aside = path + QStringLiteral(".bad");
+            writeBytes(path, c.bytes);
+            QVERIFY2(Settings::writeString(Keys::Store_ActiveOper, QStringLiteral("Мария")), c.name);
+            QCOMPARE(Settings::readString(Keys::Store_ActiveOper), QStringLiteral("Мария"));
+            const QString log = QString::fromUtf8(readBytes(ProgramFolder::file(QStringLiteral("Exceptions.log"))));
+            if (!c.aside) {
+                QVERIFY2(!QFile::exists(aside), c.name);
+                QVERIFY2(log.isEmpty(), c.name);
+                continue;
+            }
+            QVERIFY2(readBytes(aside) == c.bytes, c.name);
+            QVERIFY2(log.contains(aside), c.name);
+            QCOMPARE(log.count(QLatin1Char('\n')), 1);
+            QVERIFY(Settings::writeString(Keys::Store_ActiveOper, QStringLiteral("Иван")));
+            QVERIFY2(readBytes(aside) == c.bytes, c.name);
+            QCOMPARE(QString::fromUtf8(readBytes(ProgramFolder::file(QStringLiteral("Exceptions.log")))), log);
+        }
     }
 
     void receiptFolderDefaultsToTheProgramFolder()

@@ -285,7 +285,9 @@ private Q_SLOTS:
         PlatformScript::answer(true);
         PlatformScript::answer(target.path());
         runDialog(dialog, kDay, kDay);
-        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(), QStringLiteral("Неуспешно копиране на файла"));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
+                 QStringLiteral("Неуспешно копиране на файла\nФайлът е само за четене: ")
+                     + QDir(target.path()).filePath(QStringLiteral("FISKAL.SER")));
     }
 
     // A failed write keeps the old file whole and offers no copy.
@@ -300,7 +302,9 @@ private Q_SLOTS:
         PlatformScript::answer(true);
         runDialog(dialog, kDay, kDay);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
-                 QStringLiteral("Неуспешен запис на данни!\nПрепоръчва се повторно генериране на файл."));
+                 QStringLiteral("Неуспешен запис на данни!\nПрепоръчва се повторно генериране на файл.\n"
+                                "Файлът е само за четене: ")
+                     + path);
         QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty());
         QCOMPARE(readFile(path), QByteArray("old report"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -17,7 +18,17 @@ QString sourceSqlFolder()
     return QStringLiteral(VENTAROS_SOURCE_DIR) + QStringLiteral("/SQLs");
 }
 
-TestProgram::TestProgram(bool withDatabase)
+namespace {
+QString programTemplate(const QString &parent)
+{
+    return parent.isEmpty() ? QDir::tempPath() + QLatin1Char('/') + QCoreApplication::applicationName()
+                                  + QStringLiteral("-XXXXXX")
+                            : QDir(parent).filePath(QStringLiteral("program-XXXXXX"));
+}
+} // namespace
+
+TestProgram::TestProgram(bool withDatabase, const QString &parent)
+    : m_dir(programTemplate(parent))
 {
     ProgramFolder::setPath(m_dir.path());
     QDir().mkpath(file(QStringLiteral("SQLs")));

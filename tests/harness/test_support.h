@@ -13,13 +13,14 @@ class TDataModule1;
 class QThread;
 struct sqlite3;
 
-// A fresh program folder in a temporary directory, with the statement files
-// of the source tree, the platform scripted (dialogs answered from a queue,
-// programs recorded), and optionally a new database opened in Data/.
+// A fresh program folder in a temporary directory (in `parent` when given),
+// with the statement files of the source tree, the platform scripted (dialogs
+// answered from a queue, programs recorded), and optionally a new database
+// opened in Data/.
 class TestProgram
 {
 public:
-    explicit TestProgram(bool withDatabase = true);
+    explicit TestProgram(bool withDatabase = true, const QString &parent = {});
     ~TestProgram();
     QString folder() const { return m_dir.path(); }
     QString file(const QString &relative) const;

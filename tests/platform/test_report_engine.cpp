@@ -1,4 +1,5 @@
 #include "common/program_folder.h"
+#include "full_disk.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/printer_check_list.h"
@@ -570,6 +571,33 @@ private Q_SLOTS:
         QCOMPARE(print(m, &error), PrintResult::Sent);
         QCOMPARE(log, QStringList({QStringLiteral("before:printout"), QStringLiteral("afterPrint")}));
         QCOMPARE(pdfPages(file + QStringLiteral(".pdf")), 2);
+        Printers::resetSelection();
+    }
+
+    // A PDF printed over an old one on a full disk: the old one stays whole.
+    void pdfOnAFullDiskKeepsTheOldFile()
+    {
+        FullDisk disk;
+        TestProgram program(false, disk.folder());
+        QVERIFY(SET_SELECTED_PRINTER(QStringLiteral("PDF файл")));
+        Model m = invoice(40, true);
+        const QString file = program.file(QStringLiteral("doc.pdf"));
+        {
+            QFile old(file);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("%PDF-1.4 an older printout");
+        }
+        PlatformScript::answer(file);
+        disk.fill();
+        QString error;
+        const PrintResult r = print(m, &error);
+        disk.release();
+        QCOMPARE(r, PrintResult::Failed);
+        QCOMPARE(error, QStringLiteral("Няма място на диска: ") + file);
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("%PDF-1.4 an older printout"));
+        QCOMPARE(QDir(program.folder()).entryList({QStringLiteral("doc*")}, QDir::Files), QStringList{"doc.pdf"});
         Printers::resetSelection();
     }
 

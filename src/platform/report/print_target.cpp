@@ -1,13 +1,16 @@
 #include "platform/report/print_target.h"
 
 #include "common/program_folder.h"
+#include "common/text_file.h"
 #include "platform/dialogs.h"
 #include "platform/printers.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 namespace {
@@ -66,33 +69,50 @@ bool Report::PrinterTarget::prepare(const QString &title)
 bool Report::PrinterTarget::begin(const QString &jobTitle)
 {
     m_error.clear();
+    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     if (m_pdf) {
         if (m_pdfFile.isEmpty()) {
             m_error = QStringLiteral("не е избран PDF файл");
             return false;
         }
-        m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(m_pdfFile);
+        // Made in memory and written whole by the atomic writer: a full disk
+        // never leaves a cut PDF in place of the old one.
+        m_pdfBytes = std::make_unique<QBuffer>();
+        m_pdfBytes->open(QIODevice::WriteOnly);
+        m_pdfWriter = std::make_unique<QPdfWriter>(m_pdfBytes.get());
+        m_pdfWriter->setResolution(m_printer->resolution());
+        m_pdfWriter->setTitle(jobTitle);
+        m_pdfWriter->setPageLayout(a4);
+        return true;
     }
     m_printer->setDocName(jobTitle);
     m_printer->setFullPage(true);
-    m_printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    m_printer->setPageLayout(a4);
     return true;
 }
 
 QPaintDevice *Report::PrinterTarget::device()
 {
+    if (m_pdfWriter)
+        return m_pdfWriter.get();
     return m_printer;
 }
 
 bool Report::PrinterTarget::newPage()
 {
+    if (m_pdfWriter)
+        return m_pdfWriter->newPage();
     return m_printer->newPage();
 }
 
 QString Report::PrinterTarget::refusedMessage() const
 {
-    if (m_pdf || m_printer->outputFormat() == QPrinter::PdfFormat) {
+    if (m_pdf) {
+        if (m_pdfFile.isEmpty())
+            return QStringLiteral("не е избран файл за печата");
+        return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_pdfFile);
+    }
+    if (m_printer->outputFormat() == QPrinter::PdfFormat) {
         if (m_printer->outputFileName().isEmpty())
             return QStringLiteral("не е избран файл за печата");
         return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_printer->outputFileName());
@@ -104,6 +124,16 @@ QString Report::PrinterTarget::refusedMessage() const
 
 bool Report::PrinterTarget::end(bool painted)
 {
+    if (m_pdfWriter) {
+        m_pdfWriter.reset(); // the PDF is complete in the buffer
+        const QByteArray pdf = m_pdfBytes->data();
+        m_pdfBytes.reset();
+        if (!painted) {
+            m_error = refusedMessage();
+            return false;
+        }
+        return TextFile::writeAtomic(m_pdfFile, pdf, &m_error);
+    }
     if (!painted || m_printer->printerState() == QPrinter::Error || m_printer->printerState() == QPrinter::Aborted) {
         m_error = refusedMessage();
         return false;

@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 
+class QBuffer;
 class QPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace Report {
@@ -55,6 +57,8 @@ private:
     QPrinter *m_printer = nullptr;
     bool m_pdf = false;
     QString m_pdfFile;
+    std::unique_ptr<QBuffer> m_pdfBytes;
+    std::unique_ptr<QPdfWriter> m_pdfWriter;
 };
 
 // The target of a printout on a printer name ("PDF файл" or empty: a PDF
