@@ -83,6 +83,15 @@ int writeAll(int fd, const QByteArray &bytes)
         return errno;
     return st.st_size == bytes.size() ? 0 : ENOSPC;
 }
+
+// writeAll(), then the file closed (a network share may refuse only then).
+int writeAndClose(int fd, const QByteArray &bytes)
+{
+    int failure = writeAll(fd, bytes);
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    return failure;
+}
 } // namespace
 
 bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
@@ -105,14 +114,11 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
     const int fd = createTemporary(target, &temporary);
     if (fd < 0)
         return fail(reason(errno, target));
-    int failure = 0;
     struct stat old;
     // The new file keeps the old one's rights.
     if (::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, old.st_mode & 07777);
-    failure = writeAll(fd, bytes);
-    if (::close(fd) != 0 && failure == 0)
-        failure = errno;
+    int failure = writeAndClose(fd, bytes);
     // Only a whole new file takes the old one's place.
     if (failure == 0 && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)
         failure = errno;
@@ -121,6 +127,20 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
         return fail(reason(failure, target));
     }
     return true;
+}
+
+bool TextFile::writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int failure = fd < 0 ? errno : writeAndClose(fd, bytes);
+    if (failure == 0)
+        return true;
+    if (fd >= 0)
+        ::unlink(name.constData());
+    if (error)
+        *error = reason(failure, path);
+    return false;
 }
 
 bool TextFile::writeUtf8(const QString &path, const QString &text, QString *error)

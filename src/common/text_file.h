@@ -4,9 +4,16 @@
 #include <QStringList>
 
 // Whole-file reads and atomic replacement (temporary file, then rename), so a
-// crash never leaves half a settings, tree or device file.
+// crash or a full disk never leaves half a settings, tree or device file.
 namespace TextFile {
+// Replaces the file (following a link) only by a complete new one: every
+// write checked, the file on the disk and of its full size before the rename.
+// On any failure the old file stays, no new or temporary file is left, the
+// reason goes to the exception log and to `error` ("Няма място на диска: <file>").
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// The same checks for a file that only its writer knows by this name (made or
+// emptied first, removed on failure); nothing is logged.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 bool writeUtf8(const QString &path, const QString &text, QString *error = nullptr);
 // Reads a text file: UTF-8, falling back to code page 1251. Missing file: ok=false.
 QString read(const QString &path, bool *ok = nullptr);

@@ -3,6 +3,7 @@
 #include "app/data_module.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "common/text_file.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
@@ -28,19 +29,6 @@ constexpr int kRetryMs = 3000;
 QString targetKey(int department, const QString &folder)
 {
     return department > 0 ? QStringLiteral("D%1").arg(department) : QStringLiteral("F") + QDir::cleanPath(folder);
-}
-
-// Written whole and flushed to disk, so a rename never exposes half a file.
-bool writeWhole(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        return false;
-    ::fsync(f.handle());
-    f.close();
-    return f.error() == QFileDevice::NoError;
 }
 
 // Moves `from` to `to` unless `to` exists, so two workstations never take
@@ -281,10 +269,9 @@ DeviceFileWriter::Outcome DeviceFileWriter::claim(const Row &row, QString *tempN
         return unlessTaken(Outcome::Waiting);
     *tempName = ownTempName(row);
     const QString temp = dir.filePath(*tempName);
-    if (!writeWhole(temp, row.bytes)) {
-        QFile::remove(temp);
+    // Written whole and on the disk, so a rename never exposes half a file.
+    if (!TextFile::writeWhole(temp, row.bytes))
         return unlessTaken(Outcome::Failed);
-    }
     step(Step::Written);
     WriteTransaction tx;
     const int changed = Db::execute(
