@@ -2,6 +2,7 @@
 // no new or temporary file is left, and the caller is told why.
 #include "full_disk.h"
 #include "test_registry.h"
+#include "test_support.h"
 
 #include "common/text_file.h"
 
@@ -10,19 +11,6 @@
 #include <QTest>
 
 namespace {
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -50,7 +38,7 @@ private Q_SLOTS:
                     QVERIFY(QDir().mkpath(folder));
                     const QString path = QDir(folder).filePath(QStringLiteral("Firm_Data.ini"));
                     if (hadFile)
-                        put(path, old);
+                        QVERIFY(putFile(path, old));
                     const QString at = QStringLiteral("kind %1, size %2, room %3, old file %4")
                                            .arg(int(disk.kind()))
                                            .arg(c.size)
@@ -64,13 +52,13 @@ private Q_SLOTS:
                     QCOMPARE(error, QStringLiteral("Няма място на диска: ") + path);
                     QCOMPARE(entries(folder), hadFile ? QStringList{QStringLiteral("Firm_Data.ini")} : QStringList());
                     if (hadFile)
-                        QVERIFY2(bytesOf(path) == old, qPrintable(at));
+                        QVERIFY2(fileContents(path) == old, qPrintable(at));
                 }
             }
             // With room again the same write goes through.
             const QString path = QDir(disk.folder()).filePath(QStringLiteral("0/Firm_Data.ini"));
             QVERIFY(TextFile::writeAtomic(path, "[A]\nk=1\n"));
-            QCOMPARE(bytesOf(path), QByteArray("[A]\nk=1\n"));
+            QCOMPARE(fileContents(path), QByteArray("[A]\nk=1\n"));
         }
     }
 };

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <QThread>
 
@@ -63,6 +64,19 @@ QByteArray noiseBytes(int size, quint32 seed)
         bytes.append(char(seed >> 16));
     }
     return bytes;
+}
+
+QByteArray fileContents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool putFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
 QStringList exportFileLines(const QString &baseName)

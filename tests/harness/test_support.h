@@ -42,6 +42,11 @@ QStringList exportFileLines(const QString &baseName);
 // The same bytes for the same seed: a stand-in for a binary file.
 QByteArray noiseBytes(int size, quint32 seed);
 
+// A file's bytes as they are (empty when it cannot be read), and a file
+// written with exactly these bytes, its folder made (false when it failed).
+QByteArray fileContents(const QString &path);
+bool putFile(const QString &path, const QByteArray &bytes);
+
 // Windows of type W opened through Dialogs::exec are shown and driven by
 // `steps`; each answers with its own result, or "rejected" when the steps
 // left it open. Other windows are rejected at once.

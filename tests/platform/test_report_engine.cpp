@@ -582,11 +582,7 @@ private Q_SLOTS:
         QVERIFY(SET_SELECTED_PRINTER(QStringLiteral("PDF файл")));
         Model m = invoice(40, true);
         const QString file = program.file(QStringLiteral("doc.pdf"));
-        {
-            QFile old(file);
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("%PDF-1.4 an older printout");
-        }
+        QVERIFY(putFile(file, "%PDF-1.4 an older printout"));
         PlatformScript::answer(file);
         disk.fill();
         QString error;
@@ -594,9 +590,7 @@ private Q_SLOTS:
         disk.release();
         QCOMPARE(r, PrintResult::Failed);
         QCOMPARE(error, QStringLiteral("Няма място на диска: ") + file);
-        QFile old(file);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("%PDF-1.4 an older printout"));
+        QCOMPARE(fileContents(file), QByteArray("%PDF-1.4 an older printout"));
         QCOMPARE(QDir(program.folder()).entryList({QStringLiteral("doc*")}, QDir::Files), QStringList{"doc.pdf"});
         Printers::resetSelection();
     }

@@ -30,20 +30,6 @@
 #include <QTest>
 
 namespace {
-void put(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The files of a folder whose names begin with `prefix`: a temporary file left
 // behind would show here.
 QStringList filesOf(const QString &folder, const QString &prefix)
@@ -75,7 +61,7 @@ private Q_SLOTS:
         TestProgram program(false, disk.folder());
         const QString path = Settings::filePath();
         const QByteArray old = QStringLiteral("[Firm_Data]\nName=Магазин\n[Store]\nActive=3\n[Tuning]\n20=1\n").toUtf8();
-        put(path, old);
+        QVERIFY(putFile(path, old));
         TForm_Sistemni_Nastr form;
         form.Edit_Firm_Name->setText(QStringLiteral("Нов магазин"));
         disk.fill();
@@ -85,7 +71,7 @@ private Q_SLOTS:
         QVERIFY(!saved);
         QVERIFY(!loggedIn);
         QCOMPARE(messages(), QStringList{QStringLiteral("Настройките не бяха записани: ") + noRoom(path)});
-        QCOMPARE(bytesOf(path), old);
+        QCOMPARE(fileContents(path), old);
         QCOMPARE(filesOf(program.folder(), QStringLiteral("Firm_Data")), QStringList{QStringLiteral("Firm_Data.ini")});
     }
 
@@ -97,14 +83,14 @@ private Q_SLOTS:
         const QString tree = ArticleGroups::treeFilePath();
         QVERIFY(ArticleGroups::add(QStringLiteral("1"), QStringLiteral("Храни"), {}, tree).ok);
         QVERIFY(ArticleGroups::add(QStringLiteral("2"), QStringLiteral("Млечни"), {}, tree).ok);
-        const QByteArray old = bytesOf(tree);
+        const QByteArray old = fileContents(tree);
         QVERIFY(old.contains("\n2:Млечни"));
         disk.fill();
         const ArticleGroups::Result r = ArticleGroups::moveGroup(2, QStringLiteral("1:Храни"), tree);
         disk.release();
         QVERIFY(!r.ok);
         QVERIFY2(r.message.endsWith(noRoom(tree)), qPrintable(r.message));
-        QCOMPARE(bytesOf(tree), old);
+        QCOMPARE(fileContents(tree), old);
         QCOMPARE(filesOf(QFileInfo(tree).absolutePath(), QStringLiteral("Opis")), QStringList{QStringLiteral("Opis.pdt")});
     }
 
@@ -129,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(filesOf(folder, QStringLiteral("Стар")), files);
         QList<QByteArray> old;
         for (const QString &f : files)
-            old << bytesOf(QDir(folder).filePath(f));
+            old << fileContents(QDir(folder).filePath(f));
         PlatformScript::clearEvents();
 
         disk.fill();
@@ -144,7 +130,7 @@ private Q_SLOTS:
         QCOMPARE(filesOf(folder, QStringLiteral("Нов")), QStringList());
         QCOMPARE(filesOf(folder, QStringLiteral("Стар")), files);
         for (int i = 0; i < files.size(); ++i)
-            QCOMPARE(bytesOf(QDir(folder).filePath(files.at(i))), old.at(i));
+            QCOMPARE(fileContents(QDir(folder).filePath(files.at(i))), old.at(i));
         QCOMPARE(LayoutSave::documents().size(), 1);
     }
 
@@ -159,7 +145,7 @@ private Q_SLOTS:
         QTableView view;
         view.setModel(&model);
         const QString path = QDir(ProgramFolder::tempFolder()).filePath(QStringLiteral("Spr.txt"));
-        put(path, "old export");
+        QVERIFY(putFile(path, "old export"));
         disk.fill();
         const bool kept = exportGridToFile(nullptr, QStringLiteral("Spr"), {QStringLiteral("\tСправка")}, &view);
         const bool fresh = exportGridToFile(nullptr, QStringLiteral("Nova"), {QStringLiteral("\tСправка")}, &view);
@@ -170,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(messages(), (QStringList{QStringLiteral("Файлът за печат не беше записан:\n") + noRoom(path),
                                           QStringLiteral("Файлът за печат не беше записан:\n") + noRoom(freshPath)}));
         QVERIFY(PlatformScript::texts(QStringLiteral("openFile.shell")).isEmpty());
-        QCOMPARE(bytesOf(path), QByteArray("old export"));
+        QCOMPARE(fileContents(path), QByteArray("old export"));
         QCOMPARE(filesOf(ProgramFolder::tempFolder(), QStringLiteral("Spr")), QStringList{QStringLiteral("Spr.txt")});
         QCOMPARE(filesOf(ProgramFolder::tempFolder(), QStringLiteral("Nova")), QStringList());
     }
@@ -182,7 +168,7 @@ private Q_SLOTS:
         TestProgram program(true, disk.folder());
         const QString path = program.file(QStringLiteral("FISKAL.SER"));
         const QByteArray old(226, 'o');
-        put(path, old);
+        QVERIFY(putFile(path, old));
         TForm_SPR_TDD_Fisk_Ser dialog;
         dialog.show();
         PlatformScript::answer(QStringLiteral("ok"));
@@ -195,7 +181,7 @@ private Q_SLOTS:
                                                          "генериране на файл.\n")
                                               + noRoom(path)}));
         QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty());
-        QCOMPARE(bytesOf(path), old);
+        QCOMPARE(fileContents(path), old);
         QCOMPARE(filesOf(program.folder(), QStringLiteral("FISKAL")), QStringList{QStringLiteral("FISKAL.SER")});
     }
 };

@@ -80,7 +80,6 @@ bool Report::PrinterTarget::begin(const QString &jobTitle)
         m_pdfBytes = std::make_unique<QBuffer>();
         m_pdfBytes->open(QIODevice::WriteOnly);
         m_pdfWriter = std::make_unique<QPdfWriter>(m_pdfBytes.get());
-        m_pdfWriter->setResolution(m_printer->resolution());
         m_pdfWriter->setTitle(jobTitle);
         m_pdfWriter->setPageLayout(a4);
         return true;
@@ -107,15 +106,11 @@ bool Report::PrinterTarget::newPage()
 
 QString Report::PrinterTarget::refusedMessage() const
 {
-    if (m_pdf) {
-        if (m_pdfFile.isEmpty())
+    if (m_pdf || m_printer->outputFormat() == QPrinter::PdfFormat) {
+        const QString file = m_pdf ? m_pdfFile : m_printer->outputFileName();
+        if (file.isEmpty())
             return QStringLiteral("не е избран файл за печата");
-        return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_pdfFile);
-    }
-    if (m_printer->outputFormat() == QPrinter::PdfFormat) {
-        if (m_printer->outputFileName().isEmpty())
-            return QStringLiteral("не е избран файл за печата");
-        return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(m_printer->outputFileName());
+        return QStringLiteral("файлът \"%1\" не може да бъде записан").arg(file);
     }
     if (m_printer->printerName().isEmpty())
         return QStringLiteral("не е избран принтер");
