@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/form_get_kol.h"
 #include "app/pick_targets.h"
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "platform/dialogs.h"
@@ -65,7 +66,8 @@ QList<QSqlRecord> ArticlePick::quantityRows(int mode, const Picked &picked)
     return picked.marked;
 }
 
-int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent)
+int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent,
+                              bool aboveZero)
 {
     int taken = 0;
     for (const QSqlRecord &row : rows) {
@@ -80,6 +82,12 @@ int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const Tak
         if (!Numbers::parse(typed, &quantity)) {
             Dialogs::message(QStringLiteral("Невалидно количество за ") + referenceText(row)
                                  + QStringLiteral(": ") + typed + QStringLiteral("\nАртикулът е пропуснат."),
+                             parent);
+            continue;
+        }
+        if (aboveZero && !StockQuantity::acceptable(quantity)) {
+            Dialogs::message(StockQuantity::refusal(typed) + QStringLiteral("\nАртикулът ") + referenceText(row)
+                                 + QStringLiteral(" е пропуснат."),
                              parent);
             continue;
         }

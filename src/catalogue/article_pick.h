@@ -44,13 +44,15 @@ QString referenceText(const QSqlRecord &row);
 // 14 and the write-off's 17): for each marked row from the topmost down the
 // prompt asks a quantity (PromptMode 0, except in mode 13, which keeps the
 // recipe window's); `take` gets the row and the quantity. A cancelled
-// prompt, or a quantity that is no number, skips its row only. Returns the
-// number of rows taken.
+// prompt, or a quantity that is no number (no number above 0 with
+// `aboveZero`, after a message naming "Количество"), skips its row only.
+// Returns the number of rows taken.
 // The rows a quantity mode asks for: the current row alone in mode 15 (the
 // delivery line takes one article), the marked rows otherwise.
 QList<QSqlRecord> quantityRows(int mode, const Picked &picked);
 using TakeQuantity = std::function<void(const QSqlRecord &row, double quantity, const QString &typed)>;
-int quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent = nullptr);
+int quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent = nullptr,
+                 bool aboveZero = false);
 
 // Modes 4 and 16: PickList gets the marked rows' IDs from the topmost down;
 // the text for the caller's label: with two or more the IDs each followed by

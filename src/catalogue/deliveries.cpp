@@ -59,6 +59,16 @@ QStringList Deliveries::units()
     return out;
 }
 
+Deliveries::ArticleFields Deliveries::articleFields(const QSqlRecord &article, const QStringList &currencies,
+                                                   const QString &base)
+{
+    const auto currency = [&](const char *field) {
+        const QString c = article.value(QString::fromLatin1(field)).toString();
+        return currencies.contains(c) ? c : base;
+    };
+    return {article.value(QStringLiteral("Mqrka")).toString(), currency("Valuta_D"), currency("Valuta_P")};
+}
+
 QString Deliveries::workstation()
 {
     return WorkTables::workstationName();
@@ -66,6 +76,8 @@ QString Deliveries::workstation()
 
 long long Deliveries::addLine(const LineInput &line, long long deliveryNumber)
 {
+    if (!StockQuantity::acceptable(line.quantity))
+        return 0;
     const auto article = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {line.article});
     if (!article)
         return 0;
@@ -85,6 +97,8 @@ long long Deliveries::addLine(const LineInput &line, long long deliveryNumber)
 
 bool Deliveries::updateLine(long long n, const LineInput &line)
 {
+    if (!StockQuantity::acceptable(line.quantity))
+        return false;
     const auto article = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {line.article});
     if (!article)
         return false;
@@ -176,12 +190,14 @@ long long Deliveries::save(const Head &head, QString *refusal)
             .toInt()
         > 0)
         return refuse(UnknownCurrency);
+    if (Db::firstRow(QStringLiteral("SELECT N FROM DostavkiTMP WHERE Rab_Mqsto = ? AND Kolitchestvo < 0"), {station}))
+        return refuse(NegativeQuantity);
 
     const long long id = NextNumber::next(QStringLiteral("Dostavki"), QStringLiteral("ID"));
     const QString supplierName = supplier->value(0).toString();
     const QList<QSqlRecord> lines = Db::rows(
         QStringLiteral("SELECT Nomer_Produkt, Dostavna_Cena, Valuta_D, Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka "
-                       "FROM DostavkiTMP WHERE Rab_Mqsto = ? AND Kolitchestvo <> 0 ORDER BY N"),
+                       "FROM DostavkiTMP WHERE Rab_Mqsto = ? AND Kolitchestvo > 0 ORDER BY N"),
         {station});
     const QString warehouse = QString::number(head.warehouse);
     for (const QSqlRecord &l : lines) {

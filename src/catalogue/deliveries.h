@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -30,13 +31,25 @@ QStringList suppliers(const QString &typed); // throws DbError
 // The units offered: the usual ones and every unit in use, sorted, once each.
 QStringList units(); // throws DbError
 
+// What the line fields show of an article: its stored unit and its two
+// currencies, since a save writes them back to the article. A currency the
+// list lacks (or none) shows as the base currency.
+struct ArticleFields {
+    QString unit;
+    QString deliveryCurrency;
+    QString saleCurrency;
+};
+ArticleFields articleFields(const QSqlRecord &article, const QStringList &currencies, const QString &base);
+
 // This workstation's name in Rab_Mqsto.
 QString workstation();
 
 // Adds a line of this workstation for an existing article (its description
-// is copied); returns its N, 0 when the article does not exist. Throws DbError.
+// is copied); returns its N, 0 (nothing written) when the article does not
+// exist or the quantity is not above 0. Throws DbError.
 long long addLine(const LineInput &line, long long deliveryNumber);
-// Replaces this workstation's line N; false when it is gone. Throws DbError.
+// Replaces this workstation's line N; false when it is gone or the quantity
+// is not above 0. Throws DbError.
 bool updateLine(long long n, const LineInput &line);
 bool removeLine(long long n);
 int removeAll(); // this workstation's lines; throws DbError
@@ -77,6 +90,9 @@ struct Head {
 
 inline constexpr const char *NoSupplier = "Непълни данни за Доставчик";
 inline constexpr const char *NoWarehouse = "Непълни данни за Склад";
+inline constexpr const char *NegativeQuantity =
+    "Доставката съдържа редове с количество под 0.\n"
+    "Поправете количеството им или ги изтрийте преди записа.";
 inline constexpr const char *UnknownCurrency =
     "Доставката съдържа редове с валута, която липсва в курсовете на валутите.\n"
     "Поправете валутата им или ги изтрийте преди записа.";
@@ -86,8 +102,9 @@ inline constexpr const char *NotSaved = "Доставката не беше за
 // Saves the delivery in one write transaction: a new number, the head, one
 // Dostavka_art row, one stock addition and one price update per line with a
 // quantity (lines of quantity 0 are left out), then this workstation's lines
-// are removed. A supplier, document kind or warehouse that does not exist, or
-// a line whose currency Valuti lacks, refuses the save (*refusal gets the
+// are removed. A supplier, document kind or warehouse that does not exist, a
+// line whose currency Valuti lacks or whose quantity is below 0 (left by an
+// older program) refuses the save (*refusal gets the
 // message, nothing is written, 0 is returned). Returns the delivery number.
 // A database failure throws DbError and writes nothing.
 long long save(const Head &head, QString *refusal);

@@ -46,7 +46,7 @@ bool TForm_Brak::fillWarehouses()
 void TForm_Brak::articleFound(const QSqlRecord &article)
 {
     double quantity = 0;
-    if (StockLines::askQuantity(ArticlePick::referenceText(article), &quantity, this))
+    if (StockLines::askQuantity(ArticlePick::referenceText(article), &quantity, this, true))
         addArticle(article.value(QStringLiteral("ID")).toLongLong(), quantity);
     Edit_Art_ID->setFocus();
     Edit_Art_ID->selectAll();

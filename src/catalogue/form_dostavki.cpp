@@ -194,7 +194,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
             Edit_Kol->setText(typed);
             m_pickTaken = true;
         };
-        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked), take, this);
+        ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked), take, this, true);
     });
 
     buildLayout();
@@ -358,6 +358,7 @@ void TForm_Dostavki::FormShow()
     } catch (const DbError &e) {
         Dialogs::message(QStringLiteral("Списъците на доставката не могат да бъдат прочетени.\n") + e.message(), this);
     }
+    showArticleAgain();
     Button_Dobavi->setEnabled(!m_fromCatalogue);
     // The warranty cards belong to the repair service, which may not be part of the program.
     Button1->setEnabled(bool(serialNumbersOpener()));
@@ -531,10 +532,39 @@ void TForm_Dostavki::articleFound(const QSqlRecord &article)
     Edit_Art_ID->setText(QString::number(id));
     Label_Sel_Art->setText(ArticlePick::referenceText(article));
     Edit_Cena->setText(Money::fixed(article.value(QStringLiteral("Ed_Cena")).toDouble(), PriceDecimals));
-    ComboBoxValuta_P->setCurrentText(article.value(QStringLiteral("Valuta_P")).toString());
+    QStringList currencies;
+    for (int i = 0; i < ComboBox_Valuta->count(); ++i)
+        currencies << ComboBox_Valuta->itemText(i);
+    QString base;
+    try {
+        base = CurrencyRates::baseCurrency();
+    } catch (const DbError &) {
+        base = ComboBox_Valuta->itemText(0);
+    }
+    const Deliveries::ArticleFields shown = Deliveries::articleFields(article, currencies, base);
+    ComboBox_Valuta->setCurrentIndex(ComboBox_Valuta->findText(shown.deliveryCurrency));
+    ComboBoxValuta_P->setCurrentIndex(ComboBoxValuta_P->findText(shown.saleCurrency));
     ComboBoxValuta_PClick();
-    ComboBox_Mqrka->setCurrentText(article.value(QStringLiteral("Mqrka")).toString());
+    ComboBox_Mqrka->setCurrentText(shown.unit);
     showStock(id);
+}
+
+void TForm_Dostavki::showArticleAgain()
+{
+    // The lists were refilled: the fields show the article as it is stored now.
+    const long long id = GetID_MFromTreeNodeName(Label_Sel_Art->text());
+    if (id <= 0 || m_lineEdit == 1)
+        return;
+    try {
+        if (const auto article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {id})) {
+            articleFound(*article);
+            return;
+        }
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
+    }
+    Edit_Art_ID->setText(QStringLiteral("0"));
+    Label_Sel_Art->setText(QString::fromUtf8(NoArticle));
 }
 
 void TForm_Dostavki::showStock(long long article)
@@ -661,7 +691,7 @@ bool TForm_Dostavki::readLine(Deliveries::LineInput *line)
     }
     if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &line->deliveryPrice, this)
         || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &line->salePrice, this)
-        || !StockLines::parseField(Edit_Kol->text(), QStringLiteral("Количество"), &line->quantity, this))
+        || !StockLines::parseQuantity(Edit_Kol->text(), &line->quantity, this))
         return false;
     line->deliveryCurrency = ComboBox_Valuta->currentText();
     line->saleCurrency = ComboBoxValuta_P->currentText();

@@ -142,6 +142,7 @@ private:
     void setOpen(bool open);
     void setLineEdit(int state);
     void articleFound(const QSqlRecord &article);
+    void showArticleAgain();
     void showStock(long long article);
     void rateCaption(const QString &currency);
     void supplierPicked();

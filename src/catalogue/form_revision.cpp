@@ -219,7 +219,7 @@ void TForm_Revision::Edit_KolKeyPress()
     if (!StockLines::parseField(Edit_Kol->text(), QStringLiteral("Открито количество"), &counted, this))
         return;
     const int key = GetID_MFromTreeNodeName(Edit_Art_ID->text().trimmed());
-    if (!StockLines::addLine([&] { return StockTaking::addLine(key, counted, warehouseKey()); }, this))
+    if (!StockLines::addLine([&](QString *) { return StockTaking::addLine(key, counted, warehouseKey()); }, this))
         return;
     Button_Calculate_SUMsClick();
     Edit_Art_ID->setFocus();

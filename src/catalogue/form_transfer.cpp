@@ -88,7 +88,7 @@ void TForm_Transfer::articleFound(const QSqlRecord &article)
 bool TForm_Transfer::addTyped(long long article)
 {
     double quantity = 0;
-    if (!StockLines::parseField(Edit_Kol->text(), QStringLiteral("Количество"), &quantity, this))
+    if (!StockLines::parseQuantity(Edit_Kol->text(), &quantity, this))
         return false;
     return addArticle(article, quantity);
 }

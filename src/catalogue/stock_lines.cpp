@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/form_get_kol.h"
 #include "app/general_popup_menu.h"
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
@@ -128,14 +129,26 @@ bool StockLines::parseField(const QString &text, const QString &what, double *va
     return false;
 }
 
-bool StockLines::askQuantity(const QString &label, double *quantity, QWidget *parent)
+bool StockLines::parseQuantity(const QString &text, double *value, QWidget *parent)
+{
+    if (!parseField(text, QStringLiteral("Количество"), value, parent))
+        return false;
+    if (StockQuantity::acceptable(*value))
+        return true;
+    Dialogs::message(StockQuantity::refusal(text), parent);
+    return false;
+}
+
+bool StockLines::askQuantity(const QString &label, double *quantity, QWidget *parent, bool aboveZero)
 {
     PromptMode = 0;
     TForm_Get_Kol *prompt = promptDialog();
     prompt->Label_Opis->setText(label);
     if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
         return false;
-    return parseField(prompt->Edit_Kol->text(), QStringLiteral("Количество"), quantity, parent);
+    const QString typed = prompt->Edit_Kol->text();
+    return aboveZero ? parseQuantity(typed, quantity, parent)
+                     : parseField(typed, QStringLiteral("Количество"), quantity, parent);
 }
 
 QString StockLines::amount(double value)
@@ -160,7 +173,8 @@ bool StockLines::removeCurrent(QTableView *grid, const StockLinesModel *model,
 }
 
 bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
-                                     const std::function<void(long long, double)> &store, QWidget *parent)
+                                     const std::function<void(long long, double)> &store, QWidget *parent,
+                                     bool aboveZero)
 {
     const long long n = currentKey(grid, model);
     if (n == 0)
@@ -169,7 +183,7 @@ bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *mo
     const QString label = model->value(row, QStringLiteral("Art_ID")).toString() + QLatin1Char(':')
                           + model->value(row, describe).toString();
     double quantity = 0;
-    if (!askQuantity(label, &quantity, parent))
+    if (!askQuantity(label, &quantity, parent, aboveZero))
         return false;
     try {
         store(n, quantity);
@@ -179,11 +193,13 @@ bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *mo
     return true;
 }
 
-bool StockLines::addLine(const std::function<long long()> &add, QWidget *parent)
+bool StockLines::addLine(const std::function<long long(QString *refusal)> &add, QWidget *parent)
 {
     try {
-        if (add() == 0) {
-            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), parent);
+        QString refusal;
+        if (add(&refusal) == 0) {
+            Dialogs::message(refusal.isEmpty() ? QStringLiteral("Въведеният номер за артикул не съществува!") : refusal,
+                             parent);
             return false;
         }
     } catch (const DbError &e) {

@@ -50,9 +50,10 @@ bool gridKey(QEvent *event, const std::function<void()> &edit, const std::functi
 QLineEdit *sumField(const char *name, QWidget *parent);
 // N of the grid's current row; 0 when there is none.
 long long currentKey(const QTableView *grid, const StockLinesModel *model);
-// Adds one line through `add` (its N; 0 when the article does not exist).
-// False after the message when no line was added.
-bool addLine(const std::function<long long()> &add, QWidget *parent);
+// Adds one line through `add` (its N; 0 when nothing was added, with the
+// refusal when there is one, else the article does not exist). False after
+// the message when no line was added.
+bool addLine(const std::function<long long(QString *refusal)> &add, QWidget *parent);
 // Deletes the grid's current line through `remove` (after `confirm` is
 // answered yes, when given); a database failure is shown. False when there
 // was no line or the user declined, so nothing needs recounting.
@@ -60,15 +61,20 @@ bool removeCurrent(QTableView *grid, const StockLinesModel *model, const std::fu
                    QWidget *parent, const QString &confirm = QString());
 // Asks a new quantity for the grid's current line, labelled "<Art_ID>:<the
 // `describe` field>", and stores it through `store`; a database failure is
-// shown. False when there was no line or the prompt gave no number.
+// shown. False when there was no line or the prompt gave no quantity.
 bool editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
-                         const std::function<void(long long, double)> &store, QWidget *parent);
+                         const std::function<void(long long, double)> &store, QWidget *parent,
+                         bool aboveZero = false);
 // The quantity prompt (PromptMode 0) for one line, `label` above it.
-// False when cancelled or when the text is no number (after a message).
-bool askQuantity(const QString &label, double *quantity, QWidget *parent);
+// False when cancelled or when the text is no number (above 0 with
+// `aboveZero`), after a message.
+bool askQuantity(const QString &label, double *quantity, QWidget *parent, bool aboveZero = false);
 // A typed number: false after the message "<what>: невалидно число" when it
 // is none.
 bool parseField(const QString &text, const QString &what, double *value, QWidget *parent);
+// A typed quantity of a delivery, transfer or write-off line: false after the
+// message naming "Количество" when it is no number above 0.
+bool parseQuantity(const QString &text, double *value, QWidget *parent);
 // A money or quantity text: width 4 and PriceDecimals decimals.
 QString amount(double value);
 } // namespace StockLines

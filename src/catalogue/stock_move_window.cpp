@@ -73,12 +73,17 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
     ArticlePick::registerTarget(m_pickMode, [this](const ArticlePick::Picked &picked) {
         const long long from = sourceKey();
         const long long to = destinationKey();
-        ArticlePick::quantityWalk(m_pickMode, ArticlePick::quantityRows(m_pickMode, picked),
-                                  [this, from, to](const QSqlRecord &row, double quantity, const QString &) {
-                                      m_list.addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity, from,
-                                                     to);
-                                  },
-                                  this);
+        ArticlePick::quantityWalk(
+            m_pickMode, ArticlePick::quantityRows(m_pickMode, picked),
+            [this, from, to](const QSqlRecord &row, double quantity, const QString &) {
+                StockLines::addLine(
+                    [&](QString *refusal) {
+                        return m_list.addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity, from, to,
+                                              refusal);
+                    },
+                    this);
+            },
+            this, true);
     });
 }
 
@@ -203,7 +208,11 @@ bool StockMoveWindow::addArticle(long long article, double quantity)
         Dialogs::message(QStringLiteral("Не е избран артикул!"), this);
         return false;
     }
-    if (!StockLines::addLine([&] { return m_list.addLine(article, quantity, sourceKey(), destinationKey()); }, this))
+    if (!StockLines::addLine(
+            [&](QString *refusal) {
+                return m_list.addLine(article, quantity, sourceKey(), destinationKey(), refusal);
+            },
+            this))
         return false;
     Button_Calculate_SUMsClick();
     return true;
@@ -213,7 +222,7 @@ void StockMoveWindow::Button_EditClick()
 {
     if (StockLines::editCurrentQuantity(DBGrid2, m_model, QStringLiteral("Opisanie"),
                                         [this](long long n, double quantity) { m_list.setQuantity(n, quantity); },
-                                        this))
+                                        this, true))
         Button_Calculate_SUMsClick();
 }
 
@@ -248,9 +257,11 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
     } catch (const std::invalid_argument &e) {
         Dialogs::message(QString::fromUtf8(e.what()), this);
     }
-    // The write-off's lines all leave the one warehouse chosen first.
-    if (m_list.kind() == StockMoveList::WriteOff)
-        ComboBox_Sklad_Ot->setEnabled(m_model->rowCount() == 0);
+    // The lines fix the warehouses: what is booked and what is printed name the same.
+    const bool noLines = m_model->rowCount() == 0;
+    ComboBox_Sklad_Ot->setEnabled(noLines);
+    if (ComboBox_Sklad_Do)
+        ComboBox_Sklad_Do->setEnabled(noLines);
 }
 
 bool StockMoveWindow::Button_PrintClick()

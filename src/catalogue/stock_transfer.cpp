@@ -1,6 +1,7 @@
 #include "catalogue/stock_transfer.h"
 
 #include "catalogue/stock_writer.h"
+#include "common/money.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
@@ -30,13 +31,28 @@ void StockMoveList::drop()
     WorkTables::drop(m_kind == Transfer ? QStringLiteral("Transfer_TMP") : QStringLiteral("Brak_TMP"));
 }
 
-long long StockMoveList::addLine(long long article, double quantity, long long from, long long to)
+long long StockMoveList::addLine(long long article, double quantity, long long from, long long to, QString *refusal)
 {
+    auto refuse = [refusal](const QString &text) {
+        if (refusal)
+            *refusal = text;
+        return 0LL;
+    };
+    if (refusal)
+        refusal->clear();
+    if (!StockQuantity::acceptable(quantity))
+        return refuse(StockQuantity::refusal(Numbers::toText(quantity)));
+    if (m_kind == WriteOff)
+        to = 0;
     const auto row = Db::firstRow(QStringLiteral("SELECT Opisanie, Mqrka, Ed_Cena, Valuta_P FROM Produkti WHERE ID = ?"),
                                   {article});
     if (!row)
         return 0;
     WriteTransaction tx;
+    // What is booked and what the list prints must name the same warehouses.
+    if (Db::firstRow(QStringLiteral("SELECT N FROM %1 WHERE Sklad_Ot <> ? OR COALESCE(Sklad_Do, 0) <> ?").arg(table()),
+                     {from, to}))
+        return refuse(QString::fromUtf8(OtherWarehouses));
     Db::execute(QStringLiteral("INSERT INTO %1 (Art_ID, Opisanie, Kol, Sklad_Ot, Sklad_Do, Mqrka, Ed_Cena, Valuta) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
                     .arg(table()),
@@ -49,6 +65,8 @@ long long StockMoveList::addLine(long long article, double quantity, long long f
 
 bool StockMoveList::setQuantity(long long n, double quantity)
 {
+    if (!StockQuantity::acceptable(quantity))
+        return false;
     return Db::execute(QStringLiteral("UPDATE %1 SET Kol = ? WHERE N = ?").arg(table()), {quantity, n}) > 0;
 }
 

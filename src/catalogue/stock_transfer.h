@@ -20,8 +20,13 @@ public:
     void drop();
 
     // Adds a line for an existing article (description, unit, price and sale
-    // currency copied); 0 when the article does not exist. Throws DbError.
-    long long addLine(long long article, double quantity, long long from, long long to = 0);
+    // currency copied). 0 when nothing was added: *refusal says why when the
+    // quantity is not above 0 or the list's lines go between two other
+    // warehouses (its first line fixes them), and stays empty when the article
+    // does not exist. Throws DbError.
+    long long addLine(long long article, double quantity, long long from, long long to = 0,
+                      QString *refusal = nullptr);
+    // False (nothing changed) when the line is gone or the quantity not above 0.
     bool setQuantity(long long n, double quantity);
     bool removeLine(long long n);
     int lineCount() const;
@@ -44,6 +49,7 @@ public:
     static constexpr const char *EmptyList = "Няма въведени артикули.";
     static constexpr const char *SameWarehouse = "Складът, от който се изтегля, и складът, в който се прехвърля, "
                                                  "трябва да са различни!";
+    static constexpr const char *OtherWarehouses = "Складовете на операцията не се сменят, докато в нея има редове.";
 
 private:
     Kind m_kind;

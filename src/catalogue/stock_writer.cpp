@@ -36,3 +36,13 @@ void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int
                 {article, warehouse, Kol, Mode}, db);
     tx.commit();
 }
+
+bool StockQuantity::acceptable(double quantity)
+{
+    return std::isfinite(quantity) && quantity > 0;
+}
+
+QString StockQuantity::refusal(const QString &typed)
+{
+    return QStringLiteral("Количество: \"") + typed.trimmed() + QStringLiteral("\" не е число, по-голямо от 0");
+}

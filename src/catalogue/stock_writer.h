@@ -11,3 +11,11 @@
 void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode);
 void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode,
                    const QSqlDatabase &db);
+
+// The quantity of a delivery, transfer or write-off line: a number above 0,
+// so a line never moves stock the wrong way (a count may be 0, a recipe any).
+namespace StockQuantity {
+bool acceptable(double quantity);
+// The refusal of a typed quantity that is a number but not above 0.
+QString refusal(const QString &typed);
+} // namespace StockQuantity

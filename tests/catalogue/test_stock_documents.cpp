@@ -165,6 +165,38 @@ private Q_SLOTS:
         QCOMPARE(Deliveries::lineCount(), unknownCurrency ? 2 : 1);
     }
 
+    // Lines of these documents take quantities above 0 only; a delivery line
+    // left below 0 (by an older program) stops the save.
+    void quantitiesAboveZeroOnly()
+    {
+        TestProgram program;
+        DeliveryData d = deliverySetUp();
+        StockMoveList off(StockMoveList::WriteOff);
+        off.create();
+        for (const double q : {-2.0, 0.0, -0.001}) {
+            QString refusal;
+            QCOMPARE(off.addLine(10, q, 1, 0, &refusal), 0LL);
+            QVERIFY(refusal.contains(QStringLiteral("Количество")));
+            QCOMPARE(Deliveries::addLine(line(10, q), 1), 0LL);
+        }
+        QCOMPARE(off.lineCount(), 0);
+        QCOMPARE(Deliveries::lineCount(), 0);
+        const long long n = off.addLine(10, 2, 1);
+        QVERIFY(!off.setQuantity(n, -2));
+        QVERIFY(!off.setQuantity(n, 0));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM %1").arg(off.table())).toDouble(), 2.0);
+        const long long l = Deliveries::addLine(line(10, 4), 1);
+        QVERIFY(!Deliveries::updateLine(l, line(10, -4)));
+        QVERIFY(!Deliveries::updateLine(l, line(10, 0)));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kolitchestvo FROM DostavkiTMP WHERE N = ?"), {l}).toDouble(), 4.0);
+        Db::execute(QStringLiteral("UPDATE DostavkiTMP SET Kolitchestvo = -4 WHERE N = ?"), {l});
+        QString refusal;
+        QCOMPARE(Deliveries::save(d.head, &refusal), 0LL);
+        QCOMPARE(refusal, QString::fromUtf8(Deliveries::NegativeQuantity));
+        QVERIFY(!stock(10, 1).isValid());
+        QCOMPARE(Deliveries::lineCount(), 1);
+    }
+
     void deliveryLinesAreKeyedAndBelongToTheirWorkstation()
     {
         TestProgram program;
@@ -416,13 +448,18 @@ private Q_SLOTS:
         QString refusal;
         QVERIFY(!list.save(&refusal));
         QCOMPARE(refusal, QString::fromUtf8(StockMoveList::EmptyList));
-        const long long a = list.addLine(10, 3, 1, 2);
-        list.addLine(11, 1, 1, 2);
+        // a list whose one line goes into its own source moves nothing
         const long long same = list.addLine(10, 1, 2, 2);
         QVERIFY(!list.save(&refusal));
         QCOMPARE(refusal, QString::fromUtf8(StockMoveList::SameWarehouse));
-        QCOMPARE(stock(10, 1).toDouble(), 5.0);
         QVERIFY(list.removeLine(same));
+        const long long a = list.addLine(10, 3, 1, 2);
+        list.addLine(11, 1, 1, 2);
+        // the lines fix the list's warehouses
+        QCOMPARE(list.addLine(10, 1, 2, 2, &refusal), 0LL);
+        QCOMPARE(refusal, QString::fromUtf8(StockMoveList::OtherWarehouses));
+        QCOMPARE(list.addLine(10, 1, 1, 3, &refusal), 0LL);
+        QCOMPARE(list.lineCount(), 2);
         failInsertOf(QStringLiteral("Store_Kol"), QStringLiteral("Art_ID"), 11);
         QVERIFY_THROWS_EXCEPTION(DbError, list.save(nullptr));
         QCOMPARE(stock(10, 1).toDouble(), 5.0);

@@ -197,16 +197,14 @@ private Q_SLOTS:
         QVERIFY(lines.at(5).startsWith(QStringLiteral("\tОт Дата:") + QDate::currentDate().toString("dd.MM.yyyy")
                                        + QStringLiteral(", ")));
         QVERIFY(lines.contains(QStringLiteral("\tОБЩО: 60.00")));
-        // a line into its own source is refused, nothing moves
+        // the line fixes the warehouses: one into other warehouses is refused
         w.ComboBox_Sklad_Do->setCurrentIndex(0);
-        w.addArticle(11, 1);
         PlatformScript::clearEvents();
-        QVERIFY(!w.BitBtn3Click());
+        QVERIFY(!w.addArticle(11, 1));
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
-                 QStringList{QString::fromUtf8(StockMoveList::SameWarehouse)});
-        QCOMPARE(stock(10, 1).toDouble(), 7.0);
-        w.DBGrid2->setCurrentIndex(w.model()->index(1, 1));
-        w.Button_DeleteClick();
+                 QStringList{QString::fromUtf8(StockMoveList::OtherWarehouses)});
+        QCOMPARE(w.model()->rowCount(), 1);
+        w.ComboBox_Sklad_Do->setCurrentIndex(1);
         QVERIFY(w.BitBtn3Click());
         QVERIFY(!w.isVisible());
         QCOMPARE(stock(10, 1).toDouble(), 4.0);
@@ -442,6 +440,221 @@ private Q_SLOTS:
         QCOMPARE(w->Edit_Plateno_Banka->text(), QStringLiteral("0.0000"));
         QCOMPARE(w->Edit_Plateno_Broj->text(), QStringLiteral("0.00"));
         QCOMPARE(w->model()->rowCount(), 0);
+    }
+
+    // A delivery, transfer or write-off line takes a quantity above 0: typed,
+    // asked by the prompt, given to a picked article or to a line edited.
+    void quantitiesAboveZero()
+    {
+        const QStringList refused = {QStringLiteral("-2"), QStringLiteral("0"), QStringLiteral("-0,5")};
+        Program program;
+        shop();
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addDocumentKind(QStringLiteral("Фактура"));
+        setStock(10, 1, 10);
+        const auto namesQuantity = [] {
+            const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+            return m.size() == 1 && m.first().contains(QStringLiteral("Количество"));
+        };
+        const auto pickFirst = [](TForm_Artikuli *c) {
+            markRows(c, {0});
+            c->BitBtn1Click();
+        };
+
+        TForm_Brak brak;
+        brak.show();
+        brak.FormShow();
+        TForm_Transfer transfer;
+        transfer.show();
+        transfer.FormShow();
+        auto *delivery = new TForm_Dostavki;
+        Form_Dostavki = delivery;
+        delivery->show();
+        delivery->FormShow();
+        for (const QString &q : refused) {
+            // write-off: the prompt after Enter, the picker, the edit of a line
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            brak.Edit_Art_ID->setText(QStringLiteral("10"));
+            brak.Edit_Art_IDKeyPress();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(brak.model()->rowCount(), 0);
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            catalogueSteps = pickFirst;
+            brak.Button_Add_ArtClick();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(brak.model()->rowCount(), 0);
+            // transfer: the typed quantity and the picker
+            PlatformScript::clearEvents();
+            transfer.Edit_Art_ID->setText(QStringLiteral("10"));
+            transfer.Edit_Art_IDKeyPress();
+            transfer.Edit_Kol->setText(q);
+            transfer.Edit_KolKeyPress();
+            transfer.Button_AddClick();
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 2);
+            QVERIFY(PlatformScript::texts(QStringLiteral("message")).first().contains(QStringLiteral("Количество")));
+            QCOMPARE(transfer.model()->rowCount(), 0);
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            transfer.Button_Add_ArtClick();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(transfer.model()->rowCount(), 0);
+            // delivery: the typed quantity and the picker
+            PlatformScript::clearEvents();
+            delivery->Edit_Art_ID->setText(QStringLiteral("11"));
+            delivery->Edit_Art_IDKeyPress();
+            delivery->Edit_Kol->setText(q);
+            QVERIFY(!delivery->Button_AddClick());
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            delivery->Button_DobaviClick();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(delivery->model()->rowCount(), 0);
+        }
+        // a line's quantity edited to one not above 0 stays as it was
+        promptAnswers = {QStringLiteral("2")};
+        brak.Edit_Art_IDKeyPress();
+        transfer.Edit_Kol->setText(QStringLiteral("3"));
+        transfer.Button_AddClick();
+        delivery->Edit_Kol->setText(QStringLiteral("4"));
+        QVERIFY(delivery->Button_AddClick());
+        for (const QString &q : refused) {
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            brak.DBGrid2->setCurrentIndex(brak.model()->index(0, 1));
+            brak.Button_EditClick();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(brak.model()->value(0, QStringLiteral("Kol")).toDouble(), 2.0);
+            PlatformScript::clearEvents();
+            promptAnswers = {q};
+            transfer.DBGrid2->setCurrentIndex(transfer.model()->index(0, 1));
+            transfer.Button_EditClick();
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            QCOMPARE(transfer.model()->value(0, QStringLiteral("Kol")).toDouble(), 3.0);
+            PlatformScript::clearEvents();
+            delivery->DBGrid_Art_Dost->setCurrentIndex(delivery->model()->index(0, 2));
+            delivery->Button_EditClick();
+            delivery->Edit_Kol->setText(q);
+            QVERIFY(!delivery->Button_AddClick());
+            QVERIFY2(namesQuantity(), qPrintable(q));
+            delivery->Button_DeleteClick(); // leaves the replace state
+            QCOMPARE(delivery->model()->value(0, QStringLiteral("Kolitchestvo")).toDouble(), 4.0);
+        }
+        // so the stock only ever moves the right way
+        QVERIFY(brak.BitBtn3Click());
+        QCOMPARE(stock(10, 1).toDouble(), 8.0);
+        QVERIFY(transfer.BitBtn3Click());
+        QCOMPARE(stock(10, 1).toDouble(), 5.0);
+        QCOMPARE(stock(10, 2).toDouble(), 3.0);
+    }
+
+    // A delivery shows an article's own unit and currencies whenever its
+    // fields show that article, also when the window comes back after a save.
+    void deliveryShowsTheArticlesUnitAndCurrencies()
+    {
+        Program program;
+        shop();
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addDocumentKind(QStringLiteral("Фактура"));
+        addArticle(1003, QStringLiteral("Бисквити"), 3);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Mqrka = 'пакет', Valuta_D = 'EUR2', Valuta_P = 'BGN' "
+                                   "WHERE ID = 1003"));
+        addArticle(1004, QStringLiteral("Сол"), 1, QStringLiteral("XYZ")); // a currency the rates lack
+        auto *w = new TForm_Dostavki;
+        Form_Dostavki = w;
+        w->show();
+        w->FormShow();
+        w->pickSupplier(QStringLiteral("7:Доставчик ООД"));
+        w->ComboBox_Sklad->setCurrentIndex(0);
+        w->Label_Sel_NomenklClick(); // own numbers
+        const auto shows = [w](const char *unit, const char *delivery, const char *sale) {
+            return w->ComboBox_Mqrka->currentText() == QString::fromUtf8(unit)
+                   && w->ComboBox_Valuta->currentText() == QString::fromUtf8(delivery)
+                   && w->ComboBoxValuta_P->currentText() == QString::fromUtf8(sale);
+        };
+        w->Edit_Art_ID->setText(QStringLiteral("1003"));
+        w->Edit_Art_IDKeyPress();
+        QVERIFY(shows("пакет", "EUR2", "BGN"));
+        w->Edit_Art_ID->setText(QStringLiteral("1004"));
+        w->Edit_Art_IDKeyPress();
+        QVERIFY(shows("бр.", "BGN", "BGN"));
+        w->Edit_Art_ID->setText(QStringLiteral("1003"));
+        w->Edit_Art_IDKeyPress();
+        w->Edit_dost_Cena->setText(QStringLiteral("2"));
+        w->Edit_Kol->setText(QStringLiteral("5"));
+        QVERIFY(w->Button_AddClick());
+        QVERIFY(w->save());
+        // the window opened again keeps the article in its fields: its own unit and currencies
+        w->hide();
+        w->show();
+        w->FormShow();
+        QCOMPARE(w->state(), 1);
+        QCOMPARE(w->Label_Sel_Art->text(), QStringLiteral("1003:Бисквити"));
+        QVERIFY(shows("пакет", "EUR2", "BGN"));
+        QVERIFY(w->Button_AddClick()); // one Enter
+        QCOMPARE(w->model()->value(0, QStringLiteral("Mqrka")).toString(), QStringLiteral("пакет"));
+        QCOMPARE(w->model()->value(0, QStringLiteral("Valuta_D")).toString(), QStringLiteral("EUR2"));
+        QCOMPARE(w->model()->value(0, QStringLiteral("Valuta_P")).toString(), QStringLiteral("BGN"));
+        // changed meanwhile elsewhere: the stored ones again
+        Db::execute(QStringLiteral("UPDATE Produkti SET Mqrka = 'кг.', Valuta_D = 'BGN' WHERE ID = 1003"));
+        w->FormShow();
+        QVERIFY(shows("кг.", "BGN", "BGN"));
+    }
+
+    // Once a transfer has lines its warehouses are fixed, so the stock moved
+    // and the printed list name the same two.
+    void transferWarehousesLockedWhileItHasLines()
+    {
+        Program program;
+        shop();
+        addWarehouse(3, QStringLiteral("Сергия"));
+        setStock(10, 1, 7);
+        TForm_Transfer w;
+        w.show();
+        w.FormShow();
+        QVERIFY(w.ComboBox_Sklad_Ot->isEnabled() && w.ComboBox_Sklad_Do->isEnabled());
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        w.Edit_Kol->setText(QStringLiteral("2"));
+        w.Edit_KolKeyPress();
+        QCOMPARE(w.model()->rowCount(), 1);
+        QVERIFY(!w.ComboBox_Sklad_Ot->isEnabled());
+        QVERIFY(!w.ComboBox_Sklad_Do->isEnabled());
+        // the picker's lines too take the list's warehouses
+        promptAnswers = {QStringLiteral("1")};
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {1});
+            c->BitBtn1Click();
+        };
+        w.Button_Add_ArtClick();
+        QCOMPARE(w.model()->rowCount(), 2);
+        QCOMPARE(w.model()->value(1, QStringLiteral("Sklad_Do")).toLongLong(), 2LL);
+        // the list refuses a line of two other warehouses
+        QString refusal;
+        QCOMPARE(w.list().addLine(11, 1, 3, 2, &refusal), 0LL);
+        QCOMPARE(refusal, QString::fromUtf8(StockMoveList::OtherWarehouses));
+        // all lines dropped: the warehouses may change again
+        w.DBGrid2->setCurrentIndex(w.model()->index(1, 1));
+        w.Button_DeleteClick();
+        QVERIFY(!w.ComboBox_Sklad_Ot->isEnabled());
+        w.DBGrid2->setCurrentIndex(w.model()->index(0, 1));
+        w.Button_DeleteClick();
+        QVERIFY(w.ComboBox_Sklad_Ot->isEnabled() && w.ComboBox_Sklad_Do->isEnabled());
+        w.ComboBox_Sklad_Do->setCurrentIndex(2);
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        w.Edit_Kol->setText(QStringLiteral("2"));
+        w.Edit_KolKeyPress();
+        QVERIFY(w.Button_PrintClick());
+        QCOMPARE(reportLines(QStringLiteral("Revision")).at(3), QStringLiteral("\tКЪМ СКЛАД: 3:Сергия"));
+        QVERIFY(w.BitBtn3Click());
+        QCOMPARE(stock(10, 3).toDouble(), 2.0);
+        QVERIFY(!stock(10, 2).isValid());
+        // a window shown again starts unlocked
+        w.FormShow();
+        QVERIFY(w.ComboBox_Sklad_Ot->isEnabled() && w.ComboBox_Sklad_Do->isEnabled());
     }
 
     void groupDeliveryFromTheCatalogue()
