@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -121,19 +122,41 @@ void Memo::note(const QString &text)
     add(text);
 }
 
+QStringList skippedSummary(const QList<SkipReason> &reasons)
+{
+    QStringList out;
+    for (const SkipReason &r : reasons) {
+        QStringList numbers;
+        for (long long n : r.firstLines)
+            numbers << QString::number(n);
+        QString lines = (numbers.size() == 1 ? QStringLiteral("ред ") : QStringLiteral("редове "))
+                        + numbers.join(QStringLiteral(", "));
+        if (r.count > numbers.size())
+            lines += QStringLiteral(" и още %1").arg(r.count - numbers.size());
+        out << QStringLiteral("  %1: %2 (%3)").arg(r.reason).arg(r.count).arg(lines);
+    }
+    return out;
+}
+
 struct Runner {
     Handler &handler;
     StatisticsMemo *widget;
     Memo memo;
     long long skipped = 0;
     long long savedSkipped = 0;
-    QMap<QString, long long> skippedBy, savedSkippedBy;
+    QList<SkipReason> skippedBy, savedSkippedBy;
 
     void skip(long long line, const QString &reason)
     {
         memo.note(QStringLiteral("Ред %1 е пропуснат: %2").arg(line).arg(reason));
         ++skipped;
-        ++skippedBy[reason];
+        auto it = std::find_if(skippedBy.begin(), skippedBy.end(),
+                               [&reason](const SkipReason &r) { return r.reason == reason; });
+        if (it == skippedBy.end())
+            it = skippedBy.insert(skippedBy.end(), SkipReason{reason, 0, {}});
+        ++it->count;
+        if (it->firstLines.size() < SkipReason::NamedLines)
+            it->firstLines << line;
     }
     void keepChunk()
     {
@@ -181,15 +204,12 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
     Outcome out;
     Runner r{handler, memo, {}, 0, 0, {}, {}};
     TaggedFileReader reader(path);
-    QString openError;
-    if (!reader.open(&openError)) {
-        out.error = QStringLiteral("Файлът не може да бъде отворен: %1\n%2").arg(path, openError);
-        r.write({QStringLiteral("ГРЕШКА: ") + out.error});
-        return out;
-    }
     QString failure; // the memo's "ГРЕШКА" line
     bool more = true;
-    if (between && !between(0, reader.size())) {
+    if (!reader.open(&out.error)) {
+        failure = QStringLiteral("ГРЕШКА: ") + out.error;
+        more = false;
+    } else if (between && !between(0, reader.size())) {
         out.stopped = true;
         more = false;
     }
@@ -273,7 +293,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
         tail << QStringLiteral("Още %1 обработени реда не са показани.").arg(r.memo.hidden());
     tail << handler.summary();
     if (r.skipped > 0)
-        tail << QStringLiteral("Пропуснати: %1").arg(r.skipped);
+        tail << QStringLiteral("Пропуснати: %1").arg(r.skipped) << skippedSummary(r.skippedBy);
     tail << QString::fromUtf8(EscLine);
     r.write(tail);
     out.completed = failure.isEmpty() && !out.stopped;

@@ -79,17 +79,30 @@ public:
     virtual QStringList summary() const = 0;
 };
 
+// The skipped lines of one reason: how many, and the numbers of the first.
+struct SkipReason {
+    static constexpr int NamedLines = 5;
+    QString reason;
+    long long count = 0;
+    QList<long long> firstLines; // at most NamedLines, in file order
+};
+
+// One line per reason, in the order the reasons first came:
+// "  <reason>: <count> (ред 7)" or "(редове 2, 6, 9, 11, 15 и още 7)".
+QStringList skippedSummary(const QList<SkipReason> &reasons);
+
 struct Outcome {
     bool completed = false; // read to the end without an error
     bool stopped = false;   // the caller's progress asked to stop
     QString error;          // what stopped the run, when it stopped
     QString failure;        // the memo's "ГРЕШКА" line, when the run stopped on an error
     long long skipped = 0;
-    QMap<QString, long long> skippedBy; // the same lines, by reason
+    QList<SkipReason> skippedBy; // the same lines, by reason
 };
 
 // The run itself: the memo gets the records' lines, a "ГРЕШКА" line when the
-// run stops, the summary and the Esc line. `chunkMs` is how long a chunk may
+// run stops (or the file is refused: nothing of it is written), the summary,
+// the skipped lines by reason and the Esc line. `chunkMs` is how long a chunk may
 // write before it commits and the indicator moves.
 Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget *owner,
             const QSqlDatabase &db, int chunkMs = 100);

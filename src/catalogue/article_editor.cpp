@@ -30,7 +30,7 @@ void fillLists(TForm_NewArtikul &form)
     form.ComBox_Valuta->setCurrentIndex(0);
     form.ComboBox_Sklad->clear();
     form.ComboBox_Sklad->addItems(Warehouses::referenceTexts());
-    form.ComboBox_Dan_Grupa->setCurrentIndex(1);
+    form.ComboBox_Dan_Grupa->setCurrentIndex(ArticleRecord::DefaultTaxGroup);
     form.ComboBox_Prigotvq_Se->clear();
     form.ComboBox_Prigotvq_Se->addItems(Departments::listItems());
     form.ComboBox_Prigotvq_Se->setCurrentIndex(0);

@@ -6,6 +6,11 @@
 
 #include <optional>
 
+namespace ArticleRecord {
+// The VAT group of a new article (Б - 20 %), in the editor and the import alike.
+inline constexpr int DefaultTaxGroup = 1;
+} // namespace ArticleRecord
+
 // An article: one row of Produkti. Its barcodes (Barkodes) and the numbers
 // under which counterparties know it (Nomenklatures) name it by its ID.
 struct Article {
@@ -27,7 +32,7 @@ struct Article {
     double Max_TO = 0;
     QString Trajnost; // "<unit>:<value>"
     long long Kod_Vezna = 0;
-    int Dan_Grup = 1;
+    int Dan_Grup = ArticleRecord::DefaultTaxGroup;
     long long Prigotvq_Se = 0;
 };
 

@@ -175,7 +175,7 @@ QWidget *TForm_NewArtikul::buildMainTab()
     shelf->addWidget(SpinEdit_dni);
     ComboBox_Dan_Grupa = named(new QComboBox(tab), "ComboBox_Dan_Grupa");
     ComboBox_Dan_Grupa->addItems(ArticleRecord::taxGroups());
-    ComboBox_Dan_Grupa->setCurrentIndex(1);
+    ComboBox_Dan_Grupa->setCurrentIndex(ArticleRecord::DefaultTaxGroup);
     ComboBox_Prigotvq_Se = named(new QComboBox(tab), "ComboBox_Prigotvq_Se");
 
     auto *scale = named(new QGroupBox(QStringLiteral("Данни за везна"), tab), "GroupBox_Vezna");
@@ -356,7 +356,7 @@ void TForm_NewArtikul::loadArticle(const Article &a)
     ChkBox_Poredica->setChecked(a.Poredica);
     ChkBox_Poredica->setEnabled(!a.Garancionen);
     ChkBox_Garancia->setEnabled(!a.Poredica);
-    ComboBox_Dan_Grupa->setCurrentIndex(a.Dan_Grup >= 0 && a.Dan_Grup < 4 ? a.Dan_Grup : 1);
+    ComboBox_Dan_Grupa->setCurrentIndex(a.Dan_Grup >= 0 && a.Dan_Grup < 4 ? a.Dan_Grup : ArticleRecord::DefaultTaxGroup);
     int department = 0;
     for (int i = 0; i < ComboBox_Prigotvq_Se->count(); ++i)
         if (ReferenceText::key(ComboBox_Prigotvq_Se->itemText(i)) == a.Prigotvq_Se)

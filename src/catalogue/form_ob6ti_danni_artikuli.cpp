@@ -150,7 +150,7 @@ void TForm_Ob6ti_Danni_artikuli::ChkBox_Click(QCheckBox *box)
         if (box == ChkBox_Dan_Grup) {
             ComboBox_Dan_Grup->setEnabled(on);
             if (on)
-                ComboBox_Dan_Grup->setCurrentIndex(1);
+                ComboBox_Dan_Grup->setCurrentIndex(ArticleRecord::DefaultTaxGroup);
         } else if (box == ChkBox_Prigotvq_Se) {
             ComboBox_Prigotvq_Se->setEnabled(on);
             if (on)

@@ -2,6 +2,8 @@
 
 #include "common/cp1251.h"
 
+#include <QDir>
+
 #include <cstring>
 
 bool TaggedLine::has(int number) const
@@ -43,7 +45,7 @@ TaggedLine GET_IMPORTED_DATA(const QString &line)
                 out.fields.append({key, value});
                 value.clear();
                 inside = false;
-            } else {
+            } else if (c.category() != QChar::Other_Control || c == QLatin1Char('\t')) {
                 value.append(c);
             }
         } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
@@ -65,14 +67,71 @@ TaggedFileReader::TaggedFileReader(const QString &path)
 {
 }
 
+QString TaggedFileReader::refusedEncoding(const QByteArray &head, bool hasNul)
+{
+    if (head.startsWith(QByteArray("\xFF\xFE\0\0", 4)))
+        return QStringLiteral("UTF-32 LE");
+    if (head.startsWith(QByteArray("\0\0\xFE\xFF", 4)))
+        return QStringLiteral("UTF-32 BE");
+    if (head.startsWith("\xFF\xFE"))
+        return QStringLiteral("UTF-16 LE");
+    if (head.startsWith("\xFE\xFF"))
+        return QStringLiteral("UTF-16 BE");
+    if (!hasNul)
+        return {};
+    // Without a mark, UTF-16 shows as the NUL halves of its Latin characters
+    // (digits, colons and brackets of every tagged line), all on one side.
+    qsizetype even = 0, odd = 0;
+    for (qsizetype i = 0; i < head.size(); ++i)
+        if (head.at(i) == '\0')
+            ++(i % 2 ? odd : even);
+    const qsizetype nuls = even + odd;
+    if (nuls * 8 >= head.size()) {
+        if (odd * 10 >= nuls * 9)
+            return QStringLiteral("UTF-16 LE");
+        if (even * 10 >= nuls * 9)
+            return QStringLiteral("UTF-16 BE");
+    }
+    return QStringLiteral("NUL");
+}
+
 bool TaggedFileReader::open(QString *error)
 {
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    const QString name = QDir::toNativeSeparators(m_file.fileName());
+    auto fail = [error](const QString &text) {
         if (error)
-            *error = m_file.errorString();
+            *error = text;
         return false;
-    }
+    };
+    if (!m_file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Файлът \"%1\" не може да бъде отворен: %2").arg(name, m_file.errorString()));
     m_size = m_file.size();
+    // The whole file is looked at before a line is read: a NUL on its last
+    // line refuses it as much as one on its first.
+    constexpr qint64 block = 256 * 1024;
+    const QByteArray head = m_file.read(block);
+    bool hasNul = head.contains('\0');
+    while (!hasNul && !m_file.atEnd()) {
+        const QByteArray more = m_file.read(block);
+        if (more.isEmpty())
+            break;
+        hasNul = more.contains('\0');
+    }
+    if (!m_file.seek(0))
+        return fail(QStringLiteral("Файлът \"%1\" не може да бъде прочетен: %2").arg(name, m_file.errorString()));
+    const QString encoding = refusedEncoding(head, hasNul);
+    if (encoding == QLatin1String("NUL")) {
+        m_file.close();
+        return fail(QStringLiteral("Файлът \"%1\" съдържа нулеви байтове (NUL): не е текст в UTF-8 или Windows-1251 "
+                                   "и не е импортиран.")
+                        .arg(name));
+    }
+    if (!encoding.isEmpty()) {
+        m_file.close();
+        return fail(QStringLiteral("Файлът \"%1\" е в кодировка %2 и не е импортиран.\n"
+                                   "Запишете го като UTF-8 или Windows-1251 и го импортирайте отново.")
+                        .arg(name, encoding));
+    }
     return true;
 }
 

@@ -26,12 +26,15 @@ struct TaggedLine {
 // The line parser: one pass with a field-number buffer, a value buffer and an
 // inside-brackets flag. Outside brackets digits make the field number, ":"
 // ends it, "[" opens a value; inside, everything up to "]" is the value.
+// Control characters other than the tab never enter a value.
 TaggedLine GET_IMPORTED_DATA(const QString &line);
 
 // Reads an import file line by line, never whole. A line is decoded as UTF-8
 // when it is valid UTF-8 (a byte-order mark dropped), else as code page 1251;
 // CR LF and LF both end it. Blank lines are passed over. A line longer than
 // MaxLineBytes is handed over empty with tooLong set, and reading goes on.
+// A file in UTF-16 or UTF-32 (with or without its byte-order mark) or holding
+// a NUL byte anywhere is refused by open(), before any line is read.
 class TaggedFileReader
 {
 public:
@@ -44,7 +47,14 @@ public:
     };
 
     explicit TaggedFileReader(const QString &path);
+    // False with the Bulgarian reason, naming the file: it cannot be read, or
+    // it is in an encoding the import does not read.
     bool open(QString *error = nullptr);
+    // The encoding that refuses a file whose first bytes are `head` and that
+    // holds a NUL byte (`hasNul`) or starts with a UTF-16 or UTF-32 mark:
+    // "UTF-16 LE", "UTF-16 BE", "UTF-32 LE", "UTF-32 BE", or "NUL" for other
+    // bytes with NULs; empty when the file may be read.
+    static QString refusedEncoding(const QByteArray &head, bool hasNul);
     // The next non-blank line; false at the end of the file or on a read error.
     bool next(Line *line);
     bool failed() const { return !m_error.isEmpty(); }

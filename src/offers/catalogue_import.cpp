@@ -447,11 +447,8 @@ QString message(const Result &result, Mode mode, const QString &supplierNode)
                      .arg(result.counts.articles);
     if (result.counts.zeroedPrices > 0)
         lines << QStringLiteral("Цени, които не са числа, записани като 0: %1").arg(result.counts.zeroedPrices);
-    if (result.skipped > 0) {
-        lines << QStringLiteral("Пропуснати редове: %1").arg(result.skipped);
-        for (auto it = result.skippedBy.constBegin(); it != result.skippedBy.constEnd(); ++it)
-            lines << QStringLiteral("  %1: %2").arg(it.key()).arg(it.value());
-    }
+    if (result.skipped > 0)
+        lines << QStringLiteral("Пропуснати редове: %1").arg(result.skipped) << ImportRun::skippedSummary(result.skippedBy);
     return lines.join(QLatin1Char('\n'));
 }
 

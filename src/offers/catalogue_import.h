@@ -1,4 +1,5 @@
 #pragma once
+#include "app/import_run.h"
 #include "common/tagged_import.h"
 
 #include <QMap>
@@ -67,7 +68,7 @@ struct Result {
     QString message; // the failure or refusal, Bulgarian
     Counts counts;   // what the run wrote (an update: what it loaded)
     long long skipped = 0;
-    QMap<QString, long long> skippedBy;
+    QList<ImportRun::SkipReason> skippedBy;
     QString newName; // an update: the supplier's name from the file, when it had one
 };
 

@@ -131,7 +131,7 @@ ImportResult importFile(const QString &path, long long card)
     TaggedFileReader reader(path);
     QString error;
     if (!reader.open(&error)) {
-        result.error = QStringLiteral("Файлът не може да бъде отворен:\n") + error;
+        result.error = error;
         return result;
     }
     const auto lineError = [](long long n) { return QStringLiteral("Грешка в ред %1 на файла").arg(n); };

@@ -4,6 +4,7 @@
 #include "common/cp1251.h"
 #include "common/tagged_import.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -137,22 +138,56 @@ private slots:
         QVERIFY(!reader.failed());
     }
 
-    void nulAndBinaryBytesNeitherCrashNorHang()
+    // UTF-16 and UTF-32, marked or not, and any file holding a NUL byte are
+    // refused before a line is read; UTF-8 and code page 1251 are read.
+    void refusedEncodings_data()
     {
-        QTemporaryDir dir;
-        const QByteArray binary = noiseBytes(300000, 12345);
-        const QByteArray nul = QByteArray("1:[a\0b]\n", 8) + QByteArray(5000, '\0') + "\n1:[c]";
-        for (const QByteArray &bytes : {binary, nul}) {
-            const QString path = writeFile(dir, "bin.dat", bytes);
-            TaggedFileReader reader(path);
-            const QList<TaggedFileReader::Line> got = readAll(path, &reader);
-            QCOMPARE(reader.bytesRead(), reader.size());
-            for (const auto &line : got)
-                GET_IMPORTED_DATA(line.text);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        const QString text = QStringLiteral("1:[100]3:[Мляко 1 л]\r\n1:[101]3:[Хляб]\r\n");
+        QByteArray le, be;
+        for (const QChar c : text) {
+            le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
         }
-        const QList<TaggedFileReader::Line> lines = readAll(writeFile(dir, "nul.txt", nul));
-        QCOMPARE(GET_IMPORTED_DATA(lines.first().text).value(1), QString::fromUtf8("a\0b", 3));
-        QCOMPARE(GET_IMPORTED_DATA(lines.last().text).value(1), QStringLiteral("c"));
+        QTest::newRow("UTF-8") << text.toUtf8() << QString();
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QString();
+        QTest::newRow("1251") << Cp1251::encode(text) << QString();
+        QTest::newRow("UTF-16 LE, BOM") << QByteArray("\xFF\xFE") + le << QStringLiteral("UTF-16 LE");
+        QTest::newRow("UTF-16 BE, BOM") << QByteArray("\xFE\xFF") + be << QStringLiteral("UTF-16 BE");
+        QTest::newRow("UTF-16 LE") << le << QStringLiteral("UTF-16 LE");
+        QTest::newRow("UTF-16 BE") << be << QStringLiteral("UTF-16 BE");
+        QTest::newRow("UTF-32 LE, BOM") << QByteArray("\xFF\xFE\0\0" "1\0\0\0", 8) << QStringLiteral("UTF-32 LE");
+        QTest::newRow("UTF-32 BE, BOM") << QByteArray("\0\0\xFE\xFF" "\0\0\0" "1", 8) << QStringLiteral("UTF-32 BE");
+        QTest::newRow("one NUL") << QByteArray("1:[a\0b]\n1:[c]\n", 14) << QStringLiteral("NUL");
+        // past the first block read, where only the scan of the whole file finds it
+        QTest::newRow("NUL far down") << QByteArray(600000, 'x') + QByteArray("\n1:[\0]\n", 7) << QStringLiteral("NUL");
+        QTest::newRow("binary") << noiseBytes(300000, 12345) << QStringLiteral("NUL");
+    }
+    void refusedEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, QStringLiteral("файл.txt"), bytes);
+        TaggedFileReader reader(path);
+        QString error;
+        QCOMPARE(reader.open(&error), encoding.isEmpty());
+        if (encoding.isEmpty()) {
+            QCOMPARE(readAll(path).size(), 2);
+            return;
+        }
+        QVERIFY2(error.contains(QDir::toNativeSeparators(path)) && error.contains(encoding), qPrintable(error));
+        TaggedFileReader::Line line;
+        QVERIFY(!reader.next(&line));
+    }
+
+    void controlCharactersNeverEnterAValue()
+    {
+        const TaggedLine line = GET_IMPORTED_DATA(QString::fromUtf8("1:[a\x01" "b\tc\x1B]2:[\x7F\xC2\x85]3:[x\ry]"));
+        QCOMPARE(fieldsOf(line), (Fields{{"1", "ab\tc"}, {"2", ""}, {"3", "xy"}}));
+        QCOMPARE(GET_IMPORTED_DATA(QString(QStringLiteral("1:[a") + QChar(0) + QStringLiteral("b]"))).value(1),
+                 QStringLiteral("ab"));
     }
 
     void missingFileDoesNotOpen()

@@ -12,6 +12,7 @@
 #include "shell/test_main_window_support.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -185,9 +186,74 @@ private slots:
         QCOMPARE(r.skipped, 4LL);
         const QString text = message(r, Mode::Import);
         QVERIFY2(text.contains(QStringLiteral("Добавени: доставчици 2, групи 2, артикули 6")), qPrintable(text));
-        QVERIFY(text.contains(QStringLiteral("група преди първия доставчик: 1")));
-        QVERIFY(text.contains(QStringLiteral("артикул преди първата група на доставчика: 1")));
-        QVERIFY(text.contains(QStringLiteral("липсва едно от полетата 1, 2 и 5: 1")));
+        // Each reason names its lines, so a bad line can be found in the file.
+        QVERIFY2(text.endsWith(QStringLiteral("Пропуснати редове: 4\n"
+                                              "  група преди първия доставчик: 1 (ред 1)\n"
+                                              "  артикул преди първата група на доставчика: 1 (ред 3)\n"
+                                              "  липсва едно от полетата 1, 2 и 5: 1 (ред 10)\n"
+                                              "  няма доставчик, група или артикул: 1 (ред 11)")),
+                 qPrintable(text));
+    }
+
+    void skippedLinesAreNamedFirstFiveAndHowManyMore()
+    {
+        TestProgram program;
+        QString text = QStringLiteral("16:[Алфа]\n11:[Мляко]\n");
+        for (int i = 0; i < 8; ++i)
+            text += QStringLiteral("1:[Без цена]5:[BGN]\n1:[A]2:[1]5:[BGN]\n");
+        const Result r = importFile(writeCatalogue(program, text));
+        QCOMPARE(r.ending, Ending::Completed);
+        QVERIFY(message(r, Mode::Import)
+                    .endsWith(QStringLiteral("липсва едно от полетата 1, 2 и 5: 8 (редове 3, 5, 7, 9, 11 и още 3)")));
+    }
+
+    // A UTF-16 catalogue or one holding NUL bytes is refused whole; control
+    // characters other than the tab never reach a stored field.
+    void utf16AndNulCataloguesAreRefusedWhole_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        const QString text = QStringLiteral("16:[Доставчик]\r\n11:[Група]\r\n1:[Артикул]2:[1]5:[BGN]\r\n");
+        QByteArray le("\xFF\xFE"), be;
+        for (const QChar c : text) {
+            le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+        }
+        QTest::newRow("UTF-16 LE with BOM") << le << QStringLiteral("UTF-16 LE");
+        QTest::newRow("UTF-16 BE without BOM") << be << QStringLiteral("UTF-16 BE");
+        QTest::newRow("a NUL in a good file") << Cp1251::encode(text) + QByteArray("1:[B\0]2:[1]5:[BGN]\r\n", 20)
+                                           << QStringLiteral("NUL");
+    }
+    void utf16AndNulCataloguesAreRefusedWhole()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        TestProgram program;
+        const QString path = program.file(QStringLiteral("каталог.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        const Result r = importFile(path);
+        QCOMPARE(r.ending, Ending::Failed);
+        const QString text = message(r, Mode::Import);
+        QVERIFY2(text.contains(QDir::toNativeSeparators(path)) && text.contains(encoding), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Добавени: доставчици 0, групи 0, артикули 0")));
+        QCOMPARE(rowCount(QStringLiteral("Firm_CL")), 0LL);
+        QCOMPARE(rowCount(QStringLiteral("Art_CL")), 0LL);
+        QVERIFY(savedTree().isEmpty());
+    }
+
+    void controlCharactersNeverReachAField()
+    {
+        TestProgram program;
+        const Result r = importFile(writeCatalogue(
+            program, QStringLiteral("16:[Ал\x01фа]17:[www\x07.bg]\n11:[Мля\x1Fко]\n"
+                                    "1:[Мляко\t1 л\x0C]2:[1]5:[BG\x7FN]6:[\x1B]7:[K\x02-1]\n")));
+        QCOMPARE(r.ending, Ending::Completed);
+        QCOMPARE(rows(QStringLiteral("SELECT Opisanie, Link FROM Firm_CL")), QStringList{"Алфа|www.bg"});
+        QCOMPARE(rows(QStringLiteral("SELECT Opisanie FROM Grupi_CL")), QStringList{"Мляко"});
+        QCOMPARE(articles(), QStringList{"1|Мляко\t1 л|1|0|0|BGN||1|1|K-1"});
+        QCOMPARE(savedTree(), QStringList({"1:Алфа", "\t1:Мляко"}));
     }
 
     void failingLineLeavesNothingOfItself()

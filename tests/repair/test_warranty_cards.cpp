@@ -20,6 +20,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -431,6 +432,24 @@ private Q_SLOTS:
         // The card made for the import kept nothing and is gone with its work table.
         QVERIFY(!Db::tableExists(WorkTables::qualified(QStringLiteral("Serials_TMP"))) ||
                 count(QStringLiteral("SELECT COUNT(*) FROM work.Serials_TMP")) == 0);
+    }
+
+    // A file in UTF-16 is refused whole, naming the file and its encoding.
+    void utf16FileIsRefused()
+    {
+        TestProgram program;
+        fill();
+        QByteArray bytes("\xFF\xFE");
+        for (const QChar c : QStringLiteral("1:[11]4:[SN-1]5:[15.03.2026]\r\n"))
+            bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        const QString path = writeFile(program.folder(), bytes);
+        PlatformScript::answer(path);
+        bool shown = false;
+        driveWindows<TForm_Garanc_Produkti>([&shown](TForm_Garanc_Produkti *) { shown = true; });
+        WarrantyWindows::N_Import_Garanc_ProdClick(nullptr);
+        QVERIFY(!shown);
+        QVERIFY2(lastMessage().contains(QDir::toNativeSeparators(path)) && lastMessage().contains(QStringLiteral("UTF-16 LE")),
+                 qPrintable(lastMessage()));
     }
 
     // A kind a card names stays; the menu items of the cards and reports work.

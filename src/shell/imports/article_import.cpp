@@ -4,6 +4,7 @@
 #include "app/tree_file_update.h"
 #include "app/tree_repair.h"
 #include "catalogue/article_groups.h"
+#include "catalogue/article_record.h"
 #include "catalogue/article_search.h"
 #include "common/money.h"
 #include "common/reference_text.h"
@@ -60,7 +61,7 @@ ArticleImport::ArticleImport(const QString &treePath, bool replace, const QSqlDa
     m_insert = std::make_unique<Statement>(
         db, QStringLiteral("INSERT INTO Produkti (ID, Nomenkl_N, Nomer_Grupa, Opisanie, Dostavna_Cena, Valuta_D, "
                            "Ed_Cena, Valuta_P, Mqrka, Garancionen, Kasovo_Ime, Etiketno_Ime, Dostav4ik, Min_Kol, "
-                           "Poredica) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                           "Poredica, Dan_Grup) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     m_findGroup = std::make_unique<Statement>(
         db, QStringLiteral("SELECT MIN(ID) FROM Grupi WHERE UPPER(Opisanie) LIKE ? ESCAPE '\\'"));
     m_insertGroup = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (?, ?)"));
@@ -165,7 +166,8 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
     if (!exists) {
         const QString catalogueNumber = line.has(2) ? line.value(2) : QString::number(group) + QString::number(id);
         m_insert->execute({id, catalogueNumber, group, name, 0.0, currency, price, currency, line.value(6), warranty,
-                           name, name, line.value(10, QStringLiteral("0")), double(minimum), series});
+                           name, name, line.value(10, QStringLiteral("0")), double(minimum), series,
+                           ArticleRecord::DefaultTaxGroup});
         merge(m_chunk, record);
         memo.record(label + QStringLiteral(" - ДОБАВЕН"));
         ++m_counts.added;
