@@ -6,6 +6,7 @@
 #include "platform/folder_tree.h"
 #include "platform/script.h"
 #include "app/data_module.h"
+#include "catalogue/article_record.h"
 #include "shell/database_open.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
@@ -128,6 +129,7 @@ private Q_SLOTS:
         }
         const StatementFile update = StatementFile::load(sourceSqlFolder() + QStringLiteral("/UpdateTables.nts"));
         QVERIFY(update.loaded);
+        QCOMPARE(int(update.statements.size()), update.max); // none lost to a broken section head
         QCOMPARE(update.announcedVersion(), ProgramVersion::databaseVersion());
         for (int v = 1; v <= ProgramVersion::databaseVersion(); ++v)
             QVERIFY2(update.announces(v), qPrintable(QString::number(v)));
@@ -167,6 +169,26 @@ private Q_SLOTS:
             QVERIFY2(run.ok, qPrintable(QStringLiteral("from %1: %2").arg(v).arg(run.error)));
             QCOMPARE(schemaOf(db), fresh);
         }
+    }
+
+    void upgradeGivesArticlesWithoutVatGroupTheDefault()
+    {
+        // Version 21 imported articles without a VAT group: the upgrade gives
+        // them a new article's group and leaves every chosen group alone.
+        TestProgram program;
+        const QSqlDatabase db = DataModule1->connection();
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Dan_Grup) VALUES (1, 'внесен', NULL), "
+                                   "(2, 'Г', 3), (3, 'А', 0), (4, 'празен', '')"),
+                    {}, db);
+        SchemaVersion::record(db, 21);
+        const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
+        const int current = ProgramVersion::databaseVersion();
+        QVERIFY(runStatementFile(update, db, {21, current}, {}, {}).ok);
+        QStringList groups;
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Dan_Grup FROM Produkti ORDER BY ID"), {}, db))
+            groups << r.value(0).toString();
+        const QString standard = QString::number(ArticleRecord::DefaultTaxGroup);
+        QCOMPARE(groups, (QStringList{standard, QStringLiteral("3"), QStringLiteral("0"), standard}));
     }
 
 private:
