@@ -24,6 +24,27 @@ long long nextOf(const QVariant &max)
 
 // Serials are compared as numbers: as texts "999" would sort above "1234".
 const char *kMaxSerial = "SELECT MAX(CAST(Dog_ID AS INTEGER)) FROM Dogovor";
+
+QString withoutLeadingZeros(const QString &digits)
+{
+    qsizetype i = 0;
+    while (i < digits.size() && digits.at(i) == QLatin1Char('0'))
+        ++i;
+    return digits.mid(i);
+}
+
+// Another device's contract has the number: its prefix with a serial of the
+// same value in any width (in daily mode serials repeat across days, so the
+// prefix counts), or the same digits as shown whole.
+bool numberTaken(const ContractNumbering::Split &s, const QString &device)
+{
+    return Db::firstRow(QStringLiteral("SELECT EKA FROM Dogovor WHERE EKA <> ? AND ("
+                                       "(COALESCE(Prefics_ID, '') = COALESCE(?, '') AND COALESCE(Dog_ID, '') <> '' "
+                                       "AND LTRIM(Dog_ID, '0') = COALESCE(?, '')) "
+                                       "OR COALESCE(Prefics_ID, '') || COALESCE(Dog_ID, '') = ?)"),
+                        {device, s.prefix, withoutLeadingZeros(s.serial), ContractNumbering::whole(s)})
+        .has_value();
+}
 } // namespace
 
 ContractNumbering::Rules ContractNumbering::coupled(Rules r)
@@ -135,10 +156,7 @@ Contracts::Result Contracts::save(const Input &in, const ContractNumbering::Rule
         s = split(typed, rules);
     if (!allDigits(s.serial) || !(s.prefix.isEmpty() || allDigits(s.prefix)))
         return Result::BadNumber;
-    // The whole number counts: in daily mode serials repeat across days.
-    if (Db::firstRow(QStringLiteral("SELECT EKA FROM Dogovor WHERE COALESCE(Prefics_ID, '') || COALESCE(Dog_ID, '') = ? "
-                                    "AND EKA <> ?"),
-                     {whole(s), device}))
+    if (numberTaken(s, device))
         return Result::NumberTaken;
     const QVariantList values{s.serial, s.prefix, in.kind, Dates::toIso(in.from), Dates::toIso(in.until), device};
     int updated = 0;

@@ -1,6 +1,7 @@
 #include "fiscal_service/device_register.h"
 
 #include "common/dates.h"
+#include "common/reference_text.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 
@@ -158,6 +159,12 @@ std::optional<QSqlRecord> DeviceRegister::firmWithPerson(long long firm)
 std::optional<QSqlRecord> DeviceRegister::firm(long long id)
 {
     return Db::firstRow(QStringLiteral("SELECT * FROM Firmi WHERE ID = ?"), {id});
+}
+
+std::optional<QSqlRecord> DeviceRegister::namedFirm(const QString &entryText)
+{
+    const long long id = GetID_MFromTreeNodeName(entryText);
+    return id > 0 ? firm(id) : std::nullopt;
 }
 
 QList<QSqlRecord> DeviceRegister::sitesOf(long long owner)

@@ -42,6 +42,9 @@ std::optional<QSqlRecord> saleOf(const QString &number);
 // A firm with its person (left-joined: a firm without one still has its own data).
 std::optional<QSqlRecord> firmWithPerson(long long firm);
 std::optional<QSqlRecord> firm(long long firm);
+// The firm an entry's reference text names ("2:Сервиз ООД" names firm 2);
+// nothing when its key is no firm's.
+std::optional<QSqlRecord> namedFirm(const QString &entryText);
 QList<QSqlRecord> sitesOf(long long owner);
 std::optional<QSqlRecord> site(long long owner, long long site);
 QString ownerDevicesSql(); // bound: the owner

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class ClientSearch;
 class PrinterCheckList;
@@ -148,6 +149,10 @@ private:
     void fillNotFound(const QString &number);
     void fillOwnerDevices(const QString &number);
     void resetLabels(const QList<QLabel *> &labels);
+    // The labels of the service centre and the tax office an entry names
+    // ("Не е посочено" when it names none).
+    void showService(const std::optional<QSqlRecord> &firm);
+    void showTaxOffice(const std::optional<QSqlRecord> &firm);
     bool saveRegistration();
     bool saveChange();
     long long chosenKey(QComboBox *box) const;

@@ -150,9 +150,12 @@ void FiscalTab::fillNotFound(const QString &number)
     Label_Kontrag_Adres->setText(text(row, "Adres_Firma"));
     ListBox_Kontrag_Fisk->hide();
 
-    resetLabels({Label_Serviz_Ime, Label_Grad_Ser, Label_Servis_Adres, Label_Tel_Serv, Label_Dog_Ot, Label_Data_Dog,
-                 Label_Vid_Dog, Label_Dosie_ID, Label_Name_Obekt, Label_Grad_Obekt, Label_Adres_Obekt,
-                 Label_Tel_Obekt, Label_Ime_TDD});
+    resetLabels({Label_Dog_Ot, Label_Data_Dog, Label_Vid_Dog, Label_Dosie_ID, Label_Name_Obekt, Label_Grad_Obekt,
+                 Label_Adres_Obekt, Label_Tel_Obekt});
+    // The service-centre and tax-office entries keep their texts: the labels
+    // show what those texts name, which is what the save stores.
+    showService(DeviceRegister::namedFirm(Edit_Services->text()));
+    showTaxOffice(DeviceRegister::namedFirm(Edit_TDD->text()));
     Label_Dog_ID->setText(QString::fromLatin1(DeviceRegister::NoContractNumber));
     Label_Data_Dog->setPalette(Label_Data_Dog->parentWidget()->palette());
     loadSites(owner ? ownerId : -1);
@@ -237,15 +240,10 @@ void FiscalTab::listChoice(int purpose, const QString &item)
             Edit_Kontrag->setText(item);
             ownerChosen(id, item);
             break;
-        case PickService: {
+        case PickService:
             Edit_Services->setText(item);
-            const QSqlRecord row = DeviceRegister::firm(id).value_or(QSqlRecord());
-            Label_Serviz_Ime->setText(text(row, "Ime_Firma"));
-            Label_Grad_Ser->setText(text(row, "Grad"));
-            Label_Servis_Adres->setText(text(row, "Adres_Firma"));
-            Label_Tel_Serv->setText(text(row, "Telefon"));
+            showService(DeviceRegister::firm(id));
             break;
-        }
         case PickTaxOffice:
             Edit_TDD->setText(item);
             break;
@@ -256,6 +254,26 @@ void FiscalTab::listChoice(int purpose, const QString &item)
             break;
         }
     });
+}
+
+void FiscalTab::showService(const std::optional<QSqlRecord> &firm)
+{
+    if (!firm) {
+        resetLabels({Label_Serviz_Ime, Label_Grad_Ser, Label_Servis_Adres, Label_Tel_Serv});
+        return;
+    }
+    Label_Serviz_Ime->setText(text(*firm, "Ime_Firma"));
+    Label_Grad_Ser->setText(text(*firm, "Grad"));
+    Label_Servis_Adres->setText(text(*firm, "Adres_Firma"));
+    Label_Tel_Serv->setText(text(*firm, "Telefon"));
+}
+
+void FiscalTab::showTaxOffice(const std::optional<QSqlRecord> &firm)
+{
+    // As a choice shows it: the entry's reference text.
+    Label_Ime_TDD->setText(firm ? ReferenceText::make(firm->value(QStringLiteral("ID")).toLongLong(),
+                                                      text(*firm, "Ime_Firma"))
+                                : QString::fromUtf8(DeviceRegister::NotGiven));
 }
 
 void FiscalTab::ownerChosen(long long owner, const QString &item)

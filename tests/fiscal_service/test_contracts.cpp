@@ -244,6 +244,43 @@ private Q_SLOTS:
         QVERIFY(!Contracts::message(Result(result)).isEmpty() || result == int(Result::Saved));
     }
 
+    // A number is taken when another device's contract has its prefix and a
+    // serial of the same value, in whatever width it was written.
+    void serialTakenInAnyWidth_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("result");
+        QTest::newRow("serial 0, one digit") << "07122026--0" << int(Result::NumberTaken);
+        QTest::newRow("serial 0, six digits") << "07122026--000000" << int(Result::NumberTaken);
+        QTest::newRow("serial 0, twelve digits") << "07122026--000000000000" << int(Result::NumberTaken);
+        QTest::newRow("serial 0, shown whole") << "07122026000000" << int(Result::NumberTaken);
+        QTest::newRow("serial 2, short") << "07122026--2" << int(Result::NumberTaken);
+        QTest::newRow("serial 2, padded") << "07122026--0000000002" << int(Result::NumberTaken);
+        QTest::newRow("no prefix, other width") << "36" << int(Result::NumberTaken);
+        QTest::newRow("serial 20 is another") << "07122026--20" << int(Result::Saved);
+        QTest::newRow("serial 0 of another day") << "08122026--0" << int(Result::Saved);
+        QTest::newRow("prefix of the day, no prefix") << "0" << int(Result::Saved);
+    }
+    void serialTakenInAnyWidth()
+    {
+        QFETCH(QString, number);
+        QFETCH(int, result);
+        TestProgram program;
+        seed();
+        for (const char *d : {"DT700", "DT701", "DT702"})
+            device(QString::fromLatin1(d));
+        const QDate day(2026, 12, 7);
+        contract(QStringLiteral("DT700"), QStringLiteral("07122026"), QStringLiteral("000000"), day, day.addYears(1));
+        contract(QStringLiteral("DT701"), QStringLiteral("07122026"), QStringLiteral("0000000002"), day, day.addYears(1));
+        contract(QStringLiteral("DT702"), {}, QStringLiteral("0000000036"), day, day.addYears(1));
+        Contracts::Input in = input(QStringLiteral("DT600"), number);
+        QCOMPARE(int(Contracts::save(in, rules(true, true, true))), result);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Dogovor WHERE EKA = 'DT600'")),
+                 result == int(Result::Saved) ? 1LL : 0LL);
+        if (result == int(Result::NumberTaken))
+            QCOMPARE(Contracts::message(Result::NumberTaken), QStringLiteral("Номерът на договора е зает"));
+    }
+
     void savesOnTheDeviceAndNumbersAfresh()
     {
         TestProgram program;

@@ -256,6 +256,54 @@ private Q_SLOTS:
             QCOMPARE(t->Edit_Dosie_ID->text(), QStringLiteral("9")); // a fresh proposal
     }
 
+    // A new registration after another device: the service centre and tax
+    // office entries keep their texts, their labels show what those texts
+    // name, and the save stores exactly that; an entry naming no
+    // counterparty stores none.
+    void registrationAfterAnotherDeviceShowsWhatItStores()
+    {
+        TestProgram program;
+        seed();
+        Tab tab;
+        FiscalTab *t = tab.t;
+        tab.lookup(QStringLiteral("DT1"));
+        completeRegistration(t);
+        t->Button_Save_Fisk->click();
+        QCOMPARE(lastMessage(), QString());
+
+        tab.lookup(QStringLiteral("DT10")); // sold to firm 5, not registered
+        QCOMPARE(t->FiscalOperationMode, 1);
+        QCOMPARE(t->Edit_Services->text(), QStringLiteral("2:Сервиз Фиск ООД"));
+        QCOMPARE(t->Edit_TDD->text(), QStringLiteral("3:НАП София"));
+        QCOMPARE(tab.label("Label_Serviz_Ime"), QStringLiteral("Сервиз Фиск ООД"));
+        QCOMPARE(tab.label("Label_Grad_Ser"), QStringLiteral("Пловдив"));
+        QCOMPARE(tab.label("Label_Servis_Adres"), QStringLiteral("ул. Сервизна 2"));
+        QCOMPARE(tab.label("Label_Tel_Serv"), QStringLiteral("032 222"));
+        QCOMPARE(tab.label("Label_Ime_TDD"), QStringLiteral("3:НАП София"));
+        t->ComboBox_Sel_Obekt->setCurrentIndex(0);
+        t->ComboBox_Sel_ObektChange();
+        t->Button_Save_Fisk->click();
+        QCOMPARE(lastMessage(), QString());
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Reg_EKA WHERE EKA = 'DT10' AND ID_Serv = 2 AND TDD_ID = 3 "
+                                      "AND ID_Kontrag = 5 AND ID_Sklad = 12")),
+                 1LL);
+
+        // Entries that name no counterparty (the firm is gone, or none was named) show and store none.
+        exec(QStringLiteral("DELETE FROM Firmi WHERE ID = 2"));
+        t->Edit_TDD->setText(QStringLiteral("0: Няма избран потребител"));
+        tab.lookup(QStringLiteral("DT1000"));
+        QCOMPARE(t->Edit_Services->text(), QStringLiteral("2:Сервиз Фиск ООД"));
+        for (const char *label : {"Label_Serviz_Ime", "Label_Grad_Ser", "Label_Servis_Adres", "Label_Tel_Serv",
+                                  "Label_Ime_TDD"})
+            QCOMPARE(tab.label(label), QStringLiteral("Не е посочено"));
+        t->listChoice(FiscalTab::PickOwner, QStringLiteral("1:Иванов ЕООД"));
+        t->ComboBox_Sel_Obekt->setCurrentIndex(0);
+        t->ComboBox_Model_EKA->setCurrentIndex(0);
+        t->Button_Save_Fisk->click();
+        QCOMPARE(lastMessage(), QStringLiteral("Необходимо е да се посочи сервизен център"));
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Reg_EKA WHERE EKA = 'DT1000'")), 0LL);
+    }
+
     void changeKeepsTheDeviceReferences()
     {
         TestProgram program;
