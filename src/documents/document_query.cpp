@@ -131,15 +131,23 @@ Query build(const QList<QPair<QString, QString>> &fields, const Context &context
             if (!tables.contains(t, Qt::CaseInsensitive))
                 tables.append(t);
 
-    QStringList where;
+    // The client is joined to the rows, never a condition on them: a sale
+    // without one (or whose client is gone) prints with the client fields empty.
+    QStringList from, joins, where;
+    QVariantList joinValues;
     for (const QString &t : tables) {
         if (same(t, "Firmi")) {
-            where.append(QStringLiteral("Firmi.ID = ?"));
-            q.values.append(context.counterparty);
-        } else if (same(t, "Klienti")) {
-            where.append(QStringLiteral("Klienti.ID = (SELECT f.ID_Mol FROM Firmi f WHERE f.ID = ?)"));
-            q.values.append(context.counterparty);
-        } else if (t.compare(lines, Qt::CaseInsensitive) == 0) {
+            joins.append(QStringLiteral("LEFT JOIN Firmi ON Firmi.ID = ?"));
+            joinValues.append(context.counterparty);
+            continue;
+        }
+        if (same(t, "Klienti")) {
+            joins.append(QStringLiteral("LEFT JOIN Klienti ON Klienti.ID = (SELECT f.ID_Mol FROM Firmi f WHERE f.ID = ?)"));
+            joinValues.append(context.counterparty);
+            continue;
+        }
+        from.append(t);
+        if (t.compare(lines, Qt::CaseInsensitive) == 0) {
             if (context.lines.isEmpty()) {
                 where.append(lines + QStringLiteral(".Operator = ?"));
                 q.values.append(context.operatorName);
@@ -166,8 +174,13 @@ Query build(const QList<QPair<QString, QString>> &fields, const Context &context
             where.append(QStringLiteral("Grupi.ID = Produkti.Nomer_Grupa"));
         }
     }
+    if (from.isEmpty())
+        from.append(QStringLiteral("(SELECT 1 AS One) AS Client_Only")); // client fields alone: one row
+    q.values = joinValues + q.values; // the joins' marks come first in the text
     q.sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + QStringLiteral(" FROM ")
-            + tables.join(QStringLiteral(", "));
+            + from.join(QStringLiteral(", "));
+    if (!joins.isEmpty())
+        q.sql += QLatin1Char(' ') + joins.join(QLatin1Char(' '));
     if (!where.isEmpty())
         q.sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     // Lines in the order they were entered.

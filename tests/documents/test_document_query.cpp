@@ -142,8 +142,38 @@ private Q_SLOTS:
         QCOMPARE(d.text(0, d.columnOf(QStringLiteral("Firmi.db"), QStringLiteral("Grad"))), QStringLiteral("Пловдив"));
         QCOMPARE(d.text(0, d.columnOf(QStringLiteral("Klienti"), QStringLiteral("Grad"))), QStringLiteral("Варна"));
         QCOMPARE(column(d, QStringLiteral("Dokumenti.Opisanie")), QStringList({"Фактура"}));
-        // No counterparty chosen: no firm row.
-        QCOMPARE(read(fields, shop({}, 0)).rowCount(), 0);
+        // No counterparty chosen: the document's row with the client fields empty.
+        const Report::Data none = read(fields, shop({}, 0));
+        QCOMPARE(none.rowCount(), 1);
+        QCOMPARE(none.text(0, none.columnOf(QStringLiteral("Firmi"), QStringLiteral("Grad"))), QString());
+        QCOMPARE(column(none, QStringLiteral("Dokumenti.Opisanie")), QStringList({"Фактура"}));
+    }
+
+    // Most shop sales have no client: their lines print with the client
+    // fields empty, as the issued-documents and sales-report roads print them.
+    void clientlessSalePrintsItsLinesWithEmptyClientFields_data()
+    {
+        QTest::addColumn<long long>("counterparty");
+        QTest::newRow("none chosen") << 0LL;
+        QTest::newRow("gone meanwhile") << 99LL;
+    }
+    void clientlessSalePrintsItsLinesWithEmptyClientFields()
+    {
+        QFETCH(long long, counterparty);
+        TestProgram program;
+        PrintFixture::fill();
+        const auto fields = QList<QPair<QString, QString>>{f("Firmi", "Ime_Firma"), f("Produkti", "Opisanie"),
+                                                           f("Prodajbi_vremenni", "Kol"), f("Klienti", "Ime_Klient")};
+        const Report::Data d = read(fields, shop({1, 2}, counterparty));
+        QCOMPARE(column(d, QStringLiteral("Produkti.Opisanie")), QStringList({"Кабел", "Щепсел"}));
+        QCOMPARE(column(d, QStringLiteral("Firmi.Ime_Firma")), QStringList({"", ""}));
+        QCOMPARE(column(d, QStringLiteral("Klienti.Ime_Klient")), QStringList({"", ""}));
+        // A layout of client fields alone prints one row, empty.
+        const Report::Data alone = read({f("Firmi", "Ime_Firma"), f("Klienti", "Grad")}, shop({1}, counterparty));
+        QCOMPARE(column(alone, QStringLiteral("Firmi.Ime_Firma")), QStringList({""}));
+        // With the client chosen, every line carries it.
+        const Report::Data chosen = read(fields, shop({1, 2}, 7));
+        QCOMPARE(column(chosen, QStringLiteral("Klienti.Ime_Klient")), QStringList({"Петър Петров", "Петър Петров"}));
     }
 
     void refusedTablesAndFieldsAreNamed_data()
