@@ -128,6 +128,11 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     connect(N4, &QAction::triggered, this, &TForm_GeneralForm_Dokumentaciq::N4Click);
     // The user's choice only, not the filling of the list.
     connect(ComboBox_Dokumenti, &QComboBox::activated, this, &TForm_GeneralForm_Dokumentaciq::ComboBox_DokumentiChange);
+    // A fiscal-service layout is laid out from the device query's fields too.
+    connect(CheckBox_Fisk_Centar, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_editor)
+            m_editor->fillFieldList(on);
+    });
     resize(1000, 700);
     setWindowState(Qt::WindowMaximized);
 }
@@ -160,7 +165,7 @@ void TForm_GeneralForm_Dokumentaciq::CreateForm_Nastrojki()
     d.headerHeight = m_editor->SpinEdit_GroupHeaderBand1_Height->value();
     d.detailHeight = m_editor->SpinEdit_QRSubDetail1_Height->value();
     d.footerHeight = m_editor->SpinEdit_GroupFooterBand1_Height->value();
-    m_editor->fillFieldList();
+    m_editor->fillFieldList(CheckBox_Fisk_Centar->isChecked());
     m_editor->show();
     refresh();
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QSqlField>
 #include <QSqlRecord>
@@ -397,9 +398,10 @@ void TForm_Nastrojki::ComboBox_PoletaClick()
         return;
     const QString table = entry.left(dash);
     const QString field = entry.mid(dash + 1);
-    bool there = false;
+    // A device-query field names the query's result, not a table.
+    bool there = m_queryEntries.contains(entry);
     try {
-        there = Db::tableExists(table);
+        there = there || Db::tableExists(table);
     } catch (const DbError &) {
     }
     if (!there) {
@@ -470,7 +472,7 @@ void TForm_Nastrojki::reloadFromLayout()
     loadSelection();
 }
 
-QStringList TForm_Nastrojki::fieldEntries()
+QStringList TForm_Nastrojki::fieldEntries(bool fiscalService)
 {
     QStringList entries;
     for (const QString &table : designerTables()) {
@@ -488,12 +490,27 @@ QStringList TForm_Nastrojki::fieldEntries()
             entries.append(table + QLatin1Char('-') + field);
         }
     }
+    return fiscalService ? entries + deviceQueryEntries(entries) : entries;
+}
+
+QStringList TForm_Nastrojki::deviceQueryEntries(const QStringList &offered)
+{
+    QStringList entries;
+    QSet<QString> names; // a result name twice: the first is the one printed
+    for (const auto &[table, field] : fiscalServiceFields()) {
+        const QString entry = table + QLatin1Char('-') + field;
+        if (!names.contains(field.toUpper()) && !offered.contains(entry, Qt::CaseInsensitive))
+            entries.append(entry);
+        names.insert(field.toUpper());
+    }
     return entries;
 }
 
-void TForm_Nastrojki::fillFieldList()
+void TForm_Nastrojki::fillFieldList(bool fiscalService)
 {
+    const QStringList tables = fieldEntries();
+    m_queryEntries = fiscalService ? deviceQueryEntries(tables) : QStringList();
     ComboBox_Poleta->clear();
-    ComboBox_Poleta->addItems(fieldEntries());
+    ComboBox_Poleta->addItems(tables + m_queryEntries);
     ComboBox_Poleta->setCurrentIndex(ComboBox_Poleta->count() > 0 ? 0 : -1);
 }

@@ -77,9 +77,12 @@ public:
     // last element selected (after a build).
     void reloadFromLayout();
     // "Table-Field" of every data-module table that exists, without the
-    // operators' passwords and rights.
-    void fillFieldList();
-    static QStringList fieldEntries();
+    // operators' passwords and rights; for a fiscal-service layout also the
+    // device query's result names not offered already.
+    void fillFieldList(bool fiscalService = false);
+    static QStringList fieldEntries(bool fiscalService = false);
+    // The device query's entries not among `offered`.
+    static QStringList deviceQueryEntries(const QStringList &offered);
 
     std::optional<Layout::Band> targetBand() const { return m_targetBand; }
     void setTargetBand(Layout::Band band) { m_targetBand = band; }
@@ -99,4 +102,5 @@ private:
 
     std::optional<Layout::Band> m_targetBand;
     bool m_loading = false;
+    QStringList m_queryEntries; // offered fields that are the device query's, no table's
 };

@@ -21,6 +21,24 @@ bool designerHidesField(const QString &table, const QString &field)
                || field.compare(QStringLiteral("Prava"), Qt::CaseInsensitive) == 0);
 }
 
+namespace {
+std::function<FieldNames()> &fiscalFieldsProvider()
+{
+    static std::function<FieldNames()> provider;
+    return provider;
+}
+} // namespace
+
+void setFiscalServiceFields(std::function<FieldNames()> provider)
+{
+    fiscalFieldsProvider() = std::move(provider);
+}
+
+FieldNames fiscalServiceFields()
+{
+    return fiscalFieldsProvider() ? fiscalFieldsProvider()() : FieldNames();
+}
+
 QString bandName(Band band)
 {
     switch (band) {

@@ -1,8 +1,11 @@
 #pragma once
 #include <QColor>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // A designed document as the designer edits it and the print roads build it:
 // three bands (header once, detail per row, footer once) with their heights
@@ -102,6 +105,14 @@ struct Document {
 QStringList designerTables();
 // Fields the designer never offers (the operators' passwords and rights).
 bool designerHidesField(const QString &table, const QString &field);
+
+// A layout marked "Фискален сервиз" prints from the fiscal service's device
+// query, so the designer offers that query's result names too, each as the
+// table it comes from and its name there ("Serv", "Serv_Ime"). The fiscal
+// service registers them; none until it does.
+using FieldNames = QList<QPair<QString, QString>>;
+void setFiscalServiceFields(std::function<FieldNames()> provider);
+FieldNames fiscalServiceFields();
 
 // The designer's and the print roads' one current layout.
 Document &current();

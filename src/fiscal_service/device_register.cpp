@@ -79,6 +79,21 @@ QString DeviceRegister::selectList(bool withContract)
     return out.join(QStringLiteral(", "));
 }
 
+QList<QPair<QString, QString>> DeviceRegister::resultFields()
+{
+    QList<QPair<QString, QString>> out;
+    const auto add = [&out](const auto &fields) {
+        for (const Field &f : fields) {
+            const QString expr = QLatin1String(f.expr);
+            out.append({expr.left(expr.indexOf(QLatin1Char('.'))), QLatin1String(f.name)});
+        }
+    };
+    add(kDeviceFields);
+    add(kContractFields);
+    add(kOfficeFields);
+    return out;
+}
+
 QString DeviceRegister::joins(bool withContract)
 {
     QString sql = QStringLiteral(

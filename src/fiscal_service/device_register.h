@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QPair>
 #include <QSqlRecord>
 #include <QString>
 #include <QTime>
@@ -20,6 +21,9 @@ inline constexpr const char *NoContractNumber = "0000000000";
 // fiscal-centre layouts print. Where a plain name occurs twice (ID, Grad) the
 // first is the one read by name.
 QString selectList(bool withContract);
+// The result names of the device query with contracts, each with the table
+// (or its alias) it comes from, in select order: ("Serv", "Serv_Ime") ...
+QList<QPair<QString, QString>> resultFields();
 // The FROM part: the register with owner, person, site, model, service
 // centre, tax office and sealing firm left-joined, and with `withContract`
 // the device's contracts too (one row per contract). The tax-office file

@@ -2,6 +2,7 @@
 // the fiscal-centre documents for the device shown.
 #include "fiscal_service/fiscal_tab.h"
 
+#include "documents/layout_document.h"
 #include "documents/tab_print_panel.h"
 #include "fiscal_service/device_register.h"
 #include "fiscal_service/form_spr_tdd_fisk_ser.h"
@@ -51,6 +52,7 @@ void FiscalTab::installReports()
         return true;
     };
     m_print = new TabPrintPanel(c, t, this);
+    Layout::setFiscalServiceFields(&DeviceRegister::resultFields);
     // The lists' panel shows exactly while the documents button is down.
     connect(SpdBtn_Pokaji_Dokuments_FC, &QToolButton::toggled, Panel26, &QWidget::setVisible);
     connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });

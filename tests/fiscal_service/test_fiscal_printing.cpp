@@ -6,13 +6,22 @@
 
 #include "app/mode_tab.h"
 #include "documents/document_print_road.h"
+#include "documents/form_generalform_dokumentaciq.h"
+#include "documents/form_nastrojki.h"
+#include "documents/layout_document.h"
+#include "documents/name_of_dokument.h"
 #include "documents/tab_print_panel.h"
 #include "fiscal_service/fiscal_tab.h"
 #include "platform/printer_check_list.h"
 #include "platform/printers.h"
 #include "platform/script.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +34,14 @@ namespace {
 long long count(const QString &sql)
 {
     return Db::scalar(sql).toLongLong();
+}
+
+void choose(QComboBox *box, const QString &text)
+{
+    const int i = box->findText(text);
+    QVERIFY2(i >= 0, qPrintable(text));
+    box->setCurrentIndex(i);
+    Q_EMIT box->activated(i);
 }
 } // namespace
 
@@ -124,6 +141,60 @@ private Q_SLOTS:
         t->Button9->click();
         QVERIFY(recorder.printers.isEmpty());
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 2);
+    }
+
+    // A layout marked "Фискален сервиз" is designed from the device query's
+    // result names, and the fiscal tab prints them.
+    void fiscalLayoutDesignedFromTheDeviceQuery()
+    {
+        TestProgram program;
+        firms();
+        registration(7, QStringLiteral("DT123456"), QStringLiteral("2025-05-06"));
+        Tab tab; // the fiscal service is part of the program
+        FiscalTab *t = tab.t;
+
+        TForm_GeneralForm_Dokumentaciq designer;
+        designer.show();
+        designer.N_Etiket->trigger();
+        TForm_Nastrojki *e = designer.editor();
+        const auto offered = [e](const char *entry) { return e->ComboBox_Poleta->findText(QString::fromLatin1(entry)) >= 0; };
+        QVERIFY(!offered("Serv-Serv_Ime")); // a shop document
+        designer.CheckBox_Magazin->setChecked(false);
+        designer.CheckBox_Fisk_Centar->setChecked(true);
+        for (const char *entry : {"Serv-Serv_Ime", "TDD-TDD_Ime", "Plomb-Plomb_Ime", "Dogovor-Dog_ID",
+                                  "Reg_EKA-Dosie_ID", "SV_BIM-Model_Opis", "Produkti-Opisanie"})
+            QVERIFY2(offered(entry), entry);
+        // each result name once: the first of two of one name is the one printed
+        QCOMPARE(e->ComboBox_Poleta->findText(QStringLiteral("Serv-T_O")), -1);
+        e->SpinEdit_GroupHeaderBand1_Height->setValue(20);
+        e->SpinEdit_QRSubDetail1_Height->setValue(60);
+        e->SpinEdit_Width->setValue(300);
+        e->RadioButton_Baza->click();
+        e->BitBtn1->click();
+        choose(e->ComboBox_Poleta, QStringLiteral("Serv-Serv_Ime"));
+        QCOMPARE(Layout::current().elements.last().table, QStringLiteral("Serv"));
+        QCOMPARE(Layout::current().elements.last().field, QStringLiteral("Serv_Ime"));
+        e->BitBtn1->click();
+        e->SpinEdit_Top->setValue(30);
+        choose(e->ComboBox_Poleta, QStringLiteral("TDD-TDD_Ime"));
+        driveWindows<TName_Of_Dokument>([](TName_Of_Dokument *d) {
+            d->Edit_Name_Of_Dok->setText(QStringLiteral("Протокол ФУ"));
+            d->OKBtn->click();
+        });
+        designer.N2->trigger();
+        PlatformScript::setModalHandler({});
+        designer.done(QDialog::Rejected);
+
+        PrintFixture::Recorder recorder;
+        tab.lookup(QStringLiteral("DT123456"));
+        t->SpdBtn_Pokaji_Dokuments_FC->click();
+        QCOMPARE(tab.documents(), QStringList{QStringLiteral("Протокол ФУ")});
+        t->ChkListBox_Pokaj_Dokum_FC->item(0)->setCheckState(Qt::Checked);
+        t->Button9->click();
+        const QList<QStringList> texts = recorder.sentTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].contains(QStringLiteral("Сервиз Фиск ООД")), qPrintable(texts[0].join('|')));
+        QVERIFY(texts[0].contains(QStringLiteral("НАП София")));
     }
 };
 
