@@ -90,6 +90,17 @@ void markRows(TForm_Artikuli *w, const QList<int> &rows)
                                                               QItemSelectionModel::NoUpdate);
 }
 
+// The catalogue picks row `row` of the list and the prompt answers `quantity`.
+void pickRow(StockMoveWindow &w, int row, const QString &quantity)
+{
+    promptAnswers = {quantity};
+    catalogueSteps = [row](TForm_Artikuli *c) {
+        markRows(c, {row});
+        c->BitBtn1Click();
+    };
+    w.Button_Add_ArtClick();
+}
+
 void shop()
 {
     CatalogueTest::writeTree({QStringLiteral("Всички артикули"), QStringLiteral("1:Стоки")});
@@ -261,12 +272,7 @@ private Q_SLOTS:
         QCOMPARE(w.model()->rowCount(), 1);
         QVERIFY(!w.ComboBox_Sklad_Ot->isEnabled()); // the lines belong to the warehouse chosen
         QCOMPARE(w.Edit_Ob6to->text(), QStringLiteral("40.00"));
-        promptAnswers = {QStringLiteral("1")};
-        catalogueSteps = [](TForm_Artikuli *c) {
-            markRows(c, {1});
-            c->BitBtn1Click();
-        };
-        w.Button_Add_ArtClick();
+        pickRow(w, 1, QStringLiteral("1"));
         QCOMPARE(w.model()->rowCount(), 2);
         QVERIFY(w.Button_PrintClick());
         const QStringList lines = reportLines(QStringLiteral("Brak"));
@@ -456,10 +462,6 @@ private Q_SLOTS:
             const QStringList m = PlatformScript::texts(QStringLiteral("message"));
             return m.size() == 1 && m.first().contains(QStringLiteral("Количество"));
         };
-        const auto pickFirst = [](TForm_Artikuli *c) {
-            markRows(c, {0});
-            c->BitBtn1Click();
-        };
 
         TForm_Brak brak;
         brak.show();
@@ -480,9 +482,7 @@ private Q_SLOTS:
             QVERIFY2(namesQuantity(), qPrintable(q));
             QCOMPARE(brak.model()->rowCount(), 0);
             PlatformScript::clearEvents();
-            promptAnswers = {q};
-            catalogueSteps = pickFirst;
-            brak.Button_Add_ArtClick();
+            pickRow(brak, 0, q);
             QVERIFY2(namesQuantity(), qPrintable(q));
             QCOMPARE(brak.model()->rowCount(), 0);
             // transfer: the typed quantity and the picker
@@ -496,8 +496,7 @@ private Q_SLOTS:
             QVERIFY(PlatformScript::texts(QStringLiteral("message")).first().contains(QStringLiteral("Количество")));
             QCOMPARE(transfer.model()->rowCount(), 0);
             PlatformScript::clearEvents();
-            promptAnswers = {q};
-            transfer.Button_Add_ArtClick();
+            pickRow(transfer, 0, q);
             QVERIFY2(namesQuantity(), qPrintable(q));
             QCOMPARE(transfer.model()->rowCount(), 0);
             // delivery: the typed quantity and the picker
@@ -509,6 +508,10 @@ private Q_SLOTS:
             QVERIFY2(namesQuantity(), qPrintable(q));
             PlatformScript::clearEvents();
             promptAnswers = {q};
+            catalogueSteps = [](TForm_Artikuli *c) {
+                markRows(c, {0});
+                c->BitBtn1Click();
+            };
             delivery->Button_DobaviClick();
             QVERIFY2(namesQuantity(), qPrintable(q));
             QCOMPARE(delivery->model()->rowCount(), 0);
@@ -521,18 +524,15 @@ private Q_SLOTS:
         delivery->Edit_Kol->setText(QStringLiteral("4"));
         QVERIFY(delivery->Button_AddClick());
         for (const QString &q : refused) {
-            PlatformScript::clearEvents();
-            promptAnswers = {q};
-            brak.DBGrid2->setCurrentIndex(brak.model()->index(0, 1));
-            brak.Button_EditClick();
-            QVERIFY2(namesQuantity(), qPrintable(q));
-            QCOMPARE(brak.model()->value(0, QStringLiteral("Kol")).toDouble(), 2.0);
-            PlatformScript::clearEvents();
-            promptAnswers = {q};
-            transfer.DBGrid2->setCurrentIndex(transfer.model()->index(0, 1));
-            transfer.Button_EditClick();
-            QVERIFY2(namesQuantity(), qPrintable(q));
-            QCOMPARE(transfer.model()->value(0, QStringLiteral("Kol")).toDouble(), 3.0);
+            for (StockMoveWindow *w : {static_cast<StockMoveWindow *>(&brak), static_cast<StockMoveWindow *>(&transfer)}) {
+                const double before = w->model()->value(0, QStringLiteral("Kol")).toDouble();
+                PlatformScript::clearEvents();
+                promptAnswers = {q};
+                w->DBGrid2->setCurrentIndex(w->model()->index(0, 1));
+                w->Button_EditClick();
+                QVERIFY2(namesQuantity(), qPrintable(q));
+                QCOMPARE(w->model()->value(0, QStringLiteral("Kol")).toDouble(), before);
+            }
             PlatformScript::clearEvents();
             delivery->DBGrid_Art_Dost->setCurrentIndex(delivery->model()->index(0, 2));
             delivery->Button_EditClick();
@@ -623,12 +623,7 @@ private Q_SLOTS:
         QVERIFY(!w.ComboBox_Sklad_Ot->isEnabled());
         QVERIFY(!w.ComboBox_Sklad_Do->isEnabled());
         // the picker's lines too take the list's warehouses
-        promptAnswers = {QStringLiteral("1")};
-        catalogueSteps = [](TForm_Artikuli *c) {
-            markRows(c, {1});
-            c->BitBtn1Click();
-        };
-        w.Button_Add_ArtClick();
+        pickRow(w, 1, QStringLiteral("1"));
         QCOMPARE(w.model()->rowCount(), 2);
         QCOMPARE(w.model()->value(1, QStringLiteral("Sklad_Do")).toLongLong(), 2LL);
         // the list refuses a line of two other warehouses
