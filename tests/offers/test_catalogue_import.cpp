@@ -195,18 +195,6 @@ private slots:
                  qPrintable(text));
     }
 
-    void skippedLinesAreNamedFirstFiveAndHowManyMore()
-    {
-        TestProgram program;
-        QString text = QStringLiteral("16:[Алфа]\n11:[Мляко]\n");
-        for (int i = 0; i < 8; ++i)
-            text += QStringLiteral("1:[Без цена]5:[BGN]\n1:[A]2:[1]5:[BGN]\n");
-        const Result r = importFile(writeCatalogue(program, text));
-        QCOMPARE(r.ending, Ending::Completed);
-        QVERIFY(message(r, Mode::Import)
-                    .endsWith(QStringLiteral("липсва едно от полетата 1, 2 и 5: 8 (редове 3, 5, 7, 9, 11 и още 3)")));
-    }
-
     // A UTF-16 catalogue or one holding NUL bytes is refused whole; control
     // characters other than the tab never reach a stored field.
     void utf16AndNulCataloguesAreRefusedWhole_data()
