@@ -207,7 +207,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
     QString failure; // the memo's "ГРЕШКА" line
     bool more = true;
     if (!reader.open(&out.error)) {
-        failure = QStringLiteral("ГРЕШКА: ") + out.error;
+        failure = QStringLiteral("ГРЕШКА: ") + QString(out.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
         more = false;
     } else if (between && !between(0, reader.size())) {
         out.stopped = true;
