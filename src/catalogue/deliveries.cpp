@@ -1,6 +1,7 @@
 #include "catalogue/deliveries.h"
 
 #include "app/app_state.h"
+#include "app/currency_rates.h"
 #include "app/next_number.h"
 #include "app/record_ops.h"
 #include "catalogue/stock_writer.h"
@@ -59,12 +60,12 @@ QStringList Deliveries::units()
     return out;
 }
 
-Deliveries::ArticleFields Deliveries::articleFields(const QSqlRecord &article, const QStringList &currencies,
-                                                   const QString &base)
+Deliveries::ArticleFields Deliveries::articleFields(const QSqlRecord &article)
 {
-    const auto currency = [&](const char *field) {
+    const auto currency = [&article](const char *field) {
         const QString c = article.value(QString::fromLatin1(field)).toString();
-        return currencies.contains(c) ? c : base;
+        return Db::firstRow(QStringLiteral("SELECT ID FROM Valuti WHERE Opisanie = ?"), {c}) ? c
+                                                                                             : CurrencyRates::baseCurrency();
     };
     return {article.value(QStringLiteral("Mqrka")).toString(), currency("Valuta_D"), currency("Valuta_P")};
 }

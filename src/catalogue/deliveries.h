@@ -32,14 +32,14 @@ QStringList suppliers(const QString &typed); // throws DbError
 QStringList units(); // throws DbError
 
 // What the line fields show of an article: its stored unit and its two
-// currencies, since a save writes them back to the article. A currency the
-// list lacks (or none) shows as the base currency.
+// currencies, since a save writes them back to the article. A currency that
+// Valuti lacks (or none) shows as the base currency. Throws DbError.
 struct ArticleFields {
     QString unit;
     QString deliveryCurrency;
     QString saleCurrency;
 };
-ArticleFields articleFields(const QSqlRecord &article, const QStringList &currencies, const QString &base);
+ArticleFields articleFields(const QSqlRecord &article);
 
 // This workstation's name in Rab_Mqsto.
 QString workstation();

@@ -532,20 +532,15 @@ void TForm_Dostavki::articleFound(const QSqlRecord &article)
     Edit_Art_ID->setText(QString::number(id));
     Label_Sel_Art->setText(ArticlePick::referenceText(article));
     Edit_Cena->setText(Money::fixed(article.value(QStringLiteral("Ed_Cena")).toDouble(), PriceDecimals));
-    QStringList currencies;
-    for (int i = 0; i < ComboBox_Valuta->count(); ++i)
-        currencies << ComboBox_Valuta->itemText(i);
-    QString base;
     try {
-        base = CurrencyRates::baseCurrency();
-    } catch (const DbError &) {
-        base = ComboBox_Valuta->itemText(0);
+        const Deliveries::ArticleFields shown = Deliveries::articleFields(article);
+        ComboBox_Valuta->setCurrentIndex(ComboBox_Valuta->findText(shown.deliveryCurrency));
+        ComboBoxValuta_P->setCurrentIndex(ComboBoxValuta_P->findText(shown.saleCurrency));
+        ComboBox_Mqrka->setCurrentText(shown.unit);
+    } catch (const DbError &e) {
+        Dialogs::message(e.message(), this);
     }
-    const Deliveries::ArticleFields shown = Deliveries::articleFields(article, currencies, base);
-    ComboBox_Valuta->setCurrentIndex(ComboBox_Valuta->findText(shown.deliveryCurrency));
-    ComboBoxValuta_P->setCurrentIndex(ComboBoxValuta_P->findText(shown.saleCurrency));
     ComboBoxValuta_PClick();
-    ComboBox_Mqrka->setCurrentText(shown.unit);
     showStock(id);
 }
 

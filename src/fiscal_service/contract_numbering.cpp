@@ -25,14 +25,6 @@ long long nextOf(const QVariant &max)
 // Serials are compared as numbers: as texts "999" would sort above "1234".
 const char *kMaxSerial = "SELECT MAX(CAST(Dog_ID AS INTEGER)) FROM Dogovor";
 
-QString withoutLeadingZeros(const QString &digits)
-{
-    qsizetype i = 0;
-    while (i < digits.size() && digits.at(i) == QLatin1Char('0'))
-        ++i;
-    return digits.mid(i);
-}
-
 // Another device's contract has the number: its prefix with a serial of the
 // same value in any width (in daily mode serials repeat across days, so the
 // prefix counts), or the same digits as shown whole.
@@ -40,9 +32,9 @@ bool numberTaken(const ContractNumbering::Split &s, const QString &device)
 {
     return Db::firstRow(QStringLiteral("SELECT EKA FROM Dogovor WHERE EKA <> ? AND ("
                                        "(COALESCE(Prefics_ID, '') = COALESCE(?, '') AND COALESCE(Dog_ID, '') <> '' "
-                                       "AND LTRIM(Dog_ID, '0') = COALESCE(?, '')) "
+                                       "AND LTRIM(Dog_ID, '0') = LTRIM(?, '0')) "
                                        "OR COALESCE(Prefics_ID, '') || COALESCE(Dog_ID, '') = ?)"),
-                        {device, s.prefix, withoutLeadingZeros(s.serial), ContractNumbering::whole(s)})
+                        {device, s.prefix, s.serial, ContractNumbering::whole(s)})
         .has_value();
 }
 } // namespace
