@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 namespace {
 bool sameName(const QString &a, const QString &b)
@@ -20,6 +22,14 @@ bool binary(const QString &line)
         if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
             return true;
     return false;
+}
+
+// A value never spans lines: a line break would start a new key.
+QString oneLine(const QString &value)
+{
+    QString clean = value;
+    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return clean;
 }
 } // namespace
 
@@ -101,13 +111,30 @@ QStringList IniFile::keys(const QString &section) const
     return out;
 }
 
+QString IniFile::valueOf(const Line &line)
+{
+    return line.text.mid(line.text.indexOf(QLatin1Char('=')) + 1);
+}
+
 QString IniFile::readString(const QString &section, const QString &key, const QString &def) const
 {
     const int i = findKey(section, key);
-    if (i < 0)
-        return def;
-    const QString &text = m_lines[i].text;
-    return text.mid(text.indexOf(QLatin1Char('=')) + 1);
+    return i < 0 ? def : valueOf(m_lines[i]);
+}
+
+QList<std::pair<QString, QString>> IniFile::sectionValues(const QString &section) const
+{
+    QList<std::pair<QString, QString>> out;
+    QSet<QString> seen;
+    for (const Line &l : m_lines)
+        if (!l.isHeader && !l.key.isEmpty() && sameName(l.section, section)) {
+            const QString folded = l.key.toCaseFolded();
+            if (!seen.contains(folded)) {
+                seen.insert(folded);
+                out.append({l.key, valueOf(l)});
+            }
+        }
+    return out;
 }
 
 long long IniFile::readInteger(const QString &section, const QString &key, long long def) const
@@ -133,37 +160,64 @@ bool IniFile::readBool(const QString &section, const QString &key, bool def) con
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    // A value never spans lines: a line break would start a new key.
-    QString clean = value;
-    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const int existing = findKey(section, key);
-    if (existing >= 0) {
-        m_lines[existing].text = m_lines[existing].key + QLatin1Char('=') + clean;
-        return;
+    writeStrings(section, {{key, value}});
+}
+
+int IniFile::endOfSection(int header) const
+{
+    // Blank lines at a section's end stay after its new keys.
+    int end = header + 1;
+    for (int i = header + 1; i < m_lines.size() && !m_lines[i].isHeader; ++i)
+        if (!m_lines[i].text.trimmed().isEmpty())
+            end = i + 1;
+    return end;
+}
+
+void IniFile::writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values)
+{
+    QHash<QString, int> existing; // folded key: its first line, as findKey() finds it
+    for (int i = 0; i < m_lines.size(); ++i) {
+        const Line &l = m_lines[i];
+        if (!l.isHeader && !l.key.isEmpty() && sameName(l.section, section)) {
+            const QString folded = l.key.toCaseFolded();
+            if (!existing.contains(folded))
+                existing.insert(folded, i);
+        }
     }
-    Line line;
-    line.section = section;
-    line.key = key;
-    line.text = key + QLatin1Char('=') + clean;
-    int header = findHeader(section);
+    const int header = findHeader(section);
+    const QString sectionName = header >= 0 ? m_lines[header].section : section;
+    QList<Line> added;
+    QHash<QString, int> addedAt;
+    for (const auto &[key, value] : values) {
+        const QString folded = key.toCaseFolded();
+        const QString clean = oneLine(value);
+        if (const auto at = existing.constFind(folded); at != existing.constEnd()) {
+            Line &l = m_lines[*at];
+            l.text = l.key + QLatin1Char('=') + clean;
+        } else if (const auto at = addedAt.constFind(folded); at != addedAt.constEnd()) {
+            Line &l = added[*at];
+            l.text = l.key + QLatin1Char('=') + clean;
+        } else {
+            addedAt.insert(folded, int(added.size()));
+            added.append(Line{key + QLatin1Char('=') + clean, sectionName, key, false});
+        }
+    }
+    if (added.isEmpty())
+        return;
     if (header < 0) {
         if (!m_lines.isEmpty() && !m_lines.last().text.trimmed().isEmpty())
             m_lines.append(Line{QString(), m_lines.last().section, QString(), false});
-        Line h;
-        h.isHeader = true;
-        h.section = section;
-        h.text = QLatin1Char('[') + section + QLatin1Char(']');
-        m_lines.append(h);
-        m_lines.append(line);
+        m_lines.append(Line{QLatin1Char('[') + section + QLatin1Char(']'), section, QString(), true});
+        m_lines.append(added);
         return;
     }
-    line.section = m_lines[header].section;
-    // After the section's last key (blank lines at its end stay after it).
-    int insertAt = header + 1;
-    for (int i = header + 1; i < m_lines.size() && !m_lines[i].isHeader; ++i)
-        if (!m_lines[i].text.trimmed().isEmpty())
-            insertAt = i + 1;
-    m_lines.insert(insertAt, line);
+    const int insertAt = endOfSection(header);
+    QList<Line> lines;
+    lines.reserve(m_lines.size() + added.size());
+    lines.append(m_lines.mid(0, insertAt));
+    lines.append(added);
+    lines.append(m_lines.mid(insertAt));
+    m_lines.swap(lines);
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, long long value)

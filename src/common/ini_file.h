@@ -1,6 +1,9 @@
 #pragma once
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
 
 // An INI file as the program keeps them: section and key names compared
 // without regard to case, every other line (comments, unknown sections) kept
@@ -25,7 +28,13 @@ public:
     // "1"/"0" as written; "true"/"false" and other whole numbers are read too.
     bool readBool(const QString &section, const QString &key, bool def = false) const;
 
+    // Each key of a section once (the first, as readString() finds it) with
+    // its value, in file order; one pass, for sections of thousands of keys.
+    QList<std::pair<QString, QString>> sectionValues(const QString &section) const;
+
     void writeString(const QString &section, const QString &key, const QString &value);
+    // writeString() for many keys of one section, in one pass.
+    void writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values);
     void writeInteger(const QString &section, const QString &key, long long value);
     void writeBool(const QString &section, const QString &key, bool value);
     void deleteKey(const QString &section, const QString &key);
@@ -48,6 +57,8 @@ private:
     int findKey(const QString &section, const QString &key) const;
     int findHeader(const QString &section) const;
     bool keepAside(QString *error) const;
+    int endOfSection(int header) const; // after its last line that is not blank
+    static QString valueOf(const Line &line);
 
     QString m_path;
     QList<Line> m_lines;

@@ -5,12 +5,11 @@
 #include "app/form_get_kol.h"
 #include "app/form_koloni.h"
 #include "app/form_print_vid_fail.h"
+#include "app/help_actions.h"
 #include "app/list_export.h"
 #include "common/money.h"
 #include "documents/own_queries.h"
-#include "platform/db/database.h"
 #include "platform/dialogs.h"
-#include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 
@@ -25,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,6 +35,7 @@ const QString CutMessage = QStringLiteral("Резултатът е съкрат�
 TForm_Create_Own_Query::TForm_Create_Own_Query(QWidget *parent)
     : QDialog(parent)
     , m_result(new OwnQueryModel(this))
+    , m_run(new TypedQueryRun(this))
 {
     setObjectName(QStringLiteral("Form_Create_Own_Query"));
     setWindowTitle(QStringLiteral("Създай собствени справки"));
@@ -42,6 +43,9 @@ TForm_Create_Own_Query::TForm_Create_Own_Query(QWidget *parent)
     ComboBox_SQLs->setMinimumWidth(300);
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Wrapping at word boundaries lays out a long line without blanks (a
+    // pasted query of a megabyte) in time that grows with its square.
+    Memo1->setWordWrapMode(QTextOption::WrapAnywhere);
     Button_Create = namedButton(QStringLiteral("Button_Create"), QStringLiteral("Генерирай"), this);
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("Печат"), this);
     Button_Save = namedButton(QStringLiteral("Button_Save"), QStringLiteral("Запис"), this);
@@ -91,11 +95,12 @@ TForm_Create_Own_Query::TForm_Create_Own_Query(QWidget *parent)
     connect(Button_Create, &QPushButton::clicked, this, &TForm_Create_Own_Query::Button_CreateClick);
     connect(Button_Save, &QPushButton::clicked, this, &TForm_Create_Own_Query::Button_SaveClick);
     connect(Button_Print, &QPushButton::clicked, this, &TForm_Create_Own_Query::Button_PrintClick);
-    // The read-only connection follows the program to another database.
+    connect(m_run, &TypedQueryRun::finished, this, &TForm_Create_Own_Query::queryFinished);
+    // Rows of another database are not shown once the program switched.
     if (DataModule1)
         connect(DataModule1, &TDataModule1::databaseChanged, this, [this] {
+            stopQuery();
             m_result->clear();
-            OwnQueries::closeConnection();
         });
 }
 
@@ -139,27 +144,61 @@ void TForm_Create_Own_Query::ComboBox_SQLsClick()
 
 void TForm_Create_Own_Query::Button_CreateClick()
 {
-    try {
-        m_result->run(Memo1->toPlainText());
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
+    if (m_run->running())
+        return;
+    m_result->clear();
+    setRunning(true);
+    m_run->start(Memo1->toPlainText(), OwnQueries::limits());
+}
+
+bool TForm_Create_Own_Query::queryRunning() const
+{
+    return m_run->running();
+}
+
+void TForm_Create_Own_Query::setRunning(bool running)
+{
+    Button_Create->setEnabled(!running);
+    Button_Save->setEnabled(!running);
+    Button_Print->setEnabled(!running);
+    if (running)
+        HelpActions::Action_SearchExecute();
+    else
+        HelpActions::Action_Stop_SearchExecute();
+}
+
+void TForm_Create_Own_Query::queryFinished(const TypedQuery::Result &result)
+{
+    setRunning(false);
+    if (result.outcome != TypedQuery::Outcome::Done) {
+        Dialogs::message(result.message, this);
         return;
     }
+    m_result->setResult(result);
     if (m_result->truncated())
         Dialogs::message(CutMessage.arg(OwnQueries::RowLimit), this);
+}
+
+void TForm_Create_Own_Query::stopQuery()
+{
+    if (!m_run->running())
+        return;
+    m_run->stop();
+    setRunning(false);
+}
+
+void TForm_Create_Own_Query::done(int result)
+{
+    stopQuery();
+    QDialog::done(result);
 }
 
 void TForm_Create_Own_Query::Button_SaveClick()
 {
     // Only a statement that would run is stored.
-    try {
-        const QString refused = Db::checkSelectOnly(Memo1->toPlainText(), OwnQueries::connection());
-        if (!refused.isEmpty()) {
-            Dialogs::message(refused, this);
-            return;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
+    const QString refused = OwnQueries::check(Memo1->toPlainText());
+    if (!refused.isEmpty()) {
+        Dialogs::message(refused, this);
         return;
     }
     PromptMode = 4;

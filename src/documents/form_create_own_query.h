@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/db/typed_query.h"
+
 #include <QDialog>
 
 class OwnQueryModel;
@@ -38,7 +40,10 @@ public:
 
     void FormShow();
     void ComboBox_SQLsClick();
+    // Starts the query on a worker thread: the window answers meanwhile, the
+    // search indicator plays, and closing the window ends the query.
     void Button_CreateClick();
+    bool queryRunning() const;
     void Button_SaveClick();
     void Button_PrintClick();
     void PopupMenu1Popup(); // "Изчисли" only on a floating-point column
@@ -49,10 +54,17 @@ public:
     // "Справки" → "Собствени справки ..." (run): made once, shown modally.
     static void open(QWidget *owner, bool design);
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void queryFinished(const TypedQuery::Result &result);
+    void stopQuery();
+    void setRunning(bool running);
+
     OwnQueryModel *m_result;
+    TypedQueryRun *m_run;
     bool m_design = true;
 };

@@ -5,12 +5,9 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QHash>
 
 namespace {
-const QString Connection = QStringLiteral("ventaros_own_queries");
 const QString Queries = QStringLiteral("Queries");
 const QString Names = QStringLiteral("Names");
 const QString Count = QStringLiteral("Count");
@@ -19,6 +16,21 @@ const QString Max = QStringLiteral("Max");
 QString lineKey(long long n, int k)
 {
     return k == 1 ? QString::number(n) : QStringLiteral("%1_%2").arg(n).arg(k);
+}
+
+// A section's values by folded key: a long query has a key per line.
+QHash<QString, QString> valuesOf(const IniFile &ini, const QString &section)
+{
+    QHash<QString, QString> out;
+    for (const auto &[key, value] : ini.sectionValues(section))
+        out.insert(key.toCaseFolded(), value);
+    return out;
+}
+
+std::chrono::milliseconds &timeLimit()
+{
+    static std::chrono::milliseconds limit{60000};
+    return limit;
 }
 } // namespace
 
@@ -32,17 +44,18 @@ QList<OwnQueries::Stored> OwnQueries::list()
     IniFile ini(iniFile());
     QList<Stored> out;
     const long long n = ini.readInteger(Count, Max, 0);
+    const QHash<QString, QString> names = valuesOf(ini, Names);
     for (long long i = 1; i <= n; ++i)
-        out.append({i, ini.readString(Names, QString::number(i), NoName)});
+        out.append({i, names.value(QString::number(i), NoName)});
     return out;
 }
 
 QString OwnQueries::text(long long n)
 {
-    IniFile ini(iniFile());
-    QStringList lines{ini.readString(Queries, lineKey(n, 1))};
-    for (int k = 2; ini.valueExists(Queries, lineKey(n, k)); ++k)
-        lines.append(ini.readString(Queries, lineKey(n, k)));
+    const QHash<QString, QString> queries = valuesOf(IniFile(iniFile()), Queries);
+    QStringList lines{queries.value(lineKey(n, 1))};
+    for (int k = 2; queries.contains(lineKey(n, k)); ++k)
+        lines.append(queries.value(lineKey(n, k)));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -51,9 +64,12 @@ long long OwnQueries::save(const QString &sql, const QString &name, QString *err
     IniFile ini(iniFile());
     const long long n = ini.readInteger(Count, Max, 0) + 1;
     // One key per line: an INI value holds no line break.
-    QStringList lines = QString(sql).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    const QStringList lines = QString(sql).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    QList<std::pair<QString, QString>> values;
+    values.reserve(lines.size());
     for (int k = 1; k <= lines.size(); ++k)
-        ini.writeString(Queries, lineKey(n, k), lines.at(k - 1));
+        values.append({lineKey(n, k), lines.at(k - 1)});
+    ini.writeStrings(Queries, values);
     // A key left from a longer text stored by hand under this number would join it.
     for (int k = int(lines.size()) + 1; ini.valueExists(Queries, lineKey(n, k)); ++k)
         ini.deleteKey(Queries, lineKey(n, k));
@@ -64,28 +80,23 @@ long long OwnQueries::save(const QString &sql, const QString &name, QString *err
     return n;
 }
 
-QSqlDatabase OwnQueries::connection()
+QString OwnQueries::check(const QString &sql)
 {
-    const QString file = Db::connection().databaseName();
-    if (QSqlDatabase::contains(Connection)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(Connection, false);
-            if (db.isOpen() && db.databaseName() == file)
-                return db;
-        }
-        Db::close(Connection);
+    try {
+        return TypedQueryConnection::open(Db::currentConnectionName())->check(sql);
+    } catch (const DbError &e) {
+        return e.message();
     }
-    if (file.isEmpty())
-        throw DbError(QStringLiteral("Няма връзка с базата данни"));
-    QString why;
-    if (!Db::openReadOnly(Connection, file, &why))
-        throw DbError(why);
-    return QSqlDatabase::database(Connection, false);
 }
 
-void OwnQueries::closeConnection()
+TypedQuery::Limits OwnQueries::limits()
 {
-    Db::close(Connection);
+    return {RowLimit, timeLimit()};
+}
+
+void OwnQueries::setTimeLimit(std::chrono::milliseconds limit)
+{
+    timeLimit() = limit;
 }
 
 OwnQueryModel::OwnQueryModel(QObject *parent)
@@ -102,44 +113,12 @@ void OwnQueryModel::clear()
     endResetModel();
 }
 
-void OwnQueryModel::run(const QString &sql)
+void OwnQueryModel::setResult(TypedQuery::Result result)
 {
-    clear();
-    QSqlDatabase db = OwnQueries::connection();
-    QString statement;
-    const QString refused = Db::checkSelectOnly(sql, db, &statement);
-    if (!refused.isEmpty())
-        throw DbError(refused, sql);
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(statement))
-        throw DbError(q.lastError(), sql);
-    QStringList fields;
-    const QSqlRecord rec = q.record();
-    for (int c = 0; c < rec.count(); ++c)
-        fields.append(rec.fieldName(c));
-    QList<QVariantList> rows;
-    bool truncated = false;
-    // The limit also ends a query that would never end (an endless recursion).
-    while (q.next()) {
-        if (rows.size() >= OwnQueries::RowLimit) {
-            truncated = true;
-            break;
-        }
-        QVariantList row;
-        row.reserve(fields.size());
-        for (int c = 0; c < fields.size(); ++c)
-            row.append(q.value(c));
-        rows.append(std::move(row));
-    }
-    const QSqlError failed = q.lastError();
-    q.finish();
-    if (failed.isValid())
-        throw DbError(failed, sql);
     beginResetModel();
-    m_fields = fields;
-    m_rows = std::move(rows);
-    m_truncated = truncated;
+    m_fields = std::move(result.fields);
+    m_rows = std::move(result.rows);
+    m_truncated = result.truncated;
     endResetModel();
 }
 

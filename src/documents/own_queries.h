@@ -1,13 +1,14 @@
 #pragma once
+#include "platform/db/typed_query.h"
+
 #include <QAbstractTableModel>
 #include <QList>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
-// The queries a user types and stores in SQLs/Own_SQL.ini, and the read-only
-// connection they run on.
+// The queries a user types and stores in SQLs/Own_SQL.ini, and the limits
+// they run under (on the read-only typed-query connection).
 namespace OwnQueries {
 QString iniFile(); // SQLs/Own_SQL.ini of the program folder
 inline const QString NoName = QStringLiteral("Не е зададено име");
@@ -25,25 +26,24 @@ QString text(long long n);
 // file could not be written.
 long long save(const QString &sql, const QString &name, QString *error);
 
-// The read-only connection on the program's current database, opened on
-// first use and again after a switch of database. Throws DbError.
-QSqlDatabase connection();
-void closeConnection();
+// Empty when `sql` would run, else the refusal (a statement that is not one
+// SELECT or WITH, a protected column, the engine's objection).
+QString check(const QString &sql);
 
 inline constexpr int RowLimit = 100000;
+// RowLimit rows and 60 seconds; tests shorten the time.
+TypedQuery::Limits limits();
+void setTimeLimit(std::chrono::milliseconds limit);
 } // namespace OwnQueries
 
-// The result of a typed query: checked (one SELECT or WITH), run on the
-// read-only connection, fetched at once up to RowLimit rows.
+// The rows of a typed query that ran to its end (or to RowLimit rows).
 class OwnQueryModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     explicit OwnQueryModel(QObject *parent = nullptr);
 
-    // Throws DbError with the refusal or the engine's message; the model is
-    // then empty.
-    void run(const QString &sql);
+    void setResult(TypedQuery::Result result);
     void clear();
     bool truncated() const { return m_truncated; } // stopped at RowLimit
     QString fieldName(int column) const { return m_fields.value(column); }

@@ -1,6 +1,7 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
+#include "app/form_animations.h"
 #include "app/form_get_kol.h"
 #include "common/ini_file.h"
 #include "common/program_folder.h"
@@ -11,8 +12,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMovie>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,10 +28,30 @@ qint64 operatorCount()
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Operators")).toLongLong();
 }
 
+using namespace std::chrono_literals;
+
+const QString kEndless =
+    QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c");
+
 void chooseItem(TForm_Create_Own_Query &w, int index)
 {
     w.ComboBox_SQLs->setCurrentIndex(index);
     w.ComboBox_SQLsClick();
+}
+
+// The run button, then the end of the query.
+bool run(TForm_Create_Own_Query &w)
+{
+    w.Button_CreateClick();
+    return QTest::qWaitFor([&] { return !w.queryRunning(); }, 30000);
+}
+
+void storeQueries(const QByteArray &ini)
+{
+    QDir().mkpath(QFileInfo(OwnQueries::iniFile()).absolutePath());
+    QFile f(OwnQueries::iniFile());
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(ini);
 }
 } // namespace
 
@@ -36,6 +59,116 @@ class TestOwnQueries : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void cleanup()
+    {
+        OwnQueries::setTimeLimit(60s);
+        delete Form_Animations;
+    }
+
+    void anEndlessQueryEndsAtTheTimeLimitWhileTheWindowAnswers()
+    {
+        TestProgram program;
+        QDir().mkpath(program.file(QStringLiteral("Video")));
+        QFile::copy(QStringLiteral(VENTAROS_SOURCE_DIR "/Video/Search.gif"), program.file(QStringLiteral("Video/Search.gif")));
+        OwnQueries::setTimeLimit(400ms);
+        TForm_Create_Own_Query w;
+        w.setDesignMode(true);
+        w.show();
+        w.Memo1->setPlainText(kEndless);
+        w.Button_CreateClick();
+        QVERIFY(w.queryRunning());
+        QVERIFY(!w.Button_Create->isEnabled());
+        QVERIFY(Form_Animations && Form_Animations->isVisible());
+        QCOMPARE(Form_Animations->movie()->state(), QMovie::Running);
+        // The window takes typing while the query runs.
+        w.Memo1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(w.Memo1, QStringLiteral(" -- x"));
+        QVERIFY(w.Memo1->toPlainText().endsWith(QStringLiteral(" -- x")));
+        QVERIFY(w.queryRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.queryRunning(), 20000);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{TypedQuery::timeLimitMessage(400ms)});
+        QCOMPARE(Form_Animations->movie()->state(), QMovie::NotRunning);
+        QVERIFY(w.Button_Create->isEnabled());
+        QCOMPARE(w.result()->rowCount(), 0);
+    }
+
+    void closingTheWindowEndsItsQuery()
+    {
+        TestProgram program;
+        TForm_Create_Own_Query w;
+        w.show();
+        w.Memo1->setPlainText(kEndless);
+        w.Button_CreateClick();
+        QTest::qWait(100);
+        QVERIFY(w.queryRunning());
+        w.close();
+        QVERIFY(!w.queryRunning());
+        QTest::qWait(50);
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty());
+        // Shown again, an ordinary query runs.
+        w.show();
+        w.Memo1->setPlainText(QStringLiteral("SELECT Ime FROM Operators"));
+        QVERIFY(run(w));
+        QCOMPARE(w.result()->rowCount(), 1);
+        QCOMPARE(w.result()->data(w.result()->index(0, 0)).toString(), QStringLiteral("Администратор"));
+    }
+
+    void thePasswordColumnIsNeitherShownNorStored()
+    {
+        TestProgram program;
+        storeQueries("[Count]\nMax=2\n[Names]\n1=a\n2=b\n[Queries]\n1=SELECT Par FROM Operators\n"
+                     "2=SELECT x.* FROM (SELECT * FROM Operators) x\n");
+        const QString refusal = TypedQuery::refusal(TypedQuery::protectedColumns().first());
+        TForm_Create_Own_Query w;
+        w.setDesignMode(false);
+        w.FormShow();
+        for (int i = 0; i < 2; ++i) {
+            PlatformScript::clearEvents();
+            chooseItem(w, i);
+            QVERIFY(run(w));
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{refusal});
+            QCOMPARE(w.result()->rowCount(), 0);
+        }
+        PlatformScript::clearEvents();
+        w.setDesignMode(true);
+        w.Memo1->setPlainText(QStringLiteral("SELECT o.Par AS p FROM Operators o"));
+        w.Button_SaveClick();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList{refusal});
+        QCOMPARE(OwnQueries::list().size(), 2);
+    }
+
+    void aLongQueryIsStoredReadAndRun_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("one line") << ",";
+        QTest::newRow("a line each") << ",\n";
+    }
+    void aLongQueryIsStoredReadAndRun()
+    {
+        QFETCH(QString, separator);
+        TestProgram program;
+        QString sql = QStringLiteral("SELECT count(*) AS n FROM Operators WHERE ID IN (0");
+        for (int i = 1; sql.size() < 1000000; ++i)
+            sql += separator + QString::number(i);
+        sql += QLatin1Char(')');
+        QString error;
+        QCOMPARE(OwnQueries::save(QStringLiteral("SELECT 1"), QStringLiteral("малка"), &error), 1LL);
+        QCOMPARE(OwnQueries::save(sql, QStringLiteral("голяма"), &error), 2LL);
+        QCOMPARE(OwnQueries::save(QStringLiteral("SELECT 3"), QStringLiteral("след нея"), &error), 3LL);
+        TForm_Create_Own_Query w;
+        w.show();
+        w.FormShow();
+        chooseItem(w, 1);
+        QCOMPARE(w.Memo1->toPlainText(), sql);
+        QTest::qWait(1); // laid out
+        QCOMPARE(OwnQueries::check(w.Memo1->toPlainText()), QString());
+        QVERIFY(run(w));
+        QCOMPARE(w.result()->data(w.result()->index(0, 0)).toInt(), 1);
+        QCOMPARE(OwnQueries::text(3), QStringLiteral("SELECT 3"));
+        QCOMPARE(OwnQueries::list().at(2).name, QStringLiteral("след нея"));
+    }
+
     void firstSaveWritesTheFile()
     {
         TestProgram program;
@@ -74,54 +207,11 @@ private Q_SLOTS:
         QCOMPARE(OwnQueries::text(2), QString());
     }
 
-    void onlyOneReadingStatementRuns_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("select") << "SELECT Ime FROM Operators" << true;
-        QTest::newRow("with select") << "WITH x AS (SELECT 1 AS a) SELECT a FROM x;" << true;
-        QTest::newRow("comment first") << "-- list\n  select 1 ; ;" << true;
-        QTest::newRow("delete") << "DELETE FROM Operators" << false;
-        QTest::newRow("with delete") << "WITH x AS (SELECT 1) DELETE FROM Operators" << false;
-        QTest::newRow("two statements") << "SELECT 1; DELETE FROM Operators" << false;
-        QTest::newRow("pragma") << "PRAGMA query_only = 0" << false;
-        QTest::newRow("empty") << "  " << false;
-        QTest::newRow("engine error") << "SELECT nothing FROM nowhere" << false;
-    }
-    void onlyOneReadingStatementRuns()
-    {
-        QFETCH(QString, sql);
-        QFETCH(bool, accepted);
-        TestProgram program;
-        const qint64 before = operatorCount();
-        OwnQueryModel model;
-        bool ran = true;
-        try {
-            model.run(sql);
-        } catch (const DbError &) {
-            ran = false;
-        }
-        QCOMPARE(ran, accepted);
-        QCOMPARE(operatorCount(), before);
-    }
-
-    void theReadOnlyConnectionRefusesWrites()
-    {
-        TestProgram program;
-        const qint64 before = operatorCount();
-        QVERIFY_THROWS_EXCEPTION(DbError, Db::execute(QStringLiteral("DELETE FROM Operators"), {},
-                                                      OwnQueries::connection()));
-        QCOMPARE(operatorCount(), before);
-    }
-
     void storedWritesAreRefusedInRunMode()
     {
         TestProgram program;
-        QFile f(OwnQueries::iniFile());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Count]\nMax=3\n[Names]\n1=a\n2=b\n3=c\n[Queries]\n1=DELETE FROM Operators\n"
-                "2=WITH x AS (SELECT 1) DELETE FROM Operators\n3=SELECT 1; DELETE FROM Operators\n");
-        f.close();
+        storeQueries("[Count]\nMax=3\n[Names]\n1=a\n2=b\n3=c\n[Queries]\n1=DELETE FROM Operators\n"
+                     "2=WITH x AS (SELECT 1) DELETE FROM Operators\n3=SELECT 1; DELETE FROM Operators\n");
         const qint64 before = operatorCount();
         TForm_Create_Own_Query w;
         w.setDesignMode(false);
@@ -132,7 +222,7 @@ private Q_SLOTS:
             PlatformScript::clearEvents();
             chooseItem(w, i);
             QVERIFY(!w.Memo1->toPlainText().isEmpty());
-            w.Button_CreateClick();
+            QVERIFY(run(w));
             QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
                      QStringList{QStringLiteral("Разрешена е само една заявка SELECT или WITH.")});
             QCOMPARE(w.result()->rowCount(), 0);
@@ -171,7 +261,7 @@ private Q_SLOTS:
         TForm_Create_Own_Query w;
         w.Memo1->setPlainText(QStringLiteral(
             "SELECT 'a' AS t, 1 AS i, 1.5 AS f UNION ALL SELECT 'b', 2, 2 UNION ALL SELECT 'c', 3, NULL"));
-        w.Button_CreateClick();
+        QVERIFY(run(w));
         QCOMPARE(w.result()->rowCount(), 3);
         const bool floating[] = {false, false, true};
         for (int c = 0; c < 3; ++c) {
@@ -185,7 +275,7 @@ private Q_SLOTS:
         QCOMPARE(w.Edit_Result->text(), QStringLiteral("1.1667"));
         // The average of no rows is 0.
         w.Memo1->setPlainText(QStringLiteral("SELECT 1.5 AS f FROM Operators WHERE 1 = 0"));
-        w.Button_CreateClick();
+        QVERIFY(run(w));
         QCOMPARE(w.result()->rowCount(), 0);
         QCOMPARE(w.result()->average(0), 0.0);
     }
@@ -196,7 +286,7 @@ private Q_SLOTS:
         TForm_Create_Own_Query w;
         w.Memo1->setPlainText(
             QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n) SELECT x FROM n"));
-        w.Button_CreateClick();
+        QVERIFY(run(w));
         QCOMPARE(w.result()->rowCount(), OwnQueries::RowLimit);
         QVERIFY(w.result()->truncated());
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
@@ -212,7 +302,7 @@ private Q_SLOTS:
         TForm_Create_Own_Query w;
         w.FormShow();
         chooseItem(w, 1);
-        w.Button_CreateClick();
+        QVERIFY(run(w));
         w.Button_PrintClick();
         const QStringList lines = exportFileLines(QStringLiteral("Own_Query"));
         QVERIFY(lines.size() > 6);

@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/db/sqlite_engine.h"
 #include "platform/db/work_tables.h"
 
 #include <QDir>
@@ -54,26 +55,6 @@ void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     caseFunction(ctx, argc, argv, false);
 }
 
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.constData());
-}
-
-bool registerFunctions(const QSqlDatabase &db)
-{
-    sqlite3 *h = handleOf(db);
-    if (!h)
-        return false;
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(h, "UPPER", 1, flags, nullptr, upperFunction, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK
-           && sqlite3_create_function_v2(h, "LOWER", 1, flags, nullptr, lowerFunction, nullptr,
-                                         nullptr, nullptr) == SQLITE_OK;
-}
-
 QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery q(db);
@@ -85,6 +66,28 @@ QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDat
     return q;
 }
 } // namespace
+
+sqlite3 *SqliteEngine::handle(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+bool SqliteEngine::registerFunctions(const QSqlDatabase &db)
+{
+    sqlite3 *h = handle(db);
+    if (!h)
+        return false;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function_v2(h, "UPPER", 1, flags, nullptr, upperFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK
+           && sqlite3_create_function_v2(h, "LOWER", 1, flags, nullptr, lowerFunction, nullptr,
+                                         nullptr, nullptr) == SQLITE_OK;
+}
 
 QString Db::databaseFile(const QString &folder)
 {
@@ -163,7 +166,7 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db.open())
         return fail(errorText(db.lastError()));
-    if (!registerFunctions(db))
+    if (!SqliteEngine::registerFunctions(db))
         return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
     try {
         WorkTables::attach(db);
@@ -205,98 +208,6 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
                     + e.message());
     }
     return true;
-}
-
-bool Db::openReadOnly(const QString &connectionName, const QString &file, QString *error)
-{
-    auto fail = [&](const QString &why) {
-        if (error)
-            *error = why;
-        close(connectionName);
-        return false;
-    };
-    if (!QFile::exists(file))
-        return fail(QStringLiteral("Файлът на базата данни не съществува: ") + file);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!db.open())
-        return fail(errorText(db.lastError()));
-    if (!registerFunctions(db))
-        return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA query_only = 1")))
-        return fail(errorText(q.lastError()));
-    q.finish();
-    return true;
-}
-
-namespace {
-// Skips blanks and SQL comments from `i`; false on an unclosed comment.
-bool skipBlanks(const QString &s, qsizetype &i)
-{
-    while (i < s.size()) {
-        if (s.at(i).isSpace()) {
-            ++i;
-        } else if (s.mid(i, 2) == QLatin1String("--")) {
-            while (i < s.size() && s.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (s.mid(i, 2) == QLatin1String("/*")) {
-            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
-            if (end < 0)
-                return false;
-            i = end + 2;
-        } else {
-            return true;
-        }
-    }
-    return true;
-}
-} // namespace
-
-QString Db::checkSelectOnly(const QString &sql, const QSqlDatabase &db, QString *statement)
-{
-    const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
-    qsizetype i = 0;
-    if (!skipBlanks(sql, i) || i >= sql.size())
-        return QStringLiteral("Няма въведена заявка.");
-    qsizetype w = i;
-    while (w < sql.size() && (sql.at(w).isLetter() || sql.at(w) == QLatin1Char('_')))
-        ++w;
-    const QString first = sql.mid(i, w - i).toUpper();
-    if (first != QLatin1String("SELECT") && first != QLatin1String("WITH"))
-        return onlySelect;
-    sqlite3 *h = handleOf(db);
-    if (!h)
-        return QStringLiteral("Няма връзка с базата данни");
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt *stmt = nullptr;
-    const char *tail = nullptr;
-    const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &stmt, &tail);
-    if (rc != SQLITE_OK) {
-        const QString why = QString::fromUtf8(sqlite3_errmsg(h));
-        sqlite3_finalize(stmt);
-        return why;
-    }
-    const bool reads = stmt && sqlite3_stmt_readonly(stmt);
-    sqlite3_finalize(stmt);
-    if (statement)
-        *statement = tail ? QString::fromUtf8(text.constData(), tail - text.constData()) : sql;
-    if (!reads)
-        return onlySelect;
-    // Whatever follows the statement may only be blanks, comments and ";".
-    QString rest = tail ? QString::fromUtf8(tail) : QString();
-    qsizetype j = 0;
-    for (;;) {
-        if (!skipBlanks(rest, j))
-            return onlySelect;
-        if (j < rest.size() && rest.at(j) == QLatin1Char(';')) {
-            ++j;
-            continue;
-        }
-        break;
-    }
-    return j >= rest.size() ? QString() : onlySelect;
 }
 
 void Db::close(const QString &connectionName)

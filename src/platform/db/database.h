@@ -54,15 +54,6 @@ bool open(const QString &connectionName, const QString &file, bool create, QStri
 // the connection is kept only when the file holds a database of the program.
 // `error` gets the Bulgarian reason otherwise.
 bool openFolder(const QString &connectionName, const QString &folder, QString *error);
-// The same routine for the connection on which typed queries run: opened
-// read-only (QSQLITE_OPEN_READONLY) with PRAGMA query_only, so no statement
-// can write through it; no work database is attached.
-bool openReadOnly(const QString &connectionName, const QString &file, QString *error);
-// Empty when `sql` is one statement that only reads and begins with SELECT or
-// WITH (comments and a closing ";" allowed); otherwise the Bulgarian reason.
-// The statement is prepared on `db` (not run) to learn whether it writes;
-// `statement` receives it without the closing ";" and what follows.
-QString checkSelectOnly(const QString &sql, const QSqlDatabase &db, QString *statement = nullptr);
 void close(const QString &connectionName);
 
 // The connection the program works on (set by the data module).

@@ -1,0 +1,16 @@
+#pragma once
+#include <QSqlDatabase>
+
+#include <memory>
+
+struct sqlite3;
+class TypedQueryConnection;
+
+// What the files of the SQLite engine share; nothing outside platform/db uses it.
+namespace SqliteEngine {
+sqlite3 *handle(const QSqlDatabase &db); // nullptr when `db` is not an open SQLite connection
+// The Unicode-aware UPPER and LOWER every connection gets.
+bool registerFunctions(const QSqlDatabase &db);
+// `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
+std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
+} // namespace SqliteEngine

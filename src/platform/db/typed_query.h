@@ -1,0 +1,92 @@
+#pragma once
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <chrono>
+#include <memory>
+
+class QThread;
+
+// Queries a user types run on a connection of their own that can only read:
+// one SELECT or WITH, never a protected column (the operators' password
+// hashes) whatever the query's form, at most a number of rows and a time, and
+// stoppable from another thread. Each database engine implements
+// TypedQueryConnection with these refusals and limits; TypedQueryRun runs one
+// query on a worker thread so the windows keep answering.
+namespace TypedQuery {
+struct Limits {
+    int rows = 100000;
+    std::chrono::milliseconds time{60000};
+};
+
+enum class Outcome { Done, Refused, Failed, TimedOut, Stopped };
+
+struct Result {
+    Outcome outcome = Outcome::Failed;
+    QString message; // the Bulgarian reason, or the engine's text of a failure
+    QStringList fields;
+    QList<QVariantList> rows;
+    bool truncated = false; // stopped at Limits::rows
+};
+
+struct ProtectedColumn {
+    QString table;
+    QString column;
+    QString holds; // what the column holds, for the refusal
+};
+// The columns no typed query may read.
+const QList<ProtectedColumn> &protectedColumns();
+const ProtectedColumn *findProtected(const QString &table, const QString &column);
+QString refusal(const ProtectedColumn &column);
+QString timeLimitMessage(std::chrono::milliseconds limit);
+} // namespace TypedQuery
+
+class TypedQueryConnection
+{
+public:
+    virtual ~TypedQueryConnection() = default;
+
+    // A read-only connection to the database of the connection named
+    // `programConnection`, made and used on the calling thread (a worker
+    // thread may call it). Throws DbError.
+    static std::unique_ptr<TypedQueryConnection> open(const QString &programConnection);
+
+    // Empty when `sql` would run: one statement that only reads, begins with
+    // SELECT or WITH (comments and a closing ";" allowed) and reads no
+    // protected column; otherwise the Bulgarian reason. Nothing runs.
+    virtual QString check(const QString &sql) = 0;
+    // Checks and runs `sql`, fetching its rows up to the limits.
+    virtual TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) = 0;
+    // Any thread: the running check or query ends soon with Outcome::Stopped.
+    virtual void stop() = 0;
+};
+
+// One typed query at a time on a worker thread, on a typed-query connection
+// to the program's current database. The result comes back on the thread
+// that started it.
+class TypedQueryRun : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TypedQueryRun(QObject *parent = nullptr);
+    ~TypedQueryRun() override; // stops a running query and waits for its thread
+
+    // Ignored while a query runs.
+    void start(const QString &sql, const TypedQuery::Limits &limits);
+    // Ends the running query (in milliseconds: its engine checks often) and
+    // waits for its thread; finished() is not emitted for it.
+    void stop();
+    bool running() const { return m_thread != nullptr; }
+
+Q_SIGNALS:
+    void finished(const TypedQuery::Result &result);
+
+private:
+    struct State;
+
+    QThread *m_thread = nullptr;
+    std::shared_ptr<State> m_state;
+};

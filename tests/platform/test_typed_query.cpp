@@ -1,0 +1,194 @@
+#include "common/program_folder.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+#include "platform/db/typed_query.h"
+#include "test_registry.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString kMain = QStringLiteral("typed-main");
+const QString kWriter = QStringLiteral("typed-writer");
+const QString kEndless =
+    QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c");
+
+TypedQuery::Result runOnThread(const QString &sql, const TypedQuery::Limits &limits,
+                               std::function<void(TypedQueryConnection *)> meanwhile = {})
+{
+    TypedQuery::Result result;
+    std::atomic<TypedQueryConnection *> running{nullptr};
+    QThread *worker = QThread::create([&] {
+        auto c = TypedQueryConnection::open(kMain);
+        running = c.get();
+        result = c->run(sql, limits);
+        running = nullptr;
+    });
+    worker->start();
+    if (meanwhile) {
+        QTest::qWaitFor([&] { return running.load() != nullptr || worker->isFinished(); });
+        if (TypedQueryConnection *c = running.load())
+            meanwhile(c);
+    }
+    worker->wait();
+    delete worker;
+    return result;
+}
+} // namespace
+
+class TypedQueryTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        ProgramFolder::setPath(m_dir.path());
+        QFile::remove(m_dir.filePath(QStringLiteral("t.sqlite")));
+        QString error;
+        QVERIFY2(Db::open(kMain, m_dir.filePath(QStringLiteral("t.sqlite")), true, &error), qPrintable(error));
+        Db::setCurrentConnection(kMain);
+        Db::execute(QStringLiteral("CREATE TABLE Operators (ID INTEGER PRIMARY KEY AUTOINCREMENT, Ime TEXT NOT NULL, "
+                                   "Par TEXT NOT NULL, Prava TEXT NOT NULL DEFAULT '')"));
+        Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par) VALUES ('Администратор', 'salt$hash')"));
+        Db::execute(QStringLiteral("CREATE VIEW Everyone AS SELECT Ime, Par FROM Operators"));
+    }
+
+    void cleanup()
+    {
+        Db::close(kWriter);
+        Db::close(kMain);
+        Db::setCurrentConnection(QString());
+    }
+
+    void everyFormOfReadingThePasswordIsRefused_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("refusal"); // empty: the query runs
+        const QString password = TypedQuery::refusal(TypedQuery::protectedColumns().first());
+        const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
+        QTest::newRow("column") << "SELECT Par FROM Operators" << password;
+        QTest::newRow("quoted, other case") << "select \"PAR\" from \"operators\"" << password;
+        QTest::newRow("alias") << "SELECT o.Par AS x FROM Operators o" << password;
+        QTest::newRow("star") << "SELECT * FROM Operators" << password;
+        QTest::newRow("table star") << "SELECT o.* FROM Operators o" << password;
+        QTest::newRow("subquery") << "SELECT (SELECT Par FROM Operators LIMIT 1) AS x" << password;
+        QTest::newRow("in a condition") << "SELECT Ime FROM Operators WHERE Par LIKE 's%'" << password;
+        QTest::newRow("in a function") << "SELECT length(Par) FROM Operators" << password;
+        QTest::newRow("cte") << "WITH x AS (SELECT * FROM Operators) SELECT Ime FROM x" << password;
+        QTest::newRow("view") << "SELECT * FROM Everyone" << password;
+        QTest::newRow("union") << "SELECT 'a' UNION SELECT Par FROM Operators" << password;
+        QTest::newRow("names") << "SELECT Ime FROM Operators" << QString();
+        QTest::newRow("count") << "SELECT count(*) FROM Operators" << QString();
+        QTest::newRow("with, comments, ;") << "-- x\n/* y */ WITH a AS (SELECT 1 AS n) SELECT n FROM a ; ;" << QString();
+        QTest::newRow("delete") << "DELETE FROM Operators" << onlySelect;
+        QTest::newRow("with delete") << "WITH x AS (SELECT 1) DELETE FROM Operators" << onlySelect;
+        QTest::newRow("two statements") << "SELECT 1; DELETE FROM Operators" << onlySelect;
+        QTest::newRow("unclosed comment after") << "SELECT 1; /* x" << onlySelect;
+        QTest::newRow("pragma") << "PRAGMA query_only = 0" << onlySelect;
+        QTest::newRow("empty") << " -- nothing" << QStringLiteral("Няма въведена заявка.");
+        QTest::newRow("tokenizer") << "SELECT fts3_tokenizer('simple', x'4141414141414141')" << "Функцията fts3_tokenizer не е разрешена в собствените справки.";
+    }
+    void everyFormOfReadingThePasswordIsRefused()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, refusal);
+        auto c = TypedQueryConnection::open(kMain);
+        QCOMPARE(c->check(sql), refusal);
+        const TypedQuery::Result r = c->run(sql, {});
+        QCOMPARE(r.outcome, refusal.isEmpty() ? TypedQuery::Outcome::Done : TypedQuery::Outcome::Refused);
+        QCOMPARE(r.message, refusal);
+        for (const QVariantList &row : r.rows)
+            for (const QVariant &v : row)
+                QVERIFY(!v.toString().contains(QStringLiteral("hash")));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT count(*) FROM Operators")).toInt(), 1);
+    }
+
+    void theRefusalNamesTheColumn()
+    {
+        const QString text = TypedQuery::refusal(TypedQuery::protectedColumns().first());
+        QVERIFY(text.contains(QStringLiteral("Par")) && text.contains(QStringLiteral("Operators")));
+        const TypedQuery::Result r = TypedQueryConnection::open(kMain)->run(QStringLiteral("SELECT Ime FROM Operators"), {});
+        QCOMPARE(r.fields, QStringList{QStringLiteral("Ime")});
+        QCOMPARE(r.rows, QList<QVariantList>{{QStringLiteral("Администратор")}});
+    }
+
+    void anEndlessQueryEndsAtTheTimeLimitOrWhenStopped()
+    {
+        const TypedQuery::Result timedOut = runOnThread(kEndless, {100000, 200ms});
+        QCOMPARE(timedOut.outcome, TypedQuery::Outcome::TimedOut);
+        QCOMPARE(timedOut.message, TypedQuery::timeLimitMessage(200ms));
+        QVERIFY(timedOut.rows.isEmpty());
+
+        // Rows that keep coming end at the limit too, and a stop from another thread ends them.
+        const QString rows = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
+                                            "SELECT x FROM c WHERE x % 1000000 = 0");
+        QCOMPARE(runOnThread(rows, {100000, 200ms}).outcome, TypedQuery::Outcome::TimedOut);
+        QElapsedTimer clock;
+        clock.start();
+        const TypedQuery::Result stopped = runOnThread(kEndless, {100000, 60s}, [](TypedQueryConnection *c) {
+            QTest::qWait(100);
+            c->stop();
+        });
+        QCOMPARE(stopped.outcome, TypedQuery::Outcome::Stopped);
+        QVERIFY(stopped.message.isEmpty());
+        QVERIFY(clock.elapsed() < 30000);
+    }
+
+    void aQueryWaitingForAWriterStopsAtOnce()
+    {
+        // Another workstation holds the write lock: the query waits for it and
+        // still ends when stopped or out of time.
+        QString error;
+        QVERIFY2(Db::open(kWriter, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error), qPrintable(error));
+        QSqlDatabase writer = QSqlDatabase::database(kWriter, false);
+        Db::execute(QStringLiteral("BEGIN EXCLUSIVE"), {}, writer);
+        QCOMPARE(runOnThread(QStringLiteral("SELECT Ime FROM Operators"), {100000, 300ms}).outcome,
+                 TypedQuery::Outcome::TimedOut);
+        const TypedQuery::Result stopped =
+            runOnThread(QStringLiteral("SELECT Ime FROM Operators"), {100000, 60s}, [](TypedQueryConnection *c) {
+                QTest::qWait(100);
+                c->stop();
+            });
+        QCOMPARE(stopped.outcome, TypedQuery::Outcome::Stopped);
+        Db::execute(QStringLiteral("ROLLBACK"), {}, writer);
+    }
+
+    void theRunnerAnswersOnItsThreadAndStopsQuietly()
+    {
+        TypedQueryRun run;
+        QSignalSpy finished(&run, &TypedQueryRun::finished);
+        run.start(QStringLiteral("SELECT Ime FROM Operators"), {});
+        QVERIFY(run.running());
+        QTRY_COMPARE(finished.size(), 1);
+        QVERIFY(!run.running());
+        const auto result = finished.at(0).at(0).value<TypedQuery::Result>();
+        QCOMPARE(result.outcome, TypedQuery::Outcome::Done);
+        QCOMPARE(result.rows.size(), 1);
+
+        run.start(kEndless, {100000, 60s});
+        run.start(QStringLiteral("SELECT 1"), {}); // ignored while one runs
+        QTest::qWait(100);
+        QVERIFY(run.running());
+        run.stop();
+        QVERIFY(!run.running());
+        QTest::qWait(50);
+        QCOMPARE(finished.size(), 1);
+
+        // Without a program database there is nothing to run on.
+        Db::setCurrentConnection(QStringLiteral("none"));
+        run.start(QStringLiteral("SELECT 1"), {});
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished.at(1).at(0).value<TypedQuery::Result>().outcome, TypedQuery::Outcome::Failed);
+        QVERIFY(!finished.at(1).at(0).value<TypedQuery::Result>().message.isEmpty());
+    }
+};
+
+VTEST(TypedQueryTest)
+#include "test_typed_query.moc"
