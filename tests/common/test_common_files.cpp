@@ -60,6 +60,34 @@ private Q_SLOTS:
         QCOMPARE(again.readBool(QStringLiteral("оператор: иван"), QStringLiteral("counts")), true);
     }
 
+    void manyKeysAtOnceAsOneByOne()
+    {
+        QTemporaryDir dir;
+        const QByteArray start = "[A]\nk=1\nK2=2\n\n\n[B]\nx=1\n[a]\nk=shadowed\nk3=3\n";
+        const QList<std::pair<QString, QString>> values{
+            {QStringLiteral("K"), QStringLiteral("one")}, {QStringLiteral("new"), QStringLiteral("n\nn")},
+            {QStringLiteral("k3"), QStringLiteral("three")}, {QStringLiteral("NEW"), QStringLiteral("again")}};
+        for (const QString &section : {QStringLiteral("a"), QStringLiteral("C")}) {
+            writeBytes(dir.filePath(QStringLiteral("one.ini")), start);
+            writeBytes(dir.filePath(QStringLiteral("many.ini")), start);
+            IniFile one(dir.filePath(QStringLiteral("one.ini")));
+            for (const auto &[key, value] : values)
+                one.writeString(section, key, value);
+            IniFile many(dir.filePath(QStringLiteral("many.ini")));
+            many.writeStrings(section, values);
+            QVERIFY(one.save() && many.save());
+            QCOMPARE(readBytes(dir.filePath(QStringLiteral("many.ini"))), readBytes(dir.filePath(QStringLiteral("one.ini"))));
+        }
+        const QByteArray written = readBytes(dir.filePath(QStringLiteral("many.ini")));
+        QVERIFY(written.startsWith("[A]\nk=1\nK2=2\n\n\n[B]"));
+        QVERIFY(written.endsWith("\n[C]\nK=one\nnew=again\nk3=three\n"));
+        IniFile ini(dir.filePath(QStringLiteral("many.ini")));
+        using Values = QList<std::pair<QString, QString>>;
+        QCOMPARE(ini.sectionValues(QStringLiteral("A")),
+                 (Values{{QStringLiteral("k"), QStringLiteral("1")}, {QStringLiteral("K2"), QStringLiteral("2")},
+                         {QStringLiteral("k3"), QStringLiteral("3")}}));
+    }
+
     void valuesOfTheWrongFormGiveTheDefault()
     {
         QTemporaryDir dir;
