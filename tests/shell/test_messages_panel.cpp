@@ -2,8 +2,10 @@
 #include "harness/test_support.h"
 
 #include "platform/dialogs.h"
+#include "platform/exception_log.h"
 #include "platform/script.h"
 #include "app/app_state.h"
+#include "common/text_file.h"
 #include "shell/messages/message_panel.h"
 
 #include <QAbstractButton>
@@ -20,13 +22,19 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 const QString kLocal = QStringLiteral("127.0.0.1");
 
-std::unique_ptr<QTcpSocket> stationTo(quint16 port)
+// A station at `from` (any address of the loopback network).
+std::unique_ptr<QTcpSocket> stationTo(quint16 port, const QString &from = QString())
 {
     auto socket = std::make_unique<QTcpSocket>();
+    if (!from.isEmpty() && !socket->bind(QHostAddress(from)))
+        qFatal("cannot bind the loopback address");
     socket->connectToHost(kLocal, port);
     if (!socket->waitForConnected(5000))
         qFatal("loopback connection failed");
@@ -109,6 +117,9 @@ private Q_SLOTS:
     void realQuestionsOpenOneAtATime();
     void aStationConnectingClearsTheConversation();
     void takenPortRetriedWhenPanelOpens();
+    void aFloodOfQuestionsFromOnePeerLetsAnothersThrough();
+    void aMessageAfterTheListenerClosedTheConnectionConnectsAnew();
+    void aLongTextWithoutLineBreaksIsShownInItsLength();
 };
 
 void MessagePanelTest::twoStationsTalk()
@@ -486,6 +497,102 @@ void MessagePanelTest::takenPortRetriedWhenPanelOpens()
     QVERIFY(panel.service()->isListening());
     QCOMPARE(panel.statusText(), QStringLiteral("Listening..."));
     QCOMPARE(panel.service()->clientConnection(), 0);
+}
+
+// A stranger floods with messages, each on a connection of its own: a few
+// questions a minute reach the cashier, the rest is dropped with one note in
+// the exception log, and another station's message is asked about next.
+void MessagePanelTest::aFloodOfQuestionsFromOnePeerLetsAnothersThrough()
+{
+    TestProgram program(false);
+    auto panel = listeningPanel();
+    panel->setQuestionWindow(1500ms);
+    QStringList asked;
+    panel->askToReply = [&](const QString &text) {
+        asked << text;
+        return false;
+    };
+    const QString stranger = QStringLiteral("127.0.0.2");
+    std::vector<std::unique_ptr<QTcpSocket>> floods;
+    auto floodOnce = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            floods.push_back(stationTo(panel->service()->port(), stranger));
+            floods.back()->write("X:\r\nkup\r\n");
+            QTest::qWait(20);
+        }
+    };
+    floodOnce(12);
+    auto real = stationTo(panel->service()->port());
+    real->write("\xCA\xE0\xF1\xE0" "2:\r\n\xF5\xEB\xFF\xE1\r\n");
+    QTRY_VERIFY(!asked.isEmpty() && asked.last().contains(QStringLiteral("Каса2:\nхляб")));
+    QCOMPARE(asked.filter(QStringLiteral("kup")).size(), 3);
+    QStringList log = TextFile::readLines(ExceptionLog::filePath());
+    QCOMPARE(log.size(), 1);
+    QVERIFY(log.at(0).contains(stranger));
+
+    // A minute later the peer is heard again; its next flood is noted once more.
+    QTest::qWait(1600);
+    floodOnce(5);
+    QTRY_COMPARE(asked.filter(QStringLiteral("kup")).size(), 6);
+    QTest::qWait(100);
+    QCOMPARE(asked.filter(QStringLiteral("kup")).size(), 6);
+    log = TextFile::readLines(ExceptionLog::filePath());
+    QCOMPARE(log.size(), 2);
+}
+
+// The listener closes a connection that stays silent; the station that opened
+// it connects again when its operator sends, and the message arrives.
+void MessagePanelTest::aMessageAfterTheListenerClosedTheConnectionConnectsAnew()
+{
+    TestProgram program(false);
+    MessageService listener(0);
+    listener.setTimeouts({300ms, 1000ms});
+    QVERIFY(listener.startListening());
+    MessagePanel a(nullptr, 0);
+    a.service()->setPeerPort(listener.port());
+    PlatformScript::answer(kLocal);
+    a.openPanel();
+    QTRY_COMPARE(listener.stations().size(), 1);
+    QTRY_COMPARE(listener.stations().size(), 0);
+    QTRY_VERIFY(!a.service()->clientConnected());
+
+    QSignalSpy got(&listener, &MessageService::received);
+    type(a, QStringLiteral("след пауза"));
+    QTRY_COMPARE(got.size(), 1);
+    QCOMPARE(got.at(0).at(0).toString(), QStringLiteral("Каса1:\r\nслед пауза\r\n"));
+    QCOMPARE(a.Memo_Send_Message->toPlainText(), QString());
+    QCOMPARE(conversation(a), QStringLiteral("Каса1:\nслед пауза"));
+
+    // Nobody listening any more: the text stays to be sent again.
+    listener.setTimeouts({100ms, 100ms});
+    QTRY_VERIFY(!a.service()->clientConnected());
+    QTRY_COMPARE(listener.stations().size(), 0);
+    a.service()->setPeerPort(1); // nothing listens there
+    type(a, QStringLiteral("никой"));
+    QTRY_COMPARE(a.statusText(), QStringLiteral("Няма връзка"));
+    QCOMPARE(a.Memo_Send_Message->toPlainText(), QStringLiteral("никой"));
+    QCOMPARE(conversation(a), QStringLiteral("Каса1:\nслед пауза"));
+}
+
+// 10 MB in one line: the conversation shows its newest part, and laying it
+// out takes time in proportion to the text, not to its square.
+void MessagePanelTest::aLongTextWithoutLineBreaksIsShownInItsLength()
+{
+    TestProgram program(false);
+    auto panel = listeningPanel();
+    PlatformScript::answer(QVariant());
+    panel->openPanel();
+    panel->resize(600, 400);
+    panel->show();
+    auto station = stationTo(panel->service()->port());
+    station->write(QByteArray(10 << 20, 'q') + "END");
+    QTRY_VERIFY_WITH_TIMEOUT(conversation(*panel).endsWith(QStringLiteral("qEND")), 20000);
+    const QString text = conversation(*panel);
+    QVERIFY(text.size() <= MessageText::kMaxConversation);
+    QVERIFY(text.size() > MessageText::kMaxConversation / 2);
+    QVERIFY(text.startsWith(MessageText::olderTextRemovedLine()));
+    QCOMPARE(text.count(QLatin1Char('q')) + 3 + text.count(QLatin1Char('\n')) + MessageText::olderTextRemovedLine().size(),
+             text.size());
 }
 
 VTEST(MessagePanelTest)

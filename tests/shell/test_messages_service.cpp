@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+using namespace std::chrono_literals;
+
 namespace {
 const QString kLocal = QStringLiteral("127.0.0.1");
 
@@ -40,6 +42,8 @@ private Q_SLOTS:
     void disconnectClosesOnlyThatStation();
     void replyRoutingRules();
     void refusesStationsBeyondTheCap();
+    void silentStrangersLoseTheirPlaces();
+    void aStationThatFallsSilentIsClosed();
     void queueAndConversationCaps();
     void takenPortIsReportedAndRetried();
     void clientFailureOnlySetsStatus();
@@ -191,6 +195,54 @@ void MessageServiceTest::refusesStationsBeyondTheCap()
     QCOMPARE(notes.size(), 1);
 }
 
+void MessageServiceTest::silentStrangersLoseTheirPlaces()
+{
+    MessageService service(0);
+    service.setTimeouts({300ms, 2000ms});
+    QVERIFY(service.startListening());
+    std::vector<std::unique_ptr<QTcpSocket>> strangers;
+    for (int i = 0; i < 40; ++i)
+        strangers.push_back(stationTo(service.port()));
+    QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations);
+    // Not one byte from any of them: every place is free again.
+    QTRY_COMPARE(service.stations().size(), 0);
+    for (const auto &s : strangers)
+        QTRY_COMPARE(s->state(), QAbstractSocket::UnconnectedState);
+
+    // A real workstation connects and its message arrives.
+    MessageService station(0);
+    station.setPeerPort(service.port());
+    station.connectTo(kLocal);
+    QTRY_VERIFY(station.clientConnected());
+    QSignalSpy spy(&service, &MessageService::received);
+    const QString message = MessageText::compose(QStringLiteral("Каса2"), QStringLiteral("има ли хляб"));
+    QVERIFY(station.send(station.clientConnection(), MessageText::encode(message)));
+    QTRY_COMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), message);
+    QCOMPARE(service.stations().size(), 1);
+}
+
+void MessageServiceTest::aStationThatFallsSilentIsClosed()
+{
+    MessageService service(0);
+    service.setTimeouts({2000ms, 600ms});
+    QVERIFY(service.startListening());
+    auto talker = stationTo(service.port());
+    auto quiet = stationTo(service.port());
+    QTRY_COMPARE(service.stations().size(), 2);
+    QSignalSpy spy(&service, &MessageService::received);
+    quiet->write("Q:\r\nсамо веднъж\r\n");
+    // Each byte starts the idle time anew: the talker stays, the quiet one goes.
+    for (int i = 0; i < 12; ++i) {
+        talker->write("t");
+        QTest::qWait(200);
+    }
+    QCOMPARE(service.stations().size(), 1);
+    QCOMPARE(quiet->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(talker->state(), QAbstractSocket::ConnectedState);
+    QTRY_COMPARE(service.stations().size(), 0);
+}
+
 void MessageServiceTest::queueAndConversationCaps()
 {
     MessageQueue queue(10);
@@ -208,6 +260,19 @@ void MessageServiceTest::queueAndConversationCaps()
     QCOMPARE(queue.pendingFor(1), 0);
     QCOMPARE(queue.takeAll().size(), 1);
     QVERIFY(queue.isEmpty());
+
+    // One peer on ever new connections holds four connections' worth at most.
+    const QString stranger = QStringLiteral("10.0.0.9");
+    int dropped = 0;
+    for (int c = 10; c < 20; ++c)
+        dropped += queue.enqueue({c, stranger, QStringLiteral("1234567")});
+    QCOMPARE(queue.pendingFrom(stranger), 40);
+    QCOMPARE(dropped, 70 - 40);
+    QCOMPARE(queue.enqueue({30, kLocal, QStringLiteral("ok")}), 0);
+    int counted = 0;
+    for (const MessageQueue::Arrival &a : queue.takeAll())
+        counted += a.dropped;
+    QCOMPARE(counted, 30);
 
     QString conversation;
     for (int i = 0; i < 100; ++i)

@@ -1,6 +1,7 @@
 #include "shell/messages/message_panel.h"
 
 #include "platform/dialogs.h"
+#include "platform/exception_log.h"
 #include "app/app_state.h"
 
 #include <QApplication>
@@ -81,6 +82,17 @@ MessagePanel::MessagePanel(QWidget *parent, quint16 port)
     connect(m_service, &MessageService::stationsChanged, this, &MessagePanel::refreshStations);
     connect(m_service, &MessageService::note, this, &MessagePanel::addToConversation);
     connect(m_service, &MessageService::received, this, &MessagePanel::messageReceived);
+    connect(m_service, &MessageService::delivered, this, [this] {
+        // What was typed meanwhile stays in the box.
+        if (Memo_Send_Message->toPlainText() == m_waitingTyped)
+            Memo_Send_Message->clear();
+        showSent(std::exchange(m_waitingMessage, {}));
+    });
+    connect(m_service, &MessageService::notDelivered, this, [this] {
+        m_waitingMessage.clear();
+        m_service->setStatus(QStringLiteral("Няма връзка"));
+    });
+    m_clock.start();
     // A new conversation starts empty.
     connect(m_service, &MessageService::stationConnected, Memo_Recive_Message, &QPlainTextEdit::clear);
     StatusBar1_Panel0->setText(m_service->status());
@@ -181,13 +193,26 @@ void MessagePanel::sendMessage()
     if (typed.trimmed().isEmpty())
         return;
     const QString message = MessageText::compose(AppState::instance().currentOperator(), typed);
-    const int target = m_service->replyTarget(chosenStation());
     // A message that was not sent must never look sent: it stays to be sent again.
-    if (target == 0 || !m_service->send(target, MessageText::encode(message))) {
+    switch (m_service->sendReply(chosenStation(), MessageText::encode(message))) {
+    case MessageService::Sending::Sent:
+        Memo_Send_Message->clear();
+        showSent(message);
+        break;
+    case MessageService::Sending::Connecting:
+        if (m_waitingMessage.isEmpty()) {
+            m_waitingMessage = message;
+            m_waitingTyped = typed;
+        }
+        break;
+    case MessageService::Sending::Failed:
         m_service->setStatus(QStringLiteral("Няма връзка"));
-        return;
+        break;
     }
-    Memo_Send_Message->clear();
+}
+
+void MessagePanel::showSent(const QString &message)
+{
     addToConversation(QString());
     addToConversation(MessageText::forDisplay(message));
 }
@@ -250,6 +275,18 @@ void MessagePanel::askQueued()
             showArrival(arrival);
         return;
     }
+    // A peer may raise a few questions a minute; its messages beyond are dropped.
+    while (!m_queue.isEmpty()) {
+        const QString address = m_queue.first().address;
+        const auto verdict = m_questionLimit.admit(address, m_clock.elapsed(), m_questionWindow.count());
+        if (verdict == QuestionLimit::Verdict::Ask)
+            break;
+        if (verdict == QuestionLimit::Verdict::DropAndNote)
+            ExceptionLog::write(QStringLiteral("MessagePanel"), MessageText::questionsDroppedNote(address));
+        m_queue.takeFirst();
+    }
+    if (m_queue.isEmpty())
+        return;
     QPointer<MessagePanel> self(this);
     m_asking = true;
     bool reply = false;

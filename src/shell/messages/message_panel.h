@@ -2,6 +2,7 @@
 #include "shell/messages/message_service.h"
 #include "shell/messages/message_text.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -52,6 +53,8 @@ public:
 
     // The question for a message that arrives while the panel is closed.
     std::function<bool(const QString &)> askToReply;
+    // The span in which one peer may raise a few questions (a minute; tests shorten it).
+    void setQuestionWindow(std::chrono::milliseconds window) { m_questionWindow = window; }
 
 Q_SIGNALS:
     // For the check mark of the menu item.
@@ -67,10 +70,17 @@ private:
     void addToConversation(const QString &text);
     void showArrival(const MessageQueue::Arrival &arrival);
     void scheduleQuestion();
+    void showSent(const QString &message);
 
     MessageService *m_service;
     MessageQueue m_queue;
     bool m_open = false;
     bool m_asking = false;
     bool m_askScheduled = false;
+    QuestionLimit m_questionLimit;
+    QElapsedTimer m_clock;
+    std::chrono::milliseconds m_questionWindow{60000};
+    // A message that waits for its connection to open, and what was typed for it.
+    QString m_waitingMessage;
+    QString m_waitingTyped;
 };

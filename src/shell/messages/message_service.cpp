@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 MessageService::MessageService(quint16 port, QObject *parent)
     : QObject(parent)
@@ -82,6 +83,7 @@ void MessageService::closeClient()
 {
     if (!ClientSocket)
         return;
+    failPending();
     ClientSocket->disconnect(this);
     ClientSocket->abort();
     ClientSocket->deleteLater();
@@ -158,6 +160,29 @@ bool MessageService::send(int connection, const QByteArray &bytes)
     return socket->write(bytes) == bytes.size();
 }
 
+MessageService::Sending MessageService::sendReply(int chosenStation, const QByteArray &bytes)
+{
+    if (!m_pending.isEmpty())
+        return Sending::Connecting;
+    const int target = replyTarget(chosenStation);
+    if (target != 0)
+        return send(target, bytes) ? Sending::Sent : Sending::Failed;
+    const QString host = m_lastSourceAddress.isEmpty() ? m_messageHost : m_lastSourceAddress;
+    if (host.isEmpty())
+        return Sending::Failed;
+    connectTo(host);
+    m_pending = bytes;
+    return Sending::Connecting;
+}
+
+void MessageService::failPending()
+{
+    if (m_pending.isEmpty())
+        return;
+    const QByteArray bytes = std::exchange(m_pending, {});
+    Q_EMIT notDelivered(bytes);
+}
+
 void MessageService::ServerSocketAccept()
 {
     while (ServerSocket->hasPendingConnections()) {
@@ -173,7 +198,11 @@ void MessageService::ServerSocketAccept()
         }
         const int id = m_nextId++;
         socket->setReadBufferSize(MessageText::kMaxPendingPerConnection);
-        m_stations.append({id, socket, address});
+        auto *silence = new QTimer(socket);
+        silence->setSingleShot(true);
+        connect(silence, &QTimer::timeout, this, [this, socket] { dropStation(socket, true); });
+        silence->start(m_timeouts.firstByte);
+        m_stations.append({id, socket, address, silence});
         connect(socket, &QTcpSocket::readyRead, this,
                 [this, socket] { ServerSocketClientRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this,
@@ -189,26 +218,37 @@ void MessageService::ServerSocketClientRead(QTcpSocket *socket)
     for (const Connection &c : std::as_const(m_stations))
         if (c.socket == socket) {
             const int id = c.id;
+            c.silence->start(m_timeouts.idle);
             readFrom(socket, id);
             return;
         }
 }
 
-// Only this station's connection ends; the listener serves the others on.
 void MessageService::ServerSocketClientDisconnect(QTcpSocket *socket)
+{
+    dropStation(socket, false);
+}
+
+// Only this station's connection ends; the listener serves the others on.
+// One that stayed silent too long is closed here and gives its place up.
+void MessageService::dropStation(QTcpSocket *socket, bool silent)
 {
     for (qsizetype i = 0; i < m_stations.size(); ++i) {
         if (m_stations.at(i).socket != socket)
             continue;
         const int id = m_stations.at(i).id;
+        const QString address = m_stations.at(i).address;
         // text that came just before the close is still shown
-        const QByteArray rest = socket->readAll();
+        const QByteArray rest = silent ? QByteArray() : socket->readAll();
         m_stations.removeAt(i);
         socket->disconnect(this);
+        if (silent)
+            socket->abort();
         socket->deleteLater();
         Q_EMIT stationsChanged();
         if (!rest.isEmpty()) {
             m_lastSource = id;
+            m_lastSourceAddress = address;
             Q_EMIT received(MessageText::decode(rest), id);
         }
         return;
@@ -218,6 +258,13 @@ void MessageService::ServerSocketClientDisconnect(QTcpSocket *socket)
 void MessageService::ClientSocketConnect()
 {
     setStatus(QStringLiteral("Connected to: ") + ClientSocket->peerName());
+    if (m_pending.isEmpty())
+        return;
+    const QByteArray bytes = std::exchange(m_pending, {});
+    if (ClientSocket->write(bytes) == bytes.size())
+        Q_EMIT delivered(bytes);
+    else
+        Q_EMIT notDelivered(bytes);
 }
 
 void MessageService::ClientSocketDisconnect()
@@ -233,6 +280,7 @@ void MessageService::ClientSocketError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
     setStatus(QStringLiteral("Error connecting to : ") + m_messageHost);
+    failPending();
 }
 
 void MessageService::ClientSocketRead()
@@ -247,5 +295,6 @@ void MessageService::readFrom(QTcpSocket *socket, int connection)
     if (data.isEmpty())
         return;
     m_lastSource = connection;
+    m_lastSourceAddress = addressOf(connection);
     Q_EMIT received(MessageText::decode(data), connection);
 }

@@ -5,8 +5,11 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 // Messages between workstations over TCP: this station's listener
 // (`ServerSocket`), the stations connected to it, and one outgoing
@@ -26,6 +29,15 @@ public:
     // port 0 listens on any free port (tests); port() then tells which.
     explicit MessageService(quint16 port = kPort, QObject *parent = nullptr);
     ~MessageService() override;
+
+    // A station's connection that sends no byte within `firstByte` of
+    // connecting, or none for `idle` afterwards, is closed: silent strangers
+    // cannot hold the places. Tests shorten them.
+    struct Timeouts {
+        std::chrono::milliseconds firstByte{30000};
+        std::chrono::milliseconds idle{600000};
+    };
+    void setTimeouts(const Timeouts &timeouts) { m_timeouts = timeouts; }
 
     // The port of the other stations' listeners (the same as ours by default).
     void setPeerPort(quint16 port) { m_peerPort = port; }
@@ -67,6 +79,14 @@ public:
     int replyTarget(int chosenStation) const;
     // false when the connection is gone or the write fails
     bool send(int connection, const QByteArray &bytes);
+    // Sends to replyTarget(chosenStation). When there is none because the
+    // other station closed the connection (listeners close silent ones),
+    // connects anew to the station of the last message, else to MessageHost,
+    // and sends once connected: delivered() or notDelivered() tells. Failed
+    // when there is nobody to connect to; while such a connection is being
+    // made, another message waits for it (Connecting, nothing sent).
+    enum class Sending { Sent, Connecting, Failed };
+    Sending sendReply(int chosenStation, const QByteArray &bytes);
 
     QString status() const { return m_status; }
     void setStatus(const QString &text);
@@ -81,6 +101,9 @@ Q_SIGNALS:
     void stationConnected(int connection);
     // A line for the conversation (refused connections, dropped text).
     void note(const QString &line);
+    // The end of a sendReply() that had to connect first.
+    void delivered(const QByteArray &bytes);
+    void notDelivered(const QByteArray &bytes);
 
 private:
     void ServerSocketAccept();
@@ -92,11 +115,14 @@ private:
     void ClientSocketRead();
     void readFrom(QTcpSocket *socket, int connection);
     QTcpSocket *socketOf(int connection) const;
+    void dropStation(QTcpSocket *socket, bool silent); // the station's disconnect, or its silence
+    void failPending();
 
     struct Connection {
         int id;
         QTcpSocket *socket;
         QString address;
+        QTimer *silence; // closes the connection when it stays silent
     };
 
     QTcpServer *ServerSocket;
@@ -108,5 +134,8 @@ private:
     QString m_messageHost;
     QString m_status;
     int m_lastSource = 0;
+    QString m_lastSourceAddress; // kept after its connection closed
+    QByteArray m_pending;        // waits for the client connection to open
     int m_nextId = 1;
+    Timeouts m_timeouts;
 };

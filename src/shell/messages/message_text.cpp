@@ -39,7 +39,20 @@ QString MessageText::forDisplay(const QString &text)
     out.remove(QChar(0));
     if (out.endsWith(QLatin1Char('\n')))
         out.chop(1);
-    return out;
+    // A long line goes on in lines of its own, kDisplayPiece characters each.
+    QString shown;
+    shown.reserve(out.size() + out.size() / kDisplayPiece);
+    qsizetype run = 0;
+    for (const QChar c : std::as_const(out)) {
+        if (c == QLatin1Char('\n')) {
+            run = 0;
+        } else if (run++ == kDisplayPiece) {
+            shown += QLatin1Char('\n');
+            run = 1;
+        }
+        shown += c;
+    }
+    return shown;
 }
 
 QString MessageText::question(const QString &text)
@@ -59,6 +72,34 @@ QString MessageText::olderTextRemovedLine()
 QString MessageText::droppedLine(int dropped, const QString &address)
 {
     return QStringLiteral("--- пропуснати %1 знака от %2: твърде много чакащ текст ---").arg(dropped).arg(address);
+}
+
+QString MessageText::questionsDroppedNote(const QString &address)
+{
+    return QStringLiteral("Съобщенията от %1 се пропускат: повече от %2 въпроса за минута")
+        .arg(address)
+        .arg(kMaxQuestionsPerMinute);
+}
+
+QuestionLimit::Verdict QuestionLimit::admit(const QString &peer, qint64 nowMs, qint64 windowMs)
+{
+    // Peers not heard within the window are forgotten, so strangers cannot grow the table.
+    for (auto it = m_peers.begin(); it != m_peers.end();) {
+        QList<qint64> &asked = it->asked;
+        asked.erase(asked.begin(), std::find_if(asked.begin(), asked.end(),
+                                                [&](qint64 t) { return nowMs - t < windowMs; }));
+        it = asked.isEmpty() ? m_peers.erase(it) : std::next(it);
+    }
+    Peer &p = m_peers[peer];
+    if (p.asked.size() < MessageText::kMaxQuestionsPerMinute) {
+        p.asked.append(nowMs);
+        p.noted = false;
+        return Verdict::Ask;
+    }
+    if (p.noted)
+        return Verdict::Drop;
+    p.noted = true;
+    return Verdict::DropAndNote;
 }
 
 int MessageText::conversationCut(const QString &conversation, int cap)
@@ -96,9 +137,18 @@ int MessageQueue::pendingFor(int connection) const
     return total;
 }
 
+int MessageQueue::pendingFrom(const QString &address) const
+{
+    int total = 0;
+    for (const Arrival &a : m_items)
+        if (a.address == address)
+            total += int(a.text.size());
+    return total;
+}
+
 int MessageQueue::enqueue(const Arrival &arrival)
 {
-    const int room = qMax(0, m_cap - pendingFor(arrival.connection));
+    const int room = qMax(0, qMin(m_cap - pendingFor(arrival.connection), 4 * m_cap - pendingFrom(arrival.address)));
     const int size = int(arrival.text.size());
     const QString kept = size <= room ? arrival.text : arrival.text.left(room);
     const int dropped = size - int(kept.size());
@@ -115,12 +165,19 @@ int MessageQueue::enqueue(const Arrival &arrival)
             m_items.append(part);
         }
     } else if (dropped > 0) {
-        // Nothing fitted, so the connection has text waiting: its last message carries the count.
-        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-            if (m_items.at(i).connection == arrival.connection) {
-                m_items[i].dropped += dropped;
-                break;
-            }
+        // Nothing fitted, so the connection or its peer has text waiting:
+        // its last message carries the count.
+        auto last = [this](auto belongs) -> Arrival * {
+            for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+                if (belongs(m_items.at(i)))
+                    return &m_items[i];
+            return nullptr;
+        };
+        Arrival *owner = last([&](const Arrival &a) { return a.connection == arrival.connection; });
+        if (!owner)
+            owner = last([&](const Arrival &a) { return a.address == arrival.address; });
+        if (owner)
+            owner->dropped += dropped;
     }
     return dropped;
 }

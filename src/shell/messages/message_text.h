@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -12,6 +13,11 @@ inline constexpr int kMaxPendingPerConnection = 16 * 1024;
 inline constexpr int kMaxConversation = 64 * 1024;
 // The question box shows at most this much of a message; Yes shows it whole.
 inline constexpr int kMaxQuestionExcerpt = 2000;
+// A longer line is shown in pieces of this size: a box lays a line without
+// blanks out in time that grows with the square of its length.
+inline constexpr int kDisplayPiece = 1000;
+// Questions one peer may raise within a minute; its further messages are dropped.
+inline constexpr int kMaxQuestionsPerMinute = 3;
 
 // "<operator>:" CR LF, then each typed line followed by CR LF.
 QString compose(const QString &operatorName, const QString &typed);
@@ -20,7 +26,8 @@ QByteArray encode(const QString &message);
 QString decode(const QByteArray &bytes);
 
 // Line ends of any kind become '\n' and a final line end is dropped, so the
-// text can be appended to a memo as its own lines.
+// text can be appended to a memo as its own lines; a line longer than
+// kDisplayPiece is broken into pieces of that size.
 QString forDisplay(const QString &text);
 // The Yes/No question for a message that arrived while the panel was closed.
 QString question(const QString &text);
@@ -32,10 +39,30 @@ int conversationCut(const QString &conversation, int cap = kMaxConversation);
 QString olderTextRemovedLine();
 // The one line that tells how much of a message was dropped.
 QString droppedLine(int dropped, const QString &address);
+// The exception log's note on a peer whose questions are dropped.
+QString questionsDroppedNote(const QString &address);
 } // namespace MessageText
 
+// At most kMaxQuestionsPerMinute questions from one peer address within a
+// window; the messages beyond are dropped, the first of each run noted.
+class QuestionLimit
+{
+public:
+    enum class Verdict { Ask, Drop, DropAndNote };
+    Verdict admit(const QString &peer, qint64 nowMs, qint64 windowMs);
+
+private:
+    struct Peer {
+        QList<qint64> asked; // times of the questions within the window
+        bool noted = false;
+    };
+    QHash<QString, Peer> m_peers;
+};
+
 // Messages that arrived while the panel was closed and wait for the operator's
-// Yes/No, oldest first. Each connection may hold a bounded amount of text.
+// Yes/No, oldest first. Each connection may hold a bounded amount of text, and
+// all connections of one peer address four times that (a stranger that
+// connects again and again cannot grow the queue).
 class MessageQueue
 {
 public:
@@ -48,7 +75,7 @@ public:
 
     explicit MessageQueue(int capPerConnection = MessageText::kMaxPendingPerConnection);
 
-    // Queues what fits under the connection's cap; returns how many
+    // Queues what fits under the connection's and the peer's caps; returns how many
     // characters were dropped (0 when all fitted). What is dropped is counted
     // on the connection's last waiting message, so a burst gets one note.
     int enqueue(const Arrival &arrival);
@@ -56,6 +83,7 @@ public:
     bool isEmpty() const { return m_items.isEmpty(); }
     int size() const { return int(m_items.size()); }
     int pendingFor(int connection) const;
+    int pendingFrom(const QString &address) const;
     Arrival takeFirst();
     QList<Arrival> takeAll();
 
