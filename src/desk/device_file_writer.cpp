@@ -9,6 +9,7 @@
 #include "platform/db/work_tables.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
+#include "platform/file_modes.h"
 
 #include <QDir>
 #include <QFile>
@@ -269,9 +270,14 @@ DeviceFileWriter::Outcome DeviceFileWriter::claim(const Row &row, QString *tempN
         return unlessTaken(Outcome::Waiting);
     *tempName = ownTempName(row);
     const QString temp = dir.filePath(*tempName);
-    // Written whole and on the disk, so a rename never exposes half a file.
+    // Written whole and on the disk, so a rename never exposes half a file;
+    // the driver may run as another user and reads it as the user's umask gives.
     if (!TextFile::writeWhole(temp, row.bytes))
         return unlessTaken(Outcome::Failed);
+    if (!FileModes::shareWithDevices(temp)) {
+        QFile::remove(temp);
+        return unlessTaken(Outcome::Failed);
+    }
     step(Step::Written);
     WriteTransaction tx;
     const int changed = Db::execute(

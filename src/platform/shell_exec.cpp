@@ -1,5 +1,6 @@
 #include "platform/shell_exec.h"
 
+#include "platform/file_modes.h"
 #include "platform/script.h"
 
 #include <QDesktopServices>
@@ -14,6 +15,7 @@ bool ShellExec::startProgram(const QString &program, const QStringList &args)
         PlatformScript::record({QStringLiteral("startProgram"), program, args, QVariant()});
         return true;
     }
+    FileModes::UserUmaskForChildren umask;
     return QProcess::startDetached(program, args);
 }
 
@@ -23,6 +25,7 @@ bool ShellExec::openFile(const QString &path)
         PlatformScript::record({QStringLiteral("openFile.shell"), path, {}, QVariant()});
         return true;
     }
+    FileModes::UserUmaskForChildren umask;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -32,6 +35,7 @@ bool ShellExec::openUrl(const QString &url)
         PlatformScript::record({QStringLiteral("openUrl.shell"), url, {}, QVariant()});
         return true;
     }
+    FileModes::UserUmaskForChildren umask;
     return QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode));
 }
 

@@ -6,6 +6,7 @@
 #include "desk/device_file_writer.h"
 #include "platform/db/database.h"
 #include "platform/exception_log.h"
+#include "platform/file_modes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -72,8 +73,8 @@ Outcome send(long long department, const Line &line, int terminal, const QString
     t.reason = line.reason;
     t.operatorName = operatorName;
 
-    // One level only, as the department's folder always was.
-    if (!QFileInfo(folder).isDir() && !QDir().mkdir(folder))
+    // One level only, as the department's folder always was; its driver reads it.
+    if (!FileModes::makeDeviceFolder(folder))
         return Outcome::Failed;
     try {
         PendingFiles::queue({DeviceFile{int(department), folder, QString::fromLatin1(FileName), bytes(t)}});

@@ -31,6 +31,7 @@
 #include "platform/application.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
+#include "platform/file_modes.h"
 #include "platform/instance_lock.h"
 #include "platform/script.h"
 #include "shell/database_open.h"
@@ -295,6 +296,7 @@ int lockLoop(int ms, int times)
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    FileModes::keepFromOthers();
     if (qEnvironmentVariableIsSet("VENTAROS_KILL_AT_SUPER_JOURNAL"))
         installKillingVfs();
     Application app(argc, argv);

@@ -3,6 +3,7 @@
 #include "platform/application.h"
 
 #include "common/program_folder.h"
+#include "platform/file_modes.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -28,6 +29,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    // The tests make their files as the program does.
+    FileModes::keepFromOthers();
     Application app(argc, argv);
     // Tests never touch a real program folder: until a test makes its own,
     // everything lands in a throw-away one.

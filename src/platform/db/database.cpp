@@ -2,6 +2,7 @@
 
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/work_tables.h"
+#include "platform/file_modes.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,6 +162,13 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
     };
     if (!create && !QFile::exists(file))
         return fail(QStringLiteral("Файлът на базата данни не съществува: ") + file);
+    // A database of an older run may be open to every local user: no more.
+    // Journals take the database file's mode when SQLite makes them.
+    QStringList files{file};
+    const QFileInfo info(file);
+    for (const QString &journal : info.dir().entryList({info.fileName() + QStringLiteral("-*")}, QDir::Files))
+        files << info.dir().filePath(journal);
+    FileModes::tighten(files);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
