@@ -78,7 +78,7 @@ public:
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
         if (!q.exec(statement)) {
-            result.message = q.lastError().text();
+            result.message = Db::errorText(q.lastError());
             result.outcome = ended(TypedQuery::Outcome::Failed, &result.message);
             return result;
         }
@@ -102,7 +102,7 @@ public:
         }
         result.outcome = TypedQuery::Outcome::Done;
         if (q.lastError().isValid()) {
-            result.message = q.lastError().text();
+            result.message = Db::errorText(q.lastError());
             result.outcome = TypedQuery::Outcome::Failed;
         }
         q.finish();
@@ -154,7 +154,9 @@ private:
                                 : !m_deniedFunction.isEmpty() ? QStringLiteral("Функцията %1 не е разрешена в "
                                                                                "собствените справки.")
                                                                     .arg(m_deniedFunction)
-                                                              : QString::fromUtf8(sqlite3_errmsg(m_handle));
+                                                              : Db::errorText(QSqlError(
+                                                                    QString(), QString::fromUtf8(sqlite3_errmsg(m_handle)),
+                                                                    QSqlError::StatementError, QString::number(rc)));
             sqlite3_finalize(stmt);
             return why;
         }
@@ -254,13 +256,13 @@ std::unique_ptr<TypedQueryConnection> SqliteEngine::openTypedQuery(QSqlDatabase 
     // No busy timeout of the driver: the typed query's own busy handler waits.
     clone.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!clone.open())
-        throw fail(clone.lastError().text());
+        throw fail(Db::errorText(clone.lastError()));
     if (!registerFunctions(clone))
         throw fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
     {
         QSqlQuery q(clone);
         if (!q.exec(QStringLiteral("PRAGMA query_only = 1")))
-            throw fail(q.lastError().text());
+            throw fail(Db::errorText(q.lastError()));
     }
     return std::make_unique<SqliteTypedQuery>(clone, handle(clone));
 }
