@@ -100,7 +100,8 @@ bool FileModes::makeDeviceFolder(const QString &path)
 
 void FileModes::tightenProgramFolder()
 {
-    for (const char *file : {"Firm_Data.ini", "Aliases.ini", "Exceptions.log", "FISKAL.SER", "SQLs/Own_SQL.ini"})
+    for (const char *file : {"Firm_Data.ini", "Firm_Data.ini.bad", "Aliases.ini", "Aliases.ini.bad", "Exceptions.log",
+                             "FISKAL.SER", "SQLs/Own_SQL.ini", "SQLs/Own_SQL.ini.bad"})
         tightenOne(ProgramFolder::file(QString::fromLatin1(file)));
     for (const char *folder : {"Data", "TEMP", "Documentations"})
         tightenTree(ProgramFolder::file(QString::fromLatin1(folder)));

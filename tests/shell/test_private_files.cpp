@@ -147,11 +147,12 @@ private Q_SLOTS:
         TestProgram program;
         const QStringList old{QStringLiteral("Firm_Data.ini"), QStringLiteral("Aliases.ini"),
                               QStringLiteral("Exceptions.log"), QStringLiteral("FISKAL.SER"),
+                              QStringLiteral("Firm_Data.ini.bad"),
                               QStringLiteral("SQLs/Own_SQL.ini"), QStringLiteral("TEMP/Account.tmp"),
                               QStringLiteral("TEMP/old/report.txt"), QStringLiteral("Documentations/a.psc")};
         for (const QString &f : old) {
             QDir().mkpath(QFileInfo(program.file(f)).absolutePath());
-            TextFile::writeUtf8(program.file(f), QStringLiteral("x\n"));
+            TextFile::writeUtf8(program.file(f), QStringLiteral("[Old]\nx=1\n"));
             setMode(program.file(f), 0644);
         }
         for (const char *folder : {"TEMP", "TEMP/old", "Data", "Documentations"})
@@ -170,7 +171,7 @@ private Q_SLOTS:
         exec(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (9, 'Склад')"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Sklad WHERE ID_Sklad = 9")).toInt(), 1);
         QCOMPARE(ExceptionLog::filePath(), program.file(QStringLiteral("Exceptions.log")));
-        QCOMPARE(TextFile::readLines(ExceptionLog::filePath()), QStringList{QStringLiteral("x")});
+        QCOMPARE(TextFile::readLines(ExceptionLog::filePath()), (QStringList{QStringLiteral("[Old]"), QStringLiteral("x=1")}));
     }
 
     void aFileThatKeepsItsModeIsNamedOnce()
