@@ -3,8 +3,6 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 
-#include <QDialog>
-
 bool PickBrowser::deliver(QWidget *parent, const std::function<void()> &delivery)
 {
     try {
@@ -19,12 +17,17 @@ bool PickBrowser::deliver(QWidget *parent, const std::function<void()> &delivery
     return true;
 }
 
-bool PickBrowser::bringForward(QDialog *browser, int servedMode, int *mode)
+void PickBrowser::Showings::run(int *mode, const std::function<void()> &show)
 {
-    if (!browser || !browser->isVisible())
-        return false;
-    *mode = servedMode;
-    browser->raise();
-    browser->activateWindow();
-    return true;
+    m_served.append(*mode);
+    struct Ended {
+        QList<int> &served;
+        int *mode;
+        ~Ended()
+        {
+            served.removeLast();
+            *mode = served.isEmpty() ? -1 : served.last();
+        }
+    } ended{m_served, mode};
+    show();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QHash>
+#include <QList>
 
 #include <functional>
 
@@ -56,7 +57,19 @@ namespace PickBrowser {
 // browser then stays open with what was marked).
 bool deliver(QWidget *parent, const std::function<void()> &delivery);
 
-// A browser asked for while it shows already: it comes forward, stacks no
-// second pick, and *mode returns to the one it serves. True in that case.
-bool bringForward(QDialog *browser, int servedMode, int *mode);
+// The showings of one kind of browser, innermost last, each with the pick
+// mode it serves. A browser that shows lies under the window that asks
+// again (each is modal) and takes no input there, so every request gets a
+// browser of its own.
+class Showings
+{
+public:
+    bool any() const { return !m_served.isEmpty(); }
+    // Runs one showing serving *mode; when it ends *mode returns to the one
+    // the browser beneath serves, -1 when none shows.
+    void run(int *mode, const std::function<void()> &show);
+
+private:
+    QList<int> m_served;
+};
 } // namespace PickBrowser

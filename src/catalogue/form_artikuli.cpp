@@ -411,7 +411,6 @@ QString TForm_Artikuli::selectedNodeText() const
 
 void TForm_Artikuli::FormShow()
 {
-    m_servedMode = ArticlePickMode;
     Panel_Izberi->setVisible(ArticlePickMode >= 0);
     TreeView1Click();
     ComboBox2->setCurrentIndex(0);
@@ -988,27 +987,32 @@ void TForm_Artikuli::BitBtn2Click()
 void TForm_Artikuli::done(int result)
 {
     ArticlePickMode = -1;
-    m_servedMode = -1;
     QDialog::done(result);
 }
 
-void TForm_Artikuli::N_ArtikuliClick(QWidget *mainWindow)
+void TForm_Artikuli::N_ArtikuliClick(QWidget *caller)
 {
-    if (Form_Artikuli && PickBrowser::bringForward(Form_Artikuli, Form_Artikuli->servedMode(), &ArticlePickMode))
-        return;
-    if (!Form_Artikuli) {
+    static PickBrowser::Showings showings;
+    // The kept catalogue, unless it shows already beneath the asking window.
+    std::unique_ptr<TForm_Artikuli> own;
+    TForm_Artikuli *catalogue = Form_Artikuli;
+    if (showings.any()) {
+        own = std::make_unique<TForm_Artikuli>(caller);
+        catalogue = own.get();
+    } else if (!catalogue) {
         QWidget *owner = WindowOwner::mainWindow();
-        Form_Artikuli = new TForm_Artikuli(owner ? owner : mainWindow);
+        catalogue = Form_Artikuli = new TForm_Artikuli(owner ? owner : caller);
     }
-    bool readable = true;
-    Form_Artikuli->loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath(), &readable));
-    if (!readable)
-        Dialogs::message(QStringLiteral("Файлът с дървото на групите не може да бъде прочетен; групите не могат "
-                                        "да бъдат променяни."),
-                         Form_Artikuli);
-    if (QTreeWidgetItem *first = Form_Artikuli->TreeView1->topLevelItem(0))
-        Form_Artikuli->TreeView1->setCurrentItem(first);
-    Form_Artikuli->FormShow();
-    Dialogs::exec(Form_Artikuli);
-    ArticlePickMode = -1;
+    showings.run(&ArticlePickMode, [catalogue] {
+        bool readable = true;
+        catalogue->loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath(), &readable));
+        if (!readable)
+            Dialogs::message(QStringLiteral("Файлът с дървото на групите не може да бъде прочетен; групите не могат "
+                                            "да бъдат променяни."),
+                             catalogue);
+        if (QTreeWidgetItem *first = catalogue->TreeView1->topLevelItem(0))
+            catalogue->TreeView1->setCurrentItem(first);
+        catalogue->FormShow();
+        Dialogs::exec(catalogue);
+    });
 }

@@ -97,7 +97,6 @@ public:
     int criterion() const { return m_criterion; }
     QTreeWidgetItem *nodeOfKey(long long key) const;
     QTreeWidgetItem *rootNode() const;
-    int servedMode() const { return m_servedMode; }
 
     // Each showing: the pick panel, the selected node's list, the criteria.
     void FormShow();
@@ -147,10 +146,10 @@ public:
 
     // The main window's "Артикули ..." and every pick-mode setter: makes the
     // catalogue once, loads its tree, shows it modally and returns when it
-    // closes; ArticlePickMode is then -1. Called while the catalogue shows, it
-    // only brings it forward: the new caller gets nothing and the mode returns
-    // to the one the open catalogue serves.
-    static void N_ArtikuliClick(QWidget *mainWindow);
+    // closes; ArticlePickMode is then -1. Asked by a window over the showing
+    // catalogue, it shows a catalogue of its own over that window, in the
+    // mode asked; the mode then returns to the one of the catalogue beneath.
+    static void N_ArtikuliClick(QWidget *caller);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -176,7 +175,6 @@ private:
     ArticleList *m_list;
     int m_criterion = -1;
     long long m_currentGroupKey = 0; // CurrentGroupNode, by its key; 0 none
-    int m_servedMode = -1;
 };
 
 extern QPointer<TForm_Artikuli> Form_Artikuli;

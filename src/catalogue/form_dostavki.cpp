@@ -359,7 +359,6 @@ void TForm_Dostavki::FormShow()
         Dialogs::message(QStringLiteral("Списъците на доставката не могат да бъдат прочетени.\n") + e.message(), this);
     }
     showArticleAgain();
-    Button_Dobavi->setEnabled(!m_fromCatalogue);
     // The warranty cards belong to the repair service, which may not be part of the program.
     Button1->setEnabled(bool(serialNumbersOpener()));
     if (m_state == 0)
@@ -376,7 +375,7 @@ void TForm_Dostavki::setOpen(bool open)
     for (QWidget *w : {static_cast<QWidget *>(Btn_Cancel), static_cast<QWidget *>(Edit_Zabel),
                        static_cast<QWidget *>(Edit_Nomer_Dokument)})
         w->setEnabled(open);
-    Button_Dobavi->setEnabled(open && !m_fromCatalogue);
+    Button_Dobavi->setEnabled(open);
     if (!open)
         Label12->setText(QStringLiteral("0"));
 }
@@ -516,9 +515,7 @@ void TForm_Dostavki::Edit_Art_IDKeyPress()
     }
     if (!article) {
         Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
-        // Opened from the catalogue, the picker is the window below.
-        if (!m_fromCatalogue)
-            Button_DobaviClick();
+        Button_DobaviClick();
     } else {
         articleFound(*article);
     }
@@ -582,7 +579,7 @@ void TForm_Dostavki::showStock(long long article)
 
 void TForm_Dostavki::Button_DobaviClick()
 {
-    if (m_fromCatalogue || m_state != 1)
+    if (m_state != 1)
         return;
     m_pickTaken = false;
     ArticlePickMode = PickMode;
@@ -864,7 +861,6 @@ void TForm_Dostavki::open(QWidget *mainWindow)
         QWidget *owner = WindowOwner::mainWindow();
         Form_Dostavki = new TForm_Dostavki(owner ? owner : mainWindow);
     }
-    Form_Dostavki->m_fromCatalogue = false;
     Form_Dostavki->FormShow();
     Dialogs::exec(Form_Dostavki);
 }
@@ -883,9 +879,7 @@ bool TForm_Dostavki::openForGroup(long long groupKey, QWidget *catalogue)
         QWidget *owner = WindowOwner::mainWindow();
         Form_Dostavki = new TForm_Dostavki(owner ? owner : catalogue);
     }
-    Form_Dostavki->m_fromCatalogue = true;
     Form_Dostavki->FormShow();
     Dialogs::exec(Form_Dostavki);
-    Form_Dostavki->m_fromCatalogue = false;
     return true;
 }

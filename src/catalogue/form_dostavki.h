@@ -154,7 +154,6 @@ private:
     int m_state = 0;
     int m_lineEdit = 0;
     long long m_editedLine = 0;
-    bool m_fromCatalogue = false;
     bool m_pickTaken = false; // the picker's quantity prompt was answered
     Deliveries::Sums m_sums;
 };

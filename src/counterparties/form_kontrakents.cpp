@@ -245,7 +245,6 @@ void TForm_Kontrakents::FormShow()
     ComboBox_Kriteria_Kontrag->setCurrentIndex(m_column);
     // Only a mode that some window receives can be picked in.
     Panel_IZberi->setVisible(CounterpartyPickMode != -1 && CounterpartyPick::hasTarget(CounterpartyPickMode));
-    m_servedMode = CounterpartyPickMode;
 
     m_lastNode = nullptr;
     const QString treePath = CounterpartyGroups::treeFilePath();
@@ -529,23 +528,27 @@ void TForm_Kontrakents::BitBtn_Otkaji_KontragentClick()
 void TForm_Kontrakents::done(int result)
 {
     CounterpartyPickMode = -1;
-    m_servedMode = -1;
     QDialog::done(result);
 }
 
-void TForm_Kontrakents::N_KlientiClick(QWidget *mainWindow)
+void TForm_Kontrakents::N_KlientiClick(QWidget *caller)
 {
-    if (Form_Kontrakents && PickBrowser::bringForward(Form_Kontrakents, Form_Kontrakents->servedMode(),
-                                                      &CounterpartyPickMode))
-        return;
-    if (!Form_Kontrakents) {
+    static PickBrowser::Showings showings;
+    // The kept browser, unless it shows already beneath the asking window.
+    std::unique_ptr<TForm_Kontrakents> own;
+    TForm_Kontrakents *browser = Form_Kontrakents;
+    if (showings.any()) {
+        own = std::make_unique<TForm_Kontrakents>(caller);
+        browser = own.get();
+    } else if (!browser) {
         QWidget *owner = WindowOwner::mainWindow();
-        Form_Kontrakents = new TForm_Kontrakents(owner ? owner : mainWindow);
+        browser = Form_Kontrakents = new TForm_Kontrakents(owner ? owner : caller);
     }
-    Form_Kontrakents->setCriterion(0);
-    Form_Kontrakents->FormShow();
-    Dialogs::exec(Form_Kontrakents);
-    CounterpartyPickMode = -1;
+    showings.run(&CounterpartyPickMode, [browser] {
+        browser->setCriterion(0);
+        browser->FormShow();
+        Dialogs::exec(browser);
+    });
 }
 
 void TForm_Kontrakents::N_VnoskiClick()

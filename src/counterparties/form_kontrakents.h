@@ -99,11 +99,11 @@ public:
 
     // The main window's "Контрагенти..." (and every pick-mode setter): makes
     // the browser once, starts it on the criterion "Номер", shows it modally
-    // and returns when it closes; CounterpartyPickMode is then -1. Called
-    // while the browser shows, it only brings it forward: the new caller gets
-    // nothing and the mode returns to the one the open browser serves.
-    static void N_KlientiClick(QWidget *mainWindow);
-    int servedMode() const { return m_servedMode; }
+    // and returns when it closes; CounterpartyPickMode is then -1. Asked by a
+    // window over the showing browser, it shows a browser of its own over
+    // that window, in the mode asked; the mode then returns to the one of the
+    // browser beneath.
+    static void N_KlientiClick(QWidget *caller);
 
     // Registered by the deferred payments: the instalment window for a
     // counterparty's reference text, and the statement that lists the
@@ -129,7 +129,6 @@ private:
     CounterpartyList *m_list;
     int m_column = -1;
     QTreeWidgetItem *m_lastNode = nullptr;
-    int m_servedMode = -1;
 };
 
 extern QPointer<TForm_Kontrakents> Form_Kontrakents;

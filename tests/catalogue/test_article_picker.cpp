@@ -234,36 +234,49 @@ private slots:
         QCOMPARE(label, QStringLiteral("12:Хляб"));
     }
 
+    // Asked again by a window over it, the catalogue shows a second one in
+    // the mode asked; the one beneath serves its own mode on.
     void openersCalledWhileTheirWindowShows()
     {
         TestProgram program;
         catalogue();
-        int picks = 0;
-        ArticlePick::registerTarget(15, [&picks](const ArticlePick::Picked &) { ++picks; });
+        QList<int> picks;
+        ArticlePick::registerTarget(15, [&picks](const ArticlePick::Picked &) { picks << 15; });
+        ArticlePick::registerTarget(4, [&picks](const ArticlePick::Picked &p) { picks << 4 << p.id(); });
         int openings = 0;
         runCatalogue(
             15,
             [&picks](TForm_Artikuli *w) {
+                if (w != Form_Artikuli) { // the second catalogue
+                    QCOMPARE(ArticlePickMode, 4);
+                    QVERIFY(w->Panel_Izberi->isVisible());
+                    QVERIFY(w->positionOn(12));
+                    w->BitBtn1Click();
+                    return;
+                }
                 ArticlePickMode = 4; // another caller
-                TForm_Artikuli::N_ArtikuliClick(nullptr);
+                TForm_Artikuli::N_ArtikuliClick(w);
                 QCOMPARE(ArticlePickMode, 15);
+                QCOMPARE(picks, (QList<int>{4, 12}));
                 w->BitBtn1Click();
-                QCOMPARE(picks, 1);
+                QCOMPARE(picks, (QList<int>{4, 12, 15}));
             },
             nullptr, &openings);
-        QCOMPARE(openings, 1);
+        QCOMPARE(openings, 2);
         QCOMPARE(ArticlePickMode, -1);
 
         // The counterparty browser opened from the catalogue (Ctrl+K), and again while it shows.
-        int browsers = 0;
-        int modeSeen = -2;
+        QList<int> modesShown;
+        int modeAfter = -2;
         PlatformScript::setModalHandler([&](QDialog *d) {
             if (auto *b = qobject_cast<TForm_Kontrakents *>(d)) {
-                ++browsers;
+                modesShown << CounterpartyPickMode;
                 b->show();
-                CounterpartyPickMode = 3;
-                TForm_Kontrakents::N_KlientiClick(nullptr);
-                modeSeen = CounterpartyPickMode;
+                if (b == Form_Kontrakents) {
+                    CounterpartyPickMode = 3;
+                    TForm_Kontrakents::N_KlientiClick(b);
+                    modeAfter = CounterpartyPickMode;
+                }
                 b->hide();
                 return int(QDialog::Rejected);
             }
@@ -272,8 +285,8 @@ private slots:
         TForm_Artikuli w;
         CounterpartyPickMode = 5;
         w.N_KontragentiClick();
-        QCOMPARE(browsers, 1);
-        QCOMPARE(modeSeen, 5);
+        QCOMPARE(modesShown, (QList<int>{5, 3}));
+        QCOMPARE(modeAfter, 5);
         QCOMPARE(CounterpartyPickMode, -1);
     }
 

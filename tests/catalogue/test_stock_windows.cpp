@@ -663,18 +663,26 @@ private Q_SLOTS:
                 return;
             shown = true;
             QCOMPARE(w->state(), 1);
-            QVERIFY(!w->Button_Dobavi->isEnabled());
+            QVERIFY(w->Button_Dobavi->isEnabled());
             QCOMPARE(w->model()->rowCount(), 2);
             QCOMPARE(w->model()->value(0, QStringLiteral("Have_DDS")).toString(), QStringLiteral("True"));
-            // an unknown number: the message, no second catalogue
+            // an unknown number: the message, then a picker of its own over the delivery
             PlatformScript::clearEvents();
             w->Edit_Art_ID->setText(QStringLiteral("999"));
             w->Edit_Art_IDKeyPress();
             QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
                      QStringList{QStringLiteral("Въведеният номер за артикул не съществува!")});
+            QCOMPARE(PlatformScript::texts(QStringLiteral("modal")).count(QStringLiteral("Form_Artikuli")), 1);
             QVERIFY(TForm_Dostavki::isOpen());
         };
         catalogueSteps = [](TForm_Artikuli *c) {
+            if (c != Form_Artikuli) { // the delivery's own picker
+                QCOMPARE(ArticlePickMode, TForm_Dostavki::PickMode);
+                QVERIFY(c->Panel_Izberi->isVisible());
+                c->PopupMenu_TreePopup();
+                QVERIFY(!c->N_Dostavka_Grupa->isEnabled());
+                return;
+            }
             c->TreeView1->setCurrentItem(CatalogueTest::node(c->TreeView1, QStringLiteral("Всички артикули")));
             c->N_Dostavka_GrupaClick();
             QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),

@@ -462,6 +462,55 @@ private slots:
         QCOMPARE(CounterpartyPickMode, -1);
     }
 
+    // Each window that asks while browsers show gets one of its own, in its
+    // mode; closing it gives the browser beneath its mode back.
+    void requestsOverShowingBrowsersGetTheirOwn()
+    {
+        TestProgram program;
+        const long long alfa = addCounterparty(QStringLiteral("Алфа"));
+        const long long beta = addCounterparty(QStringLiteral("Бета"));
+        QStringList got;
+        for (int mode : {1, 3})
+            CounterpartyPick::registerTarget(mode, [&got, mode](const CounterpartyPick::Picked &p) {
+                got << QString::number(mode) + QLatin1Char('=') + p.name();
+            });
+        QList<TForm_Kontrakents *> shown;
+        QList<int> modesAfter;
+        driveWindows<TForm_Kontrakents>([&](TForm_Kontrakents *w) {
+            shown << w;
+            switch (shown.size()) {
+            case 1: // the register, browsing
+                QVERIFY(!w->Panel_IZberi->isVisible());
+                CounterpartyPickMode = 1;
+                TForm_Kontrakents::N_KlientiClick(w);
+                modesAfter << CounterpartyPickMode;
+                w->close();
+                break;
+            case 2: // mode 1, and over it mode 3
+                QVERIFY(w->Panel_IZberi->isVisible());
+                CounterpartyPickMode = 3;
+                TForm_Kontrakents::N_KlientiClick(w);
+                modesAfter << CounterpartyPickMode;
+                QVERIFY(w->positionOn(alfa));
+                w->BitBtn_Izberi_Kontragent->click();
+                break;
+            default:
+                QCOMPARE(CounterpartyPickMode, 3);
+                QVERIFY(w->Panel_IZberi->isVisible());
+                QVERIFY(w->positionOn(beta));
+                w->BitBtn_Izberi_Kontragent->click();
+            }
+        });
+        TForm_Kontrakents::N_KlientiClick(nullptr);
+        PlatformScript::setModalHandler({});
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown.first(), Form_Kontrakents.data());
+        QCOMPARE(QSet<TForm_Kontrakents *>(shown.begin(), shown.end()).size(), 3);
+        QCOMPARE(got, (QStringList{QStringLiteral("3=Бета"), QStringLiteral("1=Алфа")}));
+        QCOMPARE(modesAfter, (QList<int>{1, -1}));
+        QCOMPARE(CounterpartyPickMode, -1);
+    }
+
     void anEmptyListHasNothingToPick()
     {
         TestProgram program;

@@ -113,3 +113,21 @@ WriteLockHolder::~WriteLockHolder()
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
 }
+
+void ModalWalk::start()
+{
+    PlatformScript::setModalHandler([this](QDialog *d) {
+        opened << d->objectName();
+        if (m_next >= m_steps.size())
+            return int(QDialog::Rejected);
+        const Step step = m_steps.at(m_next++);
+        d->setResult(0);
+        d->show();
+        step(d);
+        const int result = d->isVisible() ? int(QDialog::Rejected) : d->result();
+        if (d->isVisible())
+            d->done(QDialog::Rejected);
+        d->hide();
+        return result;
+    });
+}

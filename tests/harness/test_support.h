@@ -5,6 +5,7 @@
 #include "platform/script.h"
 
 #include <QDialog>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -79,4 +80,37 @@ public:
 private:
     sqlite3 *m_db = nullptr;
     std::unique_ptr<QThread> m_release;
+};
+
+// Drives modal windows opened through Dialogs::exec in the order they open:
+// the n-th window goes, shown, to the n-th step (a window opened inside a
+// step takes the next one). Each answers with its own result, or "rejected"
+// when its step left it open; windows past the last step are rejected.
+// `opened` lists the object names of every window that came, in order.
+class ModalWalk
+{
+public:
+    using Step = std::function<void(QDialog *)>;
+    ModalWalk &then(Step step)
+    {
+        m_steps.append(std::move(step));
+        return *this;
+    }
+    // A step for a window of type W; another window fails the test.
+    template <class W>
+    ModalWalk &then(std::function<void(W *)> steps)
+    {
+        return then(Step([steps](QDialog *d) {
+            auto *w = qobject_cast<W *>(d);
+            QVERIFY2(w, qPrintable(QStringLiteral("unexpected window ") + d->objectName()));
+            steps(w);
+        }));
+    }
+    void start(); // takes over the modal handler
+    int taken() const { return m_next; }
+    QStringList opened;
+
+private:
+    QList<Step> m_steps;
+    int m_next = 0;
 };
