@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "app/window_owner.h"
+#include "platform/tick_list.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +20,7 @@ TForm_Koloni::TForm_Koloni(QWidget *parent)
     setWindowTitle(QStringLiteral("Колони"));
     resize(300, 380);
     CheckListBox_Koloni = new QListWidget(this);
+    TickList::install(CheckListBox_Koloni);
     CheckListBox_Koloni->setObjectName(QStringLiteral("CheckListBox_Koloni"));
     BitBtn_All = new QPushButton(QStringLiteral("Всичко"), this);
     BitBtn_All->setObjectName(QStringLiteral("BitBtn_All"));
@@ -51,14 +53,12 @@ TForm_Koloni::TForm_Koloni(QWidget *parent)
 
 void TForm_Koloni::BitBtn_AllClick()
 {
-    for (int i = 0; i < CheckListBox_Koloni->count(); ++i)
-        CheckListBox_Koloni->item(i)->setCheckState(Qt::Checked);
+    TickList::setAll(CheckListBox_Koloni, true);
 }
 
 void TForm_Koloni::BitBtn_NotinghClick()
 {
-    for (int i = 0; i < CheckListBox_Koloni->count(); ++i)
-        CheckListBox_Koloni->item(i)->setCheckState(Qt::Unchecked);
+    TickList::setAll(CheckListBox_Koloni, false);
 }
 
 void TForm_Koloni::fillFrom(const QTableView *grid)
@@ -71,9 +71,7 @@ void TForm_Koloni::fillFrom(const QTableView *grid)
         const int logical = header->logicalIndex(visual);
         const QString title =
             grid->model()->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
-        auto *item = new QListWidgetItem(title, CheckListBox_Koloni);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        item->setCheckState(header->isSectionHidden(logical) ? Qt::Unchecked : Qt::Checked);
+        QListWidgetItem *item = TickList::addItem(CheckListBox_Koloni, title, !header->isSectionHidden(logical));
         item->setData(Qt::UserRole, logical);
     }
 }

@@ -23,6 +23,7 @@
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "platform/printer_check_list.h"
+#include "platform/tick_list.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -223,20 +224,17 @@ void ShopDesk::buildDocuments(QVBoxLayout *layout)
     Button_Iz4isti_Dokum = namedButton(QStringLiteral("Button_Iz4isti_Dokum"), QStringLiteral("Нищо"), area);
     Printers = new PrinterCheckList(QStringLiteral("CheckListBox_Printers"), area);
 
-    auto setAll = [](QListWidget *list, bool on) {
-        for (int i = 0; i < list->count(); ++i)
-            list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    };
-    connect(BitBtn_Sel_All, &QPushButton::clicked, this, [=, this] { setAll(ChkListBox_Pokaj_Dokum, true); });
-    connect(BitBtn_Clear_all, &QPushButton::clicked, this, [=, this] { setAll(ChkListBox_Pokaj_Dokum, false); });
+    TickList::install(ChkListBox_Pokaj_Dokum);
+    TickList::install(CheckListBox_Dokumenti_kam_Magazin);
+    connect(BitBtn_Sel_All, &QPushButton::clicked, this, [this] { TickList::setAll(ChkListBox_Pokaj_Dokum, true); });
+    connect(BitBtn_Clear_all, &QPushButton::clicked, this,
+            [this] { TickList::setAll(ChkListBox_Pokaj_Dokum, false); });
     connect(Button_Mark_Dokum, &QPushButton::clicked, this,
-            [=, this] { setAll(CheckListBox_Dokumenti_kam_Magazin, true); });
+            [this] { TickList::setAll(CheckListBox_Dokumenti_kam_Magazin, true); });
     connect(Button_Iz4isti_Dokum, &QPushButton::clicked, this,
-            [=, this] { setAll(CheckListBox_Dokumenti_kam_Magazin, false); });
-    connect(ChkListBox_Pokaj_Dokum, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        ChkListBox_Pokaj_Dokum->setToolTip(item->text());
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    });
+            [this] { TickList::setAll(CheckListBox_Dokumenti_kam_Magazin, false); });
+    connect(ChkListBox_Pokaj_Dokum, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { ChkListBox_Pokaj_Dokum->setToolTip(item->text()); });
 
     auto column = [](QWidget *parent, const QString &title, QListWidget *list, QPushButton *a, QPushButton *b) {
         auto *box = new QVBoxLayout;

@@ -18,6 +18,7 @@
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "platform/report/report_print.h"
+#include "platform/tick_list.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -117,6 +118,7 @@ TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
     Button_Pe4at = namedButton(QStringLiteral("Button_Pe4at"), QStringLiteral("ПЕЧАТ"), this);
     Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("Печат Нов Документ"), this);
     CheckListBox_New_Dok = named(new QListWidget(this), "CheckListBox_New_Dok");
+    TickList::install(CheckListBox_New_Dok);
     Button_Anulirai = namedButton(QStringLiteral("Button_Anulirai"), QStringLiteral("Анулирай документ"), this);
     Button_Anulirai->setEnabled(false);
 
@@ -219,11 +221,8 @@ void TForm_Spr_Izd_Dok::FormShow()
     ChkBox_OperatorClick();
     CheckListBox_New_Dok->clear();
     try {
-        for (const QString &name : TabPrintPanel::documentsFor(QStringLiteral("МАГАЗИН"))) {
-            auto *item = new QListWidgetItem(name, CheckListBox_New_Dok);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            item->setCheckState(Qt::Unchecked);
-        }
+        for (const QString &name : TabPrintPanel::documentsFor(QStringLiteral("МАГАЗИН")))
+            TickList::addItem(CheckListBox_New_Dok, name);
     } catch (const DbError &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Списъкът с документи не може да бъде прочетен:\n") + e.message(), this);
@@ -443,9 +442,7 @@ void TForm_Spr_Izd_Dok::Button1Click()
     const IssuedDocuments::Issued doc = m_shown;
     PrintRoadRequest r;
     r.callerCode = CallerIssuedReport;
-    for (int i = 0; i < CheckListBox_New_Dok->count(); ++i)
-        if (CheckListBox_New_Dok->item(i)->checkState() == Qt::Checked)
-            r.documents.append(CheckListBox_New_Dok->item(i)->text());
+    r.documents = TickList::tickedTexts(CheckListBox_New_Dok);
     r.printers = {Report::printerForPrintout()};
     r.counterparty = doc.counterparty;
     r.total = m_total;
@@ -460,10 +457,7 @@ void TForm_Spr_Izd_Dok::Button1Click()
     r.query = [doc](const QString &document, const Layout::Document &, Report::Data *data, QString *error) {
         return IssuedDocuments::newDocumentLines(doc, document, data, error);
     };
-    r.atEnd = [this] {
-        for (int i = 0; i < CheckListBox_New_Dok->count(); ++i)
-            CheckListBox_New_Dok->item(i)->setCheckState(Qt::Unchecked);
-    };
+    r.atEnd = [this] { TickList::setAll(CheckListBox_New_Dok, false); };
     r.parent = this;
     DocumentPrintRoad(r).run();
 }

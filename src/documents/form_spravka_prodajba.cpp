@@ -24,6 +24,7 @@
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "platform/report/report_print.h"
+#include "platform/tick_list.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -166,6 +167,7 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     Button1 = namedButton(QStringLiteral("Button1"), QStringLiteral("Печат"), this);
     Button3 = namedButton(QStringLiteral("Button3"), QStringLiteral("Издай документ за продажба"), this);
     CheckListBox_Dok = named(new QListWidget(this), "CheckListBox_Dok");
+    TickList::install(CheckListBox_Dok);
     Button_Fiskalen_Bon = namedButton(QStringLiteral("Button_Fiskalen_Bon"), QStringLiteral("Издай фискален бон"), this);
     Button_Fiskalen_Bon->setEnabled(false);
     Button_Invalidate_Sales = namedButton(QStringLiteral("Button_Invalidate_Sales"), QStringLiteral("Анулирай"), this);
@@ -284,11 +286,8 @@ void TForm_Spravka_prodajba::FormShow()
 {
     CheckListBox_Dok->clear();
     try {
-        for (const QString &name : TabPrintPanel::documentsFor(QStringLiteral("МАГАЗИН"))) {
-            auto *item = new QListWidgetItem(name, CheckListBox_Dok);
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-            item->setCheckState(Qt::Unchecked);
-        }
+        for (const QString &name : TabPrintPanel::documentsFor(QStringLiteral("МАГАЗИН")))
+            TickList::addItem(CheckListBox_Dok, name);
     } catch (const DbError &e) {
         ExceptionLog::write(e);
     }
@@ -568,9 +567,7 @@ void TForm_Spravka_prodajba::Button3Click()
     }
     PrintRoadRequest r;
     r.callerCode = CallerSalesReport;
-    for (int i = 0; i < CheckListBox_Dok->count(); ++i)
-        if (CheckListBox_Dok->item(i)->checkState() == Qt::Checked)
-            r.documents.append(CheckListBox_Dok->item(i)->text());
+    r.documents = TickList::tickedTexts(CheckListBox_Dok);
     r.printers = {Report::printerForPrintout()};
     QList<long long> keys;
     QList<PrintLogLines::MarkedSale> marked;
@@ -595,10 +592,7 @@ void TForm_Spravka_prodajba::Button3Click()
     r.query = [keys, op](const QString &document, const Layout::Document &, Report::Data *data, QString *error) {
         return SalesReport::documentLines(document, keys, op, data, error);
     };
-    r.atEnd = [this] {
-        for (int i = 0; i < CheckListBox_Dok->count(); ++i)
-            CheckListBox_Dok->item(i)->setCheckState(Qt::Unchecked);
-    };
+    r.atEnd = [this] { TickList::setAll(CheckListBox_Dok, false); };
     r.parent = this;
     DocumentPrintRoad(r).run();
 }

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/printer_check_list.h"
+#include "platform/tick_list.h"
 
 #include <QAbstractButton>
 #include <QCollator>
@@ -64,11 +65,7 @@ QStringList TabPrintPanel::documentsFor(const QString &mark)
 
 QStringList TabPrintPanel::tickedDocuments() const
 {
-    QStringList names;
-    for (int i = 0; i < c.ChkListBox_Pokaj_Dokum->count(); ++i)
-        if (c.ChkListBox_Pokaj_Dokum->item(i)->checkState() == Qt::Checked)
-            names.append(c.ChkListBox_Pokaj_Dokum->item(i)->text());
-    return names;
+    return TickList::tickedTexts(c.ChkListBox_Pokaj_Dokum);
 }
 
 long long TabPrintPanel::counterparty() const
@@ -93,11 +90,8 @@ void TabPrintPanel::SpdBtn_Pokaji_DokumentsClick()
         Dialogs::message(QStringLiteral("Списъкът с документи не може да бъде прочетен:\n") + e.message(),
                          c.Panel_Dokumets);
     }
-    for (const QString &name : names) {
-        auto *item = new QListWidgetItem(name, c.ChkListBox_Pokaj_Dokum);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    for (const QString &name : names)
+        TickList::addItem(c.ChkListBox_Pokaj_Dokum, name);
     c.Panel_Dokumets->show();
 }
 

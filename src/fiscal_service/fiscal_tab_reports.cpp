@@ -8,6 +8,7 @@
 #include "fiscal_service/form_spr_tdd_fisk_ser.h"
 #include "platform/dialogs.h"
 #include "platform/printer_check_list.h"
+#include "platform/tick_list.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -57,25 +58,15 @@ void FiscalTab::installReports()
     connect(SpdBtn_Pokaji_Dokuments_FC, &QToolButton::toggled, Panel26, &QWidget::setVisible);
     connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
 
-    const auto setAll = [this](bool on) {
-        for (int i = 0; i < ChkListBox_Pokaj_Dokum_FC->count(); ++i)
-            ChkListBox_Pokaj_Dokum_FC->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    };
+    const auto setAll = [this](bool on) { TickList::setAll(ChkListBox_Pokaj_Dokum_FC, on); };
     if (auto *all = Panel_Dokumets_FC->findChild<QPushButton *>(QStringLiteral("Button_Vsichki_Dok_FC")))
         connect(all, &QPushButton::clicked, this, [setAll] { setAll(true); });
     if (auto *none = Panel_Dokumets_FC->findChild<QPushButton *>(QStringLiteral("Button_Nishto_Dok_FC")))
         connect(none, &QPushButton::clicked, this, [setAll] { setAll(false); });
-    // A click on a document toggles its tick and names it in the hint; a click
-    // on the tick box itself has toggled it already.
-    auto pressedState = std::make_shared<int>(-1);
-    connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemPressed, this,
-            [pressedState](QListWidgetItem *item) { *pressedState = int(item->checkState()); });
-    connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemClicked, this, [this, pressedState](QListWidgetItem *item) {
-        ChkListBox_Pokaj_Dokum_FC->setToolTip(item->text());
-        if (*pressedState == int(item->checkState()))
-            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        *pressedState = -1;
-    });
+    // A click on a document names it in the hint.
+    TickList::install(ChkListBox_Pokaj_Dokum_FC);
+    connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { ChkListBox_Pokaj_Dokum_FC->setToolTip(item->text()); });
 }
 
 void FiscalTab::Button7Click()

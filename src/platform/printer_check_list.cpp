@@ -1,6 +1,7 @@
 #include "platform/printer_check_list.h"
 
 #include "platform/printers.h"
+#include "platform/tick_list.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -12,6 +13,7 @@ PrinterCheckList::PrinterCheckList(const QString &listName, QWidget *parent)
 {
     CheckListBox_Printers = new QListWidget(this);
     CheckListBox_Printers->setObjectName(listName);
+    TickList::install(CheckListBox_Printers);
     BitBtn5 = new QPushButton(QStringLiteral("Всички"), this);
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
     BitBtn4 = new QPushButton(QStringLiteral("Нищо"), this);
@@ -31,14 +33,12 @@ PrinterCheckList::PrinterCheckList(const QString &listName, QWidget *parent)
 
 void PrinterCheckList::BitBtn5Click()
 {
-    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
-        CheckListBox_Printers->item(i)->setCheckState(Qt::Checked);
+    TickList::setAll(CheckListBox_Printers, true);
 }
 
 void PrinterCheckList::BitBtn4Click()
 {
-    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
-        CheckListBox_Printers->item(i)->setCheckState(Qt::Unchecked);
+    TickList::setAll(CheckListBox_Printers, false);
 }
 
 QString PrinterCheckList::reload(bool checkSelected)
@@ -48,21 +48,14 @@ QString PrinterCheckList::reload(bool checkSelected)
     QStringList names = Printers::installed();
     names.removeAll(Printers::PdfFile);
     names.append(Printers::PdfFile); // the list always ends with the PDF file
-    for (const QString &name : names) {
-        auto *item = new QListWidgetItem(name, CheckListBox_Printers);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        item->setCheckState(checkSelected && name == current ? Qt::Checked : Qt::Unchecked);
-    }
+    for (const QString &name : names)
+        TickList::addItem(CheckListBox_Printers, name, checkSelected && name == current);
     return current;
 }
 
 QStringList PrinterCheckList::checkedPrinters() const
 {
-    QStringList names;
-    for (int i = 0; i < CheckListBox_Printers->count(); ++i)
-        if (CheckListBox_Printers->item(i)->checkState() == Qt::Checked)
-            names.append(CheckListBox_Printers->item(i)->text());
-    return names;
+    return TickList::tickedTexts(CheckListBox_Printers);
 }
 
 void PrinterCheckList::setChecked(const QString &printer, bool checked)

@@ -18,6 +18,7 @@
 #include "repair/client_search.h"
 #include "repair/reception.h"
 #include "repair/work_list_link.h"
+#include "platform/tick_list.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -329,10 +330,9 @@ void ServiceTab::buildPrinting(QWidget *area)
     printers->setContentsMargins(0, 0, 0, 0);
     printers->addWidget(new QLabel(QStringLiteral("Принтери"), Panel_Printers_Ser));
     printers->addWidget(Printers);
-    connect(ChkListBox_Pokaj_Dokum_Ser, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        ChkListBox_Pokaj_Dokum_Ser->setToolTip(item->text());
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    });
+    TickList::install(ChkListBox_Pokaj_Dokum_Ser);
+    connect(ChkListBox_Pokaj_Dokum_Ser, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { ChkListBox_Pokaj_Dokum_Ser->setToolTip(item->text()); });
 
     auto *row = new QHBoxLayout;
     row->addWidget(SpdBtn_Pokaji_Dokuments_Ser);
