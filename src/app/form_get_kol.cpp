@@ -2,6 +2,7 @@
 
 #include "common/money.h"
 #include "platform/dialogs.h"
+#include "platform/long_texts.h"
 #include "app/app_state.h"
 #include "app/window_owner.h"
 
@@ -37,7 +38,7 @@ TForm_Get_Kol::TForm_Get_Kol(QWidget *parent)
     frame->setFrameShape(QFrame::Box);
     frame->setLineWidth(2);
 
-    Label_Opis = new QLabel(QStringLiteral("Описание на избран артикул          "), frame);
+    Label_Opis = new ElidedLabel(QStringLiteral("Описание на избран артикул          "), frame);
     Label_Opis->setObjectName(QStringLiteral("Label_Opis"));
     Label_Opis->setTextFormat(Qt::PlainText);
     Label_Opis->setWordWrap(true);

@@ -18,6 +18,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,12 +104,12 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
     ComboBox_Sklad = named(new QComboBox(this), "ComboBox_Sklad");
     ComboBox_Sklad->setMinimumWidth(200);
     Edit_Zabel = edit("Edit_Zabel", QString(), this);
-    Label5 = named(label(QString::fromUtf8(AllWarehouses), this), "Label5");
+    Label5 = named(new ElidedLabel(QString::fromUtf8(AllWarehouses), this), "Label5");
     Label_Kol = named(label(QStringLiteral("0"), this), "Label_Kol");
 
     Panel_Art = named(new QWidget(this), "Panel_Art");
     Edit_Art_ID = edit("Edit_Art_ID", QStringLiteral("0"), Panel_Art, 100);
-    Label_Sel_Art = named(label(QString::fromUtf8(NoArticle), Panel_Art), "Label_Sel_Art");
+    Label_Sel_Art = named(new ElidedLabel(QString::fromUtf8(NoArticle), Panel_Art), "Label_Sel_Art");
     Label_Sel_Art->setStyleSheet(QStringLiteral("color: red"));
     Label_Sel_Nomenkl = named(label(QStringLiteral("а."), Panel_Art), "Label_Sel_Nomenkl");
     Label_Sel_Nomenkl->setToolTip(QStringLiteral("Работи с налични артикулни номера"));

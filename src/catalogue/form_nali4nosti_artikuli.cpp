@@ -7,6 +7,7 @@
 #include "app/form_print_vid_fail.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
+#include "platform/long_texts.h"
 #include "app/general_popup_menu.h"
 #include "app/help_actions.h"
 #include "app/list_export.h"
@@ -42,7 +43,7 @@ QString named(const QString &referenceText, long long key)
 
 QLabel *redLabel(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new ElidedLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::red);

@@ -11,6 +11,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 #include "app/app_state.h"
 #include "app/help_actions.h"
 #include "app/long_operation.h"
@@ -295,7 +296,7 @@ QWidget *TForm_NewArtikul::buildNumberTab()
                                        Panel_Insert_Nomenkl);
     Label_Select_Kontrag->setFlat(true);
     Label_Select_Kontrag->setCursor(Qt::PointingHandCursor);
-    Label_ID_Kontragent = named(new QLabel(QString::fromUtf8(NoCounterparty), Panel_Insert_Nomenkl),
+    Label_ID_Kontragent = named(new ElidedLabel(QString::fromUtf8(NoCounterparty), Panel_Insert_Nomenkl),
                                 "Label_ID_Kontragent");
     Label_ID_Kontragent->setTextFormat(Qt::PlainText);
     auto *panel = new QFormLayout(Panel_Insert_Nomenkl);

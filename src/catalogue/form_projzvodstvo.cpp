@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -78,7 +79,7 @@ TForm_Projzvodstvo::TForm_Projzvodstvo(QWidget *parent)
     }
     Label_Sel_Osn_Art = named(new QLabel(QStringLiteral("<a href=\"#\">Основен елемент:</a>"), this),
                               "Label_Sel_Osn_Art");
-    Label_Osn_Art = named(new QLabel(kNoArticle, this), "Label_Osn_Art");
+    Label_Osn_Art = named(new ElidedLabel(kNoArticle, this), "Label_Osn_Art");
     Label_Osn_Art->setTextFormat(Qt::PlainText);
     Label_Osn_Art->setFrameShape(QFrame::Panel);
     Label_Osn_Art->setFrameShadow(QFrame::Sunken);

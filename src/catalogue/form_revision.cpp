@@ -15,6 +15,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -51,7 +52,7 @@ TForm_Revision::TForm_Revision(QWidget *parent)
     Edit_Art_ID = namedEdit(QStringLiteral("Edit_Art_ID"), this);
     Edit_Art_ID->setText(QStringLiteral("0"));
     Edit_Art_ID->setFixedWidth(110);
-    Label_Sel_Art = named(new QLabel(QStringLiteral("0:Няма избран артикул"), this), "Label_Sel_Art");
+    Label_Sel_Art = named(new ElidedLabel(QStringLiteral("0:Няма избран артикул"), this), "Label_Sel_Art");
     Label_Sel_Art->setTextFormat(Qt::PlainText);
     Label_Sel_Art->setStyleSheet(QStringLiteral("color: red"));
     Edit_Kol = namedEdit(QStringLiteral("Edit_Kol"), this);

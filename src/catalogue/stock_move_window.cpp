@@ -11,6 +11,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -43,7 +44,7 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
     Edit_Art_ID = namedEdit(QStringLiteral("Edit_Art_ID"), this);
     Edit_Art_ID->setText(QStringLiteral("0"));
     Edit_Art_ID->setFixedWidth(110);
-    Label_Sel_Art = named(new QLabel(QStringLiteral("0:Няма избран артикул"), this), "Label_Sel_Art");
+    Label_Sel_Art = named(new ElidedLabel(QStringLiteral("0:Няма избран артикул"), this), "Label_Sel_Art");
     Label_Sel_Art->setTextFormat(Qt::PlainText);
     Label_Sel_Art->setStyleSheet(QStringLiteral("color: red"));
     Button_Add_Art = namedButton(QStringLiteral("Button_Add_Art"), QStringLiteral("Избери артикул/и"), this);

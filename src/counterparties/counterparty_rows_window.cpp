@@ -5,6 +5,7 @@
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
+#include "platform/long_texts.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,7 +24,7 @@ CounterpartyRowsWindow::CounterpartyRowsWindow(const QString &objectName, const 
     setObjectName(objectName);
     setWindowTitle(caption);
 
-    Label_Kontrag_ID = new QLabel(this);
+    Label_Kontrag_ID = new ElidedLabel(this);
     Label_Kontrag_ID->setObjectName(QStringLiteral("Label_Kontrag_ID"));
     Label_Kontrag_ID->setTextFormat(Qt::PlainText);
     QFont bold = Label_Kontrag_ID->font();

@@ -10,6 +10,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 #include "desk/text_viewer.h"
 
 #include <QComboBox>
@@ -49,7 +50,7 @@ TForm_Konsignation::TForm_Konsignation(QWidget *parent)
     setObjectName(QStringLiteral("Form_Konsignation"));
     setWindowTitle(QStringLiteral("Консигнация"));
     Label_ID_Konsignation = named(new QLabel(this), "Label_ID_Konsignation");
-    Label_ID_Kontragent = named(new QLabel(QStringLiteral("0:Няма избран контрагент"), this), "Label_ID_Kontragent");
+    Label_ID_Kontragent = named(new ElidedLabel(QStringLiteral("0:Няма избран контрагент"), this), "Label_ID_Kontragent");
     Label_ID_Kontragent->setTextFormat(Qt::PlainText);
     DateTimePicker_Otdavane = named(new QDateEdit(QDate::currentDate(), this), "DateTimePicker_Otdavane");
     DateTimePicker_Pay = named(new QDateEdit(QDate::currentDate(), this), "DateTimePicker_Pay");

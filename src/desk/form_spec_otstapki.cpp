@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -61,8 +62,8 @@ TForm_Spec_Otstapki::TForm_Spec_Otstapki(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form_Spec_Otstapki"));
     setWindowTitle(QStringLiteral("Специални отстъпки/надбавки"));
-    Label_TO_Klient = named(new QLabel(this), "Label_TO_Klient");
-    Label_TO_Artikul = named(new QLabel(this), "Label_TO_Artikul");
+    Label_TO_Klient = named(new ElidedLabel(this), "Label_TO_Klient");
+    Label_TO_Artikul = named(new ElidedLabel(this), "Label_TO_Artikul");
     for (QLabel *l : {Label_TO_Klient, Label_TO_Artikul}) {
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);

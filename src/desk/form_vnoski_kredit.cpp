@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 #include "desk/text_viewer.h"
 
 #include <QCheckBox>
@@ -39,7 +40,7 @@ TForm_Vnoski_Kredit::TForm_Vnoski_Kredit(QWidget *parent)
     setObjectName(QStringLiteral("Form_Vnoski_Kredit"));
     setWindowTitle(QStringLiteral("Вноски кредити"));
     Label1 = named(new QLabel(QStringLiteral("<a href=\"#\">Контрагент:</a>"), this), "Label1");
-    Label_Kontrag_Vnoski = named(new QLabel(QString::fromUtf8(NoCounterparty), this), "Label_Kontrag_Vnoski");
+    Label_Kontrag_Vnoski = named(new ElidedLabel(QString::fromUtf8(NoCounterparty), this), "Label_Kontrag_Vnoski");
     Label_Kontrag_Vnoski->setTextFormat(Qt::PlainText);
     ComboBox_N_Kredit = named(new QComboBox(this), "ComboBox_N_Kredit");
     const auto label = [this](const char *name, const QString &text) {

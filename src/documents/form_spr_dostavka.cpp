@@ -18,6 +18,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -97,7 +98,7 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
     auto comparisons = [this](const char *name) { return ReportParts::comparisonBox(this, name); };
     auto dateEdit = [this](const char *name) { return ReportParts::dateEdit(this, name); };
     ChkBox_Kontrag = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontrag");
-    Label_Kontrag = named(new QLabel(NoCounterparty, this), "Label_Kontrag");
+    Label_Kontrag = named(new ElidedLabel(NoCounterparty, this), "Label_Kontrag");
     ChkBox_Vid_Dok = named(new QCheckBox(QStringLiteral("Вид на документ"), this), "ChkBox_Vid_Dok");
     ComboBox_Vid_Dok = named(new QComboBox(this), "ComboBox_Vid_Dok");
     ChkBox_Nom_Dok = named(new QCheckBox(QStringLiteral("Номер на документ"), this), "ChkBox_Nom_Dok");
@@ -113,7 +114,7 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
     Label_Dost_Do = named(new QLabel(QStringLiteral("До"), this), "Label_Dost_Do");
     DateTimePicker_Date_Dost_Do = dateEdit("DateTimePicker_Date_Dost_Do");
     ChkBox_Art = named(new QCheckBox(QStringLiteral("Артикул"), this), "ChkBox_Art");
-    Label_Art = named(new QLabel(NoArticle, this), "Label_Art");
+    Label_Art = named(new ElidedLabel(NoArticle, this), "Label_Art");
     ChkBox_Sklad = named(new QCheckBox(QStringLiteral("Склад"), this), "ChkBox_Sklad");
     ComboBox_Sklad = named(new QComboBox(this), "ComboBox_Sklad");
     for (QLabel *l : {Label_Kontrag, Label_Art})
@@ -213,6 +214,12 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
         Label_Art->setText(ArticlePick::multiPick(p));
         m_articles = PickList;
     });
+}
+
+TForm_SprDostavka::~TForm_SprDostavka()
+{
+    CounterpartyPick::unregisterTarget(CounterpartyMode);
+    ArticlePick::unregisterTarget(ArticleMode);
 }
 
 void TForm_SprDostavka::open(QWidget *owner)

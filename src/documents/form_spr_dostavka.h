@@ -21,6 +21,7 @@ class TForm_SprDostavka : public QDialog
     Q_OBJECT
 public:
     explicit TForm_SprDostavka(QWidget *parent = nullptr);
+    ~TForm_SprDostavka() override;
 
     QCheckBox *ChkBox_Kontrag;     // "Контрагент"
     QLabel *Label_Kontrag;

@@ -19,6 +19,7 @@
 #include "platform/named.h"
 #include "platform/report/report_print.h"
 #include "platform/tick_list.h"
+#include "platform/long_texts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -84,9 +85,9 @@ TForm_Spr_Izd_Dok::TForm_Spr_Izd_Dok(QWidget *parent)
         d->setMinimumWidth(120); // the whole date and its button
     }
     ChkBox_Kontragent = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontragent");
-    Label_Kontrag = named(new QLabel(NoCounterparty, this), "Label_Kontrag");
+    Label_Kontrag = named(new ElidedLabel(NoCounterparty, this), "Label_Kontrag");
     ChkBox_Artikul = named(new QCheckBox(QStringLiteral("Артикул"), this), "ChkBox_Artikul");
-    Label_Art = named(new QLabel(NoArticle, this), "Label_Art");
+    Label_Art = named(new ElidedLabel(NoArticle, this), "Label_Art");
     for (QLabel *l : {Label_Kontrag, Label_Art})
         l->setTextFormat(Qt::PlainText);
     ChkBox_Operator = named(new QCheckBox(QStringLiteral("Оператор"), this), "ChkBox_Operator");

@@ -25,6 +25,7 @@
 #include "platform/named.h"
 #include "platform/report/report_print.h"
 #include "platform/tick_list.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -127,9 +128,9 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
         return t;
     };
     ChkBox_Kontragent = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontragent");
-    Label_Kontragent = named(new QLabel(NoCounterparty, this), "Label_Kontragent");
+    Label_Kontragent = named(new ElidedLabel(NoCounterparty, this), "Label_Kontragent");
     ChkBox_Artikul = named(new QCheckBox(QStringLiteral("Артикул"), this), "ChkBox_Artikul");
-    Label_artikul = named(new QLabel(NoArticle, this), "Label_artikul");
+    Label_artikul = named(new ElidedLabel(NoArticle, this), "Label_artikul");
     for (QLabel *l : {Label_Kontragent, Label_artikul})
         l->setTextFormat(Qt::PlainText);
     ChkBox_Data = named(new QCheckBox(QStringLiteral("Дата"), this), "ChkBox_Data");
@@ -266,6 +267,12 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
         Label_artikul->setText(ArticlePick::multiPick(p));
         m_articles = PickList;
     });
+}
+
+TForm_Spravka_prodajba::~TForm_Spravka_prodajba()
+{
+    CounterpartyPick::unregisterTarget(PickMode);
+    ArticlePick::unregisterTarget(PickMode);
 }
 
 void TForm_Spravka_prodajba::open(QWidget *owner)

@@ -25,6 +25,7 @@ class TForm_Spravka_prodajba : public QDialog
     Q_OBJECT
 public:
     explicit TForm_Spravka_prodajba(QWidget *parent = nullptr);
+    ~TForm_Spravka_prodajba() override;
 
     QCheckBox *ChkBox_Kontragent;      // "Контрагент"
     QLabel *Label_Kontragent;          // "ID:Ime_Firma"

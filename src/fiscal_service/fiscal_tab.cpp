@@ -4,6 +4,7 @@
 #include "platform/db/list_model.h"
 #include "platform/named.h"
 #include "platform/printer_check_list.h"
+#include "platform/long_texts.h"
 #include "repair/client_search.h"
 
 #include <QComboBox>
@@ -31,11 +32,10 @@ FiscalTab *g_instance = nullptr;
 
 QLabel *valueLabel(const char *name, QWidget *parent, const QString &text = QString::fromUtf8(DeviceRegister::NotGiven))
 {
-    auto *l = named(new QLabel(text, parent), name);
-    l->setTextFormat(Qt::PlainText);
+    auto *l = named(new ElidedLabel(text, parent), name);
     l->setFrameShape(QFrame::StyledPanel);
     l->setMinimumWidth(120);
-    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long name never widens the tab
+    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return l;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -58,7 +59,7 @@ TForm_Sv_BIM::TForm_Sv_BIM(QWidget *parent) : QDialog(parent)
     Label4 = named(new QLabel(QStringLiteral("<u>Контрагент</u>"), this), "Label4");
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->installEventFilter(this);
-    Label_Kontrag = named(new QLabel(QString::fromUtf8(NoSealer), this), "Label_Kontrag");
+    Label_Kontrag = named(new ElidedLabel(QString::fromUtf8(NoSealer), this), "Label_Kontrag");
     Label_Kontrag->setTextFormat(Qt::PlainText);
     g->addWidget(Label4, 1, 0);
     g->addWidget(Label_Kontrag, 1, 1, 1, 5);

@@ -14,6 +14,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -119,7 +120,7 @@ void TForm_Add_Red_Zaqvka::buildLayout()
         return l;
     };
     auto nameLabel = [this](const char *name, const QString &text, const QColor &colour) {
-        auto *l = named(new QLabel(text, this), name);
+        auto *l = named(new ElidedLabel(text, this), name);
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
         l->setMinimumWidth(320);

@@ -20,6 +20,7 @@
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -193,7 +194,7 @@ void OfferPanel::buildLayout()
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->setToolTip(QStringLiteral("Избор на контрагент"));
     Label3->installEventFilter(this);
-    Label_ID_Kontragent = named(new QLabel(kNoCustomer, this), "Label_ID_Kontragent");
+    Label_ID_Kontragent = named(new ElidedLabel(kNoCustomer, this), "Label_ID_Kontragent");
     Label_ID_Kontragent->setTextFormat(Qt::PlainText);
     Edit_Avans = namedEdit(QStringLiteral("Edit_Avans"), this);
     Edit_Avans->setText(QStringLiteral("0"));

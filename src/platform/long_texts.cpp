@@ -1,6 +1,8 @@
 #include "platform/long_texts.h"
 
 #include <QComboBox>
+#include <QPainter>
+#include <QStyle>
 #include <QStyleOptionComboBox>
 
 LongTextStyle::LongTextStyle(const QString &baseStyle)
@@ -36,4 +38,48 @@ void LongTextStyle::drawControl(ControlElement element, const QStyleOption *opti
         }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+ElidedLabel::ElidedLabel(QWidget *parent)
+    : ElidedLabel(QString(), parent)
+{
+}
+
+ElidedLabel::ElidedLabel(const QString &text, QWidget *parent)
+    : QLabel(text, parent)
+{
+    setTextFormat(Qt::PlainText);
+    setWordWrap(false);
+}
+
+QRect ElidedLabel::textRect() const
+{
+    return contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+}
+
+QString ElidedLabel::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width());
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    QSize size = QLabel::sizeHint();
+    size.setWidth(qMax(minimumWidth(), qMin(size.width(), fontMetrics().averageCharWidth() * 40)));
+    return size;
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    QSize size = QLabel::minimumSizeHint();
+    size.setWidth(qMin(size.width(), fontMetrics().averageCharWidth() * 8));
+    return size;
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    style()->drawItemText(&painter, textRect(), QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), shownText(), foregroundRole());
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QLabel>
 #include <QProxyStyle>
 
 // Names, warehouses and other texts from the database can be of any length.
@@ -18,4 +19,26 @@ public:
     using QProxyStyle::polish;
     void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                      const QWidget *widget = nullptr) const override;
+};
+
+// A label that shows a user's text (an article's, a counterparty's, a
+// group's or a document's name, a reference text). A long text is painted
+// elided and never widens the window; text() keeps it whole for the code
+// that reads it back. Plain text only.
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr);
+    explicit ElidedLabel(const QString &text, QWidget *parent = nullptr);
+
+    QString shownText() const; // the text as painted
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect textRect() const;
 };

@@ -15,6 +15,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 #include "repair/warranty_cards.h"
 
 #include <QComboBox>
@@ -69,11 +70,11 @@ TForm_Garanc_Produkti::TForm_Garanc_Produkti(QWidget *parent)
     DateTimePicker_Garanc_Data = named(new QDateEdit(QDate::currentDate(), this), "DateTimePicker_Garanc_Data");
     Edit_Zabel = namedEdit(QStringLiteral("Edit_Zabel"), this);
     Label1 = named(new QLabel(QStringLiteral("Контрагент:"), this), "Label1");
-    Label_Kontragent = named(new QLabel(noCounterpartyText(), this), "Label_Kontragent");
+    Label_Kontragent = named(new ElidedLabel(noCounterpartyText(), this), "Label_Kontragent");
     Label_Kontragent->setFont(bold);
     Label_Kontragent->setStyleSheet(QStringLiteral("color: red"));
     Label2 = named(new QLabel(QStringLiteral("Артикул:"), this), "Label2");
-    Label_Artikul = named(new QLabel(noArticleText(), this), "Label_Artikul");
+    Label_Artikul = named(new ElidedLabel(noArticleText(), this), "Label_Artikul");
     Label_Artikul->setFont(bold);
     Label_Artikul->setStyleSheet(QStringLiteral("color: blue"));
     for (QLabel *l : {Label1, Label2}) {

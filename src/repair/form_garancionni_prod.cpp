@@ -14,6 +14,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,7 +58,7 @@ TForm_Garancionni_Prod::TForm_Garancionni_Prod(QWidget *parent)
     setWindowTitle(QStringLiteral("Справка гаранционни продукти"));
 
     ChkBox_Kontrag = named(new QCheckBox(QStringLiteral("Доставчик"), this), "ChkBox_Kontrag");
-    Label_Kontrag = named(new QLabel(noSupplierText(), this), "Label_Kontrag");
+    Label_Kontrag = named(new ElidedLabel(noSupplierText(), this), "Label_Kontrag");
     ChkBox_Vid_Dok = named(new QCheckBox(QStringLiteral("Вид документ"), this), "ChkBox_Vid_Dok");
     ComboBox_Vid_Dok = named(new QComboBox(this), "ComboBox_Vid_Dok");
     ChkBox_Dok_N = named(new QCheckBox(QStringLiteral("Документ N"), this), "ChkBox_Dok_N");
@@ -66,7 +67,7 @@ TForm_Garancionni_Prod::TForm_Garancionni_Prod(QWidget *parent)
     cardDate = ReportRows::dateRow(this, QStringLiteral("Дата"), "ChkBox_Data", "ComboBox1", "DateTimePicker_Ot_Dost",
                                    "DateTimePicker_Do_Dost");
     ChkBox_Art = named(new QCheckBox(QStringLiteral("Артикул"), this), "ChkBox_Art");
-    Label_art = named(new QLabel(noArticleText(), this), "Label_art");
+    Label_art = named(new ElidedLabel(noArticleText(), this), "Label_art");
     for (QLabel *l : {Label_Kontrag, Label_art})
         l->setTextFormat(Qt::PlainText);
     serial = ReportRows::textRow(this, QStringLiteral("Сер. номер"), "ChkBox_SN", "Edit_SN", "ChkBox_4ast_SN");

@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 #include "repair/form_sastoqnie_remont.h"
 #include "repair/repair_list_models.h"
 #include "repair/repair_protocol.h"
@@ -138,7 +139,7 @@ void TForm_Remont::buildLayout()
     panel->addWidget(ComboBox_Sreach_Status);
     panel->addWidget(DateTimePicker_Data);
     Label_Sel_Kontrag_Ser = linkLabel("Label_Sel_Kontrag_Ser", QStringLiteral("Контрагент:"), this);
-    Label_Sel_Kontrag = named(new QLabel(kNoCounterparty, this), "Label_Sel_Kontrag");
+    Label_Sel_Kontrag = named(new ElidedLabel(kNoCounterparty, this), "Label_Sel_Kontrag");
     Label_Sel_Kontrag->setTextFormat(Qt::PlainText);
     Button_Search = namedButton(QStringLiteral("Button_Search"), QStringLiteral("Търси"), this);
     auto *searchRow = new QHBoxLayout;
@@ -169,7 +170,7 @@ void TForm_Remont::buildLayout()
     ChkBox_Free_Tekst = named(new QCheckBox(QStringLiteral("Свободен текст"), this), "ChkBox_Free_Tekst");
     ChkBox_Zamqna = named(new QCheckBox(QStringLiteral("Замяна"), this), "ChkBox_Zamqna");
     Label_Select_art = linkLabel("Label_Select_art", QStringLiteral("Артикул :"), this);
-    Label_Opis_art = named(new QLabel(kNoArticle, this), "Label_Opis_art");
+    Label_Opis_art = named(new ElidedLabel(kNoArticle, this), "Label_Opis_art");
     Label_Opis_art->setTextFormat(Qt::PlainText);
     Edit_Free_Tekst = namedEdit(QStringLiteral("Edit_Free_Tekst"), this);
     Edit_Free_Tekst->setMaxLength(255);

@@ -13,6 +13,7 @@
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,12 +74,12 @@ TForm_Spr_Izdadeni_Ser::TForm_Spr_Izdadeni_Ser(QWidget *parent)
     setWindowTitle(QStringLiteral("Справка за издадени от ремонт"));
 
     ChkBox_Kontrag = named(new QCheckBox(QStringLiteral("Контрагент"), this), "ChkBox_Kontrag");
-    Label_Kontrag = named(new QLabel(noClientText(), this), "Label_Kontrag");
+    Label_Kontrag = named(new ElidedLabel(noClientText(), this), "Label_Kontrag");
     reason = ReportRows::textRow(this, QStringLiteral("Причина"), "ChkBox_Pri4ina", "Edit_Pri4ina", nullptr);
     ChkBox_Operator = named(new QCheckBox(QStringLiteral("Оператор"), this), "ChkBox_Operator");
     ComboBox_Operator = named(new QComboBox(this), "ComboBox_Operator");
     ChkBox_Dostav4ik = named(new QCheckBox(QStringLiteral("Доставчик"), this), "ChkBox_Dostav4ik");
-    Label_Dostav4ik = named(new QLabel(noSupplierText(), this), "Label_Dostav4ik");
+    Label_Dostav4ik = named(new ElidedLabel(noSupplierText(), this), "Label_Dostav4ik");
     for (QLabel *l : {Label_Kontrag, Label_Dostav4ik})
         l->setTextFormat(Qt::PlainText);
     document = ReportRows::textRow(this, QStringLiteral("Документ"), "ChkBox_Gar_Dok", "Edit_Gar_Dok", nullptr);

@@ -19,6 +19,7 @@
 #include "repair/reception.h"
 #include "repair/work_list_link.h"
 #include "platform/tick_list.h"
+#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -160,7 +161,7 @@ void ServiceTab::build(ModeTab *tab)
     Label_Sel_Art = link("Label_Sel_Art", QStringLiteral("Артикул"), area);
     Edit_Art = namedEdit(QStringLiteral("Edit_Art"), area);
     Edit_Art->setEnabled(false);
-    Label_Opis_art = named(new QLabel(area), "Label_Opis_art");
+    Label_Opis_art = named(new ElidedLabel(area), "Label_Opis_art");
     Label_Opis_art->setTextFormat(Qt::PlainText);
     Label_Opis_art->hide(); // holds the article's number for the line
     ChkBox_Free_Tekst = named(new QCheckBox(QStringLiteral("Свободен текст"), area), "ChkBox_Free_Tekst");
@@ -179,16 +180,12 @@ void ServiceTab::build(ModeTab *tab)
     Edit_Gar_Dok_N = namedEdit(QStringLiteral("Edit_Gar_Dok_N"), area);
     DateTimePicker_Data_Dok = datePicker("DateTimePicker_Data_Dok", area);
     Label_Sel_Dost = link("Label_Sel_Dost", QStringLiteral("Доставчик"), area);
-    Label_Ime_Dost = named(new QLabel(QString::fromUtf8(NoSupplier), area), "Label_Ime_Dost");
+    Label_Ime_Dost = named(new ElidedLabel(QString::fromUtf8(NoSupplier), area), "Label_Ime_Dost");
     Label_Ime_Dost->setTextFormat(Qt::PlainText);
     Edit_Model = namedEdit(QStringLiteral("Edit_Model"), area);
     Edit_Partida = namedEdit(QStringLiteral("Edit_Partida"), area);
 
-    auto plain = [area](const char *name, const QString &text) {
-        auto *l = named(new QLabel(text, area), name);
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
+    auto plain = [area](const char *name, const QString &text) { return named(new ElidedLabel(text, area), name); };
     GroupBox_Dostav4ik = named(new QGroupBox(QStringLiteral("Данни от Доставчика"), area), "GroupBox_Dostav4ik");
     Label_Dost_Vid_Dok = plain("Label_Dost_Vid_Dok", {});
     Label_Dost_Data = plain("Label_Dost_Data", {});

@@ -9,49 +9,16 @@
 #include <QStyle>
 
 ClickPanel::ClickPanel(const QString &name, QWidget *parent)
-    : QLabel(parent)
+    : ElidedLabel(parent)
 {
     setObjectName(name);
-    setTextFormat(Qt::PlainText);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setMargin(2);
 }
 
-QRect ClickPanel::textRect() const
-{
-    return contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-}
-
-QString ClickPanel::shownText() const
-{
-    return fontMetrics().elidedText(text(), Qt::ElideRight, textRect().width());
-}
-
-QSize ClickPanel::sizeHint() const
-{
-    QSize size = QLabel::sizeHint();
-    size.setWidth(qMin(size.width(), fontMetrics().averageCharWidth() * 40));
-    return size;
-}
-
-QSize ClickPanel::minimumSizeHint() const
-{
-    QSize size = QLabel::minimumSizeHint();
-    size.setWidth(qMin(size.width(), fontMetrics().averageCharWidth() * 8));
-    return size;
-}
-
-void ClickPanel::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    drawFrame(&painter);
-    style()->drawItemText(&painter, textRect(), QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                          isEnabled(), shownText(), foregroundRole());
-}
-
 void ClickPanel::mouseReleaseEvent(QMouseEvent *event)
 {
-    QLabel::mouseReleaseEvent(event);
+    ElidedLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
 }

@@ -1,5 +1,6 @@
 #pragma once
-#include <QLabel>
+#include "platform/long_texts.h"
+
 #include <QWidget>
 
 class QSqlRecord;
@@ -7,25 +8,17 @@ class QSqlRecord;
 // A status panel that reacts to a click. A long text (an operator's or a
 // warehouse's name) is painted elided and never widens the window; text()
 // keeps it whole for the code that reads it back.
-class ClickPanel : public QLabel
+class ClickPanel : public ElidedLabel
 {
     Q_OBJECT
 public:
     explicit ClickPanel(const QString &name, QWidget *parent = nullptr);
-
-    QString shownText() const; // the text as painted
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QRect textRect() const;
 };
 
 // The rates ticker Image_Show_Valuta_Kurs: the text of every currency and its
