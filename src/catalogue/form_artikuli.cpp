@@ -143,7 +143,8 @@ void TForm_Artikuli::buildLayout()
         QHeaderView *header = DBGrid_Articles->horizontalHeader();
         for (int c = 0; c < m_list->columnCount(); ++c)
             DBGrid_Articles->setColumnWidth(
-                c, qMax(c < columns.size() ? columns.at(c).width : extraWidth, header->sectionSizeHint(c)));
+                c, qMax(BrowserWidgets::scaledWidth(DBGrid_Articles, c < columns.size() ? columns.at(c).width : extraWidth),
+                        header->sectionSizeHint(c)));
     });
     connect(DBGrid_Articles, &QTableView::clicked, this,
             [this](const QModelIndex &index) { DBGrid_ArticlesCellClick(index.column()); });

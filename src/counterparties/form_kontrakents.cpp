@@ -72,7 +72,7 @@ void TForm_Kontrakents::buildLayout()
     DBGrid_Kontragenti = named(new QTableView(this), "DBGrid_Kontragenti");
     BrowserWidgets::setupDragGrid(DBGrid_Kontragenti, m_list);
     for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
-        DBGrid_Kontragenti->setColumnWidth(c, kColumnWidths[c]);
+        DBGrid_Kontragenti->setColumnWidth(c, BrowserWidgets::scaledWidth(DBGrid_Kontragenti, kColumnWidths[c]));
     connect(DBGrid_Kontragenti, &QTableView::clicked, this,
             [this](const QModelIndex &index) { DBGrid_KontragentiCellClick(index.column()); });
     connect(DBGrid_Kontragenti, &QTableView::doubleClicked, this, [this] { DBGrid_KontragentiDblClick(); });

@@ -156,6 +156,7 @@ void TForm_GeneralForm_Dokumentaciq::CreateForm_Nastrojki()
         m_editor = new TForm_Nastrojki(this);
         connect(m_editor, &TForm_Nastrojki::layoutChanged, this, &TForm_GeneralForm_Dokumentaciq::refresh);
     }
+    m_editor->fillFieldList(CheckBox_Fisk_Centar->isChecked()); // before the size: the list sets the width
     m_editor->adjustSize();
     if (QScreen *screen = this->screen()) {
         const QRect area = screen->availableGeometry();
@@ -165,7 +166,6 @@ void TForm_GeneralForm_Dokumentaciq::CreateForm_Nastrojki()
     d.headerHeight = m_editor->SpinEdit_GroupHeaderBand1_Height->value();
     d.detailHeight = m_editor->SpinEdit_QRSubDetail1_Height->value();
     d.footerHeight = m_editor->SpinEdit_GroupFooterBand1_Height->value();
-    m_editor->fillFieldList(CheckBox_Fisk_Centar->isChecked());
     m_editor->show();
     refresh();
 }

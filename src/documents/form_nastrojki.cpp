@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QSpinBox>
+#include <QStyle>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QTabWidget>
@@ -88,6 +90,8 @@ TForm_Nastrojki::TForm_Nastrojki(QWidget *parent)
     grid->addWidget(new QLabel(QStringLiteral("Данни"), page), 1, 1);
     ComboBox_Poleta = named(new QComboBox(page), "ComboBox_Poleta");
     ComboBox_Poleta->setMaxVisibleItems(25);
+    // Wide enough for the longest "table-field" name, open or closed.
+    ComboBox_Poleta->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     grid->addWidget(ComboBox_Poleta, 1, 2);
     CheckBox_AutoSize = check("CheckBox_AutoSize", QStringLiteral("Автоматично оразмеряване"), page);
     grid->addWidget(CheckBox_AutoSize, 2, 1, 1, 2);
@@ -512,5 +516,8 @@ void TForm_Nastrojki::fillFieldList(bool fiscalService)
     m_queryEntries = fiscalService ? deviceQueryEntries(tables) : QStringList();
     ComboBox_Poleta->clear();
     ComboBox_Poleta->addItems(tables + m_queryEntries);
+    QAbstractItemView *list = ComboBox_Poleta->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth()
+                          + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
     ComboBox_Poleta->setCurrentIndex(ComboBox_Poleta->count() > 0 ? 0 : -1);
 }

@@ -59,3 +59,9 @@ void BrowserWidgets::layPickPanel(QWidget *panel, QPushButton *pick, QPushButton
     row->addWidget(cancel);
     panel->hide();
 }
+
+int BrowserWidgets::scaledWidth(const QWidget *widget, int designed)
+{
+    const int digit = widget->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    return qRound(designed * qMax(digit, 5) / 5.0);
+}

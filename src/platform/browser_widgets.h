@@ -22,6 +22,9 @@ void setupGroupTree(QTreeWidget *tree);
 void setupDragGrid(QTableView *grid, QAbstractItemModel *model);
 // The menu pops up where the view is right-clicked.
 void popupMenuOn(QAbstractItemView *view, QMenu *menu);
+// A column width designed in pixels of a font whose digits are 5 pixels
+// wide, in the widget's own font: "Арт. №" (46) holds seven digits.
+int scaledWidth(const QWidget *widget, int designed);
 // The pick panel's two buttons side by side, the panel hidden until a pick is asked for.
 void layPickPanel(QWidget *panel, QPushButton *pick, QPushButton *cancel, bool alignRight);
 } // namespace BrowserWidgets

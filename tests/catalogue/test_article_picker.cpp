@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 
@@ -288,6 +289,37 @@ private slots:
         QCOMPARE(modesShown, (QList<int>{5, 3}));
         QCOMPARE(modeAfter, 5);
         QCOMPARE(CounterpartyPickMode, -1);
+    }
+
+    // The grid's widths follow the font in use: seven digits fit "Арт. №",
+    // and a larger font gives wider columns.
+    void columnWidthsFollowTheFont()
+    {
+        TestProgram program;
+        catalogue();
+        addArticle(1234567, QStringLiteral("Голям номер"), 3);
+        TForm_Artikuli w;
+        w.loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath()));
+        w.TreeView1->setCurrentItem(w.TreeView1->topLevelItem(0));
+        QList<int> before;
+        for (int pointSize : {9, 16}) {
+            QFont font = w.font();
+            font.setPointSize(pointSize);
+            w.setFont(font);
+            w.FormShow();
+            QTableView *grid = w.DBGrid_Articles;
+            const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+            const int digits = grid->fontMetrics().horizontalAdvance(QStringLiteral("1234567"));
+            QVERIFY2(grid->columnWidth(0) >= digits + margins,
+                     qPrintable(QStringLiteral("%1 pt: %2 < %3").arg(pointSize).arg(grid->columnWidth(0)).arg(digits + margins)));
+            QList<int> widths;
+            for (int c = 0; c < 8; ++c)
+                widths << grid->columnWidth(c);
+            if (!before.isEmpty())
+                for (int c = 0; c < 8; ++c)
+                    QVERIFY2(widths.at(c) > before.at(c), qPrintable(QString::number(c)));
+            before = widths;
+        }
     }
 
     void ctrlAInTheListMarksEveryRow()

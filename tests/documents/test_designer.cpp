@@ -16,12 +16,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 using namespace Layout;
@@ -228,6 +230,23 @@ private Q_SLOTS:
         form.N_Etiket->trigger();
         TForm_Nastrojki *e = form.editor();
         QCOMPARE(e->ComboBox_Poleta->count(), entries.size());
+        // The box and its drop-down are wide enough to read the longest field name.
+        QString longest;
+        for (const QString &entry : entries)
+            if (entry.size() > longest.size())
+                longest = entry;
+        e->show();
+        QCoreApplication::processEvents();
+        QComboBox *fields = e->ComboBox_Poleta;
+        const int text = fields->fontMetrics().horizontalAdvance(longest);
+        QStyleOptionComboBox box;
+        box.initFrom(fields);
+        const int room = fields->style()->subControlRect(QStyle::CC_ComboBox, &box, QStyle::SC_ComboBoxEditField, fields).width();
+        QVERIFY2(room >= text, qPrintable(QStringLiteral("%1 < %2").arg(room).arg(text)));
+        fields->showPopup();
+        QVERIFY(fields->view()->viewport()->width() >= text);
+        fields->hidePopup();
+        QVERIFY(e->width() <= 1280);
         create(e, 1, NetAmount);
         create(e, 1, VatAmount);
         create(e, 0);
