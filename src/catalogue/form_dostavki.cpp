@@ -396,9 +396,7 @@ void TForm_Dostavki::Btn_NovClick()
     DateTimePicker_Time->setTime(QTime::currentTime());
     Label12->setText(QString::number(GET_MAX_NUMBER(QStringLiteral("Dostavki"), QStringLiteral("ID"))));
     // The payments of the previous delivery are not this one's.
-    Edit_Plateno_Banka->setText(QStringLiteral("0.0000"));
-    Edit_Neplateno->setText(QStringLiteral("0.0000"));
-    Button_Calculate_SUMsClick();
+    clearPayments();
     Edit_Art_ID->setFocus();
     Edit_Art_ID->selectAll();
 }
@@ -435,8 +433,15 @@ bool TForm_Dostavki::save()
     setOpen(false);
     setLineEdit(0);
     Label5->setText(QString::fromUtf8(AllWarehouses));
-    Button_Calculate_SUMsClick();
+    clearPayments(); // the saved delivery's lines are gone: its sums are zeros
     return true;
+}
+
+void TForm_Dostavki::clearPayments()
+{
+    Edit_Plateno_Banka->setText(QStringLiteral("0.0000"));
+    Edit_Neplateno->setText(QStringLiteral("0.0000"));
+    Button_Calculate_SUMsClick();
 }
 
 void TForm_Dostavki::Btn_CancelClick()

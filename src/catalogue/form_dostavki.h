@@ -146,6 +146,7 @@ private:
     void showStock(long long article);
     void rateCaption(const QString &currency);
     void supplierPicked();
+    void clearPayments(); // bank and unpaid to zero, then the sums
     bool readLine(Deliveries::LineInput *line);
     long long currentArticle() const;
 

@@ -94,7 +94,14 @@ QStringList deliveryFields()
 
 const char *deliveryTitle(const QString &field)
 {
-    return titleOf(kDeliveries, field);
+    if (const char *title = titleOf(kDeliveries, field))
+        return title;
+    return articleFilterFields().contains(field) ? titleOf(kLines, field) : nullptr;
+}
+
+QStringList articleFilterFields()
+{
+    return {QStringLiteral("Opisanie"), QStringLiteral("Nomer_Produkt")};
 }
 
 QStringList lineFields()

@@ -35,7 +35,9 @@ struct Query {
 };
 Query deliveries(const Filter &f);
 QStringList deliveryFields(); // the grid's fields, in column order
-const char *deliveryTitle(const QString &field);
+// The article filter's two columns, shown after them.
+QStringList articleFilterFields();
+const char *deliveryTitle(const QString &field); // also of the article filter's columns
 
 // Every line of the delivery with its article (all but the picture) and the
 // line's sums in leva at today's rates of its two currencies.

@@ -376,10 +376,12 @@ void TForm_SprDostavka::Button_SearchClick()
             showColumns(DBGrid_Dokument, m_deliveries, DeliveriesReport::deliveryFields(),
                         &DeliveriesReport::deliveryTitle);
             // The article columns of the article filter are shown after the delivery's.
-            for (const char *f : {"Opisanie", "Nomer_Produkt"}) {
-                const int c = m_deliveries->fieldIndex(QString::fromLatin1(f));
-                if (c >= 0)
-                    DBGrid_Dokument->setColumnHidden(c, false);
+            for (const QString &f : DeliveriesReport::articleFilterFields()) {
+                const int c = m_deliveries->fieldIndex(f);
+                if (c < 0)
+                    continue;
+                m_deliveries->setHeaderTitle(f, QString::fromUtf8(DeliveriesReport::deliveryTitle(f)));
+                DBGrid_Dokument->setColumnHidden(c, false);
             }
             const int widths[] = {50, 200, 100, 150, 90, 90, 150};
             for (int c = 0; c < int(std::size(widths)); ++c)

@@ -436,6 +436,11 @@ private Q_SLOTS:
         }
         QVERIFY(w->save());
         QCOMPARE(w->state(), 0);
+        // the cleared delivery's payments: zeros, not a negative cash amount
+        QCOMPARE(w->Edit_Plateno_Broj->text(), QStringLiteral("0.00"));
+        QCOMPARE(w->Edit_Plateno_Banka->text(), QStringLiteral("0.0000"));
+        QCOMPARE(w->Edit_Neplateno->text(), QStringLiteral("0.0000"));
+        QCOMPARE(w->Label_SUM_BezDDS->text(), QStringLiteral("0.00"));
         QCOMPARE(stock(11, 2).toDouble(), 6.0);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Pay_Bank FROM Dostavki")).toDouble(), 3.5);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Dostavna_Cena FROM Produkti WHERE ID = 11")).toDouble(), 1.5);

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -126,6 +127,13 @@ private Q_SLOTS:
         w.Button_SearchClick();
         QCOMPARE(listed(w), ids);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).value(0), message);
+        // Every column shown has a Bulgarian title, the article filter's too.
+        static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+        for (int c = 0; c < w.DBGrid_Dokument->model()->columnCount(); ++c) {
+            const QString title = w.DBGrid_Dokument->model()->headerData(c, Qt::Horizontal).toString();
+            if (!w.DBGrid_Dokument->isColumnHidden(c))
+                QVERIFY2(title.contains(cyrillic), qPrintable(title));
+        }
     }
 
     void aDeliveryShowsItsAmountsAndLines()
