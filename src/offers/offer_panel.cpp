@@ -5,6 +5,7 @@
 #include "app/form_koloni.h"
 #include "app/form_print_vid_fail.h"
 #include "app/list_export.h"
+#include "app/price_delegate.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "common/dates.h"
@@ -19,8 +20,8 @@
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
-#include "platform/named.h"
 #include "platform/long_texts.h"
+#include "platform/named.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -42,14 +43,21 @@
 namespace {
 const QString kNoCustomer = QStringLiteral("0: Няма избран контрагент");
 
-// The position's cheapest alternative red, the dearest blue, both bold.
-class OfferDelegate : public QStyledItemDelegate
+// The position's cheapest alternative red, the dearest blue, both bold; in
+// the money columns the amount with the price decimals.
+class OfferDelegate : public PriceDelegate
 {
 public:
-    explicit OfferDelegate(OfferPanel *panel)
-        : QStyledItemDelegate(panel)
+    OfferDelegate(OfferPanel *panel, bool money)
+        : PriceDelegate(panel)
         , m_panel(panel)
+        , m_money(money)
     {
+    }
+
+    QString displayText(const QVariant &value, const QLocale &locale) const override
+    {
+        return m_money ? PriceDelegate::displayText(value, locale) : QStyledItemDelegate::displayText(value, locale);
     }
 
 protected:
@@ -67,7 +75,10 @@ protected:
 
 private:
     OfferPanel *m_panel;
+    bool m_money;
 };
+
+const char *const kMoneyFields[] = {"Suma", "Pe4alba", "Cena", "Cena_2", "Cena_3"};
 
 const std::pair<const char *, const char *> kTitles[] = {
     {"Pe4alba", "Печалба"}, {"ID", "N"},          {"Grup", "Група"},      {"Opisanie", "Описание"},
@@ -182,7 +193,8 @@ void OfferPanel::buildLayout()
     DBGrid_Oferta->setModel(m_list);
     GridSelection::setup(DBGrid_Oferta);
     DBGrid_Oferta->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid_Oferta->setItemDelegate(new OfferDelegate(this));
+    DBGrid_Oferta->setItemDelegate(new OfferDelegate(this, false));
+    m_moneyDelegate = new OfferDelegate(this, true);
     DBGrid_Oferta->setContextMenuPolicy(Qt::CustomContextMenu);
     DBGrid_Oferta->verticalHeader()->setDefaultSectionSize(DBGrid_Oferta->fontMetrics().height() + 6);
     DBGrid_Oferta->horizontalHeader()->setSectionsClickable(true);
@@ -465,6 +477,9 @@ void OfferPanel::refreshGrid(const QString &orderBy)
             say(QStringLiteral("Грешка при четене на офертата.\n") + e.message());
         return;
     }
+    for (const char *field : kMoneyFields)
+        if (const int c = m_list->fieldIndex(QString::fromLatin1(field)); c >= 0)
+            DBGrid_Oferta->setItemDelegateForColumn(c, m_moneyDelegate);
     if (widths.size() == m_list->columnCount())
         for (int c = 0; c < widths.size(); ++c) {
             header->resizeSection(c, widths.at(c));

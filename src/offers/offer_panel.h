@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QStyledItemDelegate;
 class QPushButton;
 class QSpinBox;
 class QTableView;
@@ -101,5 +102,6 @@ private:
 
     TForm_Oferti *m_form;
     SqlListModel *m_list;
+    QStyledItemDelegate *m_moneyDelegate = nullptr; // the money columns of the offer grid
     QList<QSqlRecord> m_stockRows;
 };

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/login_request.h"
+#include "app/price_delegate.h"
 #include "catalogue/article_pick.h"
 #include "common/money.h"
 #include "common/reference_text.h"
@@ -13,13 +14,13 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
+#include "platform/long_texts.h"
 #include "platform/named.h"
 #include "platform/printer_check_list.h"
+#include "platform/tick_list.h"
 #include "repair/client_search.h"
 #include "repair/reception.h"
 #include "repair/work_list_link.h"
-#include "platform/tick_list.h"
-#include "platform/long_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,17 +60,6 @@ QDateEdit *datePicker(const char *name, QWidget *parent)
     d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     return d;
 }
-
-// Prices with the price decimals.
-class PriceDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant &value, const QLocale &) const override
-    {
-        return value.isNull() ? QString() : Money::fixed(value.toDouble(), PriceDecimals);
-    }
-};
 
 // Enter in the article edit moves on to the serial number.
 class EnterToSerial : public QObject

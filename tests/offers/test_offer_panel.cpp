@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -138,6 +139,19 @@ private slots:
         o.add({art(QStringLiteral("А"), 100)}, 3, QStringLiteral("/"), QStringLiteral("3"));
         QCOMPARE(o.ticks(), (QList<bool>{false, false}));
         QCOMPARE(o.p->offerList()->value(0, QStringLiteral("Cena")).toDouble(), 100.0 / 3);
+        // The grid shows money with the price decimals; the stored value stays whole.
+        const auto shown = [&o](const char *field) {
+            const QModelIndex at = o.p->offerList()->index(0, o.p->offerList()->fieldIndex(QString::fromLatin1(field)));
+            auto *delegate = qobject_cast<QStyledItemDelegate *>(o.p->DBGrid_Oferta->itemDelegateForIndex(at));
+            return delegate ? delegate->displayText(at.data(), QLocale::c()) : QString();
+        };
+        QCOMPARE(shown("Cena"), QStringLiteral("33.3333"));
+        QCOMPARE(shown("Suma"), QStringLiteral("33.3333"));
+        PriceDecimals = 2;
+        QCOMPARE(shown("Cena"), QStringLiteral("33.33"));
+        QCOMPARE(shown("Cena_2"), QStringLiteral("0.00"));
+        QCOMPARE(shown("ID_Mark"), QStringLiteral("3"));
+        PriceDecimals = 4;
         QCOMPARE(o.p->SpinEdit_Kol->value(), 1);
 
         // A third element: position 3 has its line already.
