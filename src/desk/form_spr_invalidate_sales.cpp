@@ -1,5 +1,6 @@
 #include "desk/form_spr_invalidate_sales.h"
 
+#include "app/help_actions.h"
 #include "common/dates.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
@@ -217,6 +218,7 @@ SalesCancel::Filter TForm_Spr_Invalidate_Sales::filter() const
 void TForm_Spr_Invalidate_Sales::Button_SearchClick()
 {
     const SalesCancel::Query q = SalesCancel::reportQuery(filter());
+    const HelpActions::SearchIndicator indicator;
     try {
         m_rows->setQuery(q.sql, q.params);
         for (const auto &[field, title] : SalesCancel::titles())

@@ -19,16 +19,6 @@
 #include <QTableView>
 
 namespace ReportParts {
-SearchIndicator::SearchIndicator()
-{
-    HelpActions::Action_SearchExecute();
-}
-
-SearchIndicator::~SearchIndicator()
-{
-    HelpActions::Action_Stop_SearchExecute();
-}
-
 QString money(double value)
 {
     return Money::formatWidth(value, 4, PriceDecimals);

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/help_actions.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -15,10 +17,7 @@ class QWidget;
 // Pieces the report windows share.
 namespace ReportParts {
 // The search indicator runs while a report's query does.
-struct SearchIndicator {
-    SearchIndicator();
-    ~SearchIndicator();
-};
+using SearchIndicator = HelpActions::SearchIndicator;
 QString money(double value); // "%*.*f" with width 4 and PriceDecimals
 // The fixed list "равно", "по - малко", "по - голямо", "между", at "равно", disabled.
 QComboBox *comparisonBox(QWidget *parent, const char *name);

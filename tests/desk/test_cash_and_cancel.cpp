@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/form_animations.h"
 #include "app/form_get_kol.h"
 #include "desk/cash_calculator.h"
 #include "desk/cash_count.h"
@@ -23,6 +24,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QDir>
+#include <QMovie>
 #include <QTest>
 
 namespace {
@@ -274,6 +277,17 @@ private Q_SLOTS:
         w.ComboBox_Select_DataChange();
         QVERIFY(!w.DateTimePicker_Data_Do->isHidden());
         QCOMPARE(w.filter().dateCompare, int(SalesCancel::Between));
+
+        // The search indicator runs around the query: started, then stopped.
+        QDir().mkpath(program.file(QStringLiteral("Video")));
+        QVERIFY(QFile::copy(QStringLiteral(VENTAROS_SOURCE_DIR "/Video/Search.gif"),
+                            program.file(QStringLiteral("Video/Search.gif"))));
+        delete Form_Animations;
+        w.Button_SearchClick();
+        QVERIFY(Form_Animations);
+        QVERIFY(Form_Animations->isVisible());
+        QCOMPARE(Form_Animations->movie()->state(), QMovie::NotRunning);
+        delete Form_Animations;
     }
 };
 
