@@ -108,6 +108,7 @@ TForm_Garanc_Produkti::TForm_Garanc_Produkti(QWidget *parent)
 
     DBGrid1 = named(new QTableView(this), "DBGrid1");
     GridSelection::setupList(DBGrid1, m_pieces);
+    m_pieces->setFieldColour(QStringLiteral("N"), QColor(255, 0, 0));
     BitBtn_Dobavi = namedButton(QStringLiteral("BitBtn_Dobavi"), QStringLiteral("Добави"), this);
     BitBtn_Delete = namedButton(QStringLiteral("BitBtn_Delete"), QStringLiteral("Изтрии"), this);
     Button_Insert = namedButton(QStringLiteral("Button_Insert"), QStringLiteral("Запис"), this);

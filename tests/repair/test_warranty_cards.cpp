@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QColor>
 #include <QTest>
 
 namespace {
@@ -296,6 +297,12 @@ private Q_SLOTS:
         QCOMPARE(w.pieces()->rowCount(), 0);
         addPiece(w, QStringLiteral("11"), QStringLiteral("A"));
         addPiece(w, QStringLiteral("11"), QStringLiteral("B"));
+        // "Номер" is drawn red, the other columns in the grid's own colour.
+        const QAbstractItemModel *grid = w.DBGrid1->model();
+        const int number = w.pieces()->fieldIndex(QStringLiteral("N"));
+        QCOMPARE(grid->headerData(number, Qt::Horizontal).toString(), QStringLiteral("Номер"));
+        QCOMPARE(grid->index(1, number).data(Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+        QVERIFY(!grid->index(1, w.pieces()->fieldIndex(QStringLiteral("Serial_ID"))).data(Qt::ForegroundRole).isValid());
         w.DBGrid1->selectRow(0);
         w.BitBtn_DeleteClick();
         QCOMPARE(w.pieces()->rowCount(), 1);

@@ -97,6 +97,11 @@ int SqlListModel::findRow(const QString &field, const QVariant &value) const
     return -1;
 }
 
+void SqlListModel::setFieldColour(const QString &field, const QColor &colour)
+{
+    m_colours.insert(field.toUpper(), colour);
+}
+
 void SqlListModel::setHeaderTitle(const QString &field, const QString &title)
 {
     m_titles.insert(field.toUpper(), title);
@@ -123,6 +128,10 @@ QVariant SqlListModel::data(const QModelIndex &index, int role) const
         return ColumnRegistry::displayText(m_fields.fieldName(index.column()), v);
     if (role == Qt::EditRole)
         return v;
+    if (role == Qt::ForegroundRole && !m_colours.isEmpty()) {
+        const QColor colour = m_colours.value(m_fields.fieldName(index.column()).toUpper());
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
     return {};
 }
 

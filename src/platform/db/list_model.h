@@ -1,5 +1,6 @@
 #pragma once
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QHash>
 #include <QSqlRecord>
 #include <QVariantList>
@@ -34,6 +35,8 @@ public:
     int fieldIndex(const QString &field) const; // case-insensitive, -1 when absent
     int findRow(const QString &field, const QVariant &value) const;
     void setHeaderTitle(const QString &field, const QString &title);
+    // The field's cells in that colour (kept over later queries).
+    void setFieldColour(const QString &field, const QColor &colour);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -48,4 +51,5 @@ private:
     QSqlRecord m_fields;
     QList<QVariantList> m_rows;
     QHash<QString, QString> m_titles; // upper-case field -> title
+    QHash<QString, QColor> m_colours; // upper-case field -> text colour
 };
