@@ -21,6 +21,7 @@
 #include "catalogue/form_sklad.h"
 #include "catalogue/form_type_prigotvq_se.h"
 #include "counterparties/counterparty_pick.h"
+#include "counterparties/form_kontakti.h"
 #include "counterparties/form_kontrakents.h"
 #include "counterparties/counterparty_editor.h"
 #include "desk/form_cenovi_listi.h"
@@ -201,6 +202,7 @@ const QList<Opener> kOpeners = {
 
     // Counterparties (also the toolbar button "Контрагенти")
     {"N_Klienti", [](TGeneral_Form &f) { TForm_Kontrakents::N_KlientiClick(&f); }},
+    {"N45", &openNew<TForm_Kontakti>},
 
     // Warehouses and stock ("Складове..." is also the toolbar button and the Panel_Sklad click)
     {"N_Sklad", [](TGeneral_Form &f) { TForm_Sklad::open(&f); }},
