@@ -52,11 +52,16 @@ case "$mode" in
     echo "sanitizer tests: $((SECONDS - start)) s"
     ;;
   bench)
-    # The benchmarks of the main road, in a temporary folder under build/.
-    exec ./build/ventaros_bench "$(pwd)/build"
+    # The benchmark, in a temporary folder under build/: "bench [ARTICLES]"
+    # (default 100000) or "bench scale" (10 000, 100 000 and 1 000 000).
+    size="${2:-100000}"
+    if [ "$size" = scale ]; then
+      exec ./build/ventaros_bench --scale --folder "$(pwd)/build"
+    fi
+    exec ./build/ventaros_bench "$size" --folder "$(pwd)/build"
     ;;
   *)
-    echo "usage: $0 [run|test|bench]" >&2
+    echo "usage: $0 [run|test|bench [ARTICLES|scale]]" >&2
     exit 2
     ;;
 esac

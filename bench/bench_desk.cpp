@@ -1,0 +1,364 @@
+// The shop desk of the main window as a cashier works it: keys typed into
+// the entry row, the handlers they run and the repaint, against the same
+// database work as raw prepared statements.
+#include "bench_roads.h"
+#include "bench_shop.h"
+#include "bench_support.h"
+
+#include "app/app_state.h"
+#include "common/settings.h"
+#include "desk/desk_lines.h"
+#include "desk/desk_search.h"
+#include "desk/desk_state.h"
+#include "desk/device_file_writer.h"
+#include "desk/form_pay_type.h"
+#include "desk/shop_desk.h"
+#include "platform/db/database.h"
+#include "platform/script.h"
+#include "shell/form_dostap_operators.h"
+#include "shell/general_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace Bench {
+namespace {
+constexpr int SaleBill = 7;
+
+// Counts the paints of a widget, so a road is known to have repainted.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+long long maxOpenLine()
+{
+    return Db::scalar(QStringLiteral("SELECT MAX(N_Prodajba) FROM Prodajbi_Vremenni")).toLongLong();
+}
+
+struct Window {
+    std::unique_ptr<TGeneral_Form> form;
+    ShopDesk *desk = nullptr;
+    std::unique_ptr<PaintCounter> gridPaints;
+};
+
+// The main window, logged in as a user would, the shop tab in front.
+Window startWindow()
+{
+    Window w;
+    w.form = std::make_unique<TGeneral_Form>();
+    PlatformScript::setModalHandler([](QDialog *d) {
+        auto *login = qobject_cast<TForm_Dostap_Operators *>(d);
+        if (!login)
+            return int(QDialog::Rejected);
+        login->ComboBox_Operators->setCurrentIndex(login->ComboBox_Operators->findText(op()));
+        login->Edit_Password->setText(QStringLiteral("admin"));
+        login->OKBtn->click();
+        return login->result();
+    });
+    if (!w.form->FormCreate())
+        fail(QStringLiteral("the main window did not start"));
+    w.form->Timer1->stop();
+    PlatformScript::setModalHandler({});
+    AppState::instance().setActiveWarehouseText(QStringLiteral("1:Склад 1"));
+    w.form->resize(1280, 900);
+    w.form->show();
+    QApplication::setActiveWindow(w.form.get());
+    if (!QTest::qWaitForWindowActive(w.form.get()))
+        fail(QStringLiteral("the main window was never active"));
+    w.desk = ShopDesk::instance();
+    if (!w.desk)
+        fail(QStringLiteral("the main window has no desk"));
+    w.gridPaints = std::make_unique<PaintCounter>(w.desk->DBGrid1->viewport());
+    QApplication::processEvents();
+    return w;
+}
+
+// What the event loop does after the handlers: deferred handlers, layout and paint.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+}
+
+// A key to whatever has the focus, as the keyboard would send it.
+void key(Qt::Key k, QWidget *expected)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus != expected)
+        fail(QStringLiteral("the focus is on %1, not on %2")
+                 .arg(focus ? focus->objectName() : QStringLiteral("nothing"), expected->objectName()));
+    QTest::keyClick(focus, k);
+}
+
+void type(ShopDesk *desk, const QString &text)
+{
+    desk->Edit_Barkod->setFocus();
+    if (QApplication::focusWidget() != desk->Edit_Barkod)
+        fail(QStringLiteral("the search edit takes no focus"));
+    // As a keyboard or scanner sends them: a press and a release with the
+    // character's text (QTest maps only ASCII characters to keys).
+    for (const QChar c : text) {
+        const int code = c.unicode() < 0x80 ? QKeySequence(QString(c)).count() ? QKeySequence(QString(c))[0].key()
+                                                                                : Qt::Key_unknown
+                                            : Qt::Key_unknown;
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(desk->Edit_Barkod, &press);
+        QApplication::sendEvent(desk->Edit_Barkod, &release);
+    }
+}
+
+void setPrefix(ShopDesk *desk, const char *prefix)
+{
+    desk->Label_Search_In->setText(QString::fromLatin1(prefix));
+}
+
+QString lastMessage()
+{
+    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+    return m.isEmpty() ? QString() : m.last();
+}
+
+// A barcode the window scans up to the line in the bill and its total.
+void scanKnown(Window &w)
+{
+    ShopDesk *desk = w.desk;
+    setPrefix(desk, "b.");
+    long long before = maxOpenLine();
+    int scan = 0;
+    const auto code = [&] { return barcodeOf(1 + (1000 + scan * 7919) % barcodeCount()); };
+    const auto reset = [&] {
+        Db::execute(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE N_Prodajba > ?"), {before});
+        desk->Get_All_Smetki();
+        ++scan;
+        settle();
+    };
+    reset();
+    const int paintsBefore = w.gridPaints->paints;
+    const Timing time = measure(
+        [&] {
+            type(desk, code());
+            key(Qt::Key_Return, desk->Edit_Barkod);
+            key(Qt::Key_Return, desk->c.Edit_Broj);
+            key(Qt::Key_Return, desk->Edit_Cena_Nula);
+            settle();
+            if (maxOpenLine() <= before)
+                fail(QStringLiteral("the scan wrote no line: ") + lastMessage());
+        },
+        reset);
+    if (w.gridPaints->paints < paintsBefore + options().runs)
+        fail(QStringLiteral("the bill was not repainted after each scan"));
+
+    Raw lookup(QStringLiteral("SELECT ID FROM Barkodes WHERE Barkode = ?"));
+    Raw read(QStringLiteral("SELECT ID, Opisanie, Mqrka, Valuta_P, Max_TO, Ed_Cena, Dan_Grup, Prigotvq_Se FROM Produkti "
+                            "WHERE ID = ?"));
+    Raw insert(QStringLiteral("INSERT INTO Prodajbi_Vremenni (Barkod, Opisanie, Kol, Ed_Cena, Valuta, Operator, T_O, Sm_N, "
+                              "Term_N, Dan_Grup, Prigotvq_Se) VALUES (?, 'x', 1, 2.5, 'BGL', ?, 0, 0, 1, 2, 0)"));
+    Raw totals(QStringLiteral("SELECT TOTAL(Kol * Ed_Cena * (100 - T_O) / 100) FROM Prodajbi_Vremenni "
+                              "WHERE Operator = ? AND Sm_N = 0"));
+    const QByteArray name = op().toUtf8();
+    const Timing base = measure(
+        [&] {
+            rawExec("BEGIN IMMEDIATE");
+            const long long id = lookup.bind(1, code().toUtf8()).run();
+            read.bind(1, id).run();
+            insert.bind(1, id).bind(2, name).run();
+            totals.bind(1, name).run();
+            rawExec("COMMIT");
+        },
+        reset);
+    reset();
+    report({QStringLiteral("scan"), QStringLiteral("каса: баркод до ред и сума"), time, base, 3, {}});
+}
+
+// A code nobody has: the search, the message, the emptied edit.
+void scanUnknown(Window &w)
+{
+    ShopDesk *desk = w.desk;
+    setPrefix(desk, "b.");
+    const QString code = QStringLiteral("3809999999999");
+    const qsizetype messages = PlatformScript::texts(QStringLiteral("message")).size();
+    const Timing time = measure([&] {
+        type(desk, code);
+        key(Qt::Key_Return, desk->Edit_Barkod);
+        settle();
+    });
+    if (PlatformScript::texts(QStringLiteral("message")).size() != messages + options().runs
+        || lastMessage() != QStringLiteral("Не са открити данни"))
+        fail(QStringLiteral("an unknown barcode was not told: ") + lastMessage());
+    Raw lookup(QStringLiteral("SELECT ID FROM Barkodes WHERE Barkode = ?"));
+    const QByteArray text = code.toUtf8();
+    const Timing base = measure([&] { lookup.bind(1, text).run(); });
+    report({QStringLiteral("unknown"), QStringLiteral("каса: непознат баркод"), time, base, 0,
+            QStringLiteral("база: търсене по индекс")});
+    // The look-up itself: a code in no case, by its index.
+    const Timing find = measure([&] {
+        const auto hits = DeskSearch::find(QLatin1Char('b'), code);
+        if (!hits || !hits->isEmpty())
+            fail(QStringLiteral("an unknown barcode was found"));
+    });
+    report({QStringLiteral("unknown.lookup"), QStringLiteral("търсене: непознат баркод"), find, base, 3, {}});
+}
+
+// The name search: the hit list of every article whose name holds the text.
+void nameSearch(Window &w)
+{
+    ShopDesk *desk = w.desk;
+    setPrefix(desk, "i.");
+    const QString typed = QStringLiteral("кисело");
+    const auto reset = [&] {
+        desk->ListBox_Opisanie_Artikuli->hide();
+        desk->Edit_Barkod->clear();
+        settle();
+    };
+    const Timing time = measure(
+        [&] {
+            type(desk, typed);
+            key(Qt::Key_Return, desk->Edit_Barkod);
+            settle();
+        },
+        reset);
+    const int found = desk->ListBox_Opisanie_Artikuli->count();
+    if (found < 2 || !desk->ListBox_Opisanie_Artikuli->isVisible())
+        fail(QStringLiteral("the name search listed %1 articles").arg(found));
+    reset();
+    Raw raw(QStringLiteral("SELECT ID, Opisanie FROM Produkti WHERE UPPER(Opisanie) LIKE UPPER(?) ESCAPE '\\' "
+                           "ORDER BY Opisanie, ID LIMIT 1000"));
+    const QByteArray pattern = (QLatin1Char('%') + typed + QLatin1Char('%')).toUtf8();
+    const Timing base = measure([&] { raw.bind(1, pattern).run(); });
+    report({QStringLiteral("name"), QStringLiteral("каса: търсене по име"), time, base, 3,
+            QStringLiteral("%1 намерени").arg(found)});
+    setPrefix(desk, "b.");
+}
+
+// Ten lines of a bill sold in cash from the window: the lines marked, the
+// sale key, the payment window accepted, the receipt file written.
+void cashSale(Window &w)
+{
+    ShopDesk *desk = w.desk;
+    QAction *sell = w.form->findChild<QAction *>(QStringLiteral("N_Prodajba"));
+    QAction *markAll = w.form->findChild<QAction *>(QStringLiteral("N_Select_All"));
+    if (!sell || !markAll)
+        fail(QStringLiteral("the sale actions are missing"));
+    const QString folder = Settings::receiptFolder();
+    const int articles = options().articles;
+    QList<long long> lines;
+    const auto openTen = [&] {
+        lines.clear();
+        for (int i = 0; i < 10; ++i) {
+            DeskLines::NewLine line;
+            line.article = 1 + (500 + i * 101) % articles;
+            line.quantityText = QStringLiteral("2");
+            line.priceText = QStringLiteral("3.4");
+            line.listPrice = 3.4;
+            line.op = op();
+            line.bill = SaleBill;
+            DeskLines::insertLine(line);
+            lines << maxOpenLine();
+        }
+        CurrentBill = SaleBill;
+        desk->Get_All_Smetki();
+        settle();
+    };
+    PlatformScript::setModalHandler([](QDialog *d) {
+        auto *pay = qobject_cast<TForm_Pay_Type *>(d);
+        if (!pay)
+            return int(QDialog::Rejected);
+        pay->show();
+        pay->BitBtn_Priemi->click();
+        return pay->result();
+    });
+    const Timing time = measure(
+        [&] {
+            markAll->trigger();
+            sell->trigger();
+            if (DeviceFileWriter::instance().flush() != 0)
+                fail(QStringLiteral("the receipt file was not written"));
+            settle();
+            if (Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni WHERE Sm_N = ?"), {SaleBill}).toInt())
+                fail(QStringLiteral("the sale left lines open: ") + lastMessage());
+        },
+        openTen);
+    PlatformScript::setModalHandler({});
+
+    Raw remove(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"));
+    Raw record(QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, ED_Cena, "
+                              "Valuta, ID_Klient, T_O, Konsign_N, Type_Pay, Term_N, Sklad_ID) "
+                              "VALUES (?, ?, ?, '2026-01-01', '12:00:00', 2, 3.4, 'BGL', 0, 0, 0, 'в брой', 1, 1)"));
+    Raw stock(QStringLiteral("UPDATE Store_Kol SET Kol = Kol - 2 WHERE Art_ID = ? AND Sklad_ID = 1"));
+    Raw pending(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, Temp_Name) "
+                               "VALUES ('bench', 0, ?, '', ?, '')"));
+    Raw done(QStringLiteral("DELETE FROM Pending_Files WHERE ID = ?"));
+    const QByteArray name = op().toUtf8();
+    const QByteArray bytes(600, 'x');
+    int n = 0;
+    const Timing base = measure(
+        [&] {
+            rawExec("BEGIN IMMEDIATE");
+            for (int i = 0; i < lines.size(); ++i) {
+                const long long article = 1 + (500 + i * 101) % articles;
+                remove.bind(1, lines.at(i)).run();
+                record.bind(1, lines.at(i)).bind(2, article).bind(3, name).run();
+                stock.bind(1, article).run();
+            }
+            pending.bind(1, folder.toUtf8()).blob(2, bytes).run();
+            const long long row = sqlite3_last_insert_rowid(handle());
+            rawExec("COMMIT");
+            const QString temp = QDir(folder).filePath(QStringLiteral("bench.tmp"));
+            QFile f(temp);
+            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush())
+                fail(QStringLiteral("the baseline file was not written"));
+            ::fsync(f.handle());
+            f.close();
+            if (::rename(QFile::encodeName(temp).constData(),
+                         QFile::encodeName(QDir(folder).filePath(QStringLiteral("bench%1.bon").arg(++n))).constData())
+                != 0)
+                fail(QStringLiteral("the baseline file was not renamed"));
+            rawExec("BEGIN IMMEDIATE");
+            done.bind(1, row).run();
+            rawExec("COMMIT");
+        },
+        openTen);
+    Db::execute(QStringLiteral("DELETE FROM Prodajbi_Vremenni WHERE Sm_N = ?"), {SaleBill});
+    CurrentBill = 0;
+    desk->Get_All_Smetki();
+    report({QStringLiteral("sale"), QStringLiteral("каса: продажба в брой, 10 реда"), time, base, 3, {}});
+}
+} // namespace
+
+void deskRoads()
+{
+    Window w = startWindow();
+    scanKnown(w);
+    scanUnknown(w);
+    nameSearch(w);
+    cashSale(w);
+    w.form->hide();
+}
+} // namespace Bench

@@ -1,0 +1,28 @@
+// The generated shop: `articles` articles with Cyrillic names in 300
+// groups, one and a half barcodes per article, counterparties, warehouses
+// with stock rows, discount rules, sales records and open lines. Written by
+// raw prepared inserts in one transaction.
+#pragma once
+#include <QString>
+
+namespace Bench {
+inline constexpr int GroupCount = 300;
+inline constexpr int CounterpartyCount = 2000;
+inline constexpr int WarehouseCount = 5;
+inline constexpr int DiscountRules = 20;
+inline constexpr int SalesRecords = 500000;
+inline constexpr int OpenLines = 20;
+// Articles the import road adds are numbered from here, apart from the
+// generated shop, which its reset never touches.
+inline constexpr long long ImportBase = 1000000000LL;
+const QString &op(); // the operator who works the desk
+
+QString articleName(int i);
+QString barcodeOf(int i);   // 1.5 per article: barcode b names article 1 + (b - 1) % articles
+int barcodeCount();
+QString groupName(int g);
+const QString &word(int i);
+
+// Returns the seconds it took.
+double generateShop();
+} // namespace Bench

@@ -1,0 +1,211 @@
+#include "bench_support.h"
+
+#include "platform/db/database.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDriver>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace Bench {
+namespace {
+Options g_options;
+QList<Figure> g_figures;
+
+Timing summary(QList<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    Timing t;
+    t.min = samples.first();
+    const qsizetype n = samples.size();
+    t.median = n % 2 ? samples.at(n / 2) : (samples.at(n / 2 - 1) + samples.at(n / 2)) / 2;
+    return t;
+}
+
+void writeResult(const Figure &f)
+{
+    if (g_options.results.isEmpty())
+        return;
+    QFile out(g_options.results);
+    if (!out.open(QIODevice::Append))
+        fail(QStringLiteral("the results file cannot be written: ") + g_options.results);
+    out.write(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+                  .arg(f.key, f.road)
+                  .arg(f.time.median, 0, 'f', 3)
+                  .arg(f.base.median, 0, 'f', 3)
+                  .arg(f.target)
+                  .arg(f.over() ? 1 : 0)
+                  .arg(f.time.min, 0, 'f', 3)
+                  .toUtf8());
+}
+} // namespace
+
+const Options &options()
+{
+    return g_options;
+}
+
+void setOptions(const Options &o)
+{
+    g_options = o;
+}
+
+void fail(const QString &what)
+{
+    std::fprintf(stderr, "ventaros_bench: %s\n", qPrintable(what));
+    std::exit(2);
+}
+
+sqlite3 *handle()
+{
+    const QVariant v = Db::connection().driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+void rawExec(const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(handle(), sql, nullptr, nullptr, &error) != SQLITE_OK)
+        fail(QString::fromUtf8(error ? error : "exec") + QStringLiteral(": ") + QString::fromUtf8(sql));
+}
+
+Raw::Raw(const QString &sql)
+    : m_sql(sql)
+{
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &m_st, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("prepare: ") + QString::fromUtf8(sqlite3_errmsg(handle())) + QStringLiteral(": ") + sql);
+}
+
+Raw::~Raw()
+{
+    sqlite3_finalize(m_st);
+}
+
+Raw &Raw::bind(int i, long long v)
+{
+    sqlite3_bind_int64(m_st, i, v);
+    return *this;
+}
+
+Raw &Raw::bind(int i, double v)
+{
+    sqlite3_bind_double(m_st, i, v);
+    return *this;
+}
+
+Raw &Raw::bind(int i, const QByteArray &v)
+{
+    sqlite3_bind_text(m_st, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Raw &Raw::blob(int i, const QByteArray &v)
+{
+    sqlite3_bind_blob(m_st, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+long long Raw::run()
+{
+    long long first = 0;
+    m_rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
+        if (m_rows == 0)
+            first = sqlite3_column_int64(m_st, 0);
+        ++m_rows;
+    }
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("step: ") + QString::fromUtf8(sqlite3_errmsg(handle())) + QStringLiteral(": ") + m_sql);
+    sqlite3_reset(m_st);
+    sqlite3_clear_bindings(m_st);
+    return first;
+}
+
+bool Raw::sortsWithoutIndex() const
+{
+    const QByteArray text = (QStringLiteral("EXPLAIN QUERY PLAN ") + m_sql).toUtf8();
+    sqlite3_stmt *plan = nullptr;
+    if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &plan, nullptr) != SQLITE_OK)
+        return false;
+    bool sorts = false;
+    while (sqlite3_step(plan) == SQLITE_ROW)
+        sorts = sorts || QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan, 3)))
+                             .contains(QLatin1String("TEMP B-TREE FOR ORDER BY"));
+    sqlite3_finalize(plan);
+    return sorts;
+}
+
+long long nowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+double msSince(long long startNs)
+{
+    return double(nowNs() - startNs) / 1e6;
+}
+
+Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset)
+{
+    QList<double> samples;
+    for (int i = 0; i < g_options.runs; ++i) {
+        if (reset)
+            reset();
+        samples << work();
+    }
+    return summary(samples);
+}
+
+Timing measure(const std::function<void()> &work, const std::function<void()> &reset)
+{
+    return measureTimed(
+        [&] {
+            const long long start = nowNs();
+            work();
+            return msSince(start);
+        },
+        reset);
+}
+
+void printHeader()
+{
+    std::printf("%s %12s %12s %12s %12s %7s %5s\n", qPrintable(QStringLiteral("път").leftJustified(36)), "мин. ms",
+                "медиана ms", "база мин.", "база мед.", "отн.", "цел");
+    std::fflush(stdout);
+}
+
+void report(const Figure &f)
+{
+    g_figures << f;
+    writeResult(f);
+    const QString target = f.target > 0 ? QString::number(f.target) : QStringLiteral("—");
+    std::printf("%s %12.2f %12.2f %12.3f %12.3f %7.2f %5s %s%s\n", qPrintable(f.road.leftJustified(36)), f.time.min,
+                f.time.median, f.base.min, f.base.median, f.ratio(), qPrintable(target),
+                f.over() ? "НАД ЦЕЛТА" : "ok", qPrintable(f.note.isEmpty() ? QString() : QStringLiteral("  ") + f.note));
+    std::fflush(stdout);
+}
+
+const QList<Figure> &figures()
+{
+    return g_figures;
+}
+
+long long residentBytes()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+} // namespace Bench

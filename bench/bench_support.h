@@ -1,0 +1,82 @@
+// What every road of the benchmark shares: the options, the raw SQLite
+// baseline statements, the timing of runs and the table of figures.
+#pragma once
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace Bench {
+struct Options {
+    int articles = 100000; // the size of the generated shop
+    int runs = 7;          // at least 7
+    QString engine = QStringLiteral("sqlite"); // the only engine so far
+    QString parent;        // the program folder is made under it
+    QString results;       // --results: the figures as tab-separated lines, for --scale
+};
+const Options &options();
+void setOptions(const Options &o);
+
+[[noreturn]] void fail(const QString &what);
+
+// ---- the raw baseline: the same work as plain SQLite calls -----------------
+sqlite3 *handle();
+void rawExec(const char *sql);
+
+// One prepared statement, bound and run by hand.
+class Raw
+{
+public:
+    explicit Raw(const QString &sql);
+    ~Raw();
+    Raw(const Raw &) = delete;
+    Raw &operator=(const Raw &) = delete;
+    Raw &bind(int i, long long v);
+    Raw &bind(int i, double v);
+    Raw &bind(int i, const QByteArray &v);
+    Raw &blob(int i, const QByteArray &v);
+    // Steps through every row; the first column of the first row.
+    long long run();
+    int rows() const { return m_rows; } // rows the last run gave
+    // True when the engine's plan for it sorts with a temporary b-tree
+    // (no index gives its order).
+    bool sortsWithoutIndex() const;
+
+private:
+    sqlite3_stmt *m_st = nullptr;
+    QString m_sql;
+    int m_rows = 0;
+};
+
+// ---- timing -----------------------------------------------------------------
+struct Timing {
+    double min = 0, median = 0; // ms
+};
+// Runs `work` options().runs times, `reset` (untimed) before each.
+Timing measure(const std::function<void()> &work, const std::function<void()> &reset = {});
+// The same, where the work times itself (the part it leaves out is not
+// counted); returns ms.
+Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset = {});
+double msSince(long long startNs);
+long long nowNs();
+
+struct Figure {
+    QString key;  // stable name, for the scale table
+    QString road; // as printed
+    Timing time, base;
+    double target = 0; // the highest ratio of the medians; 0: none (only the scale counts)
+    QString note;
+    bool failed = false; // a check besides the ratio (memory) is over
+    double ratio() const { return base.median > 0 ? time.median / base.median : 0; }
+    double minRatio() const { return base.min > 0 ? time.min / base.min : 0; }
+    bool over() const { return failed || (target > 0 && ratio() > target); }
+};
+void report(const Figure &f);
+void printHeader();
+const QList<Figure> &figures();
+
+long long residentBytes();
+} // namespace Bench
