@@ -8,7 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRegularExpression>
+
+#include <memory>
+
+#include <sys/stat.h>
 
 QString SettingKey::defaultText() const
 {
@@ -23,7 +28,82 @@ QString Keys::todayText()
 namespace {
 QString sec(const SettingKey &k) { return QString::fromUtf8(k.section); }
 QString key(const SettingKey &k) { return QString::fromUtf8(k.key); }
+
+// The file as last read, kept while it stays the same file: a write
+// replaces it (a new inode) or changes its time or size, whoever writes it
+// (this program, the settings window, another workstation).
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+    bool operator==(const FileState &o) const
+    {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size
+               && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec
+               && changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+FileState stateOf(const QString &path)
+{
+    FileState f;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return f;
+    f.exists = true;
+    f.device = st.st_dev;
+    f.inode = st.st_ino;
+    f.size = st.st_size;
+    f.modified = st.st_mtim;
+    f.changed = st.st_ctim;
+    return f;
+}
+
+struct Cache {
+    QMutex mutex;
+    QString path;
+    FileState state;
+    std::shared_ptr<const IniFile> ini;
+    int loads = 0;
+};
+
+Cache &cache()
+{
+    static Cache c;
+    return c;
+}
+
+std::shared_ptr<const IniFile> currentFile()
+{
+    Cache &c = cache();
+    const QString path = Settings::filePath();
+    const FileState now = stateOf(path);
+    QMutexLocker lock(&c.mutex);
+    if (!c.ini || c.path != path || !(c.state == now)) {
+        c.ini = std::make_shared<const IniFile>(path);
+        c.path = path;
+        c.state = now;
+        ++c.loads;
+    }
+    return c.ini;
+}
+
+void forgetFile()
+{
+    Cache &c = cache();
+    QMutexLocker lock(&c.mutex);
+    c.ini.reset();
+}
 } // namespace
+
+int Settings::fileLoads()
+{
+    Cache &c = cache();
+    QMutexLocker lock(&c.mutex);
+    return c.loads;
+}
 
 QString Settings::filePath()
 {
@@ -82,38 +162,44 @@ void Settings::writeBool(IniFile &ini, const SettingKey &k, bool value)
 
 QString Settings::readString(const SettingKey &k)
 {
-    return readString(IniFile(filePath()), k);
+    return readString(*currentFile(), k);
 }
 
 long long Settings::readInteger(const SettingKey &k)
 {
-    return readInteger(IniFile(filePath()), k);
+    return readInteger(*currentFile(), k);
 }
 
 bool Settings::readBool(const SettingKey &k)
 {
-    return readBool(IniFile(filePath()), k);
+    return readBool(*currentFile(), k);
 }
 
 bool Settings::writeString(const SettingKey &k, const QString &value, QString *error)
 {
     IniFile ini(filePath());
     writeString(ini, k, value);
-    return ini.save(error);
+    const bool saved = ini.save(error);
+    forgetFile();
+    return saved;
 }
 
 bool Settings::writeInteger(const SettingKey &k, long long value, QString *error)
 {
     IniFile ini(filePath());
     writeInteger(ini, k, value);
-    return ini.save(error);
+    const bool saved = ini.save(error);
+    forgetFile();
+    return saved;
 }
 
 bool Settings::writeBool(const SettingKey &k, bool value, QString *error)
 {
     IniFile ini(filePath());
     writeBool(ini, k, value);
-    return ini.save(error);
+    const bool saved = ini.save(error);
+    forgetFile();
+    return saved;
 }
 
 QString Keys::defaultReceiptFolder()
@@ -132,7 +218,7 @@ QString Settings::receiptFolder(const IniFile &ini)
 
 QString Settings::receiptFolder()
 {
-    return receiptFolder(IniFile(filePath()));
+    return receiptFolder(*currentFile());
 }
 
 bool Settings::makeReceiptFolder(const QString &folder, QString *error)

@@ -86,6 +86,8 @@ namespace Settings {
 QString filePath(); // Firm_Data.ini in the program folder
 QList<const SettingKey *> allKeys();
 
+// Read from the file as last loaded; it is loaded again only when it has
+// changed on disk since (written by anyone).
 QString readString(const SettingKey &key);
 long long readInteger(const SettingKey &key); // text that is no number: the default
 bool readBool(const SettingKey &key);
@@ -95,6 +97,9 @@ bool readBool(const SettingKey &key);
 bool writeString(const SettingKey &key, const QString &value, QString *error = nullptr);
 bool writeInteger(const SettingKey &key, long long value, QString *error = nullptr);
 bool writeBool(const SettingKey &key, bool value, QString *error = nullptr);
+
+// How often the file has been loaded for the readers above.
+int fileLoads();
 
 // The same, on a file the caller holds open (several keys, one save).
 QString readString(const IniFile &ini, const SettingKey &key);

@@ -66,7 +66,8 @@ QString billSql()
 {
     return QStringLiteral("SELECT ") + kLineColumns
            + QStringLiteral(", ") + kSuma
-           + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
+           + QStringLiteral(", P.SUM_BezDDS, P.Bez_DDS "
+                            "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba");
 }
 
@@ -77,27 +78,34 @@ QString allLinesSql()
                             "ORDER BY P.N_Prodajba");
 }
 
-double recalculate(const QString &op, long long bill, int priceDecimals)
+double vatPercent()
 {
     double vat = 0;
     if (!ParseVatPercent(Settings::readString(Keys::Firm_Data_DDS), &vat))
         throw DbError(QStringLiteral("Невалиден процент ДДС в настройките"));
-    const auto rows = Db::rows(
-        QStringLiteral("SELECT P.N_Prodajba, P.Kol, P.Ed_Cena, P.T_O, P.SUM_BezDDS, P.Bez_DDS, ") + kSuma
-            + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
-                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba"),
-        {op, bill});
+    return vat;
+}
+
+NetFigures netFigures(double quantity, double price, double discount, double vat, int priceDecimals)
+{
+    const double net = price / (1 + vat / 100);
+    const double discounted = net - net * discount / 100;
+    return {Money::round(quantity * discounted, priceDecimals), Money::round(discounted, priceDecimals)};
+}
+
+double recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
+{
+    const double vat = vatPercent();
     double total = 0;
     QList<QVariantList> changes;
-    for (const QSqlRecord &r : rows) {
-        total += r.value(6).toDouble();
-        const double net = r.value(2).toDouble() / (1 + vat / 100);
-        const double unit = Money::round(net - net * r.value(3).toDouble() / 100, priceDecimals);
-        const double lineNet = Money::round(r.value(1).toDouble() * (net - net * r.value(3).toDouble() / 100),
-                                            priceDecimals);
-        if (r.value(4).isNull() || r.value(5).isNull() || r.value(4).toDouble() != lineNet
-            || r.value(5).toDouble() != unit)
-            changes << QVariantList{lineNet, unit, r.value(0)};
+    for (const QSqlRecord &r : bill) {
+        total += r.value(QStringLiteral("Suma")).toDouble();
+        const NetFigures n = netFigures(r.value(QStringLiteral("Kol")).toDouble(),
+                                        r.value(QStringLiteral("Ed_Cena")).toDouble(),
+                                        r.value(QStringLiteral("T_O")).toDouble(), vat, priceDecimals);
+        const QVariant lineNet = r.value(QStringLiteral("SUM_BezDDS")), unit = r.value(QStringLiteral("Bez_DDS"));
+        if (lineNet.isNull() || unit.isNull() || lineNet.toDouble() != n.lineNet || unit.toDouble() != n.unit)
+            changes << QVariantList{n.lineNet, n.unit, r.value(QStringLiteral("N_Prodajba"))};
     }
     if (!changes.isEmpty()) {
         WriteTransaction tx;
@@ -107,6 +115,11 @@ double recalculate(const QString &op, long long bill, int priceDecimals)
         tx.commit();
     }
     return total;
+}
+
+double recalculate(const QString &op, long long bill, int priceDecimals)
+{
+    return recalculate(Db::rows(billSql(), {op, bill}), priceDecimals);
 }
 
 QString catalogueNumber(long long article, long long counterparty)
@@ -150,24 +163,32 @@ InsertResult insertLine(const NewLine &l)
     }
     const QString catalogue = l.counterparty > 0 ? catalogueNumber(l.article, l.counterparty) : QStringLiteral("0");
     const double price = Money::round(list, l.priceDecimals);
+    // The line's net figures as the recomputation of the bill would write
+    // them, so adding a line is the scan's only write.
+    double vat = 0;
+    const NetFigures net = ParseVatPercent(Settings::readString(Keys::Firm_Data_DDS), &vat)
+                               ? netFigures(quantity, price, discount, vat, l.priceDecimals)
+                               : NetFigures{}; // the recomputation tells of the bad percent
+
 
     WriteTransaction tx;
     if (l.replacedLine == 0) {
         Db::execute(QStringLiteral("INSERT INTO Prodajbi_Vremenni (Barkod, Opisanie, Kol, Mqrka, Ed_Cena, Valuta, "
                                    "Operator, Pored_Ot, Pored_Do, T_O, SUM_BezDDS, Bez_DDS, Sm_N, Term_N, "
                                    "Nomenkl_N, Dan_Grup, Prigotvq_Se) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0, ?, ?, ?, ?, ?)"),
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     {l.article, article->value(1), quantity, article->value(2), price, article->value(3), l.op,
-                     l.serialFrom, l.serialTo, discount, l.bill, l.terminal, catalogue, article->value(6),
-                     article->value(7)});
+                     l.serialFrom, l.serialTo, discount, net.lineNet, net.unit, l.bill, l.terminal, catalogue,
+                     article->value(6), article->value(7)});
     } else {
         // The bill and terminal stay; the article's own VAT group, department and number come along.
         if (Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET Barkod = ?, Opisanie = ?, Kol = ?, Mqrka = ?, "
                                        "Ed_Cena = ?, Valuta = ?, Operator = ?, Pored_Ot = ?, Pored_Do = ?, T_O = ?, "
-                                       "Nomenkl_N = ?, Dan_Grup = ?, Prigotvq_Se = ? WHERE N_Prodajba = ?"),
+                                       "SUM_BezDDS = ?, Bez_DDS = ?, Nomenkl_N = ?, Dan_Grup = ?, Prigotvq_Se = ? "
+                                       "WHERE N_Prodajba = ?"),
                         {l.article, article->value(1), quantity, article->value(2), price, article->value(3),
-                         l.op, l.serialFrom, l.serialTo, discount, catalogue, article->value(6), article->value(7),
-                         l.replacedLine})
+                         l.op, l.serialFrom, l.serialTo, discount, net.lineNet, net.unit, catalogue,
+                         article->value(6), article->value(7), l.replacedLine})
             != 1)
             return result; // the line is gone (sold or cancelled elsewhere)
     }

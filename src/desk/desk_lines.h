@@ -1,6 +1,7 @@
 #pragma once
 #include <QHash>
 #include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -15,7 +16,8 @@ namespace DeskLines {
 QStringList openBills(const QString &op);
 
 // The grid's list of one bill: the lines whose currency has a rate, with
-// their amount in leva ("Suma"). Parameters: operator, bill.
+// their amount in leva ("Suma") and, last, their net figures (SUM_BezDDS,
+// Bez_DDS). Parameters: operator, bill.
 QString billSql();
 // The amounts in leva of the given lines, by line number; a line whose
 // currency has no rate is left out.
@@ -24,10 +26,19 @@ QHash<long long, double> amountsInLeva(const QList<long long> &lines);
 // "Покажи всички данни": every line of the operator, every bill. Parameter: operator.
 QString allLinesSql();
 
+// A line's net figures: VAT taken out of the price, less the discount.
+struct NetFigures {
+    double lineNet = 0; // SUM_BezDDS
+    double unit = 0;    // Bez_DDS
+};
+NetFigures netFigures(double quantity, double price, double discount, double vat, int priceDecimals);
+
 // Recomputes the bill: the net figures (VAT from [Firm_Data] DDS) of every
-// line are written where they changed, in one transaction. Returns the
-// bill's total in leva.
+// line are written where they changed, in one transaction (none when
+// nothing changed). Returns the bill's total in leva.
 double recalculate(const QString &op, long long bill, int priceDecimals);
+// The same on the bill's rows as billSql() read them.
+double recalculate(const QList<QSqlRecord> &bill, int priceDecimals);
 
 // A line to add (or to put in place of `replacedLine`).
 struct NewLine {

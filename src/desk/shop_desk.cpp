@@ -334,8 +334,13 @@ void ShopDesk::Calculate_SUM()
     double total = 0;
     try {
         PriceDecimals = int(Settings::readInteger(Keys::Values_9));
-        total = DeskLines::recalculate(op, CurrentBill, PriceDecimals);
+        // The bill is read once, for the grid and for its totals.
         m_lines->setQuery(DeskLines::billSql(), {op, CurrentBill});
+        QList<QSqlRecord> bill;
+        bill.reserve(m_lines->rowCount());
+        for (int r = 0; r < m_lines->rowCount(); ++r)
+            bill << m_lines->record(r);
+        total = DeskLines::recalculate(bill, PriceDecimals);
         const DdsSplit split = GET_DDS(total);
         Label_DDS->setText(Money::format42(split.VatAmount));
         Label_SUMA_BezDDS->setText(Money::format42(split.NetAmount));
@@ -470,7 +475,8 @@ void ShopDesk::showColumns()
 {
     for (int col = 0; col < m_lines->columnCount(); ++col) {
         const QString field = m_lines->record().fieldName(col);
-        DBGrid1->setColumnHidden(col, field == QLatin1String("N_Prodajba"));
+        DBGrid1->setColumnHidden(col, field == QLatin1String("N_Prodajba") || field == QLatin1String("SUM_BezDDS")
+                                          || field == QLatin1String("Bez_DDS"));
         DBGrid1->setItemDelegateForColumn(
             col, field == QLatin1String("Ed_Cena") || field == QLatin1String("Suma") ? m_money : nullptr);
     }

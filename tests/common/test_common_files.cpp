@@ -270,6 +270,49 @@ private Q_SLOTS:
         QCOMPARE(Settings::operatorSection(QStringLiteral("Ана")), QStringLiteral("Оператор: Ана"));
     }
 
+    // Read once and kept; read again whenever anyone has written the file,
+    // even twice within a second with the same size.
+    void settingsKeptUntilTheFileChanges()
+    {
+        QTemporaryDir dir;
+        ProgramFolder::setPath(dir.path());
+        const QString path = Settings::filePath();
+        const auto writeOther = [&](const QString &value) { // the settings window, another workstation
+            IniFile ini(path);
+            ini.writeString(QStringLiteral("Values"), QStringLiteral("9"), value);
+            QVERIFY(ini.save());
+        };
+        const int loads = Settings::fileLoads();
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 2); // no file yet: the default
+        writeOther(QStringLiteral("5"));
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 5);
+        const int afterWrite = Settings::fileLoads();
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(Settings::readInteger(Keys::Values_9), 5);
+            QCOMPARE(Settings::readString(Keys::Firm_Data_DDS), QStringLiteral("20"));
+        }
+        QCOMPARE(Settings::fileLoads(), afterWrite);
+        QVERIFY(afterWrite > loads);
+        for (const char *value : {"6", "7", "8"}) { // same size, at once
+            writeOther(QString::fromLatin1(value));
+            QCOMPARE(Settings::readInteger(Keys::Values_9), QString::fromLatin1(value).toLongLong());
+        }
+        // Rewritten in place, as an editor may.
+        writeBytes(path, "[Values]\n9=3\n");
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 3);
+        QVERIFY(Settings::writeInteger(Keys::Values_9, 4));
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 4);
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 2);
+        // Another program folder has its own file.
+        QTemporaryDir other;
+        ProgramFolder::setPath(other.path());
+        writeOther(QStringLiteral("1"));
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 2);
+        writeBytes(Settings::filePath(), "[Values]\n9=6\n");
+        QCOMPARE(Settings::readInteger(Keys::Values_9), 6);
+    }
+
     void cp1251RoundTrip()
     {
         const QString text = QStringLiteral("Каса1: Ёё №5 «x» €");

@@ -1,4 +1,5 @@
 #include "app/app_state.h"
+#include "app/data_module.h"
 #include "app/form_get_kol.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_projzvodstvo.h"
@@ -16,6 +17,9 @@
 #include "test_support.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QMultiHash>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +29,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <sqlite3.h>
+
+#include <algorithm>
 
 namespace {
 void exec(const QString &sql, const QVariantList &params = {})
@@ -572,7 +580,131 @@ private Q_SLOTS:
     }
 };
 
+// A scan as the keys run it: the search, Enter on the quantity, Enter on
+// the price, the bill and its totals shown.
+class DeskScanTest : public QObject
+{
+    Q_OBJECT
+
+    static void scan(Desk &d, const QString &barcode)
+    {
+        d.search("b.", barcode);
+        QVERIFY(d.e->Edit_BrojExit());
+        d.e->Edit_Cena_NulaEnter();
+    }
+
+    static sqlite3 *handle()
+    {
+        return *static_cast<sqlite3 *const *>(Db::connection().driver()->handle().constData());
+    }
+
+    // The statements prepared on the connection and not finalised, by text.
+    static QMultiHash<QString, sqlite3_stmt *> liveStatements()
+    {
+        QMultiHash<QString, sqlite3_stmt *> live;
+        for (sqlite3_stmt *st = sqlite3_next_stmt(handle(), nullptr); st; st = sqlite3_next_stmt(handle(), st))
+            live.insert(QString::fromUtf8(sqlite3_sql(st)), st);
+        return live;
+    }
+
+private Q_SLOTS:
+    void oneWriteTransactionPerScan()
+    {
+        TestProgram program;
+        shop();
+        Desk d;
+        int commits = 0;
+        sqlite3_commit_hook(
+            handle(),
+            [](void *n) {
+                ++*static_cast<int *>(n);
+                return 0;
+            },
+            &commits);
+        for (const QString &barcode : {QStringLiteral("3800001"), QStringLiteral("3800001")}) {
+            commits = 0;
+            scan(d, barcode);
+            QCOMPARE(commits, 1);
+        }
+        sqlite3_commit_hook(handle(), nullptr, nullptr);
+        // The line carries its net figures from its insert: 2.50 with 20 % VAT.
+        const auto net = Db::rows(QStringLiteral("SELECT SUM_BezDDS, Bez_DDS FROM Prodajbi_Vremenni"));
+        QCOMPARE(net.size(), 2);
+        for (const QSqlRecord &r : net) {
+            QCOMPARE(r.value(0).toDouble(), 2.08);
+            QCOMPARE(r.value(1).toDouble(), 2.08);
+        }
+        QCOMPARE(d.desk->lines()->rowCount(), 2);
+        QCOMPARE(d.desk->Label_Leva->text(), QStringLiteral("5.00"));
+        QCOMPARE(d.desk->Label_SUMA_BezDDS->text(), QStringLiteral("4.17"));
+        // The grid shows no net figures.
+        for (int col = 0; col < d.desk->lines()->columnCount(); ++col) {
+            const QString field = d.desk->lines()->record().fieldName(col);
+            QCOMPARE(d.desk->DBGrid1->isColumnHidden(col),
+                     field == QLatin1String("N_Prodajba") || field == QLatin1String("SUM_BezDDS")
+                         || field == QLatin1String("Bez_DDS"));
+        }
+
+        // A replaced line keeps its figures right in the same one transaction.
+        LineEditFlag = true;
+        EditedLineNumber = Db::scalar(QStringLiteral("SELECT MIN(N_Prodajba) FROM Prodajbi_Vremenni")).toLongLong();
+        d.desk->c.Edit_Broj->setText(QStringLiteral("3"));
+        d.search("a.", QStringLiteral("1"));
+        d.desk->c.Edit_Broj->setText(QStringLiteral("3"));
+        d.e->Edit_Cena_NulaEnter();
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT SUM_BezDDS FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"),
+                            {EditedLineNumber})
+                     .toDouble(),
+                 6.25);
+        QCOMPARE(d.desk->Label_Leva->text(), QStringLiteral("10.00"));
+    }
+
+    // Settings and statements of the scan are kept: no file read, no
+    // statement prepared again from the second scan on.
+    void scansReadNoSettingsAndPrepareNothingAgain()
+    {
+        TestProgram program;
+        shop();
+        Desk d;
+        scan(d, QStringLiteral("3800001"));
+        const int loads = Settings::fileLoads();
+        const QMultiHash<QString, sqlite3_stmt *> before = liveStatements();
+        const auto insert = std::find_if(before.keyBegin(), before.keyEnd(), [](const QString &sql) {
+            return sql.startsWith(QLatin1String("INSERT INTO Prodajbi_Vremenni"));
+        });
+        QVERIFY(insert != before.keyEnd());
+        for (int i = 0; i < 3; ++i)
+            scan(d, QStringLiteral("3800001"));
+        const QMultiHash<QString, sqlite3_stmt *> after = liveStatements();
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.values(*insert), before.values(*insert));
+        QCOMPARE(Settings::fileLoads(), loads);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni")).toInt(), 4);
+
+        // Another database taken: the same statements run on its file.
+        const QString second = program.file(QStringLiteral("second"));
+        QVERIFY(QDir().mkpath(second));
+        QVERIFY(program.dataModule()->createDatabase(second, {}, nullptr));
+        QVERIFY(program.dataModule()->SET_NEW_DATABASE(second));
+        shop();
+        Db::execute(QStringLiteral("UPDATE Produkti SET Opisanie = 'Мляко от втората база' WHERE ID = 1"));
+        scan(d, QStringLiteral("3800001"));
+        QCOMPARE(Db::rows(QStringLiteral("SELECT Opisanie FROM Prodajbi_Vremenni")).size(), 1);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Prodajbi_Vremenni")).toString(),
+                 QStringLiteral("Мляко от втората база"));
+        QCOMPARE(d.desk->lines()->rowCount(), 1);
+
+        // A change of the file is seen by the next scan.
+        QVERIFY(Settings::writeString(Keys::Firm_Data_DDS, QStringLiteral("9")));
+        scan(d, QStringLiteral("3800001"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Bez_DDS FROM Prodajbi_Vremenni ORDER BY N_Prodajba DESC LIMIT 1"))
+                     .toDouble(),
+                 2.29);
+    }
+};
+
 VTEST(DeskSearchTest)
+VTEST(DeskScanTest)
 VTEST(DeskRecipeSaleTest)
 VTEST(DeskSearchLargeCatalogue)
 #include "test_desk_search.moc"

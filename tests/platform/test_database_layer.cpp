@@ -48,6 +48,32 @@ private Q_SLOTS:
         Db::setCurrentConnection(QString());
     }
 
+    // Statements are kept per connection: a connection closed and opened
+    // again on another file, or another connection, never runs the old ones.
+    void keptStatementsFollowTheirConnection()
+    {
+        const QString byId = QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?");
+        const QString add = QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (?, ?)");
+        Db::execute(add, {1, QStringLiteral("първа")});
+        QCOMPARE(Db::scalar(byId, {1}).toString(), QStringLiteral("първа"));
+        Db::close(kMain);
+        QString error;
+        QVERIFY2(Db::open(kMain, m_dir.filePath(QStringLiteral("u.sqlite")), true, &error), qPrintable(error));
+        Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS Produkti (ID INTEGER, Opisanie TEXT)"));
+        Db::execute(QStringLiteral("DELETE FROM Produkti"));
+        Db::execute(add, {1, QStringLiteral("втора")});
+        QCOMPARE(Db::scalar(byId, {1}).toString(), QStringLiteral("втора"));
+        QCOMPARE(Db::rows(byId, {1}).size(), 1);
+        QVERIFY(Db::open(kOther, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error));
+        const QSqlDatabase other = QSqlDatabase::database(kOther, false);
+        QCOMPARE(Db::scalar(byId, {1}, other).toString(), QStringLiteral("първа"));
+        QCOMPARE(Db::firstRow(byId, {1})->value(0).toString(), QStringLiteral("втора"));
+        // A failing statement leaves nothing open: the next write of another workstation goes through.
+        QVERIFY_THROWS_EXCEPTION(DbError, Db::execute(add, {QVariant(), QVariant(), 3}));
+        QCOMPARE(Db::execute(add, {2, QStringLiteral("друга")}, other), 1);
+        QFile::remove(m_dir.filePath(QStringLiteral("u.sqlite")));
+    }
+
     void unicodeUpperAndLowerFoldCyrillic()
     {
         QCOMPARE(Db::scalar(QStringLiteral("SELECT UPPER(?)"), {QStringLiteral("хляб ё")}).toString(),

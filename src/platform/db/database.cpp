@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -54,6 +55,58 @@ void upperFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     caseFunction(ctx, argc, argv, false);
+}
+
+// Statements prepared once per connection and reused: the helpers that
+// finish their statement at once (rows, firstRow, scalar, execute) take them
+// from here. Kept per connection name and dropped when that connection
+// closes or opens again, so a switch of database never runs a statement of
+// the old file. A connection lives in one thread.
+constexpr int MaxCachedStatements = 200;
+
+QHash<QString, QHash<QString, QSqlQuery>> &statementCaches()
+{
+    thread_local QHash<QString, QHash<QString, QSqlQuery>> caches;
+    return caches;
+}
+
+void dropStatements(const QString &connectionName)
+{
+    statementCaches().remove(connectionName);
+}
+
+// A prepared statement of the connection with the values bound; the caller
+// runs it and finishes it before anything else can take it.
+QSqlQuery &cachedQuery(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    QHash<QString, QSqlQuery> &cache = statementCaches()[db.connectionName()];
+    auto it = cache.find(sql);
+    if (it == cache.end()) {
+        if (cache.size() >= MaxCachedStatements)
+            cache.clear(); // statements built from varying texts: start over
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            throw DbError(q.lastError(), sql);
+        it = cache.insert(sql, q);
+    }
+    for (int i = 0; i < params.size(); ++i)
+        it->bindValue(i, params.at(i));
+    return *it;
+}
+
+// Runs a statement of the cache; throws DbError.
+QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
+    QSqlQuery &q = cachedQuery(sql, params, db);
+    if (!q.exec()) {
+        const QSqlError error = q.lastError();
+        q.finish();
+        throw DbError(error, sql);
+    }
+    return q;
 }
 
 QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
@@ -169,6 +222,7 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
     for (const QString &journal : info.dir().entryList({info.fileName() + QStringLiteral("-*")}, QDir::Files))
         files << info.dir().filePath(journal);
     FileModes::tighten(files);
+    dropStatements(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
@@ -220,6 +274,7 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
 
 void Db::close(const QString &connectionName)
 {
+    dropStatements(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {
@@ -256,7 +311,7 @@ QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDat
 
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    QSqlQuery q = exec(sql, params, db);
+    QSqlQuery &q = runCached(sql, params, db);
     QList<QSqlRecord> out;
     while (q.next())
         out.append(q.record());
@@ -267,7 +322,7 @@ QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const
 std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &params,
                                        const QSqlDatabase &db)
 {
-    QSqlQuery q = exec(sql, params, db);
+    QSqlQuery &q = runCached(sql, params, db);
     std::optional<QSqlRecord> out;
     if (q.next())
         out = q.record();
@@ -277,7 +332,7 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &p
 
 QVariant Db::scalar(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    QSqlQuery q = exec(sql, params, db);
+    QSqlQuery &q = runCached(sql, params, db);
     QVariant out;
     if (q.next())
         out = q.value(0);
@@ -287,7 +342,7 @@ QVariant Db::scalar(const QString &sql, const QVariantList &params, const QSqlDa
 
 int Db::execute(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    QSqlQuery q = exec(sql, params, db);
+    QSqlQuery &q = runCached(sql, params, db);
     const int n = q.numRowsAffected();
     q.finish();
     return n;

@@ -65,6 +65,9 @@ void setCurrentConnection(const QString &connectionName);
 // left positioned before its first row: walk it at once or use rows().
 QSqlQuery exec(const QString &sql, const QVariantList &params = {},
                const QSqlDatabase &db = connection());
+// rows, firstRow, scalar and execute finish their statement at once and keep
+// it prepared for the next call on the same connection, until that
+// connection closes or opens again.
 // All rows of a query, fully fetched and the statement finished.
 QList<QSqlRecord> rows(const QString &sql, const QVariantList &params = {},
                        const QSqlDatabase &db = connection());
