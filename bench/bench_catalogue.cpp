@@ -20,11 +20,6 @@
 
 namespace Bench {
 namespace {
-void settle()
-{
-    QCoreApplication::sendPostedEvents();
-    QApplication::processEvents();
-}
 
 // A grid column and the expression its raw page is ordered by.
 struct Column {

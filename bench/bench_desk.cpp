@@ -99,12 +99,6 @@ Window startWindow()
     return w;
 }
 
-// What the event loop does after the handlers: deferred handlers, layout and paint.
-void settle()
-{
-    QCoreApplication::sendPostedEvents();
-    QApplication::processEvents();
-}
 
 // A key to whatever has the focus, as the keyboard would send it.
 void key(Qt::Key k, QWidget *expected)
@@ -139,11 +133,6 @@ void setPrefix(ShopDesk *desk, const char *prefix)
     desk->Label_Search_In->setText(QString::fromLatin1(prefix));
 }
 
-QString lastMessage()
-{
-    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
-    return m.isEmpty() ? QString() : m.last();
-}
 
 // A barcode the window scans up to the line in the bill and its total.
 void scanKnown(Window &w)

@@ -26,21 +26,28 @@ namespace Bench {
 namespace {
 constexpr int ImportLines = 100000;
 
-void settle()
-{
-    QCoreApplication::sendPostedEvents();
-    QApplication::processEvents();
-}
 
-QString lastMessage()
-{
-    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
-    return m.isEmpty() ? QString() : m.last();
-}
 
 long long deliveryArticle(int i)
 {
     return 1 + (2000 + i * 313) % options().articles;
+}
+
+// This workstation's delivery lines: 10 articles, 12 each.
+void addTenDeliveryLines()
+{
+    Deliveries::removeAll();
+    for (int i = 0; i < 10; ++i) {
+        Deliveries::LineInput line;
+        line.article = deliveryArticle(i);
+        line.deliveryPrice = 1.2;
+        line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
+        line.salePrice = 2.5;
+        line.quantity = 12;
+        line.unit = QStringLiteral("бр.");
+        if (Deliveries::addLine(line, 0) == 0)
+            fail(QStringLiteral("a delivery line was not added"));
+    }
 }
 
 void pickStartingWith(QComboBox *box, const QString &start)
@@ -72,18 +79,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 void deliveryRoad()
 {
     const auto tenLines = [](TForm_Dostavki *w) {
-        Deliveries::removeAll();
-        for (int i = 0; i < 10; ++i) {
-            Deliveries::LineInput line;
-            line.article = deliveryArticle(i);
-            line.deliveryPrice = 1.2;
-            line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
-            line.salePrice = 2.5;
-            line.quantity = 12;
-            line.unit = QStringLiteral("бр.");
-            if (Deliveries::addLine(line, 0) == 0)
-                fail(QStringLiteral("a delivery line was not added"));
-        }
+        addTenDeliveryLines();
         if (w->state() == 0)
             w->Btn_NovClick();
         w->Edit_Dostav4ik->setText(QStringLiteral("1:") + word(1) + QStringLiteral(" 1 ООД"));
@@ -141,19 +137,7 @@ void deliveryRoad()
             clear.bind(1, station).run();
             rawExec("COMMIT");
         },
-        [] {
-            Deliveries::removeAll();
-            for (int i = 0; i < 10; ++i) {
-                Deliveries::LineInput l;
-                l.article = deliveryArticle(i);
-                l.deliveryPrice = 1.2;
-                l.deliveryCurrency = l.saleCurrency = QStringLiteral("BGL");
-                l.salePrice = 2.5;
-                l.quantity = 12;
-                l.unit = QStringLiteral("бр.");
-                Deliveries::addLine(l, 0);
-            }
-        });
+        addTenDeliveryLines);
     Deliveries::removeAll();
     report({QStringLiteral("delivery"), QStringLiteral("доставка: запис на 10 реда"), time, base, 3, {}});
 }

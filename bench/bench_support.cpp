@@ -1,6 +1,9 @@
 #include "bench_support.h"
 
 #include "platform/db/database.h"
+#include "platform/script.h"
+
+#include <QApplication>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -198,6 +201,18 @@ void report(const Figure &f)
 const QList<Figure> &figures()
 {
     return g_figures;
+}
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+}
+
+QString lastMessage()
+{
+    const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+    return m.isEmpty() ? QString() : m.last();
 }
 
 long long residentBytes()

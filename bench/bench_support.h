@@ -79,4 +79,9 @@ void printHeader();
 const QList<Figure> &figures();
 
 long long residentBytes();
+
+// What the event loop does after the handlers: deferred handlers, layout
+// and paint.
+void settle();
+QString lastMessage(); // the last message the scripted dialogs were given
 } // namespace Bench
