@@ -3,8 +3,6 @@
 #include "platform/db/database.h"
 
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 QHash<QString, int> &depths()
@@ -43,9 +41,7 @@ WriteTransaction::~WriteTransaction()
 
 void WriteTransaction::run(const QString &sql)
 {
-    QSqlQuery q(m_db);
-    if (!q.exec(sql))
-        throw DbError(q.lastError(), sql);
+    Db::execute(sql, {}, m_db); // kept prepared, as every statement of a scan
 }
 
 void WriteTransaction::commit()
