@@ -145,7 +145,8 @@ int TDataModule1::databaseVersion() const
 }
 
 TDataModule1::Upgrade TDataModule1::upgradeDatabase(const QString &file,
-                                                    const std::function<void(const QString &)> &memo)
+                                                    const std::function<void(const QString &)> &memo,
+                                                    const std::function<void(int done, int total)> &progress)
 {
     Upgrade result;
     const int version = ProgramVersion::databaseVersion();
@@ -163,7 +164,8 @@ TDataModule1::Upgrade TDataModule1::upgradeDatabase(const QString &file,
         return result;
     }
     result.run = runStatementFile(statements, db, {result.databaseVersion, version},
-                                  [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); }, memo);
+                                  [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); }, memo,
+                                  progress);
     if (!result.run.ok) {
         result.outcome = Upgrade::Failed;
         return result;

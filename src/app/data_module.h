@@ -76,7 +76,9 @@ public:
         int databaseVersion = 0; // before the upgrade
         StatementRun run;
     };
-    Upgrade upgradeDatabase(const QString &file, const std::function<void(const QString &)> &memo);
+    // `progress` hears the statements run, as runStatementFile tells them.
+    Upgrade upgradeDatabase(const QString &file, const std::function<void(const QString &)> &memo,
+                            const std::function<void(int done, int total)> &progress = {});
 
     static QString newTablesFile();
     static QString updateTablesFile();

@@ -66,7 +66,8 @@ bool StatementFile::announces(int version) const
 
 StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, VersionGroups groups,
                               const std::function<void(const QSqlDatabase &)> &inside,
-                              const std::function<void(const QString &)> &memo)
+                              const std::function<void(const QString &)> &memo,
+                              const std::function<void(int done, int total)> &progress)
 {
     StatementRun run;
     auto line = [&](const QString &text) {
@@ -75,6 +76,16 @@ StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db,
             memo(text);
         }
     };
+    auto runs = [&](int i) {
+        const int group = file.versionOf.value(i);
+        return file.statements.contains(i) && !(group > 0 && (group <= groups.above || group > groups.upTo));
+    };
+    int total = 0;
+    for (int i = 1; i <= file.max; ++i)
+        total += runs(i) ? 1 : 0;
+    int done = 0;
+    if (progress)
+        progress(done, total);
     try {
         WriteTransaction tx(db);
         for (int i = 1; i <= file.max; ++i) {
@@ -84,7 +95,7 @@ StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db,
                 continue;
             }
             const int group = file.versionOf.value(i);
-            if (group > 0 && (group <= groups.above || group > groups.upTo)) {
+            if (!runs(i)) {
                 line(head + QStringLiteral("- ПРОПУСНАТА (ВЕРСИЯ ") + QString::number(group)
                      + QStringLiteral(")"));
                 continue;
@@ -96,6 +107,8 @@ StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db,
                 Db::execute(sql, {}, db);
             }
             line(head + QStringLiteral("- БЕШЕ УСПЕШНА"));
+            if (progress)
+                progress(++done, total);
         }
         run.failedIndex = 0;
         run.failedSql.clear();

@@ -43,7 +43,9 @@ struct VersionGroups {
 // the whole run back. Statements of version groups outside `groups` are
 // passed over; statements of no group always run. `inside` runs last, in the
 // same transaction (recording the version). Memo lines go to `memo` as they
-// happen.
+// happen; `progress` hears how many of the statements to run have run (the
+// first call, before any runs, names how many there are).
 StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db, VersionGroups groups,
                               const std::function<void(const QSqlDatabase &)> &inside,
-                              const std::function<void(const QString &)> &memo);
+                              const std::function<void(const QString &)> &memo,
+                              const std::function<void(int done, int total)> &progress = {});

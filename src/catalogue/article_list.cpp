@@ -18,16 +18,57 @@ ArticleList::ArticleList(QObject *parent)
 {
 }
 
-QString ArticleList::orderClause() const
+QStringList ArticleList::orderFields() const
 {
     // Fields come from the grid's columns and are checked against the list.
-    QString clause;
-    if (!m_orderField.isEmpty() && m_orderField.compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0)
-        clause = m_orderField + (m_descending ? QStringLiteral(" DESC, ") : QStringLiteral(", "));
-    return QStringLiteral(" ORDER BY ") + clause
-           + (m_orderField.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 && m_descending
-                  ? QStringLiteral("ID DESC")
-                  : QStringLiteral("ID"));
+    const QString f = m_orderField;
+    if (f.isEmpty() || f.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("ID")};
+    // A group's articles stay together when two groups share a name.
+    if (f == QLatin1String("Grupa_Opis"))
+        return {f, QStringLiteral("ID_Grupa"), QStringLiteral("ID")};
+    return {f, QStringLiteral("ID")};
+}
+
+QString ArticleList::orderClause() const
+{
+    QStringList terms = orderFields();
+    if (m_descending)
+        for (QString &t : terms)
+            t += QStringLiteral(" DESC");
+    return QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
+}
+
+bool ArticleList::byIndex() const
+{
+    // The catalogue's indexes order every article by each column; a group's
+    // articles only by number (its group columns are the same on every row).
+    static const QStringList groupOrders{QStringLiteral("ID"), QStringLiteral("ID_Grupa"),
+                                         QStringLiteral("Grupa_Opis")};
+    return m_query.node && (m_query.wholeCatalogue || groupOrders.contains(orderFields().first()));
+}
+
+KeysetList ArticleList::keysetList() const
+{
+    KeysetList k;
+    k.select = m_query.select;
+    k.from = m_query.from;
+    k.where = m_query.where;
+    k.params = m_query.params;
+    k.descending = m_descending;
+    if (m_orderField == QLatin1String("Grupa_Opis")) {
+        k.order = {{QStringLiteral("Grupi.Opisanie"), QStringLiteral("Grupa_Opis")},
+                   {QStringLiteral("Grupi.ID"), QStringLiteral("ID_Grupa")},
+                   {QStringLiteral("Produkti.ID"), QStringLiteral("ID")}};
+        k.groupTerms = 2;
+        return k;
+    }
+    // The group number is the article's own.
+    for (const QString &field : orderFields())
+        k.order << KeysetList::Term{field == QLatin1String("ID_Grupa") ? QStringLiteral("Produkti.Nomer_Grupa")
+                                                                        : QStringLiteral("Produkti.") + field,
+                                    field};
+    return k;
 }
 
 ArticleSearch::ListQuery ArticleList::orderedQuery() const
@@ -39,10 +80,20 @@ ArticleSearch::ListQuery ArticleList::orderedQuery() const
 
 void ArticleList::load()
 {
+    if (byIndex()) {
+        setKeysetQuery(keysetList());
+        return;
+    }
+    const QString listed = QStringLiteral("SELECT %2 FROM (%1) listed").arg(m_query.sql);
+    if (m_query.extra != ArticleSearch::Extra::Firm) {
+        setKeyedQuery(listed.arg(QStringLiteral("ID")) + orderClause(), m_query.params,
+                      m_query.select + m_query.from + QStringLiteral(" WHERE Produkti.ID IN (%1)"),
+                      QStringLiteral("ID"));
+        return;
+    }
     const qint64 count =
         Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) counted").arg(m_query.sql), m_query.params).toLongLong();
-    const ArticleSearch::ListQuery q = orderedQuery();
-    setQuery(q.sql, q.params, count);
+    setQuery(listed.arg(QLatin1Char('*')) + orderClause(), m_query.params, count);
 }
 
 void ArticleList::run(const ArticleSearch::ListQuery &query)
@@ -91,17 +142,21 @@ void ArticleList::refresh()
         load();
 }
 
-int ArticleList::findRow(const QString &field, const QVariant &value) const
+int ArticleList::rowOfArticle(long long id) const
 {
-    if (!hasQuery() || fieldIndex(field) < 0)
+    if (!hasQuery())
         return -1;
-    const QString name = record().fieldName(fieldIndex(field));
     try {
+        if (isKeyset())
+            return rowWhere(QStringLiteral("Produkti.ID = ?"), {qlonglong(id)});
+        if (isKeyed())
+            return rowOfKey(qlonglong(id));
+        // A counterparty-number search: a short list, numbered whole.
         const QVariant n = Db::scalar(
-            QStringLiteral("SELECT MIN(n) FROM (SELECT ROW_NUMBER() OVER (%1) AS n, %2 AS k FROM (%3) listed) "
+            QStringLiteral("SELECT MIN(n) FROM (SELECT ROW_NUMBER() OVER (%1) AS n, ID AS k FROM (%2) listed) "
                            "numbered WHERE k = ?")
-                .arg(orderClause().mid(1), name, m_query.sql),
-            m_query.params + QVariantList{value});
+                .arg(orderClause().mid(1), m_query.sql),
+            m_query.params + QVariantList{qlonglong(id)});
         return n.isNull() ? -1 : n.toInt() - 1;
     } catch (const DbError &) {
         return -1;

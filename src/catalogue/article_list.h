@@ -16,19 +16,24 @@ public:
     static constexpr const char *DragFormat = "application/x-ventaros-articles";
 
     // Runs a list statement and shows its ninth column, if any: the rows
-    // are counted, then read a page at a time in ID order. Throws DbError.
+    // are counted, then read a page at a time in ID order. A tree node's list
+    // is read by key wherever an index serves its order; a search's rows are
+    // keyed once per search and order; a counterparty-number search, whose
+    // article may come twice, is read by position. Throws DbError.
     void run(const ArticleSearch::ListQuery &query);
     ArticleSearch::Extra extra() const { return m_extra; }
     void dropExtraColumn();
     bool hasQuery() const { return !m_query.sql.isEmpty(); }
-    // The same statement ordered by a listed field (ties by ID); throws DbError.
+    // The same statement ordered by a listed field, ties by ID in the same
+    // direction, so a descending list is the ascending one backwards;
+    // throws DbError.
     void setOrder(const QString &field, bool descending);
     void refresh(); // counts and reads again; throws DbError
     // The whole list's statement in the grid's order, for reading it at once.
     ArticleSearch::ListQuery orderedQuery() const;
-    // The row of the first listed row whose field holds the value, found by
-    // one statement; -1 when none.
-    int findRow(const QString &field, const QVariant &value) const;
+    // The row of an article, counted by its key, not by reading the list;
+    // -1 when it is not listed.
+    int rowOfArticle(long long id) const;
     // The IDs of the rows (in grid order), neighbouring rows read by one
     // statement; empty when they cannot be read.
     QList<long long> idsOf(const QList<int> &rows) const;
@@ -45,7 +50,10 @@ public:
     Qt::DropActions supportedDragActions() const override;
 
 private:
+    QStringList orderFields() const;
     QString orderClause() const;
+    KeysetList keysetList() const;
+    bool byIndex() const;
     void load();
 
     ArticleSearch::ListQuery m_query;

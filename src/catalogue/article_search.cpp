@@ -21,6 +21,20 @@ QString fromArticles()
     return QStringLiteral(" FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
 }
 
+// A list statement from its parts; the whole text too.
+ArticleSearch::ListQuery listOf(const QString &select, const QString &from, const QString &where,
+                                const QVariantList &params, ArticleSearch::Extra extra = ArticleSearch::Extra::None)
+{
+    ArticleSearch::ListQuery q;
+    q.select = select;
+    q.from = from;
+    q.where = where;
+    q.params = params;
+    q.extra = extra;
+    q.sql = select + from + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+    return q;
+}
+
 QString nameOf(const QString &nodeText)
 {
     const int colon = nodeText.indexOf(QLatin1Char(':'));
@@ -83,12 +97,12 @@ bool ArticleSearch::isDeletedGroup(const QString &nodeText)
 
 ArticleSearch::ListQuery ArticleSearch::nodeList(const QString &nodeText)
 {
-    ListQuery q;
-    q.sql = listSelect() + fromArticles();
-    if (!isRoot(nodeText)) {
-        q.sql += QStringLiteral(" WHERE Produkti.Nomer_Grupa = ?");
-        q.params << qlonglong(GetID_MFromTreeNodeName(nodeText));
-    }
+    const bool root = isRoot(nodeText);
+    ListQuery q = root ? listOf(listSelect(), fromArticles(), {}, {})
+                       : listOf(listSelect(), fromArticles(), QStringLiteral("Produkti.Nomer_Grupa = ?"),
+                                {qlonglong(GetID_MFromTreeNodeName(nodeText))});
+    q.node = true;
+    q.wholeCatalogue = root;
     return q;
 }
 
@@ -101,29 +115,24 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
             *message = QString::fromUtf8(BadCriteria);
         return std::nullopt;
     };
-    ListQuery q;
     const QString typed = from.trimmed();
     if (criterion == Serial || criterion == Barcode) {
         const bool serial = criterion == Serial;
-        q.sql = listSelect() + fromArticles()
-                + (serial ? QStringLiteral(" WHERE Produkti.ID IN (SELECT Serials.ID FROM Serials WHERE "
-                                           "UPPER(Serials.Serial_ID) = UPPER(?))")
-                          : QStringLiteral(" WHERE Produkti.ID IN (SELECT Barkodes.ID FROM Barkodes WHERE "
-                                           "UPPER(Barkodes.Barkode) = UPPER(?))"));
-        q.params << typed;
-        return q;
+        const Db::Condition code =
+            Db::codeInAnyCase(serial ? QStringLiteral("Serials.Serial_ID") : QStringLiteral("Barkodes.Barkode"), typed);
+        return listOf(listSelect(), fromArticles(),
+                      (serial ? QStringLiteral("Produkti.ID IN (SELECT Serials.ID FROM Serials WHERE ")
+                              : QStringLiteral("Produkti.ID IN (SELECT Barkodes.ID FROM Barkodes WHERE "))
+                          + code.sql + QLatin1Char(')'),
+                      code.params);
     }
-    if (criterion == CounterpartyNumber) {
-        q.sql = listSelect()
-                + QStringLiteral(", Nomenklatures.Nomenkl_N AS Nom_ID, Firmi.Ime_Firma FROM Nomenklatures "
-                                 "JOIN Produkti ON Produkti.ID = Nomenklatures.ID "
-                                 "JOIN Firmi ON Firmi.ID = Nomenklatures.ID_Kontrag "
-                                 "JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa "
-                                 "WHERE UPPER(Nomenklatures.Nomenkl_N) LIKE UPPER(?) ESCAPE '\\'");
-        q.params << Db::likeContains(typed);
-        q.extra = Extra::Firm;
-        return q;
-    }
+    if (criterion == CounterpartyNumber)
+        return listOf(listSelect() + QStringLiteral(", Nomenklatures.Nomenkl_N AS Nom_ID, Firmi.Ime_Firma"),
+                      QStringLiteral(" FROM Nomenklatures JOIN Produkti ON Produkti.ID = Nomenklatures.ID "
+                                     "JOIN Firmi ON Firmi.ID = Nomenklatures.ID_Kontrag "
+                                     "JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa"),
+                      QStringLiteral("UPPER(Nomenklatures.Nomenkl_N) LIKE UPPER(?) ESCAPE '\\'"),
+                      {Db::likeContains(typed)}, Extra::Firm);
     const int column = criterion - FirstColumn;
     if (column < 0 || column >= columns().size())
         return refuse();
@@ -133,10 +142,14 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
     case Kind::Group:
         return refuse();
     case Kind::Text:
-        q.sql = listSelect() + fromArticles() + QStringLiteral(" WHERE UPPER(") + field
-                + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'");
-        q.params << (partOfWord ? Db::likeContains(typed) : Db::likeEscape(typed));
-        return q;
+        if (field == QLatin1String("Produkti.Opisanie")) {
+            const Db::Condition name = Db::articleName(
+                QStringLiteral("Produkti"), typed, partOfWord ? Db::NameMatch::Contains : Db::NameMatch::Whole);
+            return listOf(listSelect(), fromArticles(), name.sql, name.params);
+        }
+        return listOf(listSelect(), fromArticles(), QStringLiteral("UPPER(") + field
+                      + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'"),
+                      {partOfWord ? Db::likeContains(typed) : Db::likeEscape(typed)});
     case Kind::Number:
         break;
     }
@@ -163,29 +176,26 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
     default:
         return refuse();
     }
-    q.sql = listSelect() + fromArticles() + QStringLiteral(" WHERE ") + condition;
-    q.params << low;
+    QVariantList params{low};
     if (comparison == Between)
-        q.params << high;
-    return q;
+        params << high;
+    return listOf(listSelect(), fromArticles(), condition, params);
 }
 
 ArticleSearch::ListQuery ArticleSearch::availability(const QList<long long> &ids)
 {
-    ListQuery q;
-    q.extra = Extra::Stock;
     QStringList marks;
+    QVariantList params;
     for (long long id : ids) {
         marks << QStringLiteral("?");
-        q.params << qlonglong(id);
+        params << qlonglong(id);
     }
     if (marks.isEmpty())
         marks << QStringLiteral("NULL");
     // An article without stock rows shows 0, not nothing.
-    q.sql = listSelect()
-            + QStringLiteral(", COALESCE((SELECT SUM(Store_Kol.Kol) FROM Store_Kol WHERE Store_Kol.Art_ID = "
-                             "Produkti.ID), 0) AS All_Kol")
-            + fromArticles() + QStringLiteral(" WHERE Produkti.ID IN (") + marks.join(QLatin1Char(','))
-            + QStringLiteral(")");
-    return q;
+    return listOf(listSelect()
+                      + QStringLiteral(", COALESCE((SELECT SUM(Store_Kol.Kol) FROM Store_Kol WHERE Store_Kol.Art_ID = "
+                                       "Produkti.ID), 0) AS All_Kol"),
+                  fromArticles(), QStringLiteral("Produkti.ID IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+                  params, Extra::Stock);
 }

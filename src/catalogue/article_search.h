@@ -43,6 +43,12 @@ struct ListQuery {
     QString sql; // without ORDER BY: the list orders its pages
     QVariantList params;
     Extra extra = Extra::None;
+    // The same statement in its parts: "SELECT ...", " FROM ...", the condition.
+    QString select, from, where;
+    // A tree node's list: every article of the catalogue or of one group, its
+    // orders served by the article indexes.
+    bool node = false;
+    bool wholeCatalogue = false;
 };
 
 // The Produkti columns a list reads ("Produkti.ID, Produkti.Nomenkl_N, ...").

@@ -344,7 +344,7 @@ QList<long long> TForm_Artikuli::markedIds() const
 
 bool TForm_Artikuli::positionOn(long long id)
 {
-    const int row = m_list->findRow(QStringLiteral("ID"), id);
+    const int row = m_list->rowOfArticle(id);
     if (row < 0)
         return false;
     setCurrentRow(row);

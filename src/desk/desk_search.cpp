@@ -40,7 +40,16 @@ Statement statement(QChar letter, const QString &text, bool folded)
 {
     Statement s;
     const QString select = QStringLiteral("SELECT P.ID, P.Opisanie FROM ");
-    const QString compare = folded ? QStringLiteral("UPPER(%1) = UPPER(?)") : QStringLiteral("%1 = ?");
+    // The exact text by the code's own index, or the code in any case.
+    auto compare = [&](const QString &column) -> QString {
+        if (!folded) {
+            s.params = {text};
+            return column + QStringLiteral(" = ?");
+        }
+        const Db::Condition c = Db::codeInAnyCase(column, text);
+        s.params = c.params;
+        return c.sql;
+    };
     if (letter == QLatin1Char('a')) {
         long long id = 0;
         if (folded || !Numbers::parseInteger(text, &id))
@@ -50,23 +59,20 @@ Statement statement(QChar letter, const QString &text, bool folded)
     } else if (letter == QLatin1Char('i')) {
         if (folded)
             return s;
-        s.sql = select + QStringLiteral("Produkti P WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE '\\' "
-                                        "ORDER BY P.Opisanie, P.ID LIMIT ")
+        const Db::Condition name = Db::articleName(QStringLiteral("P"), text, Db::NameMatch::Contains);
+        s.sql = select + QStringLiteral("Produkti P WHERE ") + name.sql + QStringLiteral(" ORDER BY P.Opisanie, P.ID LIMIT ")
                 + QString::number(MaxHits);
-        s.params = {Db::likeContains(text)};
+        s.params = name.params;
     } else if (letter == QLatin1Char('n')) {
-        s.sql = select + QStringLiteral("Produkti P WHERE ") + compare.arg(QStringLiteral("P.Nomenkl_N"))
+        s.sql = select + QStringLiteral("Produkti P WHERE ") + compare(QStringLiteral("P.Nomenkl_N"))
                 + QStringLiteral(" ORDER BY P.ID");
-        s.params = {text};
     } else {
         for (const CodeTable &c : kCodes) {
             if (letter != QLatin1Char(c.letter))
                 continue;
             s.sql = QStringLiteral("SELECT DISTINCT P.ID, P.Opisanie FROM %1 S JOIN Produkti P ON P.ID = S.ID WHERE ")
                         .arg(QString::fromLatin1(c.table))
-                    + compare.arg(QStringLiteral("S.") + QString::fromLatin1(c.field))
-                    + QStringLiteral(" ORDER BY P.ID");
-            s.params = {text};
+                    + compare(QStringLiteral("S.") + QString::fromLatin1(c.field)) + QStringLiteral(" ORDER BY P.ID");
         }
         if (s.sql.isEmpty())
             return s;

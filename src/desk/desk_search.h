@@ -9,8 +9,9 @@
 // The desk's article search by the chosen prefix letter: "a" article number,
 // "b" barcode, "i" part of the name, "k" customer card, "n" catalogue number,
 // "s" serial number. The codes are looked up by their exact text first (an
-// indexed equality) and, when that finds nothing, compared upper-cased, so a
-// code stored in any case is found. Functions that read the database throw
+// indexed equality) and, when that finds nothing, in any case (through the
+// upper-cased copy the database keeps), so a code stored in any case is
+// found; a name by the name index. Functions that read the database throw
 // DbError.
 namespace DeskSearch {
 // GetTableName: the table and column a letter searches; false for another

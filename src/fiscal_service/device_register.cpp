@@ -158,7 +158,8 @@ std::optional<QSqlRecord> DeviceRegister::saleOf(const QString &number)
         "LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient LEFT JOIN Klienti ON Klienti.ID = Firmi.ID_Mol ");
     const QString order = QStringLiteral(
         " ORDER BY Prodajbi.D_Prodajba DESC, Prodajbi.T_Prodajba DESC, Prodajbi.ID_Red DESC LIMIT 1");
-    if (auto exact = Db::firstRow(head + QStringLiteral("WHERE UPPER(Prodajbi.Pored_Ot) = ?") + order, {x}))
+    const Db::Condition serial = Db::codeInAnyCase(QStringLiteral("Prodajbi.Pored_Ot"), x);
+    if (auto exact = Db::firstRow(head + QStringLiteral("WHERE ") + serial.sql + order, serial.params))
         return exact;
     return Db::firstRow(head + QStringLiteral("WHERE UPPER(Prodajbi.Pored_Ot) LIKE UPPER(?) ESCAPE '\\'") + order,
                         {Db::likeContains(x)});

@@ -7,9 +7,11 @@ namespace SerialLookup {
 namespace {
 enum class Match { Exact, Folded };
 
-QString compare(const QString &column, Match m)
+// The exact text by the column's index, or the code in any case.
+Db::Condition compare(const QString &column, Match m, const QString &serial)
 {
-    return m == Match::Exact ? column + QStringLiteral(" = ?") : QStringLiteral("UPPER(%1) = UPPER(?)").arg(column);
+    return m == Match::Exact ? Db::Condition{column + QStringLiteral(" = ?"), {serial}}
+                             : Db::codeInAnyCase(column, serial);
 }
 
 // Tries the exact text, then (unless `exactOnly`) the upper-cased comparison.
@@ -24,12 +26,13 @@ bool exactThenFolded(bool exactOnly, Run run)
 bool card(const QString &serial, Match m, Result *r)
 {
     // Inner joins: a card is shown with its supplier and its kind.
+    const Db::Condition where = compare(QStringLiteral("S.Serial_ID"), m, serial);
     const auto row = Db::firstRow(
         QStringLiteral("SELECT G.ID, G.ID_Dok, G.Data, G.Zabel, S.Data, F.ID, F.Ime_Firma, R.Opisanie, S.Model, "
                        "S.Partida FROM Serials S JOIN Garancia_dostavtchik G ON G.ID = S.ID_Karta "
                        "JOIN Firmi F ON F.ID = G.ID_Kontrag JOIN Rab_Dokumenti R ON R.ID = G.Vid_Dok WHERE ")
-            + compare(QStringLiteral("S.Serial_ID"), m) + QStringLiteral(" ORDER BY G.ID DESC"),
-        {serial});
+            + where.sql + QStringLiteral(" ORDER BY G.ID DESC"),
+        where.params);
     if (!row)
         return false;
     Card &c = r->card;
@@ -51,12 +54,12 @@ bool card(const QString &serial, Match m, Result *r)
 
 bool sale(const QString &serial, Match m, Sale *s)
 {
+    const Db::Condition c = compare(QStringLiteral("P.Pored_Ot"), m, serial);
     const auto row = Db::firstRow(
         QStringLiteral("SELECT P.ID_Art, A.Opisanie, F.ID, F.Ime_Firma, P.Pored_Do, P.D_Prodajba FROM Prodajbi P "
                        "JOIN Produkti A ON A.ID = P.ID_Art LEFT JOIN Firmi F ON F.ID = P.ID_Klient WHERE ")
-            + compare(QStringLiteral("P.Pored_Ot"), m)
-            + QStringLiteral(" ORDER BY P.D_Prodajba DESC, P.T_Prodajba DESC, P.ID_Red DESC"),
-        {serial});
+            + c.sql + QStringLiteral(" ORDER BY P.D_Prodajba DESC, P.T_Prodajba DESC, P.ID_Red DESC"),
+        c.params);
     if (!row)
         return false;
     s->found = true;
@@ -72,10 +75,10 @@ bool sale(const QString &serial, Match m, Sale *s)
 
 bool piece(const QString &serial, Match m, Piece *p)
 {
-    const auto row = Db::firstRow(QStringLiteral("SELECT Model, Partida FROM Serials WHERE ")
-                                      + compare(QStringLiteral("Serial_ID"), m)
+    const Db::Condition c = compare(QStringLiteral("Serial_ID"), m, serial);
+    const auto row = Db::firstRow(QStringLiteral("SELECT Model, Partida FROM Serials WHERE ") + c.sql
                                       + QStringLiteral(" ORDER BY ID_Karta DESC"),
-                                  {serial});
+                                  c.params);
     if (!row)
         return false;
     p->found = true;

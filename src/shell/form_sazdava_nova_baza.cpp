@@ -8,6 +8,7 @@
 #include "platform/folder_tree.h"
 #include "platform/named.h"
 #include "app/data_module.h"
+#include "app/long_operation.h"
 #include "app/login_request.h"
 #include "app/program_version.h"
 #include "app/schema_version.h"
@@ -76,6 +77,8 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
 void TForm_Sazdava_Nova_Baza::memo(const QString &line)
 {
     Memo1->appendPlainText(line);
+    // Painted at once: a run keeps its transaction open and lets no event run.
+    Memo1->viewport()->repaint();
 }
 
 void TForm_Sazdava_Nova_Baza::BitBtn_OKClick()
@@ -145,9 +148,30 @@ void TForm_Sazdava_Nova_Baza::update()
 {
     Memo1->clear();
     const QString file = QDir(DirectoryListBox1->currentFolder()).filePath(QStringLiteral("UpdateTables.nts"));
+    // The main window's bar follows the statements; it shows before the
+    // run's transaction opens, and a second press of "Приеми" must not start
+    // a second run meanwhile.
+    BitBtn_OK->setEnabled(false);
+    BitBtn_Cancel->setEnabled(false);
+    bool shown = false;
     const TDataModule1::Upgrade upgrade =
-        DataModule1 ? DataModule1->upgradeDatabase(file, [this](const QString &l) { memo(l); })
+        DataModule1 ? DataModule1->upgradeDatabase(
+                          file, [this](const QString &l) { memo(l); },
+                          [&shown](int done, int total) {
+                              if (done > 0) {
+                                  LongOperation::move(done);
+                                  return;
+                              }
+                              shown = true;
+                              LongOperation::begin(total, QStringLiteral("Актуализация на база данни"));
+                              LongOperation::setCancelEnabled(false);
+                              LongOperation::step(0);
+                          })
                     : TDataModule1::Upgrade{TDataModule1::Upgrade::NotOpen, 0, {}};
+    if (shown)
+        LongOperation::end();
+    BitBtn_OK->setEnabled(true);
+    BitBtn_Cancel->setEnabled(true);
     switch (upgrade.outcome) {
     case TDataModule1::Upgrade::NoFile:
         Dialogs::message(QStringLiteral("Не беше открит файл за актуализация"), this);

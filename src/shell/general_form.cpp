@@ -152,8 +152,11 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
                                self->Panel_Progress->show();
                            },
                            [self](long long value) {
-                               if (self)
-                                   self->Gauge1->setValue(int(qBound(0LL, value, (long long)INT_MAX)));
+                               if (!self)
+                                   return;
+                               self->Gauge1->setValue(int(qBound(0LL, value, (long long)INT_MAX)));
+                               // Work inside a transaction lets no event run: paint now.
+                               self->Gauge1->repaint();
                            },
                            [self] {
                                if (!self)

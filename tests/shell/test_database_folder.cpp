@@ -15,6 +15,10 @@
 #include "app/schema_version.h"
 #include "app/statement_file.h"
 #include "shell/version_check.h"
+#include "app/long_operation.h"
+#include "desk/desk_search.h"
+#include "harness/query_plans.h"
+#include "repair/serial_lookup.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -44,6 +48,47 @@ QStringList memoLines(const std::function<void(std::function<void(const QString 
     QStringList lines;
     run([&](const QString &l) { lines.append(l); });
     return lines;
+}
+
+// Every table, index and trigger with its definition, as SQLite normalises it.
+QMap<QString, QString> schemaOf(const QSqlDatabase &db)
+{
+    QMap<QString, QString> out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type IN ('table', "
+                                                       "'index', 'trigger') AND name NOT LIKE 'sqlite_%'"),
+                                       {}, db))
+        out.insert(r.value(0).toString(), r.value(1).toString());
+    return out;
+}
+
+// The database as version v left it: what the update file's later groups
+// make is taken away again (their triggers, indexes and tables dropped, the
+// columns they add dropped) and v recorded. Later groups' indexes may stand
+// on older tables: they go too.
+void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
+{
+    const auto ci = QRegularExpression::CaseInsensitiveOption;
+    static const QRegularExpression made(QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?(INDEX|TRIGGER)\\s+(\\w+)"), ci);
+    static const QRegularExpression table(QStringLiteral("^\\s*CREATE\\s+(?:VIRTUAL\\s+)?TABLE\\s+(\\w+)"), ci);
+    static const QRegularExpression column(QStringLiteral("^\\s*ALTER\\s+TABLE\\s+(\\w+)\\s+ADD\\s+COLUMN\\s+(\\w+)"), ci);
+    QStringList tables;
+    QList<std::pair<QString, QString>> columns;
+    for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
+        if (update.versionOf.value(it.key()) <= v)
+            continue;
+        if (const auto m = made.match(it.value()); m.hasMatch())
+            Db::execute(QStringLiteral("DROP %1 IF EXISTS %2").arg(m.captured(1).toUpper(), m.captured(2)), {}, db);
+        if (const auto m = table.match(it.value()); m.hasMatch())
+            tables << m.captured(1);
+        if (const auto m = column.match(it.value()); m.hasMatch())
+            columns.append({m.captured(1), m.captured(2)});
+    }
+    for (const auto &[t, c] : columns)
+        if (!tables.contains(t))
+            Db::execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(t, c), {}, db);
+    for (const QString &t : tables)
+        Db::execute(QStringLiteral("DROP TABLE IF EXISTS ") + t, {}, db);
+    SchemaVersion::record(db, v);
 }
 } // namespace
 
@@ -145,25 +190,7 @@ private Q_SLOTS:
             const QSqlDatabase db = DataModule1->connection();
             const QMap<QString, QString> fresh = schemaOf(db);
             const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
-            static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-            // Later groups' indexes may stand on older tables: drop them too.
-            static const QRegularExpression index(
-                QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(\\w+)"),
-                QRegularExpression::CaseInsensitiveOption);
-            for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
-                if (update.versionOf.value(it.key()) <= v)
-                    continue;
-                const QRegularExpressionMatch i = index.match(it.value());
-                if (i.hasMatch())
-                    Db::execute(QStringLiteral("DROP INDEX IF EXISTS ") + i.captured(1), {}, db);
-            }
-            for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it) {
-                const QRegularExpressionMatch m = create.match(it.value());
-                if (update.versionOf.value(it.key()) > v && m.hasMatch())
-                    Db::execute(QStringLiteral("DROP TABLE ") + m.captured(1), {}, db);
-            }
-            SchemaVersion::record(db, v);
+            backToVersion(db, update, v);
             const StatementRun run = runStatementFile(
                 update, db, {v, current}, [current](const QSqlDatabase &d) { SchemaVersion::record(d, current); }, {});
             QVERIFY2(run.ok, qPrintable(QStringLiteral("from %1: %2").arg(v).arg(run.error)));
@@ -177,11 +204,11 @@ private Q_SLOTS:
         // them a new article's group and leaves every chosen group alone.
         TestProgram program;
         const QSqlDatabase db = DataModule1->connection();
+        const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
+        backToVersion(db, update, 21);
         Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Dan_Grup) VALUES (1, 'внесен', NULL), "
                                    "(2, 'Г', 3), (3, 'А', 0), (4, 'празен', '')"),
                     {}, db);
-        SchemaVersion::record(db, 21);
-        const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
         const int current = ProgramVersion::databaseVersion();
         QVERIFY(runStatementFile(update, db, {21, current}, {}, {}).ok);
         QStringList groups;
@@ -189,18 +216,6 @@ private Q_SLOTS:
             groups << r.value(0).toString();
         const QString standard = QString::number(ArticleRecord::DefaultTaxGroup);
         QCOMPARE(groups, (QStringList{standard, QStringLiteral("3"), QStringLiteral("0"), standard}));
-    }
-
-private:
-    // Every table and index with its definition, as SQLite normalises it.
-    static QMap<QString, QString> schemaOf(const QSqlDatabase &db)
-    {
-        QMap<QString, QString> out;
-        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE "
-                                                           "type IN ('table', 'index') AND name NOT LIKE 'sqlite_%'"),
-                                           {}, db))
-            out.insert(r.value(0).toString(), r.value(1).toString());
-        return out;
     }
 };
 VTEST(StatementFiles)
@@ -646,6 +661,65 @@ private Q_SLOTS:
         QCOMPARE(SchemaVersion::read(db), version + 1);
         QCOMPARE(Settings::readInteger(Keys::DBVer_Ver), version + 1LL);
         QVERIFY(!Db::tableExists(QStringLiteral("Later")));
+    }
+
+    void updateBuildsTheIndexesOfAnOldShopAndShowsItsProgress()
+    {
+        TestProgram program;
+        const int version = ProgramVersion::databaseVersion();
+        const QSqlDatabase db = DataModule1->connection();
+        const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
+        backToVersion(db, update, version - 1);
+        Settings::writeInteger(Keys::DBVer_Ver, version - 1);
+        // A shop of the previous version, its names and codes in every case.
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (1, 'Стоки')"));
+        for (int id = 1; id <= 300; ++id) {
+            Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Nomenkl_N) VALUES (?, 1, ?, ?)"),
+                        {id, (id % 2 ? QStringLiteral("Кисело мляко %1") : QStringLiteral("ябълка %1")).arg(id),
+                         QStringLiteral("kat-%1").arg(id)});
+            Db::execute(QStringLiteral("INSERT INTO Barkodes (ID, Barkode) VALUES (?, ?)"),
+                        {id, QStringLiteral("bc-%1").arg(id)});
+        }
+        Db::execute(QStringLiteral("INSERT INTO Serials (ID, Serial_ID) VALUES (5, 'sn-5')"));
+        Db::execute(QStringLiteral("INSERT INTO Karti (ID, Karts) VALUES (6, 'card-6')"));
+        Db::execute(QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, Pored_Ot) VALUES (1, 7, 'sold-7')"));
+
+        int shown = -1;
+        QList<long long> moves;
+        bool hidden = false;
+        LongOperation::setBar({[&](long long maximum, const QString &) { shown = int(maximum); },
+                               [&](long long value) { moves << value; }, [&] { hidden = true; }, [](bool) {}});
+        DatabaseFormMode = 2;
+        TForm_Sazdava_Nova_Baza form;
+        QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        LongOperation::setBar({});
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО")});
+        QCOMPARE(SchemaVersion::read(db), version);
+        QCOMPARE(indexesOutOfStep(), QString());
+        auto found = [](char letter, const QString &typed) {
+            const auto hits = DeskSearch::find(QLatin1Char(letter), typed);
+            return hits ? int(hits->size()) : -1;
+        };
+        QCOMPARE(found('b', QStringLiteral("BC-77")), 1);
+        QCOMPARE(found('n', QStringLiteral("KAT-78")), 1);
+        QCOMPARE(found('s', QStringLiteral("SN-5")), 1);
+        QCOMPARE(found('k', QStringLiteral("CARD-6")), 1);
+        QCOMPARE(found('i', QStringLiteral("КИСЕЛО МЛЯКО 1")), 56);
+        QVERIFY(SerialLookup::find(QStringLiteral("SOLD-7"), false)->sale.found);
+        // The main window's bar and the memo followed the version's statements one by one.
+        int statements = 0;
+        for (auto it = update.versionOf.cbegin(); it != update.versionOf.cend(); ++it)
+            statements += it.value() == version ? 1 : 0;
+        QVERIFY(statements > 30);
+        QCOMPARE(shown, statements);
+        QList<long long> each;
+        for (int i = 0; i <= statements; ++i)
+            each << i;
+        QCOMPARE(moves, each);
+        QVERIFY(hidden);
+        QCOMPARE(int(form.Memo1->toPlainText().count(QStringLiteral("БЕШЕ УСПЕШНА"))), statements);
+        QVERIFY(form.BitBtn_OK->isEnabled());
     }
 
     void updateFileForAnotherVersionIsRefused()

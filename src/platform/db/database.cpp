@@ -43,7 +43,7 @@ void caseFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv, bool upp
     const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
     const int bytes = sqlite3_value_bytes(argv[0]);
     const QString in = QString::fromUtf8(text, bytes);
-    const QByteArray out = (upper ? in.toUpper() : in.toLower()).toUtf8();
+    const QByteArray out = (upper ? Db::upper(in) : in.toLower()).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -377,4 +377,34 @@ QString Db::likeContains(const QString &typed)
 QString Db::likeStartsWith(const QString &typed)
 {
     return likeEscape(typed) + QLatin1Char('%');
+}
+
+QString Db::upper(const QString &text)
+{
+    return text.toUpper();
+}
+
+Db::Condition Db::codeInAnyCase(const QString &column, const QString &typed)
+{
+    // A code already in upper case keeps no copy: it is found by its own index.
+    return {QStringLiteral("(%1 = UPPER(?) OR %1_Up = UPPER(?))").arg(column), {typed, typed}};
+}
+
+Db::Condition Db::articleName(const QString &article, const QString &typed, NameMatch match)
+{
+    Condition c;
+    c.sql = QStringLiteral("UPPER(%1.Opisanie) LIKE UPPER(?) ESCAPE '\\'").arg(article);
+    c.params << (match == NameMatch::Contains ? likeContains(typed) : likeEscape(typed));
+    // The index holds every name upper-cased, split into runs of three
+    // characters; it folds case one character at a time, so whatever UPPER
+    // finds in a name it finds as well. Shorter texts have no run to look up.
+    const QString folded = upper(typed);
+    if (folded.toUcs4().size() < 3)
+        return c;
+    QString phrase = folded;
+    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    c.sql = QStringLiteral("%1.ID IN (SELECT rowid FROM Produkti_Ime WHERE Produkti_Ime MATCH ?) AND ").arg(article)
+            + c.sql;
+    c.params.prepend(QString(QLatin1Char('"') + phrase + QLatin1Char('"')));
+    return c;
 }

@@ -86,4 +86,26 @@ bool tableExists(const QString &table, const QSqlDatabase &db = connection());
 QString likeEscape(const QString &typed);
 QString likeContains(const QString &typed);
 QString likeStartsWith(const QString &typed);
+
+// What the connection's UPPER makes of a text.
+QString upper(const QString &text);
+
+// A condition to AND into a statement, with the values it binds in order.
+struct Condition {
+    QString sql;
+    QVariantList params;
+};
+
+// A code (barcode, serial, catalogue or card number) equal to the typed text
+// in any case, found through an index, never by folding every row: beside the
+// code column its table keeps `<column>_Up`, the code upper-cased where that
+// differs from the code, written by the database with every write of the code.
+Condition codeInAnyCase(const QString &column, const QString &typed);
+
+// Articles whose name contains (or is) the typed text in any case, exactly the
+// rows `UPPER(name) LIKE UPPER(?) ESCAPE '\'` finds. From three characters on,
+// the name index narrows the rows first, so the search does not read every
+// article. `article` names the Produkti table in the statement (or its alias).
+enum class NameMatch { Contains, Whole };
+Condition articleName(const QString &article, const QString &typed, NameMatch match);
 } // namespace Db

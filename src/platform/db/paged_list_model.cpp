@@ -6,6 +6,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace {
 constexpr int KeptPages = 64;
 }
@@ -15,8 +17,55 @@ PagedListModel::PagedListModel(QObject *parent)
 {
 }
 
+QList<QVariantList> PagedListModel::readByKey(qint64 offset, qint64 limit, QSqlRecord *fields) const
+{
+    const KeysetReader &reader = *m_keyset;
+    const int before = reader.statementsRun();
+    limit = qMax<qint64>(0, qMin(limit, m_count - offset));
+    // The nearest row whose key is known: the first, the last, the ends of
+    // the pages held, the row found last.
+    struct Start {
+        std::optional<KeysetReader::Key> key;
+        qint64 row = -1; // -1 before the first row, m_count after the last
+        qint64 distance = 0;
+    };
+    Start best{std::nullopt, -1, offset};
+    auto consider = [&](qint64 row, const KeysetReader::Key &key) {
+        const qint64 d = row < offset ? offset - row - 1 : row >= offset + limit ? row - offset - limit : 0;
+        if (d < best.distance)
+            best = {key, row, d};
+    };
+    if (m_count - offset - limit < best.distance)
+        best = {std::nullopt, m_count, m_count - offset - limit};
+    if (fields == nullptr) {
+        for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
+            if (it->isEmpty())
+                continue;
+            consider(qint64(it.key()) * PageSize, reader.keyOf(m_fields, it->first()));
+            consider(qint64(it.key()) * PageSize + it->size() - 1, reader.keyOf(m_fields, it->last()));
+        }
+        if (m_anchor)
+            consider(m_anchor->first, m_anchor->second);
+    }
+    QList<QVariantList> rows;
+    if (best.row < offset) {
+        rows = reader.read(best.key, true, false, best.distance, limit, fields);
+    } else if (best.row >= offset + limit) {
+        rows = reader.read(best.key, false, false, best.distance, limit, fields);
+        std::reverse(rows.begin(), rows.end());
+    } else {
+        rows = reader.read(best.key, false, false, 0, best.row - offset, fields);
+        std::reverse(rows.begin(), rows.end());
+        rows += reader.read(best.key, true, true, 0, offset + limit - best.row, fields);
+    }
+    m_statements += reader.statementsRun() - before;
+    return rows;
+}
+
 QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRecord *fields) const
 {
+    if (m_keyset)
+        return readByKey(offset, limit, fields);
     if (!m_rowSql.isEmpty()) {
         const QVariantList keys = m_keys.mid(offset, limit);
         QStringList marks;
@@ -51,7 +100,36 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
 
 void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qint64 count)
 {
-    start(sql, params, {}, {}, {}, count);
+    start(sql, params, {}, {}, {}, std::nullopt, count);
+}
+
+void PagedListModel::setKeysetQuery(const KeysetList &list)
+{
+    const KeysetReader reader(list);
+    start(reader.sql(), list.params, {}, {}, {}, reader, reader.count());
+}
+
+int PagedListModel::rowWhere(const QString &condition, const QVariantList &params) const
+{
+    if (!m_keyset)
+        return -1;
+    const std::optional<KeysetReader::Key> key = m_keyset->keyWhere(condition, params);
+    if (!key)
+        return -1;
+    const qint64 row = m_keyset->rowsBefore(*key);
+    if (row >= m_count)
+        return -1;
+    m_anchor = std::make_pair(row, *key);
+    return int(row);
+}
+
+int PagedListModel::rowOfKey(const QVariant &key) const
+{
+    const QString wanted = key.toString();
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        if (m_keys.at(i).toString() == wanted)
+            return int(i);
+    return -1;
 }
 
 void PagedListModel::setKeyedQuery(const QString &keySql, const QVariantList &params, const QString &rowSql,
@@ -64,20 +142,25 @@ void PagedListModel::setKeyedQuery(const QString &keySql, const QVariantList &pa
             keys.append(q.value(0));
         q.finish();
     }
-    start(keySql, params, rowSql, keyField, keys, keys.size());
+    start(keySql, params, rowSql, keyField, keys, std::nullopt, keys.size());
 }
 
 void PagedListModel::start(const QString &sql, const QVariantList &params, const QString &rowSql,
-                           const QString &keyField, const QList<QVariant> &keys, qint64 count)
+                           const QString &keyField, const QList<QVariant> &keys,
+                           const std::optional<KeysetReader> &keyset, qint64 count)
 {
     const QString oldSql = m_sql, oldRowSql = m_rowSql, oldKeyField = m_keyField;
     const QVariantList oldParams = m_params;
     const QList<QVariant> oldKeys = m_keys;
+    const std::optional<KeysetReader> oldKeyset = m_keyset;
+    const qint64 oldCount = m_count;
     m_sql = sql;
     m_params = params;
     m_rowSql = rowSql;
     m_keyField = keyField;
     m_keys = keys;
+    m_keyset = keyset;
+    m_count = qMax<qint64>(count, 0);
     m_statements = 0;
     QSqlRecord fields;
     QList<QVariantList> first;
@@ -89,11 +172,13 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
         m_rowSql = oldRowSql;
         m_keyField = oldKeyField;
         m_keys = oldKeys;
+        m_keyset = oldKeyset;
+        m_count = oldCount;
         throw;
     }
     beginResetModel();
     m_fields = fields;
-    m_count = qMax<qint64>(count, 0);
+    m_anchor.reset();
     m_pages.clear();
     m_recent.clear();
     m_pages.insert(0, first);
@@ -109,6 +194,8 @@ void PagedListModel::clear()
     m_rowSql.clear();
     m_keyField.clear();
     m_keys.clear();
+    m_keyset.reset();
+    m_anchor.reset();
     m_fields = QSqlRecord();
     m_count = 0;
     m_pages.clear();
@@ -121,6 +208,7 @@ void PagedListModel::clearRows()
     beginResetModel();
     m_count = 0;
     m_keys.clear();
+    m_anchor.reset();
     m_pages.clear();
     m_recent.clear();
     endResetModel();

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/db/keyset_reader.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
@@ -30,6 +32,18 @@ public:
     // puts them in key order. Throws DbError.
     void setKeyedQuery(const QString &keySql, const QVariantList &params, const QString &rowSql,
                        const QString &keyField);
+    // For an order an index serves: the rows are counted, and a page is read
+    // by the key of the nearest row known (a neighbouring page, the first or
+    // the last row, a row found by rowWhere), never by counting rows from the
+    // first. Throws DbError.
+    void setKeysetQuery(const KeysetList &list);
+    bool isKeyset() const { return m_keyset.has_value(); }
+    // The row of the first listed row that meets `condition` (keyset lists),
+    // found by counting the rows before its key; -1 when none. Its page is
+    // then read from that key. Throws DbError.
+    int rowWhere(const QString &condition, const QVariantList &params) const;
+    // The row of a key of a keyed list; -1 when it is not listed.
+    int rowOfKey(const QVariant &key) const;
     void clear();
     void clearRows();
     bool isKeyed() const { return !m_rowSql.isEmpty(); } // no rows; the statement and its columns stay
@@ -59,8 +73,9 @@ public:
 
 private:
     void start(const QString &sql, const QVariantList &params, const QString &rowSql, const QString &keyField,
-               const QList<QVariant> &keys, qint64 count);
+               const QList<QVariant> &keys, const std::optional<KeysetReader> &keyset, qint64 count);
     QList<QVariantList> readRows(qint64 offset, qint64 limit, QSqlRecord *fields = nullptr) const;
+    QList<QVariantList> readByKey(qint64 offset, qint64 limit, QSqlRecord *fields) const;
     const QVariantList *row(int row) const;
 
     QString m_sql;
@@ -68,6 +83,8 @@ private:
     QString m_rowSql;          // keyed: rows by key
     QString m_keyField;
     QList<QVariant> m_keys;    // keyed: every row's key, in order
+    std::optional<KeysetReader> m_keyset;
+    mutable std::optional<std::pair<qint64, KeysetReader::Key>> m_anchor; // a row found by rowWhere
     QSqlRecord m_fields;
     qint64 m_count = 0;
     int m_shown = -1;

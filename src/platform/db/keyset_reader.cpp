@@ -1,0 +1,218 @@
+#include "platform/db/keyset_reader.h"
+
+#include "platform/db/database.h"
+#include "platform/db/list_model.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+KeysetReader::KeysetReader(KeysetList list)
+    : m_list(std::move(list))
+{
+}
+
+QString KeysetReader::orderBy(bool ascending, int terms) const
+{
+    QStringList out;
+    for (int i = 0; i < terms; ++i)
+        out << m_list.order.at(i).expression + (ascending ? QString() : QStringLiteral(" DESC"));
+    return QStringLiteral(" ORDER BY ") + out.join(QStringLiteral(", "));
+}
+
+QString KeysetReader::whereWith(const QString &condition) const
+{
+    QStringList parts;
+    for (const QString &c : {m_list.where, condition})
+        if (!c.isEmpty())
+            parts << QLatin1Char('(') + c + QLatin1Char(')');
+    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+QString KeysetReader::sql() const
+{
+    return m_list.select + m_list.from + whereWith({}) + orderBy(!m_list.descending, int(m_list.order.size()));
+}
+
+qint64 KeysetReader::count() const
+{
+    ++m_statements;
+    return Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + whereWith({}), m_list.params).toLongLong();
+}
+
+KeysetReader::Piece KeysetReader::equalTo(const Key &key, int terms) const
+{
+    Piece p;
+    QStringList parts;
+    for (int i = 0; i < terms; ++i) {
+        const QString &e = m_list.order.at(i).expression;
+        if (key.value(i).isNull()) {
+            parts << e + QStringLiteral(" IS NULL");
+        } else {
+            parts << e + QStringLiteral(" = ?");
+            p.params << key.value(i);
+        }
+    }
+    p.condition = parts.join(QStringLiteral(" AND "));
+    return p;
+}
+
+QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, int lowest, bool ascending,
+                                                      bool inclusive) const
+{
+    // Rows after (a, b, c): a = ? AND b = ? AND c > ?, then a = ? AND b > ?,
+    // then a > ?. NULL comes first, so it is after nothing going down and
+    // before everything else going up.
+    QList<Piece> pieces;
+    for (int j = terms - 1; j >= lowest; --j) {
+        const Piece prefix = equalTo(key, j);
+        const QString &e = m_list.order.at(j).expression;
+        const QVariant v = key.value(j);
+        auto add = [&](const QString &condition, bool bindValue) {
+            Piece p = prefix;
+            p.condition += (p.condition.isEmpty() ? QString() : QStringLiteral(" AND ")) + condition;
+            if (bindValue)
+                p.params << v;
+            pieces << p;
+        };
+        const bool own = inclusive && j == terms - 1;
+        if (j == m_list.order.size() - 1) {
+            // The unique last term is never NULL.
+            add(e + (ascending ? (own ? QStringLiteral(" >= ?") : QStringLiteral(" > ?"))
+                               : (own ? QStringLiteral(" <= ?") : QStringLiteral(" < ?"))),
+                true);
+        } else if (v.isNull()) {
+            if (own)
+                add(e + QStringLiteral(" IS NULL"), false);
+            if (ascending)
+                add(e + QStringLiteral(" IS NOT NULL"), false);
+        } else if (ascending) {
+            add(e + (own ? QStringLiteral(" >= ?") : QStringLiteral(" > ?")), true);
+        } else {
+            add(e + (own ? QStringLiteral(" <= ?") : QStringLiteral(" < ?")), true);
+            add(e + QStringLiteral(" IS NULL"), false);
+        }
+    }
+    return pieces;
+}
+
+void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take,
+                             QList<QVariantList> *rows, QSqlRecord *fields) const
+{
+    const QString where = whereWith(piece.condition);
+    QSqlQuery q = Db::exec(m_list.select + m_list.from + where + orderBy(ascending, int(m_list.order.size()))
+                               + QStringLiteral(" LIMIT ? OFFSET ?"),
+                           m_list.params + piece.params + QVariantList{*take, *skip});
+    ++m_statements;
+    if (fields && fields->isEmpty())
+        *fields = q.record();
+    const QList<QVariantList> got = fetchRows(q);
+    if (got.isEmpty() && *skip > 0) {
+        // The piece ends before the rows wanted: pass over all of it.
+        ++m_statements;
+        *skip -= Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + where, m_list.params + piece.params)
+                     .toLongLong();
+        *skip = qMax<qint64>(*skip, 0);
+        return;
+    }
+    *skip = 0;
+    *take -= got.size();
+    *rows += got;
+}
+
+std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key> &group, bool ascending) const
+{
+    const int g = m_list.groupTerms;
+    QStringList columns;
+    for (int i = 0; i < g; ++i)
+        columns << m_list.order.at(i).expression;
+    const QList<Piece> pieces = group ? piecesAfter(*group, g, 0, ascending, false) : QList<Piece>{Piece{}};
+    for (const Piece &p : pieces) {
+        ++m_statements;
+        const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + m_list.from
+                                          + whereWith(p.condition) + orderBy(ascending, g) + QStringLiteral(" LIMIT 1"),
+                                      m_list.params + p.params);
+        if (row) {
+            Key key;
+            for (int i = 0; i < g; ++i)
+                key << row->value(i);
+            return key;
+        }
+    }
+    return std::nullopt;
+}
+
+QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip,
+                                       qint64 take, QSqlRecord *fields) const
+{
+    const bool ascending = forward != m_list.descending;
+    const int terms = int(m_list.order.size());
+    const int g = m_list.groupTerms;
+    QList<QVariantList> rows;
+    std::optional<Key> group;
+    if (key) {
+        for (const Piece &p : piecesAfter(*key, terms, g, ascending, inclusive)) {
+            if (take <= 0 && !(fields && fields->isEmpty()))
+                return rows;
+            readPiece(p, ascending, &skip, &take, &rows, fields);
+        }
+        if (g == 0)
+            return rows;
+        group = key->mid(0, g);
+    } else if (g == 0) {
+        readPiece(Piece{}, ascending, &skip, &take, &rows, fields);
+        return rows;
+    }
+    // The next groups, one at a time, each read by its own index range.
+    while (take > 0 || (fields && fields->isEmpty())) {
+        group = nextGroup(group, ascending);
+        if (!group) {
+            if (fields && fields->isEmpty())
+                readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, &skip, &take, &rows, fields);
+            break;
+        }
+        readPiece(equalTo(*group, g), ascending, &skip, &take, &rows, fields);
+    }
+    return rows;
+}
+
+qint64 KeysetReader::rowsBefore(const Key &key) const
+{
+    qint64 n = 0;
+    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, m_list.descending, false)) {
+        ++m_statements;
+        n += Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + whereWith(p.condition),
+                        m_list.params + p.params)
+                 .toLongLong();
+    }
+    return n;
+}
+
+std::optional<KeysetReader::Key> KeysetReader::keyWhere(const QString &condition, const QVariantList &params) const
+{
+    QStringList columns;
+    for (const KeysetList::Term &t : m_list.order)
+        columns << t.expression;
+    ++m_statements;
+    const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + m_list.from
+                                      + whereWith(condition) + QStringLiteral(" LIMIT 1"),
+                                  m_list.params + params);
+    if (!row)
+        return std::nullopt;
+    Key key;
+    for (int i = 0; i < columns.size(); ++i)
+        key << row->value(i);
+    return key;
+}
+
+KeysetReader::Key KeysetReader::keyOf(const QSqlRecord &fields, const QVariantList &row) const
+{
+    Key key;
+    for (const KeysetList::Term &t : m_list.order) {
+        int at = -1;
+        for (int c = 0; c < fields.count() && at < 0; ++c)
+            if (fields.fieldName(c).compare(t.field, Qt::CaseInsensitive) == 0)
+                at = c;
+        key << row.value(at);
+    }
+    return key;
+}

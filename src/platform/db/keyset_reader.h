@@ -1,0 +1,75 @@
+#pragma once
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+// An ordered list whose order an index serves, read by the key of a row the
+// reader knows instead of counting rows from the first: the rows after a key
+// are those whose order values are greater, each such piece one index range,
+// however far into the list it lies. NULL sorts first, as the engine does; a
+// descending list is the ascending one read backwards.
+struct KeysetList {
+    struct Term {
+        QString expression; // in the statement ("Produkti.Opisanie")
+        QString field;      // the result column that shows it ("Opisanie")
+    };
+    QString select; // "SELECT <columns>"
+    QString from;   // " FROM <table> [JOIN ...]"
+    QString where;  // a condition, or empty
+    QVariantList params;
+    QList<Term> order; // the last term is unique per row and never NULL
+    // The first terms come from a table joined one row to many (a group and
+    // its articles): its rows are stepped through one at a time, so no piece
+    // sorts the articles of a whole group.
+    int groupTerms = 0;
+    bool descending = false;
+};
+
+class KeysetReader
+{
+public:
+    using Key = QVariantList; // the values of the order terms
+
+    KeysetReader() = default;
+    explicit KeysetReader(KeysetList list);
+    const KeysetList &list() const { return m_list; }
+
+    // The whole list in its order, and its rows counted; throws DbError.
+    QString sql() const;
+    qint64 count() const;
+    // Up to `take` rows after `key` (from the first row when there is none),
+    // `skip` rows passed over first. Forward follows the list's order,
+    // backward goes towards its first row; `inclusive` starts at the key's own
+    // row. `fields` receives the columns. Throws DbError.
+    QList<QVariantList> read(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip,
+                             qint64 take, QSqlRecord *fields = nullptr) const;
+    // How many rows come before the row of `key`; throws DbError.
+    qint64 rowsBefore(const Key &key) const;
+    // The key of the first row that also meets `condition`; throws DbError.
+    std::optional<Key> keyWhere(const QString &condition, const QVariantList &params) const;
+    Key keyOf(const QSqlRecord &fields, const QVariantList &row) const;
+
+    int statementsRun() const { return m_statements; }
+
+private:
+    struct Piece {
+        QString condition;
+        QVariantList params;
+    };
+    QString orderBy(bool ascending, int terms) const;
+    QString whereWith(const QString &condition) const;
+    // The pieces of rows after the first `terms` values of `key`, nearest first.
+    QList<Piece> piecesAfter(const Key &key, int terms, int lowest, bool ascending, bool inclusive) const;
+    Piece equalTo(const Key &key, int terms) const;
+    std::optional<Key> nextGroup(const std::optional<Key> &group, bool ascending) const;
+    // Reads one piece into `rows`, passing over `skip` rows (counted when the
+    // piece holds fewer).
+    void readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take, QList<QVariantList> *rows,
+                   QSqlRecord *fields) const;
+
+    KeysetList m_list;
+    mutable int m_statements = 0;
+};

@@ -1,0 +1,288 @@
+// The catalogue at any size: the name search finds exactly what the
+// upper-cased LIKE finds, in the same order; the name index and the
+// upper-cased codes stay in step with every write; the catalogue's roads
+// reach their rows by index.
+#include "harness/query_plans.h"
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "catalogue_test_support.h"
+
+#include "catalogue/article_codes.h"
+#include "catalogue/article_list.h"
+#include "catalogue/article_record.h"
+#include "catalogue/article_removal.h"
+#include "catalogue/article_search.h"
+#include "catalogue/bulk_article_edit.h"
+#include "desk/desk_search.h"
+#include "platform/db/transaction.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace CatalogueTest;
+
+namespace {
+// Names that fold in every way: Cyrillic and Latin in mixed case, the LIKE
+// wildcards and escape, quotes, letters whose upper case is longer (ß, ﬁ) or
+// a title case (ǅ), blanks, an empty name and none.
+const QStringList &namePieces()
+{
+    static const QStringList p{"Кисело мляко", "КИСЕЛО", "кисел", "мЛяКо", "Milk", "MILK", "milk 3%", "50%_ново",
+                               "a_b", "a\\b", "15\"", "Straße", "STRASSE", "ǅem", "ﬁle", "FILE", "ё", "Ё", "  ",
+                               "Ябълка", "яБЪЛКА", "xyz", "XY"};
+    return p;
+}
+
+void generatedCatalogue(int articles)
+{
+    addGroup(1, QStringLiteral("Стоки"));
+    QRandomGenerator rng(4747);
+    WriteTransaction tx;
+    for (int id = 1; id <= articles; ++id) {
+        QVariant name;
+        if (id % 97 != 0) {
+            QString n;
+            const int parts = 1 + int(rng.bounded(3));
+            for (int i = 0; i < parts; ++i)
+                n += namePieces().at(int(rng.bounded(int(namePieces().size())))) + (rng.bounded(2) ? QStringLiteral(" ") : QString());
+            name = id % 89 == 0 ? QString() : n;
+        }
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Nomenkl_N) VALUES (?, 1, ?, ?)"),
+                    {id, name, QStringLiteral("n%1").arg(id % 50)});
+        addBarcode(id, namePieces().at(id % namePieces().size()).left(6) + QString::number(id % 7));
+    }
+    tx.commit();
+}
+
+QStringList typedTexts()
+{
+    QStringList t{"кисел", "КИСЕЛО МЛЯКО", "ко м", "мля", "milk", "%", "_", "50%_", "\\", "\"", "ss", "ß", "straße",
+                  "STRASSE", "ǆ", "ǆem", "ﬁ", "fi", "FIL", "ё", "  ", "ab", "a", "", "ябълка", "Ъ", "xyz", "я м"};
+    // Parts of the names, their case turned at random.
+    QRandomGenerator rng(47);
+    for (int i = 0; i < 40; ++i) {
+        const QString &n = namePieces().at(int(rng.bounded(int(namePieces().size()))));
+        const int from = int(rng.bounded(int(n.size())));
+        QString part = n.mid(from, 1 + int(rng.bounded(5)));
+        for (QChar &c : part)
+            if (rng.bounded(2))
+                c = c.isUpper() ? c.toLower() : c.toUpper();
+        t << part;
+    }
+    return t;
+}
+
+QList<long long> ids(const QString &sql, const QVariantList &params)
+{
+    QList<long long> out;
+    for (const QSqlRecord &r : Db::rows(sql, params))
+        out << r.value(0).toLongLong();
+    return out;
+}
+
+QList<long long> listed(ArticleList &list)
+{
+    QList<long long> out;
+    for (int r = 0; r < list.rowCount(); ++r)
+        out << list.value(r, QStringLiteral("ID")).toLongLong();
+    return out;
+}
+
+int criterionOf(const char *field)
+{
+    return ArticleSearch::criterionOfColumn(ArticleSearch::columnOfField(QString::fromLatin1(field)));
+}
+} // namespace
+
+class NameSearch : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void findsWhatTheUpperCasedLikeFinds()
+    {
+        TestProgram program;
+        generatedCatalogue(1500);
+        const QString today = QStringLiteral("SELECT P.ID FROM Produkti P WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE '\\' "
+                                             "ORDER BY P.Opisanie, P.ID");
+        int nonEmpty = 0;
+        for (const QString &typed : typedTexts()) {
+            for (const auto match : {Db::NameMatch::Contains, Db::NameMatch::Whole}) {
+                const bool contains = match == Db::NameMatch::Contains;
+                const Db::Condition c = Db::articleName(QStringLiteral("P"), typed, match);
+                const QList<long long> expected =
+                    ids(today, {contains ? Db::likeContains(typed) : Db::likeEscape(typed)});
+                QCOMPARE(ids(QStringLiteral("SELECT P.ID FROM Produkti P WHERE ") + c.sql
+                                 + QStringLiteral(" ORDER BY P.Opisanie, P.ID"),
+                             c.params),
+                         expected);
+                nonEmpty += expected.isEmpty() ? 0 : 1;
+                // From three characters on, the index narrows the rows.
+                QCOMPARE(c.sql.contains(QLatin1String("MATCH")), Db::upper(typed).toUcs4().size() >= 3);
+            }
+            // The desk's hit list, at most 1000 names, in name order.
+            const auto hits = DeskSearch::find(QLatin1Char('i'), typed);
+            QList<long long> desk;
+            for (const DeskSearch::Hit &h : *hits)
+                desk << h.id;
+            QCOMPARE(desk, ids(today + QStringLiteral(" LIMIT 1000"), {Db::likeContains(typed)}));
+        }
+        QVERIFY(nonEmpty > 40);
+    }
+
+    void theCatalogueSearchListsTheSameArticles()
+    {
+        TestProgram program;
+        generatedCatalogue(700);
+        const QString today = QStringLiteral("SELECT Produkti.ID FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa "
+                                             "WHERE UPPER(Produkti.Opisanie) LIKE UPPER(?) ESCAPE '\\' ORDER BY Produkti.ID");
+        ArticleList list;
+        for (const QString &typed : typedTexts().mid(0, 30)) {
+            for (const bool part : {true, false}) {
+                list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, typed, {}, part));
+                QCOMPARE(listed(list), ids(today, {part ? Db::likeContains(typed.trimmed()) : Db::likeEscape(typed.trimmed())}));
+            }
+        }
+    }
+
+    void codesAreFoundInAnyCaseAsUpperCasedEquality()
+    {
+        TestProgram program;
+        generatedCatalogue(300);
+        for (const QString &code : {QStringLiteral("Кисело0"), QStringLiteral("КИСЕЛО0"), QStringLiteral("straße3"),
+                                    QStringLiteral("STRASSE3"), QStringLiteral("ǆem6"), QStringLiteral("ǅEM6"),
+                                    QStringLiteral("ﬁle1"), QStringLiteral("FILE1"), QStringLiteral("a_b5"),
+                                    QStringLiteral("A%B5"), QStringLiteral("  4"), QStringLiteral("none")}) {
+            const Db::Condition c = Db::codeInAnyCase(QStringLiteral("B.Barkode"), code);
+            QCOMPARE(ids(QStringLiteral("SELECT B.ID FROM Barkodes B WHERE ") + c.sql + QStringLiteral(" ORDER BY B.ID"),
+                         c.params),
+                     ids(QStringLiteral("SELECT B.ID FROM Barkodes B WHERE UPPER(B.Barkode) = UPPER(?) ORDER BY B.ID"),
+                         {code}));
+        }
+    }
+};
+
+class IndexesInStep : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyWriteOfANameOrCodeKeepsThemInStep()
+    {
+        TestProgram program;
+        addGroup(3, QStringLiteral("Млечни"));
+        addGroup(4, QStringLiteral("Плодове"));
+        writeTree({QStringLiteral("Всички артикули"), QStringLiteral("3:Млечни"), QStringLiteral("4:Плодове")});
+        auto byCode = [](char letter, const QString &typed) {
+            const auto hits = DeskSearch::find(QLatin1Char(letter), typed);
+            QList<long long> out;
+            for (const DeskSearch::Hit &h : *hits)
+                out << h.id;
+            return out;
+        };
+        auto found = [&](const QString &typed) { return byCode('i', typed); };
+
+        // The editor: a new article with its codes, then its name, catalogue number and number changed.
+        Article a;
+        a.id = 10;
+        a.Nomer_Grupa = 3;
+        a.Opisanie = QStringLiteral("Кисело мляко");
+        a.Nomenkl_N = QStringLiteral("km-1");
+        a.Valuta_P = QStringLiteral("BGN");
+        QVERIFY(ArticleRecord::insert(a, {{QStringLiteral("bc-10")}, {}}).ok);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(found(QStringLiteral("КИСЕЛО")), QList<long long>{10});
+        QCOMPARE(byCode('b', QStringLiteral("BC-10")), QList<long long>{10});
+        QCOMPARE(byCode('n', QStringLiteral("KM-1")), QList<long long>{10});
+        a.id = 11;
+        a.Opisanie = QStringLiteral("Прясно мляко");
+        a.Nomenkl_N = QStringLiteral("PM-1");
+        QVERIFY(ArticleRecord::update(10, a).ok);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(found(QStringLiteral("кисело")), QList<long long>{});
+        QCOMPARE(found(QStringLiteral("прясно")), QList<long long>{11});
+        QCOMPARE(byCode('b', QStringLiteral("Bc-10")), QList<long long>{11});
+        QCOMPARE(byCode('n', QStringLiteral("pm-1")), QList<long long>{11});
+        QCOMPARE(byCode('n', QStringLiteral("km-1")), QList<long long>{});
+
+        // The editor's barcodes.
+        ArticleCodes::addBarcode(11, QStringLiteral("xx-1"));
+        QVERIFY(ArticleCodes::changeBarcode(11, QStringLiteral("bc-10"), QStringLiteral("BC-11")));
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(byCode('b', QStringLiteral("bc-11")), QList<long long>{11});
+        QCOMPARE(byCode('b', QStringLiteral("bc-10")), QList<long long>{});
+        QVERIFY(ArticleCodes::removeBarcode(11, QStringLiteral("xx-1")));
+        QCOMPARE(byCode('b', QStringLiteral("XX-1")), QList<long long>{});
+        QCOMPARE(indexesOutOfStep(), QString());
+
+        // Bulk edit, a group renumbered with its articles, a group deleted with its articles, an article deleted.
+        addArticle(ArticleRow{20, QStringLiteral("Ябълки червени"), 4, 1, QStringLiteral("ab-20")});
+        addArticle(ArticleRow{21, QStringLiteral("Круши"), 4, 1, QStringLiteral("kr-21")});
+        addBarcode(21, QStringLiteral("kr-bc"));
+        BulkArticleFields f;
+        f.Mqrka = QStringLiteral("кг.");
+        QCOMPARE(BulkArticleEdit::apply(f, {11, 20, 21}), 3);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QVERIFY(ArticleGroups::edit(4, QStringLiteral("40"), QStringLiteral("Плодове"), ArticleGroups::treeFilePath()).ok);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(found(QStringLiteral("ЯБЪЛ")), QList<long long>{20});
+        QCOMPARE(ArticleRemoval::remove(21), QString());
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(byCode('b', QStringLiteral("KR-BC")), QList<long long>{});
+        QCOMPARE(found(QStringLiteral("круш")), QList<long long>{});
+        QVERIFY(ArticleGroups::remove(40, false, true, ArticleGroups::treeFilePath()).ok);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(found(QStringLiteral("ябълки")), QList<long long>{});
+        QCOMPARE(byCode('n', QStringLiteral("AB-20")), QList<long long>{});
+    }
+};
+
+class CatalogueQueryPlans : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void catalogueRoadsReadByIndex()
+    {
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        addGroup(2, QStringLiteral("Други"));
+        for (int id = 1; id <= 30; ++id)
+            addArticle(ArticleRow{id, QStringLiteral("Артикул %1").arg(id), 1 + id % 2, double(id % 4), QStringLiteral("N%1").arg(id)});
+        addBarcode(3, QStringLiteral("bc-3"));
+        Db::execute(QStringLiteral("INSERT INTO Serials (ID, Serial_ID) VALUES (3, 'sn-3')"));
+        ArticleList list;
+        const QStringList roads = statementsOf([&] {
+            list.run(ArticleSearch::nodeList(QStringLiteral("Всички артикули")));
+            for (const ArticleSearch::Column &c : ArticleSearch::columns()) {
+                for (const bool descending : {false, true}) {
+                    list.setOrder(QString::fromLatin1(c.field), descending);
+                    QVERIFY(list.rowOfArticle(17) >= 0);
+                    list.value(list.rowCount() - 1, QStringLiteral("ID"));
+                    list.value(list.rowOfArticle(17), QStringLiteral("ID"));
+                }
+            }
+            list.run(ArticleSearch::nodeList(QStringLiteral("2:Други")));
+            list.setOrder(QStringLiteral("Grupa_Opis"), false);
+            list.value(list.rowCount() - 1, QStringLiteral("ID"));
+            for (const int criterion : {int(ArticleSearch::Barcode), int(ArticleSearch::Serial)})
+                list.run(*ArticleSearch::search(criterion, 0, QStringLiteral("SN-3"), {}, true));
+            list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("тикул 2"), {}, true));
+            QCOMPARE(list.rowCount(), 11);
+            list.value(5, QStringLiteral("ID"));
+        });
+        // Counting every article of the catalogue reads them all: that is the count the list shows. A page
+        // read along an index in its order stops at the page's end.
+        static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
+        QStringList found = scans(roads);
+        found.removeIf([](const QString &s) {
+            return s.endsWith(QLatin1String("SELECT COUNT(*) FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa"))
+                   || alongIndex.match(s).hasMatch();
+        });
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+    }
+};
+
+VTEST(NameSearch)
+VTEST(IndexesInStep)
+VTEST(CatalogueQueryPlans)
+#include "test_catalogue_indexes.moc"

@@ -1,0 +1,108 @@
+#include "query_plans.h"
+
+#include "platform/db/database.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+
+#include <sqlite3.h>
+
+namespace {
+sqlite3 *handle()
+{
+    const QVariant v = Db::connection().driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+int traced(unsigned, void *context, void *statement, void *)
+{
+    const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
+    if (sql)
+        static_cast<QStringList *>(context)->append(QString::fromUtf8(sql));
+    return 0;
+}
+} // namespace
+
+QStringList statementsOf(const std::function<void()> &road)
+{
+    QStringList seen;
+    sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, traced, &seen);
+    road();
+    sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+    seen.removeDuplicates();
+    return seen;
+}
+
+QStringList planOf(const QString &sql)
+{
+    QStringList rows;
+    sqlite3_stmt *st = nullptr;
+    const QByteArray text = "EXPLAIN QUERY PLAN " + sql.toUtf8();
+    if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)
+        return {QStringLiteral("не се подготвя: ") + QString::fromUtf8(sqlite3_errmsg(handle()))};
+    while (sqlite3_step(st) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 3)));
+    sqlite3_finalize(st);
+    return rows;
+}
+
+QStringList scans(const QStringList &statements)
+{
+    static const QStringList growing{"Produkti", "Barkodes", "Serials", "Karti", "Prodajbi_Vremenni", "Prodajbi",
+                                     "Store_Kol"};
+    static const QRegularExpression source(QStringLiteral("\\b(?:FROM|JOIN|UPDATE|INTO)\\s+(\\w+)(?:\\s+(?:AS\\s+)?(\\w+))?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scan(QStringLiteral("^SCAN (?:TABLE )?(\\w+)"));
+    static const QStringList keywords{"WHERE", "JOIN", "LEFT", "INNER", "ON", "ORDER", "GROUP", "SET", "VALUES",
+                                      "LIMIT", "SELECT", "USING", "CROSS", "NATURAL", "UNION", "DEFAULT"};
+    QStringList found;
+    for (const QString &sql : statements) {
+        if (sql.startsWith(QLatin1String("BEGIN")) || sql.startsWith(QLatin1String("COMMIT"))
+            || sql.startsWith(QLatin1String("ROLLBACK")) || sql.startsWith(QLatin1String("SAVEPOINT"))
+            || sql.startsWith(QLatin1String("RELEASE")))
+            continue;
+        QStringList names = growing;
+        auto it = source.globalMatch(sql);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            const QString alias = m.captured(2);
+            if (growing.contains(m.captured(1)) && !alias.isEmpty() && !keywords.contains(alias.toUpper()))
+                names << alias;
+        }
+        for (const QString &row : planOf(sql)) {
+            const auto m = scan.match(row);
+            if ((m.hasMatch() && names.contains(m.captured(1))) || row.startsWith(QStringLiteral("не се")))
+                found << row + QStringLiteral("  <=  ") + sql;
+        }
+    }
+    return found;
+}
+
+QString indexesOutOfStep()
+{
+    static const char *const codes[][2] = {
+        {"Produkti", "Nomenkl_N"}, {"Barkodes", "Barkode"}, {"Serials", "Serial_ID"}, {"Karti", "Karts"}, {"Prodajbi", "Pored_Ot"}};
+    QStringList out;
+    for (const auto &c : codes) {
+        const QString table = QString::fromLatin1(c[0]), column = QString::fromLatin1(c[1]);
+        const long long n =
+            Db::scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2_Up IS NOT (CASE WHEN UPPER(%2) <> %2 THEN UPPER(%2) END)")
+                           .arg(table, column))
+                .toLongLong();
+        if (n > 0)
+            out << QStringLiteral("%1.%2_Up: %3").arg(table, column).arg(n);
+    }
+    const long long unnamed = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti P WHERE NOT EXISTS (SELECT 1 FROM "
+                                                        "Produkti_Ime F WHERE F.rowid = P.ID AND F.Ime IS UPPER(P.Opisanie))"))
+                                  .toLongLong();
+    const long long stale =
+        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti_Ime WHERE rowid NOT IN (SELECT ID FROM Produkti)")).toLongLong();
+    if (unnamed + stale > 0)
+        out << QStringLiteral("Produkti_Ime: %1 missing, %2 stale").arg(unnamed).arg(stale);
+    try {
+        Db::execute(QStringLiteral("INSERT INTO Produkti_Ime (Produkti_Ime) VALUES ('integrity-check')"));
+    } catch (const DbError &e) {
+        out << e.message();
+    }
+    return out.join(QStringLiteral("; "));
+}

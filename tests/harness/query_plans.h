@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The statements a road runs on the program's connection, each once.
+QStringList statementsOf(const std::function<void()> &road);
+// The plan rows of a statement, its parameters left unbound.
+QStringList planOf(const QString &sql);
+// "SCAN <table>" of a table that grows with the shop (by its name or its
+// alias), in any statement of the list, each with its statement.
+QStringList scans(const QStringList &statements);
+
+// What the database keeps beside the articles' names and codes but out of
+// step with them: the name index and the upper-cased codes. Empty when all
+// is in step.
+QString indexesOutOfStep();

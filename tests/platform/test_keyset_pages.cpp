@@ -1,0 +1,209 @@
+// A list read by key shows exactly the rows of its whole ordered statement,
+// however it is walked: page after page, backwards from the last row, by
+// jumps, from a row found by its key. The data has what breaks a naive
+// keyset: NULLs, ties, rows of groups that do not exist, groups sharing a name.
+#include "common/program_folder.h"
+#include "platform/db/database.h"
+#include "platform/db/paged_list_model.h"
+#include "platform/db/transaction.h"
+#include "test_registry.h"
+
+#include <QRandomGenerator>
+#include <QSqlDriver>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+Q_DECLARE_METATYPE(QList<KeysetList::Term>)
+
+namespace {
+const QString kConnection = QStringLiteral("keyset-test");
+constexpr int Rows = 2345;
+
+KeysetList listOf(const QList<KeysetList::Term> &order, int groupTerms, bool descending)
+{
+    KeysetList k;
+    k.select = QStringLiteral("SELECT T.K AS K, T.A AS A, T.B AS B, GT.ID AS G, GT.Name AS GName");
+    k.from = QStringLiteral(" FROM T JOIN GT ON GT.ID = T.G");
+    k.where = QStringLiteral("T.K <> ?");
+    k.params = {-1};
+    k.order = order;
+    k.groupTerms = groupTerms;
+    k.descending = descending;
+    return k;
+}
+
+// The keys in the order the whole statement gives.
+QList<long long> expected(const KeysetList &k)
+{
+    QList<long long> out;
+    for (const QSqlRecord &r : Db::rows(KeysetReader(k).sql(), k.params))
+        out << r.value(QStringLiteral("K")).toLongLong();
+    return out;
+}
+
+long long keyAt(const PagedListModel &m, int row)
+{
+    return m.value(row, QStringLiteral("K")).toLongLong();
+}
+
+sqlite3 *handle()
+{
+    const QVariant v = Db::connection().driver()->handle();
+    return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+int traced(unsigned, void *context, void *statement, void *)
+{
+    char *sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt *>(statement));
+    if (sql)
+        static_cast<QStringList *>(context)->append(QString::fromUtf8(sql));
+    sqlite3_free(sql);
+    return 0;
+}
+} // namespace
+
+class KeysetPages : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ProgramFolder::setPath(m_dir.path());
+        QString error;
+        QVERIFY2(Db::open(kConnection, m_dir.filePath(QStringLiteral("k.sqlite")), true, &error), qPrintable(error));
+        Db::setCurrentConnection(kConnection);
+        Db::execute(QStringLiteral("CREATE TABLE T (K INTEGER NOT NULL, A TEXT, B DOUBLE, G INTEGER)"));
+        Db::execute(QStringLiteral("CREATE TABLE GT (ID INTEGER NOT NULL, Name TEXT)"));
+        QRandomGenerator rng(47);
+        WriteTransaction tx;
+        // Group 13 has no row; groups 2 and 5 share a name, group 7 has none.
+        for (int g = 1; g <= 12; ++g)
+            Db::execute(QStringLiteral("INSERT INTO GT (ID, Name) VALUES (?, ?)"),
+                        {g, g == 7 ? QVariant() : QVariant(g == 5 ? QStringLiteral("Група 2") : QStringLiteral("Група %1").arg(g))});
+        const QStringList words{"мляко", "Мляко", "МЛЯКО", "сирене", "Ябълка", "apple", "Apple", "", "z"};
+        for (int k = 1; k <= Rows; ++k) {
+            const int pick = int(rng.bounded(12));
+            const QVariant a = pick < 3 ? QVariant() : QVariant(words.at(pick % words.size()));
+            const QVariant b = pick == 4 ? QVariant() : QVariant(double(rng.bounded(20)) / 4);
+            // The keys are not in the table's order.
+            Db::execute(QStringLiteral("INSERT INTO T (K, A, B, G) VALUES (?, ?, ?, ?)"),
+                        {(k * 7919) % 100003, a, b, 1 + int(rng.bounded(13))});
+        }
+        tx.commit();
+    }
+
+    void cleanupTestCase()
+    {
+        Db::close(kConnection);
+        Db::setCurrentConnection(QString());
+    }
+
+    void pagesShowTheOrderedStatement_data()
+    {
+        QTest::addColumn<QList<KeysetList::Term>>("order");
+        QTest::addColumn<int>("groupTerms");
+        QTest::addColumn<bool>("descending");
+        const KeysetList::Term k{QStringLiteral("T.K"), QStringLiteral("K")};
+        const KeysetList::Term a{QStringLiteral("T.A"), QStringLiteral("A")};
+        const KeysetList::Term b{QStringLiteral("T.B"), QStringLiteral("B")};
+        const KeysetList::Term gName{QStringLiteral("GT.Name"), QStringLiteral("GName")};
+        const KeysetList::Term g{QStringLiteral("GT.ID"), QStringLiteral("G")};
+        for (const bool descending : {false, true}) {
+            const char *way = descending ? " descending" : "";
+            QTest::addRow("key%s", way) << QList<KeysetList::Term>{k} << 0 << descending;
+            QTest::addRow("text with NULLs and ties%s", way) << QList<KeysetList::Term>{a, k} << 0 << descending;
+            QTest::addRow("number with NULLs%s", way) << QList<KeysetList::Term>{b, k} << 0 << descending;
+            QTest::addRow("two columns%s", way) << QList<KeysetList::Term>{a, b, k} << 0 << descending;
+            QTest::addRow("group name, group by group%s", way) << QList<KeysetList::Term>{gName, g, k} << 2 << descending;
+        }
+    }
+
+    void pagesShowTheOrderedStatement()
+    {
+        QFETCH(QList<KeysetList::Term>, order);
+        QFETCH(int, groupTerms);
+        QFETCH(bool, descending);
+        const KeysetList list = listOf(order, groupTerms, descending);
+        const QList<long long> all = expected(list);
+        QVERIFY(all.size() > 4 * PagedListModel::PageSize);
+
+        // Page after page.
+        PagedListModel forward;
+        forward.setKeysetQuery(list);
+        QCOMPARE(forward.rowCount(), int(all.size()));
+        for (int r = 0; r < all.size(); ++r)
+            QCOMPARE(keyAt(forward, r), all.at(r));
+
+        // From the last row backwards, a neighbouring page read from its neighbour's key.
+        PagedListModel backward;
+        backward.setKeysetQuery(list);
+        for (int r = int(all.size()) - 1; r >= 0; --r)
+            QCOMPARE(keyAt(backward, r), all.at(r));
+
+        // Jumps: far pages are reached from the nearest row known.
+        PagedListModel jumps;
+        jumps.setKeysetQuery(list);
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 60; ++i) {
+            const int r = int(rng.bounded(int(all.size())));
+            QCOMPARE(keyAt(jumps, r), all.at(r));
+        }
+
+        // A row found by its key; the rows around it read from that key.
+        for (const int r : {0, 1, PagedListModel::PageSize - 1, PagedListModel::PageSize + 17, int(all.size()) / 2,
+                            int(all.size()) - 1}) {
+            PagedListModel found;
+            found.setKeysetQuery(list);
+            QCOMPARE(found.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)}), r);
+            for (int near = qMax(0, r - 230); near < qMin(int(all.size()), r + 230); near += 3)
+                QCOMPARE(keyAt(found, near), all.at(near));
+        }
+        PagedListModel none;
+        none.setKeysetQuery(list);
+        QCOMPARE(none.rowWhere(QStringLiteral("T.K = ?"), {-5}), -1);
+
+        // Marked rows handed over in runs.
+        const QList<QSqlRecord> marked = forward.records({3, 4, 5, 900, 901, int(all.size()) - 1});
+        QCOMPARE(marked.size(), 6);
+        QCOMPARE(marked.at(3).value(QStringLiteral("K")).toLongLong(), all.at(900));
+        QCOMPARE(marked.at(5).value(QStringLiteral("K")).toLongLong(), all.last());
+    }
+
+    void aNeighbouringPageIsReadByKeyNotByPosition()
+    {
+        const KeysetList list = listOf({{QStringLiteral("T.A"), QStringLiteral("A")}, {QStringLiteral("T.K"), QStringLiteral("K")}},
+                                       0, false);
+        const QList<long long> all = expected(list);
+        PagedListModel m;
+        m.setKeysetQuery(list);
+        QStringList seen;
+        sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, traced, &seen);
+        QCOMPARE(keyAt(m, PagedListModel::PageSize), all.at(PagedListModel::PageSize));
+        QCOMPARE(keyAt(m, int(all.size()) - 1), all.last());
+        QCOMPARE(keyAt(m, int(all.size()) - 1 - PagedListModel::PageSize), all.at(all.size() - 1 - PagedListModel::PageSize));
+        sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+        QVERIFY(!seen.isEmpty());
+        for (const QString &sql : seen)
+            QVERIFY2(sql.endsWith(QLatin1String("OFFSET 0")), qPrintable(sql));
+    }
+
+    void anEmptyListKeepsItsColumns()
+    {
+        KeysetList list = listOf({{QStringLiteral("GT.Name"), QStringLiteral("GName")},
+                                  {QStringLiteral("GT.ID"), QStringLiteral("G")},
+                                  {QStringLiteral("T.K"), QStringLiteral("K")}},
+                                 2, false);
+        list.where = QStringLiteral("T.K = ?");
+        PagedListModel m;
+        m.setKeysetQuery(list);
+        QCOMPARE(m.rowCount(), 0);
+        QCOMPARE(m.fieldIndex(QStringLiteral("GName")), 4);
+    }
+};
+
+VTEST(KeysetPages)
+#include "test_keyset_pages.moc"
