@@ -5,6 +5,7 @@
 #include "desk/sale.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
+#include "query_plans.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -94,9 +95,14 @@ private Q_SLOTS:
         TestProgram program;
         shop();
         const long long a = openLine(), b = openLine(18, 1, 0), c = openLine();
+        exec(QStringLiteral("UPDATE Prodajbi_Vremenni SET Pored_Ot = 'sn-a' WHERE N_Prodajba = ?"), {a});
         // The lowest marked line first.
         Sale::Result r = Sale::sell(request({c, a}, Sale::Bank));
         QVERIFY2(r.ok, qPrintable(r.message));
+        // The sold serial is found in any case.
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Pored_Ot_Up FROM Prodajbi WHERE ID_Prodajba = ?"), {a}).toString(),
+                 QStringLiteral("SN-A"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT ID_Prodajba FROM Prodajbi ORDER BY ID_Red")).toLongLong(), c);
         const auto rec = Db::firstRow(QStringLiteral("SELECT Type_Pay, Sklad_ID, Term_N, ID_Klient, Konsign_N, T_O FROM "
                                                      "Prodajbi WHERE ID_Prodajba = ?"),

@@ -1,4 +1,5 @@
 #include "harness/test_registry.h"
+#include "harness/query_plans.h"
 #include "harness/test_support.h"
 
 #include "app/app_state.h"
@@ -162,6 +163,7 @@ private Q_SLOTS:
                  QStringLiteral("True"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Garancionen FROM Produkti WHERE ID = 12")).toString(),
                  QStringLiteral("False"));
+        QCOMPARE(indexesOutOfStep(), QString());
         QCOMPARE(w.pieces()->rowCount(), 0);
         QCOMPARE(w.Label_ID_Karta->text(), QStringLiteral("2"));
         QCOMPARE(w.Label_Kontragent->text(), TForm_Garanc_Produkti::noCounterpartyText());

@@ -1,4 +1,5 @@
 #include "harness/test_registry.h"
+#include "harness/query_plans.h"
 #include "harness/test_support.h"
 
 #include "app/import_run.h"
@@ -7,6 +8,7 @@
 #include "common/cp1251.h"
 #include "common/settings.h"
 #include "common/tree_file.h"
+#include "desk/desk_search.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/script.h"
@@ -220,6 +222,10 @@ private slots:
         QCOMPARE(b->value("Dostavna_Cena").toDouble(), 9.5);
         QCOMPARE(count(QStringLiteral("SELECT Nomer_Grupa FROM Produkti WHERE ID = 103")), 3LL);
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), 3LL);
+        // The new name is searched by the name index; the old one no more.
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("БЯЛ ХЛ"))->size(), 1);
+        QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("мляко"))->size(), 1);
     }
 
     void groupNamesMatch_data()
