@@ -149,19 +149,27 @@ private Q_SLOTS:
 
     void statementsAndValues()
     {
-        struct Case { char letter; QString text; bool folded; bool valid; const char *where; QVariant value; };
+        struct Case { char letter; QString text; bool folded; bool valid; const char *where; QVariantList values; };
         const Case cases[] = {
-            {'a', QStringLiteral("12"), false, true, "WHERE P.ID = ?", 12LL},
+            {'a', QStringLiteral("12"), false, true, "WHERE P.ID = ?", {12LL}},
             {'a', QStringLiteral("12x"), false, false, "", {}},
             {'a', QStringLiteral("12"), true, false, "", {}},
-            {'b', QStringLiteral("ab-12"), false, true, "WHERE S.Barkode = ?", QStringLiteral("ab-12")},
-            {'b', QStringLiteral("ab-12"), true, true, "WHERE UPPER(S.Barkode) = UPPER(?)", QStringLiteral("ab-12")},
-            {'k', QStringLiteral("x\"y'z"), false, true, "WHERE S.Karts = ?", QStringLiteral("x\"y'z")},
-            {'n', QStringLiteral("ab-12"), true, true, "WHERE UPPER(P.Nomenkl_N) = UPPER(?)", QStringLiteral("ab-12")},
-            {'s', QStringLiteral("SN-A"), false, true, "WHERE S.Serial_ID = ?", QStringLiteral("SN-A")},
-            {'i', QStringLiteral("мляко"), false, true, "WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE",
-             QStringLiteral("%мляко%")},
-            {'i', QStringLiteral("100%_a'b"), false, true, "LIKE UPPER(?)", QStringLiteral("%100\\%\\_a'b%")},
+            {'b', QStringLiteral("ab-12"), false, true, "WHERE S.Barkode = ?", {QStringLiteral("ab-12")}},
+            {'b', QStringLiteral("ab-12"), true, true, "WHERE (S.Barkode = UPPER(?) OR S.Barkode_Up = UPPER(?))",
+             {QStringLiteral("ab-12"), QStringLiteral("ab-12")}},
+            {'k', QStringLiteral("x\"y'z"), false, true, "WHERE S.Karts = ?", {QStringLiteral("x\"y'z")}},
+            {'n', QStringLiteral("ab-12"), true, true, "WHERE (P.Nomenkl_N = UPPER(?) OR P.Nomenkl_N_Up = UPPER(?))",
+             {QStringLiteral("ab-12"), QStringLiteral("ab-12")}},
+            {'s', QStringLiteral("SN-A"), false, true, "WHERE S.Serial_ID = ?", {QStringLiteral("SN-A")}},
+            // From three characters on the name index narrows the rows the LIKE then checks.
+            {'i', QStringLiteral("мляко"), false, true,
+             "WHERE P.ID IN (SELECT rowid FROM Produkti_Ime WHERE Produkti_Ime MATCH ?) AND UPPER(P.Opisanie) LIKE "
+             "UPPER(?) ESCAPE",
+             {QStringLiteral("\"МЛЯКО\""), QStringLiteral("%мляко%")}},
+            {'i', QStringLiteral("100%_a'b\""), false, true, "LIKE UPPER(?)",
+             {QStringLiteral("\"100%_A'B\"\"\""), QStringLiteral("%100\\%\\_a'b\"%")}},
+            {'i', QStringLiteral("мл"), false, true, "WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE",
+             {QStringLiteral("%мл%")}},
             {'i', QStringLiteral("мляко"), true, false, "", {}},
             {'x', QStringLiteral("1"), false, false, "", {}},
         };
@@ -171,7 +179,7 @@ private Q_SLOTS:
             if (!c.valid)
                 continue;
             QVERIFY2(s.sql.contains(QString::fromLatin1(c.where)), qPrintable(s.sql));
-            QCOMPARE(s.params, QVariantList{c.value});
+            QCOMPARE(s.params, c.values);
         }
     }
 
