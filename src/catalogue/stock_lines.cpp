@@ -8,6 +8,7 @@
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/long_texts.h"
 
 #include <QBrush>
 #include <QHeaderView>
@@ -75,7 +76,7 @@ void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Col
     }
     for (int c = 0; c < model->columnCount(); ++c)
         grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
-    grid->resizeColumnsToContents();
+    LongTextStyle::fitColumns(grid);
 }
 
 void StockLines::reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,

@@ -70,6 +70,7 @@ void SupplierField::enter()
 void SupplierField::pick(const QString &item)
 {
     m_edit->setText(item);
+    m_edit->setCursorPosition(0); // a long name shows its number and its start
     m_list->hide();
     m_edit->setFocus();
     Q_EMIT picked(item);

@@ -113,7 +113,7 @@ void CounterpartyRowsWindow::Button_RefreshClick()
     const int owner = m_list->fieldIndex(QStringLiteral("ID_Kontrag"));
     if (owner >= 0)
         DBGrid1->setColumnHidden(owner, true);
-    DBGrid1->resizeColumnsToContents();
+    LongTextStyle::fitColumns(DBGrid1);
 }
 
 void CounterpartyRowsWindow::leftButtonClick()

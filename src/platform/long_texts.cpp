@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTableView>
 
 LongTextStyle::LongTextStyle(const QString &baseStyle)
     : QProxyStyle(baseStyle)
@@ -13,6 +14,20 @@ LongTextStyle::LongTextStyle(const QString &baseStyle)
 int LongTextStyle::comboWidthCap(const QWidget *widget)
 {
     return widget->fontMetrics().averageCharWidth() * 40 + 48;
+}
+
+int LongTextStyle::columnWidthCap(const QWidget *grid)
+{
+    return grid->fontMetrics().averageCharWidth() * 50;
+}
+
+void LongTextStyle::fitColumns(QTableView *grid)
+{
+    grid->resizeColumnsToContents();
+    const int cap = columnWidthCap(grid);
+    for (int c = 0; grid->model() && c < grid->model()->columnCount(); ++c)
+        if (grid->columnWidth(c) > cap)
+            grid->setColumnWidth(c, cap);
 }
 
 void LongTextStyle::polish(QWidget *widget)

@@ -1,5 +1,7 @@
 #pragma once
 #include <QLabel>
+
+class QTableView;
 #include <QProxyStyle>
 
 // Names, warehouses and other texts from the database can be of any length.
@@ -14,6 +16,10 @@ public:
 
     // The widest a combo box grows for its texts.
     static int comboWidthCap(const QWidget *widget);
+    // The widest a grid column grows for its texts.
+    static int columnWidthCap(const QWidget *grid);
+    // The grid's columns as wide as their texts, none wider than the cap.
+    static void fitColumns(QTableView *grid);
 
     void polish(QWidget *widget) override;
     using QProxyStyle::polish;

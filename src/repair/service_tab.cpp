@@ -423,7 +423,7 @@ void ServiceTab::Button_Refresh_PriemClick()
         m_lines->setHeaderTitle(QString::fromLatin1(t[0]), QString::fromUtf8(t[1]));
     DBGrid_Ser->setColumnHidden(m_lines->fieldIndex(QStringLiteral("N_Prodajba")), true);
     DBGrid_Ser->setColumnHidden(m_lines->fieldIndex(QStringLiteral("ID_Kontrag")), true);
-    DBGrid_Ser->resizeColumnsToContents();
+    LongTextStyle::fitColumns(DBGrid_Ser);
     for (int c = 0; c < m_lines->columnCount(); ++c)
         DBGrid_Ser->setColumnWidth(c, std::min(DBGrid_Ser->columnWidth(c), 250)); // long reasons stay readable
     const int price = m_lines->fieldIndex(QStringLiteral("Pred_Cena_Remont"));

@@ -108,6 +108,7 @@ public:
     }
     void start(); // takes over the modal handler
     int taken() const { return m_next; }
+    int size() const { return int(m_steps.size()); }
     QStringList opened;
 
 private:

@@ -48,6 +48,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 using namespace shelltest;
@@ -157,6 +158,12 @@ void fitsTheScreen(QWidget *window, const LongNames &names)
     }
     for (QComboBox *combo : window->findChildren<QComboBox *>())
         longTexts += combo->currentText().size() >= 300;
+    // No grid column grows past its cap for a long name.
+    for (QTableView *grid : window->findChildren<QTableView *>())
+        for (int c = 0; grid->model() && c < grid->model()->columnCount(); ++c)
+            QVERIFY2(grid->columnWidth(c) <= qMax(LongTextStyle::columnWidthCap(grid), 400),
+                     qPrintable(QStringLiteral("%1.%2 column %3: %4").arg(title, grid->objectName()).arg(c)
+                                    .arg(grid->columnWidth(c))));
     for (QLineEdit *edit : window->findChildren<QLineEdit *>())
         longTexts += edit->text().size() >= 300;
     for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
@@ -231,7 +238,14 @@ private Q_SLOTS:
             std::function<void(QWidget *)> prepare = {}; // as its opener readies it
         };
         const QList<Window> windows = {
-            {[] { return new TForm_Dostavki; }, [](QWidget *w) { static_cast<TForm_Dostavki *>(w)->FormShow(); }},
+            {[] { return new TForm_Dostavki; },
+             [](QWidget *w) {
+                 auto *delivery = static_cast<TForm_Dostavki *>(w);
+                 delivery->FormShow();
+                 delivery->Edit_Art_ID->setText(QStringLiteral("7"));
+                 delivery->Edit_Art_IDKeyPress();
+                 QVERIFY(delivery->Button_AddClick()); // a line of the long article
+             }},
             {[] { return new TForm_Spec_Otstapki; }},
             {[] { return new TForm_Add_Red_Zaqvka; }},
             {[] { return new TForm_Remont; }},

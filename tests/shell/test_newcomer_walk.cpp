@@ -1,0 +1,402 @@
+#include "test_main_window_support.h"
+
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+
+#include "app/form_get_kol.h"
+#include "catalogue/article_list.h"
+#include "catalogue/form_artikuli.h"
+#include "catalogue/form_dostavki.h"
+#include "catalogue/form_grupi.h"
+#include "catalogue/form_new_artikul.h"
+#include "catalogue/form_sklad.h"
+#include "catalogue/stock_lines.h"
+#include "counterparties/counterparty_list.h"
+#include "counterparties/form_klienti.h"
+#include "counterparties/form_kontrakents.h"
+#include "desk/form_pay_type.h"
+#include "desk/form_spec_otstapki.h"
+#include "desk/shop_desk.h"
+#include "documents/form_generalform_dokumentaciq.h"
+#include "documents/form_nastrojki.h"
+#include "documents/form_rab_dokumenti.h"
+#include "documents/name_of_dokument.h"
+#include "platform/printer_check_list.h"
+#include "platform/printers.h"
+#include "platform/report/report_preview.h"
+#include "shell/shop_tab.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace shelltest;
+
+namespace {
+// Typed key by key, as a user types (Cyrillic too).
+void type(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void enter(QWidget *w)
+{
+    QTest::keyClick(w, Qt::Key_Return);
+}
+
+// Every grid column a window shows has a Bulgarian title.
+void titlesAreBulgarian(QWidget *window)
+{
+    static const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    for (QTableView *grid : window->findChildren<QTableView *>()) {
+        const QAbstractItemModel *m = grid->model();
+        if (!m || !grid->isVisible())
+            continue;
+        for (int c = 0; c < m->columnCount(); ++c) {
+            const QString title = m->headerData(c, Qt::Horizontal).toString();
+            if (!grid->isColumnHidden(c) && !title.isEmpty())
+                QVERIFY2(title.contains(cyrillic) || title == QLatin1String("N"),
+                         qPrintable(window->objectName() + QLatin1Char('.') + grid->objectName() + QStringLiteral(": ")
+                                    + title));
+        }
+    }
+}
+
+template <class W>
+ModalWalk::Step in(std::function<void(W *)> steps)
+{
+    return [steps](QDialog *d) {
+        auto *w = qobject_cast<W *>(d);
+        QVERIFY2(w, qPrintable(QStringLiteral("unexpected window ") + d->objectName()));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        titlesAreBulgarian(w);
+        steps(w);
+    };
+}
+
+ModalWalk::Step quantity(const QString &typed)
+{
+    return in<TForm_Get_Kol>([typed](TForm_Get_Kol *prompt) {
+        type(prompt->Edit_Kol, typed);
+        prompt->BitBtn1->click();
+    });
+}
+
+void walk(TGeneral_Form &form, ModalWalk &steps, const char *item)
+{
+    steps.start();
+    PlatformScript::clearEvents();
+    QVERIFY2(form.triggerItem(QString::fromLatin1(item)), item);
+    PlatformScript::setModalHandler({});
+    // Nothing went wrong on the way: no message box came.
+    QVERIFY2(PlatformScript::texts(QStringLiteral("message")).isEmpty(),
+             qPrintable(PlatformScript::texts(QStringLiteral("message")).join(QLatin1Char('|'))));
+    QVERIFY2(steps.taken() == steps.size(), qPrintable(QStringLiteral("%1: %2 of %3 windows: %4")
+                                                         .arg(QLatin1String(item))
+                                                         .arg(steps.taken())
+                                                         .arg(steps.size())
+                                                         .arg(steps.opened.join(QLatin1Char(' ')))));
+}
+
+long long count(const char *sql)
+{
+    return Db::scalar(QString::fromLatin1(sql)).toLongLong();
+}
+} // namespace
+
+// A newcomer's first day, through the windows alone: from an empty program
+// folder a document kind, a group, an article, a supplier and a warehouse,
+// the first delivery, a sale, a special discount set in the counterparty
+// editor and a shop document printed.
+class NewcomerWalk : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup()
+    {
+        PlatformScript::setModalHandler({});
+        Printers::setInstalledForTests(std::nullopt);
+        Printers::resetSelection();
+        delete Form_Kontrakents;
+        delete Form_Artikuli;
+        delete Form_Dostavki;
+    }
+
+    void fromAnEmptyFolder()
+    {
+        TestProgram program;
+        Printers::setInstalledForTests(QStringList()); // printouts go to PDF files
+        auto form = startedWindow();
+        QVERIFY(form);
+        form->resize(1280, 800);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Timer2->stop();
+
+        // "Работни документи ...": the kind "Фактура".
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Rab_Dokumenti>([](TForm_Rab_Dokumenti *kinds) {
+                kinds->Action_Insert->trigger();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QLineEdit *editor = nullptr;
+                for (QLineEdit *e : kinds->DBGrid1->findChildren<QLineEdit *>())
+                    if (e->isVisible())
+                        editor = e;
+                QVERIFY(editor);
+                type(editor, QStringLiteral("Фактура"));
+                enter(editor);
+                QCoreApplication::sendPostedEvents();
+                QCoreApplication::sendPostedEvents();
+                kinds->close();
+            }));
+            walk(*form, steps, "N25");
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Rab_Dokumenti")).toString(), QStringLiteral("Фактура"));
+        }
+
+        // "Складове...": the shop's warehouse, made the active one.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Sklad>([](TForm_Sklad *warehouses) {
+                QTest::mouseClick(warehouses->BitBtn_New_Sklad, Qt::LeftButton);
+                const int row = warehouses->DBGrid_Sklad->currentIndex().row();
+                warehouses->model()->item(row, TForm_Sklad::ColName)->setText(QStringLiteral("Магазин"));
+                QTest::mouseClick(warehouses->BitBtn_New_Sklad, Qt::LeftButton); // "Приеми"
+                QTest::mouseClick(warehouses->Button1, Qt::LeftButton);          // "ИЗБЕРИ"
+            }));
+            walk(*form, steps, "N_Sklad");
+            QCOMPARE(count("SELECT COUNT(*) FROM Sklad"), 1LL);
+        }
+
+        // "Артикули ...": the group "Хранителни" and its article "Кафе".
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Artikuli>([](TForm_Artikuli *catalogue) {
+                     catalogue->N_Grupa->trigger();
+                     QTreeWidgetItem *group = catalogue->nodeOfKey(1);
+                     QVERIFY(group);
+                     catalogue->TreeView1->setCurrentItem(group);
+                     catalogue->TreeView1Click();
+                     catalogue->N_Nov->trigger();
+                     QCOMPARE(catalogue->list()->rowCount(), 1);
+                     catalogue->close();
+                 }))
+                .then(in<TForm_Grupi>([](TForm_Grupi *dialog) {
+                    QCOMPARE(dialog->Edit_Nomer_Grupa->text(), QStringLiteral("1"));
+                    type(dialog->Edit_Opisanie, QStringLiteral("Хранителни"));
+                    dialog->BitBtn_Priemi->click();
+                }))
+                .then(in<TForm_NewArtikul>([](TForm_NewArtikul *editor) {
+                    QCOMPARE(editor->Edit_Art_N->text(), QStringLiteral("1"));
+                    type(editor->Edit_Opisanie, QStringLiteral("Кафе"));
+                    type(editor->Edit_Cena, QStringLiteral("3,50"));
+                    editor->BitBtn_OK->click();
+                }));
+            walk(*form, steps, "N_Artikuli");
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie || ' ' || Ed_Cena FROM Produkti WHERE ID = 1")).toString(),
+                     QStringLiteral("Кафе 3.5"));
+        }
+
+        // "Контрагенти...": the supplier, and the customer of the discount.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Kontrakents>([](TForm_Kontrakents *browser) {
+                     browser->BitBtn1->click();
+                     browser->BitBtn1->click();
+                     QCOMPARE(browser->list()->rowCount(), 2);
+                     browser->close();
+                 }))
+                .then(in<TForm_Klienti>([](TForm_Klienti *editor) {
+                    type(editor->Edit_Ime_Firma, QStringLiteral("Кафе Доставки ООД"));
+                    type(editor->Edit_EIK, QStringLiteral("831641791"));
+                    type(editor->Edit_EGN_Mol, QStringLiteral("0010100100"));
+                    editor->Button_Insert->click();
+                }))
+                .then(in<TForm_Klienti>([](TForm_Klienti *editor) {
+                    type(editor->Edit_Ime_Firma, QStringLiteral("Редовен Клиент ЕТ"));
+                    // No codes at hand: the question is answered "Да".
+                    PlatformScript::answer(true);
+                    editor->Button_Insert->click();
+                }));
+            walk(*form, steps, "N_Klienti");
+            QCOMPARE(count("SELECT COUNT(*) FROM Firmi"), 2LL);
+        }
+
+        // "Доставки...": the first delivery, its article taken through the picker.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Dostavki>([](TForm_Dostavki *delivery) {
+                     QCOMPARE(delivery->state(), 1);
+                     type(delivery->Edit_Dostav4ik, QStringLiteral("кафе"));
+                     QCOMPARE(delivery->ListBox_SelectDostav4ik->count(), 1);
+                     QTest::keyClick(delivery->Edit_Dostav4ik, Qt::Key_Down);
+                     enter(delivery->ListBox_SelectDostav4ik);
+                     QCOMPARE(delivery->Edit_Dostav4ik->text(), QStringLiteral("1:Кафе Доставки ООД"));
+                     delivery->ComboBox_Dok_Vid->setCurrentIndex(0);
+                     delivery->ComboBox_Sklad->setCurrentIndex(0);
+                     type(delivery->Edit_Nomer_Dokument, QStringLiteral("0000123"));
+                     delivery->Button_Dobavi->click(); // the picker, then the line
+                     QCOMPARE(delivery->model()->rowCount(), 1);
+                     type(delivery->Edit_Plateno_Banka, QStringLiteral("10"));
+                     delivery->Button_Calculate_SUMsClick();
+                     delivery->Btn_Nov->click(); // "Запис"
+                     QCOMPARE(delivery->state(), 0);
+                     QVERIFY(!delivery->Edit_Plateno_Broj->text().startsWith(QLatin1Char('-')));
+                     delivery->close();
+                 }))
+                .then(in<TForm_Artikuli>([](TForm_Artikuli *picker) {
+                    QVERIFY(picker->Panel_Izberi->isVisible());
+                    QVERIFY(picker->positionOn(1));
+                    picker->BitBtn1->click();
+                }))
+                .then(quantity(QStringLiteral("20")));
+            walk(*form, steps, "N_Dostavka");
+            QCOMPARE(count("SELECT COUNT(*) FROM Dostavki"), 1LL);
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), 20.0);
+        }
+
+        // A sale at the shop desk: the article by its number, two of it, in cash.
+        ShopDesk *desk = ShopDesk::instance();
+        QVERIFY(desk);
+        ShopTab *shop = form->TabSheet_Magazin;
+        form->PageControl1->setCurrentIndex(0);
+        const auto addLine = [&] {
+            type(desk->Edit_Barkod, QStringLiteral("1"));
+            enter(desk->Edit_Barkod);
+            type(shop->Edit_Broj, QStringLiteral("2"));
+            shop->Button_Insert_in_List->click(); // "Добави в списък"
+        };
+        addLine();
+        QCOMPARE(desk->lines()->rowCount(), 1);
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Pay_Type>([](TForm_Pay_Type *pay) {
+                QVERIFY(pay->Item[0]->isChecked());
+                type(pay->Edit_Dadena_Sum, QStringLiteral("10"));
+                pay->BitBtn_Priemi->click();
+            }));
+            steps.start();
+            desk->DBGrid1->selectAll();
+            shop->Button_Prodajba->click();
+            PlatformScript::setModalHandler({});
+            QCOMPARE(steps.taken(), 1);
+        }
+        QCOMPARE(count("SELECT COUNT(*) FROM Prodajbi"), 1LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), 18.0);
+        QCOMPARE(desk->lines()->rowCount(), 0);
+
+        // Special discounts from the counterparty editor: 5 % on "Кафе" for the customer.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Kontrakents>([](TForm_Kontrakents *browser) {
+                     QVERIFY(browser->positionOn(2));
+                     browser->BitBtn_Redaktiraj_Kontragent->click();
+                     browser->close();
+                 }))
+                .then(in<TForm_Klienti>([](TForm_Klienti *editor) { editor->Button_Sp_TO->click(); }))
+                .then(in<TForm_Spec_Otstapki>([](TForm_Spec_Otstapki *discounts) {
+                    discounts->Button1->click(); // "Добави": the customer
+                    QCOMPARE(discounts->Label_TO_Klient->text(), QStringLiteral("2:Редовен Клиент ЕТ"));
+                    discounts->ComboBox_Select_G_A->setCurrentIndex(1); // "артикул"
+                    Q_EMIT discounts->ComboBox_Select_G_A->activated(1);
+                    QCOMPARE(discounts->Label_TO_Artikul->text(), QStringLiteral("1:Кафе"));
+                    type(discounts->Edit_TO, QStringLiteral("5"));
+                    discounts->Button_Nova_TO->click();    // "Добави"
+                    discounts->Button_New_T_O->click();    // "Запис"
+                    discounts->Button_Cancel_All->click(); // closes
+                }))
+                .then(in<TForm_Kontrakents>([](TForm_Kontrakents *picker) {
+                    QVERIFY(picker->Panel_IZberi->isVisible());
+                    QVERIFY(picker->positionOn(2));
+                    picker->BitBtn_Izberi_Kontragent->click();
+                }))
+                .then(in<TForm_Artikuli>([](TForm_Artikuli *picker) {
+                    QVERIFY(picker->positionOn(1));
+                    picker->BitBtn1->click();
+                }));
+            walk(*form, steps, "N_Klienti");
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT ID_Klient || ':' || Otnasq_se_za || ':' || ID_Art_Gr || ':' || "
+                                               "T_O FROM SP_otstapka"))
+                         .toString()
+                         .left(9),
+                     QStringLiteral("2:A:1:5.0"));
+        }
+
+        // A shop document: designed in "Документация...", printed from the shop tab.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_GeneralForm_Dokumentaciq>([](TForm_GeneralForm_Dokumentaciq *designer) {
+                     QVERIFY(designer->CheckBox_Magazin->isChecked());
+                     designer->N_Etiket->trigger();
+                     TForm_Nastrojki *editor = designer->editor();
+                     QVERIFY(editor);
+                     editor->RadioButton_Baza->click();
+                     editor->BitBtn1->click(); // "СЪЗДАЙ"
+                     const int field = editor->ComboBox_Poleta->findText(QStringLiteral("Produkti-Opisanie"));
+                     QVERIFY(field >= 0);
+                     editor->ComboBox_Poleta->setCurrentIndex(field);
+                     Q_EMIT editor->ComboBox_Poleta->activated(field);
+                     designer->N2->trigger(); // "Запази"
+                     designer->close();
+                 }))
+                .then(in<TName_Of_Dokument>([](TName_Of_Dokument *name) {
+                    type(name->Edit_Name_Of_Dok, QStringLiteral("Стокова разписка"));
+                    name->SpinEdit_Nomer_Dok->setValue(1); // numbered from 1
+                    name->OKBtn->click();
+                }));
+            walk(*form, steps, "N_Dokumentacia");
+            QCOMPARE(count("SELECT COUNT(*) FROM Dokumenti"), 1LL);
+        }
+        addLine();
+        QCOMPARE(desk->lines()->rowCount(), 1);
+        desk->DBGrid1->selectAll();
+        form->action(QStringLiteral("N_Dokumenti"))->trigger(); // Ctrl+P: the documents and the printers
+        QCOMPARE(desk->ChkListBox_Pokaj_Dokum->count(), 1);
+        const auto tick = [](QListWidget *list, int row) {
+            const QRect r = list->visualItemRect(list->item(row));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        };
+        tick(desk->ChkListBox_Pokaj_Dokum, 0);
+        QCOMPARE(desk->ChkListBox_Pokaj_Dokum->item(0)->checkState(), Qt::Checked);
+        // No printer is installed: the printout goes to a PDF file.
+        QListWidget *printers = desk->Printers->CheckListBox_Printers;
+        QCOMPARE(printers->count(), 1);
+        tick(printers, 0);
+        QCOMPARE(desk->Printers->checkedPrinters(), QStringList{Printers::PdfFile});
+        const QString pdf = program.file(QStringLiteral("разписка.pdf"));
+        {
+            ModalWalk steps;
+            steps.then(in<ReportPreview>([&pdf](ReportPreview *preview) {
+                PlatformScript::answer(pdf);
+                QTest::mouseClick(preview->Button_Print, Qt::LeftButton);
+                preview->Button_Close->click();
+            }));
+            steps.start();
+            shop->Button_Pe4at_Dokumenti->click();
+            PlatformScript::setModalHandler({});
+            QCOMPARE(steps.taken(), 1);
+        }
+        QVERIFY(QFile::exists(pdf));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ID_Art || ':' || N_Dok FROM Printed_Dok")).toString(),
+                 QStringLiteral("1:1"));
+        form->Timer1->stop();
+        form->hide();
+    }
+};
+VTEST(NewcomerWalk)
+
+#include "test_newcomer_walk.moc"
