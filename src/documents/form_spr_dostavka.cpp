@@ -370,7 +370,7 @@ void TForm_SprDostavka::Button_SearchClick()
         return;
     }
     {
-        ReportParts::SearchIndicator indicator;
+        HelpActions::SearchIndicator indicator;
         try {
             m_deliveries->setQuery(q.sql, q.values);
             showColumns(DBGrid_Dokument, m_deliveries, DeliveriesReport::deliveryFields(),
@@ -404,7 +404,7 @@ void TForm_SprDostavka::DBGrid_DokumentCellClick()
 
 void TForm_SprDostavka::showLines(int row)
 {
-    ReportParts::SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     const long long id = row >= 0 ? m_deliveries->value(row, QStringLiteral("ID")).toLongLong() : -1;
     try {
         const DeliveriesReport::Amounts a = DeliveriesReport::amounts(id);

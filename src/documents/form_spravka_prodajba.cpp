@@ -473,7 +473,7 @@ void TForm_Spravka_prodajba::Button_SearchClick()
 
 void TForm_Spravka_prodajba::runList(const QString &sortField)
 {
-    ReportParts::SearchIndicator indicator;
+    HelpActions::SearchIndicator indicator;
     try {
         const SalesReport::Totals t = SalesReport::totals(m_where);
         Label_Ob6to_SUM->setText(CashCaption + ReportParts::money(t.cash));

@@ -1,7 +1,6 @@
 #include "documents/report_parts.h"
 
 #include "app/app_state.h"
-#include "app/help_actions.h"
 #include "common/dates.h"
 #include "common/money.h"
 #include "documents/report_filter.h"

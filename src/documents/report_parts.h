@@ -1,6 +1,4 @@
 #pragma once
-#include "app/help_actions.h"
-
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -16,8 +14,6 @@ class QWidget;
 
 // Pieces the report windows share.
 namespace ReportParts {
-// The search indicator runs while a report's query does.
-using SearchIndicator = HelpActions::SearchIndicator;
 QString money(double value); // "%*.*f" with width 4 and PriceDecimals
 // The fixed list "равно", "по - малко", "по - голямо", "между", at "равно", disabled.
 QComboBox *comparisonBox(QWidget *parent, const char *name);
