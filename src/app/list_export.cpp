@@ -10,6 +10,7 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
+#include "platform/file_modes.h"
 #include "platform/report/rtf.h"
 #include "platform/shell_exec.h"
 
@@ -338,7 +339,7 @@ bool ListExport::finish()
     if (m_finished)
         return true;
     QString error;
-    if (!TextFile::writeAtomic(m_path, render(), &error)) {
+    if (!TextFile::writeAtomic(m_path, render(), &error, FileModes::forOthers(m_path))) {
         m_error = error.isEmpty() ? QStringLiteral("грешка при запис") : error;
         return false;
     }

@@ -3,6 +3,7 @@
 #include "common/cp1251.h"
 #include "common/reference_text.h"
 #include "common/text_file.h"
+#include "platform/file_modes.h"
 
 #include <QVariant>
 
@@ -81,5 +82,6 @@ QByteArray ScaleFile::contents(const QList<QSqlRecord> &articles)
 
 bool ScaleFile::write(const QString &path, const QList<QSqlRecord> &articles, QString *error)
 {
-    return TextFile::writeAtomic(path, contents(articles), error);
+    // The scale's software may run as another user.
+    return TextFile::writeAtomic(path, contents(articles), error, FileModes::forOthers(path));
 }

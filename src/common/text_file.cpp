@@ -94,7 +94,8 @@ int writeAndClose(int fd, const QByteArray &bytes)
 }
 } // namespace
 
-bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
+bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString *error,
+                           std::optional<unsigned> newFileMode)
 {
     const QString target = finalPath(path);
     auto fail = [&](const QString &why) {
@@ -118,6 +119,8 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
     // The new file keeps the old one's rights.
     if (::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd, old.st_mode & 07777);
+    else if (newFileMode)
+        ::fchmod(fd, mode_t(*newFileMode));
     int failure = writeAndClose(fd, bytes);
     // Only a whole new file takes the old one's place.
     if (failure == 0 && ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0)

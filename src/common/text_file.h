@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Whole-file reads and atomic replacement (temporary file, then rename), so a
 // crash or a full disk never leaves half a settings, tree or device file.
 namespace TextFile {
@@ -10,7 +12,10 @@ namespace TextFile {
 // write checked, the file on the disk and of its full size before the rename.
 // On any failure the old file stays, no new or temporary file is left, the
 // reason goes to the exception log and to `error` ("Няма място на диска: <file>").
-bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// A file that was there keeps its rights; a new one gets `newFileMode` when
+// given, else what the umask gives.
+bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                 std::optional<unsigned> newFileMode = std::nullopt);
 // The same checks for a file that only its writer knows by this name (made or
 // emptied first, removed on failure); nothing is logged.
 bool writeWhole(const QString &path, const QByteArray &bytes, QString *error = nullptr);

@@ -7,6 +7,7 @@
 #include "common/text_file.h"
 #include "fiscal_service/device_register.h"
 #include "platform/db/database.h"
+#include "platform/file_modes.h"
 
 #include <QDir>
 
@@ -121,7 +122,9 @@ QString TaxOfficeFile::path()
 
 bool TaxOfficeFile::writeTo(const QString &folder, const QByteArray &data, QString *error)
 {
-    return TextFile::writeAtomic(QDir(folder).filePath(QString::fromLatin1(FileName)), data, error);
+    // A copy is for the person who takes it to the tax office.
+    const QString path = QDir(folder).filePath(QString::fromLatin1(FileName));
+    return TextFile::writeAtomic(path, data, error, FileModes::forOthers(path));
 }
 
 QString TaxOfficeFile::countMessage(long long count)

@@ -98,6 +98,26 @@ bool FileModes::makeDeviceFolder(const QString &path)
     return QDir().mkdir(path) && shareWithDevices(path);
 }
 
+std::optional<unsigned> FileModes::forOthers(const QString &path)
+{
+    // Links and "..": the folder as it really is; one not made yet by the
+    // nearest one that is.
+    const auto real = [](const QString &p) -> QString {
+        QString rest;
+        QString at = QDir::cleanPath(QFileInfo(p).absoluteFilePath());
+        while (!QFileInfo::exists(at) && at != QDir::rootPath()) {
+            rest = QLatin1Char('/') + QFileInfo(at).fileName() + rest;
+            at = QFileInfo(at).absolutePath();
+        }
+        return QFileInfo(at).canonicalFilePath() + rest;
+    };
+    const QString program = real(ProgramFolder::path());
+    const QString folder = real(QFileInfo(path).absolutePath());
+    if (folder == program || folder.startsWith(program + QLatin1Char('/')))
+        return std::nullopt;
+    return 0666 & ~userUmask();
+}
+
 void FileModes::tightenProgramFolder()
 {
     for (const char *file : {"Firm_Data.ini", "Firm_Data.ini.bad", "Aliases.ini", "Aliases.ini.bad", "Exceptions.log",

@@ -2,11 +2,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What other users of the machine may do with the program's files. The shop's
 // data (the database with the operators' password hashes, settings, work
 // files, reports, exports, layouts, the log) gives them nothing; the folders
 // of the fiscal devices and the files their drivers read there keep the modes
-// the user's umask gives, as do the programs the program starts.
+// the user's umask gives, as do files written outside the program folder for
+// another program or person, and the programs the program starts.
 namespace FileModes {
 // Once at start, before anything makes a file: the process's umask takes
 // every right of other users away; the group keeps what the umask gives
@@ -20,6 +23,13 @@ unsigned userUmask();
 bool shareWithDevices(const QString &path);
 // Makes a device's folder (one level), modes as above.
 bool makeDeviceFolder(const QString &path);
+
+// The rights of a new file at `path` that another program or person takes
+// (the scale's software, the tax office's file, a saved PDF or list): outside
+// the program folder what the user's umask gives (0644 under 022), as the
+// reader may not be the shop's user; inside it none of its own, so the
+// program's umask keeps it the shop's. For TextFile::writeAtomic.
+std::optional<unsigned> forOthers(const QString &path);
 
 // Takes other users' rights from the program folder's data that an older
 // run left readable: Firm_Data.ini, Aliases.ini, Exceptions.log, FISKAL.SER,

@@ -9,11 +9,13 @@
 #include "app/list_export.h"
 #include "platform/report/rtf.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QSqlQueryModel>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 
@@ -296,6 +298,23 @@ private Q_SLOTS:
         QVERIFY(!nowhere.finish());
         QVERIFY(!nowhere.errorString().isEmpty());
         QVERIFY(!QFile::exists(nowhere.filePath()));
+    }
+
+    // A list written outside the program folder is for someone else: made as
+    // the user's umask gives; the lists in TEMP/ stay the shop's.
+    void aListOutsideTheProgramFolderIsReadableAsTheUsersUmaskGives()
+    {
+        UserUmask user(022);
+        TestProgram program(false);
+        QTemporaryDir outside;
+        const QString shared = QDir(outside.path()).filePath(QStringLiteral("list.txt"));
+        for (const QString &path : {shared, program.file(QStringLiteral("TEMP/list.txt"))}) {
+            ListExport file(path, QStringLiteral("|"));
+            file.addLine(QStringLiteral("ред"));
+            QVERIFY(file.finish());
+        }
+        QCOMPARE(fileMode(shared), 0644);
+        QCOMPARE(fileMode(program.file(QStringLiteral("TEMP/list.txt"))), 0640);
     }
 
     void openingGoesThroughTheDesktop()

@@ -11,10 +11,12 @@
 #include "platform/script.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace CatalogueTest;
@@ -120,6 +122,35 @@ private slots:
         QVERIFY(!w.EVLXX1Click());
         QVERIFY(PlatformScript::texts(QStringLiteral("message")).value(0).startsWith(
             QStringLiteral("Файлът за везната не беше записан")));
+    }
+
+    // The scale's software may run as another user: outside the program
+    // folder the file is made as the user's umask gives, inside it the shop's.
+    void theScaleFileIsReadableAsTheUsersUmaskGives()
+    {
+        UserUmask user(022);
+        TestProgram program;
+        writeTree({QStringLiteral("Всички артикули"), QStringLiteral("1:Стоки")});
+        addGroup(1, QStringLiteral("Стоки"));
+        addArticle({1, QStringLiteral("Първи"), 1, 2, QString(), 22});
+        TForm_Artikuli w;
+        open(w);
+        w.TreeView1Click();
+        markRows(w, {0});
+        QTemporaryDir outside;
+        const QString shared = QDir(outside.path()).filePath(QStringLiteral("Artikules.txt"));
+        const QString own = program.file(QStringLiteral("TEMP/Artikules.txt"));
+        for (const QString &path : {shared, own}) {
+            PlatformScript::answer(path);
+            QVERIFY(w.EVLXX1Click());
+        }
+        QCOMPARE(fileMode(shared), 0644);
+        QCOMPARE(fileMode(own), 0640);
+        // A file that was there keeps its own rights.
+        QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup));
+        PlatformScript::answer(shared);
+        QVERIFY(w.EVLXX1Click());
+        QCOMPARE(fileMode(shared), 0660);
     }
 
     void listExportIncludesTheNinthColumn()

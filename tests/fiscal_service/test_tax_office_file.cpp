@@ -290,6 +290,30 @@ private Q_SLOTS:
                      + QDir(target.path()).filePath(QStringLiteral("FISKAL.SER")));
     }
 
+    // The copy is for the person who takes it to the tax office: outside the
+    // program folder it is made as the user's umask gives; the program's own
+    // file, and a copy inside the program folder, stay the shop's.
+    void theCopyIsReadableAsTheUsersUmaskGives()
+    {
+        UserUmask user(022);
+        TestProgram program;
+        firms();
+        registration(7, QStringLiteral("DT123456"), Dates::toIso(kDay));
+        QTemporaryDir outside;
+        const QString inside = program.file(QStringLiteral("TEMP"));
+        TForm_SPR_TDD_Fisk_Ser dialog;
+        for (const QString &folder : {outside.path(), inside}) {
+            answerMessage();
+            PlatformScript::answer(true);
+            PlatformScript::answer(folder);
+            runDialog(dialog, kDay, kDay);
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(), QStringLiteral("Копирането завършено"));
+        }
+        QCOMPARE(fileMode(QDir(outside.path()).filePath(QStringLiteral("FISKAL.SER"))), 0644);
+        QCOMPARE(fileMode(QDir(inside).filePath(QStringLiteral("FISKAL.SER"))), 0640);
+        QCOMPARE(fileMode(program.file(QStringLiteral("FISKAL.SER"))), 0640);
+    }
+
     // A failed write keeps the old file whole and offers no copy.
     void failedWriteOffersNoCopy()
     {

@@ -4,6 +4,7 @@
 #include "platform/script.h"
 #include "app/data_module.h"
 #include "platform/db/database.h"
+#include "platform/file_modes.h"
 
 #include <sqlite3.h>
 
@@ -13,6 +14,8 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QThread>
+
+#include <sys/stat.h>
 
 QString sourceSqlFolder()
 {
@@ -130,4 +133,21 @@ void ModalWalk::start()
         d->hide();
         return result;
     });
+}
+
+UserUmask::UserUmask(unsigned mask)
+    : m_saved(::umask(mode_t(mask)))
+{
+    FileModes::keepFromOthers();
+}
+
+UserUmask::~UserUmask()
+{
+    ::umask(mode_t(m_saved));
+}
+
+int fileMode(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }

@@ -115,3 +115,19 @@ private:
     QList<Step> m_steps;
     int m_next = 0;
 };
+
+// The user's umask while it lives (the program's own made from it, as at
+// start), the test runner's again afterwards.
+class UserUmask
+{
+public:
+    explicit UserUmask(unsigned mask);
+    ~UserUmask();
+    UserUmask(const UserUmask &) = delete;
+    UserUmask &operator=(const UserUmask &) = delete;
+
+private:
+    unsigned m_saved;
+};
+// A file's or folder's permission bits (0644), -1 when it is missing.
+int fileMode(const QString &path);

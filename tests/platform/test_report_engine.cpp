@@ -574,6 +574,26 @@ private Q_SLOTS:
         Printers::resetSelection();
     }
 
+    // A PDF saved outside the program folder is for whoever the user gives it
+    // to: made as the user's umask gives; in the program folder the shop's.
+    void aPdfOutsideTheProgramFolderIsReadableAsTheUsersUmaskGives()
+    {
+        UserUmask user(022);
+        TestProgram program(false);
+        QVERIFY(SET_SELECTED_PRINTER(QStringLiteral("PDF файл")));
+        QTemporaryDir outside;
+        const QString shared = QDir(outside.path()).filePath(QStringLiteral("doc.pdf"));
+        const QString own = program.file(QStringLiteral("TEMP/doc.pdf"));
+        for (const QString &file : {shared, own}) {
+            Model m = invoice(1);
+            PlatformScript::answer(file);
+            QCOMPARE(print(m), PrintResult::Sent);
+        }
+        QCOMPARE(fileMode(shared), 0644);
+        QCOMPARE(fileMode(own), 0640);
+        Printers::resetSelection();
+    }
+
     // A PDF printed over an old one on a full disk: the old one stays whole.
     void pdfOnAFullDiskKeepsTheOldFile()
     {

@@ -24,23 +24,6 @@
 namespace {
 constexpr QFileDevice::Permissions Others = QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
-// The user's umask for the test, the test runner's again afterwards.
-struct UserUmask {
-    explicit UserUmask(mode_t mask)
-        : saved(::umask(mask))
-    {
-        FileModes::keepFromOthers();
-    }
-    ~UserUmask() { ::umask(saved); }
-    mode_t saved;
-};
-
-int modeOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
-}
-
 void setMode(const QString &path, int mode)
 {
     ::chmod(QFile::encodeName(path).constData(), mode_t(mode));
@@ -125,17 +108,17 @@ private Q_SLOTS:
             QVERIFY2(QFileInfo::exists(program.file(QString::fromUtf8(made))), made);
         QVERIFY(!QDir(program.file(QStringLiteral("TEMP"))).entryList({QStringLiteral("work-*.sqlite")}).isEmpty());
         QCOMPARE(openToOthers(program.folder(), QStringLiteral("Bon")), QStringList());
-        QCOMPARE(modeOf(program.file(QStringLiteral("Data"))), 0750);
+        QCOMPARE(fileMode(program.file(QStringLiteral("Data"))), 0750);
 
         // The devices' side reads as it always did.
-        QCOMPARE(modeOf(program.file(QStringLiteral("Bon"))), 0755);
+        QCOMPARE(fileMode(program.file(QStringLiteral("Bon"))), 0755);
         const QStringList receipts = QDir(program.file(QStringLiteral("Bon"))).entryList(QDir::Files);
         QCOMPARE(receipts.size(), 1);
-        QCOMPARE(modeOf(program.file(QStringLiteral("Bon/")) + receipts.first()), 0644);
-        QCOMPARE(modeOf(bar), 0755);
+        QCOMPARE(fileMode(program.file(QStringLiteral("Bon/")) + receipts.first()), 0644);
+        QCOMPARE(fileMode(bar), 0755);
         const QStringList tickets = QDir(bar).entryList(QDir::Files);
         QCOMPARE(tickets.size(), 1);
-        QCOMPARE(modeOf(QDir(bar).filePath(tickets.first())), 0644);
+        QCOMPARE(fileMode(QDir(bar).filePath(tickets.first())), 0644);
     }
 
     // A program folder and database of an older run, open to others (one
@@ -163,10 +146,10 @@ private Q_SLOTS:
         FileModes::tightenProgramFolder();
         QVERIFY(program.dataModule()->openAliasFolder().opened);
         QCOMPARE(openToOthers(program.folder(), QStringLiteral("SQLs")), QStringList());
-        QCOMPARE(modeOf(program.file(QStringLiteral("SQLs/Own_SQL.ini"))), 0640);
-        QCOMPARE(modeOf(program.file(QStringLiteral("Data/ventaros.sqlite"))), 0660);
-        QCOMPARE(modeOf(program.file(QStringLiteral("TEMP/old"))), 0750);
-        QCOMPARE(modeOf(program.file(QStringLiteral("SQLs/NewTables.nts"))), 0644);
+        QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/Own_SQL.ini"))), 0640);
+        QCOMPARE(fileMode(program.file(QStringLiteral("Data/ventaros.sqlite"))), 0660);
+        QCOMPARE(fileMode(program.file(QStringLiteral("TEMP/old"))), 0750);
+        QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/NewTables.nts"))), 0644);
         // The database works on, and its journal follows the file.
         exec(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (9, 'Склад')"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Sklad WHERE ID_Sklad = 9")).toInt(), 1);
@@ -191,7 +174,7 @@ private Q_SLOTS:
         FileModes::tightenProgramFolder();
         FileModes::tightenProgramFolder();
         FileModes::tighten({locked});
-        QCOMPARE(modeOf(locked), 0644);
+        QCOMPARE(fileMode(locked), 0644);
         const QStringList log = TextFile::readLines(ExceptionLog::filePath());
         QCOMPARE(log.filter(QStringLiteral("locked.txt")).size(), 1);
         QCOMPARE(log.size(), 1);
@@ -209,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(TextFile::readLines(out).value(0), QStringLiteral("0022"));
         // and the program's own files stay private
         TextFile::writeUtf8(program.file(QStringLiteral("own.txt")), QStringLiteral("x"));
-        QCOMPARE(modeOf(program.file(QStringLiteral("own.txt"))), 0640);
+        QCOMPARE(fileMode(program.file(QStringLiteral("own.txt"))), 0640);
     }
 };
 

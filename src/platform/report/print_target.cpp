@@ -3,6 +3,7 @@
 #include "common/program_folder.h"
 #include "common/text_file.h"
 #include "platform/dialogs.h"
+#include "platform/file_modes.h"
 #include "platform/printers.h"
 
 #include <QBuffer>
@@ -127,7 +128,7 @@ bool Report::PrinterTarget::end(bool painted)
             m_error = refusedMessage();
             return false;
         }
-        return TextFile::writeAtomic(m_pdfFile, pdf, &m_error);
+        return TextFile::writeAtomic(m_pdfFile, pdf, &m_error, FileModes::forOthers(m_pdfFile));
     }
     if (!painted || m_printer->printerState() == QPrinter::Error || m_printer->printerState() == QPrinter::Aborted) {
         m_error = refusedMessage();
