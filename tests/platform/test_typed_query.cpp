@@ -2,6 +2,8 @@
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/typed_query.h"
+#include "platform/db/work_tables.h"
+#include "common/text_file.h"
 #include "test_registry.h"
 
 #include <QElapsedTimer>
@@ -9,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -158,6 +162,67 @@ private Q_SLOTS:
             });
         QCOMPARE(stopped.outcome, TypedQuery::Outcome::Stopped);
         Db::execute(QStringLiteral("ROLLBACK"), {}, writer);
+        QCOMPARE(QDir(ProgramFolder::tempFolder()).entryList({QStringLiteral("query-*")}), QStringList());
+    }
+
+    // The query reads a private copy: another workstation saves while it
+    // runs, and the copy is gone when it ends however it ends.
+    void otherWorkstationsSaveWhileAQueryRuns()
+    {
+        const QDir temp(ProgramFolder::tempFolder());
+        const QStringList before = temp.entryList(QDir::Files);
+        // A copy a killed run left behind goes with the next run.
+        const QString left = temp.filePath(QStringLiteral("query-") + WorkTables::workstationName()
+                                           + QStringLiteral("-1-7.sqlite"));
+        QVERIFY(TextFile::writeWhole(left, "x"));
+        QString error;
+        QVERIFY2(Db::open(kWriter, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error), qPrintable(error));
+        QSqlDatabase writer = QSqlDatabase::database(kWriter, false);
+        Db::execute(QStringLiteral("PRAGMA busy_timeout = 300"), {}, writer);
+        QStringList during;
+        int copyMode = 0;
+        QString saved = QStringLiteral("no");
+        // Endless, and reading a table all the while.
+        const QString reading = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
+                                               "SELECT count(*) FROM c, Operators");
+        const TypedQuery::Result r = runOnThread(reading, {100000, 60s}, [&](TypedQueryConnection *c) {
+            QTest::qWait(300);
+            during = temp.entryList(QDir::Files);
+            struct stat st;
+            for (const QString &f : during)
+                if (f.startsWith(QLatin1String("query-"))
+                    && ::stat(QFile::encodeName(temp.filePath(f)).constData(), &st) == 0)
+                    copyMode = int(st.st_mode & 0777);
+            try {
+                WriteTransaction tx(writer);
+                Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par) VALUES ('Касиер', 'x')"), {}, writer);
+                tx.commit();
+                saved.clear();
+            } catch (const DbError &e) {
+                saved = e.message();
+            }
+            c->stop();
+        });
+        QCOMPARE(saved, QString());
+        QCOMPARE(r.outcome, TypedQuery::Outcome::Stopped);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT count(*) FROM Operators")).toInt(), 2);
+        QCOMPARE(during.size(), before.size() + 1);
+        QCOMPARE(copyMode, 0600);
+        QCOMPARE(temp.entryList(QDir::Files), before);
+
+        // Refused, done, out of time while copying or while running: nothing is left either.
+        const struct {
+            QString sql;
+            std::chrono::milliseconds limit;
+            TypedQuery::Outcome outcome;
+        } runs[] = {{QStringLiteral("SELECT Par FROM Operators"), 60s, TypedQuery::Outcome::Refused},
+                    {QStringLiteral("SELECT 1"), 60s, TypedQuery::Outcome::Done},
+                    {QStringLiteral("SELECT 1"), 0ms, TypedQuery::Outcome::TimedOut},
+                    {kEndless, 200ms, TypedQuery::Outcome::TimedOut}};
+        for (const auto &run : runs) {
+            QCOMPARE(runOnThread(run.sql, {100000, run.limit}).outcome, run.outcome);
+            QCOMPARE(temp.entryList(QDir::Files), before);
+        }
     }
 
     void theRunnerAnswersOnItsThreadAndStopsQuietly()

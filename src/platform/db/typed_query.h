@@ -13,9 +13,11 @@ class QThread;
 // Queries a user types run on a connection of their own that can only read:
 // one SELECT or WITH, never a protected column (the operators' password
 // hashes) whatever the query's form, at most a number of rows and a time, and
-// stoppable from another thread. Each database engine implements
-// TypedQueryConnection with these refusals and limits; TypedQueryRun runs one
-// query on a worker thread so the windows keep answering.
+// stoppable from another thread; no other workstation's save waits for a
+// running query (SQLite runs it on a private copy of the database). Each
+// database engine implements TypedQueryConnection with these refusals and
+// limits; TypedQueryRun runs one query on a worker thread so the windows keep
+// answering.
 namespace TypedQuery {
 struct Limits {
     int rows = 100000;
@@ -58,7 +60,8 @@ public:
     // SELECT or WITH (comments and a closing ";" allowed) and reads no
     // protected column; otherwise the Bulgarian reason. Nothing runs.
     virtual QString check(const QString &sql) = 0;
-    // Checks and runs `sql`, fetching its rows up to the limits.
+    // Checks and runs `sql`, fetching its rows up to the limits; the time
+    // limit and stop() hold for all of it, a private copy's making included.
     virtual TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) = 0;
     // Any thread: the running check or query ends soon with Outcome::Stopped.
     virtual void stop() = 0;

@@ -1,12 +1,26 @@
-// Typed queries on SQLite: a read-only connection (QSQLITE_OPEN_READONLY and
+// Typed queries on SQLite: read-only connections (QSQLITE_OPEN_READONLY and
 // PRAGMA query_only) whose authorizer refuses the protected columns while a
 // statement is prepared, so no form of query (alias, subquery, "*", view,
-// CTE) reads them; a progress handler and a busy handler of its own end a
+// CTE) reads them; a progress handler and a busy handler of their own end a
 // statement on stop() or at the time limit.
+//
+// With the rollback journal a running read stops every other workstation's
+// commit, so a query never runs on the shared file: it runs on a private copy
+// in TEMP/, taken with the backup API inside one read transaction. That
+// transaction holds the shared file's read lock for the copy only (a writer
+// waits that long within its busy timeout) and, unlike copy steps that let go
+// of the lock, never starts over when another workstation writes.
+#include "common/program_folder.h"
 #include "platform/db/database.h"
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/typed_query.h"
+#include "platform/db/work_tables.h"
 
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -14,7 +28,12 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -42,40 +61,213 @@ bool skipBlanks(const QString &s, qsizetype &i)
     return true;
 }
 
+void closeConnection(QSqlDatabase &db)
+{
+    const QString name = db.connectionName();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The copies of this process's running queries. Any other copy of this
+// workstation (one program per workstation) is what a killed run left.
+struct Copies {
+    std::mutex mutex;
+    QSet<QString> live;
+};
+
+Copies &copies()
+{
+    static Copies c;
+    return c;
+}
+
+// Pages copied between two looks at a stop and the time limit.
+constexpr int CopyStepPages = 1024;
+
 class SqliteTypedQuery final : public TypedQueryConnection
 {
 public:
-    SqliteTypedQuery(QSqlDatabase db, sqlite3 *handle)
-        : m_db(std::move(db))
-        , m_handle(handle)
+    explicit SqliteTypedQuery(QSqlDatabase source)
+        : m_source(std::move(source))
     {
-        sqlite3_set_authorizer(m_handle, &SqliteTypedQuery::authorize, this);
-        sqlite3_progress_handler(m_handle, 1000, &SqliteTypedQuery::progress, this);
-        sqlite3_busy_handler(m_handle, &SqliteTypedQuery::busy, this);
+        guard(SqliteEngine::handle(m_source));
     }
 
     ~SqliteTypedQuery() override
     {
-        const QString name = m_db.connectionName();
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name);
+        dropCopy();
+        closeConnection(m_source);
     }
 
-    QString check(const QString &sql) override { return check(sql, nullptr); }
+    QString check(const QString &sql) override { return check(m_source, sql, nullptr); }
 
     TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) override
     {
-        TypedQuery::Result result;
         m_limit = limits.time;
         m_deadline = Clock::now() + limits.time;
+        TypedQuery::Result result;
+        if (!takeCopy(&result.message)) {
+            result.outcome = ended(TypedQuery::Outcome::Failed, &result.message);
+            dropCopy();
+            return result;
+        }
+        result = runOnCopy(sql, limits);
+        dropCopy();
+        return result;
+    }
+
+    void stop() override { m_stop = true; }
+
+private:
+    void guard(sqlite3 *handle)
+    {
+        sqlite3_set_authorizer(handle, &SqliteTypedQuery::authorize, this);
+        sqlite3_progress_handler(handle, 1000, &SqliteTypedQuery::progress, this);
+        sqlite3_busy_handler(handle, &SqliteTypedQuery::busy, this);
+    }
+
+    // A stop, or the time limit reached (then m_timedOut).
+    bool outOfTime()
+    {
+        if (m_stop)
+            return true;
+        if (Clock::now() >= m_deadline)
+            m_timedOut = true;
+        return m_timedOut;
+    }
+
+    // A new private file in TEMP/, made by this thread alone; what killed runs left goes first.
+    QString newCopyFile(QString *why)
+    {
+        static QAtomicInteger<quint64> counter;
+        const QDir temp(ProgramFolder::tempFolder());
+        // "query-<workstation>-<process>-<n>.sqlite", exactly this
+        // workstation's: another's name may begin with this one's.
+        const QString station = WorkTables::workstationName();
+        const QRegularExpression ours(QRegularExpression::anchoredPattern(
+            QStringLiteral("query-%1-[0-9]+-[0-9]+\\.sqlite").arg(QRegularExpression::escape(station))));
+        std::lock_guard lock(copies().mutex);
+        for (const QString &name : temp.entryList(QDir::Files))
+            if (ours.match(name).hasMatch() && !copies().live.contains(temp.filePath(name)))
+                QFile::remove(temp.filePath(name));
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString path = temp.filePath(QStringLiteral("query-%1-%2-%3.sqlite")
+                                                   .arg(station)
+                                                   .arg(::getpid())
+                                                   .arg(counter.fetchAndAddRelaxed(1)));
+            // Private before the engine writes the database into it.
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                ::close(fd);
+                copies().live.insert(path);
+                return path;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        *why = QStringLiteral("Копието на базата данни за справката не може да бъде създадено в %1 (%2).")
+                   .arg(QDir::toNativeSeparators(temp.path()), QString::fromLocal8Bit(std::strerror(errno)));
+        return QString();
+    }
+
+    // The shared file read once before its lock is taken, so the copy under
+    // the lock reads it from memory: read from the disk there, a large
+    // database would hold the other workstations' saves several times longer.
+    // false when stopped or out of time.
+    bool readAhead()
+    {
+        QFile file(m_source.databaseName());
+        if (!file.open(QIODevice::ReadOnly))
+            return true; // the copy tells what is wrong
+        ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        while (file.read(buffer.data(), buffer.size()) > 0)
+            if (outOfTime())
+                return false;
+        return true;
+    }
+
+    // The database as it is at one moment, copied into m_copyPath and opened
+    // read-only, with the same refusals and limits as the shared one.
+    bool takeCopy(QString *why)
+    {
+        m_copyPath = newCopyFile(why);
+        if (m_copyPath.isEmpty() || !readAhead())
+            return false;
+        sqlite3 *source = SqliteEngine::handle(m_source);
+        sqlite3 *copy = nullptr;
+        int rc = sqlite3_open_v2(QFile::encodeName(m_copyPath).constData(), &copy, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3 *said = copy; // whose message tells a failure
+        // A throw-away file: no journal, no waiting for the disk.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(copy, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            said = source;
+            rc = sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        }
+        if (rc == SQLITE_OK) {
+            said = copy;
+            sqlite3_backup *backup = sqlite3_backup_init(copy, "main", source, "main");
+            rc = backup ? SQLITE_OK : sqlite3_errcode(copy);
+            while (backup && (rc = sqlite3_backup_step(backup, CopyStepPages)) == SQLITE_OK && !outOfTime()) {
+            }
+            // On a failed step it says the step's failure again.
+            if (backup && sqlite3_backup_finish(backup) == SQLITE_OK && rc == SQLITE_DONE)
+                rc = SQLITE_OK;
+        }
+        const QString engine = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(said));
+        if (!sqlite3_get_autocommit(source))
+            sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(copy);
+        if (outOfTime())
+            return false;
+        if (rc != SQLITE_OK) {
+            *why = (rc & 0xff) == SQLITE_FULL
+                       ? QStringLiteral("Няма място на диска в %1 за копието на базата данни, на което се изпълнява "
+                                        "справката.")
+                             .arg(QDir::toNativeSeparators(QFileInfo(m_copyPath).absolutePath()))
+                       : Db::errorText(QSqlError(QString(), engine, QSqlError::StatementError, QString::number(rc)));
+            return false;
+        }
+        m_copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_source.connectionName() + QStringLiteral("_copy"));
+        m_copy.setDatabaseName(m_copyPath);
+        m_copy.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!m_copy.open()) {
+            *why = Db::errorText(m_copy.lastError());
+            return false;
+        }
+        QSqlQuery q(m_copy);
+        if (!SqliteEngine::registerFunctions(m_copy) || !q.exec(QStringLiteral("PRAGMA query_only = 1"))) {
+            *why = QStringLiteral("Копието на базата данни за справката не може да бъде отворено.");
+            return false;
+        }
+        guard(SqliteEngine::handle(m_copy));
+        return true;
+    }
+
+    void dropCopy()
+    {
+        if (m_copy.isValid())
+            closeConnection(m_copy);
+        if (m_copyPath.isEmpty())
+            return;
+        QFile::remove(m_copyPath);
+        std::lock_guard lock(copies().mutex);
+        copies().live.remove(m_copyPath);
+        m_copyPath.clear();
+    }
+
+    TypedQuery::Result runOnCopy(const QString &sql, const TypedQuery::Limits &limits)
+    {
+        TypedQuery::Result result;
         QString statement;
-        result.message = check(sql, &statement);
+        result.message = check(m_copy, sql, &statement);
         if (!result.message.isEmpty()) {
             result.outcome = ended(TypedQuery::Outcome::Refused, &result.message);
             return result;
         }
-        QSqlQuery q(m_db);
+        QSqlQuery q(m_copy);
         q.setForwardOnly(true);
         if (!q.exec(statement)) {
             result.message = Db::errorText(q.lastError());
@@ -86,10 +278,8 @@ public:
         for (int c = 0; c < record.count(); ++c)
             result.fields.append(record.fieldName(c));
         while (q.next()) {
-            if (m_stop || Clock::now() >= m_deadline) {
-                m_timedOut = !m_stop;
+            if (outOfTime())
                 break;
-            }
             if (result.rows.size() >= limits.rows) {
                 result.truncated = true;
                 break;
@@ -114,9 +304,6 @@ public:
         return result;
     }
 
-    void stop() override { m_stop = true; }
-
-private:
     // A stop or the time limit overrides what the engine said about it.
     TypedQuery::Outcome ended(TypedQuery::Outcome outcome, QString *message) const
     {
@@ -131,8 +318,9 @@ private:
         return outcome;
     }
 
-    QString check(const QString &sql, QString *statement)
+    QString check(const QSqlDatabase &db, const QString &sql, QString *statement)
     {
+        sqlite3 *handle = SqliteEngine::handle(db);
         const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
         qsizetype i = 0;
         if (!skipBlanks(sql, i) || i >= sql.size())
@@ -148,14 +336,14 @@ private:
         const char *tail = nullptr;
         m_refused = nullptr;
         m_deniedFunction.clear();
-        const int rc = sqlite3_prepare_v2(m_handle, text.constData(), int(text.size()), &stmt, &tail);
+        const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, &tail);
         if (rc != SQLITE_OK) {
             const QString why = m_refused                     ? TypedQuery::refusal(*m_refused)
                                 : !m_deniedFunction.isEmpty() ? QStringLiteral("Функцията %1 не е разрешена в "
                                                                                "собствените справки.")
                                                                     .arg(m_deniedFunction)
                                                               : Db::errorText(QSqlError(
-                                                                    QString(), QString::fromUtf8(sqlite3_errmsg(m_handle)),
+                                                                    QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
                                                                     QSqlError::StatementError, QString::number(rc)));
             sqlite3_finalize(stmt);
             return why;
@@ -205,34 +393,23 @@ private:
     // Non-zero ends the running statement with SQLITE_INTERRUPT.
     static int progress(void *self)
     {
-        auto *me = static_cast<SqliteTypedQuery *>(self);
-        if (me->m_stop)
-            return 1;
-        if (Clock::now() >= me->m_deadline) {
-            me->m_timedOut = true;
-            return 1;
-        }
-        return 0;
+        return static_cast<SqliteTypedQuery *>(self)->outOfTime() ? 1 : 0;
     }
 
     // Waits for another workstation's write like the busy timeout, but in
     // short steps that notice a stop and the time limit.
     static int busy(void *self, int count)
     {
-        auto *me = static_cast<SqliteTypedQuery *>(self);
         constexpr int StepMs = 10;
-        if (me->m_stop || count * StepMs >= Db::BusyTimeoutMs)
+        if (count * StepMs >= Db::BusyTimeoutMs || static_cast<SqliteTypedQuery *>(self)->outOfTime())
             return 0;
-        if (Clock::now() >= me->m_deadline) {
-            me->m_timedOut = true;
-            return 0;
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(StepMs));
         return 1;
     }
 
-    QSqlDatabase m_db;
-    sqlite3 *m_handle;
+    QSqlDatabase m_source; // the shared database: checks, and the copy's source
+    QSqlDatabase m_copy;   // the private copy a query runs on
+    QString m_copyPath;
     std::atomic<bool> m_stop{false};
     bool m_timedOut = false;
     std::chrono::milliseconds m_limit{0};
@@ -264,5 +441,5 @@ std::unique_ptr<TypedQueryConnection> SqliteEngine::openTypedQuery(QSqlDatabase 
         if (!q.exec(QStringLiteral("PRAGMA query_only = 1")))
             throw fail(Db::errorText(q.lastError()));
     }
-    return std::make_unique<SqliteTypedQuery>(clone, handle(clone));
+    return std::make_unique<SqliteTypedQuery>(clone);
 }
