@@ -1,5 +1,7 @@
 #include "documents/layout_document.h"
 
+#include "platform/db/typed_query.h"
+
 #include <QSet>
 
 namespace Layout {
@@ -16,9 +18,10 @@ QStringList designerTables()
 
 bool designerHidesField(const QString &table, const QString &field)
 {
-    return table.compare(QStringLiteral("Operators"), Qt::CaseInsensitive) == 0
-           && (field.compare(QStringLiteral("Par"), Qt::CaseInsensitive) == 0
-               || field.compare(QStringLiteral("Prava"), Qt::CaseInsensitive) == 0);
+    // What no typed query reads, and the operators' rights besides.
+    return TypedQuery::findProtected(table, field)
+           || (table.compare(QStringLiteral("Operators"), Qt::CaseInsensitive) == 0
+               && field.compare(QStringLiteral("Prava"), Qt::CaseInsensitive) == 0);
 }
 
 namespace {

@@ -103,7 +103,8 @@ struct Document {
 
 // The data module's tables that a data field may name, in its order.
 QStringList designerTables();
-// Fields the designer never offers (the operators' passwords and rights).
+// Fields the designer never offers and no layout prints: the columns no typed
+// query reads (the operators' password hashes) and the operators' rights.
 bool designerHidesField(const QString &table, const QString &field);
 
 // A layout marked "Фискален сервиз" prints from the fiscal service's device
