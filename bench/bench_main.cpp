@@ -115,6 +115,9 @@ int runOnce(const QString &self)
                     o.articles, GroupCount, barcodeCount(), CounterpartyCount, WarehouseCount, DiscountRules,
                     SalesRecords, OpenLines, seconds, o.runs);
         printHeader();
+        // First: the main window of the desk roads holds the program folder's
+        // instance lock until this process ends, and a second start refuses.
+        startUpRoad(dir.path(), self);
         deskRoads();
         deliveryRoad();
         catalogueRoads();
@@ -122,7 +125,6 @@ int runOnce(const QString &self)
         catalogueImportRoad(dir.path());
     }
     PlatformScript::deactivate();
-    startUpRoad(dir.path(), self);
     bool over = false;
     for (const Figure &f : figures())
         over = over || f.over();
