@@ -3,8 +3,6 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
-#include "common/ini_file.h"
-#include "common/settings.h"
 #include "counterparties/form_kontakti.h"
 
 #include <QLabel>
@@ -50,22 +48,7 @@ private Q_SLOTS:
         TestProgram program;
         resetProgramState();
         TGeneral_Form form;
-        const int contacts = form.menu().numberOf(QStringLiteral("N45"));
-        addOperator(QStringLiteral("Касиер"), QStringLiteral("1"), QStringLiteral("%1=1,").arg(contacts));
-        IniFile ini(Settings::filePath());
-        for (const QString &op : {QStringLiteral("Касиер"), QStringLiteral("Администратор")}) {
-            ini.writeInteger(Settings::operatorSection(op), QStringLiteral("Counts"), form.menu().count());
-            ini.writeString(Settings::operatorSection(op), QString::number(contacts), QStringLiteral("Ctrl+Shift+J"));
-        }
-        QVERIFY(ini.save());
-
-        loginAs(QStringLiteral("Касиер"), QStringLiteral("1"));
-        QVERIFY(form.FormCreate());
-        form.Timer1->stop();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.Timer2->stop();
-        PlatformScript::clearEvents();
+        loginDeniedOne(form, QStringLiteral("N45"), QStringLiteral("Ctrl+Shift+J"));
         QAction *item = form.action(QStringLiteral("N45"));
         QVERIFY(form.actions().contains(item));
         QVERIFY(!form.menu().menu(QStringLiteral("N_Nomenklaturi"))->actions().contains(item)); // hidden
@@ -77,10 +60,7 @@ private Q_SLOTS:
         QCOMPARE(modalCount(QStringLiteral("Form_Kontakti")), 0);
         QVERIFY(!item->isEnabled());
 
-        loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
-        QVERIFY(form.N_dostapClick());
-        PlatformScript::setModalHandler({});
-        PlatformScript::clearEvents();
+        loginAdministrator(form);
         QVERIFY(item->isEnabled());
         QCOMPARE(item->text(), QStringLiteral("Контакти..."));
         reach();

@@ -1,7 +1,9 @@
 #pragma once
 // Helpers of the main-window tests: operators in the test database, a
 // scripted login, and a main window on a fresh program folder.
+#include "common/ini_file.h"
 #include "common/passwords.h"
+#include "common/settings.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
 #include "app/app_state.h"
@@ -12,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -81,6 +84,37 @@ inline std::unique_ptr<TGeneral_Form> startedWindow(const QString &name = QStrin
     PlatformScript::setModalHandler({});
     PlatformScript::clearEvents();
     return form;
+}
+
+// `form` shown and logged in as "Касиер" (password "1"), who is denied
+// `item`; he and "Администратор" both have `keys` on it. Timers stopped,
+// events cleared.
+inline void loginDeniedOne(TGeneral_Form &form, const QString &item, const QString &keys)
+{
+    const int number = form.menu().numberOf(item);
+    addOperator(QStringLiteral("Касиер"), QStringLiteral("1"), QStringLiteral("%1=1,").arg(number));
+    IniFile ini(Settings::filePath());
+    for (const QString &op : {QStringLiteral("Касиер"), QStringLiteral("Администратор")}) {
+        ini.writeInteger(Settings::operatorSection(op), QStringLiteral("Counts"), form.menu().count());
+        ini.writeString(Settings::operatorSection(op), QString::number(number), keys);
+    }
+    QVERIFY(ini.save());
+    loginAs(QStringLiteral("Касиер"), QStringLiteral("1"));
+    QVERIFY(form.FormCreate());
+    form.Timer1->stop();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.Timer2->stop();
+    PlatformScript::clearEvents();
+}
+
+// The administrator logs in over the one before.
+inline void loginAdministrator(TGeneral_Form &form)
+{
+    loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+    QVERIFY(form.N_dostapClick());
+    PlatformScript::setModalHandler({});
+    PlatformScript::clearEvents();
 }
 
 inline int modalCount(const QString &objectName)

@@ -156,23 +156,8 @@ private Q_SLOTS:
         TestProgram program;
         resetProgramState();
         TGeneral_Form form;
-        const int valuti = form.menu().numberOf(QStringLiteral("N_Valuti"));
-        addOperator(QStringLiteral("Касиер"), QStringLiteral("1"), QStringLiteral("%1=1,").arg(valuti));
         // Both operators put the rates window on the same key.
-        IniFile ini(Settings::filePath());
-        for (const QString &op : {QStringLiteral("Касиер"), QStringLiteral("Администратор")}) {
-            ini.writeInteger(Settings::operatorSection(op), QStringLiteral("Counts"), form.menu().count());
-            ini.writeString(Settings::operatorSection(op), QString::number(valuti), QStringLiteral("Ctrl+Shift+V"));
-        }
-        QVERIFY(ini.save());
-
-        loginAs(QStringLiteral("Касиер"), QStringLiteral("1"));
-        QVERIFY(form.FormCreate());
-        form.Timer1->stop();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.Timer2->stop();
-        PlatformScript::clearEvents();
+        loginDeniedOne(form, QStringLiteral("N_Valuti"), QStringLiteral("Ctrl+Shift+V"));
 
         auto reachAll = [&form] {
             form.action(QStringLiteral("N_Valuti"))->trigger();                  // menu
@@ -184,10 +169,7 @@ private Q_SLOTS:
         QCOMPARE(modalCount(QStringLiteral("Form_Valuti")), 0);
         QVERIFY(!form.action(QStringLiteral("N_Valuti"))->isEnabled());
 
-        loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
-        QVERIFY(form.N_dostapClick());
-        PlatformScript::setModalHandler({});
-        PlatformScript::clearEvents();
+        loginAdministrator(form);
         reachAll();
         QCOMPARE(modalCount(QStringLiteral("Form_Valuti")), 4);
         form.Timer1->stop();
