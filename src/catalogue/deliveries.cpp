@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/currency_rates.h"
+#include "app/list_export.h"
 #include "app/next_number.h"
 #include "app/record_ops.h"
 #include "catalogue/stock_writer.h"
@@ -68,6 +69,94 @@ Deliveries::ArticleFields Deliveries::articleFields(const QSqlRecord &article)
                                                                                              : CurrencyRates::baseCurrency();
     };
     return {article.value(QStringLiteral("Mqrka")).toString(), currency("Valuta_D"), currency("Valuta_P")};
+}
+
+std::optional<QSqlRecord> Deliveries::articleByNumber(const QString &typed, bool supplierNumbers, long long supplier)
+{
+    if (supplierNumbers)
+        return Db::firstRow(QStringLiteral("SELECT p.* FROM Nomenklatures n JOIN Produkti p ON p.ID = n.ID "
+                                           "WHERE n.Nomenkl_N = ? AND n.ID_Kontrag = ?"),
+                            {typed, supplier});
+    return article(GetID_MFromTreeNodeName(typed));
+}
+
+std::optional<QSqlRecord> Deliveries::article(long long id)
+{
+    return Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {id});
+}
+
+double Deliveries::stock(long long article, long long warehouse)
+{
+    if (warehouse > 0)
+        return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
+                          {article, warehouse})
+            .toDouble();
+    return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ?"), {article}).toDouble();
+}
+
+QStringList Deliveries::currencies()
+{
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY ID")))
+        out << r.value(0).toString();
+    return out;
+}
+
+QStringList Deliveries::documentKinds()
+{
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Opisanie FROM Rab_Dokumenti ORDER BY ID")))
+        out << ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString());
+    return out;
+}
+
+std::optional<double> Deliveries::rate(const QString &currency)
+{
+    const QVariant kurs = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {currency});
+    if (!kurs.isValid())
+        return std::nullopt;
+    return kurs.toDouble();
+}
+
+QList<QPair<QString, QString>> Deliveries::lineColumns()
+{
+    static const char *const columns[][2] = {
+        {"Nomer_Produkt", "Арт. №"},    {"Opisanie", "Описание"},          {"Dostavna_Cena", "Доставна цена"},
+        {"Valuta_D", "Валута"},         {"Kolitchestvo", "Доставено кол."}, {"Mqrka", "Мярка"},
+        {"Suma_D", "Общо в лв"},        {"Prodajna_Cena", "Продажна цена"}, {"Valuta_P", "Валута"},
+        {"Have_DDS", "Вкл. ДДС"}};
+    QList<QPair<QString, QString>> out;
+    for (const auto &c : columns)
+        out.append({QString::fromLatin1(c[0]), QString::fromUtf8(c[1])});
+    return out;
+}
+
+QStringList Deliveries::printoutHead(const Printout &p)
+{
+    return {QString(),
+            QStringLiteral("\tДОСТАВКА АРТИКУЛИ"),
+            QStringLiteral("\t") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText(),
+            QString(),
+            QStringLiteral("\tДата на доставка :") + Dates::toShort(p.deliveryDate) + QStringLiteral(", ")
+                + Dates::timeText(p.deliveryTime),
+            QStringLiteral("\tДОСТАВЧИК: ") + p.supplier,
+            QStringLiteral("\tДокумент: ") + p.documentKind,
+            QStringLiteral("\tДокумент N: ") + p.documentNumber + QStringLiteral("\tОт дата: ")
+                + Dates::toShort(p.documentDate),
+            QStringLiteral("\tСклад: ") + p.warehouse,
+            QStringLiteral("\tЗабележка: ") + p.note};
+}
+
+QStringList Deliveries::printoutTail(const Printout &p)
+{
+    return {QString(),
+            QString(),
+            QStringLiteral("\tДължима сума: ") + Money::format42(p.due),
+            QStringLiteral("\tПлатено в брой: ") + Money::format42(p.cash),
+            QStringLiteral("\tПлатено по банка: ") + Money::format42(p.bank),
+            QStringLiteral("\tНе платено: ") + Money::format42(p.unpaid),
+            QString(),
+            QStringLiteral("\t") + ReportFooter};
 }
 
 QString Deliveries::workstation()

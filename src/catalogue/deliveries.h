@@ -1,10 +1,13 @@
 #pragma once
 #include <QDate>
+#include <QPair>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QTime>
 #include <QVariantList>
+
+#include <optional>
 
 // A delivery from a supplier: its lines wait in DostavkiTMP, each row owned
 // by one workstation (Rab_Mqsto) and keyed by N, until the save turns them
@@ -40,6 +43,35 @@ struct ArticleFields {
     QString saleCurrency;
 };
 ArticleFields articleFields(const QSqlRecord &article);
+
+// The article a typed number names: the own number, or (supplierNumbers)
+// the supplier's catalogue number. Throws DbError.
+std::optional<QSqlRecord> articleByNumber(const QString &typed, bool supplierNumbers, long long supplier);
+std::optional<QSqlRecord> article(long long id); // throws DbError
+// An article's stock in a warehouse, in every warehouse when `warehouse` is
+// not above 0. Throws DbError.
+double stock(long long article, long long warehouse);
+
+// The window's lists: the currencies in their order, the document kinds as
+// "<ID>:<Opisanie>". Throw DbError.
+QStringList currencies();
+QStringList documentKinds();
+// A currency's rate; nothing when Valuti lacks it. Throws DbError.
+std::optional<double> rate(const QString &currency);
+
+// The line grid's columns: field and title, in grid order.
+QList<QPair<QString, QString>> lineColumns();
+
+// The printed delivery: the lines above the line grid and below it.
+struct Printout {
+    QDate deliveryDate;
+    QTime deliveryTime;
+    QString supplier, documentKind, documentNumber, warehouse, note; // as the window shows them
+    QDate documentDate;
+    double due = 0, cash = 0, bank = 0, unpaid = 0;
+};
+QStringList printoutHead(const Printout &p);
+QStringList printoutTail(const Printout &p);
 
 // This workstation's name in Rab_Mqsto.
 QString workstation();

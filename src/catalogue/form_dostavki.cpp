@@ -7,7 +7,6 @@
 #include "app/record_ops.h"
 #include "app/window_owner.h"
 #include "catalogue/article_pick.h"
-#include "catalogue/form_artikuli.h"
 #include "catalogue/stock_lines.h"
 #include "catalogue/supplier_field.h"
 #include "catalogue/warehouses.h"
@@ -49,7 +48,6 @@ TForm_Dostavki::SerialNumbersOpener &serialNumbersOpener()
     return opener;
 }
 
-const char *NoArticle = "0:Няма  избран артикул";
 const char *AllWarehouses = "Нал. кол. всички складове";
 
 QLineEdit *edit(const char *name, const QString &text, QWidget *parent, int width = 0)
@@ -68,12 +66,6 @@ QLabel *label(const QString &text, QWidget *parent)
     return l;
 }
 
-void setRed(QLineEdit *e, bool red)
-{
-    QPalette p = e->palette();
-    p.setColor(QPalette::Text, red ? QColor(255, 0, 0) : e->style()->standardPalette().color(QPalette::Text));
-    e->setPalette(p);
-}
 } // namespace
 
 TForm_Dostavki::TForm_Dostavki(QWidget *parent)
@@ -187,7 +179,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
 
     // One article: the current row, one quantity prompt.
     ArticlePick::registerTarget(PickMode, [this](const ArticlePick::Picked &picked) {
-        const auto article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {picked.id()});
+        const auto article = Deliveries::article(picked.id());
         if (!article)
             return;
         articleFound(*article);
@@ -331,16 +323,13 @@ void TForm_Dostavki::fillLists()
     ComboBox_Sklad->clear();
     ComboBox_Sklad->addItems(Warehouses::referenceTexts());
     ComboBox_Sklad->setCurrentIndex(ComboBox_Sklad->findText(warehouse));
-    QStringList currencies;
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY ID")))
-        currencies << r.value(0).toString();
+    const QStringList currencies = Deliveries::currencies();
     for (QComboBox *box : {ComboBox_Valuta, ComboBoxValuta_P}) {
         box->clear();
         box->addItems(currencies);
     }
     ComboBox_Dok_Vid->clear();
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Opisanie FROM Rab_Dokumenti ORDER BY ID")))
-        ComboBox_Dok_Vid->addItem(ReferenceText::make(r.value(0).toLongLong(), r.value(1).toString()));
+    ComboBox_Dok_Vid->addItems(Deliveries::documentKinds());
     if (ComboBox_Dok_Vid->findText(kind) >= 0)
         ComboBox_Dok_Vid->setCurrentIndex(ComboBox_Dok_Vid->findText(kind));
     ComboBox_Mqrka->clear();
@@ -495,298 +484,15 @@ void TForm_Dostavki::supplierPicked()
 
 // ---- the line being entered -------------------------------------------------------------
 
-void TForm_Dostavki::Label_Sel_NomenklClick()
-{
-    const bool own = Label_Sel_Nomenkl->text() != QStringLiteral("а.");
-    Label_Sel_Nomenkl->setText(own ? QStringLiteral("а.") : QStringLiteral("н."));
-    Label_Sel_Nomenkl->setToolTip(own ? QStringLiteral("Работи с налични артикулни номера")
-                                      : QStringLiteral("Работи с номенклатура на контрагент"));
-}
-
-void TForm_Dostavki::Edit_Art_IDKeyPress()
-{
-    const QString typed = Edit_Art_ID->text().trimmed();
-    std::optional<QSqlRecord> article;
-    try {
-        if (Label_Sel_Nomenkl->text() == QStringLiteral("н."))
-            article = Db::firstRow(QStringLiteral("SELECT p.* FROM Nomenklatures n JOIN Produkti p ON p.ID = n.ID "
-                                                  "WHERE n.Nomenkl_N = ? AND n.ID_Kontrag = ?"),
-                                   {typed, GetID_MFromTreeNodeName(Edit_Dostav4ik->text())});
-        else
-            article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"),
-                                   {GetID_MFromTreeNodeName(typed)});
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-        return;
-    }
-    if (!article) {
-        Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
-        Button_DobaviClick();
-    } else {
-        articleFound(*article);
-    }
-    Edit_dost_Cena->setFocus();
-    Edit_dost_Cena->selectAll();
-}
-
-void TForm_Dostavki::articleFound(const QSqlRecord &article)
-{
-    const long long id = article.value(QStringLiteral("ID")).toLongLong();
-    Edit_Art_ID->setText(QString::number(id));
-    Label_Sel_Art->setText(ArticlePick::referenceText(article));
-    Edit_Cena->setText(Money::fixed(article.value(QStringLiteral("Ed_Cena")).toDouble(), PriceDecimals));
-    try {
-        const Deliveries::ArticleFields shown = Deliveries::articleFields(article);
-        ComboBox_Valuta->setCurrentIndex(ComboBox_Valuta->findText(shown.deliveryCurrency));
-        ComboBoxValuta_P->setCurrentIndex(ComboBoxValuta_P->findText(shown.saleCurrency));
-        ComboBox_Mqrka->setCurrentText(shown.unit);
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    ComboBoxValuta_PClick();
-    showStock(id);
-}
-
-void TForm_Dostavki::showArticleAgain()
-{
-    // The lists were refilled: the fields show the article as it is stored now.
-    const long long id = GetID_MFromTreeNodeName(Label_Sel_Art->text());
-    if (id <= 0 || m_lineEdit == 1)
-        return;
-    try {
-        if (const auto article = Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {id})) {
-            articleFound(*article);
-            return;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-    Edit_Art_ID->setText(QStringLiteral("0"));
-    Label_Sel_Art->setText(QString::fromUtf8(NoArticle));
-}
-
-void TForm_Dostavki::showStock(long long article)
-{
-    const long long warehouse = GetID_MFromTreeNodeName(ComboBox_Sklad->currentText());
-    try {
-        const double stock = warehouse > 0
-                                 ? Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND "
-                                                             "Sklad_ID = ?"),
-                                              {article, warehouse})
-                                       .toDouble()
-                                 : Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ?"),
-                                              {article})
-                                       .toDouble();
-        Label_Kol->setText(Money::formatWidth(stock, 4, 2));
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-    }
-}
-
-void TForm_Dostavki::Button_DobaviClick()
-{
-    if (m_state != 1)
-        return;
-    m_pickTaken = false;
-    ArticlePickMode = PickMode;
-    TForm_Artikuli::N_ArtikuliClick(this);
-    // A pick whose quantity was given becomes a line at once.
-    if (m_pickTaken)
-        Button_AddClick();
-    m_pickTaken = false;
-    Button_Calculate_SUMsClick();
-}
-
-void TForm_Dostavki::Edit_CenaExit()
-{
-    double d = 0, s = 0, m = 0;
-    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
-        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
-        return;
-    if (!DeliveryPrices::markup(d, s, &m))
-        return;
-    Edit_Nadcenka->setText(DeliveryPrices::text(m));
-    setRed(Edit_Nadcenka, m < 0);
-}
-
-void TForm_Dostavki::Edit_NadcenkaExit()
-{
-    double d = 0, m = 0;
-    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
-        || !StockLines::parseField(Edit_Nadcenka->text(), QStringLiteral("Надценка"), &m, this))
-        return;
-    Edit_Cena->setText(DeliveryPrices::text(DeliveryPrices::saleFromMarkup(d, m)));
-    setRed(Edit_Nadcenka, m < 0);
-}
-
-void TForm_Dostavki::Edit_TOExit()
-{
-    double s = 0, t = 0;
-    if (!StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this)
-        || !StockLines::parseField(Edit_TO->text(), QStringLiteral("Отстъпка"), &t, this))
-        return;
-    Edit_dost_Cena->setText(DeliveryPrices::text(DeliveryPrices::deliveryFromDiscount(s, t)));
-    setRed(Edit_TO, t < 0);
-}
-
-void TForm_Dostavki::rateCaption(const QString &currency)
-{
-    QString rate = QStringLiteral("?");
-    try {
-        const QVariant kurs = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {currency});
-        if (kurs.isValid())
-            rate = Numbers::toText(kurs.toDouble());
-    } catch (const DbError &) {
-    }
-    Button_Convert->setText(QStringLiteral("Конвертирай в лева по курс: ") + rate);
-}
-
-void TForm_Dostavki::ComboBox_ValutaClick()
-{
-    ComboBoxValuta_P->setCurrentText(ComboBox_Valuta->currentText());
-    rateCaption(ComboBox_Valuta->currentText());
-}
-
-void TForm_Dostavki::ComboBoxValuta_PClick()
-{
-    rateCaption(ComboBoxValuta_P->currentText());
-}
-
-void TForm_Dostavki::Button_ConvertClick()
-{
-    double d = 0, s = 0;
-    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
-        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
-        return;
-    QString base;
-    QVariant rate;
-    try {
-        rate = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {ComboBox_Valuta->currentText()});
-        base = CurrencyRates::baseCurrency();
-    } catch (const DbError &e) {
-        Dialogs::message(e.message(), this);
-        return;
-    }
-    if (!rate.isValid()) {
-        Dialogs::message(QStringLiteral("Валутата \"") + ComboBox_Valuta->currentText()
-                             + QStringLiteral("\" няма курс."),
-                         this);
-        return;
-    }
-    Edit_dost_Cena->setText(Money::formatWidth(d * rate.toDouble(), 4, 4));
-    Edit_Cena->setText(Money::formatWidth(s * rate.toDouble(), 4, 4));
-    ComboBox_Valuta->setCurrentText(base);
-    ComboBoxValuta_P->setCurrentText(base);
-    ComboBox_ValutaClick();
-}
-
-bool TForm_Dostavki::readLine(Deliveries::LineInput *line)
-{
-    line->article = GetID_MFromTreeNodeName(Label_Sel_Art->text());
-    if (line->article <= 0) {
-        Dialogs::message(QStringLiteral("Не е избран артикул!"), this);
-        return false;
-    }
-    if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &line->deliveryPrice, this)
-        || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &line->salePrice, this)
-        || !StockLines::parseQuantity(Edit_Kol->text(), &line->quantity, this))
-        return false;
-    line->deliveryCurrency = ComboBox_Valuta->currentText();
-    line->saleCurrency = ComboBoxValuta_P->currentText();
-    line->unit = ComboBox_Mqrka->currentText();
-    line->withVat = ChkBox_Have_DDS->isChecked();
-    return true;
-}
-
-bool TForm_Dostavki::Button_AddClick()
-{
-    if (m_state != 1)
-        return false;
-    Deliveries::LineInput line;
-    if (!readLine(&line))
-        return false;
-    try {
-        if (m_lineEdit == 1) {
-            if (!Deliveries::updateLine(m_editedLine, line))
-                Dialogs::message(QStringLiteral("Редът вече не съществува."), this);
-            setLineEdit(0);
-        } else if (Deliveries::addLine(line, Label12->text().toLongLong()) == 0) {
-            Dialogs::message(QStringLiteral("Въведеният номер за артикул не съществува!"), this);
-            return false;
-        }
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Редът не беше записан.\n") + e.message(), this);
-        return false;
-    }
-    ChkBox_Have_DDS->setChecked(true);
-    Button_Calculate_SUMsClick();
-    Edit_Art_ID->setFocus();
-    Edit_Art_ID->selectAll();
-    return true;
-}
-
-void TForm_Dostavki::setLineEdit(int state)
-{
-    m_lineEdit = state;
-    Button_Add->setText(state == 1 ? QStringLiteral("Приеми") : QStringLiteral("Добави"));
-    Button_Delete->setText(state == 1 ? QStringLiteral("Откажи") : QStringLiteral("Изтрии"));
-    if (state == 0) {
-        m_editedLine = 0;
-        EditedDeliveryArticle = 0;
-    }
-}
-
-void TForm_Dostavki::Button_EditClick()
-{
-    const long long n = StockLines::currentKey(DBGrid_Art_Dost, m_model);
-    if (n == 0 || m_state != 1)
-        return;
-    const QSqlRecord r = m_model->record(DBGrid_Art_Dost->currentIndex().row());
-    m_editedLine = n;
-    EditedDeliveryArticle = r.value(QStringLiteral("Nomer_Produkt")).toLongLong();
-    Edit_Art_ID->setText(QString::number(EditedDeliveryArticle));
-    Label_Sel_Art->setText(ReferenceText::make(EditedDeliveryArticle, r.value(QStringLiteral("Opisanie")).toString()));
-    Edit_Cena->setText(Money::fixed(r.value(QStringLiteral("Prodajna_Cena")).toDouble(), PriceDecimals));
-    ComboBoxValuta_P->setCurrentText(r.value(QStringLiteral("Valuta_P")).toString());
-    ComboBox_Mqrka->setCurrentText(r.value(QStringLiteral("Mqrka")).toString());
-    Edit_dost_Cena->setText(Money::fixed(r.value(QStringLiteral("Dostavna_Cena")).toDouble(), PriceDecimals));
-    ComboBox_Valuta->setCurrentText(r.value(QStringLiteral("Valuta_D")).toString());
-    Edit_Kol->setText(Numbers::toText(r.value(QStringLiteral("Kolitchestvo")).toDouble()));
-    ChkBox_Have_DDS->setChecked(r.value(QStringLiteral("Have_DDS")).toString() != QStringLiteral("False"));
-    setLineEdit(1);
-}
-
-void TForm_Dostavki::Button_DeleteClick()
-{
-    if (m_lineEdit == 1) {
-        setLineEdit(0);
-        Button_Calculate_SUMsClick();
-        return;
-    }
-    if (StockLines::removeCurrent(DBGrid_Art_Dost, m_model, Deliveries::removeLine, this,
-                                  QStringLiteral("Наистина ли желаете да изтриете избраните артикули")))
-        Button_Calculate_SUMsClick();
-}
-
 void TForm_Dostavki::Button_Calculate_SUMsClick()
 {
-    static const StockLines::Columns columns = {{QStringLiteral("Nomer_Produkt"), QStringLiteral("Арт. №")},
-                                 {QStringLiteral("Opisanie"), QStringLiteral("Описание")},
-                                 {QStringLiteral("Dostavna_Cena"), QStringLiteral("Доставна цена")},
-                                 {QStringLiteral("Valuta_D"), QStringLiteral("Валута")},
-                                 {QStringLiteral("Kolitchestvo"), QStringLiteral("Доставено кол.")},
-                                 {QStringLiteral("Mqrka"), QStringLiteral("Мярка")},
-                                 {QStringLiteral("Suma_D"), QStringLiteral("Общо в лв")},
-                                 {QStringLiteral("Prodajna_Cena"), QStringLiteral("Продажна цена")},
-                                 {QStringLiteral("Valuta_P"), QStringLiteral("Валута")},
-                                 {QStringLiteral("Have_DDS"), QStringLiteral("Вкл. ДДС")}};
     double bank = 0, unpaid = 0;
     const bool payments = Numbers::parse(Edit_Plateno_Banka->text(), &bank)
                           && Numbers::parse(Edit_Neplateno->text(), &unpaid);
     try {
         QVariantList params;
         const QString sql = Deliveries::linesSql(&params);
-        StockLines::reload(DBGrid_Art_Dost, m_model, sql, params, columns);
+        StockLines::reload(DBGrid_Art_Dost, m_model, sql, params, Deliveries::lineColumns());
         m_sums = Deliveries::sums(bank, unpaid);
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
@@ -816,29 +522,24 @@ bool TForm_Dostavki::Button_PrintClick()
         Dialogs::message(QStringLiteral("Няма данни за печат"), this);
         return false;
     }
-    double cash = 0, bank = 0, unpaid = 0;
-    Numbers::parse(Edit_Plateno_Broj->text(), &cash);
-    Numbers::parse(Edit_Plateno_Banka->text(), &bank);
-    Numbers::parse(Edit_Neplateno->text(), &unpaid);
+    Deliveries::Printout p;
+    p.deliveryDate = DateTimePicker_Date->date();
+    p.deliveryTime = DateTimePicker_Time->time();
+    p.supplier = Edit_Dostav4ik->text();
+    p.documentKind = ComboBox_Dok_Vid->currentText();
+    p.documentNumber = Edit_Nomer_Dokument->text();
+    p.documentDate = DateTimePicker_Dok->date();
+    p.warehouse = ComboBox_Sklad->currentText();
+    p.note = Edit_Zabel->text();
+    p.due = m_sums.total - m_sums.excluded;
+    Numbers::parse(Edit_Plateno_Broj->text(), &p.cash);
+    Numbers::parse(Edit_Plateno_Banka->text(), &p.bank);
+    Numbers::parse(Edit_Neplateno->text(), &p.unpaid);
     showExportChooser();
     ListExport file(QStringLiteral("Доставка"));
-    file.addLines({QString(), QStringLiteral("\tДОСТАВКА АРТИКУЛИ"),
-                   QStringLiteral("\t") + Dates::todayShort() + QLatin1Char(' ') + Dates::nowTimeText(), QString(),
-                   QStringLiteral("\tДата на доставка :") + Dates::toShort(DateTimePicker_Date->date())
-                       + QStringLiteral(", ") + Dates::timeText(DateTimePicker_Time->time()),
-                   QStringLiteral("\tДОСТАВЧИК: ") + Edit_Dostav4ik->text(),
-                   QStringLiteral("\tДокумент: ") + ComboBox_Dok_Vid->currentText(),
-                   QStringLiteral("\tДокумент N: ") + Edit_Nomer_Dokument->text() + QStringLiteral("\tОт дата: ")
-                       + Dates::toShort(DateTimePicker_Dok->date()),
-                   QStringLiteral("\tСклад: ") + ComboBox_Sklad->currentText(),
-                   QStringLiteral("\tЗабележка: ") + Edit_Zabel->text()});
+    file.addLines(Deliveries::printoutHead(p));
     file.PRINT_INTO(DBGrid_Art_Dost);
-    file.addLines({QString(), QString(),
-                   QStringLiteral("\tДължима сума: ") + Money::format42(m_sums.total - m_sums.excluded),
-                   QStringLiteral("\tПлатено в брой: ") + Money::format42(cash),
-                   QStringLiteral("\tПлатено по банка: ") + Money::format42(bank),
-                   QStringLiteral("\tНе платено: ") + Money::format42(unpaid), QString(),
-                   QStringLiteral("\t") + ReportFooter});
+    file.addLines(Deliveries::printoutTail(p));
     if (!file.finish()) {
         Dialogs::message(file.failureMessage(), this);
         return false;

@@ -81,6 +81,7 @@ public:
     QLabel *Label_DDS;
 
     static constexpr int PickMode = 15;
+    static constexpr const char *NoArticle = "0:Няма  избран артикул";
 
     int state() const { return m_state; } // 0 no delivery open, 1 open
     int lineEditState() const { return m_lineEdit; } // 0 adding, 1 replacing

@@ -306,6 +306,53 @@ private Q_SLOTS:
         QCOMPARE(units.size(), 9);
     }
 
+    // What the delivery window reads: articles by either number, stock, lists, rates.
+    void deliveryLookups()
+    {
+        TestProgram program;
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addArticle(10, QStringLiteral("Кафе"), 3);
+        CatalogueTest::addCatalogueNumber(10, QStringLiteral("K-10"), 7);
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        setStock(10, 1, 4);
+        setStock(10, 2, 2.5);
+        QCOMPARE(Deliveries::articleByNumber(QStringLiteral("10"), false, 0)->value("Opisanie").toString(),
+                 QStringLiteral("Кафе"));
+        QCOMPARE(Deliveries::articleByNumber(QStringLiteral("10:Кафе"), false, 0)->value("ID").toLongLong(), 10LL);
+        QCOMPARE(Deliveries::articleByNumber(QStringLiteral("K-10"), true, 7)->value("ID").toLongLong(), 10LL);
+        QVERIFY(!Deliveries::articleByNumber(QStringLiteral("K-10"), true, 8)); // another supplier's numbers
+        QVERIFY(!Deliveries::articleByNumber(QStringLiteral("K-10"), false, 7));
+        QCOMPARE(Deliveries::stock(10, 2), 2.5);
+        QCOMPARE(Deliveries::stock(10, 0), 6.5);
+        QCOMPARE(Deliveries::stock(11, 0), 0.0);
+        addCurrency(QStringLiteral("EUR"), 1.95583);
+        QCOMPARE(Deliveries::currencies(), (QStringList{QStringLiteral("BGN"), QStringLiteral("EUR")}));
+        QCOMPARE(Deliveries::rate(QStringLiteral("EUR")), std::optional<double>(1.95583));
+        QVERIFY(!Deliveries::rate(QStringLiteral("USD")));
+        const long long kind = addDocumentKind(QStringLiteral("Фактура"));
+        QCOMPARE(Deliveries::documentKinds(), QStringList{QStringLiteral("%1:Фактура").arg(kind)});
+        QCOMPARE(Deliveries::lineColumns().size(), 10);
+        QCOMPARE(Deliveries::lineColumns().first(), (QPair<QString, QString>{QStringLiteral("Nomer_Produkt"),
+                                                                            QStringLiteral("Арт. №")}));
+
+        Deliveries::Printout p;
+        p.deliveryDate = QDate(2026, 3, 4);
+        p.deliveryTime = QTime(9, 5, 0);
+        p.supplier = QStringLiteral("7:Доставчик ООД");
+        p.documentKind = QStringLiteral("1:Фактура");
+        p.documentNumber = QStringLiteral("0012");
+        p.documentDate = QDate(2026, 3, 3);
+        p.due = 10.5;
+        p.cash = 10.5;
+        const QStringList head = Deliveries::printoutHead(p);
+        QCOMPARE(head.at(4), QStringLiteral("\tДата на доставка :04.03.2026, 09:05:00"));
+        QCOMPARE(head.at(7), QStringLiteral("\tДокумент N: 0012\tОт дата: 03.03.2026"));
+        const QStringList tail = Deliveries::printoutTail(p);
+        QCOMPARE(tail.mid(2, 4), (QStringList{QStringLiteral("\tДължима сума: 10.50"), QStringLiteral("\tПлатено в брой: 10.50"),
+                                            QStringLiteral("\tПлатено по банка: 0.00"), QStringLiteral("\tНе платено: 0.00")}));
+    }
+
     void priceArithmetic()
     {
         double m = -1;
