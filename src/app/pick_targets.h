@@ -1,8 +1,12 @@
 #pragma once
+#include "app/window_owner.h"
+
 #include <QHash>
 #include <QList>
+#include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QWidget;
@@ -72,4 +76,23 @@ public:
 private:
     QList<int> m_served;
 };
+
+// A browser for a request: the kept one (made on first use, owned by the
+// main window), or, while one shows already beneath the asking window, one
+// of its own over the caller. `show` readies it and shows it modally.
+template <class Browser>
+void open(QPointer<Browser> &kept, QWidget *caller, int *mode, const std::function<void(Browser *)> &show)
+{
+    static Showings showings;
+    std::unique_ptr<Browser> own;
+    Browser *browser = kept;
+    if (showings.any()) {
+        own = std::make_unique<Browser>(caller);
+        browser = own.get();
+    } else if (!browser) {
+        QWidget *owner = WindowOwner::mainWindow();
+        browser = kept = new Browser(owner ? owner : caller);
+    }
+    showings.run(mode, [&] { show(browser); });
+}
 } // namespace PickBrowser

@@ -310,6 +310,14 @@ std::optional<QString> ArticleGroups::nodeTextOfName(const QString &name, const 
     return ReferenceText::make(row->value(0).toLongLong(), row->value(1).toString());
 }
 
+std::optional<QString> ArticleGroups::name(long long key, const QSqlDatabase &db)
+{
+    const auto row = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {key}, db);
+    if (!row)
+        return std::nullopt;
+    return row->value(0).toString();
+}
+
 QString ArticleGroups::moveArticles(const QList<long long> &ids, const QString &targetText, const QSqlDatabase &db)
 {
     const long long key = GetID_MFromTreeNodeName(targetText);

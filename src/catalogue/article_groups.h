@@ -70,6 +70,8 @@ Result moveGroup(long long key, const QString &targetText, const QString &treePa
 std::optional<QString> nodeTextOfCode(const QString &typed, const QSqlDatabase &db = Db::connection());
 QStringList nodeTextsOfName(const QString &typed, const QSqlDatabase &db = Db::connection());
 std::optional<QString> nodeTextOfName(const QString &name, const QSqlDatabase &db = Db::connection());
+// A group's name; nothing when Grupi has no such row. Throws DbError.
+std::optional<QString> name(long long key, const QSqlDatabase &db = Db::connection());
 
 inline constexpr const char *InvalidGroup = "Необходимо е да изберете валидна група";
 // Puts articles into the group of a node, in one transaction. "" when done;

@@ -112,16 +112,11 @@ void TForm_Artikuli::buildLayout()
     CheckBox_4ast_Duma = named(new QCheckBox(this), "CheckBox_4ast_Duma");
     CheckBox_4ast_Duma->setChecked(true);
     CheckBox_4ast_Duma->setToolTip(QStringLiteral("Търсене по част от дума"));
-    Label_Ot = named(new QLabel(QStringLiteral("От"), this), "Label_Ot");
-    Edit_Ot = namedEdit(QStringLiteral("Edit_Ot"), this);
-    Edit_Ot->setFixedWidth(SingleWidth);
-    Label_Do = named(new QLabel(QStringLiteral("До"), this), "Label_Do");
-    Edit_Do = namedEdit(QStringLiteral("Edit_Do"), this);
-    Edit_Do->setFixedWidth(RangeWidth);
-    Edit_Do->setEnabled(false);
-    for (QWidget *w : {static_cast<QWidget *>(Label_Ot), static_cast<QWidget *>(Label_Do),
-                       static_cast<QWidget *>(Edit_Do)})
-        w->hide();
+    m_range = BrowserWidgets::rangeEdits(this, SingleWidth, RangeWidth);
+    Label_Ot = m_range.fromLabel;
+    Edit_Ot = m_range.from;
+    Label_Do = m_range.toLabel;
+    Edit_Do = m_range.to;
     Button_artikul = namedButton(QStringLiteral("Button_artikul"), QStringLiteral("Търси"), this);
     Button_artikul->setEnabled(false);
     ChkBox_Show_Nali4no = named(new QCheckBox(QStringLiteral("Покажи само в наличност"), this), "ChkBox_Show_Nali4no");
@@ -170,35 +165,12 @@ void TForm_Artikuli::buildLayout()
     leftLayout->addWidget(ListBox_All_Grupi);
     leftLayout->addWidget(TreeView1, 1);
 
-    auto *search = new QHBoxLayout;
-    search->addWidget(Label_Search_Kriteria);
-    search->addWidget(ComboBox_Select_Kriteria_Art);
-    search->addWidget(ComboBox1);
-    search->addWidget(CheckBox_4ast_Duma);
-    search->addWidget(Label_Ot);
-    search->addWidget(Edit_Ot);
-    search->addWidget(Label_Do);
-    search->addWidget(Edit_Do);
-    search->addWidget(Button_artikul);
-    search->addWidget(ChkBox_Show_Nali4no);
-    search->addStretch(1);
-    auto *right = new QWidget(this);
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addLayout(search);
-    rightLayout->addWidget(DBGrid_Articles, 1);
-    rightLayout->addWidget(Panel_Izberi);
-
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(left);
-    splitter->addWidget(right);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 900});
+    QLayout *search = BrowserWidgets::searchBar({Label_Search_Kriteria, ComboBox_Select_Kriteria_Art, ComboBox1,
+                                                 CheckBox_4ast_Duma, Label_Ot, Edit_Ot, Label_Do, Edit_Do,
+                                                 Button_artikul, ChkBox_Show_Nali4no});
     MainMenu1 = named(new QMenuBar(this), "MainMenu1");
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setMenuBar(MainMenu1);
-    layout->addWidget(splitter);
+    BrowserWidgets::layOutSides(this, left, BrowserWidgets::listSide(this, search, DBGrid_Articles, Panel_Izberi), 240,
+                                MainMenu1);
     resize(1200, 640);
 }
 
@@ -226,12 +198,10 @@ void TForm_Artikuli::buildMenus()
     connect(N_Dokumentacia, &QAction::triggered, this, &TForm_Artikuli::N_DokumentaciqClick);
 
     PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
-    QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
-    add->setObjectName(QStringLiteral("N_Dobavi"));
-    N_Dobavi_Grupa = menuAction(add, QStringLiteral("Група"), "N_Dobavi_Grupa");
-    N_Dobavi_PodGrupa = menuAction(add, QStringLiteral("Подгрупа"), "N_Dobavi_PodGrupa");
-    N_Dobavi_Grupa->setCheckable(true);
-    N_Dobavi_PodGrupa->setCheckable(true);
+    const BrowserWidgets::GroupEntries add =
+        BrowserWidgets::addGroupEntries(PopupMenu_Tree, "N_Dobavi_Grupa", "N_Dobavi_PodGrupa");
+    N_Dobavi_Grupa = add.group;
+    N_Dobavi_PodGrupa = add.subgroup;
     N_Redaktiraj_Grupa = menuAction(PopupMenu_Tree, QStringLiteral("Редактирай"), "N_Redaktiraj_Grupa",
                                 QKeySequence(QStringLiteral("Ctrl+F2")));
     N_Iztrii_Grupa = menuAction(PopupMenu_Tree, QStringLiteral("Изтрии"), "N_Iztrii_Grupa",
@@ -322,10 +292,8 @@ bool TForm_Artikuli::eventFilter(QObject *watched, QEvent *event)
 
 QSqlRecord TForm_Artikuli::currentRecord() const
 {
-    const int row = DBGrid_Articles->currentIndex().row();
-    if (row < 0 || row >= m_list->rowCount())
-        return {};
-    return m_list->record(row);
+    const int row = BrowserWidgets::currentRow(DBGrid_Articles);
+    return row < 0 ? QSqlRecord() : m_list->record(row);
 }
 
 QList<QSqlRecord> TForm_Artikuli::markedRecords() const
@@ -344,22 +312,17 @@ QList<long long> TForm_Artikuli::markedIds() const
 
 bool TForm_Artikuli::positionOn(long long id)
 {
-    const int row = m_list->rowOfArticle(id);
-    if (row < 0)
-        return false;
-    setCurrentRow(row);
-    return true;
+    return setCurrentRow(m_list->rowOfArticle(id));
 }
 
 void TForm_Artikuli::showFirstRow()
 {
-    if (m_list->rowCount() > 0)
-        setCurrentRow(0);
+    setCurrentRow(0);
 }
 
-void TForm_Artikuli::setCurrentRow(int row)
+bool TForm_Artikuli::setCurrentRow(int row)
 {
-    GridSelection::moveTo(DBGrid_Articles, row, qBound(0, m_criterion - ArticleSearch::FirstColumn, 7));
+    return BrowserWidgets::showRow(DBGrid_Articles, row, qBound(0, m_criterion - ArticleSearch::FirstColumn, 7));
 }
 
 bool TForm_Artikuli::runList(const ArticleSearch::ListQuery &query)
@@ -373,42 +336,7 @@ bool TForm_Artikuli::runList(const ArticleSearch::ListQuery &query)
     return true;
 }
 
-// ---- showing and the tree ---------------------------------------------------------
-
-QString TForm_Artikuli::treePath() const
-{
-    return ArticleGroups::treeFilePath();
-}
-
-void TForm_Artikuli::loadTree(const QList<TreeFileNode> &tree)
-{
-    TreeFile::loadInto(TreeView1, tree);
-    TreeView1->expandAll();
-}
-
-QTreeWidgetItem *TForm_Artikuli::nodeOfKey(long long key) const
-{
-    if (key <= 0)
-        return nullptr;
-    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
-        if (GetID_MFromTreeNodeName((*it)->text(0)) == key)
-            return *it;
-    return nullptr;
-}
-
-QTreeWidgetItem *TForm_Artikuli::rootNode() const
-{
-    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
-        if (ArticleSearch::isRoot((*it)->text(0)))
-            return *it;
-    return nullptr;
-}
-
-QString TForm_Artikuli::selectedNodeText() const
-{
-    const QTreeWidgetItem *node = TreeView1->currentItem();
-    return node ? node->text(0) : QString();
-}
+// ---- showing ---------------------------------------------------------------------------
 
 void TForm_Artikuli::FormShow()
 {
@@ -419,87 +347,6 @@ void TForm_Artikuli::FormShow()
     ComboBox_Select_Kriteria_Art->addItems(ArticleSearch::criteria());
     setCriterion(ArticleSearch::criterionOfColumn(ArticleSearch::columnOfField(QStringLiteral("Opisanie"))), true);
     PickList.clear();
-}
-
-void TForm_Artikuli::selectNode(QTreeWidgetItem *node)
-{
-    if (!node)
-        return;
-    TreeView1->setCurrentItem(node);
-    TreeView1->scrollToItem(node);
-    TreeView1Click();
-}
-
-void TForm_Artikuli::listNode(QTreeWidgetItem *node)
-{
-    if (!node)
-        return;
-    if (runList(ArticleSearch::nodeList(node->text(0))))
-        showFirstRow();
-}
-
-void TForm_Artikuli::TreeView1Click()
-{
-    QTreeWidgetItem *node = TreeView1->currentItem();
-    if (!node)
-        return;
-    const QString text = node->text(0);
-    if (!ArticleSearch::isRoot(text))
-        m_currentGroupKey = qMax(0, GetID_MFromTreeNodeName(text));
-    listNode(node);
-}
-
-void TForm_Artikuli::afterTreeChange(const QList<TreeFileNode> &tree, long long selectKey)
-{
-    loadTree(tree);
-    QTreeWidgetItem *node = nodeOfKey(selectKey);
-    if (!node)
-        node = TreeView1->topLevelItem(0);
-    selectNode(node);
-}
-
-bool TForm_Artikuli::TreeView1DragDrop(QTreeWidgetItem *node, bool groupDragged)
-{
-    if (!node)
-        return false;
-    const QString target = node->text(0);
-    if (groupDragged) {
-        const QTreeWidgetItem *source = TreeView1->currentItem();
-        const long long key = source ? GetID_MFromTreeNodeName(source->text(0)) : 0;
-        if (key <= 0)
-            return false;
-        if (ArticleGroups::dropsIntoItself(TreeFile::fromTree(TreeView1), key, target)) {
-            Dialogs::message(QStringLiteral("Групата не може да бъде преместена в себе си или в своя подгрупа!"),
-                             this);
-            return false;
-        }
-        if (!Dialogs::yesNo(QStringLiteral("Желаете ли да преместите група:") + target, this))
-            return false;
-        const ArticleGroups::Result r = ArticleGroups::moveGroup(key, target, treePath());
-        if (!r.ok) {
-            Dialogs::message(r.message, this);
-            return false;
-        }
-        afterTreeChange(r.tree, key);
-        return true;
-    }
-    const QList<long long> ids = markedIds();
-    if (ids.isEmpty())
-        return false;
-    if (GetID_MFromTreeNodeName(target) <= 0) {
-        Dialogs::message(QString::fromUtf8(ArticleGroups::InvalidGroup), this);
-        return false;
-    }
-    if (!Dialogs::yesNo(QStringLiteral("Желаете ли да преместите избраните артикули в група:\n") + target, this))
-        return false;
-    const QString failure = ArticleGroups::moveArticles(ids, target);
-    if (!failure.isEmpty()) {
-        Dialogs::message(failure, this);
-        return false;
-    }
-    listNode(TreeView1->currentItem());
-    ComboBox2->setCurrentIndex(0);
-    return true;
 }
 
 // ---- search -------------------------------------------------------------------------
@@ -523,25 +370,16 @@ void TForm_Artikuli::setCriterion(int criterion, bool fromColumn)
     case ArticleSearch::Kind::Number:
         ComboBox1->setEnabled(true);
         ComboBox1->setCurrentIndex(ArticleSearch::Equal);
-        setBetween(false);
+        m_range.setBetween(false);
         break;
     case ArticleSearch::Kind::Text:
         ComboBox1->setCurrentIndex(ArticleSearch::Equal);
         ComboBox1->setEnabled(false);
-        setBetween(false);
+        m_range.setBetween(false);
         break;
     case ArticleSearch::Kind::Group:
         break;
     }
-}
-
-void TForm_Artikuli::setBetween(bool between)
-{
-    Edit_Ot->setFixedWidth(between ? RangeWidth : SingleWidth);
-    Label_Ot->setVisible(between);
-    Label_Do->setVisible(between);
-    Edit_Do->setVisible(between);
-    Edit_Do->setEnabled(between);
 }
 
 void TForm_Artikuli::DBGrid_ArticlesCellClick(int column)
@@ -558,7 +396,7 @@ void TForm_Artikuli::ComboBox_Select_Kriteria_ArtChange()
 
 void TForm_Artikuli::ComboBox1Change()
 {
-    setBetween(ComboBox1->currentIndex() == ArticleSearch::Between);
+    m_range.setBetween(ComboBox1->currentIndex() == ArticleSearch::Between);
 }
 
 void TForm_Artikuli::CheckBox_4ast_DumaClick()
@@ -596,189 +434,6 @@ void TForm_Artikuli::DBGrid_ArticlesTitleClick(int column)
     }
     if (!positionOn(id))
         showFirstRow();
-}
-
-// ---- group search -------------------------------------------------------------------
-
-bool TForm_Artikuli::selectSearchText(const QString &nodeText)
-{
-    const int at = GroupSearchTexts.indexOf(nodeText);
-    if (at < 0)
-        return false;
-    QTreeWidgetItemIterator it(TreeView1);
-    for (int i = 0; i < at && *it; ++i)
-        ++it;
-    selectNode(*it);
-    return true;
-}
-
-void TForm_Artikuli::Button_Tarsi_GrupaClick()
-{
-    GroupSearchTexts.clear();
-    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
-        GroupSearchTexts << (*it)->text(0);
-    const QString typed = Edit_Tarsi_grupa->text();
-    try {
-        if (ComboBox2->currentIndex() == 0) {
-            const std::optional<QString> text = ArticleGroups::nodeTextOfCode(typed);
-            if (!text || !selectSearchText(*text)) {
-                Dialogs::message(QStringLiteral("Не е открит търсеният код"), this);
-                Edit_Tarsi_grupa->setFocus();
-            }
-            return;
-        }
-        const QStringList found = ArticleGroups::nodeTextsOfName(typed);
-        if (found.size() >= 2) {
-            ListBox_All_Grupi->clear();
-            for (const QString &text : found)
-                ListBox_All_Grupi->addItem(text.section(QLatin1Char(':'), 1));
-            ListBox_All_Grupi->setCurrentRow(0);
-            ListBox_All_Grupi->show();
-            ListBox_All_Grupi->setFocus();
-            return;
-        }
-        ListBox_All_Grupi->hide();
-        if (found.isEmpty()) {
-            Dialogs::message(QStringLiteral("Не е открита търсената група"), this);
-            Edit_Tarsi_grupa->setFocus();
-            return;
-        }
-        FoundGroupName = found.first().section(QLatin1Char(':'), 1);
-        selectSearchText(found.first());
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Грешка при търсене на групата:\n") + e.message(), this);
-    }
-}
-
-void TForm_Artikuli::ListBox_All_GrupiDblClick()
-{
-    const QListWidgetItem *item = ListBox_All_Grupi->currentItem();
-    if (!item)
-        return;
-    FoundGroupName = item->text();
-    std::optional<QString> text;
-    try {
-        text = ArticleGroups::nodeTextOfName(FoundGroupName);
-    } catch (const DbError &) {
-    }
-    if (text && selectSearchText(*text))
-        ListBox_All_Grupi->hide();
-}
-
-void TForm_Artikuli::ComboBox2Change()
-{
-    Edit_Tarsi_grupa->setText(QStringLiteral("0"));
-    Edit_Tarsi_grupa->setFocus();
-    ListBox_All_Grupi->hide();
-}
-
-// ---- group commands -----------------------------------------------------------------
-
-void TForm_Artikuli::openGroupDialog(int mode)
-{
-    N_Dobavi_Grupa->setChecked(mode == 0);
-    N_Dobavi_PodGrupa->setChecked(mode == 1);
-    GroupEditMode = mode;
-    TForm_Grupi dialog(this);
-    const QTreeWidgetItem *current = nodeOfKey(m_currentGroupKey);
-    dialog.prepare(mode, mode == 1 && current ? current->text(0) : QString(), 0, treePath());
-    dialog.setWindowTitle(QStringLiteral("Въвеждане на ") + (mode == 0 ? N_Dobavi_Grupa : N_Dobavi_PodGrupa)->text());
-    const long long proposed = ArticleGroups::proposedNumber();
-    dialog.Edit_Nomer_Grupa->setText(proposed > 0 ? QString::number(proposed) : QString());
-    if (Dialogs::exec(&dialog) != QDialog::Accepted || !dialog.saved().ok)
-        return;
-    afterTreeChange(dialog.saved().tree, GetID_MFromTreeNodeName(dialog.saved().nodeText));
-}
-
-void TForm_Artikuli::N_GrupaClick()
-{
-    openGroupDialog(0);
-}
-
-void TForm_Artikuli::N_PodGrupaClick()
-{
-    openGroupDialog(1);
-}
-
-void TForm_Artikuli::PopupMenu_TreePopup()
-{
-    // No delivery while a pick is pending or while the catalogue is the delivery's picker.
-    N_Dostavka_Grupa->setEnabled(ArticlePickMode < 0 && !TForm_Dostavki::isOpen());
-}
-
-void TForm_Artikuli::N_Dostavka_GrupaClick()
-{
-    PopupMenu_TreePopup();
-    if (!N_Dostavka_Grupa->isEnabled())
-        return;
-    const QString text = selectedNodeText();
-    const long long key = GetID_MFromTreeNodeName(text);
-    if (ArticleSearch::isRoot(text) || key <= 0) {
-        Dialogs::message(QStringLiteral("Необходимо е да изберете валидна група"), this);
-        return;
-    }
-    TForm_Dostavki::openForGroup(key, this);
-}
-
-void TForm_Artikuli::N_Redaktiraj_GrupaClick()
-{
-    const QString text = selectedNodeText();
-    const long long key = GetID_MFromTreeNodeName(text);
-    if (ArticleSearch::isRoot(text) || key <= 0)
-        return;
-    std::optional<QSqlRecord> row;
-    try {
-        row = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = ?"), {key});
-    } catch (const DbError &) {
-    }
-    if (!row) {
-        Dialogs::message(QStringLiteral("Групата ") + text + QStringLiteral(" не е намерена в базата данни."), this);
-        return;
-    }
-    GroupEditMode = 2;
-    EditedGroupID = key;
-    TForm_Grupi dialog(this);
-    dialog.prepare(2, QString(), key, treePath());
-    dialog.Edit_Nomer_Grupa->setText(QString::number(key));
-    dialog.Edit_Opisanie->setText(row->value(0).toString());
-    dialog.setWindowTitle(QStringLiteral("Редакция на: ") + row->value(0).toString());
-    if (Dialogs::exec(&dialog) != QDialog::Accepted || !dialog.saved().ok)
-        return;
-    afterTreeChange(dialog.saved().tree, GetID_MFromTreeNodeName(dialog.saved().nodeText));
-}
-
-void TForm_Artikuli::N_Iztrii_GrupaClick()
-{
-    const QTreeWidgetItem *node = nodeOfKey(m_currentGroupKey);
-    if (!node)
-        return;
-    const long long key = m_currentGroupKey;
-    const bool subtree = node->childCount() > 0;
-    if (subtree
-        && !Dialogs::yesNo(QStringLiteral("Избраната група съдържа подгрупи.\nНеобходимо е да бъдат премахнати първо "
-                                          "те!\nЖелаете ли да бъдат премахнати всички подгрупи на избраната?"),
-                           this))
-        return;
-    long long articles = 0;
-    try {
-        articles = ArticleGroups::articleCount(
-            ArticleGroups::removalOrder(TreeFile::fromTree(TreeView1), key, subtree));
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Грешка при четене на артикулите:\n") + e.message(), this);
-        return;
-    }
-    if (articles > 0
-        && !Dialogs::yesNo(QStringLiteral("Избраната група съдържа артикули!\nНеобходимо е да бъдат премахнати първо "
-                                          "те!Желаете ли да бъдат изтрити?"),
-                           this))
-        return;
-    const ArticleGroups::Result r = ArticleGroups::remove(key, subtree, articles > 0, treePath());
-    if (!r.ok) {
-        Dialogs::message(r.message, this);
-        return;
-    }
-    m_currentGroupKey = 0;
-    afterTreeChange(r.tree, 0);
 }
 
 void TForm_Artikuli::N_KontragentiClick()
@@ -830,10 +485,7 @@ void TForm_Artikuli::afterEditor(long long savedId)
 {
     if (savedId <= 0)
         return;
-    try {
-        m_list->refresh();
-    } catch (const DbError &) {
-    }
+    BrowserWidgets::readAgain([this] { m_list->refresh(); });
     if (positionOn(savedId))
         return;
     // Saved into another group: the whole catalogue, on the article.
@@ -873,10 +525,7 @@ void TForm_Artikuli::N_IztriiClick()
     if (!refusal.isEmpty())
         Dialogs::message(refusal, this);
     const int at = DBGrid_Articles->currentIndex().row();
-    try {
-        m_list->refresh();
-    } catch (const DbError &) {
-    }
+    BrowserWidgets::readAgain([this] { m_list->refresh(); });
     if (m_list->rowCount() > 0)
         setCurrentRow(qBound(0, at, m_list->rowCount() - 1));
 }
@@ -910,10 +559,7 @@ void TForm_Artikuli::N_Ob6ti_DanniClick()
     if (ids.isEmpty() || !TForm_Ob6ti_Danni_artikuli::open(ids, this))
         return;
     const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
-    try {
-        m_list->refresh();
-    } catch (const DbError &) {
-    }
+    BrowserWidgets::readAgain([this] { m_list->refresh(); });
     if (!positionOn(id))
         showFirstRow();
 }
@@ -993,18 +639,7 @@ void TForm_Artikuli::done(int result)
 
 void TForm_Artikuli::N_ArtikuliClick(QWidget *caller)
 {
-    static PickBrowser::Showings showings;
-    // The kept catalogue, unless it shows already beneath the asking window.
-    std::unique_ptr<TForm_Artikuli> own;
-    TForm_Artikuli *catalogue = Form_Artikuli;
-    if (showings.any()) {
-        own = std::make_unique<TForm_Artikuli>(caller);
-        catalogue = own.get();
-    } else if (!catalogue) {
-        QWidget *owner = WindowOwner::mainWindow();
-        catalogue = Form_Artikuli = new TForm_Artikuli(owner ? owner : caller);
-    }
-    showings.run(&ArticlePickMode, [catalogue] {
+    PickBrowser::open<TForm_Artikuli>(Form_Artikuli, caller, &ArticlePickMode, [](TForm_Artikuli *catalogue) {
         bool readable = true;
         catalogue->loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath(), &readable));
         if (!readable)

@@ -2,6 +2,7 @@
 #include "catalogue/article_pick.h"
 #include "catalogue/article_search.h"
 #include "common/tree_file.h"
+#include "platform/browser_widgets.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -158,11 +159,10 @@ private:
     void buildLayout();
     void buildMenus();
     void setCriterion(int criterion, bool fromColumn);
-    void setBetween(bool between);
     void listNode(QTreeWidgetItem *node);
     bool runList(const ArticleSearch::ListQuery &query); // false after a failure
     void showFirstRow();
-    void setCurrentRow(int row);
+    bool setCurrentRow(int row); // false when the list has no such row
     void selectNode(QTreeWidgetItem *node);
     bool selectSearchText(const QString &nodeText); // by its place in GroupSearchTexts
     void openGroupDialog(int mode);
@@ -173,6 +173,7 @@ private:
     QString treePath() const;
 
     ArticleList *m_list;
+    BrowserWidgets::RangeEdits m_range;
     int m_criterion = -1;
     long long m_currentGroupKey = 0; // CurrentGroupNode, by its key; 0 none
 };

@@ -85,15 +85,11 @@ void TForm_Kontrakents::buildLayout()
     ComboBox_Kriteria_Kontrag->setMinimumWidth(150);
     ComboBox1 = named(new QComboBox(this), "ComboBox1");
     ComboBox1->addItems(CounterpartySearch::comparisonTitles());
-    Label_Ot = named(new QLabel(QStringLiteral("От"), this), "Label_Ot");
-    Edit_Ot = named(new QLineEdit(this), "Edit_Ot");
-    Edit_Ot->setFixedWidth(WideEdit);
-    Label_Do = named(new QLabel(QStringLiteral("До"), this), "Label_Do");
-    Edit_Do = named(new QLineEdit(this), "Edit_Do");
-    Edit_Do->setFixedWidth(NarrowEdit);
-    for (QWidget *w : {static_cast<QWidget *>(Label_Ot), static_cast<QWidget *>(Label_Do),
-                       static_cast<QWidget *>(Edit_Do)})
-        w->hide();
+    m_range = BrowserWidgets::rangeEdits(this, WideEdit, NarrowEdit);
+    Label_Ot = m_range.fromLabel;
+    Edit_Ot = m_range.from;
+    Label_Do = m_range.toLabel;
+    Edit_Do = m_range.to;
     BitBtn_Tarsi_Kontragenti = named(new QPushButton(QStringLiteral("Търси"), this), "BitBtn_Tarsi_Kontragenti");
     BitBtn_Tarsi_Kontragenti->setDefault(true);
     connect(ComboBox_Kriteria_Kontrag, &QComboBox::activated, this, [this] { ComboBox_Kriteria_KontragChange(); });
@@ -119,17 +115,11 @@ void TForm_Kontrakents::buildLayout()
             &TForm_Kontrakents::BitBtn_Otkaji_KontragentClick);
     BrowserWidgets::layPickPanel(Panel_IZberi, BitBtn_Izberi_Kontragent, BitBtn_Otkaji_Kontragent, false);
 
-    auto *search = new QHBoxLayout;
-    search->addWidget(Label_Search_Kriteria);
-    search->addWidget(ComboBox_Kriteria_Kontrag);
-    search->addWidget(ComboBox1);
-    search->addWidget(Label_Ot);
-    search->addWidget(Edit_Ot);
-    search->addWidget(Label_Do);
-    search->addWidget(Edit_Do);
-    search->addWidget(BitBtn_Tarsi_Kontragenti);
-    search->addStretch(1);
-    auto *commands = new QHBoxLayout;
+    QLayout *search = BrowserWidgets::searchBar({Label_Search_Kriteria, ComboBox_Kriteria_Kontrag, ComboBox1, Label_Ot,
+                                                 Edit_Ot, Label_Do, Edit_Do, BitBtn_Tarsi_Kontragenti});
+    auto *commandRow = new QWidget(this);
+    auto *commands = new QHBoxLayout(commandRow);
+    commands->setContentsMargins(0, 0, 0, 0);
     commands->addWidget(BitBtn1);
     commands->addWidget(BitBtn_Redaktiraj_Kontragent);
     commands->addWidget(Button_Print_Kontrag);
@@ -137,20 +127,8 @@ void TForm_Kontrakents::buildLayout()
     commands->addStretch(1);
     commands->addWidget(Panel_IZberi);
 
-    auto *right = new QWidget(this);
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addLayout(search);
-    rightLayout->addWidget(DBGrid_Kontragenti, 1);
-    rightLayout->addLayout(commands);
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(TreeView_Kontrag);
-    splitter->addWidget(right);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 900});
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(splitter);
+    BrowserWidgets::layOutSides(this, TreeView_Kontrag,
+                                BrowserWidgets::listSide(this, search, DBGrid_Kontragenti, commandRow), 220);
     resize(1180, 620);
 }
 
@@ -176,12 +154,10 @@ void TForm_Kontrakents::buildMenus()
     BrowserWidgets::popupMenuOn(DBGrid_Kontragenti, PopupMenu_Grid);
 
     PopupMenu_Tree = named(new QMenu(this), "PopupMenu_Tree");
-    QMenu *add = PopupMenu_Tree->addMenu(QStringLiteral("Добави"));
-    add->setObjectName(QStringLiteral("N_Dobavi"));
-    N_Grupa_Kontrag = menuAction(add, QStringLiteral("Група"), "N_Grupa_Kontrag");
-    N_PodGrupa_Kontrag = menuAction(add, QStringLiteral("Подгрупа"), "N_PodGrupa_Kontrag");
-    N_Grupa_Kontrag->setCheckable(true);
-    N_PodGrupa_Kontrag->setCheckable(true);
+    const BrowserWidgets::GroupEntries add =
+        BrowserWidgets::addGroupEntries(PopupMenu_Tree, "N_Grupa_Kontrag", "N_PodGrupa_Kontrag");
+    N_Grupa_Kontrag = add.group;
+    N_PodGrupa_Kontrag = add.subgroup;
     connect(N_Grupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_Grupa_KontragClick);
     connect(N_PodGrupa_Kontrag, &QAction::triggered, this, &TForm_Kontrakents::N_PodGrupa_KontragClick);
     BrowserWidgets::popupMenuOn(TreeView_Kontrag, PopupMenu_Tree);
@@ -191,10 +167,8 @@ void TForm_Kontrakents::buildMenus()
 
 QSqlRecord TForm_Kontrakents::currentRecord() const
 {
-    const int row = DBGrid_Kontragenti->currentIndex().row();
-    if (row < 0 || row >= m_list->rowCount())
-        return {};
-    return m_list->record(row);
+    const int row = BrowserWidgets::currentRow(DBGrid_Kontragenti);
+    return row < 0 ? QSqlRecord() : m_list->record(row);
 }
 
 QList<QSqlRecord> TForm_Kontrakents::markedRecords() const
@@ -207,22 +181,17 @@ QList<QSqlRecord> TForm_Kontrakents::markedRecords() const
 
 bool TForm_Kontrakents::positionOn(long long id)
 {
-    const int row = m_list->findRow(QStringLiteral("ID"), id);
-    if (row < 0)
-        return false;
-    setCurrentRow(row);
-    return true;
+    return setCurrentRow(m_list->findRow(QStringLiteral("ID"), id));
 }
 
 void TForm_Kontrakents::showFirstRow()
 {
-    if (m_list->rowCount() > 0)
-        setCurrentRow(0);
+    setCurrentRow(0);
 }
 
-void TForm_Kontrakents::setCurrentRow(int row)
+bool TForm_Kontrakents::setCurrentRow(int row)
 {
-    GridSelection::moveTo(DBGrid_Kontragenti, row, qMax(m_column, 0));
+    return BrowserWidgets::showRow(DBGrid_Kontragenti, row, qMax(m_column, 0));
 }
 
 bool TForm_Kontrakents::runList(const QString &sql, const QVariantList &params)
@@ -334,19 +303,9 @@ void TForm_Kontrakents::setCriterion(int column)
         ComboBox_Kriteria_Kontrag->setCurrentIndex(column);
     ComboBox1->setCurrentIndex(CounterpartySearch::Equal);
     const bool numeric = columns.at(column).numeric;
+    m_range.setBetween(false);
     Edit_Ot->setFixedWidth(numeric ? NarrowEdit : WideEdit);
     ComboBox1->setEnabled(numeric);
-    Edit_Do->hide();
-    Label_Ot->hide();
-    Label_Do->hide();
-}
-
-void TForm_Kontrakents::setBetween(bool between)
-{
-    Edit_Ot->setFixedWidth(between ? NarrowEdit : WideEdit);
-    Edit_Do->setVisible(between);
-    Label_Ot->setVisible(between);
-    Label_Do->setVisible(between);
 }
 
 void TForm_Kontrakents::DBGrid_KontragentiCellClick(int column)
@@ -368,7 +327,7 @@ void TForm_Kontrakents::ComboBox_Kriteria_KontragChange()
 
 void TForm_Kontrakents::ComboBox1Change()
 {
-    setBetween(ComboBox1->currentIndex() == CounterpartySearch::Between);
+    m_range.setBetween(ComboBox1->currentIndex() == CounterpartySearch::Between);
 }
 
 void TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick()
@@ -413,10 +372,7 @@ void TForm_Kontrakents::afterEditor(long long savedId)
     if (savedId <= 0)
         return;
     // The list is read again and shows the saved counterparty, ready to be picked.
-    try {
-        m_list->refresh();
-    } catch (const DbError &) {
-    }
+    BrowserWidgets::readAgain([this] { m_list->refresh(); });
     if (positionOn(savedId))
         return;
     const CounterpartySearch::ListQuery all = CounterpartySearch::groupList(root());
@@ -533,18 +489,7 @@ void TForm_Kontrakents::done(int result)
 
 void TForm_Kontrakents::N_KlientiClick(QWidget *caller)
 {
-    static PickBrowser::Showings showings;
-    // The kept browser, unless it shows already beneath the asking window.
-    std::unique_ptr<TForm_Kontrakents> own;
-    TForm_Kontrakents *browser = Form_Kontrakents;
-    if (showings.any()) {
-        own = std::make_unique<TForm_Kontrakents>(caller);
-        browser = own.get();
-    } else if (!browser) {
-        QWidget *owner = WindowOwner::mainWindow();
-        browser = Form_Kontrakents = new TForm_Kontrakents(owner ? owner : caller);
-    }
-    showings.run(&CounterpartyPickMode, [browser] {
+    PickBrowser::open<TForm_Kontrakents>(Form_Kontrakents, caller, &CounterpartyPickMode, [](TForm_Kontrakents *browser) {
         browser->setCriterion(0);
         browser->FormShow();
         Dialogs::exec(browser);

@@ -1,5 +1,6 @@
 #pragma once
 #include "counterparties/counterparty_pick.h"
+#include "platform/browser_widgets.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -118,15 +119,15 @@ private:
     void buildLayout();
     void buildMenus();
     void setCriterion(int column);
-    void setBetween(bool between);
     bool runList(const QString &sql, const QVariantList &params); // false after a message
     void showFirstRow();
-    void setCurrentRow(int row);
+    bool setCurrentRow(int row); // false when the list has no such row
     void afterEditor(long long savedId);
     void openGroupDialog(int mode, const QString &caption);
     long long selectedGroupKey() const;
 
     CounterpartyList *m_list;
+    BrowserWidgets::RangeEdits m_range;
     int m_column = -1;
     QTreeWidgetItem *m_lastNode = nullptr;
 };

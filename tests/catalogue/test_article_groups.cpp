@@ -101,7 +101,8 @@ private slots:
         r = ArticleGroups::edit(3, QStringLiteral("3"), QStringLiteral("PC"), path());
         QVERIFY(r.ok);
         QCOMPARE(savedTree().at(1), QStringLiteral("3:PC"));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Grupi WHERE ID = 3")).toString(), QStringLiteral("PC"));
+        QCOMPARE(ArticleGroups::name(3), std::optional<QString>(QStringLiteral("PC")));
+        QVERIFY(!ArticleGroups::name(4));
         for (const auto &refused : {ArticleGroups::edit(3, QStringLiteral("12"), QStringLiteral("PC"), path()),
                                     ArticleGroups::add(QStringLiteral("12"), QStringLiteral("Друга"), {}, path())})
             QCOMPARE(refused.message, QStringLiteral("Въведеният номер за група вече съществува!"));
