@@ -203,6 +203,27 @@ private Q_SLOTS:
         QCOMPARE(m.rowCount(), 0);
         QCOMPARE(m.fieldIndex(QStringLiteral("GName")), 4);
     }
+
+    // The names of the columns follow each new statement, whatever order it
+    // gives them in, and go with clear().
+    void theColumnsFollowEachStatement()
+    {
+        PagedListModel m;
+        m.setQuery(QStringLiteral("SELECT T.A AS A, T.K AS K FROM T WHERE T.K = ? ORDER BY T.K"), {7919}, 1);
+        QCOMPARE(m.fieldIndex(QStringLiteral("k")), 1);
+        QCOMPARE(m.data(m.index(0, 1)).toLongLong(), 7919LL);
+        QCOMPARE(m.headerData(1, Qt::Horizontal).toString(), QStringLiteral("K"));
+        m.setKeysetQuery(listOf({{QStringLiteral("T.K"), QStringLiteral("K")}}, 0, false));
+        QCOMPARE(m.fieldIndex(QStringLiteral("k")), 0);
+        QCOMPARE(m.fieldIndex(QStringLiteral("GNAME")), 4);
+        QCOMPARE(m.data(m.index(0, 0)).toLongLong(), expected(listOf({{QStringLiteral("T.K"), QStringLiteral("K")}}, 0, false)).first());
+        QCOMPARE(m.headerData(4, Qt::Horizontal).toString(), QStringLiteral("GName"));
+        m.setHeaderTitle(QStringLiteral("gname"), QStringLiteral("Група"));
+        QCOMPARE(m.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Група"));
+        m.clear();
+        QCOMPARE(m.fieldIndex(QStringLiteral("K")), -1);
+        QVERIFY(!m.data(m.index(0, 0)).isValid());
+    }
 };
 
 VTEST(KeysetPages)

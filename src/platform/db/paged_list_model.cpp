@@ -178,6 +178,9 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
     }
     beginResetModel();
     m_fields = fields;
+    m_names.clear();
+    for (int c = 0; c < fields.count(); ++c)
+        m_names << fields.fieldName(c);
     m_anchor.reset();
     m_pages.clear();
     m_recent.clear();
@@ -197,6 +200,7 @@ void PagedListModel::clear()
     m_keyset.reset();
     m_anchor.reset();
     m_fields = QSqlRecord();
+    m_names.clear();
     m_count = 0;
     m_pages.clear();
     m_recent.clear();
@@ -268,8 +272,8 @@ QVariant PagedListModel::value(int r, const QString &field) const
 
 int PagedListModel::fieldIndex(const QString &field) const
 {
-    for (int c = 0; c < m_fields.count(); ++c)
-        if (m_fields.fieldName(c).compare(field, Qt::CaseInsensitive) == 0)
+    for (int c = 0; c < m_names.size(); ++c)
+        if (m_names.at(c).compare(field, Qt::CaseInsensitive) == 0)
             return c;
     return -1;
 }
@@ -318,7 +322,7 @@ QVariant PagedListModel::data(const QModelIndex &index, int role) const
         return {};
     const QVariant v = values->value(index.column());
     if (role == Qt::DisplayRole)
-        return ColumnRegistry::displayText(m_fields.fieldName(index.column()), v);
+        return ColumnRegistry::displayText(m_names.value(index.column()), v);
     return v;
 }
 
@@ -327,6 +331,6 @@ QVariant PagedListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= m_fields.count())
         return QAbstractTableModel::headerData(section, orientation, role);
-    const QString name = m_fields.fieldName(section);
+    const QString &name = m_names.at(section);
     return m_titles.value(name.toUpper(), name);
 }

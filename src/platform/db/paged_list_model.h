@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariantList>
 
 // A read-only grid list over a result that can run to many thousands of rows.
@@ -86,6 +87,7 @@ private:
     std::optional<KeysetReader> m_keyset;
     mutable std::optional<std::pair<qint64, KeysetReader::Key>> m_anchor; // a row found by rowWhere
     QSqlRecord m_fields;
+    QStringList m_names; // m_fields' names: a cell is painted without copying its field
     qint64 m_count = 0;
     int m_shown = -1;
     QHash<QString, QString> m_titles; // upper-case field -> title
