@@ -1,12 +1,14 @@
 #include "desk/form_spr_invalidate_sales.h"
 
 #include "app/help_actions.h"
+#include "app/price_delegate.h"
 #include "common/dates.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
+#include "platform/long_texts.h"
 #include "platform/named.h"
 
 #include <QCheckBox>
@@ -43,6 +45,7 @@ QCheckBox *idleFilter(const QString &caption, QWidget *parent)
 TForm_Spr_Invalidate_Sales::TForm_Spr_Invalidate_Sales(QWidget *parent)
     : QDialog(parent)
     , m_rows(new SqlListModel(this))
+    , m_priceCells(new PriceDelegate(this))
 {
     setObjectName(QStringLiteral("Form_Spr_Invalidate_Sales"));
     setWindowTitle(QStringLiteral("Справка анулирани продажби"));
@@ -223,6 +226,10 @@ void TForm_Spr_Invalidate_Sales::Button_SearchClick()
         m_rows->setQuery(q.sql, q.params);
         for (const auto &[field, title] : SalesCancel::titles())
             m_rows->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
+        // The unit price with the price decimals, as the other grids show money.
+        if (const int price = m_rows->fieldIndex(QStringLiteral("Ed_Cena")); price >= 0)
+            DBGrid1->setItemDelegateForColumn(price, m_priceCells);
+        LongTextStyle::fitColumns(DBGrid1);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Справката не може да бъде изпълнена:\n") + QString::fromUtf8(e.what()), this);

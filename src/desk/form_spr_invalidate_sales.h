@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class QTimeEdit;
+class PriceDelegate;
 class SqlListModel;
 
 // "Справка анулирани продажби": the cancelled sales with their filters.
@@ -54,4 +55,5 @@ private:
                            const std::function<void()> &secondToday);
 
     SqlListModel *m_rows;
+    PriceDelegate *m_priceCells;
 };

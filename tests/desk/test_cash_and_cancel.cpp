@@ -19,6 +19,8 @@
 #include <QDateEdit>
 #include <QDate>
 #include <QFile>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -261,9 +263,9 @@ private Q_SLOTS:
                                          QStringLiteral("отложено плащане")}));
 
         TestProgram program;
-        exec(QStringLiteral("INSERT INTO Invalidate_Sales (ID_Prodajba, ID_Art, D_Prodajba, Type_pay, ID_Klient) VALUES "
-                            "(1, 99, '2026-03-03', 'отложено плащане', 42), (2, 99, '2026-03-06', 'отложено плащане', 0), "
-                            "(3, 99, '2026-03-04', 'в брой', 0)"));
+        exec(QStringLiteral("INSERT INTO Invalidate_Sales (ID_Prodajba, ID_Art, D_Prodajba, Type_pay, ID_Klient, Ed_Cena) "
+                            "VALUES (1, 99, '2026-03-03', 'отложено плащане', 42, 16.1355975), "
+                            "(2, 99, '2026-03-06', 'отложено плащане', 0, 2.5), (3, 99, '2026-03-04', 'в брой', 0, 1)"));
         QCOMPARE(Db::rows(q.sql, q.params).size(), 1); // no article or counterparty row: still listed
         const SalesCancel::Query all = SalesCancel::reportQuery({});
         QCOMPARE(Db::rows(all.sql, all.params).size(), 3);
@@ -288,6 +290,28 @@ private Q_SLOTS:
         QVERIFY(Form_Animations->isVisible());
         QCOMPARE(Form_Animations->movie()->state(), QMovie::NotRunning);
         delete Form_Animations;
+
+        // Every title reads whole ("Дата анулиране" is wider than a default column).
+        w.ChkBox_Data->click(); // all three rows
+        w.Button_SearchClick();
+        delete Form_Animations;
+        const QHeaderView *titles = w.DBGrid1->horizontalHeader();
+        QVERIFY(titles->count() > 15);
+        for (int c = 0; c < titles->count(); ++c)
+            QVERIFY2(w.DBGrid1->columnWidth(c) >= titles->sectionSizeHint(c),
+                     qPrintable(w.DBGrid1->model()->headerData(c, Qt::Horizontal).toString()));
+        // The unit price with the price decimals, as every other grid shows money.
+        const QAbstractItemModel *rows = w.DBGrid1->model();
+        int price = 0;
+        while (price < rows->columnCount() && rows->headerData(price, Qt::Horizontal) != QStringLiteral("Ед. цена"))
+            ++price;
+        const auto *shown = qobject_cast<QStyledItemDelegate *>(w.DBGrid1->itemDelegateForColumn(price));
+        QVERIFY(shown);
+        QStringList prices;
+        for (int r = 0; r < rows->rowCount(); ++r)
+            prices << shown->displayText(rows->index(r, price).data(), QLocale());
+        prices.sort();
+        QCOMPARE(prices, (QStringList{QStringLiteral("1.0000"), QStringLiteral("16.1356"), QStringLiteral("2.5000")}));
     }
 };
 
