@@ -1,21 +1,18 @@
 #include "catalogue/form_new_artikul.h"
 
 #include "catalogue/article_codes.h"
+#include "catalogue/article_entry.h"
 #include "catalogue/form_free_art_id.h"
 #include "catalogue/free_article_numbers.h"
 #include "common/money.h"
 #include "common/reference_text.h"
-#include "common/settings.h"
 #include "counterparties/counterparty_pick.h"
-#include "counterparties/form_kontrakents.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
-#include "platform/long_texts.h"
 #include "app/app_state.h"
 #include "app/help_actions.h"
 #include "app/long_operation.h"
-#include "app/window_owner.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +21,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,20 +37,7 @@
 #include <climits>
 
 namespace {
-constexpr int PickMode = 14;
 constexpr int SpinMaximum = 100000;
-
-QTableWidget *grid(const char *name, const QStringList &titles, QWidget *parent)
-{
-    auto *g = named(new QTableWidget(0, int(titles.size()), parent), name);
-    g->setHorizontalHeaderLabels(titles);
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->horizontalHeader()->setStretchLastSection(true);
-    g->verticalHeader()->hide();
-    return g;
-}
 
 QSpinBox *spin(const char *name, int minimum, int maximum, int value, QWidget *parent)
 {
@@ -72,12 +55,6 @@ void replaceDoubleQuotes(QLineEdit *edit)
     edit->setText(edit->text().replace(QLatin1Char('"'), QLatin1Char('\'')));
     edit->setCursorPosition(pos);
 }
-
-int currentRow(QTableWidget *g)
-{
-    const int row = g->currentRow();
-    return row >= 0 && row < g->rowCount() ? row : -1;
-}
 } // namespace
 
 TForm_NewArtikul::TForm_NewArtikul(QWidget *parent)
@@ -89,7 +66,7 @@ TForm_NewArtikul::TForm_NewArtikul(QWidget *parent)
 
     // The counterparty pick for a catalogue number writes into this window.
     const QPointer<TForm_NewArtikul> self(this);
-    CounterpartyPick::registerTarget(PickMode, [self](const CounterpartyPick::Picked &picked) {
+    CounterpartyPick::registerTarget(NumberPickMode, [self](const CounterpartyPick::Picked &picked) {
         if (self)
             self->Label_ID_Kontragent->setText(picked.referenceText());
     });
@@ -97,7 +74,7 @@ TForm_NewArtikul::TForm_NewArtikul(QWidget *parent)
 
 TForm_NewArtikul::~TForm_NewArtikul()
 {
-    CounterpartyPick::unregisterTarget(PickMode);
+    CounterpartyPick::unregisterTarget(NumberPickMode);
 }
 
 void TForm_NewArtikul::buildLayout()
@@ -254,82 +231,6 @@ QWidget *TForm_NewArtikul::buildMainTab()
     return tab;
 }
 
-QWidget *TForm_NewArtikul::buildBarcodeTab()
-{
-    auto *tab = named(new QWidget(this), "TabSheet_Barkod");
-    DBGrid_Barkodes = grid("DBGrid_Barkodes", {QStringLiteral("Баркод")}, tab);
-    BitBtn_Add_Barkod = namedButton(QStringLiteral("BitBtn_Add_Barkod"), QStringLiteral("Добави"), tab);
-    BitBtn_Del_Barkod = namedButton(QStringLiteral("BitBtn_Del_Barkod"), QStringLiteral("Изтрии"), tab);
-    BitBtn_Edit_Barkod = namedButton(QStringLiteral("BitBtn_Edit_Barkod"), QStringLiteral("Редакция"), tab);
-    Panel_Insert_Barkod = named(new QWidget(tab), "Panel_Insert_Barkod");
-    Edit_Insert_Barkode = namedEdit(QStringLiteral("Edit_Insert_Barkode"), Panel_Insert_Barkod);
-    auto *panel = new QFormLayout(Panel_Insert_Barkod);
-    panel->setContentsMargins(0, 0, 0, 0);
-    panel->addRow(QStringLiteral("Баркод"), Edit_Insert_Barkode);
-    Panel_Insert_Barkod->hide();
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn_Add_Barkod);
-    buttons->addWidget(BitBtn_Del_Barkod);
-    buttons->addWidget(BitBtn_Edit_Barkod);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(tab);
-    layout->addWidget(DBGrid_Barkodes, 1);
-    layout->addWidget(Panel_Insert_Barkod);
-    layout->addLayout(buttons);
-    connect(BitBtn_Add_Barkod, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Add_BarkodClick);
-    connect(BitBtn_Del_Barkod, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Del_BarkodClick);
-    connect(BitBtn_Edit_Barkod, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Edit_BarkodClick);
-    return tab;
-}
-
-QWidget *TForm_NewArtikul::buildNumberTab()
-{
-    auto *tab = named(new QWidget(this), "TabSheet_Nomenklatura");
-    DBGrid1 = grid("DBGrid1", {QStringLiteral("Номенклатурен номер"), QStringLiteral("Контрагент")}, tab);
-    DBGrid1->setColumnWidth(0, 200);
-    BitBtn_Add_Nomenkl = namedButton(QStringLiteral("BitBtn_Add_Nomenkl"), QStringLiteral("Добави"), tab);
-    BitBtn_Del_Nomenkl = namedButton(QStringLiteral("BitBtn_Del_Nomenkl"), QStringLiteral("Изтрии"), tab);
-    BitBtn_Edit_Nomenkl = namedButton(QStringLiteral("BitBtn_Edit_Nomenkl"), QStringLiteral("Редакция"), tab);
-    Panel_Insert_Nomenkl = named(new QWidget(tab), "Panel_Insert_Nomenkl");
-    Edit_Insert_Nomenkl_N = namedEdit(QStringLiteral("Edit_Insert_Nomenkl_N"), Panel_Insert_Nomenkl);
-    Label_Select_Kontrag = namedButton(QStringLiteral("Label_Select_Kontrag"), QStringLiteral("Контрагент:"),
-                                       Panel_Insert_Nomenkl);
-    Label_Select_Kontrag->setFlat(true);
-    Label_Select_Kontrag->setCursor(Qt::PointingHandCursor);
-    Label_ID_Kontragent = named(new ElidedLabel(QString::fromUtf8(NoCounterparty), Panel_Insert_Nomenkl),
-                                "Label_ID_Kontragent");
-    Label_ID_Kontragent->setTextFormat(Qt::PlainText);
-    auto *panel = new QFormLayout(Panel_Insert_Nomenkl);
-    panel->setContentsMargins(0, 0, 0, 0);
-    panel->addRow(QStringLiteral("Номенклатурен номер"), Edit_Insert_Nomenkl_N);
-    panel->addRow(Label_Select_Kontrag, Label_ID_Kontragent);
-    Panel_Insert_Nomenkl->hide();
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn_Add_Nomenkl);
-    buttons->addWidget(BitBtn_Del_Nomenkl);
-    buttons->addWidget(BitBtn_Edit_Nomenkl);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(tab);
-    layout->addWidget(DBGrid1, 1);
-    layout->addWidget(Panel_Insert_Nomenkl);
-    layout->addLayout(buttons);
-    connect(BitBtn_Add_Nomenkl, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Add_NomenklClick);
-    connect(BitBtn_Del_Nomenkl, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Del_NomenklClick);
-    connect(BitBtn_Edit_Nomenkl, &QPushButton::clicked, this, &TForm_NewArtikul::BitBtn_Edit_NomenklClick);
-    connect(Label_Select_Kontrag, &QPushButton::clicked, this, &TForm_NewArtikul::Label_Select_KontragClick);
-    return tab;
-}
-
-QWidget *TForm_NewArtikul::buildSerialTab()
-{
-    TabSheet_Serials = named(new QWidget(this), "TabSheet_Serials");
-    DBGrid_Serials = grid("DBGrid_Serials", {QStringLiteral("Сериен номер")}, TabSheet_Serials);
-    auto *layout = new QVBoxLayout(TabSheet_Serials);
-    layout->addWidget(DBGrid_Serials);
-    connect(DBGrid_Serials, &QTableWidget::cellClicked, this, &TForm_NewArtikul::DBGrid_SerialsClick);
-    return TabSheet_Serials;
-}
-
 // ---- Filling -------------------------------------------------------------------------
 
 void TForm_NewArtikul::setGroup(long long group, const QString &name)
@@ -364,12 +265,8 @@ void TForm_NewArtikul::loadArticle(const Article &a)
             department = i;
     ComboBox_Prigotvq_Se->setCurrentIndex(department);
     SpinEdit_Min_Kol->setValue(int(qBound(0.0, a.Min_Kol, double(SpinMaximum))));
-    m_loadedMinKol = SpinEdit_Min_Kol->value();
     Edit_Max_TO->setText(Money::formatWidth(a.Max_TO, 4, PriceDecimals));
-    m_loadedPriceText = Edit_Cena->text();
-    m_loadedMaxToText = Edit_Max_TO->text();
     SpinEdit_Kod_Vezna->setValue(int(qBound(0LL, a.Kod_Vezna, (long long)INT_MAX)));
-    m_loadedScale = SpinEdit_Kod_Vezna->value();
     int unit = 0;
     long long value = 0;
     ArticleRecord::parseShelfLife(a.Trajnost, &unit, &value);
@@ -377,7 +274,7 @@ void TForm_NewArtikul::loadArticle(const Article &a)
         ComboBox_Godnost->setCurrentIndex(unit);
         SpinEdit_dni->setValue(int(qMin(value, (long long)SpinMaximum)));
     }
-    m_loadedShelf = SpinEdit_dni->value();
+    m_shown = entered(); // what an untouched field keeps
     showPicture(ArticleRecord::picture(a.id));
     Label_nali4nost->setText(Numbers::toText(ArticleRecord::totalStock(a.id)));
     const int active = ComboBox_Sklad->findText(AppState::instance().activeWarehouseText());
@@ -405,17 +302,10 @@ void TForm_NewArtikul::showPicture(const QByteArray &bytes)
     DBImage1->setPixmap(pixmap);
 }
 
-int TForm_NewArtikul::nameLimit(bool fiscal) const
-{
-    const bool on = Settings::readBool(fiscal ? Keys::Tuning_10 : Keys::Tuning_11);
-    const long long limit = on ? Settings::readInteger(fiscal ? Keys::Values_10 : Keys::Values_11) : 0;
-    return limit > 0 && limit < 32767 ? int(limit) : 0;
-}
-
 void TForm_NewArtikul::FormShow()
 {
-    const int fiscal = nameLimit(true);
-    const int label = nameLimit(false);
+    const int fiscal = ArticleEntry::nameLimit(true);
+    const int label = ArticleEntry::nameLimit(false);
     Edit_Kasovo_ime->setMaxLength(fiscal > 0 ? fiscal : 32767);
     Edit_Etiketno_ime->setMaxLength(label > 0 ? label : 32767);
     if (isNew()) {
@@ -488,13 +378,9 @@ void TForm_NewArtikul::Edit_CenaExit()
 {
     if (m_inMessage)
         return;
-    if (Edit_Cena->text().trimmed().isEmpty()) {
-        busyMessage(QStringLiteral("Въведете цена за артикул"), Edit_Cena);
-        return;
-    }
     double price = 0;
-    if (!Numbers::parse(Edit_Cena->text(), &price)) {
-        busyMessage(QStringLiteral("\"") + Edit_Cena->text() + QStringLiteral("\" не е число!"), Edit_Cena);
+    if (const auto refusal = ArticleEntry::priceRefusal(Edit_Cena->text(), &price)) {
+        busyMessage(*refusal, Edit_Cena);
         return;
     }
     Edit_Cena->setText(Money::formatWidth(price, 4, 4));
@@ -579,67 +465,43 @@ void TForm_NewArtikul::refuseNumber(const QString &message)
     Edit_Art_N->setFocus();
 }
 
+ArticleEntry::Fields TForm_NewArtikul::entered() const
+{
+    ArticleEntry::Fields f;
+    f.number = Edit_Art_N->text();
+    f.catalogueNumber = Edit_Nom_N->text();
+    f.description = Edit_Opisanie->text();
+    f.priceText = Edit_Cena->text();
+    f.maxDiscountText = Edit_Max_TO->text();
+    f.currency = ComBox_Valuta->currentText();
+    f.unit = ComBox_Mqrka->currentText();
+    f.fiscalName = Edit_Kasovo_ime->text();
+    f.labelName = Edit_Etiketno_ime->text();
+    f.warranty = ChkBox_Garancia->isChecked();
+    f.series = ChkBox_Poredica->isChecked();
+    f.minQuantity = SpinEdit_Min_Kol->value();
+    f.shelfUnit = ComboBox_Godnost->currentIndex();
+    f.shelfValue = SpinEdit_dni->value();
+    f.scaleCode = SpinEdit_Kod_Vezna->value();
+    f.taxGroup = ComboBox_Dan_Grupa->currentIndex();
+    f.department = qMax(0, ReferenceText::key(ComboBox_Prigotvq_Se->currentText()));
+    return f;
+}
+
 bool TForm_NewArtikul::collect(Article *a)
 {
     QScopedValueRollback quiet(m_inMessage, true); // no leave-checks while the save asks
-    const long long id = ArticleRecord::parseNumber(Edit_Art_N->text());
-    if (id == 0) {
-        refuseNumber(QStringLiteral("Некоректен номер за артикул!"));
+    const ArticleEntry::Result r =
+        ArticleEntry::toArticle(m_loaded, entered(), isNew() ? std::nullopt : std::optional(m_shown), m_group);
+    if (r.refusal) {
+        QWidget *const fields[] = {Edit_Art_N, Edit_Opisanie, Edit_Cena, Edit_Max_TO}; // in Field's order
+        Dialogs::message(r.refusal->message, this);
+        PageControl1->setCurrentIndex(0);
+        fields[int(r.refusal->field)]->setFocus();
         return false;
     }
-    auto refuse = [this](const QString &text, QWidget *focus) {
-        Dialogs::message(text, this);
-        PageControl1->setCurrentIndex(0);
-        focus->setFocus();
-        return false;
-    };
-    if (Edit_Opisanie->text().trimmed().isEmpty())
-        return refuse(QStringLiteral("Въведете описание за артикул"), Edit_Opisanie);
-    double price = 0;
-    if (Edit_Cena->text().trimmed().isEmpty())
-        return refuse(QStringLiteral("Въведете цена за артикул"), Edit_Cena);
-    if (!Numbers::parse(Edit_Cena->text(), &price))
-        return refuse(QStringLiteral("\"") + Edit_Cena->text() + QStringLiteral("\" не е число!"), Edit_Cena);
-    double maxTo = 0;
-    if (!Numbers::parse(Edit_Max_TO->text(), &maxTo))
-        return refuse(QStringLiteral("Максималната отстъпка \"") + Edit_Max_TO->text()
-                          + QStringLiteral("\" не е число!"),
-                      Edit_Max_TO);
-
-    *a = m_loaded;
-    a->id = id;
-    a->Nomenkl_N = Edit_Nom_N->text().trimmed().isEmpty()
-                       ? ArticleRecord::defaultCatalogueNumber(m_group, Edit_Art_N->text())
-                       : Edit_Nom_N->text();
+    *a = *r.article;
     Edit_Nom_N->setText(a->Nomenkl_N);
-    if (isNew())
-        a->Nomer_Grupa = m_group;
-    a->Opisanie = Edit_Opisanie->text();
-    a->Valuta_D = ComBox_Valuta->currentText();
-    a->Valuta_P = ComBox_Valuta->currentText();
-    // A number shown rounded and left untouched keeps its stored value.
-    if (isNew() || Edit_Cena->text() != m_loadedPriceText)
-        a->Ed_Cena = price;
-    a->Mqrka = ComBox_Mqrka->currentText();
-    a->Garancionen = ChkBox_Garancia->isChecked();
-    a->Poredica = ChkBox_Poredica->isChecked();
-    a->Kasovo_Ime = Edit_Kasovo_ime->text();
-    a->Etiketno_Ime = Edit_Etiketno_ime->text();
-    // An untouched spin keeps the stored value, whatever the spin could show.
-    if (isNew() || SpinEdit_Min_Kol->value() != m_loadedMinKol)
-        a->Min_Kol = SpinEdit_Min_Kol->value();
-    if (isNew() || Edit_Max_TO->text() != m_loadedMaxToText)
-        a->Max_TO = maxTo;
-    int storedUnit = 0;
-    long long storedValue = 0;
-    ArticleRecord::parseShelfLife(m_loaded.Trajnost, &storedUnit, &storedValue);
-    if (isNew() || m_loaded.Trajnost.isEmpty() || ComboBox_Godnost->currentIndex() != storedUnit
-        || SpinEdit_dni->value() != m_loadedShelf)
-        a->Trajnost = ArticleRecord::shelfLife(ComboBox_Godnost->currentIndex(), SpinEdit_dni->value());
-    if (isNew() || SpinEdit_Kod_Vezna->value() != m_loadedScale)
-        a->Kod_Vezna = SpinEdit_Kod_Vezna->value();
-    a->Dan_Grup = ComboBox_Dan_Grupa->currentIndex();
-    a->Prigotvq_Se = qMax(0, ReferenceText::key(ComboBox_Prigotvq_Se->currentText()));
     return true;
 }
 
@@ -707,183 +569,6 @@ void TForm_NewArtikul::BitBtn_Del_SnimkaClick()
     }
 }
 
-// ---- Barcodes and catalogue numbers ----------------------------------------------------
-
-void TForm_NewArtikul::refreshBarcodes()
-{
-    QStringList codes;
-    try {
-        codes = m_codes.barcodes();
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Баркодовете не могат да бъдат прочетени:\n") + e.message(), this);
-    }
-    const int keep = DBGrid_Barkodes->currentRow();
-    DBGrid_Barkodes->setRowCount(int(codes.size()));
-    for (int i = 0; i < codes.size(); ++i)
-        DBGrid_Barkodes->setItem(i, 0, new QTableWidgetItem(codes.at(i)));
-    if (!codes.isEmpty())
-        DBGrid_Barkodes->setCurrentCell(qBound(0, keep, int(codes.size()) - 1), 0);
-}
-
-void TForm_NewArtikul::refreshNumbers()
-{
-    QList<CatalogueNumber> numbers;
-    try {
-        numbers = m_codes.numbers();
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Номенклатурата не може да бъде прочетена:\n") + e.message(), this);
-    }
-    const int keep = DBGrid1->currentRow();
-    DBGrid1->setRowCount(int(numbers.size()));
-    for (int i = 0; i < numbers.size(); ++i) {
-        auto *number = new QTableWidgetItem(numbers.at(i).number);
-        number->setData(Qt::UserRole, numbers.at(i).counterparty);
-        DBGrid1->setItem(i, 0, number);
-        DBGrid1->setItem(i, 1, new QTableWidgetItem(numbers.at(i).counterpartyName));
-    }
-    if (!numbers.isEmpty())
-        DBGrid1->setCurrentCell(qBound(0, keep, int(numbers.size()) - 1), 0);
-}
-
-bool TForm_NewArtikul::finish(const ArticleCodeEntry::Result &result, QWidget *focus)
-{
-    if (!result.message.isEmpty())
-        Dialogs::message(result.message, this);
-    if (!result.done && focus)
-        focus->setFocus();
-    return result.done;
-}
-
-void TForm_NewArtikul::setBarcodeTag(int tag)
-{
-    m_barcodeTag = tag;
-    BitBtn_Add_Barkod->setText(tag == 0 ? QStringLiteral("Добави") : QStringLiteral("Приеми"));
-    BitBtn_Del_Barkod->setText(tag == 0 ? QStringLiteral("Изтрии") : QStringLiteral("Откажи"));
-    BitBtn_Edit_Barkod->setEnabled(tag == 0);
-    Panel_Insert_Barkod->setVisible(tag != 0);
-    if (tag != 0)
-        Edit_Insert_Barkode->setFocus();
-}
-
-void TForm_NewArtikul::setNumberTag(int tag)
-{
-    m_numberTag = tag;
-    BitBtn_Add_Nomenkl->setText(tag == 0 ? QStringLiteral("Добави") : QStringLiteral("Приеми"));
-    BitBtn_Del_Nomenkl->setText(tag == 0 ? QStringLiteral("Изтрии") : QStringLiteral("Откажи"));
-    BitBtn_Edit_Nomenkl->setEnabled(tag == 0);
-    Panel_Insert_Nomenkl->setVisible(tag != 0);
-    if (tag == 0)
-        Label_ID_Kontragent->setText(QString::fromUtf8(NoCounterparty));
-    else
-        Edit_Insert_Nomenkl_N->setFocus();
-}
-
-void TForm_NewArtikul::BitBtn_Add_BarkodClick()
-{
-    if (m_barcodeTag == 0) {
-        Edit_Insert_Barkode->clear();
-        setBarcodeTag(1);
-        return;
-    }
-    const QString code = Edit_Insert_Barkode->text();
-    if (!finish(m_barcodeTag == 1 ? m_codes.addBarcode(code) : m_codes.changeBarcode(m_oldBarcode, code),
-                Edit_Insert_Barkode))
-        return;
-    setBarcodeTag(0);
-    refreshBarcodes();
-}
-
-void TForm_NewArtikul::BitBtn_Del_BarkodClick()
-{
-    if (m_barcodeTag != 0) {
-        setBarcodeTag(0);
-        refreshBarcodes();
-        return;
-    }
-    const int row = currentRow(DBGrid_Barkodes);
-    if (row < 0)
-        return;
-    finish(m_codes.removeBarcode(row, DBGrid_Barkodes->item(row, 0)->text()), nullptr);
-    refreshBarcodes();
-}
-
-void TForm_NewArtikul::BitBtn_Edit_BarkodClick()
-{
-    const int row = currentRow(DBGrid_Barkodes);
-    if (m_barcodeTag != 0 || row < 0)
-        return;
-    m_oldBarcode = DBGrid_Barkodes->item(row, 0)->text();
-    Edit_Insert_Barkode->setText(m_oldBarcode);
-    setBarcodeTag(2);
-}
-
-void TForm_NewArtikul::Label_Select_KontragClick()
-{
-    CounterpartyPickMode = PickMode;
-    TForm_Kontrakents::N_KlientiClick(WindowOwner::mainWindow() ? WindowOwner::mainWindow() : this);
-    CounterpartyPickMode = -1;
-}
-
-CatalogueNumber TForm_NewArtikul::enteredNumber() const
-{
-    const QString text = Label_ID_Kontragent->text();
-    return CatalogueNumber{Edit_Insert_Nomenkl_N->text(), ReferenceText::key(text),
-                           text.mid(text.indexOf(QLatin1Char(':')) + 1)};
-}
-
-void TForm_NewArtikul::BitBtn_Add_NomenklClick()
-{
-    if (m_numberTag == 0) {
-        Edit_Insert_Nomenkl_N->clear();
-        setNumberTag(1);
-        return;
-    }
-    if (Edit_Insert_Nomenkl_N->text().trimmed().isEmpty()) {
-        finish(m_codes.addNumber(enteredNumber()), Edit_Insert_Nomenkl_N); // says what is missing
-        return;
-    }
-    if (enteredNumber().counterparty <= 0) {
-        Dialogs::message(QStringLiteral("Изберете контрагент на когото е посоченият номер!"), this);
-        Label_Select_KontragClick();
-        if (enteredNumber().counterparty <= 0)
-            return; // the pick was cancelled: nothing is written, the entry stays open
-    }
-    const CatalogueNumber entered = enteredNumber();
-    if (!finish(m_numberTag == 1 ? m_codes.addNumber(entered) : m_codes.changeNumber(m_oldNumber, entered),
-                Edit_Insert_Nomenkl_N))
-        return;
-    setNumberTag(0);
-    refreshNumbers();
-}
-
-void TForm_NewArtikul::BitBtn_Del_NomenklClick()
-{
-    if (m_numberTag != 0) {
-        setNumberTag(0);
-        refreshNumbers();
-        return;
-    }
-    const int row = currentRow(DBGrid1);
-    if (row < 0)
-        return;
-    const CatalogueNumber n{DBGrid1->item(row, 0)->text(), DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong(),
-                            DBGrid1->item(row, 1)->text()};
-    finish(m_codes.removeNumber(row, n), nullptr);
-    refreshNumbers();
-}
-
-void TForm_NewArtikul::BitBtn_Edit_NomenklClick()
-{
-    const int row = currentRow(DBGrid1);
-    if (m_numberTag != 0 || row < 0)
-        return;
-    m_oldNumber = CatalogueNumber{DBGrid1->item(row, 0)->text(), DBGrid1->item(row, 0)->data(Qt::UserRole).toLongLong(),
-                                  DBGrid1->item(row, 1)->text()};
-    setNumberTag(2);
-    Edit_Insert_Nomenkl_N->setText(m_oldNumber.number);
-    Label_ID_Kontragent->setText(ReferenceText::make(m_oldNumber.counterparty, m_oldNumber.counterpartyName));
-}
-
 // ---- Tabs and serials ------------------------------------------------------------------
 
 void TForm_NewArtikul::PageControl1Change()
@@ -893,25 +578,4 @@ void TForm_NewArtikul::PageControl1Change()
         refreshBarcodes();
     else if (tab == QLatin1String("TabSheet_Nomenklatura"))
         refreshNumbers();
-}
-
-void TForm_NewArtikul::DBGrid_SerialsClick()
-{
-    const int row = currentRow(DBGrid_Serials);
-    if (row < 0)
-        return;
-    QString hint;
-    try {
-        hint = ArticleCodes::serialHint(DBGrid_Serials->item(row, 0)->text());
-    } catch (const DbError &e) {
-        Dialogs::message(QStringLiteral("Данните за серийния номер не могат да бъдат прочетени:\n") + e.message(),
-                         this);
-        return;
-    }
-    // A tooltip renders markup: the hint goes in escaped, line by line.
-    QStringList lines = hint.split(QLatin1Char('\r'));
-    for (QString &line : lines)
-        line = line.toHtmlEscaped();
-    setToolTip(hint.isEmpty() ? QString() : QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>"))
-                                                + QStringLiteral("</p>"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "catalogue/article_code_entry.h"
+#include "catalogue/article_entry.h"
 #include "catalogue/article_record.h"
 
 #include <QDialog>
@@ -91,6 +92,7 @@ public:
     QPushButton *BitBtn_Help;   // "Помощ"
 
     static inline const char *NoCounterparty = "0: Няма избран контрагент";
+    static constexpr int NumberPickMode = 14; // the counterparty pick of a catalogue number
 
     // Filled by the opener before the show.
     void setGroup(long long group, const QString &name);
@@ -147,9 +149,9 @@ private:
     void setNumberTag(int tag);
     bool finish(const ArticleCodeEntry::Result &result, QWidget *focus); // shows its message; true when done
     CatalogueNumber enteredNumber() const;
+    ArticleEntry::Fields entered() const;
     bool collect(Article *article); // false after a message
     void refuseNumber(const QString &message);
-    int nameLimit(bool fiscal) const;
     bool busyMessage(const QString &text, QWidget *focus);
 
     long long m_group = 0;
@@ -161,10 +163,6 @@ private:
     int m_numberTag = 0;
     QString m_oldBarcode;
     CatalogueNumber m_oldNumber;
-    int m_loadedMinKol = -1;   // the spin values as opened: an untouched spin keeps the stored value
-    int m_loadedShelf = -1;
-    int m_loadedScale = -1;
-    QString m_loadedPriceText; // the texts as opened, likewise
-    QString m_loadedMaxToText;
+    ArticleEntry::Fields m_shown; // the fields as a stored article was opened
     bool m_inMessage = false;
 };
