@@ -424,16 +424,16 @@ void TForm_Artikuli::DBGrid_ArticlesTitleClick(int column)
     const QString field = m_list->fieldOf(column);
     if (field.isEmpty())
         return;
-    const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
-    // The catalogue keeps the sort direction as it is.
+    // The catalogue keeps the sort direction as it is. The re-sorted list
+    // is opened anew on its first row: finding the old row would count the
+    // rows before it, a walk as long as the catalogue.
     try {
         m_list->setOrder(field, SortDirection == 1);
     } catch (const DbError &) {
         Dialogs::message(QStringLiteral("Няма данни за подреждане"), this);
         return;
     }
-    if (!positionOn(id))
-        showFirstRow();
+    showFirstRow();
 }
 
 void TForm_Artikuli::N_KontragentiClick()

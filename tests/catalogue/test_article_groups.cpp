@@ -25,6 +25,7 @@
 #include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -472,6 +473,30 @@ private slots:
         QVERIFY(count(QStringLiteral("SELECT Min_Kol FROM Produkti WHERE ID = 2")) != 7);
         // The list was read again.
         QCOMPARE(w.list()->value(0, QStringLiteral("Min_Kol")).toDouble(), 7.0);
+    }
+
+    void aTitleClickShowsTheStartOfTheSortedList()
+    {
+        TestProgram program;
+        writeTree({kRoot, "6:Стоки"});
+        addGroup(6, QStringLiteral("Стоки"));
+        for (long long id = 1; id <= 300; ++id)
+            addArticle(id, QStringLiteral("Артикул %1").arg(1000 - id), 6);
+        TForm_Artikuli w;
+        w.resize(800, 400);
+        open(w);
+        QVERIFY(w.positionOn(250));
+        QVERIFY(w.DBGrid_Articles->verticalScrollBar()->value() > 0);
+        // The re-sorted list is opened anew: its first row current, its start shown, whatever was current.
+        for (int column : {2, 0}) {
+            w.DBGrid_ArticlesTitleClick(column);
+            QCOMPARE(w.DBGrid_Articles->currentIndex().row(), 0);
+            QCOMPARE(w.DBGrid_Articles->verticalScrollBar()->value(), 0);
+            QCOMPARE(w.currentRecord().value(QStringLiteral("ID")), w.list()->value(0, QStringLiteral("ID")));
+        }
+        // Back from the editor the grid still finds the saved article.
+        QVERIFY(w.positionOn(250));
+        QCOMPARE(w.currentRecord().value(QStringLiteral("ID")).toLongLong(), 250LL);
     }
 
     void draggingArticlesAndGroups()
