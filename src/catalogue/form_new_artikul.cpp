@@ -9,6 +9,7 @@
 #include "counterparties/counterparty_pick.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
+#include "platform/long_texts.h"
 #include "platform/named.h"
 #include "app/app_state.h"
 #include "app/help_actions.h"
@@ -108,7 +109,7 @@ void TForm_NewArtikul::buildLayout()
 QWidget *TForm_NewArtikul::buildMainTab()
 {
     auto *tab = named(new QWidget(this), "TabSheet_Osnovni");
-    Label_Grupa_name = named(new QLabel(QStringLiteral("Група: "), tab), "Label_Grupa_name");
+    Label_Grupa_name = named(new ElidedLabel(QStringLiteral("Група: "), tab), "Label_Grupa_name");
     QFont bold = Label_Grupa_name->font();
     bold.setBold(true);
     Label_Grupa_name->setFont(bold);
@@ -138,7 +139,7 @@ QWidget *TForm_NewArtikul::buildMainTab()
     ChkBox_Poredica = named(new QCheckBox(QStringLiteral("Поддържа поредица"), tab), "ChkBox_Poredica");
     Edit_Kasovo_ime = namedEdit(QStringLiteral("Edit_Kasovo_ime"), tab);
     Edit_Etiketno_ime = namedEdit(QStringLiteral("Edit_Etiketno_ime"), tab);
-    Label_Dostav4ik = named(new QLabel(QStringLiteral("0"), tab), "Label_Dostav4ik");
+    Label_Dostav4ik = named(new ElidedLabel(QStringLiteral("0"), tab), "Label_Dostav4ik");
     SpinEdit_Min_Kol = spin("SpinEdit_Min_Kol", 0, SpinMaximum, 1, tab);
     Edit_Max_TO = namedEdit(QStringLiteral("Edit_Max_TO"), tab);
     Edit_Max_TO->setText(QStringLiteral("0.0000"));
@@ -308,6 +309,9 @@ void TForm_NewArtikul::FormShow()
     const int label = ArticleEntry::nameLimit(false);
     Edit_Kasovo_ime->setMaxLength(fiscal > 0 ? fiscal : 32767);
     Edit_Etiketno_ime->setMaxLength(label > 0 ? label : 32767);
+    // A long name shows its start (a new limit puts the cursor at the end).
+    for (QLineEdit *name : {Edit_Nom_N, Edit_Opisanie, Edit_Kasovo_ime, Edit_Etiketno_ime})
+        name->setCursorPosition(0);
     if (isNew()) {
         ComboBox_Godnost->setCurrentIndex(0);
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet_Serials), false);

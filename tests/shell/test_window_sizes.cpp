@@ -4,6 +4,7 @@
 #include "harness/test_support.h"
 
 #include "app/form_get_kol.h"
+#include "catalogue/article_editor.h"
 #include "catalogue/article_groups.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
@@ -269,7 +270,20 @@ private Q_SLOTS:
                  report->Edit1->setText(QStringLiteral("1"));
                  report->Edit1Change();
              }},
-            {[] { return new TForm_NewArtikul; }},
+            {[] { return new TForm_NewArtikul; },
+             [&names](QWidget *w) {
+                 // A stored article of the long-named group, last delivered by the long-named firm.
+                 Db::execute(QStringLiteral("UPDATE Produkti SET Dostav4ik = ? WHERE ID = 7"),
+                             {QStringLiteral("%1:%2").arg(names.counterparty).arg(names.firm)});
+                 auto *editor = static_cast<TForm_NewArtikul *>(w);
+                 editor->ArticleEditMode = 1;
+                 QVERIFY(ArticleEditor::prepareEdit(*editor, 7));
+                 editor->FormShow();
+                 // Each long name shows its start.
+                 for (QLineEdit *name : {editor->Edit_Nom_N, editor->Edit_Opisanie, editor->Edit_Kasovo_ime,
+                                         editor->Edit_Etiketno_ime})
+                     QVERIFY2(name->cursorPosition() == 0, qPrintable(name->objectName()));
+             }},
             {[] { return new TForm_Klienti; },
              [&names](QWidget *w) { static_cast<TForm_Klienti *>(w)->openEdit(names.counterparty); }},
         };
