@@ -81,7 +81,9 @@ ArticleSearch::ListQuery ArticleList::orderedQuery() const
 void ArticleList::load()
 {
     if (byIndex()) {
-        setKeysetQuery(keysetList());
+        setKeysetQuery(keysetList(), m_query.countSql.isEmpty()
+                                         ? std::nullopt
+                                         : std::optional<qint64>(Db::scalar(m_query.countSql, m_query.params).toLongLong()));
         return;
     }
     const QString listed = QStringLiteral("SELECT %2 FROM (%1) listed").arg(m_query.sql);

@@ -103,6 +103,12 @@ ArticleSearch::ListQuery ArticleSearch::nodeList(const QString &nodeText)
                                 {qlonglong(GetID_MFromTreeNodeName(nodeText))});
     q.node = true;
     q.wholeCatalogue = root;
+    // The articles are counted per group as they are written: summed over
+    // the groups that exist, they are the rows of the join, read without
+    // walking the articles.
+    if (root)
+        q.countSql = QStringLiteral(
+            "SELECT COALESCE(SUM(Produkti_Broi.Broi), 0) FROM Produkti_Broi JOIN Grupi ON Grupi.ID = Produkti_Broi.Nomer_Grupa");
     return q;
 }
 

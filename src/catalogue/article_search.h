@@ -49,6 +49,7 @@ struct ListQuery {
     // orders served by the article indexes.
     bool node = false;
     bool wholeCatalogue = false;
+    QString countSql; // counts the list without reading its rows; empty: its rows are counted
 };
 
 // The Produkti columns a list reads ("Produkti.ID, Produkti.Nomenkl_N, ...").

@@ -99,6 +99,14 @@ QString indexesOutOfStep()
         Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti_Ime WHERE rowid NOT IN (SELECT ID FROM Produkti)")).toLongLong();
     if (unnamed + stale > 0)
         out << QStringLiteral("Produkti_Ime: %1 missing, %2 stale").arg(unnamed).arg(stale);
+    // The articles counted per group, both ways round.
+    const QString counted = QStringLiteral("SELECT Nomer_Grupa, COUNT(*) FROM Produkti WHERE Nomer_Grupa IS NOT NULL GROUP BY Nomer_Grupa");
+    const QString kept = QStringLiteral("SELECT Nomer_Grupa, Broi FROM Produkti_Broi");
+    const long long miscounted =
+        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1 EXCEPT %2)").arg(counted, kept)).toLongLong()
+        + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%2 EXCEPT %1)").arg(counted, kept)).toLongLong();
+    if (miscounted > 0)
+        out << QStringLiteral("Produkti_Broi: %1 groups miscounted").arg(miscounted);
     try {
         Db::execute(QStringLiteral("INSERT INTO Produkti_Ime (Produkti_Ime) VALUES ('integrity-check')"));
     } catch (const DbError &e) {

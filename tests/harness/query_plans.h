@@ -13,6 +13,6 @@ QStringList planOf(const QString &sql);
 QStringList scans(const QStringList &statements);
 
 // What the database keeps beside the articles' names and codes but out of
-// step with them: the name index and the upper-cased codes. Empty when all
-// is in step.
+// step with them: the name index, the upper-cased codes and the articles
+// counted per group. Empty when all is in step.
 QString indexesOutOfStep();

@@ -103,10 +103,10 @@ void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qi
     start(sql, params, {}, {}, {}, std::nullopt, count);
 }
 
-void PagedListModel::setKeysetQuery(const KeysetList &list)
+void PagedListModel::setKeysetQuery(const KeysetList &list, std::optional<qint64> count)
 {
     const KeysetReader reader(list);
-    start(reader.sql(), list.params, {}, {}, {}, reader, reader.count());
+    start(reader.sql(), list.params, {}, {}, {}, reader, count ? *count : reader.count());
 }
 
 int PagedListModel::rowWhere(const QString &condition, const QVariantList &params) const

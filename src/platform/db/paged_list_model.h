@@ -36,8 +36,9 @@ public:
     // For an order an index serves: the rows are counted, and a page is read
     // by the key of the nearest row known (a neighbouring page, the first or
     // the last row, a row found by rowWhere), never by counting rows from the
-    // first. Throws DbError.
-    void setKeysetQuery(const KeysetList &list);
+    // first; `count`, when given, is the rows' number kept by the caller.
+    // Throws DbError.
+    void setKeysetQuery(const KeysetList &list, std::optional<qint64> count = std::nullopt);
     bool isKeyset() const { return m_keyset.has_value(); }
     // The row of the first listed row that meets `condition` (keyset lists),
     // found by counting the rows before its key; -1 when none. Its page is
