@@ -16,6 +16,12 @@ const int kStandard = 8;
 ArticleList::ArticleList(QObject *parent)
     : PagedListModel(parent)
 {
+    // A painted cell asks for its column's field many times over.
+    connect(this, &QAbstractItemModel::modelReset, this, [this] {
+        m_sources.clear();
+        for (int c = 0; c < columnCount(); ++c)
+            m_sources << fieldIndex(fieldOf(c));
+    });
 }
 
 QStringList ArticleList::orderFields() const
@@ -201,17 +207,18 @@ int ArticleList::columnCount(const QModelIndex &parent) const
 
 QVariant ArticleList::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid())
+    // Of the roles a painted cell asks for, only these have an answer.
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole))
         return {};
-    const QString field = fieldOf(index.column());
-    const int source = fieldIndex(field);
+    const int source = m_sources.value(index.column(), -1);
     if (source < 0)
         return {};
+    const bool stock = index.column() == kStandard && m_extra == ArticleSearch::Extra::Stock;
+    if (role == Qt::TextAlignmentRole)
+        return stock ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     const QVariant v = PagedListModel::data(createIndex(index.row(), source), role);
-    if (role == Qt::DisplayRole && field == QLatin1String("All_Kol"))
+    if (role == Qt::DisplayRole && stock)
         return Money::formatWidth(v.toDouble(), 4, PriceDecimals).trimmed();
-    if (role == Qt::TextAlignmentRole && field == QLatin1String("All_Kol"))
-        return int(Qt::AlignRight | Qt::AlignVCenter);
     return v;
 }
 

@@ -61,4 +61,5 @@ private:
     bool m_descending = false;
     ArticleSearch::Extra m_extra = ArticleSearch::Extra::None;
     int m_highlighted = -1;
+    QList<int> m_sources; // per grid column, its field's index in the list
 };
