@@ -119,9 +119,9 @@ QString CurrencyRates::add(const QString &newName, const QString &typedRate, con
         WriteTransaction tx;
         if (nameTaken(name, 0))
             return QStringLiteral("Вече има валута \"") + name + QStringLiteral("\".");
-        QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES (?, ?, ?)"),
-                               {name, rate, basic == QLatin1String("True") ? basic : QStringLiteral("False")});
-        const long long id = q.lastInsertId().toLongLong();
+        const long long id = Db::insert(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES (?, ?, ?)"),
+                                        {name, rate, basic == QLatin1String("True") ? basic : QStringLiteral("False")},
+                                        QStringLiteral("ID"));
         tx.commit();
         if (newId)
             *newId = id;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 TDataModule1 *DataModule1 = nullptr;
 int DatabaseFormMode = 1;
@@ -62,21 +63,63 @@ QSqlDatabase TDataModule1::connection() const
     return QSqlDatabase::database(m_connection, false);
 }
 
+QString TDataModule1::newTablesFile(Db::Engine engine)
+{
+    return ProgramFolder::programFile(QStringLiteral("SQLs/") + Db::statementFileName(QStringLiteral("NewTables"), engine));
+}
+
 QString TDataModule1::newTablesFile()
 {
-    return ProgramFolder::programFile(QStringLiteral("SQLs/NewTables.nts"));
+    return newTablesFile(DataModule1 && DataModule1->isOpen() ? Db::engine(DataModule1->connection())
+                                                              : Db::Engine::Sqlite);
+}
+
+QString TDataModule1::updateTablesFile(Db::Engine engine)
+{
+    return ProgramFolder::programFile(QStringLiteral("SQLs/")
+                                      + Db::statementFileName(QStringLiteral("UpdateTables"), engine));
 }
 
 QString TDataModule1::updateTablesFile()
 {
-    return ProgramFolder::programFile(QStringLiteral("SQLs/UpdateTables.nts"));
+    return updateTablesFile(DataModule1 && DataModule1->isOpen() ? Db::engine(DataModule1->connection())
+                                                                 : Db::Engine::Sqlite);
 }
+
+namespace {
+// A server names result columns in lower case; the program reads and shows
+// them as the schema spells them.
+void registerSchemaSpellings()
+{
+    static bool done = false;
+    if (done)
+        return;
+    const StatementFile f = StatementFile::load(TDataModule1::newTablesFile(Db::Engine::Sqlite));
+    if (!f.loaded)
+        return;
+    done = true;
+    static const QRegularExpression table(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption
+                                              | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression column(QStringLiteral("(?:^|,)\\s*(\\w+)"));
+    for (const QString &sql : f.statements) {
+        const QRegularExpressionMatch m = table.match(sql);
+        if (!m.hasMatch())
+            continue;
+        Db::registerSpelling(m.captured(1));
+        for (auto it = column.globalMatch(m.captured(2)); it.hasNext();)
+            Db::registerSpelling(it.next().captured(1));
+    }
+}
+} // namespace
 
 bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
 {
     const QString name = QStringLiteral("GeneralDataBase-%1").arg(++m_serial);
     if (!Db::openFolder(name, path, why))
         return false;
+    if (Db::folderEngine(path) == Db::Engine::Postgres)
+        registerSchemaSpellings();
     // [DBVer] Ver follows the database: an upgrade cut off between its commit
     // and the settings file left the old number there.
     const int version = SchemaVersion::read(QSqlDatabase::database(name, false));
@@ -96,13 +139,13 @@ bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
 bool TDataModule1::createDatabase(const QString &folder,
                                   const std::function<void(const QString &)> &memo, QString *error)
 {
-    const QString file = Db::databaseFile(folder);
-    if (QFile::exists(file)) {
+    const Db::Engine engine = Db::folderEngine(folder);
+    if (QFile::exists(Db::databaseFile(folder))) {
         if (error)
             *error = QStringLiteral("В папката вече има база данни: ") + folder;
         return false;
     }
-    const StatementFile statements = StatementFile::load(newTablesFile());
+    const StatementFile statements = StatementFile::load(newTablesFile(engine));
     if (!statements.loaded) {
         if (error)
             *error = statements.error;
@@ -110,8 +153,9 @@ bool TDataModule1::createDatabase(const QString &folder,
     }
     const QString name = QStringLiteral("NewDatabase-%1").arg(++m_serial);
     QString openError;
-    if (!Db::open(name, file, true, &openError)) {
-        QFile::remove(file);
+    if (!Db::openForCreation(name, folder, &openError)) {
+        if (engine == Db::Engine::Sqlite)
+            Db::discardCreation(folder);
         if (error)
             *error = openError;
         return false;
@@ -129,8 +173,7 @@ bool TDataModule1::createDatabase(const QString &folder,
         memo);
     Db::close(name);
     if (!run.ok) {
-        QFile::remove(file);
-        QFile::remove(file + QStringLiteral("-journal"));
+        Db::discardCreation(folder);
         if (error)
             *error = run.error;
         return false;
@@ -201,7 +244,7 @@ TDataModule1::AliasOpen TDataModule1::openAliasFolder()
     AliasOpen result;
     const QString defaultFolder = ProgramFolder::defaultDatabaseFolder();
     if (!AliasFile::exists()) {
-        if (!QFile::exists(Db::databaseFile(defaultFolder))) {
+        if (Db::canCreateIn(defaultFolder)) {
             QString error;
             if (!createInFolder(defaultFolder, &error))
                 result.problems << QStringLiteral("Неуспешно създаване на базата данни:\n") + error;
@@ -216,10 +259,9 @@ TDataModule1::AliasOpen TDataModule1::openAliasFolder()
         result.opened = true;
     else
         result.opened = !result.path.isEmpty() && SET_NEW_DATABASE(result.path, &result.why);
-    result.fileExists = !result.path.isEmpty() && QFileInfo::exists(Db::databaseFile(result.path));
+    result.fileExists = Db::folderNamesDatabase(result.path);
     result.canCreate = !result.opened && !result.path.isEmpty()
-                       && normalized(result.path) == normalized(defaultFolder)
-                       && !QFile::exists(Db::databaseFile(defaultFolder));
+                       && normalized(result.path) == normalized(defaultFolder) && Db::canCreateIn(defaultFolder);
     return result;
 }
 

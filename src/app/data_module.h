@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "app/statement_file.h"
+#include "platform/db/database.h"
 
 #include <functional>
 
@@ -80,7 +81,10 @@ public:
     Upgrade upgradeDatabase(const QString &file, const std::function<void(const QString &)> &memo,
                             const std::function<void(int done, int total)> &progress = {});
 
+    // The statement files of an engine (of the open database's engine).
+    static QString newTablesFile(Db::Engine engine);
     static QString newTablesFile();
+    static QString updateTablesFile(Db::Engine engine);
     static QString updateTablesFile();
     static inline const char *FirstOperatorName = "Администратор";
     static inline const char *FirstOperatorPassword = "admin";

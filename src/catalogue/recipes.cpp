@@ -72,9 +72,9 @@ QStringList kinds()
 
 void createWorkTable()
 {
-    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (ID_R INTEGER, ID_El INTEGER, Kol_El DOUBLE, "
-                               "Name_R TEXT, Changed INTEGER)")
-                    .arg(work()));
+    WorkTables::ensure(QString::fromLatin1(WorkTable),
+                       QStringLiteral("ID_R INTEGER, ID_El INTEGER, Kol_El DOUBLE, Name_R TEXT, Changed INTEGER"),
+                       Db::connection());
 }
 
 void emptyWorkTable()
@@ -162,7 +162,8 @@ void addElement(long long variantNumber, const QString &name, long long element,
 void changeQuantity(const QString &name, long long element, double quantity)
 {
     // An element not stored yet stays "added", so the save inserts it.
-    Db::execute(QStringLiteral("UPDATE %1 SET Kol_El = ?, Changed = CASE WHEN Changed = ? THEN ? ELSE ? END "
+    Db::execute(QStringLiteral("UPDATE %1 SET Kol_El = ?, Changed = CASE WHEN Changed = ? THEN CAST(? AS INTEGER) "
+                               "ELSE CAST(? AS INTEGER) END "
                                "WHERE UPPER(Name_R) = UPPER(?) AND ID_El = ?")
                     .arg(work()),
                 {quantity, int(Added), int(Added), int(QuantityChanged), name, element});

@@ -19,10 +19,11 @@ QString table()
 void StockTaking::prepare()
 {
     // Not WorkTables::create: that empties the table, and an unfinished count must survive.
-    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (N INTEGER PRIMARY KEY AUTOINCREMENT, "
-                               "Sklad_ID INTEGER NOT NULL, Art_ID INTEGER NOT NULL, Opisanie TEXT, Nal_Kol DOUBLE, "
-                               "Otkr_Kol DOUBLE, Mqrka TEXT, Ed_Cena DOUBLE, Valuta TEXT)")
-                    .arg(table()));
+    WorkTables::ensure(QString::fromLatin1(StockTaking::WorkTable),
+                       QStringLiteral("N INTEGER PRIMARY KEY AUTOINCREMENT, Sklad_ID INTEGER NOT NULL, "
+                                      "Art_ID INTEGER NOT NULL, Opisanie TEXT, Nal_Kol DOUBLE, Otkr_Kol DOUBLE, "
+                                      "Mqrka TEXT, Ed_Cena DOUBLE, Valuta TEXT"),
+                       Db::connection());
 }
 
 int StockTaking::lineCount()

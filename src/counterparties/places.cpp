@@ -51,9 +51,8 @@ QList<long long> Places::keys()
 
 long long Places::insert(const Place &p)
 {
-    QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO Grad (Opisanie, PK, TK) VALUES (?, ?, ?)"),
-                           {p.Opisanie, p.PK, p.TK});
-    return q.lastInsertId().toLongLong();
+    return Db::insert(QStringLiteral("INSERT INTO Grad (Opisanie, PK, TK) VALUES (?, ?, ?)"), {p.Opisanie, p.PK, p.TK},
+                      QStringLiteral("ID"));
 }
 
 void Places::update(const Place &p)

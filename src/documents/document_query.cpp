@@ -53,7 +53,7 @@ bool isIdentifier(const QString &name)
 // The table's own spelling of a field, empty when it has none or the designer hides it.
 QString fieldOf(const QString &table, const QString &field)
 {
-    const QSqlRecord record = Db::connection().record(table);
+    const QSqlRecord record = Db::tableColumns(table);
     for (int i = 0; i < record.count(); ++i) {
         const QString name = record.fieldName(i);
         if (name.compare(field.trimmed(), Qt::CaseInsensitive) == 0)

@@ -486,7 +486,7 @@ QStringList TForm_Nastrojki::fieldEntries(bool fiscalService)
         } catch (const DbError &) {
             continue;
         }
-        const QSqlRecord record = Db::connection().record(table);
+        const QSqlRecord record = Db::tableColumns(table);
         for (int i = 0; i < record.count(); ++i) {
             const QString field = record.fieldName(i);
             if (designerHidesField(table, field))

@@ -25,9 +25,8 @@ QStringList RabDokumenti::referenceTexts()
 qint64 RabDokumenti::add(const QString &opisanie)
 {
     WriteTransaction tx;
-    QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO Rab_Dokumenti (Opisanie) VALUES (?)"), {opisanie});
-    const qint64 id = q.lastInsertId().toLongLong();
-    q.finish();
+    const qint64 id = Db::insert(QStringLiteral("INSERT INTO Rab_Dokumenti (Opisanie) VALUES (?)"), {opisanie},
+                                 QStringLiteral("ID"));
     tx.commit();
     return id;
 }

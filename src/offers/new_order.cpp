@@ -59,12 +59,10 @@ QString NewOrder::listSql()
 
 long long NewOrder::add(const OrderList::Line &line)
 {
-    QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO ") + table()
-                               + QStringLiteral(" (Data, Art_ID, Kat_N, Opisanie, Kol, Dost_Cena, Valuta, Klient_Ime, "
-                                                "Dost_Ime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                           values(line, InsertedNumber));
-    const long long id = q.lastInsertId().toLongLong();
-    q.finish();
+    const long long id = Db::insert(QStringLiteral("INSERT INTO ") + table()
+                                        + QStringLiteral(" (Data, Art_ID, Kat_N, Opisanie, Kol, Dost_Cena, Valuta, "
+                                                         "Klient_Ime, Dost_Ime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                                    values(line, InsertedNumber), QStringLiteral("ID"));
     return id;
 }
 

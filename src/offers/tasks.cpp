@@ -74,10 +74,9 @@ Tasks::MomentCheck Tasks::checkMoments(const Task &t)
 long long Tasks::insert(const Task &t)
 {
     WriteTransaction tx;
-    const QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO Zada4i_Zadanie (") + kColumns
-                                     + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                                 values(t));
-    const long long id = q.lastInsertId().toLongLong();
+    const long long id = Db::insert(QStringLiteral("INSERT INTO Zada4i_Zadanie (") + kColumns
+                                        + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                                    values(t), QStringLiteral("ID"));
     tx.commit();
     return id;
 }

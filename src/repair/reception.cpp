@@ -47,7 +47,7 @@ QString joinReason(const QString &memoText)
 long long add(const Line &l)
 {
     WriteTransaction t;
-    QSqlQuery q = Db::exec(QStringLiteral("INSERT INTO Priem_Ser_Vremen (Barkod, S_N, Opisanie, Pri4ina, Gar, Gar_Dok_N, "
+    const long long number = Db::insert(QStringLiteral("INSERT INTO Priem_Ser_Vremen (Barkod, S_N, Opisanie, Pri4ina, Gar, Gar_Dok_N, "
                                "Data_Gar_Dok, ID_Kontrag, Data_Priem, Time_Priem, Operator, Pred_Cena_Remont, Valuta, "
                                "ID_Dostav4ik, Model, Partida, Krai_Data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                "?, ?, ?, ?, ?)"),
@@ -55,8 +55,8 @@ long long add(const Line &l)
                  l.warranty ? QStringLiteral("True") : QStringLiteral("False"), l.warrantyDocument,
                  isoDate(l.warrantyDocumentDate), l.client, isoDate(l.taken),
                  l.takenAt.isValid() ? l.takenAt.toString(QStringLiteral("HH:mm:ss")) : QString(), l.operatorName,
-                 l.price, l.currency, l.supplier, l.model, l.batch, isoDate(l.repairBy)});
-    const long long number = q.lastInsertId().toLongLong();
+                 l.price, l.currency, l.supplier, l.model, l.batch, isoDate(l.repairBy)},
+                QStringLiteral("N_Prodajba"));
     t.commit();
     return number;
 }

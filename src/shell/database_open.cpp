@@ -62,7 +62,7 @@ bool openAliasFolder(QWidget *parent)
         why.clear();
         if (!path.isEmpty() && DataModule1->SET_NEW_DATABASE(path, &why))
             return true;
-        fileExists = !path.isEmpty() && QFileInfo::exists(Db::databaseFile(path));
+        fileExists = Db::folderNamesDatabase(path);
     }
 }
 

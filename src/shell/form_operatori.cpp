@@ -272,10 +272,8 @@ void TForm_Operatori::BitBtn_Insert_OperatorClick()
             }
         }
         if (isNew) {
-            savedId = Db::exec(QStringLiteral("INSERT INTO Operators (Ime, Par, Prava) VALUES (?, ?, ?)"),
-                               {name, hash, prava})
-                          .lastInsertId()
-                          .toLongLong();
+            savedId = Db::insert(QStringLiteral("INSERT INTO Operators (Ime, Par, Prava) VALUES (?, ?, ?)"),
+                                 {name, hash, prava}, QStringLiteral("ID"));
         } else if (newPassword) {
             Db::execute(QStringLiteral("UPDATE Operators SET Ime = ?, Par = ?, Prava = ? WHERE ID = ?"),
                         {name, hash, prava, id});

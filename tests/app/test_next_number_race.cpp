@@ -1,6 +1,7 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
+#include "app/data_module.h"
 #include "platform/db/database.h"
 #include "app/next_number.h"
 
@@ -22,11 +23,11 @@ class NextNumberRaceWorker : public QObject
 private Q_SLOTS:
     void numberRows()
     {
-        const QString file = qEnvironmentVariable(RaceDbVariable);
-        if (file.isEmpty())
+        const QString folder = qEnvironmentVariable(RaceDbVariable);
+        if (folder.isEmpty())
             QSKIP("started only by NextNumberRace");
         QString error;
-        QVERIFY2(Db::open(QStringLiteral("race"), file, false, &error), qPrintable(error));
+        QVERIFY2(Db::openFolder(QStringLiteral("race"), folder, &error), qPrintable(error));
         Db::setCurrentConnection(QStringLiteral("race"));
         const QString worker = QString::number(QCoreApplication::applicationPid());
         for (int i = 0; i < RowsPerWorker; ++i)
@@ -46,17 +47,15 @@ class NextNumberRace : public QObject
 private Q_SLOTS:
     void twoProcessesNeverShareANumber()
     {
-        TestProgram program(false);
-        const QString file = program.file(QStringLiteral("race.sqlite"));
-        QString error;
-        QVERIFY2(Db::open(QStringLiteral("race-check"), file, true, &error), qPrintable(error));
-        auto db = [] { return QSqlDatabase::database(QStringLiteral("race-check"), false); };
+        TestProgram program;
+        auto db = [] { return Db::connection(); };
         // No unique index: a shared number would show as two rows.
-        Db::execute(QStringLiteral("CREATE TABLE T_Race (N INTEGER, W TEXT)"), {}, db());
+        createTestTable(QStringLiteral("T_Race"), QStringLiteral("N INTEGER, W TEXT"), db());
 
         QList<QProcess *> workers;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(RaceDbVariable), file);
+        env.insert(QString::fromLatin1(RaceDbVariable), DataModule1->databaseFolder());
+        env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
         for (int i = 0; i < 2; ++i) {
             auto *p = new QProcess(this);
             p->setProcessEnvironment(env);
@@ -74,7 +73,6 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(DISTINCT N) FROM T_Race"), {}, db()).toInt(), total);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT MAX(N) FROM T_Race"), {}, db()).toInt(), total);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(DISTINCT W) FROM T_Race"), {}, db()).toInt(), 2);
-        Db::close(QStringLiteral("race-check"));
     }
 };
 VTEST(NextNumberRace)

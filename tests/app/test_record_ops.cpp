@@ -182,7 +182,7 @@ class TestRecordOpsNumbers : public QObject
 private:
     static void makeTable()
     {
-        Db::execute(QStringLiteral("CREATE TABLE T_Num (N INTEGER, Code TEXT, Name TEXT)"));
+        createTestTable(QStringLiteral("T_Num"), QStringLiteral("N INTEGER, Code TEXT, Name TEXT"));
     }
     static long long count() { return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM T_Num")).toLongLong(); }
 

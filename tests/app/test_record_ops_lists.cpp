@@ -36,7 +36,7 @@ private slots:
     void orderFlipsWithoutSecondOrderBy()
     {
         TestProgram program;
-        Db::execute(QStringLiteral("CREATE TABLE T_Sort (Opisanie TEXT, Grp INTEGER)"));
+        createTestTable(QStringLiteral("T_Sort"), QStringLiteral("Opisanie TEXT, Grp INTEGER"));
         Db::execute(QStringLiteral("INSERT INTO T_Sort VALUES ('б', 1), ('а', 1), ('в', 1), ('г', 2)"));
         SqlListModel list;
         list.setQuery(QStringLiteral("SELECT Opisanie FROM T_Sort WHERE Grp = ?"), {1});
@@ -61,7 +61,7 @@ private slots:
     void orderFailureSaysSo()
     {
         TestProgram program;
-        Db::execute(QStringLiteral("CREATE TABLE T_Sort (Opisanie TEXT)"));
+        createTestTable(QStringLiteral("T_Sort"), QStringLiteral("Opisanie TEXT"));
         SqlListModel list;
         list.setQuery(QStringLiteral("SELECT Opisanie FROM T_Sort"));
         QVERIFY(!ORDER_SQL(list, QStringLiteral("NoSuchField")));

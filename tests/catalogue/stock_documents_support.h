@@ -37,7 +37,8 @@ inline void addArticle(long long id, const QString &name, double price, const QS
 
 inline void setStock(long long article, long long warehouse, double kol)
 {
-    Db::execute(QStringLiteral("INSERT OR REPLACE INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (?, ?, ?)"),
+    Db::execute(QStringLiteral("INSERT INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (?, ?, ?) "
+                               "ON CONFLICT (Art_ID, Sklad_ID) DO UPDATE SET Kol = excluded.Kol"),
                 {article, warehouse, kol});
 }
 

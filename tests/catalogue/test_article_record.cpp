@@ -41,7 +41,7 @@ long long count(const QString &sql, const QVariantList &params = {})
 QList<long long> freeNumbers()
 {
     QList<long long> list;
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Art_ID FROM work.Free_Art ORDER BY Art_ID")))
+    for (const QSqlRecord &r : Db::rows((QStringLiteral("SELECT Art_ID FROM ") + WorkTables::qualified(QStringLiteral("Free_Art")) + QStringLiteral(" ORDER BY Art_ID"))))
         list.append(r.value(0).toLongLong());
     return list;
 }
@@ -127,7 +127,7 @@ private Q_SLOTS:
 
         // A failing article INSERT, or a failure after it, leaves neither the row nor its codes.
         for (const char *table : {"Produkti", "Nomenklatures"}) {
-            Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON %1 "
+            refuseWrites(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON %1 "
                                        "BEGIN SELECT RAISE(ABORT, 'refused'); END")
                             .arg(QString::fromLatin1(table)));
             const ArticleSaveResult r = ArticleRecord::insert(article(11), codes);
@@ -137,7 +137,7 @@ private Q_SLOTS:
             QVERIFY(!ArticleRecord::exists(11));
             QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Barkodes WHERE ID = 11")), 0LL);
             QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures WHERE ID = 11")), 0LL);
-            Db::execute(QStringLiteral("DROP TRIGGER fail"));
+            dropTrigger(QStringLiteral("fail"));
         }
     }
 
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(FreeArticleNumbers::search(9).listed, 0LL);
         QVERIFY(freeNumbers().isEmpty());
         FreeArticleNumbers::dropWorkTable();
-        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM work.sqlite_master WHERE name = 'Free_Art'")), 0LL);
+        QCOMPARE(workTableExists(QStringLiteral("Free_Art")), false);
     }
 
     void freeNumberSearchStopsBetweenChunks()

@@ -137,7 +137,7 @@ private Q_SLOTS:
     {
         TestProgram program;
         addArticles();
-        Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE UPDATE ON Produkti WHEN OLD.ID = 3 "
+        refuseWrites(QStringLiteral("CREATE TRIGGER fail BEFORE UPDATE ON Produkti WHEN OLD.ID = 3 "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         QVERIFY(!runBulk({1, 2, 3}, [](TForm_Ob6ti_Danni_artikuli *w) {
             w->ChkBox_Mqrka->click();

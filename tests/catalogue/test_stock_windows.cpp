@@ -424,7 +424,7 @@ private Q_SLOTS:
         w->ComboBox_Sklad->setCurrentIndex(1);
         {
             // Another workstation writes past the wait: told in Bulgarian, the delivery stays open.
-            Db::execute(QStringLiteral("PRAGMA busy_timeout = 200"));
+            shortenBusyWait(200);
             WriteLockHolder holder;
             PlatformScript::clearEvents();
             QVERIFY(!w->save());

@@ -76,13 +76,13 @@ private Q_SLOTS:
     void twoWorkstationsAddingEndWithTheSum()
     {
         TestProgram program;
-        const QString file = Db::databaseFile(DataModule1->databaseFolder());
+        const QString folder = DataModule1->databaseFolder();
         std::atomic<int> failures{0};
         // The other workstation: its own connection in its own thread.
         std::thread other([&] {
             const QString name = QStringLiteral("second-workstation");
             QString error;
-            if (!Db::open(name, file, false, &error)) {
+            if (!Db::openFolder(name, folder, &error)) {
                 failures = 1000;
                 return;
             }

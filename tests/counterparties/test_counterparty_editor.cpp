@@ -194,7 +194,7 @@ private slots:
         // A statement refused half way: nothing stays written, the window keeps its text and mode.
         PlatformScript::clearEvents();
         w.Edit_Otsapka->setText(QStringLiteral("0"));
-        Db::execute(QStringLiteral("CREATE TRIGGER no_person BEFORE INSERT ON Klienti "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_person BEFORE INSERT ON Klienti "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         w.Button_InsertClick();
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(w.savedId(), 0LL);
 
         // The retry after the cause is gone stores the pair once.
-        Db::execute(QStringLiteral("DROP TRIGGER no_person"));
+        dropTrigger(QStringLiteral("no_person"));
         w.Button_InsertClick();
         QCOMPARE(count("Firmi"), 1LL);
         QCOMPARE(count("Klienti"), 1LL);
@@ -280,7 +280,7 @@ private slots:
         const CounterpartyKeys keys = CounterpartyRecord::insertPair(CounterpartyFields{}, 0);
         TForm_Klienti w;
         QVERIFY(w.openEdit(keys.id));
-        Db::execute(QStringLiteral("CREATE TRIGGER no_person BEFORE UPDATE ON Klienti "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_person BEFORE UPDATE ON Klienti "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         w.Edit_Ime_Firma->setText(QStringLiteral("Ново"));
         w.Button_InsertClick();

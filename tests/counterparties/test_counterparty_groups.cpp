@@ -256,9 +256,9 @@ private slots:
     {
         TestProgram program;
         const QString path = CounterpartyGroups::treeFilePath();
-        const QString file = Db::databaseFile(DataModule1->databaseFolder());
         QString error;
-        QVERIFY2(Db::open(QStringLiteral("second-workstation"), file, false, &error), qPrintable(error));
+        QVERIFY2(Db::openFolder(QStringLiteral("second-workstation"), DataModule1->databaseFolder(), &error),
+                 qPrintable(error));
         {
             const QSqlDatabase other = QSqlDatabase::database(QStringLiteral("second-workstation"));
 
@@ -409,7 +409,7 @@ private slots:
         QList<long long> ids;
         for (const char *n : {"А", "Б", "В"})
             ids << addCounterparty(QString::fromUtf8(n), 1);
-        Db::execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Firmi WHEN OLD.ID = %1 "
+        refuseWrites(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Firmi WHEN OLD.ID = %1 "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END")
                         .arg(ids.at(2)));
         QVERIFY_THROWS_EXCEPTION(DbError, CounterpartyGroups::moveCounterparties(ids, 5));

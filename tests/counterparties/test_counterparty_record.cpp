@@ -88,7 +88,7 @@ private slots:
     {
         TestProgram program;
         // The company row goes in first; the person row then fails.
-        Db::execute(QStringLiteral("CREATE TRIGGER no_person BEFORE INSERT ON Klienti "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_person BEFORE INSERT ON Klienti "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         QVERIFY_THROWS_EXCEPTION(DbError, CounterpartyRecord::insertPair(sample(), 0));
         QCOMPARE(count("Firmi"), 0LL);
@@ -96,7 +96,7 @@ private slots:
         QVERIFY(!WriteTransaction::anyOpen());
 
         // Inside a caller's transaction the pair joins it and goes back with it.
-        Db::execute(QStringLiteral("DROP TRIGGER no_person"));
+        dropTrigger(QStringLiteral("no_person"));
         {
             WriteTransaction outer;
             CounterpartyRecord::insertPair(sample(), 0);
@@ -134,7 +134,7 @@ private slots:
     {
         TestProgram program;
         const CounterpartyKeys keys = CounterpartyRecord::insertPair(sample(), 0);
-        Db::execute(QStringLiteral("CREATE TRIGGER no_person BEFORE UPDATE ON Klienti "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_person BEFORE UPDATE ON Klienti "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         CounterpartyFields f = sample();
         f.Ime_Firma = QStringLiteral("Друго име");

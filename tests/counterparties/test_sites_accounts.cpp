@@ -45,7 +45,7 @@ CounterpartySites::Account account(const QString &number, const QString &bank, c
 
 void failStatements(const char *table, const char *when)
 {
-    Db::execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+    refuseWrites(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
                     .arg(QLatin1String(when), QLatin1String(table)));
 }
 } // namespace
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
         QCOMPARE(w.state(), 1);
         QCOMPARE(w.Edit_Name->text(), QStringLiteral("Обект"));
-        Db::execute(QStringLiteral("DROP TRIGGER refuse"));
+        dropTrigger(QStringLiteral("refuse"));
         w.Button_NEW_Save->click();
         QCOMPARE(count("Kontrag_Sklad"), 1LL);
 
@@ -135,7 +135,7 @@ private slots:
         w.Button_NEW_Save->click();
         QCOMPARE(w.state(), 2);
         QCOMPARE(w.Button_NEW_Save->text(), QStringLiteral("ЗАПИС"));
-        Db::execute(QStringLiteral("DROP TRIGGER refuse"));
+        dropTrigger(QStringLiteral("refuse"));
         w.Button_NEW_Save->click(); // the retry updates
         QCOMPARE(count("Kontrag_Sklad"), 1LL);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie_SK FROM Kontrag_Sklad")).toString(), QStringLiteral("Обект 2"));
@@ -269,7 +269,7 @@ private slots:
         w.Button_New_Save->click();
         QCOMPARE(w.state(), 1);
         QCOMPARE(w.Edit_Nomer_SM->text(), QStringLiteral("BG1"));
-        Db::execute(QStringLiteral("DROP TRIGGER refuse"));
+        dropTrigger(QStringLiteral("refuse"));
         w.Button_New_Save->click();
         QCOMPARE(count("Kontrag_SM"), 1LL);
 

@@ -239,7 +239,7 @@ private Q_SLOTS:
         const QString today = QDate::currentDate().toString(Qt::ISODate);
         const long long a = sale(today, "в брой", 1, 2, "BGL", 1, 17, 201);
         const long long b = sale(today, "в брой", 1, 2, "BGL", 1, 17, 202);
-        exec(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Invalidate_Sales WHEN NEW.ID_Prodajba = 201 "
+        refuseWrites(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Invalidate_Sales WHEN NEW.ID_Prodajba = 201 "
                             "BEGIN SELECT RAISE(ABORT, 'stop'); END"));
         QCOMPARE(SalesCancel::cancel(b, QStringLiteral("x"), QStringLiteral("Мария"), true, 1), SalesCancel::Cancelled);
         QVERIFY_THROWS_EXCEPTION(std::exception, SalesCancel::cancel(a, QStringLiteral("x"), QStringLiteral("Мария"),

@@ -95,7 +95,7 @@ QStringList percents(long long c)
 {
     QStringList out;
     for (const QSqlRecord &r :
-         Db::rows(QStringLiteral("SELECT Procent_pay FROM Vnoski WHERE ID_Konsign = ? ORDER BY rowid"), {c}))
+         Db::rows(QStringLiteral("SELECT Procent_pay FROM Vnoski WHERE ID_Konsign = ? ORDER BY ID"), {c}))
         out << Money::fixed(r.value(0).toDouble(), 2);
     return out;
 }
@@ -221,7 +221,7 @@ private Q_SLOTS:
         TestProgram program;
         shop();
         const long long a = openLine();
-        exec(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Prodajbi WHEN NEW.ID_Art = 17 "
+        refuseWrites(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Prodajbi WHEN NEW.ID_Art = 17 "
                             "BEGIN SELECT RAISE(ABORT, 'stop'); END"));
         Sale::Request r;
         QVERIFY(!sellDeferred(r, draft({a}, 500, 100)).ok);

@@ -143,7 +143,7 @@ private Q_SLOTS:
                  1LL);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT ED_Cena FROM Prodajbi WHERE ID_Art = 0")).toDouble(), 200.0);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT N_Prodajba FROM Prodajbi_Vremenni")).toLongLong(), d.b);
-        QVERIFY(!Db::tableExists(QStringLiteral("work.Konsignation_TMP")));
+        QVERIFY(!workTableExists(QStringLiteral("Konsignation_TMP")));
         // The desk shows the counterparty's debts.
         QVERIFY(d.desk->SpdBtn_Zadaljeniq->isVisibleTo(d.c.DeskArea));
     }

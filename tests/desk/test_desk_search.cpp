@@ -543,7 +543,7 @@ private Q_SLOTS:
         QCOMPARE(zero.result, int(QDialog::Rejected));
 
         // The second element's insert fails: the first is not left in the sale.
-        exec(QStringLiteral("CREATE TRIGGER Line_Fail BEFORE INSERT ON Prodajbi_Vremenni WHEN NEW.Barkod = 22 "
+        refuseWrites(QStringLiteral("CREATE TRIGGER Line_Fail BEFORE INSERT ON Prodajbi_Vremenni WHEN NEW.Barkod = 22 "
                             "BEGIN SELECT RAISE(ABORT, 'отказано'); END"));
         SaleRun failing(QStringLiteral("Стандарт"), QStringLiteral("1"));
         sell(d, failing);

@@ -119,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(!Sale::sell(request({a, d})).ok);
         // A failure at the second of three lines: no record, no stock change, every line open, nothing queued.
         Settings::writeInteger(Keys::Tuning_FB, 2);
-        exec(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Prodajbi WHEN NEW.ID_Prodajba = %1 "
+        refuseWrites(QStringLiteral("CREATE TEMP TRIGGER stop BEFORE INSERT ON Prodajbi WHEN NEW.ID_Prodajba = %1 "
                             "BEGIN SELECT RAISE(ABORT, 'stop'); END").arg(e));
         r = Sale::sell(request({b, e, d}));
         QVERIFY(!r.ok);
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(count("Prodajbi_Vremenni"), 3);
         QCOMPARE(stock(), 6.0);
         QCOMPARE(count("Pending_Files"), 0);
-        exec(QStringLiteral("DROP TRIGGER stop"));
+        dropTrigger(QStringLiteral("stop"));
         // No warehouse; a currency without a rate.
         Sale::Request none = request({b});
         none.warehouse = 9;

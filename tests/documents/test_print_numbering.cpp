@@ -3,6 +3,7 @@
 #include "print_fixture.h"
 
 #include "app/app_state.h"
+#include "app/data_module.h"
 #include "documents/document_query.h"
 #include "documents/layout_report.h"
 #include "documents/print_numbering.h"
@@ -119,11 +120,11 @@ class PrintNumberingRaceWorker : public QObject
 private Q_SLOTS:
     void printNumbered()
     {
-        const QString file = qEnvironmentVariable(RaceDbVariable);
-        if (file.isEmpty())
+        const QString folder = qEnvironmentVariable(RaceDbVariable);
+        if (folder.isEmpty())
             QSKIP("started only by PrintNumberingRace");
         QString error;
-        QVERIFY2(Db::open(QStringLiteral("print-race"), file, false, &error), qPrintable(error));
+        QVERIFY2(Db::openFolder(QStringLiteral("print-race"), folder, &error), qPrintable(error));
         Db::setCurrentConnection(QStringLiteral("print-race"));
         const long long worker = QCoreApplication::applicationPid();
         PrintState state;
@@ -307,13 +308,13 @@ private Q_SLOTS:
         PrintState &state = programPrintState();
         driveWindows<ReportPreview>([&](ReportPreview *w) {
             // The second line's log row fails.
-            Db::execute(QStringLiteral("CREATE TRIGGER Fail_Second BEFORE INSERT ON Printed_Dok WHEN NEW.ID_Prod = 2 "
+            refuseWrites(QStringLiteral("CREATE TRIGGER Fail_Second BEFORE INSERT ON Printed_Dok WHEN NEW.ID_Prod = 2 "
                                        "BEGIN SELECT RAISE(ABORT, 'no room'); END"));
             QTest::mouseClick(w->Button_Print, Qt::LeftButton);
             QVERIFY(logged().isEmpty());
             QCOMPARE(stored(), QStringLiteral("41"));
             QVERIFY(state.NumberingArmed);
-            Db::execute(QStringLiteral("DROP TRIGGER Fail_Second"));
+            dropTrigger(QStringLiteral("Fail_Second"));
             // The job is not sent.
             recorder.device.setFailSend(true);
             QTest::mouseClick(w->Button_Print, Qt::LeftButton);
@@ -346,11 +347,10 @@ private Q_SLOTS:
     {
         TestProgram program;
         registerDocument(QStringLiteral("001"));
-        Db::execute(QStringLiteral("CREATE TABLE T_Printed (W INTEGER, N TEXT)"));
-        const QString file = Db::connection().databaseName();
+        createTestTable(QStringLiteral("T_Printed"), QStringLiteral("W INTEGER, N TEXT"));
         QList<QProcess *> workers;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(RaceDbVariable), file);
+        env.insert(QString::fromLatin1(RaceDbVariable), DataModule1->databaseFolder());
         env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
         for (int i = 0; i < 2; ++i) {
             auto *p = new QProcess(this);

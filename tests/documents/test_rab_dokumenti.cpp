@@ -71,7 +71,7 @@ private Q_SLOTS:
         TestProgram program;
         const qint64 used = RabDokumenti::add(QStringLiteral("Фактура"));
         const qint64 free = RabDokumenti::add(QStringLiteral("Бележка"));
-        Db::execute(QStringLiteral("CREATE TABLE Dostavki_T (ID INTEGER, Vid_Dokument INTEGER)"));
+        createTestTable(QStringLiteral("Dostavki_T"), QStringLiteral("ID INTEGER, Vid_Dokument INTEGER"));
         Db::execute(QStringLiteral("INSERT INTO Dostavki_T (ID, Vid_Dokument) VALUES (1, ?)"), {used});
         ColumnRegistry::registerReference(QStringLiteral("Rab_Dokumenti"), QStringLiteral("ID"),
                                           QStringLiteral("Dostavki_T"), QStringLiteral("Vid_Dokument"));

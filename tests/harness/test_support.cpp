@@ -5,6 +5,11 @@
 #include "app/data_module.h"
 #include "platform/db/database.h"
 #include "platform/file_modes.h"
+#include "platform/db/server_connection.h"
+#include "platform/db/postgres_engine.h"
+#include "platform/db/transaction.h"
+#include "platform/db/work_tables.h"
+#include <QSqlRecord>
 
 #include <sqlite3.h>
 
@@ -14,12 +19,205 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QThread>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSemaphore>
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <sys/stat.h>
 
 QString sourceSqlFolder()
 {
     return QStringLiteral(VENTAROS_SOURCE_DIR) + QStringLiteral("/SQLs");
+}
+
+bool testOnServer()
+{
+    return qEnvironmentVariable("VENTAROS_TEST_ENGINE").compare(QLatin1String("postgresql"), Qt::CaseInsensitive) == 0;
+}
+
+QString testSqlFile(const QString &stem)
+{
+    return QStringLiteral("SQLs/")
+           + Db::statementFileName(stem, testOnServer() ? Db::Engine::Postgres : Db::Engine::Sqlite);
+}
+
+namespace {
+QString serverVariable(const char *name)
+{
+    const QString v = qEnvironmentVariable(name);
+    if (v.isEmpty())
+        qFatal("VENTAROS_TEST_ENGINE=postgresql needs %s (source the env file of tests/harness/pg_server.sh)", name);
+    return v;
+}
+
+ServerConnection testServer(const QString &database)
+{
+    ServerConnection c;
+    c.host = serverVariable("VENTAROS_TEST_PG_HOST");
+    c.port = serverVariable("VENTAROS_TEST_PG_PORT").toInt();
+    c.user = serverVariable("VENTAROS_TEST_PG_USER");
+    c.database = database;
+    return c;
+}
+} // namespace
+
+bool ServerTestDatabase::admin(const QString &sql, QString *error)
+{
+    static int serial = 0;
+    const QString name = QStringLiteral("test-admin-%1").arg(++serial);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        const ServerConnection c = testServer(QStringLiteral("postgres"));
+        db.setHostName(c.host);
+        db.setPort(c.port);
+        db.setDatabaseName(c.database);
+        db.setUserName(c.user);
+        ok = db.open();
+        if (ok) {
+            QSqlQuery q(db);
+            ok = q.exec(sql);
+            if (!ok && error)
+                *error = q.lastError().text();
+        } else if (error) {
+            *error = db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+ServerTestDatabase::ServerTestDatabase(const QString &folder)
+{
+    static int serial = 0;
+    m_name = QStringLiteral("vt_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    QString error;
+    // As the README makes a shop's database: UTF-8, the C.UTF-8 locale.
+    if (!admin(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C.UTF-8' "
+                              "LC_CTYPE 'C.UTF-8'")
+                   .arg(m_name),
+               &error))
+        qFatal("the test database could not be made: %s", qPrintable(error));
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        if (!testServer(m_name).write(folder, &error))
+            qFatal("the connection file could not be written: %s", qPrintable(error));
+    }
+}
+
+ServerTestDatabase::~ServerTestDatabase()
+{
+    admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+}
+
+namespace {
+QHash<QString, QString> &triggerTables()
+{
+    static QHash<QString, QString> tables;
+    return tables;
+}
+} // namespace
+
+void refuseWrites(const QString &trigger)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^CREATE\\s+(?:TEMP\\s+)?TRIGGER\\s+(\\w+)\\s+(BEFORE\\s+\\w+(?:\\s+OF\\s+\\w+)?)\\s+ON\\s+(\\w+)\\s+"
+                       "(?:WHEN\\s+(.*?)\\s+)?BEGIN\\s+SELECT\\s+RAISE\\(ABORT,\\s*'([^']*)'\\);\\s*END$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = form.match(trigger.trimmed());
+    if (!m.hasMatch())
+        qFatal("not a refusing trigger: %s", qPrintable(trigger));
+    triggerTables().insert(m.captured(1), m.captured(3));
+    if (Db::engine() == Db::Engine::Sqlite) {
+        Db::execute(trigger);
+        return;
+    }
+    Db::execute(QStringLiteral("CREATE FUNCTION %1_refuses() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN RAISE EXCEPTION '%2'; END$$")
+                    .arg(m.captured(1), m.captured(5)));
+    const QString condition = m.captured(4);
+    Db::execute(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 FOR EACH ROW %4 EXECUTE FUNCTION %1_refuses()")
+                    .arg(m.captured(1), m.captured(2), m.captured(3),
+                         condition.isEmpty() ? QString() : QStringLiteral("WHEN (") + condition + QLatin1Char(')')));
+}
+
+QString joinedRows(const QString &sql, const QString &separator, const QVariantList &params)
+{
+    QStringList values;
+    for (const QSqlRecord &r : Db::rows(sql, params))
+        values << r.value(0).toString();
+    return values.join(separator);
+}
+
+void shortenBusyWait(int ms, const QSqlDatabase &db)
+{
+    if (Db::engine(db) == Db::Engine::Sqlite)
+        Db::execute(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms), {}, db);
+    else
+        Db::execute(QStringLiteral("SET lock_timeout = '%1ms'").arg(ms), {}, db);
+}
+
+void shortenBusyWait(int ms)
+{
+    shortenBusyWait(ms, Db::connection());
+}
+
+QSqlDatabase otherConnection(const QString &name)
+{
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(DataModule1->connection(), name);
+    if (!db.open())
+        qFatal("another connection could not be opened: %s", qPrintable(db.lastError().text()));
+    return db;
+}
+
+bool writeLockFree(const QSqlDatabase &db)
+{
+    try {
+        WriteTransaction tx(db);
+        tx.rollback();
+        return true;
+    } catch (const DbError &) {
+        return false;
+    }
+}
+
+void createTestTable(const QString &name, const QString &columns, const QSqlDatabase &db)
+{
+    const QString spelled = Db::engine(db) == Db::Engine::Postgres ? PostgresEngine::serverColumns(columns) : columns;
+    Db::execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, spelled), {}, db);
+}
+
+void createTestTable(const QString &name, const QString &columns)
+{
+    createTestTable(name, columns, Db::connection());
+}
+
+bool workTableExists(const QString &name)
+{
+    if (Db::engine() == Db::Engine::Sqlite)
+        return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM work.sqlite_master WHERE name = ?"), {name}).toInt() > 0;
+    return Db::scalar(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {WorkTables::qualified(name)}).toBool();
+}
+
+void dropTrigger(const QString &name)
+{
+    if (Db::engine() == Db::Engine::Sqlite) {
+        Db::execute(QStringLiteral("DROP TRIGGER ") + name);
+        return;
+    }
+    Db::execute(QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, triggerTables().value(name)));
+    Db::execute(QStringLiteral("DROP FUNCTION %1_refuses()").arg(name));
+}
+
+std::unique_ptr<ServerTestDatabase> prepareDatabaseFolder(const QString &folder)
+{
+    if (!testOnServer())
+        return {};
+    return std::make_unique<ServerTestDatabase>(folder);
 }
 
 namespace {
@@ -39,10 +237,13 @@ TestProgram::TestProgram(bool withDatabase, const QString &parent)
     for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
         QFile::copy(QDir(sourceSqlFolder()).filePath(name), file(QStringLiteral("SQLs/") + name));
     PlatformScript::activate();
+    m_server = prepareDatabaseFolder(ProgramFolder::defaultDatabaseFolder());
     if (withDatabase) {
         m_dataModule = std::make_unique<TDataModule1>();
-        if (!m_dataModule->openAliasFolder().opened)
-            qFatal("test database could not be created");
+        const TDataModule1::AliasOpen opened = m_dataModule->openAliasFolder();
+        if (!opened.opened)
+            qFatal("test database could not be created: %s %s", qPrintable(opened.problems.join(QLatin1Char('\n'))),
+                   qPrintable(opened.why));
         PlatformScript::clearEvents();
     }
 }
@@ -50,6 +251,7 @@ TestProgram::TestProgram(bool withDatabase, const QString &parent)
 TestProgram::~TestProgram()
 {
     m_dataModule.reset();
+    m_server.reset();
     PlatformScript::deactivate();
 }
 
@@ -95,6 +297,39 @@ QStringList exportFileLines(const QString &baseName)
 
 WriteLockHolder::WriteLockHolder(int ms)
 {
+    if (Db::engine(DataModule1->connection()) == Db::Engine::Postgres) {
+        // A connection of its own on a thread of its own, as another
+        // workstation's would be.
+        static int serial = 0;
+        m_connection = QStringLiteral("lock-holder-%1").arg(++serial);
+        const QSqlDatabase program = DataModule1->connection();
+        const QString name = m_connection, host = program.hostName(), database = program.databaseName(),
+                      user = program.userName();
+        const int port = program.port();
+        auto taken = std::make_shared<QSemaphore>();
+        auto release = m_releaseNow;
+        m_release.reset(QThread::create([=] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+                db.setHostName(host);
+                db.setPort(port);
+                db.setDatabaseName(database);
+                db.setUserName(user);
+                if (!db.open())
+                    qFatal("the write lock could not be taken: %s", qPrintable(db.lastError().text()));
+                {
+                    WriteTransaction tx(db);
+                    taken->release();
+                    release->tryAcquire(1, ms > 0 ? ms : -1);
+                }
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }));
+        m_release->start();
+        taken->acquire();
+        return;
+    }
     const QByteArray file = Db::databaseFile(DataModule1->databaseFolder()).toUtf8();
     if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
         || sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -110,6 +345,11 @@ WriteLockHolder::WriteLockHolder(int ms)
 
 WriteLockHolder::~WriteLockHolder()
 {
+    if (!m_connection.isEmpty()) {
+        m_releaseNow->release();
+        m_release->wait();
+        return;
+    }
     if (m_release)
         m_release->wait();
     else

@@ -11,7 +11,11 @@
 #include <memory>
 
 class TDataModule1;
+class ServerTestDatabase;
 class QThread;
+#include <QSemaphore>
+#include <QSqlDatabase>
+#include <QVariantList>
 struct sqlite3;
 
 // A fresh program folder in a temporary directory (in `parent` when given),
@@ -29,11 +33,64 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerTestDatabase> m_server;
     std::unique_ptr<TDataModule1> m_dataModule;
 };
 
 // The statement files of the source tree.
 QString sourceSqlFolder();
+
+// The engine the database tests run on: PostgreSQL when the environment names
+// a test server (VENTAROS_TEST_ENGINE=postgresql and the VENTAROS_TEST_PG_*
+// variables that tests/harness/pg_server.sh writes), else SQLite.
+bool testOnServer();
+// The statement file of the tests' engine in a program folder:
+// "SQLs/UpdateTables.nts", or its server twin.
+QString testSqlFile(const QString &stem);
+// A fresh database on the test server, dropped when the object goes; with a
+// folder, the folder gets the connection file that names it.
+class ServerTestDatabase
+{
+public:
+    explicit ServerTestDatabase(const QString &folder = {});
+    ~ServerTestDatabase();
+    QString name() const { return m_name; }
+    // Runs SQL as the server's administrator (in the maintenance database).
+    static bool admin(const QString &sql, QString *error = nullptr);
+
+private:
+    QString m_name;
+};
+// A write the database refuses, as a full disk or a broken file would make
+// it: `trigger` is written as SQLite's "CREATE [TEMP] TRIGGER <name> BEFORE
+// INSERT|UPDATE [OF <column>]|DELETE ON <table> [WHEN <condition>] BEGIN SELECT
+// RAISE(ABORT, '<text>'); END"; on a server the same refusal is made with a
+// trigger function. dropTrigger() takes it away again.
+void refuseWrites(const QString &trigger);
+// The first column of every row of `sql`, joined by `separator` (SQLite's
+// GROUP_CONCAT, which a server lacks).
+QString joinedRows(const QString &sql, const QString &separator = QStringLiteral(","), const QVariantList &params = {});
+// The wait for another workstation's write, shortened on `db`.
+void shortenBusyWait(int ms, const QSqlDatabase &db);
+void shortenBusyWait(int ms);
+// Another workstation's connection to the open database (no settings of the
+// open routine; its wait is left to shortenBusyWait()). Close it with
+// Db::close(name).
+QSqlDatabase otherConnection(const QString &name);
+// The write lock taken and given back at once on `db`: false when another
+// writer holds it (the wait is `db`'s own).
+bool writeLockFree(const QSqlDatabase &db);
+// A table of a test, its columns written with SQLite's types (INTEGER,
+// DOUBLE, BLOB, INTEGER PRIMARY KEY AUTOINCREMENT); a server gets its own.
+void createTestTable(const QString &name, const QString &columns, const QSqlDatabase &db);
+void createTestTable(const QString &name, const QString &columns);
+// A work table of this workstation exists.
+bool workTableExists(const QString &name);
+void dropTrigger(const QString &name);
+
+// Prepares `folder` for a new database of the tests' engine: on the server,
+// a fresh database and its connection file (owned by the returned object).
+std::unique_ptr<ServerTestDatabase> prepareDatabaseFolder(const QString &folder);
 
 // The lines of the list export TEMP/<baseName>.txt (UTF-8, CR LF), without
 // its byte-order mark; empty when the file is missing.
@@ -67,8 +124,8 @@ void driveWindows(std::function<void(W *)> steps)
 }
 
 // Another workstation holding the write lock of the open database (a
-// connection of its own, BEGIN IMMEDIATE) until it is destroyed, or for `ms`
-// from its construction when `ms` > 0 (then it lets go by itself).
+// connection of its own, in a write transaction) until it is destroyed, or
+// for `ms` from its construction when `ms` > 0 (then it lets go by itself).
 class WriteLockHolder
 {
 public:
@@ -79,6 +136,8 @@ public:
 
 private:
     sqlite3 *m_db = nullptr;
+    QString m_connection; // on the server
+    std::shared_ptr<QSemaphore> m_releaseNow = std::make_shared<QSemaphore>();
     std::unique_ptr<QThread> m_release;
 };
 

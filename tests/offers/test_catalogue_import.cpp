@@ -89,7 +89,7 @@ const QString kUpdateFile = QStringLiteral("16:[Алфа Нова]17:[друг �
 
 void refuseInsert(const QString &table, const QString &name)
 {
-    Db::execute(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE INSERT ON %1 WHEN NEW.Opisanie = '%2' "
+    refuseWrites(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE INSERT ON %1 WHEN NEW.Opisanie = '%2' "
                                "BEGIN SELECT RAISE(ABORT, 'отказан ред'); END")
                     .arg(table, name));
 }
@@ -305,20 +305,15 @@ private slots:
             text += (i % 100 == 0 ? QStringLiteral("16:[Ф%1]\n11:[Г]\n").arg(i) : QString())
                     + QStringLiteral("1:[А%1]2:[1]5:[BGN]\n").arg(i);
         const QString path = writeCatalogue(program, text);
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        other.setDatabaseName(Db::databaseFile(program.file(QStringLiteral("Data"))));
-        QVERIFY(other.open());
+        QSqlDatabase other = otherConnection(QStringLiteral("other"));
+        shortenBusyWait(1, other);
         int fired = 0, blocked = 0;
         QTimer timer;
         timer.setInterval(0);
         QObject::connect(&timer, &QTimer::timeout, [&] {
             ++fired;
-            QSqlQuery q(other);
-            q.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
-            if (WriteTransaction::anyOpen() || !q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            if (WriteTransaction::anyOpen() || !writeLockFree(other))
                 ++blocked;
-            else
-                q.exec(QStringLiteral("ROLLBACK"));
         });
         timer.start();
         const Result r = importFile(path, Mode::Import, 0, [](int) {
@@ -326,9 +321,8 @@ private slots:
             return true;
         }, 0);
         timer.stop();
-        other.close();
         other = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        Db::close(QStringLiteral("other"));
         QCOMPARE(r.ending, Ending::Completed);
         QVERIFY(fired > 100);
         QCOMPARE(blocked, 0);

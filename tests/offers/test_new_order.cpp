@@ -254,7 +254,7 @@ private slots:
     {
         TestProgram program;
         addOrderRow({QDate(2025, 1, 1), 0, QStringLiteral("стар")});
-        Db::execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'втори' "
+        refuseWrites(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'втори' "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         TForm_Zaqvka_all list;
         list.FormShow();
@@ -267,7 +267,7 @@ private slots:
             QCOMPARE(form->lines()->rowCount(), 2);
             QVERIFY(form->Button_Save->isEnabled());
             // Once the cause is gone the same lines are saved.
-            Db::execute(QStringLiteral("DROP TRIGGER refuse"));
+            dropTrigger(QStringLiteral("refuse"));
             form->Button_SaveClick();
         });
         list.BitBtn_Add_NewClick();

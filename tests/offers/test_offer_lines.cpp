@@ -196,11 +196,11 @@ private slots:
         const auto lines = Db::rows(OfferLines::gridSql(1));
 
         // A failure at the second row copies nothing.
-        Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'BGN 6' "
+        refuseWrites(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'BGN 6' "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         QVERIFY_THROWS_EXCEPTION(DbError, OfferDocument::copyToOrderList(lines, QStringLiteral("3:Бета")));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Zaqvki_All")).toInt(), 0);
-        Db::execute(QStringLiteral("DROP TRIGGER fail"));
+        dropTrigger(QStringLiteral("fail"));
 
         OfferDocument::copyToOrderList(lines, QStringLiteral("3:Бета"));
         const auto rows = Db::rows(QStringLiteral("SELECT * FROM Zaqvki_All ORDER BY ID"));

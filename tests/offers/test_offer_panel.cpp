@@ -1,3 +1,4 @@
+#include "platform/db/work_tables.h"
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
@@ -117,7 +118,7 @@ CatalogueArticle art(const QString &name, double cena1, const QString &valuta = 
 
 int lineCount()
 {
-    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM work.Oferta_TMP")).toInt();
+    return Db::scalar((QStringLiteral("SELECT COUNT(*) FROM ") + WorkTables::qualified(QStringLiteral("Oferta_TMP")))).toInt();
 }
 } // namespace
 
@@ -253,7 +254,7 @@ private slots:
         picked.marked = Db::rows(QStringLiteral("SELECT * FROM Produkti ORDER BY ID"));
         QVERIFY(ArticlePick::deliver(5, picked));
         QVERIFY(!o.p->StockArticlesPending);
-        const auto lines = Db::rows(QStringLiteral("SELECT * FROM work.Oferta_TMP ORDER BY ID"));
+        const auto lines = Db::rows((QStringLiteral("SELECT * FROM ") + WorkTables::qualified(QStringLiteral("Oferta_TMP")) + QStringLiteral(" ORDER BY ID")));
         QCOMPARE(lines.size(), 3);
         for (int i = 0; i < 3; ++i) {
             const int id = 3 - i; // walked from the last marked
@@ -295,7 +296,7 @@ private slots:
 
         o.w->close();
         QVERIFY(!Db::tableExists(QStringLiteral("Oferta_TMP")));
-        QVERIFY(Db::rows(QStringLiteral("SELECT name FROM work.sqlite_master WHERE name = 'Oferta_TMP'")).isEmpty());
+        QVERIFY(!workTableExists(QStringLiteral("Oferta_TMP")));
         TForm_Oferti::open(o.w.get());
         QCOMPARE(lineCount(), 0);
         QCOMPARE(o.p->Label_ID_Kontragent->text(), QStringLiteral("0: Няма избран контрагент"));
@@ -404,7 +405,7 @@ private slots:
         o.add({art(QStringLiteral("Три"), 30)}, 2);
         Db::execute(QStringLiteral("DELETE FROM Zaqvki_All"));
         QFile::remove(o.program.file(QStringLiteral("TEMP/Oferts.txt")));
-        Db::execute(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'Три' "
+        refuseWrites(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON Zaqvki_All WHEN NEW.Opisanie = 'Три' "
                                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         PlatformScript::clearEvents();
         PlatformScript::answer(true);
@@ -415,7 +416,7 @@ private slots:
         QVERIFY(!QFile::exists(o.program.file(QStringLiteral("TEMP/Oferts.txt"))));
 
         // A prepayment that is no number: no rows, no file.
-        Db::execute(QStringLiteral("DROP TRIGGER fail"));
+        dropTrigger(QStringLiteral("fail"));
         o.p->Edit_Avans->setText(QStringLiteral("abc"));
         PlatformScript::clearEvents();
         PlatformScript::answer(true);

@@ -210,7 +210,7 @@ private Q_SLOTS:
         TestProgram program;
         TForm_Zada4i form;
         form.BitBtn_Pokaji_Vsi4koClick();
-        Db::execute(QStringLiteral("CREATE TRIGGER no_tasks BEFORE INSERT ON Zada4i_Zadanie "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_tasks BEFORE INSERT ON Zada4i_Zadanie "
                                    "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
         EditorScript script;
         driveEditor(script, [&](TForm_NewZada4a *w) {
@@ -231,7 +231,7 @@ private Q_SLOTS:
     {
         TestProgram program;
         const long long id = addTask(QStringLiteral("Първа"), -1);
-        Db::execute(QStringLiteral("CREATE TRIGGER no_changes BEFORE UPDATE ON Zada4i_Zadanie "
+        refuseWrites(QStringLiteral("CREATE TRIGGER no_changes BEFORE UPDATE ON Zada4i_Zadanie "
                                    "BEGIN SELECT RAISE(ABORT, 'locked'); END"));
         TForm_Zada4i form;
         form.BitBtn_Pokaji_Vsi4koClick();

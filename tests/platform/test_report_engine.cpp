@@ -385,7 +385,7 @@ private Q_SLOTS:
     void dataAreReadWhole()
     {
         TestProgram program;
-        Db::execute(QStringLiteral("CREATE TABLE Probe (Grad TEXT, Suma DOUBLE, D_Probe TEXT)"));
+        createTestTable(QStringLiteral("Probe"), QStringLiteral("Grad TEXT, Suma DOUBLE, D_Probe TEXT"));
         for (int i = 0; i < 3; ++i)
             Db::execute(QStringLiteral("INSERT INTO Probe VALUES (?, ?, ?)"),
                         {QStringLiteral("Град %1").arg(i), 2.5 * i, QStringLiteral("2024-03-0%1").arg(i + 1)});

@@ -21,6 +21,7 @@
 #include "repair/serial_lookup.h"
 #include "test_registry.h"
 #include "test_support.h"
+#include "schema_description.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,23 +179,67 @@ private Q_SLOTS:
         QCOMPARE(update.announcedVersion(), ProgramVersion::databaseVersion());
         for (int v = 1; v <= ProgramVersion::databaseVersion(); ++v)
             QVERIFY2(update.announces(v), qPrintable(QString::number(v)));
+        // The server's update file: every version from its first on.
+        const StatementFile server = StatementFile::load(sourceSqlFolder() + QStringLiteral("/UpdateTables.pg.nts"));
+        QVERIFY(server.loaded && !server.announced.isEmpty());
+        QCOMPARE(server.announcedVersion(), ProgramVersion::databaseVersion());
+        for (int v = *std::min_element(server.announced.cbegin(), server.announced.cend());
+             v <= ProgramVersion::databaseVersion(); ++v)
+            QVERIFY2(server.announces(v), qPrintable(QString::number(v)));
+        for (auto it = server.versionOf.cbegin(); it != server.versionOf.cend(); ++it)
+            QVERIFY(server.announces(it.value()));
+    }
+
+    void serverStatementsAreTheTwinsOfSqlites()
+    {
+        // The two statement files make the same tables, columns, keys and
+        // indexes, column by column.
+        if (!testOnServer())
+            QSKIP("needs the test server (VENTAROS_TEST_ENGINE=postgresql)");
+        TestProgram program;
+        const StatementFile create = StatementFile::load(TDataModule1::newTablesFile(Db::Engine::Sqlite));
+        const StatementFile twin = StatementFile::load(TDataModule1::newTablesFile(Db::Engine::Postgres));
+        QVERIFY(create.loaded && twin.loaded);
+        QCOMPARE(twin.max, create.max);
+        QString error;
+        QVERIFY2(Db::open(QStringLiteral("sqlite-twin"), program.file(QStringLiteral("twin.sqlite")), true, &error),
+                 qPrintable(error));
+        QMap<QString, QString> expected;
+        {
+            const QSqlDatabase sqlite = QSqlDatabase::database(QStringLiteral("sqlite-twin"), false);
+            QVERIFY(runStatementFile(create, sqlite, {}, {}, {}).ok);
+            expected = schemaDescription(sqlite);
+        }
+        Db::close(QStringLiteral("sqlite-twin"));
+        const QMap<QString, QString> server = schemaDescription(DataModule1->connection());
+        QCOMPARE(server.keys(), expected.keys());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(server.value(it.key()), it.value());
     }
 
     void everyOlderVersionUpgradesToTheNewSchema()
     {
-        // A database made at version v, upgraded by the shipped update file,
-        // ends with exactly the schema a new database gets.
+        // A database made at version v, upgraded by the shipped update file of
+        // its engine, ends with exactly the schema a new database gets. A
+        // server's file starts at the first version with server databases.
         const int current = ProgramVersion::databaseVersion();
-        for (int v = 1; v < current; ++v) {
+        const Db::Engine engine = testOnServer() ? Db::Engine::Postgres : Db::Engine::Sqlite;
+        const StatementFile shipped =
+            StatementFile::load(sourceSqlFolder() + QLatin1Char('/') + Db::statementFileName(QStringLiteral("UpdateTables"), engine));
+        QVERIFY(shipped.loaded);
+        int first = current;
+        for (int n : shipped.announced)
+            first = qMin(first, n);
+        for (int v = first; v <= current; ++v) {
             TestProgram program;
             const QSqlDatabase db = DataModule1->connection();
-            const QMap<QString, QString> fresh = schemaOf(db);
+            const QMap<QString, QString> fresh = schemaDescription(db);
             const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
             backToVersion(db, update, v);
             const StatementRun run = runStatementFile(
                 update, db, {v, current}, [current](const QSqlDatabase &d) { SchemaVersion::record(d, current); }, {});
             QVERIFY2(run.ok, qPrintable(QStringLiteral("from %1: %2").arg(v).arg(run.error)));
-            QCOMPARE(schemaOf(db), fresh);
+            QCOMPARE(schemaDescription(db), fresh);
         }
     }
 
@@ -202,6 +247,8 @@ private Q_SLOTS:
     {
         // Version 21 imported articles without a VAT group: the upgrade gives
         // them a new article's group and leaves every chosen group alone.
+        if (testOnServer())
+            QSKIP("no server database is as old as version 21");
         TestProgram program;
         const QSqlDatabase db = DataModule1->connection();
         const StatementFile update = StatementFile::load(TDataModule1::updateTablesFile());
@@ -494,7 +541,7 @@ private Q_SLOTS:
         QCOMPARE(VersionCheck::run(5, 5, nullptr), VersionCheck::Outcome::UpToDate);
         QVERIFY(PlatformScript::events().isEmpty());
 
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=0\n[DBVer-23]\nVer=1\n"));
         QCOMPARE(VersionCheck::run(23, 22, nullptr), VersionCheck::Outcome::UpdateOpened);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).value(0),
@@ -503,7 +550,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Form_Sazdava_Nova_Baza")});
 
         PlatformScript::clearEvents();
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=0\n[DBVer-22]\nVer=1\n"));
         QCOMPARE(VersionCheck::run(23, 22, nullptr), VersionCheck::Outcome::NoUpdateFile);
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).value(1),
@@ -589,7 +636,7 @@ private Q_SLOTS:
         const int version = ProgramVersion::databaseVersion();
         const QSqlDatabase db = DataModule1->connection();
         Db::execute(QStringLiteral("UPDATE Versiq_Baza SET Ver = ?"), {version - 1}, db);
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
                                  "[2]\nSQL=INSERT INTO Extra VALUES (1)\nVer=%1\n[DBVer-%1]\nVer=1\n")
                       .arg(version));
@@ -611,7 +658,7 @@ private Q_SLOTS:
         const QSqlDatabase db = DataModule1->connection();
         Db::execute(QStringLiteral("UPDATE Versiq_Baza SET Ver = ?"), {version - 1}, db);
         Settings::writeInteger(Keys::DBVer_Ver, version - 1);
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
                                  "[2]\nSQL=BROKEN\nVer=%1\n[DBVer-%1]\nVer=1\n")
                       .arg(version));
@@ -632,7 +679,7 @@ private Q_SLOTS:
         const QSqlDatabase db = DataModule1->connection();
         SchemaVersion::record(db, version - 1);
         // The file also carries the next version's group.
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
                                  "[2]\nSQL=CREATE TABLE Later (a INTEGER)\nVer=%2\n[DBVer-%1]\nVer=1\n[DBVer-%2]\nVer=1\n")
                       .arg(version)
@@ -729,7 +776,7 @@ private Q_SLOTS:
     void updateFileForAnotherVersionIsRefused()
     {
         TestProgram program;
-        writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
                   QStringLiteral("[COUNT]\nMAX=1\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=999\n"
                                  "[DBVer-999]\nVer=1\n"));
         DatabaseFormMode = 2;

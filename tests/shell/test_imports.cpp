@@ -257,7 +257,7 @@ private slots:
     {
         TestProgram program;
         // A record that the database refuses: lines 1 and 2 stay, nothing of line 3.
-        Db::execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Produkti WHEN NEW.ID = 3 "
+        refuseWrites(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Produkti WHEN NEW.ID = 3 "
                                    "BEGIN SELECT RAISE(ABORT, 'отказан запис'); END"));
         ImportRun::Outcome outcome;
         const QStringList memo = importArticles(program,

@@ -81,9 +81,9 @@ private Q_SLOTS:
         QCOMPARE(pages.size(), 1);
         QVERIFY2(pages[0].contains(QStringLiteral("Фирма ООД")), qPrintable(pages[0].join('|')));
         QVERIFY(pages[0].contains(QStringLiteral("2.00")));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT GROUP_CONCAT(ID_Prod || ':' || ID_Art || ':' || ID_Kontrag || ':' || "
-                                           "N_Dok || ':' || Operator || ':' || Ot_Kade_Prod, ' ') FROM Printed_Dok"))
-                     .toString(),
+        QCOMPARE(joinedRows(QStringLiteral("SELECT ID_Prod || ':' || ID_Art || ':' || ID_Kontrag || ':' || "
+                                           "N_Dok || ':' || Operator || ':' || Ot_Kade_Prod FROM Printed_Dok ORDER BY rowid"),
+                                    QStringLiteral(" ")),
                  QStringLiteral("1:12:7:41:Администратор:1 2:40:7:41:Администратор:1"));
         QVERIFY(!desk->Panel_Dokumets->isVisibleTo(tab));
         QVERIFY(!desk->SpdBtn_Pokaji_Dokuments->isChecked());

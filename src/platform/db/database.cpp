@@ -1,6 +1,9 @@
 #include "platform/db/database.h"
 
 #include "platform/db/sqlite_engine.h"
+#include "platform/db/postgres_engine.h"
+#include "platform/db/server_connection.h"
+#include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
 
@@ -10,6 +13,9 @@
 #include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
+#include <QRegularExpression>
+#include <QHash>
 
 #include <sqlite3.h>
 
@@ -17,6 +23,7 @@ DbError::DbError(const QString &message, const QString &sql)
     : std::runtime_error(message.toStdString())
     , m_message(message)
     , m_sql(sql)
+    , m_lost(message.startsWith(QString::fromUtf8(PostgresEngine::LostText)))
 {
 }
 
@@ -24,6 +31,7 @@ DbError::DbError(const QSqlError &error, const QString &sql)
     : DbError(Db::errorText(error), sql)
 {
     m_busy = m_message.startsWith(QString::fromUtf8(Db::BusyText));
+    m_lost = m_message.startsWith(QString::fromUtf8(PostgresEngine::LostText));
 }
 
 namespace {
@@ -95,18 +103,67 @@ QSqlQuery &cachedQuery(const QString &sql, const QVariantList &params, const QSq
     return *it;
 }
 
-// Runs a statement of the cache; throws DbError.
-QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+bool startsWithSelect(const QString &sql)
+{
+    const QString head = sql.trimmed().left(6);
+    return head.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0
+           || head.left(4).compare(QLatin1String("WITH"), Qt::CaseInsensitive) == 0;
+}
+
+// A server connection that broke is opened again (its prepared statements
+// went with it), but never under an open write transaction: that
+// transaction's first statements died with the connection.
+void reconnectIfLost(const QSqlDatabase &db, const QString &sql)
+{
+    if (!PostgresEngine::lost(db))
+        return;
+    dropStatements(db.connectionName());
+    QString why;
+    if (WriteTransaction::isOpen(db) || !PostgresEngine::reconnect(db, &why))
+        throw DbError(why.isEmpty() ? QString::fromUtf8(PostgresEngine::LostText) : why, sql);
+}
+
+// Runs `run` (which throws DbError); on a server, a lost connection is told as
+// such, and a read outside a write transaction runs once more on a new one.
+template <class Run>
+auto onEither(const QString &sql, const QSqlDatabase &db, Run run) -> decltype(run())
 {
     if (!db.isOpen())
         throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
-    QSqlQuery &q = cachedQuery(sql, params, db);
-    if (!q.exec()) {
-        const QSqlError error = q.lastError();
-        q.finish();
-        throw DbError(error, sql);
+    if (Db::engine(db) == Db::Engine::Sqlite)
+        return run();
+    reconnectIfLost(db, sql);
+    try {
+        return run();
+    } catch (const DbError &) {
+        if (!PostgresEngine::lost(db))
+            throw;
+        if (WriteTransaction::isOpen(db) || !startsWithSelect(sql))
+            throw DbError(QString::fromUtf8(PostgresEngine::LostText), sql);
     }
-    return q;
+    reconnectIfLost(db, sql);
+    return run();
+}
+
+// Runs a statement of the cache; throws DbError. On a server a statement
+// without values runs as it is: a server prepares neither DDL nor SET nor
+// transaction control.
+QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
+{
+    return onEither(sql, db, [&]() -> QSqlQuery & {
+        const bool plain = params.isEmpty() && Db::engine(db) == Db::Engine::Postgres;
+        QSqlQuery &q = plain ? statementCaches()[db.connectionName()][sql] : cachedQuery(sql, params, db);
+        if (plain && !q.driver()) {
+            q = QSqlQuery(db);
+            q.setForwardOnly(true);
+        }
+        if (!(plain ? q.exec(sql) : q.exec())) {
+            const QSqlError error = q.lastError();
+            q.finish();
+            throw DbError(error, sql);
+        }
+        return q;
+    });
 }
 
 QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
@@ -143,14 +200,105 @@ bool SqliteEngine::registerFunctions(const QSqlDatabase &db)
                                          nullptr, nullptr) == SQLITE_OK;
 }
 
+namespace {
+QHash<QString, QString> &spellings()
+{
+    static QHash<QString, QString> names; // lower case -> as the schema spells it
+    return names;
+}
+} // namespace
+
+Db::Engine Db::engine(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String(PostgresEngine::Driver) ? Engine::Postgres : Engine::Sqlite;
+}
+
+Db::Engine Db::engine()
+{
+    return engine(connection());
+}
+
+Db::Engine Db::folderEngine(const QString &folder)
+{
+    return ServerConnection::existsIn(folder) ? Engine::Postgres : Engine::Sqlite;
+}
+
 QString Db::databaseFile(const QString &folder)
 {
     return QDir(folder).filePath(QLatin1String(DatabaseFileName));
 }
 
+bool Db::folderNamesDatabase(const QString &folder)
+{
+    return !folder.isEmpty() && (QFileInfo::exists(databaseFile(folder)) || ServerConnection::existsIn(folder));
+}
+
+bool Db::canCreateIn(const QString &folder)
+{
+    if (folder.isEmpty() || QFileInfo::exists(databaseFile(folder)))
+        return false;
+    if (!ServerConnection::existsIn(folder))
+        return true;
+    const QString name = QStringLiteral("probe-new-") + QString::number(quintptr(&folder));
+    const bool empty = openForCreation(name, folder, nullptr);
+    close(name);
+    return empty;
+}
+
+QString Db::describeFolder(const QString &folder)
+{
+    const auto server = ServerConnection::existsIn(folder) ? ServerConnection::read(folder) : std::nullopt;
+    return server ? server->describe() + QStringLiteral(" (") + folder + QLatin1Char(')') : folder;
+}
+
+QString Db::statementFileName(const QString &stem, Engine engine)
+{
+    return stem + (engine == Engine::Postgres ? QStringLiteral(".pg.nts") : QStringLiteral(".nts"));
+}
+
+bool Db::openForCreation(const QString &connectionName, const QString &folder, QString *error)
+{
+    const QString file = databaseFile(folder);
+    if (QFileInfo::exists(file)) {
+        if (error)
+            *error = QStringLiteral("В папката вече има база данни: ") + folder;
+        return false;
+    }
+    if (!ServerConnection::existsIn(folder))
+        return open(connectionName, file, true, error);
+    const auto server = ServerConnection::read(folder, error);
+    if (!server || !PostgresEngine::open(connectionName, *server, false, error))
+        return false;
+    bool empty = false;
+    try {
+        empty = PostgresEngine::holdsNoTables(QSqlDatabase::database(connectionName, false));
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
+        close(connectionName);
+        return false;
+    }
+    if (!empty) {
+        if (error)
+            *error = QStringLiteral("Базата данни %1 на сървъра не е празна: нова база данни се създава само в "
+                                    "празна база данни.")
+                         .arg(server->describe());
+        close(connectionName);
+    }
+    return empty;
+}
+
+void Db::discardCreation(const QString &folder)
+{
+    if (ServerConnection::existsIn(folder))
+        return;
+    QFile::remove(databaseFile(folder));
+    QFile::remove(databaseFile(folder) + QStringLiteral("-journal"));
+}
+
 bool Db::folderHoldsDatabase(const QString &folder)
 {
-    if (folder.isEmpty() || !QFile::exists(databaseFile(folder)))
+    if (!folderNamesDatabase(folder))
         return false;
     const QString name = QStringLiteral("probe-") + QString::number(quintptr(&folder));
     const bool holds = openFolder(name, folder, nullptr);
@@ -161,6 +309,9 @@ bool Db::folderHoldsDatabase(const QString &folder)
 QString Db::errorText(const QSqlError &error)
 {
     const QString engine = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    const QString server = PostgresEngine::errorText(error);
+    if (!server.isEmpty())
+        return server + QStringLiteral("\n(") + engine.trimmed() + QLatin1Char(')');
     bool numbered = false;
     const int code = error.nativeErrorCode().toInt(&numbered) & 0xff;
     const char *text = "Заявката към базата данни не беше изпълнена.";
@@ -247,6 +398,17 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
         close(connectionName);
         return false;
     };
+    if (ServerConnection::existsIn(folder)) {
+        if (QFileInfo::exists(file))
+            return fail(QStringLiteral("В папката има и файл на база данни ") + QLatin1String(DatabaseFileName)
+                        + QStringLiteral(", и файл за връзка със сървъра ") + QLatin1String(ServerConnection::FileName)
+                        + QStringLiteral(": не е ясно коя база данни да бъде отворена."));
+        QString why;
+        const auto server = ServerConnection::read(folder, &why);
+        if (!server)
+            return fail(why);
+        return PostgresEngine::open(connectionName, *server, true, error);
+    }
     if (folder.isEmpty() || !QFile::exists(file))
         return fail(QStringLiteral("В папката няма файл на базата данни ") + QLatin1String(DatabaseFileName)
                     + QLatin1Char('.'));
@@ -301,20 +463,27 @@ void Db::setCurrentConnection(const QString &connectionName)
 
 QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    if (!db.isOpen())
-        throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
-    QSqlQuery q = prepared(sql, params, db);
-    if (!q.exec())
-        throw DbError(q.lastError(), sql);
-    return q;
+    return onEither(sql, db, [&] {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        const bool plain = params.isEmpty() && engine(db) == Engine::Postgres;
+        if (plain ? !q.exec(sql) : !(q = prepared(sql, params, db)).exec())
+            throw DbError(q.lastError(), sql);
+        return q;
+    });
 }
 
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
     QList<QSqlRecord> out;
-    while (q.next())
-        out.append(q.record());
+    const QSqlRecord named = fields(q, sql);
+    while (q.next()) {
+        QSqlRecord r = named;
+        for (int i = 0; i < r.count(); ++i)
+            r.setValue(i, q.value(i));
+        out.append(r);
+    }
     q.finish();
     return out;
 }
@@ -324,8 +493,12 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &p
 {
     QSqlQuery &q = runCached(sql, params, db);
     std::optional<QSqlRecord> out;
-    if (q.next())
-        out = q.record();
+    if (q.next()) {
+        QSqlRecord r = fields(q, sql);
+        for (int i = 0; i < r.count(); ++i)
+            r.setValue(i, q.value(i));
+        out = r;
+    }
     q.finish();
     return out;
 }
@@ -340,6 +513,15 @@ QVariant Db::scalar(const QString &sql, const QVariantList &params, const QSqlDa
     return out;
 }
 
+qint64 Db::insert(const QString &sql, const QVariantList &params, const QString &keyColumn, const QSqlDatabase &db)
+{
+    // RETURNING on both engines: a server tells no last row id.
+    const QVariant key = scalar(sql + QStringLiteral(" RETURNING ") + keyColumn, params, db);
+    if (!key.isValid())
+        throw DbError(QStringLiteral("Базата данни не върна номера на новия запис."), sql);
+    return key.toLongLong();
+}
+
 int Db::execute(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
@@ -350,11 +532,28 @@ int Db::execute(const QString &sql, const QVariantList &params, const QSqlDataba
 
 bool Db::tableExists(const QString &table, const QSqlDatabase &db)
 {
+    if (engine(db) == Engine::Postgres)
+        return PostgresEngine::tableExists(table, db);
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
                                  "UPPER(name)=UPPER(?)"),
                   {table}, db)
                .toInt()
            > 0;
+}
+
+QSqlRecord Db::tableColumns(const QString &table, const QSqlDatabase &db)
+{
+    if (engine(db) == Engine::Sqlite)
+        return db.record(table);
+    QSqlRecord out;
+    for (const QSqlRecord &r : rows(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
+                                                   "table_schema = current_schema() AND table_name = LOWER(?) AND "
+                                                   "column_name <> 'rowid' ORDER BY ordinal_position"),
+                                    {table}, db)) {
+        const QString name = r.value(0).toString();
+        out.append(QSqlField(spellings().value(name, name)));
+    }
+    return out;
 }
 
 QString Db::likeEscape(const QString &typed)
@@ -407,4 +606,35 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
             + c.sql;
     c.params.prepend(QString(QLatin1Char('"') + phrase + QLatin1Char('"')));
     return c;
+
+void Db::registerSpelling(const QString &identifier)
+{
+    spellings().insert(identifier.toLower(), identifier);
+}
+
+QSqlRecord Db::fields(const QSqlQuery &query, const QString &sql)
+{
+    QSqlRecord r = query.record();
+    if (!query.driver() || query.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return r;
+    // The statement's own spelling first (its aliases), then the schema's.
+    QHash<QString, QString> own;
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    for (auto it = word.globalMatch(sql); it.hasNext();) {
+        const QString w = it.next().captured();
+        own.insert(w.toLower(), w);
+    }
+    for (int i = 0; i < r.count(); ++i) {
+        const QString name = r.fieldName(i);
+        const QString lower = name.toLower();
+        if (name != lower)
+            continue; // quoted in the statement: spelled as it stands
+        QString spelled = own.value(lower);
+        if (spelled.isEmpty())
+            spelled = spellings().value(lower, name);
+        QSqlField f = r.field(i);
+        f.setName(spelled);
+        r.replace(i, f);
+    }
+    return r;
 }

@@ -20,29 +20,52 @@ public:
     QString message() const { return m_message; }
     QString sql() const { return m_sql; }
     bool busy() const { return m_busy; } // another workstation held the database past the wait
+    bool lost() const { return m_lost; } // the connection to the server broke
 
 private:
     QString m_message;
     QString m_sql;
     bool m_busy = false;
+    bool m_lost = false;
 };
 
-// The database engine layer: one SQLite file per database folder, opened by
-// one routine that applies everything a connection needs. Every value reaches
+// The database engine layer. A database folder holds one SQLite file, or the
+// connection file of a database on a PostgreSQL server (several machines);
+// either way it keeps the tree files. One routine per engine opens a
+// connection and applies everything a connection needs. Every value reaches
 // SQL as a bound parameter; identifiers come only from code.
 namespace Db {
 inline constexpr const char *DatabaseFileName = "ventaros.sqlite";
 inline constexpr int BusyTimeoutMs = 10000;
 
+enum class Engine { Sqlite, Postgres };
+Engine engine(const QSqlDatabase &db);
+Engine engine(); // of the program's connection
+Engine folderEngine(const QString &folder); // Postgres when the folder has a connection file
+
 QString databaseFile(const QString &folder);
-// "A folder holds a database": its file exists and has the Operators table.
-// Checked on a read-write connection, so a write cut off by a crash (a hot
-// journal, with its super-journal) is rolled back first.
+// "A folder holds a database": its file exists (or its connection file names
+// a server database) and has the Operators table. Checked on a read-write
+// connection, so a write cut off by a crash (a hot journal, with its
+// super-journal) is rolled back first.
 bool folderHoldsDatabase(const QString &folder);
+// The folder's database file or connection file is there: a new database is
+// never made in its place, unless canCreateIn() allows it.
+bool folderNamesDatabase(const QString &folder);
+// A new database may be built in the folder: no database file, and either no
+// connection file or a server database without a single table.
+bool canCreateIn(const QString &folder);
+// What the status bar and messages name: the folder, or the server database
+// and the folder.
+QString describeFolder(const QString &folder);
+// The name of an engine's statement file: `stem`.nts for SQLite, `stem`.pg.nts
+// for PostgreSQL ("NewTables", "UpdateTables").
+QString statementFileName(const QString &stem, Engine engine);
 
 // The Bulgarian text of an engine error, the engine's own text after it in
 // brackets for the log. A busy database says that another workstation is
-// writing and nothing was saved.
+// writing and nothing was saved. (SQLite's codes are numbers, PostgreSQL's
+// are five-character SQLSTATEs.)
 QString errorText(const QSqlError &error);
 inline constexpr const char *BusyText = "Друго работно място записва в базата данни в момента и тя остана "
                                         "заета след изчакване. Нищо не беше записано; опитайте отново.";
@@ -50,6 +73,12 @@ inline constexpr const char *BusyText = "Друго работно място з
 // The open routine: busy timeout, Unicode UPPER/LOWER, the attached
 // per-workstation work database. `create` allows a new, empty file.
 bool open(const QString &connectionName, const QString &file, bool create, QString *error);
+// The open routine on a folder where a new database is to be built: a new
+// SQLite file, or the empty server database its connection file names.
+bool openForCreation(const QString &connectionName, const QString &folder, QString *error);
+// Removes what a failed creation in `folder` left (the SQLite file and its
+// journal; a server database keeps nothing of a rolled-back creation).
+void discardCreation(const QString &folder);
 // The open routine on the database of `folder` that must already be there:
 // the connection is kept only when the file holds a database of the program.
 // `error` gets the Bulgarian reason otherwise.
@@ -63,6 +92,9 @@ void setCurrentConnection(const QString &connectionName);
 
 // Runs a statement with bound values; throws DbError on failure. A SELECT is
 // left positioned before its first row: walk it at once or use rows().
+// On a server connection that broke, the next statement outside a write
+// transaction connects again first; a read that finds it broken is run once
+// more on the new connection.
 QSqlQuery exec(const QString &sql, const QVariantList &params = {},
                const QSqlDatabase &db = connection());
 // rows, firstRow, scalar and execute finish their statement at once and keep
@@ -76,10 +108,24 @@ std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &param
 // First column of the first row; an invalid QVariant when there is no row.
 QVariant scalar(const QString &sql, const QVariantList &params = {},
                 const QSqlDatabase &db = connection());
+// An INSERT into a table whose key the database hands out (AUTOINCREMENT,
+// an identity column on a server): the key of the new row.
+qint64 insert(const QString &sql, const QVariantList &params, const QString &keyColumn,
+              const QSqlDatabase &db = connection());
 // Rows changed by an INSERT/UPDATE/DELETE.
 int execute(const QString &sql, const QVariantList &params = {},
             const QSqlDatabase &db = connection());
 bool tableExists(const QString &table, const QSqlDatabase &db = connection());
+// A table's columns in their order, spelled as the schema spells them; empty
+// when there is no such table. (A server's twin of SQLite's row number is not
+// among them.)
+QSqlRecord tableColumns(const QString &table, const QSqlDatabase &db = connection());
+
+// The columns of a query's rows with their names spelled as the statement
+// or the schema spells them (a server folds unquoted names to lower case).
+QSqlRecord fields(const QSqlQuery &query, const QString &sql);
+// Names the schema spells (tables' columns), for fields().
+void registerSpelling(const QString &identifier);
 
 // A search text for `UPPER(col) LIKE UPPER(?) ESCAPE '\'`: %, _ and \ escaped,
 // wrapped for a "contains" or "starts with" search.

@@ -1,6 +1,7 @@
 #include "platform/db/transaction.h"
 
 #include "platform/db/database.h"
+#include "platform/db/postgres_engine.h"
 
 #include <QHash>
 
@@ -22,8 +23,26 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
     , m_name(db.connectionName())
 {
     const int depth = depths().value(m_name, 0) + 1;
-    run(depth == 1 ? QStringLiteral("BEGIN IMMEDIATE")
-                   : QStringLiteral("SAVEPOINT sp%1").arg(depth));
+    if (depth > 1) {
+        run(QStringLiteral("SAVEPOINT sp%1").arg(depth));
+    } else if (Db::engine(m_db) == Db::Engine::Postgres) {
+        // A connection that broke since the last statement is opened again
+        // here: nothing of this transaction has run yet.
+        QString why;
+        if (PostgresEngine::lost(m_db) && !PostgresEngine::reconnect(m_db, &why))
+            throw DbError(why, QStringLiteral("BEGIN"));
+        try {
+            PostgresEngine::beginWrite(m_db);
+        } catch (const DbError &) {
+            if (!PostgresEngine::lost(m_db))
+                throw;
+            if (!PostgresEngine::reconnect(m_db, &why))
+                throw DbError(why, QStringLiteral("BEGIN"));
+            PostgresEngine::beginWrite(m_db);
+        }
+    } else {
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+    }
     m_depth = depth;
     depths()[m_name] = depth;
 }

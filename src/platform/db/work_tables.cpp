@@ -2,6 +2,7 @@
 
 #include "common/program_folder.h"
 #include "platform/db/database.h"
+#include "platform/db/postgres_engine.h"
 
 #include <QDir>
 #include <QHostInfo>
@@ -28,16 +29,31 @@ void WorkTables::attach(const QSqlDatabase &db)
     Db::execute(QStringLiteral("ATTACH DATABASE ? AS work"), {filePath()}, db);
 }
 
+QString WorkTables::qualified(const QString &name, const QSqlDatabase &db)
+{
+    if (Db::engine(db) == Db::Engine::Postgres)
+        return PostgresEngine::workSchema() + QLatin1Char('.') + name;
+    return QStringLiteral("work.") + name;
+}
+
 QString WorkTables::qualified(const QString &name)
 {
-    return QStringLiteral("work.") + name;
+    return qualified(name, Db::connection());
+}
+
+void WorkTables::ensure(const QString &name, const QString &columns, const QSqlDatabase &db)
+{
+    static const QRegularExpression word(QStringLiteral("(?:^|,)\\s*([A-Za-z_][A-Za-z0-9_]*)"));
+    for (auto it = word.globalMatch(columns); it.hasNext();)
+        Db::registerSpelling(it.next().captured(1));
+    const QString spelled = Db::engine(db) == Db::Engine::Postgres ? PostgresEngine::serverColumns(columns) : columns;
+    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(qualified(name, db), spelled), {}, db);
 }
 
 void WorkTables::create(const QString &name, const QString &columns, const QSqlDatabase &db)
 {
-    Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(qualified(name), columns),
-                {}, db);
-    Db::execute(QStringLiteral("DELETE FROM %1").arg(qualified(name)), {}, db);
+    ensure(name, columns, db);
+    Db::execute(QStringLiteral("DELETE FROM %1").arg(qualified(name, db)), {}, db);
 }
 
 void WorkTables::create(const QString &name, const QString &columns)
@@ -47,7 +63,7 @@ void WorkTables::create(const QString &name, const QString &columns)
 
 void WorkTables::drop(const QString &name, const QSqlDatabase &db)
 {
-    Db::execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(qualified(name)), {}, db);
+    Db::execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(qualified(name, db)), {}, db);
 }
 
 void WorkTables::drop(const QString &name)

@@ -2,19 +2,27 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// Work tables of a window live in TEMP/work-<host name>.sqlite, attached to
-// the connection as "work", so they join with the business tables.
+// Work tables of a window are this workstation's own and join with the
+// business tables: on SQLite they live in TEMP/work-<host name>.sqlite,
+// attached to the connection as "work"; on a server in the schema
+// work_<workstation name> of the database, which no other workstation's
+// session uses (a second machine under the same name is refused at open).
+// Either way they stay across restarts.
 namespace WorkTables {
 // This workstation's name as files and rows carry it (letters, digits, "_.-"):
 // the environment variable VENTAROS_WORKSTATION when set, else the host name.
 QString workstationName();
-QString filePath(); // of this workstation
-void attach(const QSqlDatabase &db); // part of the open routine; throws DbError
-// Creates work.<name> when missing, empties it when it exists.
-// `columns` is the column list of a CREATE TABLE, written by code.
+QString filePath(); // of this workstation (SQLite)
+void attach(const QSqlDatabase &db); // part of the SQLite open routine; throws DbError
+// Creates <name> when missing, empties it when it exists.
+// `columns` is the column list of a CREATE TABLE, written by code with
+// SQLite's types; a server gets its own spelling of them.
 void create(const QString &name, const QString &columns, const QSqlDatabase &db);
 void create(const QString &name, const QString &columns);
+// Creates <name> when missing and keeps the rows it holds.
+void ensure(const QString &name, const QString &columns, const QSqlDatabase &db);
 void drop(const QString &name, const QSqlDatabase &db);
 void drop(const QString &name);
-QString qualified(const QString &name); // "work.<name>"
+QString qualified(const QString &name); // on the program's connection: "work.<name>"
+QString qualified(const QString &name, const QSqlDatabase &db);
 } // namespace WorkTables

@@ -1,0 +1,288 @@
+#include "platform/db/postgres_engine.h"
+
+#include "common/program_folder.h"
+#include "platform/db/database.h"
+#include "platform/db/server_connection.h"
+#include "platform/db/work_tables.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QSysInfo>
+
+#include <libpq-fe.h>
+
+namespace {
+// The key of the lock every writer holds until its commit, and of the lock
+// under which a workstation checks that its name is its own.
+constexpr qint64 WriteLockKey = 0x56454e5441524f53; // "VENTAROS"
+constexpr qint64 PresenceLockKey = WriteLockKey + 1;
+
+PGconn *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt names the type by libpq's struct: "pg_conn*".
+    if (!v.isValid() || (qstrcmp(v.typeName(), "pg_conn*") != 0 && qstrcmp(v.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(v.constData());
+}
+
+QString shortHash(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(10));
+}
+
+// Who this workstation is, as the server lists its sessions: the name's own
+// hash, then the machine and program folder it runs from, then the process.
+// Every connection of one program carries the same text.
+QString workstationTag()
+{
+    return shortHash(WorkTables::workstationName().toUtf8());
+}
+
+QString placeTag()
+{
+    return shortHash(QSysInfo::machineUniqueId() + '\n' + ProgramFolder::path().toUtf8());
+}
+
+QString applicationName()
+{
+    return QStringLiteral("ventaros/") + workstationTag() + QLatin1Char('/') + placeTag() + QLatin1Char('/')
+           + QString::number(QCoreApplication::applicationPid());
+}
+
+void run(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        if (PostgresEngine::lost(db))
+            throw DbError(QString::fromUtf8(PostgresEngine::LostText), sql);
+        throw DbError(q.lastError(), sql);
+    }
+}
+
+// What every connection gets, at its open and at every reconnect.
+void applySession(const QSqlDatabase &db)
+{
+    run(db, QStringLiteral("SET client_min_messages = warning"));
+    run(db, QStringLiteral("SET lock_timeout = '%1ms'").arg(Db::BusyTimeoutMs));
+    // A workstation that lost power leaves its session, and the write lock
+    // of its open transaction, for a minute at most, not for hours.
+    run(db, QStringLiteral("SET tcp_keepalives_idle = 20"));
+    run(db, QStringLiteral("SET tcp_keepalives_interval = 10"));
+    run(db, QStringLiteral("SET tcp_keepalives_count = 3"));
+}
+
+QString foldingProblem(const QSqlDatabase &db)
+{
+    const auto row = Db::firstRow(QStringLiteral("SELECT current_setting('server_encoding'), "
+                                                 "UPPER('абвгдежзийклмнопрстуфхцчшщъьюяѝ'), "
+                                                 "current_setting('lc_ctype')"),
+                                  {}, db);
+    if (!row)
+        return QStringLiteral("Сървърът не върна настройките на базата данни.");
+    if (row->value(0).toString() == QLatin1String("UTF8")
+        && row->value(1).toString() == QStringLiteral("АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЬЮЯЍ"))
+        return {};
+    return QStringLiteral("Базата данни на сървъра е създадена с кодиране %1 и локал %2, при които търсенето на "
+                          "кирилица не работи. Създайте я с кодиране UTF8 и локал, чиято функция UPPER "
+                          "превръща кирилицата в главни букви (например C.UTF-8), както е описано в README.")
+        .arg(row->value(0).toString(), row->value(2).toString());
+}
+
+// Two machines under one workstation name would share its work tables and
+// its queued receipt files: the second is refused while the first works.
+QString presenceProblem(const QSqlDatabase &db)
+{
+    const QString prefix = QStringLiteral("ventaros/") + workstationTag() + QLatin1Char('/');
+    const QString own = prefix + placeTag() + QLatin1Char('/');
+    bool other = false;
+    run(db, QStringLiteral("BEGIN"));
+    try {
+        run(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(PresenceLockKey));
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT application_name FROM pg_stat_activity WHERE "
+                                                           "datname = current_database() AND pid <> pg_backend_pid()"),
+                                            {}, db)) {
+            const QString name = r.value(0).toString();
+            if (name.startsWith(prefix) && !name.startsWith(own))
+                other = true;
+        }
+        if (!other)
+            run(db, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + PostgresEngine::workSchema());
+        run(db, QStringLiteral("COMMIT"));
+    } catch (const DbError &) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    if (!other)
+        return {};
+    return QStringLiteral("Работно място с името \"%1\" вече работи с тази база данни от друг компютър или от "
+                          "друга папка на програмата. Всяко работно място трябва да има свое име (името на "
+                          "компютъра или променливата VENTAROS_WORKSTATION), защото работните му таблици и "
+                          "чакащите му бонове са само негови.")
+        .arg(WorkTables::workstationName());
+}
+
+QString connectFailure(const QSqlError &error, const ServerConnection &server)
+{
+    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    QString why;
+    if (text.contains(QLatin1String("password")) || text.contains(QLatin1String("authentication")))
+        why = QStringLiteral("Сървърът не прие потребителя %1 или паролата му. Паролата се задава в файла "
+                             "~/.pgpass на потребителя на компютъра или в променливата PGPASSWORD.")
+                  .arg(server.user);
+    else if (text.contains(QLatin1String("does not exist")))
+        why = QStringLiteral("На сървъра няма база данни %1 или потребител %2.").arg(server.database, server.user);
+    else
+        why = QStringLiteral("Няма връзка със сървъра на базата данни %1:%2.")
+                  .arg(server.host)
+                  .arg(server.port);
+    return why + QStringLiteral("\n(") + text.trimmed() + QLatin1Char(')');
+}
+} // namespace
+
+QString PostgresEngine::workSchema()
+{
+    QString name = QStringLiteral("work_") + WorkTables::workstationName();
+    if (name.toUtf8().size() > 60)
+        name = name.left(40) + QLatin1Char('_') + workstationTag();
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool PostgresEngine::open(const QString &connectionName, const ServerConnection &server, bool requireSchema,
+                          QString *error)
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        Db::close(connectionName);
+        return false;
+    };
+    if (!QSqlDatabase::isDriverAvailable(QLatin1String(Driver)))
+        return fail(QStringLiteral("Липсва драйверът на Qt за PostgreSQL (пакетът libqt6sql6-psql)."));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(Driver), connectionName);
+    db.setHostName(server.host);
+    db.setPort(server.port);
+    db.setDatabaseName(server.database);
+    db.setUserName(server.user);
+    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=") + applicationName());
+    if (!db.open())
+        return fail(connectFailure(db.lastError(), server));
+    try {
+        applySession(db);
+        const QString folding = foldingProblem(db);
+        if (!folding.isEmpty())
+            return fail(folding);
+        if (requireSchema && !tableExists(QStringLiteral("Operators"), db))
+            return fail(QStringLiteral("Базата данни %1 не е база данни на програмата (в нея няма таблица Operators).")
+                            .arg(server.describe()));
+        const QString presence = presenceProblem(db);
+        if (!presence.isEmpty())
+            return fail(presence);
+    } catch (const DbError &e) {
+        return fail(e.message());
+    }
+    return true;
+}
+
+bool PostgresEngine::holdsNoTables(const QSqlDatabase &db)
+{
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                                     "current_schema()"),
+                      {}, db)
+               .toLongLong()
+           == 0;
+}
+
+QString PostgresEngine::errorText(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    if (code.size() != 5)
+        return {};
+    const QString cls = code.left(2);
+    if (code == QLatin1String("55P03") || code == QLatin1String("40P01") || code == QLatin1String("40001"))
+        return QString::fromUtf8(Db::BusyText);
+    if (cls == QLatin1String("08") || code.startsWith(QLatin1String("57P")))
+        return QString::fromUtf8(LostText);
+    if (cls == QLatin1String("23"))
+        return QStringLiteral("Записът нарушава ограничение на базата данни (повтарящ се или липсващ ключ).");
+    if (code == QLatin1String("25006"))
+        return QStringLiteral("Връзката с базата данни е само за четене.");
+    if (cls == QLatin1String("28") || code == QLatin1String("42501"))
+        return QStringLiteral("Няма права за достъп до базата данни.");
+    if (code == QLatin1String("53100"))
+        return QStringLiteral("Няма място на диска на сървъра на базата данни. Нищо не беше записано.");
+    if (cls == QLatin1String("53"))
+        return QStringLiteral("Сървърът на базата данни няма достатъчно памет или връзки.");
+    if (cls == QLatin1String("XX") || cls == QLatin1String("58"))
+        return QStringLiteral("Грешка при четене или запис на сървъра на базата данни.");
+    if (code == QLatin1String("57014"))
+        return QStringLiteral("Заявката към базата данни беше прекратена.");
+    return QStringLiteral("Заявката към базата данни не беше изпълнена.");
+}
+
+bool PostgresEngine::lost(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return false;
+    PGconn *conn = handleOf(db);
+    return !conn || PQstatus(conn) == CONNECTION_BAD;
+}
+
+bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
+{
+    db.close();
+    if (!db.open()) {
+        if (error)
+            *error = QString::fromUtf8(LostText) + QStringLiteral("\n(") + db.lastError().text().trimmed()
+                     + QLatin1Char(')');
+        return false;
+    }
+    try {
+        applySession(db);
+    } catch (const DbError &e) {
+        if (error)
+            *error = e.message();
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+void PostgresEngine::beginWrite(const QSqlDatabase &db)
+{
+    run(db, QStringLiteral("BEGIN"));
+    try {
+        run(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey));
+    } catch (const DbError &) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+bool PostgresEngine::tableExists(const QString &table, const QSqlDatabase &db)
+{
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                                     "current_schema() AND UPPER(table_name) = UPPER(?)"),
+                      {table}, db)
+               .toLongLong()
+           > 0;
+}
+
+QString PostgresEngine::serverColumns(const QString &columns)
+{
+    QString out = columns;
+    static const QRegularExpression key(
+        QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY(\\s+AUTOINCREMENT)?\\b"), QRegularExpression::CaseInsensitiveOption);
+    out.replace(key, QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+    static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"), QRegularExpression::CaseInsensitiveOption);
+    out.replace(integer, QStringLiteral("BIGINT"));
+    static const QRegularExpression real(QStringLiteral("\\b(DOUBLE|REAL)\\b(?!\\s+PRECISION)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    out.replace(real, QStringLiteral("DOUBLE PRECISION"));
+    static const QRegularExpression blob(QStringLiteral("\\bBLOB\\b"), QRegularExpression::CaseInsensitiveOption);
+    out.replace(blob, QStringLiteral("BYTEA"));
+    return out;
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+struct ServerConnection;
+
+// What the PostgreSQL engine does differently; nothing outside platform/db
+// uses it. The connection is QPSQL (libpq underneath): the password comes
+// from PGPASSWORD or the user's password file, never from the program.
+namespace PostgresEngine {
+inline constexpr const char *Driver = "QPSQL";
+
+// The open routine on a server database: the session settings (lock wait,
+// keep-alive), the check that the database folds Cyrillic case, this
+// workstation's presence and its work schema. `requireSchema` keeps the
+// connection only when the program's tables are there.
+bool open(const QString &connectionName, const ServerConnection &server, bool requireSchema, QString *error);
+// Connected, but not a single table of the program in the database: a new
+// database may be built in it.
+bool holdsNoTables(const QSqlDatabase &db);
+
+// The Bulgarian text of a server error (by its SQLSTATE), or empty when the
+// error is not one of the server's.
+QString errorText(const QSqlError &error);
+inline constexpr const char *LostText = "Връзката със сървъра на базата данни прекъсна. Нищо от започнатата "
+                                        "операция не беше записано; програмата ще се свърже отново при "
+                                        "следващото действие.";
+
+// The connection broke (server stopped, connection cut): the open transaction
+// is gone with it.
+bool lost(const QSqlDatabase &db);
+// Opens a broken connection again with the settings of the open routine.
+bool reconnect(QSqlDatabase db, QString *error);
+
+// The write guard's start: BEGIN, then the lock that one writer at a time
+// holds until its commit, as SQLite's BEGIN IMMEDIATE (so "maximum plus one"
+// numbers and the stock stay exact under several writers); it waits
+// Db::BusyTimeoutMs for another workstation's write. Throws DbError.
+void beginWrite(const QSqlDatabase &db);
+
+bool tableExists(const QString &table, const QSqlDatabase &db);
+// The column types of a work table's definition written for SQLite, as
+// the server spells them (DOUBLE, AUTOINCREMENT keys, BLOB).
+QString serverColumns(const QString &columns);
+// The schema that holds this workstation's work tables, quoted.
+QString workSchema();
+} // namespace PostgresEngine
