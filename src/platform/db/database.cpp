@@ -594,6 +594,10 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
     Condition c;
     c.sql = QStringLiteral("UPPER(%1.Opisanie) LIKE UPPER(?) ESCAPE '\\'").arg(article);
     c.params << (match == NameMatch::Contains ? likeContains(typed) : likeEscape(typed));
+    // On a server the trigram index on UPPER(Opisanie) serves this very
+    // condition (pg_trgm), and shorter texts too.
+    if (engine() == Engine::Postgres)
+        return c;
     // The index holds every name upper-cased, split into runs of three
     // characters; it folds case one character at a time, so whatever UPPER
     // finds in a name it finds as well. Shorter texts have no run to look up.
@@ -606,6 +610,7 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
             + c.sql;
     c.params.prepend(QString(QLatin1Char('"') + phrase + QLatin1Char('"')));
     return c;
+}
 
 void Db::registerSpelling(const QString &identifier)
 {

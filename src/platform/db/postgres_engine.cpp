@@ -68,6 +68,9 @@ void applySession(const QSqlDatabase &db)
 {
     run(db, QStringLiteral("SET client_min_messages = warning"));
     run(db, QStringLiteral("SET lock_timeout = '%1ms'").arg(Db::BusyTimeoutMs));
+    // Every run is planned with its values: a contains-search takes the
+    // trigram index for a rare text and reads the table for a common one.
+    run(db, QStringLiteral("SET plan_cache_mode = force_custom_plan"));
     // A workstation that lost power leaves its session, and the write lock
     // of its open transaction, for a minute at most, not for hours.
     run(db, QStringLiteral("SET tcp_keepalives_idle = 20"));
