@@ -153,7 +153,7 @@ QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlD
     return onEither(sql, db, [&]() -> QSqlQuery & {
         const bool plain = params.isEmpty() && Db::engine(db) == Db::Engine::Postgres;
         QSqlQuery &q = plain ? statementCaches()[db.connectionName()][sql] : cachedQuery(sql, params, db);
-        if (plain && !q.driver()) {
+        if (plain && q.driver() != db.driver()) {
             q = QSqlQuery(db);
             q.setForwardOnly(true);
         }
