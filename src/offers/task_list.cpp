@@ -48,9 +48,12 @@ QStringList TaskList::hiddenFields()
     return {QStringLiteral("ID"), QStringLiteral("Vazlojil_Klient"), QStringLiteral("Povtorenie")};
 }
 
+// Tasks in the order they were given; a title click orders the first line anew.
+const QString kInTaskOrder = QStringLiteral("\n ORDER BY Zada4i_Zadanie.ID");
+
 TaskList::ListQuery TaskList::allTasks()
 {
-    return {selectAll(), {}};
+    return {selectAll() + kInTaskOrder, {}};
 }
 
 QStringList TaskList::comparisonTitles()
@@ -70,7 +73,7 @@ std::optional<TaskList::ListQuery> TaskList::search(int column, const QString &c
     if (c.kind == Kind::Text) {
         // An assigner that is gone has no name: it still contains the empty text.
         return ListQuery{selectAll() + QStringLiteral(" WHERE UPPER(COALESCE(") + col
-                             + QStringLiteral(", '')) LIKE UPPER(?) ESCAPE '\\'"),
+                             + QStringLiteral(", '')) LIKE UPPER(?) ESCAPE '\\'") + kInTaskOrder,
                          {Db::likeContains(text)}};
     }
 
@@ -106,5 +109,5 @@ std::optional<TaskList::ListQuery> TaskList::search(int column, const QString &c
     default:
         return std::nullopt;
     }
-    return ListQuery{selectAll() + QStringLiteral(" WHERE ") + condition, params};
+    return ListQuery{selectAll() + QStringLiteral(" WHERE ") + condition + kInTaskOrder, params};
 }

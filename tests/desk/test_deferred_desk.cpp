@@ -321,7 +321,7 @@ private Q_SLOTS:
         w.ComboBox_N_KreditChange();
         w.Button_PayClick();
         QCOMPARE(w.ComboBox_N_Kredit->count(), 1);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Konsign_N FROM Prodajbi WHERE ED_Cena = 80")).toLongLong(), -1LL);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Konsign_N FROM Prodajbi WHERE ED_Cena = 80 AND ID_Art = 17")).toLongLong(), -1LL);
         // A counterparty without contracts: an empty list and no state.
         w.loadContracts(QStringLiteral("0: Няма избран контрагент"));
         QCOMPARE(w.ComboBox_N_Kredit->count(), 0);

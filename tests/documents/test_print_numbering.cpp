@@ -354,6 +354,8 @@ private Q_SLOTS:
         env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
         for (int i = 0; i < 2; ++i) {
             auto *p = new QProcess(this);
+            // Two workstations, as two machines on a server database are.
+            env.insert(QStringLiteral("VENTAROS_WORKSTATION"), QStringLiteral("race-%1").arg(i));
             p->setProcessEnvironment(env);
             p->setProcessChannelMode(QProcess::MergedChannels);
             p->start(QCoreApplication::applicationFilePath(),

@@ -104,7 +104,7 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
                            m_list.params + piece.params + QVariantList{*take, *skip});
     ++m_statements;
     if (fields && fields->isEmpty())
-        *fields = q.record();
+        *fields = Db::fields(q, m_list.select);
     const QList<QVariantList> got = fetchRows(q);
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.

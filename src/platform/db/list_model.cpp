@@ -41,7 +41,7 @@ void SqlListModel::refresh()
     QList<QVariantList> rows;
     if (!m_sql.isEmpty()) {
         QSqlQuery q = Db::exec(m_sql, m_params, db);
-        fields = q.record();
+        fields = Db::fields(q, m_sql);
         rows = fetchRows(q);
     }
     beginResetModel();

@@ -76,7 +76,7 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
                                keys);
         ++m_statements;
         if (fields)
-            *fields = q.record();
+            *fields = Db::fields(q, m_rowSql);
         const int keyColumn = q.record().indexOf(m_keyField);
         QHash<QString, QVariantList> byKey;
         for (const QVariantList &row : fetchRows(q))
@@ -94,7 +94,7 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
     QSqlQuery q = Db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params);
     ++m_statements;
     if (fields)
-        *fields = q.record();
+        *fields = Db::fields(q, m_sql);
     return fetchRows(q);
 }
 

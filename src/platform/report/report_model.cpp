@@ -110,7 +110,7 @@ void Report::Data::addRow(const QVariantList &values)
 
 bool Report::Data::read(QSqlQuery &query, QString *error)
 {
-    const QSqlRecord rec = query.record();
+    const QSqlRecord rec = Db::fields(query, query.lastQuery());
     QStringList names;
     for (int i = 0; i < rec.count(); ++i)
         names.append(rec.fieldName(i));
