@@ -3,6 +3,7 @@
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
+#include "platform/db/server_connection.h"
 #include "platform/folder_tree.h"
 #include "platform/script.h"
 #include "app/data_module.h"
@@ -315,7 +316,14 @@ private Q_SLOTS:
             QVERIFY(!failed.opened);
             QVERIFY(failed.problems.value(0).startsWith(QStringLiteral("Неуспешно създаване на базата данни")));
             QVERIFY(failed.canCreate);
-            QVERIFY(!QFileInfo::exists(data)); // neither Data/ nor Opis.pdt stays
+            if (testOnServer()) {
+                // The folder named its server database before the start: only that stays, the database empty.
+                QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                         QStringList{QString::fromLatin1(ServerConnection::FileName)});
+                QVERIFY(Db::canCreateIn(data));
+            } else {
+                QVERIFY(!QFileInfo::exists(data)); // neither Data/ nor Opis.pdt stays
+            }
             QCOMPARE(AliasFile::path(), data);
         }
         // The next start, with the statement files in place.

@@ -235,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(DataModule1, module);
         QCOMPARE(switched.size(), 0);
         QSqlQuery probe(Db::connection());
-        QVERIFY2(probe.exec(QStringLiteral("SELECT COUNT(*) FROM temp.login_probe")),
+        QVERIFY2(probe.exec(QStringLiteral("SELECT COUNT(*) FROM login_probe")),
                  qPrintable(probe.lastError().text()));
         form->Timer1->stop();
     }

@@ -11,6 +11,8 @@
 #include "desk/sale.h"
 #include "desk/text_viewer.h"
 #include "documents/layout_save.h"
+#include "platform/db/database.h"
+#include "platform/db/server_connection.h"
 #include "platform/exception_log.h"
 #include "platform/file_modes.h"
 #include "platform/shell_exec.h"
@@ -44,6 +46,14 @@ QStringList openToOthers(const QString &folder, const QString &except)
             out << relative;
     }
     return out;
+}
+
+// The database's file in the program folder: the SQLite file, or the
+// connection file of a server database.
+QString databaseFile()
+{
+    return QStringLiteral("Data/")
+           + (testOnServer() ? QString::fromLatin1(ServerConnection::FileName) : QString::fromLatin1(Db::DatabaseFileName));
 }
 
 void exec(const QString &sql, const QVariantList &params = {})
@@ -103,10 +113,13 @@ private Q_SLOTS:
         QVERIFY2(LayoutSave::save(Layout::Document{}, layout, &error), qPrintable(error));
         ExceptionLog::write(QStringLiteral("Test"), QStringLiteral("записано"));
 
-        for (const char *made : {"Firm_Data.ini", "Aliases.ini", "Exceptions.log", "Data/ventaros.sqlite",
-                                 "Data/Opis.pdt", "TEMP/Account.tmp", "Documentations/Бележка.psc"})
+        for (const char *made : {"Firm_Data.ini", "Aliases.ini", "Exceptions.log", "Data/Opis.pdt",
+                                 "TEMP/Account.tmp", "Documentations/Бележка.psc"})
             QVERIFY2(QFileInfo::exists(program.file(QString::fromUtf8(made))), made);
-        QVERIFY(!QDir(program.file(QStringLiteral("TEMP"))).entryList({QStringLiteral("work-*.sqlite")}).isEmpty());
+        QVERIFY(QFileInfo::exists(program.file(databaseFile())));
+        // A server keeps the work tables in the database.
+        QCOMPARE(QDir(program.file(QStringLiteral("TEMP"))).entryList({QStringLiteral("work-*.sqlite")}).isEmpty(),
+                 testOnServer());
         QCOMPARE(openToOthers(program.folder(), QStringLiteral("Bon")), QStringList());
         QCOMPARE(fileMode(program.file(QStringLiteral("Data"))), 0750);
 
@@ -140,14 +153,14 @@ private Q_SLOTS:
         }
         for (const char *folder : {"TEMP", "TEMP/old", "Data", "Documentations"})
             setMode(program.file(QString::fromLatin1(folder)), 0755);
-        setMode(program.file(QStringLiteral("Data/ventaros.sqlite")), 0664);
+        setMode(program.file(databaseFile()), 0664);
         setMode(program.file(QStringLiteral("SQLs/NewTables.nts")), 0644);
 
         FileModes::tightenProgramFolder();
         QVERIFY(program.dataModule()->openAliasFolder().opened);
         QCOMPARE(openToOthers(program.folder(), QStringLiteral("SQLs")), QStringList());
         QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/Own_SQL.ini"))), 0640);
-        QCOMPARE(fileMode(program.file(QStringLiteral("Data/ventaros.sqlite"))), 0660);
+        QCOMPARE(fileMode(program.file(databaseFile())), 0660);
         QCOMPARE(fileMode(program.file(QStringLiteral("TEMP/old"))), 0750);
         QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/NewTables.nts"))), 0644);
         // The database works on, and its journal follows the file.
