@@ -15,6 +15,7 @@
 #include "platform/script.h"
 #include "test_registry.h"
 #include "test_support.h"
+#include "query_plans.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -30,7 +31,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -198,12 +198,9 @@ private Q_SLOTS:
         // Each exact look-up is served by an index: no table is scanned.
         for (char letter : {'a', 'b', 'k', 'n', 's'}) {
             const DeskSearch::Statement s = DeskSearch::statement(QLatin1Char(letter), QStringLiteral("7"));
-            QStringList plan;
-            for (const QSqlRecord &r : Db::rows(QStringLiteral("EXPLAIN QUERY PLAN ") + s.sql, s.params))
-                plan << r.value(QStringLiteral("detail")).toString();
-            QVERIFY(!plan.isEmpty());
-            QVERIFY2(!plan.join(QLatin1Char('|')).contains(QStringLiteral("SCAN")), qPrintable(plan.join('|')));
-            QVERIFY2(plan.join(QLatin1Char('|')).contains(QStringLiteral("INDEX")), qPrintable(plan.join('|')));
+            const QString plan = planOf(s.sql, s.params).join(QLatin1Char('|'));
+            QVERIFY2(!plan.contains(QStringLiteral("SCAN")) && !plan.contains(QStringLiteral("Seq Scan")), qPrintable(plan));
+            QVERIFY2(plan.contains(QStringLiteral("INDEX"), Qt::CaseInsensitive), qPrintable(plan));
         }
     }
 
@@ -601,40 +598,20 @@ class DeskScanTest : public QObject
         d.e->Edit_Cena_NulaEnter();
     }
 
-    static sqlite3 *handle()
-    {
-        return *static_cast<sqlite3 *const *>(Db::connection().driver()->handle().constData());
-    }
-
-    // The statements prepared on the connection and not finalised, by text.
-    static QMultiHash<QString, sqlite3_stmt *> liveStatements()
-    {
-        QMultiHash<QString, sqlite3_stmt *> live;
-        for (sqlite3_stmt *st = sqlite3_next_stmt(handle(), nullptr); st; st = sqlite3_next_stmt(handle(), st))
-            live.insert(QString::fromUtf8(sqlite3_sql(st)), st);
-        return live;
-    }
-
 private Q_SLOTS:
     void oneWriteTransactionPerScan()
     {
         TestProgram program;
         shop();
         Desk d;
-        int commits = 0;
-        sqlite3_commit_hook(
-            handle(),
-            [](void *n) {
-                ++*static_cast<int *>(n);
-                return 0;
-            },
-            &commits);
-        for (const QString &barcode : {QStringLiteral("3800001"), QStringLiteral("3800001")}) {
-            commits = 0;
-            scan(d, barcode);
-            QCOMPARE(commits, 1);
+        {
+            CommitCounter commits;
+            for (const QString &barcode : {QStringLiteral("3800001"), QStringLiteral("3800001")}) {
+                commits.reset();
+                scan(d, barcode);
+                QCOMPARE(commits.count(), 1);
+            }
         }
-        sqlite3_commit_hook(handle(), nullptr, nullptr);
         // The line carries its net figures from its insert: 2.50 with 20 % VAT.
         const auto net = Db::rows(QStringLiteral("SELECT SUM_BezDDS, Bez_DDS FROM Prodajbi_Vremenni"));
         QCOMPARE(net.size(), 2);
@@ -671,19 +648,20 @@ private Q_SLOTS:
     // statement prepared again from the second scan on.
     void scansReadNoSettingsAndPrepareNothingAgain()
     {
+        std::unique_ptr<ServerTestDatabase> secondServer; // outlives the program's connection to it
         TestProgram program;
         shop();
         Desk d;
         scan(d, QStringLiteral("3800001"));
         const int loads = Settings::fileLoads();
-        const QMultiHash<QString, sqlite3_stmt *> before = liveStatements();
+        const QMultiHash<QString, QString> before = preparedStatements();
         const auto insert = std::find_if(before.keyBegin(), before.keyEnd(), [](const QString &sql) {
             return sql.startsWith(QLatin1String("INSERT INTO Prodajbi_Vremenni"));
         });
         QVERIFY(insert != before.keyEnd());
         for (int i = 0; i < 3; ++i)
             scan(d, QStringLiteral("3800001"));
-        const QMultiHash<QString, sqlite3_stmt *> after = liveStatements();
+        const QMultiHash<QString, QString> after = preparedStatements();
         QCOMPARE(after.size(), before.size());
         QCOMPARE(after.values(*insert), before.values(*insert));
         QCOMPARE(Settings::fileLoads(), loads);
@@ -692,6 +670,7 @@ private Q_SLOTS:
         // Another database taken: the same statements run on its file.
         const QString second = program.file(QStringLiteral("second"));
         QVERIFY(QDir().mkpath(second));
+        secondServer = prepareDatabaseFolder(second);
         QVERIFY(program.dataModule()->createDatabase(second, {}, nullptr));
         QVERIFY(program.dataModule()->SET_NEW_DATABASE(second));
         shop();

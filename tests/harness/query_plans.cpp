@@ -7,6 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <QSqlField>
+#include <QSqlRecord>
+
 namespace {
 sqlite3 *handle()
 {
@@ -92,12 +95,8 @@ QString indexesOutOfStep()
         if (n > 0)
             out << QStringLiteral("%1.%2_Up: %3").arg(table, column).arg(n);
     }
-    if (Db::engine() == Db::Engine::Postgres) {
-        // The server's name index is an index of the table itself: never out of step, only missing.
-        if (!Db::scalar(QStringLiteral("SELECT to_regclass('produkti_ime') IS NOT NULL")).toBool())
-            out << QStringLiteral("Produkti_Ime: no index");
-        return out.join(QStringLiteral("; "));
-    }
+    if (Db::engine() != Db::Engine::Sqlite)
+        return out.join(QStringLiteral("; ")); // a server's name index is the database's own
     const long long unnamed = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti P WHERE NOT EXISTS (SELECT 1 FROM "
                                                         "Produkti_Ime F WHERE F.rowid = P.ID AND F.Ime IS UPPER(P.Opisanie))"))
                                   .toLongLong();
@@ -119,4 +118,41 @@ QString indexesOutOfStep()
         out << e.message();
     }
     return out.join(QStringLiteral("; "));
+}
+
+QStringList planOf(const QString &sql, const QVariantList &params)
+{
+    QStringList rows;
+    if (Db::engine() == Db::Engine::Sqlite) {
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, params))
+            rows << r.value(QStringLiteral("detail")).toString();
+        return rows;
+    }
+    // A server prepares no EXPLAIN: the statement is prepared by name and
+    // explained run with its values as literals.
+    QString numbered;
+    int n = 0;
+    bool quoted = false;
+    for (QChar c : sql) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (c == QLatin1Char('?') && !quoted)
+            numbered += QLatin1Char('$') + QString::number(++n);
+        else
+            numbered += c;
+    }
+    QStringList values;
+    for (const QVariant &p : params) {
+        QSqlField field(QString(), p.metaType());
+        field.setValue(p);
+        values << Db::connection().driver()->formatValue(field);
+    }
+    Db::execute(QStringLiteral("SET enable_seqscan = off"));
+    Db::execute(QStringLiteral("PREPARE test_plan AS ") + numbered);
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("EXPLAIN EXECUTE test_plan")
+                                        + (values.isEmpty() ? QString() : QLatin1Char('(') + values.join(',') + QLatin1Char(')'))))
+        rows << r.value(0).toString().trimmed();
+    Db::execute(QStringLiteral("DEALLOCATE test_plan"));
+    Db::execute(QStringLiteral("RESET enable_seqscan"));
+    return rows;
 }

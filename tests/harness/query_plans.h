@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 
@@ -16,3 +17,8 @@ QStringList scans(const QStringList &statements);
 // step with them: the name index, the upper-cased codes and the articles
 // counted per group. Empty when all is in step.
 QString indexesOutOfStep();
+
+// The plan of a statement run with `params`: SQLite's plan rows, or a
+// server's EXPLAIN lines with reading a whole table made the last resort, so
+// a "Seq Scan" left in it is a table that no index can serve.
+QStringList planOf(const QString &sql, const QVariantList &params);

@@ -9,6 +9,7 @@
 #include "platform/db/postgres_engine.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
+#include <QSqlDriver>
 #include <QSqlRecord>
 
 #include <sqlite3.h>
@@ -211,6 +212,91 @@ void dropTrigger(const QString &name)
     }
     Db::execute(QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, triggerTables().value(name)));
     Db::execute(QStringLiteral("DROP FUNCTION %1_refuses()").arg(name));
+}
+
+namespace {
+sqlite3 *sqliteHandle()
+{
+    return *static_cast<sqlite3 *const *>(Db::connection().driver()->handle().constData());
+}
+
+const char *const CommitLog = "test_commits";
+
+// The program's tables and this workstation's work tables.
+QStringList serverTables()
+{
+    QStringList tables;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral(
+             "SELECT quote_ident(n.nspname) || '.' || quote_ident(c.relname) FROM pg_class c JOIN pg_namespace n "
+             "ON n.oid = c.relnamespace WHERE c.relkind = 'r' AND c.relname <> 'test_commits' AND "
+             "(n.nspname = current_schema() OR n.nspname LIKE 'work\\_%')")))
+        tables << r.value(0).toString();
+    return tables;
+}
+} // namespace
+
+CommitCounter::CommitCounter()
+{
+    if (Db::engine() == Db::Engine::Sqlite) {
+        sqlite3_commit_hook(
+            sqliteHandle(),
+            [](void *n) {
+                ++*static_cast<int *>(n);
+                return 0;
+            },
+            &m_commits);
+        return;
+    }
+    // A statement trigger on every table logs its transaction; the log keeps
+    // only what was committed.
+    Db::execute(QStringLiteral("CREATE TABLE %1 (tx BIGINT)").arg(QLatin1String(CommitLog)));
+    Db::execute(QStringLiteral("CREATE FUNCTION test_commit_logged() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN INSERT INTO %1 VALUES (txid_current()); RETURN NULL; END$$")
+                    .arg(QLatin1String(CommitLog)));
+    for (const QString &table : serverTables())
+        Db::execute(QStringLiteral("CREATE TRIGGER test_commit_logged AFTER INSERT OR UPDATE OR DELETE ON %1 "
+                                   "FOR EACH STATEMENT EXECUTE FUNCTION test_commit_logged()")
+                        .arg(table));
+}
+
+CommitCounter::~CommitCounter()
+{
+    if (Db::engine() == Db::Engine::Sqlite) {
+        sqlite3_commit_hook(sqliteHandle(), nullptr, nullptr);
+        return;
+    }
+    Db::execute(QStringLiteral("DROP FUNCTION test_commit_logged() CASCADE"));
+    Db::execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(CommitLog)));
+}
+
+int CommitCounter::count() const
+{
+    if (Db::engine() == Db::Engine::Sqlite)
+        return m_commits;
+    return Db::scalar(QStringLiteral("SELECT COUNT(DISTINCT tx) FROM %1").arg(QLatin1String(CommitLog))).toInt();
+}
+
+void CommitCounter::reset()
+{
+    m_commits = 0;
+    if (Db::engine() == Db::Engine::Postgres)
+        Db::execute(QStringLiteral("DELETE FROM %1").arg(QLatin1String(CommitLog)));
+}
+
+QMultiHash<QString, QString> preparedStatements()
+{
+    QMultiHash<QString, QString> live;
+    if (Db::engine() == Db::Engine::Sqlite) {
+        for (sqlite3_stmt *st = sqlite3_next_stmt(sqliteHandle(), nullptr); st; st = sqlite3_next_stmt(sqliteHandle(), st))
+            live.insert(QString::fromUtf8(sqlite3_sql(st)), QString::number(quintptr(st)));
+        return live;
+    }
+    // The driver prepares "PREPARE <name> AS <statement>".
+    static const QRegularExpression prepare(QStringLiteral("^PREPARE\\s+\\S+\\s+AS\\s+"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name, statement FROM pg_prepared_statements")))
+        live.insert(r.value(1).toString().remove(prepare), r.value(0).toString());
+    return live;
 }
 
 std::unique_ptr<ServerTestDatabase> prepareDatabaseFolder(const QString &folder)

@@ -16,6 +16,7 @@ class QThread;
 #include <QSemaphore>
 #include <QSqlDatabase>
 #include <QVariantList>
+#include <QMultiHash>
 struct sqlite3;
 
 // A fresh program folder in a temporary directory (in `parent` when given),
@@ -87,6 +88,26 @@ void createTestTable(const QString &name, const QString &columns);
 // A work table of this workstation exists.
 bool workTableExists(const QString &name);
 void dropTrigger(const QString &name);
+
+// Counts the write transactions the program's connection commits while it
+// lives (SQLite's commit hook; on a server, the transactions that wrote a row
+// of a table of the database, counted by triggers it adds and takes away).
+class CommitCounter
+{
+public:
+    CommitCounter();
+    ~CommitCounter();
+    CommitCounter(const CommitCounter &) = delete;
+    CommitCounter &operator=(const CommitCounter &) = delete;
+    int count() const;
+    void reset();
+
+private:
+    int m_commits = 0;
+};
+// The statements prepared on the program's connection and not yet finished
+// with, by their text: the same value for the same statement object.
+QMultiHash<QString, QString> preparedStatements();
 
 // Prepares `folder` for a new database of the tests' engine: on the server,
 // a fresh database and its connection file (owned by the returned object).
