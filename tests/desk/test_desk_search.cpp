@@ -204,6 +204,35 @@ private Q_SLOTS:
         }
     }
 
+    // The name search finds what the program's own upper-casing finds, on
+    // either engine: Cyrillic in any case, accents, and % _ \ as text.
+    void namesFoundInAnyCaseAsTheProgramFoldsThem()
+    {
+        TestProgram program;
+        const QStringList names{QStringLiteral("Мляко ПРЯСНО"), QStringLiteral("мляко прясно"), QStringLiteral("Ѝо-ѝо"),
+                                QStringLiteral("ЁЛХА ёлха"), QStringLiteral("Café crème"), QStringLiteral("100% сок"),
+                                QStringLiteral("a_b\\c"), QStringLiteral("Щипка Ъгъл")};
+        for (int i = 0; i < names.size(); ++i)
+            exec(QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (?, ?)"), {i + 1, names.at(i)});
+        for (const QString &typed : {QStringLiteral("мляко"), QStringLiteral("ПРЯС"), QStringLiteral("ѝо"),
+                                     QStringLiteral("ёл"), QStringLiteral("ЁЛХА Ё"), QStringLiteral("CAFÉ"),
+                                     QStringLiteral("è"), QStringLiteral("%"), QStringLiteral("0% С"),
+                                     QStringLiteral("_"), QStringLiteral("\\"), QStringLiteral("щипка ъ"), QStringLiteral("ко п")}) {
+            QList<long long> expected;
+            for (int i = 0; i < names.size(); ++i)
+                if (Db::upper(names.at(i)).contains(Db::upper(typed)))
+                    expected << i + 1;
+            const auto hits = DeskSearch::find(QLatin1Char('i'), typed);
+            QVERIFY(hits);
+            QList<long long> found;
+            for (const DeskSearch::Hit &h : *hits)
+                found << h.id;
+            std::sort(found.begin(), found.end());
+            QVERIFY2(!expected.isEmpty(), qPrintable(typed));
+            QCOMPARE(found, expected);
+        }
+    }
+
     void hitsAndPicks()
     {
         TestProgram program;
