@@ -176,12 +176,13 @@ private Q_SLOTS:
                 QCOMPARE(again.at(n).depth, nodes.at(n).depth);
             }
         }
-        // A tree file that cannot be read says so.
-        bool ok = true;
-        TreeFile::read(program.file(QStringLiteral("none.pdt")), &ok);
+        // A tree file that cannot be read says so: a missing one, and a folder in its place.
         QDir().mkpath(program.file(QStringLiteral("dir.pdt")));
-        TreeFile::read(program.file(QStringLiteral("dir.pdt")), &ok);
-        QVERIFY(!ok);
+        for (const char *name : {"none.pdt", "dir.pdt"}) {
+            bool ok = true;
+            QVERIFY2(TreeFile::read(program.file(QString::fromLatin1(name)), &ok).isEmpty(), name);
+            QVERIFY2(!ok, name);
+        }
     }
 
     void iniKeepsWhatItCannotParse()
