@@ -22,11 +22,25 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs"
+# The test run also configures the sanitized library and the one test
+# executable that links it with the same test objects (target sanitizer_tests).
+options=()
+[ "$mode" = test ] && options+=(-DVENTAROS_SANITIZE=ON)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+
+# Runs one part of the test run and prints its wall-clock and CPU time.
+part() {
+  local TIMEFORMAT="$1: %0R s (CPU %0U s user + %0S s system)"
+  shift
+  time "$@"
+}
+suite() {
+  (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" "$@")
+}
 
 case "$mode" in
   run)
+    cmake --build build -j "$jobs"
     # The shop's data lives in the desktop's per-user data folder, never in
     # build/, which a clean rebuild deletes.
     if [ -z "${VENTAROS_HOME:-}" ]; then
@@ -36,22 +50,15 @@ case "$mode" in
     exec ./build/ventaros
     ;;
   test)
-    echo "build: ${SECONDS} s"
-    start=$SECONDS
-    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
-    echo "tests: $((SECONDS - start)) s"
-    # The sanitizer build: the core libraries, their non-GUI tests and the
-    # malformed-file tests; no timing tests.
-    start=$SECONDS
-    cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTAROS_SANITIZE=ON >/dev/null
-    cmake --build build-sanitize -j "$jobs" --target test_common test_platform test_app test_layers test_shell
-    echo "sanitizer build: $((SECONDS - start)) s"
-    start=$SECONDS
-    (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" \
-       -R '^(common|platform|app|layers)[.]|^shell[.]MalformedFilesTest$')
-    echo "sanitizer tests: $((SECONDS - start)) s"
+    part build cmake --build build -j "$jobs"
+    part tests suite -LE sanitize
+    # Every test but the timing tests again, against the library built with
+    # AddressSanitizer and UndefinedBehaviorSanitizer.
+    part "sanitizer build" cmake --build build -j "$jobs" --target sanitizer_tests
+    part "sanitizer tests" suite -L sanitize
     ;;
   bench)
+    cmake --build build -j "$jobs"
     # The benchmark, in a temporary folder under build/: "bench [ARTICLES]"
     # (default 100000) or "bench scale" (10 000, 100 000 and 1 000 000).
     size="${2:-100000}"

@@ -173,7 +173,7 @@ void startUp(const QString &home, const QString &when)
 {
     QProcess p;
     p.setProcessEnvironment(environment(home));
-    p.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("start")});
+    p.start(deskWorkerProgram(), {QStringLiteral("start")});
     const bool ended = p.waitForFinished(60000);
     QVERIFY2(ended && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
              qPrintable(when + QStringLiteral(": the start-up did not open the database\n")
@@ -218,7 +218,7 @@ void killWriters(const TestProgram &program, int kills, int maxMs, const std::fu
         QProcess worker;
         worker.setProcessEnvironment(environment(program.folder()));
         worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        worker.start(QStringLiteral(VENTAROS_DESK_WORKER), args(kill));
+        worker.start(deskWorkerProgram(), args(kill));
         while (!worker.canReadLine() && worker.state() != QProcess::NotRunning)
             worker.waitForReadyRead(100);
         const QByteArray ready = worker.readLine();
@@ -402,7 +402,7 @@ private Q_SLOTS:
             QProcessEnvironment env = environment(program.folder());
             env.insert(QStringLiteral("VENTAROS_KILL_AT_SUPER_JOURNAL"), QStringLiteral("1"));
             worker.setProcessEnvironment(env);
-            worker.start(QStringLiteral(VENTAROS_DESK_WORKER), {QString::fromUtf8(writer)});
+            worker.start(deskWorkerProgram(), {QString::fromUtf8(writer)});
             QVERIFY(worker.waitForFinished(30000));
             QVERIFY2(worker.exitStatus() == QProcess::CrashExit, writer);
             const QDir data(program.file(QStringLiteral("Data")));
@@ -456,7 +456,7 @@ private Q_SLOTS:
         // The same file once more adds what the killed run did not.
         QProcess again;
         again.setProcessEnvironment(environment(program.folder()));
-        again.start(QStringLiteral(VENTAROS_DESK_WORKER),
+        again.start(deskWorkerProgram(),
                     {QStringLiteral("import"), program.file(QStringLiteral("import-%1.txt").arg(kills))});
         QVERIFY(again.waitForFinished(120000));
         QCOMPARE(again.exitCode(), 0);
@@ -492,7 +492,7 @@ private Q_SLOTS:
             undoUpgrade(version);
         QProcess again;
         again.setProcessEnvironment(environment(program.folder()));
-        again.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("upgrade")});
+        again.start(deskWorkerProgram(), {QStringLiteral("upgrade")});
         QVERIFY(again.waitForFinished(120000));
         QCOMPARE(again.exitCode(), 0);
         QCOMPARE(SchemaVersion::read(Db::connection()), version);
@@ -617,14 +617,14 @@ private Q_SLOTS:
         for (int w = 0; w < 2; ++w) {
             auto *p = new QProcess(this);
             p->setProcessEnvironment(environment(folders.at(w), stations.at(w)));
-            p->start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("mixed"), ops.at(w), QStringLiteral("10")});
+            p->start(deskWorkerProgram(), {QStringLiteral("mixed"), ops.at(w), QStringLiteral("10")});
             workers << p;
         }
         // A third workstation keeps the write lock 1.5 s at a time: the two
         // wait for it by themselves (nobody tries again for them).
         QProcess holder;
         holder.setProcessEnvironment(environment(program.folder(), QStringLiteral("kasa3")));
-        holder.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("lock"), QStringLiteral("1500"), QStringLiteral("3")});
+        holder.start(deskWorkerProgram(), {QStringLiteral("lock"), QStringLiteral("1500"), QStringLiteral("3")});
         double delivered = 0;
         QStringList numbers;
         int refused = 0;

@@ -306,6 +306,25 @@ std::unique_ptr<ServerTestDatabase> prepareDatabaseFolder(const QString &folder)
     return std::make_unique<ServerTestDatabase>(folder);
 }
 
+QString deskWorkerProgram()
+{
+    return QStringLiteral(VENTAROS_DESK_WORKER);
+}
+
+bool sanitizedBuild()
+{
+#ifdef VENTAROS_SANITIZED
+    return true;
+#else
+    return false;
+#endif
+}
+
+int slowdown()
+{
+    return sanitizedBuild() ? 3 : 1;
+}
+
 namespace {
 QString programTemplate(const QString &parent)
 {

@@ -113,6 +113,18 @@ QMultiHash<QString, QString> preparedStatements();
 // a fresh database and its connection file (owned by the returned object).
 std::unique_ptr<ServerTestDatabase> prepareDatabaseFolder(const QString &folder);
 
+// The desk worker built against the same library as this test executable.
+QString deskWorkerProgram();
+
+// Whether this test executable links the library built with AddressSanitizer
+// and UndefinedBehaviorSanitizer.
+bool sanitizedBuild();
+
+// How many times slower this build runs than the normal one: 1, or 3 against
+// the sanitized library. Time limits that catch runaway work, and waits for
+// another process, scale by it.
+int slowdown();
+
 // The lines of the list export TEMP/<baseName>.txt (UTF-8, CR LF), without
 // its byte-order mark; empty when the file is missing.
 #include <QStringList>

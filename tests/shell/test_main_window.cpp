@@ -176,7 +176,7 @@ private Q_SLOTS:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QProcess first;
         first.setProcessEnvironment(env);
-        first.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("hold")});
+        first.start(deskWorkerProgram(), {QStringLiteral("hold")});
         QVERIFY(first.waitForReadyRead(60000));
         QCOMPARE(first.readAllStandardOutput(), QByteArray("running\n"));
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
         // This copy holds it now: a third start is refused.
         QProcess third;
         third.setProcessEnvironment(env);
-        third.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("start")});
+        third.start(deskWorkerProgram(), {QStringLiteral("start")});
         QVERIFY(third.waitForFinished(60000));
         QCOMPARE(third.exitCode(), 4);
     }

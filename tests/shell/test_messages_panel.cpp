@@ -402,9 +402,11 @@ void MessagePanelTest::floodKeepsMemoryBounded()
     QVERIFY(arrivals > 10);
     QCOMPARE(panel->Memo_Recive_Message->document()->availableUndoSteps(), 0);
     QVERIFY(panel->Memo_Recive_Message->document()->characterCount() <= MessageText::kMaxConversation + 1);
-    QVERIFY2(growth < 40 << 20, qPrintable(QStringLiteral("grew %1 MB on %2 MB sent")
-                                               .arg(growth >> 20)
-                                               .arg(sent >> 20)));
+    // The sanitizer holds freed memory back and shadows every byte: the
+    // process's size says nothing there.
+    QVERIFY2(growth < 40 << 20 || sanitizedBuild(), qPrintable(QStringLiteral("grew %1 MB on %2 MB sent")
+                                                                   .arg(growth >> 20)
+                                                                   .arg(sent >> 20)));
 
     // With the panel closed the flood waits behind one question and its
     // dropped text becomes one note.
