@@ -22,11 +22,15 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-# The test run also configures the sanitized library and the one test
-# executable that links it with the same test objects (target sanitizer_tests).
-options=()
-[ "$mode" = test ] && options+=(-DVENTAROS_SANITIZE=ON)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+# VENTAROS_SANITIZE=ON adds to build/ the library built with AddressSanitizer
+# and UndefinedBehaviorSanitizer and the tests against it (label sanitize).
+configure() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+build_with() {
+  configure "$@"
+  cmake --build build -j "$jobs"
+}
 
 # Runs one part of the test run and prints its wall-clock and CPU time.
 part() {
@@ -40,7 +44,8 @@ suite() {
 
 case "$mode" in
   run)
-    cmake --build build -j "$jobs"
+    configure
+    cmake --build build -j "$jobs" --target ventaros
     # The shop's data lives in the desktop's per-user data folder, never in
     # build/, which a clean rebuild deletes.
     if [ -z "${VENTAROS_HOME:-}" ]; then
@@ -50,15 +55,16 @@ case "$mode" in
     exec ./build/ventaros
     ;;
   test)
-    part build cmake --build build -j "$jobs"
-    part tests suite -LE sanitize
-    # Every test but the timing tests again, against the library built with
-    # AddressSanitizer and UndefinedBehaviorSanitizer.
-    part "sanitizer build" cmake --build build -j "$jobs" --target sanitizer_tests
+    part build build_with -DVENTAROS_SANITIZE=OFF
+    part tests suite
+    # Every test again, against the library built with AddressSanitizer and
+    # UndefinedBehaviorSanitizer; the normal build's objects are kept.
+    part "sanitizer build" build_with -DVENTAROS_SANITIZE=ON
     part "sanitizer tests" suite -L sanitize
     ;;
   bench)
-    cmake --build build -j "$jobs"
+    configure
+    cmake --build build -j "$jobs" --target ventaros_bench
     # The benchmark, in a temporary folder under build/: "bench [ARTICLES]"
     # (default 100000) or "bench scale" (10 000, 100 000 and 1 000 000).
     size="${2:-100000}"
