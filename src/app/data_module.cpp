@@ -3,6 +3,7 @@
 #include "common/program_folder.h"
 #include "common/settings.h"
 #include "common/passwords.h"
+#include "common/text_file.h"
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
@@ -218,7 +219,8 @@ TDataModule1::Upgrade TDataModule1::upgradeDatabase(const QString &file,
     return result;
 }
 
-bool TDataModule1::createInFolder(const QString &folder, QString *error)
+bool TDataModule1::createInFolder(const QString &folder, QString *error, const std::optional<ServerConnection> &server,
+                                  const std::function<void(const QString &)> &memo)
 {
     const bool madeFolder = !QFileInfo::exists(folder);
     if (madeFolder && !QDir().mkpath(folder)) {
@@ -228,11 +230,15 @@ bool TDataModule1::createInFolder(const QString &folder, QString *error)
     }
     const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
     const bool madeTree = !QFile::exists(tree);
-    bool ok = !madeTree || TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, error);
-    ok = ok && createDatabase(folder, {}, error);
+    const bool madeConnection = server && !ServerConnection::existsIn(folder);
+    bool ok = !server || server->write(folder, error);
+    ok = ok && (!madeTree || TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, error));
+    ok = ok && createDatabase(folder, memo, error);
     if (!ok) {
         if (madeTree)
             QFile::remove(tree);
+        if (madeConnection)
+            QFile::remove(ServerConnection::filePath(folder));
         if (madeFolder)
             QDir().rmdir(folder);
     }
@@ -276,6 +282,31 @@ bool TDataModule1::switchAliasTo(const QString &path, QString *why)
         *why = QStringLiteral("Настройката на базата данни не може да бъде записана в ") + AliasFile::filePath();
     if (!old.isEmpty())
         SET_NEW_DATABASE(old);
+    return false;
+}
+
+bool TDataModule1::switchToServer(const QString &folder, const ServerConnection &server, QString *why)
+{
+    const QString file = ServerConnection::filePath(folder);
+    const bool had = QFile::exists(file);
+    QByteArray before;
+    if (had) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            if (why)
+                *why = QStringLiteral("Файлът ") + file + QStringLiteral(" не може да бъде прочетен.");
+            return false;
+        }
+        before = f.readAll();
+    }
+    if (!server.write(folder, why))
+        return false;
+    if (switchAliasTo(folder, why))
+        return true;
+    if (!had)
+        QFile::remove(file);
+    else
+        TextFile::writeAtomic(file, before); // a failure is logged there
     return false;
 }
 

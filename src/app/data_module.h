@@ -6,6 +6,7 @@
 
 #include "app/statement_file.h"
 #include "platform/db/database.h"
+#include "platform/db/server_connection.h"
 
 #include <functional>
 
@@ -44,14 +45,22 @@ public:
     bool holdsAliasFolder() const; // the open database is the alias folder's
 
     // Builds a database with its tree file in `folder`, making the folder
-    // when missing. A failure removes only what this call made.
-    bool createInFolder(const QString &folder, QString *error);
+    // when missing; with `server`, the folder's connection file names the
+    // empty server database that gets the tables. A failure removes only
+    // what this call made.
+    bool createInFolder(const QString &folder, QString *error,
+                        const std::optional<ServerConnection> &server = std::nullopt,
+                        const std::function<void(const QString &)> &memo = {});
 
     // Switches to `path` and names it in the alias file. When the alias file
     // cannot be written the connection goes back to the folder it was on, so
     // the next login does not land on another database. `why` gets the
     // Bulgarian reason of a failure.
     bool switchAliasTo(const QString &path, QString *why = nullptr);
+    // switchAliasTo() on the server database `server`, named in the
+    // connection file of `folder`; the file is put back as it was when the
+    // switch fails.
+    bool switchToServer(const QString &folder, const ServerConnection &server, QString *why = nullptr);
 
     // Switches the connection to the database in `path` through the open
     // routine, which rolls back a write a crash cut off. The old connection

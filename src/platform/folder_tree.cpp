@@ -24,15 +24,21 @@ FolderTree::FolderTree(QWidget *parent)
             scrollTo(index, QAbstractItemView::PositionAtCenter);
         }
     });
-    connect(this, &QTreeView::clicked, this,
-            [this](const QModelIndex &index) { m_folder = m_model->filePath(index); });
-    connect(this, &QTreeView::activated, this,
-            [this](const QModelIndex &index) { m_folder = m_model->filePath(index); });
+    connect(this, &QTreeView::clicked, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
+    connect(this, &QTreeView::activated, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
+}
+
+void FolderTree::choose(const QString &folder)
+{
+    if (folder == m_folder)
+        return;
+    m_folder = folder;
+    Q_EMIT folderChosen(m_folder);
 }
 
 void FolderTree::setCurrentFolder(const QString &folder)
 {
-    m_folder = QDir::cleanPath(QDir(folder).absolutePath());
+    choose(QDir::cleanPath(QDir(folder).absolutePath()));
     const QModelIndex index = m_model->index(m_folder);
     if (index.isValid()) {
         setCurrentIndex(index);

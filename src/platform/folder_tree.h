@@ -13,7 +13,12 @@ public:
     void setCurrentFolder(const QString &folder);
     QString currentFolder() const;
 
+Q_SIGNALS:
+    // The chosen folder changed: by a click, by Enter or from code.
+    void folderChosen(const QString &folder);
+
 private:
+    void choose(const QString &folder);
     QFileSystemModel *m_model;
     QString m_folder; // the chosen folder, also before the model has loaded it
 };

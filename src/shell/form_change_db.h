@@ -3,8 +3,10 @@
 
 class FolderTree;
 class QPushButton;
+class ServerFields;
 
-// "Смяна на работна база ": switches the program to the database in another folder.
+// "Смяна на работна база ": switches the program to the database in another
+// folder, or to a server database that the folder's connection file names.
 class TForm_Change_DB : public QDialog
 {
     Q_OBJECT
@@ -12,6 +14,7 @@ public:
     explicit TForm_Change_DB(QWidget *parent = nullptr);
 
     FolderTree *DirectoryListBox1;
+    ServerFields *Server_Fields;
     QPushButton *BitBtn_OK;
     QPushButton *BitBtn_Cancel;
 

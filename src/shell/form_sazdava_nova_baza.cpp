@@ -13,6 +13,7 @@
 #include "app/program_version.h"
 #include "app/schema_version.h"
 #include "app/statement_file.h"
+#include "shell/server_fields.h"
 #include "shell/version_check.h"
 
 #include <QDir>
@@ -37,6 +38,11 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
     Edit_ime_baza->setObjectName(QStringLiteral("Edit_ime_baza"));
     DirectoryListBox1 = new FolderTree(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    Server_Fields = new ServerFields(this);
+    Server_Fields->Label_Parola->setText(
+        Server_Fields->Label_Parola->text()
+        + QStringLiteral(" Базата данни на сървъра трябва вече да съществува и да е празна: създава я "
+                         "администраторът на сървъра (README, \"Several machines\")."));
     BitBtn_OK = namedButton(QStringLiteral("BitBtn_OK"), QStringLiteral("Приеми"), this);
     BitBtn_OK->setDefault(true);
     BitBtn_Cancel = namedButton(QStringLiteral("BitBtn_Cancel"), QStringLiteral("Откажи"), this);
@@ -47,7 +53,8 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
     auto *left = new QVBoxLayout;
     left->addWidget(Label1);
     left->addWidget(Edit_ime_baza);
-    left->addWidget(DirectoryListBox1);
+    left->addWidget(DirectoryListBox1, 1);
+    left->addWidget(Server_Fields);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtn_OK);
@@ -61,6 +68,7 @@ TForm_Sazdava_Nova_Baza::TForm_Sazdava_Nova_Baza(QWidget *parent)
         setWindowTitle(QStringLiteral("Актуализация на база данни"));
         Label1->hide();
         Edit_ime_baza->hide();
+        Server_Fields->hide();
         DirectoryListBox1->setCurrentFolder(ProgramFolder::programFile(QStringLiteral("SQLs")));
     } else {
         setWindowTitle(QStringLiteral("Създаване на нова база данни"));
@@ -102,6 +110,12 @@ void TForm_Sazdava_Nova_Baza::createNew()
                          this);
         return;
     }
+    std::optional<ServerConnection> server;
+    QString problem;
+    if (Server_Fields->serverChosen() && !(server = Server_Fields->connection(&problem))) {
+        Dialogs::message(problem, this);
+        return;
+    }
     const QString parentFolder = DirectoryListBox1->currentFolder();
     if (parentFolder.isEmpty() || !QDir(parentFolder).exists()) {
         Dialogs::message(QStringLiteral("Изберете папка, в която да бъде създадена базата данни."),
@@ -115,16 +129,9 @@ void TForm_Sazdava_Nova_Baza::createNew()
                          this);
         return;
     }
-    if (!QDir().mkpath(folder)) {
-        Dialogs::message(QStringLiteral("Папката ") + folder + QStringLiteral(" не може да бъде създадена."),
-                         this);
-        return;
-    }
-    const QString tree = QDir(folder).filePath(QStringLiteral("Opis.pdt"));
     Memo1->clear();
     QString error;
-    const bool ok = TreeFile::write(tree, {{QStringLiteral("Всички артикули"), 0}}, &error)
-                    && DataModule1->createDatabase(folder, [this](const QString &l) { memo(l); }, &error);
+    const bool ok = DataModule1->createInFolder(folder, &error, server, [this](const QString &l) { memo(l); });
     accept();
     if (ok) {
         memo(QString());
@@ -135,9 +142,6 @@ void TForm_Sazdava_Nova_Baza::createNew()
         memo(QString());
         memo(QStringLiteral("ГРЕШКА: "));
         memo(error);
-        // Only what this run created goes away.
-        QFile::remove(tree);
-        QDir().rmdir(folder);
         // The window closes: the error must not stay in its memo unseen.
         Dialogs::message(QStringLiteral("Неуспешно създаване на базата данни:\n") + error, parentWidget());
     }
@@ -147,7 +151,9 @@ void TForm_Sazdava_Nova_Baza::createNew()
 void TForm_Sazdava_Nova_Baza::update()
 {
     Memo1->clear();
-    const QString file = QDir(DirectoryListBox1->currentFolder()).filePath(QStringLiteral("UpdateTables.nts"));
+    // The update file of the open database's engine, by its name in the chosen folder.
+    const QString file =
+        QDir(DirectoryListBox1->currentFolder()).filePath(QFileInfo(TDataModule1::updateTablesFile()).fileName());
     // The main window's bar follows the statements; it shows before the
     // run's transaction opens, and a second press of "Приеми" must not start
     // a second run meanwhile.

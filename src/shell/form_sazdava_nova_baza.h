@@ -6,11 +6,14 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class ServerFields;
 
 // The database window: in mode 1 ("Създаване на нова база данни") it builds a
 // new database in a new folder, in mode 2 ("Актуализация на база данни") it
 // runs SQLs/UpdateTables.nts on the open database. The mode is read from
-// DatabaseFormMode when the window is created.
+// DatabaseFormMode when the window is created. A new database is a SQLite
+// file in the new folder, or the tables of an empty server database that
+// the folder's connection file names.
 class TForm_Sazdava_Nova_Baza : public QDialog
 {
     Q_OBJECT
@@ -22,6 +25,7 @@ public:
     QLabel *Label1;
     QLineEdit *Edit_ime_baza;
     FolderTree *DirectoryListBox1;
+    ServerFields *Server_Fields;
     QPushButton *BitBtn_OK;
     QPushButton *BitBtn_Cancel;
     QPlainTextEdit *Memo1;

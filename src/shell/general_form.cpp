@@ -321,8 +321,9 @@ void TGeneral_Form::connectDataModule()
 
 void TGeneral_Form::showDatabaseFolder()
 {
+    // A server database is named by its server and database, then its folder.
     Panel_Database->setText(QStringLiteral("База данни: ")
-                            + (DataModule1 ? DataModule1->databaseFolder() : QString()));
+                            + (DataModule1 ? Db::describeFolder(DataModule1->databaseFolder()) : QString()));
 }
 
 void TGeneral_Form::showDateTime()

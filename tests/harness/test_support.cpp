@@ -110,6 +110,11 @@ ServerTestDatabase::ServerTestDatabase(const QString &folder)
     }
 }
 
+ServerConnection ServerTestDatabase::connection() const
+{
+    return testServer(m_name);
+}
+
 ServerTestDatabase::~ServerTestDatabase()
 {
     admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));

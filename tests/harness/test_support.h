@@ -12,6 +12,7 @@
 
 class TDataModule1;
 class ServerTestDatabase;
+struct ServerConnection;
 class QThread;
 #include <QSemaphore>
 #include <QSqlDatabase>
@@ -56,6 +57,8 @@ public:
     explicit ServerTestDatabase(const QString &folder = {});
     ~ServerTestDatabase();
     QString name() const { return m_name; }
+    // What a connection file naming it holds.
+    ServerConnection connection() const;
     // Runs SQL as the server's administrator (in the maintenance database).
     static bool admin(const QString &sql, QString *error = nullptr);
 

@@ -1,5 +1,6 @@
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "common/text_file.h"
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
@@ -11,6 +12,8 @@
 #include "shell/database_open.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
+#include "shell/server_fields.h"
+#include "platform/db/server_connection.h"
 #include "app/login_request.h"
 #include "app/program_version.h"
 #include "app/schema_version.h"
@@ -31,6 +34,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlRecord>
 #include <QTest>
@@ -91,6 +95,22 @@ void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
     for (const QString &t : tables)
         Db::execute(QStringLiteral("DROP TABLE IF EXISTS ") + t, {}, db);
     SchemaVersion::record(db, v);
+}
+// Fills the server fields of a database window as a user types them.
+void typeServer(ServerFields *f, const ServerConnection &c)
+{
+    QTest::mouseClick(f->RadioButton_Server, Qt::LeftButton);
+    for (auto [edit, text] : {std::pair{f->Edit_Host, c.host}, std::pair{f->Edit_Port, QString::number(c.port)},
+                              std::pair{f->Edit_Database, c.database}, std::pair{f->Edit_User, c.user}}) {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+}
+
+// Nothing listens there: the server "does not answer".
+ServerConnection silentServer()
+{
+    return {QStringLiteral("127.0.0.1"), 1, QStringLiteral("magazin"), QStringLiteral("kasa")};
 }
 } // namespace
 
@@ -595,6 +615,179 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(folder + QStringLiteral("/Opis.pdt")));
         QCOMPARE(logins, 1);
         QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    void serverKindIsCheckedBeforeAnythingIsWritten()
+    {
+        // Refusals with the window still open: nothing written, nothing switched.
+        TestProgram program;
+        const QString old = DataModule1->databaseFolder();
+        const QString shared = program.file(QStringLiteral("shared"));
+        QDir().mkpath(shared);
+        const struct {
+            const char *name;
+            ServerConnection server;
+            const char *message;
+        } cases[] = {
+            {"no host", {QString(), 5432, QStringLiteral("m"), QStringLiteral("u")},
+             "Връзката със сървъра: не е посочен сървър (Host)."},
+            {"port 0", {QStringLiteral("h"), 0, QStringLiteral("m"), QStringLiteral("u")},
+             "Връзката със сървъра: портът трябва да е число от 1 до 65535 (Port)."},
+            {"no database", {QStringLiteral("h"), 5432, QString(), QStringLiteral("u")},
+             "Връзката със сървъра: не е посочена база данни (Database)."},
+            {"no user", {QStringLiteral("h"), 5432, QStringLiteral("m"), QString()},
+             "Връзката със сървъра: не е посочен потребител (User)."},
+        };
+        for (const auto &c : cases) {
+            PlatformScript::clearEvents();
+            TForm_Change_DB change;
+            change.DirectoryListBox1->setCurrentFolder(shared);
+            typeServer(change.Server_Fields, c.server);
+            QTest::mouseClick(change.BitBtn_OK, Qt::LeftButton);
+            DatabaseFormMode = 1;
+            TForm_Sazdava_Nova_Baza create;
+            create.DirectoryListBox1->setCurrentFolder(program.folder());
+            create.Edit_ime_baza->setText(QStringLiteral("Нова"));
+            typeServer(create.Server_Fields, c.server);
+            QTest::mouseClick(create.BitBtn_OK, Qt::LeftButton);
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList(2, QString::fromUtf8(c.message)));
+            QCOMPARE(change.result(), 0);
+            QCOMPARE(create.result(), 0);
+            QVERIFY2(!ServerConnection::existsIn(shared), c.name);
+            QVERIFY2(!QFileInfo::exists(program.file(QStringLiteral("Нова"))), c.name);
+        }
+        QCOMPARE(DataModule1->databaseFolder(), old);
+    }
+
+    void aServerThatDoesNotAnswerLeavesTheFoldersAsTheyWere()
+    {
+        TestProgram program;
+        const QString old = DataModule1->databaseFolder();
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        // The change: a folder without a connection file keeps none; one with
+        // a file gets it back byte for byte, and shows it in the fields.
+        const QString bare = program.file(QStringLiteral("bare"));
+        const QString named = program.file(QStringLiteral("named"));
+        QDir().mkpath(bare);
+        const QByteArray before = "; the shop's own notes\n[Server]\nHost=db.local\nPort=6543\nDatabase=shop\nUser=till\n";
+        QVERIFY(putFile(ServerConnection::filePath(named), before));
+        for (const QString &folder : {bare, named}) {
+            PlatformScript::clearEvents();
+            TForm_Change_DB form;
+            form.DirectoryListBox1->setCurrentFolder(folder);
+            QCOMPARE(form.Server_Fields->serverChosen(), folder == named);
+            if (folder == named)
+                QCOMPARE(form.Server_Fields->connection(nullptr)->describe(), QStringLiteral("shop на db.local:6543"));
+            typeServer(form.Server_Fields, silentServer());
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+            const QString text = PlatformScript::texts(QStringLiteral("message")).value(0);
+            QVERIFY2(text.startsWith(QStringLiteral("Неуспешна смяна на базата данни:\nНяма връзка със сървъра на "
+                                                    "базата данни 127.0.0.1:1.")),
+                     qPrintable(text));
+            QCOMPARE(form.result(), int(QDialog::Accepted));
+        }
+        QVERIFY(!ServerConnection::existsIn(bare));
+        QCOMPARE(fileContents(ServerConnection::filePath(named)), before);
+        // A SQLite folder cannot be named a server's without choosing so.
+        PlatformScript::clearEvents();
+        {
+            TForm_Change_DB form;
+            form.DirectoryListBox1->setCurrentFolder(named);
+            QTest::mouseClick(form.Server_Fields->RadioButton_Papka, Qt::LeftButton);
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+            QCOMPARE(form.result(), 0);
+            QVERIFY(PlatformScript::texts(QStringLiteral("message")).value(0).contains(QStringLiteral("Server.ini")));
+        }
+        // The creation: the folder it made goes with everything in it.
+        PlatformScript::clearEvents();
+        DatabaseFormMode = 1;
+        TForm_Sazdava_Nova_Baza create;
+        create.DirectoryListBox1->setCurrentFolder(program.folder());
+        create.Edit_ime_baza->setText(QStringLiteral("Обект2"));
+        typeServer(create.Server_Fields, silentServer());
+        QTest::mouseClick(create.BitBtn_OK, Qt::LeftButton);
+        QVERIFY(create.Memo1->toPlainText().contains(QStringLiteral("ГРЕШКА: ")));
+        QVERIFY(PlatformScript::texts(QStringLiteral("message"))
+                    .value(0)
+                    .startsWith(QStringLiteral("Неуспешно създаване на базата данни:\nНяма връзка със сървъра")));
+        QVERIFY(!QFileInfo::exists(program.file(QStringLiteral("Обект2"))));
+        LoginRequest::setHandler({});
+        QCOMPARE(DataModule1->databaseFolder(), old);
+        QCOMPARE(AliasFile::path(), old);
+        QVERIFY(DataModule1->isOpen());
+    }
+
+    void serverDatabaseIsBuiltInAnEmptyOneAndSwitchedTo()
+    {
+        if (!testOnServer())
+            QSKIP("needs a PostgreSQL server (VENTAROS_TEST_ENGINE=postgresql)");
+        TestProgram program;
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        ServerTestDatabase empty;
+        DatabaseFormMode = 1;
+        {
+            TForm_Sazdava_Nova_Baza form;
+            form.DirectoryListBox1->setCurrentFolder(program.folder());
+            form.Edit_ime_baza->setText(QStringLiteral("Обект2"));
+            typeServer(form.Server_Fields, empty.connection());
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+            QCOMPARE(form.Memo1->toPlainText().split(QLatin1Char('\n')).last(),
+                     QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
+        }
+        const QString shared = QDir::cleanPath(program.file(QStringLiteral("Обект2")));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
+        QCOMPARE(DataModule1->databaseFolder(), shared);
+        QCOMPARE(AliasFile::path(), shared);
+        QCOMPARE(logins, 1);
+        QCOMPARE(Db::describeFolder(shared), empty.connection().describe() + QStringLiteral(" (") + shared + QLatin1Char(')'));
+        // The folder keeps the connection (never a password) and the tree.
+        QCOMPARE(QDir(shared).entryList(QDir::Files), (QStringList{QStringLiteral("Opis.pdt"), QStringLiteral("Server.ini")}));
+        QVERIFY(!fileContents(ServerConnection::filePath(shared)).toLower().contains("pass"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Ime FROM Operators")).toString(), QStringLiteral("Администратор"));
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (7, 'Напитки')"));
+
+        // A database with tables is never built over: the new folder goes.
+        {
+            TForm_Sazdava_Nova_Baza form;
+            form.DirectoryListBox1->setCurrentFolder(program.folder());
+            form.Edit_ime_baza->setText(QStringLiteral("Обект3"));
+            typeServer(form.Server_Fields, empty.connection());
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        QVERIFY(PlatformScript::texts(QStringLiteral("message")).value(0).contains(QStringLiteral("не е празна")));
+        QVERIFY(!QFileInfo::exists(program.file(QStringLiteral("Обект3"))));
+        QCOMPARE(DataModule1->databaseFolder(), shared);
+
+        // Back to SQLite, then a second workstation's folder pointed at the
+        // same server database: its tree file is repaired from the tables at
+        // the switch (the group the file lacks is added).
+        const QString local = program.file(QStringLiteral("local"));
+        QVERIFY(DataModule1->createInFolder(local, nullptr));
+        {
+            TForm_Change_DB form;
+            form.DirectoryListBox1->setCurrentFolder(local);
+            QVERIFY(!form.Server_Fields->serverChosen());
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        QCOMPARE(DataModule1->databaseFolder(), QDir::cleanPath(local));
+        QCOMPARE(Db::engine(), Db::Engine::Sqlite);
+        const QString second = program.file(QStringLiteral("second"));
+        QDir().mkpath(second);
+        QVERIFY(TreeFile::write(second + QStringLiteral("/Opis.pdt"), {{QStringLiteral("Всички артикули"), 0}}, nullptr));
+        {
+            TForm_Change_DB form;
+            form.DirectoryListBox1->setCurrentFolder(second);
+            typeServer(form.Server_Fields, empty.connection());
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+        }
+        LoginRequest::setHandler({});
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+        QCOMPARE(DataModule1->databaseFolder(), QDir::cleanPath(second));
+        QCOMPARE(Db::engine(), Db::Engine::Postgres);
+        QCOMPARE(ServerConnection::read(second)->describe(), empty.connection().describe());
+        QVERIFY(TextFile::read(second + QStringLiteral("/Opis.pdt")).contains(QStringLiteral("Напитки")));
     }
 
     void badNamesAndExistingFoldersAreRefused()

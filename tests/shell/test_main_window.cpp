@@ -16,6 +16,7 @@
 #include "shell/shop_tab.h"
 #include "shell/status_widgets.h"
 #include "shell/working_date.h"
+#include "platform/db/server_connection.h"
 #include "platform/db/work_tables.h"
 #include "platform/instance_lock.h"
 #include "platform/script.h"
@@ -376,8 +377,14 @@ private Q_SLOTS:
         form->FormShow();
         form->Timer2->stop();
         QCOMPARE(form->Panel_terminal->text(), QStringLiteral("4"));
+        // A server database is named by its database and server, then the folder.
+        const QString folder = program.dataModule()->databaseFolder();
+        const auto server = ServerConnection::read(folder);
+        QCOMPARE(bool(server), testOnServer());
         QCOMPARE(form->Panel_Database->text(),
-                 QStringLiteral("База данни: ") + program.dataModule()->databaseFolder());
+                 QStringLiteral("База данни: ")
+                     + (server ? QStringLiteral("%1 на %2:%3 (%4)").arg(server->database, server->host).arg(server->port).arg(folder)
+                               : folder));
     }
 
     void negativeQuantityRefused()
