@@ -4,6 +4,7 @@
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
+#include "platform/file_systems.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
 
@@ -64,6 +65,22 @@ bool openAliasFolder(QWidget *parent)
             return true;
         fileExists = Db::folderNamesDatabase(path);
     }
+}
+
+QString networkFolderWarning()
+{
+    if (!DataModule1 || !DataModule1->isOpen() || Db::engine(DataModule1->connection()) != Db::Engine::Sqlite)
+        return {};
+    const QString folder = DataModule1->databaseFolder();
+    const QString type = FileSystems::typeOf(folder);
+    if (!FileSystems::isNetworkType(type))
+        return {};
+    return QStringLiteral("Базата данни е в папка на мрежова файлова система (%1):\n%2\n"
+                          "Файлът на базата данни може да се повреди, когато няколко компютъра работят с него през "
+                          "мрежата. За работни места на няколко компютъра използвайте база данни на сървър "
+                          "PostgreSQL (\"Отвори\" в менюто \"База данни\", README: \"Several machines\"). "
+                          "Програмата продължава с базата данни в тази папка.")
+        .arg(type, folder);
 }
 
 } // namespace DatabaseOpen

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 class QWidget;
 
 namespace DatabaseOpen {
@@ -8,4 +10,7 @@ namespace DatabaseOpen {
 // has no database file: a file that does not open is named with the reason).
 // True once a database is open on the alias folder.
 bool openAliasFolder(QWidget *parent);
+// The start-up's warning that the open SQLite database lies on a network
+// file system, whose failing locks can corrupt it; empty otherwise.
+QString networkFolderWarning();
 }

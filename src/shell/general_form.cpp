@@ -15,6 +15,7 @@
 #include "app/action_button.h"
 #include "app/app_state.h"
 #include "shell/aux_programs.h"
+#include "shell/database_open.h"
 #include "app/data_module.h"
 #include "shell/form_dostap_operators.h"
 #include "app/login_request.h"
@@ -376,6 +377,9 @@ bool TGeneral_Form::FormCreate()
         m_ended = true;
         return false;
     }
+    // A SQLite database on a network file system is named once, at start.
+    if (const QString warning = DatabaseOpen::networkFolderWarning(); !warning.isEmpty())
+        Dialogs::message(warning, this);
     // 7. The database version.
     logged([this] { VersionCheck::run(this); });
     // 8. The active warehouse.

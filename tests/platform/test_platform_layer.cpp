@@ -1,6 +1,7 @@
 #include "common/program_folder.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
+#include "platform/file_systems.h"
 #include "platform/script.h"
 #include "platform/shell_exec.h"
 #include "test_registry.h"
@@ -131,6 +132,48 @@ private Q_SLOTS:
             "^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d:std::runtime_error: !нещо се обърка!$"));
         QVERIFY2(form.match(lines[0]).hasMatch(), qPrintable(lines[0]));
         QVERIFY(PlatformScript::texts(QStringLiteral("message")).isEmpty()); // shown to nobody
+    }
+
+    void fileSystemOfAFolderIsTheLongestMountHoldingIt()
+    {
+        // As /proc/self/mountinfo writes them: optional fields before "-",
+        // a space in a mount point as \040, a later mount over an earlier one.
+        const QByteArray table =
+            "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+            "40 22 0:40 / /srv/shop rw,relatime shared:20 master:3 - nfs4 nas:/shop rw,vers=4.2\n"
+            "41 22 0:41 / /mnt/Магазин\\040Две rw - cifs //nas/two rw\n"
+            "42 22 0:42 / /home/kasa/remote rw - fuse.sshfs kasa@nas:/ rw\n"
+            "43 40 0:43 / /srv/shop/local rw - ext4 /dev/sdb1 rw\n"
+            "44 22 0:44 / /srv/shop rw - tmpfs tmpfs rw\n"
+            "broken line\n";
+        const struct {
+            const char *path;
+            const char *type;
+        } cases[] = {
+            {"/", "ext4"},
+            {"/srv/shopping", "ext4"},
+            {"/srv/shop/local/Data", "ext4"},
+            {"/srv/shop/Data", "tmpfs"},
+            {"/mnt/Магазин Две/Data", "cifs"},
+            {"/home/kasa/remote/Data", "fuse.sshfs"},
+        };
+        for (const auto &c : cases)
+            QCOMPARE(FileSystems::typeInMountTable(table, QString::fromUtf8(c.path)), QString::fromLatin1(c.type));
+        QCOMPARE(FileSystems::typeInMountTable({}, QStringLiteral("/x")), QString());
+
+        for (const char *network : {"nfs", "nfs4", "cifs", "smb3", "smbfs", "afs", "coda", "ncpfs", "ceph", "fuse.sshfs"})
+            QVERIFY2(FileSystems::isNetworkType(QString::fromLatin1(network)), network);
+        for (const char *local : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "fuse.gvfsd-fuse", "9p", ""})
+            QVERIFY2(!FileSystems::isNetworkType(QString::fromLatin1(local)), local);
+
+        // The kernel's answer for a folder of this machine, also one still to be made.
+        const QString here = FileSystems::typeOf(m_dir.path());
+        QVERIFY(!here.isEmpty());
+        QVERIFY2(!FileSystems::isNetworkType(here), qPrintable(here));
+        QCOMPARE(FileSystems::typeOf(m_dir.filePath(QStringLiteral("a/b"))), here);
+        FileSystems::setTypeHook([](const QString &) { return QStringLiteral("nfs"); });
+        QCOMPARE(FileSystems::typeOf(m_dir.path()), QStringLiteral("nfs"));
+        FileSystems::setTypeHook({});
     }
 };
 VTEST(PlatformLayer)

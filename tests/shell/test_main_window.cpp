@@ -18,6 +18,7 @@
 #include "shell/working_date.h"
 #include "platform/db/server_connection.h"
 #include "platform/db/work_tables.h"
+#include "platform/file_systems.h"
 #include "platform/instance_lock.h"
 #include "platform/script.h"
 
@@ -94,6 +95,42 @@ private Q_SLOTS:
                  started ? QStringList() : QStringList{QStringLiteral("date-settings")});
         QCOMPARE(AppState::instance().currentOperator(),
                  started ? QStringLiteral("Администратор") : QString());
+    }
+
+    void sqliteFolderOnANetworkFileSystemIsNamedOnceAtStart()
+    {
+        for (const QString type : {QStringLiteral("nfs4"), QStringLiteral("cifs"), QStringLiteral("ext4")}) {
+            TestProgram program;
+            QStringList asked;
+            FileSystems::setTypeHook([&](const QString &path) {
+                asked << path;
+                return type;
+            });
+            resetProgramState();
+            TGeneral_Form form;
+            loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+            const bool started = form.FormCreate();
+            form.Timer1->stop();
+            FileSystems::setTypeHook({});
+            QVERIFY(started); // the database still opens
+            const QStringList warnings =
+                PlatformScript::texts(QStringLiteral("message")).filter(QStringLiteral("мрежова файлова система"));
+            const QString folder = program.dataModule()->databaseFolder();
+            // A server database is the cure, never warned about.
+            const bool warned = type != QLatin1String("ext4") && !testOnServer();
+            QCOMPARE(warnings.size(), warned ? 1 : 0);
+            if (warned) {
+                QVERIFY(warnings.first().contains(QStringLiteral("(%1):\n%2\n").arg(type, folder)));
+                QVERIFY(warnings.first().contains(QStringLiteral("няколко компютъра")));
+                QVERIFY(asked.contains(folder));
+            }
+            // A second login asks no more.
+            PlatformScript::clearEvents();
+            FileSystems::setTypeHook([&](const QString &) { return type; });
+            QVERIFY(form.N_dostapClick());
+            FileSystems::setTypeHook({});
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")).filter(QStringLiteral("мрежова")), QStringList());
+        }
     }
 
     void questionTexts()
