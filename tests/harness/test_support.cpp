@@ -405,6 +405,33 @@ QStringList exportFileLines(const QString &baseName)
     return text.split(QStringLiteral("\r\n"));
 }
 
+namespace {
+// Where the program's server connection goes: another connection like it,
+// opened in a thread of its own.
+struct ServerAddress {
+    explicit ServerAddress(const QSqlDatabase &db)
+        : host(db.hostName())
+        , database(db.databaseName())
+        , user(db.userName())
+        , port(db.port())
+    {
+    }
+    QSqlDatabase open(const QString &name) const
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(host);
+        db.setPort(port);
+        db.setDatabaseName(database);
+        db.setUserName(user);
+        if (!db.open())
+            qFatal("another connection could not be opened: %s", qPrintable(db.lastError().text()));
+        return db;
+    }
+    QString host, database, user;
+    int port;
+};
+} // namespace
+
 WriteLockHolder::WriteLockHolder(int ms)
 {
     if (Db::engine(DataModule1->connection()) == Db::Engine::Postgres) {
@@ -412,21 +439,13 @@ WriteLockHolder::WriteLockHolder(int ms)
         // workstation's would be.
         static int serial = 0;
         m_connection = QStringLiteral("lock-holder-%1").arg(++serial);
-        const QSqlDatabase program = DataModule1->connection();
-        const QString name = m_connection, host = program.hostName(), database = program.databaseName(),
-                      user = program.userName();
-        const int port = program.port();
+        const QString name = m_connection;
+        const ServerAddress server(DataModule1->connection());
         auto taken = std::make_shared<QSemaphore>();
         auto release = m_releaseNow;
         m_release.reset(QThread::create([=] {
             {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-                db.setHostName(host);
-                db.setPort(port);
-                db.setDatabaseName(database);
-                db.setUserName(user);
-                if (!db.open())
-                    qFatal("the write lock could not be taken: %s", qPrintable(db.lastError().text()));
+                QSqlDatabase db = server.open(name);
                 {
                     WriteTransaction tx(db);
                     taken->release();
@@ -465,6 +484,64 @@ WriteLockHolder::~WriteLockHolder()
     else
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
+}
+
+ConnectionCutter::ConnectionCutter(const QString &table)
+    : m_table(table)
+{
+    if (Db::engine() != Db::Engine::Postgres)
+        qFatal("a connection is cut on a server only");
+    Db::execute(QStringLiteral("CREATE FUNCTION cut_%1_waits() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN PERFORM pg_sleep(30); RETURN NEW; END$$")
+                    .arg(table));
+    Db::execute(QStringLiteral("CREATE TRIGGER cut_%1 BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                               "EXECUTE FUNCTION cut_%1_waits()")
+                    .arg(table));
+    static int serial = 0;
+    const QString name = QStringLiteral("cutter-%1").arg(++serial);
+    const ServerAddress server(Db::connection());
+    auto cut = m_cut;
+    auto stop = m_stop;
+    m_thread.reset(QThread::create([=] {
+        {
+            QSqlDatabase db = server.open(name);
+            QSqlQuery q(db);
+            for (int waited = 0; waited < 30000 && !*cut && !*stop; waited += 20) {
+                if (q.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                                          "current_database() AND wait_event = 'PgSleep' AND pid <> pg_backend_pid()"))
+                    && q.next() && q.value(0).toBool())
+                    *cut = 1;
+                else
+                    QThread::msleep(20);
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }));
+    m_thread->start();
+}
+
+ConnectionCutter::~ConnectionCutter()
+{
+    *m_stop = 1;
+    m_thread->wait();
+    // From a connection of its own: the program's, cut, connects again at
+    // its own next statement.
+    const QString name = QStringLiteral("cutter-drop");
+    {
+        QSqlDatabase db = ServerAddress(Db::connection()).open(name);
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("DROP TRIGGER IF EXISTS cut_%1 ON %1").arg(m_table))
+            || !q.exec(QStringLiteral("DROP FUNCTION IF EXISTS cut_%1_waits()").arg(m_table)))
+            qWarning("the cutting trigger stays: %s", qPrintable(q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool ConnectionCutter::cut() const
+{
+    return m_cut->loadRelaxed() != 0;
 }
 
 void ModalWalk::start()

@@ -14,6 +14,7 @@ class TDataModule1;
 class ServerTestDatabase;
 struct ServerConnection;
 class QThread;
+#include <QAtomicInt>
 #include <QSemaphore>
 #include <QSqlDatabase>
 #include <QVariantList>
@@ -175,6 +176,26 @@ private:
     QString m_connection; // on the server
     std::shared_ptr<QSemaphore> m_releaseNow = std::make_shared<QSemaphore>();
     std::unique_ptr<QThread> m_release;
+};
+
+// On the server: the next row written into `table` (by any statement of the
+// program's connection) waits, and another connection ends that session with
+// pg_terminate_backend, as a server stopped or a connection cut in the middle
+// of an operation would. Destroying it takes the trigger away again.
+class ConnectionCutter
+{
+public:
+    explicit ConnectionCutter(const QString &table);
+    ~ConnectionCutter();
+    ConnectionCutter(const ConnectionCutter &) = delete;
+    ConnectionCutter &operator=(const ConnectionCutter &) = delete;
+    bool cut() const; // a session was ended
+
+private:
+    QString m_table;
+    std::shared_ptr<QAtomicInt> m_cut = std::make_shared<QAtomicInt>(0);
+    std::shared_ptr<QAtomicInt> m_stop = std::make_shared<QAtomicInt>(0);
+    std::unique_ptr<QThread> m_thread;
 };
 
 // Drives modal windows opened through Dialogs::exec in the order they open:

@@ -128,11 +128,12 @@ void reconnectIfLost(const QSqlDatabase &db, const QString &sql)
 template <class Run>
 auto onEither(const QString &sql, const QSqlDatabase &db, Run run) -> decltype(run())
 {
+    if (Db::engine(db) == Db::Engine::Postgres)
+        reconnectIfLost(db, sql);
     if (!db.isOpen())
         throw DbError(QStringLiteral("Няма връзка с базата данни"), sql);
     if (Db::engine(db) == Db::Engine::Sqlite)
         return run();
-    reconnectIfLost(db, sql);
     try {
         return run();
     } catch (const DbError &) {

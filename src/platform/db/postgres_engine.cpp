@@ -228,8 +228,10 @@ QString PostgresEngine::errorText(const QSqlError &error)
 
 bool PostgresEngine::lost(const QSqlDatabase &db)
 {
+    // The driver closes a connection the server ended (stopped, or the
+    // session terminated); a reconnect that failed leaves it closed too.
     if (!db.isOpen())
-        return false;
+        return db.isValid() && db.driverName() == QLatin1String(Driver);
     PGconn *conn = handleOf(db);
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }

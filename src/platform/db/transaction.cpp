@@ -78,6 +78,10 @@ void WriteTransaction::rollback()
         return;
     m_done = true;
     depths()[m_name] = m_depth - 1;
+    // A server connection that broke took its transaction with it: nothing is
+    // left to roll back, and no reconnect is waited for here.
+    if (Db::engine(m_db) == Db::Engine::Postgres && PostgresEngine::lost(m_db))
+        return;
     if (m_depth == 1) {
         run(QStringLiteral("ROLLBACK"));
     } else {
