@@ -10,6 +10,7 @@
 #include "desk/text_viewer.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
+#include "platform/db/postgres_engine.h"
 #include "platform/script.h"
 #include "test_registry.h"
 #include "test_support.h"
@@ -330,5 +331,50 @@ private Q_SLOTS:
     }
 };
 
+// The connection to the server cut in the middle of a desk sale: the cashier
+// reads why in Bulgarian, the lines stay open and nothing of the sale is
+// saved; the next sale connects again by itself.
+class DeskLostConnectionTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aSaleCutOffIsToldAndTheNextGoesThrough()
+    {
+        if (!testOnServer())
+            QSKIP("a connection to a server: a SQLite file has none to lose");
+        TestProgram program;
+        Desk d;
+        PlatformScript::setModalHandler([](QDialog *w) {
+            auto *pay = qobject_cast<TForm_Pay_Type *>(w);
+            if (!pay)
+                return int(QDialog::Rejected);
+            pay->setItemIndex(0);
+            pay->Edit_Dadena_Sum->setText(QStringLiteral("1000"));
+            pay->BitBtn_PriemiClick();
+            return pay->result();
+        });
+        {
+            ConnectionCutter cutter(QStringLiteral("Store_Kol"));
+            d.markAll();
+            d.desk->Button_ProdajbaClick();
+            QVERIFY(cutter.cut());
+        }
+        const QString told = PlatformScript::texts(QStringLiteral("message")).value(0);
+        QVERIFY2(told.startsWith(QStringLiteral("Продажбата не беше извършена:\n")
+                                 + QString::fromUtf8(PostgresEngine::LostText)),
+                 qPrintable(told));
+        QCOMPARE(count("Prodajbi"), 0);
+        QCOMPARE(count("Prodajbi_Vremenni"), 2);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 17")).toDouble(), 10.0);
+        d.markAll();
+        d.desk->Button_ProdajbaClick();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+        QCOMPARE(count("Prodajbi"), 2);
+        QCOMPARE(count("Prodajbi_Vremenni"), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 17")).toDouble(), 6.0);
+    }
+};
+
 VTEST(DeferredDeskTest)
+VTEST(DeskLostConnectionTest)
 #include "test_deferred_desk.moc"

@@ -619,6 +619,39 @@ private Q_SLOTS:
 };
 
 namespace {
+// Another workstation's program folder in `dir` on the database of
+// `program`, printing fiscal receipts into `receipts` (its own folder when
+// empty); the receipt folder it prints into.
+QString otherProgramFolder(const QTemporaryDir &dir, const TestProgram &program, const QString &receipts = {})
+{
+    QDir().mkpath(dir.filePath(QStringLiteral("SQLs")));
+    for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
+        QFile::copy(QDir(sourceSqlFolder()).filePath(name), dir.filePath(QStringLiteral("SQLs/") + name));
+    ProgramFolder::setPath(dir.path());
+    AliasFile::setPath(program.file(QStringLiteral("Data")));
+    Settings::writeInteger(Keys::Tuning_FB, 2);
+    if (!receipts.isEmpty())
+        Settings::writeString(Keys::Tuning_19, receipts);
+    const QString folder = Settings::receiptFolder();
+    ProgramFolder::setPath(program.folder());
+    return folder;
+}
+
+// A worker run to its end in `home` as `workstation`: its output, or a failure.
+QStringList runWorker(const QString &home, const QString &workstation, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessEnvironment(environment(home, workstation));
+    p.start(QStringLiteral(VENTAROS_DESK_WORKER), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        QTest::qFail(qPrintable(workstation + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QStringLiteral(": ")
+                                + QString::fromUtf8(p.readAllStandardError())),
+                     __FILE__, __LINE__);
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 // An open line of 2 of article 1 by Иван; its sale; a typed delivery of 3 of article 2.
 long long openLine()
 {
@@ -785,14 +818,7 @@ private Q_SLOTS:
         shop();
         // The second workstation: its own program folder on the first one's database.
         QTemporaryDir second;
-        QDir().mkpath(second.filePath(QStringLiteral("SQLs")));
-        for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
-            QFile::copy(QDir(sourceSqlFolder()).filePath(name), second.filePath(QStringLiteral("SQLs/") + name));
-        ProgramFolder::setPath(second.path());
-        QVERIFY(AliasFile::setPath(program.file(QStringLiteral("Data"))));
-        Settings::writeInteger(Keys::Tuning_FB, 2);
-        const QString secondBon = Settings::receiptFolder();
-        ProgramFolder::setPath(program.folder());
+        const QString secondBon = otherProgramFolder(second, program);
         const QString firstBon = Settings::receiptFolder();
         QVERIFY(firstBon != secondBon);
 
@@ -887,6 +913,80 @@ private Q_SLOTS:
         }
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation NOT IN ('kasa1', 'kasa2')")),
                  0LL);
+    }
+
+    void numbersTakenAtTheSameMomentAreNeverTheSame()
+    {
+        // Four workstations number new records at once, each by the
+        // maximum plus one: no number twice, none skipped.
+        TestProgram program;
+        shop();
+        QList<QProcess *> workers;
+        for (int w = 1; w <= 4; ++w) {
+            auto *p = new QProcess(this);
+            p->setProcessEnvironment(environment(program.folder(), QStringLiteral("kasa%1").arg(w)));
+            p->start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("number"), QStringLiteral("2")});
+            workers << p;
+        }
+        QStringList numbers;
+        for (QProcess *p : workers) {
+            QVERIFY(p->waitForFinished(60000));
+            QVERIFY2(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0,
+                     qPrintable(QString::fromUtf8(p->readAllStandardError())));
+            for (const QString &line : QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n')))
+                if (line.startsWith(QLatin1String("numbers ")))
+                    numbers += line.mid(8).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        }
+        qDeleteAll(workers);
+        qInfo("%lld numbers taken", qint64(numbers.size()));
+        QVERIFY(numbers.size() > 8);
+        QCOMPARE(qsizetype(QSet<QString>(numbers.cbegin(), numbers.cend()).size()), numbers.size());
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi")), qint64(numbers.size()));
+        QCOMPARE(count(QStringLiteral("SELECT MAX(ID) FROM Grupi")), qint64(numbers.size()));
+    }
+
+    void eachWorkstationKeepsItsOwnWorkAndReceipts()
+    {
+        // Two workstations on one database: the work tables and the receipts
+        // still to deliver of one are never seen or taken by the other; open
+        // lines are the operator's, wherever they were typed.
+        TestProgram program;
+        shop();
+        const QString blocked = program.file(QStringLiteral("not-a-folder"));
+        QVERIFY(putFile(blocked, "x"));
+        QTemporaryDir first, second;
+        otherProgramFolder(first, program, blocked + QStringLiteral("/bon")); // its receipts wait
+        const QString secondBon = otherProgramFolder(second, program);
+        const QString op = QStringLiteral("Иван");
+        QCOMPARE(runWorker(first.path(), QStringLiteral("kasa1"), {QStringLiteral("leave"), op}).value(1),
+                 QStringLiteral("left"));
+        const QStringList nothing{QStringLiteral("ready"), QStringLiteral("stock-taking 0"), QStringLiteral("delivery 0"),
+                                  QStringLiteral("pending 0"), QStringLiteral("open 1")};
+        QCOMPARE(runWorker(second.path(), QStringLiteral("kasa2"), {QStringLiteral("own"), op}), nothing);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation = 'kasa1' AND "
+                                      "COALESCE(Temp_Name, '') = ''")),
+                 1LL);
+        QCOMPARE(QDir(secondBon).entryList(QDir::Files).size(), 0);
+        const QStringList kept{QStringLiteral("ready"), QStringLiteral("stock-taking %1").arg(Articles),
+                               QStringLiteral("delivery 1"), QStringLiteral("pending 1"), QStringLiteral("open 1")};
+        QCOMPARE(runWorker(first.path(), QStringLiteral("kasa1"), {QStringLiteral("own"), op}), kept);
+        if (!testOnServer())
+            return;
+        // A second machine under a working station's name would share them: refused.
+        QProcess working;
+        working.setProcessEnvironment(environment(first.path(), QStringLiteral("kasa1")));
+        working.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("hold")});
+        QVERIFY(working.waitForReadyRead(30000) && working.readLine().startsWith("running"));
+        QProcess twin;
+        twin.setProcessEnvironment(environment(second.path(), QStringLiteral("kasa1")));
+        twin.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("own"), op});
+        QVERIFY(twin.waitForFinished(60000));
+        working.kill();
+        working.waitForFinished(10000);
+        QCOMPARE(twin.exitCode(), 2);
+        QVERIFY2(QString::fromUtf8(twin.readAllStandardError())
+                     .contains(QStringLiteral("Работно място с името \"kasa1\" вече работи с тази база данни")),
+                 "the twin was not refused");
     }
 };
 

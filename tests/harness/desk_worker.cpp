@@ -14,12 +14,16 @@
 //   ventaros_desk_worker upgrade            the database upgrade by SQLs/UpdateTables.nts
 //   ventaros_desk_worker mixed <op> <secs>  sales and deliveries; prints what it did
 //   ventaros_desk_worker lock <ms> <times>  holds the write lock <ms> at a time
+//   ventaros_desk_worker number <secs>      new article groups by the next-number helper; prints their numbers
+//   ventaros_desk_worker leave <op>         a sale, an open line of <op>, stock-taking and delivery lines; ends
+//   ventaros_desk_worker own <op>           prints what this workstation finds of its own and of <op>'s
 //
 // With VENTAROS_KILL_AT_SUPER_JOURNAL set, a delivery or stock-taking save
 // kills its own process at the commit point of its transaction across the
 // work database: when its super-journal is deleted, after every journal was
 // written.
 #include "app/data_module.h"
+#include "app/next_number.h"
 #include "catalogue/article_groups.h"
 #include "catalogue/deliveries.h"
 #include "catalogue/stock_taking.h"
@@ -31,6 +35,7 @@
 #include "platform/application.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
+#include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
 #include "platform/instance_lock.h"
 #include "platform/script.h"
@@ -291,6 +296,68 @@ int lockLoop(int ms, int times)
     }
     return 0;
 }
+// New groups for `seconds`, each numbered MAX(ID) + 1 by the next-number
+// helper, as every window numbers its records.
+int numberLoop(int seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QStringList numbers;
+    while (timeLeft(clock, seconds)) {
+        try {
+            numbers << QString::number(NextNumber::insert(QStringLiteral("Grupi"), QStringLiteral("ID"), [](long long n) {
+                Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (?, ?)"),
+                            {n, QStringLiteral("Група %1").arg(n)});
+            }));
+        } catch (const DbError &e) {
+            if (!e.busy())
+                throw;
+            std::fprintf(stderr, "number refused: %s\n", qPrintable(oneLine(e.message())));
+        }
+    }
+    std::printf("numbers %s\n", qPrintable(numbers.join(QLatin1Char(' '))));
+    return 0;
+}
+
+// What a workstation leaves for its next run: a sold receipt still to
+// deliver (when its folder cannot be written), an open line of `op`, a
+// stock-taking and a delivery line typed.
+int leaveWork(const QString &op)
+{
+    QRandomGenerator rng = workerRandom();
+    if (!sellOnce(op, rng))
+        return 1;
+    DeskLines::NewLine line;
+    line.article = 1;
+    line.quantityText = QStringLiteral("1");
+    line.priceText = QStringLiteral("2.5");
+    line.op = op;
+    if (DeskLines::insertLine(line).outcome != DeskLines::InsertResult::Written)
+        return 1;
+    StockTaking::prepare();
+    for (int a = 1; a <= Articles; ++a)
+        StockTaking::addLine(a, 1, Warehouse);
+    Deliveries::LineInput typed;
+    typed.article = 2;
+    typed.deliveryCurrency = typed.saleCurrency = QStringLiteral("BGL");
+    typed.quantity = 3;
+    Deliveries::addLine(typed, 0);
+    std::printf("left\n");
+    return 0;
+}
+
+// What this workstation finds: its stock-taking and delivery lines, its
+// receipts still to deliver, and the open lines of `op` (shared by operator).
+int ownWork(const QString &op)
+{
+    StockTaking::prepare();
+    std::printf("stock-taking %d\ndelivery %d\npending %lld\nopen %lld\n", StockTaking::lineCount(),
+                Deliveries::lineCount(),
+                scalar(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation = ?"),
+                       {WorkTables::workstationName()}),
+                scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni WHERE Operator = ?"), {op}));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -344,12 +411,18 @@ int main(int argc, char **argv)
             return mixedLoop(args.value(2), args.value(3).toInt());
         if (mode == QLatin1String("lock"))
             return lockLoop(args.value(2).toInt(), args.value(3).toInt());
+        if (mode == QLatin1String("number"))
+            return numberLoop(args.value(2).toInt());
+        if (mode == QLatin1String("leave"))
+            return leaveWork(args.value(2));
+        if (mode == QLatin1String("own"))
+            return ownWork(args.value(2));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 3;
     }
     std::fprintf(stderr, "usage: %s start | hold | sell <op> [secs] | deliver [secs] | count [secs] | import <file> | "
-                         "upgrade | mixed <op> <secs> | lock <ms> <times>\n",
+                         "upgrade | mixed <op> <secs> | lock <ms> <times> | number <secs> | leave <op> | own <op>\n",
                  argv[0]);
     return 2;
 }
