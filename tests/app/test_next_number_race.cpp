@@ -58,6 +58,8 @@ private Q_SLOTS:
         env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
         for (int i = 0; i < 2; ++i) {
             auto *p = new QProcess(this);
+            // Two workstations: a server refuses one name from two places.
+            env.insert(QStringLiteral("VENTAROS_WORKSTATION"), QStringLiteral("race%1").arg(i + 1));
             p->setProcessEnvironment(env);
             p->setProcessChannelMode(QProcess::MergedChannels);
             p->start(QCoreApplication::applicationFilePath(),
