@@ -211,6 +211,14 @@ QString sessionsOf()
     return QStringLiteral("FROM pg_stat_activity WHERE datname = current_database() AND application_name LIKE '%/' || ?");
 }
 
+// Stops a process: it sends nothing more, and what it sent before has
+// reached the server by the time this returns.
+void stop(qint64 pid)
+{
+    ::kill(pid_t(pid), SIGSTOP);
+    QThread::msleep(50);
+}
+
 // On the server, the stopped process `pid` holds a transaction that has
 // written (in `table` when given) and is not committing: a kill now cuts
 // that write off, and only the server can take it back.
@@ -248,7 +256,7 @@ bool killInWrite(QProcess &worker, const TestProgram &program, const QString &ta
     const pid_t pid = pid_t(worker.processId());
     bool open = false;
     if (testOnServer()) {
-        ::kill(pid, SIGSTOP);
+        stop(pid);
         open = serverWriteOpen(pid, table);
     }
     ::kill(pid, SIGKILL);
@@ -510,7 +518,7 @@ private Q_SLOTS:
             long long saved = 0;
             for (int attempt = 0; attempt < 500 && !caught; ++attempt) {
                 QThread::msleep(rng.bounded(30));
-                ::kill(pid, SIGSTOP);
+                stop(pid);
                 caught = serverWriteOpen(pid, QString::fromUtf8(w.table));
                 saved = count(QString::fromUtf8(w.saved));
                 if (!caught)
