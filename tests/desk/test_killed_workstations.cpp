@@ -510,7 +510,7 @@ private Q_SLOTS:
             QProcess worker;
             worker.setProcessEnvironment(environment(program.folder()));
             worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            worker.start(QStringLiteral(VENTAROS_DESK_WORKER), {QString::fromUtf8(writer)});
+            worker.start(deskWorkerProgram(), {QString::fromUtf8(writer)});
             QVERIFY(worker.waitForReadyRead(30000) && worker.readLine().startsWith("ready"));
             const pid_t pid = pid_t(worker.processId());
             // Stopped at random moments until it is caught inside a save.
@@ -650,7 +650,7 @@ QStringList runWorker(const QString &home, const QString &workstation, const QSt
 {
     QProcess p;
     p.setProcessEnvironment(environment(home, workstation));
-    p.start(QStringLiteral(VENTAROS_DESK_WORKER), args);
+    p.start(deskWorkerProgram(), args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         QTest::qFail(qPrintable(workstation + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QStringLiteral(": ")
                                 + QString::fromUtf8(p.readAllStandardError())),
@@ -933,7 +933,7 @@ private Q_SLOTS:
         for (int w = 1; w <= 4; ++w) {
             auto *p = new QProcess(this);
             p->setProcessEnvironment(environment(program.folder(), QStringLiteral("kasa%1").arg(w)));
-            p->start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("number"), QStringLiteral("2")});
+            p->start(deskWorkerProgram(), {QStringLiteral("number"), QStringLiteral("2")});
             workers << p;
         }
         QStringList numbers;
@@ -983,11 +983,11 @@ private Q_SLOTS:
         // A second machine under a working station's name would share them: refused.
         QProcess working;
         working.setProcessEnvironment(environment(first.path(), QStringLiteral("kasa1")));
-        working.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("hold")});
+        working.start(deskWorkerProgram(), {QStringLiteral("hold")});
         QVERIFY(working.waitForReadyRead(30000) && working.readLine().startsWith("running"));
         QProcess twin;
         twin.setProcessEnvironment(environment(second.path(), QStringLiteral("kasa1")));
-        twin.start(QStringLiteral(VENTAROS_DESK_WORKER), {QStringLiteral("own"), op});
+        twin.start(deskWorkerProgram(), {QStringLiteral("own"), op});
         QVERIFY(twin.waitForFinished(60000));
         working.kill();
         working.waitForFinished(10000);
