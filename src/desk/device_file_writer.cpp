@@ -94,13 +94,13 @@ void DeviceFileWriter::watch(TDataModule1 *module)
 {
     if (!module)
         return;
-    connect(
-        module, &TDataModule1::databaseChanged, this,
-        [this] {
-            recoverClaims();
-            flushSoon();
-        },
-        Qt::UniqueConnection);
+    // Qt refuses a unique connection to a lambda, so the one watched before
+    // is let go by hand; the main window asks again each time it is made.
+    disconnect(m_watch);
+    m_watch = connect(module, &TDataModule1::databaseChanged, this, [this] {
+        recoverClaims();
+        flushSoon();
+    });
     recoverClaims();
     flushSoon();
 }

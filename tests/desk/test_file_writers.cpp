@@ -1,6 +1,7 @@
 // Two writers over one queue (two copies of the program, or a copy and the
 // one that starts after it was killed): every file is delivered once, and
 // nobody is told of a failure that did not happen.
+#include "app/data_module.h"
 #include "desk/device_file_writer.h"
 #include "platform/db/database.h"
 #include "test_registry.h"
@@ -137,6 +138,45 @@ private Q_SLOTS:
         QCOMPARE(next.flush(), 0);
         QCOMPARE(contents(bon), QStringList{QStringLiteral("r1")});
         QCOMPARE(pendingRows(), 0);
+        QCOMPARE(told.messages, QStringList());
+    }
+
+    // A switch of database hands the running writer what a killed copy
+    // claimed there, however often the main window asked it to watch.
+    void aSwitchOfDatabaseTakesOverTheClaimsThere()
+    {
+        TestProgram program;
+        const QString bon = program.file(QStringLiteral("Bon"));
+        QDir().mkpath(bon);
+        PendingFiles::queue({DeviceFile{0, bon, {}, "r1"}});
+        {
+            DeviceFileWriter killed;
+            killed.setStepHookForTest([](Step s) {
+                if (s == Step::Claimed)
+                    throw DeviceFileWriter::Stopped{};
+            });
+            QVERIFY_THROWS_EXCEPTION(DeviceFileWriter::Stopped, killed.flush());
+        }
+        Told told;
+        DeviceFileWriter live;
+        listen(live, told);
+        live.watch(program.dataModule());
+        live.watch(program.dataModule());
+        QTest::qWait(10); // the flush the watch itself asks for runs first
+        QCOMPARE(pendingRows(), 0);
+        PendingFiles::queue({DeviceFile{0, bon, {}, "r2"}});
+        {
+            DeviceFileWriter killed;
+            killed.setStepHookForTest([](Step s) {
+                if (s == Step::Claimed)
+                    throw DeviceFileWriter::Stopped{};
+            });
+            QVERIFY_THROWS_EXCEPTION(DeviceFileWriter::Stopped, killed.flush());
+        }
+        QCOMPARE(pendingRows(), 1);
+        Q_EMIT program.dataModule()->databaseChanged(program.file(QStringLiteral("Data")));
+        QTRY_COMPARE(pendingRows(), 0);
+        QCOMPARE(contents(bon), (QStringList{QStringLiteral("r1"), QStringLiteral("r2")}));
         QCOMPARE(told.messages, QStringList());
     }
 
