@@ -169,7 +169,7 @@ void scanKnown(Window &w)
                             "WHERE ID = ?"));
     Raw insert(QStringLiteral("INSERT INTO Prodajbi_Vremenni (Barkod, Opisanie, Kol, Ed_Cena, Valuta, Operator, T_O, Sm_N, "
                               "Term_N, Dan_Grup, Prigotvq_Se) VALUES (?, 'x', 1, 2.5, 'BGL', ?, 0, 0, 1, 2, 0)"));
-    Raw totals(QStringLiteral("SELECT TOTAL(Kol * Ed_Cena * (100 - T_O) / 100) FROM Prodajbi_Vremenni "
+    Raw totals(QStringLiteral("SELECT COALESCE(SUM(Kol * Ed_Cena * (100 - T_O) / 100), 0) FROM Prodajbi_Vremenni "
                               "WHERE Operator = ? AND Sm_N = 0"));
     const QByteArray name = op().toUtf8();
     const Timing base = measure(
@@ -321,7 +321,7 @@ void cashSale(Window &w)
                               "VALUES (?, ?, ?, '2026-01-01', '12:00:00', 2, 3.4, 'BGL', 0, 0, 0, 'в брой', 1, 1)"));
     Raw stock(QStringLiteral("UPDATE Store_Kol SET Kol = Kol - 2 WHERE Art_ID = ? AND Sklad_ID = 1"));
     Raw pending(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, Temp_Name) "
-                               "VALUES ('bench', 0, ?, '', ?, '')"));
+                               "VALUES ('bench', 0, ?, '', ?, '') RETURNING ID"));
     Raw done(QStringLiteral("DELETE FROM Pending_Files WHERE ID = ?"));
     const QByteArray name = op().toUtf8();
     const QByteArray bytes(600, 'x');
@@ -335,8 +335,7 @@ void cashSale(Window &w)
                 record.bind(1, lines.at(i)).bind(2, article).bind(3, name).run();
                 stock.bind(1, article).run();
             }
-            pending.bind(1, folder.toUtf8()).blob(2, bytes).run();
-            const long long row = sqlite3_last_insert_rowid(handle());
+            const long long row = pending.bind(1, folder.toUtf8()).blob(2, bytes).run();
             rawExec("COMMIT");
             const QString temp = QDir(folder).filePath(QStringLiteral("bench.tmp"));
             QFile f(temp);

@@ -6,8 +6,14 @@
 // each and the ratio of the medians; ends with 1 when a ratio is over its
 // target.
 //
-//   ventaros_bench [ARTICLES] [--runs N] [--engine sqlite] [--folder DIR]
-//   ventaros_bench --scale [--runs N] [--folder DIR]
+//   ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR]
+//   ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR]
+//
+// With --engine postgresql the shop lives in a fresh database on the server
+// the environment names as for the tests (VENTAROS_TEST_PG_HOST, _PORT,
+// _USER; the password from libpq's password file or PGPASSWORD), dropped at
+// the end; the program folder's Data/ holds its connection file and the
+// baselines are the same statements through libpq.
 //
 // --scale runs the benchmark at 10 000, 100 000 and 1 000 000 articles and
 // adds the table of each road's growth (at most 2x from the smallest to the
@@ -20,6 +26,7 @@
 #include "app/data_module.h"
 #include "common/program_folder.h"
 #include "platform/application.h"
+#include "platform/db/server_connection.h"
 #include "platform/script.h"
 
 #include <QDir>
@@ -27,6 +34,9 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -89,10 +99,58 @@ void printMachine(const QString &folder)
 
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: ventaros_bench [ARTICLES] [--runs N] [--engine sqlite] [--folder DIR]\n"
-                         "       ventaros_bench --scale [--runs N] [--folder DIR]\n");
+    std::fprintf(stderr, "usage: ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR]\n"
+                         "       ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR]\n");
     std::exit(2);
 }
+
+// A fresh database for the run on the server the environment names, UTF-8
+// with the C.UTF-8 locale as the README makes a shop's; dropped at its end.
+class ServerDatabase
+{
+public:
+    ServerDatabase()
+    {
+        m_connection.host = qEnvironmentVariable("VENTAROS_TEST_PG_HOST", QStringLiteral("127.0.0.1"));
+        m_connection.port = qEnvironmentVariableIntValue("VENTAROS_TEST_PG_PORT");
+        if (m_connection.port == 0)
+            m_connection.port = ServerConnection::DefaultPort;
+        m_connection.user = qEnvironmentVariable("VENTAROS_TEST_PG_USER", qEnvironmentVariable("USER"));
+        m_connection.database = QStringLiteral("ventaros_bench_%1").arg(QCoreApplication::applicationPid());
+        admin(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C.UTF-8' "
+                             "LC_CTYPE 'C.UTF-8'")
+                  .arg(m_connection.database));
+    }
+    ~ServerDatabase() { admin(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_connection.database)); }
+    const ServerConnection &connection() const { return m_connection; }
+    QString version()
+    {
+        QString v;
+        admin(QStringLiteral("SELECT version()"), &v);
+        return v.section(QLatin1Char(' '), 0, 1);
+    }
+
+private:
+    void admin(const QString &sql, QString *first = nullptr)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
+            db.setHostName(m_connection.host);
+            db.setPort(m_connection.port);
+            db.setUserName(m_connection.user);
+            db.setDatabaseName(QStringLiteral("postgres"));
+            if (!db.open())
+                fail(QStringLiteral("the server cannot be reached: ") + db.lastError().text());
+            QSqlQuery q(db);
+            if (!q.exec(sql))
+                fail(q.lastError().text() + QStringLiteral(": ") + sql);
+            if (first && q.next())
+                *first = q.value(0).toString();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
+    }
+    ServerConnection m_connection;
+};
 
 int runOnce(const QString &self)
 {
@@ -104,6 +162,15 @@ int runOnce(const QString &self)
     if (fileSystemOf(dir.path()) == QLatin1String("tmpfs"))
         fail(QStringLiteral("the folder is on tmpfs: give a folder on a disk"));
     ProgramFolder::setPath(dir.path());
+    std::unique_ptr<ServerDatabase> server;
+    if (onServer()) {
+        server = std::make_unique<ServerDatabase>();
+        QDir().mkpath(ProgramFolder::defaultDatabaseFolder());
+        if (!server->connection().write(ProgramFolder::defaultDatabaseFolder()))
+            fail(QStringLiteral("the connection file was not written"));
+        std::printf("База данни: PostgreSQL %s, %s\n", qPrintable(server->version()),
+                    qPrintable(server->connection().describe()));
+    }
     PlatformScript::activate(); // the first start's questions answered, as a user would
     {
         TDataModule1 module;
@@ -151,8 +218,8 @@ int runScale(const QString &self)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(self, {QString::number(size), QStringLiteral("--runs"), QString::number(options().runs),
-                           QStringLiteral("--folder"), options().parent, QStringLiteral("--results"),
-                           results.fileName()});
+                           QStringLiteral("--engine"), options().engine, QStringLiteral("--folder"), options().parent,
+                           QStringLiteral("--results"), results.fileName()});
         if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() > 1)
             fail(QStringLiteral("the run at %1 articles failed").arg(size));
         over = over || child.exitCode() == 1;
@@ -228,8 +295,8 @@ int main(int argc, char **argv)
             usage();
     }
     // The database engine the roads and their raw baselines run on.
-    if (o.engine != QLatin1String("sqlite"))
-        fail(QStringLiteral("unknown database engine: ") + o.engine + QStringLiteral(" (known: sqlite)"));
+    if (o.engine != QLatin1String("sqlite") && o.engine != QLatin1String("postgresql"))
+        fail(QStringLiteral("unknown database engine: ") + o.engine + QStringLiteral(" (known: sqlite, postgresql)"));
     if (o.runs < 7)
         fail(QStringLiteral("at least 7 runs"));
     if (o.articles < 10000)

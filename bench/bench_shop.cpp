@@ -135,10 +135,16 @@ double generateShop()
                 .run();
     }
     // Open lines are numbered after every sale, as in a shop that sold them.
-    rawExec("DELETE FROM sqlite_sequence WHERE name = 'Prodajbi_Vremenni'");
-    Raw(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('Prodajbi_Vremenni', ?)"))
-        .bind(1, (long long)SalesRecords)
-        .run();
+    if (onServer()) {
+        Raw(QStringLiteral("SELECT setval(pg_get_serial_sequence('prodajbi_vremenni', 'n_prodajba'), ?)"))
+            .bind(1, (long long)SalesRecords)
+            .run();
+    } else {
+        rawExec("DELETE FROM sqlite_sequence WHERE name = 'Prodajbi_Vremenni'");
+        Raw(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('Prodajbi_Vremenni', ?)"))
+            .bind(1, (long long)SalesRecords)
+            .run();
+    }
     rawExec("COMMIT");
     if (!TreeFile::write(ArticleGroups::treeFilePath(), tree))
         fail(QStringLiteral("the group tree file was not written"));

@@ -6,6 +6,8 @@
 #include "bench_support.h"
 
 #include "common/program_folder.h"
+#include "platform/db/work_tables.h"
+#include "platform/instance_lock.h"
 #include "shell/form_dostap_operators.h"
 #include "shell/general_form.h"
 
@@ -60,6 +62,10 @@ Timing startTo(const QString &home, const QString &program, const QStringList &a
 int startToLogin()
 {
     ProgramFolder::resolve();
+    // Where the benchmark's own main window still holds this workstation's
+    // lock of the folder, the fresh start is another workstation's.
+    if (!InstanceLock::acquire())
+        qputenv("VENTAROS_WORKSTATION", (WorkTables::workstationName() + QStringLiteral("-start")).toUtf8());
     EndAtLogin end;
     qApp->installEventFilter(&end);
     TGeneral_Form form;

@@ -9,11 +9,13 @@
 #include <QFile>
 #include <QSqlDriver>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace Bench {
@@ -65,14 +67,63 @@ void fail(const QString &what)
     std::exit(2);
 }
 
+bool onServer()
+{
+    return g_options.engine == QLatin1String("postgresql");
+}
+
 sqlite3 *handle()
 {
     const QVariant v = Db::connection().driver()->handle();
     return *static_cast<sqlite3 *const *>(v.constData());
 }
 
+pg_conn *serverHandle()
+{
+    const QVariant v = Db::connection().driver()->handle();
+    return *static_cast<pg_conn *const *>(v.constData());
+}
+
+namespace {
+// The statement with libpq's numbered placeholders ($1, $2 ...) for the ?s
+// outside quotes.
+QByteArray numbered(const QString &sql, int *count)
+{
+    QString out;
+    bool quoted = false;
+    int n = 0;
+    for (const QChar c : sql) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (c == QLatin1Char('?') && !quoted)
+            out += QLatin1Char('$') + QString::number(++n);
+        else
+            out += c;
+    }
+    *count = n;
+    return out.toUtf8();
+}
+
+void checked(PGresult *r, const QString &sql)
+{
+    const ExecStatusType status = PQresultStatus(r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        const QString error = QString::fromUtf8(PQresultErrorMessage(r));
+        PQclear(r);
+        fail(error.trimmed() + QStringLiteral(": ") + sql);
+    }
+}
+} // namespace
+
 void rawExec(const char *sql)
 {
+    if (onServer()) {
+        const QByteArray text = qstrcmp(sql, "BEGIN IMMEDIATE") == 0 ? QByteArray("BEGIN") : QByteArray(sql);
+        PGresult *r = PQexec(serverHandle(), text.constData());
+        checked(r, QString::fromUtf8(sql));
+        PQclear(r);
+        return;
+    }
     char *error = nullptr;
     if (sqlite3_exec(handle(), sql, nullptr, nullptr, &error) != SQLITE_OK)
         fail(QString::fromUtf8(error ? error : "exec") + QStringLiteral(": ") + QString::fromUtf8(sql));
@@ -81,6 +132,18 @@ void rawExec(const char *sql)
 Raw::Raw(const QString &sql)
     : m_sql(sql)
 {
+    if (onServer()) {
+        static int serial = 0;
+        m_name = QByteArray("bench_raw_" + QByteArray::number(++serial));
+        int count = 0;
+        const QByteArray text = numbered(sql, &count);
+        m_values.resize(count);
+        m_binary.fill(0, count);
+        PGresult *r = PQprepare(serverHandle(), m_name.constData(), text.constData(), 0, nullptr);
+        checked(r, sql);
+        PQclear(r);
+        return;
+    }
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &m_st, nullptr) != SQLITE_OK)
         fail(QStringLiteral("prepare: ") + QString::fromUtf8(sqlite3_errmsg(handle())) + QStringLiteral(": ") + sql);
@@ -88,29 +151,50 @@ Raw::Raw(const QString &sql)
 
 Raw::~Raw()
 {
+    if (!m_name.isEmpty()) {
+        PGresult *r = PQexec(serverHandle(), QByteArray("DEALLOCATE " + m_name).constData());
+        PQclear(r);
+    }
     sqlite3_finalize(m_st);
+}
+
+Raw &Raw::value(int i, const QByteArray &v, bool binary)
+{
+    if (i < 1 || i > m_values.size())
+        fail(QStringLiteral("no value %1 in: ").arg(i) + m_sql);
+    m_values[i - 1] = v;
+    m_binary[i - 1] = binary ? 1 : 0;
+    return *this;
 }
 
 Raw &Raw::bind(int i, long long v)
 {
+    if (onServer())
+        return value(i, QByteArray::number(v), false);
     sqlite3_bind_int64(m_st, i, v);
     return *this;
 }
 
 Raw &Raw::bind(int i, double v)
 {
+    if (onServer())
+        return value(i, QByteArray::number(v, 'g', 17), false);
     sqlite3_bind_double(m_st, i, v);
     return *this;
 }
 
 Raw &Raw::bind(int i, const QByteArray &v)
 {
+    if (onServer())
+        return value(i, v, false);
     sqlite3_bind_text(m_st, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
 Raw &Raw::blob(int i, const QByteArray &v)
 {
+    if (onServer())
+        return value(i, v, true);
     sqlite3_bind_blob(m_st, i, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     return *this;
 }
@@ -119,6 +203,22 @@ long long Raw::run()
 {
     long long first = 0;
     m_rows = 0;
+    if (onServer()) {
+        QList<const char *> values;
+        QList<int> lengths;
+        for (const QByteArray &v : std::as_const(m_values)) {
+            values << v.constData();
+            lengths << int(v.size());
+        }
+        PGresult *r = PQexecPrepared(serverHandle(), m_name.constData(), int(values.size()), values.constData(),
+                                     lengths.constData(), m_binary.constData(), 0);
+        checked(r, m_sql);
+        m_rows = PQntuples(r);
+        if (m_rows > 0 && PQnfields(r) > 0)
+            first = std::strtoll(PQgetvalue(r, 0, 0), nullptr, 10);
+        PQclear(r);
+        return first;
+    }
     int rc;
     while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
         if (m_rows == 0)
@@ -134,6 +234,8 @@ long long Raw::run()
 
 bool Raw::sortsWithoutIndex() const
 {
+    if (!m_st)
+        return false;
     const QByteArray text = (QStringLiteral("EXPLAIN QUERY PLAN ") + m_sql).toUtf8();
     sqlite3_stmt *plan = nullptr;
     if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &plan, nullptr) != SQLITE_OK)

@@ -1,5 +1,6 @@
-// What every road of the benchmark shares: the options, the raw SQLite
-// baseline statements, the timing of runs and the table of figures.
+// What every road of the benchmark shares: the options, the raw baseline
+// statements (plain SQLite calls, or libpq's on a server), the timing of runs
+// and the table of figures.
 #pragma once
 #include <QList>
 #include <QString>
@@ -8,12 +9,13 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
 
 namespace Bench {
 struct Options {
     int articles = 100000; // the size of the generated shop
     int runs = 7;          // at least 7
-    QString engine = QStringLiteral("sqlite"); // the only engine so far
+    QString engine = QStringLiteral("sqlite"); // or "postgresql"
     QString parent;        // the program folder is made under it
     QString results;       // --results: the figures as tab-separated lines, for --scale
 };
@@ -22,8 +24,11 @@ void setOptions(const Options &o);
 
 [[noreturn]] void fail(const QString &what);
 
-// ---- the raw baseline: the same work as plain SQLite calls -----------------
+// ---- the raw baseline: the same work as plain engine calls ------------------
+bool onServer(); // --engine postgresql
 sqlite3 *handle();
+pg_conn *serverHandle();
+// A statement without values; "BEGIN IMMEDIATE" is a plain BEGIN on a server.
 void rawExec(const char *sql);
 
 // One prepared statement, bound and run by hand.
@@ -41,14 +46,19 @@ public:
     // Steps through every row; the first column of the first row.
     long long run();
     int rows() const { return m_rows; } // rows the last run gave
-    // True when the engine's plan for it sorts with a temporary b-tree
-    // (no index gives its order).
+    // True when SQLite's plan for it sorts with a temporary b-tree (no index
+    // gives its order); never told on a server.
     bool sortsWithoutIndex() const;
 
 private:
     sqlite3_stmt *m_st = nullptr;
     QString m_sql;
     int m_rows = 0;
+    // On a server: the prepared statement's name and the values bound.
+    QByteArray m_name;
+    QList<QByteArray> m_values;
+    QList<int> m_binary;
+    Raw &value(int i, const QByteArray &v, bool binary);
 };
 
 // ---- timing -----------------------------------------------------------------
