@@ -6,9 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 mode="${1:-run}"
-packages=(build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite
-          libsqlite3-dev libgl-dev fonts-liberation2)
+# libqt6sql6-psql and libpq: the Qt driver and client of a server database
+# (several machines).
+packages=(build-essential cmake ninja-build ccache qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+          libsqlite3-dev libpq-dev pkg-config libgl-dev fonts-liberation2)
 [ "$mode" = run ] && packages+=(xdg-utils qt6-translations-l10n)
+# The tests run every database test on a scratch PostgreSQL server too.
+[ "$mode" = test ] && packages+=(postgresql)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -41,6 +45,22 @@ part() {
 suite() {
   (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" "$@")
 }
+# The database tests again on a scratch PostgreSQL server on loopback
+# (tests/harness/pg_server.sh: a cluster in a temporary folder, run by an
+# unprivileged user when this runs as root), stopped also on failure. Tests
+# without a database stay out, and so do the classes tests/server_pending.txt
+# names with the reason.
+server_suite() {
+  local pg pending
+  pg="$(mktemp -d "${TMPDIR:-/tmp}/ventaros-pg-XXXXXX")"
+  trap 'tests/harness/pg_server.sh stop "'"$pg"'"; rm -rf "'"$pg"'"' EXIT
+  tests/harness/pg_server.sh start "$pg"
+  pending="$(sed -e 's/#.*//' tests/server_pending.txt | awk 'NF { gsub(/[.]/, "[.]", $1); print $1 }' | paste -sd '|' -)"
+  (. "$pg/env" && export VENTAROS_TEST_ENGINE=postgresql && suite -E "^(common|layers)[.]${pending:+|^($pending)\$}")
+  tests/harness/pg_server.sh stop "$pg"
+  rm -rf "$pg"
+  trap - EXIT
+}
 
 case "$mode" in
   run)
@@ -57,6 +77,7 @@ case "$mode" in
   test)
     part build build_with -DVENTAROS_SANITIZE=OFF
     part tests suite
+    part "server tests" server_suite
     # Every test again, against the library built with AddressSanitizer and
     # UndefinedBehaviorSanitizer; the normal build's objects are kept.
     part "sanitizer build" build_with -DVENTAROS_SANITIZE=ON
