@@ -118,8 +118,9 @@ private Q_SLOTS:
                              c.params),
                          expected);
                 nonEmpty += expected.isEmpty() ? 0 : 1;
-                // From three characters on, the index narrows the rows.
-                QCOMPARE(c.sql.contains(QLatin1String("MATCH")), Db::upper(typed).toUcs4().size() >= 3);
+                // From three characters on, the index narrows the rows (on a server its own index serves the condition).
+                if (!testOnServer())
+                    QCOMPARE(c.sql.contains(QLatin1String("MATCH")), Db::upper(typed).toUcs4().size() >= 3);
             }
             // The desk's hit list, at most 1000 names, in name order.
             const auto hits = DeskSearch::find(QLatin1Char('i'), typed);
@@ -129,6 +130,16 @@ private Q_SLOTS:
             QCOMPARE(desk, ids(today + QStringLiteral(" LIMIT 1000"), {Db::likeContains(typed)}));
         }
         QVERIFY(nonEmpty > 40);
+        if (testOnServer()) {
+            // The server's trigram index serves the very condition, short texts too.
+            for (const QString &typed : {QStringLiteral("%мляко%"), QStringLiteral("%к%")}) {
+                const QString plan = planOf(QStringLiteral("SELECT P.ID FROM Produkti P WHERE UPPER(P.Opisanie) LIKE "
+                                                           "UPPER('%1') ESCAPE '\\'")
+                                                .arg(typed))
+                                         .join(QLatin1Char('\n'));
+                QVERIFY2(plan.contains(QLatin1String("produkti_ime")), qPrintable(plan));
+            }
+        }
     }
 
     void theCatalogueSearchListsTheSameArticles()
@@ -279,6 +290,8 @@ class CatalogueQueryPlans : public QObject
 private Q_SLOTS:
     void catalogueRoadsReadByIndex()
     {
+        if (testOnServer())
+            QSKIP("the plans read here are SQLite's; the server's name index is checked by NameSearch");
         TestProgram program;
         addGroup(1, QStringLiteral("Стоки"));
         addGroup(2, QStringLiteral("Други"));

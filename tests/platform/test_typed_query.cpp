@@ -5,6 +5,7 @@
 #include "platform/db/work_tables.h"
 #include "common/text_file.h"
 #include "test_registry.h"
+#include "test_support.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -49,17 +50,26 @@ class TypedQueryTest : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;
+    std::unique_ptr<ServerTestDatabase> m_server;
+
+    void openWriter()
+    {
+        QString error;
+        QVERIFY2(Db::openFolder(kWriter, m_dir.path(), &error), qPrintable(error));
+    }
 
 private Q_SLOTS:
     void init()
     {
         ProgramFolder::setPath(m_dir.path());
-        QFile::remove(m_dir.filePath(QStringLiteral("t.sqlite")));
+        QFile::remove(Db::databaseFile(m_dir.path()));
+        m_server = prepareDatabaseFolder(m_dir.path());
         QString error;
-        QVERIFY2(Db::open(kMain, m_dir.filePath(QStringLiteral("t.sqlite")), true, &error), qPrintable(error));
+        QVERIFY2(Db::openForCreation(kMain, m_dir.path(), &error), qPrintable(error));
         Db::setCurrentConnection(kMain);
-        Db::execute(QStringLiteral("CREATE TABLE Operators (ID INTEGER PRIMARY KEY AUTOINCREMENT, Ime TEXT NOT NULL, "
-                                   "Par TEXT NOT NULL, Prava TEXT NOT NULL DEFAULT '')"));
+        createTestTable(QStringLiteral("Operators"), QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT, Ime TEXT "
+                                                                    "NOT NULL, Par TEXT NOT NULL, Prava TEXT NOT NULL "
+                                                                    "DEFAULT ''"));
         Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par) VALUES ('Администратор', 'salt$hash')"));
         Db::execute(QStringLiteral("CREATE VIEW Everyone AS SELECT Ime, Par FROM Operators"));
     }
@@ -69,6 +79,7 @@ private Q_SLOTS:
         Db::close(kWriter);
         Db::close(kMain);
         Db::setCurrentConnection(QString());
+        m_server.reset();
     }
 
     void everyFormOfReadingThePasswordIsRefused_data()
@@ -78,7 +89,9 @@ private Q_SLOTS:
         const QString password = TypedQuery::refusal(TypedQuery::protectedColumns().first());
         const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
         QTest::newRow("column") << "SELECT Par FROM Operators" << password;
-        QTest::newRow("quoted, other case") << "select \"PAR\" from \"operators\"" << password;
+        // A server's quoted names keep their case.
+        QTest::newRow("quoted") << (testOnServer() ? "select \"par\" from \"operators\"" : "select \"PAR\" from \"operators\"")
+                                << password;
         QTest::newRow("alias") << "SELECT o.Par AS x FROM Operators o" << password;
         QTest::newRow("star") << "SELECT * FROM Operators" << password;
         QTest::newRow("table star") << "SELECT o.* FROM Operators o" << password;
@@ -97,7 +110,23 @@ private Q_SLOTS:
         QTest::newRow("unclosed comment after") << "SELECT 1; /* x" << onlySelect;
         QTest::newRow("pragma") << "PRAGMA query_only = 0" << onlySelect;
         QTest::newRow("empty") << " -- nothing" << QStringLiteral("Няма въведена заявка.");
-        QTest::newRow("tokenizer") << "SELECT fts3_tokenizer('simple', x'4141414141414141')" << "Функцията fts3_tokenizer не е разрешена в собствените справки.";
+        if (!testOnServer()) {
+            QTest::newRow("tokenizer") << "SELECT fts3_tokenizer('simple', x'4141414141414141')"
+                                       << "Функцията fts3_tokenizer не е разрешена в собствените справки.";
+            return;
+        }
+        QTest::newRow("whole row") << "SELECT o FROM Operators o" << password;
+        QTest::newRow("row as json") << "SELECT row_to_json(x) FROM Operators AS x" << password;
+        QTest::newRow("quoted alias") << "SELECT \"O\".ime FROM Operators \"O\" WHERE \"O\".par <> ''" << password;
+        QTest::newRow("statistics") << "SELECT most_common_vals::text FROM pg_stats WHERE attname = 'par'" << password;
+        QTest::newRow("in a string") << "SELECT 'Par; *' AS x, $$;$$ AS y, E'\\';' AS z" << QString();
+        QTest::newRow("for update") << "SELECT Ime FROM Operators FOR UPDATE" << onlySelect;
+        QTest::newRow("sql of its own") << "SELECT query_to_xml('SELECT Par FROM Operators', true, false, '')"
+                                        << "Функцията query_to_xml не е разрешена в собствените справки.";
+        QTest::newRow("writers' lock") << "SELECT pg_advisory_lock(1)"
+                                       << "Функцията pg_advisory_lock не е разрешена в собствените справки.";
+        QTest::newRow("nested comment") << "SELECT 1 /* a /* b */ ; */" << QString();
+        QTest::newRow("dollar after ;") << "SELECT 1; $$ x" << onlySelect;
     }
     void everyFormOfReadingThePasswordIsRefused()
     {
@@ -112,6 +141,17 @@ private Q_SLOTS:
             for (const QVariant &v : row)
                 QVERIFY(!v.toString().contains(QStringLiteral("hash")));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT count(*) FROM Operators")).toInt(), 1);
+    }
+
+    // The server keeps every workstation's work tables in the database: no
+    // typed query reads them, as on SQLite, where they are never attached.
+    void workTablesAreNotRead()
+    {
+        if (!testOnServer())
+            QSKIP("SQLite's typed queries never see the work database");
+        WorkTables::create(QStringLiteral("TypedWork"), QStringLiteral("A INTEGER"));
+        const QString sql = QStringLiteral("SELECT count(*) FROM ") + WorkTables::qualified(QStringLiteral("TypedWork"));
+        QVERIFY(TypedQueryConnection::open(kMain)->check(sql).startsWith(QStringLiteral("Справката чете работна таблица")));
     }
 
     void theRefusalNamesTheColumn()
@@ -149,10 +189,14 @@ private Q_SLOTS:
     {
         // Another workstation holds the write lock: the query waits for it and
         // still ends when stopped or out of time.
-        QString error;
-        QVERIFY2(Db::open(kWriter, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error), qPrintable(error));
+        openWriter();
         QSqlDatabase writer = QSqlDatabase::database(kWriter, false);
-        Db::execute(QStringLiteral("BEGIN EXCLUSIVE"), {}, writer);
+        if (testOnServer()) {
+            Db::execute(QStringLiteral("BEGIN"), {}, writer);
+            Db::execute(QStringLiteral("LOCK TABLE Operators IN ACCESS EXCLUSIVE MODE"), {}, writer);
+        } else {
+            Db::execute(QStringLiteral("BEGIN EXCLUSIVE"), {}, writer);
+        }
         QCOMPARE(runOnThread(QStringLiteral("SELECT Ime FROM Operators"), {100000, 300ms}).outcome,
                  TypedQuery::Outcome::TimedOut);
         const TypedQuery::Result stopped =
@@ -174,11 +218,10 @@ private Q_SLOTS:
         // A copy a killed run left behind goes with the next run.
         const QString left = temp.filePath(QStringLiteral("query-") + WorkTables::workstationName()
                                            + QStringLiteral("-1-7.sqlite"));
-        QVERIFY(TextFile::writeWhole(left, "x"));
-        QString error;
-        QVERIFY2(Db::open(kWriter, m_dir.filePath(QStringLiteral("t.sqlite")), false, &error), qPrintable(error));
+        QVERIFY(testOnServer() || TextFile::writeWhole(left, "x"));
+        openWriter();
         QSqlDatabase writer = QSqlDatabase::database(kWriter, false);
-        Db::execute(QStringLiteral("PRAGMA busy_timeout = 300"), {}, writer);
+        shortenBusyWait(300, writer);
         QStringList during;
         int copyMode = 0;
         QString saved = QStringLiteral("no");
@@ -206,9 +249,17 @@ private Q_SLOTS:
         QCOMPARE(saved, QString());
         QCOMPARE(r.outcome, TypedQuery::Outcome::Stopped);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT count(*) FROM Operators")).toInt(), 2);
-        QCOMPARE(during.size(), before.size() + 1);
-        QCOMPARE(copyMode, 0600);
-        QCOMPARE(temp.entryList(QDir::Files), before);
+        if (testOnServer()) {
+            // The stopped query runs on no session of the server.
+            QTRY_COMPARE(Db::scalar(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE query LIKE "
+                                                   "'%FROM c, Operators%' AND pid <> pg_backend_pid()"))
+                             .toInt(),
+                         0);
+        } else {
+            QCOMPARE(during.size(), before.size() + 1);
+            QCOMPARE(copyMode, 0600);
+            QCOMPARE(temp.entryList(QDir::Files), before);
+        }
 
         // Refused, done, out of time while copying or while running: nothing is left either.
         const struct {

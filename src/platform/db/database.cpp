@@ -618,11 +618,8 @@ void Db::registerSpelling(const QString &identifier)
     spellings().insert(identifier.toLower(), identifier);
 }
 
-QSqlRecord Db::fields(const QSqlQuery &query, const QString &sql)
+QStringList Db::spelledNames(const QStringList &names, const QString &sql)
 {
-    QSqlRecord r = query.record();
-    if (!query.driver() || query.driver()->dbmsType() != QSqlDriver::PostgreSQL)
-        return r;
     // The statement's own spelling first (its aliases), then the schema's.
     QHash<QString, QString> own;
     static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
@@ -630,16 +627,32 @@ QSqlRecord Db::fields(const QSqlQuery &query, const QString &sql)
         const QString w = it.next().captured();
         own.insert(w.toLower(), w);
     }
-    for (int i = 0; i < r.count(); ++i) {
-        const QString name = r.fieldName(i);
+    QStringList out;
+    out.reserve(names.size());
+    for (const QString &name : names) {
         const QString lower = name.toLower();
-        if (name != lower)
-            continue; // quoted in the statement: spelled as it stands
-        QString spelled = own.value(lower);
-        if (spelled.isEmpty())
-            spelled = spellings().value(lower, name);
+        if (name != lower) {
+            out << name; // quoted in the statement: spelled as it stands
+            continue;
+        }
+        const QString spelled = own.value(lower);
+        out << (spelled.isEmpty() ? spellings().value(lower, name) : spelled);
+    }
+    return out;
+}
+
+QSqlRecord Db::fields(const QSqlQuery &query, const QString &sql)
+{
+    QSqlRecord r = query.record();
+    if (!query.driver() || query.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return r;
+    QStringList names;
+    for (int i = 0; i < r.count(); ++i)
+        names << r.fieldName(i);
+    names = spelledNames(names, sql);
+    for (int i = 0; i < r.count(); ++i) {
         QSqlField f = r.field(i);
-        f.setName(spelled);
+        f.setName(names.at(i));
         r.replace(i, f);
     }
     return r;

@@ -124,6 +124,8 @@ QSqlRecord tableColumns(const QString &table, const QSqlDatabase &db = connectio
 // The columns of a query's rows with their names spelled as the statement
 // or the schema spells them (a server folds unquoted names to lower case).
 QSqlRecord fields(const QSqlQuery &query, const QString &sql);
+// The same for names a server gave for the columns of `sql`.
+QStringList spelledNames(const QStringList &names, const QString &sql);
 // Names the schema spells (tables' columns), for fields().
 void registerSpelling(const QString &identifier);
 

@@ -20,7 +20,9 @@ namespace {
 constexpr qint64 WriteLockKey = 0x56454e5441524f53; // "VENTAROS"
 constexpr qint64 PresenceLockKey = WriteLockKey + 1;
 
-PGconn *handleOf(const QSqlDatabase &db)
+} // namespace
+
+PGconn *PostgresEngine::handle(const QSqlDatabase &db)
 {
     const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
     // Qt names the type by libpq's struct: "pg_conn*".
@@ -28,6 +30,8 @@ PGconn *handleOf(const QSqlDatabase &db)
         return nullptr;
     return *static_cast<PGconn *const *>(v.constData());
 }
+
+namespace {
 
 QString shortHash(const QByteArray &bytes)
 {
@@ -148,7 +152,7 @@ QString connectFailure(const QSqlError &error, const ServerConnection &server)
 
 QString PostgresEngine::workSchema()
 {
-    QString name = QStringLiteral("work_") + WorkTables::workstationName();
+    QString name = QLatin1String(WorkSchemaPrefix) + WorkTables::workstationName();
     if (name.toUtf8().size() > 60)
         name = name.left(40) + QLatin1Char('_') + workstationTag();
     return QLatin1Char('"') + name + QLatin1Char('"');
@@ -232,7 +236,7 @@ bool PostgresEngine::lost(const QSqlDatabase &db)
     // session terminated); a reconnect that failed leaves it closed too.
     if (!db.isOpen())
         return db.isValid() && db.driverName() == QLatin1String(Driver);
-    PGconn *conn = handleOf(db);
+    PGconn *conn = handle(db);
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }
 

@@ -3,7 +3,11 @@
 #include <QSqlError>
 #include <QString>
 
+#include <memory>
+
 struct ServerConnection;
+class TypedQueryConnection;
+typedef struct pg_conn PGconn;
 
 // What the PostgreSQL engine does differently; nothing outside platform/db
 // uses it. The connection is QPSQL (libpq underneath): the password comes
@@ -45,4 +49,11 @@ bool tableExists(const QString &table, const QSqlDatabase &db);
 QString serverColumns(const QString &columns);
 // The schema that holds this workstation's work tables, quoted.
 QString workSchema();
+// Work schemas of every workstation begin with this.
+inline constexpr const char *WorkSchemaPrefix = "work_";
+
+// libpq's connection under a QPSQL connection; nullptr when not open.
+PGconn *handle(const QSqlDatabase &db);
+// `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
+std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
 } // namespace PostgresEngine

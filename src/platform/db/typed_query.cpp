@@ -1,6 +1,7 @@
 #include "platform/db/typed_query.h"
 
 #include "platform/db/database.h"
+#include "platform/db/postgres_engine.h"
 #include "platform/db/sqlite_engine.h"
 
 #include <QAtomicInteger>
@@ -38,6 +39,65 @@ QString timeLimitMessage(std::chrono::milliseconds limit)
     return QStringLiteral("Справката не завърши за %1 секунди и беше прекратена. Стеснете условията ѝ.")
         .arg(seconds);
 }
+QString onlySelectText()
+{
+    return QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
+}
+
+QString deniedFunction(const QString &function)
+{
+    return QStringLiteral("Функцията %1 не е разрешена в собствените справки.").arg(function);
+}
+
+bool skipBlanks(const QString &s, qsizetype &i)
+{
+    while (i < s.size()) {
+        const QChar c = s.at(i);
+        const QChar next = i + 1 < s.size() ? s.at(i + 1) : QChar();
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            while (i < s.size() && s.at(i) != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
+            if (end < 0)
+                return false;
+            i = end + 2;
+        } else {
+            return true;
+        }
+    }
+    return true;
+}
+
+QString formProblem(const QString &sql)
+{
+    qsizetype i = 0;
+    if (!skipBlanks(sql, i) || i >= sql.size())
+        return QStringLiteral("Няма въведена заявка.");
+    qsizetype w = i;
+    while (w < sql.size() && (sql.at(w).isLetter() || sql.at(w) == QLatin1Char('_')))
+        ++w;
+    const QString first = sql.mid(i, w - i).toUpper();
+    if (first != QLatin1String("SELECT") && first != QLatin1String("WITH"))
+        return onlySelectText();
+    return {};
+}
+
+bool onlyBlanksAfter(const QString &rest)
+{
+    qsizetype j = 0;
+    for (;;) {
+        if (!skipBlanks(rest, j))
+            return false;
+        if (j < rest.size() && rest.at(j) == QLatin1Char(';')) {
+            ++j;
+            continue;
+        }
+        return j >= rest.size();
+    }
+}
 } // namespace TypedQuery
 
 std::unique_ptr<TypedQueryConnection> TypedQueryConnection::open(const QString &programConnection)
@@ -48,6 +108,8 @@ std::unique_ptr<TypedQueryConnection> TypedQueryConnection::open(const QString &
     QSqlDatabase clone = QSqlDatabase::cloneDatabase(programConnection, name);
     if (clone.driverName() == QLatin1String("QSQLITE"))
         return SqliteEngine::openTypedQuery(clone);
+    if (clone.driverName() == QLatin1String(PostgresEngine::Driver))
+        return PostgresEngine::openTypedQuery(clone);
     const QString driver = clone.driverName();
     clone = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);

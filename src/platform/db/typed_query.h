@@ -44,6 +44,15 @@ const QList<ProtectedColumn> &protectedColumns();
 const ProtectedColumn *findProtected(const QString &table, const QString &column);
 QString refusal(const ProtectedColumn &column);
 QString timeLimitMessage(std::chrono::milliseconds limit);
+QString onlySelectText(); // "only one SELECT or WITH"
+QString deniedFunction(const QString &function);
+// What every engine checks first: empty when `sql`, past blanks and comments,
+// begins with SELECT or WITH; otherwise the Bulgarian reason.
+QString formProblem(const QString &sql);
+// Skips blanks and SQL comments from `i`; false on an unclosed comment.
+bool skipBlanks(const QString &sql, qsizetype &i);
+// Only blanks, comments and ";" in `rest` (what follows the one statement).
+bool onlyBlanksAfter(const QString &rest);
 } // namespace TypedQuery
 
 class TypedQueryConnection

@@ -38,29 +38,6 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// Skips blanks and SQL comments from `i`; false on an unclosed comment.
-bool skipBlanks(const QString &s, qsizetype &i)
-{
-    while (i < s.size()) {
-        const QChar c = s.at(i);
-        const QChar next = i + 1 < s.size() ? s.at(i + 1) : QChar();
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            while (i < s.size() && s.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype end = s.indexOf(QLatin1String("*/"), i + 2);
-            if (end < 0)
-                return false;
-            i = end + 2;
-        } else {
-            return true;
-        }
-    }
-    return true;
-}
-
 void closeConnection(QSqlDatabase &db)
 {
     const QString name = db.connectionName();
@@ -321,16 +298,10 @@ private:
     QString check(const QSqlDatabase &db, const QString &sql, QString *statement)
     {
         sqlite3 *handle = SqliteEngine::handle(db);
-        const QString onlySelect = QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
-        qsizetype i = 0;
-        if (!skipBlanks(sql, i) || i >= sql.size())
-            return QStringLiteral("Няма въведена заявка.");
-        qsizetype w = i;
-        while (w < sql.size() && (sql.at(w).isLetter() || sql.at(w) == QLatin1Char('_')))
-            ++w;
-        const QString first = sql.mid(i, w - i).toUpper();
-        if (first != QLatin1String("SELECT") && first != QLatin1String("WITH"))
-            return onlySelect;
+        const QString onlySelect = TypedQuery::onlySelectText();
+        const QString form = TypedQuery::formProblem(sql);
+        if (!form.isEmpty())
+            return form;
         const QByteArray text = sql.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         const char *tail = nullptr;
@@ -339,9 +310,7 @@ private:
         const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, &tail);
         if (rc != SQLITE_OK) {
             const QString why = m_refused                     ? TypedQuery::refusal(*m_refused)
-                                : !m_deniedFunction.isEmpty() ? QStringLiteral("Функцията %1 не е разрешена в "
-                                                                               "собствените справки.")
-                                                                    .arg(m_deniedFunction)
+                                : !m_deniedFunction.isEmpty() ? TypedQuery::deniedFunction(m_deniedFunction)
                                                               : Db::errorText(QSqlError(
                                                                     QString(), QString::fromUtf8(sqlite3_errmsg(handle)),
                                                                     QSqlError::StatementError, QString::number(rc)));
@@ -357,17 +326,7 @@ private:
             *statement = QString::fromUtf8(text.constData(), statementBytes);
         // Whatever follows the statement may only be blanks, comments and ";".
         const QString rest = QString::fromUtf8(text.constData() + statementBytes, text.size() - statementBytes);
-        qsizetype j = 0;
-        for (;;) {
-            if (!skipBlanks(rest, j))
-                return onlySelect;
-            if (j < rest.size() && rest.at(j) == QLatin1Char(';')) {
-                ++j;
-                continue;
-            }
-            break;
-        }
-        return j >= rest.size() ? QString() : onlySelect;
+        return TypedQuery::onlyBlanksAfter(rest) ? QString() : onlySelect;
     }
 
     static int authorize(void *self, int action, const char *table, const char *column, const char *, const char *)
