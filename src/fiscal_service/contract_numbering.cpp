@@ -23,7 +23,10 @@ long long nextOf(const QVariant &max)
 }
 
 // Serials are compared as numbers: as texts "999" would sort above "1234".
-const char *kMaxSerial = "SELECT MAX(CAST(Dog_ID AS INTEGER)) FROM Dogovor";
+QString maxSerial()
+{
+    return QStringLiteral("SELECT MAX(%1) FROM Dogovor").arg(Db::leadingInteger(QStringLiteral("Dog_ID")));
+}
 
 // Another device's contract has the number: its prefix with a serial of the
 // same value in any width (in daily mode serials repeat across days, so the
@@ -63,13 +66,13 @@ QString ContractNumbering::datePrefix(const QDate &date)
 
 long long ContractNumbering::dailyCounter(const QDate &date)
 {
-    return nextOf(Db::scalar(QString::fromLatin1(kMaxSerial) + QStringLiteral(" WHERE Dog_Ot = ?"),
+    return nextOf(Db::scalar(maxSerial() + QStringLiteral(" WHERE Dog_Ot = ?"),
                              {Dates::toIso(date)}));
 }
 
 long long ContractNumbering::nextSerial()
 {
-    return nextOf(Db::scalar(QString::fromLatin1(kMaxSerial)));
+    return nextOf(Db::scalar(maxSerial()));
 }
 
 QString ContractNumbering::serialText(long long serial, int digits)

@@ -253,10 +253,10 @@ private Q_SLOTS:
         QCOMPARE(lines.at(3), QStringLiteral("|1              |Ремонт 1       |05.03.2024     |1000000        "));
         QCOMPARE(lines.at(1002), QStringLiteral("|1000           |Ремонт 1000    |05.03.2024     |0.3            "));
 
-        // A lazily fetching model is read to its end as well.
+        // A lazily fetching model is read to its end as well (a server's driver hands over every row at once).
         QSqlQueryModel lazy;
         lazy.setQuery(sql, Db::connection());
-        QVERIFY(lazy.canFetchMore());
+        QVERIFY(testOnServer() || lazy.canFetchMore());
         ListExport b(QStringLiteral("List_B"));
         QVERIFY(b.PRINT_INTO(&lazy, {{2, QStringLiteral("Дата"), 10}, {1, QStringLiteral("Опис"), 12}}));
         QVERIFY(b.finish());

@@ -1,6 +1,7 @@
 #pragma once
 #include "catalogue_test_support.h"
 #include "platform/db/database.h"
+#include "harness/test_support.h"
 
 #include <QVariant>
 
@@ -51,13 +52,13 @@ inline QVariant stock(long long article, long long warehouse)
 // A statement that fails when `table` gets a row whose `column` is `value`.
 inline void failInsertOf(const QString &table, const QString &column, long long value)
 {
-    Db::execute(QStringLiteral("CREATE TEMP TRIGGER fail_%1 BEFORE INSERT ON %1 WHEN NEW.%2 = %3 "
-                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
-                    .arg(table, column)
-                    .arg(value));
+    refuseWrites(QStringLiteral("CREATE TRIGGER fail_%1 BEFORE INSERT ON %1 WHEN NEW.%2 = %3 "
+                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
+                     .arg(table, column)
+                     .arg(value));
 }
 inline void stopFailing(const QString &table)
 {
-    Db::execute(QStringLiteral("DROP TRIGGER IF EXISTS fail_%1").arg(table));
+    dropTrigger(QStringLiteral("fail_") + table);
 }
 } // namespace StockTest

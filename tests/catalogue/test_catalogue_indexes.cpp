@@ -130,16 +130,6 @@ private Q_SLOTS:
             QCOMPARE(desk, ids(today + QStringLiteral(" LIMIT 1000"), {Db::likeContains(typed)}));
         }
         QVERIFY(nonEmpty > 40);
-        if (testOnServer()) {
-            // The server's trigram index serves the very condition, short texts too.
-            for (const QString &typed : {QStringLiteral("%мляко%"), QStringLiteral("%к%")}) {
-                const QString plan = planOf(QStringLiteral("SELECT P.ID FROM Produkti P WHERE UPPER(P.Opisanie) LIKE "
-                                                           "UPPER('%1') ESCAPE '\\'")
-                                                .arg(typed))
-                                         .join(QLatin1Char('\n'));
-                QVERIFY2(plan.contains(QLatin1String("produkti_ime")), qPrintable(plan));
-            }
-        }
     }
 
     void theCatalogueSearchListsTheSameArticles()
@@ -291,7 +281,7 @@ private Q_SLOTS:
     void catalogueRoadsReadByIndex()
     {
         if (testOnServer())
-            QSKIP("the plans read here are SQLite's; the server's name index is checked by NameSearch");
+            QSKIP("the plans read here are SQLite's");
         TestProgram program;
         addGroup(1, QStringLiteral("Стоки"));
         addGroup(2, QStringLiteral("Други"));

@@ -1,9 +1,6 @@
 #include "query_plans.h"
 
 #include "platform/db/database.h"
-#include "test_support.h"
-
-#include <QSqlRecord>
 
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -43,15 +40,9 @@ QStringList statementsOf(const std::function<void()> &road)
 
 QStringList planOf(const QString &sql)
 {
+    if (Db::engine() != Db::Engine::Sqlite)
+        qFatal("query plans are read on SQLite only");
     QStringList rows;
-    if (Db::engine() == Db::Engine::Postgres) {
-        // Whether an index serves a statement, not whether it pays on a test's few rows.
-        Db::execute(QStringLiteral("SET enable_seqscan = off"));
-        for (const QSqlRecord &r : Db::rows(QStringLiteral("EXPLAIN ") + sql))
-            rows << r.value(0).toString().trimmed();
-        Db::execute(QStringLiteral("SET enable_seqscan = on"));
-        return rows;
-    }
     sqlite3_stmt *st = nullptr;
     const QByteArray text = "EXPLAIN QUERY PLAN " + sql.toUtf8();
     if (sqlite3_prepare_v2(handle(), text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)

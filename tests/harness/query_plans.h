@@ -7,8 +7,7 @@
 
 // The statements a road runs on the program's connection, each once (SQLite only).
 QStringList statementsOf(const std::function<void()> &road);
-// The plan rows of a statement, its parameters left unbound (on a server:
-// its values written in, and planned as if every table were large).
+// The plan rows of a statement, its parameters left unbound (SQLite only).
 QStringList planOf(const QString &sql);
 // "SCAN <table>" of a table that grows with the shop (by its name or its
 // alias), in any statement of the list, each with its statement.

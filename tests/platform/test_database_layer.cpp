@@ -5,6 +5,7 @@
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "test_registry.h"
+#include "test_support.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -312,5 +313,32 @@ private Q_SLOTS:
     }
 };
 VTEST(DatabaseLayer)
+
+// What the database layer offers where the engines differ, on the tests' engine.
+class EngineHelpers : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void leadingIntegerReadsTextsAsSqliteCastDoes()
+    {
+        TestProgram program;
+        createTestTable(QStringLiteral("T_Numbers"), QStringLiteral("N INTEGER, S TEXT"));
+        const struct {
+            const char *text;
+            long long value;
+        } rows[] = {{"0041", 41}, {"  7", 7}, {"12a", 12}, {"-3", -3}, {"", 0}, {"abc", 0}, {"1234567890123", 1234567890123}};
+        int n = 0;
+        for (const auto &r : rows)
+            Db::execute(QStringLiteral("INSERT INTO T_Numbers (N, S) VALUES (?, ?)"), {++n, QString::fromUtf8(r.text)});
+        const QString number = Db::leadingInteger(QStringLiteral("S"));
+        n = 0;
+        for (const auto &r : rows)
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT COALESCE(%1, 0) FROM T_Numbers WHERE N = ?").arg(number), {++n})
+                         .toLongLong(),
+                     r.value);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT MAX(%1) FROM T_Numbers").arg(number)).toLongLong(), 1234567890123LL);
+    }
+};
+VTEST(EngineHelpers)
 
 #include "test_database_layer.moc"

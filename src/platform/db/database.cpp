@@ -579,6 +579,14 @@ QString Db::likeStartsWith(const QString &typed)
     return likeEscape(typed) + QLatin1Char('%');
 }
 
+QString Db::leadingInteger(const QString &column)
+{
+    if (engine() == Engine::Sqlite)
+        return QStringLiteral("CAST(%1 AS INTEGER)").arg(column);
+    // At most 18 digits: every such number fits a BIGINT.
+    return QStringLiteral("CAST(substring(%1 from '^\\s*([+-]{0,1}[0-9]{1,18})') AS BIGINT)").arg(column);
+}
+
 QString Db::upper(const QString &text)
 {
     return text.toUpper();

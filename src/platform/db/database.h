@@ -135,6 +135,11 @@ QString likeEscape(const QString &typed);
 QString likeContains(const QString &typed);
 QString likeStartsWith(const QString &typed);
 
+// A text column's leading whole number, as SQLite's CAST(... AS INTEGER)
+// reads it, for MAX and comparisons ("0041" is 41); a text without one gives
+// 0 on SQLite and NULL on a server (a server's CAST refuses such texts).
+QString leadingInteger(const QString &column);
+
 // What the connection's UPPER makes of a text.
 QString upper(const QString &text);
 
