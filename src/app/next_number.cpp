@@ -42,14 +42,29 @@ long long following(const QString &table, const QString &column, const QString &
 }
 } // namespace
 
+namespace {
+void underTheLock(const QString &table, const QString &column)
+{
+    if (!WriteTransaction::isOpen(Db::connection()))
+        throw DbError(QStringLiteral("Номер на %1.%2 се взема само при запис.").arg(table, column));
+}
+} // namespace
+
 long long NextNumber::next(const QString &table, const QString &column)
 {
+    underTheLock(table, column);
     return following(table, column, {}, {});
 }
 
 long long NextNumber::next(const QString &table, const QString &column, const QString &keyColumn, const QVariant &key)
 {
+    underTheLock(table, column);
     return following(table, column, keyColumn, key);
+}
+
+long long NextNumber::proposed(const QString &table, const QString &column)
+{
+    return following(table, column, {}, {});
 }
 
 long long NextNumber::insert(const QString &table, const QString &column,

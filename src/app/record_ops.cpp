@@ -17,7 +17,7 @@
 long long GET_MAX_NUMBER(const QString &table, const QString &column)
 {
     try {
-        return NextNumber::next(table, column);
+        return NextNumber::proposed(table, column);
     } catch (...) {
         return 0;
     }

@@ -287,7 +287,7 @@ void TForm_Projzvodstvo::RadioGroup1Click()
     if (editingState() == 1)
         return; // the number of the variant being edited stays
     try {
-        Label_Oper_ID->setText(QString::number(NextNumber::next(QStringLiteral("Rezept_Art"), QStringLiteral("ID"))));
+        Label_Oper_ID->setText(QString::number(NextNumber::proposed(QStringLiteral("Rezept_Art"), QStringLiteral("ID"))));
     } catch (const std::exception &e) {
         told(e, this);
     }

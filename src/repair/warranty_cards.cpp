@@ -41,7 +41,7 @@ void dropWorkTable()
 
 long long nextCardNumber()
 {
-    return NextNumber::next(QStringLiteral("Garancia_dostavtchik"), QStringLiteral("ID"));
+    return NextNumber::proposed(QStringLiteral("Garancia_dostavtchik"), QStringLiteral("ID"));
 }
 
 void addPiece(long long card, const Piece &piece)
@@ -108,7 +108,7 @@ SaveResult save(const Header &header)
     // Another workstation may have saved a card under the shown number meanwhile.
     if (number <= 0 ||
         Db::firstRow(QStringLiteral("SELECT ID FROM Garancia_dostavtchik WHERE ID = ?"), {number}))
-        number = nextCardNumber();
+        number = NextNumber::next(QStringLiteral("Garancia_dostavtchik"), QStringLiteral("ID"));
     Db::execute(QStringLiteral("UPDATE ") + work() + QStringLiteral(" SET ID_Karta = ?"), {number});
     Db::execute(QStringLiteral("UPDATE Produkti SET Garancionen = 'True' WHERE ID IN (SELECT ID FROM ") + work() +
                 QStringLiteral(")"));

@@ -239,6 +239,11 @@ private slots:
         QCOMPARE(n, 42LL);
         QVERIFY(!WriteTransaction::anyOpen());
         QCOMPARE(GET_MAX_NUMBER(QStringLiteral("T_Num"), QStringLiteral("N")), 43LL);
+        // Outside a write lock a number is only shown: taken there, another workstation could take it too.
+        QCOMPARE(NextNumber::proposed(QStringLiteral("T_Num"), QStringLiteral("N")), 43LL);
+        QVERIFY_THROWS_EXCEPTION(DbError, NextNumber::next(QStringLiteral("T_Num"), QStringLiteral("N")));
+        WriteTransaction tx;
+        QCOMPARE(NextNumber::next(QStringLiteral("T_Num"), QStringLiteral("N")), 43LL);
     }
 
     void nextNumberJoinsCallersTransaction()
