@@ -117,6 +117,7 @@ private Q_SLOTS:
         }
         QTest::newRow("whole row") << "SELECT o FROM Operators o" << password;
         QTest::newRow("row as json") << "SELECT row_to_json(x) FROM Operators AS x" << password;
+        QTest::newRow("alias a server quotes") << "SELECT row_to_json(\"user\") FROM Operators \"user\"" << password;
         QTest::newRow("quoted alias") << "SELECT \"O\".ime FROM Operators \"O\" WHERE \"O\".par <> ''" << password;
         QTest::newRow("statistics") << "SELECT most_common_vals::text FROM pg_stats WHERE attname = 'par'" << password;
         QTest::newRow("in a string") << "SELECT 'Par; *' AS x, $$;$$ AS y, E'\\';' AS z" << QString();

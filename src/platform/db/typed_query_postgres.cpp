@@ -191,12 +191,6 @@ QStringList nodeTexts(const QJsonObject &node)
     return out;
 }
 
-QString quotedIfNeeded(const QString &name)
-{
-    static const QRegularExpression plain(QStringLiteral("^[a-z_][a-z0-9_$]*$"));
-    return plain.match(name).hasMatch() ? name : QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 class PostgresTypedQuery final : public TypedQueryConnection
 {
 public:
@@ -398,11 +392,16 @@ private:
                 return TypedQuery::refusal(p);
             if (p.table.compare(table, Qt::CaseInsensitive) != 0)
                 continue;
-            // Read by the scan (a column or the whole row, under the scan's alias), or named by the statement.
-            const QString alias = QRegularExpression::escape(quotedIfNeeded(node.value(QLatin1String("Alias")).toString()));
-            const QRegularExpression read(QStringLiteral("(^|[^A-Za-z0-9_$\"])%1\\.(\"?%2\"?|\\*)(?![A-Za-z0-9_$])")
-                                              .arg(alias, QRegularExpression::escape(p.column.toLower())),
-                                          QRegularExpression::CaseInsensitiveOption);
+            // Read by the scan (a column or the whole row, under the scan's alias, which the server
+            // quotes where it must), or named by the statement.
+            const QString alias = node.value(QLatin1String("Alias")).toString();
+            const QString quoted =
+                QLatin1Char('"') + QString(alias).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+            const QRegularExpression read(
+                QStringLiteral("(?:(?<![A-Za-z0-9_$\"])%1|%2)\\.(?:\"?%3\"?|\\*)(?![A-Za-z0-9_$])")
+                    .arg(QRegularExpression::escape(alias), QRegularExpression::escape(quoted),
+                         QRegularExpression::escape(p.column.toLower())),
+                QRegularExpression::CaseInsensitiveOption);
             for (const QString &t : texts)
                 if (read.match(t).hasMatch())
                     return TypedQuery::refusal(p);
