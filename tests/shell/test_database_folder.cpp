@@ -964,6 +964,8 @@ private Q_SLOTS:
 
     void updateBuildsTheIndexesOfAnOldShopAndShowsItsProgress()
     {
+        if (testOnServer())
+            QSKIP("the server's update file starts at the first version with server databases: no older server shop exists");
         TestProgram program;
         const int version = ProgramVersion::databaseVersion();
         const QSqlDatabase db = DataModule1->connection();
