@@ -137,6 +137,11 @@ Result sell(const Request &q)
         if (!files.isEmpty())
             PendingFiles::queue(files);
         tx.commit();
+    } catch (const DbError &e) {
+        result.sold.clear();
+        // Never "not sold" of a sale that may be saved: selling it again would sell it twice.
+        result.message = e.outcomeUnknown() ? e.message() : QStringLiteral("Продажбата не беше извършена:\n") + e.message();
+        return result;
     } catch (const std::exception &e) {
         result.sold.clear();
         result.message = QStringLiteral("Продажбата не беше извършена:\n") + QString::fromUtf8(e.what());

@@ -814,6 +814,54 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), StartStock - 2);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 2")).toDouble(), StartStock + 3);
     }
+
+    void aSaleTheServerCommittedAsTheConnectionBrokeIsNotRepeated()
+    {
+        if (!testOnServer())
+            QSKIP("a connection to a server: a SQLite file has none to lose");
+        TestProgram program;
+        shop();
+        const QString receipts = Settings::receiptFolder();
+        const auto saved = [&](long long sales, long long open) {
+            DeviceFileWriter::instance().flush();
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")), sales);
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni")), open);
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(),
+                     StartStock - 2 * sales);
+        };
+        {
+            // Committed, the reply lost: the server, asked again, says saved.
+            const long long line = openLine();
+            CommitCut cut;
+            const Sale::Result sold = Sale::sell(sale(line));
+            QVERIFY(cut.cut());
+            QVERIFY2(sold.ok, qPrintable(sold.message));
+        }
+        saved(1, 0);
+        QCOMPARE(QDir(receipts).entryList(QDir::Files).size(), 1);
+        {
+            // Committed, and the server cannot be asked: never "not sold".
+            const long long line = openLine();
+            CommitCut cut(true);
+            const Sale::Result sold = Sale::sell(sale(line));
+            QVERIFY(cut.cut());
+            QVERIFY(!sold.ok);
+            QCOMPARE(sold.message, QString::fromUtf8(PostgresEngine::UnknownOutcomeText));
+        }
+        saved(2, 0);
+        {
+            // Cut while the server commits, before it has: rolled back, and said so.
+            const long long line = openLine();
+            ConnectionCutter cutter(QStringLiteral("Store_Kol"), true);
+            const Sale::Result sold = Sale::sell(sale(line));
+            QVERIFY(cutter.cut());
+            QVERIFY(!sold.ok);
+            QVERIFY2(sold.message.startsWith(QStringLiteral("Продажбата не беше извършена:\n")
+                                             + QString::fromUtf8(PostgresEngine::LostText)),
+                     qPrintable(sold.message));
+        }
+        saved(2, 1);
+    }
 };
 
 class TwoWorkstationsTest : public QObject

@@ -486,7 +486,7 @@ WriteLockHolder::~WriteLockHolder()
     sqlite3_close(m_db);
 }
 
-ConnectionCutter::ConnectionCutter(const QString &table)
+ConnectionCutter::ConnectionCutter(const QString &table, bool atCommit)
     : m_table(table)
 {
     if (Db::engine() != Db::Engine::Postgres)
@@ -494,8 +494,10 @@ ConnectionCutter::ConnectionCutter(const QString &table)
     Db::execute(QStringLiteral("CREATE FUNCTION cut_%1_waits() RETURNS trigger LANGUAGE plpgsql AS "
                                "$$BEGIN PERFORM pg_sleep(30); RETURN NEW; END$$")
                     .arg(table));
-    Db::execute(QStringLiteral("CREATE TRIGGER cut_%1 BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
-                               "EXECUTE FUNCTION cut_%1_waits()")
+    Db::execute((atCommit ? QStringLiteral("CREATE CONSTRAINT TRIGGER cut_%1 AFTER INSERT OR UPDATE OR DELETE ON %1 "
+                                           "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION cut_%1_waits()")
+                          : QStringLiteral("CREATE TRIGGER cut_%1 BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                                           "EXECUTE FUNCTION cut_%1_waits()"))
                     .arg(table));
     static int serial = 0;
     const QString name = QStringLiteral("cutter-%1").arg(++serial);
@@ -542,6 +544,47 @@ ConnectionCutter::~ConnectionCutter()
 bool ConnectionCutter::cut() const
 {
     return m_cut->loadRelaxed() != 0;
+}
+
+CommitCut::CommitCut(bool unreachable)
+    : m_port(Db::connection().port())
+{
+    if (Db::engine() != Db::Engine::Postgres)
+        qFatal("a connection is cut on a server only");
+    const ServerAddress server(Db::connection());
+    auto cut = m_cut;
+    PostgresEngine::setAfterCommitHookForTests([=](const QSqlDatabase &db) {
+        if (*cut)
+            return;
+        *cut = true;
+        QSqlQuery own(db);
+        if (!own.exec(QStringLiteral("SELECT pg_backend_pid()")) || !own.next())
+            qFatal("the session to end is not known");
+        const qint64 pid = own.value(0).toLongLong();
+        own.finish();
+        {
+            QSqlDatabase other = server.open(QStringLiteral("commit-cut"));
+            QSqlQuery q(other);
+            if (!q.exec(QStringLiteral("SELECT pg_terminate_backend(%1, 10000)").arg(pid)))
+                qFatal("the session was not ended: %s", qPrintable(q.lastError().text()));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("commit-cut"));
+        if (unreachable) {
+            QSqlDatabase program = db;
+            program.setPort(1); // nothing listens there
+        }
+        // The client notices the ended session at its next word to it.
+        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    });
+}
+
+CommitCut::~CommitCut()
+{
+    PostgresEngine::setAfterCommitHookForTests({});
+    QSqlDatabase db = Db::connection();
+    if (db.port() != m_port)
+        db.setPort(m_port);
 }
 
 void ModalWalk::start()

@@ -185,7 +185,9 @@ private:
 class ConnectionCutter
 {
 public:
-    explicit ConnectionCutter(const QString &table);
+    // atCommit: the wait runs at the COMMIT (a deferred trigger), so the
+    // session ends while the server is committing, before it has.
+    explicit ConnectionCutter(const QString &table, bool atCommit = false);
     ~ConnectionCutter();
     ConnectionCutter(const ConnectionCutter &) = delete;
     ConnectionCutter &operator=(const ConnectionCutter &) = delete;
@@ -196,6 +198,24 @@ private:
     std::shared_ptr<QAtomicInt> m_cut = std::make_shared<QAtomicInt>(0);
     std::shared_ptr<QAtomicInt> m_stop = std::make_shared<QAtomicInt>(0);
     std::unique_ptr<QThread> m_thread;
+};
+
+// On the server: right after the server committed the next write
+// transaction of the program's connection, another connection ends that
+// session, so the COMMIT's reply counts as lost. `unreachable` keeps the
+// server from being reached again until this is destroyed.
+class CommitCut
+{
+public:
+    explicit CommitCut(bool unreachable = false);
+    ~CommitCut();
+    CommitCut(const CommitCut &) = delete;
+    CommitCut &operator=(const CommitCut &) = delete;
+    bool cut() const { return *m_cut; }
+
+private:
+    std::shared_ptr<bool> m_cut = std::make_shared<bool>(false);
+    int m_port = 0;
 };
 
 // Drives modal windows opened through Dialogs::exec in the order they open:

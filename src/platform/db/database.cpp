@@ -24,6 +24,7 @@ DbError::DbError(const QString &message, const QString &sql)
     , m_message(message)
     , m_sql(sql)
     , m_lost(message.startsWith(QString::fromUtf8(PostgresEngine::LostText)))
+    , m_unknown(message.startsWith(QString::fromUtf8(PostgresEngine::UnknownOutcomeText)))
 {
 }
 
@@ -433,6 +434,11 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
                     + e.message());
     }
     return true;
+}
+
+void Db::forgetStatements(const QString &connectionName)
+{
+    dropStatements(connectionName);
 }
 
 void Db::close(const QString &connectionName)

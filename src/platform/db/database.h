@@ -21,12 +21,16 @@ public:
     QString sql() const { return m_sql; }
     bool busy() const { return m_busy; } // another workstation held the database past the wait
     bool lost() const { return m_lost; } // the connection to the server broke
+    // The connection broke after the COMMIT was sent and the server could not
+    // be asked since: the operation may be saved.
+    bool outcomeUnknown() const { return m_unknown; }
 
 private:
     QString m_message;
     QString m_sql;
     bool m_busy = false;
     bool m_lost = false;
+    bool m_unknown = false;
 };
 
 // The database engine layer. A database folder holds one SQLite file, or the
@@ -84,6 +88,9 @@ void discardCreation(const QString &folder);
 // `error` gets the Bulgarian reason otherwise.
 bool openFolder(const QString &connectionName, const QString &folder, QString *error);
 void close(const QString &connectionName);
+// Drops the connection's prepared statements: a server connection opened
+// again has none of them.
+void forgetStatements(const QString &connectionName);
 
 // The connection the program works on (set by the data module).
 QSqlDatabase connection();

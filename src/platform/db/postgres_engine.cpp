@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSysInfo>
+#include <QThread>
 
 #include <libpq-fe.h>
 
@@ -32,6 +33,11 @@ PGconn *PostgresEngine::handle(const QSqlDatabase &db)
 }
 
 namespace {
+std::function<void(const QSqlDatabase &)> &afterCommitHook()
+{
+    static std::function<void(const QSqlDatabase &)> hook;
+    return hook;
+}
 
 QString shortHash(const QByteArray &bytes)
 {
@@ -242,6 +248,7 @@ bool PostgresEngine::lost(const QSqlDatabase &db)
 
 bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
 {
+    Db::forgetStatements(db.connectionName());
     db.close();
     if (!db.open()) {
         if (error)
@@ -260,15 +267,65 @@ bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
     return true;
 }
 
-void PostgresEngine::beginWrite(const QSqlDatabase &db)
+qint64 PostgresEngine::beginWrite(const QSqlDatabase &db)
 {
     run(db, QStringLiteral("BEGIN"));
-    try {
-        run(db, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey));
-    } catch (const DbError &) {
+    const QString lock = QStringLiteral("SELECT pg_advisory_xact_lock(%1), txid_current()").arg(WriteLockKey);
+    QSqlQuery q(db);
+    if (!q.exec(lock) || !q.next()) {
+        const bool broke = lost(db);
+        const QSqlError error = q.lastError();
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        throw;
+        if (broke)
+            throw DbError(QString::fromUtf8(LostText), lock);
+        throw DbError(error, lock);
     }
+    return q.value(1).toLongLong();
+}
+
+void PostgresEngine::commitWrite(QSqlDatabase db, qint64 txid)
+{
+    {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("COMMIT"))) {
+            if (!lost(db))
+                throw DbError(q.lastError(), QStringLiteral("COMMIT"));
+        } else {
+            if (afterCommitHook())
+                afterCommitHook()(db);
+            if (!lost(db))
+                return;
+        }
+    }
+    // The COMMIT may have reached the server before the connection broke: it
+    // alone knows whether the transaction is durable. Saying "nothing saved"
+    // of a sale that was saved would have it sold twice.
+    const QString ask = QStringLiteral("SELECT txid_status(?)");
+    QString status;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (lost(db) && !reconnect(db, nullptr))
+            throw DbError(QString::fromUtf8(UnknownOutcomeText), ask);
+        QSqlQuery q(db);
+        q.prepare(ask);
+        q.addBindValue(txid);
+        if (!q.exec() || !q.next())
+            throw DbError(QString::fromUtf8(lost(db) ? UnknownOutcomeText : LostText), ask);
+        status = q.value(0).toString();
+        // The ended session may still be finishing its commit or its abort.
+        if (status != QLatin1String("in progress"))
+            break;
+        QThread::msleep(100);
+    }
+    if (status == QLatin1String("committed"))
+        return;
+    if (status == QLatin1String("in progress"))
+        throw DbError(QString::fromUtf8(UnknownOutcomeText), ask);
+    throw DbError(QString::fromUtf8(LostText), QStringLiteral("COMMIT"));
+}
+
+void PostgresEngine::setAfterCommitHookForTests(std::function<void(const QSqlDatabase &)> hook)
+{
+    afterCommitHook() = std::move(hook);
 }
 
 bool PostgresEngine::tableExists(const QString &table, const QSqlDatabase &db)

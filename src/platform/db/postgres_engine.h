@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 struct ServerConnection;
@@ -31,6 +32,12 @@ inline constexpr const char *LostText = "Връзката със сървъра 
                                         "операция не беше записано; програмата ще се свърже отново при "
                                         "следващото действие.";
 
+// The COMMIT was sent and the connection broke before its reply, and the
+// server could not be asked afterwards: the operation may be saved.
+inline constexpr const char *UnknownOutcomeText = "Връзката със сървъра на базата данни прекъсна в момента на "
+                                                  "записа и не може да се разбере дали операцията е записана. "
+                                                  "Проверете дали е записана, преди да я повторите.";
+
 // The connection broke (server stopped, connection cut): the open transaction
 // is gone with it.
 bool lost(const QSqlDatabase &db);
@@ -40,8 +47,17 @@ bool reconnect(QSqlDatabase db, QString *error);
 // The write guard's start: BEGIN, then the lock that one writer at a time
 // holds until its commit, as SQLite's BEGIN IMMEDIATE (so "maximum plus one"
 // numbers and the stock stay exact under several writers); it waits
-// Db::BusyTimeoutMs for another workstation's write. Throws DbError.
-void beginWrite(const QSqlDatabase &db);
+// Db::BusyTimeoutMs for another workstation's write. Returns the
+// transaction's id, taken in the same round trip. Throws DbError.
+qint64 beginWrite(const QSqlDatabase &db);
+// The write guard's COMMIT of transaction `txid`. When the connection breaks
+// before the reply, the server is asked on a new connection whether it
+// committed: returns when it did; throws DbError with LostText when it rolled
+// back, with UnknownOutcomeText when it cannot be asked.
+void commitWrite(QSqlDatabase db, qint64 txid);
+// For tests only: runs after the server answered the guard's COMMIT; a hook
+// that cuts the connection makes the guard take the reply as lost.
+void setAfterCommitHookForTests(std::function<void(const QSqlDatabase &)> hook);
 
 bool tableExists(const QString &table, const QSqlDatabase &db);
 // The column types of a work table's definition written for SQLite, as

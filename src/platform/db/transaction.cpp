@@ -32,13 +32,13 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
         if (PostgresEngine::lost(m_db) && !PostgresEngine::reconnect(m_db, &why))
             throw DbError(why, QStringLiteral("BEGIN"));
         try {
-            PostgresEngine::beginWrite(m_db);
+            m_serverTx = PostgresEngine::beginWrite(m_db);
         } catch (const DbError &) {
             if (!PostgresEngine::lost(m_db))
                 throw;
             if (!PostgresEngine::reconnect(m_db, &why))
                 throw DbError(why, QStringLiteral("BEGIN"));
-            PostgresEngine::beginWrite(m_db);
+            m_serverTx = PostgresEngine::beginWrite(m_db);
         }
     } else {
         run(QStringLiteral("BEGIN IMMEDIATE"));
@@ -67,6 +67,14 @@ void WriteTransaction::commit()
 {
     if (m_done)
         return;
+    if (m_depth == 1 && Db::engine(m_db) == Db::Engine::Postgres) {
+        // A server's COMMIT that fails ends the transaction either way:
+        // nothing is left to roll back.
+        m_done = true;
+        depths()[m_name] = 0;
+        PostgresEngine::commitWrite(m_db, m_serverTx);
+        return;
+    }
     run(m_depth == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE sp%1").arg(m_depth));
     m_done = true;
     depths()[m_name] = m_depth - 1;

@@ -27,6 +27,7 @@ private:
     void run(const QString &sql);
     QSqlDatabase m_db;
     QString m_name;
+    qint64 m_serverTx = 0; // the server's id of the transaction, to ask its fate after a lost COMMIT
     int m_depth = 0;
     bool m_done = false;
 };
