@@ -48,10 +48,11 @@ std::string roundText(const std::string &text, int decimals)
 }
 } // namespace
 
-QString Money::fixed(double value, int decimals)
+namespace {
+// Beyond the exact type's range (or past its eight decimals): the shortest
+// decimal text itself, rounded.
+QString fixedByText(double value, int decimals)
 {
-    if (decimals < 0)
-        decimals = 0;
     if (std::isnan(value) || std::isinf(value))
         return QString::number(value);
     const bool negative = value < 0;
@@ -62,7 +63,32 @@ QString Money::fixed(double value, int decimals)
     return QString::fromStdString(text);
 }
 
+bool inDecimalRange(double value, int decimals)
+{
+    return std::isfinite(value) && std::fabs(value) < 9e10 && decimals <= Decimal::Scale;
+}
+} // namespace
+
+QString Money::fixed(double value, int decimals)
+{
+    if (decimals < 0)
+        decimals = 0;
+    if (!inDecimalRange(value, decimals))
+        return fixedByText(value, decimals);
+    return Decimal::fromDouble(value).toString(decimals);
+}
+
+QString Money::fixed(Decimal value, int decimals)
+{
+    return value.toString(decimals);
+}
+
 QString Money::format42(double value)
+{
+    return formatWidth(value, 4, 2);
+}
+
+QString Money::format42(Decimal value)
 {
     return formatWidth(value, 4, 2);
 }
@@ -72,9 +98,18 @@ QString Money::formatWidth(double value, int width, int decimals)
     return fixed(value, decimals).rightJustified(width, QLatin1Char(' '));
 }
 
+QString Money::formatWidth(Decimal value, int width, int decimals)
+{
+    return value.toString(decimals).rightJustified(width, QLatin1Char(' '));
+}
+
 double Money::round(double value, int decimals)
 {
-    return fixed(value, decimals).toDouble();
+    if (decimals < 0)
+        decimals = 0;
+    if (!inDecimalRange(value, decimals))
+        return fixedByText(value, decimals).toDouble();
+    return Decimal::fromDouble(value).rounded(decimals).toDouble();
 }
 
 bool Numbers::parse(const QString &text, double *value)
