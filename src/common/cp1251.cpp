@@ -72,5 +72,18 @@ QString Cp1251::decodeText(const QByteArray &bytes)
     QString text = utf8.decode(data);
     if (!utf8.hasError())
         return text;
-    return decode(data);
+    // Each line on its own: one stray line (a byte typed in another editor, a
+    // line of an older file) never changes how the others read.
+    text.clear();
+    text.reserve(data.size());
+    for (qsizetype at = 0; at < data.size();) {
+        qsizetype end = data.indexOf('\n', at);
+        end = end < 0 ? data.size() : end + 1;
+        const QByteArrayView line(data.constData() + at, end - at);
+        QStringDecoder lineUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = lineUtf8.decode(line);
+        text += lineUtf8.hasError() ? decode(line.toByteArray()) : decoded;
+        at = end;
+    }
+    return text;
 }

@@ -7,6 +7,7 @@
 namespace Cp1251 {
 QByteArray encode(const QString &text); // characters outside the page become '?'
 QString decode(const QByteArray &bytes);
-// Text of a file or message: UTF-8 when it is valid UTF-8, else code page 1251.
+// Text of a file or message, line by line: a line that is valid UTF-8 reads as
+// UTF-8, any other as code page 1251.
 QString decodeText(const QByteArray &bytes);
 } // namespace Cp1251

@@ -613,6 +613,37 @@ private Q_SLOTS:
         QVERIFY(DataModule1->isOpen());
     }
 
+    // A line of stray bytes in a settings file (typed in another editor) reads
+    // as code page 1251 alone: the Cyrillic firm name and the program folder's
+    // Cyrillic path around it read as they were written, after every save too,
+    // and the start finds the database whole.
+    void aStrayLineInASettingsFileLeavesTheOtherLinesAsTheyRead()
+    {
+        QTemporaryDir parent;
+        const QString cyrillic = parent.filePath(QStringLiteral("Магазин Първи"));
+        QVERIFY(QDir().mkpath(cyrillic));
+        TestProgram program(true, cyrillic);
+        const QString name = QStringLiteral("Магазин Първи ООД");
+        const QString data = ProgramFolder::defaultDatabaseFolder();
+        QVERIFY(Settings::writeString(Keys::Firm_Data_Name, name));
+        const QByteArray stray("\x80\x81\xff junk\n");
+        for (const QString &file : {Settings::filePath(), AliasFile::filePath()})
+            QVERIFY(putFile(file, fileContents(file) + stray));
+        for (int round = 0; round < 2; ++round) { // as the junk left it, then as written back
+            QCOMPARE(Settings::readString(Keys::Firm_Data_Name), name);
+            QCOMPARE(AliasFile::path(), data);
+            TDataModule1 dm;
+            PlatformScript::clearEvents();
+            QVERIFY(DatabaseOpen::openAliasFolder(nullptr));
+            QCOMPARE(PlatformScript::events().size(), 0);
+            QCOMPARE(dm.databaseFolder(), data);
+            QVERIFY(Settings::writeString(Keys::Store_ActiveOper, QStringLiteral("Мария")));
+            QVERIFY(AliasFile::setPath(dm.databaseFolder()));
+        }
+        QVERIFY(QString::fromUtf8(fileContents(Settings::filePath())).contains(QStringLiteral("Name=") + name));
+        QVERIFY(QString::fromUtf8(fileContents(AliasFile::filePath())).contains(QStringLiteral("PATH=") + data));
+    }
+
     void startupVersionCheckTexts()
     {
         TestProgram program;
