@@ -4,7 +4,6 @@
 #include "platform/db/work_tables.h"
 #include "platform/exception_log.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -20,10 +19,12 @@ QString g_path;
 int g_fd = -1;
 } // namespace
 
+// In the program folder itself, not in TEMP/ among the report files a user
+// clears, nor in the database folder, which other machines may share. The
+// one place the file's name is built from the workstation's name.
 QString InstanceLock::filePath()
 {
-    return QDir(ProgramFolder::tempFolder())
-        .filePath(QStringLiteral("running-") + WorkTables::workstationName() + QStringLiteral(".lock"));
+    return ProgramFolder::file(QStringLiteral(".running-") + WorkTables::workstationName() + QStringLiteral(".lock"));
 }
 
 bool InstanceLock::acquire()

@@ -205,7 +205,8 @@ private Q_SLOTS:
     }
 
     // A double click starts a second copy: refused with one message before the
-    // login while the first runs; a killed first copy leaves nothing that refuses.
+    // login while the first runs, also after TEMP/ was emptied; a killed first
+    // copy leaves nothing that refuses.
     void secondStartOnOneWorkstation()
     {
         TestProgram program;
@@ -217,6 +218,10 @@ private Q_SLOTS:
         first.start(deskWorkerProgram(), {QStringLiteral("hold")});
         QVERIFY(first.waitForReadyRead(60000));
         QCOMPARE(first.readAllStandardOutput(), QByteArray("running\n"));
+        // The user clears the report files in TEMP/: the first copy still holds its place.
+        QDir temp(ProgramFolder::tempFolder());
+        QVERIFY(!temp.isEmpty());
+        QVERIFY(temp.removeRecursively());
 
         resetProgramState();
         {
