@@ -357,7 +357,7 @@ private Q_SLOTS:
             ConnectionCutter cutter(QStringLiteral("Store_Kol"));
             d.markAll();
             d.desk->Button_ProdajbaClick();
-            QVERIFY(cutter.cut());
+            QVERIFY2(cutter.cut(), qPrintable(PlatformScript::texts(QStringLiteral("message")).join(QLatin1Char('\n'))));
         }
         const QString told = PlatformScript::texts(QStringLiteral("message")).value(0);
         QVERIFY2(told.startsWith(QStringLiteral("Продажбата не беше извършена:\n")

@@ -17,6 +17,7 @@
 #include "test_registry.h"
 #include "test_support.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -211,12 +212,18 @@ QString sessionsOf()
     return QStringLiteral("FROM pg_stat_activity WHERE datname = current_database() AND application_name LIKE '%/' || ?");
 }
 
-// Stops a process: it sends nothing more, and what it sent before has
-// reached the server by the time this returns.
+// Stops a process: it sends nothing more, and the server has done all it
+// sent before by the time this returns: each of its sessions waits for the
+// client (nothing more to read, or a reply it cannot hand over) or for a lock.
 void stop(qint64 pid)
 {
     ::kill(pid_t(pid), SIGSTOP);
-    QThread::msleep(50);
+    const QString busy = QStringLiteral("SELECT COUNT(*) ") + sessionsOf()
+                         + QStringLiteral(" AND wait_event_type IS DISTINCT FROM 'Client' AND "
+                                          "wait_event_type IS DISTINCT FROM 'Lock'");
+    const QDeadlineTimer patience(std::chrono::minutes(1));
+    while (count(busy, {QString::number(pid)}) > 0 && !patience.hasExpired())
+        QThread::msleep(5);
 }
 
 // On the server, the stopped process `pid` holds a transaction that has
@@ -239,11 +246,9 @@ bool serverWriteOpen(qint64 pid, const QString &table = {})
 // transaction (a client that is gone never commits).
 bool serverSessionGone(qint64 pid)
 {
-    for (int waited = 0; waited < 10000; waited += 50) {
+    for (const QDeadlineTimer patience(std::chrono::minutes(1)); !patience.hasExpired(); QThread::msleep(50))
         if (count(QStringLiteral("SELECT COUNT(*) ") + sessionsOf(), {QString::number(pid)}) == 0)
             return true;
-        QThread::msleep(50);
-    }
     return false;
 }
 
@@ -786,7 +791,7 @@ private Q_SLOTS:
             // Cut at the stock, after the sale's own rows were written.
             ConnectionCutter cutter(QStringLiteral("Store_Kol"));
             const Sale::Result sold = Sale::sell(sale(line));
-            QVERIFY(cutter.cut());
+            QVERIFY2(cutter.cut(), qPrintable(sold.message));
             QVERIFY(!sold.ok);
             QVERIFY2(sold.message.startsWith(QStringLiteral("Продажбата не беше извършена:\n") + lost),
                      qPrintable(sold.message));
@@ -798,7 +803,7 @@ private Q_SLOTS:
                 Deliveries::save(head, nullptr);
                 QFAIL("saved on a connection that was cut");
             } catch (const DbError &e) {
-                QVERIFY(cutter.cut());
+                QVERIFY2(cutter.cut(), qPrintable(e.message()));
                 QVERIFY2(e.lost() && e.message().startsWith(lost), qPrintable(e.message()));
             }
         }
@@ -854,7 +859,7 @@ private Q_SLOTS:
             const long long line = openLine();
             ConnectionCutter cutter(QStringLiteral("Store_Kol"), true);
             const Sale::Result sold = Sale::sell(sale(line));
-            QVERIFY(cutter.cut());
+            QVERIFY2(cutter.cut(), qPrintable(sold.message));
             QVERIFY(!sold.ok);
             QVERIFY2(sold.message.startsWith(QStringLiteral("Продажбата не беше извършена:\n")
                                              + QString::fromUtf8(PostgresEngine::LostText)),

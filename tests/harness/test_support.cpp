@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -491,42 +492,67 @@ ConnectionCutter::ConnectionCutter(const QString &table, bool atCommit)
 {
     if (Db::engine() != Db::Engine::Postgres)
         qFatal("a connection is cut on a server only");
+    // The row waits for the cutter's lock (keyed by the trigger's name), with
+    // no lock timeout: until the cutter ends the session, or lets go.
     Db::execute(QStringLiteral("CREATE FUNCTION cut_%1_waits() RETURNS trigger LANGUAGE plpgsql AS "
-                               "$$BEGIN PERFORM pg_sleep(30); RETURN NEW; END$$")
+                               "$$BEGIN PERFORM set_config('lock_timeout', '0', true); "
+                               "PERFORM pg_advisory_xact_lock_shared(hashtext(TG_NAME)); RETURN NEW; END$$")
                     .arg(table));
     Db::execute((atCommit ? QStringLiteral("CREATE CONSTRAINT TRIGGER cut_%1 AFTER INSERT OR UPDATE OR DELETE ON %1 "
                                            "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION cut_%1_waits()")
                           : QStringLiteral("CREATE TRIGGER cut_%1 BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
                                            "EXECUTE FUNCTION cut_%1_waits()"))
                     .arg(table));
+    const QString trigger = QStringLiteral("cut_") + table.toLower();
+    const qint64 program = Db::scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
     static int serial = 0;
     const QString name = QStringLiteral("cutter-%1").arg(++serial);
     const ServerAddress server(Db::connection());
     auto cut = m_cut;
     auto stop = m_stop;
+    auto holding = std::make_shared<QSemaphore>();
     m_thread.reset(QThread::create([=] {
         {
             QSqlDatabase db = server.open(name);
             QSqlQuery q(db);
-            for (int waited = 0; waited < 30000 && !*cut && !*stop; waited += 20) {
-                if (q.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
-                                          "current_database() AND wait_event = 'PgSleep' AND pid <> pg_backend_pid()"))
-                    && q.next() && q.value(0).toBool())
+            q.prepare(QStringLiteral("SELECT pg_advisory_lock(hashtext(?))"));
+            q.addBindValue(trigger);
+            if (!q.exec())
+                qFatal("the cutter's lock was not taken: %s", qPrintable(q.lastError().text()));
+            holding->release();
+            // Only the program's session, and only while it waits for this
+            // cutter. A cutter the operation never reached gives up after
+            // five minutes, so a test that never cuts fails instead of hanging.
+            q.prepare(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid = ? AND "
+                                     "pg_backend_pid() = ANY(pg_blocking_pids(pid))"));
+            q.bindValue(0, program);
+            const QDeadlineTimer patience(std::chrono::minutes(5));
+            while (!*cut && !*stop && !patience.hasExpired()) {
+                if (!q.exec())
+                    qFatal("the cutter could not look at the sessions: %s", qPrintable(q.lastError().text()));
+                if (q.next() && q.value(0).toBool())
                     *cut = 1;
                 else
                     QThread::msleep(20);
+                q.finish();
             }
-            db.close();
+            db.close(); // lets go of the lock
         }
         QSqlDatabase::removeDatabase(name);
     }));
     m_thread->start();
+    holding->acquire();
+}
+
+void ConnectionCutter::finish()
+{
+    *m_stop = 1;
+    m_thread->wait();
 }
 
 ConnectionCutter::~ConnectionCutter()
 {
-    *m_stop = 1;
-    m_thread->wait();
+    finish();
     // From a connection of its own: the program's, cut, connects again at
     // its own next statement.
     const QString name = QStringLiteral("cutter-drop");
@@ -541,8 +567,9 @@ ConnectionCutter::~ConnectionCutter()
     QSqlDatabase::removeDatabase(name);
 }
 
-bool ConnectionCutter::cut() const
+bool ConnectionCutter::cut()
 {
+    finish();
     return m_cut->loadRelaxed() != 0;
 }
 
@@ -563,10 +590,20 @@ CommitCut::CommitCut(bool unreachable)
         const qint64 pid = own.value(0).toLongLong();
         own.finish();
         {
+            // That session and no other, and gone before the program speaks
+            // again: however long the server takes to end it.
             QSqlDatabase other = server.open(QStringLiteral("commit-cut"));
             QSqlQuery q(other);
-            if (!q.exec(QStringLiteral("SELECT pg_terminate_backend(%1, 10000)").arg(pid)))
-                qFatal("the session was not ended: %s", qPrintable(q.lastError().text()));
+            q.prepare(QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE pid = ?"));
+            q.bindValue(0, pid);
+            for (;;) {
+                if (!q.exec())
+                    qFatal("the session was not ended: %s", qPrintable(q.lastError().text()));
+                if (!q.next() || q.value(0).toBool())
+                    break; // gone, or ended now
+                q.finish();
+            }
+            q.finish();
             other.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("commit-cut"));

@@ -178,10 +178,12 @@ private:
     std::unique_ptr<QThread> m_release;
 };
 
-// On the server: the next row written into `table` (by any statement of the
-// program's connection) waits, and another connection ends that session with
-// pg_terminate_backend, as a server stopped or a connection cut in the middle
-// of an operation would. Destroying it takes the trigger away again.
+// On the server: the next row written into `table` by the program's own
+// session (the one its connection has when this is made) waits, and another
+// connection ends exactly that session with pg_terminate_backend, as a
+// server stopped or a connection cut in the middle of an operation would.
+// The row waits for a lock the cutter holds, so no time runs out on either
+// side. Destroying it takes the trigger away again.
 class ConnectionCutter
 {
 public:
@@ -191,9 +193,13 @@ public:
     ~ConnectionCutter();
     ConnectionCutter(const ConnectionCutter &) = delete;
     ConnectionCutter &operator=(const ConnectionCutter &) = delete;
-    bool cut() const; // a session was ended
+    // The program's session was ended; asked after the operation, it first
+    // lets the cutter finish the round it is in (its reply may come after
+    // the program saw its connection go).
+    bool cut();
 
 private:
+    void finish();
     QString m_table;
     std::shared_ptr<QAtomicInt> m_cut = std::make_shared<QAtomicInt>(0);
     std::shared_ptr<QAtomicInt> m_stop = std::make_shared<QAtomicInt>(0);
