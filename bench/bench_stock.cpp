@@ -40,9 +40,9 @@ void addTenDeliveryLines()
     for (int i = 0; i < 10; ++i) {
         Deliveries::LineInput line;
         line.article = deliveryArticle(i);
-        line.deliveryPrice = 1.2;
+        line.deliveryPrice = Decimal::fromParts(12, 1);
         line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
-        line.salePrice = 2.5;
+        line.salePrice = Decimal::fromParts(25, 1);
         line.quantity = 12;
         line.unit = QStringLiteral("бр.");
         if (Deliveries::addLine(line, 0) == 0)

@@ -78,20 +78,15 @@ int ArticlePick::quantityWalk(int mode, const QList<QSqlRecord> &rows, const Tak
         if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
             continue;
         const QString typed = prompt->Edit_Kol->text();
-        double quantity = 0;
-        if (!Numbers::parse(typed, &quantity)) {
-            Dialogs::message(QStringLiteral("Невалидно количество за ") + referenceText(row)
-                                 + QStringLiteral(": ") + typed + QStringLiteral("\nАртикулът е пропуснат."),
-                             parent);
-            continue;
-        }
-        if (aboveZero && !StockQuantity::acceptable(quantity)) {
-            Dialogs::message(StockQuantity::refusal(typed) + QStringLiteral("\nАртикулът ") + referenceText(row)
+        QString error;
+        const std::optional<Decimal> quantity = StockQuantity::parse(typed, &error, aboveZero);
+        if (!quantity) {
+            Dialogs::message(error + QStringLiteral("\nАртикулът ") + referenceText(row)
                                  + QStringLiteral(" е пропуснат."),
                              parent);
             continue;
         }
-        take(row, quantity, typed.trimmed());
+        take(row, *quantity, typed.trimmed());
         ++taken;
     }
     return taken;

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -50,7 +52,7 @@ QString referenceText(const QSqlRecord &row);
 // The rows a quantity mode asks for: the current row alone in mode 15 (the
 // delivery line takes one article), the marked rows otherwise.
 QList<QSqlRecord> quantityRows(int mode, const Picked &picked);
-using TakeQuantity = std::function<void(const QSqlRecord &row, double quantity, const QString &typed)>;
+using TakeQuantity = std::function<void(const QSqlRecord &row, Decimal quantity, const QString &typed)>;
 int quantityWalk(int mode, const QList<QSqlRecord> &rows, const TakeQuantity &take, QWidget *parent = nullptr,
                  bool aboveZero = false);
 

@@ -5,6 +5,7 @@
 #include "app/list_export.h"
 #include "app/next_number.h"
 #include "app/record_ops.h"
+#include "catalogue/stock_transfer.h"
 #include "catalogue/stock_writer.h"
 #include "common/dates.h"
 #include "common/money.h"
@@ -21,9 +22,10 @@ QString vatFlag(bool withVat)
     return withVat ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-double price(double value)
+// A price as a line stores it: at the price decimals.
+double price(Decimal value)
 {
-    return Money::round(value, PriceDecimals);
+    return value.rounded(PriceDecimals).toDouble();
 }
 
 bool exists(const QString &sql, long long key)
@@ -85,13 +87,9 @@ std::optional<QSqlRecord> Deliveries::article(long long id)
     return Db::firstRow(QStringLiteral("SELECT * FROM Produkti WHERE ID = ?"), {id});
 }
 
-double Deliveries::stock(long long article, long long warehouse)
+Decimal Deliveries::stock(long long article, long long warehouse)
 {
-    if (warehouse > 0)
-        return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
-                          {article, warehouse})
-            .toDouble();
-    return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ?"), {article}).toDouble();
+    return StockMoveList::stock(article, warehouse);
 }
 
 QStringList Deliveries::currencies()
@@ -110,12 +108,12 @@ QStringList Deliveries::documentKinds()
     return out;
 }
 
-std::optional<double> Deliveries::rate(const QString &currency)
+std::optional<Decimal> Deliveries::rate(const QString &currency)
 {
     const QVariant kurs = Db::scalar(QStringLiteral("SELECT Kurs FROM Valuti WHERE Opisanie = ?"), {currency});
     if (!kurs.isValid())
         return std::nullopt;
-    return kurs.toDouble();
+    return Decimal::fromVariant(kurs);
 }
 
 QList<QPair<QString, QString>> Deliveries::lineColumns()
@@ -164,10 +162,13 @@ QString Deliveries::workstation()
     return WorkTables::workstationName();
 }
 
-long long Deliveries::addLine(const LineInput &line, long long deliveryNumber)
+long long Deliveries::addLine(const LineInput &line, long long deliveryNumber, QString *refusal)
 {
-    if (!StockQuantity::acceptable(line.quantity))
+    if (!StockQuantity::acceptable(line.quantity)) {
+        if (refusal)
+            StockQuantity::parse(line.quantity.toString(), refusal);
         return 0;
+    }
     const auto article = Db::firstRow(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = ?"), {line.article});
     if (!article)
         return 0;
@@ -176,7 +177,7 @@ long long Deliveries::addLine(const LineInput &line, long long deliveryNumber)
                                "Dostavna_Cena, Valuta_D, Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka, Have_DDS) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 {workstation(), deliveryNumber, line.article, article->value(0), price(line.deliveryPrice),
-                 line.deliveryCurrency, price(line.salePrice), line.saleCurrency, price(line.quantity), line.unit,
+                 line.deliveryCurrency, price(line.salePrice), line.saleCurrency, line.quantity.toDouble(), line.unit,
                  vatFlag(line.withVat)});
     const long long n = Db::scalar(QStringLiteral("SELECT MAX(N) FROM DostavkiTMP WHERE Rab_Mqsto = ?"),
                                    {workstation()})
@@ -196,7 +197,7 @@ bool Deliveries::updateLine(long long n, const LineInput &line)
                                       "Valuta_D = ?, Prodajna_Cena = ?, Valuta_P = ?, Kolitchestvo = ?, Mqrka = ?, "
                                       "Have_DDS = ? WHERE N = ? AND Rab_Mqsto = ?"),
                        {line.article, article->value(0), price(line.deliveryPrice), line.deliveryCurrency,
-                        price(line.salePrice), line.saleCurrency, price(line.quantity), line.unit,
+                        price(line.salePrice), line.saleCurrency, line.quantity.toDouble(), line.unit,
                         vatFlag(line.withVat), n, workstation()})
            > 0;
 }
@@ -237,24 +238,27 @@ QString Deliveries::linesSql(QVariantList *params)
                           "WHERE d.Rab_Mqsto = ? ORDER BY d.N");
 }
 
-Deliveries::Sums Deliveries::sums(double bank, double unpaid)
+Deliveries::Sums Deliveries::sums(Decimal bank, Decimal unpaid)
 {
     Sums s;
-    const auto row = Db::firstRow(
-        QStringLiteral("SELECT SUM(d.Dostavna_Cena * d.Kolitchestvo * v.Kurs), "
-                       "SUM(CASE WHEN d.Have_DDS = 'True' THEN 0 ELSE d.Dostavna_Cena * d.Kolitchestvo * v.Kurs END), "
-                       "SUM(CASE WHEN v.Kurs IS NULL THEN 1 ELSE 0 END) "
-                       "FROM DostavkiTMP d LEFT JOIN Valuti v ON v.Opisanie = d.Valuta_D WHERE d.Rab_Mqsto = ?"),
-        {workstation()});
-    if (row) {
-        s.total = row->value(0).toDouble();
-        s.excluded = row->value(1).toDouble();
-        s.unknownCurrency = row->value(2).toInt();
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT d.Dostavna_Cena, d.Kolitchestvo, v.Kurs, d.Have_DDS "
+                                                       "FROM DostavkiTMP d LEFT JOIN Valuti v ON v.Opisanie = "
+                                                       "d.Valuta_D WHERE d.Rab_Mqsto = ?"),
+                                        {workstation()})) {
+        if (r.value(2).isNull()) {
+            ++s.unknownCurrency;
+            continue;
+        }
+        const Decimal amount = Decimal::fromVariant(r.value(0)) * Decimal::fromVariant(r.value(1))
+                               * Decimal::fromVariant(r.value(2));
+        s.total += amount;
+        if (r.value(3).toString() != QLatin1String("True"))
+            s.excluded += amount;
     }
-    const DdsSplit split = GET_DDS(s.total - s.excluded);
-    s.net = split.NetAmount;
-    s.vat = split.VatAmount;
-    s.cash = s.total - bank - unpaid;
+    const DdsSplit split = GET_DDS((s.total - s.excluded).toDouble());
+    s.net = Decimal::fromDouble(split.NetAmount);
+    s.vat = Decimal::fromDouble(split.VatAmount);
+    s.cash = s.total.rounded(2) - bank - unpaid;
     return s;
 }
 
@@ -294,7 +298,7 @@ long long Deliveries::save(const Head &head, QString *refusal)
         Db::execute(QStringLiteral("INSERT INTO Dostavka_art (ID_Dostavka, Nomer_Produkt, Dostavna_Cena, Valuta_D, "
                                    "Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
                     {id, l.value(0), l.value(1), l.value(2), l.value(3), l.value(4), l.value(5), l.value(6)});
-        GET_NALI4NOST(l.value(0).toString(), warehouse, l.value(5).toDouble(), 0);
+        GET_NALI4NOST(l.value(0).toString(), warehouse, Decimal::fromVariant(l.value(5)), 0);
         Db::execute(QStringLiteral("UPDATE Produkti SET Ed_Cena = ?, Valuta_P = ?, Mqrka = ?, Dostavna_Cena = ?, "
                                    "Valuta_D = ?, Dostav4ik = ? WHERE ID = ?"),
                     {l.value(3), l.value(4), l.value(6), l.value(1), l.value(2), supplierName, l.value(0)});
@@ -304,32 +308,31 @@ long long Deliveries::save(const Head &head, QString *refusal)
                                "Pay_Not) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 {id, Dates::toIso(head.deliveryDate), Dates::timeText(head.deliveryTime), head.supplier,
                  head.documentKind, Dates::toIso(head.documentDate), head.documentNumber.left(12), head.note,
-                 head.warehouse, Money::round(head.cash, 2), Money::round(head.bank, 2),
-                 Money::round(head.unpaid, 2)});
+                 head.warehouse, head.cash.rounded(2).toDouble(), head.bank.rounded(2).toDouble(),
+                 head.unpaid.rounded(2).toDouble()});
     Db::execute(QStringLiteral("DELETE FROM DostavkiTMP WHERE Rab_Mqsto = ?"), {station});
     tx.commit();
     return id;
 }
 
-bool DeliveryPrices::markup(double delivery, double sale, double *percent)
+std::optional<Decimal> DeliveryPrices::markup(Decimal delivery, Decimal sale)
 {
-    if (delivery == 0)
-        return false;
-    *percent = (sale - delivery) / delivery * 100;
-    return true;
+    if (delivery.isZero())
+        return std::nullopt;
+    return Decimal::mulDivRounded(sale - delivery, Decimal(100), delivery, 4);
 }
 
-double DeliveryPrices::saleFromMarkup(double delivery, double percent)
+Decimal DeliveryPrices::saleFromMarkup(Decimal delivery, Decimal percent)
 {
-    return delivery + delivery * percent / 100;
+    return delivery + Decimal::mulDivRounded(delivery, percent, Decimal(100), 4);
 }
 
-double DeliveryPrices::deliveryFromDiscount(double sale, double percent)
+Decimal DeliveryPrices::deliveryFromDiscount(Decimal sale, Decimal percent)
 {
-    return sale - sale * percent / 100;
+    return sale - Decimal::mulDivRounded(sale, percent, Decimal(100), 4);
 }
 
-QString DeliveryPrices::text(double value)
+QString DeliveryPrices::text(Decimal value)
 {
     return Money::formatWidth(value, 3, 4);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDate>
 #include <QPair>
 #include <QSqlRecord>
@@ -17,11 +19,11 @@ namespace Deliveries {
 // The values of one line as the window holds them (already parsed).
 struct LineInput {
     long long article = 0;
-    double deliveryPrice = 0;
+    Decimal deliveryPrice; // stored at the price decimals
     QString deliveryCurrency;
-    double salePrice = 0;
+    Decimal salePrice;
     QString saleCurrency;
-    double quantity = 0;
+    Decimal quantity; // above 0, at most three decimals
     QString unit;
     bool withVat = true;
 };
@@ -50,14 +52,14 @@ std::optional<QSqlRecord> articleByNumber(const QString &typed, bool supplierNum
 std::optional<QSqlRecord> article(long long id); // throws DbError
 // An article's stock in a warehouse, in every warehouse when `warehouse` is
 // not above 0. Throws DbError.
-double stock(long long article, long long warehouse);
+Decimal stock(long long article, long long warehouse);
 
 // The window's lists: the currencies in their order, the document kinds as
 // "<ID>:<Opisanie>". Throw DbError.
 QStringList currencies();
 QStringList documentKinds();
 // A currency's rate; nothing when Valuti lacks it. Throws DbError.
-std::optional<double> rate(const QString &currency);
+std::optional<Decimal> rate(const QString &currency);
 
 // The line grid's columns: field and title, in grid order.
 QList<QPair<QString, QString>> lineColumns();
@@ -68,7 +70,7 @@ struct Printout {
     QTime deliveryTime;
     QString supplier, documentKind, documentNumber, warehouse, note; // as the window shows them
     QDate documentDate;
-    double due = 0, cash = 0, bank = 0, unpaid = 0;
+    Decimal due, cash, bank, unpaid;
 };
 QStringList printoutHead(const Printout &p);
 QStringList printoutTail(const Printout &p);
@@ -78,10 +80,11 @@ QString workstation();
 
 // Adds a line of this workstation for an existing article (its description
 // is copied); returns its N, 0 (nothing written) when the article does not
-// exist or the quantity is not above 0. Throws DbError.
-long long addLine(const LineInput &line, long long deliveryNumber);
+// exist or the quantity is not above 0 with at most three decimals (then
+// *refusal says so). Throws DbError.
+long long addLine(const LineInput &line, long long deliveryNumber, QString *refusal = nullptr);
 // Replaces this workstation's line N; false when it is gone or the quantity
-// is not above 0. Throws DbError.
+// is not acceptable. Throws DbError.
 bool updateLine(long long n, const LineInput &line);
 bool removeLine(long long n);
 int removeAll(); // this workstation's lines; throws DbError
@@ -97,16 +100,17 @@ int addGroup(long long groupKey);
 // line's currency is missing from Valuti).
 QString linesSql(QVariantList *params);
 
+// Exact: each line's price * quantity * rate, summed.
 struct Sums {
-    double total = 0;     // every line with a known rate, in the base currency
-    double excluded = 0;  // of which lines whose price excludes VAT
-    double net = 0;       // VAT split of total - excluded
-    double vat = 0;
-    double cash = 0;      // total - bank - unpaid (may be negative)
+    Decimal total;    // every line with a known rate, in the base currency
+    Decimal excluded; // of which lines whose price excludes VAT
+    Decimal net;      // VAT split of total - excluded
+    Decimal vat;
+    Decimal cash;     // total in stotinki - bank - unpaid (may be negative)
     int unknownCurrency = 0; // lines whose currency Valuti lacks
 };
 // Throws DbError; std::invalid_argument when the VAT percent is unusable.
-Sums sums(double bank, double unpaid);
+Sums sums(Decimal bank, Decimal unpaid);
 
 struct Head {
     QDate deliveryDate;
@@ -117,7 +121,7 @@ struct Head {
     QString documentNumber;
     QString note;
     long long warehouse = 0; // Sklad.ID_Sklad
-    double cash = 0, bank = 0, unpaid = 0;
+    Decimal cash, bank, unpaid; // stored in stotinki
 };
 
 inline constexpr const char *NoSupplier = "Непълни данни за Доставчик";
@@ -142,12 +146,13 @@ inline constexpr const char *NotSaved = "Доставката не беше за
 long long save(const Head &head, QString *refusal);
 } // namespace Deliveries
 
-// The price arithmetic of the delivery window (each result "%3.4f").
+// The price arithmetic of the delivery window, exact to the fourth decimal
+// (each result shown "%3.4f").
 namespace DeliveryPrices {
 // Markup percent of a sale price over a delivery price; nothing when the
 // delivery price is 0.
-bool markup(double delivery, double sale, double *percent);
-double saleFromMarkup(double delivery, double percent);
-double deliveryFromDiscount(double sale, double percent);
-QString text(double value); // "%3.4f"
+std::optional<Decimal> markup(Decimal delivery, Decimal sale);
+Decimal saleFromMarkup(Decimal delivery, Decimal percent);
+Decimal deliveryFromDiscount(Decimal sale, Decimal percent);
+QString text(Decimal value); // "%3.4f"
 } // namespace DeliveryPrices

@@ -45,7 +45,7 @@ bool TForm_Brak::fillWarehouses()
 
 void TForm_Brak::articleFound(const QSqlRecord &article)
 {
-    double quantity = 0;
+    Decimal quantity;
     if (StockLines::askQuantity(ArticlePick::referenceText(article), &quantity, this, true))
         addArticle(article.value(QStringLiteral("ID")).toLongLong(), quantity);
     Edit_Art_ID->setFocus();

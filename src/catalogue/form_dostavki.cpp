@@ -130,8 +130,9 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
     Button_Print = namedButton(QStringLiteral("Button_Print"), QStringLiteral("ПЕЧАТ"), this);
 
     m_model = new StockLinesModel(this);
-    m_model->setNumberFields({QStringLiteral("Dostavna_Cena"), QStringLiteral("Kolitchestvo"),
-                              QStringLiteral("Suma_D"), QStringLiteral("Prodajna_Cena")});
+    m_model->setNumberFields({QStringLiteral("Dostavna_Cena"), QStringLiteral("Suma_D"),
+                              QStringLiteral("Prodajna_Cena")});
+    m_model->setQuantityFields({QStringLiteral("Kolitchestvo")});
     m_model->setBlueRows(QStringLiteral("Have_DDS"), QStringLiteral("False"));
     DBGrid_Art_Dost = StockLines::makeGrid("DBGrid_Art_Dost", m_model, this);
     DBGrid_Art_Dost->installEventFilter(this);
@@ -183,7 +184,7 @@ TForm_Dostavki::TForm_Dostavki(QWidget *parent)
         if (!article)
             return;
         articleFound(*article);
-        const auto take = [this](const QSqlRecord &, double, const QString &typed) {
+        const auto take = [this](const QSqlRecord &, Decimal, const QString &typed) {
             Edit_Kol->setText(typed);
             m_pickTaken = true;
         };
@@ -393,7 +394,7 @@ void TForm_Dostavki::Btn_NovClick()
 bool TForm_Dostavki::save()
 {
     Deliveries::Head head;
-    double cash = 0, bank = 0, unpaid = 0;
+    Decimal cash, bank, unpaid;
     if (!StockLines::parseField(Edit_Plateno_Broj->text(), QStringLiteral("Платено в брой"), &cash, this)
         || !StockLines::parseField(Edit_Plateno_Banka->text(), QStringLiteral("Платено по банка"), &bank, this)
         || !StockLines::parseField(Edit_Neplateno->text(), QStringLiteral("Не платено"), &unpaid, this))
@@ -486,14 +487,14 @@ void TForm_Dostavki::supplierPicked()
 
 void TForm_Dostavki::Button_Calculate_SUMsClick()
 {
-    double bank = 0, unpaid = 0;
-    const bool payments = Numbers::parse(Edit_Plateno_Banka->text(), &bank)
-                          && Numbers::parse(Edit_Neplateno->text(), &unpaid);
+    const std::optional<Decimal> bank = Decimal::parse(Edit_Plateno_Banka->text()),
+                                 unpaid = Decimal::parse(Edit_Neplateno->text());
+    const bool payments = bank && unpaid;
     try {
         QVariantList params;
         const QString sql = Deliveries::linesSql(&params);
         StockLines::reload(DBGrid_Art_Dost, m_model, sql, params, Deliveries::lineColumns());
-        m_sums = Deliveries::sums(bank, unpaid);
+        m_sums = Deliveries::sums(bank.value_or(Decimal()), unpaid.value_or(Decimal()));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
         return;
@@ -532,9 +533,9 @@ bool TForm_Dostavki::Button_PrintClick()
     p.warehouse = ComboBox_Sklad->currentText();
     p.note = Edit_Zabel->text();
     p.due = m_sums.total - m_sums.excluded;
-    Numbers::parse(Edit_Plateno_Broj->text(), &p.cash);
-    Numbers::parse(Edit_Plateno_Banka->text(), &p.bank);
-    Numbers::parse(Edit_Neplateno->text(), &p.unpaid);
+    p.cash = Decimal::parse(Edit_Plateno_Broj->text()).value_or(Decimal());
+    p.bank = Decimal::parse(Edit_Plateno_Banka->text()).value_or(Decimal());
+    p.unpaid = Decimal::parse(Edit_Neplateno->text()).value_or(Decimal());
     showExportChooser();
     ListExport file(QStringLiteral("Доставка"));
     file.addLines(Deliveries::printoutHead(p));

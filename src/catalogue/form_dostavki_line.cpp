@@ -9,6 +9,7 @@
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "catalogue/stock_lines.h"
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "platform/db/database.h"
@@ -99,8 +100,8 @@ void TForm_Dostavki::showArticleAgain()
 void TForm_Dostavki::showStock(long long article)
 {
     try {
-        const double stock = Deliveries::stock(article, GetID_MFromTreeNodeName(ComboBox_Sklad->currentText()));
-        Label_Kol->setText(Money::formatWidth(stock, 4, 2));
+        Label_Kol->setText(StockQuantity::text(
+            Deliveries::stock(article, GetID_MFromTreeNodeName(ComboBox_Sklad->currentText()))));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     }
@@ -122,34 +123,35 @@ void TForm_Dostavki::Button_DobaviClick()
 
 void TForm_Dostavki::Edit_CenaExit()
 {
-    double d = 0, s = 0, m = 0;
+    Decimal d, s;
     if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
         || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
         return;
-    if (!DeliveryPrices::markup(d, s, &m))
+    const std::optional<Decimal> m = DeliveryPrices::markup(d, s);
+    if (!m)
         return;
-    Edit_Nadcenka->setText(DeliveryPrices::text(m));
-    setRed(Edit_Nadcenka, m < 0);
+    Edit_Nadcenka->setText(DeliveryPrices::text(*m));
+    setRed(Edit_Nadcenka, m->isNegative());
 }
 
 void TForm_Dostavki::Edit_NadcenkaExit()
 {
-    double d = 0, m = 0;
+    Decimal d, m;
     if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
         || !StockLines::parseField(Edit_Nadcenka->text(), QStringLiteral("Надценка"), &m, this))
         return;
     Edit_Cena->setText(DeliveryPrices::text(DeliveryPrices::saleFromMarkup(d, m)));
-    setRed(Edit_Nadcenka, m < 0);
+    setRed(Edit_Nadcenka, m.isNegative());
 }
 
 void TForm_Dostavki::Edit_TOExit()
 {
-    double s = 0, t = 0;
+    Decimal s, t;
     if (!StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this)
         || !StockLines::parseField(Edit_TO->text(), QStringLiteral("Отстъпка"), &t, this))
         return;
     Edit_dost_Cena->setText(DeliveryPrices::text(DeliveryPrices::deliveryFromDiscount(s, t)));
-    setRed(Edit_TO, t < 0);
+    setRed(Edit_TO, t.isNegative());
 }
 
 void TForm_Dostavki::rateCaption(const QString &currency)
@@ -157,7 +159,7 @@ void TForm_Dostavki::rateCaption(const QString &currency)
     QString rate = QStringLiteral("?");
     try {
         if (const auto kurs = Deliveries::rate(currency))
-            rate = Numbers::toText(*kurs);
+            rate = kurs->toString();
     } catch (const DbError &) {
     }
     Button_Convert->setText(QStringLiteral("Конвертирай в лева по курс: ") + rate);
@@ -176,12 +178,12 @@ void TForm_Dostavki::ComboBoxValuta_PClick()
 
 void TForm_Dostavki::Button_ConvertClick()
 {
-    double d = 0, s = 0;
+    Decimal d, s;
     if (!StockLines::parseField(Edit_dost_Cena->text(), QStringLiteral("Доставна цена"), &d, this)
         || !StockLines::parseField(Edit_Cena->text(), QStringLiteral("Продажна цена"), &s, this))
         return;
     QString base;
-    std::optional<double> rate;
+    std::optional<Decimal> rate;
     try {
         rate = Deliveries::rate(ComboBox_Valuta->currentText());
         base = CurrencyRates::baseCurrency();
@@ -195,8 +197,8 @@ void TForm_Dostavki::Button_ConvertClick()
                          this);
         return;
     }
-    Edit_dost_Cena->setText(Money::formatWidth(d * *rate, 4, 4));
-    Edit_Cena->setText(Money::formatWidth(s * *rate, 4, 4));
+    Edit_dost_Cena->setText(Money::formatWidth(Decimal::mulRounded(d, *rate, 4), 4, 4));
+    Edit_Cena->setText(Money::formatWidth(Decimal::mulRounded(s, *rate, 4), 4, 4));
     ComboBox_Valuta->setCurrentText(base);
     ComboBoxValuta_P->setCurrentText(base);
     ComboBox_ValutaClick();
@@ -273,7 +275,7 @@ void TForm_Dostavki::Button_EditClick()
     ComboBox_Mqrka->setCurrentText(r.value(QStringLiteral("Mqrka")).toString());
     Edit_dost_Cena->setText(Money::fixed(r.value(QStringLiteral("Dostavna_Cena")).toDouble(), PriceDecimals));
     ComboBox_Valuta->setCurrentText(r.value(QStringLiteral("Valuta_D")).toString());
-    Edit_Kol->setText(Numbers::toText(r.value(QStringLiteral("Kolitchestvo")).toDouble()));
+    Edit_Kol->setText(Decimal::fromVariant(r.value(QStringLiteral("Kolitchestvo"))).toString());
     ChkBox_Have_DDS->setChecked(r.value(QStringLiteral("Have_DDS")).toString() != QStringLiteral("False"));
     setLineEdit(1);
 }

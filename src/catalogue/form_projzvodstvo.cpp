@@ -178,12 +178,12 @@ TForm_Projzvodstvo::TForm_Projzvodstvo(QWidget *parent)
     ArticlePick::registerTarget(13, [this](const ArticlePick::Picked &p) {
         const long long variant = ReferenceText::parseKey(Label_Oper_ID->text());
         const QString name = variantName();
-        ArticlePick::quantityWalk(13, p.marked, [&](const QSqlRecord &row, double quantity, const QString &) {
-            if (!(quantity > 0)) {
+        ArticlePick::quantityWalk(13, p.marked, [&](const QSqlRecord &row, Decimal quantity, const QString &) {
+            if (quantity <= Decimal()) {
                 Dialogs::message(QStringLiteral("Количеството трябва да бъде число, по-голямо от 0"), this);
                 return;
             }
-            Recipes::addElement(variant, name, row.value(QStringLiteral("ID")).toLongLong(), quantity);
+            Recipes::addElement(variant, name, row.value(QStringLiteral("ID")).toLongLong(), quantity.toDouble());
         }, this);
         ComboBox_NameChange();
     });

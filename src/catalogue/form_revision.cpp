@@ -7,6 +7,7 @@
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "catalogue/stock_lines.h"
+#include "catalogue/stock_writer.h"
 #include "catalogue/stock_taking.h"
 #include "catalogue/warehouses.h"
 #include "common/dates.h"
@@ -69,8 +70,8 @@ TForm_Revision::TForm_Revision(QWidget *parent)
     BitBtn_Cancel = namedButton(QStringLiteral("BitBtn_Cancel"), QStringLiteral("ОТКАЖИ"), this);
 
     m_model = new StockLinesModel(this);
-    m_model->setNumberFields({QStringLiteral("Difrents"), QStringLiteral("Nal_Kol"), QStringLiteral("Otkr_Kol"),
-                              QStringLiteral("Ed_Cena"), QStringLiteral("Nal_Sum"), QStringLiteral("Otkr_Sum")});
+    m_model->setNumberFields({QStringLiteral("Ed_Cena"), QStringLiteral("Nal_Sum"), QStringLiteral("Otkr_Sum")});
+    m_model->setQuantityFields({QStringLiteral("Difrents"), QStringLiteral("Nal_Kol"), QStringLiteral("Otkr_Kol")});
     DBGrid1 = StockLines::makeGrid("DBGrid1", m_model, this);
     DBGrid1->installEventFilter(this);
 
@@ -87,7 +88,7 @@ TForm_Revision::TForm_Revision(QWidget *parent)
     ArticlePick::registerTarget(PickMode, [this](const ArticlePick::Picked &picked) {
         const long long warehouse = warehouseKey();
         ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked),
-                                  [warehouse](const QSqlRecord &row, double quantity, const QString &) {
+                                  [warehouse](const QSqlRecord &row, Decimal quantity, const QString &) {
                                       StockTaking::addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity,
                                                            warehouse);
                                   },
@@ -202,7 +203,7 @@ void TForm_Revision::Edit_Art_IDKeyPress()
         }
         m_article = key;
         Label_Sel_Art->setText(ArticlePick::referenceText(*article));
-        StockTakingHeld = Money::formatWidth(StockTaking::heldFor(key, warehouseKey()), 4, 2);
+        StockTakingHeld = StockQuantity::text(StockTaking::heldFor(key, warehouseKey()));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
         return;
@@ -216,8 +217,8 @@ void TForm_Revision::Edit_KolKeyPress()
 {
     if (!m_ready)
         return;
-    double counted = 0;
-    if (!StockLines::parseField(Edit_Kol->text(), QStringLiteral("Открито количество"), &counted, this))
+    Decimal counted;
+    if (!StockLines::parseQuantity(Edit_Kol->text(), &counted, this, false))
         return;
     const int key = GetID_MFromTreeNodeName(Edit_Art_ID->text().trimmed());
     if (!StockLines::addLine([&](QString *) { return StockTaking::addLine(key, counted, warehouseKey()); }, this))

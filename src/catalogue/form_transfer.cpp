@@ -1,6 +1,7 @@
 #include "catalogue/form_transfer.h"
 
 #include "catalogue/stock_lines.h"
+#include "catalogue/stock_writer.h"
 #include "catalogue/warehouses.h"
 #include "common/dates.h"
 #include "common/reference_text.h"
@@ -74,20 +75,20 @@ bool TForm_Transfer::fillWarehouses()
 
 void TForm_Transfer::articleFound(const QSqlRecord &article)
 {
-    double stock = 0;
+    Decimal stock;
     try {
         stock = StockMoveList::stock(article.value(QStringLiteral("ID")).toLongLong(), sourceKey());
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     }
-    Edit_Kol->setText(Money::formatWidth(stock, 4, 2));
+    Edit_Kol->setText(StockQuantity::text(stock));
     Edit_Kol->setFocus();
     Edit_Kol->selectAll();
 }
 
 bool TForm_Transfer::addTyped(long long article)
 {
-    double quantity = 0;
+    Decimal quantity;
     if (!StockLines::parseQuantity(Edit_Kol->text(), &quantity, this))
         return false;
     return addArticle(article, quantity);

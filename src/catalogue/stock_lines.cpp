@@ -29,6 +29,13 @@ void StockLinesModel::setNumberFields(const QStringList &fields)
         m_numbers.insert(f.toUpper());
 }
 
+void StockLinesModel::setQuantityFields(const QStringList &fields)
+{
+    m_quantities.clear();
+    for (const QString &f : fields)
+        m_quantities.insert(f.toUpper());
+}
+
 void StockLinesModel::setBlueRows(const QString &field, const QString &value)
 {
     m_blueField = field;
@@ -39,10 +46,15 @@ QVariant StockLinesModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const bool number = m_numbers.contains(record().fieldName(index.column()).toUpper());
+    const QString field = record().fieldName(index.column()).toUpper();
+    const bool quantity = m_quantities.contains(field);
+    const bool number = quantity || m_numbers.contains(field);
     if (number && role == Qt::DisplayRole) {
         const QVariant v = SqlListModel::data(index, Qt::EditRole);
-        return v.isNull() ? QString() : Money::fixed(v.toDouble(), PriceDecimals);
+        if (v.isNull())
+            return QString();
+        return quantity ? StockQuantity::text(Decimal::fromDouble(v.toDouble()))
+                        : Money::fixed(v.toDouble(), PriceDecimals);
     }
     if (number && role == Qt::TextAlignmentRole)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -122,37 +134,39 @@ long long StockLines::currentKey(const QTableView *grid, const StockLinesModel *
     return model->value(row, QStringLiteral("N")).toLongLong();
 }
 
-bool StockLines::parseField(const QString &text, const QString &what, double *value, QWidget *parent)
+bool StockLines::parseField(const QString &text, const QString &what, Decimal *value, QWidget *parent)
 {
-    if (Numbers::parse(text, value))
+    if (const std::optional<Decimal> v = Decimal::parse(text)) {
+        *value = *v;
         return true;
+    }
     Dialogs::message(what + QStringLiteral(": невалидно число \"") + text + QStringLiteral("\""), parent);
     return false;
 }
 
-bool StockLines::parseQuantity(const QString &text, double *value, QWidget *parent)
+bool StockLines::parseQuantity(const QString &text, Decimal *value, QWidget *parent, bool aboveZero)
 {
-    if (!parseField(text, QStringLiteral("Количество"), value, parent))
+    QString error;
+    const std::optional<Decimal> q = StockQuantity::parse(text, &error, aboveZero);
+    if (!q) {
+        Dialogs::message(error, parent);
         return false;
-    if (StockQuantity::acceptable(*value))
-        return true;
-    Dialogs::message(StockQuantity::refusal(text), parent);
-    return false;
+    }
+    *value = *q;
+    return true;
 }
 
-bool StockLines::askQuantity(const QString &label, double *quantity, QWidget *parent, bool aboveZero)
+bool StockLines::askQuantity(const QString &label, Decimal *quantity, QWidget *parent, bool aboveZero)
 {
     PromptMode = 0;
     TForm_Get_Kol *prompt = promptDialog();
     prompt->Label_Opis->setText(label);
     if (Dialogs::exec(prompt) != TForm_Get_Kol::ResultOk)
         return false;
-    const QString typed = prompt->Edit_Kol->text();
-    return aboveZero ? parseQuantity(typed, quantity, parent)
-                     : parseField(typed, QStringLiteral("Количество"), quantity, parent);
+    return parseQuantity(prompt->Edit_Kol->text(), quantity, parent, aboveZero);
 }
 
-QString StockLines::amount(double value)
+QString StockLines::amount(Decimal value)
 {
     return Money::formatWidth(value, 4, PriceDecimals);
 }
@@ -174,7 +188,7 @@ bool StockLines::removeCurrent(QTableView *grid, const StockLinesModel *model,
 }
 
 bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
-                                     const std::function<void(long long, double)> &store, QWidget *parent,
+                                     const std::function<void(long long, Decimal)> &store, QWidget *parent,
                                      bool aboveZero)
 {
     const long long n = currentKey(grid, model);
@@ -183,7 +197,7 @@ bool StockLines::editCurrentQuantity(QTableView *grid, const StockLinesModel *mo
     const int row = grid->currentIndex().row();
     const QString label = model->value(row, QStringLiteral("Art_ID")).toString() + QLatin1Char(':')
                           + model->value(row, describe).toString();
-    double quantity = 0;
+    Decimal quantity;
     if (!askQuantity(label, &quantity, parent, aboveZero))
         return false;
     try {

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include "platform/db/list_model.h"
 
 #include <QPair>
@@ -15,7 +16,8 @@ class QWidget;
 // The line grids of the stock documents (delivery, stock-taking, transfer,
 // write-off): every line is a row of its own, keyed by its N; numbers are
 // shown with a fixed number of decimals, empty money (a currency without a
-// rate) stays empty, and the rows of one flag value may be drawn in blue.
+// rate) stays empty, quantities show their three decimals, and the rows of
+// one flag value may be drawn in blue.
 class StockLinesModel : public SqlListModel
 {
     Q_OBJECT
@@ -23,13 +25,16 @@ public:
     explicit StockLinesModel(QObject *parent = nullptr);
     // Fields shown with PriceDecimals decimals.
     void setNumberFields(const QStringList &fields);
+    // Fields shown as quantities (three decimals).
+    void setQuantityFields(const QStringList &fields);
     // Rows whose `field` holds `value` are drawn in blue.
     void setBlueRows(const QString &field, const QString &value);
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    QSet<QString> m_numbers; // upper case
+    QSet<QString> m_numbers;    // upper case
+    QSet<QString> m_quantities; // upper case
     QString m_blueField, m_blueValue;
 };
 
@@ -63,18 +68,19 @@ bool removeCurrent(QTableView *grid, const StockLinesModel *model, const std::fu
 // `describe` field>", and stores it through `store`; a database failure is
 // shown. False when there was no line or the prompt gave no quantity.
 bool editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const QString &describe,
-                         const std::function<void(long long, double)> &store, QWidget *parent,
+                         const std::function<void(long long, Decimal)> &store, QWidget *parent,
                          bool aboveZero = false);
 // The quantity prompt (PromptMode 0) for one line, `label` above it.
-// False when cancelled or when the text is no number (above 0 with
+// False when cancelled or when the text is no quantity (above 0 with
 // `aboveZero`), after a message.
-bool askQuantity(const QString &label, double *quantity, QWidget *parent, bool aboveZero = false);
+bool askQuantity(const QString &label, Decimal *quantity, QWidget *parent, bool aboveZero = false);
 // A typed number: false after the message "<what>: невалидно число" when it
 // is none.
-bool parseField(const QString &text, const QString &what, double *value, QWidget *parent);
-// A typed quantity of a delivery, transfer or write-off line: false after the
-// message naming "Количество" when it is no number above 0.
-bool parseQuantity(const QString &text, double *value, QWidget *parent);
+bool parseField(const QString &text, const QString &what, Decimal *value, QWidget *parent);
+// A typed quantity: false after the message naming "Количество" when it is
+// no number, has more than three decimals or (with aboveZero: a delivery,
+// transfer or write-off line) is not above 0.
+bool parseQuantity(const QString &text, Decimal *value, QWidget *parent, bool aboveZero = true);
 // A money or quantity text: width 4 and PriceDecimals decimals.
-QString amount(double value);
+QString amount(Decimal value);
 } // namespace StockLines

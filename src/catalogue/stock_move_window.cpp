@@ -58,7 +58,8 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
     BitBtn4 = namedButton(QStringLiteral("BitBtn4"), QStringLiteral("ОТКАЖИ"), this);
 
     m_model = new StockLinesModel(this);
-    m_model->setNumberFields({QStringLiteral("Kol"), QStringLiteral("Ed_Cena"), QStringLiteral("Sum_Row")});
+    m_model->setNumberFields({QStringLiteral("Ed_Cena"), QStringLiteral("Sum_Row")});
+    m_model->setQuantityFields({QStringLiteral("Kol")});
     DBGrid2 = StockLines::makeGrid("DBGrid2", m_model, this);
     DBGrid2->installEventFilter(this);
 
@@ -76,7 +77,7 @@ StockMoveWindow::StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget
         const long long to = destinationKey();
         ArticlePick::quantityWalk(
             m_pickMode, ArticlePick::quantityRows(m_pickMode, picked),
-            [this, from, to](const QSqlRecord &row, double quantity, const QString &) {
+            [this, from, to](const QSqlRecord &row, Decimal quantity, const QString &) {
                 StockLines::addLine(
                     [&](QString *refusal) {
                         return m_list.addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity, from, to,
@@ -203,7 +204,7 @@ void StockMoveWindow::Edit_Art_IDKeyPress()
     articleFound(*article);
 }
 
-bool StockMoveWindow::addArticle(long long article, double quantity)
+bool StockMoveWindow::addArticle(long long article, Decimal quantity)
 {
     if (article <= 0) {
         Dialogs::message(QStringLiteral("Не е избран артикул!"), this);
@@ -222,7 +223,7 @@ bool StockMoveWindow::addArticle(long long article, double quantity)
 void StockMoveWindow::Button_EditClick()
 {
     if (StockLines::editCurrentQuantity(DBGrid2, m_model, QStringLiteral("Opisanie"),
-                                        [this](long long n, double quantity) { m_list.setQuantity(n, quantity); },
+                                        [this](long long n, Decimal quantity) { m_list.setQuantity(n, quantity); },
                                         this, true))
         Button_Calculate_SUMsClick();
 }
@@ -248,11 +249,11 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
         QVariantList params;
         const QString sql = m_list.linesSql(&params);
         StockLines::reload(DBGrid2, m_model, sql, params, columns);
-        const double total = m_list.total();
-        const DdsSplit split = GET_DDS(total);
+        const Decimal total = m_list.total();
+        const DdsSplit split = GET_DDS(total.toDouble());
         Edit_Ob6to->setText(StockLines::amount(total));
-        Edit_DDS->setText(StockLines::amount(split.VatAmount));
-        Edit_Osnova->setText(StockLines::amount(split.NetAmount));
+        Edit_DDS->setText(StockLines::amount(Decimal::fromDouble(split.VatAmount)));
+        Edit_Osnova->setText(StockLines::amount(Decimal::fromDouble(split.NetAmount)));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     } catch (const std::invalid_argument &e) {

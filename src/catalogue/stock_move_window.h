@@ -53,7 +53,7 @@ public:
 
     // Adds a line of the article with the window's warehouses; false (after a
     // message) when it cannot be added.
-    bool addArticle(long long article, double quantity);
+    bool addArticle(long long article, Decimal quantity);
 
 protected:
     StockMoveWindow(StockMoveList::Kind kind, int pickMode, QWidget *parent);

@@ -7,6 +7,8 @@
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 
+#include <QHash>
+#include <QSet>
 #include <QSqlRecord>
 
 namespace {
@@ -36,23 +38,31 @@ long long StockTaking::pendingWarehouse()
     return Db::scalar(QStringLiteral("SELECT Sklad_ID FROM %1 ORDER BY N LIMIT 1").arg(table())).toLongLong();
 }
 
-double StockTaking::stock(long long article, long long warehouse)
+Decimal StockTaking::stock(long long article, long long warehouse)
 {
-    return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
-                      {article, warehouse})
-        .toDouble();
+    return Decimal::fromVariant(Db::scalar(
+        QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"), {article, warehouse}));
 }
 
-double StockTaking::heldFor(long long article, long long warehouse)
+Decimal StockTaking::heldFor(long long article, long long warehouse)
 {
     const QVariant earlier =
         Db::scalar(QStringLiteral("SELECT Nal_Kol FROM %1 WHERE Art_ID = ? ORDER BY N LIMIT 1").arg(table()),
                    {article});
-    return earlier.isValid() ? earlier.toDouble() : stock(article, warehouse);
+    return earlier.isValid() ? Decimal::fromVariant(earlier) : stock(article, warehouse);
 }
 
-long long StockTaking::addLine(long long article, double counted, long long warehouse)
+namespace {
+bool countable(Decimal counted)
 {
+    return counted.decimals() <= StockQuantity::Decimals;
+}
+} // namespace
+
+long long StockTaking::addLine(long long article, Decimal counted, long long warehouse)
+{
+    if (!countable(counted))
+        return 0;
     const auto row = Db::firstRow(QStringLiteral("SELECT Opisanie, Mqrka, Ed_Cena, Valuta_P FROM Produkti WHERE ID = ?"),
                                   {article});
     if (!row)
@@ -61,16 +71,19 @@ long long StockTaking::addLine(long long article, double counted, long long ware
     Db::execute(QStringLiteral("INSERT INTO %1 (Sklad_ID, Art_ID, Opisanie, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
                     .arg(table()),
-                {warehouse, article, row->value(0), heldFor(article, warehouse), counted, row->value(1),
-                 row->value(2), row->value(3)});
+                {warehouse, article, row->value(0), heldFor(article, warehouse).toDouble(), counted.toDouble(),
+                 row->value(1), row->value(2), row->value(3)});
     const long long n = Db::scalar(QStringLiteral("SELECT MAX(N) FROM %1").arg(table())).toLongLong();
     tx.commit();
     return n;
 }
 
-bool StockTaking::setCounted(long long n, double counted)
+bool StockTaking::setCounted(long long n, Decimal counted)
 {
-    return Db::execute(QStringLiteral("UPDATE %1 SET Otkr_Kol = ? WHERE N = ?").arg(table()), {counted, n}) > 0;
+    return countable(counted)
+           && Db::execute(QStringLiteral("UPDATE %1 SET Otkr_Kol = ? WHERE N = ?").arg(table()),
+                          {counted.toDouble(), n})
+                  > 0;
 }
 
 bool StockTaking::removeLine(long long n)
@@ -97,16 +110,18 @@ QString StockTaking::linesSql(QVariantList *params)
 StockTaking::Totals StockTaking::totals()
 {
     Totals t;
-    t.found = Db::scalar(QStringLiteral("SELECT SUM(t.Otkr_Kol * t.Ed_Cena * v.Kurs) FROM %1 t "
-                                        "JOIN Valuti v ON v.Opisanie = t.Valuta")
-                             .arg(table()))
-                  .toDouble();
-    // The held quantity once per article: that of its first line.
-    t.held = Db::scalar(QStringLiteral("SELECT SUM(t.Nal_Kol * t.Ed_Cena * v.Kurs) FROM %1 t "
-                                       "JOIN Valuti v ON v.Opisanie = t.Valuta "
-                                       "WHERE t.N = (SELECT MIN(f.N) FROM %1 f WHERE f.Art_ID = t.Art_ID)")
-                            .arg(table()))
-                 .toDouble();
+    QSet<long long> seen;
+    // Lines in entry order: an article's held quantity counts once, at its first line.
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT t.Art_ID, t.Nal_Kol, t.Otkr_Kol, t.Ed_Cena, v.Kurs "
+                                                       "FROM %1 t JOIN Valuti v ON v.Opisanie = t.Valuta ORDER BY t.N")
+                                            .arg(table()))) {
+        const Decimal value = Decimal::fromVariant(r.value(3)) * Decimal::fromVariant(r.value(4));
+        t.found += Decimal::fromVariant(r.value(2)) * value;
+        if (!seen.contains(r.value(0).toLongLong())) {
+            seen.insert(r.value(0).toLongLong());
+            t.held += Decimal::fromVariant(r.value(1)) * value;
+        }
+    }
     return t;
 }
 
@@ -120,13 +135,23 @@ long long StockTaking::save(const Head &head, QString *refusal)
         return 0;
     }
     // One row per article: the held quantity and the other values of its
-    // first line, the counted quantity summed over its lines.
-    const QList<QSqlRecord> articles =
-        Db::rows(QStringLiteral("SELECT t.Art_ID, t.Nal_Kol, (SELECT SUM(s.Otkr_Kol) FROM %1 s WHERE s.Art_ID = t.Art_ID), "
-                                "t.Mqrka, t.Ed_Cena, t.Valuta FROM %1 t "
-                                "WHERE t.N = (SELECT MIN(f.N) FROM %1 f WHERE f.Art_ID = t.Art_ID) ORDER BY t.N")
-                     .arg(table()));
-    if (articles.isEmpty()) {
+    // first line, the counted quantity summed exactly over its lines.
+    struct Counted {
+        QSqlRecord first;
+        Decimal found;
+    };
+    QList<long long> order;
+    QHash<long long, Counted> articles;
+    for (const QSqlRecord &r : Db::rows(
+             QStringLiteral("SELECT Art_ID, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta FROM %1 ORDER BY N").arg(table()))) {
+        const long long article = r.value(0).toLongLong();
+        if (!articles.contains(article)) {
+            order << article;
+            articles.insert(article, {r, Decimal()});
+        }
+        articles[article].found += Decimal::fromVariant(r.value(2));
+    }
+    if (order.isEmpty()) {
         if (refusal)
             *refusal = QStringLiteral("Няма въведени артикули.");
         return 0;
@@ -135,11 +160,13 @@ long long StockTaking::save(const Head &head, QString *refusal)
     Db::execute(QStringLiteral("INSERT INTO Revision (ID, Date_Rev, Time_Rev, Osnovanie, Sklad_ID) VALUES (?, ?, ?, ?, ?)"),
                 {id, Dates::toIso(head.date), Dates::timeText(head.time), head.reason, head.warehouse});
     const QString warehouse = QString::number(head.warehouse);
-    for (const QSqlRecord &a : articles) {
+    for (long long article : order) {
+        const Counted &a = articles.value(article);
         Db::execute(QStringLiteral("INSERT INTO Revision_Art (ID_Rev, Art_ID, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta) "
                                    "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                    {id, a.value(0), a.value(1), a.value(2), a.value(3), a.value(4), a.value(5)});
-        GET_NALI4NOST(a.value(0).toString(), warehouse, a.value(2).toDouble(), 1);
+                    {id, article, Decimal::fromVariant(a.first.value(1)).toDouble(), a.found.toDouble(),
+                     a.first.value(3), a.first.value(4), a.first.value(5)});
+        GET_NALI4NOST(QString::number(article), warehouse, a.found, 1);
     }
     clear();
     tx.commit();

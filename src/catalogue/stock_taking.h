@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -20,15 +22,16 @@ int lineCount();
 long long pendingWarehouse();
 
 // Stock of an article in a warehouse (0 when it has no row).
-double stock(long long article, long long warehouse);
+Decimal stock(long long article, long long warehouse);
 // The held quantity a new line of the article gets: that of its earlier
 // lines, else the warehouse's stock.
-double heldFor(long long article, long long warehouse);
+Decimal heldFor(long long article, long long warehouse);
 
 // Adds a counted line for an existing article; returns its N, 0 when the
-// article does not exist. Throws DbError.
-long long addLine(long long article, double counted, long long warehouse);
-bool setCounted(long long n, double counted);
+// article does not exist or the count has more than three decimals. Throws
+// DbError.
+long long addLine(long long article, Decimal counted, long long warehouse);
+bool setCounted(long long n, Decimal counted);
 bool removeLine(long long n);
 void clear();
 
@@ -38,9 +41,9 @@ void clear();
 QString linesSql(QVariantList *params);
 
 struct Totals {
-    double held = 0;  // each article once: held * price * rate
-    double found = 0; // every line: counted * price * rate
-    double difference() const { return found - held; }
+    Decimal held;  // each article once: held * price * rate
+    Decimal found; // every line: counted * price * rate
+    Decimal difference() const { return found - held; }
 };
 Totals totals(); // throws DbError
 
@@ -52,8 +55,8 @@ struct Head {
 };
 inline constexpr const char *NoWarehouse = "Не е избран склад!";
 // Stores the count in one transaction: a new number, the head, one
-// Revision_Art row per article (held, counted sum), the article's stock set
-// to that sum, the lines removed. 0 and *refusal when the warehouse does not
+// Revision_Art row per article (held, counted sum, exact), the article's
+// stock set to that sum, the lines removed. 0 and *refusal when the warehouse does not
 // exist or there are no lines; a database failure throws DbError and writes
 // nothing. Returns the count's number.
 long long save(const Head &head, QString *refusal);

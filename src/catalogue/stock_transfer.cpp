@@ -31,7 +31,7 @@ void StockMoveList::drop()
     WorkTables::drop(m_kind == Transfer ? QStringLiteral("Transfer_TMP") : QStringLiteral("Brak_TMP"));
 }
 
-long long StockMoveList::addLine(long long article, double quantity, long long from, long long to, QString *refusal)
+long long StockMoveList::addLine(long long article, Decimal quantity, long long from, long long to, QString *refusal)
 {
     auto refuse = [refusal](const QString &text) {
         if (refusal)
@@ -40,8 +40,11 @@ long long StockMoveList::addLine(long long article, double quantity, long long f
     };
     if (refusal)
         refusal->clear();
-    if (!StockQuantity::acceptable(quantity))
-        return refuse(StockQuantity::refusal(Numbers::toText(quantity)));
+    if (!StockQuantity::acceptable(quantity)) {
+        QString why;
+        StockQuantity::parse(quantity.toString(), &why);
+        return refuse(why);
+    }
     if (m_kind == WriteOff)
         to = 0;
     const auto row = Db::firstRow(QStringLiteral("SELECT Opisanie, Mqrka, Ed_Cena, Valuta_P FROM Produkti WHERE ID = ?"),
@@ -56,18 +59,18 @@ long long StockMoveList::addLine(long long article, double quantity, long long f
     Db::execute(QStringLiteral("INSERT INTO %1 (Art_ID, Opisanie, Kol, Sklad_Ot, Sklad_Do, Mqrka, Ed_Cena, Valuta) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
                     .arg(table()),
-                {article, row->value(0), quantity, from, m_kind == Transfer ? QVariant(to) : QVariant(),
+                {article, row->value(0), quantity.toDouble(), from, m_kind == Transfer ? QVariant(to) : QVariant(),
                  row->value(1), row->value(2), row->value(3)});
     const long long n = Db::scalar(QStringLiteral("SELECT MAX(N) FROM %1").arg(table())).toLongLong();
     tx.commit();
     return n;
 }
 
-bool StockMoveList::setQuantity(long long n, double quantity)
+bool StockMoveList::setQuantity(long long n, Decimal quantity)
 {
     if (!StockQuantity::acceptable(quantity))
         return false;
-    return Db::execute(QStringLiteral("UPDATE %1 SET Kol = ? WHERE N = ?").arg(table()), {quantity, n}) > 0;
+    return Db::execute(QStringLiteral("UPDATE %1 SET Kol = ? WHERE N = ?").arg(table()), {quantity.toDouble(), n}) > 0;
 }
 
 bool StockMoveList::removeLine(long long n)
@@ -80,13 +83,16 @@ int StockMoveList::lineCount() const
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table())).toInt();
 }
 
-double StockMoveList::stock(long long article, long long warehouse)
+Decimal StockMoveList::stock(long long article, long long warehouse)
 {
-    if (warehouse > 0)
-        return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
-                          {article, warehouse})
-            .toDouble();
-    return Db::scalar(QStringLiteral("SELECT SUM(Kol) FROM Store_Kol WHERE Art_ID = ?"), {article}).toDouble();
+    // Summed here, exactly: a sum in SQL would carry a binary tail.
+    Decimal sum;
+    for (const QSqlRecord &r :
+         warehouse > 0 ? Db::rows(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
+                                  {article, warehouse})
+                       : Db::rows(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ?"), {article}))
+        sum += Decimal::fromVariant(r.value(0));
+    return sum;
 }
 
 QString StockMoveList::linesSql(QVariantList *params) const
@@ -98,12 +104,14 @@ QString StockMoveList::linesSql(QVariantList *params) const
         .arg(table());
 }
 
-double StockMoveList::total() const
+Decimal StockMoveList::total() const
 {
-    return Db::scalar(QStringLiteral("SELECT SUM(t.Kol * t.Ed_Cena * v.Kurs) FROM %1 t "
-                                     "JOIN Valuti v ON v.Opisanie = t.Valuta")
-                          .arg(table()))
-        .toDouble();
+    Decimal sum;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT t.Kol, t.Ed_Cena, v.Kurs FROM %1 t "
+                                                       "JOIN Valuti v ON v.Opisanie = t.Valuta")
+                                            .arg(table())))
+        sum += Decimal::fromVariant(r.value(0)) * Decimal::fromVariant(r.value(1)) * Decimal::fromVariant(r.value(2));
+    return sum;
 }
 
 bool StockMoveList::save(QString *refusal)
@@ -124,7 +132,7 @@ bool StockMoveList::save(QString *refusal)
                 return refuse(SameWarehouse);
     for (const QSqlRecord &l : lines) {
         const QString article = l.value(0).toString();
-        const double quantity = l.value(1).toDouble();
+        const Decimal quantity = Decimal::fromVariant(l.value(1));
         GET_NALI4NOST(article, l.value(2).toString(), -quantity, 0);
         if (m_kind == Transfer)
             GET_NALI4NOST(article, l.value(3).toString(), quantity, 0);

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QString>
 #include <QVariantList>
 
@@ -21,23 +23,23 @@ public:
 
     // Adds a line for an existing article (description, unit, price and sale
     // currency copied). 0 when nothing was added: *refusal says why when the
-    // quantity is not above 0 or the list's lines go between two other
+    // quantity is not above 0 with at most three decimals or the list's lines go between two other
     // warehouses (its first line fixes them), and stays empty when the article
     // does not exist. Throws DbError.
-    long long addLine(long long article, double quantity, long long from, long long to = 0,
+    long long addLine(long long article, Decimal quantity, long long from, long long to = 0,
                       QString *refusal = nullptr);
-    // False (nothing changed) when the line is gone or the quantity not above 0.
-    bool setQuantity(long long n, double quantity);
+    // False (nothing changed) when the line is gone or the quantity not acceptable.
+    bool setQuantity(long long n, Decimal quantity);
     bool removeLine(long long n);
     int lineCount() const;
 
     // Stock of an article: in one warehouse, over all when `warehouse` is 0.
-    static double stock(long long article, long long warehouse);
+    static Decimal stock(long long article, long long warehouse);
 
     // The grid statement: Sum_Row = quantity * price * rate (empty when the
     // currency is missing from Valuti), lines in entry order.
     QString linesSql(QVariantList *params) const;
-    double total() const; // sum of Sum_Row over the lines with a known rate
+    Decimal total() const; // exact sum of Sum_Row over the lines with a known rate
 
     // Books the list in one transaction: each line's quantity leaves its
     // source warehouse (and enters its destination for a transfer), then the

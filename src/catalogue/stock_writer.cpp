@@ -3,8 +3,6 @@
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 
-#include <cmath>
-
 namespace {
 long long positiveKey(const QString &text, const QString &what)
 {
@@ -17,32 +15,75 @@ long long positiveKey(const QString &text, const QString &what)
 }
 } // namespace
 
-void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode)
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, int Mode)
 {
     GET_NALI4NOST(ArtID, SkladID, Kol, Mode, Db::connection());
 }
 
-void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode,
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode)
+{
+    Decimal quantity;
+    try {
+        quantity = Decimal::fromDouble(Kol);
+    } catch (const std::exception &) {
+        throw DbError(QStringLiteral("Невалидно количество"));
+    }
+    GET_NALI4NOST(ArtID, SkladID, quantity, Mode, Db::connection());
+}
+
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, int Mode,
                    const QSqlDatabase &db)
 {
     const long long article = positiveKey(ArtID, QStringLiteral("артикул"));
     const long long warehouse = positiveKey(SkladID, QStringLiteral("склад"));
-    if (!std::isfinite(Kol))
-        throw DbError(QStringLiteral("Невалидно количество"));
     WriteTransaction tx(db);
+    Decimal stock = Kol;
+    if (Mode != 1) {
+        const QVariant old = Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"),
+                                        {article, warehouse}, db);
+        try {
+            // A stored value is read by its decimal text: an old binary tail goes.
+            stock = Decimal::fromVariant(old) + Kol;
+        } catch (const std::exception &) {
+            throw DbError(QStringLiteral("Наличността на артикул %1 в склад %2 е извън допустимия обхват.")
+                              .arg(article)
+                              .arg(warehouse));
+        }
+    }
     Db::execute(QStringLiteral("INSERT INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (?, ?, ?) "
-                               "ON CONFLICT (Art_ID, Sklad_ID) DO UPDATE SET Kol = "
-                               "CASE WHEN ? = 1 THEN excluded.Kol ELSE Store_Kol.Kol + excluded.Kol END"),
-                {article, warehouse, Kol, Mode}, db);
+                               "ON CONFLICT (Art_ID, Sklad_ID) DO UPDATE SET Kol = excluded.Kol"),
+                {article, warehouse, stock.toDouble()}, db);
     tx.commit();
 }
 
-bool StockQuantity::acceptable(double quantity)
+bool StockQuantity::acceptable(Decimal quantity)
 {
-    return std::isfinite(quantity) && quantity > 0;
+    return quantity > Decimal() && quantity.decimals() <= Decimals;
+}
+
+std::optional<Decimal> StockQuantity::parse(const QString &typed, QString *error, bool aboveZero)
+{
+    QString why;
+    const std::optional<Decimal> q = Decimal::parse(typed, Decimals, &why);
+    if (!q) {
+        if (error)
+            *error = QStringLiteral("Количество: ") + why;
+        return std::nullopt;
+    }
+    if (aboveZero && *q <= Decimal()) {
+        if (error)
+            *error = refusal(typed);
+        return std::nullopt;
+    }
+    return q;
 }
 
 QString StockQuantity::refusal(const QString &typed)
 {
     return QStringLiteral("Количество: \"") + typed.trimmed() + QStringLiteral("\" не е число, по-голямо от 0");
+}
+
+QString StockQuantity::text(Decimal quantity)
+{
+    return quantity.toString(Decimals);
 }

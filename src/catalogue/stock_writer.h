@@ -1,21 +1,37 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
-// The one writer of Store_Kol: mode 1 sets the quantity of an article in a
-// warehouse, any other mode adds to it; a missing row starts from 0. One
-// atomic statement inside the caller's write transaction (or its own), so
-// two workstations moving the same article never lose a movement.
-// Keys must be whole numbers above 0: a sale without an active warehouse
-// fails (DbError) and rolls its caller back instead of booking stock nowhere.
-void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode);
-void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode,
-                   const QSqlDatabase &db);
+#include <optional>
 
-// The quantity of a delivery, transfer or write-off line: a number above 0,
-// so a line never moves stock the wrong way (a count may be 0, a recipe any).
+// The one writer of Store_Kol: mode 1 sets the quantity of an article in a
+// warehouse, any other mode adds to it; a missing row starts from 0. The new
+// quantity is worked out exactly (a stock that reaches zero is zero) inside
+// the caller's write transaction (or its own), which holds the database's
+// write lock, so two workstations moving the same article never lose a
+// movement. Keys must be whole numbers above 0: a sale without an active
+// warehouse fails (DbError) and rolls its caller back instead of booking
+// stock nowhere.
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, int Mode);
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, int Mode,
+                   const QSqlDatabase &db);
+// A quantity read from a column (by its decimal value).
+void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode);
+
+// Quantities have three decimals: never rounded to the price decimals, and a
+// typed fourth is refused. A delivery, transfer or write-off line moves a
+// quantity above 0, so it never moves stock the wrong way (a count may be 0).
 namespace StockQuantity {
-bool acceptable(double quantity);
+inline constexpr int Decimals = 3;
+bool acceptable(Decimal quantity); // above 0, at most three decimals
+// A typed quantity: nullopt after *error (when given) got the Bulgarian
+// message naming "Количество" when it is no number, has more than three
+// decimals, or (with aboveZero) is not above 0.
+std::optional<Decimal> parse(const QString &typed, QString *error, bool aboveZero = true);
 // The refusal of a typed quantity that is a number but not above 0.
 QString refusal(const QString &typed);
+// A quantity as the windows show it: three decimals.
+QString text(Decimal quantity);
 } // namespace StockQuantity

@@ -1,5 +1,6 @@
 #pragma once
 #include "catalogue_test_support.h"
+#include "common/decimal.h"
 #include "platform/db/database.h"
 #include "harness/test_support.h"
 
@@ -7,6 +8,12 @@
 
 // Warehouses, currencies, suppliers and stock of the stock-document tests.
 namespace StockTest {
+// A number written in a test, as the exact decimal it reads as.
+inline Decimal dec(double v)
+{
+    return Decimal::fromDouble(v);
+}
+
 inline void addWarehouse(long long id, const QString &name)
 {
     Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (?, ?)"), {id, name});

@@ -162,9 +162,8 @@ private slots:
         catalogue();
         QStringList taken;
         ArticlePick::registerTarget(11, [&taken](const ArticlePick::Picked &p) {
-            ArticlePick::quantityWalk(11, p.marked, [&taken](const QSqlRecord &row, double q, const QString &typed) {
-                taken << row.value(QStringLiteral("ID")).toString() + QLatin1Char('=') + QString::number(q) + '/'
-                             + typed;
+            ArticlePick::quantityWalk(11, p.marked, [&taken](const QSqlRecord &row, Decimal q, const QString &typed) {
+                taken << row.value(QStringLiteral("ID")).toString() + QLatin1Char('=') + q.toString() + '/' + typed;
             });
         });
         PromptScript prompts{{QString(), QStringLiteral("2,5")}};
@@ -197,8 +196,8 @@ private slots:
         taken.clear();
         ArticlePick::registerTarget(15, [&taken](const ArticlePick::Picked &p) {
             ArticlePick::quantityWalk(15, ArticlePick::quantityRows(15, p),
-                                      [&taken](const QSqlRecord &row, double q, const QString &) {
-                                          taken << row.value(QStringLiteral("ID")).toString() + '=' + QString::number(q);
+                                      [&taken](const QSqlRecord &row, Decimal q, const QString &) {
+                                          taken << row.value(QStringLiteral("ID")).toString() + '=' + q.toString();
                                       });
         });
         PromptScript once{{QStringLiteral("4"), QStringLiteral("5")}};

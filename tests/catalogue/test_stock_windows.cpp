@@ -179,14 +179,14 @@ private Q_SLOTS:
         w.Edit_Art_ID->setText(QStringLiteral("10"));
         w.Edit_Art_IDKeyPress();
         QCOMPARE(w.Label_Sel_Art->text(), QStringLiteral("10:Кафе"));
-        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("7.00"));
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("7.000"));
         w.Edit_Kol->setText(QStringLiteral("3"));
         w.Edit_KolKeyPress();
         QCOMPARE(cell(w.DBGrid2, 0, QStringLiteral("Sum_Row")), QStringLiteral("60.00"));
         QCOMPARE(w.Edit_Ob6to->text(), QStringLiteral("60.00"));
         w.Edit_Art_ID->setText(QStringLiteral("11"));
         w.Edit_Art_IDKeyPress();
-        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("0.00"));
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("0.000"));
         w.Edit_Kol->setText(QStringLiteral("abc"));
         w.Edit_KolKeyPress();
         QCOMPARE(w.model()->rowCount(), 1); // a quantity that is no number adds nothing
@@ -303,7 +303,7 @@ private Q_SLOTS:
         QCOMPARE(w.ComboBox_Osnovanie->currentText(), QStringLiteral("Проверка наличности"));
         w.Edit_Art_ID->setText(QStringLiteral("10"));
         w.Edit_Art_IDKeyPress();
-        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("8.00")); // held once, at the first line
+        QCOMPARE(w.Edit_Kol->text(), QStringLiteral("8.000")); // held once, at the first line
         w.Edit_Kol->setText(QStringLiteral("3"));
         w.Edit_KolKeyPress();
         QCOMPARE(w.model()->rowCount(), 2);
@@ -553,6 +553,85 @@ private Q_SLOTS:
         QVERIFY(transfer.BitBtn3Click());
         QCOMPARE(stock(10, 1).toDouble(), 5.0);
         QCOMPARE(stock(10, 2).toDouble(), 3.0);
+    }
+
+
+    // A quantity keeps its three decimals whatever the price decimals (2
+    // here): in the delivery grid, the stock saved and the quantities the
+    // windows propose. A fourth decimal is refused with a message wherever a
+    // quantity is typed.
+    void quantitiesKeepThreeDecimals()
+    {
+        Program program;
+        shop();
+        addSupplier(7, QStringLiteral("Доставчик ООД"));
+        addDocumentKind(QStringLiteral("Фактура"));
+        auto *delivery = new TForm_Dostavki;
+        Form_Dostavki = delivery;
+        delivery->show();
+        delivery->FormShow();
+        delivery->pickSupplier(QStringLiteral("7:Доставчик ООД"));
+        delivery->Label_Sel_NomenklClick(); // our own article numbers
+        const auto typeLine = [delivery](const QString &kol) {
+            delivery->Edit_Art_ID->setText(QStringLiteral("11"));
+            delivery->Edit_Art_IDKeyPress();
+            delivery->Edit_dost_Cena->setText(QStringLiteral("1.5"));
+            delivery->Edit_Kol->setText(kol);
+            return delivery->Button_AddClick();
+        };
+        QVERIFY(typeLine(QStringLiteral("1.235")));
+        QVERIFY(typeLine(QStringLiteral("0,004")));
+        QCOMPARE(cell(delivery->DBGrid_Art_Dost, 0, QStringLiteral("Kolitchestvo")), QStringLiteral("1.235"));
+        QCOMPARE(cell(delivery->DBGrid_Art_Dost, 1, QStringLiteral("Kolitchestvo")), QStringLiteral("0.004"));
+
+        const auto refusedFourth = [](const QString &typed) {
+            const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+            PlatformScript::clearEvents();
+            return m.size() == 1 && m.first().contains(typed) && m.first().contains(QStringLiteral("3 знака"));
+        };
+        PlatformScript::clearEvents();
+        QVERIFY(!typeLine(QStringLiteral("1.2345")));
+        QVERIFY2(refusedFourth(QStringLiteral("1.2345")), "delivery");
+        QCOMPARE(delivery->model()->rowCount(), 2);
+        delivery->ComboBox_Sklad->setCurrentIndex(0);
+        QCOMPARE(delivery->ComboBox_Sklad->currentText(), QStringLiteral("1:Магазин"));
+        QVERIFY(delivery->save());
+        QCOMPARE(stock(11, 1).toDouble(), 1.239);
+
+        TForm_Transfer transfer;
+        transfer.show();
+        transfer.FormShow();
+        transfer.Edit_Art_ID->setText(QStringLiteral("11"));
+        transfer.Edit_Art_IDKeyPress();
+        QCOMPARE(transfer.Edit_Kol->text(), QStringLiteral("1.239")); // the source's stock, whole
+        transfer.Edit_Kol->setText(QStringLiteral("0.0005"));
+        transfer.Edit_KolKeyPress();
+        QVERIFY2(refusedFourth(QStringLiteral("0.0005")), "transfer");
+        QCOMPARE(transfer.model()->rowCount(), 0);
+
+        TForm_Brak brak;
+        brak.show();
+        brak.FormShow();
+        promptAnswers = {QStringLiteral("2,0001")};
+        brak.Edit_Art_ID->setText(QStringLiteral("11"));
+        brak.Edit_Art_IDKeyPress();
+        QVERIFY2(refusedFourth(QStringLiteral("2,0001")), "write-off");
+        QCOMPARE(brak.model()->rowCount(), 0);
+
+        TForm_Revision revision;
+        revision.show();
+        revision.FormShow();
+        revision.Edit_Art_ID->setText(QStringLiteral("11"));
+        revision.Edit_Art_IDKeyPress();
+        QCOMPARE(revision.Edit_Kol->text(), QStringLiteral("1.239")); // held, whole
+        revision.Edit_Kol->setText(QStringLiteral("1.2391"));
+        revision.Edit_KolKeyPress();
+        QVERIFY2(refusedFourth(QStringLiteral("1.2391")), "stock-taking");
+        QCOMPARE(revision.model()->rowCount(), 0);
+        revision.Edit_Kol->setText(QStringLiteral("1.239"));
+        revision.Edit_KolKeyPress();
+        QVERIFY(revision.BitBtn_SaveClick());
+        QCOMPARE(stock(11, 1).toDouble(), 1.239);
     }
 
     // A delivery shows an article's own unit and currencies whenever its

@@ -145,7 +145,7 @@ long long deliverOnce(QRandomGenerator &rng)
     line.article = 1 + rng.bounded(Articles);
     line.deliveryPrice = 1;
     line.deliveryCurrency = line.saleCurrency = QStringLiteral("BGL");
-    line.salePrice = 2.5;
+    line.salePrice = Decimal::fromParts(25, 1);
     line.quantity = 3;
     if (Deliveries::addLine(line, 0) == 0 || Deliveries::lineCount() != 1) {
         std::fprintf(stderr, "delivery lines of another workstation\n");

@@ -335,7 +335,7 @@ private Q_SLOTS:
         ModalWalk walk;
         walk.then(check).then(check).then(check).then(check);
         walk.start();
-        ArticlePick::quantityWalk(11, {article}, [](const QSqlRecord &, double, const QString &) {});
+        ArticlePick::quantityWalk(11, {article}, [](const QSqlRecord &, Decimal, const QString &) {});
         Consignment::ContractLine line;
         line.barkod = QStringLiteral("7");
         line.opisanie = names.article;
