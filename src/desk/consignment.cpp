@@ -49,7 +49,7 @@ QString dottedDate(const QDate &d) // day.month.yearг, no leading zeros
 }
 
 // The receipt of a payment record ("Вн.:<n> Кр.N: <contract>:"), queued in the caller's transaction.
-void queueReceipt(int instalment, long long contract, double amount, const QString &op, int terminal)
+void queueReceipt(int instalment, long long contract, Decimal amount, const QString &op, int terminal)
 {
     const int mode = int(Settings::readInteger(Keys::Tuning_FB));
     if (mode != ReceiptFiles::ServiceReceipt && mode != ReceiptFiles::FiscalReceipt)
@@ -58,39 +58,70 @@ void queueReceipt(int instalment, long long contract, double amount, const QStri
     // Article 0, the text as its name, the price in stotinki, quantity 1.000, VAT group 1.
     c.receiptLines << QStringLiteral("%0^Вн.:") + QString::number(instalment) + QStringLiteral(" Кр.N: ")
                           + QString::number(contract) + QStringLiteral(":^")
-                          + QString::number(ReceiptFiles::recordStotinki(amount, 1, 0)) + QStringLiteral("^1000^1^");
-    c.receiptTotal = amount;
+                          + QString::number(amount.rounded(2).units() / (Decimal::Unit / 100))
+                          + QStringLiteral("^1000^1^");
+    c.receiptTotal = amount.toDouble();
     const BonSettings s = BonSettings::read();
     PendingFiles::queue(ReceiptFiles::CREATE_BON_FILE(
         c, mode == ReceiptFiles::ServiceReceipt ? ReceiptFiles::KindService : ReceiptFiles::KindFiscal,
         BonContext{terminal, op}, s, Settings::receiptFolder(), departmentsFromDatabase()));
 }
 
-void insertPaymentRecord(double amount, long long counterparty, const QString &op, int terminal,
+void insertPaymentRecord(Decimal amount, long long counterparty, const QString &op, int terminal,
                          long long warehouse)
 {
     Db::execute(QStringLiteral("INSERT INTO Prodajbi (ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, ED_Cena, "
                                "ID_Klient, T_O, Konsign_N, Pored_Ot, Pored_Do, Valuta, Type_Pay, Term_N, Sklad_ID) "
                                "VALUES (0, ?, ?, ?, 1, ?, ?, 0, 0, '0', '0', ?, ?, ?, ?)"),
-                {op, Dates::todayIso(), Dates::nowTimeText(), amount, counterparty, CurrencyRates::baseCurrency(),
+                {op, Dates::todayIso(), Dates::nowTimeText(), amount.toDouble(), counterparty,
+                 CurrencyRates::baseCurrency(),
                  QStringLiteral("в брой"), terminal, warehouse > 0 ? QVariant(warehouse) : QVariant()});
 }
 
-long long hundredthsPaid(long long contract, int instalment)
+// The percent of an instalment its payments paid, summed exactly.
+Decimal percentPaid(long long contract, int instalment)
 {
-    const double sum = Db::scalar(QStringLiteral("SELECT SUM(Procent_pay) FROM Vnoski WHERE ID_Konsign = ? AND ID = ?"),
-                                  {contract, instalment})
-                           .toDouble();
-    return std::llround(sum * 100);
+    Decimal sum;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Procent_pay FROM Vnoski WHERE ID_Konsign = ? AND ID = ?"),
+                                        {contract, instalment}))
+        sum += Decimal::fromVariant(r.value(0));
+    return sum;
 }
+
+void close(long long counterparty, long long contract)
+{
+    Db::execute(QStringLiteral("UPDATE Konsignation SET Payed = 'True' WHERE ID = ? AND ID_Kontrag = ?"),
+                {contract, counterparty});
+    Db::execute(QStringLiteral("UPDATE Prodajbi SET Konsign_N = -1 WHERE Konsign_N = ?"), {contract});
+}
+
+const Decimal Hundred(100);
 } // namespace
 
-double CALCULATE_KONSIGNACION_SUM(int count, double purchase, double downPayment, double rate)
+Decimal CALCULATE_KONSIGNACION_SUM(int count, Decimal purchase, Decimal downPayment, Decimal rate)
 {
-    double x = purchase - downPayment;
+    Decimal x = purchase - downPayment;
     for (int i = 0; i < count; ++i)
-        x = x * rate / 100 + x;
+        x = x + Decimal::mulDivRounded(x, rate, Hundred, Decimal::Scale);
     return x;
+}
+
+QList<Decimal> instalments(Decimal debt, int count)
+{
+    QList<Decimal> out;
+    if (count < 1)
+        return out;
+    const long long stotinki = debt.rounded(2).units() / (Decimal::Unit / 100);
+    const Decimal part = Decimal::fromParts(stotinki / count, 2); // cut towards zero
+    for (int k = 1; k < count; ++k)
+        out << part;
+    out << Decimal::fromParts(stotinki, 2) - part * Decimal(count - 1);
+    return out;
+}
+
+Decimal goodsAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount)
+{
+    return Decimal::mulDivRounded(quantity * price * rate, Hundred - discount, Hundred, Decimal::Scale);
 }
 
 QDate dueDate(const QDate &handOver, int period, int k)
@@ -172,12 +203,23 @@ QString workTableSql()
         .arg(table());
 }
 
-double workTablePurchase()
+namespace {
+// The purchase of goods rows (Kol, Ed_Cena, Kurs, T_O), exactly.
+Decimal purchaseOf(const QList<QSqlRecord> &rows)
 {
-    return Db::scalar(QStringLiteral("SELECT SUM(Kol * Ed_Cena * V.Kurs - Kol * Ed_Cena * V.Kurs * T_O / 100) FROM %1 "
-                                     "T JOIN Valuti V ON V.Opisanie = T.Valuta")
-                          .arg(table()))
-        .toDouble();
+    Decimal sum;
+    for (const QSqlRecord &r : rows)
+        sum += goodsAmount(Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)),
+                           Decimal::fromVariant(r.value(2)), Decimal::fromVariant(r.value(3)));
+    return sum;
+}
+} // namespace
+
+Decimal workTablePurchase()
+{
+    return purchaseOf(Db::rows(QStringLiteral("SELECT T.Kol, T.Ed_Cena, V.Kurs, T.T_O FROM %1 T JOIN Valuti V ON "
+                                              "V.Opisanie = T.Valuta")
+                                   .arg(table())));
 }
 
 QList<ContractLine> workTableLines()
@@ -212,9 +254,10 @@ QString checkDraft(const Draft &d)
         return QStringLiteral("Договорът няма артикули.");
     if (d.count < 1 || d.count > 100)
         return QStringLiteral("Броят вноски трябва да бъде от 1 до 100.");
-    if (d.rate < 0)
+    if (d.rate.isNegative())
         return QStringLiteral("Лихвата не може да бъде отрицателна.");
-    if (d.downPayment < 0 || (d.downPayment > 0 && Money::round(d.downPayment, 2) >= Money::round(d.purchase, 2)))
+    if (d.downPayment.isNegative()
+        || (d.downPayment > Decimal() && d.downPayment.rounded(2) >= d.purchase.rounded(2)))
         return QStringLiteral("Първоначалната вноска трябва да бъде по-малка от сумата на покупката.");
     if (!d.handOver.isValid() || !d.finalDate.isValid())
         return QStringLiteral("Невалидна дата.");
@@ -231,9 +274,10 @@ long long insertContract(const Draft &d, const QString &op, int terminal, long l
                                "Period_Vnosk, Operator, Payed, First_Vnosk, Lihva) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
                                "'False', ?, ?)"),
                 {number, d.counterparty, Dates::toIso(d.handOver), Dates::toIso(d.finalDate), d.count, d.method,
-                 d.period, op, d.method == WithDownPayment ? d.downPayment : 0.0, d.rate});
-    if (d.method == WithDownPayment && d.downPayment > 0) {
-        const double amount = Money::round(d.downPayment, 2);
+                 d.period, op, d.method == WithDownPayment ? d.downPayment.rounded(2).toDouble() : 0.0,
+                 d.rate.toDouble()});
+    if (d.method == WithDownPayment && d.downPayment > Decimal()) {
+        const Decimal amount = d.downPayment.rounded(2);
         insertPaymentRecord(amount, d.counterparty, op, terminal, warehouse);
         queueReceipt(0, number, amount, op, terminal);
     }
@@ -279,31 +323,37 @@ State state(long long counterparty, long long contract)
     State s;
     s.contract = contract;
     const int last = Db::scalar(QStringLiteral("SELECT MAX(ID) FROM Vnoski WHERE ID_Konsign = ?"), {contract}).toInt();
-    const long long paid = hundredthsPaid(contract, last);
-    if (paid < 10000) {
+    const Decimal paid = percentPaid(contract, last);
+    if (paid < Hundred) {
         s.current = last > 0 ? last : 1;
-        s.paidHundredths = paid;
+        s.paidPercent = paid;
     } else {
         s.current = last + 1;
     }
-    const auto c = Db::firstRow(QStringLiteral("SELECT Broj_Vnosk, Lihva, First_Vnosk FROM Konsignation WHERE "
+    const auto c = Db::firstRow(QStringLiteral("SELECT Broj_Vnosk, Lihva, First_Vnosk, Payed FROM Konsignation WHERE "
                                                "ID_Kontrag = ? AND ID = ?"),
                                 {counterparty, contract});
     if (!c || c->value(0).toInt() <= 0)
         return s;
     s.exists = true;
     s.count = c->value(0).toInt();
-    s.rate = c->value(1).toDouble();
-    s.downPayment = c->value(2).toDouble();
-    s.purchase = Db::scalar(QStringLiteral("SELECT SUM(Kol * ED_Cena * V.Kurs - Kol * ED_Cena * V.Kurs * T_O / 100) "
-                                           "FROM Prodajbi P JOIN Valuti V ON V.Opisanie = P.Valuta WHERE "
-                                           "P.ID_Klient = ? AND P.Konsign_N = ?"),
-                            {counterparty, contract})
-                     .toDouble();
+    s.rate = Decimal::fromVariant(c->value(1));
+    s.downPayment = Decimal::fromVariant(c->value(2));
+    s.closed = c->value(3).toString() == QLatin1String("True");
+    s.purchase = purchaseOf(Db::rows(QStringLiteral("SELECT P.Kol, P.ED_Cena, V.Kurs, P.T_O FROM Prodajbi P JOIN "
+                                                    "Valuti V ON V.Opisanie = P.Valuta WHERE P.ID_Klient = ? AND "
+                                                    "P.Konsign_N = ?"),
+                                     {counterparty, contract}));
     s.total = CALCULATE_KONSIGNACION_SUM(s.count, s.purchase, s.downPayment, s.rate);
-    s.instalment = s.total / s.count;
     s.paidUp = s.current > s.count;
-    s.rest = s.paidUp ? 0 : Money::round(s.instalment * double(10000 - s.paidHundredths) / 10000, 2);
+    if (s.paidUp)
+        return s;
+    const QList<Decimal> parts = instalments(s.total, s.count);
+    s.instalment = parts.at(s.current - 1);
+    s.rest = s.instalment - Decimal::mulDivRounded(s.instalment, s.paidPercent, Hundred, 2);
+    s.contractRest = s.rest;
+    for (int k = s.current; k < s.count; ++k)
+        s.contractRest += parts.at(k);
     return s;
 }
 
@@ -318,10 +368,15 @@ Payment pay(long long counterparty, long long contract, bool partial, const QStr
             int terminal, long long warehouse)
 {
     Payment p;
-    double amount = 0;
-    if (partial && !Numbers::parse(typed, &amount)) {
-        p.message = QStringLiteral("Сумата за частично плащане трябва да бъде число.");
-        return p;
+    Decimal amount;
+    if (partial) {
+        QString error;
+        const std::optional<Decimal> t = Decimal::parse(typed, 2, &error);
+        if (!t) {
+            p.message = QStringLiteral("Сумата за частично плащане: ") + error;
+            return p;
+        }
+        amount = *t;
     }
     try {
         WriteTransaction tx;
@@ -330,31 +385,49 @@ Payment pay(long long counterparty, long long contract, bool partial, const QStr
             p.message = QStringLiteral("Няма такъв договор на контрагента.");
             return p;
         }
-        if (s.paidUp) {
+        if (s.closed) {
             p.message = QStringLiteral("Всички вноски по договора са изплатени.");
             return p;
         }
-        amount = partial ? Money::round(amount, 2) : s.rest;
-        if (amount <= 0 || amount > s.rest) {
-            p.message = QStringLiteral("Сумата трябва да бъде над 0 и не повече от остатъка от вноската (%1).")
-                            .arg(Money::fixed(s.rest, 2));
+        if (s.contractRest <= Decimal()) {
+            // Nothing is owed (today's rates, goods cancelled): the contract closes, no money is taken.
+            close(counterparty, contract);
+            tx.commit();
+            p.ok = p.closed = true;
+            p.instalment = s.current;
             return p;
         }
-        // Paying the whole rest completes the instalment, whatever the rounding.
-        const long long hundredths = amount >= s.rest
-                                         ? 10000 - s.paidHundredths
-                                         : std::min<long long>(std::llround(amount / s.instalment * 10000),
-                                                               9999 - s.paidHundredths);
+        if (s.rest <= Decimal()) {
+            amount = Decimal(); // an instalment of 0 is complete as it is
+        } else {
+            if (!partial)
+                amount = s.rest;
+            if (amount <= Decimal() || amount > s.rest) {
+                p.message = QStringLiteral("Сумата трябва да бъде над 0 и не повече от остатъка от вноската (%1).")
+                                .arg(s.rest.toString(2));
+                return p;
+            }
+        }
+        // The percent of the instalment paid after this payment, worked out from
+        // the money paid, so the credit is exact to the stotinka however many
+        // parts; the whole rest completes the instalment exactly.
+        Decimal percent = Hundred - s.paidPercent;
+        if (amount < s.rest) {
+            const Decimal paid = s.instalment - s.rest + amount;
+            percent = std::min(Decimal::mulDivRounded(paid, Hundred, s.instalment, Decimal::Scale),
+                               Hundred - Decimal::fromUnits(1))
+                      - s.paidPercent;
+        }
         Db::execute(QStringLiteral("INSERT INTO Vnoski (ID, Data_Pay, ID_Konsign, Procent_pay) VALUES (?, ?, ?, ?)"),
-                    {s.current, Dates::todayIso(), contract, double(hundredths) / 100});
-        insertPaymentRecord(amount, counterparty, op, terminal, warehouse);
-        if (s.paidHundredths + hundredths >= 10000 && s.current >= s.count) {
-            Db::execute(QStringLiteral("UPDATE Konsignation SET Payed = 'True' WHERE ID = ? AND ID_Kontrag = ?"),
-                        {contract, counterparty});
-            Db::execute(QStringLiteral("UPDATE Prodajbi SET Konsign_N = -1 WHERE Konsign_N = ?"), {contract});
+                    {s.current, Dates::todayIso(), contract, percent.toDouble()});
+        if (amount > Decimal()) {
+            insertPaymentRecord(amount, counterparty, op, terminal, warehouse);
+            queueReceipt(s.current, contract, amount, op, terminal);
+        }
+        if (s.contractRest - amount <= Decimal()) {
+            close(counterparty, contract);
             p.closed = true;
         }
-        queueReceipt(s.current, contract, amount, op, terminal);
         tx.commit();
         p.instalment = s.current;
     } catch (const std::exception &e) {
@@ -403,13 +476,14 @@ QStringList contractLines(const ContractText &t)
     out << pad(QStringLiteral("Първоначална вноска  ") + Money::fixed(t.downPayment, 4) + QStringLiteral(" ,")
                    + currency,
                40);
-    for (int k = 1; k <= t.count; ++k)
-        out << pad(QString::number(k) + QStringLiteral(" вноска  ") + Money::fixed(t.instalment, 4)
+    const QList<Decimal> parts = instalments(t.total, t.count);
+    for (int k = 1; k <= parts.size(); ++k)
+        out << pad(QString::number(k) + QStringLiteral(" вноска  ") + Money::fixed(parts.at(k - 1), 4)
                        + QStringLiteral(" ,") + currency,
                    30)
                    + pad(QStringLiteral("да се внесе до дата : ") + dottedDate(dueDate(t.handOver, t.period, k)), 40);
     out << QString() << QString() << QString();
-    out << QStringLiteral("Обща сума на задължението: ") + Money::fixed(t.total + t.downPayment, PriceDecimals)
+    out << QStringLiteral("Обща сума на задължението: ") + Money::fixed(t.total.rounded(2) + t.downPayment, PriceDecimals)
                + QStringLiteral(", ") + currency;
     out << QString() << QString() << QString() << QString()
         << QStringLiteral("      Приел:...........             Предал:..............   ") << QString()
@@ -445,7 +519,7 @@ QStringList noteLines(const NoteText &t)
     if (t.partial) {
         out << left(QStringLiteral("|     Сума:") + Money::fixed(t.typed, 2) + QStringLiteral(", лева"), 59)
                    + QStringLiteral("|");
-        out << left(QStringLiteral("|     ОСТАТЪК:") + Money::fixed(std::max(0.0, t.rest - t.typed), 2)
+        out << left(QStringLiteral("|     ОСТАТЪК:") + Money::fixed(std::max(Decimal(), t.rest - t.typed), 2)
                         + QStringLiteral(", лева"),
                     59)
                    + QStringLiteral("|");

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDate>
 #include <QList>
 #include <QSqlRecord>
@@ -15,8 +17,17 @@ inline constexpr const char *WorkTable = "Konsignation_TMP";
 enum Period { Months = 0, Days = 1 };
 enum Method { EqualInstalments = 0, WithDownPayment = 1 };
 
-// (purchase - down payment) x (1 + rate/100)^count; count <= 0 leaves the difference.
-double CALCULATE_KONSIGNACION_SUM(int count, double purchase, double downPayment, double rate);
+// The debt: (purchase - down payment) x (1 + rate/100)^count, computed as
+// count repetitions of x := x + x x rate / 100, each product rounded at the
+// eighth decimal; count <= 0 leaves the difference.
+Decimal CALCULATE_KONSIGNACION_SUM(int count, Decimal purchase, Decimal downPayment, Decimal rate);
+// The instalments of a debt: the debt in stotinki split into `count` equal
+// parts cut to the stotinka, the remainder on the last (100.00 in 3: 33.33,
+// 33.33, 33.34). Empty when count < 1.
+QList<Decimal> instalments(Decimal debt, int count);
+// The amount of goods in the base currency: quantity x price x rate, less
+// the discount percent (each product rounded at the eighth decimal).
+Decimal goodsAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount);
 
 // Due date of instalment k: k calendar months (the day clamped to the month's
 // end) or k days after the hand-over. The final date is that of the last one.
@@ -30,7 +41,7 @@ struct ContractLine {
     QString mqrka;
     double edCena = 0;
     QString valuta, op, poredOt, poredDo;
-    double to = 0;
+    double to = 0; // the columns' values, written back as read
 };
 // An open desk line (source kind 0); nullopt when it is no longer open.
 std::optional<ContractLine> GETDATA_TO_KONSIGNATION(long long openLine);
@@ -43,7 +54,7 @@ void dropWorkTable();
 void insertIntoWorkTable(const ContractLine &line);
 void deleteFromWorkTable(const QList<long long> &rows); // by the table's own row number
 QString workTableSql();  // the grid's list
-double workTablePurchase(); // each line at its currency's rate, less its discount
+Decimal workTablePurchase(); // each line at its currency's rate, less its discount (goodsAmount)
 QList<ContractLine> workTableLines();
 
 // What "ВЪВЕЖДАНЕ" hands to the sale.
@@ -54,9 +65,9 @@ struct Draft {
     int count = 1;
     int method = EqualInstalments;
     int period = Months;
-    double downPayment = 0; // 0 with method 0
-    double rate = 0;
-    double purchase = 0;
+    Decimal downPayment; // in stotinki; 0 with method 0
+    Decimal rate;
+    Decimal purchase;
     QList<long long> openLines; // the goods, in the order the grid listed them
 };
 // Why a draft cannot be saved; empty when it can.
@@ -74,31 +85,39 @@ bool hasOpenContracts(long long counterparty); // false on a database error
 // Every Firmi column of the counterparties with open contracts ("Покажи само длъжници").
 QString debtorsSql();
 
+// A contract's debt follows today's rates; an instalment's payments are kept
+// as the percent of it they paid (Vnoski.Procent_pay, eight decimals), so a
+// payment credits exactly what was paid.
 struct State {
     bool exists = false;
     long long contract = 0;
     int current = 1;       // the instalment being paid
-    long long paidHundredths = 0; // of the current instalment, in hundredths of a percent
+    Decimal paidPercent;   // of the current instalment
     int count = 0;
-    double rate = 0, downPayment = 0;
-    double purchase = 0, total = 0, instalment = 0;
-    double rest = 0;       // of the current instalment, rounded to stotinki
+    Decimal rate, downPayment;
+    Decimal purchase, total; // the goods and the debt at today's rates
+    Decimal instalment;    // the current one, in stotinki (the last takes the remainder)
+    Decimal rest;          // of the current instalment, in stotinki
+    Decimal contractRest;  // of the whole contract, in stotinki: zero or less closes it
     bool paidUp = false;   // every instalment complete
+    bool closed = false;   // Payed "True"
 };
 State state(long long counterparty, long long contract);
 QString goodsSql(); // the contract's goods; parameters: counterparty, contract
 
 struct Payment {
     bool ok = false;
-    QString message;   // why nothing was written
-    double amount = 0; // paid, in stotinki precision
+    QString message; // why nothing was written
+    Decimal amount;  // paid, in stotinki
     int instalment = 0;
     bool closed = false;
 };
 // One payment of the current instalment, in one transaction: the Vnoski
-// row, the cash record, the closing of the contract after its last
-// instalment and the queued receipt. `typed` is the partial amount (empty:
-// the rest of the instalment).
+// row, the cash record, the closing of the contract when nothing is left of
+// it and the queued receipt. `typed` is the partial amount (empty: the rest
+// of the instalment). An instalment of 0 is completed without money; a
+// contract whose rest is zero or less (today's rates under those of the
+// sale, goods cancelled) is closed without money.
 Payment pay(long long counterparty, long long contract, bool partial, const QString &typed, const QString &op,
             int terminal, long long warehouse);
 
@@ -109,7 +128,7 @@ struct ContractText {
     QList<ContractLine> lines;
     long long counterparty = 0;
     int count = 1, period = Months;
-    double downPayment = 0, instalment = 0, total = 0;
+    Decimal downPayment, total; // the debt as instalments() splits it
     QString op;
 };
 QStringList contractLines(const ContractText &t);
@@ -120,7 +139,7 @@ struct NoteText {
     int instalment = 0;
     QString count;
     QList<QSqlRecord> goods; // Opisanie, Kol, Ed_Cena, Valuta by name
-    double typed = 0, rest = 0, instalmentAmount = 0;
+    Decimal typed, rest, instalmentAmount;
 };
 QStringList noteLines(const NoteText &t);
 } // namespace Consignment

@@ -29,13 +29,6 @@
 
 namespace {
 QPointer<TForm_Konsignation> g_form;
-
-double shown(const QLabel *label)
-{
-    double v = 0;
-    Numbers::parse(label->text(), &v);
-    return v;
-}
 } // namespace
 
 TForm_Konsignation *TForm_Konsignation::instance()
@@ -166,7 +159,7 @@ void TForm_Konsignation::prepare(const QList<Consignment::ContractLine> &lines, 
     if (downPayment > 0) {
         ComboBox_PayTape->setCurrentIndex(Consignment::WithDownPayment);
         ComboBox_PayTapeChange();
-        Edit_First_Vnoska->setText(Money::fixed(downPayment, 2));
+        Edit_First_Vnoska->setText(Money::fixed(downPayment, 2)); // the cash given, in stotinki
     }
     recalculate();
 }
@@ -180,38 +173,51 @@ void TForm_Konsignation::refreshPurchase()
     for (const auto &[field, title] : titles)
         m_lines->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
     DBGrid_Konsignation->setColumnHidden(0, true);
-    Label_Ob6to_Sum_Art->setText(Money::fixed(Consignment::workTablePurchase(), 4));
+    m_purchase = Consignment::workTablePurchase();
+    Label_Ob6to_Sum_Art->setText(Money::fixed(m_purchase, 4));
 }
 
-bool TForm_Konsignation::readNumbers(double *rate, double *down, bool tell)
+bool TForm_Konsignation::readNumbers(Decimal *rate, Decimal *down, bool tell)
 {
     for (QLineEdit *e : {Edit_Lihva, Edit_First_Vnoska})
         if (e->text().trimmed().isEmpty())
             e->setText(QStringLiteral("0"));
-    if (!Numbers::parse(Edit_Lihva->text(), rate) || *rate < 0) {
+    // A rate to the fourth decimal as stored ("%4.4f"), a down payment in stotinki.
+    const std::optional<Decimal> r = Decimal::parse(Edit_Lihva->text(), 4);
+    if (!r || r->isNegative()) {
         if (tell)
-            Dialogs::message(QStringLiteral("Лихвата трябва да бъде число, не по-малко от 0."), this);
+            Dialogs::message(QStringLiteral("Лихвата трябва да бъде число, не по-малко от 0, с най-много 4 знака "
+                                            "след десетичната точка."),
+                             this);
         return false;
     }
-    *down = 0;
-    if (ComboBox_PayTape->currentIndex() == Consignment::WithDownPayment
-        && (!Numbers::parse(Edit_First_Vnoska->text(), down) || *down < 0)) {
-        if (tell)
-            Dialogs::message(QStringLiteral("Първоначалната вноска трябва да бъде число, не по-малко от 0."), this);
-        return false;
+    *rate = *r;
+    *down = Decimal();
+    if (ComboBox_PayTape->currentIndex() == Consignment::WithDownPayment) {
+        const std::optional<Decimal> d = Decimal::parse(Edit_First_Vnoska->text(), 2);
+        if (!d || d->isNegative()) {
+            if (tell)
+                Dialogs::message(QStringLiteral("Първоначалната вноска трябва да бъде число, не по-малко от 0, с "
+                                                "най-много 2 знака след десетичната точка."),
+                                 this);
+            return false;
+        }
+        *down = *d;
     }
     return true;
 }
 
 void TForm_Konsignation::recalculate()
 {
-    double rate = 0, down = 0;
+    Decimal rate, down;
     if (!readNumbers(&rate, &down, false))
         return;
     const int count = SpEdit_Broj_Vnosk->value();
-    Label_Ob6to_Sum->setText(
-        Money::fixed(Consignment::CALCULATE_KONSIGNACION_SUM(count, shown(Label_Ob6to_Sum_Art), down, rate), 4));
-    Label_Vnoska->setText(Money::fixed(shown(Label_Ob6to_Sum) / count, 4));
+    const Decimal total = Consignment::CALCULATE_KONSIGNACION_SUM(count, m_purchase, down, rate);
+    Label_Ob6to_Sum->setText(Money::fixed(total, 4));
+    // The first instalment; the last takes the remainder of the split.
+    const QList<Decimal> parts = Consignment::instalments(total, count);
+    Label_Vnoska->setText(Money::fixed(parts.isEmpty() ? Decimal() : parts.first(), 4));
 }
 
 void TForm_Konsignation::setFinalDate()
@@ -267,7 +273,7 @@ void TForm_Konsignation::Button_DeleteClick()
 
 void TForm_Konsignation::BitBtn_OkClick()
 {
-    double rate = 0, down = 0;
+    Decimal rate, down;
     if (!readNumbers(&rate, &down, true))
         return;
     Consignment::Draft d;
@@ -278,9 +284,9 @@ void TForm_Konsignation::BitBtn_OkClick()
     d.count = SpEdit_Broj_Vnosk->value();
     d.method = ComboBox_PayTape->currentIndex();
     d.period = ComboBox_Period_Vnosk->currentIndex();
-    d.downPayment = d.method == Consignment::WithDownPayment ? down : 0;
+    d.downPayment = d.method == Consignment::WithDownPayment ? down : Decimal();
     d.rate = rate;
-    d.purchase = shown(Label_Ob6to_Sum_Art);
+    d.purchase = m_purchase;
     try {
         for (const Consignment::ContractLine &l : Consignment::workTableLines())
             d.openLines << l.openLine;
@@ -305,7 +311,7 @@ void TForm_Konsignation::BitBtn2Click()
 
 void TForm_Konsignation::Button_Pe4atClick()
 {
-    double rate = 0, down = 0;
+    Decimal rate, down;
     if (!readNumbers(&rate, &down, true))
         return;
     Consignment::ContractText t;
@@ -315,8 +321,7 @@ void TForm_Konsignation::Button_Pe4atClick()
     t.count = SpEdit_Broj_Vnosk->value();
     t.period = ComboBox_Period_Vnosk->currentIndex();
     t.downPayment = down;
-    t.instalment = shown(Label_Vnoska);
-    t.total = shown(Label_Ob6to_Sum);
+    t.total = Consignment::CALCULATE_KONSIGNACION_SUM(t.count, m_purchase, down, rate);
     t.op = AppState::instance().currentOperator();
     try {
         t.lines = Consignment::workTableLines();

@@ -67,10 +67,11 @@ private:
     void prepare(const QList<Consignment::ContractLine> &lines, const QString &counterparty, double downPayment);
     void refreshPurchase();
     void setFinalDate();
-    bool readNumbers(double *rate, double *down, bool tell);
+    bool readNumbers(Decimal *rate, Decimal *down, bool tell);
     QList<long long> shownLines() const;
 
     SqlListModel *m_lines;
+    Decimal m_purchase; // exact; the label shows it with four decimals
     Consignment::Draft m_draft;
     int m_result = ClosedOtherwise;
 };

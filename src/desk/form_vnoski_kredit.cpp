@@ -253,7 +253,7 @@ void TForm_Vnoski_Kredit::Button1Click()
     for (int r = 0; r < m_goods->rowCount(); ++r)
         t.goods << m_goods->record(r);
     if (t.partial)
-        Numbers::parse(Edit_4ast_Pay->text(), &t.typed);
+        t.typed = Decimal::parse(Edit_4ast_Pay->text(), 2).value_or(Decimal());
     t.rest = m_state.rest;
     t.instalmentAmount = m_state.rest;
     QString error;

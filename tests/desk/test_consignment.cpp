@@ -5,6 +5,7 @@
 #include "desk/consignment.h"
 #include "desk/device_file_writer.h"
 #include "desk/sale.h"
+#include "desk/sales_cancel.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
 #include "test_registry.h"
@@ -13,6 +14,11 @@
 #include <QTest>
 
 namespace {
+Decimal dec(double v)
+{
+    return Decimal::fromDouble(v);
+}
+
 void exec(const QString &sql, const QVariantList &params = {})
 {
     Db::execute(sql, params);
@@ -52,9 +58,9 @@ Consignment::Draft draft(const QList<long long> &lines, double purchase, double 
     d.finalDate = QDate(2026, 4, 30);
     d.count = 3;
     d.method = down > 0 ? Consignment::WithDownPayment : Consignment::EqualInstalments;
-    d.downPayment = down;
+    d.downPayment = dec(down);
     d.rate = 2;
-    d.purchase = purchase;
+    d.purchase = dec(purchase);
     d.openLines = lines;
     return d;
 }
@@ -107,6 +113,13 @@ QStringList queuedTexts()
         out << Cp1251::decode(r.value(0).toByteArray());
     return out;
 }
+// The money the counterparty's cash records hold, in stotinki.
+long long paidStotinki()
+{
+    return std::llround(Db::scalar(QStringLiteral("SELECT SUM(ED_Cena) FROM Prodajbi WHERE ID_Art = 0 AND ID_Klient = 5"))
+                            .toDouble()
+                        * 100);
+}
 } // namespace
 
 class ConsignmentTest : public QObject
@@ -120,9 +133,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("down");
         QTest::addColumn<double>("rate");
         QTest::addColumn<QString>("total");
-        QTest::addColumn<QString>("instalment");
-        QTest::newRow("interest and down payment") << 3 << 1000.0 << 200.0 << 2.0 << "848.9664" << "282.9888";
-        QTest::newRow("no rate, no down payment") << 4 << 500.0 << 0.0 << 0.0 << "500.0000" << "125.0000";
+        QTest::addColumn<QString>("instalments");
+        QTest::newRow("interest and down payment")
+            << 3 << 1000.0 << 200.0 << 2.0 << "848.9664" << "282.99 282.99 282.99";
+        QTest::newRow("no rate, no down payment") << 4 << 500.0 << 0.0 << 0.0 << "500.0000" << "125.00 125.00 125.00 125.00";
+        QTest::newRow("the remainder on the last") << 3 << 200.0 << 0.0 << 0.0 << "200.0000" << "66.66 66.66 66.68";
+        QTest::newRow("below the down payment") << 2 << 850.0 << 860.0 << 0.0 << "-10.0000" << "-5.00 -5.00";
         QTest::newRow("count 0 leaves the difference") << 0 << 300.0 << 100.0 << 5.0 << "200.0000" << "";
     }
     void sums()
@@ -132,11 +148,13 @@ private Q_SLOTS:
         QFETCH(double, down);
         QFETCH(double, rate);
         QFETCH(QString, total);
-        QFETCH(QString, instalment);
-        const QString t = Money::fixed(Consignment::CALCULATE_KONSIGNACION_SUM(count, purchase, down, rate), 4);
-        QCOMPARE(t, total);
-        if (!instalment.isEmpty())
-            QCOMPARE(Money::fixed(t.toDouble() / count, 4), instalment);
+        QFETCH(QString, instalments);
+        const Decimal t = Consignment::CALCULATE_KONSIGNACION_SUM(count, dec(purchase), dec(down), dec(rate));
+        QCOMPARE(Money::fixed(t, 4), total);
+        QStringList parts;
+        for (const Decimal &v : Consignment::instalments(t, count))
+            parts << Money::fixed(v, 2);
+        QCOMPARE(parts.join(QLatin1Char(' ')), instalments);
     }
 
     void dueDates()
@@ -158,8 +176,7 @@ private Q_SLOTS:
         t.handOver = from;
         t.counterparty = 5;
         t.count = 3;
-        t.instalment = 282.9888;
-        t.total = 848.9664;
+        t.total = dec(848.9664);
         t.downPayment = 200;
         t.lines << Consignment::ContractLine{0, QStringLiteral("17"), QStringLiteral("Хладилник"), 4, {}, 250,
                                              QStringLiteral("BGL")};
@@ -262,10 +279,10 @@ private Q_SLOTS:
         Consignment::Payment p = pay(c, "40");
         QVERIFY2(p.ok, qPrintable(p.message));
         QCOMPARE(Consignment::state(5, c).current, 1);
-        QCOMPARE(Consignment::state(5, c).rest, 60.0);
+        QCOMPARE(Consignment::state(5, c).rest, Decimal(60));
         p = pay(c);
         QVERIFY(p.ok);
-        QCOMPARE(p.amount, 60.0);
+        QCOMPARE(p.amount, Decimal(60));
         QCOMPARE(percents(c), (QStringList{QStringLiteral("40.00"), QStringLiteral("60.00")}));
         const QStringList files = queuedTexts();
         QCOMPARE(files.size(), 2);
@@ -284,14 +301,14 @@ private Q_SLOTS:
     {
         TestProgram program;
         shop();
-        const long long c = contract(3, 1000, 3, 2, 200); // instalments of 282.9888
+        const long long c = contract(3, 1000, 3, 2, 200); // 848.9664: three instalments of 282.99
         QVERIFY(pay(c, "141.49").ok);
         const Consignment::State s = Consignment::state(5, c);
         QCOMPARE(s.current, 1);
-        QCOMPARE(s.rest, 141.49); // 141.4944 in stotinki
+        QCOMPARE(s.rest, dec(141.50));
         const Consignment::Payment p = pay(c);
         QVERIFY(p.ok);
-        QCOMPARE(p.amount, 141.49);
+        QCOMPARE(p.amount, dec(141.50));
         QCOMPARE(Consignment::state(5, c).current, 2);
         QCOMPARE(percents(c), (QStringList{QStringLiteral("50.00"), QStringLiteral("50.00")}));
     }
@@ -318,6 +335,99 @@ private Q_SLOTS:
         QVERIFY(Consignment::openContracts(5).isEmpty());
         QVERIFY(!Consignment::hasOpenContracts(5));
         QVERIFY(!pay(c).ok); // nothing left to pay
+    }
+
+    // A payment credits what was paid, to the stotinka; the instalments are
+    // the debt in stotinki split evenly with the remainder on the last, so a
+    // contract closes when exactly its debt has been paid.
+    void instalmentsCreditWhatWasPaid_data()
+    {
+        QTest::addColumn<double>("purchase");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<double>("down");
+        QTest::addColumn<QStringList>("payments"); // typed part, "" for the rest of the instalment
+        QTest::addColumn<QStringList>("after");    // amount paid / instalment then / its rest
+        QTest::newRow("0.40 and 1.00 of 9 000.00")
+            << 9000.0 << 1 << 0.0 << 0.0 << QStringList{"0.40", "1.00", ""}
+            << QStringList{"0.40/1/8999.60", "1.00/1/8998.60", "8998.60/closed"};
+        QTest::newRow("100.00 in 3") << 100.0 << 3 << 0.0 << 0.0 << QStringList{"", "", ""}
+                                     << QStringList{"33.33/2/33.33", "33.33/3/33.34", "33.34/closed"};
+        QTest::newRow("200.00 in 3, parts") << 200.0 << 3 << 0.0 << 0.0 << QStringList{"", "66.65", "", "0.01", ""}
+                                            << QStringList{"66.66/2/66.66", "66.65/2/0.01", "0.01/3/66.68",
+                                                           "0.01/3/66.67", "66.67/closed"};
+        QTest::newRow("interest and down payment: 848.9664 is 848.97")
+            << 1000.0 << 3 << 2.0 << 200.0 << QStringList{"141.49", "", "", "0.03", ""}
+            << QStringList{"141.49/1/141.50", "141.50/2/282.99", "282.99/3/282.99", "0.03/3/282.96", "282.96/closed"};
+    }
+    void instalmentsCreditWhatWasPaid()
+    {
+        QFETCH(double, purchase);
+        QFETCH(int, count);
+        QFETCH(double, rate);
+        QFETCH(double, down);
+        QFETCH(QStringList, payments);
+        QFETCH(QStringList, after);
+        TestProgram program;
+        shop();
+        const long long c = contract(8, purchase, count, rate, down);
+        for (int i = 0; i < payments.size(); ++i) {
+            const QByteArray typed = payments.at(i).toUtf8();
+            const Consignment::Payment p = pay(c, typed.isEmpty() ? nullptr : typed.constData());
+            QVERIFY2(p.ok, qPrintable(p.message));
+            const Consignment::State s = Consignment::state(5, c);
+            const QString now = p.closed ? QStringLiteral("closed")
+                                         : QString::number(s.current) + QLatin1Char('/') + Money::fixed(s.rest, 2);
+            QCOMPARE(Money::fixed(p.amount, 2) + QLatin1Char('/') + now, after.at(i));
+        }
+        // Paid in all: the debt to the stotinka, less the down payment paid at the sale.
+        const Decimal debt = Consignment::CALCULATE_KONSIGNACION_SUM(count, dec(purchase), dec(down), dec(rate));
+        QCOMPARE(paidStotinki(), std::llround(debt.toDouble() * 100));
+        QVERIFY(Consignment::openContracts(5).isEmpty());
+    }
+
+    // A contract whose rest is zero or less (today's rate under the one of
+    // the sale, goods cancelled) is closed by "ИЗПЛАТИ", with no money taken.
+    void contractAtZeroOrLessCloses_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the rate fell under the down payment") << "rate";
+        QTest::newRow("the goods cancelled after a payment") << "cancel";
+    }
+    void contractAtZeroOrLessCloses()
+    {
+        QFETCH(QString, how);
+        TestProgram program;
+        shop();
+        Settings::writeInteger(Keys::Tuning_FB, 2);
+        exec(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('USD', 1.72345, 'False')"));
+        long long c = 0;
+        if (how == QLatin1String("rate")) {
+            // 500 USD sold at 1.72345 (861.725), 860.00 down: 1.73 in 2 instalments.
+            c = contract(6, 0, 2, 0, 860);
+            exec(QStringLiteral("UPDATE Prodajbi SET ED_Cena = 500, Valuta = 'USD' WHERE Konsign_N = 6"));
+            exec(QStringLiteral("UPDATE Valuti SET Kurs = 1.70 WHERE Opisanie = 'USD'")); // 850.00: -10.00
+        } else {
+            c = contract(6, 100, 2);
+            QVERIFY(pay(c).ok);
+            const long long goods = Db::scalar(QStringLiteral("SELECT ID_Red FROM Prodajbi WHERE ID_Art = 17")).toLongLong();
+            QCOMPARE(SalesCancel::cancel(goods, QStringLiteral("Върната стока"), QStringLiteral("Иван"), true, 1),
+                     SalesCancel::Cancelled);
+        }
+        const long long paidBefore = paidStotinki();
+        exec(QStringLiteral("DELETE FROM Pending_Files"));
+        QVERIFY(Consignment::state(5, c).rest <= Decimal());
+        const Consignment::Payment p = pay(c);
+        QVERIFY2(p.ok, qPrintable(p.message));
+        QVERIFY(p.closed);
+        QCOMPARE(p.amount, Decimal());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Payed FROM Konsignation WHERE ID = ?"), {c}).toString(),
+                 QStringLiteral("True"));
+        QVERIFY(Consignment::openContracts(5).isEmpty());
+        QCOMPARE(paidStotinki(), paidBefore); // no money taken
+        QCOMPARE(count("Pending_Files"), 0);  // and no receipt
+        if (how == QLatin1String("rate"))
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Konsign_N FROM Prodajbi WHERE ID_Art = 17")).toLongLong(), -1LL);
     }
 
     void counterpartyWithoutContracts()
