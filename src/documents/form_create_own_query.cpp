@@ -29,7 +29,6 @@
 
 namespace {
 QPointer<TForm_Create_Own_Query> g_form;
-const QString CutMessage = QStringLiteral("Резултатът е съкратен до първите %1 реда.");
 } // namespace
 
 TForm_Create_Own_Query::TForm_Create_Own_Query(QWidget *parent)
@@ -175,8 +174,8 @@ void TForm_Create_Own_Query::queryFinished(const TypedQuery::Result &result)
         return;
     }
     m_result->setResult(result);
-    if (m_result->truncated())
-        Dialogs::message(CutMessage.arg(OwnQueries::RowLimit), this);
+    if (result.truncated)
+        Dialogs::message(result.message, this);
 }
 
 void TForm_Create_Own_Query::stopQuery()

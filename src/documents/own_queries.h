@@ -36,7 +36,8 @@ TypedQuery::Limits limits();
 void setTimeLimit(std::chrono::milliseconds limit);
 } // namespace OwnQueries
 
-// The rows of a typed query that ran to its end (or to RowLimit rows).
+// The rows of a typed query that ran to its end (or to RowLimit rows, or to
+// the size its limits allow).
 class OwnQueryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -45,7 +46,7 @@ public:
 
     void setResult(TypedQuery::Result result);
     void clear();
-    bool truncated() const { return m_truncated; } // stopped at RowLimit
+    bool truncated() const { return m_truncated; } // stopped at RowLimit or the size limit
     QString fieldName(int column) const { return m_fields.value(column); }
     // Floating-point: every value that is not NULL a number, one at least real.
     bool isFloatColumn(int column) const;

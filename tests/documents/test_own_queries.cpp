@@ -18,6 +18,8 @@
 #include <QMovie>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -91,6 +93,48 @@ private Q_SLOTS:
         QCOMPARE(Form_Animations->movie()->state(), QMovie::NotRunning);
         QVERIFY(w.Button_Create->isEnabled());
         QCOMPARE(w.result()->rowCount(), 0);
+    }
+
+    // A result that would outgrow the memory stops at its size limit with a
+    // message, in a process given little more address space than it holds;
+    // without that limit the query fails as the memory runs out, and the
+    // process lives on either way.
+    void aResultBeyondTheMemoryEndsWithAMessage()
+    {
+        TestProgram program;
+        const QString sql = testOnServer() ? QStringLiteral("SELECT x, repeat('x', 100000) FROM generate_series(1, 100000) x")
+                                           : QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c "
+                                                            "LIMIT 100000) SELECT x, zeroblob(100000) FROM c");
+        // The outcome, the message and the row count the worker printed.
+        auto runWorker = [&](bool unbounded) -> QStringList {
+            QProcess worker;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
+            worker.setProcessEnvironment(env);
+            // The sanitizers reserve more address space than any limit leaves.
+            QStringList args{QStringLiteral("query"), sanitizedBuild() ? QStringLiteral("0") : QStringLiteral("1024"), sql};
+            if (unbounded)
+                args << QStringLiteral("unbounded");
+            worker.start(deskWorkerProgram(), args);
+            if (!worker.waitForFinished(180000))
+                return {QStringLiteral("still running")};
+            const QString out = QString::fromUtf8(worker.readAllStandardOutput());
+            if (worker.exitStatus() != QProcess::NormalExit || worker.exitCode() != 0 || !out.contains(QStringLiteral("\nalive\n")))
+                return {out + QString::fromUtf8(worker.readAllStandardError())};
+            const QStringList lines = out.split(QLatin1Char('\n'));
+            const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("^outcome \\d+$")));
+            return lines.mid(at, 3);
+        };
+        const QStringList cut = runWorker(false);
+        QCOMPARE(cut.value(0), QStringLiteral("outcome %1").arg(int(TypedQuery::Outcome::Done)));
+        QCOMPARE(cut.value(1), TypedQuery::sizeLimitMessage(TypedQuery::Limits().bytes));
+        const int rows = cut.value(2).section(QLatin1Char(' '), 1).toInt();
+        QVERIFY2(rows > 100 && rows < 1000, qPrintable(cut.join(QLatin1Char('\n'))));
+        if (sanitizedBuild())
+            return;
+        const QStringList failed = runWorker(true);
+        QCOMPARE(failed.value(0), QStringLiteral("outcome %1").arg(int(TypedQuery::Outcome::Failed)));
+        QCOMPARE(failed.value(2), QStringLiteral("rows 0"));
     }
 
     void closingTheWindowEndsItsQuery()

@@ -17,6 +17,11 @@
 //   ventaros_desk_worker number <secs>      new article groups by the next-number helper; prints their numbers
 //   ventaros_desk_worker leave <op>         a sale, an open line of <op>, stock-taking and delivery lines; ends
 //   ventaros_desk_worker own <op>           prints what this workstation finds of its own and of <op>'s
+//   ventaros_desk_worker query <mb> <sql> [unbounded]
+//                                           the typed query <sql> with <mb> MB of address space above
+//                                           what the process holds (0: no limit), without its size
+//                                           limit when told; prints its outcome, message and rows,
+//                                           then "alive"
 //
 // With VENTAROS_KILL_AT_SUPER_JOURNAL set, a delivery or stock-taking save
 // kills its own process at the commit point of its transaction across the
@@ -35,6 +40,7 @@
 #include "platform/application.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
+#include "platform/db/typed_query.h"
 #include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
 #include "platform/instance_lock.h"
@@ -43,6 +49,7 @@
 #include "shell/imports/article_import.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QThread>
@@ -52,6 +59,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 constexpr long long Warehouse = 1;
@@ -360,6 +370,36 @@ int ownWork(const QString &op)
 }
 } // namespace
 
+// A typed query as the window runs it, within `headroomMb` MB of address
+// space more than the process holds now.
+int typedQuery(int headroomMb, const QString &sql, bool unbounded)
+{
+    if (headroomMb > 0) {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return 3;
+        const rlim_t held = rlim_t(statm.readAll().split(' ').value(0).toULongLong()) * rlim_t(::sysconf(_SC_PAGESIZE));
+        const rlimit limit{held + rlim_t(headroomMb) * 1024 * 1024, RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+            return 3;
+    }
+    TypedQueryRun run;
+    QEventLoop loop;
+    TypedQuery::Result result;
+    QObject::connect(&run, &TypedQueryRun::finished, &loop, [&](const TypedQuery::Result &r) {
+        result = r;
+        loop.quit();
+    });
+    TypedQuery::Limits limits;
+    if (unbounded)
+        limits.bytes = std::numeric_limits<qint64>::max() / 2;
+    run.start(sql, limits);
+    loop.exec();
+    std::printf("outcome %d\n%s\nrows %lld\nalive\n", int(result.outcome), qPrintable(result.message),
+                static_cast<long long>(result.rows.size()));
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -417,6 +457,8 @@ int main(int argc, char **argv)
             return leaveWork(args.value(2));
         if (mode == QLatin1String("own"))
             return ownWork(args.value(2));
+        if (mode == QLatin1String("query"))
+            return typedQuery(args.value(2).toInt(), args.value(3), args.value(4) == QLatin1String("unbounded"));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 3;

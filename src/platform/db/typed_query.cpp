@@ -39,6 +39,57 @@ QString timeLimitMessage(std::chrono::milliseconds limit)
     return QStringLiteral("Справката не завърши за %1 секунди и беше прекратена. Стеснете условията ѝ.")
         .arg(seconds);
 }
+QString rowLimitMessage(int rows)
+{
+    return QStringLiteral("Резултатът е съкратен до първите %1 реда.").arg(rows);
+}
+
+QString sizeLimitMessage(qint64 bytes)
+{
+    return QStringLiteral("Резултатът на справката надхвърли %1 MB и е съкратен до редовете, които се побират в "
+                          "тях. Стеснете условията ѝ или изберете по-малко колони.")
+        .arg(bytes / (1024 * 1024));
+}
+
+QString memoryMessage()
+{
+    return QStringLiteral("Няма достатъчно памет за резултата на справката. Стеснете условията ѝ.");
+}
+
+qint64 valueBytes(const QVariant &value)
+{
+    constexpr qint64 Held = 32; // the variant and its data's header
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return Held + 2 * qint64(value.toString().size());
+    case QMetaType::QByteArray:
+        return Held + qint64(value.toByteArray().size());
+    default:
+        return Held;
+    }
+}
+
+qint64 rowBytes(qsizetype values)
+{
+    return 32 + 8 * qint64(values);
+}
+
+bool roomFor(Result *result, const Limits &limits, qint64 rowBytes)
+{
+    if (result->rows.size() >= limits.rows) {
+        result->truncated = true;
+        result->message = rowLimitMessage(limits.rows);
+        return false;
+    }
+    if (result->bytes + rowBytes > limits.bytes) {
+        result->truncated = true;
+        result->message = sizeLimitMessage(limits.bytes);
+        return false;
+    }
+    result->bytes += rowBytes;
+    return true;
+}
+
 QString onlySelectText()
 {
     return QStringLiteral("Разрешена е само една заявка SELECT или WITH.");
@@ -142,9 +193,17 @@ void TypedQueryRun::start(const QString &sql, const TypedQuery::Limits &limits)
     const QString program = Db::currentConnectionName();
     m_state = state;
     m_thread = QThread::create([state, program, sql, limits] {
+        // Nothing a query does ends the program: whatever it throws (a
+        // result beyond the memory included) is its failure, told in Bulgarian.
         TypedQuery::Result result;
+        std::unique_ptr<TypedQueryConnection> connection;
+        auto failed = [&result](const QString &why) {
+            result = TypedQuery::Result();
+            result.outcome = TypedQuery::Outcome::Failed;
+            result.message = why;
+        };
         try {
-            std::unique_ptr<TypedQueryConnection> connection = TypedQueryConnection::open(program);
+            connection = TypedQueryConnection::open(program);
             {
                 std::lock_guard lock(state->mutex);
                 if (state->stopped)
@@ -152,13 +211,18 @@ void TypedQueryRun::start(const QString &sql, const TypedQuery::Limits &limits)
                 state->connection = connection.get();
             }
             result = connection->run(sql, limits);
-            std::lock_guard lock(state->mutex);
-            state->connection = nullptr;
         } catch (const DbError &e) {
-            result.outcome = TypedQuery::Outcome::Failed;
-            result.message = e.message();
+            failed(e.message());
+        } catch (const std::bad_alloc &) {
+            failed(TypedQuery::memoryMessage());
+        } catch (const std::exception &e) {
+            failed(QStringLiteral("Справката беше прекратена поради грешка: ") + QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            failed(QStringLiteral("Справката беше прекратена поради неизвестна грешка."));
         }
         std::lock_guard lock(state->mutex);
+        // stop() reaches the connection only while it lives.
+        state->connection = nullptr;
         state->result = std::move(result);
     });
     m_thread->setObjectName(QStringLiteral("typed query"));

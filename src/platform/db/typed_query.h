@@ -12,8 +12,8 @@ class QThread;
 
 // Queries a user types run on a connection of their own that can only read:
 // one SELECT or WITH, never a protected column (the operators' password
-// hashes) whatever the query's form, at most a number of rows and a time, and
-// stoppable from another thread; no other workstation's save waits for a
+// hashes) whatever the query's form, at most a number of rows and of bytes and
+// a time, and stoppable from another thread; no other workstation's save waits for a
 // running query (SQLite runs it on a private copy of the database). Each
 // database engine implements TypedQueryConnection with these refusals and
 // limits; TypedQueryRun runs one query on a worker thread so the windows keep
@@ -22,6 +22,7 @@ namespace TypedQuery {
 struct Limits {
     int rows = 100000;
     std::chrono::milliseconds time{60000};
+    qint64 bytes = 64LL * 1024 * 1024; // of the rows as the program holds them
 };
 
 enum class Outcome { Done, Refused, Failed, TimedOut, Stopped };
@@ -31,8 +32,16 @@ struct Result {
     QString message; // the Bulgarian reason, or the engine's text of a failure
     QStringList fields;
     QList<QVariantList> rows;
-    bool truncated = false; // stopped at Limits::rows
+    qint64 bytes = 0;       // the rows' size, as Limits::bytes counts it
+    bool truncated = false; // stopped at Limits::rows or Limits::bytes; `message` says which
 };
+
+// Whether a row of `rowBytes` more fits in `result` within `limits`; when it
+// does not, the result is cut there and its message says why.
+bool roomFor(Result *result, const Limits &limits, qint64 rowBytes);
+// What a value costs the program as it holds it.
+qint64 valueBytes(const QVariant &value);
+qint64 rowBytes(qsizetype values); // a row's own cost, besides its values
 
 struct ProtectedColumn {
     QString table;
@@ -44,6 +53,9 @@ const QList<ProtectedColumn> &protectedColumns();
 const ProtectedColumn *findProtected(const QString &table, const QString &column);
 QString refusal(const ProtectedColumn &column);
 QString timeLimitMessage(std::chrono::milliseconds limit);
+QString rowLimitMessage(int rows);
+QString sizeLimitMessage(qint64 bytes);
+QString memoryMessage(); // the program ran out of memory for a result
 QString onlySelectText(); // "only one SELECT or WITH"
 QString deniedFunction(const QString &function);
 // What every engine checks first: empty when `sql`, past blanks and comments,

@@ -411,7 +411,9 @@ private:
         return {};
     }
 
-    // The rows through a cursor, a batch at a time, each FETCH within the time left.
+    // The rows through a cursor, a batch at a time, each FETCH within the
+    // time left; a batch holds about an eighth of the size limit, so what
+    // libpq keeps of it stays within the limit too.
     void fetch(const QString &statement, const TypedQuery::Limits &limits, TypedQuery::Result *result)
     {
         QString why;
@@ -419,11 +421,12 @@ private:
             result->message = why;
             return;
         }
-        constexpr int Batch = 1000;
+        constexpr qint64 MostRows = 1000;
+        qint64 batch = 100;
         for (bool first = true;; first = false) {
             Answer rows;
             if (!limitNext(&why)
-                || !exec(QStringLiteral("FETCH FORWARD %1 FROM typed_query").arg(Batch), &rows, &why)) {
+                || !exec(QStringLiteral("FETCH FORWARD %1 FROM typed_query").arg(batch), &rows, &why)) {
                 result->message = why;
                 return;
             }
@@ -435,22 +438,28 @@ private:
                 result->fields = Db::spelledNames(names, statement);
             }
             const int count = PQntuples(rows.result);
+            qint64 fetched = 0;
             for (int r = 0; r < count; ++r) {
-                if (result->rows.size() >= limits.rows) {
-                    result->truncated = true;
+                // Counted before the values are made: a text as the program holds it takes up to twice its bytes.
+                qint64 bytes = TypedQuery::rowBytes(fields);
+                for (int c = 0; c < fields; ++c)
+                    bytes += 32 + 2 * qint64(PQgetlength(rows.result, r, c));
+                fetched += bytes;
+                if (!TypedQuery::roomFor(result, limits, bytes))
                     break;
-                }
                 QVariantList row;
                 row.reserve(fields);
                 for (int c = 0; c < fields; ++c)
                     row << value(rows.result, r, c);
                 result->rows << std::move(row);
             }
-            if (result->truncated || count < Batch)
+            if (result->truncated || count < batch)
                 break;
+            batch = qBound<qint64>(1, limits.bytes / 8 / qMax<qint64>(1, fetched / count), MostRows);
         }
         result->outcome = TypedQuery::Outcome::Done;
-        result->message.clear();
+        if (!result->truncated)
+            result->message.clear();
     }
 
     static QVariant value(PGresult *rows, int r, int c)

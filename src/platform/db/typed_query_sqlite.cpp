@@ -237,6 +237,10 @@ private:
 
     TypedQuery::Result runOnCopy(const QString &sql, const TypedQuery::Limits &limits)
     {
+        // No value the engine makes outgrows the whole result.
+        sqlite3 *copy = SqliteEngine::handle(m_copy);
+        sqlite3_limit(copy, SQLITE_LIMIT_LENGTH,
+                      int(qBound(qint64(1), limits.bytes, qint64(sqlite3_limit(copy, SQLITE_LIMIT_LENGTH, -1)))));
         TypedQuery::Result result;
         QString statement;
         result.message = check(m_copy, sql, &statement);
@@ -257,18 +261,23 @@ private:
         while (q.next()) {
             if (outOfTime())
                 break;
-            if (result.rows.size() >= limits.rows) {
-                result.truncated = true;
-                break;
-            }
             QVariantList row;
             row.reserve(result.fields.size());
-            for (int c = 0; c < result.fields.size(); ++c)
+            qint64 bytes = TypedQuery::rowBytes(result.fields.size());
+            for (int c = 0; c < result.fields.size(); ++c) {
                 row.append(q.value(c));
+                bytes += TypedQuery::valueBytes(row.constLast());
+            }
+            if (!TypedQuery::roomFor(&result, limits, bytes))
+                break;
             result.rows.append(std::move(row));
         }
         result.outcome = TypedQuery::Outcome::Done;
-        if (q.lastError().isValid()) {
+        if ((q.lastError().nativeErrorCode().toInt() & 0xff) == SQLITE_TOOBIG) {
+            // One value longer than the whole result may be.
+            result.truncated = true;
+            result.message = TypedQuery::sizeLimitMessage(limits.bytes);
+        } else if (q.lastError().isValid()) {
             result.message = Db::errorText(q.lastError());
             result.outcome = TypedQuery::Outcome::Failed;
         }
