@@ -94,6 +94,18 @@ bool save(const Layout::Document &document, const Request &request, QString *err
         *error = QStringLiteral("Началният номер не може да бъде отрицателен!");
         return false;
     }
+    // Stored only when it would print: the print refuses the same fields.
+    for (const Layout::Element &e : document.elements) {
+        QString table = e.table.trimmed();
+        if (table.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+            table.chop(3);
+        if (e.kind == Layout::Kind::DataField && Layout::designerHidesField(table, e.field.trimmed())) {
+            *error = QStringLiteral("Документът не е записан: полето \"%1\" на таблица \"%2\" не може да се "
+                                    "печата.")
+                         .arg(e.field, table);
+            return false;
+        }
+    }
     const QString folder = LayoutFile::folder();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         *error = QStringLiteral("Папката за документи не може да бъде създадена:\n%1").arg(folder);

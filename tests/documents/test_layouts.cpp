@@ -323,6 +323,21 @@ private Q_SLOTS:
         QVERIFY(LayoutFile::nameProblem(QStringLiteral("Фактура 2")).isEmpty());
     }
 
+    // What no layout prints is not stored either, however the table is written.
+    void aLayoutThatPrintsThePasswordsIsNotStored()
+    {
+        TestProgram program;
+        for (const QString &table : {QStringLiteral("Operators"), QStringLiteral("OPERATORS.DB")}) {
+            Document d;
+            d.elements << dataField(QStringLiteral("QRDBText1"), QStringLiteral("Produkti"), QStringLiteral("Ime"))
+                       << dataField(QStringLiteral("QRDBText2"), table, QStringLiteral("par"));
+            QString error;
+            QVERIFY(!saveAs(d, QStringLiteral("Пароли"), {}, 0, 1, &error));
+            QVERIFY2(error.contains(QStringLiteral("par")), qPrintable(error));
+            QVERIFY(!LayoutSave::exists(QStringLiteral("Пароли")));
+        }
+    }
+
     void failedWriteKeepsEverything()
     {
         TestProgram program;
