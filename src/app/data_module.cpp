@@ -7,6 +7,7 @@
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
+#include "platform/db/typed_query.h"
 #include "app/program_version.h"
 #include "app/schema_columns.h"
 #include "app/schema_version.h"
@@ -170,6 +171,7 @@ bool TDataModule1::createDatabase(const QString &folder,
                         {QString::fromUtf8(FirstOperatorName),
                          Passwords::hash(QString::fromUtf8(FirstOperatorPassword)), QStringLiteral("")},
                         db);
+            TypedQuery::grantReads(db);
         },
         memo);
     Db::close(name);
@@ -208,8 +210,12 @@ TDataModule1::Upgrade TDataModule1::upgradeDatabase(const QString &file,
         return result;
     }
     result.run = runStatementFile(statements, db, {result.databaseVersion, version},
-                                  [version](const QSqlDatabase &d) { SchemaVersion::record(d, version); }, memo,
-                                  progress);
+                                  [version](const QSqlDatabase &d) {
+                                      SchemaVersion::record(d, version);
+                                      // The tables the upgrade added are read by typed queries too.
+                                      TypedQuery::grantReads(d);
+                                  },
+                                  memo, progress);
     if (!result.run.ok) {
         result.outcome = Upgrade::Failed;
         return result;

@@ -2,7 +2,7 @@
 # A throw-away PostgreSQL server for the tests, from Debian's packages: a
 # cluster in a scratch folder, listening on loopback only at a free port,
 # UTF-8 with the C.UTF-8 locale (upper() folds Cyrillic, text sorts by code
-# point as in SQLite). The tests' role logs in with a password kept in a
+# point as in SQLite). The tests' roles log in with a password kept in a
 # libpq password file in the folder.
 #
 #   pg_server.sh start FOLDER   makes and starts it; FOLDER/env holds the
@@ -75,12 +75,15 @@ EOF
     done
     [ -n "$started" ] || { cat "$folder/run/server.log" >&2; exit 1; }
     umask 077
-    printf '127.0.0.1:%s:*:postgres:%s\n127.0.0.1:%s:*:ventaros_test:%s\n' \
-      "$port" "$password" "$port" "$password" >"$folder/pgpass"
+    printf '127.0.0.1:%s:*:%s:%s\n' "$port" postgres "$password" "$port" ventaros_test "$password" \
+      "$port" ventaros_test_query "$password" >"$folder/pgpass"
     # The role the program's tests log in as: no superuser, it may make
-    # databases (one fresh database per test).
+    # databases (one fresh database per test). Its typed queries run as
+    # ventaros_test_query, made as the README makes a shop's query role; each
+    # test database gets SQLs/TypedQueries.pg.sql from the tests themselves.
     PGPASSFILE="$folder/pgpass" "$bin/psql" -X -q -h 127.0.0.1 -p "$port" -U postgres -d postgres \
-      -v ON_ERROR_STOP=1 -c "CREATE ROLE ventaros_test LOGIN CREATEDB PASSWORD '$password'" >/dev/null
+      -v ON_ERROR_STOP=1 -c "CREATE ROLE ventaros_test LOGIN CREATEDB PASSWORD '$password'" \
+      -c "CREATE ROLE ventaros_test_query LOGIN PASSWORD '$password'" >/dev/null
     cat >"$folder/env" <<EOF
 export VENTAROS_TEST_PG_HOST=127.0.0.1
 export VENTAROS_TEST_PG_PORT=$port

@@ -68,16 +68,26 @@ ServerConnection testServer(const QString &database)
 
 bool ServerTestDatabase::admin(const QString &sql, QString *error)
 {
+    return run(QStringLiteral("postgres"), testServer(QString()).user, sql, error);
+}
+
+bool ServerTestDatabase::superuser(const QString &sql, QString *error) const
+{
+    return run(m_name, serverVariable("VENTAROS_TEST_PG_ADMIN"), sql, error);
+}
+
+bool ServerTestDatabase::run(const QString &database, const QString &user, const QString &sql, QString *error)
+{
     static int serial = 0;
     const QString name = QStringLiteral("test-admin-%1").arg(++serial);
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        const ServerConnection c = testServer(QStringLiteral("postgres"));
+        const ServerConnection c = testServer(database);
         db.setHostName(c.host);
         db.setPort(c.port);
         db.setDatabaseName(c.database);
-        db.setUserName(c.user);
+        db.setUserName(user);
         ok = db.open();
         if (ok) {
             QSqlQuery q(db);
@@ -104,6 +114,10 @@ ServerTestDatabase::ServerTestDatabase(const QString &folder)
                    .arg(m_name),
                &error))
         qFatal("the test database could not be made: %s", qPrintable(error));
+    // The server's administrator takes from PUBLIC what typed queries may not run, as the README sets a shop up.
+    const QByteArray setUp = fileContents(sourceSqlFolder() + QStringLiteral("/TypedQueries.pg.sql"));
+    if (setUp.isEmpty() || !superuser(QString::fromUtf8(setUp), &error))
+        qFatal("the typed queries' set-up failed in the test database: %s", qPrintable(error));
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);
         if (!testServer(m_name).write(folder, &error))

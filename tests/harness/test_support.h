@@ -60,10 +60,13 @@ public:
     QString name() const { return m_name; }
     // What a connection file naming it holds.
     ServerConnection connection() const;
-    // Runs SQL as the server's administrator (in the maintenance database).
+    // Runs SQL as the role that makes the test databases (in the maintenance database).
     static bool admin(const QString &sql, QString *error = nullptr);
+    // Runs SQL as the server's superuser in this database.
+    bool superuser(const QString &sql, QString *error = nullptr) const;
 
 private:
+    static bool run(const QString &database, const QString &user, const QString &sql, QString *error);
     QString m_name;
 };
 // A write the database refuses, as a full disk or a broken file would make

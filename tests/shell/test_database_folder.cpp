@@ -4,6 +4,7 @@
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
+#include "platform/db/postgres_engine.h"
 #include "platform/db/server_connection.h"
 #include "platform/folder_tree.h"
 #include "platform/script.h"
@@ -932,6 +933,32 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО")});
         QCOMPARE(SchemaVersion::read(db), version);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Extra")).toInt(), 1);
+    }
+
+    // The role typed queries run as reads every column of a new database but
+    // the password hashes, and the tables an upgrade adds.
+    void theQueryRoleReadsWhatANewDatabaseAndAnUpgradeMake()
+    {
+        if (!testOnServer())
+            QSKIP("needs the test server (VENTAROS_TEST_ENGINE=postgresql)");
+        TestProgram program;
+        const QSqlDatabase db = DataModule1->connection();
+        const QString role = PostgresEngine::queryRole(db.userName());
+        auto unreadable = [&] {
+            return joinedRows(QStringLiteral("SELECT c.relname || '.' || a.attname FROM pg_class c JOIN pg_attribute a "
+                                             "ON a.attrelid = c.oid WHERE c.relnamespace = current_schema()::regnamespace "
+                                             "AND c.relkind = 'r' AND a.attnum > 0 AND NOT a.attisdropped AND NOT "
+                                             "has_column_privilege(?::name, c.oid, a.attnum, 'SELECT') ORDER BY 1"),
+                              QStringLiteral(","), {role});
+        };
+        QCOMPARE(unreadable(), QStringLiteral("operators.par"));
+        const int version = ProgramVersion::databaseVersion();
+        Db::execute(QStringLiteral("UPDATE Versiq_Baza SET Ver = ?"), {version - 1}, db);
+        writeText(program.file(testSqlFile(QStringLiteral("UpdateTables"))),
+                  QStringLiteral("[COUNT]\nMAX=1\n[1]\nSQL=CREATE TABLE Extra (a BIGINT)\nVer=%1\n[DBVer-%1]\nVer=1\n")
+                      .arg(version));
+        QCOMPARE(DataModule1->upgradeDatabase(TDataModule1::updateTablesFile(), {}).outcome, TDataModule1::Upgrade::Done);
+        QCOMPARE(unreadable(), QStringLiteral("operators.par"));
     }
 
     void failedUpdateKeepsTheOldVersionSoARetryWorks()

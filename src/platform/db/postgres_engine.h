@@ -68,6 +68,29 @@ QString workSchema();
 // Work schemas of every workstation begin with this.
 inline constexpr const char *WorkSchemaPrefix = "work_";
 
+// The login role typed queries run as, "<shop role>_query" (see
+// typed_query_role.cpp); tests may name another.
+QString queryRole(const QString &shopRole);
+void setQueryRoleForTests(const QString &role);
+// The query role of the shop's role of `db` is given SELECT on every table of
+// the database but the protected columns, and nothing of those; nothing
+// happens when the role is missing. Joins the caller's write transaction or
+// takes one of its own when there is something to change. Throws DbError.
+void grantQueryReads(const QSqlDatabase &db);
+// On a connection of the query role: empty when it reads nothing a typed
+// query must not (protected columns, directly or through a view of another
+// owner; work schemas; functions that run SQL text or read files, or run with
+// another role's rights; another role's rights through a membership), else
+// the Bulgarian reason naming what it holds.
+QString queryRoleProblem(const QSqlDatabase &db);
+// Why the query role's connection `db` did not open, in Bulgarian.
+QString queryLoginFailure(const QSqlDatabase &db);
+// The names of the functions that run SQL text of their own or reach files,
+// as a regular expression; SQLs/TypedQueries.pg.sql takes them from PUBLIC.
+inline constexpr const char *SqlTextFunctions =
+    "^(query_to_xml.*|cursor_to_xml.*|table_to_xml.*|schema_to_xml.*|database_to_xml.*|ts_stat|ts_rewrite|"
+    "pg_read_file|pg_read_binary_file|pg_stat_file|pg_ls_.*|pg_file_.*|lo_.*|loread|lowrite|dblink.*)$";
+
 // libpq's connection under a QPSQL connection; nullptr when not open.
 PGconn *handle(const QSqlDatabase &db);
 // `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.

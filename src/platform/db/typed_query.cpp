@@ -100,6 +100,12 @@ QString deniedFunction(const QString &function)
     return QStringLiteral("Функцията %1 не е разрешена в собствените справки.").arg(function);
 }
 
+void grantReads(const QSqlDatabase &db)
+{
+    if (Db::engine(db) == Db::Engine::Postgres)
+        PostgresEngine::grantQueryReads(db);
+}
+
 bool skipBlanks(const QString &s, qsizetype &i)
 {
     while (i < s.size()) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QObject>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -61,6 +62,9 @@ QString deniedFunction(const QString &function);
 // What every engine checks first: empty when `sql`, past blanks and comments,
 // begins with SELECT or WITH; otherwise the Bulgarian reason.
 QString formProblem(const QString &sql);
+// On a server, gives the role typed queries run as what it may read (see
+// PostgresEngine::grantQueryReads); nothing on SQLite. Throws DbError.
+void grantReads(const QSqlDatabase &db);
 // Skips blanks and SQL comments from `i`; false on an unclosed comment.
 bool skipBlanks(const QString &sql, qsizetype &i);
 // Only blanks, comments and ";" in `rest` (what follows the one statement).

@@ -4,14 +4,15 @@
 // the server's statement_timeout, the rows fetched through a cursor up to the
 // row limit, and stop() as libpq's cancel of the running statement.
 //
-// A table's owner cannot be denied one of its columns, so the protected
-// columns are refused here: the server plans the statement (EXPLAIN VERBOSE,
-// nothing runs) and every scan of a protected table is looked at for what it
-// reads, whatever the query's form (alias, "*", whole rows, view, CTE). A
-// statement that names a protected column or takes "*" while it reads a
-// protected table is refused too, as on SQLite, even where the planner would
-// leave the column out. The statements run through libpq's extended protocol,
-// which takes one statement only.
+// The connection logs in as the query role (typed_query_role.cpp), which the
+// server itself denies the protected columns, the work schemas and the
+// functions that run SQL text, whatever the query's form. Before that wall
+// the statement is planned (EXPLAIN VERBOSE, nothing runs) and refused with a
+// message naming what it reads: every scan of a protected table is looked at
+// for what it reads (alias, "*", whole rows, view, CTE), and a statement that
+// names a protected column or takes "*" while it reads a protected table is
+// refused too, as on SQLite. The statements run through libpq's extended
+// protocol, which takes one statement only.
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/db/typed_query.h"
@@ -36,8 +37,8 @@ using Clock = std::chrono::steady_clock;
 const QRegularExpression &deniedFunctions()
 {
     static const QRegularExpression re(
-        QStringLiteral("\\b(query_to_xml\\w*|cursor_to_xml\\w*|table_to_xml\\w*|schema_to_xml\\w*|database_to_xml\\w*|"
-                       "pg_read_\\w*file|pg_ls_\\w+|pg_stat_file|lo_\\w+|dblink\\w*|pg_\\w*advisory\\w*|"
+        QStringLiteral("\\b(query_to_xml\\w*|ts_stat|ts_rewrite|cursor_to_xml\\w*|table_to_xml\\w*|"
+                       "schema_to_xml\\w*|database_to_xml\\w*|pg_read_\\w*file|pg_ls_\\w+|pg_stat_file|lo_\\w+|dblink\\w*|pg_\\w*advisory\\w*|"
                        "pg_terminate_backend|pg_cancel_backend|pg_reload_conf|set_config)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
     return re;
@@ -350,7 +351,8 @@ private:
         const QString text = sql.left(end);
         Answer plan;
         if (!exec(QStringLiteral("EXPLAIN (VERBOSE, FORMAT JSON) ") + text, &plan, &why))
-            return why;
+            return qstrcmp(PQresultErrorField(plan.result, PG_DIAG_SQLSTATE), "42501") == 0 ? notAllowed(tokens, text, plan)
+                                                                                            : why;
         const QJsonDocument json = QJsonDocument::fromJson(PQntuples(plan.result) > 0 ? PQgetvalue(plan.result, 0, 0) : "");
         QList<QJsonObject> nodes;
         for (const QJsonValue &v : json.array())
@@ -366,6 +368,44 @@ private:
         if (statement)
             *statement = text;
         return {};
+    }
+
+    // The server refused the query role what the statement reads: named as
+    // the plan's refusals name it where the statement shows what it is.
+    static QString notAllowed(const QList<Token> &tokens, const QString &statement, const Answer &refused)
+    {
+        static const QStringList writes{QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
+                                        QStringLiteral("MERGE"),  QStringLiteral("TRUNCATE"), QStringLiteral("SHARE")};
+        auto names = [&](const QString &word) {
+            for (const Token &t : tokens)
+                if ((t.kind == Token::Word || t.kind == Token::Quoted) && t.text.compare(word, Qt::CaseInsensitive) == 0)
+                    return true;
+            return false;
+        };
+        for (const QString &w : writes)
+            if (names(w))
+                return TypedQuery::onlySelectText();
+        const QRegularExpressionMatch call = deniedFunctions().match(statement);
+        if (call.hasMatch())
+            return TypedQuery::deniedFunction(call.captured(1).toLower());
+        for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns())
+            if (namesColumnOrStar(tokens, p.column) || names(p.table))
+                return TypedQuery::refusal(p);
+        for (const Token &t : tokens)
+            if ((t.kind == Token::Word || t.kind == Token::Quoted)
+                && t.text.startsWith(QLatin1String(PostgresEngine::WorkSchemaPrefix), Qt::CaseInsensitive))
+                return workTableText(t.text);
+        return QStringLiteral("Справката чете данни, до които собствените справки нямат достъп (паролите на "
+                              "операторите, работните таблици на работните места, изгледите), или извиква функция, "
+                              "която не им е разрешена.\n(")
+               + QString::fromUtf8(PQresultErrorMessage(refused.result)).trimmed() + QLatin1Char(')');
+    }
+
+    static QString workTableText(const QString &table)
+    {
+        return QStringLiteral("Справката чете работна таблица на работно място (%1). Собствените справки четат само "
+                              "таблиците на базата данни.")
+            .arg(table);
     }
 
     QString nodeProblem(const QJsonObject &node, const QList<Token> &tokens) const
@@ -384,9 +424,7 @@ private:
             return {};
         const QString schema = node.value(QLatin1String("Schema")).toString();
         if (schema.startsWith(QLatin1String(PostgresEngine::WorkSchemaPrefix)))
-            return QStringLiteral("Справката чете работна таблица на работно място (%1.%2). Собствените справки "
-                                  "четат само таблиците на базата данни.")
-                .arg(schema, table);
+            return workTableText(schema + QLatin1Char('.') + table);
         for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns()) {
             if (holdsColumnValues(schema, table))
                 return TypedQuery::refusal(p);
@@ -507,13 +545,48 @@ private:
 std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabase clone)
 {
     const QString name = clone.connectionName();
-    if (!clone.open() || !handle(clone)) {
-        const QString why = Db::errorText(clone.lastError());
+    auto fail = [&](const QString &why) {
+        Db::forgetStatements(name);
         clone.close();
         clone = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
-        throw DbError(why);
+        return DbError(why);
+    };
+    // The shop's role first gives the query role what it may read (a table
+    // an upgrade or another program added since, a role made after the
+    // database); the query then runs as the query role.
+    {
+        const QString shop = name + QStringLiteral("_shop");
+        QSqlDatabase owner = QSqlDatabase::cloneDatabase(clone, shop);
+        QString why;
+        if (!owner.open() || !handle(owner)) {
+            why = Db::errorText(owner.lastError());
+        } else {
+            try {
+                Db::execute(QStringLiteral("SET lock_timeout = %1").arg(Db::BusyTimeoutMs), {}, owner);
+                grantQueryReads(owner);
+            } catch (const DbError &e) {
+                why = QStringLiteral("Правата на потребителя на собствените справки не могат да бъдат дадени.\n")
+                      + e.message();
+            }
+        }
+        owner = QSqlDatabase();
+        Db::close(shop);
+        if (!why.isEmpty())
+            throw fail(why);
     }
+    clone.setUserName(queryRole(clone.userName()));
+    if (!clone.open() || !handle(clone))
+        throw fail(queryLoginFailure(clone));
+    QString problem;
+    try {
+        problem = queryRoleProblem(clone);
+    } catch (const DbError &e) {
+        problem = e.message();
+    }
+    if (!problem.isEmpty())
+        throw fail(problem);
+    Db::forgetStatements(name);
     // A read waits for another session's lock (a change of the schema) as
     // long as the program's reads do; nothing runs outside a READ ONLY
     // transaction.

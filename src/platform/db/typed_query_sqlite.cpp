@@ -1,8 +1,9 @@
 // Typed queries on SQLite: read-only connections (QSQLITE_OPEN_READONLY and
-// PRAGMA query_only) whose authorizer refuses the protected columns while a
-// statement is prepared, so no form of query (alias, subquery, "*", view,
-// CTE) reads them; a progress handler and a busy handler of their own end a
-// statement on stop() or at the time limit.
+// PRAGMA query_only) on a private copy whose protected columns are emptied
+// before the query runs, so no form of query reads them; besides, the
+// authorizer refuses a statement that names them (alias, subquery, "*",
+// view, CTE) with a message saying so. A progress handler and a busy handler
+// of their own end a statement on stop() or at the time limit.
 //
 // With the rollback journal a running read stops every other workstation's
 // commit, so a query never runs on the shared file: it runs on a private copy
@@ -193,9 +194,13 @@ private:
             if (backup && sqlite3_backup_finish(backup) == SQLITE_OK && rc == SQLITE_DONE)
                 rc = SQLITE_OK;
         }
-        const QString engine = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(said));
         if (!sqlite3_get_autocommit(source))
             sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            said = copy;
+            rc = emptyProtected(copy);
+        }
+        const QString engine = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(said));
         sqlite3_close(copy);
         if (outOfTime())
             return false;
@@ -221,6 +226,69 @@ private:
         }
         guard(SqliteEngine::handle(m_copy));
         return true;
+    }
+
+    // The protected columns of the copy emptied before any query sees it,
+    // so no statement, whatever its form, reads them there. secure_delete
+    // overwrites the bytes the engine frees (no free page or gap of a page
+    // keeps them); without a journal, and with temporary data in memory, no
+    // other file holds the old pages. The copy's triggers stay still.
+    static int emptyProtected(sqlite3 *copy)
+    {
+        sqlite3_db_config(copy, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        int rc = sqlite3_exec(copy, "PRAGMA journal_mode = OFF; PRAGMA temp_store = MEMORY; PRAGMA secure_delete = ON",
+                              nullptr, nullptr, nullptr);
+        for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns()) {
+            if (rc != SQLITE_OK || !hasColumn(copy, p, &rc))
+                continue;
+            const QByteArray empty = QStringLiteral("UPDATE \"%1\" SET \"%2\" = '' WHERE \"%2\" IS NOT NULL")
+                                         .arg(p.table, p.column)
+                                         .toUtf8();
+            rc = sqlite3_exec(copy, empty.constData(), nullptr, nullptr, nullptr);
+            // The planner's samples of an index may hold the column's values.
+            for (const char *stat : {"sqlite_stat3", "sqlite_stat4"}) {
+                if (rc != SQLITE_OK || !hasTable(copy, stat, &rc))
+                    continue;
+                rc = execBound(copy, QStringLiteral("DELETE FROM %1 WHERE tbl = ? COLLATE NOCASE").arg(QLatin1String(stat)),
+                               {p.table});
+            }
+        }
+        return rc;
+    }
+
+    // Runs `sql` with `values` bound to its parameters, to its end.
+    static int execBound(sqlite3 *db, const QString &sql, const QStringList &values, bool *row = nullptr)
+    {
+        const QByteArray text = sql.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
+        for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i) {
+            const QByteArray bound = values.at(i).toUtf8();
+            rc = sqlite3_bind_text(stmt, i + 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+        }
+        while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (row)
+                *row = true;
+            rc = SQLITE_OK;
+        }
+        sqlite3_finalize(stmt);
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+
+    static bool hasTable(sqlite3 *db, const char *table, int *rc)
+    {
+        bool found = false;
+        *rc = execBound(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                        {QLatin1String(table)}, &found);
+        return found;
+    }
+
+    static bool hasColumn(sqlite3 *db, const TypedQuery::ProtectedColumn &p, int *rc)
+    {
+        bool found = false;
+        *rc = execBound(db, QStringLiteral("SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
+                        {p.table, p.column}, &found);
+        return found;
     }
 
     void dropCopy()
@@ -350,6 +418,11 @@ private:
         }
         if (action != SQLITE_READ || !table || !column)
             return SQLITE_OK;
+        // Raw pages of the file, where an engine built with them offers them.
+        if (qstricmp(table, "sqlite_dbpage") == 0) {
+            me->m_deniedFunction = QString::fromUtf8(table);
+            return SQLITE_DENY;
+        }
         const TypedQuery::ProtectedColumn *p =
             TypedQuery::findProtected(QString::fromUtf8(table), QString::fromUtf8(column));
         if (!p)
