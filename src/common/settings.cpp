@@ -221,22 +221,6 @@ QString Settings::receiptFolder()
     return receiptFolder(*currentFile());
 }
 
-bool Settings::makeReceiptFolder(const QString &folder, QString *error)
-{
-    const QFileInfo info(folder);
-    if (info.isDir())
-        return true;
-    if (info.exists() || !QDir().mkdir(folder)) {
-        if (error)
-            *error = QStringLiteral("Папката за фискалните бонове не може да бъде създадена:\n") + folder;
-        return false;
-    }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                      | QFileDevice::ReadGroup | QFileDevice::ExeGroup
-                                      | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    return true;
-}
-
 QString Settings::operatorSection(const QString &operatorName)
 {
     return QStringLiteral("Оператор: ") + operatorName;

@@ -113,9 +113,6 @@ void writeBool(IniFile &ini, const SettingKey &key, bool value);
 // ("C:\Temp") or a missing key gives the default.
 QString receiptFolder();
 QString receiptFolder(const IniFile &ini);
-// Creates the receipt folder (one level) when missing, writable by its owner only (the
-// device's driver still reads it). False with a message when it cannot be made.
-bool makeReceiptFolder(const QString &folder, QString *error = nullptr);
 
 // Per-operator shortcut section: "Оператор: " + name, keys "Counts" and "1".."n".
 QString operatorSection(const QString &operatorName);

@@ -263,7 +263,7 @@ DeviceFileWriter::Outcome DeviceFileWriter::claim(const Row &row, QString *tempN
         return temp.isValid() && temp.toString().isEmpty() ? o : Outcome::Others;
     };
     if (receipt && !dir.exists())
-        Settings::makeReceiptFolder(row.folder); // one level, as the receipt folder always was
+        FileModes::makeDeviceFolder(row.folder); // one level, as the receipt folder always was
     if (row.folder.isEmpty() || !dir.exists())
         return unlessTaken(Outcome::Failed);
     if (!receipt && QFileInfo::exists(dir.filePath(row.fileName)))

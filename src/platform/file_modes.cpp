@@ -123,6 +123,9 @@ void FileModes::tightenProgramFolder()
     for (const char *file : {"Firm_Data.ini", "Firm_Data.ini.bad", "Aliases.ini", "Aliases.ini.bad", "Exceptions.log",
                              "FISKAL.SER", "SQLs/Own_SQL.ini", "SQLs/Own_SQL.ini.bad"})
         tightenOne(ProgramFolder::file(QString::fromLatin1(file)));
+    // The statements delivered in it are the program's, not the shop's: the
+    // folder closes them with the shop's own queries.
+    tightenOne(ProgramFolder::file(QStringLiteral("SQLs")));
     for (const char *folder : {"Data", "TEMP", "Documentations"})
         tightenTree(ProgramFolder::file(QString::fromLatin1(folder)));
 }

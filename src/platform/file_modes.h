@@ -33,8 +33,8 @@ std::optional<unsigned> forOthers(const QString &path);
 
 // Takes other users' rights from the program folder's data that an older
 // run left readable: Firm_Data.ini, Aliases.ini, Exceptions.log, FISKAL.SER,
-// SQLs/Own_SQL.ini (with the settings files kept aside) and Data/, TEMP/,
-// Documentations/ with all they hold.
+// the folder SQLs/ and its Own_SQL.ini (with the settings files kept aside)
+// and Data/, TEMP/, Documentations/ with all they hold.
 void tightenProgramFolder();
 // The same for the given files and folders (the database and its journals
 // when it opens). A file that cannot be changed is named once in

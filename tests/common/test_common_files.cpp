@@ -242,20 +242,6 @@ private Q_SLOTS:
             QCOMPARE(Settings::receiptFolder(ini), c.expected);
         }
         QVERIFY(bon.startsWith(home));
-
-        // Made when missing: only its owner writes in it; the device's driver reads it.
-        const QString folder = dir.filePath(QStringLiteral("Bon"));
-        QVERIFY(Settings::makeReceiptFolder(folder));
-        const QFileDevice::Permissions p = QFileInfo(folder).permissions();
-        QVERIFY(p & QFileDevice::WriteOwner);
-        QVERIFY(!(p & QFileDevice::WriteGroup));
-        QVERIFY(!(p & QFileDevice::WriteOther));
-        QVERIFY(p & QFileDevice::ReadOther);
-        QVERIFY(Settings::makeReceiptFolder(folder)); // already there
-        writeBytes(dir.filePath(QStringLiteral("plain")), "x");
-        QString error;
-        QVERIFY(!Settings::makeReceiptFolder(dir.filePath(QStringLiteral("plain")), &error));
-        QVERIFY(error.contains(dir.filePath(QStringLiteral("plain"))));
     }
 
     void settingsTableGivesOneDefault()

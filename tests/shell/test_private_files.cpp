@@ -151,7 +151,7 @@ private Q_SLOTS:
             TextFile::writeUtf8(program.file(f), QStringLiteral("[Old]\nx=1\n"));
             setMode(program.file(f), 0644);
         }
-        for (const char *folder : {"TEMP", "TEMP/old", "Data", "Documentations"})
+        for (const char *folder : {"TEMP", "TEMP/old", "Data", "Documentations", "SQLs"})
             setMode(program.file(QString::fromLatin1(folder)), 0755);
         setMode(program.file(databaseFile()), 0664);
         setMode(program.file(QStringLiteral("SQLs/NewTables.nts")), 0644);
@@ -162,12 +162,36 @@ private Q_SLOTS:
         QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/Own_SQL.ini"))), 0640);
         QCOMPARE(fileMode(program.file(databaseFile())), 0660);
         QCOMPARE(fileMode(program.file(QStringLiteral("TEMP/old"))), 0750);
+        QCOMPARE(fileMode(program.file(QStringLiteral("SQLs"))), 0750);
         QCOMPARE(fileMode(program.file(QStringLiteral("SQLs/NewTables.nts"))), 0644);
         // The database works on, and its journal follows the file.
         exec(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (9, 'Склад')"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Sklad WHERE ID_Sklad = 9")).toInt(), 1);
         QCOMPARE(ExceptionLog::filePath(), program.file(QStringLiteral("Exceptions.log")));
         QCOMPARE(TextFile::readLines(ExceptionLog::filePath()), (QStringList{QStringLiteral("[Old]"), QStringLiteral("x=1")}));
+    }
+
+    // The receipt folder the writer makes takes the user's umask, as the
+    // departments' folders do: a user who keeps everything private gets a
+    // private folder.
+    void theReceiptFolderTakesTheUsersUmask()
+    {
+        const struct {
+            unsigned umask;
+            int folder, file;
+        } cases[] = {{022, 0755, 0644}, {077, 0700, 0600}, {027, 0750, 0640}};
+        for (const auto &c : cases) {
+            UserUmask user(c.umask);
+            TestProgram program;
+            DeviceFileWriter::instance().resetForTest();
+            PendingFiles::queue({DeviceFile{0, Settings::receiptFolder(), QString(), QByteArray("#I\r\n")}});
+            QCOMPARE(DeviceFileWriter::instance().flush(), 0);
+            const QString bon = program.file(QStringLiteral("Bon"));
+            QCOMPARE(fileMode(bon), c.folder);
+            const QStringList receipts = QDir(bon).entryList(QDir::Files);
+            QCOMPARE(receipts.size(), 1);
+            QCOMPARE(fileMode(QDir(bon).filePath(receipts.first())), c.file);
+        }
     }
 
     void aFileThatKeepsItsModeIsNamedOnce()
