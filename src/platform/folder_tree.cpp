@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileSystemModel>
+#include <QFileInfo>
 #include <QHeaderView>
 
 FolderTree::FolderTree(QWidget *parent)
@@ -15,17 +16,38 @@ FolderTree::FolderTree(QWidget *parent)
     for (int c = 1; c < m_model->columnCount(); ++c)
         hideColumn(c);
     header()->hide();
-    // The model reads folders in the background: show the chosen folder once
-    // its parents have been read.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
-        const QModelIndex index = m_model->index(m_folder);
-        if (index.isValid() && currentIndex() != index) {
-            setCurrentIndex(index);
-            scrollTo(index, QAbstractItemView::PositionAtCenter);
-        }
-    });
+    // The model reads folders in the background: the chosen folder is shown
+    // once its parents have been read; the folders read later (those the user
+    // opens) leave the current one where the user put it.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderTree::placeChosen);
     connect(this, &QTreeView::clicked, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
     connect(this, &QTreeView::activated, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
+}
+
+void FolderTree::placeChosen(const QString &loaded)
+{
+    if (!m_placing)
+        return;
+    const QModelIndex index = m_model->index(m_folder);
+    if (!index.isValid())
+        return;
+    if (currentIndex() != index)
+        setCurrentIndex(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    if (QDir::cleanPath(loaded) == QFileInfo(m_folder).absolutePath())
+        m_placing = false;
+}
+
+void FolderTree::keyPressEvent(QKeyEvent *event)
+{
+    m_placing = false;
+    QTreeView::keyPressEvent(event);
+}
+
+void FolderTree::mousePressEvent(QMouseEvent *event)
+{
+    m_placing = false;
+    QTreeView::mousePressEvent(event);
 }
 
 void FolderTree::choose(const QString &folder)
@@ -39,6 +61,7 @@ void FolderTree::choose(const QString &folder)
 void FolderTree::setCurrentFolder(const QString &folder)
 {
     choose(QDir::cleanPath(QDir(folder).absolutePath()));
+    m_placing = true;
     const QModelIndex index = m_model->index(m_folder);
     if (index.isValid()) {
         setCurrentIndex(index);

@@ -17,8 +17,16 @@ Q_SIGNALS:
     // The chosen folder changed: by a click, by Enter or from code.
     void folderChosen(const QString &folder);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
     void choose(const QString &folder);
+    void placeChosen(const QString &loaded);
     QFileSystemModel *m_model;
     QString m_folder; // the chosen folder, also before the model has loaded it
+    // Until its parent has been read (or the user moves first), the chosen
+    // folder is put back in view after each folder the model reads.
+    bool m_placing = false;
 };

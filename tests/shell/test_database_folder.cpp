@@ -31,6 +31,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -539,6 +541,37 @@ private Q_SLOTS:
         TDataModule1 dm;
         QVERIFY(DatabaseOpen::openAliasFolder(nullptr));
         rolledBack(started);
+    }
+
+    // The chosen folder is put in view when the window shows; the folders
+    // the tree reads after the user has moved leave the user where he is.
+    void keyboardNavigationIsNotUndoneByFoldersBeingRead()
+    {
+        TestProgram program;
+        for (const char *folder : {"box/one", "box/two"})
+            QVERIFY(QDir(program.folder()).mkpath(QString::fromLatin1(folder)));
+        TForm_Change_DB form;
+        FolderTree *tree = form.DirectoryListBox1;
+        auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+        QVERIFY(model);
+        const auto current = [&] { return model->filePath(tree->currentIndex()); };
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(loaded.contains(QVariantList{program.folder()}));
+        QTRY_COMPARE(current(), DataModule1->databaseFolder());
+        tree->setFocus();
+        const QString box = program.file(QStringLiteral("box"));
+        QTest::keyClicks(tree, QStringLiteral("box")); // the sibling whose name is typed
+        QCOMPARE(current(), box);
+        QTest::keyClick(tree, Qt::Key_Right); // opens it: the model reads it
+        QTRY_VERIFY(loaded.contains(QVariantList{box}));
+        QTRY_COMPARE(model->rowCount(model->index(box)), 2);
+        QCOMPARE(current(), box);
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(current(), program.file(QStringLiteral("box/one")));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(tree->currentFolder(), program.file(QStringLiteral("box/one")));
     }
 
     void switchToAFolderWithoutDatabaseKeepsTheOldOne()
