@@ -1,6 +1,7 @@
 #include "desk/device_file_writer.h"
 
 #include "app/data_module.h"
+#include "common/file_names.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
 #include "common/text_file.h"
@@ -27,9 +28,19 @@
 namespace {
 constexpr int kRetryMs = 3000;
 
-QString targetKey(int department, const QString &folder)
+QString targetKey(int department)
 {
-    return department > 0 ? QStringLiteral("D%1").arg(department) : QStringLiteral("F") + QDir::cleanPath(folder);
+    return department > 0 ? QStringLiteral("D%1").arg(department) : QStringLiteral("R");
+}
+
+// A value of a refused row for the log: quoted, its control characters visible.
+QString shown(const QString &value)
+{
+    QString out;
+    for (const QChar c : value)
+        out += c.category() == QChar::Other_Control ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                                                    : QString(c);
+    return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
 // Moves `from` to `to` unless `to` exists, so two workstations never take
@@ -116,6 +127,7 @@ void DeviceFileWriter::resetForTest()
     m_receiptCounter = 1;
     m_recover = false;
     m_adopted.clear();
+    m_refused.clear();
     m_missed = false;
     m_stepHook = {};
     m_show = {};
@@ -143,9 +155,13 @@ int DeviceFileWriter::flush()
         step(Step::Read);
         QSet<QString> blocked;
         for (const QSqlRecord &r : rows) {
-            const Row row{r.value(0).toLongLong(), r.value(1).toInt(), r.value(2).toString(), r.value(3).toString(),
-                          r.value(5).toString(), r.value(4).toByteArray()};
-            const QString key = targetKey(row.department, row.folder);
+            Row row{r.value(0).toLongLong(), r.value(1).toInt(), r.value(2).toString(), r.value(3).toString(),
+                    r.value(5).toString(), r.value(4).toByteArray()};
+            if (const QString why = target(row); !why.isEmpty()) {
+                refuse(row, why);
+                continue;
+            }
+            const QString key = targetKey(row.department);
             if (blocked.contains(key)) {
                 ++remaining;
                 continue;
@@ -218,6 +234,39 @@ bool DeviceFileWriter::isTempOfRow(const QString &name, const Row &row)
     return name == head + tail
            || (name.startsWith(head + QLatin1Char('+')) && name.endsWith(tail)
                && !name.mid(head.size() + 1, name.size() - head.size() - 1 - tail.size()).contains(QLatin1Char('-')));
+}
+
+QString DeviceFileWriter::target(Row &row)
+{
+    if (row.department == 0) {
+        if (!row.fileName.isEmpty())
+            return QStringLiteral("бонът има име, а програмата дава името на бона сама");
+        row.folder = Settings::receiptFolder();
+    } else if (row.department > 0) {
+        if (row.fileName != ticketFileName(row.department)
+            && row.fileName != QLatin1String(ServiceTicketFileName))
+            return QStringLiteral("името не е име на бон за отдел");
+        row.folder = Db::scalar(QStringLiteral("SELECT Path FROM Type_Prigotvq_Se WHERE ID = ?"), {row.department})
+                         .toString();
+    } else {
+        return QStringLiteral("няма отдел с отрицателен номер");
+    }
+    if (!row.tempName.isEmpty() && !(FileNames::isPlain(row.tempName) && isTempOfRow(row.tempName, row)))
+        return QStringLiteral("временното име не е на това работно място");
+    return {};
+}
+
+void DeviceFileWriter::refuse(const Row &row, const QString &why)
+{
+    if (m_refused.contains(row.id))
+        return;
+    m_refused.insert(row.id);
+    ExceptionLog::write(QStringLiteral("DeviceFileWriter"),
+                        QStringLiteral("Файлът на ред %1 от Pending_Files не е записан: %2 (работно място %3, "
+                                       "отдел %4, папка %5, име %6, временно име %7). Редът остава в таблицата.")
+                            .arg(QString::number(row.id), why, shown(WorkTables::workstationName()),
+                                 QString::number(row.department), shown(row.queuedFolder), shown(row.fileName),
+                                 shown(row.tempName)));
 }
 
 DeviceFileWriter::Outcome DeviceFileWriter::deliver(const Row &row)
@@ -349,12 +398,15 @@ QStringList DeviceFileWriter::waiting() const
     try {
         if (!Db::connection().isOpen() || !Db::tableExists(QStringLiteral("Pending_Files")))
             return out;
-        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Dept, Folder FROM Pending_Files WHERE "
-                                                           "Workstation = ? ORDER BY ID"),
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Dept, Folder, File_Name, Temp_Name FROM "
+                                                           "Pending_Files WHERE Workstation = ? ORDER BY ID"),
                                             {WorkTables::workstationName()})) {
-            const int d = r.value(0).toInt();
-            out << (d == 0 ? QStringLiteral("бон в папка ") + r.value(1).toString()
-                           : QStringLiteral("бон за отдел %1 в папка ").arg(d) + r.value(1).toString());
+            Row row{r.value(0).toLongLong(), r.value(1).toInt(), r.value(2).toString(), r.value(3).toString(),
+                    r.value(4).toString(), {}};
+            if (!target(row).isEmpty())
+                continue; // never delivered: the log names it
+            out << (row.department == 0 ? QStringLiteral("бон в папка ") + row.folder
+                                        : QStringLiteral("бон за отдел %1 в папка ").arg(row.department) + row.folder);
         }
     } catch (const std::exception &e) {
         ExceptionLog::write(QStringLiteral("DeviceFileWriter"), QString::fromUtf8(e.what()));

@@ -20,6 +20,13 @@ class TDataModule1;
 // receipt never replaces another receipt (BON<n>.bon takes the first free n);
 // a department ticket waits while the driver has not taken the previous one;
 // no file overtakes an earlier one for the same target.
+//
+// A row says which file it is, not where it goes: a receipt goes into this
+// workstation's receipt folder, a ticket into its department's folder, each
+// under the name the program gives it. A row that names anything else (any
+// other name, a path, a temporary name not of this workstation) was not
+// queued by the program: it is named once in Exceptions.log and left in the
+// table for the administrator, and the files after it go on.
 namespace PendingFiles {
 // Inserts the files in order; joins the caller's write transaction (or runs
 // a short one of its own). Throws DbError.
@@ -67,9 +74,12 @@ private:
     struct Row {
         long long id = 0;
         int department = 0;
-        QString folder, fileName, tempName;
+        QString queuedFolder, fileName, tempName; // as the row holds them
         QByteArray bytes;
+        QString folder; // where it goes, found by target()
     };
+    static QString target(Row &row);
+    void refuse(const Row &row, const QString &why);
     // Others: claimed by another writer, or delivered by it meanwhile.
     enum class Outcome { Delivered, Waiting, Failed, Others };
     Outcome deliver(const Row &row);
@@ -84,6 +94,7 @@ private:
     QTimer *m_timer;
     QSet<long long> m_told;
     QSet<long long> m_adopted; // rows claimed by a killed copy, taken over
+    QSet<long long> m_refused; // named in the log already
     int m_receiptCounter = 1;
     bool m_flushing = false;
     bool m_recover = false;

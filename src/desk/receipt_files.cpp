@@ -224,9 +224,7 @@ QList<DeviceFile> tickets(const BonCollector &c, bool billLine, const BonContext
             lines << QStringLiteral("ПОРЪЧКА: ") + QString::number(c.bill);
         lines << QStringLiteral("Опер.: ") + operatorField(ctx) << kRule << d.name.toUpper() << kRule
               << it.value() << kRule;
-        out << DeviceFile{it.key(), d.folder,
-                          QStringLiteral("ToPrepare") + QString::number(it.key()) + QStringLiteral(".bon"),
-                          encodeLines(framed(lines, d.deviceType))};
+        out << DeviceFile{it.key(), d.folder, ticketFileName(it.key()), encodeLines(framed(lines, d.deviceType))};
     }
     return out;
 }
@@ -240,6 +238,11 @@ QList<DeviceFile> CREATE_BON_FILE(const BonCollector &c, int kind, const BonCont
     return out;
 }
 } // namespace ReceiptFiles
+
+QString ticketFileName(int department)
+{
+    return QStringLiteral("ToPrepare") + QString::number(department) + QStringLiteral(".bon");
+}
 
 DepartmentLookup departmentsFromDatabase()
 {

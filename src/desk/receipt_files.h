@@ -68,6 +68,10 @@ struct Department {
 using DepartmentLookup = std::function<bool(int id, Department *out)>;
 DepartmentLookup departmentsFromDatabase();
 
+// The fixed names of the department tickets in their folders.
+inline constexpr const char *ServiceTicketFileName = "ToPrepare_Ser.bon"; // the repair desk's
+QString ticketFileName(int department);                                   // "ToPrepare<department>.bon"
+
 // One file to deliver.
 struct DeviceFile {
     int department = 0;   // 0 for a receipt

@@ -1,5 +1,6 @@
 #include "documents/layout_file.h"
 
+#include "common/file_names.h"
 #include "common/ini_file.h"
 #include "common/program_folder.h"
 #include "documents/layout_rich_text.h"
@@ -144,6 +145,9 @@ QString nameProblem(const QString &name)
     const QChar last = name.back();
     if (first.isSpace() || last.isSpace() || first == QLatin1Char('.') || last == QLatin1Char('.'))
         return QStringLiteral("Името на документа не може да започва или завършва с интервал или точка");
+    // Its files add an extension of four characters.
+    if (!FileNames::isPlain(name + QStringLiteral(".psc")))
+        return QStringLiteral("Името на документа е твърде дълго или съдържа непозволени знаци");
     return {};
 }
 

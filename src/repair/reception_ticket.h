@@ -1,4 +1,6 @@
 #pragma once
+#include "desk/receipt_files.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,7 +9,7 @@
 // department's folder by the device-file writer, which never replaces a
 // ticket the driver has not taken yet.
 namespace ReceptionTicket {
-inline constexpr const char *FileName = "ToPrepare_Ser.bon";
+inline constexpr const char *FileName = ServiceTicketFileName;
 
 struct Ticket {
     int deviceType = 0;    // the department's device type; 1 starts with "*"

@@ -1,4 +1,5 @@
 #include "common/cp1251.h"
+#include "common/file_names.h"
 #include "common/ini_file.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
@@ -338,6 +339,45 @@ private Q_SLOTS:
         writeBytes(path, "A\n\t\t\tB\n");
         TreeFile::loadInto(&tree, TreeFile::read(path));
         QCOMPARE(tree.topLevelItem(0)->child(0)->text(0), QStringLiteral("B"));
+    }
+
+    // A name from a row or an imported file stays in the folder it is joined to.
+    void plainFileNames()
+    {
+        const QString longest = QString(125, QChar(0x0416)) + QStringLiteral("12345"); // 255 bytes
+        const struct {
+            QString name;
+            bool plain;
+        } cases[] = {
+            {QStringLiteral("ToPrepare1.bon"), true},
+            {QStringLiteral("Бележка за клиент.psc"), true},
+            {QStringLiteral("a.b.c"), true},
+            {longest, true},
+            {longest + QLatin1Char('6'), false},
+            {QString(), false},
+            {QStringLiteral("."), false},
+            {QStringLiteral(".."), false},
+            {QStringLiteral("../pwned.desktop"), false},
+            {QStringLiteral("a/b"), false},
+            {QStringLiteral("/etc"), false},
+            {QStringLiteral("a\\b"), false},
+            {QStringLiteral(".hidden"), false},
+            {QStringLiteral("a..b"), false},
+            {QStringLiteral("tab\tin"), false},
+            {QStringLiteral("line\n"), false},
+            {QStringLiteral("del\x7f"), false},
+            {QStringLiteral("c1\u0085"), false},
+            {QStringLiteral("ls\u2028"), false},
+            {QString(QChar(0xD800)), false},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(FileNames::isPlain(c.name) == c.plain, qPrintable(c.name));
+        // What the program proposes from a title is always plain.
+        for (const QString &title : {QStringLiteral("../x"), QStringLiteral(".hidden"), QStringLiteral("a/b\\c\nd"),
+                                     QStringLiteral("..."), QString(300, QChar(0x0416)), QStringLiteral("  ")})
+            QVERIFY2(FileNames::isPlain(FileNames::plainFrom(title, QStringLiteral("Документ"))), qPrintable(title));
+        QCOMPARE(FileNames::plainFrom(QStringLiteral("Фактура 12/2024"), QString()), QStringLiteral("Фактура 12_2024"));
+        QCOMPARE(FileNames::plainFrom(QStringLiteral(" "), QStringLiteral("Документ")), QStringLiteral("Документ"));
     }
 };
 VTEST(IniAndTextFiles)

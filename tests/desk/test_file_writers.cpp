@@ -3,11 +3,16 @@
 // nobody is told of a failure that did not happen.
 #include "app/data_module.h"
 #include "desk/device_file_writer.h"
+#include "common/settings.h"
+#include "common/text_file.h"
 #include "platform/db/database.h"
+#include "platform/db/work_tables.h"
+#include "platform/exception_log.h"
 #include "test_registry.h"
 #include "test_support.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +38,33 @@ QStringList contents(const QString &folder)
 int pendingRows()
 {
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Pending_Files")).toInt();
+}
+
+// A preparation department and the folder its tickets go to.
+void department(int id, const QString &folder)
+{
+    Db::execute(QStringLiteral("INSERT INTO Type_Prigotvq_Se (ID, Opisanie, Path, Vid_FU) VALUES (?, ?, ?, '3: ДАТЕКС')"),
+                {id, QStringLiteral("Отдел %1").arg(id), folder});
+}
+
+// A row as anyone with the shop's login can put it in the shared table.
+void insertRow(int dept, const QString &folder, const QString &name, const QString &temp = {})
+{
+    Db::execute(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, Temp_Name) "
+                               "VALUES (?, ?, ?, ?, ?, ?)"),
+                {WorkTables::workstationName(), dept, folder, name, QByteArray("pwned"), temp});
+}
+
+// Every file and folder under `root`, relative, sorted.
+QStringList tree(const QString &root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
 }
 
 struct Told {
@@ -75,6 +107,7 @@ private Q_SLOTS:
         const QString kitchen = program.file(QStringLiteral("Kitchen"));
         QDir().mkpath(bon);
         QDir().mkpath(kitchen);
+        department(3, kitchen);
         PendingFiles::queue({DeviceFile{0, bon, {}, "r1"}, DeviceFile{3, kitchen, QStringLiteral("ToPrepare3.bon"), "t1"},
                              DeviceFile{0, bon, {}, "r2"}});
         DeviceFileWriter a, b;
@@ -187,7 +220,8 @@ private Q_SLOTS:
         TestProgram program;
         const QString kitchen = program.file(QStringLiteral("Kitchen"));
         QDir().mkpath(kitchen);
-        PendingFiles::queue({DeviceFile{3, kitchen, QStringLiteral("T3.bon"), "t1"}});
+        department(3, kitchen);
+        PendingFiles::queue({DeviceFile{3, kitchen, QStringLiteral("ToPrepare3.bon"), "t1"}});
         {
             DeviceFileWriter killed;
             killed.setStepHookForTest([](Step s) {
@@ -196,7 +230,7 @@ private Q_SLOTS:
             });
             QVERIFY_THROWS_EXCEPTION(DeviceFileWriter::Stopped, killed.flush());
         }
-        QFile previous(QDir(kitchen).filePath(QStringLiteral("T3.bon")));
+        QFile previous(QDir(kitchen).filePath(QStringLiteral("ToPrepare3.bon")));
         QVERIFY(previous.open(QIODevice::WriteOnly));
         previous.write("t0");
         previous.close();
@@ -220,8 +254,13 @@ private Q_SLOTS:
         const QString missing = program.file(QStringLiteral("no/such"));
         const QString kitchen = program.file(QStringLiteral("Kitchen"));
         QDir().mkpath(kitchen);
-        QFile::copy(program.file(QStringLiteral("SQLs/NewTables.nts")), QDir(kitchen).filePath(QStringLiteral("T3.bon")));
-        PendingFiles::queue({DeviceFile{0, missing, {}, "r1"}, DeviceFile{3, kitchen, QStringLiteral("T3.bon"), "t1"}});
+        department(3, kitchen);
+        department(5, missing);
+        Settings::writeString(Keys::Tuning_19, missing);
+        QFile::copy(program.file(QStringLiteral("SQLs/NewTables.nts")),
+                    QDir(kitchen).filePath(QStringLiteral("ToPrepare3.bon")));
+        PendingFiles::queue(
+            {DeviceFile{0, missing, {}, "r1"}, DeviceFile{3, kitchen, QStringLiteral("ToPrepare3.bon"), "t1"}});
         DeviceFileWriter w;
         QTimer *retry = w.findChild<QTimer *>();
         QVERIFY(retry);
@@ -229,7 +268,7 @@ private Q_SLOTS:
         int walkWhileOpen = 0;
         listen(w, told, [&] {
             QVERIFY(!retry->isActive());
-            PendingFiles::queue({DeviceFile{5, missing, QStringLiteral("T5.bon"), "t5"}});
+            PendingFiles::queue({DeviceFile{5, missing, QStringLiteral("ToPrepare5.bon"), "t5"}});
             walkWhileOpen = w.flush();
         });
         QCOMPARE(w.flush(), 2);
@@ -243,6 +282,90 @@ private Q_SLOTS:
         QTRY_COMPARE(told.messages.size(), 2);
         QVERIFY(told.messages.last().startsWith(QStringLiteral("Неуспешен печат на бон за отдел 5")));
         QCOMPARE(told.mostOpen, 1);
+    }
+
+    // A row names its file; where it goes is this workstation's to know. A
+    // row that names anything else is refused: nothing is written, the row
+    // stays for the administrator, the log names it once, and the files
+    // queued after it are delivered.
+    void aRowNamingAnotherPlaceIsRefused_data()
+    {
+        QTest::addColumn<int>("dept");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("temp");
+        QTest::newRow("up and out") << 1 << QStringLiteral("../pwned.desktop") << QString();
+        QTest::newRow("absolute") << 1 << QStringLiteral("{place}/pwned.desktop") << QString();
+        QTest::newRow("into a folder") << 1 << QStringLiteral("sub/ToPrepare1.bon") << QString();
+        QTest::newRow("backslash") << 1 << QStringLiteral("..\\ToPrepare1.bon") << QString();
+        QTest::newRow("hidden") << 1 << QStringLiteral(".ToPrepare1.bon") << QString();
+        QTest::newRow("control character") << 1 << QStringLiteral("ToPrepare1.bon\n") << QString();
+        QTest::newRow("plain but foreign") << 1 << QStringLiteral("pwned.desktop") << QString();
+        QTest::newRow("another department's") << 1 << QStringLiteral("ToPrepare2.bon") << QString();
+        QTest::newRow("a receipt with a name") << 0 << QStringLiteral("BON1.bon") << QString();
+        QTest::newRow("a receipt going up") << 0 << QStringLiteral("../pwned.desktop") << QString();
+        QTest::newRow("no such department") << -1 << QStringLiteral("ToPrepare-1.bon") << QString();
+        QTest::newRow("temporary name elsewhere") << 1 << QStringLiteral("ToPrepare1.bon") << QStringLiteral("../victim");
+        QTest::newRow("temporary name of another") << 1 << QStringLiteral("ToPrepare1.bon")
+                                                   << QStringLiteral("ToPrepare1-other+1-1.tmp");
+    }
+
+    void aRowNamingAnotherPlaceIsRefused()
+    {
+        QFETCH(int, dept);
+        QFETCH(QString, name);
+        QFETCH(QString, temp);
+        TestProgram program;
+        QTemporaryDir place;
+        const QString out = QDir(place.path()).filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        QVERIFY(TextFile::writeWhole(QDir(place.path()).filePath(QStringLiteral("victim")), "secret"));
+        department(1, out);
+        Settings::writeString(Keys::Tuning_19, out);
+        name.replace(QStringLiteral("{place}"), place.path());
+        insertRow(dept, out, name, temp);
+        PendingFiles::queue({DeviceFile{1, out, QStringLiteral("ToPrepare1.bon"), "t1"}});
+        const QStringList after{QStringLiteral("out"), QStringLiteral("out/ToPrepare1.bon"), QStringLiteral("victim")};
+
+        DeviceFileWriter w;
+        Told told;
+        listen(w, told);
+        w.recoverClaims(); // a start: claims not of a running writer are taken over
+        QCOMPARE(w.flush(), 0);
+        QCOMPARE(tree(place.path()), after);
+        QCOMPARE(contents(out), QStringList{QStringLiteral("t1")});
+        QCOMPARE(contents(place.path()), QStringList{QStringLiteral("secret")});
+        QCOMPARE(pendingRows(), 1);
+        QCOMPARE(told.messages, QStringList());
+        QCOMPARE(w.waiting(), QStringList());
+        // Walked again and again: one line in the log, naming the row.
+        w.recoverClaims();
+        w.flush();
+        w.flush();
+        const QStringList log = TextFile::readLines(ExceptionLog::filePath());
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().contains(QStringLiteral("Pending_Files")), qPrintable(log.first()));
+        QVERIFY2(log.first().contains(name.left(4)), qPrintable(log.first()));
+        QCOMPARE(tree(place.path()), after);
+    }
+
+    // The folder a row holds is not where its file goes: a receipt goes
+    // into this workstation's receipt folder, a ticket into its
+    // department's, whatever the row says.
+    void theFolderOfARowIsNeverUsed()
+    {
+        TestProgram program;
+        QTemporaryDir place;
+        const QString elsewhere = QDir(place.path()).filePath(QStringLiteral("autostart"));
+        const QString kitchen = program.file(QStringLiteral("Kitchen"));
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QDir().mkpath(kitchen));
+        department(3, kitchen);
+        PendingFiles::queue({DeviceFile{0, elsewhere, {}, "r1"}, DeviceFile{3, elsewhere, QStringLiteral("ToPrepare3.bon"), "t1"}});
+        DeviceFileWriter w;
+        QCOMPARE(w.flush(), 0);
+        QCOMPARE(tree(place.path()), QStringList{QStringLiteral("autostart")});
+        QCOMPARE(contents(program.file(QStringLiteral("Bon"))), QStringList{QStringLiteral("r1")});
+        QCOMPARE(contents(kitchen), QStringList{QStringLiteral("t1")});
     }
 };
 

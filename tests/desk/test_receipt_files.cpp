@@ -226,6 +226,9 @@ private Q_SLOTS:
         // A ticket waits while the driver has not taken the previous one; the next one waits behind it.
         const QString kitchen = program.file(QStringLiteral("Kitchen"));
         QDir().mkpath(kitchen);
+        Db::execute(QStringLiteral("INSERT INTO Type_Prigotvq_Se (ID, Opisanie, Path, Vid_FU) VALUES (3, 'Кухня', ?, "
+                                   "'3: ДАТЕКС')"),
+                    {kitchen});
         PendingFiles::queue({DeviceFile{3, kitchen, QStringLiteral("ToPrepare3.bon"), "one"}});
         PendingFiles::queue({DeviceFile{3, kitchen, QStringLiteral("ToPrepare3.bon"), "two"}});
         PlatformScript::clearEvents();
@@ -241,6 +244,7 @@ private Q_SLOTS:
 
         // A folder that cannot hold the receipt: told, kept, and the next receipt does not overtake it.
         const QString missing = program.file(QStringLiteral("no/such/folder"));
+        Settings::writeString(Keys::Tuning_19, missing);
         PlatformScript::clearEvents();
         PendingFiles::queue({DeviceFile{0, missing, {}, "a"}, DeviceFile{0, missing, {}, "b"}});
         QCOMPARE(w.flush(), 2);

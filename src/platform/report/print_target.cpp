@@ -1,5 +1,6 @@
 #include "platform/report/print_target.h"
 
+#include "common/file_names.h"
 #include "common/program_folder.h"
 #include "common/text_file.h"
 #include "platform/dialogs.h"
@@ -24,11 +25,11 @@ std::function<std::unique_ptr<Report::PrintTarget>(const QString &)> &maker()
 // A title as a file name: characters no file name may hold become "_".
 QString fileNameOf(const QString &title)
 {
-    QString name = title.trimmed();
+    QString name = title;
     for (QChar &c : name)
-        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 0x20)
+        if (QStringLiteral(":*?\"<>|").contains(c))
             c = QLatin1Char('_');
-    return name.isEmpty() ? QStringLiteral("Документ") : name;
+    return FileNames::plainFrom(name, QStringLiteral("Документ"));
 }
 } // namespace
 
