@@ -159,7 +159,7 @@ QStringList Deliveries::printoutTail(const Printout &p)
 
 QString Deliveries::workstation()
 {
-    return WorkTables::workstationName();
+    return WorkTables::workstationKey();
 }
 
 long long Deliveries::addLine(const LineInput &line, long long deliveryNumber, QString *refusal)

@@ -80,7 +80,7 @@ void queue(const QList<DeviceFile> &files)
     for (const DeviceFile &f : files)
         Db::execute(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, "
                                    "Temp_Name) VALUES (?, ?, ?, ?, ?, '')"),
-                    {WorkTables::workstationName(), f.department, f.folder, f.fileName, f.bytes});
+                    {WorkTables::workstationKey(), f.department, f.folder, f.fileName, f.bytes});
     tx.commit();
     DeviceFileWriter::instance().flushSoon();
 }
@@ -151,7 +151,7 @@ int DeviceFileWriter::flush()
         }
         const auto rows = Db::rows(QStringLiteral("SELECT ID, Dept, Folder, File_Name, Bytes, Temp_Name FROM "
                                                   "Pending_Files WHERE Workstation = ? ORDER BY ID"),
-                                   {WorkTables::workstationName()});
+                                   {WorkTables::workstationKey()});
         step(Step::Read);
         QSet<QString> blocked;
         for (const QSqlRecord &r : rows) {
@@ -216,12 +216,12 @@ QString tempBase(int department, const QString &fileName)
 }
 } // namespace
 
-// "<base>-<workstation>+<writer>-<row>.tmp": a workstation name never holds
+// "<base>-<workstation>+<writer>-<row>.tmp": a workstation key never holds
 // "+", so the names of one workstation's files are told apart from another's.
 QString DeviceFileWriter::ownTempName(const Row &row) const
 {
     return QStringLiteral("%1-%2+%3-%4.tmp")
-        .arg(tempBase(row.department, row.fileName), WorkTables::workstationName(), m_token)
+        .arg(tempBase(row.department, row.fileName), WorkTables::workstationKey(), m_token)
         .arg(row.id);
 }
 
@@ -229,7 +229,7 @@ QString DeviceFileWriter::ownTempName(const Row &row) const
 // writer (or named as before writers had their own names).
 bool DeviceFileWriter::isTempOfRow(const QString &name, const Row &row)
 {
-    const QString head = tempBase(row.department, row.fileName) + QLatin1Char('-') + WorkTables::workstationName();
+    const QString head = tempBase(row.department, row.fileName) + QLatin1Char('-') + WorkTables::workstationKey();
     const QString tail = QStringLiteral("-%1.tmp").arg(row.id);
     return name == head + tail
            || (name.startsWith(head + QLatin1Char('+')) && name.endsWith(tail)
@@ -400,7 +400,7 @@ QStringList DeviceFileWriter::waiting() const
             return out;
         for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT ID, Dept, Folder, File_Name, Temp_Name FROM "
                                                            "Pending_Files WHERE Workstation = ? ORDER BY ID"),
-                                            {WorkTables::workstationName()})) {
+                                            {WorkTables::workstationKey()})) {
             Row row{r.value(0).toLongLong(), r.value(1).toInt(), r.value(2).toString(), r.value(3).toString(),
                     r.value(4).toString(), {}};
             if (!target(row).isEmpty())

@@ -24,7 +24,7 @@ int g_fd = -1;
 // one place the file's name is built from the workstation's name.
 QString InstanceLock::filePath()
 {
-    return ProgramFolder::file(QStringLiteral(".running-") + WorkTables::workstationName() + QStringLiteral(".lock"));
+    return ProgramFolder::file(QStringLiteral(".running-") + WorkTables::workstationKey() + QStringLiteral(".lock"));
 }
 
 bool InstanceLock::acquire()

@@ -52,7 +52,7 @@ void insertRow(int dept, const QString &folder, const QString &name, const QStri
 {
     Db::execute(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, Temp_Name) "
                                "VALUES (?, ?, ?, ?, ?, ?)"),
-                {WorkTables::workstationName(), dept, folder, name, QByteArray("pwned"), temp});
+                {WorkTables::workstationKey(), dept, folder, name, QByteArray("pwned"), temp});
 }
 
 // Every file and folder under `root`, relative, sorted.

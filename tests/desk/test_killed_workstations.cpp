@@ -1006,48 +1006,65 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("SELECT MAX(ID) FROM Grupi")), qint64(numbers.size()));
     }
 
+    // Names that differ only where the old derivation put "_" (every
+    // Cyrillic letter) are two workstations, too; each is shown as typed.
+    void eachWorkstationKeepsItsOwnWorkAndReceipts_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("latin") << QStringLiteral("kasa1") << QStringLiteral("kasa2");
+        QTest::newRow("cyrillic") << QStringLiteral("Каса1") << QStringLiteral("Бара1");
+    }
+
     void eachWorkstationKeepsItsOwnWorkAndReceipts()
     {
         // Two workstations on one database: the work tables and the receipts
         // still to deliver of one are never seen or taken by the other; open
         // lines are the operator's, wherever they were typed.
+        QFETCH(QString, first);
+        QFETCH(QString, second);
         TestProgram program;
         shop();
         const QString blocked = program.file(QStringLiteral("not-a-folder"));
         QVERIFY(putFile(blocked, "x"));
-        QTemporaryDir first, second;
-        otherProgramFolder(first, program, blocked + QStringLiteral("/bon")); // its receipts wait
-        const QString secondBon = otherProgramFolder(second, program);
+        QTemporaryDir firstFolder, secondFolder;
+        otherProgramFolder(firstFolder, program, blocked + QStringLiteral("/bon")); // its receipts wait
+        const QString secondBon = otherProgramFolder(secondFolder, program);
         const QString op = QStringLiteral("Иван");
-        QCOMPARE(runWorker(first.path(), QStringLiteral("kasa1"), {QStringLiteral("leave"), op}).value(1),
-                 QStringLiteral("left"));
+        QCOMPARE(runWorker(firstFolder.path(), first, {QStringLiteral("leave"), op}).value(1), QStringLiteral("left"));
         const QStringList nothing{QStringLiteral("ready"), QStringLiteral("stock-taking 0"), QStringLiteral("delivery 0"),
                                   QStringLiteral("pending 0"), QStringLiteral("open 1")};
-        QCOMPARE(runWorker(second.path(), QStringLiteral("kasa2"), {QStringLiteral("own"), op}), nothing);
-        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation = 'kasa1' AND "
-                                      "COALESCE(Temp_Name, '') = ''")),
+        QCOMPARE(runWorker(secondFolder.path(), second, {QStringLiteral("own"), op}), nothing);
+        // In the first one's program folder, too: its work file is not the other's.
+        QCOMPARE(runWorker(firstFolder.path(), second, {QStringLiteral("own"), op}), nothing);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation = ? AND "
+                                      "COALESCE(Temp_Name, '') = ''"),
+                       {WorkTables::derivedName(first)}),
                  1LL);
         QCOMPARE(QDir(secondBon).entryList(QDir::Files).size(), 0);
         const QStringList kept{QStringLiteral("ready"), QStringLiteral("stock-taking %1").arg(Articles),
                                QStringLiteral("delivery 1"), QStringLiteral("pending 1"), QStringLiteral("open 1")};
-        QCOMPARE(runWorker(first.path(), QStringLiteral("kasa1"), {QStringLiteral("own"), op}), kept);
+        QCOMPARE(runWorker(firstFolder.path(), first, {QStringLiteral("own"), op}), kept);
         if (!testOnServer())
             return;
         // A second machine under a working station's name would share them: refused.
         QProcess working;
-        working.setProcessEnvironment(environment(first.path(), QStringLiteral("kasa1")));
+        working.setProcessEnvironment(environment(firstFolder.path(), first));
         working.start(deskWorkerProgram(), {QStringLiteral("hold")});
         QVERIFY(working.waitForReadyRead(30000) && working.readLine().startsWith("running"));
         QProcess twin;
-        twin.setProcessEnvironment(environment(second.path(), QStringLiteral("kasa1")));
+        twin.setProcessEnvironment(environment(secondFolder.path(), first));
         twin.start(deskWorkerProgram(), {QStringLiteral("own"), op});
         QVERIFY(twin.waitForFinished(60000));
+        // ... and the other name works beside it.
+        const QStringList beside = runWorker(secondFolder.path(), second, {QStringLiteral("own"), op});
         working.kill();
         working.waitForFinished(10000);
         QCOMPARE(twin.exitCode(), 2);
-        QVERIFY2(QString::fromUtf8(twin.readAllStandardError())
-                     .contains(QStringLiteral("Работно място с името \"kasa1\" вече работи с тази база данни")),
-                 "the twin was not refused");
+        const QString refusal = QString::fromUtf8(twin.readAllStandardError());
+        QVERIFY2(refusal.contains(QStringLiteral("Работно място с името \"%1\" вече работи с тази база данни").arg(first)),
+                 qPrintable(refusal));
+        QCOMPARE(beside, nothing);
     }
 };
 

@@ -364,7 +364,7 @@ int ownWork(const QString &op)
     std::printf("stock-taking %d\ndelivery %d\npending %lld\nopen %lld\n", StockTaking::lineCount(),
                 Deliveries::lineCount(),
                 scalar(QStringLiteral("SELECT COUNT(*) FROM Pending_Files WHERE Workstation = ?"),
-                       {WorkTables::workstationName()}),
+                       {WorkTables::workstationKey()}),
                 scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni WHERE Operator = ?"), {op}));
     return 0;
 }

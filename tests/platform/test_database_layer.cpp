@@ -1,13 +1,18 @@
+#include "common/file_names.h"
 #include "common/program_folder.h"
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
+#include "platform/db/postgres_engine.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
+#include "platform/instance_lock.h"
 #include "test_registry.h"
 #include "test_support.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -310,6 +315,52 @@ private Q_SLOTS:
         }
         held.rollback();
         QCOMPARE(count(QStringLiteral("Produkti"), db()), 0);
+    }
+
+    // The name a till is known by gives every name derived from it one to
+    // one: two names never meet; a name of letters, digits and "_.-" keeps
+    // the derived names it always had.
+    void workstationNamesStayApart()
+    {
+        const QString ascii300(300, QLatin1Char('k'));
+        for (const QString &same : {QStringLiteral("KASA1"), QStringLiteral("kasa-2.shop_local"), QStringLiteral("x"), ascii300})
+            QCOMPARE(WorkTables::derivedName(same), same);
+        QCOMPARE(WorkTables::derivedName(QStringLiteral("Каса1")), QStringLiteral("%D0%9A%D0%B0%D1%81%D0%B01"));
+        const QString longName = QString(100, QChar(0x0416));
+        const QList<QPair<QString, QString>> apart{
+            {QStringLiteral("Каса1"), QStringLiteral("Бара1")},
+            {QStringLiteral("Каса1"), QStringLiteral("каса1")},
+            {QStringLiteral("a b"), QStringLiteral("a_b")},
+            {QStringLiteral("a+b"), QStringLiteral("a_b")},
+            {QStringLiteral("a%20b"), QStringLiteral("a b")},
+            {QStringLiteral("a%b"), QStringLiteral("a%25b")},
+            {QStringLiteral("a~b"), QStringLiteral("a%7Eb")},
+            {longName + QStringLiteral("а"), longName + QStringLiteral("б")},
+            {longName, WorkTables::derivedName(longName)},
+        };
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_.%~-]+$"));
+        for (const auto &[a, b] : apart) {
+            const QString da = WorkTables::derivedName(a), db = WorkTables::derivedName(b);
+            QVERIFY2(da != db, qPrintable(a + QStringLiteral(" / ") + b));
+            for (const QString &d : {da, db}) {
+                QVERIFY2(plain.match(d).hasMatch() && d.size() <= 120, qPrintable(d));
+                QVERIFY(FileNames::isPlain(QStringLiteral("query-") + d + QStringLiteral("-4194304-1000.sqlite")));
+            }
+        }
+
+        // Everything named after this workstation takes the derived name; messages the typed one.
+        const QByteArray saved = qgetenv("VENTAROS_WORKSTATION");
+        qputenv("VENTAROS_WORKSTATION", QStringLiteral(" Каса1 ").toUtf8());
+        const QString key = QStringLiteral("%D0%9A%D0%B0%D1%81%D0%B01");
+        QCOMPARE(WorkTables::workstationName(), QStringLiteral("Каса1"));
+        QCOMPARE(WorkTables::workstationKey(), key);
+        QCOMPARE(QFileInfo(WorkTables::filePath()).fileName(), QStringLiteral("work-") + key + QStringLiteral(".sqlite"));
+        QVERIFY(QFileInfo(InstanceLock::filePath()).fileName().contains(key));
+        QCOMPARE(PostgresEngine::workSchema(), QStringLiteral("\"work_") + key + QLatin1Char('"'));
+        QVERIFY(InstanceLock::refusalText().contains(QStringLiteral("Каса1")));
+        qputenv("VENTAROS_WORKSTATION", QString(40, QChar(0x0416)).toUtf8());
+        QVERIFY(PostgresEngine::workSchema().toUtf8().size() <= 63);
+        qputenv("VENTAROS_WORKSTATION", saved);
     }
 };
 VTEST(DatabaseLayer)

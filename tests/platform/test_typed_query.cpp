@@ -420,7 +420,7 @@ private Q_SLOTS:
         const QDir temp(ProgramFolder::tempFolder());
         const QStringList before = temp.entryList(QDir::Files);
         // A copy a killed run left behind goes with the next run.
-        const QString left = temp.filePath(QStringLiteral("query-") + WorkTables::workstationName()
+        const QString left = temp.filePath(QStringLiteral("query-") + WorkTables::workstationKey()
                                            + QStringLiteral("-1-7.sqlite"));
         QVERIFY(testOnServer() || TextFile::writeWhole(left, "x"));
         openWriter();

@@ -49,7 +49,7 @@ QString shortHash(const QByteArray &bytes)
 // Every connection of one program carries the same text.
 QString workstationTag()
 {
-    return shortHash(WorkTables::workstationName().toUtf8());
+    return shortHash(WorkTables::workstationKey().toUtf8());
 }
 
 QString placeTag()
@@ -158,7 +158,7 @@ QString connectFailure(const QSqlError &error, const ServerConnection &server)
 
 QString PostgresEngine::workSchema()
 {
-    QString name = QLatin1String(WorkSchemaPrefix) + WorkTables::workstationName();
+    QString name = QLatin1String(WorkSchemaPrefix) + WorkTables::workstationKey();
     if (name.toUtf8().size() > 60)
         name = name.left(40) + QLatin1Char('_') + workstationTag();
     return QLatin1Char('"') + name + QLatin1Char('"');

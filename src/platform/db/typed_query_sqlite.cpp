@@ -122,7 +122,7 @@ private:
         const QDir temp(ProgramFolder::tempFolder());
         // "query-<workstation>-<process>-<n>.sqlite", exactly this
         // workstation's: another's name may begin with this one's.
-        const QString station = WorkTables::workstationName();
+        const QString station = WorkTables::workstationKey();
         const QRegularExpression ours(QRegularExpression::anchoredPattern(
             QStringLiteral("query-%1-[0-9]+-[0-9]+\\.sqlite").arg(QRegularExpression::escape(station))));
         std::lock_guard lock(copies().mutex);

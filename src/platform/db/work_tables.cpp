@@ -4,6 +4,7 @@
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QHostInfo>
 #include <QRegularExpression>
@@ -11,17 +12,41 @@
 QString WorkTables::workstationName()
 {
     // Two program folders on one machine are two workstations when each names itself.
-    QString host = qEnvironmentVariable("VENTAROS_WORKSTATION");
-    if (host.trimmed().isEmpty())
-        host = QHostInfo::localHostName();
-    host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
-    return host.isEmpty() ? QStringLiteral("local") : host;
+    QString name = qEnvironmentVariable("VENTAROS_WORKSTATION").trimmed();
+    if (name.isEmpty())
+        name = QHostInfo::localHostName().trimmed();
+    return name.isEmpty() ? QStringLiteral("local") : name;
+}
+
+QString WorkTables::workstationKey()
+{
+    return derivedName(workstationName());
+}
+
+QString WorkTables::derivedName(const QString &name)
+{
+    // Room for what the longest derived file name adds around it.
+    constexpr qsizetype Longest = 120, Kept = 100;
+    const QByteArray utf8 = name.toUtf8();
+    QString out;
+    for (const char byte : utf8) {
+        const uchar b = uchar(byte);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '_' || b == '.' || b == '-')
+            out += QLatin1Char(char(b));
+        else
+            out += QString::asprintf("%%%02X", unsigned(b));
+    }
+    // A name of those characters alone keeps the name it always had, however long.
+    if (out.size() <= Longest || out == name)
+        return out;
+    return out.left(Kept) + QLatin1Char('~')
+           + QString::fromLatin1(QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex().left(16));
 }
 
 QString WorkTables::filePath()
 {
     return QDir(ProgramFolder::tempFolder())
-        .filePath(QStringLiteral("work-") + workstationName() + QStringLiteral(".sqlite"));
+        .filePath(QStringLiteral("work-") + workstationKey() + QStringLiteral(".sqlite"));
 }
 
 void WorkTables::attach(const QSqlDatabase &db)

@@ -9,9 +9,18 @@
 // session uses (a second machine under the same name is refused at open).
 // Either way they stay across restarts.
 namespace WorkTables {
-// This workstation's name as files and rows carry it (letters, digits, "_.-"):
-// the environment variable VENTAROS_WORKSTATION when set, else the host name.
+// The name this workstation is known by, as typed: the environment variable
+// VENTAROS_WORKSTATION when set, else the host name ("local" when neither
+// names one). Messages show it so.
 QString workstationName();
+// What files, the server's work schema, the instance lock, queue rows and
+// the session's tag carry for it: derivedName(workstationName()).
+QString workstationKey();
+// The one derivation of those names: letters, digits and "_.-" stay, every
+// other byte of the name's UTF-8 becomes "%XX", so two names never give one,
+// and a name made only of those characters is its own (as before). A longer
+// result than a file name takes ends in "~" and a hash of the whole name.
+QString derivedName(const QString &name);
 QString filePath(); // of this workstation (SQLite)
 void attach(const QSqlDatabase &db); // part of the SQLite open routine; throws DbError
 // Creates <name> when missing, empties it when it exists.
