@@ -24,7 +24,28 @@ int traced(unsigned, void *context, void *statement, void *)
         static_cast<QStringList *>(context)->append(QString::fromUtf8(sql));
     return 0;
 }
+int counted(unsigned, void *context, void *statement, void *)
+{
+    // Each statement's steps since its last run, taken when it ends.
+    *static_cast<long long *>(context) +=
+        sqlite3_stmt_status(static_cast<sqlite3_stmt *>(statement), SQLITE_STMTSTATUS_VM_STEP, 1);
+    return 0;
+}
 } // namespace
+
+long long stepsOf(const std::function<void()> &road)
+{
+    if (Db::engine() != Db::Engine::Sqlite)
+        qFatal("the work of a road is counted on SQLite only");
+    // Statements kept prepared count from their last reading: from now on.
+    for (sqlite3_stmt *st = sqlite3_next_stmt(handle(), nullptr); st; st = sqlite3_next_stmt(handle(), st))
+        sqlite3_stmt_status(st, SQLITE_STMTSTATUS_VM_STEP, 1);
+    long long steps = 0;
+    sqlite3_trace_v2(handle(), SQLITE_TRACE_PROFILE, counted, &steps);
+    road();
+    sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+    return steps;
+}
 
 QStringList statementsOf(const std::function<void()> &road)
 {
@@ -159,4 +180,29 @@ QStringList planOf(const QString &sql, const QVariantList &params)
     Db::execute(QStringLiteral("DEALLOCATE test_plan"));
     Db::execute(QStringLiteral("RESET enable_seqscan"));
     return rows;
+}
+
+QStringList wholeReads(const QStringList &plan)
+{
+    QStringList found;
+    for (int i = 0; i < plan.size(); ++i) {
+        const QString &row = plan.at(i);
+        if (row.startsWith(QLatin1String("SCAN")) && !row.contains(QLatin1String("VIRTUAL TABLE INDEX"))) {
+            found << row;
+            continue;
+        }
+        if (row.contains(QLatin1String("Seq Scan"))) {
+            found << row;
+            continue;
+        }
+        if (!row.contains(QLatin1String("Index Scan")) && !row.contains(QLatin1String("Index Only Scan")))
+            continue;
+        // The node's own lines follow it up to the next node.
+        bool bounded = false;
+        for (int j = i + 1; j < plan.size() && !plan.at(j).startsWith(QLatin1String("->")); ++j)
+            bounded = bounded || plan.at(j).startsWith(QLatin1String("Index Cond"));
+        if (!bounded)
+            found << row;
+    }
+    return found;
 }

@@ -7,6 +7,10 @@
 
 // The statements a road runs on the program's connection, each once (SQLite only).
 QStringList statementsOf(const std::function<void()> &road);
+// The work a road's statements do on the program's connection: SQLite's
+// virtual-machine steps of every statement it runs (SQLite only). A count of
+// work, not a time: the same on any machine and under any load.
+long long stepsOf(const std::function<void()> &road);
 // The plan rows of a statement, its parameters left unbound (SQLite only).
 QStringList planOf(const QString &sql);
 // "SCAN <table>" of a table that grows with the shop (by its name or its
@@ -22,3 +26,7 @@ QString indexesOutOfStep();
 // server's EXPLAIN lines with reading a whole table made the last resort, so
 // a "Seq Scan" left in it is a table that no index can serve.
 QStringList planOf(const QString &sql, const QVariantList &params);
+// The rows of a plan (from planOf with values) that read a table whole:
+// SQLite's "SCAN" of a table, a server's "Seq Scan", and a server's index
+// scan with no condition on the index (a walk of all of it).
+QStringList wholeReads(const QStringList &plan);

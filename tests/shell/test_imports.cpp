@@ -471,6 +471,59 @@ private slots:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Ime_Firma FROM Firmi WHERE EIK = '000123456'")).toString(),
                  QStringLiteral("Фирма \"Алфа\""));
     }
+
+    // Without EIK a line is looked up by name and the person's EGN: by the
+    // register's index, so an import costs the same per line whatever the
+    // register holds.
+    void aLineCostsTheSameAtAnyRegisterSize()
+    {
+        if (testOnServer())
+            QSKIP("the work of a road is counted on SQLite; lookUpsUseIndexes holds on the server");
+        TestProgram program;
+        long long steps[2] = {0, 0};
+        const int sizes[2] = {200, 4000};
+        for (int i = 0; i < 2; ++i) {
+            addRegister(sizes[i]);
+            QString text;
+            for (int line = 0; line < 50; ++line)
+                text += QStringLiteral("3:[Внос %1 %2]11:[Лице]15:[%3]\n").arg(i).arg(line).arg(9000000000LL + line);
+            const QString path = writeFile(program, text.toUtf8());
+            CounterpartyImport handler(false, Db::connection());
+            steps[i] = stepsOf([&] { runImport(path, handler); });
+            QCOMPARE(handler.added(), 50LL);
+        }
+        QVERIFY2(steps[1] < steps[0] * 3 / 2,
+                 qPrintable(QStringLiteral("%1 steps at %2 counterparties, %3 at %4")
+                                .arg(steps[0]).arg(sizes[0]).arg(steps[1]).arg(sizes[1])));
+    }
+
+    void lookUpsUseIndexes()
+    {
+        TestProgram program;
+        addRegister(100);
+        for (const CounterpartyImport::Lookup &l : CounterpartyImport::lookups(QStringLiteral("000123456"),
+                                                                              QStringLiteral("Фирма 7"),
+                                                                              QStringLiteral("7000000007"))) {
+            const QStringList whole = wholeReads(planOf(l.sql, l.params));
+            QVERIFY2(whole.isEmpty(), qPrintable(whole.join('|') + QStringLiteral("  <=  ") + l.sql));
+        }
+    }
+
+private:
+    // Companies with their persons, numbered after the register's last, till it holds `size`.
+    static void addRegister(int size)
+    {
+        WriteTransaction tx;
+        const int last = Db::scalar(QStringLiteral("SELECT COALESCE(MAX(ID), 0) FROM Firmi")).toInt();
+        const int held = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Firmi")).toInt();
+        for (int id = last + 1; id <= last + size - held; ++id) {
+            Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, EIK, ID_Mol) VALUES (?, ?, ?, ?)"),
+                        {id, QStringLiteral("Фирма %1").arg(id), QString::number(100000000 + id), id});
+            Db::execute(QStringLiteral("INSERT INTO Klienti (ID, Ime_Klient, EGN) VALUES (?, 'Лице', ?)"),
+                        {id, QString::number(7000000000LL + id)});
+        }
+        tx.commit();
+    }
 };
 
 class CatalogueNumberImportTest : public QObject

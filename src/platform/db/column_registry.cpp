@@ -94,18 +94,25 @@ void ColumnRegistry::registerReference(const QString &targetTable, const QString
     references().append({targetTable, targetColumn, table, column, conditionColumn, conditionValue});
 }
 
+QList<ColumnRegistry::Check> ColumnRegistry::referenceChecks(const QString &targetTable, const QString &targetColumn,
+                                                            const QVariant &value)
+{
+    QList<Check> checks;
+    for (const Reference &r : references())
+        if (r.names(targetTable, targetColumn))
+            checks.append({r.table, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(r.table, r.where()),
+                           r.params(value)});
+    return checks;
+}
+
 QString ColumnRegistry::referencedBy(const QString &targetTable, const QString &targetColumn,
                                      const QVariant &value, const QSqlDatabase &db, const QStringList &except)
 {
-    for (const Reference &r : references()) {
-        if (!r.names(targetTable, targetColumn) || except.contains(r.table, Qt::CaseInsensitive))
+    for (const Check &c : referenceChecks(targetTable, targetColumn, value)) {
+        if (except.contains(c.table, Qt::CaseInsensitive) || !Db::tableExists(c.table, db))
             continue;
-        if (!Db::tableExists(r.table, db))
-            continue;
-        const QVariant hit = Db::scalar(
-            QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(r.table, r.where()), r.params(value), db);
-        if (hit.isValid())
-            return r.table;
+        if (Db::scalar(c.sql, c.params, db).isValid())
+            return c.table;
     }
     return {};
 }

@@ -30,6 +30,14 @@ void registerReference(const QString &targetTable, const QString &targetColumn,
 QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value,
                      const QSqlDatabase &db, const QStringList &except = {});
 QString referencedBy(const QString &targetTable, const QString &targetColumn, const QVariant &value);
+// The look-ups the check runs, one per registered column, in its order:
+// "SELECT 1 FROM <table> WHERE <column> = ? ... LIMIT 1" with its values.
+struct Check {
+    QString table;
+    QString sql;
+    QVariantList params;
+};
+QList<Check> referenceChecks(const QString &targetTable, const QString &targetColumn, const QVariant &value);
 // A record that is re-keyed takes every row that names it along (run it in
 // the caller's write transaction). Throws DbError.
 void moveReferences(const QString &targetTable, const QString &targetColumn, const QVariant &from,

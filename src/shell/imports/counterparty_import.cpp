@@ -2,13 +2,24 @@
 
 #include "counterparties/counterparty_record.h"
 
+namespace {
+const char *const ByEik = "SELECT ID FROM Firmi WHERE EIK = ?";
+// Firmi's index on the name finds the companies, Klienti's key their persons.
+const char *const ByNameAndEgn = "SELECT f.ID FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
+                                 "WHERE f.Ime_Firma = ? AND k.EGN = ?";
+} // namespace
+
 CounterpartyImport::CounterpartyImport(bool replace, const QSqlDatabase &db)
     : m_replace(replace)
 {
-    m_byEik = std::make_unique<ImportRun::Statement>(db, QStringLiteral("SELECT ID FROM Firmi WHERE EIK = ?"));
-    m_byNameAndEgn = std::make_unique<ImportRun::Statement>(
-        db, QStringLiteral("SELECT f.ID FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
-                           "WHERE f.Ime_Firma = ? AND k.EGN = ?"));
+    m_byEik = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByEik));
+    m_byNameAndEgn = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByNameAndEgn));
+}
+
+QList<CounterpartyImport::Lookup> CounterpartyImport::lookups(const QString &eik, const QString &name,
+                                                               const QString &egn)
+{
+    return {{QString::fromLatin1(ByEik), {eik}}, {QString::fromLatin1(ByNameAndEgn), {name, egn}}};
 }
 
 CounterpartyImport::~CounterpartyImport() = default;

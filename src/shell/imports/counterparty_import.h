@@ -17,6 +17,14 @@ public:
     QStringList summary() const override;
 
     long long added() const { return m_added; }
+
+    // The look-ups of an existing counterparty, with the values of a line:
+    // by EIK, and by name and the person's EGN.
+    struct Lookup {
+        QString sql;
+        QVariantList params;
+    };
+    static QList<Lookup> lookups(const QString &eik, const QString &name, const QString &egn);
     long long repeated() const { return m_repeated; }
 
 private:
