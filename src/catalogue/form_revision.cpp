@@ -88,9 +88,9 @@ TForm_Revision::TForm_Revision(QWidget *parent)
     ArticlePick::registerTarget(PickMode, [this](const ArticlePick::Picked &picked) {
         const long long warehouse = warehouseKey();
         ArticlePick::quantityWalk(PickMode, ArticlePick::quantityRows(PickMode, picked),
-                                  [warehouse](const QSqlRecord &row, Decimal quantity, const QString &) {
-                                      StockTaking::addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity,
-                                                           warehouse);
+                                  [this, warehouse](const QSqlRecord &row, Decimal quantity, const QString &) {
+                                      m_sheet.addLine(row.value(QStringLiteral("ID")).toLongLong(), quantity,
+                                                      warehouse);
                                   },
                                   this);
     });
@@ -169,6 +169,7 @@ void TForm_Revision::FormShow()
         if (SharedStringList.isEmpty())
             ComboBox_Osnovanie->setEditText(QStringLiteral("Проверка наличности"));
         StockTaking::prepare();
+        m_sheet.load();
         // An unfinished count comes back in its own warehouse.
         const long long pending = StockTaking::pendingWarehouse();
         for (int i = 0; i < ComboBox_Sklad->count(); ++i)
@@ -221,7 +222,7 @@ void TForm_Revision::Edit_KolKeyPress()
     if (!StockLines::parseQuantity(Edit_Kol->text(), &counted, this, false))
         return;
     const int key = GetID_MFromTreeNodeName(Edit_Art_ID->text().trimmed());
-    if (!StockLines::addLine([&](QString *) { return StockTaking::addLine(key, counted, warehouseKey()); }, this))
+    if (!StockLines::addLine([&](QString *) { return m_sheet.addLine(key, counted, warehouseKey()); }, this))
         return;
     Button_Calculate_SUMsClick();
     Edit_Art_ID->setFocus();
@@ -239,13 +240,14 @@ void TForm_Revision::Button_Add_ArtClick()
 
 void TForm_Revision::DBGrid1DblClick()
 {
-    if (StockLines::editCurrentQuantity(DBGrid1, m_model, QStringLiteral("Art_Opis"), StockTaking::setCounted, this))
+    if (StockLines::editCurrentQuantity(DBGrid1, m_model, QStringLiteral("Art_Opis"),
+                                        [this](long long n, Decimal counted) { m_sheet.setCounted(n, counted); }, this))
         Button_Calculate_SUMsClick();
 }
 
 void TForm_Revision::Button_DeleteClick()
 {
-    if (StockLines::removeCurrent(DBGrid1, m_model, StockTaking::removeLine, this))
+    if (StockLines::removeCurrent(DBGrid1, m_model, [this](long long n) { m_sheet.removeLine(n); }, this))
         Button_Calculate_SUMsClick();
 }
 
@@ -262,10 +264,8 @@ void TForm_Revision::Button_Calculate_SUMsClick()
                                  {QStringLiteral("Nal_Sum"), QStringLiteral("Сума налично")},
                                  {QStringLiteral("Otkr_Sum"), QStringLiteral("Сума открито")}};
     try {
-        QVariantList params;
-        const QString sql = StockTaking::linesSql(&params);
-        StockLines::reload(DBGrid1, m_model, sql, params, columns);
-        const StockTaking::Totals t = StockTaking::totals();
+        const StockTaking::Totals t = m_sheet.totals();
+        StockLines::reload(DBGrid1, m_model, StockTaking::linesList(), m_sheet.lineCount(), columns);
         Edit_Ob6to_Nal->setText(StockLines::amount(t.held));
         Edit_Ob6to_Otkr->setText(StockLines::amount(t.found));
         Edit_Difrents->setText(StockLines::amount(t.difference()));
@@ -310,7 +310,7 @@ bool TForm_Revision::leave()
     if (!Dialogs::yesNo(QStringLiteral("Имате започната Ревизия, желаете ли да приключите без запис?"), this))
         return false;
     try {
-        StockTaking::clear();
+        m_sheet.clear();
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     }

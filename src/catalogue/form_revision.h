@@ -1,4 +1,6 @@
 #pragma once
+#include "catalogue/stock_taking.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -14,8 +16,10 @@ class StockLinesModel;
 // "Ревизия": a count of one warehouse. Each counted line is a row of the
 // work table Revision_TMP, which outlives the program, so an unfinished
 // count comes back in its own warehouse (the warehouse list is locked while
-// lines exist). "ЗАПИС" stores the count and sets each counted article's
-// stock in one transaction, then closes. Made once and kept.
+// lines exist). The grid reads a page of lines at a time and the totals are
+// kept as lines change, so a line costs the same at any number of lines.
+// "ЗАПИС" stores the count and sets each counted article's stock in one
+// transaction, then closes. Made once and kept.
 class TForm_Revision : public QDialog
 {
     Q_OBJECT
@@ -70,6 +74,7 @@ private:
     bool leave(); // the question; true when the lines were dropped
 
     StockLinesModel *m_model;
+    StockTaking::Sheet m_sheet;
     long long m_article = 0;
     bool m_ready = false;
 };

@@ -18,7 +18,7 @@
 #include <QTableView>
 
 StockLinesModel::StockLinesModel(QObject *parent)
-    : SqlListModel(parent)
+    : PagedListModel(parent)
 {
 }
 
@@ -50,7 +50,7 @@ QVariant StockLinesModel::data(const QModelIndex &index, int role) const
     const bool quantity = m_quantities.contains(field);
     const bool number = quantity || m_numbers.contains(field);
     if (number && role == Qt::DisplayRole) {
-        const QVariant v = SqlListModel::data(index, Qt::EditRole);
+        const QVariant v = PagedListModel::data(index, Qt::EditRole);
         if (v.isNull())
             return QString();
         return quantity ? StockQuantity::text(Decimal::fromDouble(v.toDouble()))
@@ -61,7 +61,7 @@ QVariant StockLinesModel::data(const QModelIndex &index, int role) const
     if (role == Qt::ForegroundRole && !m_blueField.isEmpty()
         && value(index.row(), m_blueField).toString() == m_blueValue)
         return QBrush(Qt::blue);
-    return SqlListModel::data(index, role);
+    return PagedListModel::data(index, role);
 }
 
 QTableView *StockLines::makeGrid(const char *name, StockLinesModel *model, QWidget *parent)
@@ -79,7 +79,7 @@ QTableView *StockLines::makeGrid(const char *name, StockLinesModel *model, QWidg
     return grid;
 }
 
-void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns)
+void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns, bool fit)
 {
     QSet<QString> shown;
     for (const auto &[field, title] : columns) {
@@ -88,17 +88,36 @@ void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Col
     }
     for (int c = 0; c < model->columnCount(); ++c)
         grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
-    LongTextStyle::fitColumns(grid);
+    if (fit)
+        LongTextStyle::fitColumns(grid);
 }
+
+namespace {
+void keepRow(QTableView *grid, StockLinesModel *model, const StockLines::Columns &columns, int row, bool fit)
+{
+    StockLines::showColumns(grid, model, columns, fit);
+    if (model->rowCount() > 0)
+        grid->setCurrentIndex(model->index(qBound(0, row, model->rowCount() - 1), 1));
+}
+} // namespace
 
 void StockLines::reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,
                         const Columns &columns)
 {
     const int row = grid->currentIndex().row();
-    model->setQuery(sql, params);
-    showColumns(grid, model, columns);
-    if (model->rowCount() > 0)
-        grid->setCurrentIndex(model->index(qBound(0, row, model->rowCount() - 1), 1));
+    const qint64 count = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) counted").arg(sql), params).toLongLong();
+    model->setQuery(sql, params, count);
+    keepRow(grid, model, columns, row, true);
+}
+
+void StockLines::reload(QTableView *grid, StockLinesModel *model, const KeysetList &list, qint64 count,
+                        const Columns &columns)
+{
+    const int row = grid->currentIndex().row();
+    // Fitting the columns reads rows: once, when the lines first show.
+    const bool fit = model->rowCount() == 0;
+    model->setKeysetQuery(list, count);
+    keepRow(grid, model, columns, row, fit);
 }
 
 bool StockLines::gridKey(QEvent *event, const std::function<void()> &edit, const std::function<void()> &remove)

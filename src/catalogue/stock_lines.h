@@ -1,6 +1,6 @@
 #pragma once
 #include "common/decimal.h"
-#include "platform/db/list_model.h"
+#include "platform/db/paged_list_model.h"
 
 #include <QPair>
 #include <QSet>
@@ -14,11 +14,11 @@ class QTableView;
 class QWidget;
 
 // The line grids of the stock documents (delivery, stock-taking, transfer,
-// write-off): every line is a row of its own, keyed by its N; numbers are
-// shown with a fixed number of decimals, empty money (a currency without a
-// rate) stays empty, quantities show their three decimals, and the rows of
-// one flag value may be drawn in blue.
-class StockLinesModel : public SqlListModel
+// write-off): every line is a row of its own, keyed by its N, read a page at
+// a time; numbers are shown with a fixed number of decimals, empty money (a
+// currency without a rate) stays empty, quantities show their three
+// decimals, and the rows of one flag value may be drawn in blue.
+class StockLinesModel : public PagedListModel
 {
     Q_OBJECT
 public:
@@ -43,12 +43,16 @@ namespace StockLines {
 QTableView *makeGrid(const char *name, StockLinesModel *model, QWidget *parent);
 using Columns = QList<QPair<QString, QString>>; // field, title; in grid order
 // Titles the listed fields and hides every other column (the statement
-// lists the shown fields in grid order).
-void showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns);
+// lists the shown fields in grid order); with `fit`, the columns take the
+// widths of their texts.
+void showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns, bool fit = true);
 // Runs the grid's statement again and keeps the current row where it was.
-// Throws DbError.
+// The statement orders its lines completely (by N). Throws DbError.
 void reload(QTableView *grid, StockLinesModel *model, const QString &sql, const QVariantList &params,
             const Columns &columns);
+// The same for a list of `count` lines read by key, so a long list costs a
+// page at any length. Throws DbError.
+void reload(QTableView *grid, StockLinesModel *model, const KeysetList &list, qint64 count, const Columns &columns);
 // Enter (edit) and Delete on a line grid; true when the key was one of them.
 bool gridKey(QEvent *event, const std::function<void()> &edit, const std::function<void()> &remove);
 // A read-only total field, "0.0000" at first.

@@ -26,6 +26,9 @@ void StockTaking::prepare()
                                       "Art_ID INTEGER NOT NULL, Opisanie TEXT, Nal_Kol DOUBLE, Otkr_Kol DOUBLE, "
                                       "Mqrka TEXT, Ed_Cena DOUBLE, Valuta TEXT"),
                        Db::connection());
+    // An article's lines in their order: its held quantity, its sums.
+    WorkTables::ensureIndex(QStringLiteral("Revision_TMP_Art_ID"), QString::fromLatin1(StockTaking::WorkTable),
+                            QStringLiteral("Art_ID, N"), Db::connection());
 }
 
 int StockTaking::lineCount()
@@ -44,11 +47,16 @@ Decimal StockTaking::stock(long long article, long long warehouse)
         QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"), {article, warehouse}));
 }
 
+StockTaking::Lookup StockTaking::heldLookup(long long article)
+{
+    return {QStringLiteral("SELECT t.Nal_Kol FROM %1 t WHERE t.Art_ID = ? ORDER BY t.N LIMIT 1").arg(table()),
+            {article}};
+}
+
 Decimal StockTaking::heldFor(long long article, long long warehouse)
 {
-    const QVariant earlier =
-        Db::scalar(QStringLiteral("SELECT Nal_Kol FROM %1 WHERE Art_ID = ? ORDER BY N LIMIT 1").arg(table()),
-                   {article});
+    const Lookup held = heldLookup(article);
+    const QVariant earlier = Db::scalar(held.sql, held.params);
     return earlier.isValid() ? Decimal::fromVariant(earlier) : stock(article, warehouse);
 }
 
@@ -96,25 +104,36 @@ void StockTaking::clear()
     Db::execute(QStringLiteral("DELETE FROM %1").arg(table()));
 }
 
+KeysetList StockTaking::linesList()
+{
+    KeysetList k;
+    k.select = QStringLiteral("SELECT t.N, t.Art_ID, t.Opisanie AS Art_Opis, "
+                              "(SELECT SUM(s.Otkr_Kol) FROM %1 s WHERE s.Art_ID = t.Art_ID) - t.Nal_Kol AS Difrents, "
+                              "t.Nal_Kol, t.Otkr_Kol, t.Mqrka, t.Ed_Cena, t.Valuta, "
+                              "t.Nal_Kol * t.Ed_Cena * v.Kurs AS Nal_Sum, t.Otkr_Kol * t.Ed_Cena * v.Kurs AS Otkr_Sum, "
+                              "v.Kurs, t.Sklad_ID")
+                   .arg(table());
+    k.from = QStringLiteral(" FROM %1 t LEFT JOIN Valuti v ON v.Opisanie = t.Valuta").arg(table());
+    k.order = {{QStringLiteral("t.N"), QStringLiteral("N")}};
+    return k;
+}
+
 QString StockTaking::linesSql(QVariantList *params)
 {
     params->clear();
-    return QStringLiteral("SELECT t.N, t.Art_ID, t.Opisanie AS Art_Opis, "
-                          "(SELECT SUM(s.Otkr_Kol) FROM %1 s WHERE s.Art_ID = t.Art_ID) - t.Nal_Kol AS Difrents, "
-                          "t.Nal_Kol, t.Otkr_Kol, t.Mqrka, t.Ed_Cena, t.Valuta, "
-                          "t.Nal_Kol * t.Ed_Cena * v.Kurs AS Nal_Sum, t.Otkr_Kol * t.Ed_Cena * v.Kurs AS Otkr_Sum, "
-                          "v.Kurs, t.Sklad_ID FROM %1 t LEFT JOIN Valuti v ON v.Opisanie = t.Valuta ORDER BY t.N")
-        .arg(table());
+    return KeysetReader(linesList()).sql();
 }
 
-StockTaking::Totals StockTaking::totals()
+namespace {
+const char *const TotalsColumns = "SELECT t.Art_ID, t.Nal_Kol, t.Otkr_Kol, t.Ed_Cena, v.Kurs "
+                                  "FROM %1 t JOIN Valuti v ON v.Opisanie = t.Valuta";
+
+// Lines in entry order: an article's held quantity counts once, at its first line.
+StockTaking::Totals addUp(const QList<QSqlRecord> &lines)
 {
-    Totals t;
+    StockTaking::Totals t;
     QSet<long long> seen;
-    // Lines in entry order: an article's held quantity counts once, at its first line.
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT t.Art_ID, t.Nal_Kol, t.Otkr_Kol, t.Ed_Cena, v.Kurs "
-                                                       "FROM %1 t JOIN Valuti v ON v.Opisanie = t.Valuta ORDER BY t.N")
-                                            .arg(table()))) {
+    for (const QSqlRecord &r : lines) {
         const Decimal value = Decimal::fromVariant(r.value(3)) * Decimal::fromVariant(r.value(4));
         t.found += Decimal::fromVariant(r.value(2)) * value;
         if (!seen.contains(r.value(0).toLongLong())) {
@@ -123,6 +142,99 @@ StockTaking::Totals StockTaking::totals()
         }
     }
     return t;
+}
+} // namespace
+
+StockTaking::Totals StockTaking::totals()
+{
+    return addUp(Db::rows(QString::fromLatin1(TotalsColumns).arg(table()) + QStringLiteral(" ORDER BY t.N")));
+}
+
+StockTaking::Lookup StockTaking::articleTotalsLookup(long long article)
+{
+    return {QString::fromLatin1(TotalsColumns).arg(table()) + QStringLiteral(" WHERE t.Art_ID = ? ORDER BY t.N"),
+            {article}};
+}
+
+// ---- the sheet -----------------------------------------------------------------------------
+
+void StockTaking::Sheet::load()
+{
+    m_totals = StockTaking::totals();
+    m_lines = StockTaking::lineCount();
+    m_stale = false;
+}
+
+StockTaking::Totals StockTaking::Sheet::articleTotals(long long article) const
+{
+    const Lookup l = articleTotalsLookup(article);
+    return addUp(Db::rows(l.sql, l.params));
+}
+
+void StockTaking::Sheet::apply(const Totals &before, const Totals &after)
+{
+    m_totals.held += after.held - before.held;
+    m_totals.found += after.found - before.found;
+}
+
+namespace {
+long long articleOfLine(long long n)
+{
+    return Db::scalar(QStringLiteral("SELECT Art_ID FROM %1 WHERE N = ?").arg(table()), {n}).toLongLong();
+}
+} // namespace
+
+long long StockTaking::Sheet::addLine(long long article, Decimal counted, long long warehouse)
+{
+    const Totals before = articleTotals(article);
+    const long long n = StockTaking::addLine(article, counted, warehouse);
+    if (n == 0)
+        return 0;
+    ++m_lines;
+    m_stale = true; // until its article's totals are read
+    apply(before, articleTotals(article));
+    m_stale = false;
+    return n;
+}
+
+bool StockTaking::Sheet::setCounted(long long n, Decimal counted)
+{
+    const long long article = articleOfLine(n);
+    const Totals before = articleTotals(article);
+    if (!StockTaking::setCounted(n, counted))
+        return false;
+    m_stale = true;
+    apply(before, articleTotals(article));
+    m_stale = false;
+    return true;
+}
+
+bool StockTaking::Sheet::removeLine(long long n)
+{
+    const long long article = articleOfLine(n);
+    const Totals before = articleTotals(article);
+    if (!StockTaking::removeLine(n))
+        return false;
+    --m_lines;
+    m_stale = true;
+    apply(before, articleTotals(article));
+    m_stale = false;
+    return true;
+}
+
+void StockTaking::Sheet::clear()
+{
+    StockTaking::clear();
+    m_totals = {};
+    m_lines = 0;
+    m_stale = false;
+}
+
+StockTaking::Totals StockTaking::Sheet::totals()
+{
+    if (m_stale)
+        load();
+    return m_totals;
 }
 
 long long StockTaking::save(const Head &head, QString *refusal)

@@ -75,6 +75,16 @@ void WorkTables::ensure(const QString &name, const QString &columns, const QSqlD
     Db::execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(qualified(name, db), spelled), {}, db);
 }
 
+void WorkTables::ensureIndex(const QString &index, const QString &table, const QString &columns,
+                             const QSqlDatabase &db)
+{
+    // SQLite names the index in the table's schema, a server the table alone.
+    const QString sql = Db::engine(db) == Db::Engine::Postgres
+                            ? QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(index, qualified(table, db), columns)
+                            : QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(qualified(index, db), table, columns);
+    Db::execute(sql, {}, db);
+}
+
 void WorkTables::create(const QString &name, const QString &columns, const QSqlDatabase &db)
 {
     ensure(name, columns, db);

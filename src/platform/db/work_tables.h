@@ -30,6 +30,9 @@ void create(const QString &name, const QString &columns, const QSqlDatabase &db)
 void create(const QString &name, const QString &columns);
 // Creates <name> when missing and keeps the rows it holds.
 void ensure(const QString &name, const QString &columns, const QSqlDatabase &db);
+// Indexes the work table <table> on `columns` ("Art_ID, N") as <index>, when
+// it is not yet; throws DbError.
+void ensureIndex(const QString &index, const QString &table, const QString &columns, const QSqlDatabase &db);
 void drop(const QString &name, const QSqlDatabase &db);
 void drop(const QString &name);
 QString qualified(const QString &name); // on the program's connection: "work.<name>"
