@@ -7,6 +7,7 @@
 #include "platform/db/paged_list_model.h"
 #include "platform/db/transaction.h"
 #include "test_registry.h"
+#include "test_support.h"
 
 #include <QRandomGenerator>
 #include <QSqlDriver>
@@ -62,6 +63,96 @@ int traced(unsigned, void *context, void *statement, void *)
     sqlite3_free(sql);
     return 0;
 }
+// Walks the list every way and compares each row with the whole statement's.
+void walk(const KeysetList &list)
+{
+    const QList<long long> all = expected(list);
+    QVERIFY(all.size() > 4 * PagedListModel::PageSize);
+
+    // Page after page.
+    PagedListModel forward;
+    forward.setKeysetQuery(list);
+    QCOMPARE(forward.rowCount(), int(all.size()));
+    for (int r = 0; r < all.size(); ++r)
+        QCOMPARE(keyAt(forward, r), all.at(r));
+
+    // From the last row backwards, a neighbouring page read from its neighbour's key.
+    PagedListModel backward;
+    backward.setKeysetQuery(list);
+    for (int r = int(all.size()) - 1; r >= 0; --r)
+        QCOMPARE(keyAt(backward, r), all.at(r));
+
+    // Jumps: far pages are reached from the nearest row known.
+    PagedListModel jumps;
+    jumps.setKeysetQuery(list);
+    QRandomGenerator rng(7);
+    for (int i = 0; i < 60; ++i) {
+        const int r = int(rng.bounded(int(all.size())));
+        QCOMPARE(keyAt(jumps, r), all.at(r));
+    }
+
+    // A row found by its key; the rows around it read from that key.
+    for (const int r : {0, 1, PagedListModel::PageSize - 1, PagedListModel::PageSize + 17, int(all.size()) / 2,
+                        int(all.size()) - 1}) {
+        PagedListModel found;
+        found.setKeysetQuery(list);
+        QCOMPARE(found.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)}), r);
+        for (int near = qMax(0, r - 230); near < qMin(int(all.size()), r + 230); near += 3)
+            QCOMPARE(keyAt(found, near), all.at(near));
+    }
+    PagedListModel none;
+    none.setKeysetQuery(list);
+    QCOMPARE(none.rowWhere(QStringLiteral("T.K = ?"), {-5}), -1);
+
+    // Marked rows handed over in runs.
+    const QList<QSqlRecord> marked = forward.records({3, 4, 5, 900, 901, int(all.size()) - 1});
+    QCOMPARE(marked.size(), 6);
+    QCOMPARE(marked.at(3).value(QStringLiteral("K")).toLongLong(), all.at(900));
+    QCOMPARE(marked.at(5).value(QStringLiteral("K")).toLongLong(), all.last());
+}
+
+// Tables T and GT (the groups) of `rows` rows with NULLs, ties and missing groups.
+void fill(int rows)
+{
+    Db::execute(QStringLiteral("CREATE TABLE T (K INTEGER NOT NULL, A TEXT, B DOUBLE PRECISION, G INTEGER)"));
+    Db::execute(QStringLiteral("CREATE TABLE GT (ID INTEGER NOT NULL, Name TEXT)"));
+    QRandomGenerator rng(47);
+    WriteTransaction tx;
+    // Group 13 has no row; groups 2 and 5 share a name, group 7 has none.
+    for (int g = 1; g <= 12; ++g)
+        Db::execute(QStringLiteral("INSERT INTO GT (ID, Name) VALUES (?, ?)"),
+                    {g, g == 7 ? QVariant() : QVariant(g == 5 ? QStringLiteral("Група 2") : QStringLiteral("Група %1").arg(g))});
+    const QStringList words{"мляко", "Мляко", "МЛЯКО", "сирене", "Ябълка", "apple", "Apple", "", "z"};
+    for (int k = 1; k <= rows; ++k) {
+        const int pick = int(rng.bounded(12));
+        const QVariant a = pick < 3 ? QVariant() : QVariant(words.at(pick % words.size()));
+        const QVariant b = pick == 4 ? QVariant() : QVariant(double(rng.bounded(20)) / 4);
+        // The keys are not in the table's order.
+        Db::execute(QStringLiteral("INSERT INTO T (K, A, B, G) VALUES (?, ?, ?, ?)"),
+                    {(k * 7919) % 100003, a, b, 1 + int(rng.bounded(13))});
+    }
+    tx.commit();
+}
+
+void orders()
+{
+    QTest::addColumn<QList<KeysetList::Term>>("order");
+    QTest::addColumn<int>("groupTerms");
+    QTest::addColumn<bool>("descending");
+    const KeysetList::Term k{QStringLiteral("T.K"), QStringLiteral("K")};
+    const KeysetList::Term a{QStringLiteral("T.A"), QStringLiteral("A")};
+    const KeysetList::Term b{QStringLiteral("T.B"), QStringLiteral("B")};
+    const KeysetList::Term gName{QStringLiteral("GT.Name"), QStringLiteral("GName")};
+    const KeysetList::Term g{QStringLiteral("GT.ID"), QStringLiteral("G")};
+    for (const bool descending : {false, true}) {
+        const char *way = descending ? " descending" : "";
+        QTest::addRow("key%s", way) << QList<KeysetList::Term>{k} << 0 << descending;
+        QTest::addRow("text with NULLs and ties%s", way) << QList<KeysetList::Term>{a, k} << 0 << descending;
+        QTest::addRow("number with NULLs%s", way) << QList<KeysetList::Term>{b, k} << 0 << descending;
+        QTest::addRow("two columns%s", way) << QList<KeysetList::Term>{a, b, k} << 0 << descending;
+        QTest::addRow("group name, group by group%s", way) << QList<KeysetList::Term>{gName, g, k} << 2 << descending;
+    }
+}
 } // namespace
 
 class KeysetPages : public QObject
@@ -76,24 +167,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(Db::open(kConnection, m_dir.filePath(QStringLiteral("k.sqlite")), true, &error), qPrintable(error));
         Db::setCurrentConnection(kConnection);
-        Db::execute(QStringLiteral("CREATE TABLE T (K INTEGER NOT NULL, A TEXT, B DOUBLE, G INTEGER)"));
-        Db::execute(QStringLiteral("CREATE TABLE GT (ID INTEGER NOT NULL, Name TEXT)"));
-        QRandomGenerator rng(47);
-        WriteTransaction tx;
-        // Group 13 has no row; groups 2 and 5 share a name, group 7 has none.
-        for (int g = 1; g <= 12; ++g)
-            Db::execute(QStringLiteral("INSERT INTO GT (ID, Name) VALUES (?, ?)"),
-                        {g, g == 7 ? QVariant() : QVariant(g == 5 ? QStringLiteral("Група 2") : QStringLiteral("Група %1").arg(g))});
-        const QStringList words{"мляко", "Мляко", "МЛЯКО", "сирене", "Ябълка", "apple", "Apple", "", "z"};
-        for (int k = 1; k <= Rows; ++k) {
-            const int pick = int(rng.bounded(12));
-            const QVariant a = pick < 3 ? QVariant() : QVariant(words.at(pick % words.size()));
-            const QVariant b = pick == 4 ? QVariant() : QVariant(double(rng.bounded(20)) / 4);
-            // The keys are not in the table's order.
-            Db::execute(QStringLiteral("INSERT INTO T (K, A, B, G) VALUES (?, ?, ?, ?)"),
-                        {(k * 7919) % 100003, a, b, 1 + int(rng.bounded(13))});
-        }
-        tx.commit();
+        fill(Rows);
     }
 
     void cleanupTestCase()
@@ -102,75 +176,14 @@ private Q_SLOTS:
         Db::setCurrentConnection(QString());
     }
 
-    void pagesShowTheOrderedStatement_data()
-    {
-        QTest::addColumn<QList<KeysetList::Term>>("order");
-        QTest::addColumn<int>("groupTerms");
-        QTest::addColumn<bool>("descending");
-        const KeysetList::Term k{QStringLiteral("T.K"), QStringLiteral("K")};
-        const KeysetList::Term a{QStringLiteral("T.A"), QStringLiteral("A")};
-        const KeysetList::Term b{QStringLiteral("T.B"), QStringLiteral("B")};
-        const KeysetList::Term gName{QStringLiteral("GT.Name"), QStringLiteral("GName")};
-        const KeysetList::Term g{QStringLiteral("GT.ID"), QStringLiteral("G")};
-        for (const bool descending : {false, true}) {
-            const char *way = descending ? " descending" : "";
-            QTest::addRow("key%s", way) << QList<KeysetList::Term>{k} << 0 << descending;
-            QTest::addRow("text with NULLs and ties%s", way) << QList<KeysetList::Term>{a, k} << 0 << descending;
-            QTest::addRow("number with NULLs%s", way) << QList<KeysetList::Term>{b, k} << 0 << descending;
-            QTest::addRow("two columns%s", way) << QList<KeysetList::Term>{a, b, k} << 0 << descending;
-            QTest::addRow("group name, group by group%s", way) << QList<KeysetList::Term>{gName, g, k} << 2 << descending;
-        }
-    }
+    void pagesShowTheOrderedStatement_data() { orders(); }
 
     void pagesShowTheOrderedStatement()
     {
         QFETCH(QList<KeysetList::Term>, order);
         QFETCH(int, groupTerms);
         QFETCH(bool, descending);
-        const KeysetList list = listOf(order, groupTerms, descending);
-        const QList<long long> all = expected(list);
-        QVERIFY(all.size() > 4 * PagedListModel::PageSize);
-
-        // Page after page.
-        PagedListModel forward;
-        forward.setKeysetQuery(list);
-        QCOMPARE(forward.rowCount(), int(all.size()));
-        for (int r = 0; r < all.size(); ++r)
-            QCOMPARE(keyAt(forward, r), all.at(r));
-
-        // From the last row backwards, a neighbouring page read from its neighbour's key.
-        PagedListModel backward;
-        backward.setKeysetQuery(list);
-        for (int r = int(all.size()) - 1; r >= 0; --r)
-            QCOMPARE(keyAt(backward, r), all.at(r));
-
-        // Jumps: far pages are reached from the nearest row known.
-        PagedListModel jumps;
-        jumps.setKeysetQuery(list);
-        QRandomGenerator rng(7);
-        for (int i = 0; i < 60; ++i) {
-            const int r = int(rng.bounded(int(all.size())));
-            QCOMPARE(keyAt(jumps, r), all.at(r));
-        }
-
-        // A row found by its key; the rows around it read from that key.
-        for (const int r : {0, 1, PagedListModel::PageSize - 1, PagedListModel::PageSize + 17, int(all.size()) / 2,
-                            int(all.size()) - 1}) {
-            PagedListModel found;
-            found.setKeysetQuery(list);
-            QCOMPARE(found.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)}), r);
-            for (int near = qMax(0, r - 230); near < qMin(int(all.size()), r + 230); near += 3)
-                QCOMPARE(keyAt(found, near), all.at(near));
-        }
-        PagedListModel none;
-        none.setKeysetQuery(list);
-        QCOMPARE(none.rowWhere(QStringLiteral("T.K = ?"), {-5}), -1);
-
-        // Marked rows handed over in runs.
-        const QList<QSqlRecord> marked = forward.records({3, 4, 5, 900, 901, int(all.size()) - 1});
-        QCOMPARE(marked.size(), 6);
-        QCOMPARE(marked.at(3).value(QStringLiteral("K")).toLongLong(), all.at(900));
-        QCOMPARE(marked.at(5).value(QStringLiteral("K")).toLongLong(), all.last());
+        walk(listOf(order, groupTerms, descending));
     }
 
     void aNeighbouringPageIsReadByKeyNotByPosition()
@@ -226,5 +239,24 @@ private Q_SLOTS:
     }
 };
 
+// The same on the engine of the test run: a server sorts NULL after every
+// value, SQLite before.
+class KeysetPagesOnTheEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void pagesShowTheOrderedStatement_data() { orders(); }
+    void pagesShowTheOrderedStatement()
+    {
+        QFETCH(QList<KeysetList::Term>, order);
+        QFETCH(int, groupTerms);
+        QFETCH(bool, descending);
+        TestProgram program;
+        fill(1000);
+        walk(listOf(order, groupTerms, descending));
+    }
+};
+
 VTEST(KeysetPages)
+VTEST(KeysetPagesOnTheEngine)
 #include "test_keyset_pages.moc"

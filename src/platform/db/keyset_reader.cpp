@@ -60,8 +60,10 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
                                                       bool inclusive) const
 {
     // Rows after (a, b, c): a = ? AND b = ? AND c > ?, then a = ? AND b > ?,
-    // then a > ?. NULL comes first, so it is after nothing going down and
-    // before everything else going up.
+    // then a > ?. NULLs come where the engine sorts them: SQLite before every
+    // value, a server after (ascending), so read one way they are after
+    // nothing or after every value.
+    const bool nullsLast = ascending != (Db::engine() == Db::Engine::Sqlite);
     QList<Piece> pieces;
     for (int j = terms - 1; j >= lowest; --j) {
         const Piece prefix = equalTo(key, j);
@@ -75,21 +77,19 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
             pieces << p;
         };
         const bool own = inclusive && j == terms - 1;
+        const QString after = ascending ? (own ? QStringLiteral(" >= ?") : QStringLiteral(" > ?"))
+                                        : (own ? QStringLiteral(" <= ?") : QStringLiteral(" < ?"));
         if (j == m_list.order.size() - 1) {
-            // The unique last term is never NULL.
-            add(e + (ascending ? (own ? QStringLiteral(" >= ?") : QStringLiteral(" > ?"))
-                               : (own ? QStringLiteral(" <= ?") : QStringLiteral(" < ?"))),
-                true);
+            add(e + after, true); // the unique last term is never NULL
         } else if (v.isNull()) {
             if (own)
                 add(e + QStringLiteral(" IS NULL"), false);
-            if (ascending)
+            if (!nullsLast)
                 add(e + QStringLiteral(" IS NOT NULL"), false);
-        } else if (ascending) {
-            add(e + (own ? QStringLiteral(" >= ?") : QStringLiteral(" > ?")), true);
         } else {
-            add(e + (own ? QStringLiteral(" <= ?") : QStringLiteral(" < ?")), true);
-            add(e + QStringLiteral(" IS NULL"), false);
+            add(e + after, true);
+            if (nullsLast)
+                add(e + QStringLiteral(" IS NULL"), false);
         }
     }
     return pieces;

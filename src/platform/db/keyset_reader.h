@@ -9,8 +9,9 @@
 // An ordered list whose order an index serves, read by the key of a row the
 // reader knows instead of counting rows from the first: the rows after a key
 // are those whose order values are greater, each such piece one index range,
-// however far into the list it lies. NULL sorts first, as the engine does; a
-// descending list is the ascending one read backwards.
+// however far into the list it lies. NULL sorts where the engine sorts it
+// (SQLite first, a server last); a descending list is the ascending one read
+// backwards.
 struct KeysetList {
     struct Term {
         QString expression; // in the statement ("Produkti.Opisanie")
