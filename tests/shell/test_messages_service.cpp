@@ -16,9 +16,12 @@ using namespace std::chrono_literals;
 namespace {
 const QString kLocal = QStringLiteral("127.0.0.1");
 
-std::unique_ptr<QTcpSocket> stationTo(quint16 port)
+// A station at `from` (any address of the loopback network).
+std::unique_ptr<QTcpSocket> stationTo(quint16 port, const QString &from = QString())
 {
     auto socket = std::make_unique<QTcpSocket>();
+    if (!from.isEmpty() && !socket->bind(QHostAddress(from)))
+        qFatal("cannot bind the loopback address");
     socket->connectToHost(kLocal, port);
     if (!socket->waitForConnected(5000))
         qFatal("loopback connection failed");
@@ -31,6 +34,18 @@ QTcpSocket *acceptOne(QTcpServer &server)
         return nullptr;
     return server.nextPendingConnection();
 }
+
+// `count` strangers, kMaxPlacesPerAddress from each loopback address from
+// 127.0.0.<first> on.
+std::vector<std::unique_ptr<QTcpSocket>> strangers(quint16 port, int count, int first)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(stationTo(port, QStringLiteral("127.0.0.%1").arg(first + i / MessageService::kMaxPlacesPerAddress)));
+    return out;
+}
+
+const MessageService::Timeouts Patient{1h, 1h, 0ms};
 } // namespace
 
 class MessageServiceTest : public QObject
@@ -41,9 +56,12 @@ private Q_SLOTS:
     void composeEdgeCases();
     void disconnectClosesOnlyThatStation();
     void replyRoutingRules();
-    void refusesStationsBeyondTheCap();
+    void aFullListenerLetsNewConnectionsWait();
+    void oneAddressHoldsAFewPlaces();
     void silentStrangersLoseTheirPlaces();
+    void onlyTextKeepsAPlace();
     void aStationThatFallsSilentIsClosed();
+    void aMessageIsDeliveredOnlyIfItsConnectionHolds();
     void queueAndConversationCaps();
     void takenPortIsReportedAndRetried();
     void clientFailureOnlySetsStatus();
@@ -175,39 +193,76 @@ void MessageServiceTest::replyRoutingRules()
     QCOMPARE(service.replyTarget(0), 0);
 }
 
-void MessageServiceTest::refusesStationsBeyondTheCap()
+// With every place held the listener takes no connection: a station that
+// connects meanwhile waits, and its message arrives once a place is free.
+void MessageServiceTest::aFullListenerLetsNewConnectionsWait()
 {
     MessageService service(0);
+    service.setTimeouts(Patient);
     QVERIFY(service.startListening());
     QSignalSpy notes(&service, &MessageService::note);
-    std::vector<std::unique_ptr<QTcpSocket>> stations;
-    for (int i = 0; i <= MessageService::kMaxStations; ++i)
-        stations.push_back(stationTo(service.port()));
-    QTRY_COMPARE(notes.size(), 1);
-    QVERIFY(notes.at(0).at(0).toString().contains(QStringLiteral("твърде много")));
-    QCOMPARE(service.stations().size(), MessageService::kMaxStations);
-    QTRY_VERIFY(stations.back()->state() == QAbstractSocket::UnconnectedState);
-    // a place freed is taken again
-    stations.front()->disconnectFromHost();
-    QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations - 1);
-    auto again = stationTo(service.port());
+    QSignalSpy spy(&service, &MessageService::received);
+    auto held = strangers(service.port(), MessageService::kMaxStations, 10);
     QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations);
+
+    MessageService station(0);
+    station.setPeerPort(service.port());
+    station.setMessageHost(kLocal);
+    station.setTimeouts(Patient);
+    const QString message = MessageText::compose(QStringLiteral("Каса2"), QStringLiteral("чакам"));
+    QCOMPARE(station.sendReply(0, MessageText::encode(message)), MessageService::Sending::Sending);
+    QTRY_COMPARE(notes.size(), 1);
+    QVERIFY(notes.at(0).at(0).toString().contains(QStringLiteral("заети")));
+    QCOMPARE(service.stations().size(), MessageService::kMaxStations);
+    QCOMPARE(spy.size(), 0);
+
+    held.front()->disconnectFromHost();
+    QTRY_COMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), message);
+    QCOMPARE(service.stations().size(), MessageService::kMaxStations);
+    QCOMPARE(service.stations().last().address, kLocal);
     QCOMPARE(notes.size(), 1);
+}
+
+// One address holds a few places; its further connections are closed with
+// one note, and other addresses still come in.
+void MessageServiceTest::oneAddressHoldsAFewPlaces()
+{
+    MessageService service(0);
+    service.setTimeouts(Patient);
+    QVERIFY(service.startListening());
+    QSignalSpy notes(&service, &MessageService::note);
+    const QString crowd = QStringLiteral("127.0.0.2");
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int i = 0; i < MessageService::kMaxPlacesPerAddress + 3; ++i)
+        sockets.push_back(stationTo(service.port(), crowd));
+    for (std::size_t i = MessageService::kMaxPlacesPerAddress; i < sockets.size(); ++i)
+        QTRY_COMPARE(sockets.at(i)->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(service.stations().size(), MessageService::kMaxPlacesPerAddress);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY(notes.at(0).at(0).toString().contains(crowd));
+    auto other = stationTo(service.port(), QStringLiteral("127.0.0.3"));
+    QTRY_COMPARE(service.stations().size(), MessageService::kMaxPlacesPerAddress + 1);
+    // A place of the crowd freed is the crowd's again.
+    sockets.front()->disconnectFromHost();
+    QTRY_COMPARE(service.stations().size(), MessageService::kMaxPlacesPerAddress);
+    auto again = stationTo(service.port(), crowd);
+    QTRY_COMPARE(service.stations().size(), MessageService::kMaxPlacesPerAddress + 1);
+    QCOMPARE(again->state(), QAbstractSocket::ConnectedState);
 }
 
 void MessageServiceTest::silentStrangersLoseTheirPlaces()
 {
     MessageService service(0);
-    service.setTimeouts({1500ms, 3000ms});
+    service.setTimeouts({1500ms, 3000ms, 0ms});
     QVERIFY(service.startListening());
-    std::vector<std::unique_ptr<QTcpSocket>> strangers;
-    for (int i = 0; i < 40; ++i)
-        strangers.push_back(stationTo(service.port()));
+    auto silent = strangers(service.port(), 40, 20);
     QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations);
-    // Not one byte from any of them: every place is free again.
-    QTRY_COMPARE_WITH_TIMEOUT(service.stations().size(), 0, 10000);
-    for (const auto &s : strangers)
-        QTRY_COMPARE(s->state(), QAbstractSocket::UnconnectedState);
+    // Not one byte from any of them: every place is free again, also for
+    // those that waited.
+    for (const auto &s : silent)
+        QTRY_COMPARE_WITH_TIMEOUT(s->state(), QAbstractSocket::UnconnectedState, 10000);
+    QTRY_COMPARE(service.stations().size(), 0);
 
     // A real workstation connects and its message arrives.
     MessageService station(0);
@@ -222,10 +277,30 @@ void MessageServiceTest::silentStrangersLoseTheirPlaces()
     QCOMPARE(service.stations().size(), 1);
 }
 
+// NUL and control bytes are no text: a connection that sends nothing else
+// is closed as a silent one, and raises no message.
+void MessageServiceTest::onlyTextKeepsAPlace()
+{
+    MessageService service(0);
+    service.setTimeouts({300ms, 1h, 0ms});
+    QVERIFY(service.startListening());
+    QSignalSpy spy(&service, &MessageService::received);
+    auto talker = stationTo(service.port(), QStringLiteral("127.0.0.4"));
+    talker->write("T:\r\nтук\r\n");
+    QTRY_COMPARE(spy.size(), 1);
+    auto noise = stationTo(service.port(), QStringLiteral("127.0.0.5"));
+    noise->write(QByteArray("\0\x01\r\n\t\x7f\0", 7));
+    QTRY_COMPARE(noise->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(service.stations().size(), 1);
+    QCOMPARE(service.stations().first().address, QStringLiteral("127.0.0.4"));
+    QCOMPARE(talker->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(spy.size(), 1);
+}
+
 void MessageServiceTest::aStationThatFallsSilentIsClosed()
 {
     MessageService service(0);
-    service.setTimeouts({2000ms, 1500ms});
+    service.setTimeouts({2000ms, 1500ms, 0ms});
     QVERIFY(service.startListening());
     auto talker = stationTo(service.port());
     auto quiet = stationTo(service.port());
@@ -241,6 +316,34 @@ void MessageServiceTest::aStationThatFallsSilentIsClosed()
     QCOMPARE(quiet->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(talker->state(), QAbstractSocket::ConnectedState);
     QTRY_COMPARE(service.stations().size(), 0);
+}
+
+// A message is delivered once it has left and its connection held; a
+// connection reset before then loses it, and that is told.
+void MessageServiceTest::aMessageIsDeliveredOnlyIfItsConnectionHolds()
+{
+    for (const bool reset : {true, false}) {
+        QTcpServer peer;
+        QVERIFY(peer.listen(QHostAddress::Any, 0));
+        MessageService sender(0);
+        sender.setPeerPort(peer.serverPort());
+        sender.setMessageHost(kLocal);
+        sender.setTimeouts({1h, 1h, reset ? 1h : 0ms});
+        QSignalSpy delivered(&sender, &MessageService::delivered);
+        QSignalSpy lost(&sender, &MessageService::notDelivered);
+        QCOMPARE(sender.sendReply(0, "A:\r\nедно\r\n"), MessageService::Sending::Sending);
+        QTcpSocket *far = acceptOne(peer);
+        QVERIFY(far);
+        QTRY_VERIFY(far->bytesAvailable() > 0);
+        if (reset) {
+            // Another message waits for this one.
+            QCOMPARE(sender.sendReply(0, "A:\r\nдве\r\n"), MessageService::Sending::Busy);
+            far->abort();
+        }
+        QTRY_COMPARE(delivered.size() + lost.size(), 1);
+        QCOMPARE(lost.size(), reset ? 1 : 0);
+        QCOMPARE((reset ? lost : delivered).at(0).at(0).toByteArray(), QByteArray("A:\r\nедно\r\n"));
+    }
 }
 
 void MessageServiceTest::queueAndConversationCaps()

@@ -21,6 +21,7 @@
 namespace {
 const QString kPromptCaption = QStringLiteral("Свържи се с ");
 const QString kPromptLabel = QStringLiteral("IP адрес:");
+const QString NotSent = QStringLiteral("Няма връзка: съобщението не е изпратено");
 
 QLabel *caption(const QString &text, QWidget *parent)
 {
@@ -90,7 +91,7 @@ MessagePanel::MessagePanel(QWidget *parent, quint16 port)
     });
     connect(m_service, &MessageService::notDelivered, this, [this] {
         m_waitingMessage.clear();
-        m_service->setStatus(QStringLiteral("Няма връзка"));
+        m_service->setStatus(NotSent);
     });
     m_clock.start();
     // A new conversation starts empty.
@@ -193,20 +194,18 @@ void MessagePanel::sendMessage()
     if (typed.trimmed().isEmpty())
         return;
     const QString message = MessageText::compose(AppState::instance().currentOperator(), typed);
-    // A message that was not sent must never look sent: it stays to be sent again.
+    // A message that was not sent must never look sent: it is shown sent
+    // (and the box cleared) once delivered, else it stays to be sent again.
     switch (m_service->sendReply(chosenStation(), MessageText::encode(message))) {
-    case MessageService::Sending::Sent:
-        Memo_Send_Message->clear();
-        showSent(message);
+    case MessageService::Sending::Sending:
+        m_waitingMessage = message;
+        m_waitingTyped = typed;
         break;
-    case MessageService::Sending::Connecting:
-        if (m_waitingMessage.isEmpty()) {
-            m_waitingMessage = message;
-            m_waitingTyped = typed;
-        }
+    case MessageService::Sending::Busy:
+        m_service->setStatus(QStringLiteral("Предишното съобщение още се изпраща"));
         break;
     case MessageService::Sending::Failed:
-        m_service->setStatus(QStringLiteral("Няма връзка"));
+        m_service->setStatus(NotSent);
         break;
     }
 }
@@ -275,15 +274,18 @@ void MessagePanel::askQueued()
             showArrival(arrival);
         return;
     }
-    // A peer may raise a few questions a minute; its messages beyond are dropped.
+    // A peer may raise a few questions a minute, and all peers together a
+    // few more; the messages beyond go to the panel unasked.
     while (!m_queue.isEmpty()) {
         const QString address = m_queue.first().address;
         const auto verdict = m_questionLimit.admit(address, m_clock.elapsed(), m_questionWindow.count());
         if (verdict == QuestionLimit::Verdict::Ask)
             break;
-        if (verdict == QuestionLimit::Verdict::DropAndNote)
-            ExceptionLog::write(QStringLiteral("MessagePanel"), MessageText::questionsDroppedNote(address));
-        m_queue.takeFirst();
+        if (verdict == QuestionLimit::Verdict::ShowAndNotePeer)
+            ExceptionLog::write(QStringLiteral("MessagePanel"), MessageText::questionsOverLimitNote(address));
+        else if (verdict == QuestionLimit::Verdict::ShowAndNoteAll)
+            ExceptionLog::write(QStringLiteral("MessagePanel"), MessageText::allQuestionsOverLimitNote());
+        showArrival(m_queue.takeFirst());
     }
     if (m_queue.isEmpty())
         return;

@@ -53,7 +53,7 @@ public:
 
     // The question for a message that arrives while the panel is closed.
     std::function<bool(const QString &)> askToReply;
-    // The span in which one peer may raise a few questions (a minute; tests shorten it).
+    // The span in which the peers may raise a few questions (a minute; tests change it).
     void setQuestionWindow(std::chrono::milliseconds window) { m_questionWindow = window; }
 
 Q_SIGNALS:

@@ -3,18 +3,44 @@
 #include "shell/messages/message_text.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
+namespace {
+// Connections wait in the listener's queue until a place is free: each reads
+// at most what one connection may hold meanwhile, the rest stays with the
+// system.
+class Listener : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setReadBufferSize(MessageText::kMaxPendingPerConnection);
+        socket->setSocketDescriptor(descriptor);
+        addPendingConnection(socket);
+    }
+};
+} // namespace
+
 MessageService::MessageService(quint16 port, QObject *parent)
     : QObject(parent)
-    , ServerSocket(new QTcpServer(this))
+    , ServerSocket(new Listener(this))
     , m_port(port)
     , m_peerPort(port == 0 ? kPort : port)
+    , m_confirm(new QTimer(this))
 {
     ServerSocket->setObjectName(QStringLiteral("ServerSocket"));
     connect(ServerSocket, &QTcpServer::newConnection, this, &MessageService::ServerSocketAccept);
+    m_confirm->setSingleShot(true);
+    connect(m_confirm, &QTimer::timeout, this, &MessageService::confirmOutgoing);
 }
 
 MessageService::~MessageService()
@@ -76,6 +102,8 @@ void MessageService::connectTo(const QString &host)
     connect(ClientSocket, &QTcpSocket::disconnected, this, &MessageService::ClientSocketDisconnect);
     connect(ClientSocket, &QTcpSocket::errorOccurred, this, &MessageService::ClientSocketError);
     connect(ClientSocket, &QTcpSocket::readyRead, this, &MessageService::ClientSocketRead);
+    connect(ClientSocket, &QTcpSocket::bytesWritten, this,
+            [this, id = m_clientId](qint64 n) { outgoingWritten(id, n); });
     ClientSocket->connectToHost(host, m_peerPort);
 }
 
@@ -83,7 +111,8 @@ void MessageService::closeClient()
 {
     if (!ClientSocket)
         return;
-    failPending();
+    if (m_out && m_out->connection == m_clientId)
+        failPending();
     ClientSocket->disconnect(this);
     ClientSocket->abort();
     ClientSocket->deleteLater();
@@ -162,64 +191,153 @@ bool MessageService::send(int connection, const QByteArray &bytes)
 
 MessageService::Sending MessageService::sendReply(int chosenStation, const QByteArray &bytes)
 {
-    if (!m_pending.isEmpty())
-        return Sending::Connecting;
+    if (m_out)
+        return Sending::Busy;
     const int target = replyTarget(chosenStation);
-    if (target != 0)
-        return send(target, bytes) ? Sending::Sent : Sending::Failed;
+    if (target != 0) {
+        m_out = Outgoing{bytes, target};
+        if (writeOutgoing())
+            return Sending::Sending;
+        m_out.reset();
+        return Sending::Failed;
+    }
     const QString host = m_lastSourceAddress.isEmpty() ? m_messageHost : m_lastSourceAddress;
     if (host.isEmpty())
         return Sending::Failed;
     connectTo(host);
-    m_pending = bytes;
-    return Sending::Connecting;
+    m_out = Outgoing{bytes, m_clientId};
+    return Sending::Sending;
+}
+
+// Writes the message on its connection; false when it cannot.
+bool MessageService::writeOutgoing()
+{
+    QTcpSocket *socket = socketOf(m_out->connection);
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState
+        || socket->write(m_out->bytes) != m_out->bytes.size())
+        return false;
+    m_out->unwritten = m_out->bytes.size();
+    return true;
+}
+
+void MessageService::outgoingWritten(int connection, qint64 bytes)
+{
+    if (!m_out || m_out->connection != connection || m_out->unwritten <= 0)
+        return;
+    m_out->unwritten -= bytes;
+    if (m_out->unwritten <= 0)
+        m_confirm->start(m_timeouts.confirm);
+}
+
+void MessageService::confirmOutgoing()
+{
+    if (!m_out || m_out->unwritten > 0)
+        return;
+    if (!isConnected(m_out->connection)) {
+        failPending();
+        return;
+    }
+    const QByteArray bytes = std::exchange(m_out, std::nullopt)->bytes;
+    Q_EMIT delivered(bytes);
 }
 
 void MessageService::failPending()
 {
-    if (m_pending.isEmpty())
+    if (!m_out)
         return;
-    const QByteArray bytes = std::exchange(m_pending, {});
+    m_confirm->stop();
+    const QByteArray bytes = std::exchange(m_out, std::nullopt)->bytes;
     Q_EMIT notDelivered(bytes);
+}
+
+int MessageService::placesOf(const QString &address) const
+{
+    return int(std::count_if(m_stations.cbegin(), m_stations.cend(),
+                             [&](const Connection &c) { return c.address == address; }));
 }
 
 void MessageService::ServerSocketAccept()
 {
     while (ServerSocket->hasPendingConnections()) {
+        if (m_stations.size() >= kMaxStations)
+            break;
         QTcpSocket *socket = ServerSocket->nextPendingConnection();
         const QString address = addressText(socket);
-        if (m_stations.size() >= kMaxStations) {
-            socket->disconnect(this);
+        if (placesOf(address) >= kMaxPlacesPerAddress) {
             socket->abort();
             socket->deleteLater();
-            Q_EMIT note(QStringLiteral("--- отказана връзка от %1: твърде много свързани станции ---")
-                            .arg(address));
+            if (!m_crowdedAddresses.contains(address)) {
+                m_crowdedAddresses.insert(address);
+                Q_EMIT note(QStringLiteral("--- отказани връзки от %1: повече от %2 връзки от един адрес ---")
+                                .arg(address)
+                                .arg(kMaxPlacesPerAddress));
+            }
             continue;
         }
-        const int id = m_nextId++;
-        socket->setReadBufferSize(MessageText::kMaxPendingPerConnection);
-        auto *silence = new QTimer(socket);
-        silence->setSingleShot(true);
-        connect(silence, &QTimer::timeout, this, [this, socket] { dropStation(socket, true); });
-        silence->start(m_timeouts.firstByte);
-        m_stations.append({id, socket, address, silence});
-        connect(socket, &QTcpSocket::readyRead, this,
-                [this, socket] { ServerSocketClientRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, socket] { ServerSocketClientDisconnect(socket); });
-        setStatus(QStringLiteral("Connected to: ") + address);
-        Q_EMIT stationConnected(id);
-        Q_EMIT stationsChanged();
+        takeStation(socket, address);
     }
+    // Taking a connection lets the listener accept again: while every place
+    // is held, the new connections wait with the system.
+    if (m_stations.size() >= kMaxStations) {
+        ServerSocket->pauseAccepting();
+        if (!std::exchange(m_fullNoted, true))
+            Q_EMIT note(QStringLiteral("--- всички %1 места са заети: новите връзки чакат ---").arg(kMaxStations));
+    }
+}
+
+void MessageService::takeStation(QTcpSocket *socket, const QString &address)
+{
+    const int id = m_nextId++;
+    socket->setReadBufferSize(MessageText::kMaxPendingPerConnection);
+    auto *silence = new QTimer(socket);
+    silence->setSingleShot(true);
+    connect(silence, &QTimer::timeout, this, [this, socket] { dropStation(socket, true); });
+    silence->start(m_timeouts.firstText);
+    m_stations.append({id, socket, address, silence});
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ServerSocketClientRead(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { ServerSocketClientDisconnect(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, id](qint64 n) { outgoingWritten(id, n); });
+    setStatus(QStringLiteral("Connected to: ") + address);
+    Q_EMIT stationConnected(id);
+    Q_EMIT stationsChanged();
+    // One that waited for its place may have sent, or even gone, meanwhile.
+    QMetaObject::invokeMethod(
+        this,
+        [this, waited = QPointer<QTcpSocket>(socket)] {
+            if (!waited)
+                return;
+            if (waited->state() != QAbstractSocket::ConnectedState)
+                dropStation(waited, false);
+            else if (waited->bytesAvailable() > 0)
+                ServerSocketClientRead(waited);
+        },
+        Qt::QueuedConnection);
+}
+
+// A place freed: the listener accepts again, and the connections that waited come in.
+void MessageService::freePlace(const QString &address)
+{
+    if (placesOf(address) < kMaxPlacesPerAddress)
+        m_crowdedAddresses.remove(address);
+    if (m_stations.size() >= kMaxStations || !ServerSocket->isListening())
+        return;
+    // Told again only once a peer's worth of places was free, not on each
+    // place that is freed and taken again.
+    if (m_stations.size() <= kMaxStations - kMaxPlacesPerAddress)
+        m_fullNoted = false;
+    ServerSocket->resumeAccepting();
+    QMetaObject::invokeMethod(this, &MessageService::ServerSocketAccept, Qt::QueuedConnection);
 }
 
 void MessageService::ServerSocketClientRead(QTcpSocket *socket)
 {
     for (const Connection &c : std::as_const(m_stations))
         if (c.socket == socket) {
+            QTimer *silence = c.silence;
             const int id = c.id;
-            c.silence->start(m_timeouts.idle);
-            readFrom(socket, id);
+            // Only text keeps a place: NUL or control bytes alone do not.
+            if (readFrom(socket, id))
+                silence->start(m_timeouts.idle);
             return;
         }
 }
@@ -245,12 +363,15 @@ void MessageService::dropStation(QTcpSocket *socket, bool silent)
         if (silent)
             socket->abort();
         socket->deleteLater();
+        if (m_out && m_out->connection == id)
+            failPending();
         Q_EMIT stationsChanged();
-        if (!rest.isEmpty()) {
+        if (MessageText::hasText(rest)) {
             m_lastSource = id;
             m_lastSourceAddress = address;
             Q_EMIT received(MessageText::decode(rest), id);
         }
+        freePlace(address);
         return;
     }
 }
@@ -258,13 +379,8 @@ void MessageService::dropStation(QTcpSocket *socket, bool silent)
 void MessageService::ClientSocketConnect()
 {
     setStatus(QStringLiteral("Connected to: ") + ClientSocket->peerName());
-    if (m_pending.isEmpty())
-        return;
-    const QByteArray bytes = std::exchange(m_pending, {});
-    if (ClientSocket->write(bytes) == bytes.size())
-        Q_EMIT delivered(bytes);
-    else
-        Q_EMIT notDelivered(bytes);
+    if (m_out && m_out->connection == m_clientId && m_out->unwritten < 0 && !writeOutgoing())
+        failPending();
 }
 
 void MessageService::ClientSocketDisconnect()
@@ -272,15 +388,18 @@ void MessageService::ClientSocketDisconnect()
     // The connection stays as it is until another station is chosen.
     if (ClientSocket && ClientSocket->bytesAvailable() > 0)
         readFrom(ClientSocket, m_clientId);
+    if (m_out && m_out->connection == m_clientId)
+        failPending();
 }
 
 void MessageService::ClientSocketError(QAbstractSocket::SocketError error)
 {
     // the other side closing is not an error of ours
-    if (error == QAbstractSocket::RemoteHostClosedError)
-        return;
-    setStatus(QStringLiteral("Error connecting to : ") + m_messageHost);
-    failPending();
+    if (error != QAbstractSocket::RemoteHostClosedError)
+        setStatus(QStringLiteral("Error connecting to : ") + m_messageHost);
+    // A message on its way is lost with the connection, whoever closed it.
+    if (m_out && m_out->connection == m_clientId)
+        failPending();
 }
 
 void MessageService::ClientSocketRead()
@@ -289,12 +408,14 @@ void MessageService::ClientSocketRead()
         readFrom(ClientSocket, m_clientId);
 }
 
-void MessageService::readFrom(QTcpSocket *socket, int connection)
+bool MessageService::readFrom(QTcpSocket *socket, int connection)
 {
     const QByteArray data = socket->readAll();
-    if (data.isEmpty())
-        return;
+    // NUL or control bytes alone are no message.
+    if (!MessageText::hasText(data))
+        return false;
     m_lastSource = connection;
     m_lastSourceAddress = addressOf(connection);
     Q_EMIT received(MessageText::decode(data), connection);
+    return true;
 }

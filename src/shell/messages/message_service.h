@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <chrono>
+#include <optional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -23,19 +25,27 @@ class MessageService : public QObject
     Q_OBJECT
 public:
     static constexpr quint16 kPort = 1024;
-    // More stations than a shop has; further ones are refused.
+    // More stations than a shop has: while they are all connected the
+    // listener takes no new connection, which waits (late, not lost) until
+    // a place is free.
     static constexpr int kMaxStations = 32;
+    // Places one address may hold; its further connections are closed.
+    static constexpr int kMaxPlacesPerAddress = 4;
 
     // port 0 listens on any free port (tests); port() then tells which.
     explicit MessageService(quint16 port = kPort, QObject *parent = nullptr);
     ~MessageService() override;
 
-    // A station's connection that sends no byte within `firstByte` of
-    // connecting, or none for `idle` afterwards, is closed: silent strangers
-    // cannot hold the places. Tests shorten them.
+    // A station's connection that sends no text within `firstText` of
+    // connecting, or none for `idle` afterwards, is closed: silent strangers,
+    // and those that send NUL or control bytes alone, cannot hold the places.
+    // A message sent is delivered once it has left and its connection stayed
+    // open `confirm` after (nothing on the wire says it arrived). Tests
+    // change them.
     struct Timeouts {
-        std::chrono::milliseconds firstByte{30000};
+        std::chrono::milliseconds firstText{30000};
         std::chrono::milliseconds idle{600000};
+        std::chrono::milliseconds confirm{500};
     };
     void setTimeouts(const Timeouts &timeouts) { m_timeouts = timeouts; }
 
@@ -82,10 +92,11 @@ public:
     // Sends to replyTarget(chosenStation). When there is none because the
     // other station closed the connection (listeners close silent ones),
     // connects anew to the station of the last message, else to MessageHost,
-    // and sends once connected: delivered() or notDelivered() tells. Failed
-    // when there is nobody to connect to; while such a connection is being
-    // made, another message waits for it (Connecting, nothing sent).
-    enum class Sending { Sent, Connecting, Failed };
+    // and sends once connected. Either way delivered() or notDelivered()
+    // tells the end (Sending); a connection closed or reset before then is
+    // not delivered. Failed when there is nobody to send to; while a message
+    // is on its way another one is not sent (Busy).
+    enum class Sending { Sending, Busy, Failed };
     Sending sendReply(int chosenStation, const QByteArray &bytes);
 
     QString status() const { return m_status; }
@@ -101,19 +112,25 @@ Q_SIGNALS:
     void stationConnected(int connection);
     // A line for the conversation (refused connections, dropped text).
     void note(const QString &line);
-    // The end of a sendReply() that had to connect first.
+    // The end of a sendReply().
     void delivered(const QByteArray &bytes);
     void notDelivered(const QByteArray &bytes);
 
 private:
     void ServerSocketAccept();
+    void takeStation(QTcpSocket *socket, const QString &address);
+    int placesOf(const QString &address) const;
+    void freePlace(const QString &address);
+    bool writeOutgoing();
+    void outgoingWritten(int connection, qint64 bytes);
+    void confirmOutgoing();
     void ServerSocketClientRead(QTcpSocket *socket);
     void ServerSocketClientDisconnect(QTcpSocket *socket);
     void ClientSocketConnect();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
     void ClientSocketRead();
-    void readFrom(QTcpSocket *socket, int connection);
+    bool readFrom(QTcpSocket *socket, int connection); // whether it carried text
     QTcpSocket *socketOf(int connection) const;
     void dropStation(QTcpSocket *socket, bool silent); // the station's disconnect, or its silence
     void failPending();
@@ -135,7 +152,17 @@ private:
     QString m_status;
     int m_lastSource = 0;
     QString m_lastSourceAddress; // kept after its connection closed
-    QByteArray m_pending;        // waits for the client connection to open
+    // The message on its way: written once its connection is open, then
+    // confirmed when it has left and the connection stayed open.
+    struct Outgoing {
+        QByteArray bytes;
+        int connection = 0;
+        qint64 unwritten = -1; // -1 until written
+    };
+    std::optional<Outgoing> m_out;
+    QTimer *m_confirm;
+    bool m_fullNoted = false;          // told once while the places are taken
+    QSet<QString> m_crowdedAddresses; // told once while at their places' limit
     int m_nextId = 1;
     Timeouts m_timeouts;
 };

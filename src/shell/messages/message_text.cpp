@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 QString MessageText::compose(const QString &operatorName, const QString &typed)
 {
     QString body = typed;
@@ -29,6 +31,11 @@ QByteArray MessageText::encode(const QString &message)
 QString MessageText::decode(const QByteArray &bytes)
 {
     return Cp1251::decode(bytes);
+}
+
+bool MessageText::hasText(const QByteArray &bytes)
+{
+    return std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) >= 0x20 && uchar(c) != 0x7F; });
 }
 
 QString MessageText::forDisplay(const QString &text)
@@ -74,32 +81,43 @@ QString MessageText::droppedLine(int dropped, const QString &address)
     return QStringLiteral("--- пропуснати %1 знака от %2: твърде много чакащ текст ---").arg(dropped).arg(address);
 }
 
-QString MessageText::questionsDroppedNote(const QString &address)
+QString MessageText::questionsOverLimitNote(const QString &address)
 {
-    return QStringLiteral("Съобщенията от %1 се пропускат: повече от %2 въпроса за минута")
+    return QStringLiteral("Съобщенията от %1 се показват в панела без въпрос: повече от %2 въпроса за минута")
         .arg(address)
         .arg(kMaxQuestionsPerMinute);
+}
+
+QString MessageText::allQuestionsOverLimitNote()
+{
+    return QStringLiteral("Съобщенията се показват в панела без въпрос: повече от %1 въпроса за минута от всички "
+                          "станции")
+        .arg(kMaxQuestionsPerMinuteInAll);
 }
 
 QuestionLimit::Verdict QuestionLimit::admit(const QString &peer, qint64 nowMs, qint64 windowMs)
 {
     // Peers not heard within the window are forgotten, so strangers cannot grow the table.
+    int inAll = 0;
     for (auto it = m_peers.begin(); it != m_peers.end();) {
         QList<qint64> &asked = it->asked;
         asked.erase(asked.begin(), std::find_if(asked.begin(), asked.end(),
                                                 [&](qint64 t) { return nowMs - t < windowMs; }));
+        inAll += int(asked.size());
         it = asked.isEmpty() ? m_peers.erase(it) : std::next(it);
     }
     Peer &p = m_peers[peer];
-    if (p.asked.size() < MessageText::kMaxQuestionsPerMinute) {
-        p.asked.append(nowMs);
-        p.noted = false;
-        return Verdict::Ask;
+    if (p.asked.size() >= MessageText::kMaxQuestionsPerMinute)
+        return std::exchange(p.noted, true) ? Verdict::Show : Verdict::ShowAndNotePeer;
+    if (inAll >= MessageText::kMaxQuestionsPerMinuteInAll) {
+        if (p.asked.isEmpty())
+            m_peers.remove(peer);
+        return std::exchange(m_allNoted, true) ? Verdict::Show : Verdict::ShowAndNoteAll;
     }
-    if (p.noted)
-        return Verdict::Drop;
-    p.noted = true;
-    return Verdict::DropAndNote;
+    p.asked.append(nowMs);
+    p.noted = false;
+    m_allNoted = false;
+    return Verdict::Ask;
 }
 
 int MessageText::conversationCut(const QString &conversation, int cap)

@@ -16,14 +16,19 @@ inline constexpr int kMaxQuestionExcerpt = 2000;
 // A longer line is shown in pieces of this size: a box lays a line without
 // blanks out in time that grows with the square of its length.
 inline constexpr int kDisplayPiece = 1000;
-// Questions one peer may raise within a minute; its further messages are dropped.
+// Questions one peer may raise within a minute, and all peers together;
+// further messages go to the panel unasked.
 inline constexpr int kMaxQuestionsPerMinute = 3;
+inline constexpr int kMaxQuestionsPerMinuteInAll = 6;
 
 // "<operator>:" CR LF, then each typed line followed by CR LF.
 QString compose(const QString &operatorName, const QString &typed);
 // Code page 1251 on the wire.
 QByteArray encode(const QString &message);
 QString decode(const QByteArray &bytes);
+// Whether the bytes carry text: any byte but NUL and the control bytes
+// (line ends alone are no text).
+bool hasText(const QByteArray &bytes);
 
 // Line ends of any kind become '\n' and a final line end is dropped, so the
 // text can be appended to a memo as its own lines; a line longer than
@@ -39,16 +44,19 @@ int conversationCut(const QString &conversation, int cap = kMaxConversation);
 QString olderTextRemovedLine();
 // The one line that tells how much of a message was dropped.
 QString droppedLine(int dropped, const QString &address);
-// The exception log's note on a peer whose questions are dropped.
-QString questionsDroppedNote(const QString &address);
+// The exception log's notes on messages shown without a question: those of
+// one peer, and those of all peers.
+QString questionsOverLimitNote(const QString &address);
+QString allQuestionsOverLimitNote();
 } // namespace MessageText
 
-// At most kMaxQuestionsPerMinute questions from one peer address within a
-// window; the messages beyond are dropped, the first of each run noted.
+// At most kMaxQuestionsPerMinute questions from one peer address, and
+// kMaxQuestionsPerMinuteInAll from all peers, within a window; the messages
+// beyond are shown without a question, the first of each run noted.
 class QuestionLimit
 {
 public:
-    enum class Verdict { Ask, Drop, DropAndNote };
+    enum class Verdict { Ask, Show, ShowAndNotePeer, ShowAndNoteAll };
     Verdict admit(const QString &peer, qint64 nowMs, qint64 windowMs);
 
 private:
@@ -57,6 +65,7 @@ private:
         bool noted = false;
     };
     QHash<QString, Peer> m_peers;
+    bool m_allNoted = false;
 };
 
 // Messages that arrived while the panel was closed and wait for the operator's
