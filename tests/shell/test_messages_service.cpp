@@ -2,6 +2,7 @@
 
 #include "shell/messages/message_service.h"
 #include "shell/messages/message_text.h"
+#include "test_message_stations.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -14,19 +15,8 @@
 using namespace std::chrono_literals;
 
 namespace {
-const QString kLocal = QStringLiteral("127.0.0.1");
-
-// A station at `from` (any address of the loopback network).
-std::unique_ptr<QTcpSocket> stationTo(quint16 port, const QString &from = QString())
-{
-    auto socket = std::make_unique<QTcpSocket>();
-    if (!from.isEmpty() && !socket->bind(QHostAddress(from)))
-        qFatal("cannot bind the loopback address");
-    socket->connectToHost(kLocal, port);
-    if (!socket->waitForConnected(5000))
-        qFatal("loopback connection failed");
-    return socket;
-}
+using messagetest::kLocal;
+using messagetest::stationTo;
 
 QTcpSocket *acceptOne(QTcpServer &server)
 {
