@@ -156,8 +156,6 @@ bool TDataModule1::createDatabase(const QString &folder,
     const QString name = QStringLiteral("NewDatabase-%1").arg(++m_serial);
     QString openError;
     if (!Db::openForCreation(name, folder, &openError)) {
-        if (engine == Db::Engine::Sqlite)
-            Db::discardCreation(folder);
         if (error)
             *error = openError;
         return false;
@@ -174,13 +172,14 @@ bool TDataModule1::createDatabase(const QString &folder,
             TypedQuery::grantReads(db);
         },
         memo);
-    Db::close(name);
     if (!run.ok) {
-        Db::discardCreation(folder);
+        Db::discardCreation(name);
         if (error)
             *error = run.error;
         return false;
     }
+    if (!Db::completeCreation(name, folder, error))
+        return false;
     Settings::writeInteger(Keys::DBVer_Ver, version);
     return true;
 }

@@ -3,18 +3,23 @@
 #include "common/cp1251.h"
 #include "common/log_file.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// When this run began (the library is set up as the process starts).
+const QDateTime g_runStarted = QDateTime::currentDateTimeUtc();
+
 // The file a name stands for: a link is followed, so the link stays a link.
 QString finalPath(const QString &path)
 {
@@ -28,7 +33,9 @@ QString finalPath(const QString &path)
     return target;
 }
 
-QString reason(int error, const QString &path)
+} // namespace
+
+QString TextFile::failureText(int error, const QString &path)
 {
     const QString file = QDir::toNativeSeparators(path);
     switch (error) {
@@ -46,6 +53,8 @@ QString reason(int error, const QString &path)
                + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')');
     }
 }
+
+namespace {
 
 // A new file beside `target` that no one else has, with the rights a new file
 // gets (the umask applies); -1 with errno set when none can be made.
@@ -114,7 +123,7 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
     QByteArray temporary;
     const int fd = createTemporary(target, &temporary);
     if (fd < 0)
-        return fail(reason(errno, target));
+        return fail(TextFile::failureText(errno, target));
     struct stat old;
     // The new file keeps the old one's rights.
     if (::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
@@ -127,7 +136,7 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
         failure = errno;
     if (failure != 0) {
         ::unlink(temporary.constData());
-        return fail(reason(failure, target));
+        return fail(TextFile::failureText(failure, target));
     }
     return true;
 }
@@ -142,13 +151,47 @@ bool TextFile::writeWhole(const QString &path, const QByteArray &bytes, QString 
     if (fd >= 0)
         ::unlink(name.constData());
     if (error)
-        *error = reason(failure, path);
+        *error = TextFile::failureText(failure, path);
     return false;
 }
 
 bool TextFile::writeUtf8(const QString &path, const QString &text, QString *error)
 {
     return writeAtomic(path, text.toUtf8(), error);
+}
+
+int TextFile::moveWithoutReplacing(const QString &from, const QString &to)
+{
+    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
+        return 1;
+    if (errno == EEXIST)
+        return 0;
+    if (::link(a.constData(), b.constData()) == 0) {
+        ::unlink(a.constData());
+        return 1;
+    }
+    if (errno == EEXIST)
+        return 0;
+    if (QFileInfo::exists(to))
+        return 0;
+    return ::rename(a.constData(), b.constData()) == 0 ? 1 : -1;
+}
+
+bool TextFile::syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+bool TextFile::olderThanThisRun(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.lastModified().toUTC() < g_runStarted;
 }
 
 QString TextFile::read(const QString &path, bool *ok)

@@ -20,6 +20,19 @@ bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = 
 // emptied first, removed on failure); nothing is logged.
 bool writeWhole(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 bool writeUtf8(const QString &path, const QString &text, QString *error = nullptr);
+// Why a file could not be written, for the user: "Няма място на диска:
+// <file>", no rights, a read-only disk, else the system's reason.
+QString failureText(int error, const QString &path);
+// Moves `from` to `to` unless `to` exists: one rename that cannot replace,
+// else a hard link and an unlink (a crash between the two leaves both names),
+// else, on a file system with neither, a check and a rename. 1 moved, 0 `to`
+// was there, -1 failed (errno tells why).
+int moveWithoutReplacing(const QString &from, const QString &to);
+// The folder's entries (a rename, a new or removed file) on the disk.
+bool syncFolder(const QString &folder);
+// The file was last written before this run of the program began: a
+// temporary file that old has no writer left.
+bool olderThanThisRun(const QString &path);
 // Reads a text file: UTF-8, falling back to code page 1251. Missing file: ok=false.
 QString read(const QString &path, bool *ok = nullptr);
 // Lines of a text file without their CR/LF endings.

@@ -12,6 +12,7 @@
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/db/work_tables.h"
+#include "app/data_module.h"
 #include "app/program_version.h"
 #include "app/schema_version.h"
 #include "test_registry.h"
@@ -25,10 +26,12 @@
 #include <QTemporaryDir>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 
 #include <algorithm>
+#include <limits>
 #include <csignal>
 #include <functional>
 
@@ -632,6 +635,188 @@ private Q_SLOTS:
 };
 
 namespace {
+// A worker that kills itself at operation `at` on the database files of
+// `folder` (its file, journal and the file under a temporary name); the
+// number of operations it made when it was not killed, else -1.
+long long cutAt(const QString &home, const QStringList &args, const QString &folder, long long at, const QString &when)
+{
+    QProcess p;
+    QProcessEnvironment env = environment(home);
+    env.insert(QStringLiteral("VENTAROS_KILL_AT_OPERATION"), QString::number(at));
+    env.insert(QStringLiteral("VENTAROS_KILL_IN"), QDir::cleanPath(folder) + QLatin1Char('/'));
+    p.setProcessEnvironment(env);
+    p.start(deskWorkerProgram(), args);
+    if (!p.waitForFinished(60000))
+        QTest::qFail(qPrintable(when + QStringLiteral(": the worker did not end")), __FILE__, __LINE__);
+    if (p.exitStatus() == QProcess::CrashExit)
+        return -1;
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression operations(QStringLiteral("operations (\\d+)"));
+    if (p.exitCode() != 0 || !operations.match(out).hasMatch())
+        QTest::qFail(qPrintable(when + QStringLiteral(": ") + out + QString::fromUtf8(p.readAllStandardError())),
+                     __FILE__, __LINE__);
+    return operations.match(out).captured(1).toLongLong();
+}
+
+// Moments of a run of `total` operations: its first ones, its last ones
+// (the commit, the file closed before it takes its name) and between.
+QList<long long> moments(long long total)
+{
+    QList<long long> out;
+    for (long long at : {1LL, 2LL, 3LL, total / 8, total / 4, total / 2, total * 3 / 4, total - 3, total - 2,
+                         total - 1, total})
+        if (at >= 1 && at <= total && !out.contains(at))
+            out << at;
+    return out;
+}
+
+// Every file of a folder.
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+} // namespace
+
+// A database is made under a temporary name and named only when whole: a
+// creation killed at any moment leaves nothing that a start takes for a
+// database, and the next start makes it (or offers to).
+class KilledCreationTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aFirstStartCutOffIsMadeAgainByTheNextStart()
+    {
+        if (testOnServer()) {
+            cutOnTheServer();
+            return;
+        }
+        long long total = 0;
+        {
+            TestProgram program(false);
+            const QString data = ProgramFolder::defaultDatabaseFolder();
+            QVERIFY(QDir().mkpath(data));
+            total = cutAt(program.folder(), {QStringLiteral("start")}, data, std::numeric_limits<long long>::max(),
+                          QStringLiteral("uncut"));
+            QVERIFY2(total > 10, "the creation made too few operations to cut");
+        }
+        int cutOff = 0;
+        for (long long at : moments(total)) {
+            const QString when = QStringLiteral("cut at operation %1 of %2").arg(at).arg(total);
+            TestProgram program(false);
+            const QString data = ProgramFolder::defaultDatabaseFolder();
+            QVERIFY(QDir().mkpath(data));
+            QVERIFY2(cutAt(program.folder(), {QStringLiteral("start")}, data, at, when) < 0, qPrintable(when));
+            cutOff += QFile::exists(Db::databaseFile(data)) ? 0 : 1;
+            // The start-up's own open in a fresh process: it makes the
+            // database again (or opens the one made whole before the cut).
+            startUp(program.folder(), when);
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY2(Db::folderHoldsDatabase(data), qPrintable(when));
+            QCOMPARE(AliasFile::path(), data);
+            QCOMPARE(filesIn(data), (QStringList{QStringLiteral("Opis.pdt"), QString::fromLatin1(Db::DatabaseFileName)}));
+        }
+        qInfo("%d of %d kills cut the creation off", cutOff, int(moments(total).size()));
+        QVERIFY2(cutOff >= 5, "too few kills cut the creation off");
+    }
+
+    void aNewDatabaseCutOffLeavesNoDatabaseInItsFolder()
+    {
+        if (testOnServer())
+            QSKIP("a server's creation is one transaction: the first start's cut above proves it");
+        const QString name = QStringLiteral("Втора база");
+        long long total = 0;
+        {
+            TestProgram program;
+            const QString parent = program.file(QStringLiteral("new"));
+            QVERIFY(QDir().mkpath(parent));
+            total = cutAt(program.folder(), {QStringLiteral("new"), parent, name}, QDir(parent).filePath(name),
+                          std::numeric_limits<long long>::max(), QStringLiteral("uncut"));
+            QVERIFY2(total > 10, "the creation made too few operations to cut");
+            QVERIFY(Db::folderHoldsDatabase(QDir(parent).filePath(name)));
+        }
+        int cutOff = 0;
+        for (long long at : moments(total)) {
+            const QString when = QStringLiteral("cut at operation %1 of %2").arg(at).arg(total);
+            TestProgram program;
+            const QString parent = program.file(QStringLiteral("new"));
+            QVERIFY(QDir().mkpath(parent));
+            const QString folder = QDir(parent).filePath(name);
+            QVERIFY2(cutAt(program.folder(), {QStringLiteral("new"), parent, name}, folder, at, when) < 0,
+                     qPrintable(when));
+            startUp(program.folder(), when);
+            if (QTest::currentTestFailed())
+                return;
+            if (QFile::exists(Db::databaseFile(folder))) { // made whole before the cut
+                QVERIFY2(Db::folderHoldsDatabase(folder), qPrintable(when));
+                continue;
+            }
+            // Nothing there is taken for a database: the start works on the
+            // one it had, and a creation in the folder finds nothing in its way.
+            ++cutOff;
+            QCOMPARE(AliasFile::path(), ProgramFolder::defaultDatabaseFolder());
+            QVERIFY2(Db::canCreateIn(folder), qPrintable(when));
+            QString error;
+            QVERIFY2(program.dataModule()->createInFolder(folder, &error), qPrintable(when + error));
+            QVERIFY2(Db::folderHoldsDatabase(folder), qPrintable(when));
+        }
+        qInfo("%d of %d kills cut the creation off", cutOff, int(moments(total).size()));
+        QVERIFY2(cutOff >= 5, "too few kills cut the creation off");
+    }
+
+private:
+    // On a server the creation runs in one transaction: a client killed in
+    // it leaves the server database empty, and the next start makes it.
+    void cutOnTheServer()
+    {
+        QRandomGenerator rng(faultSeed());
+        int caught = 0;
+        for (int attempt = 0; attempt < 20 && caught < 3; ++attempt) {
+            TestProgram program(false);
+            const QString data = ProgramFolder::defaultDatabaseFolder();
+            // The test's own session on the empty server database, to watch the worker's.
+            const QString watcher = QStringLiteral("watcher");
+            QString error;
+            QVERIFY2(Db::openForCreation(watcher, data, &error), qPrintable(error));
+            Db::setCurrentConnection(watcher);
+            const auto closeWatcher = qScopeGuard([&] {
+                Db::setCurrentConnection(QString());
+                Db::discardCreation(watcher);
+            });
+            QProcess worker;
+            worker.setProcessEnvironment(environment(program.folder()));
+            worker.start(deskWorkerProgram(), {QStringLiteral("hold")});
+            QVERIFY(worker.waitForStarted(10000));
+            const pid_t pid = pid_t(worker.processId());
+            bool open = false;
+            for (int tries = 0; tries < 400 && !open && worker.state() == QProcess::Running
+                                && !worker.canReadLine();
+                 ++tries) {
+                QThread::msleep(rng.bounded(15));
+                stop(pid);
+                open = serverWriteOpen(pid);
+                if (!open)
+                    ::kill(pid, SIGCONT);
+                worker.waitForReadyRead(0);
+            }
+            ::kill(pid, SIGKILL);
+            QVERIFY(worker.waitForFinished(10000));
+            if (!open)
+                continue;
+            ++caught;
+            QVERIFY(serverSessionGone(pid));
+            QVERIFY2(Db::canCreateIn(data), "the cut creation left tables on the server");
+            startUp(program.folder(), QStringLiteral("after the cut"));
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY(Db::folderHoldsDatabase(data));
+        }
+        qInfo("%d creations killed inside their transaction", caught);
+        QVERIFY2(caught > 0, "no kill caught the creation: the test proved nothing");
+    }
+};
+
+namespace {
 // Another workstation's program folder in `dir` on the database of
 // `program`, printing fiscal receipts into `receipts` (its own folder when
 // empty); the receipt folder it prints into.
@@ -1072,6 +1257,7 @@ VTEST(KilledSaleTest)
 VTEST(KilledDeliveryTest)
 VTEST(KilledImportTest)
 VTEST(KilledUpgradeTest)
+VTEST(KilledCreationTest)
 VTEST(BusyDatabaseTest)
 VTEST(LostConnectionTest)
 VTEST(TwoWorkstationsTest)

@@ -22,11 +22,18 @@
 //                                           what the process holds (0: no limit), without its size
 //                                           limit when told; prints its outcome, message and rows,
 //                                           then "alive"
+//   ventaros_desk_worker new <folder> <name>  "Нова база" named <name> in <folder>, as the window makes it
 //
 // With VENTAROS_KILL_AT_SUPER_JOURNAL set, a delivery or stock-taking save
 // kills its own process at the commit point of its transaction across the
 // work database: when its super-journal is deleted, after every journal was
 // written.
+//
+// With VENTAROS_KILL_AT_OPERATION=<n> and VENTAROS_KILL_IN=<folder>, the
+// worker kills itself at the n-th operation on a database file of that
+// folder (opened, written, cut, synced, closed or deleted: the file, its
+// journal, a file under a temporary name); a worker that ends before prints
+// "operations <count>".
 #include "app/data_module.h"
 #include "app/next_number.h"
 #include "catalogue/article_groups.h"
@@ -43,14 +50,19 @@
 #include "platform/db/typed_query.h"
 #include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
+#include "platform/folder_tree.h"
 #include "platform/instance_lock.h"
 #include "platform/script.h"
 #include "shell/database_open.h"
+#include "shell/form_sazdava_nova_baza.h"
 #include "shell/imports/article_import.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QThread>
 
@@ -90,6 +102,112 @@ void installKillingVfs()
     g_killingVfs.zName = "killing";
     g_killingVfs.xDelete = killingDelete;
     sqlite3_vfs_register(&g_killingVfs, 1);
+}
+
+// ---- A kill at the n-th operation on the database files of a folder ------
+
+struct CountedFile {
+    sqlite3_file base;
+    sqlite3_file *real;
+    bool counted;
+};
+
+sqlite3_vfs g_countingVfs;
+sqlite3_io_methods g_countedMethods;
+long long g_operations = 0;
+long long g_killAtOperation = 0;
+QByteArray g_killFolder;
+
+sqlite3_vfs *realVfs()
+{
+    return sqlite3_vfs_find("unix");
+}
+
+bool counted(const char *name)
+{
+    return name && QByteArray(name).startsWith(g_killFolder) && std::strstr(name, Db::DatabaseFileName);
+}
+
+void operation(bool counts)
+{
+    if (counts && ++g_operations == g_killAtOperation)
+        std::raise(SIGKILL);
+}
+
+sqlite3_file *real(sqlite3_file *f)
+{
+    return reinterpret_cast<CountedFile *>(f)->real;
+}
+
+bool counts(sqlite3_file *f)
+{
+    return reinterpret_cast<CountedFile *>(f)->counted;
+}
+
+int countedOpen(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *file, int flags, int *outFlags)
+{
+    auto *f = reinterpret_cast<CountedFile *>(file);
+    f->real = reinterpret_cast<sqlite3_file *>(f + 1);
+    f->counted = counted(name);
+    operation(f->counted);
+    const int rc = realVfs()->xOpen(realVfs(), name, f->real, flags, outFlags);
+    file->pMethods = f->real->pMethods ? &g_countedMethods : nullptr;
+    return rc;
+}
+
+int countedDelete(sqlite3_vfs *, const char *name, int syncDir)
+{
+    operation(counted(name));
+    return realVfs()->xDelete(realVfs(), name, syncDir);
+}
+
+void installCountingVfs()
+{
+    g_killAtOperation = qEnvironmentVariable("VENTAROS_KILL_AT_OPERATION").toLongLong();
+    g_killFolder = QFile::encodeName(qEnvironmentVariable("VENTAROS_KILL_IN"));
+    std::atexit([] { std::printf("operations %lld\n", g_operations); });
+    g_countingVfs = *realVfs();
+    g_countingVfs.zName = "counting";
+    g_countingVfs.szOsFile = int(sizeof(CountedFile)) + realVfs()->szOsFile;
+    g_countingVfs.xOpen = countedOpen;
+    g_countingVfs.xDelete = countedDelete;
+    // Version 1: no shared memory and no memory map, as a rollback journal uses none.
+    g_countedMethods.iVersion = 1;
+    g_countedMethods.xClose = [](sqlite3_file *f) {
+        operation(counts(f));
+        return real(f)->pMethods->xClose(real(f));
+    };
+    g_countedMethods.xRead = [](sqlite3_file *f, void *b, int n, sqlite3_int64 at) {
+        return real(f)->pMethods->xRead(real(f), b, n, at);
+    };
+    g_countedMethods.xWrite = [](sqlite3_file *f, const void *b, int n, sqlite3_int64 at) {
+        operation(counts(f));
+        return real(f)->pMethods->xWrite(real(f), b, n, at);
+    };
+    g_countedMethods.xTruncate = [](sqlite3_file *f, sqlite3_int64 size) {
+        operation(counts(f));
+        return real(f)->pMethods->xTruncate(real(f), size);
+    };
+    g_countedMethods.xSync = [](sqlite3_file *f, int flags) {
+        operation(counts(f));
+        return real(f)->pMethods->xSync(real(f), flags);
+    };
+    g_countedMethods.xFileSize = [](sqlite3_file *f, sqlite3_int64 *size) {
+        return real(f)->pMethods->xFileSize(real(f), size);
+    };
+    g_countedMethods.xLock = [](sqlite3_file *f, int lock) { return real(f)->pMethods->xLock(real(f), lock); };
+    g_countedMethods.xUnlock = [](sqlite3_file *f, int lock) { return real(f)->pMethods->xUnlock(real(f), lock); };
+    g_countedMethods.xCheckReservedLock = [](sqlite3_file *f, int *out) {
+        return real(f)->pMethods->xCheckReservedLock(real(f), out);
+    };
+    g_countedMethods.xFileControl = [](sqlite3_file *f, int op, void *arg) {
+        return real(f)->pMethods->xFileControl(real(f), op, arg);
+    };
+    g_countedMethods.xSectorSize = [](sqlite3_file *f) { return real(f)->pMethods->xSectorSize(real(f)); };
+    g_countedMethods.xDeviceCharacteristics = [](sqlite3_file *f) {
+        return real(f)->pMethods->xDeviceCharacteristics(real(f));
+    };
+    sqlite3_vfs_register(&g_countingVfs, 1);
 }
 
 // ---- Writers --------------------------------------------------------------
@@ -358,6 +476,23 @@ int leaveWork(const QString &op)
 
 // What this workstation finds: its stock-taking and delivery lines, its
 // receipts still to deliver, and the open lines of `op` (shared by operator).
+// "Нова база" in the window: a database named `name` in `parent`.
+int newDatabase(const QString &parent, const QString &name)
+{
+    DatabaseFormMode = 1;
+    TForm_Sazdava_Nova_Baza form;
+    form.Edit_ime_baza->setText(name);
+    form.DirectoryListBox1->setCurrentFolder(parent);
+    form.BitBtn_OK->click();
+    const QString folder = QDir(parent).filePath(name);
+    if (!DataModule1->holdsAliasFolder() || DataModule1->databaseFolder() != QDir::cleanPath(folder)) {
+        for (const PlatformScript::Event &e : PlatformScript::events())
+            std::fprintf(stderr, "%s: %s\n", qPrintable(e.kind), qPrintable(e.text));
+        return 1;
+    }
+    return 0;
+}
+
 int ownWork(const QString &op)
 {
     StockTaking::prepare();
@@ -406,6 +541,8 @@ int main(int argc, char **argv)
     FileModes::keepFromOthers();
     if (qEnvironmentVariableIsSet("VENTAROS_KILL_AT_SUPER_JOURNAL"))
         installKillingVfs();
+    if (qEnvironmentVariableIsSet("VENTAROS_KILL_AT_OPERATION"))
+        installCountingVfs();
     Application app(argc, argv);
     ProgramFolder::resolve();
     const QStringList args = app.arguments();
@@ -459,12 +596,15 @@ int main(int argc, char **argv)
             return ownWork(args.value(2));
         if (mode == QLatin1String("query"))
             return typedQuery(args.value(2).toInt(), args.value(3), args.value(4) == QLatin1String("unbounded"));
+        if (mode == QLatin1String("new"))
+            return newDatabase(args.value(2), args.value(3));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 3;
     }
     std::fprintf(stderr, "usage: %s start | hold | sell <op> [secs] | deliver [secs] | count [secs] | import <file> | "
-                         "upgrade | mixed <op> <secs> | lock <ms> <times> | number <secs> | leave <op> | own <op>\n",
+                         "upgrade | mixed <op> <secs> | lock <ms> <times> | number <secs> | leave <op> | own <op> | "
+                         "new <folder> <name>\n",
                  argv[0]);
     return 2;
 }

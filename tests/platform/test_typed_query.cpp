@@ -102,6 +102,8 @@ private Q_SLOTS:
         m_hash = Passwords::hash(QStringLiteral("тайна"));
         Db::execute(QStringLiteral("INSERT INTO Operators (Ime, Par) VALUES ('Администратор', ?)"), {m_hash});
         Db::execute(QStringLiteral("CREATE VIEW Everyone AS SELECT Ime, Par FROM Operators"));
+        QVERIFY2(Db::completeCreation(kMain, m_dir.path(), &error), qPrintable(error));
+        QVERIFY2(Db::openFolder(kMain, m_dir.path(), &error), qPrintable(error));
     }
 
     void cleanup()

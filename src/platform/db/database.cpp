@@ -6,6 +6,7 @@
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
+#include "common/text_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,10 +15,14 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QHash>
 
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 DbError::DbError(const QString &message, const QString &sql)
     : std::runtime_error(message.toStdString())
@@ -258,6 +263,28 @@ QString Db::statementFileName(const QString &stem, Engine engine)
     return stem + (engine == Engine::Postgres ? QStringLiteral(".pg.nts") : QStringLiteral(".nts"));
 }
 
+namespace {
+// The SQLite files being built, by their connection.
+QHash<QString, QString> &creations()
+{
+    static QHash<QString, QString> files;
+    return files;
+}
+
+QString creationPrefix()
+{
+    return QLatin1String(Db::DatabaseFileName) + QStringLiteral(".new-");
+}
+} // namespace
+
+void SqliteEngine::removeCreationLeftovers(const QString &folder)
+{
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({creationPrefix() + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+        if (TextFile::olderThanThisRun(dir.filePath(name)))
+            QFile::remove(dir.filePath(name));
+}
+
 bool Db::openForCreation(const QString &connectionName, const QString &folder, QString *error)
 {
     const QString file = databaseFile(folder);
@@ -266,8 +293,17 @@ bool Db::openForCreation(const QString &connectionName, const QString &folder, Q
             *error = QStringLiteral("В папката вече има база данни: ") + folder;
         return false;
     }
-    if (!ServerConnection::existsIn(folder))
-        return open(connectionName, file, true, error);
+    if (!ServerConnection::existsIn(folder)) {
+        SqliteEngine::removeCreationLeftovers(folder);
+        const QString building =
+            QDir(folder).filePath(creationPrefix() + QString::number(QRandomGenerator::global()->generate64(), 36));
+        if (!open(connectionName, building, true, error)) {
+            QFile::remove(building);
+            return false;
+        }
+        creations().insert(connectionName, building);
+        return true;
+    }
     const auto server = ServerConnection::read(folder, error);
     if (!server || !PostgresEngine::open(connectionName, *server, false, error))
         return false;
@@ -290,12 +326,51 @@ bool Db::openForCreation(const QString &connectionName, const QString &folder, Q
     return empty;
 }
 
-void Db::discardCreation(const QString &folder)
+bool Db::completeCreation(const QString &connectionName, const QString &folder, QString *error)
 {
-    if (ServerConnection::existsIn(folder))
+    const QString building = creations().take(connectionName);
+    close(connectionName);
+    if (building.isEmpty())
+        return true;
+    auto fail = [&](const QString &why) {
+        QFile::remove(building);
+        QFile::remove(building + QStringLiteral("-journal"));
+        if (error)
+            *error = why;
+        return false;
+    };
+    // The commit has deleted its journal and synced the file; synced once
+    // more here, as the new name must never stand for less than all of it.
+    QFile f(building);
+    if (QFile::exists(building + QStringLiteral("-journal")) || !f.open(QIODevice::ReadWrite)
+        || ::fsync(f.handle()) != 0)
+        return fail(QStringLiteral("Новата база данни не може да бъде записана докрай: ") + building);
+    f.close();
+    const QString file = databaseFile(folder);
+    const int moved = TextFile::moveWithoutReplacing(building, file);
+    if (moved == 0)
+        return fail(QStringLiteral("В папката вече има база данни: ") + folder);
+    if (moved < 0)
+        return fail(QStringLiteral("Новата база данни не може да получи името си ") + file + QStringLiteral(": ")
+                    + QString::fromLocal8Bit(std::strerror(errno)));
+    if (!TextFile::syncFolder(folder)) {
+        // Named, but maybe not on the disk: it is taken back, as a failure leaves nothing.
+        QFile::remove(file);
+        if (error)
+            *error = QStringLiteral("Папката на новата база данни не може да бъде записана на диска: ") + folder;
+        return false;
+    }
+    return true;
+}
+
+void Db::discardCreation(const QString &connectionName)
+{
+    const QString building = creations().take(connectionName);
+    close(connectionName);
+    if (building.isEmpty())
         return;
-    QFile::remove(databaseFile(folder));
-    QFile::remove(databaseFile(folder) + QStringLiteral("-journal"));
+    QFile::remove(building);
+    QFile::remove(building + QStringLiteral("-journal"));
 }
 
 bool Db::folderHoldsDatabase(const QString &folder)

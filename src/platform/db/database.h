@@ -77,12 +77,19 @@ inline constexpr const char *BusyText = "Друго работно място з
 // The open routine: busy timeout, Unicode UPPER/LOWER, the attached
 // per-workstation work database. `create` allows a new, empty file.
 bool open(const QString &connectionName, const QString &file, bool create, QString *error);
-// The open routine on a folder where a new database is to be built: a new
-// SQLite file, or the empty server database its connection file names.
+// The open routine on a folder where a new database is to be built: the
+// empty server database its connection file names, or a new SQLite file under
+// a temporary name of its own ("ventaros.sqlite.new-<random>"), so a creation
+// cut off leaves no file the next start takes for a database. What cut-off
+// creations left there before this run is removed first.
 bool openForCreation(const QString &connectionName, const QString &folder, QString *error);
-// Removes what a failed creation in `folder` left (the SQLite file and its
-// journal; a server database keeps nothing of a rolled-back creation).
-void discardCreation(const QString &folder);
+// Closes the connection of a creation whose transaction has committed and
+// gives the new SQLite file its real name (on the disk, and never over a
+// database that another workstation made meanwhile).
+bool completeCreation(const QString &connectionName, const QString &folder, QString *error);
+// Closes the connection of a failed creation and removes what it made (a
+// server database keeps nothing of a rolled-back creation).
+void discardCreation(const QString &connectionName);
 // The open routine on the database of `folder` that must already be there:
 // the connection is kept only when the file holds a database of the program.
 // `error` gets the Bulgarian reason otherwise.

@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QString>
 
 #include <memory>
 
@@ -11,6 +12,10 @@ namespace SqliteEngine {
 sqlite3 *handle(const QSqlDatabase &db); // nullptr when `db` is not an open SQLite connection
 // The Unicode-aware UPPER and LOWER every connection gets.
 bool registerFunctions(const QSqlDatabase &db);
+// Removes what creations cut off by a kill or a power cut left in `folder`
+// (a new database under its temporary name, its journal); a creation of
+// this run is left alone.
+void removeCreationLeftovers(const QString &folder);
 // `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
 std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
 } // namespace SqliteEngine
