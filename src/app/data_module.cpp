@@ -255,15 +255,13 @@ TDataModule1::AliasOpen TDataModule1::openAliasFolder()
     AliasOpen result;
     const QString defaultFolder = ProgramFolder::defaultDatabaseFolder();
     if (!AliasFile::exists()) {
-        if (Db::canCreateIn(defaultFolder)) {
-            QString error;
-            if (!createInFolder(defaultFolder, &error))
-                result.problems << QStringLiteral("Неуспешно създаване на базата данни:\n") + error;
-        }
+        QString error;
+        if (Db::canCreateIn(defaultFolder) && !createInFolder(defaultFolder, &error))
+            result.problems << QStringLiteral("Неуспешно създаване на базата данни:\n") + error;
         // Kept even after a failure: the next start finds the alias and offers the creation.
-        if (!AliasFile::setPath(defaultFolder))
+        if (!AliasFile::setPath(defaultFolder, QLatin1String(AliasFile::ServiceAlias), &error))
             result.problems << QStringLiteral("Настройката на базата данни не може да бъде записана в ")
-                                   + AliasFile::filePath();
+                                   + AliasFile::filePath() + QLatin1Char('\n') + error;
     }
     result.path = AliasFile::path();
     if (isOpen() && normalized(result.path) == m_folder)
@@ -281,10 +279,12 @@ bool TDataModule1::switchAliasTo(const QString &path, QString *why)
     const QString old = m_folder;
     if (!SET_NEW_DATABASE(path, why))
         return false;
-    if (AliasFile::setPath(m_folder))
+    QString error;
+    if (AliasFile::setPath(m_folder, QLatin1String(AliasFile::ServiceAlias), &error))
         return true;
     if (why)
-        *why = QStringLiteral("Настройката на базата данни не може да бъде записана в ") + AliasFile::filePath();
+        *why = QStringLiteral("Настройката на базата данни не може да бъде записана в ") + AliasFile::filePath()
+               + QLatin1Char('\n') + error;
     if (!old.isEmpty())
         SET_NEW_DATABASE(old);
     return false;

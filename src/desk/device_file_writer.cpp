@@ -43,28 +43,6 @@ QString shown(const QString &value)
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-// Moves `from` to `to` unless `to` exists, so two workstations never take
-// one name: one atomic rename that cannot replace; where the file system has
-// none, a hard link (a crash between the link and the unlink leaves two
-// names: alreadyPlaced() sees it). 1 done, 0 taken, -1 failed.
-int moveWithoutReplacing(const QString &from, const QString &to)
-{
-    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0)
-        return 1;
-    if (errno == EEXIST)
-        return 0;
-    if (::link(a.constData(), b.constData()) == 0) {
-        ::unlink(a.constData());
-        return 1;
-    }
-    if (errno == EEXIST)
-        return 0;
-    // File systems without hard links: check, then rename.
-    if (QFileInfo::exists(to))
-        return 0;
-    return QFile::rename(from, to) ? 1 : -1;
-}
 // A temporary file that also has its final name: linked before a crash.
 bool alreadyPlaced(const QString &temp)
 {
@@ -166,6 +144,7 @@ int DeviceFileWriter::flush()
                 ++remaining;
                 continue;
             }
+            m_reason.clear();
             const Outcome o = deliver(row);
             if (o != Outcome::Delivered) {
                 // Another writer's file, too, goes before the later ones of its target.
@@ -313,17 +292,20 @@ DeviceFileWriter::Outcome DeviceFileWriter::claim(const Row &row, QString *tempN
     };
     if (receipt && !dir.exists())
         FileModes::makeDeviceFolder(row.folder); // one level, as the receipt folder always was
-    if (row.folder.isEmpty() || !dir.exists())
+    if (row.folder.isEmpty() || !dir.exists()) {
+        m_reason = QStringLiteral("Папката не съществува: ") + QDir::toNativeSeparators(row.folder);
         return unlessTaken(Outcome::Failed);
+    }
     if (!receipt && QFileInfo::exists(dir.filePath(row.fileName)))
         return unlessTaken(Outcome::Waiting);
     *tempName = ownTempName(row);
     const QString temp = dir.filePath(*tempName);
     // Written whole and on the disk, so a rename never exposes half a file;
     // the driver may run as another user and reads it as the user's umask gives.
-    if (!TextFile::writeWhole(temp, row.bytes))
+    if (!TextFile::writeWhole(temp, row.bytes, &m_reason))
         return unlessTaken(Outcome::Failed);
     if (!FileModes::shareWithDevices(temp)) {
+        m_reason = TextFile::failureText(errno, temp);
         QFile::remove(temp);
         return unlessTaken(Outcome::Failed);
     }
@@ -354,7 +336,9 @@ DeviceFileWriter::Outcome DeviceFileWriter::place(const Row &row, const QString 
         return Outcome::Delivered;
     }
     const int moved = row.department == 0 ? (placeReceipt(temp, row.folder) ? 1 : -1)
-                                          : moveWithoutReplacing(temp, dir.filePath(row.fileName));
+                                          : TextFile::moveWithoutReplacing(temp, dir.filePath(row.fileName));
+    if (moved < 0)
+        m_reason = TextFile::failureText(errno, row.department == 0 ? temp : dir.filePath(row.fileName));
     if (moved > 0 || !QFileInfo::exists(temp))
         return Outcome::Delivered;
     return moved == 0 ? Outcome::Waiting : Outcome::Failed;
@@ -364,7 +348,7 @@ bool DeviceFileWriter::placeReceipt(const QString &temp, const QString &folder)
 {
     const QDir dir(folder);
     for (int tries = 0; tries < 100000; ++tries, ++m_receiptCounter) {
-        const int moved = moveWithoutReplacing(
+        const int moved = TextFile::moveWithoutReplacing(
             temp, dir.filePath(QStringLiteral("BON%1.bon").arg(m_receiptCounter)));
         if (moved < 0)
             return false;
@@ -381,15 +365,17 @@ void DeviceFileWriter::tell(const Row &row, Outcome outcome)
     if (m_told.contains(row.id))
         return;
     m_told.insert(row.id);
+    // A failure says why on its last line: no room, no rights, no folder.
+    const QString why = m_reason.isEmpty() ? QString() : QStringLiteral("\n") + m_reason;
     if (row.department == 0)
-        m_messages << QStringLiteral("Неуспешен печат на бон\nПапка: ") + row.folder;
+        m_messages << QStringLiteral("Неуспешен печат на бон\nПапка: ") + row.folder + why;
     else if (outcome == Outcome::Waiting)
         m_messages << QStringLiteral("Бонът за отдел %1 чака: предишният бон още не е взет от папка ")
                               .arg(row.department)
                           + row.folder;
     else
         m_messages << QStringLiteral("Неуспешен печат на бон за отдел %1\nПапка: ").arg(row.department)
-                          + row.folder;
+                          + row.folder + why;
 }
 
 QStringList DeviceFileWriter::waiting() const

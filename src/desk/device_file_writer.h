@@ -105,4 +105,5 @@ private:
     std::function<void(Step)> m_stepHook;
     std::function<void(const QString &)> m_show;
     QStringList m_messages;
+    QString m_reason; // why the row being delivered failed
 };

@@ -19,6 +19,13 @@ std::function<QList<long long>()> &markedProvider()
     static std::function<QList<long long>()> provider;
     return provider;
 }
+
+// Nothing was queued: the message says why on its next line.
+void failed(const std::exception &e, QWidget *parent)
+{
+    ExceptionLog::write(e);
+    Dialogs::message(QStringLiteral("Неуспешен печат на бон\n") + QString::fromUtf8(e.what()), parent);
+}
 } // namespace
 
 QString receiptFolder()
@@ -66,8 +73,7 @@ bool deliver(const QList<DeviceFile> &files, QWidget *parent)
     try {
         PendingFiles::queue(files);
     } catch (const std::exception &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+        failed(e, parent);
         return false;
     }
     DeviceFileWriter::instance().flush();
@@ -82,8 +88,7 @@ void reportFile(int kind, QWidget *parent)
                                 departmentsFromDatabase()),
                 parent);
     } catch (const std::exception &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+        failed(e, parent);
     }
 }
 
@@ -111,8 +116,7 @@ void N70Click(QWidget *parent)
                                 departmentsFromDatabase()),
                 parent);
     } catch (const std::exception &e) {
-        ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), parent);
+        failed(e, parent);
     }
 }
 } // namespace ReceiptCommands

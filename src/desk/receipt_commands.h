@@ -18,7 +18,7 @@ BonContext context(); // this workstation's terminal and the current operator
 QList<BonLine> loadLines(const QList<long long> &lineNumbers, double *total);
 
 // Queues the files and delivers them; a failure to queue says
-// "Неуспешен печат на бон". True when queued.
+// "Неуспешен печат на бон" and why. True when queued.
 bool deliver(const QList<DeviceFile> &files, QWidget *parent);
 
 // "Дневен отчет без нулиране" (kind 3), "Дневен отчет с нулиране" (2),

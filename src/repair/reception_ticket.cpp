@@ -44,7 +44,7 @@ QByteArray bytes(const Ticket &t)
     return out;
 }
 
-Outcome send(long long department, const Line &line, int terminal, const QString &operatorName)
+Outcome send(long long department, const Line &line, int terminal, const QString &operatorName, QString *why)
 {
     if (department <= 0)
         return Outcome::NoDepartment;
@@ -65,6 +65,8 @@ Outcome send(long long department, const Line &line, int terminal, const QString
         }
     } catch (const DbError &e) {
         ExceptionLog::write(e);
+        if (why)
+            *why = e.message();
         return Outcome::Failed;
     }
     t.terminal = terminal;
@@ -74,12 +76,17 @@ Outcome send(long long department, const Line &line, int terminal, const QString
     t.operatorName = operatorName;
 
     // One level only, as the department's folder always was; its driver reads it.
-    if (!FileModes::makeDeviceFolder(folder))
+    if (!FileModes::makeDeviceFolder(folder)) {
+        if (why)
+            *why = QStringLiteral("Папката не съществува и не може да бъде създадена: ") + folder;
         return Outcome::Failed;
+    }
     try {
         PendingFiles::queue({DeviceFile{int(department), folder, QString::fromLatin1(FileName), bytes(t)}});
     } catch (const DbError &e) {
         ExceptionLog::write(e);
+        if (why)
+            *why = e.message();
         return Outcome::Failed;
     }
     return Outcome::Queued;

@@ -38,6 +38,8 @@ enum class Outcome {
     Failed        // the folder cannot be made, or the ticket could not be queued
 };
 // Reads the department and the client, creates a missing department folder
-// (that one level) and queues the ticket in a short transaction.
-Outcome send(long long department, const Line &line, int terminal, const QString &operatorName);
+// (that one level) and queues the ticket in a short transaction. `why` gets
+// the reason of a failure.
+Outcome send(long long department, const Line &line, int terminal, const QString &operatorName,
+             QString *why = nullptr);
 } // namespace ReceptionTicket

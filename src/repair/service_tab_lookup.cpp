@@ -36,15 +36,16 @@ void ServiceTab::Button1Click()
     line.client = m_lines->value(row, QStringLiteral("ID_Kontrag")).toLongLong();
     line.article = m_lines->value(row, QStringLiteral("Opisanie")).toString();
     line.reason = m_lines->value(row, QStringLiteral("Pri4ina")).toString();
+    QString why;
     switch (ReceptionTicket::send(ReferenceText::key(ComboBox_Otdel->currentText()), line,
-                                  AppState::instance().terminal(), operatorName())) {
+                                  AppState::instance().terminal(), operatorName(), &why)) {
     case ReceptionTicket::Outcome::Queued:
         break; // the writer tells when the ticket has to wait
     case ReceptionTicket::Outcome::NoDepartment:
         Dialogs::message(QStringLiteral("Изберете отдел, за който е зададена папка"), DBGrid_Ser);
         break;
     case ReceptionTicket::Outcome::Failed:
-        Dialogs::message(QStringLiteral("Неуспешен печат на бон"), DBGrid_Ser);
+        Dialogs::message(QStringLiteral("Неуспешен печат на бон\n") + why, DBGrid_Ser);
         break;
     }
 }

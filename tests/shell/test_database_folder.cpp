@@ -638,10 +638,12 @@ private Q_SLOTS:
         form.DirectoryListBox1->setCurrentFolder(second);
         QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
         LoginRequest::setHandler({});
+        // The reason on the next line.
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
                  QStringList{QStringLiteral("Неуспешна смяна на базата данни:\nНастройката на базата данни не може да "
                                             "бъде записана в ")
-                             + AliasFile::filePath()});
+                             + AliasFile::filePath() + QStringLiteral("\nФайлът ") + AliasFile::filePath()
+                             + QStringLiteral(" не може да бъде прочетен; записът върху него е отказан.")});
         QCOMPARE(DataModule1->databaseFolder(), old);
         QCOMPARE(logins, 0);
         QVERIFY(DataModule1->isOpen());

@@ -10,6 +10,11 @@
 #include "catalogue/article_groups.h"
 #include "common/program_folder.h"
 #include "common/settings.h"
+#include "desk/desk_lines.h"
+#include "desk/device_file_writer.h"
+#include "desk/receipt_commands.h"
+#include "desk/receipt_files.h"
+#include "desk/sale.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/layout_file.h"
 #include "documents/layout_save.h"
@@ -45,6 +50,31 @@ QString noRoom(const QString &path)
 QStringList messages()
 {
     return PlatformScript::texts(QStringLiteral("message"));
+}
+
+// A cash sale of one line, its fiscal receipt queued and handed to the writer.
+bool sellOne()
+{
+    Settings::writeInteger(Keys::Tuning_FB, 2);
+    Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (1, 'Магазин')"));
+    Db::execute(QStringLiteral("INSERT INTO Valuti (Opisanie, Kurs) VALUES ('BGL', 1)"));
+    Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Ed_Cena, Valuta_P, Dan_Grup, Mqrka) "
+                               "VALUES (1, 'Хляб', 2.5, 'BGL', 2, 'бр.')"));
+    Db::execute(QStringLiteral("INSERT INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (1, 1, 100)"));
+    DeskLines::NewLine line;
+    line.article = 1;
+    line.quantityText = QStringLiteral("1");
+    line.priceText = QStringLiteral("2.5");
+    line.op = QStringLiteral("Иван");
+    if (DeskLines::insertLine(line).outcome != DeskLines::InsertResult::Written)
+        return false;
+    Sale::Request r;
+    r.lines << Db::scalar(QStringLiteral("SELECT MAX(N_Prodajba) FROM Prodajbi_Vremenni")).toLongLong();
+    r.op = line.op;
+    r.warehouse = 1;
+    const bool sold = Sale::sell(r).ok;
+    DeviceFileWriter::instance().flush();
+    return sold;
 }
 } // namespace
 
@@ -183,6 +213,67 @@ private Q_SLOTS:
         QVERIFY(PlatformScript::texts(QStringLiteral("yesNo")).isEmpty());
         QCOMPARE(fileContents(path), old);
         QCOMPARE(filesOf(program.folder(), QStringLiteral("FISKAL")), QStringList{QStringLiteral("FISKAL.SER")});
+    }
+
+    // The receipt of a sale and "Копие на последен бон" with the receipt
+    // folder on a full disk or missing, and the copy with the database on a
+    // full disk: the sale is saved, and each message keeps its own text and
+    // says why on the next line.
+    void receiptFiles()
+    {
+        DeviceFileWriter::instance().resetForTest();
+        const struct {
+            const char *name;
+            bool fullFolder;   // else a folder that cannot be made
+            bool fullDatabase; // the program folder and the database on the full disk too
+        } cases[] = {{"full receipt folder", true, false}, {"missing folder", false, false}, {"full database", true, true}};
+        for (const auto &c : cases) {
+            FullDisk disk;
+            if (!c.fullDatabase && c.fullFolder && disk.kind() != FullDisk::Kind::Tmpfs)
+                continue; // a file-size limit fills the database as well
+            if (c.fullDatabase && testOnServer())
+                continue; // the server's database is elsewhere
+            TestProgram program(true, c.fullDatabase ? disk.folder() : QString());
+            QVERIFY(putFile(program.file(QStringLiteral("plain")), "x"));
+            const QString folder = c.fullFolder ? QDir(disk.folder()).filePath(QStringLiteral("Bon"))
+                                                : program.file(QStringLiteral("plain/Bon"));
+            QVERIFY(Settings::writeString(Keys::Tuning_19, folder));
+            QDir().mkpath(folder);
+            const QString reasonHead = c.fullFolder ? noRoom(folder) : QStringLiteral("Папката не съществува: ") + folder;
+            if (!c.fullDatabase) {
+                PlatformScript::clearEvents();
+                if (c.fullFolder)
+                    disk.fill();
+                const bool sold = sellOne();
+                disk.release();
+                QVERIFY2(sold, c.name);
+                QCOMPARE(messages().size(), 1);
+                const QStringList lines = messages().first().split(QLatin1Char('\n'));
+                QCOMPARE(lines.value(0), QStringLiteral("Неуспешен печат на бон"));
+                QCOMPARE(lines.value(1), QStringLiteral("Папка: ") + folder);
+                QVERIFY2(lines.value(2).startsWith(reasonHead), qPrintable(lines.value(2)));
+                DeviceFileWriter::instance().resetForTest();
+            }
+            PlatformScript::clearEvents();
+            if (c.fullFolder)
+                disk.fill();
+            ReceiptCommands::reportFile(ReceiptFiles::KindCopy, nullptr);
+            disk.release();
+            QCOMPARE(messages().size(), 1);
+            const QStringList lines = messages().first().split(QLatin1Char('\n'));
+            QCOMPARE(lines.value(0), QStringLiteral("Неуспешен печат на бон"));
+            if (c.fullDatabase) {
+                // Nothing queued: the database's own reason.
+                QVERIFY2(!lines.value(1).isEmpty() && !lines.value(1).startsWith(QStringLiteral("Папка")),
+                         qPrintable(messages().first()));
+                QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Pending_Files")).toInt(), 0);
+            } else {
+                QCOMPARE(lines.value(1), QStringLiteral("Папка: ") + folder);
+                QVERIFY2(lines.value(2).startsWith(reasonHead), qPrintable(lines.value(2)));
+            }
+            DeviceFileWriter::instance().resetForTest();
+            Db::execute(QStringLiteral("DELETE FROM Pending_Files"));
+        }
     }
 };
 

@@ -18,10 +18,10 @@ QString AliasFile::path(const QString &alias)
     return IniFile(filePath()).readString(alias, QStringLiteral("PATH"));
 }
 
-bool AliasFile::setPath(const QString &folder, const QString &alias)
+bool AliasFile::setPath(const QString &folder, const QString &alias, QString *error)
 {
     IniFile ini(filePath());
     ini.writeString(alias, QStringLiteral("DRIVER"), QLatin1String(Driver));
     ini.writeString(alias, QStringLiteral("PATH"), folder);
-    return ini.save();
+    return ini.save(error);
 }

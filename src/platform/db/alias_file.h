@@ -9,5 +9,6 @@ inline constexpr const char *Driver = "SQLITE";
 QString filePath();
 bool exists(); // the file holds the alias
 QString path(const QString &alias = QLatin1String(ServiceAlias));
-bool setPath(const QString &folder, const QString &alias = QLatin1String(ServiceAlias));
+// `error` gets why the file could not be written.
+bool setPath(const QString &folder, const QString &alias = QLatin1String(ServiceAlias), QString *error = nullptr);
 } // namespace AliasFile
