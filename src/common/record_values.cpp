@@ -151,6 +151,8 @@ QStringList partsBelow100000(long long n)
         thousands.clear();
     } else if (m >= 2) {
         tenThousands = w(k == 0 ? kTenThousands[m] : kTenThousandsAnd[m]);
+        if (k == 1)
+            thousands = w("една хиляди "); // "двадесет и една хиляди", as from 100 000 up
     }
     QStringList parts;
     for (const QString &p : {tenThousands, thousands})
@@ -190,11 +192,10 @@ QStringList partsFull(long long n)
     }
     return parts + groupParts(groups.value(0), false);
 }
-} // namespace
 
-QString Sum_To_Words(double amount)
+// `text`: the amount with two decimals; "-0.00" never occurs (a zero has no sign).
+QString wordsOfFixedText(QString text)
 {
-    QString text = Money::fixed(amount, 2); // "-0.00" never occurs: a zero has no sign
     const bool negative = text.startsWith(QLatin1Char('-'));
     if (negative)
         text.remove(0, 1);
@@ -216,14 +217,25 @@ QString Sum_To_Words(double amount)
         words = QStringLiteral("минус") + (words.startsWith(QLatin1Char(' ')) ? words : QLatin1Char(' ') + words);
     return words + QStringLiteral("лева и ") + cents + QStringLiteral(" стотинки ");
 }
+} // namespace
+
+QString Sum_To_Words(Decimal amount)
+{
+    return wordsOfFixedText(amount.toString(2));
+}
+
+QString Sum_To_Words(double amount)
+{
+    return wordsOfFixedText(Money::fixed(amount, 2));
+}
 
 QString Sum_To_Words(const QString &amountText)
 {
-    double v = 0;
-    if (!Numbers::parse(amountText, &v))
+    const auto v = Decimal::parse(amountText);
+    if (!v)
         throw std::invalid_argument(
             QStringLiteral("Невалидна сума: \"%1\"").arg(amountText).toStdString());
-    return Sum_To_Words(v);
+    return Sum_To_Words(*v);
 }
 
 // ---- list sorting ------------------------------------------------------------

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QString>
 
 // Value checks and texts that need neither a window nor the database:
@@ -29,7 +31,8 @@ bool ParseVatPercent(const QString &text, double *percent);
 
 // The amount in Bulgarian words + "лева и " + two-digit stotinki + " стотинки ".
 // Amounts from 100 000 up are spelled in full; a negative amount starts with "минус ".
-QString Sum_To_Words(double amount);
+QString Sum_To_Words(Decimal amount);
+QString Sum_To_Words(double amount); // a column's value, read as Decimal::fromDouble
 // The same for a text holding a number (point or comma); throws
 // std::invalid_argument when it holds none.
 QString Sum_To_Words(const QString &amountText);
