@@ -305,22 +305,49 @@ Decimal operator/(Decimal a, Decimal b)
     return Decimal(checked(divRound(i128(a.m_units) * Decimal::Unit, b.m_units)), 0);
 }
 
-Decimal Decimal::mulRounded(Decimal a, Decimal b, int decimals)
+Decimal Decimal::product(std::initializer_list<Decimal> factors, Decimal divisor, int decimals)
 {
-    decimals = clampDecimals(decimals);
-    // The product has 16 decimals; one division brings it to `decimals`.
-    const i128 p = i128(a.m_units) * b.m_units;
-    const i128 q = divRound(p, i128(kPow10[Scale - decimals]) * Unit);
-    return Decimal(checked(q * kPow10[Scale - decimals]), 0);
-}
-
-Decimal Decimal::mulDivRounded(Decimal a, Decimal b, Decimal c, int decimals)
-{
-    if (c.m_units == 0)
+    if (divisor.m_units == 0)
         throw std::domain_error(QStringLiteral("Деление на нула.").toStdString());
     decimals = clampDecimals(decimals);
-    // a×b has 16 decimals, ÷c leaves 8; the divisor takes the rest of the way.
-    const i128 p = i128(a.m_units) * b.m_units;
-    const i128 q = divRound(p, i128(c.m_units) * kPow10[Scale - decimals]);
-    return Decimal(checked(q * kPow10[Scale - decimals]), 0);
+    // Each value as m × 10^-k with the fewest digits: 2.307 is 2307 × 10^-3.
+    const auto trim = [](int64_t units, i128 *m) {
+        int k = Scale;
+        *m = units;
+        while (k > 0 && *m % 10 == 0) {
+            *m /= 10;
+            --k;
+        }
+        return k;
+    };
+    const auto pow10 = [](int e) {
+        i128 p = 1;
+        while (e-- > 0)
+            p *= 10;
+        return p;
+    };
+    i128 num = 1, den = 1, m = 0;
+    int k = 0;
+    bool fits = true;
+    for (const Decimal &f : factors) {
+        k += trim(f.m_units, &m);
+        fits = fits && !__builtin_mul_overflow(num, m, &num);
+    }
+    // The result's count of 10^-decimals is num / den × 10^e.
+    int e = trim(divisor.m_units, &den) - k + decimals;
+    if (fits && e < -38)
+        return Decimal(); // far below the last place: num has at most 39 digits
+    if (fits && e >= 0)
+        fits = e <= 38 && !__builtin_mul_overflow(num, pow10(e), &num);
+    else if (fits)
+        fits = !__builtin_mul_overflow(den, pow10(-e), &den);
+    if (fits) {
+        const i128 q = divRound(num, den);
+        return Decimal(checked(i128(checked(q)) * kPow10[Scale - decimals]), 0);
+    }
+    // Too many digits for one exact step: step by step at the eighth decimal.
+    Decimal r(1);
+    for (const Decimal &f : factors)
+        r *= f;
+    return (r / divisor).rounded(decimals);
 }

@@ -3,6 +3,7 @@
 #include <QVariant>
 
 #include <compare>
+#include <initializer_list>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -102,11 +103,18 @@ public:
     Decimal &operator*=(Decimal b) { return *this = *this * b; }
     Decimal &operator/=(Decimal b) { return *this = *this / b; }
 
-    // a × b rounded once at `decimals` places, from the exact 128-bit
-    // product (no rounding at the eighth decimal first).
-    static Decimal mulRounded(Decimal a, Decimal b, int decimals);
-    // a × b ÷ c rounded once at `decimals` places, from the exact values.
-    static Decimal mulDivRounded(Decimal a, Decimal b, Decimal c, int decimals);
+    // The product of `factors` divided by `divisor`, rounded once at
+    // `decimals` places from the exact value (no rounding at the eighth
+    // decimal on the way). Exact while the factors' digits, trailing zeros
+    // left out, fit 38 digits together; beyond that it goes step by step.
+    static Decimal product(std::initializer_list<Decimal> factors, Decimal divisor, int decimals);
+    // a × b rounded once at `decimals` places.
+    static Decimal mulRounded(Decimal a, Decimal b, int decimals) { return product({a, b}, Decimal(1), decimals); }
+    // a × b ÷ c rounded once at `decimals` places.
+    static Decimal mulDivRounded(Decimal a, Decimal b, Decimal c, int decimals)
+    {
+        return product({a, b}, c, decimals);
+    }
 
 private:
     constexpr Decimal(int64_t units, int) : m_units(units) {}

@@ -62,6 +62,28 @@ private Q_SLOTS:
         QCOMPARE(Decimal::mulRounded(d("1.5"), d("1.13"), 2).toString(2), QStringLiteral("1.70"));
         QCOMPARE(Decimal::mulDivRounded(d("2.307"), Decimal(10), Decimal(3), 2).toString(2), QStringLiteral("7.69"));
         QCOMPARE(Decimal::mulDivRounded(Decimal(-1), Decimal(1), Decimal(8), 2).toString(2), QStringLiteral("-0.13"));
+        // Several factors and a divisor, rounded once from the exact value.
+        const struct {
+            std::initializer_list<Decimal> factors;
+            Decimal divisor;
+            int decimals;
+            const char *result;
+        } products[] = {
+            {{d("4.899"), d("16.25"), d("84.98")}, Decimal(100), 2, "67.65"},
+            {{Decimal(1), d("1.00"), d("1.95583")}, Decimal(1), 2, "1.96"},
+            {{d("1.5"), d("1.13")}, Decimal(1), 2, "1.70"},
+            {{Decimal(3), d("194.735")}, Decimal(3), 2, "194.74"},
+            {{d("10"), d("99.5")}, d("120"), 8, "8.29166667"},
+            {{d("-1"), d("0.125")}, Decimal(1), 2, "-0.13"},
+            {{d("1"), d("0.125")}, Decimal(-1), 2, "-0.13"},
+            {{d("0.00000001"), d("0.00000001")}, Decimal(1), 8, "0.00000000"},
+        };
+        for (const auto &p : products)
+            QCOMPARE(Decimal::product(p.factors, p.divisor, p.decimals).toString(p.decimals),
+                     QString::fromLatin1(p.result));
+        // Beyond 38 digits it goes step by step.
+        const Decimal x = d("1.23456789");
+        QCOMPARE(Decimal::product({x, x, x, x, x}, Decimal(1), 8), x * x * x * x * x);
         QVERIFY(d("2.31") > d("2.307"));
         QVERIFY(-d("1") < Decimal());
         QCOMPARE(d("-3.5").abs(), d("3.5"));
@@ -138,6 +160,8 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DecimalOverflow, Decimal::fromDouble(qQNaN()));
         QVERIFY_THROWS_EXCEPTION(DecimalOverflow, Decimal::fromDouble(-qInf()));
         QVERIFY_THROWS_EXCEPTION(std::domain_error, Decimal(1) / Decimal());
+        QVERIFY_THROWS_EXCEPTION(std::domain_error, Decimal::product({Decimal(1)}, Decimal(), 2));
+        QVERIFY_THROWS_EXCEPTION(DecimalOverflow, Decimal::product({top, top}, Decimal(1), 2));
         QCOMPARE((top - top).toString(), QStringLiteral("0"));
         QCOMPARE(top.toDouble(), 92233720368.54775807);
     }
