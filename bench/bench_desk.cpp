@@ -284,7 +284,7 @@ void cashSale(Window &w)
             line.article = 1 + (500 + i * 101) % articles;
             line.quantityText = QStringLiteral("2");
             line.priceText = QStringLiteral("3.4");
-            line.listPrice = 3.4;
+            line.listPrice = Decimal::fromParts(34, 1);
             line.op = op();
             line.bill = SaleBill;
             DeskLines::insertLine(line);

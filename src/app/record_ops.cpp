@@ -33,18 +33,25 @@ bool CHECK_REPEATED_NUMBERS(const QString &table, const QString &column, const Q
     return count.toLongLong() > 0;
 }
 
-DdsSplit GET_DDS(double amount)
+DdsSplit GET_DDS(Decimal amount)
 {
     const QString stored = Settings::readString(Keys::Firm_Data_DDS);
     DdsSplit r;
-    if (!ParseVatPercent(stored, &r.VatRate))
+    double rate = 0;
+    if (!ParseVatPercent(stored, &rate))
         throw std::invalid_argument(
             QStringLiteral("Невалиден процент ДДС в настройките: \"%1\"").arg(stored).toStdString());
+    r.VatRate = Decimal::fromDouble(rate);
     r.AmountText = Money::format42(amount);
     r.AmountInWords = Sum_To_Words(amount);
-    r.NetAmount = amount / (r.VatRate / 100 + 1);
+    r.NetAmount = Decimal::product({amount, Decimal(100)}, Decimal(100) + r.VatRate, Decimal::Scale);
     r.VatAmount = amount - r.NetAmount;
     return r;
+}
+
+DdsSplit GET_DDS(double amount)
+{
+    return GET_DDS(Decimal::fromDouble(amount));
 }
 
 bool ORDER_SQL(SqlListModel &list, const QString &field)

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include "common/record_values.h"
 
 #include <QString>
@@ -25,13 +26,14 @@ bool CHECK_REPEATED_NUMBERS(const QString &table, const QString &column, const Q
 struct DdsSplit {
     QString AmountText;    // the amount as "%4.2f"
     QString AmountInWords; // Sum_To_Words of it
-    double VatRate = 0;    // the percent
-    double NetAmount = 0;  // amount / (1 + rate/100), not rounded
-    double VatAmount = 0;  // amount - net, not rounded
+    Decimal VatRate;       // the percent
+    Decimal NetAmount;     // amount / (1 + rate/100), to eight decimals
+    Decimal VatAmount;     // amount - net
 };
 // Throws std::invalid_argument (with a Bulgarian text) when the stored
 // percent is no number from 0 to 100.
-DdsSplit GET_DDS(double amount);
+DdsSplit GET_DDS(Decimal amount);
+DdsSplit GET_DDS(double amount); // a column's value, read as Decimal::fromDouble
 
 // Re-runs the list sorted by `field` in SortDirection (0 ascending, 1
 // descending, otherwise the engine's order): the first line of its SQL is

@@ -255,9 +255,9 @@ Deliveries::Sums Deliveries::sums(Decimal bank, Decimal unpaid)
         if (r.value(3).toString() != QLatin1String("True"))
             s.excluded += amount;
     }
-    const DdsSplit split = GET_DDS((s.total - s.excluded).toDouble());
-    s.net = Decimal::fromDouble(split.NetAmount);
-    s.vat = Decimal::fromDouble(split.VatAmount);
+    const DdsSplit split = GET_DDS(s.total - s.excluded);
+    s.net = split.NetAmount;
+    s.vat = split.VatAmount;
     s.cash = s.total.rounded(2) - bank - unpaid;
     return s;
 }

@@ -252,8 +252,8 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
         const Decimal total = m_list.total();
         const DdsSplit split = GET_DDS(total.toDouble());
         Edit_Ob6to->setText(StockLines::amount(total));
-        Edit_DDS->setText(StockLines::amount(Decimal::fromDouble(split.VatAmount)));
-        Edit_Osnova->setText(StockLines::amount(Decimal::fromDouble(split.NetAmount)));
+        Edit_DDS->setText(StockLines::amount(split.VatAmount));
+        Edit_Osnova->setText(StockLines::amount(split.NetAmount));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     } catch (const std::invalid_argument &e) {

@@ -58,7 +58,7 @@ void CashCalculator::SpdBtn_KasaClick(bool down)
     setVisible(down);
     if (!down)
         return;
-    double turnover = 0;
+    Decimal turnover;
     try {
         turnover = CashCount::turnover(QDate::currentDate());
     } catch (const std::exception &e) {
@@ -78,11 +78,14 @@ void CashCalculator::SpdBtn_Iz4isliClick()
         s->interpretText();
         counts << s->value();
     }
-    const double cash = CashCount::counted(counts);
-    double turnover = 0;
-    Numbers::parse(Label_Oborot->text(), &turnover);
-    Label_Nali4no->setText(Money::format42(cash));
-    Label_Razlika->setText(Money::format42(cash - turnover));
+    const Decimal turnover = Decimal::parse(Label_Oborot->text()).value_or(Decimal());
+    try {
+        const Decimal cash = CashCount::counted(counts);
+        Label_Nali4no->setText(Money::format42(cash));
+        Label_Razlika->setText(Money::format42(cash - turnover));
+    } catch (const DecimalOverflow &e) {
+        Dialogs::message(QString::fromUtf8(e.what()), this);
+    }
 }
 
 void CashCalculator::SpeedButton1Click()
@@ -94,9 +97,14 @@ void CashCalculator::SpeedButton1Click()
         texts << QString::number(s->value());
         counts << s->value();
     }
-    const QStringList lines =
-        CashCount::accountLines(Label_Oborot->text(), Label_Nali4no->text(),
-                                QStringLiteral("Оператор: ") + AppState::instance().currentOperator(), texts, counts);
+    QStringList lines;
+    try {
+        lines = CashCount::accountLines(Label_Oborot->text(), Label_Nali4no->text(),
+                                        QStringLiteral("Оператор: ") + AppState::instance().currentOperator(), texts,
+                                        counts);
+    } catch (const DecimalOverflow &) {
+        return; // told by the count above
+    }
     QString error;
     if (!TextViewer::show(QStringLiteral("Account.tmp"), lines, this, &error))
         Dialogs::message(QStringLiteral("Отчетът не може да бъде записан във файл.\n") + error, this);

@@ -2,33 +2,39 @@
 
 #include "common/dates.h"
 #include "common/money.h"
+#include "desk/desk_money.h"
 #include "platform/db/database.h"
 
 #include <QDateTime>
 
 namespace CashCount {
-const QList<double> &denominations()
+const QList<Decimal> &denominations()
 {
-    static const QList<double> d{0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100};
+    static const QList<Decimal> d{Decimal::fromParts(1, 2),  Decimal::fromParts(2, 2),  Decimal::fromParts(5, 2),
+                                  Decimal::fromParts(10, 2), Decimal::fromParts(20, 2), Decimal::fromParts(50, 2),
+                                  Decimal(1),  Decimal(2),   Decimal(5),  Decimal(10), Decimal(20), Decimal(50),
+                                  Decimal(100)};
     return d;
 }
 
-double turnover(const QDate &day)
+Decimal turnover(const QDate &day)
 {
-    return Db::scalar(QStringLiteral("SELECT SUM(P.Kol * P.ED_Cena * COALESCE(V.Kurs, 1) - P.Kol * P.ED_Cena * "
-                                     "COALESCE(V.Kurs, 1) * P.T_O / 100) FROM Prodajbi P LEFT JOIN Valuti V ON "
-                                     "V.Opisanie = P.Valuta WHERE P.D_Prodajba = ? AND P.Type_Pay = ?"),
-                      {Dates::toIso(day), QStringLiteral("в брой")})
-        .toDouble();
+    Decimal sum;
+    for (const QSqlRecord &r :
+         Db::rows(QStringLiteral("SELECT P.Kol, P.ED_Cena, COALESCE(V.Kurs, 1), P.T_O FROM Prodajbi P LEFT JOIN "
+                                 "Valuti V ON V.Opisanie = P.Valuta WHERE P.D_Prodajba = ? AND P.Type_Pay = ?"),
+                  {Dates::toIso(day), QStringLiteral("в брой")}))
+        sum += DeskMoney::amount({Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)),
+                                  Decimal::fromVariant(r.value(2)), Decimal::fromVariant(r.value(3))});
+    return sum;
 }
 
-double counted(const QList<long long> &counts)
+Decimal counted(const QList<long long> &counts)
 {
-    // In stotinki, so 0.1 + 0.2 adds up exactly.
-    long long stotinki = 0;
+    Decimal sum;
     for (int i = 0; i < counts.size() && i < Denominations; ++i)
-        stotinki += counts.at(i) * std::llround(denominations().at(i) * 100);
-    return double(stotinki) / 100;
+        sum += Decimal(counts.at(i)) * denominations().at(i);
+    return sum;
 }
 
 QStringList accountLines(const QString &turnoverText, const QString &cashText, const QString &operatorCaption,

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -9,13 +11,13 @@
 namespace CashCount {
 inline constexpr int Denominations = 13;
 // 0.01 ... 0.50 leva in coins, 1 ... 100 leva in notes.
-const QList<double> &denominations();
+const QList<Decimal> &denominations();
 // The cash sales ("в брой") of the day, of every terminal and operator, each
-// at its currency's rate (1 when the currency has none), less its discount.
-// Throws DbError.
-double turnover(const QDate &day);
+// at its currency's rate (1 when the currency has none), less its discount;
+// the exact sum. Throws DbError.
+Decimal turnover(const QDate &day);
 // The sum of count x denomination.
-double counted(const QList<long long> &counts);
+Decimal counted(const QList<long long> &counts);
 // The lines of the cash report (Account.tmp).
 QStringList accountLines(const QString &turnoverText, const QString &cashText, const QString &operatorCaption,
                          const QStringList &countTexts, const QList<long long> &counts);

@@ -58,9 +58,8 @@ void queueReceipt(int instalment, long long contract, Decimal amount, const QStr
     // Article 0, the text as its name, the price in stotinki, quantity 1.000, VAT group 1.
     c.receiptLines << QStringLiteral("%0^Вн.:") + QString::number(instalment) + QStringLiteral(" Кр.N: ")
                           + QString::number(contract) + QStringLiteral(":^")
-                          + QString::number(amount.rounded(2).units() / (Decimal::Unit / 100))
-                          + QStringLiteral("^1000^1^");
-    c.receiptTotal = amount.toDouble();
+                          + QString::number(ReceiptFiles::stotinki(amount)) + QStringLiteral("^1000^1^");
+    c.receiptTotal = amount;
     const BonSettings s = BonSettings::read();
     PendingFiles::queue(ReceiptFiles::CREATE_BON_FILE(
         c, mode == ReceiptFiles::ServiceReceipt ? ReceiptFiles::KindService : ReceiptFiles::KindFiscal,

@@ -1,6 +1,7 @@
 #include "desk/desk_entry.h"
 
 #include "app/app_state.h"
+#include "desk/desk_money.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/article_record.h"
 #include "catalogue/form_projzvodstvo.h"
@@ -44,7 +45,7 @@ private:
     bool m_was;
 };
 
-QString priceText(double price)
+QString priceText(Decimal price)
 {
     return Money::formatWidth(price, 4, PriceDecimals);
 }
@@ -97,7 +98,7 @@ DeskEntry::DeskEntry(ShopDesk *desk)
     TForm_Projzvodstvo::setSaleWriter([this](const QString &base, const QList<TForm_Projzvodstvo::SaleLine> &lines) -> QString {
         QList<DeskLines::ElementLine> elements;
         for (const auto &l : lines)
-            elements << DeskLines::ElementLine{l.article, l.Opisanie, l.Mqrka, l.Valuta, l.quantity,
+            elements << DeskLines::ElementLine{l.article, l.Opisanie, l.Mqrka, l.Valuta, Decimal::fromDouble(l.quantity),
                                                l.serial, l.warranty, l.Dan_Grup, l.Prigotvq_Se};
         try {
             DeskLines::insertElementLines(elements, d->operatorName(), CurrentBill, AppState::instance().terminal(),
@@ -263,8 +264,8 @@ void DeskEntry::showArticle(const DeskSearch::Article &a, bool formatted)
     d->Label_Edini4na_Cena->setText(a.Valuta_P);
     if (m_article && m_article->id == a.id)
         DeskListPrice = a.Ed_Cena;
-    d->Edit_Cena_Nula->setText(formatted ? priceText(a.Ed_Cena) : Numbers::toText(a.Ed_Cena));
-    if (a.Ed_Cena == 0)
+    d->Edit_Cena_Nula->setText(formatted ? priceText(a.Ed_Cena) : a.Ed_Cena.toString());
+    if (a.Ed_Cena.isZero())
         d->Edit_Cena_Nula->selectAll();
 }
 
@@ -366,7 +367,7 @@ void DeskEntry::PROVERI_ZA_DOPALNENIA()
                            static_cast<QWidget *>(d->Label14), static_cast<QWidget *>(d->SpdBtn_Select_SN)})
             w->hide();
     }
-    if (a.Ed_Cena == 0) {
+    if (a.Ed_Cena.isZero()) {
         d->Edit_Cena_Nula->setFocus();
         Dialogs::message(QStringLiteral("Избраният артикул е с нулева цена!\nНеобходимо е да въведете цена"),
                          d->c.DeskArea);
@@ -469,19 +470,23 @@ bool DeskEntry::Edit_BrojExit()
     };
     if (text.isEmpty() || text == QLatin1String("0"))
         return refuse(QStringLiteral("Въведена е нулева стойност"));
-    double quantity = 0;
-    if (!Numbers::parse(text, &quantity) || quantity == 0)
+    if (!Decimal::parse(text))
         return refuse(QStringLiteral("Грешно въведена (или нулева) стойност"));
-    double price = 0;
-    Numbers::parse(d->Edit_Cena_Nula->text(), &price);
-    d->Label_Cena_Ob6to->setText(Money::formatWidth(quantity * price, 4, 4));
+    QString why;
+    const auto quantity = DeskMoney::parseQuantity(text, &why);
+    if (!quantity)
+        return refuse(why);
+    if (quantity->isZero())
+        return refuse(QStringLiteral("Грешно въведена (или нулева) стойност"));
+    const Decimal price = Decimal::parse(d->Edit_Cena_Nula->text()).value_or(Decimal());
+    d->Label_Cena_Ob6to->setText(Money::formatWidth(*quantity * price, 4, 4));
     return true;
 }
 
 void DeskEntry::Edit_Cena_NulaChange()
 {
-    double price = 0;
-    if (Numbers::parse(d->Edit_Cena_Nula->text(), &price) && price < 0) {
+    const auto price = Decimal::parse(d->Edit_Cena_Nula->text());
+    if (price && price->isNegative()) {
         Dialogs::message(QStringLiteral("Не се допуска отрицателна цена"), d->c.DeskArea);
         d->Edit_Cena_Nula->setText(priceText(DeskListPrice));
     }

@@ -13,8 +13,8 @@
 #include <cmath>
 
 long long DeskArticleID = 0;
-double DeskListPrice = 0;
-double DeskEnteredPrice = 0;
+Decimal DeskListPrice;
+Decimal DeskEnteredPrice;
 bool LineEditFlag = false;
 long long EditedLineNumber = 0;
 
@@ -26,9 +26,17 @@ const QString kLineColumns = QStringLiteral(
 const QString kSuma = QStringLiteral("(P.Kol * P.Ed_Cena * V.Kurs - P.Kol * P.Ed_Cena * V.Kurs * P.T_O / 100) AS Suma ");
 } // namespace
 
-QHash<long long, double> amountsInLeva(const QList<long long> &lines)
+DeskMoney::Line lineMoney(const QSqlRecord &row)
 {
-    QHash<long long, double> amounts;
+    return {Decimal::fromVariant(row.value(QStringLiteral("Kol"))),
+            Decimal::fromVariant(row.value(QStringLiteral("Ed_Cena"))),
+            Decimal::fromVariant(row.value(QStringLiteral("Kurs"))),
+            Decimal::fromVariant(row.value(QStringLiteral("T_O")))};
+}
+
+QHash<long long, Decimal> amountsInLeva(const QList<long long> &lines)
+{
+    QHash<long long, Decimal> amounts;
     if (lines.isEmpty())
         return amounts;
     QStringList marks;
@@ -37,12 +45,12 @@ QHash<long long, double> amountsInLeva(const QList<long long> &lines)
         marks << QStringLiteral("?");
         params << l;
     }
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT P.N_Prodajba, ") + kSuma
-                                            + QStringLiteral("FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = "
-                                                             "P.Valuta WHERE P.N_Prodajba IN (")
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT P.N_Prodajba, P.Kol, P.Ed_Cena, V.Kurs, P.T_O "
+                                                       "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = "
+                                                       "P.Valuta WHERE P.N_Prodajba IN (")
                                             + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
                                         params))
-        amounts.insert(r.value(0).toLongLong(), r.value(1).toDouble());
+        amounts.insert(r.value(0).toLongLong(), DeskMoney::amount(lineMoney(r)));
     return amounts;
 }
 
@@ -66,7 +74,7 @@ QString billSql()
 {
     return QStringLiteral("SELECT ") + kLineColumns
            + QStringLiteral(", ") + kSuma
-           + QStringLiteral(", P.SUM_BezDDS, P.Bez_DDS "
+           + QStringLiteral(", P.SUM_BezDDS, P.Bez_DDS, V.Kurs "
                             "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba");
 }
@@ -78,34 +86,35 @@ QString allLinesSql()
                             "ORDER BY P.N_Prodajba");
 }
 
-double vatPercent()
+namespace {
+std::optional<Decimal> vatPercent()
 {
     double vat = 0;
     if (!ParseVatPercent(Settings::readString(Keys::Firm_Data_DDS), &vat))
+        return std::nullopt;
+    return Decimal::fromDouble(vat);
+}
+
+bool sameStored(const QVariant &stored, Decimal value)
+{
+    return !stored.isNull() && Decimal::fromVariant(stored) == value && stored.toDouble() == value.toDouble();
+}
+} // namespace
+
+Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
+{
+    const auto vat = vatPercent();
+    if (!vat)
         throw DbError(QStringLiteral("Невалиден процент ДДС в настройките"));
-    return vat;
-}
-
-NetFigures netFigures(double quantity, double price, double discount, double vat, int priceDecimals)
-{
-    const double net = price / (1 + vat / 100);
-    const double discounted = net - net * discount / 100;
-    return {Money::round(quantity * discounted, priceDecimals), Money::round(discounted, priceDecimals)};
-}
-
-double recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
-{
-    const double vat = vatPercent();
-    double total = 0;
+    Decimal total;
     QList<QVariantList> changes;
     for (const QSqlRecord &r : bill) {
-        total += r.value(QStringLiteral("Suma")).toDouble();
-        const NetFigures n = netFigures(r.value(QStringLiteral("Kol")).toDouble(),
-                                        r.value(QStringLiteral("Ed_Cena")).toDouble(),
-                                        r.value(QStringLiteral("T_O")).toDouble(), vat, priceDecimals);
-        const QVariant lineNet = r.value(QStringLiteral("SUM_BezDDS")), unit = r.value(QStringLiteral("Bez_DDS"));
-        if (lineNet.isNull() || unit.isNull() || lineNet.toDouble() != n.lineNet || unit.toDouble() != n.unit)
-            changes << QVariantList{n.lineNet, n.unit, r.value(QStringLiteral("N_Prodajba"))};
+        const DeskMoney::Line line = lineMoney(r);
+        total += DeskMoney::amount(line);
+        const DeskMoney::NetFigures n = DeskMoney::netFigures(line, *vat, priceDecimals);
+        if (!sameStored(r.value(QStringLiteral("SUM_BezDDS")), n.lineNet)
+            || !sameStored(r.value(QStringLiteral("Bez_DDS")), n.unit))
+            changes << QVariantList{n.lineNet.toVariant(), n.unit.toVariant(), r.value(QStringLiteral("N_Prodajba"))};
     }
     if (!changes.isEmpty()) {
         WriteTransaction tx;
@@ -117,7 +126,7 @@ double recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
     return total;
 }
 
-double recalculate(const QString &op, long long bill, int priceDecimals)
+Decimal recalculate(const QString &op, long long bill, int priceDecimals)
 {
     return recalculate(Db::rows(billSql(), {op, bill}), priceDecimals);
 }
@@ -132,14 +141,24 @@ QString catalogueNumber(long long article, long long counterparty)
 InsertResult insertLine(const NewLine &l)
 {
     InsertResult result;
-    double quantity = 0, entered = 0;
-    if (!Numbers::parse(l.quantityText, &quantity) || !Numbers::parse(l.priceText, &entered))
+    const auto refuse = [&result](const QString &message) {
+        result.outcome = InsertResult::Refused;
+        result.message = message;
         return result;
-    if (quantity < 0) {
+    };
+    const auto entered = Decimal::parse(l.priceText, Decimal::Scale);
+    if (!entered)
+        return result;
+    QString why;
+    const auto parsed = DeskMoney::parseQuantity(l.quantityText, &why);
+    if (!parsed)
+        return Decimal::parse(l.quantityText) ? refuse(why) : result; // a number with too many decimals: say so
+    const Decimal quantity = *parsed;
+    if (quantity.isNegative()) {
         result.outcome = InsertResult::NegativeQuantity;
         return result;
     }
-    if (quantity == 0 || entered < 0)
+    if (quantity.isZero() || entered->isNegative())
         return result;
     const auto article = Db::firstRow(
         QStringLiteral("SELECT ID, Opisanie, Mqrka, Valuta_P, Max_TO, Ed_Cena, Dan_Grup, Prigotvq_Se "
@@ -147,29 +166,33 @@ InsertResult insertLine(const NewLine &l)
         {l.article});
     if (!article)
         return result;
-    result.listPrice = article->value(5).toDouble();
-    const double list = l.listPrice == 0 ? entered : l.listPrice;
-    if (list == 0)
+    result.listPrice = Decimal::fromVariant(article->value(5));
+    const Decimal list = l.listPrice.isZero() ? *entered : l.listPrice;
+    // The line keeps the list price at the price decimals; the percent is
+    // taken against that price, so the price shown and accepted gives none.
+    const Decimal price = list.rounded(l.priceDecimals);
+    if (price.isZero())
         return result; // both prices 0: nothing to take a discount from
 
-    const double rule = Discounts::GET_TO(l.article, l.counterparty);
-    const double discount = rule != 0 ? Money::round(rule, 4)
-                                      : Money::round((list - entered) * 100 / list, l.priceDecimals);
-    const double maxDiscount = article->value(4).toDouble();
-    if (maxDiscount != 0 && discount > maxDiscount) {
+    const Decimal rule = Discounts::GET_TO(l.article, l.counterparty);
+    const Decimal discount = !rule.isZero() ? rule.rounded(DeskMoney::DiscountDecimals)
+                                            : DeskMoney::discountFromPrices(price, *entered, l.priceDecimals);
+    if (discount > DeskMoney::MaxDiscount)
+        return refuse(QStringLiteral("Отстъпката на контрагента за артикула (%1 %) е над 100 %: редът не е записан.")
+                          .arg(discount.toString()));
+    const Decimal maxDiscount = Decimal::fromVariant(article->value(4));
+    if (!maxDiscount.isZero() && discount > maxDiscount) {
         result.outcome = InsertResult::OverMaxDiscount;
         result.maxDiscount = maxDiscount;
         return result;
     }
     const QString catalogue = l.counterparty > 0 ? catalogueNumber(l.article, l.counterparty) : QStringLiteral("0");
-    const double price = Money::round(list, l.priceDecimals);
     // The line's net figures as the recomputation of the bill would write
     // them, so adding a line is the scan's only write.
-    double vat = 0;
-    const NetFigures net = ParseVatPercent(Settings::readString(Keys::Firm_Data_DDS), &vat)
-                               ? netFigures(quantity, price, discount, vat, l.priceDecimals)
-                               : NetFigures{}; // the recomputation tells of the bad percent
-
+    const auto vat = vatPercent();
+    const DeskMoney::NetFigures net = vat ? DeskMoney::netFigures({quantity, price, Decimal(1), discount}, *vat,
+                                                                  l.priceDecimals)
+                                          : DeskMoney::NetFigures{}; // the recomputation tells of the bad percent
 
     WriteTransaction tx;
     if (l.replacedLine == 0) {
@@ -177,18 +200,19 @@ InsertResult insertLine(const NewLine &l)
                                    "Operator, Pored_Ot, Pored_Do, T_O, SUM_BezDDS, Bez_DDS, Sm_N, Term_N, "
                                    "Nomenkl_N, Dan_Grup, Prigotvq_Se) "
                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {l.article, article->value(1), quantity, article->value(2), price, article->value(3), l.op,
-                     l.serialFrom, l.serialTo, discount, net.lineNet, net.unit, l.bill, l.terminal, catalogue,
-                     article->value(6), article->value(7)});
+                    {l.article, article->value(1), quantity.toVariant(), article->value(2), price.toVariant(),
+                     article->value(3), l.op, l.serialFrom, l.serialTo, discount.toVariant(), net.lineNet.toVariant(),
+                     net.unit.toVariant(), l.bill, l.terminal, catalogue, article->value(6), article->value(7)});
     } else {
         // The bill and terminal stay; the article's own VAT group, department and number come along.
         if (Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET Barkod = ?, Opisanie = ?, Kol = ?, Mqrka = ?, "
                                        "Ed_Cena = ?, Valuta = ?, Operator = ?, Pored_Ot = ?, Pored_Do = ?, T_O = ?, "
                                        "SUM_BezDDS = ?, Bez_DDS = ?, Nomenkl_N = ?, Dan_Grup = ?, Prigotvq_Se = ? "
                                        "WHERE N_Prodajba = ?"),
-                        {l.article, article->value(1), quantity, article->value(2), price, article->value(3),
-                         l.op, l.serialFrom, l.serialTo, discount, net.lineNet, net.unit, catalogue,
-                         article->value(6), article->value(7), l.replacedLine})
+                        {l.article, article->value(1), quantity.toVariant(), article->value(2), price.toVariant(),
+                         article->value(3), l.op, l.serialFrom, l.serialTo, discount.toVariant(),
+                         net.lineNet.toVariant(), net.unit.toVariant(), catalogue, article->value(6),
+                         article->value(7), l.replacedLine})
             != 1)
             return result; // the line is gone (sold or cancelled elsewhere)
     }
@@ -207,7 +231,7 @@ void insertElementLines(const QList<ElementLine> &lines, const QString &op, long
                                    "Operator, Pored_Ot, Pored_Do, T_O, SUM_BezDDS, Bez_DDS, Sm_N, Term_N, "
                                    "Nomenkl_N, Dan_Grup, Prigotvq_Se) "
                                    "VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?, 0, 0, 0, ?, ?, ?, ?, ?)"),
-                    {l.article, l.Opisanie, l.quantity, l.Mqrka, l.Valuta, op, l.serialFrom, l.serialTo, bill,
+                    {l.article, l.Opisanie, l.quantity.toVariant(), l.Mqrka, l.Valuta, op, l.serialFrom, l.serialTo, bill,
                      terminal, catalogue, l.Dan_Grup, l.Prigotvq_Se});
     }
     tx.commit();
@@ -219,9 +243,15 @@ void applyCounterparty(const QList<long long> &lines, long long counterparty, bo
     for (long long line : lines) {
         const long long article =
             Db::scalar(QStringLiteral("SELECT Barkod FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"), {line}).toLongLong();
-        if (discounts)
+        if (discounts) {
+            const Decimal rule = Discounts::GET_TO(article, counterparty).rounded(DeskMoney::DiscountDecimals);
+            if (rule > DeskMoney::MaxDiscount)
+                throw DbError(QStringLiteral("Отстъпката на контрагента за артикул %1 (%2 %) е над 100 %.")
+                                  .arg(article)
+                                  .arg(rule.toString()));
             Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET T_O = ? WHERE N_Prodajba = ?"),
-                        {Money::round(Discounts::GET_TO(article, counterparty), 4), line});
+                        {rule.toVariant(), line});
+        }
         if (counterparty > 0)
             Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET Nomenkl_N = ? WHERE N_Prodajba = ?"),
                         {catalogueNumber(article, counterparty), line});
@@ -229,12 +259,15 @@ void applyCounterparty(const QList<long long> &lines, long long counterparty, bo
     tx.commit();
 }
 
-void applyGeneralDiscount(const QList<long long> &lines, double percent)
+void applyGeneralDiscount(const QList<long long> &lines, Decimal percent)
 {
+    percent = percent.rounded(DeskMoney::DiscountDecimals);
+    if (percent > DeskMoney::MaxDiscount)
+        throw DbError(QStringLiteral("Отстъпката не може да бъде над 100 % (%1 %).").arg(percent.toString()));
     WriteTransaction tx;
     for (long long line : lines)
         Db::execute(QStringLiteral("UPDATE Prodajbi_Vremenni SET T_O = ? WHERE N_Prodajba = ?"),
-                    {Money::round(percent, 4), line});
+                    {percent.toVariant(), line});
     tx.commit();
 }
 

@@ -1,4 +1,7 @@
 #pragma once
+#include "common/decimal.h"
+#include "desk/desk_money.h"
+
 #include <QHash>
 #include <QList>
 #include <QSqlRecord>
@@ -17,35 +20,30 @@ QStringList openBills(const QString &op);
 
 // The grid's list of one bill: the lines whose currency has a rate, with
 // their amount in leva ("Suma") and, last, their net figures (SUM_BezDDS,
-// Bez_DDS). Parameters: operator, bill.
+// Bez_DDS) and the rate (Kurs). Parameters: operator, bill.
 QString billSql();
 // The amounts in leva of the given lines, by line number; a line whose
 // currency has no rate is left out.
-QHash<long long, double> amountsInLeva(const QList<long long> &lines);
+QHash<long long, Decimal> amountsInLeva(const QList<long long> &lines);
+// A line's money as a row of billSql() (or any row with Kol, Ed_Cena, Kurs, T_O) holds it.
+DeskMoney::Line lineMoney(const QSqlRecord &row);
 
 // "Покажи всички данни": every line of the operator, every bill. Parameter: operator.
 QString allLinesSql();
 
-// A line's net figures: VAT taken out of the price, less the discount.
-struct NetFigures {
-    double lineNet = 0; // SUM_BezDDS
-    double unit = 0;    // Bez_DDS
-};
-NetFigures netFigures(double quantity, double price, double discount, double vat, int priceDecimals);
-
 // Recomputes the bill: the net figures (VAT from [Firm_Data] DDS) of every
 // line are written where they changed, in one transaction (none when
-// nothing changed). Returns the bill's total in leva.
-double recalculate(const QString &op, long long bill, int priceDecimals);
+// nothing changed). Returns the exact sum of the lines' amounts in leva.
+Decimal recalculate(const QString &op, long long bill, int priceDecimals);
 // The same on the bill's rows as billSql() read them.
-double recalculate(const QList<QSqlRecord> &bill, int priceDecimals);
+Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals);
 
 // A line to add (or to put in place of `replacedLine`).
 struct NewLine {
     long long article = 0;
     QString quantityText;     // Edit_Broj as typed
     QString priceText;        // Edit_Cena_Nula as typed
-    double listPrice = 0;     // DeskListPrice
+    Decimal listPrice;        // DeskListPrice
     QString serialFrom, serialTo;
     long long counterparty = 0; // the desk counterparty's key, 0 none
     QString op;
@@ -55,9 +53,10 @@ struct NewLine {
     int priceDecimals = 2;
 };
 struct InsertResult {
-    enum Outcome { Written, BadData, NegativeQuantity, OverMaxDiscount } outcome = BadData;
-    double maxDiscount = 0; // Max_TO, for the message
-    double listPrice = 0;   // the article's Ed_Cena, to put back into the price edit
+    enum Outcome { Written, BadData, NegativeQuantity, OverMaxDiscount, Refused } outcome = BadData;
+    Decimal maxDiscount;    // Max_TO, for the message
+    Decimal listPrice;      // the article's Ed_Cena, to put back into the price edit
+    QString message;        // Refused: why, in Bulgarian
 };
 InsertResult insertLine(const NewLine &line);
 
@@ -65,7 +64,7 @@ InsertResult insertLine(const NewLine &line);
 struct ElementLine {
     long long article = 0;
     QString Opisanie, Mqrka, Valuta;
-    double quantity = 0;
+    Decimal quantity;
     QString serialFrom, serialTo;
     int Dan_Grup = 0;
     long long Prigotvq_Se = 0;
@@ -78,10 +77,11 @@ QString catalogueNumber(long long article, long long counterparty);
 
 // The desk counterparty taken: on the given lines, in one transaction, the
 // discounts of the counterparty (when `discounts`) and its catalogue numbers
-// (when it is one).
+// (when it is one). A stored rule above 100 % is refused (DbError), nothing written.
 void applyCounterparty(const QList<long long> &lines, long long counterparty, bool discounts);
-// F11: the percent on the given lines, in one transaction.
-void applyGeneralDiscount(const QList<long long> &lines, double percent);
+// F11: the percent on the given lines, in one transaction; above 100 % it
+// throws DbError and writes nothing.
+void applyGeneralDiscount(const QList<long long> &lines, Decimal percent);
 
 // The desk counterparty search for what was typed: "+" tax number, "-" EIK,
 // "!" number, a Cyrillic letter a name that contains the text (Ч Щ Ю Я stand

@@ -112,7 +112,7 @@ std::optional<Article> article(long long id)
     a.Valuta_P = r->value(2).toString();
     a.Trajnost = r->value(3).toString();
     a.group = r->value(4).toString();
-    a.Ed_Cena = r->value(5).toDouble();
+    a.Ed_Cena = Decimal::fromVariant(r->value(5));
     a.Garancionen = isTrue(r->value(6));
     a.Poredica = isTrue(r->value(7));
     return a;

@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
@@ -41,7 +43,7 @@ std::optional<QList<Hit>> find(QChar letter, const QString &text);
 struct Article {
     long long id = 0;
     QString Opisanie, Valuta_P, Trajnost, group;
-    double Ed_Cena = 0;
+    Decimal Ed_Cena;
     bool Garancionen = false, Poredica = false;
 };
 std::optional<Article> article(long long id);

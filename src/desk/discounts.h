@@ -1,9 +1,10 @@
 #pragma once
+#include "common/decimal.h"
 
 // Discount (or, negative, surcharge) in percent for an article and a
 // counterparty: the counterparty's rule for the article, else its rule for
 // the article's group, else its general trade discount. Counterparty 0 is
 // "none": 0, and nothing is read. Throws DbError.
 namespace Discounts {
-double GET_TO(long long article, long long counterparty);
+Decimal GET_TO(long long article, long long counterparty);
 }

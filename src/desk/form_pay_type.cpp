@@ -85,15 +85,14 @@ void TForm_Pay_Type::Edit_Dadena_SumChange()
 {
     if (Edit_Dadena_Sum->text().trimmed().isEmpty())
         Edit_Dadena_Sum->setText(QStringLiteral("0"));
-    double cash = 0;
-    if (Numbers::parse(Edit_Dadena_Sum->text(), &cash))
-        Label_Resto->setText(QStringLiteral("РЕСТО: ") + Money::format42(cash - m_due));
+    if (const auto cash = Decimal::parse(Edit_Dadena_Sum->text()))
+        Label_Resto->setText(QStringLiteral("РЕСТО: ") + Money::format42(*cash - m_due));
 }
 
 void TForm_Pay_Type::BitBtn_PriemiClick()
 {
-    double cash = 0;
-    if (!Numbers::parse(Edit_Dadena_Sum->text(), &cash) || cash < 0) {
+    const auto typed = Decimal::parse(Edit_Dadena_Sum->text());
+    if (!typed || typed->isNegative()) {
         Dialogs::message(QStringLiteral("Сумата в брой трябва да бъде число, не по-малко от 0."), this);
         Edit_Dadena_Sum->setFocus();
         Edit_Dadena_Sum->selectAll();
@@ -101,7 +100,8 @@ void TForm_Pay_Type::BitBtn_PriemiClick()
     }
     if (itemIndex() < 0)
         return;
-    const bool shortOfDue = Money::round(cash, 2) < Money::round(m_due, 2);
+    const Decimal cash = *typed;
+    const bool shortOfDue = cash.rounded(2) < m_due.rounded(2);
     if (itemIndex() == 2 && !shortOfDue) {
         Dialogs::message(QStringLiteral("Сумата в брой покрива дължимата сума: плащането не може да бъде отложено."),
                          this);
@@ -115,7 +115,7 @@ void TForm_Pay_Type::BitBtn_PriemiClick()
         }
         if (m_counterparty <= 0) {
             Dialogs::message(QStringLiteral("Необходимо е да се посочи контрагент за консигнацията!"), this);
-            double due = m_due;
+            Decimal due = m_due;
             m_counterparty = chooseCounterparty ? chooseCounterparty(&due) : 0;
             m_due = due;
             Edit_Dalji_Sum->setText(Money::formatWidth(due, 4, PriceDecimals).trimmed());
@@ -125,14 +125,14 @@ void TForm_Pay_Type::BitBtn_PriemiClick()
                 return;
             }
             Item[2]->setVisible(true);
-            if (Money::round(cash, 2) >= Money::round(m_due, 2)) {
+            if (cash.rounded(2) >= m_due.rounded(2)) {
                 // The amount due fell with the counterparty's discounts: cash pays it.
                 Edit_Dadena_SumChange();
                 return;
             }
         }
         Item[2]->setChecked(true);
-        Edit_Dadena_Sum->setText(Numbers::toText(cash));
+        Edit_Dadena_Sum->setText(cash.toString());
         Edit_Dadena_SumChange();
     }
     if (itemIndex() == 2) {
@@ -141,7 +141,7 @@ void TForm_Pay_Type::BitBtn_PriemiClick()
             return;
         }
         Consignment::Draft d;
-        const int saved = openContract ? openContract(m_counterparty, cash, &d) : 2;
+        const int saved = openContract ? openContract(m_counterparty, cash.toDouble(), &d) : 2;
         if (saved != 1) {
             reject();
             return;
@@ -168,9 +168,8 @@ TForm_Pay_Type *TForm_Pay_Type::GET_PAY_TYPE(QWidget *owner, long long counterpa
     dialog->Item[2]->setVisible(DeferredPaymentAvailable && counterparty > 0);
     dialog->m_counterparty = counterparty;
     dialog->m_draft = {};
-    dialog->m_due = 0;
-    Numbers::parse(amountDue, &dialog->m_due);
-    dialog->m_cash = 0;
+    dialog->m_due = Decimal::parse(amountDue).value_or(Decimal());
+    dialog->m_cash = Decimal();
     dialog->Edit_Dalji_Sum->setText(amountDue.trimmed());
     dialog->Edit_Dadena_Sum->setText(amountDue.trimmed());
     dialog->setItemIndex(0);

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include "desk/consignment.h"
 
 #include <QDialog>
@@ -28,7 +29,7 @@ public:
 
     int itemIndex() const;
     void setItemIndex(int item); // reacts as a click would
-    double cashGiven() const { return m_cash; }
+    Decimal cashGiven() const { return m_cash; }
 
     void Edit_Dadena_SumChange();
     void BitBtn_PriemiClick();
@@ -43,7 +44,7 @@ public:
     // Set by whoever opens the dialog, before GET_PAY_TYPE, for a deferred payment:
     // the desk counterparty choice (returns the new counterparty's key and the
     // amount due of the lines marked again) ...
-    static inline std::function<long long(double *amountDue)> chooseCounterparty;
+    static inline std::function<long long(Decimal *amountDue)> chooseCounterparty;
     // ... and the contract window for the cash given as the down payment
     // (TForm_Konsignation's result; the draft when it was saved).
     static inline std::function<int(long long counterparty, double downPayment, Consignment::Draft *draft)>
@@ -54,8 +55,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    double m_due = 0;
-    double m_cash = 0;
+    Decimal m_due;  // as Edit_Dalji_Sum shows it
+    Decimal m_cash;
     long long m_counterparty = 0;
     Consignment::Draft m_draft;
 };

@@ -38,10 +38,10 @@ BonContext context()
     return BonContext{AppState::instance().terminal(), AppState::instance().currentOperator()};
 }
 
-QList<BonLine> loadLines(const QList<long long> &lineNumbers, double *total)
+QList<BonLine> loadLines(const QList<long long> &lineNumbers, Decimal *total)
 {
     QList<BonLine> lines;
-    double sum = 0;
+    Decimal sum;
     for (long long n : lineNumbers) {
         const auto r = Db::firstRow(
             QStringLiteral("SELECT P.Barkod, P.Opisanie, P.Kol, P.Ed_Cena, V.Kurs, P.T_O, P.Dan_Grup, "
@@ -53,14 +53,14 @@ QList<BonLine> loadLines(const QList<long long> &lineNumbers, double *total)
         BonLine l;
         l.article = r->value(0).toLongLong();
         l.name = r->value(1).toString();
-        l.quantity = r->value(2).toDouble();
-        l.price = r->value(3).toDouble();
-        l.rate = r->value(4).toDouble();
-        l.discount = r->value(5).toDouble();
+        l.quantity = Decimal::fromVariant(r->value(2));
+        l.price = Decimal::fromVariant(r->value(3));
+        l.rate = Decimal::fromVariant(r->value(4));
+        l.discount = Decimal::fromVariant(r->value(5));
         l.vatGroup = r->value(6).toInt();
         l.department = r->value(7).toInt();
         l.bill = r->value(8).toLongLong();
-        sum += l.quantity * l.price * l.rate - l.quantity * l.price * l.rate * l.discount / 100.0;
+        sum += DeskMoney::amount(l.money());
         lines << l;
     }
     if (total)
@@ -106,12 +106,14 @@ void N70Click(QWidget *parent)
     }
     std::reverse(marked.begin(), marked.end()); // from the lowest marked line up
     try {
-        double total = 0;
+        Decimal total;
         const QList<BonLine> lines = loadLines(marked, &total);
         const BonSettings settings = BonSettings::read();
+        // "Общо" is the amount due of these lines, as the desk would ask it.
+        const Decimal due = DeskMoney::payable(total, int(Settings::readInteger(Keys::Values_9)));
         BonCollector c;
         for (const BonLine &l : lines)
-            PREPARE_BON_FILE(c, l, ReceiptFiles::ServiceReceipt, settings, total);
+            PREPARE_BON_FILE(c, l, ReceiptFiles::ServiceReceipt, settings, due);
         deliver(CREATE_BON_FILE(c, ReceiptFiles::KindService, context(), settings, receiptFolder(),
                                 departmentsFromDatabase()),
                 parent);

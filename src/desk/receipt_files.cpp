@@ -28,7 +28,7 @@ bool commandLayout(int type) { return type >= 3 && type <= 18; }
 
 // "%-w.2f" cut to w characters, but never through the whole digits: a
 // quantity of 12345 stays "12345", not "1234".
-QString numberField(double value, int width)
+QString numberField(Decimal value, int width)
 {
     QString text = Money::fixed(value, 2);
     if (text.size() > width) {
@@ -46,17 +46,18 @@ QString serviceLine(const BonLine &l)
            + numberField(l.price, 8);
 }
 
-QString discountText(double discount)
+QString discountText(Decimal discount)
 {
-    return (discount < 0 ? QStringLiteral("надбавка: ") : QStringLiteral("отстъпка: "))
+    return (discount.isNegative() ? QStringLiteral("надбавка: ") : QStringLiteral("отстъпка: "))
            + Money::format42(discount) + QLatin1Char('%');
 }
 
 QString recordText(const BonCollector::Record &r)
 {
     return QLatin1Char('%') + r.code + QLatin1Char('^') + r.name + QLatin1Char('^')
-           + QString::number(r.stotinki) + QLatin1Char('^') + QString::number(r.thousandths)
-           + QLatin1Char('^') + r.vatGroup + QLatin1Char('^');
+           + QString::number(stotinki(r.price)) + QLatin1Char('^')
+           + QString::number(r.quantity.rounded(3).units() / (Decimal::Unit / 1000)) + QLatin1Char('^') + r.vatGroup
+           + QLatin1Char('^');
 }
 
 QString operatorField(const BonContext &ctx)
@@ -88,15 +89,53 @@ QStringList framed(const QStringList &lines, int type)
     return out;
 }
 
-// Sums in stotinki of the exact line amounts and of what the records print.
-double lossStotinki(const BonCollector &c, const QList<double> &quantities)
+const Decimal kStotinka = Decimal::fromParts(1, 2);
+
+// The highest price in stotinki, not above `price`, at which a record of
+// `quantity` charges at most `limit`.
+Decimal highestPrice(Decimal price, Decimal quantity, Decimal limit)
 {
-    double exact = 0, printed = 0;
-    for (int i = 0; i < c.records.size(); ++i) {
-        exact += c.records.at(i).exactStotinki * quantities.at(i);
-        printed += double(c.records.at(i).stotinki) * double(c.records.at(i).thousandths) / 1000.0;
+    if (limit.isNegative())
+        return Decimal();
+    if (quantity.isZero())
+        return price;
+    // round(p × q) ≤ limit  ⇔  p × q < limit + half a stotinka
+    Decimal p = std::min(price, ((limit + kStotinka / Decimal(2)) / quantity).truncated(2));
+    while (p.sign() > 0 && Decimal::mulRounded(p, quantity, 2) > limit)
+        p -= kStotinka;
+    return std::max(p, Decimal());
+}
+
+// The shortfall in whole stotinki shared among the VAT groups it comes from:
+// each group's own (exact less printed), the rest by the largest remainder.
+QMap<QString, long long> shortfallByGroup(const BonCollector &c, long long shortfall)
+{
+    QMap<QString, Decimal> owed; // in stotinki
+    for (const BonCollector::Record &r : c.records)
+        owed[r.vatGroup] += (r.exact - recordAmount(r)) * Decimal(100);
+    QMap<QString, long long> share;
+    long long given = 0;
+    for (auto it = owed.cbegin(); it != owed.cend(); ++it) {
+        share[it.key()] = std::max(0LL, it.value().rounded(0).wholePart());
+        given += share[it.key()];
     }
-    return Money::round(exact - printed, 6);
+    const auto remainder = [&](const QString &g) { return owed.value(g) - Decimal(share.value(g)); };
+    while (given != shortfall) {
+        QString pick;
+        for (auto it = share.cbegin(); it != share.cend(); ++it) {
+            if (given > shortfall && it.value() == 0)
+                continue;
+            if (pick.isNull() || (given < shortfall ? remainder(it.key()) > remainder(pick)
+                                                    : remainder(it.key()) < remainder(pick)))
+                pick = it.key();
+        }
+        if (pick.isNull())
+            break;
+        const long long step = given < shortfall ? 1 : -1;
+        share[pick] += step;
+        given += step;
+    }
+    return share;
 }
 } // namespace
 
@@ -112,25 +151,18 @@ QString cleanName(const QString &text)
     return t.replace(unsafe, QStringLiteral(" "));
 }
 
-double exactStotinki(double price, double rate, double discount)
+long long stotinki(Decimal leva)
 {
-    // Rounded to nine places first, so that 1.15 × 0.9 reads as 1.035.
-    const double leva = Money::round(price * rate - price * rate * discount / 100.0, 9);
-    return Money::round(leva * 100.0, 6);
+    return leva.rounded(2).units() / (Decimal::Unit / 100);
 }
 
-long long recordStotinki(double price, double rate, double discount)
+Decimal recordAmount(const BonCollector::Record &r)
 {
-    return std::llround(Money::round(exactStotinki(price, rate, discount), 0));
-}
-
-long long thousandths(double quantity)
-{
-    return std::llround(Money::round(Money::round(quantity * 1000.0, 6), 0));
+    return Decimal::mulRounded(r.price, r.quantity.rounded(3), 2);
 }
 
 void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonSettings &s,
-                      double markedLinesTotal)
+                      Decimal markedLinesTotal)
 {
     if (!c.hasBill) {
         c.hasBill = true;
@@ -139,48 +171,56 @@ void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonS
     if (mode == ServiceReceipt && s.deviceType >= 1 && s.deviceType <= 18) {
         c.receiptTotal = markedLinesTotal;
         c.receiptLines << serviceLine(line);
-        if (line.discount != 0)
+        if (!line.discount.isZero())
             c.receiptLines << discountText(line.discount);
     } else if (mode == FiscalReceipt) {
         BonCollector::Record r;
         r.lineIndex = int(c.receiptLines.size());
-        r.exactStotinki = exactStotinki(line.price, line.rate, line.discount);
-        r.stotinki = recordStotinki(line.price, line.rate, line.discount);
-        r.thousandths = thousandths(line.quantity);
+        r.unit = DeskMoney::unitPrice(line.money());
+        r.exact = DeskMoney::amount(line.money());
+        r.price = r.unit.rounded(2);
+        r.quantity = line.quantity;
         r.code = QString::number(line.article);
         r.name = padCut(cleanName(line.name), 12, 12);
         r.vatGroup = QString::number(line.vatGroup);
         c.records << r;
+        c.exactTotal += r.exact;
         c.receiptLines << recordText(r);
-        if (line.discount != 0)
+        if (!line.discount.isZero())
             c.receiptLines << QLatin1Char(':') + discountText(line.discount);
     }
     if (s.departmentTickets && line.department > 0) {
         QStringList &lines = c.departmentLines[line.department];
         lines << serviceLine(line);
-        if (line.discount != 0)
+        if (!line.discount.isZero())
             lines << discountText(line.discount);
     }
 }
 
-void addCorrectionRecord(BonCollector &c)
+void addCorrectionRecord(BonCollector &c, int priceDecimals)
 {
     if (c.records.isEmpty())
         return;
-    QList<double> quantities;
+    const Decimal due = DeskMoney::payable(c.exactTotal, priceDecimals);
+    Decimal printed;
     for (const BonCollector::Record &r : c.records)
-        quantities << double(r.thousandths) / 1000.0;
-    double loss = lossStotinki(c, quantities);
-    // An overcharge is never printed: lower prices from the last record up.
-    for (int i = int(c.records.size()) - 1; i >= 0 && loss < 0; --i) {
+        printed += recordAmount(r);
+    // Never charge more than is due: lower prices from the last record up,
+    // each no further than the excess needs.
+    for (int i = int(c.records.size()) - 1; i >= 0 && printed > due; --i) {
         BonCollector::Record &r = c.records[i];
-        r.stotinki = (long long)std::floor(r.exactStotinki);
+        const Decimal before = recordAmount(r);
+        r.price = highestPrice(r.price, r.quantity.rounded(3), before - (printed - due));
+        printed += recordAmount(r) - before;
         c.receiptLines[r.lineIndex] = recordText(r);
-        loss = lossStotinki(c, quantities);
     }
-    if (loss > 0.9)
-        c.receiptLines << QStringLiteral("%0000^КОРЕКЦИЯ:^") + QString::number(std::llround(Money::round(loss, 0)))
-                              + QStringLiteral("^1000^1^");
+    if (printed >= due)
+        return;
+    const QMap<QString, long long> share = shortfallByGroup(c, stotinki(due - printed));
+    for (auto it = share.cbegin(); it != share.cend(); ++it)
+        if (it.value() > 0)
+            c.receiptLines << QStringLiteral("%0000^КОРЕКЦИЯ:^") + QString::number(it.value())
+                                  + QStringLiteral("^1000^") + it.key() + QLatin1Char('^');
 }
 
 QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s)

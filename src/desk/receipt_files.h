@@ -1,4 +1,7 @@
 #pragma once
+#include "common/decimal.h"
+#include "desk/desk_money.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -16,13 +19,14 @@
 struct BonLine {
     long long article = 0;  // Barkod (the article number)
     QString name;           // Opisanie
-    double quantity = 0;    // Kol
-    double price = 0;       // Ed_Cena, in the line's currency
-    double rate = 1;        // Valuti.Kurs of the line's currency
-    double discount = 0;    // T_O in percent; negative is a surcharge
+    Decimal quantity;       // Kol
+    Decimal price;          // Ed_Cena, in the line's currency
+    Decimal rate = Decimal(1); // Valuti.Kurs of the line's currency
+    Decimal discount;       // T_O in percent; negative is a surcharge
     int vatGroup = 0;       // Dan_Grup
     int department = 0;     // Prigotvq_Se; 0 is not prepared
     long long bill = 0;     // Sm_N
+    DeskMoney::Line money() const { return {quantity, price, rate, discount}; }
 };
 
 // Who and where: the receipt's header lines.
@@ -43,19 +47,21 @@ struct BonSettings {
 struct BonCollector {
     QStringList receiptLines;
     QMap<int, QStringList> departmentLines; // 1..100
-    double receiptTotal = 0;                // the service receipt's "Общо"
+    Decimal receiptTotal;                   // the service receipt's "Общо"
     bool hasBill = false;
     long long bill = 0;                     // Sm_N of the collected lines
-    // Fiscal records, for the loss correction: exact stotinki and printed
-    // stotinki per record, with the index of its line in receiptLines.
+    // Fiscal records, for the correction, with the index of each one's line
+    // in receiptLines; `exactTotal` sums the lines' exact amounts.
     struct Record {
-        int lineIndex;
-        double exactStotinki; // the exact discounted unit price in stotinki
-        long long stotinki;   // what the record prints
-        long long thousandths;
+        int lineIndex = 0;
+        Decimal unit;     // the discounted unit price in leva, exact
+        Decimal exact;    // the line's exact amount in leva
+        Decimal price;    // what the record prints: leva with two decimals
+        Decimal quantity; // with three decimals
         QString code, name, vatGroup;
     };
     QList<Record> records;
+    Decimal exactTotal;
 };
 
 // A preparation department as its ticket needs it.
@@ -85,22 +91,24 @@ namespace ReceiptFiles {
 enum Mode { NoReceipt = 0, ServiceReceipt = 1, FiscalReceipt = 2 };
 enum Kind { KindService = 0, KindFiscal = 1, KindZeroingReport = 2, KindDailyReport = 3, KindCopy = 4 };
 
-// The discounted unit price in leva of a fiscal record, in stotinki,
-// rounded half away from zero from its decimal value (8.991 gives 899).
-long long recordStotinki(double price, double rate, double discount);
-// The same price exactly, in stotinki (1.035 leva gives 103.5).
-double exactStotinki(double price, double rate, double discount);
-// Thousandths of a quantity, rounded (1.005 gives 1005).
-long long thousandths(double quantity);
+// An amount in leva as the whole stotinki a record prints, rounded half away
+// from zero (8.991 gives 899).
+long long stotinki(Decimal leva);
+// What the device charges for a record: its price times its quantity,
+// rounded half away from zero to stotinki.
+Decimal recordAmount(const BonCollector::Record &r);
 
 // Collects one desk line for a receipt of `mode` (and its department ticket).
 // `markedLinesTotal` is the total of the lines the receipt is for.
 void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonSettings &s,
-                      double markedLinesTotal = 0);
-// Before a fiscal receipt is written: never charge more than the lines are
-// worth (records re-priced downward from the last), and add the correction
-// record when the records print more than 0.009 less.
-void addCorrectionRecord(BonCollector &c);
+                      Decimal markedLinesTotal = Decimal());
+// Before a fiscal receipt is written: its records must total exactly the
+// amount due (DeskMoney::payable of the lines' exact sum at the price
+// decimals). Prices are rounded to stotinki; where the records would total
+// more, prices are lowered from the last record up, as little as needed;
+// what they total less comes back in correction records, one per VAT group
+// the shortfall comes from.
+void addCorrectionRecord(BonCollector &c, int priceDecimals = 2);
 // The receipt file of `kind` from what was collected.
 QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s);
 // The department tickets of what was collected; `billLine` puts ":ПОРЪЧКА:" in.

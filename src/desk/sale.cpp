@@ -4,6 +4,7 @@
 #include "catalogue/stock_writer.h"
 #include "common/dates.h"
 #include "common/settings.h"
+#include "desk/desk_money.h"
 #include "desk/device_file_writer.h"
 #include "desk/receipt_commands.h"
 #include "desk/receipt_files.h"
@@ -20,7 +21,7 @@ struct StoredLine {
     QString currency;
     QString serialFrom, serialTo;
     int terminal = 0;
-    double amount = 0;
+    Decimal amount;
     bool hasRate = false;
 };
 
@@ -36,10 +37,10 @@ std::optional<StoredLine> readLine(long long n)
     StoredLine l;
     l.bon.article = r->value(0).toLongLong();
     l.bon.name = r->value(1).toString();
-    l.bon.quantity = r->value(2).toDouble();
-    l.bon.price = r->value(3).toDouble();
-    l.bon.rate = r->value(4).toDouble();
-    l.bon.discount = r->value(5).toDouble();
+    l.bon.quantity = Decimal::fromVariant(r->value(2));
+    l.bon.price = Decimal::fromVariant(r->value(3));
+    l.bon.rate = Decimal::fromVariant(r->value(4));
+    l.bon.discount = Decimal::fromVariant(r->value(5));
     l.bon.vatGroup = r->value(6).toInt();
     l.bon.department = r->value(7).toInt();
     l.bon.bill = r->value(8).toLongLong();
@@ -48,15 +49,14 @@ std::optional<StoredLine> readLine(long long n)
     l.serialTo = r->value(11).toString();
     l.terminal = r->value(12).toInt();
     l.hasRate = !r->value(13).isNull();
-    l.amount = l.bon.quantity * l.bon.price * l.bon.rate
-               - l.bon.quantity * l.bon.price * l.bon.rate * l.bon.discount / 100;
+    l.amount = DeskMoney::amount(l.bon.money());
     return l;
 }
 } // namespace
 
-double linesTotal(const QList<long long> &lines, QString *missingRate)
+Decimal linesTotal(const QList<long long> &lines, QString *missingRate)
 {
-    double total = 0;
+    Decimal total;
     for (long long n : lines) {
         const auto l = readLine(n);
         if (!l)
@@ -64,7 +64,7 @@ double linesTotal(const QList<long long> &lines, QString *missingRate)
         if (!l->hasRate) {
             if (missingRate)
                 *missingRate = l->currency;
-            return 0;
+            return Decimal();
         }
         total += l->amount;
     }
@@ -84,6 +84,7 @@ Result sell(const Request &q)
         return result;
     }
     const int receiptMode = int(Settings::readInteger(Keys::Tuning_FB));
+    const int priceDecimals = int(Settings::readInteger(Keys::Values_9));
     const BonSettings settings = BonSettings::read();
     const bool cash = q.payType == Cash;
     try {
@@ -97,6 +98,9 @@ Result sell(const Request &q)
                 throw DbError(QStringLiteral("Ред %1 вече не е отворен (продаден или отказан на друго място).").arg(n));
             if (!l->hasRate)
                 throw DbError(QStringLiteral("Няма курс за валутата \"%1\".").arg(l->currency));
+            if (l->bon.discount > DeskMoney::MaxDiscount)
+                throw DbError(QStringLiteral("Отстъпката на \"%1\" е %2 %: над 100 % не се продава.")
+                                  .arg(l->bon.name, l->bon.discount.toString()));
             lines << *l;
             result.total += l->amount;
         }
@@ -113,22 +117,24 @@ Result sell(const Request &q)
                                        "Type_Pay, Term_N, Sklad_ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                        "?, ?, ?)"),
                         {n, l.bon.article, q.op, Dates::toIso(QDate::currentDate()),
-                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), l.bon.quantity, l.bon.price,
-                         l.currency, q.counterparty, l.bon.discount, q.contract, l.serialFrom, l.serialTo,
+                         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), l.bon.quantity.toVariant(),
+                         l.bon.price.toVariant(), l.currency, q.counterparty, l.bon.discount.toVariant(), q.contract,
+                         l.serialFrom, l.serialTo,
                          payTypes().value(q.payType), l.terminal, q.warehouse});
-            GET_NALI4NOST(QString::number(l.bon.article), QString::number(q.warehouse), -l.bon.quantity, 0);
+            GET_NALI4NOST(QString::number(l.bon.article), QString::number(q.warehouse), -l.bon.quantity.toDouble(), 0);
             // Cash collects the receipt; every payment collects the department tickets.
-            ReceiptFiles::PREPARE_BON_FILE(receipt, l.bon, cash ? receiptMode : ReceiptFiles::NoReceipt, settings, 0);
+            ReceiptFiles::PREPARE_BON_FILE(receipt, l.bon, cash ? receiptMode : ReceiptFiles::NoReceipt, settings);
             result.sold << n;
         }
-        receipt.receiptTotal = result.total;
+        // The service receipt's total is the amount due in stotinki.
+        receipt.receiptTotal = DeskMoney::payable(result.total, priceDecimals);
         const BonContext ctx{q.terminal, q.op};
         QList<DeviceFile> files;
         if (cash && receiptMode == ReceiptFiles::ServiceReceipt) {
             files = ReceiptFiles::CREATE_BON_FILE(receipt, ReceiptFiles::KindService, ctx, settings, Settings::receiptFolder(),
                                     departmentsFromDatabase());
         } else if (cash && receiptMode == ReceiptFiles::FiscalReceipt) {
-            ReceiptFiles::addCorrectionRecord(receipt);
+            ReceiptFiles::addCorrectionRecord(receipt, priceDecimals);
             files = ReceiptFiles::CREATE_BON_FILE(receipt, ReceiptFiles::KindFiscal, ctx, settings, Settings::receiptFolder(),
                                     departmentsFromDatabase());
         } else {
@@ -161,15 +167,14 @@ void cancelLines(const QList<long long> &lines, const QString &op)
     tx.commit();
 }
 
-bool belowMinimum(long long article, long long warehouse, double quantity)
+bool belowMinimum(long long article, long long warehouse, Decimal quantity)
 {
     const auto a = Db::firstRow(QStringLiteral("SELECT Min_Kol FROM Produkti WHERE ID = ?"), {article});
     if (!a)
         return false;
-    const double stock =
-        Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"), {article, warehouse})
-            .toDouble();
-    if (stock - quantity > a->value(0).toDouble())
+    const Decimal stock = Decimal::fromVariant(
+        Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = ?"), {article, warehouse}));
+    if (stock - quantity > Decimal::fromVariant(a->value(0)))
         return false;
     return !Db::scalar(QStringLiteral("SELECT 1 FROM Zaqvki_All WHERE Art_ID = ?"), {article}).isValid();
 }

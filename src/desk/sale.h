@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QList>
 #include <QString>
 
@@ -32,18 +34,19 @@ struct Result {
     bool ok = false;
     QString message;        // why nothing was sold
     QList<long long> sold;  // the lines recorded
-    double total = 0;       // in leva
+    Decimal total;          // the exact sum of their amounts in leva
 };
 
 // Records the lines as sales, lowers the stock of the warehouse, removes the
 // open lines and queues the receipt ([Tuning] FB, cash only) and the
 // department tickets ([Tuning] 23, whatever the payment). The files are
-// written after the commit.
+// written after the commit. A line with a discount above 100 % is not sold.
 Result sell(const Request &request);
 
-// The amount of the lines in leva, each at its currency's rate. A line whose
-// currency has no rate: `missingRate` names it and the result is 0.
-double linesTotal(const QList<long long> &lines, QString *missingRate);
+// The exact sum of the lines' amounts in leva, each at its currency's rate
+// (DeskMoney::amount). A line whose currency has no rate: `missingRate`
+// names it and the result is 0.
+Decimal linesTotal(const QList<long long> &lines, QString *missingRate);
 
 // The open lines deleted, with the documents printed for them from the shop
 // (Printed_Dok rows of Ot_Kade_Prod 1). One transaction; throws DbError.
@@ -52,7 +55,7 @@ void cancelLines(const QList<long long> &lines, const QString &op);
 // Minimum stock of the article in the warehouse after `quantity` leaves:
 // true when the article should be offered for the order list (at or below
 // Min_Kol and not listed yet).
-bool belowMinimum(long long article, long long warehouse, double quantity);
+bool belowMinimum(long long article, long long warehouse, Decimal quantity);
 // Puts the article on the order list unless a row for it has appeared
 // meanwhile; one short transaction. Returns true when a row was inserted.
 bool addToOrderList(long long article, const QString &currency);

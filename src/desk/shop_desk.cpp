@@ -53,9 +53,11 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QString displayText(const QVariant &value, const QLocale &) const override
     {
-        bool ok = false;
-        const double v = value.toDouble(&ok);
-        return ok ? Money::formatWidth(v, 4, PriceDecimals) : value.toString();
+        try {
+            return Money::formatWidth(Decimal::fromVariant(value), 4, PriceDecimals);
+        } catch (const std::exception &) {
+            return value.toString();
+        }
     }
 };
 
@@ -331,7 +333,7 @@ void ShopDesk::ComboBox_SmetkaChange()
 void ShopDesk::Calculate_SUM()
 {
     const QString op = operatorName();
-    double total = 0;
+    Decimal total;
     try {
         PriceDecimals = int(Settings::readInteger(Keys::Values_9));
         // The bill is read once, for the grid and for its totals.
@@ -341,7 +343,7 @@ void ShopDesk::Calculate_SUM()
         for (int r = 0; r < m_lines->rowCount(); ++r)
             bill << m_lines->record(r);
         total = DeskLines::recalculate(bill, PriceDecimals);
-        const DdsSplit split = GET_DDS(total);
+        const DdsSplit split = GET_DDS(DeskMoney::payable(total, PriceDecimals));
         Label_DDS->setText(Money::format42(split.VatAmount));
         Label_SUMA_BezDDS->setText(Money::format42(split.NetAmount));
         Label68->setText(QStringLiteral("ДДС ") + Money::format42(split.VatRate) + QStringLiteral("% :"));
@@ -356,10 +358,10 @@ void ShopDesk::Calculate_SUM()
     for (const auto &[field, title] : titles)
         m_lines->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
     showColumns();
-    Label_Leva->setText(Money::formatWidth(total, 4, PriceDecimals));
+    Label_Leva->setText(Money::formatWidth(DeskMoney::amountDue(total, PriceDecimals), 4, PriceDecimals));
 
     const QString remembered = OperatorCounterpartyList.value(op);
-    if (total == 0) {
+    if (total.isZero()) {
         setCounterpartyText(kNoneEmptyBill, true);
         OperatorCounterpartyList.insert(op, kNoneEmptyBill);
         c.Label_Selected_Kontragent->setEnabled(false);
@@ -404,7 +406,7 @@ void ShopDesk::Button_Insert_in_ListClick()
     l.terminal = AppState::instance().terminal();
     l.replacedLine = LineEditFlag ? EditedLineNumber : 0;
     l.priceDecimals = PriceDecimals;
-    Numbers::parse(l.priceText, &DeskEnteredPrice);
+    DeskEnteredPrice = Decimal::parse(l.priceText).value_or(Decimal());
     DeskLines::InsertResult r;
     if (DeskArticleID > 0) {
         try {
@@ -439,6 +441,9 @@ void ShopDesk::Button_Insert_in_ListClick()
     case DeskLines::InsertResult::BadData:
         insertFailed(QStringLiteral("Не са въведени коректни данни"));
         break;
+    case DeskLines::InsertResult::Refused:
+        Dialogs::message(r.message, c.DeskArea);
+        break;
     }
     Edit_Serien_Nomer->clear();
     Edit_Do_Nomer->clear();
@@ -451,7 +456,9 @@ void ShopDesk::DBGrid1DblClick()
         const QSqlRecord line = m_lines->record(row);
         // The search by number reloads the article and its list price for the replacement.
         m_entry->searchArticleNumber(line.value(QStringLiteral("Barkod")).toLongLong());
-        c.Edit_Broj->setText(Money::formatWidth(line.value(QStringLiteral("Kol")).toDouble(), 4, PriceDecimals));
+        // With the price decimals, but never rounded to them: 1.235 stays 1.235.
+        const Decimal quantity = Decimal::fromVariant(line.value(QStringLiteral("Kol")));
+        c.Edit_Broj->setText(Money::formatWidth(quantity, 4, std::max(PriceDecimals, quantity.decimals())));
         Edit_Cena_Nula->setText(Money::formatWidth(line.value(QStringLiteral("Ed_Cena")).toDouble(), 4, PriceDecimals));
         Label_Edini4na_Cena->setText(line.value(QStringLiteral("Valuta")).toString());
         EditedLineNumber = line.value(QStringLiteral("N_Prodajba")).toLongLong();
@@ -476,7 +483,7 @@ void ShopDesk::showColumns()
     for (int col = 0; col < m_lines->columnCount(); ++col) {
         const QString field = m_lines->record().fieldName(col);
         DBGrid1->setColumnHidden(col, field == QLatin1String("N_Prodajba") || field == QLatin1String("SUM_BezDDS")
-                                          || field == QLatin1String("Bez_DDS"));
+                                          || field == QLatin1String("Bez_DDS") || field == QLatin1String("Kurs"));
         DBGrid1->setItemDelegateForColumn(
             col, field == QLatin1String("Ed_Cena") || field == QLatin1String("Suma") ? m_money : nullptr);
     }
@@ -524,7 +531,7 @@ QList<ShopDesk::MarkedLine> ShopDesk::markedLineDetails() const
     QList<long long> numbers;
     for (const MarkedLine &l : lines)
         numbers.append(l.line);
-    const QHash<long long, double> amounts = DeskLines::amountsInLeva(numbers);
+    const QHash<long long, Decimal> amounts = DeskLines::amountsInLeva(numbers);
     for (MarkedLine &l : lines)
         l.amount = amounts.value(l.line);
     return lines;
@@ -538,14 +545,14 @@ void ShopDesk::N_Ob6ta_TOClick()
                          c.DeskArea);
         return;
     }
-    double percent = 0;
+    Decimal percent;
     if (!TOKBottomDlg::ask(c.DeskArea->window(), &percent))
         return;
     try {
         DeskLines::applyGeneralDiscount(marked, percent);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Отстъпката не беше записана"), c.DeskArea);
+        Dialogs::message(QStringLiteral("Отстъпката не беше записана:\n") + QString::fromUtf8(e.what()), c.DeskArea);
     }
     Calculate_SUM();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/mode_tab.h"
+#include "common/decimal.h"
 
 #include <QObject>
 
@@ -106,14 +107,14 @@ public:
     struct MarkedLine {
         long long line = 0;
         long long article = 0;
-        double amount = 0; // in leva
+        Decimal amount; // in leva
         QString operatorName;
     };
     QList<MarkedLine> markedLineDetails() const;
     void markLines(const QList<long long> &lines); // exactly these, where listed
     // The desk counterparty choice inside the payment dialog; the lines first
     // marked are marked again and their amount due recomputed.
-    void chooseSaleCounterparty(const QList<long long> &firstMarked, double *amountDue);
+    void chooseSaleCounterparty(const QList<long long> &firstMarked, Decimal *amountDue);
     void SpdBtn_ZadaljeniqClick(); // the desk counterparty's instalments
     void SpdBtn_KasaClick(bool down);
     void N39Click();                // "Отвори сметка"

@@ -7,6 +7,7 @@
 #include "common/settings.h"
 #include "counterparties/form_kontrakents.h"
 #include "desk/consignment.h"
+#include "desk/desk_money.h"
 #include "desk/form_konsignation.h"
 #include "desk/form_pay_type.h"
 #include "desk/form_vnoski_kredit.h"
@@ -34,7 +35,7 @@ void ShopDesk::Button_ProdajbaClick()
     }
     const long long warehouse = AppState::instance().activeWarehouseId();
     QString missingRate;
-    double total = 0;
+    Decimal total;
     try {
         if (warehouse <= 0
             || !Db::scalar(QStringLiteral("SELECT 1 FROM Sklad WHERE ID_Sklad = ?"), {warehouse}).isValid()) {
@@ -60,7 +61,8 @@ void ShopDesk::Button_ProdajbaClick()
         const auto top = Db::firstRow(
             QStringLiteral("SELECT Barkod, Kol, Opisanie, Valuta FROM Prodajbi_Vremenni WHERE N_Prodajba = ?"),
             {lines.first()});
-        if (top && Sale::belowMinimum(top->value(0).toLongLong(), warehouse, top->value(1).toDouble())) {
+        if (top
+            && Sale::belowMinimum(top->value(0).toLongLong(), warehouse, Decimal::fromVariant(top->value(1)))) {
             const bool add = Settings::readBool(Keys::Tuning_4)
                              || Dialogs::yesNo(QStringLiteral("Артикул: ") + top->value(2).toString()
                                                    + QStringLiteral(" е под минималното количество.\nЖелаете ли да "
@@ -75,7 +77,7 @@ void ShopDesk::Button_ProdajbaClick()
 
     // The deferred path: the counterparty choice marks exactly these lines again.
     const QList<long long> firstMarked = lines;
-    TForm_Pay_Type::chooseCounterparty = [this, firstMarked](double *due) {
+    TForm_Pay_Type::chooseCounterparty = [this, firstMarked](Decimal *due) {
         chooseSaleCounterparty(firstMarked, due);
         return std::max<long long>(0, counterpartyKey());
     };
@@ -92,8 +94,10 @@ void ShopDesk::Button_ProdajbaClick()
                                                            c.Label_Selected_Kontragent->text(), downPayment, draft);
     };
     int result = 0;
-    TForm_Pay_Type *pay = TForm_Pay_Type::GET_PAY_TYPE(c.DeskArea->window(), counterpartyKey(),
-                                                       Money::formatWidth(total, 4, PriceDecimals), &result);
+    // The amount due as the desk shows it.
+    TForm_Pay_Type *pay = TForm_Pay_Type::GET_PAY_TYPE(
+        c.DeskArea->window(), counterpartyKey(),
+        Money::formatWidth(DeskMoney::amountDue(total, PriceDecimals), 4, PriceDecimals), &result);
     TForm_Pay_Type::chooseCounterparty = {};
     TForm_Pay_Type::openContract = {};
     if (result != QDialog::Accepted || pay->itemIndex() < 0 || pay->itemIndex() > 2) {
@@ -152,14 +156,14 @@ void ShopDesk::Button_OtkazClick()
     LoginRequest::request();
 }
 
-void ShopDesk::chooseSaleCounterparty(const QList<long long> &firstMarked, double *amountDue)
+void ShopDesk::chooseSaleCounterparty(const QList<long long> &firstMarked, Decimal *amountDue)
 {
     CounterpartyPickMode = 0;
     TForm_Kontrakents::N_KlientiClick(c.DeskArea->window());
     markLines(firstMarked);
     QString missingRate;
     try {
-        *amountDue = Sale::linesTotal(firstMarked, &missingRate);
+        *amountDue = DeskMoney::amountDue(Sale::linesTotal(firstMarked, &missingRate), PriceDecimals);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
     }

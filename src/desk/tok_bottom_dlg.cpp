@@ -1,6 +1,7 @@
 #include "desk/tok_bottom_dlg.h"
 
 #include "common/money.h"
+#include "desk/desk_money.h"
 #include "platform/dialogs.h"
 #include "platform/named.h"
 
@@ -60,25 +61,28 @@ void TOKBottomDlg::FormShow()
 
 void TOKBottomDlg::Edit_Cena2Change()
 {
-    double oldPrice = 0, newPrice = 0;
-    if (!Numbers::parse(Edit_Cena1->text(), &oldPrice) || !Numbers::parse(Edit_Cena2->text(), &newPrice)
-        || oldPrice == 0)
+    const auto oldPrice = Decimal::parse(Edit_Cena1->text()), newPrice = Decimal::parse(Edit_Cena2->text());
+    if (!oldPrice || !newPrice || oldPrice->isZero())
         return;
-    Edit_Ob6ta_TO->setText(Money::fixed((oldPrice - newPrice) * 100 / oldPrice, 4));
+    Edit_Ob6ta_TO->setText(
+        Decimal::product({*oldPrice - *newPrice, Decimal(100)}, *oldPrice, DeskMoney::DiscountDecimals).toString(4));
 }
 
 void TOKBottomDlg::OKBtnClick()
 {
-    // A percent that is no number changes nothing.
-    if (!Numbers::parse(Edit_Ob6ta_TO->text(), &m_percent)) {
-        Dialogs::message(QStringLiteral("Некоректни данни"), this);
+    // A percent that is no number, or above 100, changes nothing.
+    QString error;
+    const auto percent = DeskMoney::parseDiscount(Edit_Ob6ta_TO->text(), &error);
+    if (!percent) {
+        Dialogs::message(error, this);
         Edit_Ob6ta_TO->setFocus();
         return;
     }
+    m_percent = *percent;
     accept();
 }
 
-bool TOKBottomDlg::ask(QWidget *owner, double *percent)
+bool TOKBottomDlg::ask(QWidget *owner, Decimal *percent)
 {
     static QPointer<TOKBottomDlg> dialog;
     if (!dialog)

@@ -1,10 +1,13 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDialog>
 
 class QLineEdit;
 
 // "Обща отстъпка за артикулите": the percent for the marked desk lines, typed
-// or computed from an old and a new price.
+// or computed from an old and a new price; up to 100 (a negative one is a
+// surcharge).
 class TOKBottomDlg : public QDialog
 {
     Q_OBJECT
@@ -17,11 +20,11 @@ public:
     void FormShow();
     void Edit_Cena2Change();
     void OKBtnClick();
-    double percent() const { return m_percent; }
+    Decimal percent() const { return m_percent; }
 
     // Shows the dialog (made once, owned by `owner`); true with the percent on OK.
-    static bool ask(QWidget *owner, double *percent);
+    static bool ask(QWidget *owner, Decimal *percent);
 
 private:
-    double m_percent = 0;
+    Decimal m_percent;
 };

@@ -102,7 +102,7 @@ bool DocumentPrintRoad::printDocument(const QString &document)
     PrintState &state = programPrintState();
     DdsSplit amounts;
     try {
-        amounts = GET_DDS(m_request.total.value_or(0.0));
+        amounts = GET_DDS(m_request.total.value_or(Decimal()));
     } catch (const std::invalid_argument &e) {
         Dialogs::message(QString::fromStdString(e.what()), m_request.parent);
         return false;

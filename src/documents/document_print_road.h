@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include "documents/layout_document.h"
 #include "documents/print_numbering.h"
 #include "platform/report/report_model.h"
@@ -20,7 +21,7 @@ extern QString DefaultPrinterName;
 struct PrintedLine {
     long long line = 0;    // N_Prodajba
     long long article = 0; // Barkod
-    double amount = 0;     // in leva
+    Decimal amount;        // in leva
     QString operatorName;
 };
 
@@ -33,7 +34,7 @@ struct PrintRoadRequest {
     QStringList printers;       // ticked, in list order
     QList<PrintedLine> lines;   // the printed lines, grid order
     long long counterparty = 0; // the tab's counterparty
-    std::optional<double> total; // the amounts' total; none: zero amounts
+    std::optional<Decimal> total; // the amounts' exact total; none: zero amounts
     bool direct = false;        // no preview: a printout per printer
     bool copy = false;          // a reprint: every printout says "КОПИЕ"
     bool stopAtError = false;   // a document or printer that fails ends the road

@@ -85,5 +85,5 @@ private:
     QStandardItemModel *m_lineRows;
     Report::Data m_lines;
     IssuedDocuments::Issued m_shown;
-    double m_total = 0;
+    Decimal m_total;
 };

@@ -578,14 +578,14 @@ void TForm_Spravka_prodajba::Button3Click()
     r.printers = {Report::printerForPrintout()};
     QList<long long> keys;
     QList<PrintLogLines::MarkedSale> marked;
-    double total = 0;
+    Decimal total;
     try {
         for (const QSqlRecord &rec : m_sales->records(rows)) {
             keys.append(rec.value(QStringLiteral("ID_Red")).toLongLong());
             marked.append({rec.value(QStringLiteral("ID_Prodajba")).toLongLong(),
                            rec.value(QStringLiteral("ID_art")).toLongLong(),
                            rec.value(QStringLiteral("ID_Klient")).toLongLong()});
-            total += rec.value(QStringLiteral("Suma")).toDouble();
+            total += Decimal::fromVariant(rec.value(QStringLiteral("Suma")));
         }
     } catch (const DbError &e) {
         ExceptionLog::write(e);

@@ -73,7 +73,7 @@ bool readLines(const Issued &document, const QString *newKind, Report::Data *dat
     data->clear();
     double vat = 0;
     try {
-        vat = GET_DDS(0).VatRate;
+        vat = GET_DDS(0).VatRate.toDouble();
     } catch (const std::invalid_argument &e) {
         if (error)
             *error = QString::fromStdString(e.what());
@@ -176,12 +176,12 @@ bool newDocumentLines(const Issued &document, const QString &newKind, Report::Da
     return readLines(document, &newKind, data, error);
 }
 
-double total(const Report::Data &lines)
+Decimal total(const Report::Data &lines)
 {
-    double sum = 0;
+    Decimal sum;
     const int column = lines.columnNamed(QStringLiteral("Suma"));
     for (int row = 0; row < lines.rowCount(); ++row)
-        sum += lines.value(row, column).toDouble();
+        sum += Decimal::fromVariant(lines.value(row, column));
     return sum;
 }
 } // namespace IssuedDocuments

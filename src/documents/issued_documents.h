@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include "documents/print_numbering.h"
 #include "documents/report_filter.h"
 #include "platform/report/report_model.h"
@@ -83,5 +84,5 @@ bool lines(const Issued &document, Report::Data *data, QString *error);
 bool newDocumentLines(const Issued &document, const QString &newKind, Report::Data *data, QString *error);
 
 // The sum of the lines' Suma (from 0).
-double total(const Report::Data &lines);
+Decimal total(const Report::Data &lines);
 } // namespace IssuedDocuments

@@ -26,13 +26,9 @@ bool fillLabels(Document &document, const DdsSplit &amounts, bool prompts, QWidg
         case VatAmount:
             e.printed = Money::format42(amounts.VatAmount);
             break;
-        case TotalAmount: {
-            double total = 0;
-            if (!Numbers::parse(amounts.AmountText, &total))
-                total = 0;
-            e.printed = Money::format42(total);
+        case TotalAmount:
+            e.printed = Money::format42(Decimal::parse(amounts.AmountText).value_or(Decimal()));
             break;
-        }
         case AmountWords:
             e.printed = amounts.AmountInWords;
             break;

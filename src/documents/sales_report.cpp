@@ -145,7 +145,7 @@ bool documentLines(const QString &documentName, const QList<long long> &rowKeys,
     data->clear();
     double vat = 0;
     try {
-        vat = GET_DDS(0).VatRate;
+        vat = GET_DDS(0).VatRate.toDouble();
     } catch (const std::invalid_argument &e) {
         if (error)
             *error = QString::fromStdString(e.what());

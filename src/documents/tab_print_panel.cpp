@@ -142,7 +142,7 @@ void TabPrintPanel::Button_Pe4at_DokumentiClick()
         ExceptionLog::write(e);
     }
     if (m_tab.totals) {
-        double total = 0;
+        Decimal total;
         for (const PrintedLine &l : r.lines)
             total += l.amount;
         r.total = total;

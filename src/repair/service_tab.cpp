@@ -349,7 +349,7 @@ void ServiceTab::buildPrinting(QWidget *area)
         QList<PrintedLine> lines;
         for (int r : GridSelection::markedRows(DBGrid_Ser))
             lines.append({m_lines->value(r, QStringLiteral("N_Prodajba")).toLongLong(),
-                          m_lines->value(r, QStringLiteral("Barkod")).toLongLong(), 0.0,
+                          m_lines->value(r, QStringLiteral("Barkod")).toLongLong(), Decimal(),
                           m_lines->value(r, QStringLiteral("Operator")).toString()});
         return lines;
     };

@@ -148,25 +148,35 @@ private slots:
         DdsSplit r = GET_DDS(120.00);
         QCOMPARE(r.AmountText, QStringLiteral("120.00"));
         QCOMPARE(r.AmountInWords, Sum_To_Words(120.0));
-        QCOMPARE(r.VatRate, 20.0);
-        QCOMPARE(r.NetAmount, 100.0);
-        QCOMPARE(r.VatAmount, 20.0);
+        QCOMPARE(r.VatRate, Decimal(20));
+        QCOMPARE(r.NetAmount, Decimal(100));
+        QCOMPARE(r.VatAmount, Decimal(20));
 
         // no key: the one default, 20 %
         IniFile ini(Settings::filePath());
         ini.deleteKey(QStringLiteral("Firm_Data"), QStringLiteral("DDS"));
         QVERIFY(ini.save());
         r = GET_DDS(120.00);
-        QCOMPARE(r.NetAmount, 100.0);
-        QCOMPARE(r.VatAmount, 20.0);
+        QCOMPARE(r.NetAmount, Decimal(100));
+        QCOMPARE(r.VatAmount, Decimal(20));
 
         // a comma is read too; nothing is rounded
         QVERIFY(Settings::writeString(Keys::Firm_Data_DDS, QStringLiteral("20,5")));
         r = GET_DDS(120.50);
-        QCOMPARE(r.VatRate, 20.5);
-        QCOMPARE(r.NetAmount, 120.50 / 1.205);
-        QCOMPARE(r.VatAmount, 120.50 - 120.50 / 1.205);
+        QCOMPARE(r.VatRate, dec("20.5"));
+        QCOMPARE(r.NetAmount, Decimal(100));
+        QCOMPARE(r.VatAmount, dec("20.5"));
         QCOMPARE(r.AmountText, QStringLiteral("120.50"));
+        r = GET_DDS(dec("100"));
+        QCOMPARE(r.NetAmount, dec("82.98755187")); // 100 / 1.205 to eight decimals
+        QCOMPARE(r.NetAmount + r.VatAmount, Decimal(100));
+
+        // An amount reached in binary floating point is read by its decimal value.
+        QVERIFY(Settings::writeString(Keys::Firm_Data_DDS, QStringLiteral("20")));
+        r = GET_DDS(1.5 * 1.13);
+        QCOMPARE(r.AmountText, QStringLiteral("1.70"));
+        QCOMPARE(r.AmountInWords, QStringLiteral("един лева и 70 стотинки "));
+        QCOMPARE(r.NetAmount, dec("1.4125"));
 
         QVERIFY(Settings::writeString(Keys::Firm_Data_DDS, QStringLiteral("abc")));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, GET_DDS(10));

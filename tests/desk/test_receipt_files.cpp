@@ -22,7 +22,7 @@ BonLine coffee()
     l.article = 17;
     l.name = QStringLiteral("Кафе еспресо дълго");
     l.quantity = 2;
-    l.price = 9.99;
+    l.price = dec("9.99");
     l.discount = 10;
     l.vatGroup = 1;
     l.department = 3;
@@ -63,10 +63,10 @@ BonCollector fiscal(const QList<BonLine> &ls, bool tickets = false)
 BonLine line(double price, double qty, double discount = 10, double rate = 1)
 {
     BonLine l = coffee();
-    l.price = price;
-    l.quantity = qty;
-    l.discount = discount;
-    l.rate = rate;
+    l.price = Decimal::fromDouble(price);
+    l.quantity = Decimal::fromDouble(qty);
+    l.discount = Decimal::fromDouble(discount);
+    l.rate = Decimal::fromDouble(rate);
     l.name = QStringLiteral("Артикул");
     return l;
 }
@@ -102,7 +102,7 @@ private Q_SLOTS:
 
         for (int type : {1, 2, 3}) {
             BonCollector c;
-            PREPARE_BON_FILE(c, coffee(), ServiceReceipt, {type, false}, 17.982);
+            PREPARE_BON_FILE(c, coffee(), ServiceReceipt, {type, false}, dec("17.982"));
             const QStringList body{QStringLiteral("ПОС: 2"), QStringLiteral("ПОРЪЧКА: 0"),
                                    QStringLiteral("Опер.: ") + op, QStringLiteral("Кафе еспрес 2.00 x 9.99    "),
                                    QStringLiteral("отстъпка: 10.00%"), QStringLiteral("======================="),
@@ -170,25 +170,37 @@ private Q_SLOTS:
 
     void moneyInFiscalRecords()
     {
-        struct Case { double price, rate, discount; long long stotinki; };
-        for (const Case &k : {Case{0.29, 1, 0, 29}, Case{9.99, 1, 10, 899}, Case{1000, 1, 0, 100000},
-                              Case{1.15, 1, 10, 104}, Case{10, 1.95583, 0, 1956}})
-            QCOMPARE(recordStotinki(k.price, k.rate, k.discount), k.stotinki);
-        QCOMPARE(thousandths(1.5), 1500LL);
-        QCOMPARE(thousandths(1.005), 1005LL);
-
-        // 10 × 1.035: rounding alone would print 10.40; the last record drops to 103 and 5 stotinki come back.
-        BonCollector c = fiscal({line(1.15, 10)});
-        QCOMPARE(c.receiptLines.at(0), QStringLiteral("%17^Артикул     ^103^10000^1^"));
-        QCOMPARE(c.receiptLines.last(), QStringLiteral("%0000^КОРЕКЦИЯ:^5^1000^1^"));
-        QCOMPARE(fiscal({line(0.991, 12, 0)}).receiptLines.last(), QStringLiteral("%0000^КОРЕКЦИЯ:^1^1000^1^"));
-        QVERIFY(!fiscal({line(0.991, 9, 0)}).receiptLines.last().contains(QStringLiteral("КОРЕКЦИЯ")));
-        // Two lines: only the later one is lowered, as far as needed.
-        BonCollector two = fiscal({line(1.15, 1), line(1.15, 1)});
-        QVERIFY(two.receiptLines.at(0).contains(QStringLiteral("^104^")));
-        QVERIFY(two.receiptLines.at(2).contains(QStringLiteral("^103^")));
-        // A EUR line is priced in leva: 19.5583 rounds to 1956, which would overcharge, so 1955.
-        QVERIFY(fiscal({line(10, 1, 0, 1.95583)}).receiptLines.at(0).contains(QStringLiteral("^1955^1000^")));
+        QCOMPARE(stotinki(dec("0.29")), 29LL);
+        QCOMPARE(stotinki(dec("8.991")), 899LL);
+        QCOMPARE(stotinki(dec("1.035")), 104LL);
+        // The records total the amount due: lowered where they would charge
+        // more, the shortfall in a correction of the line's VAT group.
+        const struct {
+            QList<BonLine> lines;
+            QStringList records; // every line after the ":ПОС"/":Опер." header
+        } cases[] = {
+            // 10 × 1.035 = 10.35: 1.04 would print 10.40; 1.03 prints 10.30, 5 stotinki come back.
+            {{line(1.15, 10)}, {"%17^Артикул     ^103^10000^1^", ":отстъпка: 10.00%", "%0000^КОРЕКЦИЯ:^5^1000^1^"}},
+            {{line(0.991, 12, 0)}, {"%17^Артикул     ^99^12000^1^", "%0000^КОРЕКЦИЯ:^1^1000^1^"}},
+            {{line(0.991, 9, 0)}, {"%17^Артикул     ^99^9000^1^", "%0000^КОРЕКЦИЯ:^1^1000^1^"}}, // 8.919 asks 8.92
+            // Two lines: only the later one is lowered, as far as needed.
+            {{line(1.15, 1), line(1.15, 1)},
+             {"%17^Артикул     ^104^1000^1^", ":отстъпка: 10.00%", "%17^Артикул     ^103^1000^1^",
+              ":отстъпка: 10.00%"}},
+            // A EUR line is priced in leva, at the amount due: 19.5583 asks 19.56.
+            {{line(10, 1, 0, 1.95583)}, {"%17^Артикул     ^1956^1000^1^"}},
+            // 4.899 × 13.81 would print 67.66 of 67.65 due: 13.80 prints 67.61, 4 stotinki come back.
+            {{line(16.25, 4.899, 15.02)},
+             {"%17^Артикул     ^1380^4899^1^", ":отстъпка: 15.02%", "%0000^КОРЕКЦИЯ:^4^1000^1^"}},
+        };
+        for (const auto &k : cases) {
+            const BonCollector c = fiscal(k.lines);
+            QCOMPARE(c.receiptLines, k.records);
+        }
+        // The shortfall goes to the VAT group it comes from.
+        BonLine water = line(0.991, 9, 0);
+        water.vatGroup = 2;
+        QCOMPARE(fiscal({line(2, 1, 0), water}).receiptLines.last(), QStringLiteral("%0000^КОРЕКЦИЯ:^1^1000^2^"));
     }
 
     void deliveryNeverLosesNorRepeats()

@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(!Sale::sell(none).ok);
         exec(QStringLiteral("UPDATE Prodajbi_Vremenni SET Valuta = 'XXX' WHERE N_Prodajba = ?"), {b});
         QString missing;
-        QCOMPARE(Sale::linesTotal({b}, &missing), 0.0);
+        QCOMPARE(Sale::linesTotal({b}, &missing), Decimal());
         QCOMPARE(missing, QStringLiteral("XXX"));
         QVERIFY(Sale::sell(request({b})).message.contains(QStringLiteral("XXX")));
     }

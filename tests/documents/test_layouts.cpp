@@ -626,7 +626,7 @@ private Q_SLOTS:
             QVERIFY(ini.save());
         }
         DdsSplit amounts;
-        amounts.VatAmount = 3.5;
+        amounts.VatAmount = dec("3.5");
         auto model = LayoutBuild::reportModel(QStringLiteral("Бон"), amounts, true, nullptr, QStringLiteral("Бон"));
         QVERIFY(model);
         QCOMPARE(model->groupHeader.height, 80.0);

@@ -20,7 +20,8 @@ using namespace PrintFixture;
 namespace {
 QList<PrintedLine> marked()
 {
-    return {{1, 12, 2.5, QStringLiteral("Иван")}, {2, 40, 3.91, QStringLiteral("Иван")}};
+    return {{1, 12, Decimal::fromParts(25, 1), QStringLiteral("Иван")},
+            {2, 40, Decimal::fromParts(391, 2), QStringLiteral("Иван")}};
 }
 
 // A layout with the lines' quantities, the document's number, the document's
@@ -76,7 +77,7 @@ PrintRoadRequest shopRoad(const QStringList &documents, const QStringList &print
     r.printers = printers;
     r.lines = marked();
     r.counterparty = 7;
-    r.total = 6.41;
+    r.total = Decimal::fromParts(641, 2);
     return r;
 }
 

@@ -127,7 +127,7 @@ private Q_SLOTS:
             QTest::mouseClick(w->Button_Print, Qt::LeftButton);
             w->Button_Close->click();
         });
-        tab.lines = {{3, 12, 12.5, QStringLiteral("Мария")}};
+        tab.lines = {{3, 12, dec("12.5"), QStringLiteral("Мария")}};
         tab.panel->Button_Pe4at_DokumentiClick();
         QCOMPARE(previews, QStringList({"Фактура@Kyocera", "Фактура@HP"}));
         QCOMPARE(recorder.sentTexts().size(), 2);

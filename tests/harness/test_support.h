@@ -2,6 +2,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "common/decimal.h"
 #include "platform/script.h"
 
 #include <QDialog>
@@ -20,6 +21,17 @@ class QThread;
 #include <QVariantList>
 #include <QMultiHash>
 struct sqlite3;
+
+// QCOMPARE of exact decimals prints their value.
+inline char *toString(const Decimal &d)
+{
+    return qstrdup(d.toString().toLatin1().constData());
+}
+// An exact decimal from its text in a test ("2.307").
+inline Decimal dec(const char *text)
+{
+    return Decimal::fromText(QString::fromLatin1(text)).value();
+}
 
 // A fresh program folder in a temporary directory (in `parent` when given),
 // with the statement files of the source tree, the platform scripted (dialogs

@@ -339,7 +339,7 @@ private slots:
         // Every stored form is one the VAT split accepts.
         form.Edit_DDS_Percent->setText(QStringLiteral("0.00001"));
         QVERIFY(form.Button_SaveClick());
-        QCOMPARE(GET_DDS(100).VatRate, 0.00001);
+        QCOMPARE(GET_DDS(100).VatRate, dec("0.00001"));
     }
 
     void oldWindowsReceiptFolderShowsTheDefault()
