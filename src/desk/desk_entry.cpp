@@ -507,13 +507,13 @@ void DeskEntry::numpadStar()
     m_pending = false;
 }
 
-double DeskEntry::GET_KURS(long long article)
+Decimal DeskEntry::GET_KURS(long long article)
 {
     try {
         return DeskSearch::GET_KURS(article);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
-        return 0;
+        return Decimal();
     }
 }
 

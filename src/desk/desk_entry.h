@@ -46,7 +46,7 @@ public:
     void Edit_Cena_NulaChange();
     void Edit_Cena_NulaEnter();
     void numpadStar();
-    double GET_KURS(long long article);
+    Decimal GET_KURS(long long article);
     void takePick(const ArticlePick::Picked &picked); // article pick mode 2
     void searchArticleNumber(long long article);      // the search by number of a line chosen for editing
     void lineAdded();

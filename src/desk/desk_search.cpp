@@ -135,11 +135,10 @@ bool hasRecipes(long long article)
     return Db::firstRow(QStringLiteral("SELECT ID FROM Rezept_Art WHERE ID_Art = ? LIMIT 1"), {article}).has_value();
 }
 
-double GET_KURS(long long article)
+Decimal GET_KURS(long long article)
 {
-    return Db::scalar(QStringLiteral("SELECT V.Kurs FROM Produkti P JOIN Valuti V ON V.Opisanie = P.Valuta_P "
-                                     "WHERE P.ID = ?"),
-                      {article})
-        .toDouble();
+    return Decimal::fromVariant(Db::scalar(
+        QStringLiteral("SELECT V.Kurs FROM Produkti P JOIN Valuti V ON V.Opisanie = P.Valuta_P WHERE P.ID = ?"),
+        {article}));
 }
 } // namespace DeskSearch

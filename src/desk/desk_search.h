@@ -53,5 +53,5 @@ QList<QSqlRecord> serials(long long article);
 QString serialDate(long long article, const QString &serial);
 bool hasRecipes(long long article);
 // GET_KURS: the rate of the article's sale currency (0 when none).
-double GET_KURS(long long article);
+Decimal GET_KURS(long long article);
 } // namespace DeskSearch

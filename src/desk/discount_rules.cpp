@@ -58,20 +58,20 @@ void discardUnsaved()
     Db::execute(QStringLiteral("DELETE FROM %1").arg(table()));
 }
 
-void add(QChar kind, long long key, const QString &name, double percent, double purchaseOver)
+void add(QChar kind, long long key, const QString &name, Decimal percent, Decimal purchaseOver)
 {
     Db::execute(QStringLiteral("INSERT INTO %1 (Changed, Otnasq_se_za, ID_Art_Gr, Opisanie, T_O, Suma_Up) "
                                "VALUES (0, ?, ?, ?, ?, ?)")
                     .arg(table()),
-                {QString(kind), key, name, percent, purchaseOver});
+                {QString(kind), key, name, percent.toVariant(), purchaseOver.toVariant()});
 }
 
-void edit(long long por, double percent)
+void edit(long long por, Decimal percent)
 {
     Db::execute(QStringLiteral("UPDATE %1 SET T_O = ?, Changed = CASE WHEN Changed = 0 THEN 0 ELSE 2 END "
                                "WHERE Por = ?")
                     .arg(table()),
-                {percent, por});
+                {percent.toVariant(), por});
 }
 
 void remove(long long por)

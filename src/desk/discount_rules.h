@@ -1,4 +1,6 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QString>
 
 // The special discount rules (SP_otstapka) of one counterparty, edited in the
@@ -20,9 +22,9 @@ void load(long long counterparty);
 bool hasUnsaved();
 void discardUnsaved(); // back to the stored rules: drops every row
 
-// kind 'G' (group) or 'A' (article).
-void add(QChar kind, long long key, const QString &name, double percent, double purchaseOver);
-void edit(long long por, double percent);
+// kind 'G' (group) or 'A' (article). The window checks the percent (up to 100).
+void add(QChar kind, long long key, const QString &name, Decimal percent, Decimal purchaseOver);
+void edit(long long por, Decimal percent);
 void remove(long long por);
 // Writes the rows for the counterparty in one transaction: added rows are
 // inserted or, when the counterparty already has a rule for that group or

@@ -9,6 +9,7 @@
 #include "common/reference_text.h"
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
+#include "desk/desk_money.h"
 #include "desk/discount_rules.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
@@ -165,7 +166,7 @@ TForm_Spec_Otstapki::TForm_Spec_Otstapki(QWidget *parent)
     });
     ArticlePick::registerTarget(1, [this](const ArticlePick::Picked &p) {
         Label_TO_Artikul->setText(p.referenceText());
-        Edit_Cena1->setText(Money::fixed(p.current.value(QStringLiteral("Ed_Cena")).toDouble(), 2));
+        Edit_Cena1->setText(Money::fixed(Decimal::fromVariant(p.current.value(QStringLiteral("Ed_Cena"))), 2));
     });
     try {
         DiscountRules::createWorkTable();
@@ -252,28 +253,44 @@ void TForm_Spec_Otstapki::ComboBox_Select_G_AChange()
     TForm_Artikuli::N_ArtikuliClick(this);
 }
 
-bool TForm_Spec_Otstapki::readPercent(const QString &text, double *value)
+bool TForm_Spec_Otstapki::readPercent(const QString &text, Decimal *value)
 {
-    if (Numbers::parse(text, value))
-        return true;
-    Dialogs::message(QStringLiteral("Некоректни данни"), this);
-    return false;
+    QString error;
+    const auto percent = DeskMoney::parseDiscount(text, &error);
+    if (!percent) {
+        Dialogs::message(error, this);
+        return false;
+    }
+    *value = *percent;
+    return true;
+}
+
+bool TForm_Spec_Otstapki::readAmount(const QString &text, Decimal *value)
+{
+    QString error;
+    const auto amount = Decimal::parse(text, 4, &error);
+    if (!amount) {
+        Dialogs::message(QStringLiteral("Покупка над: ") + error, this);
+        return false;
+    }
+    *value = *amount;
+    return true;
 }
 
 void TForm_Spec_Otstapki::Edit_Cena2Enter()
 {
-    double base = 0, after = 0;
-    if (!Numbers::parse(Edit_Cena1->text(), &base) || !Numbers::parse(Edit_Cena2->text(), &after) || base == 0) {
+    const auto base = Decimal::parse(Edit_Cena1->text()), after = Decimal::parse(Edit_Cena2->text());
+    if (!base || !after || base->isZero()) {
         Dialogs::message(QStringLiteral("Некоректни данни"), this);
         return;
     }
-    Edit_TO->setText(Money::fixed((base - after) * 100 / base, 4));
+    Edit_TO->setText(Decimal::product({*base - *after, Decimal(100)}, *base, DeskMoney::DiscountDecimals).toString(4));
     Edit_TO->setFocus();
 }
 
 void TForm_Spec_Otstapki::Button_Nova_TOClick()
 {
-    double percent = 0, over = 0;
+    Decimal percent, over;
     try {
         if (Button_Nova_TO->property("tag").toInt() == 2) {
             if (!readPercent(Edit_TO->text(), &percent))
@@ -285,12 +302,12 @@ void TForm_Spec_Otstapki::Button_Nova_TOClick()
             const QString target = Label_TO_Artikul->text();
             if (target.isEmpty())
                 return;
-            if (!readPercent(Edit_TO->text(), &percent) || !readPercent(Edit_Price_Up->text(), &over))
+            if (!readPercent(Edit_TO->text(), &percent) || !readAmount(Edit_Price_Up->text(), &over))
                 return;
             const long long key = GetID_MFromTreeNodeName(target);
             const QString name = target.mid(target.indexOf(QLatin1Char(':')) + 1);
             DiscountRules::add(ComboBox_Select_G_A->currentIndex() == 0 ? QLatin1Char('G') : QLatin1Char('A'), key,
-                               name, Money::round(percent, 4), Money::round(over, 4));
+                               name, percent, over);
         }
         reloadRules();
     } catch (const std::exception &e) {
@@ -309,8 +326,8 @@ void TForm_Spec_Otstapki::ButtonRedaktiraj_TOClick()
     Button_Nova_TO->setProperty("tag", 2);
     Label_TO_Artikul->setText(r.value(QStringLiteral("ID_Art_Gr")).toString() + QLatin1Char(':')
                               + r.value(QStringLiteral("Opisanie")).toString());
-    Edit_TO->setText(Numbers::toText(r.value(QStringLiteral("T_O")).toDouble()));
-    Edit_Price_Up->setText(Numbers::toText(r.value(QStringLiteral("Suma_Up")).toDouble()));
+    Edit_TO->setText(Decimal::fromVariant(r.value(QStringLiteral("T_O"))).toString());
+    Edit_Price_Up->setText(Decimal::fromVariant(r.value(QStringLiteral("Suma_Up"))).toString());
 }
 
 void TForm_Spec_Otstapki::Button_Otkaji_TOClick()

@@ -1,4 +1,5 @@
 #pragma once
+#include "common/decimal.h"
 #include <QDialog>
 
 class QComboBox;
@@ -64,7 +65,9 @@ public:
 private:
     void reset();
     void reloadRules();
-    bool readPercent(const QString &text, double *value);
+    // The rule's percent (up to 100) and its "Покупка над" amount; false after telling why.
+    bool readPercent(const QString &text, Decimal *value);
+    bool readAmount(const QString &text, Decimal *value);
 
     SqlListModel *m_rules;
     SqlListModel *m_counterparties;

@@ -459,7 +459,8 @@ void ShopDesk::DBGrid1DblClick()
         // With the price decimals, but never rounded to them: 1.235 stays 1.235.
         const Decimal quantity = Decimal::fromVariant(line.value(QStringLiteral("Kol")));
         c.Edit_Broj->setText(Money::formatWidth(quantity, 4, std::max(PriceDecimals, quantity.decimals())));
-        Edit_Cena_Nula->setText(Money::formatWidth(line.value(QStringLiteral("Ed_Cena")).toDouble(), 4, PriceDecimals));
+        Edit_Cena_Nula->setText(
+            Money::formatWidth(Decimal::fromVariant(line.value(QStringLiteral("Ed_Cena"))), 4, PriceDecimals));
         Label_Edini4na_Cena->setText(line.value(QStringLiteral("Valuta")).toString());
         EditedLineNumber = line.value(QStringLiteral("N_Prodajba")).toLongLong();
         LineEditFlag = true;

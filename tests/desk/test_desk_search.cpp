@@ -433,7 +433,7 @@ private Q_SLOTS:
         QTest::keyClicks(d.desk->Edit_Cena_Nula, QStringLiteral("-3"));
         QCOMPARE(lastMessage(), QStringLiteral("Не се допуска отрицателна цена"));
         QCOMPARE(d.desk->Edit_Cena_Nula->text(), QStringLiteral("2.50"));
-        QCOMPARE(d.e->GET_KURS(4), 1.95583);
+        QCOMPARE(d.e->GET_KURS(4), dec("1.95583"));
     }
 
     void lineChosenForEditing()
