@@ -19,8 +19,6 @@ const QList<CounterpartySearch::Column> kColumns = {
     {"T_O", "ТО в %", true},
 };
 
-const QString kSelect = QStringLiteral("SELECT * FROM Firmi");
-const QString kByName = QStringLiteral("\n ORDER BY Ime_Firma");
 
 // A typed number bound as a number: a whole one as an integer (the key
 // column), any other as a double.
@@ -69,17 +67,28 @@ QStringList CounterpartySearch::comparisonTitles()
             QStringLiteral("между")};
 }
 
+QString CounterpartySearch::ListQuery::sql() const
+{
+    return QStringLiteral("SELECT * FROM Firmi") + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where)
+           + QStringLiteral(" ORDER BY ") + (order == QLatin1String("ID") ? QString() : order + QStringLiteral(", "))
+           + QStringLiteral("ID");
+}
+
 CounterpartySearch::ListQuery CounterpartySearch::groupList(const QString &nodeText)
 {
     if (nodeText == QString::fromUtf8(RootNodeText))
-        return {kSelect + kByName, {}};
-    return {kSelect + QStringLiteral(" WHERE Nomer_Grupa = ?") + kByName,
-            {QVariant(qlonglong(GetID_MFromTreeNodeName(nodeText)))}};
+        return {};
+    return {QStringLiteral("Nomer_Grupa = ?"), {QVariant(qlonglong(GetID_MFromTreeNodeName(nodeText)))}, true};
 }
 
 CounterpartySearch::ListQuery CounterpartySearch::allCounterparties()
 {
-    return {kSelect, {}};
+    return {{}, {}, false, QStringLiteral("ID")};
+}
+
+CounterpartySearch::ListQuery CounterpartySearch::listedBy(const QString &statement)
+{
+    return {QStringLiteral("ID IN (SELECT ID FROM (%1) listed)").arg(statement)};
 }
 
 std::optional<CounterpartySearch::ListQuery> CounterpartySearch::search(int column, int comparison,
@@ -92,10 +101,10 @@ std::optional<CounterpartySearch::ListQuery> CounterpartySearch::search(int colu
     }
     const Column &c = kColumns.at(column);
     const QString field = QString::fromLatin1(c.field);
+    const QString byNumber = QStringLiteral("ID");
     if (!c.numeric) {
-        return ListQuery{kSelect + QStringLiteral(" WHERE UPPER(") + field
-                             + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'"),
-                         {Db::likeContains(from)}};
+        return ListQuery{QStringLiteral("UPPER(") + field + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'"),
+                         {Db::likeContains(from)}, false, byNumber};
     }
     const auto low = typedNumber(from);
     if (!low) {
@@ -104,19 +113,18 @@ std::optional<CounterpartySearch::ListQuery> CounterpartySearch::search(int colu
     }
     switch (comparison) {
     case Equal:
-        return ListQuery{kSelect + QStringLiteral(" WHERE ") + field + QStringLiteral(" = ?"), {*low}};
+        return ListQuery{field + QStringLiteral(" = ?"), {*low}, false, byNumber};
     case AtMost:
-        return ListQuery{kSelect + QStringLiteral(" WHERE ") + field + QStringLiteral(" <= ?"), {*low}};
+        return ListQuery{field + QStringLiteral(" <= ?"), {*low}, false, byNumber};
     case AtLeast:
-        return ListQuery{kSelect + QStringLiteral(" WHERE ") + field + QStringLiteral(" >= ?"), {*low}};
+        return ListQuery{field + QStringLiteral(" >= ?"), {*low}, false, byNumber};
     case Between: {
         const auto high = typedNumber(to);
         if (!high) {
             refuse(message);
             return std::nullopt;
         }
-        return ListQuery{kSelect + QStringLiteral(" WHERE ") + field + QStringLiteral(" BETWEEN ? AND ?"),
-                         {*low, *high}};
+        return ListQuery{field + QStringLiteral(" BETWEEN ? AND ?"), {*low, *high}, false, byNumber};
     }
     default:
         refuse(message);

@@ -181,7 +181,7 @@ QList<QSqlRecord> TForm_Kontrakents::markedRecords() const
 
 bool TForm_Kontrakents::positionOn(long long id)
 {
-    return setCurrentRow(m_list->findRow(QStringLiteral("ID"), id));
+    return setCurrentRow(m_list->rowOfCounterparty(id));
 }
 
 void TForm_Kontrakents::showFirstRow()
@@ -194,10 +194,10 @@ bool TForm_Kontrakents::setCurrentRow(int row)
     return BrowserWidgets::showRow(DBGrid_Kontragenti, row, qMax(m_column, 0));
 }
 
-bool TForm_Kontrakents::runList(const QString &sql, const QVariantList &params)
+bool TForm_Kontrakents::runList(const CounterpartySearch::ListQuery &query)
 {
     try {
-        m_list->setQuery(sql, params);
+        m_list->run(query);
     } catch (const DbError &e) {
         Dialogs::message(QStringLiteral("Грешка при четене на контрагентите:\n") + e.message(), this);
         return false;
@@ -237,9 +237,8 @@ void TForm_Kontrakents::TreeView_KontragClick()
     const QString text = node->text(0);
     if (text != root())
         m_lastNode = node;
-    const CounterpartySearch::ListQuery q = CounterpartySearch::groupList(text);
     try {
-        m_list->setQuery(q.sql, q.params);
+        m_list->run(CounterpartySearch::groupList(text));
     } catch (const DbError &) {
         return; // the previous list stays
     }
@@ -341,13 +340,12 @@ void TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick()
         Dialogs::message(refusal, this);
         return;
     }
-    if (!runList(query->sql, query->params))
+    if (!runList(*query))
         return;
     if (m_list->rowCount() == 1) {
         // One match: the whole register, on that counterparty.
         const long long id = m_list->value(0, QStringLiteral("ID")).toLongLong();
-        const CounterpartySearch::ListQuery all = CounterpartySearch::allCounterparties();
-        if (runList(all.sql, all.params))
+        if (runList(CounterpartySearch::allCounterparties()))
             positionOn(id);
         return;
     }
@@ -357,11 +355,15 @@ void TForm_Kontrakents::BitBtn_Tarsi_KontragentiClick()
 void TForm_Kontrakents::DBGrid_KontragentiTitleClick(int column)
 {
     const QString field = m_list->fieldOf(column);
-    if (field.isEmpty())
+    if (field.isEmpty() || !m_list->hasQuery())
         return;
-    const long long id = currentRecord().value(QStringLiteral("ID")).toLongLong();
-    if (ORDER_SQL(*m_list, field) && !positionOn(id))
-        showFirstRow();
+    // The list opens anew in that order on its first row, as the catalogue's.
+    try {
+        m_list->setOrder(field, SortDirection == 1);
+    } catch (const DbError &) {
+        return; // the list stays as it was
+    }
+    showFirstRow();
     SortDirection = SortDirection == 0 ? 1 : 0;
 }
 
@@ -375,8 +377,7 @@ void TForm_Kontrakents::afterEditor(long long savedId)
     BrowserWidgets::readAgain([this] { m_list->refresh(); });
     if (positionOn(savedId))
         return;
-    const CounterpartySearch::ListQuery all = CounterpartySearch::groupList(root());
-    if (runList(all.sql, all.params))
+    if (runList(CounterpartySearch::groupList(root())))
         positionOn(savedId);
 }
 
@@ -506,7 +507,7 @@ void TForm_Kontrakents::N_VnoskiClick()
 
 void TForm_Kontrakents::N_DlajniciClick()
 {
-    if (DebtorsSql.isEmpty() || !runList(DebtorsSql, {}))
+    if (DebtorsSql.isEmpty() || !runList(CounterpartySearch::listedBy(DebtorsSql)))
         return;
     showFirstRow();
 }

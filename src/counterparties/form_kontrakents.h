@@ -1,5 +1,6 @@
 #pragma once
 #include "counterparties/counterparty_pick.h"
+#include "counterparties/counterparty_search.h"
 #include "platform/browser_widgets.h"
 
 #include <QDialog>
@@ -108,7 +109,8 @@ public:
 
     // Registered by the deferred payments: the instalment window for a
     // counterparty's reference text, and the statement that lists the
-    // counterparties with open contracts (every Firmi column). Until then
+    // counterparties with open contracts (every Firmi column; the browser
+    // lists them by name). Until then
     // "Изплащане на вноски" and "Покажи само длъжници" stay disabled.
     static inline std::function<void(QWidget *parent, const QString &counterparty)> InstalmentsOpener;
     static inline QString DebtorsSql;
@@ -119,7 +121,7 @@ private:
     void buildLayout();
     void buildMenus();
     void setCriterion(int column);
-    bool runList(const QString &sql, const QVariantList &params); // false after a message
+    bool runList(const CounterpartySearch::ListQuery &query); // false after a message
     void showFirstRow();
     bool setCurrentRow(int row); // false when the list has no such row
     void afterEditor(long long savedId);

@@ -9,6 +9,7 @@
 #include "counterparties/form_klienti.h"
 #include "counterparties/form_kontrakents.h"
 #include "platform/db/database.h"
+#include "platform/db/list_model.h"
 #include "platform/script.h"
 #include "app/app_state.h"
 
@@ -37,7 +38,8 @@ long long addCounterparty(const QString &name, double discount = 0, long long gr
     return CounterpartyRecord::insertPair(f, group).id;
 }
 
-QStringList names(const SqlListModel &list)
+template <class List>
+QStringList names(const List &list)
 {
     QStringList out;
     for (int r = 0; r < list.rowCount(); ++r)
@@ -52,7 +54,7 @@ QStringList found(int column, int comparison, const QString &from, const QString
     if (!q)
         return {QStringLiteral("<refused>")};
     SqlListModel list;
-    list.setQuery(q->sql, q->params);
+    list.setQuery(q->sql(), q->params);
     QStringList out = names(list);
     out.sort();
     return out;
@@ -149,10 +151,10 @@ private slots:
         addCounterparty(QStringLiteral("Г"), 0, 0);
         SqlListModel list;
         auto q = CounterpartySearch::groupList(QStringLiteral("2:Доставчици"));
-        list.setQuery(q.sql, q.params);
+        list.setQuery(q.sql(), q.params);
         QCOMPARE(names(list), (QStringList{QStringLiteral("А"), QStringLiteral("Б")}));
         q = CounterpartySearch::groupList(QStringLiteral("0:Всички контрагенти"));
-        list.setQuery(q.sql, q.params);
+        list.setQuery(q.sql(), q.params);
         QCOMPARE(names(list), (QStringList{QStringLiteral("А"), QStringLiteral("Б"), QStringLiteral("В"),
                                            QStringLiteral("Г")}));
     }

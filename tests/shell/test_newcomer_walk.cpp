@@ -21,6 +21,7 @@
 #include "documents/form_nastrojki.h"
 #include "documents/form_rab_dokumenti.h"
 #include "documents/name_of_dokument.h"
+#include "platform/db/list_model.h"
 #include "platform/printer_check_list.h"
 #include "platform/printers.h"
 #include "platform/report/report_preview.h"
