@@ -46,8 +46,8 @@ QString referenceText(const QSqlRecord &row);
 // 14 and the write-off's 17): for each marked row from the topmost down the
 // prompt asks a quantity (PromptMode 0, except in mode 13, which keeps the
 // recipe window's); `take` gets the row and the quantity. A cancelled
-// prompt, or a quantity that is no number (no number above 0 with
-// `aboveZero`, after a message naming "Количество"), skips its row only.
+// prompt, or a quantity that is no number of 0 or more (no number above 0
+// with `aboveZero`, after a message naming "Количество"), skips its row only.
 // Returns the number of rows taken.
 // The rows a quantity mode asks for: the current row alone in mode 15 (the
 // delivery line takes one article), the marked rows otherwise.

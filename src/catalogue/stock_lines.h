@@ -75,15 +75,15 @@ bool editCurrentQuantity(QTableView *grid, const StockLinesModel *model, const Q
                          const std::function<void(long long, Decimal)> &store, QWidget *parent,
                          bool aboveZero = false);
 // The quantity prompt (PromptMode 0) for one line, `label` above it.
-// False when cancelled or when the text is no quantity (above 0 with
-// `aboveZero`), after a message.
+// False when cancelled or when the text is no quantity of 0 or more (above 0
+// with `aboveZero`), after a message.
 bool askQuantity(const QString &label, Decimal *quantity, QWidget *parent, bool aboveZero = false);
 // A typed number: false after the message "<what>: невалидно число" when it
 // is none.
 bool parseField(const QString &text, const QString &what, Decimal *value, QWidget *parent);
 // A typed quantity: false after the message naming "Количество" when it is
-// no number, has more than three decimals or (with aboveZero: a delivery,
-// transfer or write-off line) is not above 0.
+// no number, has more than three decimals, is below 0 or (with aboveZero: a
+// delivery, transfer or write-off line) is not above 0.
 bool parseQuantity(const QString &text, Decimal *value, QWidget *parent, bool aboveZero = true);
 // A money or quantity text: width 4 and PriceDecimals decimals.
 QString amount(Decimal value);

@@ -61,9 +61,10 @@ Decimal StockTaking::heldFor(long long article, long long warehouse)
 }
 
 namespace {
+// A count finds 0 or more.
 bool countable(Decimal counted)
 {
-    return counted.decimals() <= StockQuantity::Decimals;
+    return counted >= Decimal() && counted.decimals() <= StockQuantity::Decimals;
 }
 } // namespace
 
@@ -257,6 +258,11 @@ long long StockTaking::save(const Head &head, QString *refusal)
     for (const QSqlRecord &r : Db::rows(
              QStringLiteral("SELECT Art_ID, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta FROM %1 ORDER BY N").arg(table()))) {
         const long long article = r.value(0).toLongLong();
+        if (Decimal::fromVariant(r.value(2)) < Decimal()) { // left by an older version
+            if (refusal)
+                *refusal = QStringLiteral("Артикул %1 е с открито количество под 0; поправете реда.").arg(article);
+            return 0;
+        }
         if (!articles.contains(article)) {
             order << article;
             articles.insert(article, {r, Decimal()});

@@ -32,8 +32,8 @@ Decimal stock(long long article, long long warehouse);
 Decimal heldFor(long long article, long long warehouse);
 
 // Adds a counted line for an existing article; returns its N, 0 when the
-// article does not exist or the count has more than three decimals. Throws
-// DbError.
+// article does not exist or the count is below 0 or has more than three
+// decimals (setCounted: false). Throws DbError.
 long long addLine(long long article, Decimal counted, long long warehouse);
 bool setCounted(long long n, Decimal counted);
 bool removeLine(long long n);
@@ -96,7 +96,7 @@ inline constexpr const char *NoWarehouse = "Не е избран склад!";
 // Stores the count in one transaction: a new number, the head, one
 // Revision_Art row per article (held, counted sum, exact), the article's
 // stock set to that sum, the lines removed. 0 and *refusal when the warehouse does not
-// exist or there are no lines; a database failure throws DbError and writes
+// exist, there are no lines or a line counts below 0; a database failure throws DbError and writes
 // nothing. Returns the count's number.
 long long save(const Head &head, QString *refusal);
 } // namespace StockTaking

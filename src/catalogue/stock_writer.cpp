@@ -70,17 +70,19 @@ std::optional<Decimal> StockQuantity::parse(const QString &typed, QString *error
             *error = QStringLiteral("Количество: ") + why;
         return std::nullopt;
     }
-    if (aboveZero && *q <= Decimal()) {
+    if (aboveZero ? *q <= Decimal() : *q < Decimal()) {
         if (error)
-            *error = refusal(typed);
+            *error = refusal(typed, aboveZero);
         return std::nullopt;
     }
     return q;
 }
 
-QString StockQuantity::refusal(const QString &typed)
+QString StockQuantity::refusal(const QString &typed, bool aboveZero)
 {
-    return QStringLiteral("Количество: \"") + typed.trimmed() + QStringLiteral("\" не е число, по-голямо от 0");
+    return QStringLiteral("Количество: \"") + typed.trimmed()
+           + (aboveZero ? QStringLiteral("\" не е число, по-голямо от 0")
+                        : QStringLiteral("\" не е число, по-голямо или равно на 0"));
 }
 
 QString StockQuantity::text(Decimal quantity)

@@ -28,10 +28,12 @@ inline constexpr int Decimals = 3;
 bool acceptable(Decimal quantity); // above 0, at most three decimals
 // A typed quantity: nullopt after *error (when given) got the Bulgarian
 // message naming "Количество" when it is no number, has more than three
-// decimals, or (with aboveZero) is not above 0.
+// decimals, or is below 0 (with aboveZero: not above 0). No stock quantity
+// is ever below 0: a count finds 0 or more.
 std::optional<Decimal> parse(const QString &typed, QString *error, bool aboveZero = true);
-// The refusal of a typed quantity that is a number but not above 0.
-QString refusal(const QString &typed);
+// The refusal of a typed quantity that is a number but below 0 (with
+// aboveZero: not above 0).
+QString refusal(const QString &typed, bool aboveZero = true);
 // A quantity as the windows show it: three decimals.
 QString text(Decimal quantity);
 } // namespace StockQuantity

@@ -17,6 +17,7 @@
 #include "common/program_folder.h"
 #include "common/text_file.h"
 #include "platform/db/database.h"
+#include "platform/db/work_tables.h"
 #include "platform/script.h"
 
 #include <QAction>
@@ -555,6 +556,61 @@ private Q_SLOTS:
         QCOMPARE(stock(10, 2).toDouble(), 3.0);
     }
 
+
+    // A count is 0 or more: typed, given to a picked article, or a line edited
+    // to below 0 is refused in the window and in the module, so no stock-taking
+    // sets a stock negative.
+    void countsFromZeroUp()
+    {
+        Program program;
+        shop();
+        setStock(10, 1, 44);
+        TForm_Revision w;
+        w.show();
+        w.FormShow();
+        const auto refused = [] {
+            const QStringList m = PlatformScript::texts(QStringLiteral("message"));
+            PlatformScript::clearEvents();
+            return m.size() == 1 && m.first().contains(QStringLiteral("не е число, по-голямо или равно на 0"));
+        };
+        PlatformScript::clearEvents();
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        w.Edit_Kol->setText(QStringLiteral("-5"));
+        w.Edit_KolKeyPress();
+        QVERIFY2(refused(), "typed");
+        promptAnswers = {QStringLiteral("-5")};
+        catalogueSteps = [](TForm_Artikuli *c) {
+            markRows(c, {0});
+            c->BitBtn1Click();
+        };
+        w.Button_Add_ArtClick();
+        QVERIFY2(refused(), "picked");
+        QCOMPARE(w.model()->rowCount(), 0);
+        w.Edit_Kol->setText(QStringLiteral("0"));
+        w.Edit_KolKeyPress(); // nothing found is a count too
+        QCOMPARE(w.model()->rowCount(), 1);
+        PlatformScript::clearEvents();
+        promptAnswers = {QStringLiteral("-5")};
+        w.DBGrid1->setCurrentIndex(w.model()->index(0, 1));
+        w.DBGrid1DblClick();
+        QVERIFY2(refused(), "edited");
+        QCOMPARE(w.model()->value(0, QStringLiteral("Otkr_Kol")).toDouble(), 0.0);
+        // the module refuses it too
+        const long long n = w.model()->value(0, QStringLiteral("N")).toLongLong();
+        QCOMPARE(StockTaking::addLine(10, Decimal(-5), 1), 0LL);
+        QVERIFY(!StockTaking::setCounted(n, Decimal(-5)));
+        // a line below 0 left by an older version stops the save
+        Db::execute(QStringLiteral("UPDATE ") + WorkTables::qualified(QStringLiteral("Revision_TMP"))
+                    + QStringLiteral(" SET Otkr_Kol = -5"));
+        PlatformScript::clearEvents();
+        QVERIFY(!w.BitBtn_SaveClick());
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
+        QCOMPARE(stock(10, 1).toDouble(), 44.0);
+        QVERIFY(StockTaking::setCounted(n, Decimal(0)));
+        QVERIFY(w.BitBtn_SaveClick());
+        QCOMPARE(stock(10, 1).toDouble(), 0.0);
+    }
 
     // A quantity keeps its three decimals whatever the price decimals (2
     // here): in the delivery grid, the stock saved and the quantities the
