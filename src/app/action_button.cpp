@@ -6,6 +6,7 @@
 
 void bindButtonToAction(QAbstractButton *button, QAction *action)
 {
+    button->setProperty(BoundItemProperty, action->objectName());
     button->setEnabled(action->isEnabled());
     if (action->isCheckable()) {
         button->setCheckable(true);

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/item_rights.h"
 #include "app/window_owner.h"
 
 #include <QHash>
@@ -79,11 +80,18 @@ private:
 
 // A browser for a request: the kept one (made on first use, owned by the
 // main window), or, while one shows already beneath the asking window, one
-// of its own over the caller. `show` readies it and shows it modally.
+// of its own over the caller. `show` readies it and shows it modally. The
+// operator's right on the menu item `item` guards every request: refused, no
+// browser shows and the mode returns as after a showing.
 template <class Browser>
-void open(QPointer<Browser> &kept, QWidget *caller, int *mode, const std::function<void(Browser *)> &show)
+void open(QPointer<Browser> &kept, QWidget *caller, int *mode, const QString &item,
+          const std::function<void(Browser *)> &show)
 {
     static Showings showings;
+    if (!ItemRights::permit(item, caller)) {
+        showings.run(mode, [] {});
+        return;
+    }
     std::unique_ptr<Browser> own;
     Browser *browser = kept;
     if (showings.any()) {

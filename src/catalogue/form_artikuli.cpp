@@ -639,7 +639,8 @@ void TForm_Artikuli::done(int result)
 
 void TForm_Artikuli::N_ArtikuliClick(QWidget *caller)
 {
-    PickBrowser::open<TForm_Artikuli>(Form_Artikuli, caller, &ArticlePickMode, [](TForm_Artikuli *catalogue) {
+    PickBrowser::open<TForm_Artikuli>(Form_Artikuli, caller, &ArticlePickMode, QStringLiteral("N_Artikuli"),
+                                      [](TForm_Artikuli *catalogue) {
         bool readable = true;
         catalogue->loadTree(ArticleGroups::loadTree(ArticleGroups::treeFilePath(), &readable));
         if (!readable)

@@ -150,6 +150,7 @@ public:
     // closes; ArticlePickMode is then -1. Asked by a window over the showing
     // catalogue, it shows a catalogue of its own over that window, in the
     // mode asked; the mode then returns to the one of the catalogue beneath.
+    // Every road is guarded by the right on "Артикули ...".
     static void N_ArtikuliClick(QWidget *caller);
 
 protected:

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/currency_rates.h"
 #include "app/form_print_vid_fail.h"
+#include "app/item_rights.h"
 #include "app/list_export.h"
 #include "app/record_ops.h"
 #include "app/window_owner.h"
@@ -563,7 +564,7 @@ bool TForm_Dostavki::eventFilter(QObject *watched, QEvent *event)
 
 void TForm_Dostavki::open(QWidget *mainWindow)
 {
-    if (isOpen())
+    if (isOpen() || !ItemRights::permit(QStringLiteral("N_Dostavka"), mainWindow))
         return;
     if (!Form_Dostavki) {
         QWidget *owner = WindowOwner::mainWindow();
@@ -575,7 +576,8 @@ void TForm_Dostavki::open(QWidget *mainWindow)
 
 bool TForm_Dostavki::openForGroup(long long groupKey, QWidget *catalogue)
 {
-    if (isOpen())
+    // The right on "Доставки..." holds here as on the menu, before any line is written.
+    if (isOpen() || !ItemRights::permit(QStringLiteral("N_Dostavka"), catalogue))
         return false;
     try {
         Deliveries::addGroup(groupKey);

@@ -127,11 +127,11 @@ public:
 
     // True while the window is shown (the catalogue's "Доставка" is then off).
     static bool isOpen();
-    // "Доставки..." (N_Dostavka).
+    // "Доставки..." (N_Dostavka). Both openers are guarded by its right.
     static void open(QWidget *mainWindow);
     // The catalogue's group command: the group's articles as lines of this
     // workstation, then a new delivery above the catalogue. False (after a
-    // message) when nothing was added.
+    // message) when nothing was added or the right is denied.
     static bool openForGroup(long long groupKey, QWidget *catalogue);
 
 protected:

@@ -490,7 +490,8 @@ void TForm_Kontrakents::done(int result)
 
 void TForm_Kontrakents::N_KlientiClick(QWidget *caller)
 {
-    PickBrowser::open<TForm_Kontrakents>(Form_Kontrakents, caller, &CounterpartyPickMode, [](TForm_Kontrakents *browser) {
+    PickBrowser::open<TForm_Kontrakents>(Form_Kontrakents, caller, &CounterpartyPickMode, QStringLiteral("N_Klienti"),
+                                         [](TForm_Kontrakents *browser) {
         browser->setCriterion(0);
         browser->FormShow();
         Dialogs::exec(browser);

@@ -104,7 +104,7 @@ public:
     // and returns when it closes; CounterpartyPickMode is then -1. Asked by a
     // window over the showing browser, it shows a browser of its own over
     // that window, in the mode asked; the mode then returns to the one of the
-    // browser beneath.
+    // browser beneath. Every road is guarded by the right on "Контрагенти...".
     static void N_KlientiClick(QWidget *caller);
 
     // Registered by the deferred payments: the instalment window for a

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/form_print_vid_fail.h"
+#include "app/item_rights.h"
 #include "app/list_export.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
@@ -50,6 +51,8 @@ void told(const std::exception &e, QWidget *parent)
 
 void TForm_Spec_Otstapki::N_TOClick(QWidget *parent)
 {
+    if (!ItemRights::permit(QStringLiteral("N_TO"), parent))
+        return;
     TForm_Spec_Otstapki window(parent);
     window.Button_New_T_OClick(); // "Нова": the save button reads "Запис"
     window.Button_Show_All_TOClick();

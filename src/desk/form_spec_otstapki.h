@@ -20,7 +20,8 @@ public:
     explicit TForm_Spec_Otstapki(QWidget *parent = nullptr);
     ~TForm_Spec_Otstapki() override;
 
-    // "Отстъпки/Надбавки..." and the counterparty editor's "Специални отстъпки".
+    // "Отстъпки/Надбавки..." and the counterparty editor's "Специални отстъпки",
+    // both guarded by the right on "Отстъпки/Надбавки...".
     static void N_TOClick(QWidget *parent);
 
     QLabel *Label_TO_Klient;

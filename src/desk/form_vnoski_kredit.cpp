@@ -1,6 +1,7 @@
 #include "desk/form_vnoski_kredit.h"
 
 #include "app/app_state.h"
+#include "app/item_rights.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "counterparties/counterparty_pick.h"
@@ -119,6 +120,8 @@ TForm_Vnoski_Kredit::~TForm_Vnoski_Kredit()
 
 void TForm_Vnoski_Kredit::open(QWidget *owner, const QString &counterparty)
 {
+    if (!ItemRights::permit(QStringLiteral("N5"), owner))
+        return;
     if (!g_form)
         g_form = new TForm_Vnoski_Kredit(owner);
     g_form->loadContracts(counterparty);

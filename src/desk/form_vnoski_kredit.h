@@ -42,6 +42,7 @@ public:
     QPushButton *Button1;
 
     // Made once; shows the counterparty's contracts (none chosen: empty).
+    // Every road is guarded by the right on "Изплащане вноски".
     static void open(QWidget *owner, const QString &counterparty = QString::fromLatin1(NoCounterparty));
     static TForm_Vnoski_Kredit *instance();
 

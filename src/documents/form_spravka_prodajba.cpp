@@ -5,6 +5,7 @@
 #include "app/form_print_vid_fail.h"
 #include "app/general_popup_menu.h"
 #include "app/help_actions.h"
+#include "app/item_rights.h"
 #include "app/list_export.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
@@ -49,7 +50,6 @@
 
 namespace {
 QPointer<TForm_Spravka_prodajba> g_form;
-std::function<bool()> g_cancelAllowed;
 constexpr int PickMode = 4;
 const QString NoCounterparty = QStringLiteral("0: Няма избран контрагент");
 const QString NoArticle = QStringLiteral("0:Няма избран артикул");
@@ -105,11 +105,6 @@ long long idBeforeColon(const QString &text)
 TForm_Spravka_prodajba *TForm_Spravka_prodajba::instance()
 {
     return g_form;
-}
-
-void TForm_Spravka_prodajba::setCancelAllowedHook(std::function<bool()> hook)
-{
-    g_cancelAllowed = std::move(hook);
 }
 
 TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
@@ -298,7 +293,8 @@ void TForm_Spravka_prodajba::FormShow()
     } catch (const DbError &e) {
         ExceptionLog::write(e);
     }
-    Button_Invalidate_Sales->setEnabled(!g_cancelAllowed || g_cancelAllowed());
+    // The operator's right on "Анулиране" → "Продажба".
+    Button_Invalidate_Sales->setEnabled(ItemRights::allows(QStringLiteral("N_Invalidate_Sales")));
 }
 
 void TForm_Spravka_prodajba::ChkBox_KontragentClick()
@@ -628,7 +624,7 @@ void TForm_Spravka_prodajba::N_Invalidate_SalesClick(QWidget *parent)
     if (!report || !report->isVisible())
         return;
     QList<long long> rows = report->markedRows();
-    if (rows.isEmpty())
+    if (rows.isEmpty() || !ItemRights::permit(QStringLiteral("N_Invalidate_Sales"), parent))
         return;
     if (!Dialogs::yesNo(QStringLiteral("Найстина ли желаете да анулирате избраните продажби"), parent))
         return;

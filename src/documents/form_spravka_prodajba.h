@@ -64,8 +64,6 @@ public:
 
     static void open(QWidget *owner); // made once, shown modally
     static TForm_Spravka_prodajba *instance();
-    // Whether the main window's "Анулиране" → "Продажба" is enabled (rights).
-    static void setCancelAllowedHook(std::function<bool()> hook);
 
     void FormShow();
     void ChkBox_KontragentClick();

@@ -1,5 +1,6 @@
 #include "repair/form_sastoqnie_remont.h"
 
+#include "app/item_rights.h"
 #include "app/window_owner.h"
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
@@ -68,6 +69,8 @@ TForm_Sastoqnie_Remont::TForm_Sastoqnie_Remont(QWidget *parent)
 
 void TForm_Sastoqnie_Remont::open(QWidget *parent)
 {
+    if (!ItemRights::permit(QStringLiteral("N_Sastoqnie_Remont"), parent))
+        return;
     if (!Form_Sastoqnie_Remont) {
         QWidget *owner = WindowOwner::mainWindow();
         Form_Sastoqnie_Remont = new TForm_Sastoqnie_Remont(owner ? owner : parent);

@@ -16,7 +16,8 @@ class TForm_Sastoqnie_Remont : public QDialog
     Q_OBJECT
 public:
     explicit TForm_Sastoqnie_Remont(QWidget *parent = nullptr);
-    // Made once under the main window, listed afresh and shown modally.
+    // Made once under the main window, listed afresh and shown modally;
+    // guarded by the right on "Състояние при сервиз".
     static void open(QWidget *parent);
 
     QLineEdit *Edit_Status;

@@ -17,6 +17,7 @@
 #include "shell/aux_programs.h"
 #include "shell/database_open.h"
 #include "app/data_module.h"
+#include "app/item_rights.h"
 #include "shell/form_dostap_operators.h"
 #include "app/login_request.h"
 #include "app/long_operation.h"
@@ -90,10 +91,9 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
             continue;
         const QString name = QString::fromLatin1(n.def->name);
         connect(n.action, &QAction::triggered, this, [this, name] {
-            const Opener *o = Openers::find(name);
             QAction *a = action(name);
-            if (o && a && a->isEnabled())
-                o->open(*this);
+            if (a && a->isEnabled())
+                Openers::open(*this, name);
         });
     }
 
@@ -194,6 +194,10 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
     Panel_Sklad->setText(QStringLiteral("Склад: ") + AppState::instance().activeWarehouseText());
 
     LoginRequest::setHandler([this] { N_dostapClick(); });
+    // Windows below the shell check the same rights in their own openers.
+    const QPointer<TGeneral_Form> rights(this);
+    ItemRights::install({[rights](const QString &item) { return rights && rights->itemAllowed(item); },
+                         [rights](const QString &item) { return rights ? rights->itemPath(item) : item; }});
     connectDataModule();
     Openers::installWorkingModes(*this);
     applyItemStates();
@@ -203,6 +207,7 @@ TGeneral_Form::~TGeneral_Form()
 {
     LoginRequest::setHandler({});
     LongOperation::setBar({});
+    ItemRights::install({});
     if (General_Form == this)
         General_Form = nullptr;
 }
@@ -289,10 +294,33 @@ void TGeneral_Form::applyItemStates()
 bool TGeneral_Form::triggerItem(const QString &name)
 {
     QAction *a = action(name);
-    if (!a || !a->isEnabled())
+    if (!a)
         return false;
+    if (!a->isEnabled()) {
+        // A panel or button that is not greyed says why nothing opens.
+        ItemRights::permit(name, this);
+        return false;
+    }
     a->trigger();
     return true;
+}
+
+bool TGeneral_Form::itemAllowed(const QString &name) const
+{
+    const int number = m_menu.numberOf(name);
+    return number > 0 && m_menu.effectiveAllowed(number);
+}
+
+QString TGeneral_Form::itemPath(const QString &name) const
+{
+    QStringList path;
+    for (int n = m_menu.numberOf(name); n > 0; n = m_menu.node(n).parent) {
+        QString caption = QString::fromUtf8(m_menu.node(n).def->caption).trimmed();
+        while (caption.endsWith(QLatin1Char('.')))
+            caption.chop(1);
+        path.prepend(caption.trimmed());
+    }
+    return path.join(QStringLiteral(" → "));
 }
 
 int TGeneral_Form::showModal(QDialog *dialog)

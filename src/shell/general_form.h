@@ -53,8 +53,14 @@ public:
     MainMenuActions &menu() { return m_menu; }
     QAction *action(const QString &name) const { return m_menu.action(name); }
     void applyItemStates();
-    // Runs the opener of an item when the item is enabled; false otherwise.
+    // Runs the opener of an item when the item is enabled; false otherwise
+    // (the operator is told when his rights deny it).
     bool triggerItem(const QString &name);
+    // Whether the operator's rights allow an item and every menu above it.
+    // An unknown name is denied.
+    bool itemAllowed(const QString &name) const;
+    // "Номенклатури → Доставки": the item's place in the menu.
+    QString itemPath(const QString &name) const;
 
     // A window created on first use, owned by the main window and kept.
     template <class W>

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "shell/aux_programs.h"
 #include "app/data_module.h"
+#include "app/item_rights.h"
 #include "shell/form_change_db.h"
 #include "shell/form_fast_buttons.h"
 #include "shell/form_operatori.h"
@@ -108,7 +109,8 @@ const QList<Opener> kOpeners = {
     {"N_Select_Kontrag",
      [](TGeneral_Form &f) {
          CounterpartyPickMode = 0;
-         Openers::find(QStringLiteral("N_Klienti"))->open(f);
+         if (!Openers::open(f, QStringLiteral("N_Klienti")))
+             CounterpartyPickMode = -1;
      },
      "N_Klienti",
      // a pick that no window receives would close the browser as if it had picked
@@ -118,7 +120,8 @@ const QList<Opener> kOpeners = {
          if (auto *edit = f.findChild<QWidget *>(QStringLiteral("Edit_Barkod")))
              edit->setFocus();
          ArticlePickMode = 2;
-         Openers::find(QStringLiteral("N_Artikuli"))->open(f);
+         if (!Openers::open(f, QStringLiteral("N_Artikuli")))
+             ArticlePickMode = -1;
      },
      "N_Artikuli",
      // Stays off until the desk search receives what mode 2 picks.
@@ -159,14 +162,7 @@ const QList<Opener> kOpeners = {
      }},
     {"N39", [](TGeneral_Form &) { deskDo(&ShopDesk::N39Click); }},
     {"N_Masa_And_Places", [](TGeneral_Form &f) { TForm_Smetki::N_Masa_And_PlacesClick(&f); }},
-    {"N_Spravka_Prodajba",
-     [](TGeneral_Form &f) {
-         TForm_Spravka_prodajba::setCancelAllowedHook([main = QPointer<TGeneral_Form>(&f)] {
-             QAction *item = main ? main->action(QStringLiteral("N_Invalidate_Sales")) : nullptr;
-             return item && item->isEnabled();
-         });
-         TForm_Spravka_prodajba::open(&f);
-     }},
+    {"N_Spravka_Prodajba", [](TGeneral_Form &f) { TForm_Spravka_prodajba::open(&f); }},
     {"N_Spr_Izd_Dok", &openOnce<TForm_Spr_Izd_Dok>},
     {"N_Invalidate_Sales",
      [](TGeneral_Form &f) {
@@ -187,18 +183,7 @@ const QList<Opener> kOpeners = {
     {"N_Izhod", [](TGeneral_Form &f) { f.N_IzhodClick(); }},
 
     // Catalogue and article picker (also the toolbar button "Артикули")
-    {"N_Artikuli",
-     [](TGeneral_Form &f) {
-         // The catalogue's hidden "Документация..." opens the one designer, maximised.
-         TForm_Artikuli::setDocumentationOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *) {
-             if (!main)
-                 return;
-             auto *designer = main->formOnce<TForm_GeneralForm_Dokumentaciq>();
-             designer->setWindowState(designer->windowState() | Qt::WindowMaximized);
-             TGeneral_Form::showModal(designer);
-         });
-         TForm_Artikuli::N_ArtikuliClick(&f);
-     }},
+    {"N_Artikuli", [](TGeneral_Form &f) { TForm_Artikuli::N_ArtikuliClick(&f); }},
 
     // Counterparties (also the toolbar button "Контрагенти")
     {"N_Klienti", [](TGeneral_Form &f) { TForm_Kontrakents::N_KlientiClick(&f); }},
@@ -254,8 +239,13 @@ const QList<Opener> kOpeners = {
     {"N25", [](TGeneral_Form &f) { TForm_Rab_Dokumenti::open(&f); }},
     {"N64", [](TGeneral_Form &f) { TForm_Na4_N_Dok::N64Click(&f); }},
 
-    // Document designer
-    {"N_Dokumentacia", &openOnce<TForm_GeneralForm_Dokumentaciq>},
+    // Document designer, maximised (also the catalogue's hidden "Документация...")
+    {"N_Dokumentacia",
+     [](TGeneral_Form &f) {
+         auto *designer = f.formOnce<TForm_GeneralForm_Dokumentaciq>();
+         designer->setWindowState(designer->windowState() | Qt::WindowMaximized);
+         TGeneral_Form::showModal(designer);
+     }},
 
     // Database
     {"N_Open_DataBase", &openOnce<TForm_Change_DB>},
@@ -321,6 +311,20 @@ bool Openers::available(const QString &item)
     return o && (!o->ready || o->ready()) && (!o->needs || available(QString::fromLatin1(o->needs)));
 }
 
+bool Openers::open(TGeneral_Form &f, const QString &item, QWidget *asker)
+{
+    const Opener *o = find(item);
+    if (!o)
+        return false;
+    for (const Opener *step = o; step; step = step->needs ? find(QString::fromLatin1(step->needs)) : nullptr)
+        if (!ItemRights::permit(QString::fromLatin1(step->item), asker ? asker : &f))
+            return false;
+    if (!available(item))
+        return false;
+    o->open(f);
+    return true;
+}
+
 void Openers::startMessageListener(TGeneral_Form &f)
 {
     // The message panel (Panel7) stands beside the working tabs, hidden until
@@ -350,9 +354,9 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     controls.DeskAreaLayout = shop->DeskAreaLayout;
     auto desk = std::make_unique<ShopDesk>(controls);
     QObject::connect(desk.get(), &ShopDesk::articlesRequested, &f,
-                     [&f] { Openers::find(QStringLiteral("N_Select_artikuli"))->open(f); });
+                     [&f] { Openers::open(f, QStringLiteral("N_Select_artikuli")); });
     QObject::connect(desk.get(), &ShopDesk::counterpartiesRequested, &f,
-                     [&f] { Openers::find(QStringLiteral("N_Select_Kontrag"))->open(f); });
+                     [&f] { Openers::open(f, QStringLiteral("N_Select_Kontrag")); });
     // The shop's print panel: the desk hands its marked lines and counterparty.
     ShopDesk *shopDesk = desk.get();
     TabPrintPanel::Controls print;
@@ -383,6 +387,11 @@ void Openers::installWorkingModes(TGeneral_Form &f)
         return tabs ? tabs->currentIndex() : 0;
     });
     shop->setHandler(std::move(desk));
+    // The catalogue's hidden "Документация..." is the menu's designer.
+    TForm_Artikuli::setDocumentationOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *asker) {
+        if (main)
+            Openers::open(*main, QStringLiteral("N_Dokumentacia"), asker);
+    });
     CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
     TextViewer::setViewer([](const QString &path, QWidget *parent) { AuxPrograms::startNotepad(parent, path); });
     TForm_Kontrakents::InstalmentsOpener = [](QWidget *parent, const QString &counterparty) {
@@ -399,11 +408,13 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     auto service = std::make_unique<ServiceTab>(f.TabSheet_Servis);
     QObject::connect(service.get(), &ServiceTab::counterpartiesRequested, &f, [&f](int mode) {
         CounterpartyPickMode = mode;
-        Openers::find(QStringLiteral("N_Klienti"))->open(f);
+        if (!Openers::open(f, QStringLiteral("N_Klienti")))
+            CounterpartyPickMode = -1;
     });
     QObject::connect(service.get(), &ServiceTab::articlesRequested, &f, [&f](int mode) {
         ArticlePickMode = mode;
-        Openers::find(QStringLiteral("N_Artikuli"))->open(f);
+        if (!Openers::open(f, QStringLiteral("N_Artikuli")))
+            ArticlePickMode = -1;
     });
     f.TabSheet_Servis->setHandler(std::move(service));
     WarrantyWindows::install();

@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 
+class QWidget;
 class TGeneral_Form;
 
 // What each main-menu item opens. Toolbar buttons, tab buttons and status
@@ -20,6 +21,11 @@ const QList<Opener> &table();
 const Opener *find(const QString &item);
 // In the table, ready, and so is what it needs.
 bool available(const QString &item);
+// The one road to an item's opener: it runs when the operator's rights allow
+// the item and the items its opener calls (else he is told, over `asker` or
+// the main window, which one is denied) and the item is available. False
+// when it did not run.
+bool open(TGeneral_Form &form, const QString &item, QWidget *asker = nullptr);
 
 // Start-up step 4: the message listener of the workstation messages module.
 void startMessageListener(TGeneral_Form &form);
