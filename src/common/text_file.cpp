@@ -56,13 +56,33 @@ QString TextFile::failureText(int error, const QString &path)
 
 namespace {
 
+// The temporary names of `target`'s writers: "<name>.~<random>", a mark no
+// file of a user's carries, so that what a killed writer left can be told.
+QString temporaryPrefix(const QString &target)
+{
+    return QFileInfo(target).fileName() + QStringLiteral(".~");
+}
+
+// Removes the temporary files of `target` that were last written before this
+// run began: their writers were killed before the rename. A writer of this
+// run, or of another program writing now, has a newer file.
+void removeKilledWritersFiles(const QString &target)
+{
+    const QDir folder = QFileInfo(target).dir();
+    const QString prefix = temporaryPrefix(target);
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks))
+        if (name.size() > prefix.size() && name.startsWith(prefix)
+            && TextFile::olderThanThisRun(folder.filePath(name)))
+            QFile::remove(folder.filePath(name));
+}
+
 // A new file beside `target` that no one else has, with the rights a new file
 // gets (the umask applies); -1 with errno set when none can be made.
 int createTemporary(const QString &target, QByteArray *name)
 {
+    const QByteArray prefix = QFile::encodeName(QFileInfo(target).dir().filePath(temporaryPrefix(target)));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = QFile::encodeName(target) + '.'
-                + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        *name = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -120,6 +140,7 @@ bool TextFile::writeAtomic(const QString &path, const QByteArray &bytes, QString
     if (existing.exists() && existing.isFile() && !(existing.permissions() & QFileDevice::WriteOwner))
         return fail(QStringLiteral("Файлът е само за четене: ") + QDir::toNativeSeparators(target));
 
+    removeKilledWritersFiles(target);
     QByteArray temporary;
     const int fd = createTemporary(target, &temporary);
     if (fd < 0)

@@ -13,7 +13,8 @@ namespace TextFile {
 // On any failure the old file stays, no new or temporary file is left, the
 // reason goes to the exception log and to `error` ("Няма място на диска: <file>").
 // A file that was there keeps its rights; a new one gets `newFileMode` when
-// given, else what the umask gives.
+// given, else what the umask gives. The temporary file is "<name>.~<random>"
+// beside it; such files a killed writer left before this run began go first.
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                  std::optional<unsigned> newFileMode = std::nullopt);
 // The same checks for a file that only its writer knows by this name (made or

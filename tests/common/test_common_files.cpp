@@ -8,6 +8,7 @@
 #include "test_registry.h"
 #include "test_support.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -134,6 +135,43 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QCOMPARE(readBytes(path), QByteArray("[A]\nk=old\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
+    }
+
+    // A writer killed before its rename leaves its temporary file: the next
+    // write of that file removes what such writers left before this run
+    // began, and nothing else.
+    void killedWritersLeftoversGoAtTheNextWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Opis.pdt"));
+        writeBytes(path, "old");
+        const QDateTime before = QDateTime::currentDateTimeUtc().addDays(-1);
+        struct Case {
+            const char *name;
+            bool old;
+            bool removed;
+        };
+        const Case cases[] = {
+            {"Opis.pdt.~k3j9x2a", true, true},      // a killed writer's, before this run
+            {"Opis.pdt.~q81zz0c", false, false},    // a writer of this run may be at work
+            {"Opis.pdt.bak", true, false},          // not a temporary name of ours
+            {"Opis.pdt.~", true, false},            // no random part
+            {"Opis_Kontrag.pdt.~k3j9x2a", true, false}, // another file's: its own write removes it
+        };
+        for (const Case &c : cases) {
+            const QString file = dir.filePath(QString::fromLatin1(c.name));
+            writeBytes(file, "partial");
+            if (c.old) {
+                QFile f(file);
+                QVERIFY(f.open(QIODevice::ReadWrite));
+                QVERIFY(f.setFileTime(before, QFileDevice::FileModificationTime));
+            }
+        }
+        QVERIFY(TextFile::writeAtomic(path, "new"));
+        QCOMPARE(readBytes(path), QByteArray("new"));
+        for (const Case &c : cases)
+            QVERIFY2(QFile::exists(dir.filePath(QString::fromLatin1(c.name))) != c.removed, c.name);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1 + 4); // no temporary file of this write
     }
 
     void unreadableFileIsNeverSavedOver()

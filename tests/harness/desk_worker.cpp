@@ -24,8 +24,8 @@
 //                                           then "alive"
 //   ventaros_desk_worker new <folder> <name>  "Нова база" named <name> in <folder>, as the window makes it
 //
-// With VENTAROS_KILL_AT_SUPER_JOURNAL set, a delivery or stock-taking save
-// kills its own process at the commit point of its transaction across the
+// With VENTAROS_KILL_AT_SUPER_JOURNAL set, a stock-taking save (or any
+// other write of both databases) kills its own process at the commit point of its transaction across the
 // work database: when its super-journal is deleted, after every journal was
 // written.
 //

@@ -495,12 +495,13 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
     if (!open(connectionName, file, false, &why))
         return fail(QStringLiteral("Файлът на базата данни ") + file + QStringLiteral(" не може да бъде отворен:\n")
                     + why);
-    // The first read rolls back a write that a crash cut off (a hot journal,
-    // with the super-journal of a transaction across the work database): this
-    // connection reads and writes, a read-only one could not.
+    // The first read of each database rolls back a write that a crash cut
+    // off (a hot journal, with the super-journal of a transaction across the
+    // work database): this connection reads and writes, a read-only one could
+    // not. Only then may a super-journal that no journal names be removed.
+    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     try {
-        if (!scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Operators'"), {},
-                    QSqlDatabase::database(connectionName, false))
+        if (!scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Operators'"), {}, db)
                  .isValid())
             return fail(QStringLiteral("Файлът ") + file
                         + QStringLiteral(" не е база данни на програмата (в него няма таблица Operators)."));
@@ -508,6 +509,13 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
         return fail(QStringLiteral("Базата данни ") + file + QStringLiteral(" не може да бъде прочетена:\n")
                     + e.message());
     }
+    try {
+        scalar(QStringLiteral("SELECT COUNT(*) FROM work.sqlite_master"), {}, db);
+    } catch (const DbError &) {
+        // The work tables say so when used; a journal of theirs left hot
+        // names its super-journal, which then stays.
+    }
+    SqliteEngine::removeSuperJournalLeftovers(db, file);
     return true;
 }
 

@@ -16,6 +16,15 @@ bool registerFunctions(const QSqlDatabase &db);
 // (a new database under its temporary name, its journal); a creation of
 // this run is left alone.
 void removeCreationLeftovers(const QString &folder);
+// Begins a write that holds the shop database's lock and no other: the
+// attached work database joins at its first write, and only a commit that
+// changed both goes through a super-journal. A database without its
+// Operators table yet (being made) begins on both. Throws DbError.
+void beginWrite(const QSqlDatabase &db);
+// Once the database has opened (its hot journals rolled back): removes the
+// super-journals (`ventaros.sqlite-mj…`) killed commits left beside `file`
+// that no journal names, while no other connection can be committing.
+void removeSuperJournalLeftovers(const QSqlDatabase &db, const QString &file);
 // `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
 std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
 } // namespace SqliteEngine

@@ -2,6 +2,7 @@
 
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/sqlite_engine.h"
 
 #include <QHash>
 
@@ -41,7 +42,7 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
             m_serverTx = PostgresEngine::beginWrite(m_db);
         }
     } else {
-        run(QStringLiteral("BEGIN IMMEDIATE"));
+        SqliteEngine::beginWrite(m_db);
     }
     m_depth = depth;
     depths()[m_name] = depth;

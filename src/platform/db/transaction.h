@@ -2,7 +2,9 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// The one write-transaction guard: BEGIN IMMEDIATE, then commit or roll back.
+// The one write-transaction guard: the database's write lock taken at once
+// (on SQLite the shop database's alone, see SqliteEngine::beginWrite), then
+// commit or roll back.
 // A guard opened inside another (on the same connection) joins it through a
 // savepoint, so the stock writer and the next-number helper work inside their
 // caller's transaction. Leaving the scope without commit() rolls back.
