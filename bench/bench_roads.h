@@ -9,8 +9,9 @@ void deliveryRoad();
 void articleImportRoad(const QString &home);
 void catalogueImportRoad(const QString &home);
 void startUpRoad(const QString &home, const QString &self);
-
-// The child process of the start-up road: the program's own start up to
-// the painted login window, then the process ends.
-int startToLogin();
+void counterpartyImportRoad(const QString &home);
+void salesReportRoads();         // "Справки" → "Продажби"
+void counterpartyBrowserRoads(); // "Контрагенти..."
+void stockTakingRoads();         // "Ревизия..."
+void articleDeleteRoad();        // the catalogue's "Изтрии"
 } // namespace Bench

@@ -134,6 +134,45 @@ double generateShop()
                 .bind(4, first.addDays(s / 700).toString(Qt::ISODate).toUtf8())
                 .run();
     }
+    {
+        // The rest of the history that names articles.
+        Raw delivery(QStringLiteral("INSERT INTO Dostavki (ID, Data_Dostavka, Nomer_Dostav4ik, Vid_Dokument, ID_Sklad) "
+                                    "VALUES (?, '2025-01-01', 1, 1, 1)"));
+        Raw delivered(QStringLiteral("INSERT INTO Dostavka_art (ID_Dostavka, Nomer_Produkt, Dostavna_Cena, Valuta_D, "
+                                     "Prodajna_Cena, Valuta_P, Kolitchestvo, Mqrka) "
+                                     "VALUES (?, ?, 1.2, 'BGL', 2.5, 'BGL', 12, 'бр.')"));
+        for (int d = 1; d <= DeliveredLines / 100; ++d)
+            delivery.bind(1, (long long)d).run();
+        for (int l = 0; l < DeliveredLines; ++l)
+            delivered.bind(1, 1LL + l / 100).bind(2, 1LL + rng.bounded(articles)).run();
+        Raw count(QStringLiteral("INSERT INTO Revision (ID, Date_Rev, Time_Rev, Osnovanie, Sklad_ID) "
+                                 "VALUES (?, '2025-06-01', '12:00:00', 'Проверка наличности', 1)"));
+        Raw counted(QStringLiteral("INSERT INTO Revision_Art (ID_Rev, Art_ID, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta) "
+                                   "VALUES (?, ?, 10, 9, 'бр.', 2.5, 'BGL')"));
+        for (int r = 1; r <= CountedRows / 1000; ++r)
+            count.bind(1, (long long)r).run();
+        for (int l = 0; l < CountedRows; ++l)
+            counted.bind(1, 1LL + l / 1000).bind(2, 1LL + rng.bounded(articles)).run();
+        Raw cancelled(QStringLiteral(
+            "INSERT INTO Invalidate_Sales (ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, Ed_Cena, Valuta, "
+            "ID_Klient, T_O, Konsign_N, Type_pay, Term_N, Osnovanie, Anuliral, Date_Invalidate, Time_Invalidate) "
+            "VALUES (?, ?, ?, '2025-03-01', '12:00:00', 1, 2.5, 'BGL', 0, 0, 0, 'в брой', 1, 'грешка', ?, "
+            "'2025-03-01', '12:05:00')"));
+        const QByteArray name = op().toUtf8();
+        for (int c = 1; c <= CancelledSales; ++c)
+            cancelled.bind(1, (long long)(SalesRecords + c)).bind(2, 1LL + rng.bounded(articles)).bind(3, name)
+                .bind(4, name)
+                .run();
+        Raw documented(QStringLiteral("INSERT INTO Printed_Dok (ID_Prod, ID_Dok, N_Dok, ID_Kontrag, ID_Art, Data, fTime, "
+                                      "Operator, Ot_Kade_Prod) VALUES (?, 1, ?, ?, ?, '2025-04-01', '12:00:00', ?, 1)"));
+        for (int l = 0; l < DocumentLines; ++l)
+            documented.bind(1, 1LL + l * 7)
+                .bind(2, QByteArray::number(1 + l / 5))
+                .bind(3, 1LL + l % CounterpartyCount)
+                .bind(4, 1LL + rng.bounded(articles))
+                .bind(5, name)
+                .run();
+    }
     // Open lines are numbered after every sale, as in a shop that sold them.
     if (onServer()) {
         Raw(QStringLiteral("SELECT setval(pg_get_serial_sequence('prodajbi_vremenni', 'n_prodajba'), ?)"))

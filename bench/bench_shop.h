@@ -1,16 +1,21 @@
 // The generated shop: `articles` articles with Cyrillic names in 300
 // groups, one and a half barcodes per article, counterparties, warehouses
-// with stock rows, discount rules, sales records and open lines. Written by
-// raw prepared inserts in one transaction.
+// with stock rows, discount rules, sales records, the other history that
+// names articles (delivered, counted, cancelled and documented lines) and
+// open lines. Written by raw prepared inserts in one transaction.
 #pragma once
 #include <QString>
 
 namespace Bench {
 inline constexpr int GroupCount = 300;
-inline constexpr int CounterpartyCount = 2000;
+inline constexpr int CounterpartyCount = 100000;
 inline constexpr int WarehouseCount = 5;
 inline constexpr int DiscountRules = 20;
 inline constexpr int SalesRecords = 500000;
+inline constexpr int DeliveredLines = 100000; // in 1 000 deliveries
+inline constexpr int CountedRows = 50000;     // in 50 stock-takings
+inline constexpr int CancelledSales = 50000;
+inline constexpr int DocumentLines = 50000;
 inline constexpr int OpenLines = 20;
 // Articles the import road adds are numbered from here, apart from the
 // generated shop, which its reset never touches.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -23,16 +24,6 @@ namespace {
 Options g_options;
 QList<Figure> g_figures;
 
-Timing summary(QList<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    Timing t;
-    t.min = samples.first();
-    const qsizetype n = samples.size();
-    t.median = n % 2 ? samples.at(n / 2) : (samples.at(n / 2 - 1) + samples.at(n / 2)) / 2;
-    return t;
-}
-
 void writeResult(const Figure &f)
 {
     if (g_options.results.isEmpty())
@@ -40,13 +31,15 @@ void writeResult(const Figure &f)
     QFile out(g_options.results);
     if (!out.open(QIODevice::Append))
         fail(QStringLiteral("the results file cannot be written: ") + g_options.results);
-    out.write(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+    out.write(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\n")
                   .arg(f.key, f.road)
                   .arg(f.time.median, 0, 'f', 3)
                   .arg(f.base.median, 0, 'f', 3)
                   .arg(f.target)
                   .arg(f.over() ? 1 : 0)
                   .arg(f.time.min, 0, 'f', 3)
+                  .arg(f.time.first, 0, 'f', 3)
+                  .arg(f.time.max, 0, 'f', 3)
                   .toUtf8());
 }
 } // namespace
@@ -203,6 +196,8 @@ long long Raw::run()
 {
     long long first = 0;
     m_rows = 0;
+    m_first.clear();
+    m_all.clear();
     if (onServer()) {
         QList<const char *> values;
         QList<int> lengths;
@@ -216,13 +211,31 @@ long long Raw::run()
         m_rows = PQntuples(r);
         if (m_rows > 0 && PQnfields(r) > 0)
             first = std::strtoll(PQgetvalue(r, 0, 0), nullptr, 10);
+        for (int c = 0; m_rows > 0 && c < PQnfields(r); ++c)
+            m_first << QByteArray(PQgetvalue(r, 0, c), PQgetlength(r, 0, c));
+        for (int row = 0; m_keep && row < m_rows; ++row) {
+            QList<QByteArray> values;
+            for (int c = 0; c < PQnfields(r); ++c)
+                values << QByteArray(PQgetvalue(r, row, c), PQgetlength(r, row, c));
+            m_all << values;
+        }
         PQclear(r);
         return first;
     }
     int rc;
     while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
-        if (m_rows == 0)
-            first = sqlite3_column_int64(m_st, 0);
+        if (m_rows == 0 || m_keep) {
+            QList<QByteArray> values;
+            for (int c = 0; c < sqlite3_column_count(m_st); ++c)
+                values << QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(m_st, c)),
+                                     sqlite3_column_bytes(m_st, c));
+            if (m_rows == 0) {
+                first = sqlite3_column_int64(m_st, 0);
+                m_first = values;
+            }
+            if (m_keep)
+                m_all << values;
+        }
         ++m_rows;
     }
     if (rc != SQLITE_DONE)
@@ -260,18 +273,62 @@ double msSince(long long startNs)
     return double(nowNs() - startNs) / 1e6;
 }
 
-Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset)
+Timing summary(const QList<double> &samples)
+{
+    Timing t;
+    if (samples.isEmpty())
+        return t;
+    t.first = samples.first();
+    QList<double> sorted = samples;
+    std::sort(sorted.begin(), sorted.end());
+    t.min = sorted.first();
+    t.max = sorted.last();
+    const qsizetype n = sorted.size();
+    t.median = n % 2 ? sorted.at(n / 2) : (sorted.at(n / 2 - 1) + sorted.at(n / 2)) / 2;
+    return t;
+}
+
+QString databaseFile()
+{
+    if (onServer())
+        return {};
+    const char *file = sqlite3_db_filename(handle(), "main");
+    return file ? QString::fromLocal8Bit(file) : QString();
+}
+
+void dropFileCache(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        fail(QStringLiteral("cannot be opened: ") + path);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+void dropCaches()
+{
+    if (onServer())
+        return;
+    rawExec("PRAGMA shrink_memory");
+    dropFileCache(databaseFile());
+}
+
+Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset, First first)
 {
     QList<double> samples;
     for (int i = 0; i < g_options.runs; ++i) {
         if (reset)
             reset();
+        if (i == 0 && first == First::Cold)
+            dropCaches();
         samples << work();
     }
     return summary(samples);
 }
 
-Timing measure(const std::function<void()> &work, const std::function<void()> &reset)
+Timing measure(const std::function<void()> &work, const std::function<void()> &reset, First first)
 {
     return measureTimed(
         [&] {
@@ -279,13 +336,44 @@ Timing measure(const std::function<void()> &work, const std::function<void()> &r
             work();
             return msSince(start);
         },
-        reset);
+        reset, first);
 }
+
+void Samples::add(const QString &key, double v)
+{
+    if (!ms.contains(key))
+        order << key;
+    ms[key] << v;
+}
+
+void Samples::timed(const QString &key, int run, const std::function<void()> &work)
+{
+    if (run == 0)
+        dropCaches();
+    const long long t = nowNs();
+    work();
+    settle();
+    add(key, msSince(t));
+}
+
+namespace {
+constexpr int RoadWidth = 52;
+// printf pads bytes; a Cyrillic letter is two.
+QString padded(const QString &text, int width)
+{
+    return text.rightJustified(width);
+}
+} // namespace
 
 void printHeader()
 {
-    std::printf("%s %12s %12s %12s %12s %7s %5s\n", qPrintable(QStringLiteral("път").leftJustified(36)), "мин. ms",
-                "медиана ms", "база мин.", "база мед.", "отн.", "цел");
+    QString line = QStringLiteral("път").leftJustified(RoadWidth);
+    for (const auto &[title, width] : {std::pair{QStringLiteral("първо"), 9}, std::pair{QStringLiteral("мин."), 9},
+                                       std::pair{QStringLiteral("медиана"), 9}, std::pair{QStringLiteral("макс."), 9},
+                                       std::pair{QStringLiteral("база мин."), 10}, std::pair{QStringLiteral("база мед."), 10},
+                                       std::pair{QStringLiteral("отн."), 7}, std::pair{QStringLiteral("цел"), 5}})
+        line += QLatin1Char(' ') + padded(title, width);
+    std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
 }
 
@@ -294,8 +382,9 @@ void report(const Figure &f)
     g_figures << f;
     writeResult(f);
     const QString target = f.target > 0 ? QString::number(f.target) : QStringLiteral("—");
-    std::printf("%s %12.2f %12.2f %12.3f %12.3f %7.2f %5s %s%s\n", qPrintable(f.road.leftJustified(36)), f.time.min,
-                f.time.median, f.base.min, f.base.median, f.ratio(), qPrintable(target),
+    std::printf("%s %9.2f %9.2f %9.2f %9.2f %10.3f %10.3f %7.2f %s %s%s\n", qPrintable(f.road.leftJustified(RoadWidth)),
+                f.time.first, f.time.min, f.time.median, f.time.max, f.base.min, f.base.median, f.ratio(),
+                qPrintable(padded(target, 5)),
                 f.over() ? "НАД ЦЕЛТА" : "ok", qPrintable(f.note.isEmpty() ? QString() : QStringLiteral("  ") + f.note));
     std::fflush(stdout);
 }

@@ -3,7 +3,9 @@
 // and the table of figures.
 #pragma once
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -46,6 +48,10 @@ public:
     // Steps through every row; the first column of the first row.
     long long run();
     int rows() const { return m_rows; } // rows the last run gave
+    const QList<QByteArray> &firstRow() const { return m_first; } // its first row, as text
+    // Every row of the next runs kept as text (a page a baseline shows).
+    void keepRows() { m_keep = true; }
+    const QList<QList<QByteArray>> &allRows() const { return m_all; }
     // True when SQLite's plan for it sorts with a temporary b-tree (no index
     // gives its order); never told on a server.
     bool sortsWithoutIndex() const;
@@ -54,6 +60,9 @@ private:
     sqlite3_stmt *m_st = nullptr;
     QString m_sql;
     int m_rows = 0;
+    QList<QByteArray> m_first;
+    bool m_keep = false;
+    QList<QList<QByteArray>> m_all;
     // On a server: the prepared statement's name and the values bound.
     QByteArray m_name;
     QList<QByteArray> m_values;
@@ -63,15 +72,42 @@ private:
 
 // ---- timing -----------------------------------------------------------------
 struct Timing {
-    double min = 0, median = 0; // ms
+    double min = 0, median = 0, max = 0; // ms
+    double first = 0;                    // the first run, cold where the road says so
 };
+Timing summary(const QList<double> &samples); // in the order they were taken
+
+// Where a road's first run is cold: the first run after dropCaches().
+enum class First { Warm, Cold };
+// The database as after a restart of the machine: the file's pages dropped
+// from the OS cache (posix_fadvise, which needs no root and leaves other
+// programs' files cached) and the connection's own page cache emptied. On a
+// server only the connection's side: the server keeps its buffers.
+void dropCaches();
+void dropFileCache(const QString &path);
+QString databaseFile(); // the SQLite file of the shop; empty on a server
+
 // Runs `work` options().runs times, `reset` (untimed) before each.
-Timing measure(const std::function<void()> &work, const std::function<void()> &reset = {});
+Timing measure(const std::function<void()> &work, const std::function<void()> &reset = {},
+               First first = First::Warm);
 // The same, where the work times itself (the part it leaves out is not
 // counted); returns ms.
-Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset = {});
+Timing measureTimed(const std::function<double()> &work, const std::function<void()> &reset = {},
+                    First first = First::Warm);
 double msSince(long long startNs);
 long long nowNs();
+
+// The figures of runs taken inside a window that is opened once per run, by
+// road, in the order first taken.
+struct Samples {
+    QStringList order;
+    QMap<QString, QList<double>> ms;
+    void add(const QString &key, double v);
+    // Times `work` with what the event loop does after it; run 0 follows
+    // dropCaches().
+    void timed(const QString &key, int run, const std::function<void()> &work);
+    Timing of(const QString &key) const { return summary(ms.value(key)); }
+};
 
 struct Figure {
     QString key;  // stable name, for the scale table

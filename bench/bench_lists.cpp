@@ -1,0 +1,253 @@
+// The long lists opened from the main window's menu: the sales report over
+// every sale of the shop ("Справка" with no filter, the next page, a header
+// click, Ctrl+End and the scroll bar dragged to the middle) and the
+// counterparty browser over the whole register (opened, a header click).
+// The window is opened from the menu each run; the first run follows a drop
+// of the database from the OS cache. Each baseline runs raw what the window
+// must show and no more: the report's totals and a page read from where it
+// begins, by the index of its order.
+#include "bench_roads.h"
+#include "bench_shop.h"
+#include "bench_support.h"
+#include "bench_window.h"
+
+#include "app/app_state.h"
+#include "counterparties/form_kontrakents.h"
+#include "documents/form_spravka_prodajba.h"
+#include "documents/sales_report.h"
+#include "platform/db/database.h"
+#include "platform/db/paged_list_model.h"
+#include "platform/script.h"
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+namespace Bench {
+namespace {
+constexpr int Page = PagedListModel::PageSize;
+
+void clickTitle(QTableView *grid, int column)
+{
+    QHeaderView *header = grid->horizontalHeader();
+    grid->horizontalScrollBar()->setValue(0);
+    settle();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+int columnTitled(QTableView *grid, const QString &title)
+{
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        if (grid->model()->headerData(c, Qt::Horizontal).toString().trimmed() == title)
+            return c;
+    fail(QStringLiteral("%1 has no column %2").arg(grid->objectName(), title));
+}
+
+QString cell(QTableView *grid, int row, int column)
+{
+    return grid->model()->index(row, column).data().toString();
+}
+
+void dragToMiddle(QTableView *grid)
+{
+    QScrollBar *bar = grid->verticalScrollBar();
+    bar->setSliderDown(true);
+    bar->setSliderPosition(bar->maximum() / 2);
+    bar->setSliderDown(false);
+}
+
+QList<int> firstColumns(int n)
+{
+    QList<int> shown;
+    for (int c = 0; c < n; ++c)
+        shown << c;
+    return shown;
+}
+
+// A raw page shown in the raw grid.
+void page(Raw &r, const QList<QByteArray> &values, int columns)
+{
+    for (int i = 0; i < values.size(); ++i)
+        r.bind(i + 1, values.at(i));
+    r.run();
+    if (r.rows() == 0)
+        fail(QStringLiteral("a raw page is empty"));
+    RawGrid::show(r.allRows(), firstColumns(columns));
+}
+} // namespace
+
+void salesReportRoads()
+{
+    // The generated sales and those the desk's roads made.
+    const int sales = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")).toInt();
+    Samples s;
+    int run = 0;
+    int dateColumn = -1;
+    QList<QByteArray> middleKey; // the date and row key at the middle, for its baseline
+    PlatformScript::setModalHandler([&](QDialog *d) {
+        auto *w = qobject_cast<TForm_Spravka_prodajba *>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->resize(1280, 900);
+        w->show();
+        settle();
+        QTableView *grid = w->DBGrid1;
+        s.timed(QStringLiteral("report.open"), run, [&] { w->Button_Search->click(); });
+        if (grid->model()->rowCount() != sales)
+            fail(QStringLiteral("the sales report lists %1 of %2 sales").arg(grid->model()->rowCount()).arg(sales));
+        if (run == 0)
+            RawGrid::shapeLike(grid);
+        s.timed(QStringLiteral("report.next"), run, [&] { grid->verticalScrollBar()->setValue(Page); });
+        if (grid->rowAt(0) != Page || cell(grid, Page, 0).isEmpty())
+            fail(QStringLiteral("the next page shows row %1").arg(grid->rowAt(0)));
+        // "Дата" descending: the first click of a column sorts it so.
+        dateColumn = columnTitled(grid, QStringLiteral("Дата"));
+        SortDirection = 0;
+        s.timed(QStringLiteral("report.sort"), run, [&] { clickTitle(grid, dateColumn); });
+        const QString newest = cell(grid, 0, dateColumn);
+        if (newest.isEmpty() || grid->model()->rowCount() != sales)
+            fail(QStringLiteral("the report sorted by date shows %1 rows").arg(grid->model()->rowCount()));
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        s.timed(QStringLiteral("report.last"), run,
+                [&] { QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier); });
+        if (grid->currentIndex().row() != sales - 1)
+            fail(QStringLiteral("Ctrl+End went to row %1").arg(grid->currentIndex().row()));
+        QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+        settle();
+        s.timed(QStringLiteral("report.middle"), run, [&] { dragToMiddle(grid); });
+        const int top = grid->rowAt(0);
+        if (top < sales / 4 || top > sales * 3 / 4 || cell(grid, top, dateColumn).isEmpty())
+            fail(QStringLiteral("the middle of the report shows row %1").arg(top));
+        w->hide();
+        SortDirection = 0;
+        return int(QDialog::Rejected);
+    });
+    for (run = 0; run < options().runs; ++run)
+        command("N_Spravka_Prodajba");
+    PlatformScript::setModalHandler({});
+
+    // ---- the baselines: the window's statement, a page read by its index ----
+    const QString select = SalesReport::listSql(SalesReport::where({})).section(QLatin1Char('\n'), 0, 0);
+    const int columns = int(SalesReport::listFields().size());
+    const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
+    const QString amount = QStringLiteral("Prodajbi.Kol * Prodajbi.ED_Cena * Valuti.Kurs * (100 - Prodajbi.T_O) / 100");
+    Raw totals(QStringLiteral("SELECT COUNT(*), SUM(CASE WHEN Prodajbi.Konsign_N = 0 THEN %1 ELSE 0 END), "
+                              "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
+                              "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END) "
+                              "FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta")
+                   .arg(amount));
+    const auto figure = [&](const QString &key, const QString &road, const Timing &base, const QString &note) {
+        report({key, road, s.of(key), base, 3, note});
+    };
+    {
+        Raw first(select + QStringLiteral(" ORDER BY Prodajbi.ID_Red") + limit);
+        first.keepRows();
+        figure(QStringLiteral("report.open"), QStringLiteral("справка продажби: „Справка“ (500 000)"), measure([&] {
+                   totals.run();
+                   page(first, {}, columns);
+               }),
+               QStringLiteral("база: сумите и първата страница"));
+    }
+    {
+        Raw key(QStringLiteral("SELECT ID_Red FROM Prodajbi ORDER BY ID_Red LIMIT 1 OFFSET %1").arg(Page - 1));
+        key.run();
+        const QByteArray after = key.firstRow().value(0);
+        Raw next(select + QStringLiteral(" AND Prodajbi.ID_Red > ? ORDER BY Prodajbi.ID_Red") + limit);
+        next.keepRows();
+        figure(QStringLiteral("report.next"), QStringLiteral("справка продажби: следващите 200 реда"),
+               measure([&] { page(next, {after}, columns); }), QStringLiteral("база: страницата след ключа"));
+    }
+    {
+        Raw sorted(select + QStringLiteral(" ORDER BY Prodajbi.D_Prodajba DESC, Prodajbi.ID_Red DESC") + limit);
+        sorted.keepRows();
+        figure(QStringLiteral("report.sort"), QStringLiteral("справка продажби: колона „Дата“"),
+               measure([&] { page(sorted, {}, columns); }), QStringLiteral("база: първата страница по датата"));
+        Raw last(select + QStringLiteral(" ORDER BY Prodajbi.D_Prodajba, Prodajbi.ID_Red") + limit);
+        last.keepRows();
+        figure(QStringLiteral("report.last"), QStringLiteral("справка продажби: Ctrl+End"),
+               measure([&] { page(last, {}, columns); }), QStringLiteral("база: последната страница по датата"));
+        Raw middle(QStringLiteral("SELECT D_Prodajba, ID_Red FROM Prodajbi ORDER BY D_Prodajba DESC, ID_Red DESC "
+                                  "LIMIT 1 OFFSET %1")
+                       .arg(sales / 2));
+        middle.run();
+        middleKey = middle.firstRow();
+        Raw from(select + QStringLiteral(" AND (Prodajbi.D_Prodajba, Prodajbi.ID_Red) <= (?, ?) "
+                                         "ORDER BY Prodajbi.D_Prodajba DESC, Prodajbi.ID_Red DESC")
+                 + limit);
+        from.keepRows();
+        figure(QStringLiteral("report.middle"), QStringLiteral("справка продажби: плъзгач до средата"),
+               measure([&] { page(from, middleKey, columns); }), QStringLiteral("база: страница от ключа на средата"));
+    }
+    RawGrid::hide();
+}
+
+void counterpartyBrowserRoads()
+{
+    Samples s;
+    int run = 0;
+    long long start = 0, before = 0, growth = 0;
+    int nameColumn = -1;
+    PlatformScript::setModalHandler([&](QDialog *d) {
+        auto *w = qobject_cast<TForm_Kontrakents *>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        w->resize(1280, 900);
+        w->show();
+        settle();
+        s.add(QStringLiteral("counterparties.open"), msSince(start));
+        QTableView *grid = w->DBGrid_Kontragenti;
+        if (grid->model()->rowCount() != CounterpartyCount)
+            fail(QStringLiteral("the browser lists %1 counterparties").arg(grid->model()->rowCount()));
+        if (run == 0)
+            RawGrid::shapeLike(grid);
+        nameColumn = columnTitled(grid, QStringLiteral("Наименование"));
+        SortDirection = 0;
+        s.timed(QStringLiteral("counterparties.sort"), run, [&] { clickTitle(grid, nameColumn); });
+        if (cell(grid, 0, nameColumn).isEmpty())
+            fail(QStringLiteral("the browser sorted by name shows no first row"));
+        growth = qMax(growth, residentBytes() - before);
+        w->hide();
+        SortDirection = 0;
+        return int(QDialog::Rejected);
+    });
+    for (run = 0; run < options().runs; ++run) {
+        if (run == 0)
+            dropCaches();
+        before = residentBytes();
+        start = nowNs();
+        command("N_Klienti");
+    }
+    PlatformScript::setModalHandler({});
+
+    const QString select = QStringLiteral("SELECT Firmi.ID, Firmi.Ime_Firma, Firmi.EIK, Firmi.Dan_N, Firmi.Grad, "
+                                          "Firmi.Adres_Firma, Firmi.Telefon, Firmi.Banka_Kod, Firmi.Banka_Smetka, "
+                                          "Firmi.Banka_Ime, Firmi.T_O FROM Firmi");
+    const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
+    {
+        Raw count(QStringLiteral("SELECT COUNT(*) FROM Firmi"));
+        Raw first(select + QStringLiteral(" ORDER BY Firmi.ID") + limit);
+        first.keepRows();
+        Figure f{QStringLiteral("counterparties.open"), QStringLiteral("контрагенти: отваряне (100 000)"),
+                 s.of(QStringLiteral("counterparties.open")), measure([&] {
+                     count.run();
+                     page(first, {}, 11);
+                 }),
+                 3, QStringLiteral("памет +%1 MB (под 20); база: броят и първата страница").arg(growth / 1048576.0, 0, 'f', 1)};
+        f.failed = growth >= 20 * 1048576LL;
+        report(f);
+    }
+    {
+        Raw sorted(select + QStringLiteral(" ORDER BY Firmi.Ime_Firma, Firmi.ID") + limit);
+        sorted.keepRows();
+        report({QStringLiteral("counterparties.sort"), QStringLiteral("контрагенти: колона „Наименование“"),
+                s.of(QStringLiteral("counterparties.sort")), measure([&] { page(sorted, {}, 11); }), 3,
+                QStringLiteral("база: първата страница по името")});
+    }
+    RawGrid::hide();
+}
+} // namespace Bench

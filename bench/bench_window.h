@@ -1,0 +1,46 @@
+// The program's main window, logged in as a user would, shared by the roads
+// that work in it (the desk, the offers window): made once per process, as
+// the program makes it, and kept until the process ends, since it holds the
+// program folder's instance lock.
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+
+class QTableView;
+class QWidget;
+class ShopDesk;
+class TGeneral_Form;
+
+namespace Bench {
+// Counts the paints of a widget, so a road is known to have repainted.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *w);
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override;
+};
+
+struct MainWindow {
+    TGeneral_Form *form = nullptr;
+    ShopDesk *desk = nullptr;
+    PaintCounter *gridPaints = nullptr; // the desk's bill
+};
+MainWindow &mainWindow();
+// Triggers the main window's menu command of that objectName.
+void command(const char *name);
+
+// What Qt itself needs to show a page: a plain QTableView over a
+// QStandardItemModel, as large as a window's grid with its column widths,
+// the rows set as text and painted. Part of each baseline of a road that
+// shows a page, so a ratio weighs the window's own work.
+namespace RawGrid {
+void shapeLike(QTableView *grid);
+// `shown`: the row's values that are grid columns, in column order.
+void show(const QList<QList<QByteArray>> &rows, const QList<int> &shown);
+void hide();
+} // namespace RawGrid
+} // namespace Bench
