@@ -77,13 +77,7 @@ void stockTakingRoads()
     // the totals shown again.
     int added = 0;
     Timing line;
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Revision *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->resize(1100, 800);
-        w->show();
-        settle();
+    driveWindows<TForm_Revision>({1100, 800}, [&](TForm_Revision *w) {
         if (gridRows(w->DBGrid1) != CountedLines)
             fail(QStringLiteral("the stock-taking shows %1 lines").arg(gridRows(w->DBGrid1)));
         RawGrid::shapeLike(w->DBGrid1);
@@ -100,8 +94,6 @@ void stockTakingRoads()
                     fail(QStringLiteral("the counted line was not added: ") + lastMessage());
             },
             {}, First::Cold);
-        w->hide();
-        return int(QDialog::Rejected);
     });
     command("N_Revizia");
     PlatformScript::setModalHandler({});
@@ -148,17 +140,10 @@ void stockTakingRoads()
     // "ЗАПИС" of a count of 10 000 lines: the window opened on it each run.
     Samples s;
     int run = 0;
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Revision *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->show();
-        settle();
+    driveWindows<TForm_Revision>({}, [&](TForm_Revision *w) {
         s.timed(QStringLiteral("stocktaking.save"), run, [&] { w->BitBtn_Save->click(); });
         if (StockTaking::lineCount() != 0)
             fail(QStringLiteral("the stock-taking was not saved: ") + lastMessage());
-        w->hide();
-        return int(QDialog::Rejected);
     });
     for (run = 0; run < options().runs; ++run) {
         fillCount();
@@ -214,13 +199,7 @@ void articleDeleteRoad()
     };
     Samples s;
     int run = 0;
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Artikuli *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->resize(1280, 900);
-        w->show();
-        settle();
+    driveWindows<TForm_Artikuli>({1280, 900}, [&](TForm_Artikuli *w) {
         if (run == 0)
             RawGrid::shapeLike(w->DBGrid_Articles);
         w->DBGrid_Articles->setFocus();
@@ -233,8 +212,6 @@ void articleDeleteRoad()
         if (Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti WHERE ID = ?"), {doomed}).toInt() != 0
             || gridRows(w->DBGrid_Articles) != options().articles)
             fail(QStringLiteral("the article was not deleted: ") + lastMessage());
-        w->hide();
-        return int(QDialog::Rejected);
     });
     QWidget owner;
     for (run = 0; run < options().runs; ++run) {

@@ -88,13 +88,7 @@ void salesReportRoads()
     int run = 0;
     int dateColumn = -1;
     QList<QByteArray> middleKey; // the date and row key at the middle, for its baseline
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Spravka_prodajba *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->resize(1280, 900);
-        w->show();
-        settle();
+    driveWindows<TForm_Spravka_prodajba>({1280, 900}, [&](TForm_Spravka_prodajba *w) {
         QTableView *grid = w->DBGrid1;
         s.timed(QStringLiteral("report.open"), run, [&] { w->Button_Search->click(); });
         if (grid->model()->rowCount() != sales)
@@ -123,9 +117,7 @@ void salesReportRoads()
         const int top = grid->rowAt(0);
         if (top < sales / 4 || top > sales * 3 / 4 || cell(grid, top, dateColumn).isEmpty())
             fail(QStringLiteral("the middle of the report shows row %1").arg(top));
-        w->hide();
         SortDirection = 0;
-        return int(QDialog::Rejected);
     });
     for (run = 0; run < options().runs; ++run)
         command("N_Spravka_Prodajba");
@@ -192,13 +184,7 @@ void counterpartyBrowserRoads()
     int run = 0;
     long long start = 0, before = 0, growth = 0;
     int nameColumn = -1;
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Kontrakents *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->resize(1280, 900);
-        w->show();
-        settle();
+    driveWindows<TForm_Kontrakents>({1280, 900}, [&](TForm_Kontrakents *w) {
         s.add(QStringLiteral("counterparties.open"), msSince(start));
         QTableView *grid = w->DBGrid_Kontragenti;
         if (grid->model()->rowCount() != CounterpartyCount)
@@ -211,9 +197,7 @@ void counterpartyBrowserRoads()
         if (cell(grid, 0, nameColumn).isEmpty())
             fail(QStringLiteral("the browser sorted by name shows no first row"));
         growth = qMax(growth, residentBytes() - before);
-        w->hide();
         SortDirection = 0;
-        return int(QDialog::Rejected);
     });
     for (run = 0; run < options().runs; ++run) {
         if (run == 0)

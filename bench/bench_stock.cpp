@@ -92,13 +92,7 @@ void deliveryRoad()
         settle();
     };
     Timing time;
-    PlatformScript::setModalHandler([&](QDialog *d) {
-        auto *w = qobject_cast<TForm_Dostavki *>(d);
-        if (!w)
-            return int(QDialog::Rejected);
-        w->resize(1100, 800);
-        w->show();
-        settle();
+    driveWindows<TForm_Dostavki>({1100, 800}, [&](TForm_Dostavki *w) {
         time = measure(
             [&] {
                 const long long before = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Dostavki")).toLongLong();
@@ -109,8 +103,6 @@ void deliveryRoad()
             },
             [&] { tenLines(w); });
         Deliveries::removeAll();
-        w->hide();
-        return int(QDialog::Rejected);
     });
     QWidget owner;
     TForm_Dostavki::open(&owner);

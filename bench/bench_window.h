@@ -3,9 +3,17 @@
 // the program makes it, and kept until the process ends, since it holds the
 // program folder's instance lock.
 #pragma once
+#include "bench_support.h"
+
+#include "platform/script.h"
+
 #include <QByteArray>
+#include <QDialog>
 #include <QList>
 #include <QObject>
+#include <QSize>
+
+#include <functional>
 
 class QTableView;
 class QWidget;
@@ -32,6 +40,26 @@ struct MainWindow {
 MainWindow &mainWindow();
 // Triggers the main window's menu command of that objectName.
 void command(const char *name);
+
+// Until the next setModalHandler: each modal window of type W the program
+// opens is shown (at `size` when valid), painted, given to `drive` and
+// hidden; every other modal window is refused.
+template <class W>
+void driveWindows(QSize size, const std::function<void(W *)> &drive)
+{
+    PlatformScript::setModalHandler([size, drive](QDialog *d) {
+        auto *w = qobject_cast<W *>(d);
+        if (!w)
+            return int(QDialog::Rejected);
+        if (size.isValid())
+            w->resize(size);
+        w->show();
+        settle();
+        drive(w);
+        w->hide();
+        return int(QDialog::Rejected);
+    });
+}
 
 // What Qt itself needs to show a page: a plain QTableView over a
 // QStandardItemModel, as large as a window's grid with its column widths,
