@@ -24,17 +24,36 @@ public:
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
     void drawPath(const QPainterPath &) override {}
     void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
-    void drawLines(const QLineF *, int) override {}
-    void drawRects(const QRectF *, int) override {}
+    // Every line and rectangle side that reaches the page, wherever it was drawn.
+    void drawLines(const QLineF *lines, int count) override
+    {
+        for (int i = 0; i < count; ++i)
+            m_device->noteLine(toLayout(lines[i]));
+    }
+    void drawRects(const QRectF *rects, int count) override
+    {
+        for (int i = 0; i < count; ++i) {
+            const QRectF &r = rects[i];
+            for (const QLineF &side : {QLineF(r.topLeft(), r.topRight()), QLineF(r.topRight(), r.bottomRight()),
+                                       QLineF(r.bottomLeft(), r.bottomRight()), QLineF(r.topLeft(), r.bottomLeft())})
+                m_device->noteLine(toLayout(side));
+        }
+    }
     void drawTextItem(const QPointF &p, const QTextItem &item) override
     {
-        const double scale = 96.0 / m_device->logicalDpiX();
-        const QPointF at = painter()->combinedTransform().map(p) * scale;
+        const QPointF at = painter()->combinedTransform().map(p) * scale();
         m_device->noteRun(item.text(), item.font(), at);
     }
     Type type() const override { return QPaintEngine::User; }
 
 private:
+    double scale() const { return 96.0 / m_device->logicalDpiX(); }
+    QLineF toLayout(const QLineF &line) const
+    {
+        const QLineF mapped = painter()->combinedTransform().map(line);
+        return QLineF(mapped.p1() * scale(), mapped.p2() * scale());
+    }
+
     RecordingPaintDevice *m_device;
 };
 } // namespace

@@ -15,7 +15,7 @@ class QPaintEngine;
 // A paint device that keeps what is drawn on it instead of printing: per
 // page, each text line the report engine lays out (its font and rectangle in
 // layout pixels), each text run that reaches the device (with its baseline)
-// and each frame line. It stands in for a printer in tests, at any
+// and each line or rectangle side painted (layout pixels). It stands in for a printer in tests, at any
 // resolution, and can refuse the job or fail to send it.
 class RecordingPaintDevice : public QPaintDevice, public Report::PrintTarget
 {
@@ -58,7 +58,7 @@ public:
 
     // The report engine's notes of what it lays out.
     void noteText(const QString &text, const QFont &font, const QRectF &rect);
-    void noteLine(const QLineF &line);
+    void noteLine(const QLineF &line); // layout pixels
     void noteRun(const QString &text, const QFont &font, const QPointF &baseline);
     void startPageIfNone();
 

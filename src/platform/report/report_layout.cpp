@@ -132,15 +132,8 @@ private:
                            m.pageFooter.height);
             layoutBand(m.pageFooter, r, r.intersected(content));
         }
-        // The report's frame: lines at the right and the bottom.
-        Report::PageItem right;
-        right.kind = Report::PageItem::Line;
-        right.line = QLineF(content.topRight(), content.bottomRight());
-        right.rect = right.clip = content;
-        Report::PageItem bottom = right;
-        bottom.line = QLineF(content.bottomLeft(), content.bottomRight());
-        doc.pages.last().items.append(right);
-        doc.pages.last().items.append(bottom);
+        // A page holds what its layout draws and nothing more: no frame of
+        // its own down the right margin or along the bottom.
         pageOpen = false;
     }
 
@@ -337,23 +330,11 @@ void Report::paintPage(QPainter &painter, const Page &page, double zoom)
     const double sx = zoom * device->logicalDpiX() / LayoutDpi;
     const double sy = zoom * device->logicalDpiY() / LayoutDpi;
     const auto map = [&](const QRectF &r) { return QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy); };
-    const auto mapLine = [&](const QLineF &l) {
-        return QLineF(l.x1() * sx, l.y1() * sy, l.x2() * sx, l.y2() * sy);
-    };
     auto *recording = dynamic_cast<RecordingPaintDevice *>(device);
 
     for (const PageItem &item : page.items) {
         painter.save();
         switch (item.kind) {
-        case PageItem::Line: {
-            QPen pen(Qt::black);
-            pen.setWidthF(qMax(1.0, sx));
-            painter.setPen(pen);
-            painter.drawLine(mapLine(item.line));
-            if (recording)
-                recording->noteLine(item.line);
-            break;
-        }
         case PageItem::Text: {
             painter.setClipRect(map(item.clip));
             QFont f = item.font;
@@ -379,7 +360,7 @@ void Report::paintPage(QPainter &painter, const Page &page, double zoom)
         }
         painter.restore();
 
-        if (item.kind != PageItem::Line && item.frame.any() && item.frame.style != Qt::NoPen) {
+        if (item.frame.any() && item.frame.style != Qt::NoPen) {
             painter.save();
             // The pen straddles the element's edge: half of it lies outside.
             const double w = qMax(1, item.frame.width);

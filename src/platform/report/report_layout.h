@@ -31,7 +31,7 @@ struct TextLine {
 };
 
 struct PageItem {
-    enum Kind { Text, RichText, Line };
+    enum Kind { Text, RichText };
     Kind kind = Text;
     QRectF rect; // the element on the page
     QRectF clip; // what of it may be drawn (its band, cut at the page)
@@ -41,7 +41,6 @@ struct PageItem {
     QList<TextLine> lines;
     Frame frame;
     std::shared_ptr<QTextDocument> document; // rich text, laid out on the reference
-    QLineF line;                             // a Line item: the report's frame
 };
 
 struct Page {
