@@ -16,6 +16,12 @@ std::function<int()> &tabHook()
     return hook;
 }
 
+TabData &fiscalDataHook()
+{
+    static TabData hook;
+    return hook;
+}
+
 QHash<int, std::function<long long()>> &counterpartyHooks()
 {
     static QHash<int, std::function<long long()>> hooks;
@@ -246,6 +252,26 @@ void setCounterpartyHook(int tab, std::function<long long()> hook)
         counterpartyHooks().insert(tab, std::move(hook));
     else
         counterpartyHooks().remove(tab);
+}
+
+void setFiscalDataHook(TabData hook)
+{
+    fiscalDataHook() = std::move(hook);
+}
+
+bool fiscalPreviewData(Report::Data *data, QString *error)
+{
+    data->clear();
+    if (!fiscalDataHook()) {
+        if (error)
+            *error = QStringLiteral("Документът се печата от раздел \"Фискален сервиз\".");
+        return false;
+    }
+    if (!fiscalDataHook()(data, error))
+        return false;
+    if (data->rowCount() == 0)
+        data->addRow({}); // no device shown: the layout, its fields empty
+    return true;
 }
 
 Context designerContext()

@@ -16,7 +16,7 @@
 // the document's own row.
 namespace DocumentQuery {
 
-enum Tab { ShopTab = 0, ServiceTab = 1 };
+enum Tab { ShopTab = 0, ServiceTab = 1, FiscalTab = 2 };
 
 struct Context {
     int tab = ShopTab;          // whose rules: shop or service
@@ -57,6 +57,14 @@ int activeTab();
 // The context of the designer's preview: the service rules while the service
 // tab is active, else the shop's; the current operator's lines.
 Context designerContext();
+// The data of a layout the fiscal tab prints: the device query of the device
+// it shows. Registered by the fiscal tab while it lives.
+using TabData = std::function<bool(Report::Data *data, QString *error)>;
+void setFiscalDataHook(TabData hook);
+// The designer's preview of a layout that prints on the fiscal tab: that
+// tab's data, or the layout with its fields empty when it shows no device.
+// Without a fiscal tab it is refused, saying where the layout prints.
+bool fiscalPreviewData(Report::Data *data, QString *error);
 // The counterparty of a tab for the designer's preview, registered by the
 // tab (0 when none is).
 void setCounterpartyHook(int tab, std::function<long long()> hook);

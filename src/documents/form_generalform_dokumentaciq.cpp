@@ -299,7 +299,22 @@ void TForm_GeneralForm_Dokumentaciq::N_PregledClick()
     context.documentName = name;
     Report::Model model = LayoutReport::model(current(), name);
     QString error;
-    if (!DocumentQuery::ADD_SQL_TO_QUERY_QUICKREPORT(current(), context, &model.data, &error)) {
+    // A layout of the fiscal tab shows as that tab prints it: when that tab is
+    // active, when it is the layout's only tab, or when the shop's or the
+    // service's rules cannot read its fields.
+    const bool fiscal = CheckBox_Fisk_Centar->isChecked();
+    bool read = false;
+    if (fiscal
+        && (DocumentQuery::activeTab() == DocumentQuery::FiscalTab
+            || !(CheckBox_Magazin->isChecked() || CheckBox_Serviz->isChecked()))) {
+        read = DocumentQuery::fiscalPreviewData(&model.data, &error);
+    } else {
+        read = DocumentQuery::ADD_SQL_TO_QUERY_QUICKREPORT(current(), context, &model.data, &error);
+        QString fiscalError;
+        if (!read && fiscal && DocumentQuery::fiscalPreviewData(&model.data, &fiscalError))
+            read = true;
+    }
+    if (!read) {
         Dialogs::message(error, this);
         return;
     }

@@ -1,5 +1,6 @@
 #include "fiscal_service/fiscal_tab.h"
 
+#include "documents/document_query.h"
 #include "fiscal_service/device_register.h"
 #include "platform/db/list_model.h"
 #include "platform/named.h"
@@ -119,8 +120,10 @@ FiscalTab::FiscalTab(ModeTab *tab)
 
 FiscalTab::~FiscalTab()
 {
-    if (g_instance == this)
+    if (g_instance == this) {
         g_instance = nullptr;
+        DocumentQuery::setFiscalDataHook({});
+    }
 }
 
 FiscalTab *FiscalTab::instance()

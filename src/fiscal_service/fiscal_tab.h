@@ -9,6 +9,9 @@
 #include <optional>
 
 class ClientSearch;
+namespace Report {
+class Data;
+}
 class PrinterCheckList;
 class QComboBox;
 class QDateEdit;
@@ -133,6 +136,8 @@ public:
     TForm_SPR_TDD_Fisk_Ser *taxFileDialog() const { return m_taxFile; }
     // "Печат документи": the ticked documents of the device shown, on the ticked printers.
     void Button9Click();
+    // The printed layouts' data: the device query of the device shown.
+    bool deviceData(Report::Data *data, QString *error) const;
     TabPrintPanel *printPanel() const { return m_print; }
     static QString noDeviceMessage();
 

@@ -2,6 +2,7 @@
 // the fiscal-centre documents for the device shown.
 #include "fiscal_service/fiscal_tab.h"
 
+#include "documents/document_query.h"
 #include "documents/layout_document.h"
 #include "documents/tab_print_panel.h"
 #include "fiscal_service/device_register.h"
@@ -40,20 +41,13 @@ void FiscalTab::installReports()
     t.totals = false;
     t.direct = true; // printed at once, without a preview
     t.stopAtError = true;
-    // The data of every document: the device query of the device shown, its
-    // dates and times short. Never the typed number: it may have changed since.
     t.query = [this](const QString &, const Layout::Document &, Report::Data *data, QString *error) {
-        QString why;
-        if (!data->open(DeviceRegister::deviceSql(), {m_shownDevice}, &why)) {
-            if (error)
-                *error = QStringLiteral("Данните на устройството не могат да бъдат прочетени: ") + why;
-            return false;
-        }
-        data->markRegistryColumns();
-        return true;
+        return deviceData(data, error);
     };
     m_print = new TabPrintPanel(c, t, this);
     Layout::setFiscalServiceFields(&DeviceRegister::resultFields);
+    // The designer previews these layouts as this tab prints them.
+    DocumentQuery::setFiscalDataHook([this](Report::Data *data, QString *error) { return deviceData(data, error); });
     // The lists' panel shows exactly while the documents button is down.
     connect(SpdBtn_Pokaji_Dokuments_FC, &QToolButton::toggled, Panel26, &QWidget::setVisible);
     connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
@@ -67,6 +61,20 @@ void FiscalTab::installReports()
     TickList::install(ChkListBox_Pokaj_Dokum_FC);
     connect(ChkListBox_Pokaj_Dokum_FC, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { ChkListBox_Pokaj_Dokum_FC->setToolTip(item->text()); });
+}
+
+// The data of every document: the device query of the device shown, its
+// dates and times short. Never the typed number: it may have changed since.
+bool FiscalTab::deviceData(Report::Data *data, QString *error) const
+{
+    QString why;
+    if (!data->open(DeviceRegister::deviceSql(), {m_shownDevice}, &why)) {
+        if (error)
+            *error = QStringLiteral("Данните на устройството не могат да бъдат прочетени: ") + why;
+        return false;
+    }
+    data->markRegistryColumns();
+    return true;
 }
 
 void FiscalTab::Button7Click()

@@ -14,6 +14,7 @@
 #include "fiscal_service/fiscal_tab.h"
 #include "platform/printer_check_list.h"
 #include "platform/printers.h"
+#include "platform/report/report_preview.h"
 #include "platform/script.h"
 
 #include <QAction>
@@ -42,6 +43,17 @@ void choose(QComboBox *box, const QString &text)
     QVERIFY2(i >= 0, qPrintable(text));
     box->setCurrentIndex(i);
     Q_EMIT box->activated(i);
+}
+
+// The texts of every page of a preview.
+QStringList previewTexts(const ReportPreview *preview)
+{
+    QStringList texts;
+    for (const Report::Page &page : preview->document().pages)
+        for (const Report::PageItem &item : page.items)
+            for (const Report::TextLine &line : item.lines)
+                texts << line.text;
+    return texts;
 }
 } // namespace
 
@@ -141,6 +153,48 @@ private Q_SLOTS:
         t->Button9->click();
         QVERIFY(recorder.printers.isEmpty());
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 2);
+    }
+
+    // The designer previews a fiscal-centre layout as the fiscal tab prints
+    // it: from the device query of the device the tab shows; with none shown,
+    // the layout with its fields empty.
+    void designerPreviewsAFiscalLayoutFromTheDeviceShown()
+    {
+        TestProgram program;
+        firms();
+        registration(7, QStringLiteral("DT123456"), QStringLiteral("2025-05-06"));
+        QVERIFY(PrintFixture::save(QStringLiteral("Акт"),
+                                   PrintFixture::layout({{"Serv", "Serv_Ime"}, {"TDD", "TDD_Ime"}}),
+                                   QStringLiteral("0000000005"), QStringLiteral(" , ,Фискален сервиз")));
+        QList<QStringList> previews;
+        driveWindows<ReportPreview>([&previews](ReportPreview *p) {
+            previews << previewTexts(p);
+            QTest::mouseClick(p->Button_Close, Qt::LeftButton);
+        });
+        TForm_GeneralForm_Dokumentaciq designer;
+        designer.show();
+        designer.N_Open_File->trigger();
+        choose(designer.ComboBox_Dokumenti, QStringLiteral("Акт"));
+        QVERIFY(designer.CheckBox_Fisk_Centar->isChecked());
+        designer.N_Pregled->trigger(); // a program without the fiscal service says where it prints
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                 QStringList{QStringLiteral("Документът се печата от раздел \"Фискален сервиз\".")});
+        PlatformScript::clearEvents();
+
+        Tab tab;
+        designer.N_Pregled->trigger();
+        tab.lookup(QStringLiteral("DT123456"));
+        designer.N_Pregled->trigger();
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
+        QCOMPARE(previews.size(), 2);
+        QVERIFY(!previews[0].contains(QStringLiteral("Сервиз Фиск ООД")));
+        QVERIFY(previews[0].filter(QStringLiteral("кумент е издаден")).size() == 1); // the page is there
+        QVERIFY2(previews[1].contains(QStringLiteral("Сервиз Фиск ООД")), qPrintable(previews[1].join('|')));
+        QVERIFY(previews[1].contains(QStringLiteral("НАП София")));
+        // Never logged or numbered.
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Printed_Dok")), 0LL);
+        PlatformScript::setModalHandler({});
+        designer.done(QDialog::Rejected);
     }
 
     // A layout marked "Фискален сервиз" is designed from the device query's
