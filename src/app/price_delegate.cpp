@@ -1,7 +1,6 @@
 #include "app/price_delegate.h"
 
-#include "app/app_state.h"
-#include "common/money.h"
+#include "app/money_columns.h"
 
 QString PriceDelegate::displayText(const QVariant &value, const QLocale &) const
 {
@@ -10,9 +9,5 @@ QString PriceDelegate::displayText(const QVariant &value, const QLocale &) const
 
 QString PriceDelegate::priceText(const QVariant &value)
 {
-    if (value.isNull())
-        return QString();
-    bool ok = false;
-    const double v = value.toDouble(&ok);
-    return ok ? Money::fixed(v, PriceDecimals) : value.toString();
+    return MoneyColumns::priceText(value);
 }

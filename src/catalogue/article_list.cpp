@@ -1,6 +1,7 @@
 #include "catalogue/article_list.h"
 
 #include "app/app_state.h"
+#include "app/money_columns.h"
 #include "common/money.h"
 #include "platform/db/database.h"
 #include "platform/row_drag.h"
@@ -16,6 +17,7 @@ const int kStandard = 8;
 ArticleList::ArticleList(QObject *parent)
     : PagedListModel(parent)
 {
+    MoneyColumns::prices(this, {"Ed_Cena"});
     // A painted cell asks for its column's field many times over.
     connect(this, &QAbstractItemModel::modelReset, this, [this] {
         m_sources.clear();

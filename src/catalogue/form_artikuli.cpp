@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/form_koloni.h"
 #include "app/list_export.h"
+#include "app/money_columns.h"
 #include "app/pick_targets.h"
 #include "app/window_owner.h"
 #include "catalogue/article_editor.h"
@@ -572,6 +573,7 @@ bool TForm_Artikuli::N11Click()
     }
     // Every row, read by one statement: page by page a long list would take minutes.
     SqlListModel whole;
+    MoneyColumns::prices(&whole, {"Ed_Cena"});
     try {
         const ArticleSearch::ListQuery q = m_list->orderedQuery();
         whole.setQuery(q.sql, q.params);

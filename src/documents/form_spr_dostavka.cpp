@@ -3,11 +3,11 @@
 #include "app/app_state.h"
 #include "app/general_popup_menu.h"
 #include "app/help_actions.h"
+#include "app/money_columns.h"
 #include "app/record_ops.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "common/dates.h"
-#include "common/money.h"
 #include "counterparties/counterparty_pick.h"
 #include "counterparties/form_kontrakents.h"
 #include "documents/report_filter.h"
@@ -28,7 +28,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -51,32 +50,6 @@ long long idBeforeColon(const QComboBox *box)
 {
     return box->currentIndex() < 0 ? -1 : box->currentText().section(QLatin1Char(':'), 0, 0).trimmed().toLongLong();
 }
-
-// The lines' sums in leva as money texts with the price decimals.
-class LineSums : public QIdentityProxyModel
-{
-public:
-    LineSums(SqlListModel *lines, QObject *parent)
-        : QIdentityProxyModel(parent)
-        , m_lines(lines)
-    {
-        setSourceModel(lines);
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (role == Qt::DisplayRole && index.isValid()) {
-            const QString field = m_lines->record().fieldName(index.column());
-            if (field == QLatin1String("Sum_Dost_Cena") || field == QLatin1String("Sum_Prod_Cena")) {
-                const QVariant v = QIdentityProxyModel::data(index, Qt::EditRole);
-                return v.isNull() ? QVariant() : QVariant(ReportParts::money(v.toDouble()));
-            }
-        }
-        return QIdentityProxyModel::data(index, role);
-    }
-
-private:
-    SqlListModel *m_lines;
-};
 
 // The grid shows the first `count` fields with their titles; the others are read by name.
 void showColumns(QTableView *grid, SqlListModel *model, const QStringList &fields, const char *(*title)(const QString &))
@@ -128,7 +101,9 @@ TForm_SprDostavka::TForm_SprDostavka(QWidget *parent)
     GridSelection::setupList(DBGrid_Dokument, m_deliveries);
     DBGrid_Dokument->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid_Art = named(new QTableView(this), "DBGrid_Art");
-    GridSelection::setupList(DBGrid_Art, new LineSums(m_lines, this));
+    GridSelection::setupList(DBGrid_Art, m_lines);
+    MoneyColumns::prices(m_lines, {"Dostavna_Cena", "Prodajna_Cena"});
+    MoneyColumns::amounts(m_lines, {"Sum_Dost_Cena", "Sum_Prod_Cena"});
     General_PopupMenu()->attach(DBGrid_Dokument);
     Label_Ob6to_SUM = named(new QLabel(SumCaption + QStringLiteral("0.0000"), this), "Label_Ob6to_SUM");
     Label_Pay_Cach = named(new QLabel(this), "Label_Pay_Cach");

@@ -7,6 +7,7 @@
 #include "app/help_actions.h"
 #include "app/item_rights.h"
 #include "app/list_export.h"
+#include "app/money_columns.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "common/dates.h"
@@ -114,6 +115,8 @@ TForm_Spravka_prodajba::TForm_Spravka_prodajba(QWidget *parent)
     setObjectName(QStringLiteral("Form_Spravka_prodajba"));
     setWindowTitle(QStringLiteral("Справка продажби"));
     m_coloured = new ColouredSales(m_sales, this);
+    MoneyColumns::prices(m_sales, {"Ed_Cena"});
+    MoneyColumns::amounts(m_sales, {"Suma"});
 
     auto comparisons = [this](const char *name) { return ReportParts::comparisonBox(this, name); };
     auto dateEdit = [this](const char *name) { return ReportParts::dateEdit(this, name); };

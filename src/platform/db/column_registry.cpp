@@ -82,6 +82,28 @@ QString ColumnRegistry::displayText(const QString &column, const QVariant &value
     return text;
 }
 
+QString ColumnRegistry::decimalText(const QVariant &value, int decimals)
+{
+    if (value.isNull())
+        return {};
+    bool ok = false;
+    const double v = value.toDouble(&ok);
+    return ok ? Money::fixed(v, decimals) : value.toString();
+}
+
+void ColumnRegistry::FieldDecimals::set(const QString &field, Decimals decimals)
+{
+    m_fields.insert(field.toUpper(), std::move(decimals));
+}
+
+QString ColumnRegistry::FieldDecimals::displayText(const QString &field, const QVariant &value) const
+{
+    if (!m_fields.isEmpty())
+        if (const auto d = m_fields.constFind(field.toUpper()); d != m_fields.cend())
+            return decimalText(value, (*d)());
+    return ColumnRegistry::displayText(field, value);
+}
+
 void ColumnRegistry::registerReference(const QString &targetTable, const QString &targetColumn,
                                        const QString &table, const QString &column,
                                        const QString &conditionColumn, const QString &conditionValue)

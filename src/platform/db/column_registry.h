@@ -1,8 +1,11 @@
 #pragma once
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <functional>
 
 // What the database layer knows of columns beyond their types:
 // - which columns hold dates or times (ISO in the database, short forms on
@@ -17,6 +20,23 @@ bool isDateColumn(const QString &column);
 bool isTimeColumn(const QString &column);
 // Grid and export text of a value: dates in dd.MM.yyyy, everything else as is.
 QString displayText(const QString &column, const QVariant &value);
+// Grid and export text of a number with `decimals` places, rounded half away
+// from zero ("1.20"); NULL empty; a text that is no number as it is.
+QString decimalText(const QVariant &value, int decimals);
+
+// The fields of one list shown with fixed decimals (money): the function
+// gives the decimals when a cell is shown, so prices follow the price
+// decimals as they are then. Other fields show as displayText gives.
+using Decimals = std::function<int()>;
+class FieldDecimals
+{
+public:
+    void set(const QString &field, Decimals decimals);
+    QString displayText(const QString &field, const QVariant &value) const;
+
+private:
+    QHash<QString, Decimals> m_fields; // upper-case field
+};
 
 // `table.column` names a row of `targetTable` by its `targetColumn`. With a
 // condition, only the rows whose `conditionColumn` holds `conditionValue` do

@@ -125,7 +125,7 @@ QVariant SqlListModel::data(const QModelIndex &index, int role) const
         return {};
     const QVariant &v = m_rows[index.row()].value(index.column());
     if (role == Qt::DisplayRole)
-        return ColumnRegistry::displayText(m_fields.fieldName(index.column()), v);
+        return m_decimals.displayText(m_fields.fieldName(index.column()), v);
     if (role == Qt::EditRole)
         return v;
     if (role == Qt::ForegroundRole && !m_colours.isEmpty()) {

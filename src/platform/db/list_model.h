@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/db/column_registry.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QHash>
@@ -37,6 +39,9 @@ public:
     void setHeaderTitle(const QString &field, const QString &title);
     // The field's cells in that colour (kept over later queries).
     void setFieldColour(const QString &field, const QColor &colour);
+    // The field shown with the decimals the function gives, in the grid and
+    // in exports (kept over later queries).
+    void setFieldDecimals(const QString &field, ColumnRegistry::Decimals decimals) { m_decimals.set(field, std::move(decimals)); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -52,4 +57,5 @@ private:
     QList<QVariantList> m_rows;
     QHash<QString, QString> m_titles; // upper-case field -> title
     QHash<QString, QColor> m_colours; // upper-case field -> text colour
+    ColumnRegistry::FieldDecimals m_decimals;
 };

@@ -322,7 +322,7 @@ QVariant PagedListModel::data(const QModelIndex &index, int role) const
         return {};
     const QVariant v = values->value(index.column());
     if (role == Qt::DisplayRole)
-        return ColumnRegistry::displayText(m_names.value(index.column()), v);
+        return m_decimals.displayText(m_names.value(index.column()), v);
     return v;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/db/column_registry.h"
 #include "platform/db/keyset_reader.h"
 
 #include <QAbstractTableModel>
@@ -56,6 +57,9 @@ public:
     // by field name only. -1: every field.
     void setShownColumns(int count);
     void setHeaderTitle(const QString &field, const QString &title);
+    // The field shown with the decimals the function gives, in the grid and
+    // in exports (kept over later queries).
+    void setFieldDecimals(const QString &field, ColumnRegistry::Decimals decimals) { m_decimals.set(field, std::move(decimals)); }
 
     QSqlRecord record() const { return m_fields; }
     QSqlRecord record(int row) const;
@@ -92,6 +96,7 @@ private:
     qint64 m_count = 0;
     int m_shown = -1;
     QHash<QString, QString> m_titles; // upper-case field -> title
+    ColumnRegistry::FieldDecimals m_decimals;
     mutable QHash<int, QList<QVariantList>> m_pages;
     mutable QList<int> m_recent; // most recently used page last
     mutable int m_statements = 0;
