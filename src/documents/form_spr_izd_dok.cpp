@@ -337,7 +337,7 @@ void TForm_Spr_Izd_Dok::Button_SearchClick()
     HelpActions::SearchIndicator indicator;
     try {
         const qint64 count = Db::scalar(q.countSql, q.values).toLongLong();
-        m_documents->setQuery(q.sql, q.values, count);
+        m_documents->setKeysetQuery(q.list, count);
         m_documents->setShownColumns(IssuedDocuments::ShownColumns);
         static const LineColumn columns[] = {{"Opisanie", "Вид документ", 120}, {"N_Dok", "Док. N", 100},
                                              {"Opisanie_K", "Контрагент", 200}, {"Data", "Дата", 80},

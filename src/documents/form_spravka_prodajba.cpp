@@ -467,19 +467,26 @@ void TForm_Spravka_prodajba::Button_SearchClick()
     }
     m_where = w;
     m_sortField.clear();
-    runList();
+    runList({}, true);
 }
 
-void TForm_Spravka_prodajba::runList(const QString &sortField)
+void TForm_Spravka_prodajba::runList(const QString &sortField, bool recount)
 {
     HelpActions::SearchIndicator indicator;
     try {
-        const SalesReport::Totals t = SalesReport::totals(m_where);
-        Label_Ob6to_SUM->setText(CashCaption + ReportParts::money(t.cash));
-        Label_Ob6to_SUM_Konsign->setText(OpenCaption + ReportParts::money(t.open));
-        Label_Ob6to_SUM_Plateni_Konsign->setText(PaidCaption + ReportParts::money(t.paidCredit));
-        // Paged: the sales run to many thousands.
-        m_sales->setQuery(SalesReport::listSql(m_where, sortField, SortDirection == 1), m_where.values, t.rows);
+        if (recount) {
+            const SalesReport::Totals t = SalesReport::totals(m_where);
+            Label_Ob6to_SUM->setText(CashCaption + ReportParts::money(t.cash));
+            Label_Ob6to_SUM_Konsign->setText(OpenCaption + ReportParts::money(t.open));
+            Label_Ob6to_SUM_Plateni_Konsign->setText(PaidCaption + ReportParts::money(t.paidCredit));
+            m_rows = t.rows;
+        }
+        // A page at a time: the sales run to many thousands.
+        const SalesReport::List l = SalesReport::list(m_where, m_rows, sortField, SortDirection == 1);
+        if (l.byIndex)
+            m_sales->setKeysetQuery(*l.byIndex, m_rows);
+        else
+            m_sales->setKeyedQuery(l.keySql, l.params, l.rowSql, QStringLiteral("ID_Red"));
         m_sales->setShownColumns(int(SalesReport::listFields().size()));
         for (const QString &field : SalesReport::listFields())
             m_sales->setHeaderTitle(field, QString::fromUtf8(SalesReport::listTitle(field)));
@@ -508,7 +515,7 @@ void TForm_Spravka_prodajba::DBGrid1TitleClick(int column)
     if (column < 0 || column >= fields.size() || m_sales->sql().isEmpty())
         return;
     SortDirection = SortDirection == 0 ? 1 : 0;
-    runList(fields.at(column));
+    runList(fields.at(column), false);
 }
 
 QStringList TForm_Spravka_prodajba::exportTitleLines() const
@@ -668,5 +675,5 @@ void TForm_Spravka_prodajba::N_Invalidate_SalesClick(QWidget *parent)
             break;
         }
     }
-    report->runList(report->m_sortField); // the cancellation shows at once
+    report->runList(report->m_sortField, true); // the cancellation shows at once
 }

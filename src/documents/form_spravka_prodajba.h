@@ -98,7 +98,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void runList(const QString &sortField = {});
+    // The list in the order of `sortField`; the totals (and the rows) counted
+    // again only when asked, a header click keeping the search's.
+    void runList(const QString &sortField, bool recount);
     void clearList();
 
     PagedListModel *m_sales;
@@ -107,5 +109,6 @@ private:
     QLabel *m_fromLabels[3];     // "От" of date, time, amount: shown for "между"
     QLabel *m_toLabels[3];       // "До"
     SalesReport::Where m_where; // of the last search
+    qint64 m_rows = 0;          // its rows
     QString m_sortField;
 };

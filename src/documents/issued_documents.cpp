@@ -10,12 +10,14 @@
 namespace IssuedDocuments {
 
 namespace {
-const char *const kDocumentsSelect =
-    "SELECT DISTINCT Dokumenti.Opisanie, Printed_Dok.N_Dok, Firmi.Ime_Firma AS Opisanie_K, Printed_Dok.Data, "
-    "Printed_Dok.fTime, Printed_Dok.Operator, Printed_Dok.ID_Dok, Printed_Dok.ID_Kontrag, Printed_Dok.Ot_Kade_Prod "
-    "FROM Printed_Dok JOIN Dokumenti ON Dokumenti.ID_Dokument = Printed_Dok.ID_Dok "
-    "LEFT JOIN Firmi ON Firmi.ID = Printed_Dok.ID_Kontrag "
-    "WHERE Printed_Dok.Ot_Kade_Prod = ?";
+// A document is a group of its logged lines' values, listed in the order of
+// the index on them; its kind's name and its counterparty's follow from them.
+const char *const kDocumentsColumns =
+    "SELECT MIN(Dokumenti.Opisanie) AS Opisanie, Printed_Dok.N_Dok, MIN(Firmi.Ime_Firma) AS Opisanie_K, "
+    "Printed_Dok.Data, Printed_Dok.fTime, Printed_Dok.Operator, Printed_Dok.ID_Dok, Printed_Dok.ID_Kontrag, "
+    "Printed_Dok.Ot_Kade_Prod";
+const char *const kDocumentsFrom = " FROM Printed_Dok JOIN Dokumenti ON Dokumenti.ID_Dokument = Printed_Dok.ID_Dok "
+                                   "LEFT JOIN Firmi ON Firmi.ID = Printed_Dok.ID_Kontrag";
 
 // The line amounts in leva by the sale's currency; the net by the VAT percent bound twice.
 const char *const kAmounts =
@@ -132,12 +134,17 @@ Query documents(const Filter &f)
         q.error = filter.error();
         return q;
     }
-    const QString select = QLatin1String(kDocumentsSelect) + filter.andSql();
     q.values = QVariantList{f.origin} + filter.values();
-    q.sql = select
-            + QStringLiteral(" ORDER BY Printed_Dok.Data, Printed_Dok.fTime, Printed_Dok.ID_Dok, Printed_Dok.N_Dok, "
-                             "Printed_Dok.ID_Kontrag, Printed_Dok.Operator, Printed_Dok.Ot_Kade_Prod");
-    q.countSql = QStringLiteral("SELECT COUNT(*) FROM (") + select + QStringLiteral(") AS issued");
+    q.list.select = QLatin1String(kDocumentsColumns);
+    q.list.from = QLatin1String(kDocumentsFrom);
+    q.list.where = QStringLiteral("Printed_Dok.Ot_Kade_Prod = ?") + filter.andSql();
+    q.list.params = q.values;
+    q.list.grouped = true;
+    for (const char *field : {"Data", "fTime", "ID_Dok", "N_Dok", "ID_Kontrag", "Operator", "Ot_Kade_Prod"})
+        q.list.order << KeysetList::Term{QStringLiteral("Printed_Dok.") + QLatin1String(field), QLatin1String(field)};
+    const KeysetReader reader(q.list);
+    q.sql = reader.sql();
+    q.countSql = reader.countSql();
     return q;
 }
 

@@ -2,6 +2,7 @@
 #include "common/decimal.h"
 #include "documents/print_numbering.h"
 #include "documents/report_filter.h"
+#include "platform/db/keyset_reader.h"
 #include "platform/report/report_model.h"
 
 #include <QDate>
@@ -35,6 +36,7 @@ struct Filter {
 
 struct Query {
     QString sql;       // whole, ordered completely
+    KeysetList list;   // the same, read a page at a time along its index
     QString countSql;  // the number of rows it gives
     QVariantList values;
     QString error;     // a refused filter, in Bulgarian

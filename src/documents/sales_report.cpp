@@ -15,13 +15,13 @@ const QString Amount = QStringLiteral(
 
 // Sales without counterparty, payment records (article 0), articles without
 // group and sales of a warehouse no longer listed are all listed and counted.
-const QString Tables = QStringLiteral(
+const QString Joins = QStringLiteral(
     " FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta"
     " LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art"
     " LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient"
     " LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa"
-    " LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID"
-    " WHERE 1 = 1");
+    " LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID");
+const QString Tables = Joins + QStringLiteral(" WHERE 1 = 1");
 
 struct ListColumn {
     const char *field;
@@ -108,17 +108,39 @@ const char *listTitle(const QString &field)
     return nullptr;
 }
 
-QString listSql(const Where &w, const QString &sortField, bool descending)
+List list(const Where &w, qint64 rows, const QString &sortField, bool descending)
 {
     QStringList columns;
-    for (const ListColumn &c : kColumns)
-        columns.append((c.expression ? QString::fromLatin1(c.expression) : Amount) + QStringLiteral(" AS ")
-                       + QString::fromLatin1(c.field));
-    QString order = QStringLiteral(" ORDER BY ");
-    if (!sortField.isEmpty() && listFields().contains(sortField))
-        order += sortField + (descending ? QStringLiteral(" DESC, ") : QStringLiteral(" ASC, "));
-    order += QStringLiteral("ID_Red");
-    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + Tables + w.sql + QLatin1Char('\n') + order;
+    QString sorted; // the sort column's expression
+    for (const ListColumn &c : kColumns) {
+        const QString expression = c.expression ? QString::fromLatin1(c.expression) : Amount;
+        columns.append(expression + QStringLiteral(" AS ") + QString::fromLatin1(c.field));
+        if (c.title && sortField == QLatin1String(c.field))
+            sorted = expression;
+    }
+    const QString select = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
+    // Each column of the sales records has its index, the row key last.
+    List l;
+    l.params = w.values;
+    if (rows > KeyedRows && (sorted.isEmpty() || sorted.startsWith(QLatin1String("Prodajbi.")))) {
+        KeysetList k;
+        k.select = select;
+        k.from = Joins;
+        k.where = QStringLiteral("1 = 1") + w.sql;
+        k.params = w.values;
+        k.descending = descending;
+        if (!sorted.isEmpty())
+            k.order << KeysetList::Term{sorted, sortField};
+        k.order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
+        l.byIndex = k;
+        return l;
+    }
+    const QString way = descending ? QStringLiteral(" DESC") : QString();
+    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + Tables + w.sql + QStringLiteral(" ORDER BY ")
+               + (sorted.isEmpty() ? QString() : sorted + way + QStringLiteral(", ")) + QStringLiteral("Prodajbi.ID_Red")
+               + way;
+    l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");
+    return l;
 }
 
 Totals totals(const Where &w)

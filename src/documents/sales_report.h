@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/db/keyset_reader.h"
 #include "platform/report/report_model.h"
 
 #include <QDate>
@@ -47,9 +48,22 @@ Where where(const Filter &f);
 // "в брой", "по банков път", "отложено плащане" (as the sale stores them).
 QStringList payTypes();
 
-// The list: line 1 the statement, line 2 its order (the row key last, so
-// pages neither repeat nor skip rows). `sortField` is a field of the list.
-QString listSql(const Where &w, const QString &sortField = {}, bool descending = false);
+// A list of up to this many rows is keyed once per order: its keys are read
+// and sorted, a page then read by its keys.
+inline constexpr qint64 KeyedRows = 20000;
+
+// How the list of `rows` rows is read in the order of `sortField` (a field
+// of the list; none: as sold), ties by the row key in the same direction.
+// A long list in the order of one of the sales records' own columns is read
+// by key along that column's index, a page at a time at any length; the
+// columns of other tables and the amount, and a short list, are keyed.
+struct List {
+    std::optional<KeysetList> byIndex;
+    QString keySql;     // keyed: every row's ID_Red in order
+    QString rowSql;     // keyed: a page's rows by their keys ("%1")
+    QVariantList params;
+};
+List list(const Where &w, qint64 rows, const QString &sortField = {}, bool descending = false);
 QStringList listFields();     // the grid's fields, in column order
 const char *listTitle(const QString &field);
 

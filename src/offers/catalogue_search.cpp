@@ -5,9 +5,9 @@
 namespace {
 // Articles lead the join, so a search reads them in one pass and looks up the
 // supplier and group of the rows it keeps only.
-const char *const kFrom = " FROM Art_CL CROSS JOIN Firm_CL CROSS JOIN Grupi_CL"
-                          " WHERE Firm_CL.ID = Art_CL.ID_F AND Grupi_CL.ID_F = Art_CL.ID_F"
-                          " AND Grupi_CL.ID = Art_CL.ID_G AND ";
+const char *const kTables = " FROM Art_CL CROSS JOIN Firm_CL CROSS JOIN Grupi_CL";
+const char *const kJoin = "Firm_CL.ID = Art_CL.ID_F AND Grupi_CL.ID_F = Art_CL.ID_F AND Grupi_CL.ID = Art_CL.ID_G AND ";
+const QString kFrom = QLatin1String(kTables) + QStringLiteral(" WHERE ") + QLatin1String(kJoin);
 
 const char *const kSelect = "SELECT Art_CL.Kat_N, Art_CL.Opisanie, Art_CL.Cena_1, Art_CL.Cena_2, Art_CL.Cena_3,"
                             " Art_CL.Valuta, Art_CL.Status, Firm_CL.Opisanie AS Firma, Grupi_CL.Opisanie AS Grupa,"
@@ -112,18 +112,29 @@ CatalogueSearch::Listing CatalogueSearch::groupListing(long long supplier, long 
 
 QString CatalogueSearch::listingSql(const Listing &listing, const QString &orderBy)
 {
-    return QLatin1String(kSelect) + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ") + orderBy;
+    return QLatin1String(kSelect) + kFrom + listing.where + QStringLiteral(" ORDER BY ") + orderBy;
+}
+
+KeysetList CatalogueSearch::listingList(const Listing &listing)
+{
+    KeysetList k;
+    k.select = QLatin1String(kSelect);
+    k.from = QLatin1String(kTables);
+    k.where = QLatin1String(kJoin) + listing.where;
+    k.params = listing.params;
+    k.order = {{QStringLiteral("Art_CL.ID"), QStringLiteral("ID")}};
+    return k;
 }
 
 QString CatalogueSearch::keySql(const Listing &listing, const QString &orderBy)
 {
-    return QStringLiteral("SELECT Art_CL.ID") + QLatin1String(kFrom) + listing.where + QStringLiteral(" ORDER BY ")
+    return QStringLiteral("SELECT Art_CL.ID") + kFrom + listing.where + QStringLiteral(" ORDER BY ")
            + orderBy;
 }
 
 QString CatalogueSearch::rowsByKeySql()
 {
-    return QLatin1String(kSelect) + QLatin1String(kFrom) + QStringLiteral("Art_CL.ID IN (%1)");
+    return QLatin1String(kSelect) + kFrom + QStringLiteral("Art_CL.ID IN (%1)");
 }
 
 CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, const QSqlDatabase &db)
@@ -132,7 +143,7 @@ CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, cons
     const auto row = Db::firstRow(QStringLiteral("SELECT COUNT(*),"
                                                  " MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
                                                  " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
-                                      + QLatin1String(kFrom) + listing.where,
+                                      + kFrom + listing.where,
                                   listing.params, db);
     if (!row)
         return summary;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/db/database.h"
+#include "platform/db/keyset_reader.h"
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,8 @@ Listing groupListing(long long supplier, long long group);
 // Cena_1, Cena_2, Cena_3, Valuta, Status, Firma, Grupa), then ID, ID_F, ID_G.
 inline constexpr int GridColumns = 9;
 QString listingSql(const Listing &listing, const QString &orderBy);
+// The listing in its own order (Art_CL.ID), read a page at a time by key.
+KeysetList listingList(const Listing &listing);
 // A sorted listing is read by key: every row's Art_CL.ID in the sort's order
 // once, then each page's rows by those keys ("%1" takes their placeholders).
 QString keySql(const Listing &listing, const QString &orderBy);

@@ -585,8 +585,7 @@ void TForm_Oferti::runListing(const CatalogueSearch::Listing &listing)
     keepColumns([&] {
         try {
             const auto summary = CatalogueSearch::summarize(listing);
-            m_list->setQuery(CatalogueSearch::listingSql(listing, CatalogueSearch::orderBy({}, SortDirection)),
-                             listing.params, summary.count);
+            m_list->setKeysetQuery(CatalogueSearch::listingList(listing), summary.count);
             m_summary = summary;
             m_listing = listing;
         } catch (const DbError &e) {

@@ -233,9 +233,8 @@ void TForm_Spr_Izdadeni_Ser::Button1Click()
     }
     HelpActions::SearchIndicator indicator;
     try {
-        const int half = int(q.values.size() / 2);
         const auto totals = Db::firstRow(q.countSql, q.values);
-        m_repairs->setQuery(q.sql, q.values.mid(0, half), totals ? totals->value(0).toLongLong() : 0);
+        m_repairs->setKeysetQuery(q.list, totals ? totals->value(0).toLongLong() : 0);
         m_repairs->setShownColumns(ShownRepairColumns);
         for (const auto &c : kRepairColumns)
             m_repairs->setHeaderTitle(QString::fromLatin1(c[0]), QString::fromUtf8(c[1]));

@@ -95,16 +95,19 @@ Query issuedRepairs(const IssuedFilter &f)
     const QString from = QStringLiteral(" FROM R_Priem"
                                         " LEFT JOIN Firmi Kontrags ON Kontrags.ID = R_Priem.ID_Kontrag"
                                         " LEFT JOIN Firmi Dostav ON Dostav.ID = R_Priem.ID_Dostav4ik");
-    Query q = finish(r,
-                     QStringLiteral("SELECT R_Priem.N_Priem, R_Priem.Opisanie, R_Priem.S_N, R_Priem.Model, "
-                                    "R_Priem.Partida, R_Priem.Pri4ina, Kontrags.Ime_Firma AS Ime_Kontrag, "
-                                    "Dostav.Ime_Firma AS Ime_Dostav4ik, R_Priem.Gar_Dok_N, R_Priem.Data_Gar_Dok, "
-                                    "R_Priem.Data_Priem, R_Priem.Data_Izd, R_Priem.Time_Izd, R_Priem.Operator, "
-                                    "R_Priem.ID_Kontrag, R_Priem.ID_Dostav4ik") +
-                         from,
-                     QStringLiteral(" ORDER BY R_Priem.N_Priem"));
+    const QString select = QStringLiteral("SELECT R_Priem.N_Priem, R_Priem.Opisanie, R_Priem.S_N, R_Priem.Model, "
+                                          "R_Priem.Partida, R_Priem.Pri4ina, Kontrags.Ime_Firma AS Ime_Kontrag, "
+                                          "Dostav.Ime_Firma AS Ime_Dostav4ik, R_Priem.Gar_Dok_N, R_Priem.Data_Gar_Dok, "
+                                          "R_Priem.Data_Priem, R_Priem.Data_Izd, R_Priem.Time_Izd, R_Priem.Operator, "
+                                          "R_Priem.ID_Kontrag, R_Priem.ID_Dostav4ik");
+    Query q = finish(r, select + from, QStringLiteral(" ORDER BY R_Priem.N_Priem"));
     if (!q.ok())
         return q;
+    q.list.select = select;
+    q.list.from = from;
+    q.list.where = r.sql();
+    q.list.params = q.values;
+    q.list.order = {{QStringLiteral("R_Priem.N_Priem"), QStringLiteral("N_Priem")}};
     const QString where = r.isEmpty() ? QString() : QStringLiteral(" WHERE ") + r.sql();
     q.countSql = QStringLiteral("SELECT (SELECT COUNT(*)") + from + where +
                  QStringLiteral("), (SELECT SUM(R_Remont.Kol * R_Remont.ED_Cena * Valuti.Kurs) FROM R_Remont"

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/db/keyset_reader.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariantList>
@@ -10,6 +12,7 @@ struct Query {
     QString sql;
     QVariantList values;
     QString countSql; // issued repairs only: the rows and the list's value in lev
+    KeysetList list;  // issued repairs only: the list read a page at a time by number
     QString error;    // a refusal, in Bulgarian
     bool ok() const { return error.isEmpty(); }
 };

@@ -1,3 +1,4 @@
+#include "harness/query_plans.h"
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 #include "print_fixture.h"
@@ -496,6 +497,38 @@ private Q_SLOTS:
         // The new document is listed beside the original.
         w.Button_SearchClick();
         QCOMPARE(w.documentsModel()->rowCount(), 3);
+    }
+
+    // Hundreds of documents of two logged lines each: the list read page by
+    // page along the index of its order is the whole statement's, and no page
+    // sorts the log.
+    void documentsAreReadAlongTheirIndex()
+    {
+        TestProgram program;
+        issue();
+        Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(1 AS INTEGER) UNION ALL SELECT i + 1 FROM n WHERE i < 1300) "
+                                   "INSERT INTO Printed_Dok (ID_Prod, ID_Dok, ID_Kontrag, ID_Art, N_Dok, Operator, Data, fTime, "
+                                   "Ot_Kade_Prod) SELECT 100 + i, ?, CASE i % 3 WHEN 0 THEN 7 ELSE 0 END, 12, "
+                                   "'1' || (i / 2), CASE i % 5 WHEN 0 THEN NULL ELSE 'Иван' END, '2026-0' || (1 + i % 8) || '-1' "
+                                   "|| (i % 10), '10:00:00', ? FROM n"),
+                    {kindId(QStringLiteral("Фактура")), int(OriginShop)});
+        IssuedDocuments::Filter f;
+        f.origin = OriginShop;
+        const IssuedDocuments::Query q = IssuedDocuments::documents(f);
+        QList<QString> expected;
+        for (const QSqlRecord &r : Db::rows(q.sql, q.values))
+            expected << r.value(QStringLiteral("N_Dok")).toString() + QLatin1Char('|') + r.value(QStringLiteral("Data")).toString();
+        QVERIFY(expected.size() > 3 * PagedListModel::PageSize);
+        PagedListModel list;
+        list.setKeysetQuery(q.list, count(q.countSql, q.values));
+        QCOMPARE(list.rowCount(), int(expected.size()));
+        for (int r = int(expected.size()) - 1; r >= 0; r -= 3)
+            QCOMPARE(list.value(r, QStringLiteral("N_Dok")).toString() + QLatin1Char('|')
+                         + list.value(r, QStringLiteral("Data")).toString(),
+                     expected.at(r));
+        const QString page = KeysetReader(q.list).sql() + QStringLiteral(" LIMIT 200");
+        const QStringList plan = planOf(page, q.values, true);
+        QVERIFY2(sortsIn(plan).isEmpty(), qPrintable(plan.join('|')));
     }
 };
 VTEST(TestIssuedDocuments)

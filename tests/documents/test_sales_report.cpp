@@ -116,7 +116,7 @@ private Q_SLOTS:
         // Title click sorts by the column, the direction flips.
         SortDirection = 0;
         w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QStringLiteral("Suma")));
-        QCOMPARE(listedKeys(w), (QList<long long>{5, 3, 4, 2, 1}));
+        QCOMPARE(listedKeys(w), (QList<long long>{5, 4, 3, 2, 1})); // ties by the row key, the same way
         w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QStringLiteral("Suma")));
         QCOMPARE(listedKeys(w), (QList<long long>{1, 2, 3, 4, 5}));
     }

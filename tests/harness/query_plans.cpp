@@ -145,7 +145,7 @@ QString indexesOutOfStep()
     return out.join(QStringLiteral("; "));
 }
 
-QStringList planOf(const QString &sql, const QVariantList &params)
+QStringList planOf(const QString &sql, const QVariantList &params, bool sortLast)
 {
     QStringList rows;
     if (Db::engine() == Db::Engine::Sqlite) {
@@ -173,12 +173,15 @@ QStringList planOf(const QString &sql, const QVariantList &params)
         values << Db::connection().driver()->formatValue(field);
     }
     Db::execute(QStringLiteral("SET enable_seqscan = off"));
+    if (sortLast)
+        Db::execute(QStringLiteral("SET enable_sort = off"));
     Db::execute(QStringLiteral("PREPARE test_plan AS ") + numbered);
     for (const QSqlRecord &r : Db::rows(QStringLiteral("EXPLAIN EXECUTE test_plan")
                                         + (values.isEmpty() ? QString() : QLatin1Char('(') + values.join(',') + QLatin1Char(')'))))
         rows << r.value(0).toString().trimmed();
     Db::execute(QStringLiteral("DEALLOCATE test_plan"));
     Db::execute(QStringLiteral("RESET enable_seqscan"));
+    Db::execute(QStringLiteral("RESET enable_sort"));
     return rows;
 }
 
@@ -204,5 +207,15 @@ QStringList wholeReads(const QStringList &plan)
         if (!bounded)
             found << row;
     }
+    return found;
+}
+
+QStringList sortsIn(const QStringList &plan)
+{
+    static const QRegularExpression sort(QStringLiteral("^(->\\s+)?Sort\\s+\\("));
+    QStringList found;
+    for (const QString &row : plan)
+        if (row.contains(QLatin1String("TEMP B-TREE FOR ORDER BY")) || sort.match(row).hasMatch())
+            found << row;
     return found;
 }

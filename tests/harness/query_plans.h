@@ -24,9 +24,14 @@ QString indexesOutOfStep();
 
 // The plan of a statement run with `params`: SQLite's plan rows, or a
 // server's EXPLAIN lines with reading a whole table made the last resort, so
-// a "Seq Scan" left in it is a table that no index can serve.
-QStringList planOf(const QString &sql, const QVariantList &params);
+// a "Seq Scan" left in it is a table that no index can serve; with
+// `sortLast` sorting too, so a "Sort" left is an order no index gives.
+QStringList planOf(const QString &sql, const QVariantList &params, bool sortLast = false);
 // The rows of a plan (from planOf with values) that read a table whole:
 // SQLite's "SCAN" of a table, a server's "Seq Scan", and a server's index
 // scan with no condition on the index (a walk of all of it).
 QStringList wholeReads(const QStringList &plan);
+// The rows of a plan that sort what they read for its order: SQLite's
+// temporary b-tree for ORDER BY, a server's Sort (not one that only puts the
+// rows of one value in order).
+QStringList sortsIn(const QStringList &plan);

@@ -1,3 +1,4 @@
+#include "harness/query_plans.h"
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
@@ -288,6 +289,20 @@ private slots:
                     QCOMPARE(records.at(r).value(QStringLiteral("ID")), model.value(r, QStringLiteral("ID")));
             }
         }
+        // The listing in its own order, read by key: the same rows as the whole statement.
+        PagedListModel byKey;
+        byKey.setKeysetQuery(CatalogueSearch::listingList(listing), summary.count);
+        QList<long long> expected;
+        for (const QSqlRecord &r : Db::rows(CatalogueSearch::listingSql(listing, CatalogueSearch::orderBy({}, 0)),
+                                            listing.params))
+            expected << r.value(QStringLiteral("ID")).toLongLong();
+        for (int r = 999; r >= 0; r -= 3)
+            QCOMPARE(byKey.value(r, QStringLiteral("ID")).toLongLong(), expected.at(r));
+        // A group's listing is read along the index of its supplier, group and key.
+        const auto group = CatalogueSearch::groupListing(1, 1);
+        const QString page = KeysetReader(CatalogueSearch::listingList(group)).sql() + QStringLiteral(" LIMIT 200");
+        const QStringList plan = planOf(page, group.params, true);
+        QVERIFY2(sortsIn(plan).isEmpty(), qPrintable(plan.join('|')));
         // A sorted listing of nothing still has its columns.
         PagedListModel none;
         const auto nothing = CatalogueSearch::searchListing(0, QStringLiteral("няма такова"), {1});

@@ -255,6 +255,34 @@ private Q_SLOTS:
         fill(1000);
         walk(listOf(order, groupTerms, descending));
     }
+
+    // A grouped list: its groups, not its table's rows, are counted and
+    // passed over, also on a far jump.
+    void groupedRows()
+    {
+        TestProgram program;
+        fill(4000);
+        for (const bool descending : {false, true}) {
+            KeysetList k;
+            k.select = QStringLiteral("SELECT T.A AS A, T.B AS B, T.G AS G, MIN(T.K) AS K");
+            k.from = QStringLiteral(" FROM T");
+            k.order = {{QStringLiteral("T.A"), QStringLiteral("A")}, {QStringLiteral("T.B"), QStringLiteral("B")},
+                       {QStringLiteral("T.G"), QStringLiteral("G")}};
+            k.descending = descending;
+            k.grouped = true;
+            QList<long long> all;
+            for (const QSqlRecord &r : Db::rows(KeysetReader(k).sql()))
+                all << r.value(QStringLiteral("K")).toLongLong();
+            QVERIFY(all.size() > 1500);
+            for (const int r : {int(all.size()) / 2 + 7, 2, int(all.size()) - 3, 1300}) {
+                PagedListModel m;
+                m.setKeysetQuery(k);
+                QCOMPARE(m.rowCount(), int(all.size()));
+                QCOMPARE(keyAt(m, r), all.at(r));
+                QCOMPARE(keyAt(m, qMax(0, r - 1)), all.at(qMax(0, r - 1)));
+            }
+        }
+    }
 };
 
 VTEST(KeysetPages)

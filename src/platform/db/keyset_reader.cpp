@@ -25,7 +25,33 @@ QString KeysetReader::whereWith(const QString &condition) const
     for (const QString &c : {m_list.where, condition})
         if (!c.isEmpty())
             parts << QLatin1Char('(') + c + QLatin1Char(')');
-    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+    const QString group = m_list.grouped ? QStringLiteral(" GROUP BY ") + terms() : QString();
+    return (parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "))) + group;
+}
+
+QString KeysetReader::terms() const
+{
+    QStringList columns;
+    for (const KeysetList::Term &t : m_list.order)
+        columns << t.expression;
+    return columns.join(QStringLiteral(", "));
+}
+
+QString KeysetReader::countSql(const QString &condition) const
+{
+    return m_list.grouped ? QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n%1%2) counted").arg(m_list.from, whereWith(condition))
+                          : QStringLiteral("SELECT COUNT(*)") + m_list.from + whereWith(condition);
+}
+
+QString KeysetReader::countSql() const
+{
+    return countSql({});
+}
+
+qint64 KeysetReader::countOf(const QString &condition, const QVariantList &params) const
+{
+    ++m_statements;
+    return Db::scalar(countSql(condition), m_list.params + params).toLongLong();
 }
 
 QString KeysetReader::sql() const
@@ -35,8 +61,7 @@ QString KeysetReader::sql() const
 
 qint64 KeysetReader::count() const
 {
-    ++m_statements;
-    return Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + whereWith({}), m_list.params).toLongLong();
+    return countOf({}, {});
 }
 
 KeysetReader::Piece KeysetReader::equalTo(const Key &key, int terms) const
@@ -108,10 +133,7 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     const QList<QVariantList> got = fetchRows(q);
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.
-        ++m_statements;
-        *skip -= Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + where, m_list.params + piece.params)
-                     .toLongLong();
-        *skip = qMax<qint64>(*skip, 0);
+        *skip = qMax<qint64>(*skip - countOf(piece.condition, piece.params), 0);
         return;
     }
     *skip = 0;
@@ -141,9 +163,40 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
     return std::nullopt;
 }
 
+std::optional<KeysetReader::Key> KeysetReader::keyAfter(const std::optional<Key> &key, bool forward, bool inclusive,
+                                                        qint64 skip) const
+{
+    const bool ascending = forward != m_list.descending;
+    const QList<Piece> pieces =
+        key ? piecesAfter(*key, int(m_list.order.size()), 0, ascending, inclusive) : QList<Piece>{Piece{}};
+    for (const Piece &p : pieces) {
+        ++m_statements;
+        const auto row = Db::firstRow(QStringLiteral("SELECT ") + terms() + m_list.from + whereWith(p.condition)
+                                          + orderBy(ascending, int(m_list.order.size())) + QStringLiteral(" LIMIT 1 OFFSET ?"),
+                                      m_list.params + p.params + QVariantList{skip});
+        if (row) {
+            Key found;
+            for (int i = 0; i < row->count(); ++i)
+                found << row->value(i);
+            return found;
+        }
+        skip -= countOf(p.condition, p.params);
+        if (skip < 0)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip,
                                        qint64 take, QSqlRecord *fields) const
 {
+    // A far row: its key is found by the order terms alone, which the index
+    // holds, and the rows are read from it; the rows passed over are not.
+    constexpr qint64 FarSkip = 1000;
+    if (skip > FarSkip && m_list.groupTerms == 0 && !(fields && fields->isEmpty())) {
+        const std::optional<Key> far = keyAfter(key, forward, inclusive, skip);
+        return far ? read(far, forward, true, 0, take, fields) : QList<QVariantList>{};
+    }
     const bool ascending = forward != m_list.descending;
     const int terms = int(m_list.order.size());
     const int g = m_list.groupTerms;
@@ -178,28 +231,21 @@ QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forwa
 qint64 KeysetReader::rowsBefore(const Key &key) const
 {
     qint64 n = 0;
-    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, m_list.descending, false)) {
-        ++m_statements;
-        n += Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.from + whereWith(p.condition),
-                        m_list.params + p.params)
-                 .toLongLong();
-    }
+    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, m_list.descending, false))
+        n += countOf(p.condition, p.params);
     return n;
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyWhere(const QString &condition, const QVariantList &params) const
 {
-    QStringList columns;
-    for (const KeysetList::Term &t : m_list.order)
-        columns << t.expression;
     ++m_statements;
-    const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + m_list.from
-                                      + whereWith(condition) + QStringLiteral(" LIMIT 1"),
+    const auto row = Db::firstRow(QStringLiteral("SELECT ") + terms() + m_list.from + whereWith(condition)
+                                      + QStringLiteral(" LIMIT 1"),
                                   m_list.params + params);
     if (!row)
         return std::nullopt;
     Key key;
-    for (int i = 0; i < columns.size(); ++i)
+    for (int i = 0; i < row->count(); ++i)
         key << row->value(i);
     return key;
 }

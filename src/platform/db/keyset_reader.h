@@ -27,6 +27,9 @@ struct KeysetList {
     // sorts the articles of a whole group.
     int groupTerms = 0;
     bool descending = false;
+    // Each row is a group of the order terms (the select aggregates the
+    // other columns): rows are counted and passed over as groups.
+    bool grouped = false;
 };
 
 class KeysetReader
@@ -38,8 +41,10 @@ public:
     explicit KeysetReader(KeysetList list);
     const KeysetList &list() const { return m_list; }
 
-    // The whole list in its order, and its rows counted; throws DbError.
+    // The whole list in its order, and its rows counted (the statement that
+    // counts them takes the list's values); throws DbError.
     QString sql() const;
+    QString countSql() const;
     qint64 count() const;
     // Up to `take` rows after `key` (from the first row when there is none),
     // `skip` rows passed over first. Forward follows the list's order,
@@ -61,7 +66,13 @@ private:
         QVariantList params;
     };
     QString orderBy(bool ascending, int terms) const;
-    QString whereWith(const QString &condition) const;
+    QString whereWith(const QString &condition) const; // with the GROUP BY of a grouped list
+    QString terms() const; // the order terms as a select list
+    QString countSql(const QString &condition) const;
+    qint64 countOf(const QString &condition, const QVariantList &params) const;
+    // The key `skip` rows on from `key` (the first row when there is none),
+    // read by the order terms alone; none when the list ends first.
+    std::optional<Key> keyAfter(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip) const;
     // The pieces of rows after the first `terms` values of `key`, nearest first.
     QList<Piece> piecesAfter(const Key &key, int terms, int lowest, bool ascending, bool inclusive) const;
     Piece equalTo(const Key &key, int terms) const;

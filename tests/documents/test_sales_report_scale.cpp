@@ -1,0 +1,138 @@
+// The sales report over tens of thousands of sales: a header click on the
+// sales records' own columns, the jump to the last row and the next page
+// read a page, whatever the report holds; each such order is an index; and
+// the pages show the whole ordered report.
+#include "harness/query_plans.h"
+#include "harness/test_registry.h"
+#include "harness/test_support.h"
+#include "print_fixture.h"
+
+#include "app/app_state.h"
+#include "documents/form_spravka_prodajba.h"
+#include "documents/sales_report.h"
+#include "platform/db/database.h"
+#include "platform/db/paged_list_model.h"
+#include "platform/script.h"
+
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+// `rows` sales after those there are: articles 12 and 40 and one missing,
+// some with a counterparty, NULLs among the serials, in either currency.
+void addSales(int rows)
+{
+    const long long from = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")).toLongLong();
+    Db::execute(QStringLiteral(
+                    "WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                    "INSERT INTO Prodajbi (ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, ED_Cena, Valuta, "
+                    "ID_Klient, T_O, Konsign_N, Pored_Do, Type_Pay, Term_N, Sklad_ID) "
+                    "SELECT i, CASE i % 3 WHEN 0 THEN 12 WHEN 1 THEN 40 ELSE 99 END, "
+                    "CASE i % 2 WHEN 0 THEN 'Иван' ELSE 'Мария' END, '2024-0' || (1 + i % 9) || '-' || (10 + i % 18), "
+                    "'1' || (i % 10) || ':00:00', 1 + i % 4, 2.5 + i % 13, CASE i % 5 WHEN 0 THEN 'EUR' ELSE 'BGN' END, "
+                    "CASE i % 4 WHEN 0 THEN 7 ELSE 0 END, i % 3, 0, CASE i % 6 WHEN 0 THEN NULL ELSE 'г' || (i % 37) END, "
+                    "'в брой', 1 + i % 3, 1 FROM n"),
+                {from + 1, from + rows});
+}
+
+QList<long long> keys(const QString &sql, const QVariantList &params)
+{
+    QList<long long> out;
+    for (const QSqlRecord &r : Db::rows(sql, params))
+        out << r.value(0).toLongLong();
+    return out;
+}
+} // namespace
+
+class SalesReportAtScale : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { PlatformScript::activate(); }
+    void cleanup() { PlatformScript::deactivate(); }
+
+    void aClickTheLastRowAndTheNextPageReadAPage()
+    {
+        if (testOnServer())
+            QSKIP("the work of a road is counted on SQLite; ownColumnsAreIndexes holds on the server");
+        TestProgram program;
+        PrintFixture::fill();
+        const int sizes[2] = {SalesReport::KeyedRows + 2000, 3 * (SalesReport::KeyedRows + 2000)};
+        long long steps[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            addSales(sizes[i] - (i ? sizes[0] : 0));
+            TForm_Spravka_prodajba w;
+            w.resize(1000, 700);
+            w.show();
+            w.Button_SearchClick();
+            QCOMPARE(w.list()->rowCount(), sizes[i]);
+            SortDirection = 0;
+            steps[i] = stepsOf([&] {
+                for (const char *field : {"D_Prodajba", "Kol", "Pored_Do"}) {
+                    w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
+                    w.DBGrid1->viewport()->repaint();
+                }
+                w.DBGrid1->setCurrentIndex(w.list()->index(0, 0));
+                QTest::keyClick(w.DBGrid1, Qt::Key_End, Qt::ControlModifier);
+                w.DBGrid1->scrollTo(w.list()->index(sizes[i] - 1 - PagedListModel::PageSize - 5, 0));
+                w.DBGrid1->viewport()->repaint();
+            });
+            QCOMPARE(w.DBGrid1->currentIndex().row(), sizes[i] - 1);
+        }
+        QVERIFY2(steps[1] < steps[0] * 3 / 2, qPrintable(QStringLiteral("%1 steps at %2 sales, %3 at %4")
+                                                             .arg(steps[0]).arg(sizes[0]).arg(steps[1]).arg(sizes[1])));
+    }
+
+    // A long report in the order of each column of the sales records is read
+    // along that column's index: nothing sorts it (a server may sort the rows
+    // of one value by their key, as the unique sale number leaves those
+    // without a number to it).
+    void ownColumnsAreIndexes()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        addSales(300);
+        const SalesReport::Where all = SalesReport::where({});
+        int indexed = 0;
+        for (const QString &field : SalesReport::listFields()) {
+            for (const bool descending : {false, true}) {
+                const SalesReport::List l = SalesReport::list(all, SalesReport::KeyedRows + 1, field, descending);
+                if (!l.byIndex)
+                    continue;
+                ++indexed;
+                const QString page = KeysetReader(*l.byIndex).sql() + QStringLiteral(" LIMIT 200");
+                const QStringList plan = planOf(page, l.params, true);
+                QVERIFY2(sortsIn(plan).isEmpty(), qPrintable(field + QStringLiteral(": ") + plan.join('|')));
+            }
+        }
+        QCOMPARE(indexed, 2 * 13);
+    }
+
+    // The window's pages, in an own and a joined column's order, are the
+    // whole ordered statement's rows.
+    void pagesShowTheOrderedReport()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        addSales(SalesReport::KeyedRows + 500);
+        TForm_Spravka_prodajba w;
+        w.Button_SearchClick();
+        const SalesReport::Where all = SalesReport::where({});
+        SortDirection = 0; // a click flips it, then sorts: descending, then ascending
+        for (const char *field : {"Pored_Do", "Opisanie", "T_O"}) {
+            w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
+            const SalesReport::List l = SalesReport::list(all, 0, QString::fromLatin1(field), SortDirection == 1);
+            const QList<long long> expected = keys(l.keySql, l.params);
+            QCOMPARE(w.list()->rowCount(), int(expected.size()));
+            // From the end backwards over a page boundary, then by jumps.
+            for (int r = int(expected.size()) - 1; r > int(expected.size()) - 450; --r)
+                QCOMPARE(w.rowKey(r), expected.at(r));
+            for (int r = 0; r < expected.size(); r += 1013)
+                QCOMPARE(w.rowKey(r), expected.at(r));
+        }
+    }
+};
+
+VTEST(SalesReportAtScale)
+#include "test_sales_report_scale.moc"
