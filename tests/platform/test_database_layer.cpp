@@ -4,6 +4,7 @@
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/sqlite_cache.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "platform/instance_lock.h"
@@ -361,6 +362,34 @@ private Q_SLOTS:
         qputenv("VENTAROS_WORKSTATION", QString(40, QChar(0x0416)).toUtf8());
         QVERIFY(PostgresEngine::workSchema().toUtf8().size() <= 63);
         qputenv("VENTAROS_WORKSTATION", saved);
+    }
+
+    // A connection's page cache and memory map follow the size of the file
+    // it opens: SQLite's own cache for a small file, the file's size for a
+    // larger one, the map the whole file with room to grow.
+    void cacheAndMapSizedForTheFile()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("t.sqlite"));
+        Db::execute(QStringLiteral("CREATE TABLE Filler (B BLOB)"));
+        for (const int megabytes : {0, 6}) {
+            Db::execute(QStringLiteral("INSERT INTO Filler VALUES (zeroblob(?))"), {megabytes * 1024 * 1024});
+            QString error;
+            QVERIFY2(Db::open(kOther, file, false, &error), qPrintable(error));
+            const QSqlDatabase other = QSqlDatabase::database(kOther, false);
+            const SqliteCache::Sizes s = SqliteCache::sizesFor(QFileInfo(file).size());
+            QCOMPARE(Db::scalar(QStringLiteral("PRAGMA main.cache_size"), {}, other).toLongLong(), -s.cacheKiB);
+            QCOMPARE(Db::scalar(QStringLiteral("PRAGMA main.mmap_size"), {}, other).toLongLong(), s.mapBytes);
+            Db::close(kOther);
+        }
+        const struct {
+            qint64 file, cacheKiB, mapBytes;
+        } cases[] = {{0, SqliteCache::DefaultCacheKiB, 64 * SqliteCache::MiB},
+                     {10 * SqliteCache::MiB + 1, 10 * 1024 + 1, 84 * SqliteCache::MiB + 2},
+                     {4096 * SqliteCache::MiB, 256 * 1024, SqliteCache::MapBound}};
+        for (const auto &c : cases) {
+            QCOMPARE(SqliteCache::sizesFor(c.file).cacheKiB, c.cacheKiB);
+            QCOMPARE(SqliteCache::sizesFor(c.file).mapBytes, c.mapBytes);
+        }
     }
 };
 VTEST(DatabaseLayer)

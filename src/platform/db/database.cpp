@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/db/sqlite_cache.h"
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/db/server_connection.h"
@@ -458,6 +459,9 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
         return fail(errorText(db.lastError()));
     if (!SqliteEngine::registerFunctions(db))
         return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
+    // The page cache and memory map sized for the file (see sqlite_cache.h).
+    if (const QString why = SqliteCache::apply(db, QFileInfo(file).size()); !why.isEmpty())
+        return fail(why);
     try {
         WorkTables::attach(db);
     } catch (const DbError &e) {
