@@ -1,5 +1,6 @@
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
+#include "harness/query_plans.h"
 
 #include "catalogue_test_support.h"
 
@@ -175,6 +176,70 @@ class PagedList : public QObject
 {
     Q_OBJECT
 private slots:
+    // The scroll bar dragged to the middle of the catalogue by name, and the
+    // article returned to after an edit there: the rows shown are the list's
+    // own around it, and a catalogue four times as long costs no more work.
+    void farRowsCostThePageAtAnySize()
+    {
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        QList<long long> work;
+        for (const int size : {8000, 32000}) {
+            Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n "
+                                       "WHERE i < ?) INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena) "
+                                       "SELECT i, 1, 'Артикул ' || CAST((i * 7919) % 100003 AS VARCHAR(10)), 1 FROM n"),
+                        {qlonglong(work.isEmpty() ? 1 : 8001), qlonglong(size)});
+            ArticleList list;
+            list.run(ArticleSearch::nodeList(QStringLiteral("Всички артикули")));
+            list.setOrder(QStringLiteral("Opisanie"), false);
+            QCOMPARE(list.rowCount(), size);
+            const auto byName = [&](int row) {
+                return Db::scalar(QStringLiteral("SELECT ID FROM Produkti ORDER BY Opisanie, ID LIMIT 1 OFFSET ?"), {row})
+                    .toLongLong();
+            };
+            const auto rowOf = [](long long id) {
+                return int(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti WHERE Opisanie < (SELECT Opisanie "
+                                                     "FROM Produkti WHERE ID = ?)"),
+                                      {id})
+                               .toLongLong());
+            };
+            long long steps = 0;
+            auto measure = [&](const std::function<void()> &road) {
+                if (testOnServer())
+                    road();
+                else
+                    steps += stepsOf(road);
+            };
+            // The scroll bar: the rows shown follow one another as in the whole list.
+            const int middle = size / 2;
+            long long shown = 0, next = 0;
+            measure([&] {
+                shown = list.value(middle, QStringLiteral("ID")).toLongLong();
+                next = list.value(middle + 1, QStringLiteral("ID")).toLongLong();
+            });
+            const int at = rowOf(shown);
+            QVERIFY2(qAbs(at - middle) < size / 10, qPrintable(QString::number(at)));
+            QCOMPARE(next, byName(at + 1));
+            // An article a third of the way down renamed: the list read again and positioned on it.
+            const long long id = byName(size / 3);
+            Db::execute(QStringLiteral("UPDATE Produkti SET Opisanie = Opisanie || 'я' WHERE ID = ?"), {id});
+            int row = -1;
+            long long onRow = 0, above = 0;
+            measure([&] {
+                list.refresh();
+                row = list.rowOfArticle(id);
+                onRow = list.value(row, QStringLiteral("ID")).toLongLong();
+                above = list.value(row - 1, QStringLiteral("ID")).toLongLong();
+            });
+            QVERIFY2(qAbs(row - rowOf(id)) < size / 10, qPrintable(QString::number(row)));
+            QCOMPARE(onRow, id);
+            QCOMPARE(above, byName(rowOf(id) - 1));
+            work << steps;
+        }
+        if (!testOnServer())
+            QVERIFY2(work.at(1) < work.at(0) * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(work.at(0)).arg(work.at(1))));
+    }
+
     void readsPagesNotTheTable()
     {
         TestProgram program;

@@ -10,6 +10,7 @@
 #include "test_support.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +110,53 @@ void walk(const KeysetList &list)
     QCOMPARE(marked.size(), 6);
     QCOMPARE(marked.at(3).value(QStringLiteral("K")).toLongLong(), all.at(900));
     QCOMPARE(marked.at(5).value(QStringLiteral("K")).toLongLong(), all.last());
+}
+
+// A list too long to pass over: a far row is reached by an estimate, its
+// neighbours read from its key are exact, and no statement passes over or
+// counts more than ExactRows rows.
+void farRows(const KeysetList &list)
+{
+    const QList<long long> all = expected(list);
+    const int n = int(all.size());
+    QVERIFY(n / 2 > PagedListModel::ExactRows + PagedListModel::PageSize);
+    QStringList seen;
+    const bool onSqlite = Db::engine() == Db::Engine::Sqlite;
+    PagedListModel jumped, found;
+    jumped.setKeysetQuery(list);
+    found.setKeysetQuery(list);
+    if (onSqlite)
+        sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, traced, &seen);
+
+    // The scroll bar dragged to the middle, then a row above the page.
+    QList<long long> shown;
+    for (int r = n / 2 - 250; r < n / 2 + 250; ++r)
+        shown << keyAt(jumped, r);
+    const int at = int(all.indexOf(shown.first()));
+    QVERIFY2(qAbs(at - (n / 2 - 250)) < n / 10, qPrintable(QString::number(at)));
+    QCOMPARE(shown, all.mid(at, shown.size()));
+
+    // A row found far from both ends is placed near its row, its neighbours exact; near an end exactly.
+    for (const int r : {n / 3, n / 2, 2 * n / 3}) {
+        const int row = found.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)});
+        QVERIFY2(qAbs(row - r) < n / 10, qPrintable(QStringLiteral("%1 for %2").arg(row).arg(r)));
+        QCOMPARE(keyAt(found, row), all.at(r));
+        QCOMPARE(keyAt(found, row - 1), all.at(r - 1));
+        QCOMPARE(keyAt(found, row + 1), all.at(r + 1));
+    }
+    if (onSqlite)
+        sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+    static const QRegularExpression offset(QStringLiteral("OFFSET (\\d+)"));
+    for (const QString &sql : seen) {
+        const auto m = offset.match(sql);
+        QVERIFY2(!m.hasMatch() || m.captured(1).toLongLong() <= PagedListModel::ExactRows, qPrintable(sql));
+        QVERIFY2(!sql.contains(QLatin1String("COUNT(")) || sql.contains(QLatin1String("LIMIT")), qPrintable(sql));
+    }
+    for (const int r : {5, int(PagedListModel::ExactRows) - 1, n - int(PagedListModel::ExactRows), n - 7}) {
+        PagedListModel fresh;
+        fresh.setKeysetQuery(list);
+        QCOMPARE(fresh.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)}), r);
+    }
 }
 
 // Tables T and GT (the groups) of `rows` rows with NULLs, ties and missing groups.
@@ -282,6 +330,17 @@ private Q_SLOTS:
                 QCOMPARE(keyAt(m, qMax(0, r - 1)), all.at(qMax(0, r - 1)));
             }
         }
+    }
+
+    void aFarRowCostsAPage_data() { orders(); }
+    void aFarRowCostsAPage()
+    {
+        QFETCH(QList<KeysetList::Term>, order);
+        QFETCH(int, groupTerms);
+        QFETCH(bool, descending);
+        TestProgram program;
+        fill(6000);
+        farRows(listOf(order, groupTerms, descending));
     }
 };
 

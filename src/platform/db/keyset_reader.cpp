@@ -228,12 +228,88 @@ QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forwa
     return rows;
 }
 
-qint64 KeysetReader::rowsBefore(const Key &key) const
+qint64 KeysetReader::rowsBefore(const Key &key, qint64 atMost) const
 {
+    return rowsBeside(key, true, atMost);
+}
+
+qint64 KeysetReader::rowsAfter(const Key &key, qint64 atMost) const
+{
+    return rowsBeside(key, false, atMost);
+}
+
+qint64 KeysetReader::rowsBeside(const Key &key, bool before, qint64 atMost) const
+{
+    // Rows before a key are those after it read the other way.
+    const bool ascending = before == m_list.descending;
     qint64 n = 0;
-    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, m_list.descending, false))
-        n += countOf(p.condition, p.params);
+    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, ascending, false)) {
+        if (atMost < 0) {
+            n += countOf(p.condition, p.params);
+            continue;
+        }
+        // A bounded count stops reading where the bound is reached.
+        ++m_statements;
+        n += Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n") + m_list.from + whereWith(p.condition)
+                            + QStringLiteral(" LIMIT ?) counted"),
+                        m_list.params + p.params + QVariantList{atMost - n})
+                 .toLongLong();
+        if (n >= atMost)
+            return atMost;
+    }
     return n;
+}
+
+QList<KeysetReader::Key> KeysetReader::keysWhere(const QString &condition, const QVariantList &params) const
+{
+    ++m_statements;
+    QSqlQuery q = Db::exec(QStringLiteral("SELECT ") + terms() + m_list.from
+                               + whereWith(condition) + orderBy(!m_list.descending, int(m_list.order.size())),
+                           m_list.params + params);
+    return fetchRows(q);
+}
+
+QList<KeysetReader::Key> KeysetReader::keysOf(const QVariantList &values) const
+{
+    if (values.isEmpty())
+        return {};
+    QStringList marks;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        marks << QStringLiteral("?");
+    return keysWhere(m_list.order.last().expression + QStringLiteral(" IN (") + marks.join(QLatin1Char(','))
+                         + QLatin1Char(')'),
+                     values);
+}
+
+QList<KeysetReader::Key> KeysetReader::spread(int size) const
+{
+    if (size <= 0 || m_list.grouped)
+        return {}; // a group's terms are no one number to spread
+    const QString &last = m_list.order.last().expression;
+    auto end = [&](bool least) {
+        ++m_statements;
+        return Db::scalar(QStringLiteral("SELECT ") + last + m_list.from + whereWith({}) + QStringLiteral(" ORDER BY ")
+                              + last + (least ? QString() : QStringLiteral(" DESC")) + QStringLiteral(" LIMIT 1"),
+                          m_list.params);
+    };
+    const QVariant least = end(true);
+    static const QList<int> whole{QMetaType::Int, QMetaType::UInt, QMetaType::LongLong, QMetaType::ULongLong};
+    if (!whole.contains(least.typeId()))
+        return {}; // no rows, or a last term that is no number to spread
+
+    const long double low = least.toLongLong(), high = end(false).toLongLong();
+    QStringList values;
+    QVariantList at;
+    for (int i = 0; i < size; ++i) {
+        values << QStringLiteral("SELECT CAST(? AS BIGINT) AS v");
+        at << qlonglong(low + (high - low) * i / size);
+    }
+    // Each value's row is one step along the last term's index.
+    const QString first = QStringLiteral("(SELECT ") + last + m_list.from + whereWith(last + QStringLiteral(" >= spread.v"))
+                          + QStringLiteral(" ORDER BY ") + last + QStringLiteral(" LIMIT 1)");
+    return keysWhere(last + QStringLiteral(" IN (SELECT ") + first + QStringLiteral(" FROM (")
+                         + values.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") spread)"),
+                     m_list.params + at);
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyWhere(const QString &condition, const QVariantList &params) const

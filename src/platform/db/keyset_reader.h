@@ -52,8 +52,19 @@ public:
     // row. `fields` receives the columns. Throws DbError.
     QList<QVariantList> read(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip,
                              qint64 take, QSqlRecord *fields = nullptr) const;
-    // How many rows come before the row of `key`; throws DbError.
-    qint64 rowsBefore(const Key &key) const;
+    // How many rows come before (after) the row of `key`, counted up to
+    // `atMost` when it is not negative; throws DbError.
+    qint64 rowsBefore(const Key &key, qint64 atMost = -1) const;
+    qint64 rowsAfter(const Key &key, qint64 atMost) const;
+    // The keys of up to `size` rows spread over the list, in its order: the
+    // first row at or after each of `size` values evenly spaced between the
+    // least and the greatest of the last term (a whole number), each found
+    // by one indexed step. Fewer when values repeat; none for a grouped
+    // list. Throws DbError.
+    QList<Key> spread(int size) const;
+    // The keys of the listed rows whose last term is one of `values`, in the
+    // list's order; throws DbError.
+    QList<Key> keysOf(const QVariantList &values) const;
     // The key of the first row that also meets `condition`; throws DbError.
     std::optional<Key> keyWhere(const QString &condition, const QVariantList &params) const;
     Key keyOf(const QSqlRecord &fields, const QVariantList &row) const;
@@ -76,6 +87,8 @@ private:
     // The pieces of rows after the first `terms` values of `key`, nearest first.
     QList<Piece> piecesAfter(const Key &key, int terms, int lowest, bool ascending, bool inclusive) const;
     Piece equalTo(const Key &key, int terms) const;
+    qint64 rowsBeside(const Key &key, bool before, qint64 atMost) const;
+    QList<Key> keysWhere(const QString &condition, const QVariantList &params) const;
     std::optional<Key> nextGroup(const std::optional<Key> &group, bool ascending) const;
     // Reads one piece into `rows`, passing over `skip` rows (counted when the
     // piece holds fewer).

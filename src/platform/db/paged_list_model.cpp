@@ -46,8 +46,25 @@ QList<QVariantList> PagedListModel::readByKey(qint64 offset, qint64 limit, QSqlR
         }
         if (m_anchor)
             consider(m_anchor->first, m_anchor->second);
+        for (auto it = m_estimated.cbegin(); it != m_estimated.cend(); ++it)
+            consider(it.key(), it.value());
     }
     QList<QVariantList> rows;
+    if (fields == nullptr && best.distance > ExactRows && !spread().isEmpty()) {
+        // Far from every key known: the page holding the row starts at the
+        // spread row nearest its place, and that start is kept, so the rows
+        // numbered from it keep their numbers when read again. Near the
+        // list's end the exact road below is taken.
+        const qint64 page = offset / PageSize * PageSize;
+        const qint64 at = qBound<qint64>(0, page * spread().size() / qMax<qint64>(m_count, 1), spread().size() - 1);
+        rows = reader.read(spread().at(at), true, true, offset - page, limit, nullptr);
+        if (rows.size() == limit) {
+            m_estimated.insert(page, spread().at(at));
+            m_statements += reader.statementsRun() - before;
+            return rows;
+        }
+        rows.clear();
+    }
     if (best.row < offset) {
         rows = reader.read(best.key, true, false, best.distance, limit, fields);
     } else if (best.row >= offset + limit) {
@@ -116,11 +133,63 @@ int PagedListModel::rowWhere(const QString &condition, const QVariantList &param
     const std::optional<KeysetReader::Key> key = m_keyset->keyWhere(condition, params);
     if (!key)
         return -1;
-    const qint64 row = m_keyset->rowsBefore(*key);
-    if (row >= m_count)
+    qint64 row = heldRow(*key);
+    if (row < 0) {
+        const int before = m_keyset->statementsRun();
+        row = m_keyset->rowsBefore(*key, ExactRows);
+        if (row >= ExactRows && spread().isEmpty()) {
+            row = m_keyset->rowsBefore(*key); // no place to estimate from: counted from the first
+        } else if (row >= ExactRows) {
+            const qint64 after = m_keyset->rowsAfter(*key, ExactRows);
+            row = after < ExactRows ? m_count - 1 - after : estimatedRow(*key);
+        }
+        m_statements += m_keyset->statementsRun() - before;
+    }
+    if (row < 0 || row >= m_count)
         return -1;
     m_anchor = std::make_pair(row, *key);
     return int(row);
+}
+
+const QList<KeysetReader::Key> &PagedListModel::spread() const
+{
+    if (!m_spread)
+        m_spread = m_keyset ? m_keyset->spread(SpreadRows) : QList<KeysetReader::Key>{};
+    return *m_spread;
+}
+
+qint64 PagedListModel::heldRow(const KeysetReader::Key &key) const
+{
+    QList<int> at;
+    for (const KeysetList::Term &t : m_keyset->list().order)
+        at << fieldIndex(t.field);
+    if (at.contains(-1) || key.size() != at.size())
+        return -1;
+    for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it)
+        for (qsizetype r = 0; r < it->size(); ++r) {
+            int same = 0;
+            while (same < at.size() && it->at(r).value(at.at(same)) == key.at(same))
+                ++same;
+            if (same == at.size())
+                return qint64(it.key()) * PageSize + r;
+        }
+    return -1;
+}
+
+qint64 PagedListModel::estimatedRow(const KeysetReader::Key &key) const
+{
+    // The key's place among the spread rows, as a share of the list; the
+    // rows counted exactly near either end are not where it is.
+    QVariantList values;
+    for (const KeysetReader::Key &k : spread())
+        values << k.last();
+    values << key.last();
+    const QList<KeysetReader::Key> placed = m_keyset->keysOf(values);
+    qint64 at = 0;
+    while (at < placed.size() && placed.at(at).last() != key.last())
+        ++at;
+    const qint64 row = at * m_count / qMax<qint64>(placed.size(), 1);
+    return qBound<qint64>(ExactRows, row, qMax<qint64>(ExactRows, m_count - 1 - ExactRows));
 }
 
 int PagedListModel::rowOfKey(const QVariant &key) const
@@ -182,6 +251,8 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
     for (int c = 0; c < fields.count(); ++c)
         m_names << fields.fieldName(c);
     m_anchor.reset();
+    m_spread.reset();
+    m_estimated.clear();
     m_pages.clear();
     m_recent.clear();
     m_pages.insert(0, first);
@@ -199,6 +270,8 @@ void PagedListModel::clear()
     m_keys.clear();
     m_keyset.reset();
     m_anchor.reset();
+    m_spread.reset();
+    m_estimated.clear();
     m_fields = QSqlRecord();
     m_names.clear();
     m_count = 0;
@@ -213,6 +286,8 @@ void PagedListModel::clearRows()
     m_count = 0;
     m_keys.clear();
     m_anchor.reset();
+    m_spread.reset();
+    m_estimated.clear();
     m_pages.clear();
     m_recent.clear();
     endResetModel();

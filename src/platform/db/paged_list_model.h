@@ -20,6 +20,13 @@ class PagedListModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int PageSize = 200;
+    // Keyset lists: a row at most this far from every row whose key is known
+    // is reached exactly, by passing over or counting the rows between; a
+    // farther one at an estimated place, whose key is taken from rows spread
+    // over the list (SpreadRows of them, read once per list). Its neighbours
+    // are then read from its key, so the rows around it are exact.
+    static constexpr qint64 ExactRows = 2000;
+    static constexpr int SpreadRows = 256;
 
     explicit PagedListModel(QObject *parent = nullptr);
 
@@ -41,8 +48,9 @@ public:
     // Throws DbError.
     void setKeysetQuery(const KeysetList &list, std::optional<qint64> count = std::nullopt);
     bool isKeyset() const { return m_keyset.has_value(); }
-    // The row of the first listed row that meets `condition` (keyset lists),
-    // found by counting the rows before its key; -1 when none. Its page is
+    // The row of the first listed row that meets `condition` (keyset lists):
+    // a row held, or the rows before or after its key counted when fewer
+    // than ExactRows, else an estimated place; -1 when none. Its page is
     // then read from that key. Throws DbError.
     int rowWhere(const QString &condition, const QVariantList &params) const;
     // The row of a key of a keyed list; -1 when it is not listed.
@@ -83,6 +91,9 @@ private:
     QList<QVariantList> readRows(qint64 offset, qint64 limit, QSqlRecord *fields = nullptr) const;
     QList<QVariantList> readByKey(qint64 offset, qint64 limit, QSqlRecord *fields) const;
     const QVariantList *row(int row) const;
+    const QList<KeysetReader::Key> &spread() const;
+    qint64 heldRow(const KeysetReader::Key &key) const;
+    qint64 estimatedRow(const KeysetReader::Key &key) const;
 
     QString m_sql;
     QVariantList m_params;
@@ -91,6 +102,8 @@ private:
     QList<QVariant> m_keys;    // keyed: every row's key, in order
     std::optional<KeysetReader> m_keyset;
     mutable std::optional<std::pair<qint64, KeysetReader::Key>> m_anchor; // a row found by rowWhere
+    mutable std::optional<QList<KeysetReader::Key>> m_spread; // read at the first estimate
+    mutable QHash<qint64, KeysetReader::Key> m_estimated;     // a far page's first row -> its key
     QSqlRecord m_fields;
     QStringList m_names; // m_fields' names: a cell is painted without copying its field
     qint64 m_count = 0;
