@@ -88,6 +88,12 @@ ArticleSearch::ListQuery ArticleList::orderedQuery() const
 
 void ArticleList::load()
 {
+    // The group order steps from group to group, each step a search of the
+    // filtered articles: that list is keyed whole, as a rarer part's is.
+    if (m_query.alongOrder && m_orderField != QLatin1String("Grupa_Opis")) {
+        setGrowingKeysetQuery(keysetList());
+        return;
+    }
     if (byIndex()) {
         setKeysetQuery(keysetList(), m_query.countSql.isEmpty()
                                          ? std::nullopt

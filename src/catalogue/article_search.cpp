@@ -151,7 +151,9 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
         if (field == QLatin1String("Produkti.Opisanie")) {
             const Db::Condition name = Db::articleName(
                 QStringLiteral("Produkti"), typed, partOfWord ? Db::NameMatch::Contains : Db::NameMatch::Whole);
-            return listOf(listSelect(), fromArticles(), name.sql, name.params);
+            ListQuery q = listOf(listSelect(), fromArticles(), name.sql, name.params);
+            q.alongOrder = name.many;
+            return q;
         }
         return listOf(listSelect(), fromArticles(), QStringLiteral("UPPER(") + field
                       + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'"),

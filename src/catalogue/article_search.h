@@ -50,6 +50,11 @@ struct ListQuery {
     bool node = false;
     bool wholeCatalogue = false;
     QString countSql; // counts the list without reading its rows; empty: its rows are counted
+    // A condition met by many articles (a common part of a name): the list
+    // is read along its order's index with it, a page at a time, its rows
+    // counted as they are read, never all found first (in the group order,
+    // which steps from group to group, it is keyed whole).
+    bool alongOrder = false;
 };
 
 // The Produkti columns a list reads ("Produkti.ID, Produkti.Nomenkl_N, ...").
@@ -65,7 +70,7 @@ ListQuery nodeList(const QString &nodeText);
 
 // The search by a criterion. Nothing (*message = BadCriteria) for the group
 // columns, an unknown criterion, or a number criterion given a text that is
-// not a number.
+// not a number. A part of a name is looked up in the name index (DbError).
 std::optional<ListQuery> search(int criterion, int comparison, const QString &from, const QString &to,
                                 bool partOfWord, QString *message = nullptr);
 

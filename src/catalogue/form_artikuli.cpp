@@ -409,8 +409,13 @@ void TForm_Artikuli::CheckBox_4ast_DumaClick()
 void TForm_Artikuli::Button_artikulClick()
 {
     QString message;
-    const auto query = ArticleSearch::search(m_criterion, ComboBox1->currentIndex(), Edit_Ot->text(),
-                                             Edit_Do->text(), CheckBox_4ast_Duma->isChecked(), &message);
+    std::optional<ArticleSearch::ListQuery> query;
+    try { // a part of a name is looked up in the name index first
+        query = ArticleSearch::search(m_criterion, ComboBox1->currentIndex(), Edit_Ot->text(), Edit_Do->text(),
+                                      CheckBox_4ast_Duma->isChecked(), &message);
+    } catch (const DbError &) {
+        query.reset();
+    }
     if (!query || !runList(*query)) {
         m_list->dropExtraColumn();
         listNode(TreeView1->currentItem());
@@ -535,6 +540,12 @@ void TForm_Artikuli::N_Markiraj_Vsi4kiClick()
 {
     if (m_list->rowCount() == 0)
         return;
+    // A list read as far as the grid went is read to its end: all of it is marked.
+    try {
+        m_list->fetchAll();
+    } catch (const DbError &) {
+        return;
+    }
     setCurrentRow(0);
     DBGrid_Articles->selectAll();
 }

@@ -26,7 +26,8 @@ struct Statement {
     QVariantList params;
 };
 // The statement of one letter: the exact look-up, or (`folded`) the
-// upper-cased comparison of a code ("i" has only the one).
+// upper-cased comparison of a code ("i" has only the one). A name is looked up
+// in the name index first (Db::articleName); throws DbError.
 Statement statement(QChar letter, const QString &text, bool folded = false);
 
 // Names listed at most for a name search.

@@ -7,6 +7,7 @@
 #include "catalogue/article_list.h"
 #include "catalogue/article_search.h"
 #include "catalogue/form_artikuli.h"
+#include "desk/desk_search.h"
 #include "platform/script.h"
 #include "counterparties/counterparty_record.h"
 #include "platform/db/paged_list_model.h"
@@ -172,10 +173,92 @@ private slots:
     }
 };
 
-class PagedList : public QObject
+// The catalogue's roads at a size where reading every row would show: each
+// costs a page, the same work for a catalogue four times as long.
+class CatalogueAtScale : public QObject
 {
     Q_OBJECT
 private slots:
+    // A part found in most names: the search shows its first page, and the
+    // header click after it, without finding every article first (and the
+    // desk's name search its first names); the rows are the whole search's
+    // first rows, the list grows to all of them as the grid reaches its end,
+    // and a catalogue four times as long costs no more work.
+    void aCommonPartOfANameShowsItsFirstPage()
+    {
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        QList<long long> work, deskWork;
+        for (const int size : {4000, 16000}) {
+            // A name in 97 is salt, the others grams.
+            Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n "
+                                       "WHERE i < ?) INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena) "
+                                       "SELECT i, 1, 'Стока ' || CAST((i * 7919) % 100003 AS VARCHAR(10)) || "
+                                       "CASE WHEN i % 97 = 0 THEN ' сол' ELSE ' 500 гр.' END, 1 FROM n"),
+                        {qlonglong(work.isEmpty() ? 1 : 4001), qlonglong(size)});
+            const auto whole = [](const QString &order) {
+                QList<long long> ids;
+                for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Produkti.ID FROM Produkti JOIN Grupi ON Grupi.ID = "
+                                                                   "Produkti.Nomer_Grupa WHERE UPPER(Produkti.Opisanie) "
+                                                                   "LIKE '%ГР.%' ORDER BY ")
+                                                    + order))
+                    ids << r.value(0).toLongLong();
+                return ids;
+            };
+            long long steps = 0, deskSteps = 0;
+            const auto measure = [](long long *into, const std::function<void()> &road) {
+                if (testOnServer())
+                    road();
+                else
+                    *into += stepsOf(road);
+            };
+            ArticleList list;
+            QList<long long> first, byName;
+            std::optional<QList<DeskSearch::Hit>> hits;
+            measure(&steps, [&] {
+                list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("гр."), {}, true));
+                for (int r = 0; r < PagedListModel::PageSize; ++r)
+                    first << list.value(r, QStringLiteral("ID")).toLongLong();
+                list.setOrder(QStringLiteral("Opisanie"), true);
+                for (int r = 0; r < PagedListModel::PageSize; ++r)
+                    byName << list.value(r, QStringLiteral("ID")).toLongLong();
+            });
+            measure(&deskSteps, [&] { hits = DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр.")); });
+            work << steps;
+            deskWork << deskSteps;
+            const QList<long long> all = whole(QStringLiteral("Produkti.ID"));
+            const QList<long long> descending = whole(QStringLiteral("Produkti.Opisanie DESC, Produkti.ID DESC"));
+            QCOMPARE(first, all.mid(0, PagedListModel::PageSize));
+            QCOMPARE(byName, descending.mid(0, PagedListModel::PageSize));
+            QVERIFY(hits);
+            QList<long long> deskIds;
+            for (const DeskSearch::Hit &h : *hits)
+                deskIds << h.id;
+            QCOMPARE(deskIds, whole(QStringLiteral("Produkti.Opisanie, Produkti.ID")).mid(0, DeskSearch::MaxHits));
+
+            // An article far down is returned to; the grid reaching the end reads on to the last.
+            const long long far = descending.at(descending.size() - 300);
+            const int row = list.rowOfArticle(far);
+            QCOMPARE(row, int(descending.size()) - 300);
+            QCOMPARE(list.value(row - 1, QStringLiteral("ID")).toLongLong(), descending.at(row - 1));
+            list.fetchAll();
+            QCOMPARE(list.rowCount(), int(descending.size()));
+            QCOMPARE(list.value(list.rowCount() - 1, QStringLiteral("ID")).toLongLong(), descending.last());
+            QVERIFY(!list.canFetchMore({}));
+
+            // A part found in few names is counted whole at once.
+            ArticleList salt;
+            salt.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("сол"), {}, true));
+            QCOMPARE(salt.rowCount(), size / 97);
+            QVERIFY(!salt.canFetchMore({}));
+        }
+        if (testOnServer())
+            return;
+        QVERIFY2(work.at(1) < work.at(0) * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(work.at(0)).arg(work.at(1))));
+        QVERIFY2(deskWork.at(1) < deskWork.at(0) * 3 / 2,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(deskWork.at(0)).arg(deskWork.at(1))));
+    }
+
     // The scroll bar dragged to the middle of the catalogue by name, and the
     // article returned to after an edit there: the rows shown are the list's
     // own around it, and a catalogue four times as long costs no more work.
@@ -239,7 +322,12 @@ private slots:
         if (!testOnServer())
             QVERIFY2(work.at(1) < work.at(0) * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(work.at(0)).arg(work.at(1))));
     }
+};
 
+class PagedList : public QObject
+{
+    Q_OBJECT
+private slots:
     void readsPagesNotTheTable()
     {
         TestProgram program;
@@ -297,6 +385,7 @@ private slots:
 };
 
 VTEST(ArticleListStatements)
+VTEST(CatalogueAtScale)
 VTEST(PagedList)
 
 #include "test_article_lists.moc"

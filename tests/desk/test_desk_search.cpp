@@ -149,6 +149,7 @@ private Q_SLOTS:
 
     void statementsAndValues()
     {
+        TestProgram program; // a part of a name is looked up in the name index
         struct Case { char letter; QString text; bool folded; bool valid; const char *where; QVariantList values; };
         const Case cases[] = {
             {'a', QStringLiteral("12"), false, true, "WHERE P.ID = ?", {12LL}},
@@ -176,8 +177,8 @@ private Q_SLOTS:
         for (const Case &c : cases) {
             const DeskSearch::Statement s = DeskSearch::statement(QLatin1Char(c.letter), c.text, c.folded);
             QCOMPARE(s.valid, c.valid);
-            if (!c.valid)
-                continue;
+            if (!c.valid || (c.letter == 'i' && testOnServer()))
+                continue; // a server's own index serves the name's LIKE alone
             QVERIFY2(s.sql.contains(QString::fromLatin1(c.where)), qPrintable(s.sql));
             QCOMPARE(s.params, c.values);
         }

@@ -685,6 +685,15 @@ QString Db::upper(const QString &text)
     return text.toUpper();
 }
 
+namespace {
+// The typed text as one phrase of the name index.
+QString ftsPhrase(QString folded)
+{
+    folded.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + folded + QLatin1Char('"');
+}
+} // namespace
+
 Db::Condition Db::codeInAnyCase(const QString &column, const QString &typed)
 {
     // A code already in upper case keeps no copy: it is found by its own index.
@@ -696,21 +705,39 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
     Condition c;
     c.sql = QStringLiteral("UPPER(%1.Opisanie) LIKE UPPER(?) ESCAPE '\\'").arg(article);
     c.params << (match == NameMatch::Contains ? likeContains(typed) : likeEscape(typed));
+    const QString folded = upper(typed);
+    if (match == NameMatch::Contains && folded.toUcs4().size() < 3) {
+        c.many = true; // too short for the index: any order is read with it
+        return c;
+    }
+    // A part found in a good share of the names ("гр." is in all of them):
+    // the index would hand every one over before the first page shows; a
+    // list read along its order's index meets a page of them within a few
+    // rows per hit. Counted up to that share, never further.
+    if (match == NameMatch::Contains) {
+        const qint64 articles = scalar(QStringLiteral("SELECT COALESCE(SUM(Broi), 0) FROM Produkti_Broi")).toLongLong();
+        const qint64 share = qMax<qint64>(ManyNames, articles / 50);
+        const QString found = engine() == Engine::Postgres
+                                  ? QStringLiteral("SELECT 1 AS n FROM Produkti WHERE UPPER(Produkti.Opisanie) LIKE "
+                                                   "UPPER(?) ESCAPE '\\'")
+                                  : QStringLiteral("SELECT 1 AS n FROM Produkti_Ime WHERE Produkti_Ime MATCH ?");
+        const QVariant first = engine() == Engine::Postgres ? c.params.first() : QVariant(ftsPhrase(folded));
+        c.many = scalar(QStringLiteral("SELECT COUNT(*) FROM (%1 LIMIT ?) counted").arg(found), {first, share})
+                     .toLongLong()
+                 >= share;
+    }
     // On a server the trigram index on UPPER(Opisanie) serves this very
     // condition (pg_trgm), and shorter texts too.
-    if (engine() == Engine::Postgres)
+    if (engine() == Engine::Postgres || c.many)
         return c;
     // The index holds every name upper-cased, split into runs of three
     // characters; it folds case one character at a time, so whatever UPPER
     // finds in a name it finds as well. Shorter texts have no run to look up.
-    const QString folded = upper(typed);
     if (folded.toUcs4().size() < 3)
         return c;
-    QString phrase = folded;
-    phrase.replace(QLatin1Char('"'), QLatin1String("\"\""));
     c.sql = QStringLiteral("%1.ID IN (SELECT rowid FROM Produkti_Ime WHERE Produkti_Ime MATCH ?) AND ").arg(article)
             + c.sql;
-    c.params.prepend(QString(QLatin1Char('"') + phrase + QLatin1Char('"')));
+    c.params.prepend(ftsPhrase(folded));
     return c;
 }
 

@@ -161,6 +161,9 @@ QString upper(const QString &text);
 struct Condition {
     QString sql;
     QVariantList params;
+    // Met by so many rows that a list is best read along its order's index
+    // with it, a page at a time, instead of finding every row first.
+    bool many = false;
 };
 
 // A code (barcode, serial, catalogue or card number) equal to the typed text
@@ -173,6 +176,10 @@ Condition codeInAnyCase(const QString &column, const QString &typed);
 // rows `UPPER(name) LIKE UPPER(?) ESCAPE '\'` finds. From three characters on,
 // the name index narrows the rows first, so the search does not read every
 // article. `article` names the Produkti table in the statement (or its alias).
+// A part of a name found in ManyNames names or a fiftieth of the articles,
+// whichever is more (or shorter than three characters), is `many`: the
+// condition then only filters, and a list reads along its order with it.
 enum class NameMatch { Contains, Whole };
+inline constexpr qint64 ManyNames = 1000;
 Condition articleName(const QString &article, const QString &typed, NameMatch match);
 } // namespace Db

@@ -35,7 +35,7 @@ QList<QVariantList> PagedListModel::readByKey(qint64 offset, qint64 limit, QSqlR
         if (d < best.distance)
             best = {key, row, d};
     };
-    if (m_count - offset - limit < best.distance)
+    if (!m_more && m_count - offset - limit < best.distance)
         best = {std::nullopt, m_count, m_count - offset - limit};
     if (fields == nullptr) {
         for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
@@ -50,7 +50,7 @@ QList<QVariantList> PagedListModel::readByKey(qint64 offset, qint64 limit, QSqlR
             consider(it.key(), it.value());
     }
     QList<QVariantList> rows;
-    if (fields == nullptr && best.distance > ExactRows && !spread().isEmpty()) {
+    if (fields == nullptr && !m_more && best.distance > ExactRows && !spread().isEmpty()) {
         // Far from every key known: the page holding the row starts at the
         // spread row nearest its place, and that start is kept, so the rows
         // numbered from it keep their numbers when read again. Near the
@@ -126,6 +126,63 @@ void PagedListModel::setKeysetQuery(const KeysetList &list, std::optional<qint64
     start(reader.sql(), list.params, {}, {}, {}, reader, count ? *count : reader.count());
 }
 
+void PagedListModel::setGrowingKeysetQuery(const KeysetList &list)
+{
+    const KeysetReader reader(list);
+    start(reader.sql(), list.params, {}, {}, {}, reader, PageSize, true);
+}
+
+bool PagedListModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_more;
+}
+
+void PagedListModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || !m_more)
+        return;
+    try {
+        const QVariantList *last = row(int(m_count - 1));
+        if (!last)
+            return;
+        const int before = m_keyset->statementsRun();
+        const qint64 got =
+            m_keyset->read(m_keyset->keyOf(m_fields, *last), true, false, 0, GrowRows).size();
+        m_statements += m_keyset->statementsRun() - before;
+        grow(m_count + got, got == GrowRows);
+    } catch (const DbError &) {
+        // The grid asks again when it next reaches the end.
+    }
+}
+
+void PagedListModel::fetchAll()
+{
+    while (m_more) {
+        const qint64 before = m_count;
+        fetchMore({});
+        if (m_count == before)
+            throw DbError(QStringLiteral("Списъкът не се дочете"));
+    }
+}
+
+void PagedListModel::grow(qint64 count, bool more)
+{
+    // The last page read may be short of the rows now known.
+    const int lastPage = int((m_count - 1) / PageSize);
+    if (m_count > 0 && m_pages.value(lastPage).size() < PageSize) {
+        m_pages.remove(lastPage);
+        m_recent.removeOne(lastPage);
+    }
+    if (count > m_count) {
+        beginInsertRows({}, int(m_count), int(count - 1));
+        m_count = count;
+        m_more = more;
+        endInsertRows();
+    } else {
+        m_more = more;
+    }
+}
+
 int PagedListModel::rowWhere(const QString &condition, const QVariantList &params) const
 {
     if (!m_keyset)
@@ -137,14 +194,17 @@ int PagedListModel::rowWhere(const QString &condition, const QVariantList &param
     if (row < 0) {
         const int before = m_keyset->statementsRun();
         row = m_keyset->rowsBefore(*key, ExactRows);
-        if (row >= ExactRows && spread().isEmpty()) {
-            row = m_keyset->rowsBefore(*key); // no place to estimate from: counted from the first
+        if (row >= ExactRows && (m_more || spread().isEmpty())) {
+            // A growing list, or one with no spread rows: numbered from its first.
+            row = m_keyset->rowsBefore(*key);
         } else if (row >= ExactRows) {
             const qint64 after = m_keyset->rowsAfter(*key, ExactRows);
             row = after < ExactRows ? m_count - 1 - after : estimatedRow(*key);
         }
         m_statements += m_keyset->statementsRun() - before;
     }
+    if (m_more && row >= m_count) // the rows up to it exist: the grid shows them
+        const_cast<PagedListModel *>(this)->grow(row + 1, true);
     if (row < 0 || row >= m_count)
         return -1;
     m_anchor = std::make_pair(row, *key);
@@ -216,13 +276,14 @@ void PagedListModel::setKeyedQuery(const QString &keySql, const QVariantList &pa
 
 void PagedListModel::start(const QString &sql, const QVariantList &params, const QString &rowSql,
                            const QString &keyField, const QList<QVariant> &keys,
-                           const std::optional<KeysetReader> &keyset, qint64 count)
+                           const std::optional<KeysetReader> &keyset, qint64 count, bool growing)
 {
     const QString oldSql = m_sql, oldRowSql = m_rowSql, oldKeyField = m_keyField;
     const QVariantList oldParams = m_params;
     const QList<QVariant> oldKeys = m_keys;
     const std::optional<KeysetReader> oldKeyset = m_keyset;
     const qint64 oldCount = m_count;
+    const bool oldMore = m_more;
     m_sql = sql;
     m_params = params;
     m_rowSql = rowSql;
@@ -230,6 +291,7 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
     m_keys = keys;
     m_keyset = keyset;
     m_count = qMax<qint64>(count, 0);
+    m_more = growing; // read as if the list went on until its first page says
     m_statements = 0;
     QSqlRecord fields;
     QList<QVariantList> first;
@@ -243,7 +305,12 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
         m_keys = oldKeys;
         m_keyset = oldKeyset;
         m_count = oldCount;
+        m_more = oldMore;
         throw;
+    }
+    if (growing) {
+        m_count = first.size();
+        m_more = first.size() == PageSize;
     }
     beginResetModel();
     m_fields = fields;
@@ -275,6 +342,7 @@ void PagedListModel::clear()
     m_fields = QSqlRecord();
     m_names.clear();
     m_count = 0;
+    m_more = false;
     m_pages.clear();
     m_recent.clear();
     endResetModel();
@@ -284,6 +352,7 @@ void PagedListModel::clearRows()
 {
     beginResetModel();
     m_count = 0;
+    m_more = false;
     m_keys.clear();
     m_anchor.reset();
     m_spread.reset();

@@ -47,6 +47,14 @@ public:
     // first; `count`, when given, is the rows' number kept by the caller.
     // Throws DbError.
     void setKeysetQuery(const KeysetList &list, std::optional<qint64> count = std::nullopt);
+    // The same, its rows counted as they are read: the first page, then
+    // GrowRows more each time the grid reaches the last row read (fetchMore),
+    // so a list of a million rows shows its first page at a page's cost.
+    // Throws DbError.
+    void setGrowingKeysetQuery(const KeysetList &list);
+    // Reads to the end of a growing list (every row marked); throws DbError.
+    void fetchAll();
+    static constexpr int GrowRows = 5 * PageSize;
     bool isKeyset() const { return m_keyset.has_value(); }
     // The row of the first listed row that meets `condition` (keyset lists):
     // a row held, or the rows before or after its key counted when fewer
@@ -79,6 +87,8 @@ public:
 
     int statementsRun() const { return m_statements; } // pages read since setQuery
 
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -87,7 +97,9 @@ public:
 
 private:
     void start(const QString &sql, const QVariantList &params, const QString &rowSql, const QString &keyField,
-               const QList<QVariant> &keys, const std::optional<KeysetReader> &keyset, qint64 count);
+               const QList<QVariant> &keys, const std::optional<KeysetReader> &keyset, qint64 count,
+               bool growing = false);
+    void grow(qint64 count, bool more);
     QList<QVariantList> readRows(qint64 offset, qint64 limit, QSqlRecord *fields = nullptr) const;
     QList<QVariantList> readByKey(qint64 offset, qint64 limit, QSqlRecord *fields) const;
     const QVariantList *row(int row) const;
@@ -107,6 +119,7 @@ private:
     QSqlRecord m_fields;
     QStringList m_names; // m_fields' names: a cell is painted without copying its field
     qint64 m_count = 0;
+    bool m_more = false; // a growing list has rows after m_count
     int m_shown = -1;
     QHash<QString, QString> m_titles; // upper-case field -> title
     ColumnRegistry::FieldDecimals m_decimals;
