@@ -59,49 +59,6 @@ QString chooseFile(QWidget *parent)
                              QStringLiteral("Всички файлове (*);;Текстови файлове (*.txt)"), {}, parent);
 }
 
-Statement::Statement(const QSqlDatabase &db, const QString &sql)
-    : m_query(db)
-    , m_sql(sql)
-{
-    if (!m_query.prepare(sql))
-        throw DbError(m_query.lastError(), sql);
-}
-
-void Statement::run(const QVariantList &values)
-{
-    for (int i = 0; i < values.size(); ++i)
-        m_query.bindValue(i, values.at(i));
-    if (!m_query.exec()) {
-        const QSqlError error = m_query.lastError();
-        m_query.finish();
-        throw DbError(error, m_sql);
-    }
-}
-
-void Statement::execute(const QVariantList &values)
-{
-    run(values);
-    m_query.finish();
-}
-
-bool Statement::exists(const QVariantList &values)
-{
-    run(values);
-    const bool found = m_query.next();
-    m_query.finish();
-    return found;
-}
-
-QVariant Statement::value(const QVariantList &values)
-{
-    run(values);
-    QVariant v;
-    if (m_query.next())
-        v = m_query.value(0);
-    m_query.finish();
-    return v;
-}
-
 void Memo::add(const QString &line)
 {
     if (m_lines < MaxMemoLines) {
@@ -201,6 +158,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, QWidget
 Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const QSqlDatabase &db, int chunkMs,
             const Between &between)
 {
+    const Db::BulkWait bulk;
     Outcome out;
     Runner r{handler, memo, {}, 0, 0, {}, {}};
     TaggedFileReader reader(path);

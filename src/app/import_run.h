@@ -1,5 +1,6 @@
 #pragma once
 #include "common/tagged_import.h"
+#include "platform/db/database.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -24,20 +25,8 @@ inline constexpr const char *EscLine = "Натиснете ESC - за изход
 // The file to import, through the open-file dialog; empty when cancelled.
 QString chooseFile(QWidget *parent);
 
-// A statement prepared once for a whole run and executed with bound values;
-// a SELECT is finished at once, so no statement stays open between events.
-class Statement
-{
-public:
-    Statement(const QSqlDatabase &db, const QString &sql);
-    void execute(const QVariantList &values);           // throws DbError
-    bool exists(const QVariantList &values);            // at least one row; throws DbError
-    QVariant value(const QVariantList &values);         // first column of the first row, or invalid
-private:
-    void run(const QVariantList &values);
-    QSqlQuery m_query;
-    QString m_sql;
-};
+// A statement prepared once for a whole run.
+using Statement = Db::Statement;
 
 // Memo lines of a run, kept in memory and handed to the memo after each
 // chunk commits. A record line is numbered: the memo's line count + 1.

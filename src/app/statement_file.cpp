@@ -69,6 +69,7 @@ StatementRun runStatementFile(const StatementFile &file, const QSqlDatabase &db,
                               const std::function<void(const QString &)> &memo,
                               const std::function<void(int done, int total)> &progress)
 {
+    const Db::BulkWait bulk; // one statement may rebuild a table's index
     StatementRun run;
     auto line = [&](const QString &text) {
         if (memo) {

@@ -199,7 +199,7 @@ void DeskEntry::Edit_BarkodExit()
     try {
         hits = DeskSearch::find(prefix(), text);
     } catch (const std::exception &e) {
-        ExceptionLog::write(e);
+        searchFailed(e);
         return;
     }
     if (!hits)
@@ -241,12 +241,19 @@ void DeskEntry::PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits)
     d->c.Edit_Broj->setFocus();
 }
 
+// The typed text stays for the next try.
+void DeskEntry::searchFailed(const std::exception &e)
+{
+    ExceptionLog::write(e);
+    Dialogs::message(QStringLiteral("Търсенето не беше извършено:\n") + QString::fromUtf8(e.what()), d->c.DeskArea);
+}
+
 bool DeskEntry::takeArticle(long long id)
 {
     try {
         m_article = DeskSearch::article(id);
     } catch (const std::exception &e) {
-        ExceptionLog::write(e);
+        searchFailed(e);
         m_article.reset();
     }
     if (!m_article) {

@@ -3,6 +3,7 @@
 
 #include <QObject>
 
+#include <exception>
 #include <functional>
 
 #include <optional>
@@ -61,6 +62,7 @@ private:
     QChar prefix() const;
     void clearFound();
     bool takeArticle(long long id); // loads the row, fills the caption, price and currency
+    void searchFailed(const std::exception &e); // says why, in Bulgarian
     void showArticle(const DeskSearch::Article &a, bool formatted);
     void openRecipes();
     void setSearchLocked(bool locked);

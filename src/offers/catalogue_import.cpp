@@ -360,6 +360,7 @@ void removeStaged(long long supplier)
 Result run(const QString &path, Mode mode, long long supplier, const QString &treePath, const Callbacks &callbacks,
            int chunkMs)
 {
+    const Db::BulkWait bulk; // a catalogue's swap moves every row of it
     Result result;
     std::unique_ptr<Handler> handler;
     try {

@@ -3,6 +3,8 @@
 #include "common/settings.h"
 #include "counterparties/counterparty_list.h"
 #include "counterparties/form_kontrakents.h"
+#include "desk/desk_entry.h"
+#include "desk/desk_state.h"
 #include "desk/form_konsignation.h"
 #include "desk/form_pay_type.h"
 #include "desk/form_vnoski_kredit.h"
@@ -371,6 +373,63 @@ private Q_SLOTS:
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
         QCOMPARE(count("Prodajbi"), 2);
         QCOMPARE(count("Prodajbi_Vremenni"), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 17")).toDouble(), 6.0);
+    }
+
+    // A server that stops answering while its machine still acknowledges
+    // (its session stopped): the look-up and the save give up at the
+    // program's own limit and say so, what was typed stays, nothing is
+    // half-written, and the next action connects again.
+    void aServerThatStopsAnsweringIsToldAndLetGo()
+    {
+        if (!testOnServer())
+            QSKIP("a server's session: a SQLite file has none to stop");
+        TestProgram program;
+        Desk d;
+        PlatformScript::setModalHandler([](QDialog *w) {
+            auto *pay = qobject_cast<TForm_Pay_Type *>(w);
+            if (!pay)
+                return int(QDialog::Rejected);
+            pay->setItemIndex(0);
+            pay->Edit_Dadena_Sum->setText(QStringLiteral("1000"));
+            pay->BitBtn_PriemiClick();
+            return pay->result();
+        });
+        const QString noAnswer = QString::fromUtf8(PostgresEngine::NoAnswerText);
+        const auto told = [] { return PlatformScript::texts(QStringLiteral("message")); };
+        const auto lookUp = [&d] {
+            d.desk->Label_Search_In->setText(QStringLiteral("a."));
+            d.desk->Edit_Barkod->setText(QStringLiteral("17"));
+            d.desk->entry()->Edit_BarkodExit();
+        };
+        Db::setWaitLimitForTests(Db::Wait::Statement, 2000 * slowdown());
+        {
+            StoppedSession stopped;
+            lookUp();
+        }
+        QCOMPARE(told().size(), 1);
+        QVERIFY2(told().value(0).contains(noAnswer), qPrintable(told().value(0)));
+        QCOMPARE(d.desk->Edit_Barkod->text(), QStringLiteral("17"));
+        {
+            StoppedSession stopped(QStringLiteral("Store_Kol"));
+            d.markAll();
+            d.desk->Button_ProdajbaClick();
+            QVERIFY(stopped.stopped());
+        }
+        Db::setWaitLimitForTests(Db::Wait::Statement, 0);
+        QCOMPARE(told().size(), 2);
+        QVERIFY2(told().value(1).startsWith(QStringLiteral("Продажбата не беше извършена:\n") + noAnswer),
+                 qPrintable(told().value(1)));
+        QCOMPARE(count("Prodajbi"), 0);
+        QCOMPARE(count("Prodajbi_Vremenni"), 2);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 17")).toDouble(), 10.0);
+        lookUp();
+        QCOMPARE(told().size(), 2);
+        QCOMPARE(DeskArticleID, 17LL);
+        d.markAll();
+        d.desk->Button_ProdajbaClick();
+        QCOMPARE(told().size(), 2);
+        QCOMPARE(count("Prodajbi"), 2);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 17")).toDouble(), 6.0);
     }
 };

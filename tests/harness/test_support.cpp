@@ -28,7 +28,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 QString sourceSqlFolder()
 {
@@ -671,4 +675,91 @@ int fileMode(const QString &path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+StoppedSession::StoppedSession(const QString &table)
+    : m_table(table)
+{
+    if (Db::engine() != Db::Engine::Postgres)
+        qFatal("a session is stopped on a server only");
+    m_pid = Db::scalar(QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
+    if (!table.isEmpty()) {
+        Db::execute(QStringLiteral("CREATE FUNCTION stop_%1_waits() RETURNS trigger LANGUAGE plpgsql AS "
+                                   "$$BEGIN PERFORM pg_sleep(0.5); RETURN COALESCE(NEW, OLD); END$$")
+                        .arg(table));
+        Db::execute(QStringLiteral("CREATE TRIGGER stop_%1 BEFORE INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                                   "EXECUTE FUNCTION stop_%1_waits()")
+                        .arg(table));
+    }
+    // A keeper process continues the session should this one die first: it
+    // waits for the end of a pipe only this process holds.
+    int ends[2];
+    if (::pipe(ends) != 0)
+        qFatal("no pipe for the keeper");
+    const pid_t keeper = ::fork();
+    if (keeper == 0) {
+        ::close(ends[1]);
+        char c;
+        while (::read(ends[0], &c, 1) < 0 && errno == EINTR) {
+        }
+        ::kill(pid_t(m_pid), SIGCONT);
+        ::_exit(0);
+    }
+    ::close(ends[0]);
+    m_keeper = keeper;
+    m_keeperPipe = ends[1];
+    const qint64 pid = m_pid;
+    auto stopped = m_stopped;
+    auto done = m_done;
+    if (table.isEmpty()) {
+        ::kill(pid_t(pid), SIGSTOP);
+        *stopped = 1;
+    }
+    const ServerAddress server(Db::connection());
+    static int serial = 0;
+    const QString name = QStringLiteral("stopper-%1").arg(++serial);
+    const bool watch = !table.isEmpty();
+    m_thread.reset(QThread::create([=] {
+        if (watch) {
+            {
+                QSqlDatabase db = server.open(name);
+                QSqlQuery q(db);
+                while (!done->tryAcquire(1, 5)) {
+                    if (q.exec(QStringLiteral("SELECT wait_event FROM pg_stat_activity WHERE pid = %1").arg(pid))
+                        && q.next() && q.value(0).toString() == QLatin1String("PgSleep")) {
+                        ::kill(pid_t(pid), SIGSTOP);
+                        *stopped = 1;
+                        break;
+                    }
+                }
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }
+        // A program that never lets go of its wait gets its answer after all.
+        done->tryAcquire(1, 30000 * slowdown());
+        ::kill(pid_t(pid), SIGCONT);
+    }));
+    m_thread->start();
+}
+
+StoppedSession::~StoppedSession()
+{
+    m_done->release(2);
+    m_thread->wait();
+    ::kill(pid_t(m_pid), SIGCONT);
+    ::close(m_keeperPipe);
+    ::waitpid(m_keeper, nullptr, 0);
+    if (m_table.isEmpty())
+        return;
+    const QString name = QStringLiteral("stopper-drop");
+    {
+        QSqlDatabase db = ServerAddress(Db::connection()).open(name);
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("DROP TRIGGER IF EXISTS stop_%1 ON %1").arg(m_table))
+            || !q.exec(QStringLiteral("DROP FUNCTION IF EXISTS stop_%1_waits()").arg(m_table)))
+            qWarning("the stopping trigger stays: %s", qPrintable(q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }

@@ -288,3 +288,28 @@ private:
 };
 // A file's or folder's permission bits (0644), -1 when it is missing.
 int fileMode(const QString &path);
+
+// On the server: the program's own session stopped with SIGSTOP, as a server
+// that stops answering while its machine still acknowledges every packet.
+// With a table, the session is stopped when a row written into it makes it
+// wait a moment in a trigger (so in the middle of a save); without, at once.
+// Only this test's session is stopped, and it is always continued: at
+// destruction, or by itself after a while should the program never let go.
+class StoppedSession
+{
+public:
+    explicit StoppedSession(const QString &table = {});
+    ~StoppedSession();
+    StoppedSession(const StoppedSession &) = delete;
+    StoppedSession &operator=(const StoppedSession &) = delete;
+    bool stopped() const { return m_stopped->loadRelaxed() != 0; }
+
+private:
+    QString m_table;
+    qint64 m_pid = 0;
+    int m_keeper = 0;     // the process that continues the session should this one die
+    int m_keeperPipe = -1;
+    std::shared_ptr<QAtomicInt> m_stopped = std::make_shared<QAtomicInt>(0);
+    std::shared_ptr<QSemaphore> m_done = std::make_shared<QSemaphore>();
+    std::unique_ptr<QThread> m_thread;
+};

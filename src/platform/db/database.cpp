@@ -4,6 +4,7 @@
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/db/server_connection.h"
+#include "platform/db/server_wait.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "platform/file_modes.h"
@@ -29,7 +30,8 @@ DbError::DbError(const QString &message, const QString &sql)
     : std::runtime_error(message.toStdString())
     , m_message(message)
     , m_sql(sql)
-    , m_lost(message.startsWith(QString::fromUtf8(PostgresEngine::LostText)))
+    , m_lost(message.startsWith(QString::fromUtf8(PostgresEngine::LostText))
+             || message.startsWith(QString::fromUtf8(PostgresEngine::NoAnswerText)))
     , m_unknown(message.startsWith(QString::fromUtf8(PostgresEngine::UnknownOutcomeText)))
 {
 }
@@ -38,7 +40,6 @@ DbError::DbError(const QSqlError &error, const QString &sql)
     : DbError(Db::errorText(error), sql)
 {
     m_busy = m_message.startsWith(QString::fromUtf8(Db::BusyText));
-    m_lost = m_message.startsWith(QString::fromUtf8(PostgresEngine::LostText));
 }
 
 namespace {
@@ -126,12 +127,16 @@ void reconnectIfLost(const QSqlDatabase &db, const QString &sql)
         return;
     dropStatements(db.connectionName());
     QString why;
-    if (WriteTransaction::isOpen(db) || !PostgresEngine::reconnect(db, &why))
-        throw DbError(why.isEmpty() ? QString::fromUtf8(PostgresEngine::LostText) : why, sql);
+    if (WriteTransaction::isOpen(db))
+        throw DbError(PostgresEngine::lostText(db), sql);
+    if (!PostgresEngine::reconnect(db, &why))
+        throw DbError(why, sql);
 }
 
-// Runs `run` (which throws DbError); on a server, a lost connection is told as
-// such, and a read outside a write transaction runs once more on a new one.
+// Runs `run` (which throws DbError); on a server, within the limit of its
+// answer, a lost connection is told as such, and a read outside a write
+// transaction runs once more on a new one (not after a server that stopped
+// answering: that one was waited for long enough).
 template <class Run>
 auto onEither(const QString &sql, const QSqlDatabase &db, Run run) -> decltype(run())
 {
@@ -142,15 +147,30 @@ auto onEither(const QString &sql, const QSqlDatabase &db, Run run) -> decltype(r
     if (Db::engine(db) == Db::Engine::Sqlite)
         return run();
     try {
+        ServerWait::Deadline deadline(db);
         return run();
     } catch (const DbError &) {
         if (!PostgresEngine::lost(db))
             throw;
-        if (WriteTransaction::isOpen(db) || !startsWithSelect(sql))
-            throw DbError(QString::fromUtf8(PostgresEngine::LostText), sql);
+        if (WriteTransaction::isOpen(db) || !startsWithSelect(sql) || ServerWait::cut(db))
+            throw DbError(PostgresEngine::lostText(db), sql);
     }
     reconnectIfLost(db, sql);
+    ServerWait::Deadline deadline(db);
     return run();
+}
+
+// A walk of a statement's rows that stopped on an error (a server's rows
+// come one at a time) fails the statement: never a part taken for the whole.
+void walked(QSqlQuery &q, const QString &sql, const QSqlDatabase &db)
+{
+    const QSqlError error = q.lastError();
+    if (error.type() == QSqlError::NoError)
+        return;
+    q.finish();
+    if (Db::engine(db) == Db::Engine::Postgres && PostgresEngine::lost(db))
+        throw DbError(PostgresEngine::lostText(db), sql);
+    throw DbError(error, sql);
 }
 
 // Runs a statement of the cache; throws DbError. On a server a statement
@@ -177,7 +197,9 @@ QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlD
 QSqlQuery prepared(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery q(db);
-    q.setForwardOnly(true);
+    // A server's rows all come with the answer, so the caller's walk never
+    // waits on the server.
+    q.setForwardOnly(Db::engine(db) == Db::Engine::Sqlite);
     if (!q.prepare(sql))
         throw DbError(q.lastError(), sql);
     for (const QVariant &p : params)
@@ -530,11 +552,18 @@ void Db::forgetStatements(const QString &connectionName)
 
 void Db::close(const QString &connectionName)
 {
-    dropStatements(connectionName);
-    if (!QSqlDatabase::contains(connectionName))
+    if (!QSqlDatabase::contains(connectionName)) {
+        dropStatements(connectionName);
         return;
+    }
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        {
+            // A server frees each prepared statement in a round trip of its own.
+            ServerWait::Deadline deadline(db);
+            dropStatements(connectionName);
+        }
+        ServerWait::forget(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
@@ -543,6 +572,11 @@ void Db::close(const QString &connectionName)
 QSqlDatabase Db::connection()
 {
     return QSqlDatabase::database(currentName(), false);
+}
+
+bool Db::inUse(const QSqlDatabase &db)
+{
+    return db.isOpen() || (engine(db) == Engine::Postgres && PostgresEngine::lost(db));
 }
 
 QString Db::currentConnectionName()
@@ -559,7 +593,7 @@ QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDat
 {
     return onEither(sql, db, [&] {
         QSqlQuery q(db);
-        q.setForwardOnly(true);
+        q.setForwardOnly(engine(db) == Engine::Sqlite); // as prepared()
         const bool plain = params.isEmpty() && engine(db) == Engine::Postgres;
         if (plain ? !q.exec(sql) : !(q = prepared(sql, params, db)).exec())
             throw DbError(q.lastError(), sql);
@@ -567,9 +601,70 @@ QSqlQuery Db::exec(const QString &sql, const QVariantList &params, const QSqlDat
     });
 }
 
+Db::Statement::Statement(const QSqlDatabase &db, const QString &sql)
+    : m_db(db)
+    , m_query(db)
+    , m_sql(sql)
+{
+    ServerWait::Deadline deadline(db); // a server prepares in a round trip
+    if (!m_query.prepare(sql))
+        throw DbError(m_query.lastError(), sql);
+}
+
+Db::Statement::~Statement()
+{
+    ServerWait::Deadline deadline(m_db); // a server frees it in a round trip
+    m_query = QSqlQuery();
+}
+
+void Db::Statement::run(const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        m_query.bindValue(i, values.at(i));
+    if (!m_query.exec()) {
+        const QSqlError error = m_query.lastError();
+        m_query.finish();
+        if (engine(m_db) == Engine::Postgres && PostgresEngine::lost(m_db))
+            throw DbError(PostgresEngine::lostText(m_db), m_sql);
+        throw DbError(error, m_sql);
+    }
+}
+
+void Db::Statement::execute(const QVariantList &values)
+{
+    ServerWait::Deadline deadline(m_db);
+    run(values);
+    m_query.finish();
+}
+
+bool Db::Statement::exists(const QVariantList &values)
+{
+    ServerWait::Deadline deadline(m_db);
+    run(values);
+    const bool found = m_query.next();
+    if (!found)
+        walked(m_query, m_sql, m_db);
+    m_query.finish();
+    return found;
+}
+
+QVariant Db::Statement::value(const QVariantList &values)
+{
+    ServerWait::Deadline deadline(m_db);
+    run(values);
+    QVariant v;
+    if (m_query.next())
+        v = m_query.value(0);
+    else
+        walked(m_query, m_sql, m_db);
+    m_query.finish();
+    return v;
+}
+
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
+    ServerWait::Deadline deadline(db);
     QList<QSqlRecord> out;
     const QSqlRecord named = fields(q, sql);
     while (q.next()) {
@@ -578,6 +673,7 @@ QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const
             r.setValue(i, q.value(i));
         out.append(r);
     }
+    walked(q, sql, db);
     q.finish();
     return out;
 }
@@ -586,12 +682,15 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &p
                                        const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
+    ServerWait::Deadline deadline(db);
     std::optional<QSqlRecord> out;
     if (q.next()) {
         QSqlRecord r = fields(q, sql);
         for (int i = 0; i < r.count(); ++i)
             r.setValue(i, q.value(i));
         out = r;
+    } else {
+        walked(q, sql, db);
     }
     q.finish();
     return out;
@@ -600,9 +699,12 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &p
 QVariant Db::scalar(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
+    ServerWait::Deadline deadline(db);
     QVariant out;
     if (q.next())
         out = q.value(0);
+    else
+        walked(q, sql, db);
     q.finish();
     return out;
 }
@@ -619,6 +721,7 @@ qint64 Db::insert(const QString &sql, const QVariantList &params, const QString 
 int Db::execute(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);
+    ServerWait::Deadline deadline(db);
     const int n = q.numRowsAffected();
     q.finish();
     return n;

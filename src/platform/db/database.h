@@ -42,6 +42,35 @@ namespace Db {
 inline constexpr const char *DatabaseFileName = "ventaros.sqlite";
 inline constexpr int BusyTimeoutMs = 10000;
 
+// How long the program waits for a database server's answer, one table for
+// every kind of work. Past its limit a statement's connection is given up
+// (its socket shut down): a server that stopped (its process or its machine
+// frozen) is still acknowledged by its machine's kernel, so keep-alives and
+// the server's own timeouts never end that wait. A statement waits longer
+// than the wait for another workstation's write (BusyTimeoutMs).
+enum class Wait {
+    Statement, // the desk's look-ups and saves, every window
+    Bulk,      // one statement of an upgrade, a new database or an import
+    Connect,   // a new connection, up to the server's first answer
+};
+int waitLimitMs(Wait wait);
+// Tests shorten a limit; 0 gives back the table's.
+void setWaitLimitForTests(Wait wait, int ms);
+// While it lives, the statements of this thread wait as long as Wait::Bulk allows.
+class BulkWait
+{
+public:
+    BulkWait();
+    ~BulkWait();
+    BulkWait(const BulkWait &) = delete;
+    BulkWait &operator=(const BulkWait &) = delete;
+
+private:
+    bool m_was;
+};
+// The limit of the statements the calling thread runs now.
+int statementWaitMs();
+
 enum class Engine { Sqlite, Postgres };
 Engine engine(const QSqlDatabase &db);
 Engine engine(); // of the program's connection
@@ -101,6 +130,9 @@ void forgetStatements(const QString &connectionName);
 
 // The connection the program works on (set by the data module).
 QSqlDatabase connection();
+// The connection is open, or is a server's that broke and is opened again at
+// its next statement.
+bool inUse(const QSqlDatabase &db = connection());
 QString currentConnectionName();
 void setCurrentConnection(const QString &connectionName);
 
@@ -111,6 +143,27 @@ void setCurrentConnection(const QString &connectionName);
 // more on the new connection.
 QSqlQuery exec(const QString &sql, const QVariantList &params = {},
                const QSqlDatabase &db = connection());
+// A statement prepared once for many runs (an import's) and run with bound
+// values; a SELECT is finished at once, so no statement stays open between
+// events. Throws DbError.
+class Statement
+{
+public:
+    Statement(const QSqlDatabase &db, const QString &sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    void execute(const QVariantList &values);
+    bool exists(const QVariantList &values);    // at least one row
+    QVariant value(const QVariantList &values); // first column of the first row, or invalid
+
+private:
+    void run(const QVariantList &values);
+    QSqlDatabase m_db;
+    QSqlQuery m_query;
+    QString m_sql;
+};
+
 // rows, firstRow, scalar and execute finish their statement at once and keep
 // it prepared for the next call on the same connection, until that
 // connection closes or opens again.

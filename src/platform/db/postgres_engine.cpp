@@ -3,6 +3,7 @@
 #include "common/program_folder.h"
 #include "platform/db/database.h"
 #include "platform/db/server_connection.h"
+#include "platform/db/server_wait.h"
 #include "platform/db/work_tables.h"
 
 #include <QCoreApplication>
@@ -66,11 +67,24 @@ QString applicationName()
 void run(const QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery q(db);
-    if (!q.exec(sql)) {
+    bool ok;
+    {
+        ServerWait::Deadline deadline(db);
+        ok = q.exec(sql);
+    }
+    if (!ok) {
         if (PostgresEngine::lost(db))
-            throw DbError(QString::fromUtf8(PostgresEngine::LostText), sql);
+            throw DbError(PostgresEngine::lostText(db), sql);
         throw DbError(q.lastError(), sql);
     }
+}
+
+QString connectOptions()
+{
+    // libpq's own limit on a new connection, whole seconds.
+    return QStringLiteral("connect_timeout=%1;application_name=")
+               .arg(std::max(2, (Db::waitLimitMs(Db::Wait::Connect) + 999) / 1000))
+           + applicationName();
 }
 
 // What every connection gets, at its open and at every reconnect.
@@ -126,7 +140,10 @@ QString presenceProblem(const QSqlDatabase &db)
             run(db, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + PostgresEngine::workSchema());
         run(db, QStringLiteral("COMMIT"));
     } catch (const DbError &) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        if (!PostgresEngine::lost(db)) {
+            ServerWait::Deadline deadline(db);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        }
         throw;
     }
     if (!other)
@@ -180,9 +197,10 @@ bool PostgresEngine::open(const QString &connectionName, const ServerConnection 
     db.setPort(server.port);
     db.setDatabaseName(server.database);
     db.setUserName(server.user);
-    db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=") + applicationName());
+    db.setConnectOptions(connectOptions());
     if (!db.open())
         return fail(connectFailure(db.lastError(), server));
+    ServerWait::forget(db); // a cut of a closed connection at the same address
     try {
         applySession(db);
         const QString folding = foldingProblem(db);
@@ -246,9 +264,15 @@ bool PostgresEngine::lost(const QSqlDatabase &db)
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }
 
+QString PostgresEngine::lostText(const QSqlDatabase &db)
+{
+    return QString::fromUtf8(ServerWait::cut(db) ? NoAnswerText : LostText);
+}
+
 bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
 {
     Db::forgetStatements(db.connectionName());
+    ServerWait::forget(db);
     db.close();
     if (!db.open()) {
         if (error)
@@ -256,6 +280,7 @@ bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
                      + QLatin1Char(')');
         return false;
     }
+    ServerWait::forget(db);
     try {
         applySession(db);
     } catch (const DbError &e) {
@@ -272,12 +297,13 @@ qint64 PostgresEngine::beginWrite(const QSqlDatabase &db)
     run(db, QStringLiteral("BEGIN"));
     const QString lock = QStringLiteral("SELECT pg_advisory_xact_lock(%1), txid_current()").arg(WriteLockKey);
     QSqlQuery q(db);
+    ServerWait::Deadline deadline(db);
     if (!q.exec(lock) || !q.next()) {
         const bool broke = lost(db);
         const QSqlError error = q.lastError();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         if (broke)
-            throw DbError(QString::fromUtf8(LostText), lock);
+            throw DbError(lostText(db), lock);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         throw DbError(error, lock);
     }
     return q.value(1).toLongLong();
@@ -287,7 +313,12 @@ void PostgresEngine::commitWrite(QSqlDatabase db, qint64 txid)
 {
     {
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("COMMIT"))) {
+        bool ok;
+        {
+            ServerWait::Deadline deadline(db);
+            ok = q.exec(QStringLiteral("COMMIT"));
+        }
+        if (!ok) {
             if (!lost(db))
                 throw DbError(q.lastError(), QStringLiteral("COMMIT"));
         } else {
@@ -297,6 +328,8 @@ void PostgresEngine::commitWrite(QSqlDatabase db, qint64 txid)
                 return;
         }
     }
+    // Not saved, said as the connection was lost: the server stopped answering, or it broke.
+    const QString notSaved = lostText(db);
     // The COMMIT may have reached the server before the connection broke: it
     // alone knows whether the transaction is durable. Saying "nothing saved"
     // of a sale that was saved would have it sold twice.
@@ -306,10 +339,13 @@ void PostgresEngine::commitWrite(QSqlDatabase db, qint64 txid)
         if (lost(db) && !reconnect(db, nullptr))
             throw DbError(QString::fromUtf8(UnknownOutcomeText), ask);
         QSqlQuery q(db);
-        q.prepare(ask);
-        q.addBindValue(txid);
-        if (!q.exec() || !q.next())
-            throw DbError(QString::fromUtf8(lost(db) ? UnknownOutcomeText : LostText), ask);
+        {
+            ServerWait::Deadline deadline(db);
+            q.prepare(ask);
+            q.addBindValue(txid);
+            if (!q.exec() || !q.next())
+                throw DbError(QString::fromUtf8(lost(db) ? UnknownOutcomeText : LostText), ask);
+        }
         status = q.value(0).toString();
         // The ended session may still be finishing its commit or its abort.
         if (status != QLatin1String("in progress"))
@@ -320,7 +356,7 @@ void PostgresEngine::commitWrite(QSqlDatabase db, qint64 txid)
         return;
     if (status == QLatin1String("in progress"))
         throw DbError(QString::fromUtf8(UnknownOutcomeText), ask);
-    throw DbError(QString::fromUtf8(LostText), QStringLiteral("COMMIT"));
+    throw DbError(notSaved, QStringLiteral("COMMIT"));
 }
 
 void PostgresEngine::setAfterCommitHookForTests(std::function<void(const QSqlDatabase &)> hook)

@@ -32,6 +32,12 @@ inline constexpr const char *LostText = "Връзката със сървъра 
                                         "операция не беше записано; програмата ще се свърже отново при "
                                         "следващото действие.";
 
+// A statement waited for the server's answer past its limit (Db::Wait) and
+// its connection was given up.
+inline constexpr const char *NoAnswerText = "Сървърът на базата данни не отговаря и връзката с него беше прекъсната. "
+                                            "Нищо от започнатата операция не беше записано; програмата ще се "
+                                            "свърже отново при следващото действие.";
+
 // The COMMIT was sent and the connection broke before its reply, and the
 // server could not be asked afterwards: the operation may be saved.
 inline constexpr const char *UnknownOutcomeText = "Връзката със сървъра на базата данни прекъсна в момента на "
@@ -41,6 +47,8 @@ inline constexpr const char *UnknownOutcomeText = "Връзката със съ�
 // The connection broke (server stopped, connection cut): the open transaction
 // is gone with it.
 bool lost(const QSqlDatabase &db);
+// LostText, or NoAnswerText when the connection was given up for its wait.
+QString lostText(const QSqlDatabase &db);
 // Opens a broken connection again with the settings of the open routine.
 bool reconnect(QSqlDatabase db, QString *error);
 

@@ -2,6 +2,7 @@
 
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/server_wait.h"
 #include "platform/db/sqlite_engine.h"
 
 #include <QHash>
@@ -35,7 +36,8 @@ WriteTransaction::WriteTransaction(const QSqlDatabase &db)
         try {
             m_serverTx = PostgresEngine::beginWrite(m_db);
         } catch (const DbError &) {
-            if (!PostgresEngine::lost(m_db))
+            // A server that did not answer was waited for long enough.
+            if (!PostgresEngine::lost(m_db) || ServerWait::cut(m_db))
                 throw;
             if (!PostgresEngine::reconnect(m_db, &why))
                 throw DbError(why, QStringLiteral("BEGIN"));

@@ -15,6 +15,7 @@
 // protocol, which takes one statement only.
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/server_wait.h"
 #include "platform/db/typed_query.h"
 
 #include <QJsonArray>
@@ -25,6 +26,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -207,6 +209,7 @@ public:
         if (m_cancel)
             PQfreeCancel(m_cancel);
         const QString name = m_db.connectionName();
+        ServerWait::forget(m_conn);
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
@@ -263,6 +266,9 @@ public:
             PQcancel(m_cancel, error, sizeof error);
             m_idle.wait_for(lock, std::chrono::milliseconds(50), [this] { return !m_running; });
         }
+        // A server that takes no cancel (stopped) is not waited for.
+        if (m_running)
+            ServerWait::giveUp(m_conn);
     }
 
 private:
@@ -287,7 +293,14 @@ private:
             m_running = true;
         }
         const QByteArray text = sql.toUtf8();
-        answer->result = PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+        {
+            // The server's own limit ends the statement at the deadline; one
+            // that does not answer at all is given up a while after it.
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+            ServerWait::Deadline deadline(m_conn, int(std::clamp<qint64>(left, 0, 24 * 3600 * 1000))
+                                                      + Db::waitLimitMs(Db::Wait::Statement));
+            answer->result = PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+        }
         {
             std::lock_guard lock(m_mutex);
             m_running = false;
@@ -334,8 +347,10 @@ private:
 
     void finish()
     {
-        if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+        if (PQtransactionStatus(m_conn) != PQTRANS_IDLE) {
+            ServerWait::Deadline deadline(m_conn, Db::waitLimitMs(Db::Wait::Statement));
             PQclear(PQexec(m_conn, "ROLLBACK"));
+        }
     }
 
     QString check(const QString &sql, QString *statement)
@@ -590,6 +605,7 @@ std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabas
     // A read waits for another session's lock (a change of the schema) as
     // long as the program's reads do; nothing runs outside a READ ONLY
     // transaction.
+    ServerWait::Deadline deadline(handle(clone), Db::waitLimitMs(Db::Wait::Statement));
     PQclear(PQexec(handle(clone), QStringLiteral("SET lock_timeout = %1; SET default_transaction_read_only = on; "
                                                  "SET client_min_messages = warning")
                                       .arg(Db::BusyTimeoutMs)
