@@ -19,6 +19,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -27,6 +28,7 @@
 
 namespace {
 constexpr int kRetryMs = 3000;
+constexpr int kMaxRetryMs = 30000;
 
 QString targetKey(int department)
 {
@@ -110,6 +112,8 @@ void DeviceFileWriter::resetForTest()
     m_stepHook = {};
     m_show = {};
     m_timer->stop();
+    m_timer->setInterval(kRetryMs);
+    m_unreachable = 0;
 }
 
 int DeviceFileWriter::flush()
@@ -122,8 +126,11 @@ int DeviceFileWriter::flush()
         return -1;
     m_flushing = true;
     int remaining = 0;
+    bool unreachable = false;
     try {
-        if (!Db::connection().isOpen() || !Db::tableExists(QStringLiteral("Pending_Files"))) {
+        // A server connection that broke is tried again (the look-up below
+        // connects): the queue waits on the server, not on the next sale.
+        if (!Db::inUse() || !Db::tableExists(QStringLiteral("Pending_Files"))) {
             m_flushing = false;
             return 0;
         }
@@ -158,11 +165,21 @@ int DeviceFileWriter::flush()
     } catch (const Stopped &) {
         m_flushing = false;
         throw;
+    } catch (const DbError &e) {
+        // A server that cannot be reached is tried again on the timer, unlogged.
+        unreachable = e.lost();
+        if (!unreachable)
+            ExceptionLog::write(QStringLiteral("DeviceFileWriter"), e.message());
+        ++remaining;
     } catch (const std::exception &e) {
         ExceptionLog::write(QStringLiteral("DeviceFileWriter"), QString::fromUtf8(e.what()));
         ++remaining;
     }
     m_flushing = false;
+    // Each try at an unreachable server may wait for its connection: the
+    // tries come less often while it stays away.
+    m_unreachable = unreachable ? m_unreachable + 1 : 0;
+    m_timer->setInterval(std::min(kRetryMs << std::clamp(m_unreachable - 1, 0, 4), kMaxRetryMs));
     // Told after the walk, so no question runs inside it; the retry waits
     // while the message is open.
     const QStringList messages = std::exchange(m_messages, {});

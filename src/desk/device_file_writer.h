@@ -98,6 +98,7 @@ private:
     int m_receiptCounter = 1;
     bool m_flushing = false;
     bool m_recover = false;
+    int m_unreachable = 0; // walks in a row that found the server unreachable
     QMetaObject::Connection m_watch; // to the module watched, one at a time
     bool m_showing = false; // its message is open: no walk meanwhile
     bool m_missed = false;  // a walk was asked for while it was open
