@@ -130,6 +130,15 @@ public:
         admin(QStringLiteral("SELECT version()"), &v);
         return v.section(QLatin1Char(' '), 0, 1);
     }
+    // What the server's column ran with: a durable cluster has all three on.
+    QString durability()
+    {
+        QString v;
+        admin(QStringLiteral("SELECT string_agg(name || '=' || setting, ', ' ORDER BY name) FROM pg_settings "
+                             "WHERE name IN ('fsync', 'synchronous_commit', 'full_page_writes')"),
+              &v);
+        return v;
+    }
 
 private:
     void admin(const QString &sql, QString *first = nullptr)
@@ -169,8 +178,8 @@ int runOnce(const QString &self)
         QDir().mkpath(ProgramFolder::defaultDatabaseFolder());
         if (!server->connection().write(ProgramFolder::defaultDatabaseFolder()))
             fail(QStringLiteral("the connection file was not written"));
-        std::printf("База данни: PostgreSQL %s, %s\n", qPrintable(server->version()),
-                    qPrintable(server->connection().describe()));
+        std::printf("База данни: PostgreSQL %s, %s (%s)\n", qPrintable(server->version()),
+                    qPrintable(server->connection().describe()), qPrintable(server->durability()));
     }
     PlatformScript::activate(); // the first start's questions answered, as a user would
     {

@@ -141,6 +141,7 @@ void deliveryRoad()
 // 10 new groups, chosen and run as from the menu.
 void articleImportRoad(const QString &home)
 {
+    const Db::BulkWait bulk; // its reset deletes 100 000 articles: on a server longer than a window's wait
     const QString path = QDir(home).filePath(QStringLiteral("import.txt"));
     {
         QByteArray text;
@@ -202,6 +203,7 @@ void articleImportRoad(const QString &home)
 // and both progress bars; a 100 ms timer keeps running while it is read.
 void catalogueImportRoad(const QString &home)
 {
+    const Db::BulkWait bulk; // as the article import's
     constexpr int groups = 200;
     const QString path = QDir(home).filePath(QStringLiteral("catalogue.txt"));
     {

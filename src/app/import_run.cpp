@@ -95,6 +95,12 @@ QStringList skippedSummary(const QList<SkipReason> &reasons)
     return out;
 }
 
+Db::BatchInsert &Handler::batchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
+{
+    m_batches.push_back(std::make_unique<Db::BatchInsert>(db, table, columns));
+    return *m_batches.back();
+}
+
 struct Runner {
     Handler &handler;
     StatisticsMemo *widget;
@@ -115,6 +121,16 @@ struct Runner {
         if (it->firstLines.size() < SkipReason::NamedLines)
             it->firstLines << line;
     }
+    void rowByRow(bool on)
+    {
+        for (const auto &b : handler.m_batches)
+            b->setRowByRow(on);
+    }
+    void sendRows()
+    {
+        for (const auto &b : handler.m_batches)
+            b->flush();
+    }
     void keepChunk()
     {
         if (widget && !memo.m_pending.isEmpty())
@@ -127,6 +143,8 @@ struct Runner {
     }
     void dropChunk()
     {
+        for (const auto &b : handler.m_batches)
+            b->drop();
         memo.m_pending.clear();
         memo.m_lines = memo.m_savedLines;
         memo.m_hidden = memo.m_savedHidden;
@@ -174,60 +192,100 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
     while (more && failure.isEmpty()) {
         QElapsedTimer clock;
         clock.start();
+        QList<TaggedFileReader::Line> read; // the chunk's lines, to run again record by record
+        bool exact = false;
+        bool refused = false;
         try {
-            WriteTransaction chunk(db);
-            for (int n = 0;; ++n) {
-                if (n > 0 && clock.elapsed() >= chunkMs)
-                    break;
-                TaggedFileReader::Line line;
-                if (!reader.next(&line)) {
-                    more = false;
-                    break;
-                }
-                if (line.tooLong) {
-                    r.skip(line.number, QStringLiteral("редът е по-дълъг от 1 MiB"));
-                    continue;
-                }
-                const TaggedLine parsed = GET_IMPORTED_DATA(line.text);
-                if (parsed.bracketOpen) {
-                    r.skip(line.number, QStringLiteral("незатворена скоба \"[\""));
-                    continue;
-                }
-                if (parsed.isEmpty())
-                    continue;
+            for (;;) {
+                WriteTransaction chunk(db);
+                r.rowByRow(exact);
+                bool batchFailed = false;
                 try {
-                    WriteTransaction record(db);
-                    const QString reason = handler.process(parsed, r.memo);
-                    if (reason.isEmpty()) {
-                        record.commit();
-                    } else {
-                        record.rollback();
-                        r.skip(line.number, reason);
+                    for (int n = 0;; ++n) {
+                        TaggedFileReader::Line line;
+                        if (exact) {
+                            if (n >= read.size())
+                                break;
+                            line = read.at(n);
+                        } else {
+                            if (n > 0 && clock.elapsed() >= chunkMs)
+                                break;
+                            if (!reader.next(&line)) {
+                                more = false;
+                                break;
+                            }
+                            read.append(line);
+                        }
+                        if (line.tooLong) {
+                            r.skip(line.number, QStringLiteral("редът е по-дълъг от 1 MiB"));
+                            continue;
+                        }
+                        const TaggedLine parsed = GET_IMPORTED_DATA(line.text);
+                        if (parsed.bracketOpen) {
+                            r.skip(line.number, QStringLiteral("незатворена скоба \"[\""));
+                            continue;
+                        }
+                        if (parsed.isEmpty())
+                            continue;
+                        if (!exact) {
+                            // A skipped line has written nothing: no savepoint is needed.
+                            const QString reason = handler.process(parsed, r.memo);
+                            if (!reason.isEmpty())
+                                r.skip(line.number, reason);
+                            continue;
+                        }
+                        try {
+                            WriteTransaction record(db);
+                            const QString reason = handler.process(parsed, r.memo);
+                            if (reason.isEmpty()) {
+                                record.commit();
+                            } else {
+                                record.rollback();
+                                r.skip(line.number, reason);
+                            }
+                        } catch (const DbError &e) {
+                            handler.recordFailed();
+                            ExceptionLog::write(e);
+                            // One memo line: the engine's text follows the Bulgarian one.
+                            failure = QStringLiteral("ГРЕШКА на ред %1: %2")
+                                          .arg(line.number)
+                                          .arg(e.message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                            break;
+                        }
                     }
+                    if (!exact)
+                        r.sendRows();
                 } catch (const DbError &e) {
-                    handler.recordFailed();
+                    if (exact)
+                        throw;
                     ExceptionLog::write(e);
-                    // One memo line: the engine's text follows the Bulgarian one.
-                    failure = QStringLiteral("ГРЕШКА на ред %1: %2")
-                                  .arg(line.number)
-                                  .arg(e.message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                    batchFailed = true;
+                }
+                if (batchFailed) {
+                    // Which line failed is not known: the chunk again, record by record.
+                    chunk.rollback();
+                    r.dropChunk();
+                    handler.chunkEnded(false);
+                    exact = true;
+                    continue;
+                }
+                if (reader.failed() && failure.isEmpty())
+                    failure = QStringLiteral("ГРЕШКА при четене на файла: ") + reader.errorText();
+                const QString refusal = handler.beforeCommit();
+                if (!refusal.isEmpty()) {
+                    chunk.rollback();
+                    r.dropChunk();
+                    handler.chunkEnded(false);
+                    out.error = refusal;
+                    failure = QStringLiteral("ГРЕШКА: ") + refusal;
+                    refused = true;
                     break;
                 }
-            }
-            if (reader.failed() && failure.isEmpty())
-                failure = QStringLiteral("ГРЕШКА при четене на файла: ") + reader.errorText();
-            const QString refusal = handler.beforeCommit();
-            if (!refusal.isEmpty()) {
-                chunk.rollback();
-                r.dropChunk();
-                handler.chunkEnded(false);
-                out.error = refusal;
-                failure = QStringLiteral("ГРЕШКА: ") + refusal;
+                chunk.commit();
+                handler.chunkEnded(true);
+                r.keepChunk();
                 break;
             }
-            chunk.commit();
-            handler.chunkEnded(true);
-            r.keepChunk();
         } catch (const DbError &e) {
             // The chunk could not begin or commit: none of it was written.
             ExceptionLog::write(e);
@@ -237,6 +295,8 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
             failure = QStringLiteral("ГРЕШКА: ") + out.error;
             break;
         }
+        if (refused)
+            break;
         // Only here, with no transaction open, may the indicator move and events run.
         if (between && !between(reader.bytesRead(), reader.size()) && more && failure.isEmpty()) {
             out.stopped = true;

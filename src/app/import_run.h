@@ -1,5 +1,6 @@
 #pragma once
 #include "common/tagged_import.h"
+#include "platform/db/batch_insert.h"
 #include "platform/db/database.h"
 
 #include <QSqlDatabase>
@@ -10,14 +11,19 @@
 #include <QMap>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QWidget;
 class StatisticsMemo;
 
 // The common frame of the tagged-text imports: the file is chosen, read line
-// by line and written in short chunks, one write transaction each, with every
-// record in a savepoint of its own. Events run only between chunks, when a
-// modal indicator over the bytes read moves; there is no cancel.
+// by line and written in short chunks, one write transaction each. A chunk's
+// inserts go many rows at a time; should the chunk fail, it is run again with
+// every record in a savepoint of its own and every row sent at once, so the
+// records before the failing line are written and the memo names that line.
+// Events run only between chunks, when a modal indicator over the bytes read
+// moves; there is no cancel.
 namespace ImportRun {
 inline constexpr int MaxMemoLines = 200000;
 inline constexpr const char *EscLine = "Натиснете ESC - за изход от Статистиката";
@@ -66,6 +72,15 @@ public:
     virtual void chunkEnded(bool committed) { Q_UNUSED(committed); }
     // The lines between the records and "Пропуснати" (the empty line first).
     virtual QStringList summary() const = 0;
+
+protected:
+    // An INSERT whose rows the run sends many at a time, before the chunk
+    // commits; a read of the rows still waiting must flush() it first.
+    Db::BatchInsert &batchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns);
+
+private:
+    friend struct Runner;
+    std::vector<std::unique_ptr<Db::BatchInsert>> m_batches;
 };
 
 // The skipped lines of one reason: how many, and the numbers of the first.

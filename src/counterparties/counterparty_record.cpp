@@ -21,12 +21,42 @@ QString CounterpartyRecord::discountRefusal()
                           "(отрицателно число е надбавка).");
 }
 
+QStringList CounterpartyRecord::companyColumns()
+{
+    return QStringLiteral("ID Ime_Firma Grad Adres_Firma EIK Dan_N Telefon Banka_Ime Banka_Kod Banka_Smetka T_O Zabel "
+                          "ID_Mol Nomer_Grupa")
+        .split(QLatin1Char(' '));
+}
+
+QVariantList CounterpartyRecord::companyValues(const CounterpartyFields &f, const CounterpartyKeys &keys,
+                                               long long group)
+{
+    return {keys.id,   f.Ime_Firma,    f.Grad, f.Adres_Firma, f.EIK,      f.Dan_N, f.Telefon, f.Banka_Ime,
+            f.Banka_Kod, f.Banka_Smetka, f.T_O,  f.Zabel,       keys.idMol, group};
+}
+
+QStringList CounterpartyRecord::personColumns()
+{
+    return QStringLiteral("ID Ime_Klient Grad Adres_Klient Telefon_Klient EGN").split(QLatin1Char(' '));
+}
+
+QVariantList CounterpartyRecord::personValues(const CounterpartyFields &f, long long idMol)
+{
+    return {idMol, f.Ime_Klient, f.Grad_Klient, f.Adres_Klient, f.Telefon_Klient, f.EGN};
+}
+
 namespace {
+QString insertInto(const QString &table, const QStringList &columns)
+{
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(table, columns.join(QStringLiteral(", ")),
+             QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+}
+
 void insertPerson(long long idMol, const CounterpartyFields &f)
 {
-    Db::execute(QStringLiteral("INSERT INTO Klienti (ID, Ime_Klient, Grad, Adres_Klient, Telefon_Klient, EGN) "
-                               "VALUES (?, ?, ?, ?, ?, ?)"),
-                {idMol, f.Ime_Klient, f.Grad_Klient, f.Adres_Klient, f.Telefon_Klient, f.EGN});
+    Db::execute(insertInto(QStringLiteral("Klienti"), CounterpartyRecord::personColumns()),
+                CounterpartyRecord::personValues(f, idMol));
 }
 } // namespace
 
@@ -36,11 +66,7 @@ CounterpartyKeys CounterpartyRecord::insertPair(const CounterpartyFields &f, lon
     CounterpartyKeys keys;
     keys.idMol = NextNumber::next(QStringLiteral("Klienti"), QStringLiteral("ID"));
     keys.id = NextNumber::next(QStringLiteral("Firmi"), QStringLiteral("ID"));
-    Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, Grad, Adres_Firma, EIK, Dan_N, Telefon, "
-                               "Banka_Ime, Banka_Kod, Banka_Smetka, T_O, Zabel, ID_Mol, Nomer_Grupa) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {keys.id, f.Ime_Firma, f.Grad, f.Adres_Firma, f.EIK, f.Dan_N, f.Telefon, f.Banka_Ime,
-                 f.Banka_Kod, f.Banka_Smetka, f.T_O, f.Zabel, keys.idMol, group});
+    Db::execute(insertInto(QStringLiteral("Firmi"), companyColumns()), companyValues(f, keys, group));
     insertPerson(keys.idMol, f);
     transaction.commit();
     return keys;

@@ -1,4 +1,6 @@
 #pragma once
+#include <QStringList>
+#include <QVariantList>
 #include <QString>
 
 #include <optional>
@@ -44,6 +46,12 @@ QString discountRefusal();
 // caller's, when one is open): the company row first, then its person. Both
 // rows or neither. Throws DbError.
 CounterpartyKeys insertPair(const CounterpartyFields &fields, long long group);
+// The pair's two rows for a writer of many pairs, which numbers them itself:
+// the company's columns and values, then the person's.
+QStringList companyColumns();
+QVariantList companyValues(const CounterpartyFields &fields, const CounterpartyKeys &keys, long long group);
+QStringList personColumns();
+QVariantList personValues(const CounterpartyFields &fields, long long idMol);
 
 // Changes both rows of a stored counterparty in one transaction; ID, ID_Mol
 // and Nomer_Grupa stay as they are. A company row that no longer exists is an

@@ -121,9 +121,11 @@ public:
             db, QStringLiteral("INSERT INTO Firm_CL (ID, Opisanie, Link, Dop_1, Dop_2) VALUES (?, ?, ?, ?, ?)"));
         m_insertGroup =
             std::make_unique<Statement>(db, QStringLiteral("INSERT INTO Grupi_CL (ID, Opisanie, ID_F) VALUES (?, ?, ?)"));
-        m_insertArticle = std::make_unique<Statement>(
-            db, QStringLiteral("INSERT INTO Art_CL (ID, Opisanie, Cena_1, Cena_2, Cena_3, Valuta, Status, ID_G, ID_F, "
-                               "Kat_N) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        m_insertArticle = &batchInsert(db, QStringLiteral("Art_CL"),
+                                       {QStringLiteral("ID"), QStringLiteral("Opisanie"), QStringLiteral("Cena_1"),
+                                        QStringLiteral("Cena_2"), QStringLiteral("Cena_3"), QStringLiteral("Valuta"),
+                                        QStringLiteral("Status"), QStringLiteral("ID_G"), QStringLiteral("ID_F"),
+                                        QStringLiteral("Kat_N")});
         if (mode == Mode::Update)
             m_state.firm = -supplier; // staged under the negated number
         m_committed = m_state;
@@ -259,7 +261,7 @@ private:
     {
         readNumbers();
         const long long id = m_nextArticle;
-        m_insertArticle->execute({id, line.name, line.price[0], line.price[1], line.price[2], line.currency,
+        m_insertArticle->add({id, line.name, line.price[0], line.price[1], line.price[2], line.currency,
                                   line.status, m_state.group, m_state.firm, line.catalogueNumber});
         ++m_nextArticle;
         ++m_state.counts.articles;
@@ -294,7 +296,8 @@ private:
 
     Mode m_mode;
     QString m_treePath;
-    std::unique_ptr<ImportRun::Statement> m_insertSupplier, m_insertGroup, m_insertArticle;
+    std::unique_ptr<ImportRun::Statement> m_insertSupplier, m_insertGroup;
+    Db::BatchInsert *m_insertArticle; // its rows read by nobody before the chunk commits
     State m_state, m_committed, m_lineStart;
     bool m_numbersRead = false;
     long long m_nextFirm = 0;

@@ -7,6 +7,11 @@
 #
 #   pg_server.sh start FOLDER   makes and starts it; FOLDER/env holds the
 #                               variables the tests read (source it)
+#   pg_server.sh start FOLDER --durable
+#                               the same with fsync, synchronous_commit and
+#                               full_page_writes on, as a shop's server runs
+#                               (the benchmark's server column; the tests run
+#                               faster without)
 #   pg_server.sh stop FOLDER    stops it (the folder stays; remove it after)
 #
 # Run as root, the server runs as the system user "ventaros-pg", made when
@@ -15,7 +20,9 @@ set -euo pipefail
 
 cmd="${1:-}"
 folder="${2:-}"
-[ -n "$cmd" ] && [ -n "$folder" ] || { echo "usage: $0 start|stop FOLDER" >&2; exit 2; }
+durable="${3:-}"
+[ -n "$cmd" ] && [ -n "$folder" ] && { [ -z "$durable" ] || [ "$durable" = --durable ]; } \
+  || { echo "usage: $0 start|stop FOLDER [--durable]" >&2; exit 2; }
 
 bin="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)"
 [ -x "$bin/initdb" ] || { echo "$0: the postgresql server package is not installed" >&2; exit 1; }
@@ -60,11 +67,13 @@ listen_addresses = '127.0.0.1'
 unix_socket_directories = '$folder/run'
 max_connections = 300
 shared_buffers = 64MB
-fsync = off
-synchronous_commit = off
-full_page_writes = off
 log_min_messages = warning
 EOF
+    if [ -n "$durable" ]; then
+      printf 'fsync = on\nsynchronous_commit = on\nfull_page_writes = on\n' >>"$data/postgresql.conf"
+    else
+      printf 'fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n' >>"$data/postgresql.conf"
+    fi
     started=""
     for try in 1 2 3 4 5 6 7 8; do
       port=$(( 20000 + (RANDOM * 32768 + RANDOM) % 40000 ))
@@ -100,7 +109,7 @@ EOF
     as_server "$bin/pg_ctl" -D "$data" -m fast -w -t 60 stop >/dev/null 2>&1 || true
     ;;
   *)
-    echo "usage: $0 start|stop FOLDER" >&2
+    echo "usage: $0 start|stop FOLDER [--durable]" >&2
     exit 2
     ;;
 esac

@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 #include <QSqlField>
 #include <QSqlRecord>
 
@@ -22,6 +24,13 @@ int traced(unsigned, void *context, void *statement, void *)
     const char *sql = sqlite3_sql(static_cast<sqlite3_stmt *>(statement));
     if (sql)
         static_cast<QStringList *>(context)->append(QString::fromUtf8(sql));
+    return 0;
+}
+int ran(unsigned, void *context, void *, void *text)
+{
+    // A trigger's statements come as comments: the statement that fired them is counted.
+    if (!text || std::strncmp(static_cast<const char *>(text), "--", 2) != 0)
+        ++*static_cast<int *>(context);
     return 0;
 }
 int counted(unsigned, void *context, void *statement, void *)
@@ -45,6 +54,17 @@ long long stepsOf(const std::function<void()> &road)
     road();
     sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
     return steps;
+}
+
+int runsOf(const std::function<void()> &road)
+{
+    if (Db::engine() != Db::Engine::Sqlite)
+        qFatal("the statements of a road are counted on SQLite only");
+    int runs = 0;
+    sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, ran, &runs);
+    road();
+    sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+    return runs;
 }
 
 QStringList statementsOf(const std::function<void()> &road)

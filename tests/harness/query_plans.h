@@ -7,6 +7,9 @@
 
 // The statements a road runs on the program's connection, each once (SQLite only).
 QStringList statementsOf(const std::function<void()> &road);
+// How many statements a road runs on the program's connection, every run
+// counted (SQLite only).
+int runsOf(const std::function<void()> &road);
 // The work a road's statements do on the program's connection: SQLite's
 // virtual-machine steps of every statement it runs (SQLite only). A count of
 // work, not a time: the same on any machine and under any load.

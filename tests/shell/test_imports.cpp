@@ -9,6 +9,8 @@
 #include "common/settings.h"
 #include "common/tree_file.h"
 #include "desk/desk_search.h"
+#include "offers/catalogue_import.h"
+#include "offers/supplier_catalogue.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/script.h"
@@ -279,6 +281,58 @@ private slots:
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Grupi WHERE Opisanie = 'Нова група'")), 0LL);
         QVERIFY(!treeTexts(program).join('\n').contains(QStringLiteral("Нова група")));
         QCOMPARE(treeTexts(program).size(), 3); // root, "Група 1", "Стари"
+    }
+
+    // Rows go many at a time (on a server each statement is a round trip):
+    // an import runs a few statements a batch beside its look-ups, not
+    // several a line; a row still waiting in a batch is found by a later
+    // line of the same key.
+    void rowsGoInBatches_data()
+    {
+        QTest::addColumn<int>("road");
+        QTest::addColumn<int>("limit"); // statements for 300 lines
+        QTest::newRow("articles: one look-up a line") << 0 << 400;
+        QTest::newRow("supplier's catalogue") << 1 << 60;
+        QTest::newRow("counterparties: one look-up a line") << 2 << 400;
+    }
+    void rowsGoInBatches()
+    {
+        if (testOnServer())
+            QSKIP("statements are counted on SQLite; a server gets the same batches");
+        QFETCH(int, road);
+        QFETCH(int, limit);
+        TestProgram program;
+        const QString lines[] = {QStringLiteral("1:[%1]3:[Арт %1]7:[Г]\n"),
+                                 QStringLiteral("1:[Арт %1]2:[1.50]3:[1]4:[1]5:[BGN]6:[наличен]7:[КН-%1]\n"),
+                                 QStringLiteral("1:[%1]3:[Фирма %1]11:[Лице]\n")};
+        const QString again[] = {QStringLiteral("1:[1]3:[Пак]\n"), {}, QStringLiteral("1:[1]3:[Пак]11:[Друго]\n")};
+        QString text = road == 1 ? QStringLiteral("16:[Доставчик]\n11:[Група]\n") : QString();
+        for (int i = 1; i <= 300; ++i)
+            text += lines[road].arg(i) + (i == 2 ? again[road] : QString());
+        const QString path = writeFile(program, text.toUtf8());
+        int runs = 0;
+        if (road == 0) {
+            ArticleImport handler(treePath(program), false, Db::connection());
+            runs = runsOf([&] { runImport(path, handler); });
+            QCOMPARE(handler.counts().repeated, 1LL);
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Produkti")), 300LL);
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Opisanie FROM Produkti WHERE ID = 1")).toString(),
+                     QStringLiteral("Арт 1"));
+        } else if (road == 1) {
+            const CatalogueImport::Callbacks none;
+            runs = runsOf([&] {
+                CatalogueImport::run(path, CatalogueImport::Mode::Import, 0, SupplierCatalogue::treeFilePath(), none);
+            });
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Art_CL")), 300LL);
+        } else {
+            CounterpartyImport handler(false, Db::connection());
+            runs = runsOf([&] { runImport(path, handler); });
+            QCOMPARE(handler.repeated(), 1LL);
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
+                                          "WHERE f.EIK <> '0'")),
+                     300LL);
+        }
+        QVERIFY2(runs < limit, qPrintable(QStringLiteral("%1 statements").arg(runs)));
     }
 
     void unwritableTreeFileRollsTheChunkBack()

@@ -58,10 +58,11 @@ ArticleImport::ArticleImport(const QString &treePath, bool replace, const QSqlDa
 {
     using ImportRun::Statement;
     m_exists = std::make_unique<Statement>(db, QStringLiteral("SELECT ID FROM Produkti WHERE ID = ?"));
-    m_insert = std::make_unique<Statement>(
-        db, QStringLiteral("INSERT INTO Produkti (ID, Nomenkl_N, Nomer_Grupa, Opisanie, Dostavna_Cena, Valuta_D, "
-                           "Ed_Cena, Valuta_P, Mqrka, Garancionen, Kasovo_Ime, Etiketno_Ime, Dostav4ik, Min_Kol, "
-                           "Poredica, Dan_Grup) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    m_insert = &batchInsert(db, QStringLiteral("Produkti"),
+                            QStringLiteral("ID Nomenkl_N Nomer_Grupa Opisanie Dostavna_Cena Valuta_D Ed_Cena Valuta_P "
+                                           "Mqrka Garancionen Kasovo_Ime Etiketno_Ime Dostav4ik Min_Kol Poredica "
+                                           "Dan_Grup")
+                                .split(QLatin1Char(' ')));
     m_findGroup = std::make_unique<Statement>(
         db, QStringLiteral("SELECT MIN(ID) FROM Grupi WHERE UPPER(Opisanie) LIKE ? ESCAPE '\\'"));
     m_insertGroup = std::make_unique<Statement>(db, QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (?, ?)"));
@@ -139,6 +140,11 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 
     const QString name = line.value(3);
     const QString label = QStringLiteral("- Артикул: ") + numberText + QLatin1Char('[') + name + QLatin1Char(']');
+    // An article of a line before, still waiting in the batch, is looked up once it is written.
+    if (m_insert->pending() == 0)
+        m_waiting.clear();
+    else if (m_waiting.contains(id))
+        m_insert->flush();
     const bool exists = m_exists->exists({id});
     if (exists && !m_replace) {
         memo.record(label + QStringLiteral(" - Избраният номер за артикул СЪЩЕСТВУВА"));
@@ -165,9 +171,10 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 
     if (!exists) {
         const QString catalogueNumber = line.has(2) ? line.value(2) : QString::number(group) + QString::number(id);
-        m_insert->execute({id, catalogueNumber, group, name, 0.0, currency, price, currency, line.value(6), warranty,
-                           name, name, line.value(10, QStringLiteral("0")), double(minimum), series,
-                           ArticleRecord::DefaultTaxGroup});
+        m_insert->add({id, catalogueNumber, group, name, 0.0, currency, price, currency, line.value(6), warranty, name,
+                       name, line.value(10, QStringLiteral("0")), double(minimum), series,
+                       ArticleRecord::DefaultTaxGroup});
+        m_waiting.insert(id);
         merge(m_chunk, record);
         memo.record(label + QStringLiteral(" - ДОБАВЕН"));
         ++m_counts.added;

@@ -3,6 +3,7 @@
 #include "app/tree_file_update.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QStringList>
 
@@ -47,7 +48,9 @@ private:
     QString m_treePath;
     bool m_replace;
     QSqlDatabase m_db;
-    std::unique_ptr<ImportRun::Statement> m_exists, m_insert, m_findGroup, m_insertGroup;
+    std::unique_ptr<ImportRun::Statement> m_exists, m_findGroup, m_insertGroup;
+    Db::BatchInsert *m_insert;
+    QSet<long long> m_waiting; // numbers added since the batch was last empty
     QHash<int, std::shared_ptr<ImportRun::Statement>> m_updates; // by the set of columns
     Groups m_run;   // committed
     Groups m_chunk; // in the open chunk

@@ -1,5 +1,6 @@
 #include "shell/imports/counterparty_import.h"
 
+#include "app/next_number.h"
 #include "counterparties/counterparty_record.h"
 
 namespace {
@@ -14,6 +15,8 @@ CounterpartyImport::CounterpartyImport(bool replace, const QSqlDatabase &db)
 {
     m_byEik = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByEik));
     m_byNameAndEgn = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByNameAndEgn));
+    m_companies = &batchInsert(db, QStringLiteral("Firmi"), CounterpartyRecord::companyColumns());
+    m_persons = &batchInsert(db, QStringLiteral("Klienti"), CounterpartyRecord::personColumns());
 }
 
 QList<CounterpartyImport::Lookup> CounterpartyImport::lookups(const QString &eik, const QString &name,
@@ -55,15 +58,33 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
 
     const QString eik = line.value(1);
     const QString label = QStringLiteral("- Контрагент: ") + eik + QLatin1Char('[') + f.Ime_Firma + QLatin1Char(']');
-    const bool exists = eik.trimmed().isEmpty() ? m_byNameAndEgn->exists({f.Ime_Firma, f.EGN})
-                                                : m_byEik->exists({eik});
+    // A counterparty of a line before, still waiting in the batch, is looked up once it is written.
+    const QString byEik = QStringLiteral("e") + eik;
+    const QString byName = QStringLiteral("n") + f.Ime_Firma + QLatin1Char('\n') + f.EGN;
+    const bool withoutEik = eik.trimmed().isEmpty();
+    if (m_companies->pending() == 0) {
+        m_waiting.clear();
+    } else if (m_waiting.contains(withoutEik ? byName : byEik)) {
+        m_companies->flush();
+        m_persons->flush();
+    }
+    const bool exists = withoutEik ? m_byNameAndEgn->exists({f.Ime_Firma, f.EGN}) : m_byEik->exists({eik});
     if (exists) {
         ++m_repeated;
         if (!m_replace)
             memo.record(label + QStringLiteral(" - Избраният контрагент СЪЩЕСТВУВА"));
         return {};
     }
-    CounterpartyRecord::insertPair(f, 0);
+    // Numbers are read once a chunk (its write lock keeps them), then counted here.
+    if (m_next.id == 0) {
+        m_next.idMol = NextNumber::next(QStringLiteral("Klienti"), QStringLiteral("ID"));
+        m_next.id = NextNumber::next(QStringLiteral("Firmi"), QStringLiteral("ID"));
+    }
+    m_companies->add(CounterpartyRecord::companyValues(f, m_next, 0));
+    m_persons->add(CounterpartyRecord::personValues(f, m_next.idMol));
+    ++m_next.id;
+    ++m_next.idMol;
+    m_waiting << byEik << byName;
     memo.record(label + QStringLiteral(" - ДОБАВЕН"));
     ++m_added;
     return {};
@@ -71,6 +92,7 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
 
 void CounterpartyImport::chunkEnded(bool committed)
 {
+    m_next = {};
     if (committed) {
         m_savedAdded = m_added;
         m_savedRepeated = m_repeated;

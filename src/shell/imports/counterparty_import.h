@@ -1,5 +1,8 @@
 #pragma once
 #include "app/import_run.h"
+#include "counterparties/counterparty_record.h"
+
+#include <QSet>
 
 #include <memory>
 
@@ -30,6 +33,9 @@ public:
 private:
     bool m_replace;
     std::unique_ptr<ImportRun::Statement> m_byEik, m_byNameAndEgn;
+    Db::BatchInsert *m_companies, *m_persons;
+    CounterpartyKeys m_next;  // the next pair's numbers; 0 until read in the chunk
+    QSet<QString> m_waiting; // the look-up keys of the pairs added since the batch was last empty
     long long m_added = 0, m_repeated = 0;
     long long m_savedAdded = 0, m_savedRepeated = 0;
 };
