@@ -339,13 +339,9 @@ private Q_SLOTS:
 class DeskLostConnectionTest : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void aSaleCutOffIsToldAndTheNextGoesThrough()
+    // The payment window, when it opens: cash, 1000 given, "ПРИЕМИ".
+    static void payInCash()
     {
-        if (!testOnServer())
-            QSKIP("a connection to a server: a SQLite file has none to lose");
-        TestProgram program;
-        Desk d;
         PlatformScript::setModalHandler([](QDialog *w) {
             auto *pay = qobject_cast<TForm_Pay_Type *>(w);
             if (!pay)
@@ -355,6 +351,16 @@ private Q_SLOTS:
             pay->BitBtn_PriemiClick();
             return pay->result();
         });
+    }
+
+private Q_SLOTS:
+    void aSaleCutOffIsToldAndTheNextGoesThrough()
+    {
+        if (!testOnServer())
+            QSKIP("a connection to a server: a SQLite file has none to lose");
+        TestProgram program;
+        Desk d;
+        payInCash();
         {
             ConnectionCutter cutter(QStringLiteral("Store_Kol"));
             d.markAll();
@@ -386,15 +392,7 @@ private Q_SLOTS:
             QSKIP("a server's session: a SQLite file has none to stop");
         TestProgram program;
         Desk d;
-        PlatformScript::setModalHandler([](QDialog *w) {
-            auto *pay = qobject_cast<TForm_Pay_Type *>(w);
-            if (!pay)
-                return int(QDialog::Rejected);
-            pay->setItemIndex(0);
-            pay->Edit_Dadena_Sum->setText(QStringLiteral("1000"));
-            pay->BitBtn_PriemiClick();
-            return pay->result();
-        });
+        payInCash();
         const QString noAnswer = QString::fromUtf8(PostgresEngine::NoAnswerText);
         const auto told = [] { return PlatformScript::texts(QStringLiteral("message")); };
         const auto lookUp = [&d] {
