@@ -24,30 +24,34 @@ CashCalculator::CashCalculator(QWidget *parent)
                                           "SpEdit_20lv", "SpEdit_50lv", "SpEdit_100lv"};
     static const char *const captions[13] = {"1 ст.", "2 ст.", "5 ст.",  "10 ст.", "20 ст.", "50 ст.", "1 лв.",
                                              "2 лв.", "5 лв.", "10 лв.", "20 лв.", "50 лв.", "100 лв."};
+    // Coins and banknotes two to a row each, so the desk keeps the main
+    // window within an 800-pixel screen while the calculator shows.
     auto *grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(QStringLiteral("Монети"), this), 0, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Банкноти"), this), 0, 2, 1, 2);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(new QLabel(QStringLiteral("Монети"), this), 0, 0, 1, 4);
+    grid->addWidget(new QLabel(QStringLiteral("Банкноти"), this), 0, 4, 1, 4);
     for (int i = 0; i < 13; ++i) {
         SpEdit[i] = named(new QSpinBox(this), names[i]);
         SpEdit[i]->setRange(0, 999999999);
         SpEdit[i]->installEventFilter(this);
-        const int col = i < 6 ? 0 : 2, row = 1 + (i < 6 ? i : i - 6);
+        const int k = i < 6 ? i : i - 6;
+        const int col = (i < 6 ? 0 : 4) + 2 * (k % 2), row = 1 + k / 2;
         grid->addWidget(new QLabel(QString::fromUtf8(captions[i]), this), row, col);
         grid->addWidget(SpEdit[i], row, col + 1);
     }
     Label_Oborot = named(new QLabel(QStringLiteral("0.00"), this), "Label_Oborot");
     Label_Nali4no = named(new QLabel(QStringLiteral("0.00"), this), "Label_Nali4no");
     Label_Razlika = named(new QLabel(QStringLiteral("0.00"), this), "Label_Razlika");
-    grid->addWidget(new QLabel(QStringLiteral("ОБОРОТ   :"), this), 8, 0);
-    grid->addWidget(Label_Oborot, 8, 1);
-    grid->addWidget(new QLabel(QStringLiteral("НАЛИЧНО:"), this), 9, 0);
-    grid->addWidget(Label_Nali4no, 9, 1);
-    grid->addWidget(new QLabel(QStringLiteral("РАЗЛИКА :"), this), 10, 0);
-    grid->addWidget(Label_Razlika, 10, 1);
+    grid->addWidget(new QLabel(QStringLiteral("ОБОРОТ   :"), this), 5, 0);
+    grid->addWidget(Label_Oborot, 5, 1);
+    grid->addWidget(new QLabel(QStringLiteral("НАЛИЧНО:"), this), 5, 2);
+    grid->addWidget(Label_Nali4no, 5, 3);
+    grid->addWidget(new QLabel(QStringLiteral("РАЗЛИКА :"), this), 5, 4);
+    grid->addWidget(Label_Razlika, 5, 5);
     SpdBtn_Iz4isli = namedButton(QStringLiteral("SpdBtn_Iz4isli"), QStringLiteral("Изчисли"), this);
     SpeedButton1 = namedButton(QStringLiteral("SpeedButton1"), QStringLiteral("Печат"), this);
-    grid->addWidget(SpdBtn_Iz4isli, 8, 2, 1, 2);
-    grid->addWidget(SpeedButton1, 9, 2, 1, 2);
+    grid->addWidget(SpdBtn_Iz4isli, 5, 6);
+    grid->addWidget(SpeedButton1, 5, 7);
     connect(SpdBtn_Iz4isli, &QPushButton::clicked, this, &CashCalculator::SpdBtn_Iz4isliClick);
     connect(SpeedButton1, &QPushButton::clicked, this, &CashCalculator::SpeedButton1Click);
     hide();

@@ -84,6 +84,10 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     ComboBox_WinFonts = named(new QComboBox(this), "ComboBox_WinFonts");
     ComboBox_WinFonts->addItems(QFontDatabase::families());
     ComboBox_WinFonts->setCurrentText(QStringLiteral("Arial"));
+    // The tool row stays within a 1280-pixel screen whatever the font names
+    // and document names: the combos elide what does not fit.
+    ComboBox_WinFonts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox_WinFonts->setMinimumContentsLength(14);
     ComboBox_Size = named(new QComboBox(this), "ComboBox_Size");
     for (int s = 8; s <= 72; s += 2)
         ComboBox_Size->addItem(QString::number(s));
@@ -102,7 +106,8 @@ TForm_GeneralForm_Dokumentaciq::TForm_GeneralForm_Dokumentaciq(QWidget *parent)
     tools->addSpacing(20);
     Label2 = named(new QLabel(QStringLiteral("ДОКУМЕНТИ"), this), "Label2");
     ComboBox_Dokumenti = named(new QComboBox(this), "ComboBox_Dokumenti");
-    ComboBox_Dokumenti->setMinimumContentsLength(25);
+    ComboBox_Dokumenti->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox_Dokumenti->setMinimumContentsLength(20);
     Label2->hide();
     ComboBox_Dokumenti->hide();
     tools->addWidget(Label2);
@@ -160,7 +165,10 @@ void TForm_GeneralForm_Dokumentaciq::CreateForm_Nastrojki()
     m_editor->adjustSize();
     if (QScreen *screen = this->screen()) {
         const QRect area = screen->availableGeometry();
-        m_editor->move(area.right() - (m_editor->width() + 10), area.top() + 35);
+        // Below the designer's tool row, but never past the screen's foot:
+        // "СЪЗДАЙ" and "ИЗТРИИ" stay on the screen (30 for the title bar).
+        const int top = qMax(area.top(), qMin(area.top() + 35, area.bottom() - m_editor->height() - 30));
+        m_editor->move(area.right() - (m_editor->width() + 10), top);
     }
     Document &d = current();
     d.headerHeight = m_editor->SpinEdit_GroupHeaderBand1_Height->value();

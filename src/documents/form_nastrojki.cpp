@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -115,7 +116,6 @@ TForm_Nastrojki::TForm_Nastrojki(QWidget *parent)
     fontGrid->addWidget(CheckBox_Style_StrikeOut, 1, 1);
     fontGrid->addWidget(Button2, 2, 0);
     fontGrid->addWidget(SpinEdit_Font_Size, 2, 1);
-    grid->addWidget(fontBox, 4, 0, 1, 3);
 
     auto *frameBox = named(new QGroupBox(QStringLiteral("Рамки"), page), "GroupBox_Ramki");
     auto *frameGrid = new QGridLayout(frameBox);
@@ -138,7 +138,6 @@ TForm_Nastrojki::TForm_Nastrojki(QWidget *parent)
     frameGrid->addWidget(new QLabel(QStringLiteral("Ширина"), frameBox), 3, 0);
     frameGrid->addWidget(SpinEdit_Frame_Width, 3, 1);
     frameGrid->addWidget(Button1, 4, 0);
-    grid->addWidget(frameBox, 5, 0, 1, 3);
 
     auto *sizeBox = named(new QGroupBox(QStringLiteral("Размери и Позиция"), page), "GroupBox_Razmeri");
     auto *sizeForm = new QFormLayout(sizeBox);
@@ -150,15 +149,23 @@ TForm_Nastrojki::TForm_Nastrojki(QWidget *parent)
     sizeForm->addRow(QStringLiteral("Ширина"), SpinEdit_Width);
     sizeForm->addRow(QStringLiteral("От ляво"), SpinEdit_Left);
     sizeForm->addRow(QStringLiteral("От горе"), SpinEdit_Top);
-    grid->addWidget(sizeBox, 6, 0, 1, 3);
+    // Font and sizes beside the frames: the editor stays within an
+    // 800-pixel screen with its buttons on it.
+    auto *boxes = new QHBoxLayout;
+    auto *leftBoxes = new QVBoxLayout;
+    leftBoxes->addWidget(fontBox);
+    leftBoxes->addWidget(sizeBox);
+    boxes->addLayout(leftBoxes);
+    boxes->addWidget(frameBox, 0, Qt::AlignTop);
+    grid->addLayout(boxes, 4, 0, 1, 3);
 
     ComboBox2 = named(new QComboBox(page), "ComboBox2");
-    grid->addWidget(ComboBox2, 7, 0, 1, 3);
+    grid->addWidget(ComboBox2, 5, 0, 1, 3);
     BitBtn1 = namedButton(QStringLiteral("BitBtn1"), QStringLiteral("СЪЗДАЙ"), page);
     BitBtn2 = namedButton(QStringLiteral("BitBtn2"), QStringLiteral("ИЗТРИИ"), page);
     BitBtn2->setEnabled(false);
-    grid->addWidget(BitBtn1, 8, 0);
-    grid->addWidget(BitBtn2, 8, 2);
+    grid->addWidget(BitBtn1, 6, 0);
+    grid->addWidget(BitBtn2, 6, 2);
     PageControl1->addTab(page, QStringLiteral("Етикет"));
 
     // Page "Картинка": its buttons have no action.

@@ -132,7 +132,7 @@ TForm_Spr_Izdadeni_Ser::TForm_Spr_Izdadeni_Ser(QWidget *parent)
     frame->addWidget(DBGrid_Danni_Priem, 3);
     frame->addWidget(DBGrid_Danni_Remont, 2);
     frame->addLayout(sums);
-    resize(1000, 800);
+    resize(1000, 720); // with its title bar within an 800-pixel screen
 
     connect(ChkBox_Kontrag, &QCheckBox::clicked, this, &TForm_Spr_Izdadeni_Ser::ChkBox_KontragClick);
     connect(ChkBox_Dostav4ik, &QCheckBox::clicked, this, &TForm_Spr_Izdadeni_Ser::ChkBox_Dostav4ikClick);

@@ -6,6 +6,7 @@
 #include "platform/file_modes.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
@@ -27,8 +28,23 @@ void vtest::registerTest(const char *name, Factory factory)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    // Windows are made for a screen of 1280 x 800: the offscreen platform
+    // gets one of that size unless the caller chose a platform of its own.
+    QTemporaryDir screenDir;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen") {
+        const QString config = screenDir.filePath(QStringLiteral("screen.json"));
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly)
+            && file.write(R"({"screens": [{"name": "1280x800", "x": 0, "y": 0, "width": 1280, "height": 800,
+                              "logicalDpi": 96, "dpr": 1}]})")
+                   > 0) {
+            file.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+        } else {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     // The tests make their files as the program does.
     FileModes::keepFromOthers();
     Application app(argc, argv);

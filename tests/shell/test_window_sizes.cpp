@@ -27,6 +27,8 @@
 #include "desk/form_spec_otstapki.h"
 #include "desk/form_spr_invalidate_sales.h"
 #include "desk/form_vnoski_kredit.h"
+#include "documents/form_generalform_dokumentaciq.h"
+#include "documents/form_nastrojki.h"
 #include "documents/form_spr_dostavka.h"
 #include "documents/form_spr_izd_dok.h"
 #include "documents/form_spravka_prodajba.h"
@@ -42,15 +44,21 @@
 #include "repair/form_garancionni_prod.h"
 #include "repair/form_remont.h"
 #include "repair/form_spr_izdadeni_ser.h"
+#include "shell/main_menu.h"
+#include "shell/openers.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSet>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace shelltest;
 
@@ -134,6 +142,85 @@ struct LongNames {
         PlatformScript::setModalHandler({});
     }
 };
+
+// The screen the program is made for.
+constexpr QSize Screen(1280, 800);
+// A window manager's title bar: the offscreen screen draws none.
+constexpr int TitleBar = 30;
+
+// Where a window stands, its least size and the buttons that leave the
+// screen or the window; empty when it fits. A maximised window needs no
+// room for a title bar.
+QString placeProblems(QWidget *window)
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QRect area = window->screen()->availableGeometry();
+    const QRect g = window->geometry();
+    const int bar = window->isMaximized() ? 0 : TitleBar;
+    QStringList problems;
+    if (!area.contains(g) || g.height() + bar > area.height())
+        problems << QStringLiteral("at %1,%2 %3 x %4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height());
+    const QSize least = window->minimumSizeHint();
+    if (least.width() > area.width() || least.height() + bar > area.height())
+        problems << QStringLiteral("at least %1 x %2").arg(least.width()).arg(least.height());
+    for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+        if (!b->isVisibleTo(window) || b->window() != window || b->size().isEmpty())
+            continue;
+        bool scrolled = false; // a scroll area shows what it scrolls to
+        for (QWidget *p = b->parentWidget(); p && p != window && !scrolled; p = p->parentWidget())
+            scrolled = qobject_cast<QAbstractScrollArea *>(p) && !qobject_cast<QAbstractScrollArea *>(b->parentWidget());
+        const QRect r(b->mapTo(window, QPoint(0, 0)), b->size());
+        if (!scrolled && !window->rect().contains(r))
+            problems << QStringLiteral("button %1 \"%2\" at %3,%4").arg(b->objectName(), b->text()).arg(r.x()).arg(r.y());
+    }
+    return problems.join(QStringLiteral("; "));
+}
+
+// Every window that shows, the main window included.
+QString shownProblems()
+{
+    QStringList problems;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip)
+            continue;
+        const QString p = placeProblems(w);
+        if (!p.isEmpty())
+            problems << w->objectName() + QStringLiteral(" \"") + w->windowTitle() + QStringLiteral("\": ") + p;
+    }
+    return problems.join(QLatin1Char('\n'));
+}
+
+// The dialogs a window of the menu opens: the window's object name and
+// what a user does in it.
+const QList<std::pair<QString, std::function<void(QDialog *)>>> &dialogsTheyOpen()
+{
+    static const QList<std::pair<QString, std::function<void(QDialog *)>>> roads = {
+        {QStringLiteral("Form_GeneralForm_Dokumentaciq"),
+         [](QDialog *d) {
+             auto *designer = static_cast<TForm_GeneralForm_Dokumentaciq *>(d);
+             designer->N_Etiket->trigger(); // "Добавяне на елементи"
+             QVERIFY(designer->editor() && designer->editor()->isVisible());
+         }},
+        {QStringLiteral("Form_GeneralForm_Dokumentaciq"),
+         [](QDialog *d) {
+             auto *designer = static_cast<TForm_GeneralForm_Dokumentaciq *>(d);
+             designer->N_Open_File->trigger(); // "File" → "Отвори" → "Файл": the documents' list
+             designer->ComboBox_Dokumenti->setCurrentIndex(0);
+             Q_EMIT designer->ComboBox_Dokumenti->activated(0);
+         }},
+        {QStringLiteral("Form_Artikuli"),
+         [](QDialog *d) {
+             auto *catalogue = static_cast<TForm_Artikuli *>(d);
+             catalogue->TreeView1->setCurrentItem(catalogue->nodeOfKey(1));
+             catalogue->TreeView1Click();
+             catalogue->N_Nov->trigger(); // the article editor
+         }},
+        {QStringLiteral("Form_Artikuli"), [](QDialog *d) { static_cast<TForm_Artikuli *>(d)->N_Grupa->trigger(); }},
+        {QStringLiteral("Form_Kontrakents"), [](QDialog *d) { static_cast<TForm_Kontrakents *>(d)->BitBtn1->click(); }},
+    };
+    return roads;
+}
 
 // The window, shown and filled, fits a screen of 1280 x 800; each long name
 // it shows is painted elided.
@@ -360,6 +447,79 @@ private Q_SLOTS:
         offers.show();
         names.deliverPicks();
         fitsTheScreen(&offers, names);
+    }
+
+    // Every window the menu opens, each dialog it opens and the main window
+    // after each item stand on a screen of 1280 x 800 with their buttons on
+    // it, long names and all.
+    void everyWindowOfTheMenuStaysOnTheScreen()
+    {
+        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry().size(), Screen);
+        TestProgram program;
+        const LongNames names;
+        auto form = startedWindow();
+        QVERIFY(form);
+        form->showMaximized(); // as the program shows it
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Timer2->stop();
+        QStringList problems;
+        QStringList opened;
+        QSet<int> roads; // the dialogs they open, each walked at least once
+        std::function<int(QDialog *)> check = [&](QDialog *d) {
+            opened << d->objectName();
+            d->show();
+            if (!QTest::qWaitForWindowExposed(d))
+                problems << d->objectName() + QStringLiteral(" not shown");
+            if (const QString p = shownProblems(); !p.isEmpty())
+                problems << d->objectName() + QStringLiteral(" shown: ") + p;
+            for (int i = 0; i < dialogsTheyOpen().size(); ++i) {
+                const auto &[window, walk] = dialogsTheyOpen().at(i);
+                if (window != d->objectName())
+                    continue;
+                walk(d);
+                roads.insert(i);
+                if (const QString p = shownProblems(); !p.isEmpty())
+                    problems << d->objectName() + QStringLiteral(" after its dialog: ") + p;
+            }
+            d->reject();
+            d->hide();
+            return int(QDialog::Rejected);
+        };
+        PlatformScript::setModalHandler([&](QDialog *d) {
+            // The login comes back after some items: the administrator again.
+            if (auto *login = qobject_cast<TForm_Dostap_Operators *>(d)) {
+                login->ComboBox_Operators->setCurrentIndex(
+                    login->ComboBox_Operators->findText(QStringLiteral("Администратор")));
+                login->Edit_Password->setText(QStringLiteral("admin"));
+                login->OKBtn->click();
+                check(d);
+                return login->result();
+            }
+            return check(d);
+        });
+        int items = 0;
+        for (const MenuItemDef &def : MainMenu::items()) {
+            const QString item = QString::fromLatin1(def.name);
+            if (!Openers::find(item) || item == QLatin1String("N_Izhod"))
+                continue;
+            ++items;
+            form->triggerItem(item);
+            if (const QString p = shownProblems(); !p.isEmpty())
+                problems << item + QStringLiteral(": ") + p;
+            for (QWidget *w : QApplication::topLevelWidgets()) // what stays open after its item
+                if (w != form.get() && w->isVisible() && qobject_cast<QDialog *>(w))
+                    w->close();
+        }
+        PlatformScript::setModalHandler({});
+        for (const QString &p : problems)
+            qWarning("%s", qPrintable(p));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.value(0)));
+        QCOMPARE(items, Openers::table().size() - 1);
+        QCOMPARE(roads.size(), dialogsTheyOpen().size());
+        for (const char *window : {"Form_GeneralForm_Dokumentaciq", "Form_NewArtikul", "Form_Klienti", "Form_Dostavki"})
+            QVERIFY2(opened.contains(QLatin1String(window)), window);
+        form->Timer1->stop();
+        form->hide();
     }
 
     // The desktop adds the application's display name to every title when

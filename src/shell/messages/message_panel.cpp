@@ -61,6 +61,10 @@ MessagePanel::MessagePanel(QWidget *parent, quint16 port)
     StatusBar1_Panel0 = caption(QString(), StatusBar1);
     StatusBar1_Panel0->setObjectName(QStringLiteral("StatusBar1_Panel0"));
     StatusBar1->addWidget(StatusBar1_Panel0, 1);
+    // A long status never widens the main window past the screen: the panel
+    // stands beside the working tabs and its status is cut where it does not fit.
+    StatusBar1_Panel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setMaximumWidth(420);
 
     auto *talk = new QVBoxLayout;
     talk->addWidget(caption(QStringLiteral("Разговор:"), this));
