@@ -9,6 +9,7 @@
 #include "catalogue/form_dostavki.h"
 #include "catalogue/form_grupi.h"
 #include "catalogue/form_new_artikul.h"
+#include "catalogue/form_revision.h"
 #include "catalogue/form_sklad.h"
 #include "catalogue/stock_lines.h"
 #include "counterparties/counterparty_list.h"
@@ -37,6 +38,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -116,6 +118,19 @@ void walk(TGeneral_Form &form, ModalWalk &steps, const char *item)
 long long count(const char *sql)
 {
     return Db::scalar(QString::fromLatin1(sql)).toLongLong();
+}
+
+// The window and the buttons named stand on the screen, a title bar of 30
+// pixels above the window included.
+void onTheScreen(QWidget *window, const QList<QWidget *> &buttons)
+{
+    QCoreApplication::processEvents();
+    const QRect screen = window->screen()->availableGeometry();
+    const QRect g = window->geometry().adjusted(0, -30, 0, 0);
+    QVERIFY2(screen.contains(g), qPrintable(QStringLiteral("%1 at %2,%3 %4 x %5").arg(window->objectName())
+                                                .arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())));
+    for (QWidget *b : buttons)
+        QVERIFY2(screen.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())), qPrintable(b->objectName()));
 }
 } // namespace
 
@@ -348,6 +363,8 @@ private Q_SLOTS:
                      designer->N_Etiket->trigger();
                      TForm_Nastrojki *editor = designer->editor();
                      QVERIFY(editor);
+                     // "Добавяне на елементи" on a 1280 x 800 screen: its buttons on it.
+                     onTheScreen(editor, {editor->BitBtn1, editor->BitBtn2});
                      editor->RadioButton_Baza->click();
                      editor->BitBtn1->click(); // "СЪЗДАЙ"
                      const int field = editor->ComboBox_Poleta->findText(QStringLiteral("Produkti-Opisanie"));
@@ -397,6 +414,59 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(pdf));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT ID_Art || ':' || N_Dok FROM Printed_Dok")).toString(),
                  QStringLiteral("1:1"));
+        const double stock = Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble();
+
+        // "Ревизия": a count of -5 is refused where it is typed; the stock stays.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Revision>([](TForm_Revision *count) {
+                type(count->Edit_Art_ID, QStringLiteral("1"));
+                enter(count->Edit_Art_ID);
+                type(count->Edit_Kol, QStringLiteral("-5"));
+                enter(count->Edit_Kol);
+                QCOMPARE(count->model()->rowCount(), 0);
+                count->close();
+            }));
+            steps.start();
+            PlatformScript::clearEvents();
+            QVERIFY(form->triggerItem(QStringLiteral("N_Revizia")));
+            PlatformScript::setModalHandler({});
+            QCOMPARE(steps.taken(), 1);
+            const QStringList told = PlatformScript::texts(QStringLiteral("message"));
+            QVERIFY2(told.size() == 1 && told.first().contains(QStringLiteral("по-голямо или равно на 0")),
+                     qPrintable(told.join(QLatin1Char('|'))));
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), stock);
+        }
+
+        // A cashier denied "Доставки...": the catalogue's group command
+        // "Доставка" is refused too, and no delivery line is written.
+        {
+            const int deliveries = form->menu().numberOf(QStringLiteral("N_Dostavka"));
+            addOperator(QStringLiteral("Касиер"), QStringLiteral("1"), QStringLiteral("%1=1,").arg(deliveries));
+            loginAs(QStringLiteral("Касиер"), QStringLiteral("1"));
+            QVERIFY(form->N_dostapClick());
+            PlatformScript::setModalHandler({});
+            QVERIFY(!form->action(QStringLiteral("N_Dostavka"))->isEnabled());
+            QVERIFY(!form->SpdBtn_Dostavka->isEnabled());
+            ModalWalk steps;
+            steps.then(in<TForm_Artikuli>([](TForm_Artikuli *catalogue) {
+                catalogue->TreeView1->setCurrentItem(catalogue->nodeOfKey(1));
+                catalogue->TreeView1Click();
+                catalogue->PopupMenu_TreePopup(); // right-click on the group
+                catalogue->N_Dostavka_Grupa->trigger(); // "Операции над избраната група" → "Доставка"
+                catalogue->close();
+            }));
+            steps.start();
+            PlatformScript::clearEvents();
+            QVERIFY(form->triggerItem(QStringLiteral("N_Artikuli")));
+            PlatformScript::setModalHandler({});
+            QCOMPARE(steps.opened, QStringList{QStringLiteral("Form_Artikuli")}); // no delivery window
+            QCOMPARE(PlatformScript::texts(QStringLiteral("message")),
+                     QStringList{QStringLiteral("Няма права за достъп до \"Номенклатури → Доставки\".")});
+            QCOMPARE(count("SELECT COUNT(*) FROM DostavkiTMP"), 0LL);
+            QCOMPARE(count("SELECT COUNT(*) FROM Dostavki"), 1LL);
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), stock);
+        }
         form->Timer1->stop();
         form->hide();
     }
