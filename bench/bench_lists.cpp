@@ -124,7 +124,9 @@ void salesReportRoads()
     PlatformScript::setModalHandler({});
 
     // ---- the baselines: the window's statement, a page read by its index ----
-    const QString select = SalesReport::listSql(SalesReport::where({})).section(QLatin1Char('\n'), 0, 0);
+    // The window's own columns and joins, every sale.
+    const KeysetList all = *SalesReport::list(SalesReport::where({}), sales).byIndex;
+    const QString select = all.select + all.from + QStringLiteral(" WHERE ") + all.where;
     const int columns = int(SalesReport::listFields().size());
     const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
     const QString amount = QStringLiteral("Prodajbi.Kol * Prodajbi.ED_Cena * Valuti.Kurs * (100 - Prodajbi.T_O) / 100");
