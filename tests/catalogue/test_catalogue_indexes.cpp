@@ -83,6 +83,41 @@ QList<long long> ids(const QString &sql, const QVariantList &params)
     return out;
 }
 
+// The statements of a road that read a growing table whole, one a line: a
+// page read along an index in its order stops at the page's end and counts
+// as none.
+QString scansButAlongAnIndex(const QStringList &roads)
+{
+    static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
+    QStringList found = scans(roads);
+    found.removeIf([](const QString &s) { return alongIndex.match(s).hasMatch(); });
+    return found.join(QLatin1Char('\n'));
+}
+
+// The statements of a road, but those `allowed`, that sort what they read.
+QString sorts(const QStringList &roads, const QRegularExpression &allowed)
+{
+    QStringList found;
+    for (const QString &sql : roads)
+        if (!allowed.match(sql).hasMatch())
+            for (const QString &row : planOf(sql))
+                if (row.contains(QLatin1String("TEMP B-TREE")))
+                    found << row + QStringLiteral("  <=  ") + sql;
+    return found.join(QLatin1Char('\n'));
+}
+
+// `size` articles in two groups, each column varied, each name ending in `nameEnd`.
+void longCatalogue(int size, const QString &nameEnd)
+{
+    addGroup(1, QStringLiteral("Стоки"));
+    addGroup(2, QStringLiteral("Други"));
+    Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                               "INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Nomenkl_N, Ed_Cena, Valuta_P, Mqrka) "
+                               "SELECT i, 1 + i % 2, 'Артикул ' || (i * 7919 % 100003) || ?, 'N' || (i % 777), i % 13, "
+                               "'BGN', 'бр.' FROM n"),
+                {size, nameEnd});
+}
+
 QList<long long> listed(ArticleList &list)
 {
     list.fetchAll(); // as the grid reaching its end does
@@ -313,10 +348,8 @@ private Q_SLOTS:
         });
         // A page read along an index in its order stops at the page's end; the whole catalogue is counted
         // from its groups' counts.
-        static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
-        QStringList found = scans(roads);
-        found.removeIf([](const QString &s) { return alongIndex.match(s).hasMatch(); });
-        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+        const QString whole = scansButAlongAnIndex(roads);
+        QVERIFY2(whole.isEmpty(), qPrintable(whole));
     }
 
     // A part found in most names, in every order and at the desk: pages read
@@ -326,12 +359,7 @@ private Q_SLOTS:
         if (testOnServer())
             QSKIP("the plans read here are SQLite's");
         TestProgram program;
-        addGroup(1, QStringLiteral("Стоки"));
-        addGroup(2, QStringLiteral("Други"));
-        Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                   "INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Nomenkl_N, Ed_Cena, Valuta_P, Mqrka) "
-                                   "SELECT i, 1 + i % 2, 'Артикул ' || (i * 7919 % 100003) || ' 200 гр.', 'N' || (i % 777), "
-                                   "i % 13, 'BGN', 'бр.' FROM n"));
+        longCatalogue(3000, QStringLiteral(" 200 гр."));
         ArticleList list;
         const QStringList roads = statementsOf([&] {
             list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("гр."), {}, true));
@@ -347,15 +375,10 @@ private Q_SLOTS:
             }
             QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр.")).value().size(), DeskSearch::MaxHits);
         });
-        static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
-        QStringList found = scans(roads);
-        found.removeIf([](const QString &s) { return alongIndex.match(s).hasMatch(); });
-        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
-        static const QRegularExpression groupPiece(QStringLiteral("WHERE \\(Grupi.Opisanie = :0 AND Grupi.ID = :1[ )]"));
-        for (const QString &sql : roads)
-            if (!groupPiece.match(sql).hasMatch())
-                for (const QString &row : planOf(sql))
-                    QVERIFY2(!row.contains(QLatin1String("TEMP B-TREE")), qPrintable(row + QStringLiteral("  <=  ") + sql));
+        const QString whole = scansButAlongAnIndex(roads);
+        QVERIFY2(whole.isEmpty(), qPrintable(whole));
+        const QString sorted = sorts(roads, QRegularExpression(QStringLiteral("WHERE \\(Grupi.Opisanie = :0 AND Grupi.ID = :1[ )]")));
+        QVERIFY2(sorted.isEmpty(), qPrintable(sorted));
     }
 
     // Far from both ends of a long list, in every order: the scroll bar's row
@@ -366,14 +389,8 @@ private Q_SLOTS:
         if (testOnServer())
             QSKIP("the plans read here are SQLite's");
         TestProgram program;
-        addGroup(1, QStringLiteral("Стоки"));
-        addGroup(2, QStringLiteral("Други"));
         const int size = 5 * PagedListModel::ExactRows;
-        Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-                                   "INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Nomenkl_N, Ed_Cena, Valuta_P, Mqrka) "
-                                   "SELECT i, 1 + i % 2, 'Артикул ' || (i * 7919 % 100003), 'N' || (i % 777), i % 13, 'BGN', "
-                                   "'бр.' FROM n"),
-                    {size});
+        longCatalogue(size, QStringLiteral(""));
         ArticleList list;
         const QStringList roads = statementsOf([&] {
             list.run(ArticleSearch::nodeList(QStringLiteral("Всички артикули")));
@@ -390,18 +407,13 @@ private Q_SLOTS:
             QVERIFY(list.value(size / 4, QStringLiteral("ID")).toLongLong() > 0);
             QVERIFY(list.rowOfArticle(size / 2 + 1) >= 0);
         });
-        static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
-        QStringList found = scans(roads);
-        found.removeIf([](const QString &s) { return alongIndex.match(s).hasMatch(); });
-        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+        const QString whole = scansButAlongAnIndex(roads);
+        QVERIFY2(whole.isEmpty(), qPrintable(whole));
         // The spread rows are put in order, and an article among them: a few hundred rows; no other
         // statement sorts (but the group order's pieces, one group each, which the group stepping reads).
-        static const QRegularExpression amongSpread(
-            QStringLiteral(" spread\\)|\\.ID IN \\(:0,|WHERE \\(Grupi.Opisanie = :0 AND Grupi.ID = :1[ )]"));
-        for (const QString &sql : roads)
-            if (!amongSpread.match(sql).hasMatch())
-                for (const QString &row : planOf(sql))
-                    QVERIFY2(!row.contains(QLatin1String("TEMP B-TREE")), qPrintable(row + QStringLiteral("  <=  ") + sql));
+        const QString sorted = sorts(
+            roads, QRegularExpression(QStringLiteral(" spread\\)|\\.ID IN \\(:0,|WHERE \\(Grupi.Opisanie = :0 AND Grupi.ID = :1[ )]")));
+        QVERIFY2(sorted.isEmpty(), qPrintable(sorted));
     }
 };
 
