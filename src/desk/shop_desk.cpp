@@ -1,6 +1,7 @@
 #include "desk/shop_desk.h"
 
 #include "app/app_state.h"
+#include "app/item_rights.h"
 #include "app/record_ops.h"
 #include "common/money.h"
 #include "common/reference_text.h"
@@ -393,6 +394,9 @@ void ShopDesk::insertFailed(const QString &message)
 
 void ShopDesk::Button_Insert_in_ListClick()
 {
+    // Enter in the price field comes here too, not only the greyed button.
+    if (!ItemRights::permit(QStringLiteral("Enter1"), c.DeskArea))
+        return;
     DeskLines::NewLine l;
     l.article = DeskArticleID;
     l.quantityText = c.Edit_Broj->text();

@@ -1,6 +1,7 @@
 #include "repair/warranty_windows.h"
 
 #include "app/import_run.h"
+#include "app/item_rights.h"
 #include "catalogue/form_dostavki.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
@@ -41,6 +42,8 @@ void install()
 {
     TForm_Dostavki::setSerialNumbersOpener(
         [](const TForm_Dostavki::SerialNumbersRequest &request, QWidget *parent) {
+            if (!ItemRights::permit(QStringLiteral("N_Gar_Prod"), parent))
+                return;
             TForm_Garanc_Produkti card(parent);
             card.prefill(request.documentKind, request.documentNumber, request.documentDate, request.supplier,
                          request.article);

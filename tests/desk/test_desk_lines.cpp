@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 #include "app/currency_rates.h"
+#include "app/item_rights.h"
 #include "common/settings.h"
 #include "desk/desk_lines.h"
 #include "desk/desk_state.h"
@@ -339,6 +340,18 @@ private Q_SLOTS:
         desk.Button_Insert_in_ListClick();
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(), QStringLiteral("Не са въведени коректни данни"));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni")).toInt(), 1);
+
+        // "Добавяне в списък" denied: Enter in the price field adds nothing either.
+        ItemRights::install({[](const QString &item) { return item != QLatin1String("Enter1"); },
+                             [](const QString &) { return QStringLiteral("Действия → Добавяне в списък"); }});
+        DeskArticleID = 7;
+        c.Edit_Broj->setText(QStringLiteral("1"));
+        desk.Edit_Cena_Nula->setText(QStringLiteral("3"));
+        QTest::keyClick(desk.Edit_Cena_Nula, Qt::Key_Return);
+        ItemRights::install({});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Vremenni")).toInt(), 1);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
+                 ItemRights::refusal(QStringLiteral("Действия → Добавяне в списък")));
     }
 
     void generalDiscountDialog()

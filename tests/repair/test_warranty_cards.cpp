@@ -3,6 +3,7 @@
 #include "harness/test_support.h"
 
 #include "app/app_state.h"
+#include "app/item_rights.h"
 #include "catalogue/article_pick.h"
 #include "catalogue/form_artikuli.h"
 #include "catalogue/form_dostavki.h"
@@ -381,6 +382,19 @@ private Q_SLOTS:
         QCOMPARE(article, TForm_Garanc_Produkti::noArticleText());
         QCOMPARE(supplier, 7LL);
         QCOMPARE(kind, 3LL);
+
+        // "Гаранционни продукти..." denied: the delivery's road opens no card either.
+        ItemRights::install({[](const QString &item) { return item != QLatin1String("N_Gar_Prod"); },
+                             [](const QString &) { return QStringLiteral("Номенклатури → Гаранционни продукти..."); }});
+        WarrantyWindows::install();
+        bool opened = false;
+        driveWindows<TForm_Garanc_Produkti>([&](TForm_Garanc_Produkti *) { opened = true; });
+        delivery.Button1Click();
+        TForm_Dostavki::setSerialNumbersOpener({});
+        ItemRights::install({});
+        QVERIFY(!opened);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).last(),
+                 ItemRights::refusal(QStringLiteral("Номенклатури → Гаранционни продукти...")));
     }
 
     // Two pieces fill the card, which shows them; the header fields land in the card.
