@@ -400,7 +400,10 @@ void catalogueRoads()
         const QByteArray like = Db::likeContains(typed).toUtf8();
         std::unique_ptr<Raw> first;
         QList<QByteArray> firstValues;
-        if (onServer()) {
+        // A part found in many names only filters: the page is read along the
+        // numbers with the condition.
+        const bool filtered = onServer() || name.many;
+        if (filtered) {
             first = std::make_unique<Raw>(QStringLiteral("SELECT ") + kColumns + kFrom
                                           + QStringLiteral(" WHERE UPPER(Produkti.Opisanie) LIKE UPPER(?) ESCAPE '\\' "
                                                            "ORDER BY Produkti.ID")
@@ -421,7 +424,9 @@ void catalogueRoads()
                    runFilled(*first, firstValues);
                    showRaw(first->allRows());
                }),
-               QStringLiteral("%1 намерени; база: първата страница по индекса на имената").arg(hits));
+               QStringLiteral("%1 намерени; база: първата страница %2")
+                   .arg(hits)
+                   .arg(filtered ? QStringLiteral("по номер с условието") : QStringLiteral("по индекса на имената")));
         Raw sorted(QStringLiteral("SELECT ") + kColumns + kFrom
                    + QStringLiteral(" WHERE UPPER(Produkti.Opisanie) LIKE UPPER(?) ESCAPE '\\' ORDER BY ")
                    + orderOf(kSearchColumn, false) + kPage);
