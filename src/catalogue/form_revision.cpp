@@ -272,6 +272,10 @@ void TForm_Revision::Button_Calculate_SUMsClick()
     } catch (const DbError &e) {
         m_model->clear();
         Dialogs::message(e.message(), this);
+    } catch (const DecimalOverflow &e) {
+        for (QLineEdit *total : {Edit_Ob6to_Nal, Edit_Ob6to_Otkr, Edit_Difrents})
+            total->clear();
+        Dialogs::message(QString::fromStdString(e.what()), this);
     }
     // The count belongs to one warehouse: it is chosen before the first line.
     ComboBox_Sklad->setEnabled(m_model->rowCount() == 0);

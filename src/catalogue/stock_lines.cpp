@@ -239,6 +239,9 @@ bool StockLines::addLine(const std::function<long long(QString *refusal)> &add, 
     } catch (const DbError &e) {
         Dialogs::message(QStringLiteral("Редът не беше добавен.\n") + e.message(), parent);
         return false;
+    } catch (const DecimalOverflow &e) {
+        Dialogs::message(QStringLiteral("Редът не беше добавен.\n") + QString::fromStdString(e.what()), parent);
+        return false;
     }
     return true;
 }

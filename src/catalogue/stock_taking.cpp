@@ -174,8 +174,11 @@ StockTaking::Totals StockTaking::Sheet::articleTotals(long long article) const
 
 void StockTaking::Sheet::apply(const Totals &before, const Totals &after)
 {
-    m_totals.held += after.held - before.held;
-    m_totals.found += after.found - before.found;
+    // Both sums or neither: a total out of range leaves the kept ones as they were.
+    Totals next = m_totals;
+    next.held += after.held - before.held;
+    next.found += after.found - before.found;
+    m_totals = next;
 }
 
 namespace {
@@ -193,7 +196,15 @@ long long StockTaking::Sheet::addLine(long long article, Decimal counted, long l
         return 0;
     ++m_lines;
     m_stale = true; // until its article's totals are read
-    apply(before, articleTotals(article));
+    try {
+        apply(before, articleTotals(article));
+    } catch (const DecimalOverflow &) {
+        // A count whose amounts leave the range is not kept.
+        StockTaking::removeLine(n);
+        --m_lines;
+        m_stale = false;
+        throw;
+    }
     m_stale = false;
     return n;
 }

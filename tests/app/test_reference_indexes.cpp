@@ -38,6 +38,23 @@ private Q_SLOTS:
         QVERIFY(checks > 30);
         QVERIFY2(unindexed.isEmpty(), qPrintable(unindexed.join(QLatin1Char('\n'))));
     }
+
+    // An article's own codes: read by the editor and the desk, deleted with it.
+    void anArticlesCodesAreFoundByIndex()
+    {
+        TestProgram program;
+        QStringList unindexed;
+        for (const char *sql : {"SELECT Barkode FROM Barkodes WHERE ID = ? ORDER BY rowid",
+                                "DELETE FROM Barkodes WHERE ID = ?",
+                                "SELECT Nomenkl_N FROM Nomenklatures WHERE ID = ? AND ID_Kontrag = ?",
+                                "DELETE FROM Nomenklatures WHERE ID = ?"}) {
+            const QString statement = QString::fromLatin1(sql);
+            const QVariantList params(statement.count(QLatin1Char('?')), 7);
+            for (const QString &row : wholeReads(planOf(statement, params)))
+                unindexed << row + QStringLiteral("  <=  ") + statement;
+        }
+        QVERIFY2(unindexed.isEmpty(), qPrintable(unindexed.join(QLatin1Char('\n'))));
+    }
 };
 
 VTEST(ReferenceIndexes)

@@ -560,6 +560,27 @@ private Q_SLOTS:
     // A count is 0 or more: typed, given to a picked article, or a line edited
     // to below 0 is refused in the window and in the module, so no stock-taking
     // sets a stock negative.
+    // Totals past the exact decimals' range are told, not fatal.
+    void aCountTooLargeToTotalIsTold()
+    {
+        Program program;
+        shop();
+        setStock(10, 1, 44);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Ed_Cena = 1000 WHERE ID = 10"));
+        TForm_Revision w;
+        w.show();
+        w.FormShow();
+        PlatformScript::clearEvents();
+        w.Edit_Art_ID->setText(QStringLiteral("10"));
+        w.Edit_Art_IDKeyPress();
+        w.Edit_Kol->setText(QStringLiteral("100000000"));
+        w.Edit_KolKeyPress();
+        const QStringList told = PlatformScript::texts(QStringLiteral("message"));
+        QVERIFY2(told.join(QLatin1Char('|')).contains(QStringLiteral("извън допустимия обхват")), qPrintable(told.join('|')));
+        QCOMPARE(w.model()->rowCount(), 0); // the count is not kept
+        QVERIFY(w.isVisible());
+    }
+
     void countsFromZeroUp()
     {
         Program program;
