@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/money_columns.h"
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "platform/db/database.h"
 #include "platform/row_drag.h"
@@ -226,7 +227,7 @@ QVariant ArticleList::data(const QModelIndex &index, int role) const
         return stock ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     const QVariant v = PagedListModel::data(createIndex(index.row(), source), role);
     if (role == Qt::DisplayRole && stock)
-        return Money::formatWidth(v.toDouble(), 4, PriceDecimals).trimmed();
+        return StockQuantity::text(Decimal::fromVariant(v));
     return v;
 }
 

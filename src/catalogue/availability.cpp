@@ -1,5 +1,6 @@
 #include "catalogue/availability.h"
 
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "platform/db/database.h"
@@ -85,8 +86,8 @@ QVariant AvailabilityList::data(const QModelIndex &index, int role) const
 {
     const bool quantity = index.isValid() && index.column() == fieldIndex(QStringLiteral("All_Kol"));
     if (quantity && role == Qt::DisplayRole) {
-        const QVariant v = SqlListModel::data(index, Qt::EditRole);
-        return Money::fixed(v.toDouble(), PriceDecimals);
+        // The stock of several warehouses summed by the database, read by its decimal value.
+        return StockQuantity::text(Decimal::fromVariant(SqlListModel::data(index, Qt::EditRole)));
     }
     if (quantity && role == Qt::TextAlignmentRole)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
