@@ -232,7 +232,10 @@ void TForm_Vnoski_Kredit::Button_PayClick()
         }
         return;
     }
-    if (p.closed)
+    if (p.closed && p.amount.isZero())
+        Dialogs::message(QStringLiteral("Договор N: %1 е закрит: по него не остава нищо за плащане.").arg(contract),
+                         this);
+    else if (p.closed)
         Dialogs::message(QStringLiteral("Договор N: %1 е изплатен изцяло.").arg(contract), this);
     const QString key = Label_Kontrag_Vnoski->text();
     loadContracts(key);
