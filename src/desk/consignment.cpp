@@ -8,6 +8,7 @@
 #include "common/money.h"
 #include "common/reference_text.h"
 #include "common/settings.h"
+#include "desk/desk_money.h"
 #include "desk/device_file_writer.h"
 #include "desk/receipt_files.h"
 #include "platform/db/database.h"
@@ -118,11 +119,6 @@ QList<Decimal> instalments(Decimal debt, int count)
     return out;
 }
 
-Decimal goodsAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount)
-{
-    return Decimal::mulDivRounded(quantity * price * rate, Hundred - discount, Hundred, Decimal::Scale);
-}
-
 QDate dueDate(const QDate &handOver, int period, int k)
 {
     return period == Days ? handOver.addDays(k) : handOver.addMonths(k);
@@ -208,8 +204,8 @@ Decimal purchaseOf(const QList<QSqlRecord> &rows)
 {
     Decimal sum;
     for (const QSqlRecord &r : rows)
-        sum += goodsAmount(Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)),
-                           Decimal::fromVariant(r.value(2)), Decimal::fromVariant(r.value(3)));
+        sum += DeskMoney::amount({Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)),
+                                  Decimal::fromVariant(r.value(2)), Decimal::fromVariant(r.value(3))});
     return sum;
 }
 } // namespace

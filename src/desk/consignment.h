@@ -25,9 +25,6 @@ Decimal CALCULATE_KONSIGNACION_SUM(int count, Decimal purchase, Decimal downPaym
 // parts cut to the stotinka, the remainder on the last (100.00 in 3: 33.33,
 // 33.33, 33.34). Empty when count < 1.
 QList<Decimal> instalments(Decimal debt, int count);
-// The amount of goods in the base currency: quantity x price x rate, less
-// the discount percent (each product rounded at the eighth decimal).
-Decimal goodsAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount);
 
 // Due date of instalment k: k calendar months (the day clamped to the month's
 // end) or k days after the hand-over. The final date is that of the last one.
@@ -54,7 +51,7 @@ void dropWorkTable();
 void insertIntoWorkTable(const ContractLine &line);
 void deleteFromWorkTable(const QList<long long> &rows); // by the table's own row number
 QString workTableSql();  // the grid's list
-Decimal workTablePurchase(); // each line at its currency's rate, less its discount (goodsAmount)
+Decimal workTablePurchase(); // each line's amount (DeskMoney::amount), summed
 QList<ContractLine> workTableLines();
 
 // What "ВЪВЕЖДАНЕ" hands to the sale.
