@@ -61,15 +61,20 @@ bool StockQuantity::acceptable(Decimal quantity)
     return quantity > Decimal() && quantity.decimals() <= Decimals;
 }
 
-std::optional<Decimal> StockQuantity::parse(const QString &typed, QString *error, bool aboveZero)
+std::optional<Decimal> StockQuantity::parseSigned(const QString &typed, QString *error)
 {
     QString why;
     const std::optional<Decimal> q = Decimal::parse(typed, Decimals, &why);
-    if (!q) {
-        if (error)
-            *error = QStringLiteral("Количество: ") + why;
+    if (!q && error)
+        *error = QStringLiteral("Количество: ") + why;
+    return q;
+}
+
+std::optional<Decimal> StockQuantity::parse(const QString &typed, QString *error, bool aboveZero)
+{
+    const std::optional<Decimal> q = parseSigned(typed, error);
+    if (!q)
         return std::nullopt;
-    }
     if (aboveZero ? *q <= Decimal() : *q < Decimal()) {
         if (error)
             *error = refusal(typed, aboveZero);

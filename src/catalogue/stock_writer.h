@@ -31,6 +31,8 @@ bool acceptable(Decimal quantity); // above 0, at most three decimals
 // decimals, or is below 0 (with aboveZero: not above 0). No stock quantity
 // is ever below 0: a count finds 0 or more.
 std::optional<Decimal> parse(const QString &typed, QString *error, bool aboveZero = true);
+// The same of any sign (the desk's quantity, where below 0 has its own answer).
+std::optional<Decimal> parseSigned(const QString &typed, QString *error);
 // The refusal of a typed quantity that is a number but below 0 (with
 // aboveZero: not above 0).
 QString refusal(const QString &typed, bool aboveZero = true);

@@ -5,6 +5,7 @@
 #include "catalogue/article_pick.h"
 #include "catalogue/article_record.h"
 #include "catalogue/form_projzvodstvo.h"
+#include "catalogue/stock_writer.h"
 #include "common/dates.h"
 #include "common/money.h"
 #include "common/settings.h"
@@ -480,7 +481,7 @@ bool DeskEntry::Edit_BrojExit()
     if (!Decimal::parse(text))
         return refuse(QStringLiteral("Грешно въведена (или нулева) стойност"));
     QString why;
-    const auto quantity = DeskMoney::parseQuantity(text, &why);
+    const auto quantity = StockQuantity::parseSigned(text, &why);
     if (!quantity)
         return refuse(why);
     if (quantity->isZero())

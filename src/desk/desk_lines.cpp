@@ -1,5 +1,6 @@
 #include "desk/desk_lines.h"
 
+#include "catalogue/stock_writer.h"
 #include "common/money.h"
 #include "common/record_values.h"
 #include "common/settings.h"
@@ -150,7 +151,7 @@ InsertResult insertLine(const NewLine &l)
     if (!entered)
         return result;
     QString why;
-    const auto parsed = DeskMoney::parseQuantity(l.quantityText, &why);
+    const auto parsed = StockQuantity::parseSigned(l.quantityText, &why);
     if (!parsed)
         return Decimal::parse(l.quantityText) ? refuse(why) : result; // a number with too many decimals: say so
     const Decimal quantity = *parsed;

@@ -55,13 +55,4 @@ std::optional<Decimal> parseDiscount(const QString &text, QString *error)
     }
     return v;
 }
-
-std::optional<Decimal> parseQuantity(const QString &text, QString *error)
-{
-    QString why;
-    const auto v = Decimal::parse(text, QuantityDecimals, &why);
-    if (!v && error)
-        *error = QStringLiteral("Количество: ") + why;
-    return v;
-}
 } // namespace DeskMoney

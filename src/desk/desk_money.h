@@ -10,7 +10,6 @@
 // their amounts from here. Values are exact; an amount is rounded once, half
 // away from zero.
 namespace DeskMoney {
-inline constexpr int QuantityDecimals = 3;
 inline constexpr int DiscountDecimals = 4; // T_O is stored with four
 inline const Decimal MaxDiscount = Decimal(100);
 
@@ -50,6 +49,4 @@ NetFigures netFigures(const Line &l, Decimal vatPercent, int priceDecimals);
 // discount rules): a number up to 100 (a negative one is a surcharge), at
 // most four decimals. Otherwise `error` gets the message, which names the limit.
 std::optional<Decimal> parseDiscount(const QString &text, QString *error);
-// A quantity typed by a user: a number with at most three decimals.
-std::optional<Decimal> parseQuantity(const QString &text, QString *error);
 } // namespace DeskMoney
