@@ -14,6 +14,7 @@
 #include "platform/db/list_model.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/script.h"
+#include "desk_controls.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -68,14 +69,7 @@ struct Desk {
         AppState::instance().setTerminal(2);
         OperatorCounterpartyList.clear();
         CurrentBill = 0;
-        auto *top = new QVBoxLayout(&tab);
-        c.Label_Selected_Kontragent = new QLineEdit(&tab);
-        c.Panel_Smetki = new QWidget(&tab);
-        c.ComboBox_Smetka = new QComboBox(c.Panel_Smetki);
-        c.Edit_Broj = new QLineEdit(QStringLiteral("1"), &tab);
-        c.DeskArea = new QWidget(&tab);
-        c.DeskAreaLayout = new QVBoxLayout(c.DeskArea);
-        top->addWidget(c.DeskArea);
+        c = deskControls(&tab);
         desk = std::make_unique<ShopDesk>(c);
         desk->afterLogin();
     }

@@ -14,6 +14,7 @@
 #include "platform/db/database.h"
 #include "platform/db/list_model.h"
 #include "platform/script.h"
+#include "desk_controls.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -72,7 +73,7 @@ long long openLine(long long article, double quantity, double price, const char 
     return Db::scalar(QStringLiteral("SELECT MAX(N_Prodajba) FROM Prodajbi_Vremenni")).toLongLong();
 }
 
-// The shop tab's controls around a desk, as the main window makes them.
+// A desk on the shop tab's controls.
 struct Desk {
     QWidget tab;
     DeskControls c;
@@ -85,17 +86,7 @@ struct Desk {
         OperatorCounterpartyList.clear();
         CurrentBill = 0;
         LineEditFlag = false;
-        auto *top = new QVBoxLayout(&tab);
-        c.Label_Selected_Kontragent = new QLineEdit(&tab);
-        c.Panel_Smetki = new QWidget(&tab);
-        c.ComboBox_Smetka = new QComboBox(c.Panel_Smetki);
-        c.Edit_Broj = new QLineEdit(QStringLiteral("1"), &tab);
-        c.Button_Insert_in_List = new QPushButton(&tab);
-        c.Button_Prodajba = new QPushButton(&tab);
-        c.DeskArea = new QWidget(&tab);
-        c.DeskAreaLayout = new QVBoxLayout(c.DeskArea);
-        top->addWidget(c.DeskArea);
-        top->addWidget(c.Edit_Broj);
+        c = deskControls(&tab);
         desk = std::make_unique<ShopDesk>(c);
         desk->afterLogin();
     }

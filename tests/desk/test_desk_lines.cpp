@@ -15,6 +15,7 @@
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
 #include "platform/script.h"
+#include "desk_controls.h"
 #include "test_registry.h"
 #include "test_support.h"
 
@@ -299,15 +300,7 @@ private Q_SLOTS:
         OperatorCounterpartyList.clear();
         CurrentBill = 0;
         QWidget tab;
-        auto *top = new QVBoxLayout(&tab);
-        DeskControls c;
-        c.Label_Selected_Kontragent = new QLineEdit(&tab);
-        c.Panel_Smetki = new QWidget(&tab);
-        c.ComboBox_Smetka = new QComboBox(c.Panel_Smetki);
-        c.Edit_Broj = new QLineEdit(QStringLiteral("1"), &tab);
-        c.DeskArea = new QWidget(&tab);
-        c.DeskAreaLayout = new QVBoxLayout(c.DeskArea);
-        top->addWidget(c.DeskArea);
+        const DeskControls c = deskControls(&tab);
         ShopDesk desk(c);
         desk.afterLogin();
         QCOMPARE(desk.Label_Leva->text(), QStringLiteral("0.00"));

@@ -13,6 +13,7 @@
 #include "platform/db/list_model.h"
 #include "platform/db/transaction.h"
 #include "platform/script.h"
+#include "desk_controls.h"
 #include "test_registry.h"
 #include "test_support.h"
 #include "query_plans.h"
@@ -82,17 +83,7 @@ struct Desk {
         CurrentBill = 0;
         LineEditFlag = false;
         PriceDecimals = 2;
-        auto *top = new QVBoxLayout(&tab);
-        c.Label_Selected_Kontragent = new QLineEdit(&tab);
-        c.Panel_Smetki = new QWidget(&tab);
-        c.ComboBox_Smetka = new QComboBox(c.Panel_Smetki);
-        c.Edit_Broj = new QLineEdit(QStringLiteral("1"), &tab);
-        c.Button_Insert_in_List = new QPushButton(&tab);
-        c.Button_Prodajba = new QPushButton(&tab);
-        c.DeskArea = new QWidget(&tab);
-        c.DeskAreaLayout = new QVBoxLayout(c.DeskArea);
-        top->addWidget(c.DeskArea);
-        top->addWidget(c.Edit_Broj);
+        c = deskControls(&tab);
         desk = std::make_unique<ShopDesk>(c);
         e = desk->entry();
         desk->afterLogin();
