@@ -319,6 +319,24 @@ private Q_SLOTS:
         w.Button_PayClick();
         QCOMPARE(w.ComboBox_N_Kredit->count(), 1);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Konsign_N FROM Prodajbi WHERE ED_Cena = 80 AND ID_Art = 17")).toLongLong(), -1LL);
+        // Contract 8, its goods worth less than its down payment: closed
+        // without money and without a receipt, and said so.
+        exec(QStringLiteral("INSERT INTO Konsignation (ID, ID_Kontrag, Broj_Vnosk, Payed, First_Vnosk, Lihva) VALUES "
+                            "(8, 5, 2, 'False', 50, 0)"));
+        exec(QStringLiteral("INSERT INTO Prodajbi (ID_Art, Kol, ED_Cena, Valuta, ID_Klient, T_O, Konsign_N) VALUES "
+                            "(17, 1, 30, 'BGL', 5, 0, 8)"));
+        w.loadContracts(QStringLiteral("5:Чаша ООД"));
+        w.ComboBox_N_Kredit->setCurrentIndex(w.ComboBox_N_Kredit->findText(QStringLiteral("8")));
+        w.ComboBox_N_KreditChange();
+        PlatformScript::clearEvents();
+        const int rows = count("Prodajbi");
+        w.Button_PayClick();
+        QCOMPARE(w.ComboBox_N_Kredit->findText(QStringLiteral("8")), -1);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Payed FROM Konsignation WHERE ID = 8")).toString(),
+                 QStringLiteral("True"));
+        QCOMPARE(count("Prodajbi"), rows);
+        QVERIFY(PlatformScript::texts(QStringLiteral("message"))
+                    .contains(QStringLiteral("Договор N: 8 е закрит: по него не остава нищо за плащане.")));
         // A counterparty without contracts: an empty list and no state.
         w.loadContracts(QStringLiteral("0: Няма избран контрагент"));
         QCOMPARE(w.ComboBox_N_Kredit->count(), 0);
