@@ -7,8 +7,12 @@
 // median and max of each, min and median of the baseline and the ratio of
 // the medians; ends with 1 when a ratio is over its target.
 //
-//   ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR]
-//   ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR]
+//   ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR] [--roads A,B,...]
+//   ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR] [--roads A,B,...]
+//
+// --roads runs only the named groups of roads (start, desk, delivery,
+// catalogue, delete, report, counterparties, stocktaking, import, offers,
+// counterpartyimport), in the order above; the shop is generated whole.
 //
 // With --engine postgresql the shop lives in a fresh database on the server
 // the environment names as for the tests (VENTAROS_TEST_PG_HOST, _PORT,
@@ -23,6 +27,7 @@
 #include "bench_roads.h"
 #include "bench_shop.h"
 #include "bench_support.h"
+#include "bench_window.h"
 
 #include "app/data_module.h"
 #include "common/program_folder.h"
@@ -47,6 +52,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Bench;
 
@@ -98,10 +104,41 @@ void printMachine(const QString &folder)
     std::fflush(stdout);
 }
 
+// The groups of roads in the order they run: the desk's main window holds the
+// program folder's instance lock until the process ends, so the start runs
+// before it.
+struct RoadGroup {
+    const char *name;
+    std::function<void(const QString &home, const QString &self)> run;
+};
+const QList<RoadGroup> &roadGroups()
+{
+    static const QList<RoadGroup> groups = {
+        {"start", [](const QString &home, const QString &self) { startUpRoad(home, self); }},
+        {"desk", [](const QString &, const QString &) { deskRoads(); }},
+        {"delivery", [](const QString &, const QString &) { deliveryRoad(); }},
+        {"catalogue", [](const QString &, const QString &) { catalogueRoads(); }},
+        {"delete", [](const QString &, const QString &) { articleDeleteRoad(); }},
+        {"report", [](const QString &, const QString &) { salesReportRoads(); }},
+        {"counterparties", [](const QString &, const QString &) { counterpartyBrowserRoads(); }},
+        {"stocktaking", [](const QString &, const QString &) { stockTakingRoads(); }},
+        {"import", [](const QString &home, const QString &) { articleImportRoad(home); }},
+        {"offers", [](const QString &home, const QString &) { catalogueImportRoad(home); }},
+        {"counterpartyimport", [](const QString &home, const QString &) { counterpartyImportRoad(home); }},
+    };
+    return groups;
+}
+
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR]\n"
-                         "       ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR]\n");
+    QStringList names;
+    for (const RoadGroup &g : roadGroups())
+        names << QString::fromLatin1(g.name);
+    std::fprintf(stderr,
+                 "usage: ventaros_bench [ARTICLES] [--runs N] [--engine sqlite|postgresql] [--folder DIR] [--roads A,B,...]\n"
+                 "       ventaros_bench --scale [--runs N] [--engine sqlite|postgresql] [--folder DIR] [--roads A,B,...]\n"
+                 "roads: %s\n",
+                 qPrintable(names.join(QLatin1Char(','))));
     std::exit(2);
 }
 
@@ -196,17 +233,15 @@ int runOnce(const QString &self)
         printHeader();
         // First: the main window of the desk roads holds the program folder's
         // instance lock until this process ends, and a second start refuses.
-        startUpRoad(dir.path(), self);
-        deskRoads();
-        deliveryRoad();
-        catalogueRoads();
-        articleDeleteRoad();
-        salesReportRoads();
-        counterpartyBrowserRoads();
-        stockTakingRoads();
-        articleImportRoad(dir.path());
-        catalogueImportRoad(dir.path());
-        counterpartyImportRoad(dir.path());
+        for (const RoadGroup &g : roadGroups()) {
+            if (!o.roads.isEmpty() && !o.roads.contains(QString::fromLatin1(g.name)))
+                continue;
+            // The other roads' windows are driven from the logged-in main
+            // window, made once (its login answered) before any of them.
+            if (qstrcmp(g.name, "start") != 0)
+                mainWindow();
+            g.run(dir.path(), self);
+        }
     }
     PlatformScript::deactivate();
     bool over = false;
@@ -236,7 +271,8 @@ int runScale(const QString &self)
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(self, {QString::number(size), QStringLiteral("--runs"), QString::number(options().runs),
                            QStringLiteral("--engine"), options().engine, QStringLiteral("--folder"), options().parent,
-                           QStringLiteral("--results"), results.fileName()});
+                           QStringLiteral("--results"), results.fileName(), QStringLiteral("--roads"),
+                           options().roads.join(QLatin1Char(','))});
         if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() > 1)
             fail(QStringLiteral("the run at %1 articles failed").arg(size));
         over = over || child.exitCode() == 1;
@@ -301,6 +337,8 @@ int main(int argc, char **argv)
             o.results = args.takeFirst();
         else if (a == QLatin1String("--engine") && !args.isEmpty())
             o.engine = args.takeFirst();
+        else if (a == QLatin1String("--roads") && !args.isEmpty())
+            o.roads = args.takeFirst().split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (!a.startsWith(QLatin1Char('-')))
             o.articles = a.toInt(&ok);
         else
@@ -315,6 +353,13 @@ int main(int argc, char **argv)
         fail(QStringLiteral("at least 7 runs"));
     if (o.articles < 10000)
         fail(QStringLiteral("at least 10000 articles"));
+    for (const QString &name : o.roads) {
+        bool known = false;
+        for (const RoadGroup &g : roadGroups())
+            known = known || name == QLatin1String(g.name);
+        if (!known)
+            usage();
+    }
     setOptions(o);
     return scale ? runScale(self) : runOnce(self);
 }

@@ -20,6 +20,7 @@ struct Options {
     QString engine = QStringLiteral("sqlite"); // or "postgresql"
     QString parent;        // the program folder is made under it
     QString results;       // --results: the figures as tab-separated lines, for --scale
+    QStringList roads;     // --roads: the groups of roads to run; none: all
 };
 const Options &options();
 void setOptions(const Options &o);
