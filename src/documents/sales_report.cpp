@@ -13,15 +13,27 @@ namespace {
 const QString Amount = QStringLiteral(
     "(Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs - (Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs*Prodajbi.T_O/100))");
 
-// Sales without counterparty, payment records (article 0), articles without
-// group and sales of a warehouse no longer listed are all listed and counted.
-const QString Joins = QStringLiteral(
-    " FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta"
-    " LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art"
-    " LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient"
-    " LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa"
-    " LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID");
-const QString Tables = Joins + QStringLiteral(" WHERE 1 = 1");
+// The sales and their currency (a sale of no known currency is not listed),
+// then the tables `expressions` name. Sales without counterparty, payment
+// records (article 0), articles without group and sales of a warehouse no
+// longer listed are all listed and counted: each other table is joined one
+// row or none to a sale, so it changes no count and is left out where
+// nothing names it (SQLite joins it for every sale of a count even so).
+QString joinsFor(const QString &expressions)
+{
+    const bool groups = expressions.contains(QLatin1String("Grupi."));
+    QString from = QStringLiteral(" FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta");
+    if (groups || expressions.contains(QLatin1String("Produkti.")))
+        from += QStringLiteral(" LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art");
+    if (expressions.contains(QLatin1String("Firmi.")))
+        from += QStringLiteral(" LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient");
+    if (groups)
+        from += QStringLiteral(" LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
+    if (expressions.contains(QLatin1String("Sklad.")))
+        from += QStringLiteral(" LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID");
+    return from;
+}
+const QString Joins = joinsFor(QStringLiteral("Produkti. Firmi. Grupi. Sklad."));
 
 struct ListColumn {
     const char *field;
@@ -136,23 +148,27 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         return l;
     }
     const QString way = descending ? QStringLiteral(" DESC") : QString();
-    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + Tables + w.sql + QStringLiteral(" ORDER BY ")
+    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + joinsFor(w.sql + sorted) + QStringLiteral(" WHERE 1 = 1") + w.sql + QStringLiteral(" ORDER BY ")
                + (sorted.isEmpty() ? QString() : sorted + way + QStringLiteral(", ")) + QStringLiteral("Prodajbi.ID_Red")
                + way;
     l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");
     return l;
 }
 
+QString totalsSql(const Where &w)
+{
+    const QString sums = QStringLiteral("SELECT COUNT(*), "
+                                        "SUM(CASE WHEN Prodajbi.Konsign_N = 0 THEN %1 ELSE 0 END), "
+                                        "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
+                                        "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END)")
+                             .arg(Amount);
+    return sums + joinsFor(w.sql) + QStringLiteral(" WHERE 1 = 1") + w.sql;
+}
+
 Totals totals(const Where &w)
 {
-    const QString sql = QStringLiteral("SELECT COUNT(*), "
-                                       "SUM(CASE WHEN Prodajbi.Konsign_N = 0 THEN %1 ELSE 0 END), "
-                                       "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
-                                       "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END)")
-                            .arg(Amount)
-                        + Tables + w.sql;
     Totals t;
-    if (const auto row = Db::firstRow(sql, w.values)) {
+    if (const auto row = Db::firstRow(totalsSql(w), w.values)) {
         t.rows = row->value(0).toLongLong();
         t.cash = row->value(1).toDouble();
         t.open = row->value(2).toDouble();

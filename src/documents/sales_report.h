@@ -74,6 +74,7 @@ struct Totals {
     double paidCredit = 0;  // Konsign_N = -1
 };
 Totals totals(const Where &w); // throws DbError
+QString totalsSql(const Where &w); // the statement of totals(), with w.values
 
 // The data of a sales document for the marked sale rows (ID_Red): amounts in
 // the sale's own currency, the printing operator, the document's own row.
