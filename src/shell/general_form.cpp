@@ -199,7 +199,9 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
     ItemRights::install({[rights](const QString &item) { return rights && rights->itemAllowed(item); },
                          [rights](const QString &item) { return rights ? rights->itemPath(item) : item; }});
     connectDataModule();
-    Openers::installWorkingModes(*this);
+    // The working modes' controls are built by the first login: the login
+    // window comes first.
+    Openers::installProgramLinks(*this);
     applyItemStates();
 }
 
@@ -581,6 +583,10 @@ bool TGeneral_Form::N_dostapClick()
 
 void TGeneral_Form::applyLogin(const OperatorRecord &op)
 {
+    if (!m_modesBuilt) {
+        m_modesBuilt = true;
+        Openers::installWorkingModes(*this);
+    }
     logged([&] {
         DocumentLineList.clear();
         showDateTime();

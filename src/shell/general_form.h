@@ -132,6 +132,7 @@ private:
     bool m_ended = false;
     bool m_closed = false;
     bool m_switchingByCode = false;
+    bool m_modesBuilt = false;
     ModeTab *m_lastTab = nullptr;
 };
 

@@ -339,6 +339,36 @@ void Openers::startMessageListener(TGeneral_Form &f)
     panel->service()->startListening();
 }
 
+void Openers::installProgramLinks(TGeneral_Form &f)
+{
+    DocumentQuery::setCounterpartyHook(DocumentQuery::ShopTab, [] {
+        const TabPrintPanel *p = TabPrintPanel::forCaller(CallerShop);
+        return p ? p->counterparty() : 0LL;
+    });
+    DocumentQuery::setActiveTabHook([tabs = QPointer<QTabWidget>(f.PageControl1)] {
+        return tabs ? tabs->currentIndex() : 0;
+    });
+    // The catalogue's hidden "Документация..." is the menu's designer.
+    TForm_Artikuli::setDocumentationOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *asker) {
+        if (main)
+            Openers::open(*main, QStringLiteral("N_Dokumentacia"), asker);
+    });
+    CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
+    TextViewer::setViewer([](const QString &path, QWidget *parent) { AuxPrograms::startNotepad(parent, path); });
+    TForm_Kontrakents::InstalmentsOpener = [](QWidget *parent, const QString &counterparty) {
+        TForm_Vnoski_Kredit::open(parent, counterparty);
+    };
+    TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
+    CatalogueImportCommand::install();
+    // "СЕРВИЗ" of the service tab opens the repair work list.
+    WorkListLink::setOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *) {
+        if (main)
+            TGeneral_Form::showModal(main->formOnce<TForm_Remont>());
+    });
+    WarrantyWindows::install();
+    IssuedDocuments::setServiceLines(Reception::loggedLinesSql());
+}
+
 void Openers::installWorkingModes(TGeneral_Form &f)
 {
     ShopTab *shop = f.TabSheet_Magazin;
@@ -379,31 +409,7 @@ void Openers::installWorkingModes(TGeneral_Form &f)
     auto *panel = new TabPrintPanel(print, shopPrint, shop);
     QObject::connect(shop->Button_Pe4at_Dokumenti, &QPushButton::clicked, panel,
                      &TabPrintPanel::Button_Pe4at_DokumentiClick);
-    DocumentQuery::setCounterpartyHook(DocumentQuery::ShopTab, [] {
-        const TabPrintPanel *p = TabPrintPanel::forCaller(CallerShop);
-        return p ? p->counterparty() : 0LL;
-    });
-    DocumentQuery::setActiveTabHook([tabs = QPointer<QTabWidget>(f.PageControl1)] {
-        return tabs ? tabs->currentIndex() : 0;
-    });
     shop->setHandler(std::move(desk));
-    // The catalogue's hidden "Документация..." is the menu's designer.
-    TForm_Artikuli::setDocumentationOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *asker) {
-        if (main)
-            Openers::open(*main, QStringLiteral("N_Dokumentacia"), asker);
-    });
-    CounterpartyEditor::setSpecialDiscountsOpener([](QWidget *parent) { TForm_Spec_Otstapki::N_TOClick(parent); });
-    TextViewer::setViewer([](const QString &path, QWidget *parent) { AuxPrograms::startNotepad(parent, path); });
-    TForm_Kontrakents::InstalmentsOpener = [](QWidget *parent, const QString &counterparty) {
-        TForm_Vnoski_Kredit::open(parent, counterparty);
-    };
-    TForm_Kontrakents::DebtorsSql = Consignment::debtorsSql();
-    CatalogueImportCommand::install();
-    // "СЕРВИЗ" of the service tab opens the repair work list.
-    WorkListLink::setOpener([main = QPointer<TGeneral_Form>(&f)](QWidget *) {
-        if (main)
-            TGeneral_Form::showModal(main->formOnce<TForm_Remont>());
-    });
     // The service tab: reception and acceptance; its pickers open through the menu's openers.
     auto service = std::make_unique<ServiceTab>(f.TabSheet_Servis);
     QObject::connect(service.get(), &ServiceTab::counterpartiesRequested, &f, [&f](int mode) {
@@ -417,8 +423,6 @@ void Openers::installWorkingModes(TGeneral_Form &f)
             ArticlePickMode = -1;
     });
     f.TabSheet_Servis->setHandler(std::move(service));
-    WarrantyWindows::install();
-    IssuedDocuments::setServiceLines(Reception::loggedLinesSql());
     // The fiscal-service tab; "Yes" to a new counterparty opens the register for browsing.
     auto fiscal = std::make_unique<FiscalTab>(f.TabSheet_Fisk_Ser);
     fiscal->counterpartyOpener = [](QWidget *parent) {

@@ -29,6 +29,10 @@ bool open(TGeneral_Form &form, const QString &item, QWidget *asker = nullptr);
 
 // Start-up step 4: the message listener of the workstation messages module.
 void startMessageListener(TGeneral_Form &form);
-// The working modes install their handlers on the three tabs here.
+// What the windows of the working modes reach through the main window (the
+// documents' counterparty and active tab, the openers other modules call).
+void installProgramLinks(TGeneral_Form &form);
+// The working modes build their controls and install their handlers on the
+// three tabs here: once, at the first login (the login window comes first).
 void installWorkingModes(TGeneral_Form &form);
 } // namespace Openers

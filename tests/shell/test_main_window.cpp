@@ -133,6 +133,51 @@ private Q_SLOTS:
         }
     }
 
+    // The login window comes before the working modes' controls are built
+    // (the desk, the service and the fiscal-service tab): they are built once,
+    // by the first login, and a refused login never builds them.
+    void workingModesAreBuiltByTheFirstLogin()
+    {
+        TestProgram program;
+        resetProgramState();
+        const QStringList controls{QStringLiteral("DBGrid1"), QStringLiteral("ListBox_Selected_Kontrag_Ser"),
+                                   QStringLiteral("Edit_ID_EKA")};
+        for (const bool refused : {true, false}) {
+            TGeneral_Form form;
+            const auto built = [&form, &controls] {
+                QList<int> n;
+                for (const QString &name : controls)
+                    n << form.findChildren<QWidget *>(name).size();
+                return n;
+            };
+            QList<int> atLogin;
+            PlatformScript::setModalHandler([&](QDialog *d) {
+                auto *login = qobject_cast<TForm_Dostap_Operators *>(d);
+                if (!login)
+                    return int(QDialog::Rejected);
+                atLogin = built();
+                if (refused) {
+                    PlatformScript::answer(true);
+                    d->close();
+                    return d->result();
+                }
+                login->Edit_Password->setText(QStringLiteral("admin"));
+                login->OKBtn->click();
+                return login->result();
+            });
+            QCOMPARE(form.FormCreate(), !refused);
+            QCOMPARE(atLogin, (QList<int>{0, 0, 0}));
+            QCOMPARE(built(), refused ? (QList<int>{0, 0, 0}) : (QList<int>{1, 1, 1}));
+            if (refused)
+                continue;
+            loginAs(QStringLiteral("Администратор"), QStringLiteral("admin"));
+            QVERIFY(form.N_dostapClick());
+            QCOMPARE(built(), (QList<int>{1, 1, 1}));
+            form.Timer1->stop();
+            PlatformScript::setModalHandler({});
+        }
+    }
+
     void questionTexts()
     {
         QCOMPARE(WorkingDate::startupQuestion(QStringLiteral("01.02.2024"), QStringLiteral("03.02.2024")),
