@@ -17,10 +17,13 @@
 #include "desk/desk_search.h"
 #include "platform/db/paged_list_model.h"
 #include "platform/db/transaction.h"
+#include "app/data_module.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace CatalogueTest;
 
@@ -272,6 +275,85 @@ private Q_SLOTS:
         QCOMPARE(indexesOutOfStep(), QString());
         QCOMPARE(found(QStringLiteral("ябълки")), QList<long long>{});
         QCOMPARE(byCode('n', QStringLiteral("AB-20")), QList<long long>{});
+    }
+
+    void theNameIndexKeepsNoCopyOfTheNamesNorTheirSizes()
+    {
+        if (testOnServer())
+            QSKIP("a server's name index is an index on the articles' table");
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        addArticle(1, QStringLiteral("Кисело мляко"), 1);
+        QCOMPARE(ids(QStringLiteral("SELECT rowid FROM Produkti_Ime WHERE Produkti_Ime MATCH ?"), {QStringLiteral("\"кис\"")}),
+                 QList<long long>{1});
+        QStringList tables;
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                                           "LIKE ? ORDER BY name"),
+                                            {QStringLiteral("Produkti_Ime_%")}))
+            tables << r.value(0).toString();
+        QCOMPARE(tables, (QStringList{QStringLiteral("Produkti_Ime_config"), QStringLiteral("Produkti_Ime_data"),
+                                      QStringLiteral("Produkti_Ime_idx")}));
+        // With no names kept, a term dropped that the name holds shows only against an index built anew.
+        QCOMPARE(indexesOutOfStep(), QString());
+        Db::execute(QStringLiteral("INSERT INTO Produkti_Ime (Produkti_Ime, rowid, Ime) VALUES ('delete', 1, 'КИСЕЛО')"));
+        QVERIFY(indexesOutOfStep().contains(QStringLiteral("Produkti_Ime: 1 missing, 0 stale")));
+    }
+
+    void everyCyrillicLetterIsFoundInEitherCase()
+    {
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        // Each letter that has another case, in a name of its own in each case.
+        QList<std::pair<QString, QString>> letters;
+        for (char32_t u = 0x400; u <= 0x4FF; ++u) {
+            const QString upper = QString::fromUcs4(&u, 1);
+            if (upper.toLower() != upper && upper.toLower().toUpper() == upper)
+                letters.append({upper, upper.toLower()});
+        }
+        QVERIFY(letters.size() > 100);
+        long long id = 0;
+        for (const auto &[upper, lower] : letters) {
+            addArticle(++id, QStringLiteral("ж") + lower + QStringLiteral("ка"), 1);
+            addArticle(++id, QStringLiteral("Ж") + upper + QStringLiteral("КА"), 1);
+        }
+        const QString scan = QStringLiteral("SELECT P.ID FROM Produkti P WHERE UPPER(P.Opisanie) LIKE UPPER(?) ESCAPE '\\' "
+                                            "ORDER BY P.ID");
+        for (const auto &[upper, lower] : letters)
+            for (const QString &typed : QStringList{QStringLiteral("ж") + upper + QStringLiteral("к"),
+                                                    QStringLiteral("Ж") + lower + QStringLiteral("К")}) {
+                const Db::Condition c = Db::articleName(QStringLiteral("P"), typed, Db::NameMatch::Contains);
+                const QList<long long> hits =
+                    ids(QStringLiteral("SELECT P.ID FROM Produkti P WHERE ") + c.sql + QStringLiteral(" ORDER BY P.ID"), c.params);
+                QCOMPARE(hits.size(), 2);
+                QCOMPARE(hits, ids(scan, {Db::likeContains(typed)}));
+            }
+    }
+
+    void aNameIsWrittenOnlyWithTheProgramsUpperCase()
+    {
+        if (testOnServer())
+            QSKIP("a server upper-cases names itself");
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        addArticle(1, QStringLiteral("Кисело мляко"), 1);
+        addArticle(2, QStringLiteral("Straße"), 1);
+        // A tool's connection, SQLite's own UPPER (ASCII only): the name index
+        // would drop other terms than it holds, so no name is written there.
+        sqlite3 *tool = nullptr;
+        QCOMPARE(sqlite3_open_v2(Db::databaseFile(DataModule1->databaseFolder()).toUtf8().constData(), &tool,
+                                 SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        for (const char *sql : {"UPDATE Produkti SET Opisanie = 'Прясно мляко' WHERE ID = 1", "DELETE FROM Produkti WHERE ID = 2",
+                                "INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie) VALUES (3, 1, 'ß')"}) {
+            QCOMPARE(sqlite3_exec(tool, sql, nullptr, nullptr, nullptr), SQLITE_CONSTRAINT);
+            QVERIFY2(QString::fromUtf8(sqlite3_errmsg(tool)).contains(QStringLiteral("само от програмата")), sql);
+        }
+        QCOMPARE(sqlite3_exec(tool, "UPDATE Produkti SET Ed_Cena = 2 WHERE ID = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(tool);
+        QCOMPARE(indexesOutOfStep(), QString());
+        QCOMPARE(ids(QStringLiteral("SELECT ID FROM Produkti ORDER BY ID"), {}), (QList<long long>{1, 2}));
+        const Db::Condition c = Db::articleName(QStringLiteral("P"), QStringLiteral("STRASSE"), Db::NameMatch::Contains);
+        QCOMPARE(ids(QStringLiteral("SELECT P.ID FROM Produkti P WHERE ") + c.sql, c.params), QList<long long>{2});
     }
 
     void theWholeCatalogueCountsWhatItLists()

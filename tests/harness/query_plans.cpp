@@ -142,11 +142,27 @@ QString indexesOutOfStep()
     }
     if (Db::engine() != Db::Engine::Sqlite)
         return out.join(QStringLiteral("; ")); // a server's name index is the database's own
-    const long long unnamed = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti P WHERE NOT EXISTS (SELECT 1 FROM "
-                                                        "Produkti_Ime F WHERE F.rowid = P.ID AND F.Ime IS UPPER(P.Opisanie))"))
-                                  .toLongLong();
+    // The name index keeps no names to compare with: its terms, article by
+    // article, are compared with those of an index built anew from the names.
+    const QStringList build{
+        QStringLiteral("CREATE VIRTUAL TABLE temp.Ime_Anew USING fts5(Ime, tokenize = 'trigram', content = '', columnsize = 0)"),
+        QStringLiteral("INSERT INTO temp.Ime_Anew (rowid, Ime) SELECT ID, UPPER(Opisanie) FROM Produkti"),
+        QStringLiteral("CREATE VIRTUAL TABLE temp.Ime_Kept_Terms USING fts5vocab(main, Produkti_Ime, instance)"),
+        QStringLiteral("CREATE VIRTUAL TABLE temp.Ime_Anew_Terms USING fts5vocab(temp, Ime_Anew, instance)")};
+    auto drop = [] {
+        for (const char *table : {"Ime_Anew_Terms", "Ime_Kept_Terms", "Ime_Anew"})
+            Db::execute(QStringLiteral("DROP TABLE IF EXISTS temp.") + QLatin1String(table));
+    };
+    drop();
+    for (const QString &sql : build)
+        Db::execute(sql);
+    const QString keptTerms = QStringLiteral("SELECT doc, term, offset FROM temp.Ime_Kept_Terms");
+    const QString anewTerms = QStringLiteral("SELECT doc, term, offset FROM temp.Ime_Anew_Terms");
+    const long long unnamed =
+        Db::scalar(QStringLiteral("SELECT COUNT(DISTINCT doc) FROM (%1 EXCEPT %2)").arg(anewTerms, keptTerms)).toLongLong();
     const long long stale =
-        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti_Ime WHERE rowid NOT IN (SELECT ID FROM Produkti)")).toLongLong();
+        Db::scalar(QStringLiteral("SELECT COUNT(DISTINCT doc) FROM (%1 EXCEPT %2)").arg(keptTerms, anewTerms)).toLongLong();
+    drop();
     if (unnamed + stale > 0)
         out << QStringLiteral("Produkti_Ime: %1 missing, %2 stale").arg(unnamed).arg(stale);
     // The articles counted per group, both ways round.
