@@ -181,6 +181,16 @@ QString indexesOutOfStep()
     return out.join(QStringLiteral("; "));
 }
 
+QStringList nameIndexTables()
+{
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name LIKE ? "
+                                                       "ORDER BY name"),
+                                        {QStringLiteral("Produkti_Ime_%")}))
+        out << r.value(0).toString();
+    return out;
+}
+
 QStringList planOf(const QString &sql, const QVariantList &params, bool sortLast)
 {
     QStringList rows;

@@ -25,6 +25,9 @@ QStringList scans(const QStringList &statements);
 // counted per group. Empty when all is in step.
 QString indexesOutOfStep();
 
+// The tables SQLite keeps for the name index, by name.
+QStringList nameIndexTables();
+
 // The plan of a statement run with `params`: SQLite's plan rows, or a
 // server's EXPLAIN lines with reading a whole table made the last resort, so
 // a "Seq Scan" left in it is a table that no index can serve; with
