@@ -70,6 +70,14 @@ KeysetList ArticleList::keysetList() const
                    {QStringLiteral("Grupi.ID"), QStringLiteral("ID_Grupa")},
                    {QStringLiteral("Produkti.ID"), QStringLiteral("ID")}};
         k.groupTerms = 2;
+        // SQLite loops over a cross join's tables in the order written: the
+        // step to the next group walks the groups, so a filter on the
+        // articles cannot make it a sort of every article the filter meets.
+        if (k.from == ArticleSearch::articlesFrom()) {
+            k.stepFrom = QStringLiteral(" FROM Grupi CROSS JOIN Produkti");
+            k.where = QStringLiteral("Grupi.ID = Produkti.Nomer_Grupa")
+                      + (k.where.isEmpty() ? QString() : QStringLiteral(" AND (") + k.where + QLatin1Char(')'));
+        }
         return k;
     }
     // The group number is the article's own.
@@ -89,9 +97,8 @@ ArticleSearch::ListQuery ArticleList::orderedQuery() const
 
 void ArticleList::load()
 {
-    // The group order steps from group to group, each step a search of the
-    // filtered articles: that list is keyed whole, as a rarer part's is.
-    if (m_query.alongOrder && m_orderField != QLatin1String("Grupa_Opis")) {
+    // In the group order the filter goes with each step from group to group.
+    if (m_query.alongOrder) {
         setGrowingKeysetQuery(keysetList());
         return;
     }

@@ -16,11 +16,6 @@ QString listSelect()
            + QStringLiteral(", Grupi.ID AS ID_Grupa, Grupi.Opisanie AS Grupa_Opis");
 }
 
-QString fromArticles()
-{
-    return QStringLiteral(" FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
-}
-
 // A list statement from its parts; the whole text too.
 ArticleSearch::ListQuery listOf(const QString &select, const QString &from, const QString &where,
                                 const QVariantList &params, ArticleSearch::Extra extra = ArticleSearch::Extra::None)
@@ -85,6 +80,11 @@ QString ArticleSearch::articleColumns()
     return out.join(QStringLiteral(", "));
 }
 
+QString ArticleSearch::articlesFrom()
+{
+    return QStringLiteral(" FROM Produkti JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
+}
+
 bool ArticleSearch::isRoot(const QString &nodeText)
 {
     return nodeText == QString::fromUtf8(RootNodeText);
@@ -98,8 +98,8 @@ bool ArticleSearch::isDeletedGroup(const QString &nodeText)
 ArticleSearch::ListQuery ArticleSearch::nodeList(const QString &nodeText)
 {
     const bool root = isRoot(nodeText);
-    ListQuery q = root ? listOf(listSelect(), fromArticles(), {}, {})
-                       : listOf(listSelect(), fromArticles(), QStringLiteral("Produkti.Nomer_Grupa = ?"),
+    ListQuery q = root ? listOf(listSelect(), ArticleSearch::articlesFrom(), {}, {})
+                       : listOf(listSelect(), ArticleSearch::articlesFrom(), QStringLiteral("Produkti.Nomer_Grupa = ?"),
                                 {qlonglong(GetID_MFromTreeNodeName(nodeText))});
     q.node = true;
     q.wholeCatalogue = root;
@@ -126,7 +126,7 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
         const bool serial = criterion == Serial;
         const Db::Condition code =
             Db::codeInAnyCase(serial ? QStringLiteral("Serials.Serial_ID") : QStringLiteral("Barkodes.Barkode"), typed);
-        return listOf(listSelect(), fromArticles(),
+        return listOf(listSelect(), ArticleSearch::articlesFrom(),
                       (serial ? QStringLiteral("Produkti.ID IN (SELECT Serials.ID FROM Serials WHERE ")
                               : QStringLiteral("Produkti.ID IN (SELECT Barkodes.ID FROM Barkodes WHERE "))
                           + code.sql + QLatin1Char(')'),
@@ -151,11 +151,11 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
         if (field == QLatin1String("Produkti.Opisanie")) {
             const Db::Condition name = Db::articleName(
                 QStringLiteral("Produkti"), typed, partOfWord ? Db::NameMatch::Contains : Db::NameMatch::Whole);
-            ListQuery q = listOf(listSelect(), fromArticles(), name.sql, name.params);
+            ListQuery q = listOf(listSelect(), ArticleSearch::articlesFrom(), name.sql, name.params);
             q.alongOrder = name.many;
             return q;
         }
-        return listOf(listSelect(), fromArticles(), QStringLiteral("UPPER(") + field
+        return listOf(listSelect(), ArticleSearch::articlesFrom(), QStringLiteral("UPPER(") + field
                       + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'"),
                       {partOfWord ? Db::likeContains(typed) : Db::likeEscape(typed)});
     case Kind::Number:
@@ -187,7 +187,7 @@ std::optional<ArticleSearch::ListQuery> ArticleSearch::search(int criterion, int
     QVariantList params{low};
     if (comparison == Between)
         params << high;
-    return listOf(listSelect(), fromArticles(), condition, params);
+    return listOf(listSelect(), ArticleSearch::articlesFrom(), condition, params);
 }
 
 ArticleSearch::ListQuery ArticleSearch::availability(const QList<long long> &ids)
@@ -204,6 +204,6 @@ ArticleSearch::ListQuery ArticleSearch::availability(const QList<long long> &ids
     return listOf(listSelect()
                       + QStringLiteral(", COALESCE((SELECT SUM(Store_Kol.Kol) FROM Store_Kol WHERE Store_Kol.Art_ID = "
                                        "Produkti.ID), 0) AS All_Kol"),
-                  fromArticles(), QStringLiteral("Produkti.ID IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+                  ArticleSearch::articlesFrom(), QStringLiteral("Produkti.ID IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
                   params, Extra::Stock);
 }

@@ -52,13 +52,15 @@ struct ListQuery {
     QString countSql; // counts the list without reading its rows; empty: its rows are counted
     // A condition met by many articles (a common part of a name): the list
     // is read along its order's index with it, a page at a time, its rows
-    // counted as they are read, never all found first (in the group order,
-    // which steps from group to group, it is keyed whole).
+    // counted as they are read, never all found first (in the group order
+    // group by group, each group's articles along their number).
     bool alongOrder = false;
 };
 
 // The Produkti columns a list reads ("Produkti.ID, Produkti.Nomenkl_N, ...").
 QString articleColumns();
+// The articles joined to their groups (" FROM Produkti JOIN Grupi ON ...").
+QString articlesFrom();
 
 bool isRoot(const QString &nodeText);
 // A node of the special group: named "Изтрити артикули", whatever its key.

@@ -40,6 +40,16 @@ QStringList found(int criterion, int comparison, const QString &from, const QStr
     return names(list);
 }
 
+// Every row's ID, the list read to its end as the grid reaching it does.
+QList<long long> listed(ArticleList &list)
+{
+    list.fetchAll();
+    QList<long long> out;
+    for (int r = 0; r < list.rowCount(); ++r)
+        out << list.value(r, QStringLiteral("ID")).toLongLong();
+    return out;
+}
+
 int criterionOf(const char *field)
 {
     return ArticleSearch::criterionOfColumn(ArticleSearch::columnOfField(QString::fromLatin1(field)));
@@ -257,6 +267,54 @@ private slots:
         QVERIFY2(work.at(1) < work.at(0) * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(work.at(0)).arg(work.at(1))));
         QVERIFY2(deskWork.at(1) < deskWork.at(0) * 3 / 2,
                  qPrintable(QStringLiteral("%1 -> %2").arg(deskWork.at(0)).arg(deskWork.at(1))));
+    }
+
+    // The same in the «Група» order, either way: the search's first page
+    // stepped group by group (two groups share a name), no hit keyed first,
+    // no group's articles sorted; the grid reaching the end reads on to the
+    // last.
+    void aCommonPartOfANameShowsItsFirstPageByGroup()
+    {
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        addGroup(2, QStringLiteral("Вафли"));
+        addGroup(3, QStringLiteral("Стоки"));
+        QList<long long> work;
+        for (const int size : {4000, 16000}) {
+            Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n "
+                                       "WHERE i < ?) INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena) "
+                                       "SELECT i, 1 + i % 3, 'Стока ' || CAST(i AS VARCHAR(10)) || "
+                                       "CASE WHEN i % 97 = 0 THEN ' сол' ELSE ' 500 гр.' END, 1 FROM n"),
+                        {qlonglong(work.isEmpty() ? 1 : 4001), qlonglong(size)});
+            long long steps = 0;
+            for (const bool descending : {false, true}) {
+                const QString d = descending ? QStringLiteral(" DESC") : QString();
+                QList<long long> whole;
+                for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Produkti.ID FROM Produkti JOIN Grupi ON Grupi.ID = "
+                                                                   "Produkti.Nomer_Grupa WHERE UPPER(Produkti.Opisanie) LIKE "
+                                                                   "'%ГР.%' ORDER BY Grupi.Opisanie%1, Grupi.ID%1, Produkti.ID%1")
+                                                        .arg(d)))
+                    whole << r.value(0).toLongLong();
+                ArticleList list;
+                list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("гр."), {}, true));
+                QList<long long> first;
+                const auto road = [&] {
+                    list.setOrder(QStringLiteral("Grupa_Opis"), descending);
+                    for (int r = 0; r < PagedListModel::PageSize; ++r)
+                        first << list.value(r, QStringLiteral("ID")).toLongLong();
+                };
+                if (testOnServer())
+                    road();
+                else
+                    steps += stepsOf(road);
+                QCOMPARE(first, whole.mid(0, PagedListModel::PageSize));
+                QVERIFY(list.canFetchMore({}));
+                QCOMPARE(listed(list), whole);
+            }
+            work << steps;
+        }
+        if (!testOnServer())
+            QVERIFY2(work.at(1) < work.at(0) * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(work.at(0)).arg(work.at(1))));
     }
 
     // The scroll bar dragged to the middle of the catalogue by name, and the

@@ -11,10 +11,10 @@ KeysetReader::KeysetReader(KeysetList list)
 {
 }
 
-QString KeysetReader::orderBy(bool ascending, int terms) const
+QString KeysetReader::orderBy(bool ascending, int terms, int from) const
 {
     QStringList out;
-    for (int i = 0; i < terms; ++i)
+    for (int i = from; i < terms; ++i)
         out << m_list.order.at(i).expression + (ascending ? QString() : QStringLiteral(" DESC"));
     return QStringLiteral(" ORDER BY ") + out.join(QStringLiteral(", "));
 }
@@ -123,8 +123,11 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
 void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take,
                              QList<QVariantList> *rows, QSqlRecord *fields) const
 {
+    // A piece of a stepped list lies within one row of the first terms'
+    // table: ordered by those terms too, an engine may sort the piece whole.
     const QString where = whereWith(piece.condition);
-    QSqlQuery q = Db::exec(m_list.select + m_list.from + where + orderBy(ascending, int(m_list.order.size()))
+    QSqlQuery q = Db::exec(m_list.select + m_list.from + where
+                               + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms)
                                + QStringLiteral(" LIMIT ? OFFSET ?"),
                            m_list.params + piece.params + QVariantList{*take, *skip});
     ++m_statements;
@@ -150,7 +153,8 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
     const QList<Piece> pieces = group ? piecesAfter(*group, g, 0, ascending, false) : QList<Piece>{Piece{}};
     for (const Piece &p : pieces) {
         ++m_statements;
-        const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + m_list.from
+        const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
+                                          + (m_list.stepFrom.isEmpty() ? m_list.from : m_list.stepFrom)
                                           + whereWith(p.condition) + orderBy(ascending, g) + QStringLiteral(" LIMIT 1"),
                                       m_list.params + p.params);
         if (row) {

@@ -23,9 +23,13 @@ struct KeysetList {
     QVariantList params;
     QList<Term> order; // the last term is unique per row and never NULL
     // The first terms come from a table joined one row to many (a group and
-    // its articles): its rows are stepped through one at a time, so no piece
-    // sorts the articles of a whole group.
+    // its articles): its rows are stepped through one at a time, and a piece,
+    // within one of them, is ordered by the other terms alone, so an index
+    // of the many rows serves it and no piece sorts a whole group's rows.
     int groupTerms = 0;
+    // The FROM of the step to the next group, when it is not `from`: the
+    // same rows, the first terms' table written first.
+    QString stepFrom;
     bool descending = false;
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
@@ -76,7 +80,7 @@ private:
         QString condition;
         QVariantList params;
     };
-    QString orderBy(bool ascending, int terms) const;
+    QString orderBy(bool ascending, int terms, int from = 0) const;
     QString whereWith(const QString &condition) const; // with the GROUP BY of a grouped list
     QString terms() const; // the order terms as a select list
     QString countSql(const QString &condition) const;
