@@ -133,7 +133,10 @@ bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
     Db::setCurrentConnection(name);
     if (!old.isEmpty())
         Db::close(old);
-    Settings::writeString(Keys::DBVer_DBPath, m_folder);
+    // Every start opens the database it opened last: no settings file is
+    // written for that before the login window.
+    if (Settings::readString(Keys::DBVer_DBPath) != m_folder)
+        Settings::writeString(Keys::DBVer_DBPath, m_folder);
     Q_EMIT databaseChanged(m_folder);
     return true;
 }

@@ -43,6 +43,7 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 void writeText(const QString &path, const QString &text)
@@ -384,6 +385,24 @@ private Q_SLOTS:
         QCOMPARE(op->value(0).toString(), QString::fromUtf8(TDataModule1::FirstOperatorName));
         QVERIFY(op->value(1).toString().startsWith(QStringLiteral("pbkdf2")));
         QCOMPARE(op->value(2).toString(), QString());
+    }
+
+    // Opening the database the settings already name (every start after the
+    // first) leaves the settings file as it was: nothing is written before the
+    // login window.
+    void reopeningTheSameDatabaseWritesNoSettings()
+    {
+        TestProgram program;
+        const QString folder = DataModule1->databaseFolder();
+        QCOMPARE(Settings::readString(Keys::DBVer_DBPath), folder);
+        const QByteArray file = QFile::encodeName(Settings::filePath());
+        struct stat before = {};
+        QCOMPARE(::stat(file.constData(), &before), 0);
+        QVERIFY(DataModule1->SET_NEW_DATABASE(folder));
+        struct stat after = {};
+        QCOMPARE(::stat(file.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino); // a write puts a new file in its place
+        QCOMPARE(Settings::readString(Keys::DBVer_DBPath), folder);
     }
 
     void firstStartInAnEmptyProgramFolder()
