@@ -222,14 +222,14 @@ int runOnce(const QString &self)
     {
         TDataModule1 module;
         if (!module.openAliasFolder().opened)
-            fail(QStringLiteral("the database was not created"));
-        const double seconds = generateShop();
+            fail(QStringLiteral("the database was not created: ") + lastMessage());
+        const Generation took = generateShop();
         std::printf("База: %d артикула, %d групи, %d баркода, %d контрагента, %d склада, %d отстъпки, %d продажби, "
-                    "%d доставени, %d ревизирани, %d анулирани и %d документирани реда, %d отворени реда (%.1f s); "
-                    "%d пускания на път\n\n",
+                    "%d доставени, %d ревизирани, %d анулирани и %d документирани реда, %d отворени реда (%.1f s, "
+                    "продажбите през касата %.1f s, проверка на броячите %.1f s); %d пускания на път\n\n",
                     o.articles, GroupCount, barcodeCount(), CounterpartyCount, WarehouseCount, DiscountRules,
-                    SalesRecords, DeliveredLines, CountedRows, CancelledSales, DocumentLines, OpenLines, seconds,
-                    o.runs);
+                    SalesRecords, DeliveredLines, CountedRows, CancelledSales, DocumentLines, OpenLines,
+                    took.rest, took.sales, took.check, o.runs);
         printHeader();
         // First: the main window of the desk roads holds the program folder's
         // instance lock until this process ends, and a second start refuses.

@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include <vector>
+
 namespace Bench {
 namespace {
 const QStringList &words()
@@ -59,12 +61,15 @@ QString groupName(int g)
     return word(g) + QStringLiteral(" %1").arg(g);
 }
 
-double generateShop()
+Generation generateShop()
 {
+    Generation timings;
     QElapsedTimer clock;
     clock.start();
     const int articles = options().articles;
     QRandomGenerator rng(23);
+    std::vector<int> cents; // each article's price
+    cents.reserve(articles);
     rawExec("BEGIN IMMEDIATE");
     rawExec("INSERT INTO Valuti (Opisanie, Kurs, Osn) VALUES ('BGL', 1, 'True')");
     QList<TreeFileNode> tree{{QStringLiteral("Всички артикули"), 0}};
@@ -81,7 +86,8 @@ double generateShop()
             "Mqrka, Garancionen, Kasovo_Ime, Poredica, Min_Kol, Max_TO, Dan_Grup, Prigotvq_Se) "
             "VALUES (?, ?, ?, ?, ?, 'BGL', ?, 'BGL', 'бр.', 'False', ?, 'False', 0, 0, 2, 0)"));
         for (int i = 1; i <= articles; ++i) {
-            const double price = 0.5 + rng.bounded(5000) / 100.0;
+            cents.push_back(50 + int(rng.bounded(5000)));
+            const double price = cents.back() / 100.0;
             const QString name = articleName(i);
             article.bind(1, (long long)i)
                 .bind(2, QStringLiteral("N-%1").arg(i).toUtf8())
@@ -121,20 +127,6 @@ double generateShop()
             rule.bind(1, (long long)r).bind(2, QByteArray(r % 2 ? "G" : "A")).bind(3, r % 2 ? r : r * 1000LL).run();
     }
     {
-        Raw sale(QStringLiteral(
-            "INSERT INTO Prodajbi (ID_Prodajba, ID_Art, Operator, D_Prodajba, T_Prodajba, Kol, ED_Cena, Valuta, "
-            "ID_Klient, T_O, Konsign_N, Type_Pay, Term_N, Sklad_ID) "
-            "VALUES (?, ?, ?, ?, '12:00:00', 1, 2.5, 'BGL', 0, 0, 0, 'в брой', 1, 1)"));
-        const QByteArray name = op().toUtf8();
-        const QDate first(2024, 1, 1);
-        for (int s = 1; s <= SalesRecords; ++s)
-            sale.bind(1, (long long)s)
-                .bind(2, 1LL + rng.bounded(articles))
-                .bind(3, name)
-                .bind(4, first.addDays(s / 700).toString(Qt::ISODate).toUtf8())
-                .run();
-    }
-    {
         // The rest of the history that names articles.
         Raw delivery(QStringLiteral("INSERT INTO Dostavki (ID, Data_Dostavka, Nomer_Dostav4ik, Vid_Dokument, ID_Sklad) "
                                     "VALUES (?, '2025-01-01', 1, 1, 1)"));
@@ -160,7 +152,7 @@ double generateShop()
             "'2025-03-01', '12:05:00')"));
         const QByteArray name = op().toUtf8();
         for (int c = 1; c <= CancelledSales; ++c)
-            cancelled.bind(1, (long long)(SalesRecords + c)).bind(2, 1LL + rng.bounded(articles)).bind(3, name)
+            cancelled.bind(1, (long long)c).bind(2, 1LL + rng.bounded(articles)).bind(3, name)
                 .bind(4, name)
                 .run();
         Raw documented(QStringLiteral("INSERT INTO Printed_Dok (ID_Prod, ID_Dok, N_Dok, ID_Kontrag, ID_Art, Data, fTime, "
@@ -173,18 +165,21 @@ double generateShop()
                 .bind(5, name)
                 .run();
     }
-    // Open lines are numbered after every sale, as in a shop that sold them.
+    // The desk numbers its lines after the cancelled ones, which were sold first.
     if (onServer()) {
         Raw(QStringLiteral("SELECT setval(pg_get_serial_sequence('prodajbi_vremenni', 'n_prodajba'), ?)"))
-            .bind(1, (long long)SalesRecords)
+            .bind(1, (long long)CancelledSales)
             .run();
     } else {
         rawExec("DELETE FROM sqlite_sequence WHERE name = 'Prodajbi_Vremenni'");
         Raw(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('Prodajbi_Vremenni', ?)"))
-            .bind(1, (long long)SalesRecords)
+            .bind(1, (long long)CancelledSales)
             .run();
     }
     rawExec("COMMIT");
+    timings.rest = clock.elapsed() / 1000.0;
+    timings.sales = sellThroughTheDesk(cents);
+    clock.restart();
     if (!TreeFile::write(ArticleGroups::treeFilePath(), tree))
         fail(QStringLiteral("the group tree file was not written"));
     for (int l = 1; l <= OpenLines; ++l) {
@@ -198,6 +193,10 @@ double generateShop()
             fail(QStringLiteral("an open line was not written"));
     }
     Settings::writeInteger(Keys::Tuning_FB, 2);
-    return clock.elapsed() / 1000.0;
+    timings.rest += clock.elapsed() / 1000.0;
+    clock.restart();
+    checkKeptCounts();
+    timings.check = clock.elapsed() / 1000.0;
+    return timings;
 }
 } // namespace Bench

@@ -2,9 +2,12 @@
 // groups, one and a half barcodes per article, counterparties, warehouses
 // with stock rows, discount rules, sales records, the other history that
 // names articles (delivered, counted, cancelled and documented lines) and
-// open lines. Written by raw prepared inserts in one transaction.
+// open lines. Written by raw prepared inserts in one transaction, but the
+// sales: receipts sold through the desk (bench_sales.cpp).
 #pragma once
 #include <QString>
+
+#include <vector>
 
 namespace Bench {
 inline constexpr int GroupCount = 300;
@@ -28,6 +31,16 @@ int barcodeCount();
 QString groupName(int g);
 const QString &word(int i);
 
-// Returns the seconds it took.
-double generateShop();
+// Seconds each part took.
+struct Generation {
+    double rest = 0;  // the raw inserts and the open lines
+    double sales = 0; // the receipts sold through the desk
+    double check = 0; // checkKeptCounts()
+};
+Generation generateShop();
+// Returns the seconds it took; `cents` holds each article's price.
+double sellThroughTheDesk(const std::vector<int> &cents);
+// Fails when a count the database keeps by trigger disagrees with the
+// table it counts, or the stock with the sales.
+void checkKeptCounts();
 } // namespace Bench

@@ -1,0 +1,139 @@
+// The shop's sales as a shop makes them: receipts of 10 lines, each line
+// added by the desk's line insert and the receipt sold by the desk's sale
+// (the module the "Продажба" button calls), so the sales history, the
+// stock and what the database keeps by itself are a real shop's. Then the
+// counts kept by triggers are checked against the tables they count.
+#include "bench_shop.h"
+#include "bench_support.h"
+
+#include "common/settings.h"
+#include "desk/desk_lines.h"
+#include "desk/sale.h"
+#include "platform/db/database.h"
+#include "platform/db/transaction.h"
+
+#include <QDate>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace Bench {
+namespace {
+constexpr int LinesPerReceipt = 10;
+// Receipts joined in one transaction of the generation: each sale runs in
+// its own savepoint as at the desk, the commit (and its sync) comes once.
+constexpr int ReceiptsPerCommit = 100;
+constexpr int SalesPerDay = 700;
+
+void sellReceipt(int receipt, const std::vector<int> &cents, QRandomGenerator &rng)
+{
+    // Every tenth receipt by bank to a counterparty, whose discounts apply.
+    const bool bank = receipt % 10 == 9;
+    const long long counterparty = bank ? 1 + receipt / 10 % CounterpartyCount : 0;
+    Sale::Request sale;
+    sale.payType = bank ? Sale::Bank : Sale::Cash;
+    sale.counterparty = counterparty;
+    sale.op = op();
+    sale.warehouse = 1;
+    for (int i = 0; i < LinesPerReceipt; ++i) {
+        const int article = 1 + int(rng.bounded(quint32(cents.size())));
+        const Decimal price = Decimal::fromParts(cents.at(article - 1), 2);
+        DeskLines::NewLine line;
+        line.article = article;
+        line.quantityText = QString::number(1 + rng.bounded(3));
+        line.priceText = price.toString(2);
+        line.listPrice = price;
+        line.counterparty = counterparty;
+        line.op = op();
+        const DeskLines::InsertResult added = DeskLines::insertLine(line);
+        if (added.outcome != DeskLines::InsertResult::Written)
+            fail(QStringLiteral("a receipt's line was not written: ") + added.message);
+        sale.lines << Db::scalar(QStringLiteral("SELECT MAX(N_Prodajba) FROM Prodajbi_Vremenni WHERE Operator = ?"),
+                                 {op()})
+                          .toLongLong();
+    }
+    const Sale::Result sold = Sale::sell(sale);
+    if (!sold.ok)
+        fail(QStringLiteral("a receipt was not sold: ") + sold.message);
+}
+
+// The sale stamps today's date: the history is spread over the days a shop
+// takes to sell it, in the order it was sold (700 lines a day).
+void spreadOverDays()
+{
+    const QDate first(2024, 1, 1);
+    WriteTransaction tx;
+    for (int day = 0; day * SalesPerDay < SalesRecords; ++day)
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET D_Prodajba = ? WHERE ID_Red > ? AND ID_Red <= ?"),
+                    {first.addDays(day).toString(Qt::ISODate), day * SalesPerDay, (day + 1) * SalesPerDay});
+    tx.commit();
+}
+
+long long count(const QString &sql)
+{
+    return Db::scalar(sql).toLongLong();
+}
+
+void expectNone(const QString &what, const QString &sql)
+{
+    if (const long long n = count(sql))
+        fail(QStringLiteral("%1: %2").arg(what).arg(n));
+}
+} // namespace
+
+double sellThroughTheDesk(const std::vector<int> &cents)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // No receipt file nor department ticket for the history.
+    Settings::writeInteger(Keys::Tuning_FB, 0);
+    Settings::writeInteger(Keys::Tuning_23, 0);
+    QRandomGenerator rng(29);
+    const int receipts = SalesRecords / LinesPerReceipt;
+    for (int r = 0; r < receipts; r += ReceiptsPerCommit) {
+        WriteTransaction tx;
+        for (int i = r; i < qMin(receipts, r + ReceiptsPerCommit); ++i)
+            sellReceipt(i, cents, rng);
+        tx.commit();
+        if (r % 5000 == 0) {
+            std::fprintf(stderr, "\rпродажби: %d от %d реда", r * LinesPerReceipt, SalesRecords);
+            std::fflush(stderr);
+        }
+    }
+    std::fprintf(stderr, "\r%60s\r", "");
+    spreadOverDays();
+    return clock.elapsed() / 1000.0;
+}
+
+void checkKeptCounts()
+{
+    const long long articles = count(QStringLiteral("SELECT COUNT(*) FROM Produkti"));
+    expectNone(QStringLiteral("groups whose kept count of articles is wrong"),
+               QStringLiteral("SELECT COUNT(*) FROM (SELECT Nomer_Grupa, COUNT(*) AS n FROM Produkti "
+                              "WHERE Nomer_Grupa IS NOT NULL GROUP BY Nomer_Grupa) a LEFT JOIN Produkti_Broi b "
+                              "ON b.Nomer_Grupa = a.Nomer_Grupa WHERE b.Broi IS NULL OR b.Broi <> a.n"));
+    if (count(QStringLiteral("SELECT COALESCE(SUM(Broi), 0) FROM Produkti_Broi")) != articles)
+        fail(QStringLiteral("the kept counts of articles do not add up to the articles"));
+    // Warehouse 1 began with 1 000 000 of each article; what left it was sold.
+    expectNone(QStringLiteral("articles whose stock disagrees with their sales"),
+               QStringLiteral("SELECT COUNT(*) FROM Store_Kol s LEFT JOIN (SELECT ID_Art, SUM(Kol) AS q FROM Prodajbi "
+                              "WHERE Sklad_ID = 1 GROUP BY ID_Art) p ON p.ID_Art = s.Art_ID "
+                              "WHERE s.Sklad_ID = 1 AND s.Kol <> 1000000 - COALESCE(p.q, 0)"));
+    if (count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")) != SalesRecords)
+        fail(QStringLiteral("the sales are not all recorded"));
+    if (onServer())
+        return;
+    // The name index and the upper-case copies the triggers keep.
+    if (count(QStringLiteral("SELECT COUNT(*) FROM Produkti_Ime")) != articles)
+        fail(QStringLiteral("the name index does not hold every article"));
+    for (const auto &[table, column] : {std::pair{"Produkti", "Nomenkl_N"}, std::pair{"Barkodes", "Barkode"},
+                                        std::pair{"Prodajbi", "Pored_Ot"}})
+        expectNone(QStringLiteral("%1.%2_Up not kept").arg(QLatin1String(table), QLatin1String(column)),
+                   QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2_Up IS NOT (CASE WHEN UPPER(%2) <> %2 "
+                                  "THEN UPPER(%2) END)")
+                       .arg(QLatin1String(table), QLatin1String(column)));
+    if (Db::scalar(QStringLiteral("PRAGMA quick_check")).toString() != QLatin1String("ok"))
+        fail(QStringLiteral("the database's quick check fails"));
+}
+} // namespace Bench
