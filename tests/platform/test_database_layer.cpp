@@ -19,6 +19,8 @@
 
 #include <sqlite3.h>
 
+#include <dlfcn.h>
+
 namespace {
 const QString kMain = QStringLiteral("test-main");
 const QString kOther = QStringLiteral("test-other");
@@ -367,6 +369,17 @@ private Q_SLOTS:
     // A connection's page cache and memory map follow the size of the file
     // it opens: SQLite's own cache for a small file, the file's size for a
     // larger one, the map the whole file with room to grow.
+    // A shop on SQLite never loads libpq (nor the Kerberos, LDAP and TLS
+    // libraries behind it): a start does not wait for them.
+    void sqliteNeverLoadsTheServerClientLibrary()
+    {
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti")).toInt(), 0);
+        void *pq = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+        if (pq)
+            ::dlclose(pq);
+        QVERIFY(!pq);
+    }
+
     void cacheAndMapSizedForTheFile()
     {
         const QString file = m_dir.filePath(QStringLiteral("t.sqlite"));
