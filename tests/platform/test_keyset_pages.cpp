@@ -252,6 +252,26 @@ private Q_SLOTS:
             QVERIFY2(sql.endsWith(QLatin1String("OFFSET 0")), qPrintable(sql));
     }
 
+    // More pages read than are kept: each new page evicts the oldest, and
+    // the row handed back must be the new page's, whatever the eviction
+    // moved in the page table.
+    void aRowReadWhileAPageIsEvictedIsItsOwn()
+    {
+        const int rows = PagedListModel::PageSize * 150;
+        Db::execute(QStringLiteral("CREATE TABLE N (I INTEGER PRIMARY KEY)"));
+        Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                                   "INSERT INTO N (I) SELECT i FROM n"),
+                    {rows - 1});
+        PagedListModel m;
+        m.setQuery(QStringLiteral("SELECT I FROM N ORDER BY I"), {}, rows);
+        QRandomGenerator rng(11);
+        for (int i = 0; i < 3000; ++i) {
+            const int r = int(rng.bounded(rows));
+            QCOMPARE(m.value(r, QStringLiteral("I")).toInt(), r);
+        }
+        Db::execute(QStringLiteral("DROP TABLE N"));
+    }
+
     void anEmptyListKeepsItsColumns()
     {
         KeysetList list = listOf({{QStringLiteral("GT.Name"), QStringLiteral("GName")},

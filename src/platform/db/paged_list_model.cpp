@@ -383,13 +383,17 @@ const QVariantList *PagedListModel::row(int r) const
     const int page = r / PageSize;
     auto it = m_pages.find(page);
     if (it == m_pages.end()) {
+        QList<QVariantList> rows;
         try {
-            it = m_pages.insert(page, readRows(qint64(page) * PageSize, PageSize));
+            rows = readRows(qint64(page) * PageSize, PageSize);
         } catch (const DbError &) {
             return nullptr; // the grid shows an empty row; the next paint tries again
         }
+        // Evicted before the insert: a removal may move the hash's other
+        // entries, and the iterator kept must be the new page's.
         if (m_recent.size() >= KeptPages)
             m_pages.remove(m_recent.takeFirst());
+        it = m_pages.insert(page, std::move(rows));
     } else {
         m_recent.removeOne(page);
     }
