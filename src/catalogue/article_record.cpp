@@ -44,6 +44,19 @@ QStringList ArticleRecord::defaultUnits()
             QStringLiteral("кашон"), QStringLiteral("кв.м.")};
 }
 
+QStringList ArticleRecord::unitsInUse()
+{
+    // DISTINCT would walk the whole index of the units; each step here looks
+    // up the next unit above the last one.
+    QStringList out;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral(
+             "WITH RECURSIVE u(m) AS (SELECT MIN(Mqrka) FROM Produkti UNION ALL "
+             "SELECT (SELECT MIN(p.Mqrka) FROM Produkti p WHERE p.Mqrka > u.m) FROM u WHERE u.m IS NOT NULL) "
+             "SELECT m FROM u WHERE m IS NOT NULL")))
+        out << r.value(0).toString();
+    return out;
+}
+
 QStringList ArticleRecord::unitList()
 {
     QSet<QString> seen;
@@ -56,8 +69,8 @@ QStringList ArticleRecord::unitList()
     };
     for (const QString &u : defaultUnits())
         add(u);
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT DISTINCT Mqrka FROM Produkti")))
-        add(r.value(0).toString());
+    for (const QString &u : unitsInUse())
+        add(u);
     std::sort(units.begin(), units.end(),
               [](const QString &a, const QString &b) { return QString::localeAwareCompare(a, b) < 0; });
     return units;

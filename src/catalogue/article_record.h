@@ -61,6 +61,9 @@ struct ArticleSaveResult {
 };
 
 namespace ArticleRecord {
+// Every unit the articles use, once each, in the index's order: one indexed
+// step per unit, however many articles use it; throws DbError.
+QStringList unitsInUse();
 // The unit list of every editor that offers units: the eight units and every
 // Mqrka in Produkti, sorted, without repeats. Throws DbError.
 QStringList unitList();

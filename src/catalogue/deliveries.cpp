@@ -5,6 +5,7 @@
 #include "app/list_export.h"
 #include "app/next_number.h"
 #include "app/record_ops.h"
+#include "catalogue/article_record.h"
 #include "catalogue/stock_transfer.h"
 #include "catalogue/stock_writer.h"
 #include "common/dates.h"
@@ -56,8 +57,9 @@ QStringList Deliveries::units()
     QStringList out = {QStringLiteral("бр."), QStringLiteral("кг."), QStringLiteral("гр."), QStringLiteral("л."),
                        QStringLiteral("пакет"), QStringLiteral("стек"), QStringLiteral("кашон"),
                        QStringLiteral("кв.м.")};
-    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT DISTINCT Mqrka FROM Produkti WHERE Mqrka <> ''")))
-        out << r.value(0).toString();
+    for (const QString &u : ArticleRecord::unitsInUse())
+        if (!u.isEmpty())
+            out << u;
     out.removeDuplicates();
     out.sort();
     return out;

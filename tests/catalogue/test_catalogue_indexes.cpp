@@ -14,6 +14,7 @@
 #include "catalogue/article_removal.h"
 #include "catalogue/article_search.h"
 #include "catalogue/bulk_article_edit.h"
+#include "catalogue/deliveries.h"
 #include "desk/desk_search.h"
 #include "platform/db/paged_list_model.h"
 #include "platform/db/transaction.h"
@@ -426,6 +427,30 @@ private Q_SLOTS:
         // A page read along an index in its order stops at the page's end; the whole catalogue is counted
         // from its groups' counts.
         const QString whole = scansButAlongAnIndex(roads);
+        QVERIFY2(whole.isEmpty(), qPrintable(whole));
+    }
+
+    // The units offered by the article editor and the delivery: each unit in
+    // use found by one step of its index, none of the articles read.
+    void unitsInUseAreStepsOfTheirIndex()
+    {
+        if (testOnServer())
+            QSKIP("the plans read here are SQLite's");
+        TestProgram program;
+        addGroup(1, QStringLiteral("Стоки"));
+        const QStringList used{QStringLiteral("кг."), QStringLiteral(""), QStringLiteral("бр."), QStringLiteral("метър")};
+        for (int id = 1; id <= 40; ++id) {
+            addArticle(id, QStringLiteral("Артикул %1").arg(id), 1, 1);
+            Db::execute(QStringLiteral("UPDATE Produkti SET Mqrka = ? WHERE ID = ?"), {used.at(id % used.size()), id});
+        }
+        QStringList found, offered;
+        const QStringList roads = statementsOf([&] {
+            found = ArticleRecord::unitsInUse();
+            offered = Deliveries::units();
+        });
+        QCOMPARE(found, (QStringList{QString(), QStringLiteral("бр."), QStringLiteral("кг."), QStringLiteral("метър")}));
+        QVERIFY(offered.contains(QStringLiteral("метър")) && !offered.contains(QString()));
+        const QString whole = scans(roads).join(QLatin1Char('\n'));
         QVERIFY2(whole.isEmpty(), qPrintable(whole));
     }
 
