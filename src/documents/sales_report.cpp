@@ -35,6 +35,12 @@ QString joinsFor(const QString &expressions)
 }
 const QString Joins = joinsFor(QStringLiteral("Produkti. Firmi. Grupi. Sklad."));
 
+// The filtered sales, with the tables the filter and `also` name.
+QString filtered(const Where &w, const QString &also = {})
+{
+    return joinsFor(w.sql + also) + QStringLiteral(" WHERE 1 = 1") + w.sql;
+}
+
 struct ListColumn {
     const char *field;
     const char *expression;
@@ -148,7 +154,7 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         return l;
     }
     const QString way = descending ? QStringLiteral(" DESC") : QString();
-    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + joinsFor(w.sql + sorted) + QStringLiteral(" WHERE 1 = 1") + w.sql + QStringLiteral(" ORDER BY ")
+    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, sorted) + QStringLiteral(" ORDER BY ")
                + (sorted.isEmpty() ? QString() : sorted + way + QStringLiteral(", ")) + QStringLiteral("Prodajbi.ID_Red")
                + way;
     l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");
@@ -162,7 +168,7 @@ QString totalsSql(const Where &w)
                                         "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
                                         "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END)")
                              .arg(Amount);
-    return sums + joinsFor(w.sql) + QStringLiteral(" WHERE 1 = 1") + w.sql;
+    return sums + filtered(w);
 }
 
 Totals totals(const Where &w)
