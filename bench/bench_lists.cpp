@@ -1,6 +1,7 @@
 // The long lists opened from the main window's menu: the sales report over
 // every sale of the shop ("Справка" with no filter, the next page, a header
-// click, Ctrl+End and the scroll bar dragged to the middle) and the
+// click, Ctrl+End and the scroll bar dragged to the middle, a click on the
+// article's and on the counterparty's column) and the
 // counterparty browser over the whole register (opened, a header click).
 // The window is opened from the menu each run; the first run follows a drop
 // of the database from the OS cache. Each baseline runs raw what the window
@@ -25,6 +26,9 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+
+#include <tuple>
+#include <utility>
 
 namespace Bench {
 namespace {
@@ -117,6 +121,18 @@ void salesReportRoads()
         const int top = grid->rowAt(0);
         if (top < sales / 4 || top > sales * 3 / 4 || cell(grid, top, dateColumn).isEmpty())
             fail(QStringLiteral("the middle of the report shows row %1").arg(top));
+        // Columns of other tables, descending (the rows without one last),
+        // then the article's ascending.
+        SortDirection = 0;
+        for (const auto &[key, title] : {std::pair{"report.article", "Описание"}, std::pair{"report.article.up", "Описание"},
+                                         std::pair{"report.client", "Клиент"}}) {
+            const int column = columnTitled(grid, QString::fromUtf8(title));
+            s.timed(QString::fromLatin1(key), run, [&] { clickTitle(grid, column); });
+            if (cell(grid, 0, column).isEmpty() || grid->model()->rowCount() != sales)
+                fail(QStringLiteral("the report sorted by „%1“ shows %2 rows, the first without it")
+                         .arg(QString::fromUtf8(title))
+                         .arg(grid->model()->rowCount()));
+        }
         SortDirection = 0;
     });
     for (run = 0; run < options().runs; ++run)
@@ -176,6 +192,50 @@ void salesReportRoads()
         from.keepRows();
         figure(QStringLiteral("report.middle"), QStringLiteral("справка продажби: плъзгач до средата"),
                measure([&] { page(from, middleKey, columns); }), QStringLiteral("база: страница от ключа на средата"));
+    }
+    // The first page in the order of another table's column: that table's
+    // rows along its index, each one's sales along theirs, in one statement.
+    const QString others = QStringLiteral(" LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa "
+                                          "LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID");
+    for (const auto &[key, road, from, order, way] :
+         {std::tuple{"report.article", "справка продажби: колона „Описание“",
+                     " FROM Produkti CROSS JOIN Prodajbi LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient",
+                     "Produkti.Opisanie, Produkti.ID", " DESC"},
+          std::tuple{"report.client", "справка продажби: колона „Клиент“",
+                     " FROM Firmi CROSS JOIN Prodajbi LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art",
+                     "Firmi.Ime_Firma, Firmi.ID", " DESC"}}) {
+        const QString link = QString::fromLatin1(from).contains(QLatin1String("FROM Produkti"))
+                                 ? QStringLiteral("Prodajbi.ID_Art = Produkti.ID")
+                                 : QStringLiteral("Prodajbi.ID_Klient = Firmi.ID");
+        QStringList terms = QString::fromLatin1(order).split(QStringLiteral(", "));
+        terms << QStringLiteral("Prodajbi.ID_Red");
+        Raw first(all.select + QString::fromLatin1(from)
+                  + QStringLiteral(" JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta") + others + QStringLiteral(" WHERE ")
+                  + link + QStringLiteral(" ORDER BY ") + terms.join(QString::fromLatin1(way) + QStringLiteral(", "))
+                  + QString::fromLatin1(way) + limit);
+        first.keepRows();
+        figure(QString::fromLatin1(key), QString::fromUtf8(road), measure([&] { page(first, {}, columns); }),
+               QStringLiteral("база: първата страница по колоната"));
+    }
+    {
+        // Ascending, the rows without an article first: none here, so the
+        // window looks through the sales for one.
+        Raw none(QStringLiteral("SELECT 1 FROM Prodajbi WHERE NOT EXISTS "
+                                "(SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art) LIMIT 1"));
+        Raw first(all.select
+                  + QStringLiteral(" FROM Produkti CROSS JOIN Prodajbi LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
+                                   "JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta")
+                  + others
+                  + QStringLiteral(" WHERE Prodajbi.ID_Art = Produkti.ID "
+                                   "ORDER BY Produkti.Opisanie, Produkti.ID, Prodajbi.ID_Red")
+                  + limit);
+        first.keepRows();
+        figure(QStringLiteral("report.article.up"), QStringLiteral("справка продажби: колона „Описание“ ↑"),
+               measure([&] {
+                   none.run();
+                   page(first, {}, columns);
+               }),
+               QStringLiteral("база: редовете без артикул и първата страница"));
     }
     RawGrid::hide();
 }

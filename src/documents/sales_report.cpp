@@ -126,6 +126,34 @@ const char *listTitle(const QString &field)
     return nullptr;
 }
 
+namespace {
+// A column of another table joined one row or none to a sale, read along
+// that table's index of the column: its rows in order, then each one's sales
+// along the sales records' index of the link (ties by the row's key, which
+// the short list sorts by as well).
+struct Stepped {
+    const char *field;
+    const char *table;  // the table written first in the step
+    const char *column; // the order, then the table's key
+    const char *key;
+    const char *link;   // the sales records' column it is joined by
+};
+const Stepped kStepped[] = {
+    {"Opisanie", "Produkti", "Produkti.Opisanie", "Produkti.ID", "Prodajbi.ID_Art"},
+    // The article's own group number: the group's row is one more step away.
+    {"ID_Grupa", "Produkti", "Produkti.Nomer_Grupa", "Produkti.ID", "Prodajbi.ID_Art"},
+    {"Ime_Firma", "Firmi", "Firmi.Ime_Firma", "Firmi.ID", "Prodajbi.ID_Klient"},
+    {"Opis_Sklad", "Sklad", "Sklad.Opis_Sklad", "Sklad.ID_Sklad", "Prodajbi.Sklad_ID"},
+};
+const Stepped *steppedBy(const QString &field)
+{
+    for (const Stepped &s : kStepped)
+        if (field == QLatin1String(s.field))
+            return &s;
+    return nullptr;
+}
+} // namespace
+
 List list(const Where &w, qint64 rows, const QString &sortField, bool descending)
 {
     QStringList columns;
@@ -136,27 +164,49 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         if (c.title && sortField == QLatin1String(c.field))
             sorted = expression;
     }
+    const Stepped *stepped = sorted.isEmpty() ? nullptr : steppedBy(sortField);
+    QList<KeysetList::Term> order;
+    if (stepped) {
+        // Read by name only, for the key of a row.
+        order << KeysetList::Term{QString::fromLatin1(stepped->column), QStringLiteral("Step_Value")}
+              << KeysetList::Term{QString::fromLatin1(stepped->key), QStringLiteral("Step_Key")};
+        for (const KeysetList::Term &t : order)
+            columns.append(t.expression + QStringLiteral(" AS ") + t.field);
+    }
+    else if (!sorted.isEmpty())
+        order << KeysetList::Term{sorted, sortField};
+    order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
     const QString select = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
     // Each column of the sales records has its index, the row key last.
     List l;
     l.params = w.values;
-    if (rows > KeyedRows && (sorted.isEmpty() || sorted.startsWith(QLatin1String("Prodajbi.")))) {
+    if (rows > KeyedRows && (sorted.isEmpty() || sorted.startsWith(QLatin1String("Prodajbi.")) || stepped)) {
         KeysetList k;
         k.select = select;
         k.from = Joins;
         k.where = QStringLiteral("1 = 1") + w.sql;
         k.params = w.values;
         k.descending = descending;
-        if (!sorted.isEmpty())
-            k.order << KeysetList::Term{sorted, sortField};
-        k.order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
+        k.order = order;
+        if (stepped) {
+            // The next row of the table that has sales in the list: only
+            // its own rows are ordered, along the index where there is one.
+            k.groupTerms = 2;
+            k.stepFrom = QStringLiteral(" FROM ") + QString::fromLatin1(stepped->table);
+            k.stepWhere = QStringLiteral("EXISTS (SELECT 1 FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta "
+                                         "WHERE %1 = %2 AND %3)")
+                              .arg(QString::fromLatin1(stepped->link), QString::fromLatin1(stepped->key), k.where);
+            k.orphans = QString::fromLatin1(stepped->key) + QStringLiteral(" IS NULL");
+        }
         l.byIndex = k;
         return l;
     }
     const QString way = descending ? QStringLiteral(" DESC") : QString();
-    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, sorted) + QStringLiteral(" ORDER BY ")
-               + (sorted.isEmpty() ? QString() : sorted + way + QStringLiteral(", ")) + QStringLiteral("Prodajbi.ID_Red")
-               + way;
+    QStringList terms;
+    for (const KeysetList::Term &t : order)
+        terms << t.expression + way;
+    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, terms.join(QLatin1Char(' ')))
+               + QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");
     return l;
 }

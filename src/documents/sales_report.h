@@ -54,9 +54,11 @@ inline constexpr qint64 KeyedRows = 20000;
 
 // How the list of `rows` rows is read in the order of `sortField` (a field
 // of the list; none: as sold), ties by the row key in the same direction.
-// A long list in the order of one of the sales records' own columns is read
-// by key along that column's index, a page at a time at any length; the
-// columns of other tables and the amount, and a short list, are keyed.
+// A long list is read by key a page at a time at any length: in the order of
+// one of the sales records' own columns along that column's index; in the
+// order of the article, its group number, the counterparty or the warehouse
+// that table's row by row (ties by its key), each one's sales along their
+// index of it. The group's name and the amount, and a short list, are keyed.
 struct List {
     std::optional<KeysetList> byIndex;
     QString keySql;     // keyed: every row's ID_Red in order

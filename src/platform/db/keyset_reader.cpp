@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <algorithm>
+
 KeysetReader::KeysetReader(KeysetList list)
     : m_list(std::move(list))
 {
@@ -147,15 +149,41 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
 std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key> &group, bool ascending) const
 {
     const int g = m_list.groupTerms;
+    const Key none(g);
+    const bool orphansFirst = ascending == (Db::engine() == Db::Engine::Sqlite);
+    // The rows without a group's row: none of the step's groups, found in
+    // `from` where their NULLs sort.
+    auto orphans = [&]() -> std::optional<Key> {
+        if (m_list.orphans.isEmpty())
+            return std::nullopt;
+        ++m_statements;
+        if (!Db::firstRow(QStringLiteral("SELECT 1") + m_list.from + whereWith(m_list.orphans) + QStringLiteral(" LIMIT 1"),
+                          m_list.params))
+            return std::nullopt;
+        return none;
+    };
+    // A group of the step has its table's key, never NULL.
+    const bool atOrphans = group && !m_list.orphans.isEmpty()
+                           && std::all_of(group->cbegin(), group->cend(), [](const QVariant &v) { return v.isNull(); });
+    if (!group && orphansFirst)
+        if (const auto key = orphans())
+            return key;
+    if (atOrphans && !orphansFirst)
+        return std::nullopt;
     QStringList columns;
     for (int i = 0; i < g; ++i)
         columns << m_list.order.at(i).expression;
-    const QList<Piece> pieces = group ? piecesAfter(*group, g, 0, ascending, false) : QList<Piece>{Piece{}};
+    const QList<Piece> pieces = group && !atOrphans ? piecesAfter(*group, g, 0, ascending, false) : QList<Piece>{Piece{}};
+    const bool ownWhere = !m_list.stepFrom.isEmpty() && !m_list.stepWhere.isEmpty();
     for (const Piece &p : pieces) {
+        const QString where =
+            ownWhere ? QStringLiteral(" WHERE (") + m_list.stepWhere
+                           + (p.condition.isEmpty() ? QString() : QStringLiteral(") AND (") + p.condition) + QLatin1Char(')')
+                     : whereWith(p.condition);
         ++m_statements;
         const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
-                                          + (m_list.stepFrom.isEmpty() ? m_list.from : m_list.stepFrom)
-                                          + whereWith(p.condition) + orderBy(ascending, g) + QStringLiteral(" LIMIT 1"),
+                                          + (m_list.stepFrom.isEmpty() ? m_list.from : m_list.stepFrom) + where
+                                          + orderBy(ascending, g) + QStringLiteral(" LIMIT 1"),
                                       m_list.params + p.params);
         if (row) {
             Key key;
@@ -164,7 +192,7 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
             return key;
         }
     }
-    return std::nullopt;
+    return orphansFirst ? std::nullopt : orphans();
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyAfter(const std::optional<Key> &key, bool forward, bool inclusive,

@@ -28,8 +28,16 @@ struct KeysetList {
     // of the many rows serves it and no piece sorts a whole group's rows.
     int groupTerms = 0;
     // The FROM of the step to the next group, when it is not `from`: the
-    // same rows, the first terms' table written first.
+    // same rows, the first terms' table written first. With `stepWhere`, the
+    // step's whole condition instead of `where` (it takes the list's values),
+    // such as that the table's row has rows in the list.
     QString stepFrom;
+    QString stepWhere;
+    // Where `from` joins the first terms' table to the rest as an outer
+    // join and the step to the next group an inner one: the condition of the
+    // rows `from` finds no row of that table for. They are one group, every
+    // group term NULL, where the engine sorts NULL.
+    QString orphans;
     bool descending = false;
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
