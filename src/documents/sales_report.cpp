@@ -19,21 +19,28 @@ const QString Amount = QStringLiteral(
 // longer listed are all listed and counted: each other table is joined one
 // row or none to a sale, so it changes no count and is left out where
 // nothing names it (SQLite joins it for every sale of a count even so).
-QString joinsFor(const QString &expressions)
+const QString Sales = QStringLiteral(" FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta");
+// `first`: the table written before the sales, joined to them in WHERE.
+QString joinsFor(const QString &expressions, const QString &first = {})
 {
     const bool groups = expressions.contains(QLatin1String("Grupi."));
-    QString from = QStringLiteral(" FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta");
+    QString from = first.isEmpty() ? Sales : QStringLiteral(" FROM %1 CROSS JOIN").arg(first) + Sales.mid(5);
+    auto join = [&](const QString &table, const char *on) {
+        if (table != first)
+            from += QStringLiteral(" LEFT JOIN ") + table + QStringLiteral(" ON ") + QLatin1String(on);
+    };
     if (groups || expressions.contains(QLatin1String("Produkti.")))
-        from += QStringLiteral(" LEFT JOIN Produkti ON Produkti.ID = Prodajbi.ID_Art");
+        join(QStringLiteral("Produkti"), "Produkti.ID = Prodajbi.ID_Art");
     if (expressions.contains(QLatin1String("Firmi.")))
-        from += QStringLiteral(" LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient");
+        join(QStringLiteral("Firmi"), "Firmi.ID = Prodajbi.ID_Klient");
     if (groups)
-        from += QStringLiteral(" LEFT JOIN Grupi ON Grupi.ID = Produkti.Nomer_Grupa");
+        join(QStringLiteral("Grupi"), "Grupi.ID = Produkti.Nomer_Grupa");
     if (expressions.contains(QLatin1String("Sklad.")))
-        from += QStringLiteral(" LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID");
+        join(QStringLiteral("Sklad"), "Sklad.ID_Sklad = Prodajbi.Sklad_ID");
     return from;
 }
-const QString Joins = joinsFor(QStringLiteral("Produkti. Firmi. Grupi. Sklad."));
+const QString AllTables = QStringLiteral("Produkti. Firmi. Grupi. Sklad.");
+const QString Joins = joinsFor(AllTables);
 
 // The filtered sales, with the tables the filter and `also` name.
 QString filtered(const Where &w, const QString &also = {})
@@ -137,13 +144,16 @@ struct Stepped {
     const char *column; // the order, then the table's key
     const char *key;
     const char *link;   // the sales records' column it is joined by
+    bool indexed;       // the table has an index of (column, key, ...)
+    const char *rest;   // the index's other columns
 };
 const Stepped kStepped[] = {
-    {"Opisanie", "Produkti", "Produkti.Opisanie", "Produkti.ID", "Prodajbi.ID_Art"},
+    {"Opisanie", "Produkti", "Produkti.Opisanie", "Produkti.ID", "Prodajbi.ID_Art", true, "Produkti.Nomer_Grupa"},
     // The article's own group number: the group's row is one more step away.
-    {"ID_Grupa", "Produkti", "Produkti.Nomer_Grupa", "Produkti.ID", "Prodajbi.ID_Art"},
-    {"Ime_Firma", "Firmi", "Firmi.Ime_Firma", "Firmi.ID", "Prodajbi.ID_Klient"},
-    {"Opis_Sklad", "Sklad", "Sklad.Opis_Sklad", "Sklad.ID_Sklad", "Prodajbi.Sklad_ID"},
+    {"ID_Grupa", "Produkti", "Produkti.Nomer_Grupa", "Produkti.ID", "Prodajbi.ID_Art", true, ""},
+    {"Ime_Firma", "Firmi", "Firmi.Ime_Firma", "Firmi.ID", "Prodajbi.ID_Klient", true, ""},
+    // The few warehouses are sorted, each one's sales read by itself.
+    {"Opis_Sklad", "Sklad", "Sklad.Opis_Sklad", "Sklad.ID_Sklad", "Prodajbi.Sklad_ID", false, ""},
 };
 const Stepped *steppedBy(const QString &field)
 {
@@ -193,10 +203,24 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
             // its own rows are ordered, along the index where there is one.
             k.groupTerms = 2;
             k.stepFrom = QStringLiteral(" FROM ") + QString::fromLatin1(stepped->table);
-            k.stepWhere = QStringLiteral("EXISTS (SELECT 1 FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta "
-                                         "WHERE %1 = %2 AND %3)")
-                              .arg(QString::fromLatin1(stepped->link), QString::fromLatin1(stepped->key), k.where);
-            k.orphans = QString::fromLatin1(stepped->key) + QStringLiteral(" IS NULL");
+            const QString table = QString::fromLatin1(stepped->table);
+            const QString link = QString::fromLatin1(stepped->link) + QStringLiteral(" = ") + QString::fromLatin1(stepped->key);
+            k.stepWhere = QStringLiteral("EXISTS (SELECT 1") + Sales + QStringLiteral(" WHERE %1 AND %2)").arg(link, k.where);
+            // A row may have a sale or two: a page of the following rows'
+            // sales in one statement, along the index of both.
+            if (stepped->indexed) {
+                k.pageFrom = joinsFor(AllTables, table);
+                k.pageWhere = link + QStringLiteral(" AND ") + k.where;
+                if (const QString row = Db::rowNumberTerm(table); !row.isEmpty()) {
+                    if (*stepped->rest)
+                        k.pageDistinct << QString::fromLatin1(stepped->rest);
+                    k.pageDistinct << row;
+                }
+            }
+            // Only where they are looked for: a sale of no known currency
+            // found there is no row of the list, and is not read.
+            k.orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
+            k.orphans = QStringLiteral("NOT EXISTS (SELECT 1 FROM %1 WHERE %2)").arg(table, link);
         }
         l.byIndex = k;
         return l;

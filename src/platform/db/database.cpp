@@ -775,6 +775,11 @@ QString Db::likeStartsWith(const QString &typed)
     return likeEscape(typed) + QLatin1Char('%');
 }
 
+QString Db::rowNumberTerm(const QString &table)
+{
+    return engine() == Engine::Sqlite ? table + QStringLiteral(".rowid") : QString();
+}
+
 QString Db::leadingInteger(const QString &column)
 {
     if (engine() == Engine::Sqlite)

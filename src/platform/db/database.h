@@ -207,6 +207,13 @@ QString likeStartsWith(const QString &typed);
 // 0 on SQLite and NULL on a server (a server's CAST refuses such texts).
 QString leadingInteger(const QString &column);
 
+// A term that, put after the columns of one of `table`'s indexes in an
+// ORDER BY, tells the engine those rows are one per index entry, so rows
+// joined to each entry in their own index's order are not sorted again:
+// SQLite's row number, which ends each of its index entries; none on a
+// server, which sorts only each entry's rows.
+QString rowNumberTerm(const QString &table);
+
 // What the connection's UPPER makes of a text.
 QString upper(const QString &text);
 

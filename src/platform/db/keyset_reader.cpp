@@ -123,14 +123,22 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
 }
 
 void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take,
-                             QList<QVariantList> *rows, QSqlRecord *fields) const
+                             QList<QVariantList> *rows, QSqlRecord *fields, bool whole) const
 {
     // A piece of a stepped list lies within one row of the first terms'
     // table: ordered by those terms too, an engine may sort the piece whole.
-    const QString where = whereWith(piece.condition);
-    QSqlQuery q = Db::exec(m_list.select + m_list.from + where
-                               + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms)
-                               + QStringLiteral(" LIMIT ? OFFSET ?"),
+    const QString from = whole ? m_list.pageFrom : m_list.from;
+    const QString where =
+        whole ? QStringLiteral(" WHERE (") + m_list.pageWhere
+                    + (piece.condition.isEmpty() ? QString() : QStringLiteral(") AND (") + piece.condition) + QLatin1Char(')')
+              : whereWith(piece.condition);
+    QString order = orderBy(ascending, int(m_list.order.size()), whole ? 0 : m_list.groupTerms);
+    if (whole && !m_list.pageDistinct.isEmpty()) {
+        const QString way = ascending ? QStringLiteral(", ") : QStringLiteral(" DESC, ");
+        order = orderBy(ascending, m_list.groupTerms) + QStringLiteral(", ") + m_list.pageDistinct.join(way) + way
+                + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms).mid(10);
+    }
+    QSqlQuery q = Db::exec(m_list.select + from + where + order + QStringLiteral(" LIMIT ? OFFSET ?"),
                            m_list.params + piece.params + QVariantList{*take, *skip});
     ++m_statements;
     if (fields && fields->isEmpty())
@@ -138,7 +146,14 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     const QList<QVariantList> got = fetchRows(q);
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.
-        *skip = qMax<qint64>(*skip - countOf(piece.condition, piece.params), 0);
+        qint64 n = 0;
+        if (whole) {
+            ++m_statements;
+            n = Db::scalar(QStringLiteral("SELECT COUNT(*)") + from + where, m_list.params + piece.params).toLongLong();
+        } else {
+            n = countOf(piece.condition, piece.params);
+        }
+        *skip = qMax<qint64>(*skip - n, 0);
         return;
     }
     *skip = 0;
@@ -146,29 +161,42 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     *rows += got;
 }
 
+bool KeysetReader::orphansFirst(bool ascending) const
+{
+    return ascending == (Db::engine() == Db::Engine::Sqlite);
+}
+
+bool KeysetReader::isOrphans(const Key &group) const
+{
+    // A group of the step has its table's key, never NULL.
+    return !m_list.orphans.isEmpty()
+           && std::all_of(group.cbegin(), group.cend(), [](const QVariant &v) { return v.isNull(); });
+}
+
+bool KeysetReader::hasOrphans() const
+{
+    if (m_list.orphans.isEmpty())
+        return false;
+    if (!m_orphans) {
+        ++m_statements;
+        const QString from = m_list.orphansFrom.isEmpty() ? m_list.from : m_list.orphansFrom;
+        m_orphans = Db::firstRow(QStringLiteral("SELECT 1") + from + whereWith(m_list.orphans) + QStringLiteral(" LIMIT 1"),
+                                 m_list.params)
+                        .has_value();
+    }
+    return *m_orphans;
+}
+
 std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key> &group, bool ascending) const
 {
+    // The rows without a group's row are none of the step's groups: they
+    // come where their NULLs sort.
     const int g = m_list.groupTerms;
-    const Key none(g);
-    const bool orphansFirst = ascending == (Db::engine() == Db::Engine::Sqlite);
-    // The rows without a group's row: none of the step's groups, found in
-    // `from` where their NULLs sort.
-    auto orphans = [&]() -> std::optional<Key> {
-        if (m_list.orphans.isEmpty())
-            return std::nullopt;
-        ++m_statements;
-        if (!Db::firstRow(QStringLiteral("SELECT 1") + m_list.from + whereWith(m_list.orphans) + QStringLiteral(" LIMIT 1"),
-                          m_list.params))
-            return std::nullopt;
-        return none;
-    };
-    // A group of the step has its table's key, never NULL.
-    const bool atOrphans = group && !m_list.orphans.isEmpty()
-                           && std::all_of(group->cbegin(), group->cend(), [](const QVariant &v) { return v.isNull(); });
-    if (!group && orphansFirst)
-        if (const auto key = orphans())
-            return key;
-    if (atOrphans && !orphansFirst)
+    const bool first = orphansFirst(ascending);
+    const bool atOrphans = group && isOrphans(*group);
+    if (!group && first && hasOrphans())
+        return Key(g);
+    if (atOrphans && !first)
         return std::nullopt;
     QStringList columns;
     for (int i = 0; i < g; ++i)
@@ -192,7 +220,49 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
             return key;
         }
     }
-    return orphansFirst ? std::nullopt : orphans();
+    if (!first && !atOrphans && hasOrphans())
+        return Key(g);
+    return std::nullopt;
+}
+
+void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qint64 *skip, qint64 *take,
+                                   QList<QVariantList> *rows, QSqlRecord *fields) const
+{
+    const int g = m_list.groupTerms;
+    auto wanted = [&] { return *take > 0 || (fields && fields->isEmpty()); };
+    if (m_list.pageFrom.isEmpty()) {
+        // The next groups, one at a time, each read by its own index range.
+        while (wanted()) {
+            group = nextGroup(group, ascending);
+            if (!group) {
+                if (fields && fields->isEmpty())
+                    readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);
+                return;
+            }
+            readPiece(equalTo(*group, g), ascending, skip, take, rows, fields);
+        }
+        return;
+    }
+    // Groups of a few rows: the following groups' rows in one statement
+    // each piece, the rows without a group where they sort.
+    const bool first = orphansFirst(ascending);
+    const Key none(g);
+    if (!group && first && hasOrphans()) {
+        readPiece(equalTo(none, g), ascending, skip, take, rows, fields);
+        group = none;
+    }
+    const bool afterOrphans = group && isOrphans(*group);
+    if (!(afterOrphans && !first)) {
+        const QList<Piece> pieces = group && !afterOrphans ? piecesAfter(*group, g, 0, ascending, false)
+                                                           : QList<Piece>{Piece{}};
+        for (const Piece &p : pieces)
+            if (wanted())
+                readPiece(p, ascending, skip, take, rows, fields, true);
+        if (!first && wanted() && hasOrphans())
+            readPiece(equalTo(none, g), ascending, skip, take, rows, fields);
+    }
+    if (fields && fields->isEmpty())
+        readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyAfter(const std::optional<Key> &key, bool forward, bool inclusive,
@@ -247,16 +317,7 @@ QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forwa
         readPiece(Piece{}, ascending, &skip, &take, &rows, fields);
         return rows;
     }
-    // The next groups, one at a time, each read by its own index range.
-    while (take > 0 || (fields && fields->isEmpty())) {
-        group = nextGroup(group, ascending);
-        if (!group) {
-            if (fields && fields->isEmpty())
-                readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, &skip, &take, &rows, fields);
-            break;
-        }
-        readPiece(equalTo(*group, g), ascending, &skip, &take, &rows, fields);
-    }
+    readGroupsAfter(group, ascending, &skip, &take, &rows, fields);
     return rows;
 }
 

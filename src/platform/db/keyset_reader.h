@@ -33,11 +33,21 @@ struct KeysetList {
     // such as that the table's row has rows in the list.
     QString stepFrom;
     QString stepWhere;
+    // The FROM and whole condition (with `where`, taking the list's values)
+    // that read the rows of the following groups in one statement, the first
+    // terms' table written first: for groups of a few rows each.
+    QString pageFrom;
+    QString pageWhere;
+    // After the first terms in that statement's order: the rest of their
+    // index and Db::rowNumberTerm, when it has one.
+    QStringList pageDistinct;
     // Where `from` joins the first terms' table to the rest as an outer
-    // join and the step to the next group an inner one: the condition of the
-    // rows `from` finds no row of that table for. They are one group, every
-    // group term NULL, where the engine sorts NULL.
+    // join and the step to the next group an inner one: the condition, on
+    // `orphansFrom` (`from` when empty) with `where`, of the rows `from` finds
+    // no row of that table for (`orphansFrom` may find more). They are one
+    // group, every group term NULL, where the engine sorts NULL.
     QString orphans;
+    QString orphansFrom;
     bool descending = false;
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
@@ -102,11 +112,18 @@ private:
     qint64 rowsBeside(const Key &key, bool before, qint64 atMost) const;
     QList<Key> keysWhere(const QString &condition, const QVariantList &params) const;
     std::optional<Key> nextGroup(const std::optional<Key> &group, bool ascending) const;
+    bool orphansFirst(bool ascending) const;
+    bool isOrphans(const Key &group) const;
+    bool hasOrphans() const;
     // Reads one piece into `rows`, passing over `skip` rows (counted when the
-    // piece holds fewer).
+    // piece holds fewer); `whole`: of following groups, on `pageFrom`.
     void readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take, QList<QVariantList> *rows,
-                   QSqlRecord *fields) const;
+                   QSqlRecord *fields, bool whole = false) const;
+    // The rows of the groups after `group` (from the first when none).
+    void readGroupsAfter(std::optional<Key> group, bool ascending, qint64 *skip, qint64 *take,
+                         QList<QVariantList> *rows, QSqlRecord *fields) const;
 
     KeysetList m_list;
     mutable int m_statements = 0;
+    mutable std::optional<bool> m_orphans; // looked for once: it may read every row
 };
