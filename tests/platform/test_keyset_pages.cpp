@@ -352,6 +352,38 @@ private Q_SLOTS:
         }
     }
 
+    // The list made anew in the same order (as after an edit) places a far
+    // row by the rows it spread over the list before: read once, not per list.
+    void aListMadeAnewInTheSameOrderKeepsItsSpreadRows()
+    {
+        if (Db::engine() != Db::Engine::Sqlite)
+            QSKIP("statements are traced on SQLite");
+        TestProgram program;
+        fill(9000);
+        const KeysetList list = listOf({{QStringLiteral("T.B"), QStringLiteral("B")}, {QStringLiteral("T.K"), QStringLiteral("K")}},
+                                       0, false);
+        const QList<long long> all = expected(list);
+        const int n = int(all.size());
+        PagedListModel m;
+        for (const int r : {n / 3, n / 2}) {
+            m.setKeysetQuery(list);
+            QStringList seen;
+            sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, traced, &seen);
+            const int row = m.rowWhere(QStringLiteral("T.K = ?"), {all.at(r)});
+            sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+            QVERIFY2(qAbs(row - r) < n / 10, qPrintable(QStringLiteral("%1 for %2").arg(row).arg(r)));
+            QCOMPARE(keyAt(m, row + 1), all.at(r + 1));
+            QCOMPARE(seen.filter(QStringLiteral(" AS v UNION ALL ")).size(), r == n / 3 ? 1 : 0);
+        }
+        // Another order spreads its own.
+        m.setKeysetQuery(listOf({{QStringLiteral("T.A"), QStringLiteral("A")}, {QStringLiteral("T.K"), QStringLiteral("K")}}, 0, false));
+        QStringList seen;
+        sqlite3_trace_v2(handle(), SQLITE_TRACE_STMT, traced, &seen);
+        QVERIFY(m.rowWhere(QStringLiteral("T.K = ?"), {all.at(n / 2)}) > 0);
+        sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
+        QCOMPARE(seen.filter(QStringLiteral(" AS v UNION ALL ")).size(), 1);
+    }
+
     void aFarRowCostsAPage_data() { orders(); }
     void aFarRowCostsAPage()
     {

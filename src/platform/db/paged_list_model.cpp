@@ -318,7 +318,11 @@ void PagedListModel::start(const QString &sql, const QVariantList &params, const
     for (int c = 0; c < fields.count(); ++c)
         m_names << fields.fieldName(c);
     m_anchor.reset();
-    m_spread.reset();
+    // The same list made anew (after an edit) keeps the rows it spread over
+    // itself: they are a sample to place rows by, each looked up anew where
+    // it now sorts, so a row added or moved since does not mislead it.
+    if (!(keyset && oldKeyset && sql == oldSql && params == oldParams))
+        m_spread.reset();
     m_estimated.clear();
     m_pages.clear();
     m_recent.clear();
