@@ -326,9 +326,32 @@ qint64 KeysetReader::rowsBefore(const Key &key, qint64 atMost) const
     return rowsBeside(key, true, atMost);
 }
 
-qint64 KeysetReader::rowsAfter(const Key &key, qint64 atMost) const
+QString KeysetReader::boundedCount(const Piece &piece) const
 {
-    return rowsBeside(key, false, atMost);
+    return QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n") + m_list.from + whereWith(piece.condition)
+           + QStringLiteral(" LIMIT ?) counted");
+}
+
+std::pair<qint64, qint64> KeysetReader::rowsAround(const Key &key, qint64 atMost) const
+{
+    // Each piece counted up to the bound, so the pieces of both sides go in
+    // one statement: on a server one round trip instead of one a piece.
+    QStringList counts;
+    QVariantList params;
+    QList<bool> sides;
+    for (const bool before : {true, false}) {
+        for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, before == m_list.descending, false)) {
+            counts << QStringLiteral("(%1) AS c%2").arg(boundedCount(p)).arg(counts.size());
+            params << m_list.params << p.params << atMost;
+            sides << before;
+        }
+    }
+    ++m_statements;
+    const auto row = Db::firstRow(QStringLiteral("SELECT ") + counts.join(QStringLiteral(", ")), params);
+    qint64 before = 0, after = 0;
+    for (qsizetype i = 0; row && i < sides.size(); ++i)
+        (sides.at(i) ? before : after) += row->value(int(i)).toLongLong();
+    return {qMin(before, atMost), qMin(after, atMost)};
 }
 
 qint64 KeysetReader::rowsBeside(const Key &key, bool before, qint64 atMost) const
@@ -343,10 +366,7 @@ qint64 KeysetReader::rowsBeside(const Key &key, bool before, qint64 atMost) cons
         }
         // A bounded count stops reading where the bound is reached.
         ++m_statements;
-        n += Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n") + m_list.from + whereWith(p.condition)
-                            + QStringLiteral(" LIMIT ?) counted"),
-                        m_list.params + p.params + QVariantList{atMost - n})
-                 .toLongLong();
+        n += Db::scalar(boundedCount(p), m_list.params + p.params + QVariantList{atMost - n}).toLongLong();
         if (n >= atMost)
             return atMost;
     }

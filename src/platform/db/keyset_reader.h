@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 #include <optional>
+#include <utility>
 
 // An ordered list whose order an index serves, read by the key of a row the
 // reader knows instead of counting rows from the first: the rows after a key
@@ -77,7 +78,8 @@ public:
     // How many rows come before (after) the row of `key`, counted up to
     // `atMost` when it is not negative; throws DbError.
     qint64 rowsBefore(const Key &key, qint64 atMost = -1) const;
-    qint64 rowsAfter(const Key &key, qint64 atMost) const;
+    // Both, each counted up to `atMost`, in one statement.
+    std::pair<qint64, qint64> rowsAround(const Key &key, qint64 atMost) const;
     // The keys of up to `size` rows spread over the list, in its order: the
     // first row at or after each of `size` values evenly spaced between the
     // least and the greatest of the last term (a whole number), each found
@@ -110,6 +112,7 @@ private:
     QList<Piece> piecesAfter(const Key &key, int terms, int lowest, bool ascending, bool inclusive) const;
     Piece equalTo(const Key &key, int terms) const;
     qint64 rowsBeside(const Key &key, bool before, qint64 atMost) const;
+    QString boundedCount(const Piece &piece) const; // of a piece's rows, up to a bound (its last value)
     QList<Key> keysWhere(const QString &condition, const QVariantList &params) const;
     std::optional<Key> nextGroup(const std::optional<Key> &group, bool ascending) const;
     bool orphansFirst(bool ascending) const;

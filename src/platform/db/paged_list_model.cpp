@@ -192,16 +192,16 @@ int PagedListModel::rowWhere(const QString &condition, const QVariantList &param
         return -1;
     qint64 row = heldRow(*key);
     if (row < 0) {
-        const int before = m_keyset->statementsRun();
-        row = m_keyset->rowsBefore(*key, ExactRows);
+        const int statements = m_keyset->statementsRun();
+        const auto [before, after] = m_keyset->rowsAround(*key, ExactRows);
+        row = before;
         if (row >= ExactRows && (m_more || spread().isEmpty())) {
             // A growing list, or one with no spread rows: numbered from its first.
             row = m_keyset->rowsBefore(*key);
         } else if (row >= ExactRows) {
-            const qint64 after = m_keyset->rowsAfter(*key, ExactRows);
             row = after < ExactRows ? m_count - 1 - after : estimatedRow(*key);
         }
-        m_statements += m_keyset->statementsRun() - before;
+        m_statements += m_keyset->statementsRun() - statements;
     }
     if (m_more && row >= m_count) // the rows up to it exist: the grid shows them
         const_cast<PagedListModel *>(this)->grow(row + 1, true);
