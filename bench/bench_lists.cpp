@@ -128,7 +128,10 @@ void salesReportRoads()
                                          std::pair{"report.client", "Клиент"}}) {
             const int column = columnTitled(grid, QString::fromUtf8(title));
             s.timed(QString::fromLatin1(key), run, [&] { clickTitle(grid, column); });
-            if (cell(grid, 0, column).isEmpty() || grid->model()->rowCount() != sales)
+            // Every sale has its article; most have no client, which a
+            // server sorts first when descending.
+            const bool named = QByteArray(key).startsWith("report.article");
+            if ((named && cell(grid, 0, column).isEmpty()) || grid->model()->rowCount() != sales)
                 fail(QStringLiteral("the report sorted by „%1“ shows %2 rows, the first without it")
                          .arg(QString::fromUtf8(title))
                          .arg(grid->model()->rowCount()));
