@@ -182,9 +182,9 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
               << KeysetList::Term{QString::fromLatin1(stepped->key), QStringLiteral("Step_Key")};
         for (const KeysetList::Term &t : order)
             columns.append(t.expression + QStringLiteral(" AS ") + t.field);
-    }
-    else if (!sorted.isEmpty())
+    } else if (!sorted.isEmpty()) {
         order << KeysetList::Term{sorted, sortField};
+    }
     order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
     const QString select = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
     // Each column of the sales records has its index, the row key last.
@@ -201,9 +201,9 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         if (stepped) {
             // The next row of the table that has sales in the list: only
             // its own rows are ordered, along the index where there is one.
-            k.groupTerms = 2;
-            k.stepFrom = QStringLiteral(" FROM ") + QString::fromLatin1(stepped->table);
             const QString table = QString::fromLatin1(stepped->table);
+            k.groupTerms = 2;
+            k.stepFrom = QStringLiteral(" FROM ") + table;
             const QString link = QString::fromLatin1(stepped->link) + QStringLiteral(" = ") + QString::fromLatin1(stepped->key);
             k.stepWhere = QStringLiteral("EXISTS (SELECT 1") + Sales + QStringLiteral(" WHERE %1 AND %2)").arg(link, k.where);
             // A row may have a sale or two: a page of the following rows'

@@ -75,10 +75,11 @@ public:
     // row. `fields` receives the columns. Throws DbError.
     QList<QVariantList> read(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip,
                              qint64 take, QSqlRecord *fields = nullptr) const;
-    // How many rows come before (after) the row of `key`, counted up to
-    // `atMost` when it is not negative; throws DbError.
+    // How many rows come before the row of `key`, counted up to `atMost`
+    // when it is not negative; throws DbError.
     qint64 rowsBefore(const Key &key, qint64 atMost = -1) const;
-    // Both, each counted up to `atMost`, in one statement.
+    // Those before and those after it, each counted up to `atMost`, in one
+    // statement; throws DbError.
     std::pair<qint64, qint64> rowsAround(const Key &key, qint64 atMost) const;
     // The keys of up to `size` rows spread over the list, in its order: the
     // first row at or after each of `size` values evenly spaced between the
