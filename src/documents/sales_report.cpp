@@ -221,6 +221,11 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
             // found there is no row of the list, and is not read.
             k.orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
             k.orphans = QStringLiteral("NOT EXISTS (SELECT 1 FROM %1 WHERE %2)").arg(table, link);
+            // Row by row in the order sold: a server makes an outer join's
+            // NULLs, or NOT EXISTS, a join of every sale.
+            k.orphanRows = QStringLiteral("(SELECT o.%1 FROM %2 o WHERE o.%1 = %3 LIMIT 1) IS NULL")
+                               .arg(QString::fromLatin1(stepped->key).section(QLatin1Char('.'), 1), table,
+                                    QString::fromLatin1(stepped->link));
         }
         l.byIndex = k;
         return l;

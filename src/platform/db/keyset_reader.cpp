@@ -66,11 +66,11 @@ qint64 KeysetReader::count() const
     return countOf({}, {});
 }
 
-KeysetReader::Piece KeysetReader::equalTo(const Key &key, int terms) const
+KeysetReader::Piece KeysetReader::equalTo(const Key &key, int terms, int from) const
 {
     Piece p;
     QStringList parts;
-    for (int i = 0; i < terms; ++i) {
+    for (int i = from; i < terms; ++i) {
         const QString &e = m_list.order.at(i).expression;
         if (key.value(i).isNull()) {
             parts << e + QStringLiteral(" IS NULL");
@@ -93,7 +93,15 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
     const bool nullsLast = ascending != (Db::engine() == Db::Engine::Sqlite);
     QList<Piece> pieces;
     for (int j = terms - 1; j >= lowest; --j) {
-        const Piece prefix = equalTo(key, j);
+        const int g = m_list.groupTerms;
+        Piece prefix = equalTo(key, j);
+        if (g > 0 && j >= g && !m_list.orphanRows.isEmpty() && isOrphans(key.mid(0, g))) {
+            const Piece rest = equalTo(key, j, g);
+            prefix = orphanRows();
+            if (!rest.condition.isEmpty())
+                prefix.condition += QStringLiteral(" AND ") + rest.condition;
+            prefix.params += rest.params;
+        }
         const QString &e = m_list.order.at(j).expression;
         const QVariant v = key.value(j);
         auto add = [&](const QString &condition, bool bindValue) {
@@ -159,6 +167,12 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     *skip = 0;
     *take -= got.size();
     *rows += got;
+}
+
+KeysetReader::Piece KeysetReader::orphanRows() const
+{
+    return m_list.orphanRows.isEmpty() ? equalTo(Key(m_list.groupTerms), m_list.groupTerms)
+                                       : Piece{m_list.orphanRows, {}};
 }
 
 bool KeysetReader::orphansFirst(bool ascending) const
@@ -248,7 +262,7 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
     const bool first = orphansFirst(ascending);
     const Key none(g);
     if (!group && first && hasOrphans()) {
-        readPiece(equalTo(none, g), ascending, skip, take, rows, fields);
+        readPiece(orphanRows(), ascending, skip, take, rows, fields);
         group = none;
     }
     const bool afterOrphans = group && isOrphans(*group);
@@ -259,7 +273,7 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
             if (wanted())
                 readPiece(p, ascending, skip, take, rows, fields, true);
         if (!first && wanted() && hasOrphans())
-            readPiece(equalTo(none, g), ascending, skip, take, rows, fields);
+            readPiece(orphanRows(), ascending, skip, take, rows, fields);
     }
     if (fields && fields->isEmpty())
         readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);

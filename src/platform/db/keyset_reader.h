@@ -49,6 +49,10 @@ struct KeysetList {
     // group, every group term NULL, where the engine sorts NULL.
     QString orphans;
     QString orphansFrom;
+    // The condition, on `from`, their rows are read by (in the last terms'
+    // order) when it is not that every group term IS NULL: an engine may
+    // read a whole table to find NULLs of an outer join.
+    QString orphanRows;
     bool descending = false;
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
@@ -111,7 +115,8 @@ private:
     std::optional<Key> keyAfter(const std::optional<Key> &key, bool forward, bool inclusive, qint64 skip) const;
     // The pieces of rows after the first `terms` values of `key`, nearest first.
     QList<Piece> piecesAfter(const Key &key, int terms, int lowest, bool ascending, bool inclusive) const;
-    Piece equalTo(const Key &key, int terms) const;
+    Piece equalTo(const Key &key, int terms, int from = 0) const; // terms [from, terms)
+    Piece orphanRows() const; // the rows of the group of none
     qint64 rowsBeside(const Key &key, bool before, qint64 atMost) const;
     QString boundedCount(const Piece &piece) const; // of a piece's rows, up to a bound (its last value)
     QList<Key> keysWhere(const QString &condition, const QVariantList &params) const;
