@@ -31,6 +31,12 @@ QString KeysetReader::whereWith(const QString &condition) const
     return (parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "))) + group;
 }
 
+QString KeysetReader::whereOwn(const QString &own, const QString &condition) const
+{
+    return QStringLiteral(" WHERE (") + own
+           + (condition.isEmpty() ? QString() : QStringLiteral(") AND (") + condition) + QLatin1Char(')');
+}
+
 QString KeysetReader::terms() const
 {
     QStringList columns;
@@ -135,11 +141,9 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
 {
     // A piece of a stepped list lies within one row of the first terms'
     // table: ordered by those terms too, an engine may sort the piece whole.
+    // A whole piece spans the following rows, in the whole order.
     const QString from = whole ? m_list.pageFrom : m_list.from;
-    const QString where =
-        whole ? QStringLiteral(" WHERE (") + m_list.pageWhere
-                    + (piece.condition.isEmpty() ? QString() : QStringLiteral(") AND (") + piece.condition) + QLatin1Char(')')
-              : whereWith(piece.condition);
+    const QString where = whole ? whereOwn(m_list.pageWhere, piece.condition) : whereWith(piece.condition);
     QString order = orderBy(ascending, int(m_list.order.size()), whole ? 0 : m_list.groupTerms);
     if (whole && !m_list.pageDistinct.isEmpty()) {
         const QString way = ascending ? QStringLiteral(", ") : QStringLiteral(" DESC, ");
@@ -218,10 +222,7 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
     const QList<Piece> pieces = group && !atOrphans ? piecesAfter(*group, g, 0, ascending, false) : QList<Piece>{Piece{}};
     const bool ownWhere = !m_list.stepFrom.isEmpty() && !m_list.stepWhere.isEmpty();
     for (const Piece &p : pieces) {
-        const QString where =
-            ownWhere ? QStringLiteral(" WHERE (") + m_list.stepWhere
-                           + (p.condition.isEmpty() ? QString() : QStringLiteral(") AND (") + p.condition) + QLatin1Char(')')
-                     : whereWith(p.condition);
+        const QString where = ownWhere ? whereOwn(m_list.stepWhere, p.condition) : whereWith(p.condition);
         ++m_statements;
         const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
                                           + (m_list.stepFrom.isEmpty() ? m_list.from : m_list.stepFrom) + where

@@ -107,6 +107,7 @@ private:
     };
     QString orderBy(bool ascending, int terms, int from = 0) const;
     QString whereWith(const QString &condition) const; // with the GROUP BY of a grouped list
+    QString whereOwn(const QString &own, const QString &condition) const; // a statement's own condition, not `where`
     QString terms() const; // the order terms as a select list
     QString countSql(const QString &condition) const;
     qint64 countOf(const QString &condition, const QVariantList &params) const;
