@@ -261,7 +261,7 @@ void nameSearch(Window &w, const QString &key, const QString &typed, const QStri
     // The same list raw: the first names in name order that hold the text.
     Raw raw(QStringLiteral("SELECT ID, Opisanie FROM Produkti WHERE UPPER(Opisanie) LIKE UPPER(?) ESCAPE '\\' "
                            "ORDER BY Opisanie, ID LIMIT %1")
-                .arg(DeskSearch::MaxHits));
+                .arg(DeskSearch::PageHits));
     raw.keepRows();
     const QByteArray pattern = Db::likeContains(typed).toUtf8();
     // Shown as Qt itself shows names: a plain list as large as the desk's.

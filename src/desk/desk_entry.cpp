@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -50,6 +51,14 @@ QString priceText(Decimal price)
 {
     return Money::formatWidth(price, 4, PriceDecimals);
 }
+void addHits(QListWidget *list, const QList<DeskSearch::Hit> &hits)
+{
+    for (const DeskSearch::Hit &h : hits) {
+        auto *item = new QListWidgetItem(h.name);
+        item->setData(Qt::UserRole, h.id); // the pick takes this article, not a namesake
+        list->addItem(item);
+    }
+}
 } // namespace
 
 DeskEntry::DeskEntry(ShopDesk *desk)
@@ -69,6 +78,11 @@ DeskEntry::DeskEntry(ShopDesk *desk)
     connect(d->ListBox_Opisanie_Artikuli, &QListWidget::itemDoubleClicked, this,
             &DeskEntry::ListBox_Opisanie_ArtikuliDblClick);
     connect(d->ListBox_Select_SN, &QListWidget::itemDoubleClicked, this, &DeskEntry::ListBox_Select_SNDblClick);
+    QScrollBar *hitsBar = d->ListBox_Opisanie_Artikuli->verticalScrollBar();
+    connect(hitsBar, &QScrollBar::valueChanged, this, [this, hitsBar](int value) {
+        if (value >= hitsBar->maximum() - hitsBar->pageStep())
+            readMoreHits();
+    });
     connect(d->SpdBtn_Select_SN, &QToolButton::clicked, this, &DeskEntry::SpdBtn_Select_SNClick);
 
     m_keys = {
@@ -194,6 +208,7 @@ void DeskEntry::Edit_BarkodExit()
     m_pending = false;
     clearFound(); // a new search: no article until it resolves one
     d->ListBox_Opisanie_Artikuli->hide();
+    m_moreHits.reset();
     setSearchLocked(false);
     GetTableName(prefix());
     std::optional<QList<DeskSearch::Hit>> hits;
@@ -211,6 +226,8 @@ void DeskEntry::Edit_BarkodExit()
         d->Edit_Barkod->setFocus();
         return;
     }
+    if (prefix() == QLatin1Char('i') && hits->size() == DeskSearch::PageHits)
+        m_moreHits = MoreHits{text, hits->last()};
     PROVERI_ZA_POVTORENIA(*hits);
     if (hits->size() != 1 || !takeArticle(hits->first().id))
         return;
@@ -223,11 +240,7 @@ void DeskEntry::PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits)
     if (hits.size() > 1) {
         QListWidget *list = d->ListBox_Opisanie_Artikuli;
         list->clear();
-        for (const DeskSearch::Hit &h : hits) {
-            auto *item = new QListWidgetItem(h.name);
-            item->setData(Qt::UserRole, h.id); // the pick takes this article, not a namesake
-            list->addItem(item);
-        }
+        addHits(list, hits);
         setSearchLocked(true);
         if (QWidget *panel = d->c.DeskArea->window()->findChild<QWidget *>(QStringLiteral("Panel7")))
             panel->hide();
@@ -240,6 +253,25 @@ void DeskEntry::PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits)
     d->c.Edit_Broj->setEnabled(true);
     d->c.Edit_Broj->setText(QStringLiteral("1"));
     d->c.Edit_Broj->setFocus();
+}
+
+void DeskEntry::readMoreHits()
+{
+    if (!m_moreHits || !d->ListBox_Opisanie_Artikuli->isVisible())
+        return;
+    std::optional<QList<DeskSearch::Hit>> hits;
+    try {
+        hits = DeskSearch::find(QLatin1Char('i'), m_moreHits->text, m_moreHits->last);
+    } catch (const std::exception &e) {
+        m_moreHits.reset(); // said once; the names listed stay
+        searchFailed(e);
+        return;
+    }
+    if (!hits || hits->size() < DeskSearch::PageHits)
+        m_moreHits.reset();
+    else
+        m_moreHits->last = hits->last();
+    addHits(d->ListBox_Opisanie_Artikuli, hits.value_or(QList<DeskSearch::Hit>{}));
 }
 
 // The typed text stays for the next try.

@@ -66,6 +66,7 @@ private:
     void showArticle(const DeskSearch::Article &a, bool formatted);
     void openRecipes();
     void setSearchLocked(bool locked);
+    void readMoreHits(); // the next page of a name search, the list scrolled near its end
     void later(const std::function<void()> &handler); // after the current event
 
     struct KeyAction {
@@ -78,4 +79,10 @@ private:
     std::optional<DeskSearch::Article> m_article;
     bool m_pending = false; // Edit_Barkod holds a text not searched yet
     bool m_busy = false;    // a handler is moving the focus or showing a message
+    // The name search the hit list shows, while it may have more names.
+    struct MoreHits {
+        QString text;
+        DeskSearch::Hit last;
+    };
+    std::optional<MoreHits> m_moreHits;
 };

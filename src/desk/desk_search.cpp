@@ -36,7 +36,7 @@ bool tableFor(QChar letter, QString *table, QString *field)
     return false;
 }
 
-Statement statement(QChar letter, const QString &text, bool folded)
+Statement statement(QChar letter, const QString &text, bool folded, const std::optional<Hit> &after)
 {
     Statement s;
     const QString select = QStringLiteral("SELECT P.ID, P.Opisanie FROM ");
@@ -60,9 +60,14 @@ Statement statement(QChar letter, const QString &text, bool folded)
         if (folded)
             return s;
         const Db::Condition name = Db::articleName(QStringLiteral("P"), text, Db::NameMatch::Contains);
-        s.sql = select + QStringLiteral("Produkti P WHERE ") + name.sql + QStringLiteral(" ORDER BY P.Opisanie, P.ID LIMIT ")
-                + QString::number(MaxHits);
+        s.sql = select + QStringLiteral("Produkti P WHERE ") + name.sql;
         s.params = name.params;
+        if (after) {
+            // One range of the name index; the namesakes' numbers only filter.
+            s.sql += QStringLiteral(" AND P.Opisanie >= ? AND (P.Opisanie > ? OR P.ID > ?)");
+            s.params << after->name << after->name << after->id;
+        }
+        s.sql += QStringLiteral(" ORDER BY P.Opisanie, P.ID LIMIT ") + QString::number(PageHits);
     } else if (letter == QLatin1Char('n')) {
         s.sql = select + QStringLiteral("Produkti P WHERE ") + compare(QStringLiteral("P.Nomenkl_N"))
                 + QStringLiteral(" ORDER BY P.ID");
@@ -81,9 +86,9 @@ Statement statement(QChar letter, const QString &text, bool folded)
     return s;
 }
 
-std::optional<QList<Hit>> find(QChar letter, const QString &text)
+std::optional<QList<Hit>> find(QChar letter, const QString &text, const std::optional<Hit> &after)
 {
-    Statement s = statement(letter, text);
+    Statement s = statement(letter, text, false, after);
     if (!s.valid)
         return std::nullopt;
     QList<QSqlRecord> rows = Db::rows(s.sql, s.params);

@@ -25,20 +25,23 @@ struct Statement {
     QString sql;        // columns ID, Opisanie of the articles found
     QVariantList params;
 };
-// The statement of one letter: the exact look-up, or (`folded`) the
-// upper-cased comparison of a code ("i" has only the one). A name is looked up
-// in the name index first (Db::articleName); throws DbError.
-Statement statement(QChar letter, const QString &text, bool folded = false);
-
-// Names listed at most for a name search.
-inline constexpr int MaxHits = 1000;
-
 struct Hit {
     long long id = 0;
     QString name;
 };
+// The statement of one letter: the exact look-up, or (`folded`) the
+// upper-cased comparison of a code ("i" has only the one). A name is looked up
+// in the name index first (Db::articleName), a page of names in name order
+// after `after`; throws DbError.
+Statement statement(QChar letter, const QString &text, bool folded = false, const std::optional<Hit> &after = {});
+
+// Names read at a time for a name search: the list reads the next ones as
+// it is scrolled, so the first shows as soon as a page of names is found.
+inline constexpr int PageHits = 100;
+
 // The articles found; nullopt when the text cannot be searched by that letter.
-std::optional<QList<Hit>> find(QChar letter, const QString &text);
+// For a name, the page after `after`.
+std::optional<QList<Hit>> find(QChar letter, const QString &text, const std::optional<Hit> &after = {});
 
 // The found article with what the entry row and the extras need.
 struct Article {

@@ -244,7 +244,7 @@ private slots:
             QList<long long> deskIds;
             for (const DeskSearch::Hit &h : *hits)
                 deskIds << h.id;
-            QCOMPARE(deskIds, whole(QStringLiteral("Produkti.Opisanie, Produkti.ID")).mid(0, DeskSearch::MaxHits));
+            QCOMPARE(deskIds, whole(QStringLiteral("Produkti.Opisanie, Produkti.ID")).mid(0, DeskSearch::PageHits));
 
             // An article far down is returned to; the grid reaching the end reads on to the last.
             const long long far = descending.at(descending.size() - 300);

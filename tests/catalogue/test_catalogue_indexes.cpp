@@ -163,12 +163,12 @@ private Q_SLOTS:
                 if (!testOnServer())
                     QCOMPARE(c.sql.contains(QLatin1String("MATCH")), Db::upper(typed).toUcs4().size() >= 3);
             }
-            // The desk's hit list, at most 1000 names, in name order.
+            // The desk's hit list, its first page of names, in name order.
             const auto hits = DeskSearch::find(QLatin1Char('i'), typed);
             QList<long long> desk;
             for (const DeskSearch::Hit &h : *hits)
                 desk << h.id;
-            QCOMPARE(desk, ids(today + QStringLiteral(" LIMIT 1000"), {Db::likeContains(typed)}));
+            QCOMPARE(desk, ids(today + QStringLiteral(" LIMIT %1").arg(DeskSearch::PageHits), {Db::likeContains(typed)}));
         }
         QVERIFY(nonEmpty > 40);
     }
@@ -473,7 +473,7 @@ private Q_SLOTS:
                     QVERIFY(list.value(PagedListModel::PageSize + 5, QStringLiteral("ID")).toLongLong() > 0);
                 }
             }
-            QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр.")).value().size(), DeskSearch::MaxHits);
+            QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр.")).value().size(), DeskSearch::PageHits);
         });
         const QString whole = scansButAlongAnIndex(roads);
         QVERIFY2(whole.isEmpty(), qPrintable(whole));

@@ -572,7 +572,8 @@ private Q_SLOTS:
 };
 
 // Many articles and one and a half barcodes each: every look-up finds its
-// one article, and a name search stops at MaxHits names.
+// one article; a name search lists a page of names and reads on as the list
+// is scrolled to its end, namesakes across a page's end each listed once.
 class DeskSearchLargeCatalogue : public QObject
 {
     Q_OBJECT
@@ -585,10 +586,12 @@ private Q_SLOTS:
             QSqlQuery a(Db::connection()), b(Db::connection());
             a.prepare(QStringLiteral("INSERT INTO Produkti (ID, Nomenkl_N, Opisanie, Ed_Cena) VALUES (?, ?, ?, 1)"));
             b.prepare(QStringLiteral("INSERT INTO Barkodes (ID, Barkode) VALUES (?, ?)"));
-            for (int i = 1; i <= 5000; ++i) {
+            for (int i = 1; i <= 5250; ++i) {
                 a.addBindValue(i);
                 a.addBindValue(QStringLiteral("nk-%1").arg(i));
-                a.addBindValue(QStringLiteral("Артикул номер %1").arg(i));
+                // the last 250 in threes of one name, in the reverse order of their numbers
+                a.addBindValue(i <= 5000 ? QStringLiteral("Артикул номер %1").arg(i)
+                                         : QStringLiteral("Тройка %1").arg((5250 - i) / 3, 3, 10, QLatin1Char('0')));
                 QVERIFY(a.exec());
                 for (int k = 0; k < (i % 2 ? 2 : 1); ++k) {
                     b.addBindValue(i);
@@ -602,7 +605,33 @@ private Q_SLOTS:
         QCOMPARE(DeskSearch::find(QLatin1Char('a'), QStringLiteral("4777"))->size(), 1);
         QCOMPARE(DeskSearch::find(QLatin1Char('n'), QStringLiteral("nk-5"))->size(), 1);
         QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("номер 424"))->size(), 11);
-        QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("артикул"))->size(), DeskSearch::MaxHits);
+
+        Desk d;
+        QListWidget *list = d.desk->ListBox_Opisanie_Artikuli;
+        const auto toTheEnd = [&] {
+            QTest::keyClick(list, Qt::Key_End);
+            return list->count();
+        };
+        d.search("i.", QStringLiteral("артикул")); // in every tenth name and more: read along the names
+        QCOMPARE(list->count(), DeskSearch::PageHits);
+        QCOMPARE(toTheEnd(), 2 * DeskSearch::PageHits);
+        d.search("i.", QStringLiteral("тройка")); // by the name index
+        QCOMPARE(list->count(), DeskSearch::PageHits);
+        for (int before = 0; before != list->count();) {
+            before = list->count();
+            toTheEnd();
+        }
+        QCOMPARE(list->count(), 250);
+        // The list sorts namesakes its own way: each article listed once, the names in order.
+        QStringList listed, expected;
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text() + QLatin1Char(' ') + list->item(i)->data(Qt::UserRole).toString();
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie, ID FROM Produkti WHERE ID > 5000")))
+            expected << r.value(0).toString() + QLatin1Char(' ') + r.value(1).toString();
+        QCOMPARE(d.hitNames(), [&] { QStringList n = d.hitNames(); n.sort(); return n; }());
+        listed.sort();
+        expected.sort();
+        QCOMPARE(listed, expected);
     }
 };
 
