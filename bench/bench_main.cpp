@@ -23,7 +23,7 @@
 // --scale runs the benchmark at 10 000, 100 000 and 1 000 000 articles and
 // adds the table of each road's growth (at most 2x from the smallest to the
 // largest). The program folder is made under DIR (default: the current
-// folder); never on tmpfs.
+// folder); never on tmpfs. With VENTAROS_BENCH_KEEP set it is kept.
 #include "bench_roads.h"
 #include "bench_shop.h"
 #include "bench_support.h"
@@ -218,6 +218,7 @@ int runOnce(const QString &self)
     QTemporaryDir dir(QDir(o.parent).filePath(QStringLiteral("ventaros-bench-XXXXXX")));
     if (!dir.isValid())
         fail(QStringLiteral("no temporary folder in ") + o.parent);
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("VENTAROS_BENCH_KEEP")); // to look at the shop afterwards
     printMachine(dir.path());
     if (fileSystemOf(dir.path()) == QLatin1String("tmpfs"))
         fail(QStringLiteral("the folder is on tmpfs: give a folder on a disk"));
