@@ -125,12 +125,14 @@ void salesReportRoads()
         // then the article's ascending.
         SortDirection = 0;
         for (const auto &[key, title] : {std::pair{"report.article", "Описание"}, std::pair{"report.article.up", "Описание"},
-                                         std::pair{"report.client", "Клиент"}}) {
+                                         std::pair{"report.client", "Клиент"}, std::pair{"report.group", "Име на група"}}) {
             const int column = columnTitled(grid, QString::fromUtf8(title));
+            if (QByteArray(key) == "report.group")
+                SortDirection = 0; // descending too
             s.timed(QString::fromLatin1(key), run, [&] { clickTitle(grid, column); });
             // Every sale has its article; most have no client, which a
             // server sorts first when descending.
-            const bool named = QByteArray(key).startsWith("report.article");
+            const bool named = !QByteArray(key).startsWith("report.client");
             if ((named && cell(grid, 0, column).isEmpty()) || grid->model()->rowCount() != sales)
                 fail(QStringLiteral("the report sorted by „%1“ shows %2 rows, the first without it")
                          .arg(QString::fromUtf8(title))
@@ -219,6 +221,23 @@ void salesReportRoads()
         first.keepRows();
         figure(QString::fromLatin1(key), QString::fromUtf8(road), measure([&] { page(first, {}, columns); }),
                QStringLiteral("база: първата страница по колоната"));
+    }
+    {
+        // The groups by name, each one's articles by number, each article's
+        // sales: each table told apart by its row number, as the window does.
+        const QString row = Db::rowNumberTerm(QStringLiteral("Grupi")).isEmpty() ? QString() : QStringLiteral(" DESC, Grupi.rowid");
+        const QString articleRow = row.isEmpty() ? QString() : QStringLiteral(" DESC, Produkti.rowid");
+        Raw first(all.select
+                  + QStringLiteral(" FROM Grupi CROSS JOIN Produkti CROSS JOIN Prodajbi JOIN Valuti ON Valuti.Opisanie = "
+                                   "Prodajbi.Valuta LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
+                                   "LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID "
+                                   "WHERE Produkti.Nomer_Grupa = Grupi.ID AND Prodajbi.ID_Art = Produkti.ID "
+                                   "ORDER BY Grupi.Opisanie DESC, Grupi.ID")
+                  + row + QStringLiteral(" DESC, Produkti.ID") + articleRow + QStringLiteral(" DESC, Prodajbi.ID_Red DESC")
+                  + limit);
+        first.keepRows();
+        figure(QStringLiteral("report.group"), QStringLiteral("справка продажби: колона „Име на група“"),
+               measure([&] { page(first, {}, columns); }), QStringLiteral("база: първата страница по колоната"));
     }
     {
         // Ascending, the rows without an article first: none here, so the

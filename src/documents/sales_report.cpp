@@ -20,13 +20,15 @@ const QString Amount = QStringLiteral(
 // row or none to a sale, so it changes no count and is left out where
 // nothing names it (SQLite joins it for every sale of a count even so).
 const QString Sales = QStringLiteral(" FROM Prodajbi JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta");
-// `first`: the table written before the sales, joined to them in WHERE.
-QString joinsFor(const QString &expressions, const QString &first = {})
+// `first`: the tables written before the sales, joined to them in WHERE.
+QString joinsFor(const QString &expressions, const QStringList &first = {})
 {
     const bool groups = expressions.contains(QLatin1String("Grupi."));
-    QString from = first.isEmpty() ? Sales : QStringLiteral(" FROM %1 CROSS JOIN").arg(first) + Sales.mid(5);
+    QString from = first.isEmpty() ? Sales
+                                   : QStringLiteral(" FROM %1 CROSS JOIN").arg(first.join(QStringLiteral(" CROSS JOIN ")))
+                                         + Sales.mid(5);
     auto join = [&](const QString &table, const char *on) {
-        if (table != first)
+        if (!first.contains(table))
             from += QStringLiteral(" LEFT JOIN ") + table + QStringLiteral(" ON ") + QLatin1String(on);
     };
     if (groups || expressions.contains(QLatin1String("Produkti.")))
@@ -146,11 +148,20 @@ struct Stepped {
     const char *link;   // the sales records' column it is joined by
     bool indexed;       // the table has an index of (column, key, ...)
     const char *rest;   // the index's other columns
+    // A table two joins away: the one in between, joined to it by `through`,
+    // its key the next term and the one the sales are linked to; its index
+    // of (`through`'s column, key) serves the order.
+    const char *between = nullptr;
+    const char *betweenKey = nullptr;
+    const char *through = nullptr;
 };
 const Stepped kStepped[] = {
     {"Opisanie", "Produkti", "Produkti.Opisanie", "Produkti.ID", "Prodajbi.ID_Art", true, "Produkti.Nomer_Grupa"},
     // The article's own group number: the group's row is one more step away.
     {"ID_Grupa", "Produkti", "Produkti.Nomer_Grupa", "Produkti.ID", "Prodajbi.ID_Art", true, ""},
+    // The group's name: its groups by name, each one's articles by number.
+    {"Ime_Grupa", "Grupi", "Grupi.Opisanie", "Grupi.ID", "Prodajbi.ID_Art", true, "", "Produkti", "Produkti.ID",
+     "Produkti.Nomer_Grupa = Grupi.ID"},
     {"Ime_Firma", "Firmi", "Firmi.Ime_Firma", "Firmi.ID", "Prodajbi.ID_Klient", true, ""},
     // The few warehouses are sorted, each one's sales read by itself.
     {"Opis_Sklad", "Sklad", "Sklad.Opis_Sklad", "Sklad.ID_Sklad", "Prodajbi.Sklad_ID", false, ""},
@@ -161,6 +172,49 @@ const Stepped *steppedBy(const QString &field)
         if (field == QLatin1String(s.field))
             return &s;
     return nullptr;
+}
+
+// The list read by a stepped order: the other table's rows, each one's sales.
+void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
+{
+    const QString table = QString::fromLatin1(stepped.table);
+    QStringList tables{table};
+    QString step = QStringLiteral(" FROM ") + table, linkedTo = QString::fromLatin1(stepped.key), through;
+    if (stepped.between) {
+        tables << QString::fromLatin1(stepped.between);
+        through = QString::fromLatin1(stepped.through);
+        step += QStringLiteral(" JOIN ") + tables.last() + QStringLiteral(" ON ") + through;
+        linkedTo = QString::fromLatin1(stepped.betweenKey);
+    }
+    const QString link = QString::fromLatin1(stepped.link) + QStringLiteral(" = ") + linkedTo;
+    k->groupTerms = int(k->order.size()) - 1;
+    // The next row of the table that has sales in the list: only its own
+    // rows are ordered, along the index where there is one.
+    k->stepFrom = step;
+    k->stepWhere = QStringLiteral("EXISTS (SELECT 1") + Sales + QStringLiteral(" WHERE %1 AND %2)").arg(link, k->where);
+    // A row may have a sale or two: a page of the following rows' sales in
+    // one statement, along the index of each.
+    if (stepped.indexed) {
+        k->pageFrom = joinsFor(AllTables, tables);
+        k->pageWhere = (through.isEmpty() ? QString() : through + QStringLiteral(" AND ")) + link
+                       + QStringLiteral(" AND ") + k->where;
+    }
+    if (const QString row = Db::rowNumberTerm(table); !row.isEmpty()) {
+        k->groupOrder << QString::fromLatin1(stepped.column) << QString::fromLatin1(stepped.key);
+        if (*stepped.rest)
+            k->groupOrder << QString::fromLatin1(stepped.rest);
+        k->groupOrder << row;
+        if (stepped.between)
+            k->groupOrder << linkedTo << Db::rowNumberTerm(tables.last());
+    }
+    // Only where they are looked for: a sale of no known currency found
+    // there is no row of the list, and is not read.
+    const QString linked = QStringLiteral("SELECT 1") + step + QStringLiteral(" WHERE ") + link;
+    k->orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
+    k->orphans = QStringLiteral("NOT EXISTS (%1)").arg(linked);
+    // Row by row in the order sold: a server makes an outer join's NULLs, or
+    // NOT EXISTS, a join of every sale.
+    k->orphanRows = QStringLiteral("(%1 LIMIT 1) IS NULL").arg(linked);
 }
 } // namespace
 
@@ -176,16 +230,27 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
     }
     const Stepped *stepped = sorted.isEmpty() ? nullptr : steppedBy(sortField);
     QList<KeysetList::Term> order;
+    QStringList keyed; // the short list's order
     if (stepped) {
         // Read by name only, for the key of a row.
         order << KeysetList::Term{QString::fromLatin1(stepped->column), QStringLiteral("Step_Value")}
               << KeysetList::Term{QString::fromLatin1(stepped->key), QStringLiteral("Step_Key")};
         for (const KeysetList::Term &t : order)
             columns.append(t.expression + QStringLiteral(" AS ") + t.field);
+        keyed << order.at(0).expression << order.at(1).expression;
+        if (stepped->between) {
+            // A row of no row two joins away is a sale of no such row.
+            const QString between = QString::fromLatin1(stepped->betweenKey);
+            order << KeysetList::Term{between, QStringLiteral("Step_Row")};
+            keyed << QStringLiteral("CASE WHEN %1 IS NULL THEN NULL ELSE %2 END").arg(order.at(1).expression, between);
+            columns.append(keyed.last() + QStringLiteral(" AS Step_Row"));
+        }
     } else if (!sorted.isEmpty()) {
         order << KeysetList::Term{sorted, sortField};
+        keyed << sorted;
     }
     order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
+    keyed << order.last().expression;
     const QString select = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "));
     // Each column of the sales records has its index, the row key last.
     List l;
@@ -198,42 +263,15 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         k.params = w.values;
         k.descending = descending;
         k.order = order;
-        if (stepped) {
-            // The next row of the table that has sales in the list: only
-            // its own rows are ordered, along the index where there is one.
-            const QString table = QString::fromLatin1(stepped->table);
-            k.groupTerms = 2;
-            k.stepFrom = QStringLiteral(" FROM ") + table;
-            const QString link = QString::fromLatin1(stepped->link) + QStringLiteral(" = ") + QString::fromLatin1(stepped->key);
-            k.stepWhere = QStringLiteral("EXISTS (SELECT 1") + Sales + QStringLiteral(" WHERE %1 AND %2)").arg(link, k.where);
-            // A row may have a sale or two: a page of the following rows'
-            // sales in one statement, along the index of both.
-            if (stepped->indexed) {
-                k.pageFrom = joinsFor(AllTables, table);
-                k.pageWhere = link + QStringLiteral(" AND ") + k.where;
-                if (const QString row = Db::rowNumberTerm(table); !row.isEmpty()) {
-                    if (*stepped->rest)
-                        k.pageDistinct << QString::fromLatin1(stepped->rest);
-                    k.pageDistinct << row;
-                }
-            }
-            // Only where they are looked for: a sale of no known currency
-            // found there is no row of the list, and is not read.
-            k.orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
-            k.orphans = QStringLiteral("NOT EXISTS (SELECT 1 FROM %1 WHERE %2)").arg(table, link);
-            // Row by row in the order sold: a server makes an outer join's
-            // NULLs, or NOT EXISTS, a join of every sale.
-            k.orphanRows = QStringLiteral("(SELECT o.%1 FROM %2 o WHERE o.%1 = %3 LIMIT 1) IS NULL")
-                               .arg(QString::fromLatin1(stepped->key).section(QLatin1Char('.'), 1), table,
-                                    QString::fromLatin1(stepped->link));
-        }
+        if (stepped)
+            stepBy(*stepped, w, &k);
         l.byIndex = k;
         return l;
     }
     const QString way = descending ? QStringLiteral(" DESC") : QString();
     QStringList terms;
-    for (const KeysetList::Term &t : order)
-        terms << t.expression + way;
+    for (const QString &t : keyed)
+        terms << t + way;
     l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, terms.join(QLatin1Char(' ')))
                + QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");

@@ -1,5 +1,5 @@
 // The sales report over tens of thousands of sales: a header click on the
-// sales records' own columns and on the article, counterparty and warehouse,
+// sales records' own columns and on the article, group, counterparty and warehouse,
 // the jump to the last row and the next page read a page, whatever the
 // report holds; each such order is an index; and the pages show the whole
 // ordered report.
@@ -23,9 +23,10 @@
 #include <QTest>
 
 namespace {
-// `rows` sales after those there are: articles 12, 40 and 41 and payments
-// (article 0, which is none), counterparties 7 and 8 and one missing or none, warehouses 1 and 2
-// and one missing, NULLs among the serials, in either currency.
+// `rows` sales after those there are: articles 12, 40 (of no group) and 41
+// and payments (article 0, which is none), counterparties 7 and 8 and one
+// missing or none, warehouses 1 and 2 and one missing, NULLs among the
+// serials, in either currency.
 void addSales(int rows)
 {
     const long long from = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")).toLongLong();
@@ -33,8 +34,9 @@ void addSales(int rows)
         // Names in another order than their keys.
         Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (1, 'Склад Юг'), (2, 'Склад Арда')"));
         Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, ID_Mol) VALUES (8, 'Алфа ЕТ', 3)"));
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (9, 'Адаптери')"));
         Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Nomer_Grupa, Ed_Cena, Valuta_P) "
-                                   "VALUES (41, 'Адаптер', 5, 3, 'BGN')"));
+                                   "VALUES (41, 'Адаптер', 9, 3, 'BGN')"));
     }
     Db::execute(QStringLiteral(
                     "WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
@@ -83,7 +85,7 @@ private Q_SLOTS:
             SortDirection = 0;
             steps[i] = stepsOf([&] {
                 for (const char *field :
-                     {"D_Prodajba", "Kol", "Pored_Do", "Opisanie", "ID_Grupa", "Ime_Firma", "Opis_Sklad"}) {
+                     {"D_Prodajba", "Kol", "Pored_Do", "Opisanie", "ID_Grupa", "Ime_Firma", "Opis_Sklad", "Ime_Grupa"}) {
                     w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
                     w.DBGrid1->viewport()->repaint();
                 }
@@ -190,26 +192,37 @@ private Q_SLOTS:
                 if (k.groupTerms == 0) {
                     statements.append({KeysetReader(k).sql() + QStringLiteral(" LIMIT 200"), {}});
                 } else {
-                    const QString value = k.order.at(0).expression, key = k.order.at(1).expression;
+                    const QString value = k.order.at(0).expression;
                     const QVariant at = value.endsWith(QLatin1String("Grupa")) ? QVariant(5) : QVariant(QStringLiteral("Кабел"));
-                    statements.append({k.select + k.from + QStringLiteral(" WHERE ") + k.where
-                                           + QStringLiteral(" AND %1 = ? AND %2 = ? AND Prodajbi.ID_Red > ? "
-                                                            "ORDER BY Prodajbi.ID_Red%3 LIMIT 200")
-                                                 .arg(value, key, way),
-                                       {at, 12, 5}});
+                    QStringList group, equal, groupOrder = k.groupOrder;
+                    QVariantList values{at};
+                    for (int t = 0; t < k.groupTerms; ++t) {
+                        group << k.order.at(t).expression;
+                        equal << group.last() + QStringLiteral(" = ?");
+                        if (t > 0)
+                            values << 12;
+                    }
+                    if (groupOrder.isEmpty())
+                        groupOrder = group;
+                    for (QString &t : groupOrder)
+                        t += way;
+                    statements.append({k.select + k.from + QStringLiteral(" WHERE ") + k.where + QStringLiteral(" AND ")
+                                           + equal.join(QStringLiteral(" AND "))
+                                           + QStringLiteral(" AND Prodajbi.ID_Red > ? ORDER BY Prodajbi.ID_Red%1 LIMIT 200").arg(way),
+                                       values + QVariantList{5}});
                     // The first page and one after a row.
                     if (!k.pageFrom.isEmpty())
                         for (const QString &after : QStringList{QStringLiteral("1 = 1"), value + QStringLiteral(" > ?")})
                             statements.append({k.select + k.pageFrom + QStringLiteral(" WHERE ") + k.pageWhere
-                                                   + QStringLiteral(" AND %4 ORDER BY %1%3, %2%3, %5Prodajbi.ID_Red%3 LIMIT 200")
-                                                         .arg(value, key, way, after,
-                                                              k.pageDistinct.isEmpty() ? QString() : k.pageDistinct.join(way + QStringLiteral(", ")) + way + QStringLiteral(", ")),
+                                                   + QStringLiteral(" AND %1 ORDER BY %2, Prodajbi.ID_Red%3 LIMIT 200")
+                                                         .arg(after, groupOrder.join(QStringLiteral(", ")), way),
                                                after.contains('?') ? QVariantList{at} : QVariantList{}});
                     // The few warehouses are sorted, not their sales.
                     if (!k.stepFrom.contains(QLatin1String("Sklad")))
-                        statements.append({QStringLiteral("SELECT %1, %2").arg(value, key) + k.stepFrom
+                        statements.append({QStringLiteral("SELECT ") + group.join(QStringLiteral(", ")) + k.stepFrom
                                                + QStringLiteral(" WHERE ") + k.stepWhere
-                                               + QStringLiteral(" AND %1 > ? ORDER BY %1%3, %2%3 LIMIT 1").arg(value, key, way),
+                                               + QStringLiteral(" AND %1 > ? ORDER BY %2 LIMIT 1")
+                                                     .arg(value, groupOrder.join(QStringLiteral(", "))),
                                            {at}});
                 }
                 for (const auto &[statement, values] : statements) {
@@ -223,7 +236,7 @@ private Q_SLOTS:
                 }
             }
         }
-        QCOMPARE(indexed, 2 * 17);
+        QCOMPARE(indexed, 2 * 18);
     }
 
     // The totals (and with them the rows the list counts) read the sales and
@@ -269,7 +282,7 @@ private Q_SLOTS:
         SortDirection = 0; // a click flips it, then sorts: descending, then ascending
         // Each joined column twice, so in both directions.
         for (const char *field : {"Pored_Do", "Opisanie", "Opisanie", "T_O", "Ime_Firma", "Ime_Firma", "Opis_Sklad",
-                                  "ID_Grupa", "Opis_Sklad", "ID_Grupa", "Suma"}) {
+                                  "ID_Grupa", "Opis_Sklad", "ID_Grupa", "Ime_Grupa", "Ime_Grupa", "Suma"}) {
             w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
             const SalesReport::List l = SalesReport::list(all, 0, QString::fromLatin1(field), SortDirection == 1);
             const QList<long long> expected = keys(l.keySql, l.params);

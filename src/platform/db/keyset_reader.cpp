@@ -21,6 +21,14 @@ QString KeysetReader::orderBy(bool ascending, int terms, int from) const
     return QStringLiteral(" ORDER BY ") + out.join(QStringLiteral(", "));
 }
 
+QString KeysetReader::groupOrderBy(bool ascending) const
+{
+    if (m_list.groupOrder.isEmpty())
+        return orderBy(ascending, m_list.groupTerms);
+    const QString way = ascending ? QString() : QStringLiteral(" DESC");
+    return QStringLiteral(" ORDER BY ") + m_list.groupOrder.join(way + QStringLiteral(", ")) + way;
+}
+
 QString KeysetReader::whereWith(const QString &condition) const
 {
     QStringList parts;
@@ -145,11 +153,9 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     const QString from = whole ? m_list.pageFrom : m_list.from;
     const QString where = whole ? whereOwn(m_list.pageWhere, piece.condition) : whereWith(piece.condition);
     QString order = orderBy(ascending, int(m_list.order.size()), whole ? 0 : m_list.groupTerms);
-    if (whole && !m_list.pageDistinct.isEmpty()) {
-        const QString way = ascending ? QStringLiteral(", ") : QStringLiteral(" DESC, ");
-        order = orderBy(ascending, m_list.groupTerms) + QStringLiteral(", ") + m_list.pageDistinct.join(way) + way
+    if (whole && !m_list.groupOrder.isEmpty())
+        order = groupOrderBy(ascending) + QStringLiteral(", ")
                 + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms).mid(10);
-    }
     QSqlQuery q = Db::exec(m_list.select + from + where + order + QStringLiteral(" LIMIT ? OFFSET ?"),
                            m_list.params + piece.params + QVariantList{*take, *skip});
     ++m_statements;
@@ -226,7 +232,7 @@ std::optional<KeysetReader::Key> KeysetReader::nextGroup(const std::optional<Key
         ++m_statements;
         const auto row = Db::firstRow(QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
                                           + (m_list.stepFrom.isEmpty() ? m_list.from : m_list.stepFrom) + where
-                                          + orderBy(ascending, g) + QStringLiteral(" LIMIT 1"),
+                                          + groupOrderBy(ascending) + QStringLiteral(" LIMIT 1"),
                                       m_list.params + p.params);
         if (row) {
             Key key;
@@ -254,7 +260,7 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
                     readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);
                 return;
             }
-            readPiece(equalTo(*group, g), ascending, skip, take, rows, fields);
+            readPiece(isOrphans(*group) ? orphanRows() : equalTo(*group, g), ascending, skip, take, rows, fields);
         }
         return;
     }

@@ -39,9 +39,11 @@ struct KeysetList {
     // terms' table written first: for groups of a few rows each.
     QString pageFrom;
     QString pageWhere;
-    // After the first terms in that statement's order: the rest of their
-    // index and Db::rowNumberTerm, when it has one.
-    QStringList pageDistinct;
+    // The order of the first terms in the step and in that statement
+    // (ascending), when not those terms: with the rest of each table's index
+    // and its Db::rowNumberTerm after that table's terms, where the engine
+    // has one, so it reads each table's rows in order without sorting them.
+    QStringList groupOrder;
     // Where `from` joins the first terms' table to the rest as an outer
     // join and the step to the next group an inner one: the condition, on
     // `orphansFrom` (`from` when empty) with `where`, of the rows `from` finds
@@ -106,6 +108,7 @@ private:
         QVariantList params;
     };
     QString orderBy(bool ascending, int terms, int from = 0) const;
+    QString groupOrderBy(bool ascending) const;
     QString whereWith(const QString &condition) const; // with the GROUP BY of a grouped list
     QString whereOwn(const QString &own, const QString &condition) const; // a statement's own condition, not `where`
     QString terms() const; // the order terms as a select list
