@@ -80,6 +80,7 @@ DeskEntry::DeskEntry(ShopDesk *desk)
     connect(d->ListBox_Select_SN, &QListWidget::itemDoubleClicked, this, &DeskEntry::ListBox_Select_SNDblClick);
     QScrollBar *hitsBar = d->ListBox_Opisanie_Artikuli->verticalScrollBar();
     connect(hitsBar, &QScrollBar::valueChanged, this, [this, hitsBar](int value) {
+        // A list not laid out yet has no range: scrolled only when it has one.
         if (value >= hitsBar->maximum() - hitsBar->pageStep())
             readMoreHits();
     });
@@ -226,9 +227,10 @@ void DeskEntry::Edit_BarkodExit()
         d->Edit_Barkod->setFocus();
         return;
     }
+    PROVERI_ZA_POVTORENIA(*hits);
+    // Only now: the list refilled and shown scrolls on its own.
     if (prefix() == QLatin1Char('i') && hits->size() == DeskSearch::PageHits)
         m_moreHits = MoreHits{text, hits->last()};
-    PROVERI_ZA_POVTORENIA(*hits);
     if (hits->size() != 1 || !takeArticle(hits->first().id))
         return;
     PROVERI_ZA_DOPALNENIA();

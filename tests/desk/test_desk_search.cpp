@@ -615,6 +615,9 @@ private Q_SLOTS:
         d.search("i.", QStringLiteral("артикул")); // in every tenth name and more: read along the names
         QCOMPARE(list->count(), DeskSearch::PageHits);
         QCOMPARE(toTheEnd(), 2 * DeskSearch::PageHits);
+        // A new search from a list scrolled to its end lists its own first page.
+        d.tab.resize(900, 600);
+        QTest::keyClick(list, Qt::Key_Up);
         d.search("i.", QStringLiteral("тройка")); // by the name index
         QCOMPARE(list->count(), DeskSearch::PageHits);
         for (int before = 0; before != list->count();) {
