@@ -140,6 +140,8 @@ Query documents(const Filter &f)
     q.list.where = QStringLiteral("Printed_Dok.Ot_Kade_Prod = ?") + filter.andSql();
     q.list.params = q.values;
     q.list.grouped = true;
+    // A far jump: the documents of lines spread by their number.
+    q.list.spreadBy = QStringLiteral("Printed_Dok.ID_Prod");
     for (const char *field : {"Data", "fTime", "ID_Dok", "N_Dok", "ID_Kontrag", "Operator", "Ot_Kade_Prod"})
         q.list.order << KeysetList::Term{QStringLiteral("Printed_Dok.") + QLatin1String(field), QLatin1String(field)};
     const KeysetReader reader(q.list);

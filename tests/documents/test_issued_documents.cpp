@@ -529,6 +529,16 @@ private Q_SLOTS:
         const QString page = KeysetReader(q.list).sql() + QStringLiteral(" LIMIT 200");
         const QStringList plan = planOf(page, q.values, true);
         QVERIFY2(sortsIn(plan).isEmpty(), qPrintable(plan.join('|')));
+        // A far jump's documents, spread by their lines' numbers: each found
+        // by a step along the index of the number, not by a walk of the log.
+        if (!testOnServer()) {
+            const QStringList spread = statementsOf([&] { QCOMPARE(KeysetReader(q.list).spread(16).size(), 16); });
+            QVERIFY2(scans(spread).isEmpty(), qPrintable(scans(spread).join('|')));
+            for (const QString &statement : spread) {
+                const QStringList plan = planOf(statement, {});
+                QVERIFY2(plan.filter(QStringLiteral("(Ot_Kade_Prod=?)")).isEmpty(), qPrintable(plan.join('|')));
+            }
+        }
     }
 };
 VTEST(TestIssuedDocuments)

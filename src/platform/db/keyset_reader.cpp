@@ -417,13 +417,18 @@ QList<KeysetReader::Key> KeysetReader::keysOf(const QVariantList &values) const
 
 QList<KeysetReader::Key> KeysetReader::spread(int size) const
 {
-    if (size <= 0 || m_list.grouped)
+    if (size <= 0 || (m_list.grouped && m_list.spreadBy.isEmpty()))
         return {}; // a group's terms are no one number to spread
-    const QString &last = m_list.order.last().expression;
+    // A grouped list: the groups of the rows found, its rows read ungrouped.
+    const QString &last = m_list.grouped ? m_list.spreadBy : m_list.order.last().expression;
+    const auto rowsWhere = [&](const QString &condition) {
+        return whereOwn(m_list.where.isEmpty() ? QStringLiteral("1 = 1") : m_list.where, condition);
+    };
     auto end = [&](bool least) {
         ++m_statements;
-        return Db::scalar(QStringLiteral("SELECT ") + last + m_list.from + whereWith({}) + QStringLiteral(" ORDER BY ")
-                              + last + (least ? QString() : QStringLiteral(" DESC")) + QStringLiteral(" LIMIT 1"),
+        return Db::scalar(QStringLiteral("SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" IS NOT NULL"))
+                              + QStringLiteral(" ORDER BY ") + last + (least ? QString() : QStringLiteral(" DESC"))
+                              + QStringLiteral(" LIMIT 1"),
                           m_list.params);
     };
     const QVariant least = end(true);
@@ -439,11 +444,22 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
         at << qlonglong(low + (high - low) * i / size);
     }
     // Each value's row is one step along the last term's index.
-    const QString first = QStringLiteral("(SELECT ") + last + m_list.from + whereWith(last + QStringLiteral(" >= spread.v"))
+    const QString first = QStringLiteral("(SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" >= spread.v"))
                           + QStringLiteral(" ORDER BY ") + last + QStringLiteral(" LIMIT 1)");
-    return keysWhere(last + QStringLiteral(" IN (SELECT ") + first + QStringLiteral(" FROM (")
-                         + values.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") spread)"),
-                     m_list.params + at);
+    const QString picked = QStringLiteral("SELECT ") + first + QStringLiteral(" AS v FROM (")
+                           + values.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") spread");
+    if (!m_list.grouped)
+        return keysWhere(last + QStringLiteral(" IN (") + picked + QLatin1Char(')'), m_list.params + at);
+    // The rows found first, then each one's group: an engine that knows no
+    // better would walk every row in the groups' order instead of sorting
+    // those few groups.
+    ++m_statements;
+    QSqlQuery q = Db::exec(QStringLiteral("SELECT ") + terms() + QStringLiteral(" FROM (") + picked
+                               + QStringLiteral(") picked CROSS JOIN ") + m_list.from.mid(6)
+                               + whereWith(last + QStringLiteral(" = picked.v"))
+                               + orderBy(!m_list.descending, int(m_list.order.size())),
+                           m_list.params + at + m_list.params);
+    return fetchRows(q);
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyWhere(const QString &condition, const QVariantList &params) const

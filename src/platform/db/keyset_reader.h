@@ -59,6 +59,9 @@ struct KeysetList {
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
     bool grouped = false;
+    // A grouped list's whole-number column of its table's rows, indexed,
+    // that spreads it: the groups of the rows at evenly spaced values.
+    QString spreadBy;
 };
 
 class KeysetReader
@@ -89,9 +92,9 @@ public:
     std::pair<qint64, qint64> rowsAround(const Key &key, qint64 atMost) const;
     // The keys of up to `size` rows spread over the list, in its order: the
     // first row at or after each of `size` values evenly spaced between the
-    // least and the greatest of the last term (a whole number), each found
-    // by one indexed step. Fewer when values repeat; none for a grouped
-    // list. Throws DbError.
+    // least and the greatest of the last term (a whole number; `spreadBy`
+    // in a grouped list), each found by one indexed step. Fewer when values
+    // repeat; none for a grouped list without `spreadBy`. Throws DbError.
     QList<Key> spread(int size) const;
     // The keys of the listed rows whose last term is one of `values`, in the
     // list's order; throws DbError.

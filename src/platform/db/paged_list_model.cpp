@@ -195,8 +195,9 @@ int PagedListModel::rowWhere(const QString &condition, const QVariantList &param
         const int statements = m_keyset->statementsRun();
         const auto [before, after] = m_keyset->rowsAround(*key, ExactRows);
         row = before;
-        if (row >= ExactRows && (m_more || spread().isEmpty())) {
-            // A growing list, or one with no spread rows: numbered from its first.
+        if (row >= ExactRows && (m_more || m_keyset->list().grouped || spread().isEmpty())) {
+            // A growing list, a grouped one (a group's last term is not its
+            // own) or one with no spread rows: numbered from its first.
             row = m_keyset->rowsBefore(*key);
         } else if (row >= ExactRows) {
             row = after < ExactRows ? m_count - 1 - after : estimatedRow(*key);
