@@ -80,7 +80,6 @@ DeskEntry::DeskEntry(ShopDesk *desk)
     connect(d->ListBox_Select_SN, &QListWidget::itemDoubleClicked, this, &DeskEntry::ListBox_Select_SNDblClick);
     QScrollBar *hitsBar = d->ListBox_Opisanie_Artikuli->verticalScrollBar();
     connect(hitsBar, &QScrollBar::valueChanged, this, [this, hitsBar](int value) {
-        // A list not laid out yet has no range: scrolled only when it has one.
         if (value >= hitsBar->maximum() - hitsBar->pageStep())
             readMoreHits();
     });

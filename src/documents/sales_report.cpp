@@ -198,14 +198,14 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
         k->pageFrom = joinsFor(AllTables, tables);
         k->pageWhere = (through.isEmpty() ? QString() : through + QStringLiteral(" AND ")) + link
                        + QStringLiteral(" AND ") + k->where;
-    }
-    if (const QString row = Db::rowNumberTerm(table); !row.isEmpty()) {
-        k->groupOrder << QString::fromLatin1(stepped.column) << QString::fromLatin1(stepped.key);
-        if (*stepped.rest)
-            k->groupOrder << QString::fromLatin1(stepped.rest);
-        k->groupOrder << row;
-        if (stepped.between)
-            k->groupOrder << linkedTo << Db::rowNumberTerm(tables.last());
+        if (const QString row = Db::rowNumberTerm(table); !row.isEmpty()) {
+            k->groupOrder << QString::fromLatin1(stepped.column) << QString::fromLatin1(stepped.key);
+            if (*stepped.rest)
+                k->groupOrder << QString::fromLatin1(stepped.rest);
+            k->groupOrder << row;
+            if (stepped.between)
+                k->groupOrder << linkedTo << Db::rowNumberTerm(tables.last());
+        }
     }
     // Only where they are looked for: a sale of no known currency found
     // there is no row of the list, and is not read.
