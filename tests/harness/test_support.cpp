@@ -2,6 +2,7 @@
 
 #include "common/program_folder.h"
 #include "platform/script.h"
+#include "app/app_state.h"
 #include "app/data_module.h"
 #include "platform/db/database.h"
 #include "platform/file_modes.h"
@@ -362,6 +363,7 @@ TestProgram::TestProgram(bool withDatabase, const QString &parent)
     : m_dir(programTemplate(parent))
 {
     ProgramFolder::setPath(m_dir.path());
+    SortDirection = 0; // as a started program has it, whatever a test before clicked
     QDir().mkpath(file(QStringLiteral("SQLs")));
     for (const QString &name : QDir(sourceSqlFolder()).entryList(QDir::Files))
         QFile::copy(QDir(sourceSqlFolder()).filePath(name), file(QStringLiteral("SQLs/") + name));
