@@ -47,16 +47,16 @@
 
 namespace {
 // The articles the desk's search finds, every page of a name search read; -1 when none can be.
-int hitsOf(QChar letter, const QString &typed)
+int hitsOf(char letter, const QString &typed)
 {
     int n = 0;
     std::optional<DeskSearch::Hit> after;
     for (;;) {
-        const auto hits = DeskSearch::find(letter, typed, after);
+        const auto hits = DeskSearch::find(QLatin1Char(letter), typed, after);
         if (!hits)
             return -1;
         n += int(hits->size());
-        if (letter != QLatin1Char('i') || hits->size() < DeskSearch::PageHits)
+        if (letter != 'i' || hits->size() < DeskSearch::PageHits)
             return n;
         after = hits->last();
     }
@@ -1153,12 +1153,11 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("АКТУАЛИЗАЦИЯТА НА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО")});
         QCOMPARE(SchemaVersion::read(db), version);
         QCOMPARE(indexesOutOfStep(), QString());
-        auto found = [](char letter, const QString &typed) { return hitsOf(QLatin1Char(letter), typed); };
-        QCOMPARE(found('b', QStringLiteral("BC-77")), 1);
-        QCOMPARE(found('n', QStringLiteral("KAT-78")), 1);
-        QCOMPARE(found('s', QStringLiteral("SN-5")), 1);
-        QCOMPARE(found('k', QStringLiteral("CARD-6")), 1);
-        QCOMPARE(found('i', QStringLiteral("КИСЕЛО МЛЯКО 1")), 56);
+        QCOMPARE(hitsOf('b', QStringLiteral("BC-77")), 1);
+        QCOMPARE(hitsOf('n', QStringLiteral("KAT-78")), 1);
+        QCOMPARE(hitsOf('s', QStringLiteral("SN-5")), 1);
+        QCOMPARE(hitsOf('k', QStringLiteral("CARD-6")), 1);
+        QCOMPARE(hitsOf('i', QStringLiteral("КИСЕЛО МЛЯКО 1")), 56);
         QVERIFY(SerialLookup::find(QStringLiteral("SOLD-7"), false)->sale.found);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT SUM(Broi) FROM Produkti_Broi")).toLongLong(), 301LL);
         // The main window's bar and the memo followed the versions' statements one by one.
@@ -1203,7 +1202,7 @@ private Q_SLOTS:
         QCOMPARE(nameIndexTables(), (QStringList{QStringLiteral("Produkti_Ime_config"), QStringLiteral("Produkti_Ime_data"),
                                                  QStringLiteral("Produkti_Ime_idx")}));
         QCOMPARE(indexesOutOfStep(), QString());
-        auto found = [](const QString &typed) { return hitsOf(QLatin1Char('i'), typed); };
+        auto found = [](const QString &typed) { return hitsOf('i', typed); };
         QCOMPARE(found(QStringLiteral("КИСЕЛО")), 148);
         QCOMPARE(found(QStringLiteral("strasse 1")),
                  Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Produkti WHERE UPPER(Opisanie) LIKE '%STRASSE 1%'")).toInt());
