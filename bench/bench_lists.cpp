@@ -125,9 +125,10 @@ void salesReportRoads()
         // then the article's ascending.
         SortDirection = 0;
         for (const auto &[key, title] : {std::pair{"report.article", "Описание"}, std::pair{"report.article.up", "Описание"},
-                                         std::pair{"report.client", "Клиент"}, std::pair{"report.group", "Име на група"}}) {
+                                         std::pair{"report.client", "Клиент"}, std::pair{"report.group", "Име на група"},
+                                         std::pair{"report.amount", "Общо"}}) {
             const int column = columnTitled(grid, QString::fromUtf8(title));
-            if (QByteArray(key) == "report.group")
+            if (QByteArray(key) == "report.group" || QByteArray(key) == "report.amount")
                 SortDirection = 0; // descending too
             s.timed(QString::fromLatin1(key), run, [&] { clickTitle(grid, column); });
             // Every sale has its article; most have no client, which a
@@ -238,6 +239,18 @@ void salesReportRoads()
         first.keepRows();
         figure(QStringLiteral("report.group"), QStringLiteral("справка продажби: колона „Име на група“"),
                measure([&] { page(first, {}, columns); }), QStringLiteral("база: първата страница по колоната"));
+    }
+    {
+        // The greatest amounts: the sales of the shop's one currency along
+        // the index of the amount in it.
+        const QString own =
+            SalesReport::list(SalesReport::where({}), sales, QStringLiteral("Suma"), true).byIndex->order.at(1).expression;
+        Raw first(select + QStringLiteral(" AND Prodajbi.Valuta = 'BGL' ORDER BY %1 DESC, Prodajbi.ID_Red DESC").arg(own)
+                  + limit);
+        first.keepRows();
+        figure(QStringLiteral("report.amount"), QStringLiteral("справка продажби: колона „Общо“"),
+               measure([&] { page(first, {}, columns); }),
+               QStringLiteral("база: първата страница на валутата по сумата в нея"));
     }
     {
         // Ascending, the rows without an article first: none here, so the

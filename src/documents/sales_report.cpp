@@ -9,9 +9,36 @@
 
 namespace SalesReport {
 namespace {
-// The line amount in leva.
-const QString Amount = QStringLiteral(
-    "(Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs - (Prodajbi.Kol*Prodajbi.ED_Cena*Valuti.Kurs*Prodajbi.T_O/100))");
+// The line amount in its currency, as the index of the sales by currency and
+// amount holds it, and in leva: the rate times it, so that the sales of one
+// currency in that index's order are in the order of their amount in leva.
+const QString OwnAmount = QStringLiteral("(Prodajbi.Kol*Prodajbi.ED_Cena - Prodajbi.Kol*Prodajbi.ED_Cena*Prodajbi.T_O/100)");
+const QString Amount = QStringLiteral("(Valuti.Kurs*") + OwnAmount + QLatin1Char(')');
+
+// The bounds of the amount in its currency of a currency's sales (the "?"
+// after the amount in leva) whose amount in leva is at least, or at most, an
+// amount (the first "?"), wide enough for every rounding of the division; no
+// bound where the rate is missing.
+QString ownAmountBound(bool least)
+{
+    return QStringLiteral("(SELECT COALESCE(%1(b %2 ABS(b) * 1e-9 %2 1e-9), %3) FROM (SELECT CAST(? AS DOUBLE PRECISION) "
+                          "/ Kurs AS b FROM Valuti WHERE Opisanie = ? AND Kurs > 0) rate)")
+        .arg(least ? QStringLiteral("MIN") : QStringLiteral("MAX"), least ? QStringLiteral("-") : QStringLiteral("+"),
+             least ? QStringLiteral("-1e308") : QStringLiteral("1e308"));
+}
+
+// The list in the order of the amount: merged from each currency's sales,
+// each read along the index of currency and amount. The rates are above 0.
+QList<KeysetList::Part> amountParts()
+{
+    QList<KeysetList::Part> parts;
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY Opisanie"))) {
+        const QVariant currency = r.value(0);
+        parts << KeysetList::Part{QStringLiteral("Prodajbi.Valuta = ?"), {currency}, ownAmountBound(true),
+                                  ownAmountBound(false), {currency}};
+    }
+    return parts;
+}
 
 // The sales and their currency (a sale of no known currency is not listed),
 // then the tables `expressions` name. Sales without counterparty, payment
@@ -248,6 +275,13 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
     } else if (!sorted.isEmpty()) {
         order << KeysetList::Term{sorted, sortField};
         keyed << sorted;
+        if (sorted == Amount) {
+            // Equal amounts in leva by their amount in the currency: the
+            // order the index of each currency's sales reads them in.
+            order << KeysetList::Term{OwnAmount, QStringLiteral("Own_Suma")};
+            keyed << OwnAmount;
+            columns.append(OwnAmount + QStringLiteral(" AS Own_Suma"));
+        }
     }
     order << KeysetList::Term{QStringLiteral("Prodajbi.ID_Red"), QStringLiteral("ID_Red")};
     keyed << order.last().expression;
@@ -255,7 +289,8 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
     // Each column of the sales records has its index, the row key last.
     List l;
     l.params = w.values;
-    if (rows > KeyedRows && (sorted.isEmpty() || sorted.startsWith(QLatin1String("Prodajbi.")) || stepped)) {
+    if (rows > KeyedRows
+        && (sorted.isEmpty() || sorted.startsWith(QLatin1String("Prodajbi.")) || stepped || sorted == Amount)) {
         KeysetList k;
         k.select = select;
         k.from = Joins;
@@ -265,6 +300,8 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
         k.order = order;
         if (stepped)
             stepBy(*stepped, w, &k);
+        if (sorted == Amount)
+            k.parts = amountParts();
         l.byIndex = k;
         return l;
     }

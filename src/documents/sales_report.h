@@ -58,7 +58,8 @@ inline constexpr qint64 KeyedRows = 20000;
 // one of the sales records' own columns along that column's index; in the
 // order of the article, its group number, the counterparty or the warehouse
 // that table's row by row (ties by its key), each one's sales along their
-// index of it. The group's name and the amount, and a short list, are keyed.
+// index of it; in the order of the amount, each currency's sales along their
+// index of the amount in that currency, merged. A short list is keyed.
 struct List {
     std::optional<KeysetList> byIndex;
     QString keySql;     // keyed: every row's ID_Red in order

@@ -85,7 +85,7 @@ private Q_SLOTS:
             SortDirection = 0;
             steps[i] = stepsOf([&] {
                 for (const char *field :
-                     {"D_Prodajba", "Kol", "Pored_Do", "Opisanie", "ID_Grupa", "Ime_Firma", "Opis_Sklad", "Ime_Grupa"}) {
+                     {"D_Prodajba", "Kol", "Pored_Do", "Opisanie", "ID_Grupa", "Ime_Firma", "Opis_Sklad", "Ime_Grupa", "Suma"}) {
                     w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
                     w.DBGrid1->viewport()->repaint();
                 }
@@ -189,7 +189,16 @@ private Q_SLOTS:
                 const KeysetList &k = *l.byIndex;
                 const QString way = descending ? QStringLiteral(" DESC") : QString();
                 QList<std::pair<QString, QVariantList>> statements;
-                if (k.groupTerms == 0) {
+                if (!k.parts.isEmpty()) {
+                    // Each currency's sales along their index, from an amount on.
+                    const QString own = k.order.at(1).expression;
+                    for (const KeysetList::Part &p : k.parts)
+                        statements.append({k.select + k.from + QStringLiteral(" WHERE ") + k.where + QStringLiteral(" AND ")
+                                               + p.condition + QStringLiteral(" AND ") + own
+                                               + (descending ? QStringLiteral(" <= ") + p.atMost : QStringLiteral(" >= ") + p.atLeast)
+                                               + QStringLiteral(" ORDER BY %1%2, Prodajbi.ID_Red%2 LIMIT 200").arg(own, way),
+                                           p.params + QVariantList{12.5} + p.boundParams});
+                } else if (k.groupTerms == 0) {
                     statements.append({KeysetReader(k).sql() + QStringLiteral(" LIMIT 200"), {}});
                 } else {
                     const QString value = k.order.at(0).expression;
@@ -236,7 +245,7 @@ private Q_SLOTS:
                 }
             }
         }
-        QCOMPARE(indexed, 2 * 18);
+        QCOMPARE(indexed, 2 * 19);
     }
 
     // The totals (and with them the rows the list counts) read the sales and
@@ -282,7 +291,7 @@ private Q_SLOTS:
         SortDirection = 0; // a click flips it, then sorts: descending, then ascending
         // Each joined column twice, so in both directions.
         for (const char *field : {"Pored_Do", "Opisanie", "Opisanie", "T_O", "Ime_Firma", "Ime_Firma", "Opis_Sklad",
-                                  "ID_Grupa", "Opis_Sklad", "ID_Grupa", "Ime_Grupa", "Ime_Grupa", "Suma"}) {
+                                  "ID_Grupa", "Opis_Sklad", "ID_Grupa", "Ime_Grupa", "Ime_Grupa", "Suma", "Suma"}) {
             w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
             const SalesReport::List l = SalesReport::list(all, 0, QString::fromLatin1(field), SortDirection == 1);
             const QList<long long> expected = keys(l.keySql, l.params);

@@ -118,11 +118,16 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
         }
         const QString &e = m_list.order.at(j).expression;
         const QVariant v = key.value(j);
+        if (j > 0 && !key.value(0).isNull())
+            prefix.low = prefix.high = key.value(0);
         auto add = [&](const QString &condition, bool bindValue) {
             Piece p = prefix;
             p.condition += (p.condition.isEmpty() ? QString() : QStringLiteral(" AND ")) + condition;
-            if (bindValue)
+            if (bindValue) {
                 p.params << v;
+                if (j == 0)
+                    (ascending ? p.low : p.high) = v;
+            }
             pieces << p;
         };
         const bool own = inclusive && j == terms - 1;
@@ -144,9 +149,73 @@ QList<KeysetReader::Piece> KeysetReader::piecesAfter(const Key &key, int terms, 
     return pieces;
 }
 
+QList<KeysetReader::Piece> KeysetReader::split(const Piece &piece) const
+{
+    if (m_list.parts.isEmpty())
+        return {piece};
+    QList<Piece> out;
+    const QString &second = m_list.order.at(1).expression;
+    for (const KeysetList::Part &part : m_list.parts) {
+        Piece p;
+        QStringList conditions{part.condition};
+        p.params = part.params;
+        if (!piece.low.isNull()) {
+            conditions << second + QStringLiteral(" >= ") + part.atLeast;
+            p.params << piece.low << part.boundParams;
+        }
+        if (!piece.high.isNull()) {
+            conditions << second + QStringLiteral(" <= ") + part.atMost;
+            p.params << piece.high << part.boundParams;
+        }
+        if (!piece.condition.isEmpty())
+            conditions << piece.condition;
+        p.condition = QLatin1Char('(') + conditions.join(QStringLiteral(") AND (")) + QLatin1Char(')');
+        p.params += piece.params;
+        out << p;
+    }
+    return out;
+}
+
+QString KeysetReader::mergedSql(const QList<Piece> &parts, bool ascending, QString *order) const
+{
+    // Each part's rows along its index, up to the rows wanted ("?" after
+    // each), then the few read sorted together.
+    QStringList reads, fields;
+    for (const Piece &p : parts)
+        reads << QStringLiteral("SELECT * FROM (") + m_list.select + m_list.from + whereWith(p.condition)
+                     + orderBy(ascending, int(m_list.order.size()), 1) + QStringLiteral(" LIMIT ?) part%1").arg(reads.size());
+    for (const KeysetList::Term &t : m_list.order)
+        fields << t.field + (ascending ? QString() : QStringLiteral(" DESC"));
+    *order = QStringLiteral(" ORDER BY ") + fields.join(QStringLiteral(", "));
+    return QStringLiteral("SELECT * FROM (") + reads.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") merged");
+}
+
 void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take,
                              QList<QVariantList> *rows, QSqlRecord *fields, bool whole) const
 {
+    if (!m_list.parts.isEmpty() && !whole) {
+        const QList<Piece> parts = split(piece);
+        QString order;
+        const QString merged = mergedSql(parts, ascending, &order);
+        QVariantList params;
+        for (const Piece &p : parts)
+            params << m_list.params << p.params << *take + *skip;
+        QSqlQuery q = Db::exec(merged + order + QStringLiteral(" LIMIT ? OFFSET ?"), params + QVariantList{*take, *skip});
+        ++m_statements;
+        if (fields && fields->isEmpty())
+            *fields = Db::fields(q, m_list.select);
+        const QList<QVariantList> got = fetchRows(q);
+        if (got.isEmpty() && *skip > 0) {
+            for (const Piece &p : parts)
+                *skip -= countOf(p.condition, p.params);
+            *skip = qMax<qint64>(*skip, 0);
+            return;
+        }
+        *skip = 0;
+        *take -= got.size();
+        *rows += got;
+        return;
+    }
     // A piece of a stepped list lies within one row of the first terms'
     // table: ordered by those terms too, an engine may sort the piece whole.
     // A whole piece spans the following rows, in the whole order.
@@ -182,7 +251,7 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
 KeysetReader::Piece KeysetReader::orphanRows() const
 {
     return m_list.orphanRows.isEmpty() ? equalTo(Key(m_list.groupTerms), m_list.groupTerms)
-                                       : Piece{m_list.orphanRows, {}};
+                                       : Piece{m_list.orphanRows, {}, {}, {}};
 }
 
 bool KeysetReader::orphansFirst(bool ascending) const
@@ -257,7 +326,7 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
             group = nextGroup(group, ascending);
             if (!group) {
                 if (fields && fields->isEmpty())
-                    readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);
+                    readPiece(Piece{QStringLiteral("1 = 0"), {}, {}, {}}, ascending, skip, take, rows, fields);
                 return;
             }
             readPiece(isOrphans(*group) ? orphanRows() : equalTo(*group, g), ascending, skip, take, rows, fields);
@@ -283,7 +352,7 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
             readPiece(orphanRows(), ascending, skip, take, rows, fields);
     }
     if (fields && fields->isEmpty())
-        readPiece(Piece{QStringLiteral("1 = 0"), {}}, ascending, skip, take, rows, fields);
+        readPiece(Piece{QStringLiteral("1 = 0"), {}, {}, {}}, ascending, skip, take, rows, fields);
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyAfter(const std::optional<Key> &key, bool forward, bool inclusive,
@@ -316,7 +385,7 @@ QList<QVariantList> KeysetReader::read(const std::optional<Key> &key, bool forwa
     // A far row: its key is found by the order terms alone, which the index
     // holds, and the rows are read from it; the rows passed over are not.
     constexpr qint64 FarSkip = 1000;
-    if (skip > FarSkip && m_list.groupTerms == 0 && !(fields && fields->isEmpty())) {
+    if (skip > FarSkip && m_list.groupTerms == 0 && m_list.parts.isEmpty() && !(fields && fields->isEmpty())) {
         const std::optional<Key> far = keyAfter(key, forward, inclusive, skip);
         return far ? read(far, forward, true, 0, take, fields) : QList<QVariantList>{};
     }
@@ -361,10 +430,12 @@ std::pair<qint64, qint64> KeysetReader::rowsAround(const Key &key, qint64 atMost
     QVariantList params;
     QList<bool> sides;
     for (const bool before : {true, false}) {
-        for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, before == m_list.descending, false)) {
-            counts << QStringLiteral("(%1) AS c%2").arg(boundedCount(p)).arg(counts.size());
-            params << m_list.params << p.params << atMost;
-            sides << before;
+        for (const Piece &piece : piecesAfter(key, int(m_list.order.size()), 0, before == m_list.descending, false)) {
+            for (const Piece &p : split(piece)) {
+                counts << QStringLiteral("(%1) AS c%2").arg(boundedCount(p)).arg(counts.size());
+                params << m_list.params << p.params << atMost;
+                sides << before;
+            }
         }
     }
     ++m_statements;
@@ -380,7 +451,10 @@ qint64 KeysetReader::rowsBeside(const Key &key, bool before, qint64 atMost) cons
     // Rows before a key are those after it read the other way.
     const bool ascending = before == m_list.descending;
     qint64 n = 0;
-    for (const Piece &p : piecesAfter(key, int(m_list.order.size()), 0, ascending, false)) {
+    QList<Piece> pieces;
+    for (const Piece &piece : piecesAfter(key, int(m_list.order.size()), 0, ascending, false))
+        pieces += split(piece);
+    for (const Piece &p : pieces) {
         if (atMost < 0) {
             n += countOf(p.condition, p.params);
             continue;

@@ -62,6 +62,21 @@ struct KeysetList {
     // A grouped list's whole-number column of its table's rows, indexed,
     // that spreads it: the groups of the rows at evenly spaced values.
     QString spreadBy;
+    // A list merged from a few parts (a currency's sales each), each a
+    // condition on `from` whose rows, in the order of the terms after the
+    // first, are in the list's order too: within a part the first term never
+    // falls as the second rises (an amount times a rate above 0). A piece is
+    // read from every part along the part's index and the rows merged. From
+    // a value of the first term (their first "?", then `boundParams`),
+    // `atLeast` and `atMost` bound the second term of the part's rows whose
+    // first term is at least, or at most, that value.
+    struct Part {
+        QString condition;
+        QVariantList params;
+        QString atLeast, atMost;
+        QVariantList boundParams;
+    };
+    QList<Part> parts;
 };
 
 class KeysetReader
@@ -109,6 +124,8 @@ private:
     struct Piece {
         QString condition;
         QVariantList params;
+        // The first term's values the piece's rows lie between, where known.
+        QVariant low, high;
     };
     QString orderBy(bool ascending, int terms, int from = 0) const;
     QString groupOrderBy(bool ascending) const;
@@ -131,6 +148,10 @@ private:
     bool orphansFirst(bool ascending) const;
     bool isOrphans(const Key &group) const;
     bool hasOrphans() const;
+    // A piece as it is read: itself, or its rows of each part of a merged
+    // list, bounded along that part's index.
+    QList<Piece> split(const Piece &piece) const;
+    QString mergedSql(const QList<Piece> &parts, bool ascending, QString *order) const;
     // Reads one piece into `rows`, passing over `skip` rows (counted when the
     // piece holds fewer); `whole`: of following groups, on `pageFrom`.
     void readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take, QList<QVariantList> *rows,
