@@ -8,6 +8,7 @@
 
 #include "common/settings.h"
 #include "desk/desk_lines.h"
+#include "documents/sales_report.h"
 #include "desk/sale.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
@@ -128,6 +129,8 @@ void checkKeptCounts()
                QStringLiteral("SELECT COUNT(*) FROM Store_Kol s LEFT JOIN (SELECT ID_Art, SUM(Kol) AS q FROM Prodajbi "
                               "WHERE Sklad_ID = 1 GROUP BY ID_Art) p ON p.ID_Art = s.Art_ID "
                               "WHERE s.Sklad_ID = 1 AND s.Kol <> 1000000 - COALESCE(p.q, 0)"));
+    if (const qint64 days = SalesReport::daysOutOfStep())
+        fail(QStringLiteral("days whose kept sums disagree with their sales: %1").arg(days));
     if (count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")) != SalesRecords)
         fail(QStringLiteral("the sales are not all recorded"));
     if (onServer())

@@ -142,6 +142,13 @@ Where where(const Filter &f)
     }
     w.sql = r.andSql();
     w.values = r.values();
+    if (!f.counterparty && !f.articles && !f.time && !f.amount && !f.operatorName && !f.payType && !f.warehouse) {
+        ReportFilter days;
+        days.compareDates(f.date, QStringLiteral("Prodajbi_Sumi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
+        w.byDay = days.ok();
+        w.daySql = days.andSql();
+        w.dayValues = days.values();
+    }
     return w;
 }
 
@@ -325,14 +332,53 @@ QString totalsSql(const Where &w)
     return sums + filtered(w);
 }
 
+QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w)
+{
+    if (!w.byDay)
+        return {{totalsSql(w), w.values}};
+    // Each day's sums in its currency are kept as the sales change; the
+    // rate is today's, as for each sale. A sale of no date is on no day: no
+    // date compared, those are added up (few, along the date's index).
+    QList<std::pair<QString, QVariantList>> out{
+        {QStringLiteral("SELECT COALESCE(SUM(Prodajbi_Sumi.Broi), 0), "
+                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = 0 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END), "
+                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = 1 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END), "
+                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = -1 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END) "
+                        "FROM Prodajbi_Sumi JOIN Valuti ON Valuti.Opisanie = Prodajbi_Sumi.Valuta WHERE 1 = 1")
+             + w.daySql,
+         w.dayValues}};
+    if (w.daySql.isEmpty()) {
+        Where undated = w;
+        undated.sql += QStringLiteral(" AND Prodajbi.D_Prodajba IS NULL");
+        out.append({totalsSql(undated), w.values});
+    }
+    return out;
+}
+
+qint64 daysOutOfStep()
+{
+    const QString added = QStringLiteral(
+        "SELECT D_Prodajba, Valuta, COALESCE(Term_N, 0) AS Term_N, CASE WHEN Konsign_N = 0 THEN 0 WHEN Konsign_N > 0 "
+        "THEN 1 WHEN Konsign_N = -1 THEN -1 ELSE 2 END AS Klas, COUNT(*) AS Broi, "
+        "SUM(COALESCE(Kol*ED_Cena - Kol*ED_Cena*T_O/100, 0)) AS Suma FROM Prodajbi "
+        "WHERE D_Prodajba IS NOT NULL AND Valuta IS NOT NULL GROUP BY 1, 2, 3, 4");
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) a FULL JOIN Prodajbi_Sumi k ON k.D_Prodajba = a.D_Prodajba "
+                                     "AND k.Valuta = a.Valuta AND k.Term_N = a.Term_N AND k.Klas = a.Klas "
+                                     "WHERE a.Broi IS DISTINCT FROM k.Broi OR NOT ABS(a.Suma - k.Suma) <= 1e-6 * (1 + ABS(a.Suma))")
+                          .arg(added))
+        .toLongLong();
+}
+
 Totals totals(const Where &w)
 {
     Totals t;
-    if (const auto row = Db::firstRow(totalsSql(w), w.values)) {
-        t.rows = row->value(0).toLongLong();
-        t.cash = row->value(1).toDouble();
-        t.open = row->value(2).toDouble();
-        t.paidCredit = row->value(3).toDouble();
+    for (const auto &[sql, values] : totalsStatements(w)) {
+        if (const auto row = Db::firstRow(sql, values)) {
+            t.rows += row->value(0).toLongLong();
+            t.cash += row->value(1).toDouble();
+            t.open += row->value(2).toDouble();
+            t.paidCredit += row->value(3).toDouble();
+        }
     }
     return t;
 }

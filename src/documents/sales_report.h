@@ -41,6 +41,11 @@ struct Where {
     QString sql;
     QVariantList values;
     QString error;
+    // No filter but the date's: the totals are the kept sums of each day
+    // (with this condition on the day, " AND ..."), not every sale added up.
+    bool byDay = false;
+    QString daySql;
+    QVariantList dayValues;
     bool ok() const { return error.isEmpty(); }
 };
 Where where(const Filter &f);
@@ -77,7 +82,13 @@ struct Totals {
     double paidCredit = 0;  // Konsign_N = -1
 };
 Totals totals(const Where &w); // throws DbError
-QString totalsSql(const Where &w); // the statement of totals(), with w.values
+QString totalsSql(const Where &w); // the sales added up, with w.values
+// The days whose kept count or sums differ from their sales added up
+// (none when the two are in step); reads every sale. Throws DbError.
+qint64 daysOutOfStep();
+// The statements of totals() with their values: the kept sums of the days
+// and the sales of no date (by the date's index), or the sales added up.
+QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w);
 
 // The data of a sales document for the marked sale rows (ID_Red): amounts in
 // the sale's own currency, the printing operator, the document's own row.

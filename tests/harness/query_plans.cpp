@@ -1,5 +1,6 @@
 #include "query_plans.h"
 
+#include "documents/sales_report.h"
 #include "platform/db/database.h"
 
 #include <QRegularExpression>
@@ -173,6 +174,8 @@ QString indexesOutOfStep()
         + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%2 EXCEPT %1)").arg(counted, kept)).toLongLong();
     if (miscounted > 0)
         out << QStringLiteral("Produkti_Broi: %1 groups miscounted").arg(miscounted);
+    if (const qint64 days = SalesReport::daysOutOfStep())
+        out << QStringLiteral("Prodajbi_Sumi: %1 days out of step").arg(days);
     try {
         Db::execute(QStringLiteral("INSERT INTO Produkti_Ime (Produkti_Ime) VALUES ('integrity-check')"));
     } catch (const DbError &e) {
