@@ -142,7 +142,7 @@ Where where(const Filter &f)
     }
     w.sql = r.andSql();
     w.values = r.values();
-    if (!f.counterparty && !f.articles && !f.time && !f.amount && !f.operatorName && !f.payType && !f.warehouse) {
+    if (r.conditions().size() == (f.date ? 1 : 0)) { // no condition but the date's
         ReportFilter days;
         days.compareDates(f.date, QStringLiteral("Prodajbi_Sumi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
         w.byDay = days.ok();

@@ -176,71 +176,58 @@ QList<KeysetReader::Piece> KeysetReader::split(const Piece &piece) const
     return out;
 }
 
-QString KeysetReader::mergedSql(const QList<Piece> &parts, bool ascending, QString *order) const
-{
-    // Each part's rows along its index, up to the rows wanted ("?" after
-    // each), then the few read sorted together.
-    QStringList reads, fields;
-    for (const Piece &p : parts)
-        reads << QStringLiteral("SELECT * FROM (") + m_list.select + m_list.from + whereWith(p.condition)
-                     + orderBy(ascending, int(m_list.order.size()), 1) + QStringLiteral(" LIMIT ?) part%1").arg(reads.size());
-    for (const KeysetList::Term &t : m_list.order)
-        fields << t.field + (ascending ? QString() : QStringLiteral(" DESC"));
-    *order = QStringLiteral(" ORDER BY ") + fields.join(QStringLiteral(", "));
-    return QStringLiteral("SELECT * FROM (") + reads.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") merged");
-}
-
 void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take,
                              QList<QVariantList> *rows, QSqlRecord *fields, bool whole) const
 {
+    QString sql;
+    QVariantList params;
+    QList<Piece> counted{piece}; // passed over whole when the rows wanted lie after them
     if (!m_list.parts.isEmpty() && !whole) {
-        const QList<Piece> parts = split(piece);
-        QString order;
-        const QString merged = mergedSql(parts, ascending, &order);
-        QVariantList params;
-        for (const Piece &p : parts)
+        // Each part's rows along its index, up to the rows wanted, then the
+        // few read sorted together.
+        counted = split(piece);
+        QStringList reads, terms;
+        for (const Piece &p : counted) {
+            reads << QStringLiteral("SELECT * FROM (") + m_list.select + m_list.from + whereWith(p.condition)
+                         + orderBy(ascending, int(m_list.order.size()), 1)
+                         + QStringLiteral(" LIMIT ?) part%1").arg(reads.size());
             params << m_list.params << p.params << *take + *skip;
-        QSqlQuery q = Db::exec(merged + order + QStringLiteral(" LIMIT ? OFFSET ?"), params + QVariantList{*take, *skip});
-        ++m_statements;
-        if (fields && fields->isEmpty())
-            *fields = Db::fields(q, m_list.select);
-        const QList<QVariantList> got = fetchRows(q);
-        if (got.isEmpty() && *skip > 0) {
-            for (const Piece &p : parts)
-                *skip -= countOf(p.condition, p.params);
-            *skip = qMax<qint64>(*skip, 0);
-            return;
         }
-        *skip = 0;
-        *take -= got.size();
-        *rows += got;
-        return;
+        for (const KeysetList::Term &t : m_list.order)
+            terms << t.field + (ascending ? QString() : QStringLiteral(" DESC"));
+        sql = QStringLiteral("SELECT * FROM (") + reads.join(QStringLiteral(" UNION ALL "))
+              + QStringLiteral(") merged ORDER BY ") + terms.join(QStringLiteral(", "));
+    } else {
+        // A piece of a stepped list lies within one row of the first terms'
+        // table: ordered by those terms too, an engine may sort the piece
+        // whole. A whole piece spans the following rows, in the whole order.
+        QString order = orderBy(ascending, int(m_list.order.size()), whole ? 0 : m_list.groupTerms);
+        if (whole && !m_list.groupOrder.isEmpty())
+            order = groupOrderBy(ascending) + QStringLiteral(", ")
+                    + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms).mid(10);
+        sql = m_list.select
+              + (whole ? m_list.pageFrom + whereOwn(m_list.pageWhere, piece.condition) : m_list.from + whereWith(piece.condition))
+              + order;
+        params = m_list.params + piece.params;
     }
-    // A piece of a stepped list lies within one row of the first terms'
-    // table: ordered by those terms too, an engine may sort the piece whole.
-    // A whole piece spans the following rows, in the whole order.
-    const QString from = whole ? m_list.pageFrom : m_list.from;
-    const QString where = whole ? whereOwn(m_list.pageWhere, piece.condition) : whereWith(piece.condition);
-    QString order = orderBy(ascending, int(m_list.order.size()), whole ? 0 : m_list.groupTerms);
-    if (whole && !m_list.groupOrder.isEmpty())
-        order = groupOrderBy(ascending) + QStringLiteral(", ")
-                + orderBy(ascending, int(m_list.order.size()), m_list.groupTerms).mid(10);
-    QSqlQuery q = Db::exec(m_list.select + from + where + order + QStringLiteral(" LIMIT ? OFFSET ?"),
-                           m_list.params + piece.params + QVariantList{*take, *skip});
+    QSqlQuery q = Db::exec(sql + QStringLiteral(" LIMIT ? OFFSET ?"), params + QVariantList{*take, *skip});
     ++m_statements;
     if (fields && fields->isEmpty())
         *fields = Db::fields(q, m_list.select);
     const QList<QVariantList> got = fetchRows(q);
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.
-        qint64 n = 0;
-        if (whole) {
-            ++m_statements;
-            n = Db::scalar(QStringLiteral("SELECT COUNT(*)") + from + where, m_list.params + piece.params).toLongLong();
-        } else {
-            n = countOf(piece.condition, piece.params);
+        for (const Piece &p : counted) {
+            if (whole) {
+                ++m_statements;
+                *skip -= Db::scalar(QStringLiteral("SELECT COUNT(*)") + m_list.pageFrom + whereOwn(m_list.pageWhere, p.condition),
+                                    m_list.params + p.params)
+                             .toLongLong();
+            } else {
+                *skip -= countOf(p.condition, p.params);
+            }
         }
-        *skip = qMax<qint64>(*skip - n, 0);
+        *skip = qMax<qint64>(*skip, 0);
         return;
     }
     *skip = 0;

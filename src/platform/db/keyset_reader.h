@@ -151,7 +151,6 @@ private:
     // A piece as it is read: itself, or its rows of each part of a merged
     // list, bounded along that part's index.
     QList<Piece> split(const Piece &piece) const;
-    QString mergedSql(const QList<Piece> &parts, bool ascending, QString *order) const;
     // Reads one piece into `rows`, passing over `skip` rows (counted when the
     // piece holds fewer); `whole`: of following groups, on `pageFrom`.
     void readPiece(const Piece &piece, bool ascending, qint64 *skip, qint64 *take, QList<QVariantList> *rows,
