@@ -255,10 +255,9 @@ void salesReportRoads()
                QStringLiteral("база: първата страница на валутата по сумата в нея"));
     }
     {
-        // Ascending, the rows without an article first: none here, so the
-        // window looks through the sales for one.
-        Raw none(QStringLiteral("SELECT 1 FROM Prodajbi WHERE NOT EXISTS "
-                                "(SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art) LIMIT 1"));
+        // Ascending, the rows without an article first: none are kept as
+        // such here, so there are none to look for.
+        Raw none(QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1"));
         Raw first(all.select
                   + QStringLiteral(" FROM Produkti CROSS JOIN Prodajbi LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
                                    "JOIN Valuti ON Valuti.Opisanie = Prodajbi.Valuta")
@@ -272,7 +271,7 @@ void salesReportRoads()
                    none.run();
                    page(first, {}, columns);
                }),
-               QStringLiteral("база: редовете без артикул и първата страница"));
+               QStringLiteral("база: продажбите без артикул, пазени отделно, и първата страница"));
     }
     RawGrid::hide();
 }

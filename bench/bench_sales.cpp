@@ -131,6 +131,8 @@ void checkKeptCounts()
                               "WHERE s.Sklad_ID = 1 AND s.Kol <> 1000000 - COALESCE(p.q, 0)"));
     if (const qint64 days = SalesReport::daysOutOfStep())
         fail(QStringLiteral("days whose kept sums disagree with their sales: %1").arg(days));
+    if (const qint64 sales = SalesReport::orphansOutOfStep())
+        fail(QStringLiteral("sales of no article kept out of step: %1").arg(sales));
     if (count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")) != SalesRecords)
         fail(QStringLiteral("the sales are not all recorded"));
     if (onServer())

@@ -246,6 +246,13 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
     const QString linked = QStringLiteral("SELECT 1") + step + QStringLiteral(" WHERE ") + link;
     k->orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
     k->orphans = QStringLiteral("NOT EXISTS (%1)").arg(linked);
+    if (table == QLatin1String("Produkti") && !stepped.between) {
+        // Only the sales kept as of no article (more, on a server, when an
+        // article was made as it was sold): there may be none to look for.
+        k->orphansFrom = QStringLiteral(" FROM Prodajbi_Bez_Art CROSS JOIN") + k->orphansFrom.mid(5);
+        k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = Prodajbi_Bez_Art.ID_Red AND "));
+        k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1");
+    }
     // Row by row in the order sold: a server makes an outer join's NULLs, or
     // NOT EXISTS, a join of every sale.
     k->orphanRows = QStringLiteral("(%1 LIMIT 1) IS NULL").arg(linked);
@@ -367,6 +374,18 @@ qint64 daysOutOfStep()
                                      "WHERE a.Broi IS DISTINCT FROM k.Broi OR NOT ABS(a.Suma - k.Suma) <= 1e-6 * (1 + ABS(a.Suma))")
                           .arg(added))
         .toLongLong();
+}
+
+qint64 orphansOutOfStep()
+{
+    return Db::scalar(QStringLiteral(
+                          "SELECT COUNT(*) FROM Prodajbi LEFT JOIN Prodajbi_Bez_Art b ON b.ID_Red = Prodajbi.ID_Red "
+                          "WHERE b.ID_Red IS NULL AND NOT EXISTS (SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art)"))
+               .toLongLong()
+           + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Bez_Art b LEFT JOIN Prodajbi ON Prodajbi.ID_Red = b.ID_Red "
+                                       "WHERE Prodajbi.ID_Red IS NULL "
+                                       "OR EXISTS (SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art)"))
+                 .toLongLong();
 }
 
 Totals totals(const Where &w)

@@ -22,6 +22,9 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 namespace {
 // `rows` sales after those there are: articles 12, 40 (of no group) and 41
@@ -30,7 +33,7 @@ namespace {
 // serials, in either currency.
 void addSales(int rows)
 {
-    const long long from = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")).toLongLong();
+    const long long from = Db::scalar(QStringLiteral("SELECT COALESCE(MAX(ID_Prodajba), 0) FROM Prodajbi")).toLongLong();
     if (from == 0) {
         // Names in another order than their keys.
         Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (1, 'Склад Юг'), (2, 'Склад Арда')"));
@@ -136,6 +139,142 @@ private Q_SLOTS:
             QVERIFY2(statements <= 12, qPrintable(QString::number(statements)));
         }
         QCOMPARE(w.rowKey(0), 3); // ascending, the sales of no article first
+    }
+
+    // Sales of no article (payments, an article deleted or renumbered) come
+    // first in the order of the article's name (last on a server). Whether
+    // there are any is read from the sales kept as such, so a report with
+    // none costs the same at three times the sales; and those are kept as
+    // sales and articles are written, changed and deleted.
+    void theSalesOfNoArticleAreKeptNotLookedFor()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        const bool server = testOnServer();
+        const int column = int(SalesReport::listFields().indexOf(QStringLiteral("Opisanie")));
+        // The order they come first in: a click is descending, two ascending.
+        const int clicks = server ? 1 : 2;
+        const QString ofArticle = QStringLiteral("EXISTS (SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art)");
+        // A quarter are payments: more than the short keyed list is left.
+        const int sizes[2] = {2 * SalesReport::KeyedRows, 6 * SalesReport::KeyedRows};
+        long long steps[2] = {0, 0};
+        for (int i = 0; i < (server ? 1 : 2); ++i) {
+            addSales(sizes[i] - (i ? sizes[0] : 0));
+            Db::execute(QStringLiteral("DELETE FROM Prodajbi WHERE NOT ") + ofArticle);
+            if (server)
+                break;
+            TForm_Spravka_prodajba w;
+            w.resize(1000, 700);
+            w.show();
+            w.Button_SearchClick();
+            SortDirection = 0;
+            steps[i] = stepsOf([&] {
+                for (int click = 0; click < 2; ++click) {
+                    w.DBGrid1TitleClick(column);
+                    w.DBGrid1->viewport()->repaint();
+                }
+            });
+        }
+        QVERIFY2(server || steps[1] < steps[0] * 3 / 2, qPrintable(QStringLiteral("%1 steps at %2 sales, %3 at %4")
+                                                                       .arg(steps[0]).arg(sizes[0]).arg(steps[1]).arg(sizes[1])));
+        // With some kept, the look is along them (a server picks its own
+        // way by what it guesses of them).
+        const SalesReport::List l = SalesReport::list(SalesReport::where({}), SalesReport::KeyedRows + 1,
+                                                      QStringLiteral("Opisanie"), server);
+        QVERIFY(l.byIndex);
+        const QString look = QStringLiteral("SELECT 1") + l.byIndex->orphansFrom + QStringLiteral(" WHERE (")
+                             + l.byIndex->where + QStringLiteral(") AND (") + l.byIndex->orphans + QStringLiteral(") LIMIT 1");
+        static const QRegularExpression sales(QStringLiteral("\\bProdajbi\\b"), QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(server || wholeReads(planOf(look, l.params)).filter(sales).isEmpty(),
+                 qPrintable(planOf(look, l.params).join('|')));
+        // The first row of the report in that order, and whether it is a
+        // sale of an article.
+        const auto first = [&]() -> std::pair<long long, bool> {
+            TForm_Spravka_prodajba w;
+            w.Button_SearchClick();
+            SortDirection = 0;
+            for (int click = 0; click < clicks; ++click)
+                w.DBGrid1TitleClick(column);
+            const long long key = w.rowKey(0);
+            return {key, Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Red = ? AND ") + ofArticle, {key})
+                             .toLongLong() == 1};
+        };
+        const auto kept = [] { return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Bez_Art")).toLongLong(); };
+        const auto sold = [](int article) {
+            return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Art = ?"), {article}).toLongLong();
+        };
+        QCOMPARE(kept(), 0);
+        QVERIFY(first().second);
+        Db::execute(QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, D_Prodajba, Kol, ED_Cena, Valuta, T_O, "
+                                   "Konsign_N, Term_N) VALUES (900001, 999, '2024-02-11', 1, 1, 'BGN', 0, 0, 1)"));
+        const long long unknown =
+            Db::scalar(QStringLiteral("SELECT ID_Red FROM Prodajbi WHERE ID_Prodajba = 900001")).toLongLong();
+        QCOMPARE(first(), std::make_pair(unknown, false));
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Nomer_Grupa, Ed_Cena, Valuta_P) "
+                                   "VALUES (999, 'Ново', 9, 1, 'BGN')"));
+        QCOMPARE(kept(), 0);
+        QVERIFY(first().second);
+        // Deleted, renumbered, sold again as another, made again.
+        const long long of41 = sold(41), of12 = sold(12);
+        QVERIFY(of41 > 0 && of12 > 0);
+        Db::execute(QStringLiteral("DELETE FROM Produkti WHERE ID = 41"));
+        QCOMPARE(kept(), of41);
+        QVERIFY(!first().second);
+        Db::execute(QStringLiteral("UPDATE Produkti SET ID = 1012 WHERE ID = 12"));
+        QCOMPARE(kept(), of41 + of12);
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Art = 999 WHERE ID_Art = 12 AND ID_Red % 2 = 0"));
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Art = 1012 WHERE ID_Art = 12"));
+        Db::execute(QStringLiteral("DELETE FROM Prodajbi WHERE ID_Art = 41 AND ID_Red % 3 = 0"));
+        QCOMPARE(kept(), sold(41));
+        QCOMPARE(SalesReport::orphansOutOfStep(), 0);
+        Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Nomer_Grupa, Ed_Cena, Valuta_P) "
+                                   "VALUES (41, 'Адаптер', 9, 3, 'BGN')"));
+        QCOMPARE(kept(), 0);
+        QVERIFY(first().second);
+        QCOMPARE(SalesReport::orphansOutOfStep(), 0);
+    }
+
+    // Two workstations on a server: a sale of an article and the article's
+    // delete at the same moment, in either order. The sale is kept as of no
+    // article whichever commits first.
+    void aSaleAndItsArticlesDeleteAtOnceOnAServer()
+    {
+        if (!testOnServer())
+            QSKIP("SQLite writes one transaction at a time");
+        TestProgram program;
+        PrintFixture::fill();
+        addSales(40);
+        const QString connection = Db::currentConnectionName();
+        const QString sale = QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, D_Prodajba, Kol, ED_Cena, Valuta, "
+                                            "T_O, Konsign_N, Term_N) VALUES (?, ?, '2024-02-11', 1, 1, 'BGN', 0, 0, 2)");
+        const QString remove = QStringLiteral("DELETE FROM Produkti WHERE ID = ?");
+        // `first` runs in a transaction of its own, then `second` on another
+        // connection waits for it; it commits after a while.
+        const auto race = [&](const QString &first, const QVariantList &firstValues, const QString &second,
+                              const QVariantList &secondValues) {
+            QSqlDatabase a = QSqlDatabase::cloneDatabase(connection, QStringLiteral("race_a"));
+            QVERIFY(a.open());
+            QVERIFY(a.transaction());
+            Db::execute(first, firstValues, a);
+            std::thread other([&] {
+                QSqlDatabase b = QSqlDatabase::cloneDatabase(connection, QStringLiteral("race_b"));
+                if (b.open())
+                    Db::execute(second, secondValues, b);
+                b.close();
+                b = QSqlDatabase();
+                QSqlDatabase::removeDatabase(QStringLiteral("race_b"));
+            });
+            QThread::msleep(300);
+            QVERIFY(a.commit());
+            other.join();
+            a.close();
+            a = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("race_a"));
+        };
+        race(remove, {41}, sale, {900001, 41});
+        race(sale, {900002, 12}, remove, {12});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Prodajba IN (900001, 900002)")).toInt(), 2);
+        QCOMPARE(SalesReport::orphansOutOfStep(), 0);
     }
 
     // The scroll bar dragged far into a long report, in its own column's

@@ -176,6 +176,8 @@ QString indexesOutOfStep()
         out << QStringLiteral("Produkti_Broi: %1 groups miscounted").arg(miscounted);
     if (const qint64 days = SalesReport::daysOutOfStep())
         out << QStringLiteral("Prodajbi_Sumi: %1 days out of step").arg(days);
+    if (const qint64 sales = SalesReport::orphansOutOfStep())
+        out << QStringLiteral("Prodajbi_Bez_Art: %1 sales out of step").arg(sales);
     try {
         Db::execute(QStringLiteral("INSERT INTO Produkti_Ime (Produkti_Ime) VALUES ('integrity-check')"));
     } catch (const DbError &e) {

@@ -51,6 +51,9 @@ struct KeysetList {
     // group, every group term NULL, where the engine sorts NULL.
     QString orphans;
     QString orphansFrom;
+    // A statement that finds no row when there are none: asked first, as
+    // a server may walk a whole index for `orphans`.
+    QString orphansKept;
     // The condition, on `from`, their rows are read by (in the last terms'
     // order) when it is not that every group term IS NULL: an engine may
     // read a whole table to find NULLs of an outer join.
