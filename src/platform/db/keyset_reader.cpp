@@ -257,13 +257,14 @@ bool KeysetReader::hasOrphans() const
 {
     if (m_list.orphans.isEmpty())
         return false;
+    if (!m_orphans && !m_list.orphansKept.isEmpty()) {
+        ++m_statements;
+        if (!Db::firstRow(m_list.orphansKept).has_value())
+            m_orphans = false;
+    }
     if (!m_orphans) {
         ++m_statements;
         const QString from = m_list.orphansFrom.isEmpty() ? m_list.from : m_list.orphansFrom;
-        if (!m_list.orphansKept.isEmpty() && !Db::firstRow(m_list.orphansKept, {}).has_value())
-            return *(m_orphans = false);
-        if (!m_list.orphansKept.isEmpty())
-            ++m_statements;
         m_orphans = Db::firstRow(QStringLiteral("SELECT 1") + from + whereWith(m_list.orphans) + QStringLiteral(" LIMIT 1"),
                                  m_list.params)
                         .has_value();
