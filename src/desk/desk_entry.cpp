@@ -245,8 +245,7 @@ void DeskEntry::PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits)
         setSearchLocked(true);
         if (QWidget *panel = d->c.DeskArea->window()->findChild<QWidget *>(QStringLiteral("Panel7")))
             panel->hide();
-        list->show();
-        list->raise();
+        d->showHitList();
         list->setCurrentRow(0);
         list->setFocus();
         return;

@@ -212,7 +212,6 @@ void ShopDesk::buildEntryRow(QVBoxLayout *layout)
     row->addWidget(Label_Cena_Ob6to);
     layout->addLayout(row);
     layout->addWidget(ListBox_Prefixes);
-    layout->addWidget(ListBox_Opisanie_Artikuli);
     layout->addWidget(ListBox_Select_SN);
 }
 
@@ -590,6 +589,18 @@ void ShopDesk::showCounterpartyList()
     ListBox_Selected_Kontrag->raise();
     ListBox_Selected_Kontrag->show();
     ListBox_Selected_Kontrag->setCurrentRow(0);
+}
+
+// Over the bill, below the search row: showing the names lays out and
+// repaints nothing else of the desk.
+void ShopDesk::showHitList()
+{
+    const QRect row = Edit_Barkod->geometry(), bill = DBGrid1->geometry();
+    const int top = row.bottom() + 2;
+    ListBox_Opisanie_Artikuli->setGeometry(bill.left(), top, bill.width(),
+                                           qBound(60, bill.bottom() - top, ListBox_Opisanie_Artikuli->sizeHint().height()));
+    ListBox_Opisanie_Artikuli->raise();
+    ListBox_Opisanie_Artikuli->show();
 }
 
 void ShopDesk::ListBox_Selected_KontragDblClick()

@@ -103,6 +103,7 @@ public:
     QString operatorName() const;
     long long counterpartyKey() const;
     QList<long long> markedLines() const; // grid order
+    void showHitList(); // the names found, over the bill
     // The marked lines as the documents print them, in grid order. Throws DbError.
     struct MarkedLine {
         long long line = 0;

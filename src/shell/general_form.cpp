@@ -31,6 +31,7 @@
 #include "shell/working_date.h"
 
 #include <QAction>
+#include <array>
 #include <climits>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -45,6 +46,7 @@
 #include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
@@ -55,6 +57,30 @@
 TGeneral_Form *General_Form = nullptr;
 
 namespace {
+// A tab widget lays itself out and repaints whole on every layout request,
+// and any label's new text or control shown in a page sends one up to it: a
+// scan at the desk would repaint the main window. Let through only those
+// that change the sizes the tabs are laid out by.
+class TabsLayoutFilter : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest) {
+            auto *tabs = static_cast<QTabWidget *>(watched);
+            const std::array<QSize, 3> sizes{tabs->minimumSizeHint(), tabs->sizeHint(), tabs->tabBar()->sizeHint()};
+            if (sizes == m_sizes)
+                return true;
+            m_sizes = sizes;
+        }
+        return false;
+    }
+
+private:
+    std::array<QSize, 3> m_sizes;
+};
+
 const char *const kCaptions[] = {"ВЕНТАРОС - МАГАЗИН", "ВЕНТАРОС - СЕРВИЗ", "ВЕНТАРОС - ФИСКАЛЕН СЕРВИЗ"};
 
 // Work started by a timer or the login's later steps: a failure goes to the
@@ -106,6 +132,7 @@ TGeneral_Form::TGeneral_Form(QWidget *parent)
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
+    PageControl1->installEventFilter(new TabsLayoutFilter(PageControl1));
     TabSheet_Magazin = new ShopTab(PageControl1);
     TabSheet_Servis = new ModeTab(QStringLiteral("TabSheet_Servis"), QStringLiteral("СЕРВИЗ"), PageControl1);
     TabSheet_Fisk_Ser = new ModeTab(QStringLiteral("TabSheet_Fisk_Ser"), QStringLiteral("ФИСКАЛЕН СЕРВИЗ"),

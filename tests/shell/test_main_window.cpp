@@ -13,6 +13,8 @@
 #include "shell/aux_programs.h"
 #include "app/data_module.h"
 #include "app/mode_tab.h"
+#include "desk/shop_desk.h"
+#include "platform/db/list_model.h"
 #include "shell/shop_tab.h"
 #include "shell/status_widgets.h"
 #include "shell/working_date.h"
@@ -28,6 +30,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPaintEvent>
+#include <QTabBar>
+#include <QTableView>
 #include <QTabWidget>
 #include <QTest>
 
@@ -382,6 +389,74 @@ private Q_SLOTS:
         QCOMPARE(form->PageControl1->tabPosition(), QTabWidget::South);
         QCOMPARE(form->PageControl1->tabText(2), QStringLiteral("ФИСКАЛЕН СЕРВИЗ"));
         form->Timer1->stop();
+    }
+
+    // A scan and a name search at the desk change the bill, its totals, the
+    // article's name and show the names found: the tabs are neither laid out
+    // nor painted anew for that. A caption that changes their size still
+    // lays them out.
+    void theDeskRepaintsWhatChangedNotTheWholeWindow()
+    {
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (1, 'Храни')"));
+        Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150) "
+                                   "INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena, Valuta_P, Mqrka, Garancionen, "
+                                   "Poredica, Trajnost, Max_TO, Dan_Grup, Prigotvq_Se) "
+                                   "SELECT i, 1, 'Мляко прясно ' || i, 2.5 + i, 'BGN', 'бр', 'False', 'False', '', 0, 2, 0 FROM n"));
+        Db::execute(QStringLiteral("INSERT INTO Barkodes (ID, Barkode) VALUES (7, '3800007'), (8, '3800008')"));
+        auto form = startedWindow();
+        QVERIFY(form);
+        form->Timer1->stop();
+        form->resize(1280, 900);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        ShopDesk *desk = ShopDesk::instance();
+        QTabWidget *tabs = form->PageControl1;
+        // Paints of the tab bar: nothing of the desk is over or under it.
+        struct Painted : QObject {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } painted;
+        const auto settle = [] {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        };
+        settle();
+        tabs->tabBar()->installEventFilter(&painted);
+        for (const char *code : {"3800007", "3800008"}) {
+            desk->Label_Search_In->setText(QStringLiteral("b."));
+            desk->Edit_Barkod->setFocus();
+            desk->Edit_Barkod->clear();
+            QTest::keyClicks(desk->Edit_Barkod, QString::fromLatin1(code));
+            QTest::keyClick(desk->Edit_Barkod, Qt::Key_Return);
+            QTest::keyClick(form->TabSheet_Magazin->Edit_Broj, Qt::Key_Return);
+            QTest::keyClick(desk->Edit_Cena_Nula, Qt::Key_Return);
+            settle();
+        }
+        QVERIFY2(desk->lines()->rowCount() == 2, qPrintable(PlatformScript::texts(QStringLiteral("message")).join('|')));
+        QCOMPARE(desk->Label_Leva->text(), QStringLiteral("20.00"));
+        // The names lie over the bill: it does not move.
+        const QRect bill = desk->DBGrid1->geometry();
+        desk->Label_Search_In->setText(QStringLiteral("i."));
+        desk->Edit_Barkod->setFocus();
+        for (const QChar c : QStringLiteral("мляко")) { // as a keyboard sends it: the key's text
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(desk->Edit_Barkod, &press);
+        }
+        QTest::keyClick(desk->Edit_Barkod, Qt::Key_Return);
+        settle();
+        QVERIFY(desk->ListBox_Opisanie_Artikuli->isVisible());
+        QCOMPARE(desk->DBGrid1->geometry(), bill);
+        QCOMPARE(painted.paints, 0);
+        const int bar = tabs->tabBar()->width();
+        tabs->setTabText(2, tabs->tabText(2) + QStringLiteral(" И ОЩЕ НЕЩО ДЪЛГО"));
+        settle();
+        QVERIFY(tabs->tabBar()->width() > bar);
     }
 
     void longOperationBarShowsAndStopsStepwiseWork()
