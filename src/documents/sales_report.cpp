@@ -246,16 +246,18 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
     const QString linked = QStringLiteral("SELECT 1") + step + QStringLiteral(" WHERE ") + link;
     k->orphansFrom = w.sql.contains(QLatin1String("Valuti.")) ? Sales : QStringLiteral(" FROM Prodajbi");
     k->orphans = QStringLiteral("NOT EXISTS (%1)").arg(linked);
-    if (table == QLatin1String("Produkti") && !stepped.between) {
-        // Only the sales kept as of no article (more, on a server, when an
-        // article was made as it was sold): there may be none to look for.
-        k->orphansFrom = QStringLiteral(" FROM Prodajbi_Bez_Art CROSS JOIN") + k->orphansFrom.mid(5);
-        k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = Prodajbi_Bez_Art.ID_Red AND "));
-        k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1");
-    }
     // Row by row in the order sold: a server makes an outer join's NULLs, or
     // NOT EXISTS, a join of every sale.
     k->orphanRows = QStringLiteral("(%1 LIMIT 1) IS NULL").arg(linked);
+    if (table == QLatin1String("Produkti") && !stepped.between) {
+        // Only the sales kept as of no article (more, on a server, when an
+        // article was made as it was sold): there may be none to look for,
+        // and a few among many sales are read by themselves.
+        k->orphansFrom = QStringLiteral(" FROM Prodajbi_Bez_Art CROSS JOIN") + k->orphansFrom.mid(5);
+        k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = Prodajbi_Bez_Art.ID_Red AND "));
+        k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1");
+        k->orphanRows.prepend(QStringLiteral("Prodajbi.ID_Red IN (SELECT ID_Red FROM Prodajbi_Bez_Art) AND "));
+    }
 }
 } // namespace
 

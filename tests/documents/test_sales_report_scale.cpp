@@ -210,6 +210,12 @@ private Q_SLOTS:
         const long long unknown =
             Db::scalar(QStringLiteral("SELECT ID_Red FROM Prodajbi WHERE ID_Prodajba = 900001")).toLongLong();
         QCOMPARE(first(), std::make_pair(unknown, false));
+        // One among many: its rows are read by themselves, not looked for
+        // through the sales.
+        const QString rows = l.byIndex->select + l.byIndex->from + QStringLiteral(" WHERE (") + l.byIndex->where
+                             + QStringLiteral(") AND (") + l.byIndex->orphanRows
+                             + QStringLiteral(") ORDER BY Prodajbi.ID_Red LIMIT 200");
+        QVERIFY2(wholeReads(planOf(rows, l.params)).filter(sales).isEmpty(), qPrintable(planOf(rows, l.params).join('|')));
         Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Nomer_Grupa, Ed_Cena, Valuta_P) "
                                    "VALUES (999, 'Ново', 9, 1, 'BGN')"));
         QCOMPARE(kept(), 0);
