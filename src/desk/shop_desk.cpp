@@ -117,6 +117,7 @@ ShopDesk::ShopDesk(const DeskControls &controls, QObject *parent)
 
     auto *layout = c.DeskAreaLayout;
     buildEntryRow(layout);
+    DBGrid1->installEventFilter(this); // the names found lie over it
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(Ime_na_produkt);
     auto *totals = new QGridLayout;
@@ -593,12 +594,17 @@ void ShopDesk::showCounterpartyList()
 
 // Over the bill, below the search row: showing the names lays out and
 // repaints nothing else of the desk.
-void ShopDesk::showHitList()
+void ShopDesk::placeHitList()
 {
     const QRect row = Edit_Barkod->geometry(), bill = DBGrid1->geometry();
     const int top = row.bottom() + 2;
     ListBox_Opisanie_Artikuli->setGeometry(bill.left(), top, bill.width(),
                                            qBound(60, bill.bottom() - top, ListBox_Opisanie_Artikuli->sizeHint().height()));
+}
+
+void ShopDesk::showHitList()
+{
+    placeHitList();
     ListBox_Opisanie_Artikuli->raise();
     ListBox_Opisanie_Artikuli->show();
 }
@@ -683,6 +689,9 @@ bool ShopDesk::eventFilter(QObject *watched, QEvent *event)
             Label_Selected_KontragentExit();
     } else if (event->type() == QEvent::MouseButtonRelease && watched == edit) {
         edit->selectAll();
+    } else if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && watched == DBGrid1
+               && ListBox_Opisanie_Artikuli->isVisible()) {
+        placeHitList(); // the desk laid out anew: the names follow the bill
     }
     return QObject::eventFilter(watched, event);
 }

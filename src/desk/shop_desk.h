@@ -134,6 +134,7 @@ private:
     void buildEntryRow(QVBoxLayout *layout);
     void buildDocuments(QVBoxLayout *layout);
     void showCounterpartyList();
+    void placeHitList();
     void setCounterpartyText(const QString &text, bool red);
     void insertFailed(const QString &message);
     void showColumns();

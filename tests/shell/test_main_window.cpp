@@ -453,6 +453,10 @@ private Q_SLOTS:
         QVERIFY(desk->ListBox_Opisanie_Artikuli->isVisible());
         QCOMPARE(desk->DBGrid1->geometry(), bill);
         QCOMPARE(painted.paints, 0);
+        // A smaller window: the names stay within the bill.
+        form->resize(900, 600);
+        settle();
+        QCOMPARE(desk->ListBox_Opisanie_Artikuli->width(), desk->DBGrid1->width());
         const int bar = tabs->tabBar()->width();
         tabs->setTabText(2, tabs->tabText(2) + QStringLiteral(" И ОЩЕ НЕЩО ДЪЛГО"));
         settle();
