@@ -128,7 +128,7 @@ void salesReportRoads()
         SortDirection = 0;
         for (const auto &[key, title] : {std::pair{"report.article", "Описание"}, std::pair{"report.article.up", "Описание"},
                                          std::pair{"report.client", "Клиент"}, std::pair{"report.group", "Име на група"},
-                                         std::pair{"report.amount", "Общо"}}) {
+                                         std::pair{"report.group.up", "Име на група"}, std::pair{"report.amount", "Общо"}}) {
             const int column = columnTitled(grid, QString::fromUtf8(title));
             if (QByteArray(key) == "report.group" || QByteArray(key) == "report.amount")
                 SortDirection = 0; // descending too
@@ -225,22 +225,36 @@ void salesReportRoads()
         figure(QString::fromLatin1(key), QString::fromUtf8(road), measure([&] { page(first, {}, columns); }),
                QStringLiteral("база: първата страница по колоната"));
     }
-    {
+    for (const bool up : {false, true}) {
         // The groups by name, each one's articles by number, each article's
         // sales: each table told apart by its row number, as the window does.
-        const QString row = Db::rowNumberTerm(QStringLiteral("Grupi")).isEmpty() ? QString() : QStringLiteral(" DESC, Grupi.rowid");
-        const QString articleRow = row.isEmpty() ? QString() : QStringLiteral(" DESC, Produkti.rowid");
+        // Ascending, the sales of no group first: none here, as the kept
+        // lists say.
+        const QString way = up ? QString() : QStringLiteral(" DESC");
+        const QString row = Db::rowNumberTerm(QStringLiteral("Grupi")).isEmpty() ? QString() : way + QStringLiteral(", Grupi.rowid");
+        const QString articleRow = row.isEmpty() ? QString() : way + QStringLiteral(", Produkti.rowid");
+        Raw none(QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art UNION ALL SELECT 1 FROM Produkti WHERE Nomer_Grupa IS NULL "
+                                "UNION ALL SELECT 1 FROM Produkti_Broi WHERE Broi > 0 AND NOT EXISTS (SELECT 1 FROM Grupi "
+                                "WHERE Grupi.ID = Produkti_Broi.Nomer_Grupa) LIMIT 1"));
         Raw first(all.select
                   + QStringLiteral(" FROM Grupi CROSS JOIN Produkti CROSS JOIN Prodajbi JOIN Valuti ON Valuti.Opisanie = "
                                    "Prodajbi.Valuta LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
                                    "LEFT JOIN Sklad ON Sklad.ID_Sklad = Prodajbi.Sklad_ID "
                                    "WHERE Produkti.Nomer_Grupa = Grupi.ID AND Prodajbi.ID_Art = Produkti.ID "
-                                   "ORDER BY Grupi.Opisanie DESC, Grupi.ID")
-                  + row + QStringLiteral(" DESC, Produkti.ID") + articleRow + QStringLiteral(" DESC, Prodajbi.ID_Red DESC")
-                  + limit);
+                                   "ORDER BY Grupi.Opisanie")
+                  + way + QStringLiteral(", Grupi.ID") + row + way + QStringLiteral(", Produkti.ID") + articleRow + way
+                  + QStringLiteral(", Prodajbi.ID_Red") + way + limit);
         first.keepRows();
-        figure(QStringLiteral("report.group"), QStringLiteral("справка продажби: колона „Име на група“"),
-               measure([&] { page(first, {}, columns); }), QStringLiteral("база: първата страница по колоната"));
+        if (up)
+            figure(QStringLiteral("report.group.up"), QStringLiteral("справка продажби: колона „Име на група“ ↑"),
+                   measure([&] {
+                       none.run();
+                       page(first, {}, columns);
+                   }),
+                   QStringLiteral("база: пазените списъци без група и първата страница"));
+        else
+            figure(QStringLiteral("report.group"), QStringLiteral("справка продажби: колона „Име на група“"),
+                   measure([&] { page(first, {}, columns); }), QStringLiteral("база: първата страница по колоната"));
     }
     {
         // The greatest amounts: the sales of the shop's one currency along

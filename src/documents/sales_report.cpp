@@ -257,6 +257,14 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
         k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = Prodajbi_Bez_Art.ID_Red AND "));
         k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1");
         k->orphanRows.prepend(QStringLiteral("Prodajbi.ID_Red IN (SELECT ID_Red FROM Prodajbi_Bez_Art) AND "));
+    } else if (stepped.between && QLatin1String(stepped.between) == QLatin1String("Produkti")) {
+        // A sale of no group is one of no article, or of an article of no
+        // group or of a group the groups do not hold: the kept lists say
+        // whether there may be any before the sales are looked through.
+        k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art UNION ALL "
+                                        "SELECT 1 FROM Produkti WHERE Produkti.Nomer_Grupa IS NULL UNION ALL "
+                                        "SELECT 1 FROM Produkti_Broi WHERE Produkti_Broi.Broi > 0 AND NOT EXISTS "
+                                        "(SELECT 1 FROM Grupi WHERE Grupi.ID = Produkti_Broi.Nomer_Grupa) LIMIT 1");
     }
 }
 } // namespace
