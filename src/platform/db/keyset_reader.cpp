@@ -502,20 +502,19 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
     if (!whole.contains(least.typeId()))
         return {}; // no rows, or a last term that is no number to spread
 
-    const long double low = least.toLongLong(), high = end(false).toLongLong();
-    QStringList values;
-    QVariantList at;
-    for (int i = 0; i < size; ++i) {
-        values << QStringLiteral("SELECT CAST(? AS BIGINT) AS v");
-        at << qlonglong(low + (high - low) * i / size);
-    }
+    // The evenly spaced values made by the statement itself: a server plans
+    // one step instead of one per value.
+    const QVariantList at{size, least.toLongLong(), end(false).toLongLong(), least.toLongLong(), size};
+    const QString values =
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < CAST(? AS INTEGER)), "
+                       "spread(v) AS (SELECT CAST(CAST(? AS BIGINT) + (CAST(? AS BIGINT) - CAST(? AS BIGINT)) * "
+                       "(i / CAST(? AS DOUBLE PRECISION)) AS BIGINT) FROM n) ");
     // Each value's row is one step along the last term's index.
     const QString first = QStringLiteral("(SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" >= spread.v"))
                           + QStringLiteral(" ORDER BY ") + last + QStringLiteral(" LIMIT 1)");
-    const QString picked = QStringLiteral("SELECT ") + first + QStringLiteral(" AS v FROM (")
-                           + values.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") spread");
+    const QString picked = values + QStringLiteral("SELECT ") + first + QStringLiteral(" AS v FROM spread");
     if (!m_list.grouped)
-        return keysWhere(last + QStringLiteral(" IN (") + picked + QLatin1Char(')'), m_list.params + at);
+        return keysWhere(last + QStringLiteral(" IN (") + picked + QLatin1Char(')'), at + m_list.params);
     // The rows found first, then each one's group: an engine that knows no
     // better would walk every row in the groups' order instead of sorting
     // those few groups.
@@ -524,7 +523,7 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
                                + QStringLiteral(") picked CROSS JOIN ") + m_list.from.mid(6)
                                + whereWith(last + QStringLiteral(" = picked.v"))
                                + orderBy(!m_list.descending, int(m_list.order.size())),
-                           m_list.params + at + m_list.params);
+                           at + m_list.params + m_list.params);
     return fetchRows(q);
 }
 
