@@ -431,6 +431,21 @@ private Q_SLOTS:
                      r.value);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT MAX(%1) FROM T_Numbers").arg(number)).toLongLong(), 1234567890123LL);
     }
+
+    // A server connection's own settings: a list's statement is planned with
+    // its values and never compiled for the cost guessed for every row.
+    void aServerSessionIsSetForTheProgram()
+    {
+        if (!testOnServer())
+            QSKIP("a server's session");
+        TestProgram program;
+        for (const auto &[name, value] : {std::pair{"jit", "off"}, std::pair{"plan_cache_mode", "force_custom_plan"},
+                                          std::pair{"client_min_messages", "warning"}, std::pair{"tcp_keepalives_idle", "20"}})
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT current_setting(?)"), {QString::fromLatin1(name)}).toString(),
+                     QString::fromLatin1(value));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT setting FROM pg_settings WHERE name = 'lock_timeout'")).toInt(),
+                 Db::BusyTimeoutMs);
+    }
 };
 VTEST(EngineHelpers)
 
