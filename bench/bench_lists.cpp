@@ -233,9 +233,7 @@ void salesReportRoads()
         const QString way = up ? QString() : QStringLiteral(" DESC");
         const QString row = Db::rowNumberTerm(QStringLiteral("Grupi")).isEmpty() ? QString() : way + QStringLiteral(", Grupi.rowid");
         const QString articleRow = row.isEmpty() ? QString() : way + QStringLiteral(", Produkti.rowid");
-        Raw none(QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art UNION ALL SELECT 1 FROM Produkti WHERE Nomer_Grupa IS NULL "
-                                "UNION ALL SELECT 1 FROM Produkti_Broi WHERE Broi > 0 AND NOT EXISTS (SELECT 1 FROM Grupi "
-                                "WHERE Grupi.ID = Produkti_Broi.Nomer_Grupa) LIMIT 1"));
+        Raw none(SalesReport::list(SalesReport::where({}), sales, QStringLiteral("Ime_Grupa"), false).byIndex->orphansKept);
         Raw first(all.select
                   + QStringLiteral(" FROM Grupi CROSS JOIN Produkti CROSS JOIN Prodajbi JOIN Valuti ON Valuti.Opisanie = "
                                    "Prodajbi.Valuta LEFT JOIN Firmi ON Firmi.ID = Prodajbi.ID_Klient "
