@@ -288,6 +288,34 @@ private Q_SLOTS:
         QCOMPARE(firstArticle(), 999);
     }
 
+    // Most sales are of no client: one is among the first sales, and the
+    // sales are not joined whole to the clients to find one. A single one,
+    // the last sold, is still found and comes first.
+    void theSalesOfNoClientAreFoundAmongTheFirst()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        const bool server = testOnServer();
+        const int column = int(SalesReport::listFields().indexOf(QStringLiteral("Ime_Firma")));
+        addSales(2 * SalesReport::KeyedRows);
+        const auto first = [&] {
+            TForm_Spravka_prodajba w;
+            w.Button_SearchClick();
+            SortDirection = 0;
+            for (int click = 0; click < (server ? 1 : 2); ++click)
+                w.DBGrid1TitleClick(column);
+            return w.rowKey(0);
+        };
+        if (!server) {
+            const QStringList run = statementsOf([&] { first(); });
+            QVERIFY2(run.filter(QStringLiteral("NOT EXISTS (SELECT 1 FROM Firmi")).isEmpty(), qPrintable(run.join('\n')));
+        }
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Klient = 8"));
+        const long long last = Db::scalar(QStringLiteral("SELECT MAX(ID_Red) FROM Prodajbi")).toLongLong();
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Klient = NULL WHERE ID_Red = ?"), {last});
+        QCOMPARE(first(), last);
+    }
+
     // Two workstations on a server: a sale of an article and the article's
     // delete at the same moment, in either order. The sale is kept as of no
     // article whichever commits first.

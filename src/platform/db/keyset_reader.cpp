@@ -262,6 +262,16 @@ bool KeysetReader::hasOrphans() const
         if (!Db::firstRow(m_list.orphansKept).has_value())
             m_orphans = false;
     }
+    if (!m_orphans && !m_list.orphanRows.isEmpty() && !m_list.grouped) {
+        // Where they are many (sales of no client), one is among the list's
+        // first rows: found without a server's join of every row.
+        ++m_statements;
+        if (Db::firstRow(QStringLiteral("SELECT 1 FROM (SELECT %1 AS Orphan").arg(m_list.orphanRows) + m_list.from
+                             + whereWith(QString()) + QStringLiteral(" LIMIT %1) probed WHERE probed.Orphan LIMIT 1").arg(OrphansProbed),
+                         m_list.params)
+                .has_value())
+            m_orphans = true;
+    }
     if (!m_orphans) {
         ++m_statements;
         const QString from = m_list.orphansFrom.isEmpty() ? m_list.from : m_list.orphansFrom;

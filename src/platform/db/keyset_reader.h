@@ -165,4 +165,5 @@ private:
     KeysetList m_list;
     mutable int m_statements = 0;
     mutable std::optional<bool> m_orphans; // looked for once: it may read every row
+    static constexpr int OrphansProbed = 256;
 };
