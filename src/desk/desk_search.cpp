@@ -59,7 +59,7 @@ Statement statement(QChar letter, const QString &text, bool folded, const std::o
     } else if (letter == QLatin1Char('i')) {
         if (folded)
             return s;
-        const Db::Condition name = Db::articleName(QStringLiteral("P"), text, Db::NameMatch::Contains);
+        const Db::Condition name = Db::articleName(QStringLiteral("P"), text, Db::NameMatch::Contains, true);
         s.sql = select + QStringLiteral("Produkti P WHERE ") + name.sql;
         s.params = name.params;
         if (after) {

@@ -579,6 +579,26 @@ class DeskSearchLargeCatalogue : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A part in every name, in a catalogue three times as long: the names
+    // are counted no further than before the first page is read along them.
+    void aCommonPartCostsTheSameInALongerCatalogue()
+    {
+        if (testOnServer())
+            QSKIP("the work counted here is SQLite's");
+        TestProgram program;
+        Db::execute(QStringLiteral("INSERT INTO Grupi (ID, Opisanie) VALUES (1, 'Храни')"));
+        long long steps[2] = {0, 0};
+        const int sizes[2] = {60000, 180000};
+        for (int i = 0; i < 2; ++i) {
+            Db::execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(? AS INTEGER) UNION ALL SELECT i + 1 FROM n "
+                                       "WHERE i < ?) INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena) "
+                                       "SELECT i, 1, 'Стока ' || ((i * 7919) % 100003) || ' 500 гр.', 1 FROM n"),
+                        {i ? sizes[0] + 1 : 1, sizes[i]});
+            steps[i] = stepsOf([] { QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр."))->size(), DeskSearch::PageHits); });
+        }
+        QVERIFY2(steps[1] < steps[0] * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(steps[0]).arg(steps[1])));
+    }
+
     void largeCatalogue()
     {
         TestProgram program;

@@ -808,7 +808,7 @@ Db::Condition Db::codeInAnyCase(const QString &column, const QString &typed)
     return {QStringLiteral("(%1 = UPPER(?) OR %1_Up = UPPER(?))").arg(column), {typed, typed}};
 }
 
-Db::Condition Db::articleName(const QString &article, const QString &typed, NameMatch match)
+Db::Condition Db::articleName(const QString &article, const QString &typed, NameMatch match, bool inNameOrder)
 {
     Condition c;
     c.sql = QStringLiteral("UPPER(%1.Opisanie) LIKE UPPER(?) ESCAPE '\\'").arg(article);
@@ -824,7 +824,7 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
     // rows per hit. Counted up to that share, never further.
     if (match == NameMatch::Contains) {
         const qint64 articles = scalar(QStringLiteral("SELECT COALESCE(SUM(Broi), 0) FROM Produkti_Broi")).toLongLong();
-        const qint64 share = qMax<qint64>(ManyNames, articles / 50);
+        const qint64 share = qMax<qint64>(ManyNames, articles / (inNameOrder ? 250 : 50));
         const QString found = engine() == Engine::Postgres
                                   ? QStringLiteral("SELECT 1 AS n FROM Produkti WHERE UPPER(Produkti.Opisanie) LIKE "
                                                    "UPPER(?) ESCAPE '\\'")
