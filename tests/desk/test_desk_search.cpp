@@ -594,7 +594,9 @@ private Q_SLOTS:
                                        "WHERE i < ?) INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena) "
                                        "SELECT i, 1, 'Стока ' || ((i * 7919) % 100003) || ' 500 гр.', 1 FROM n"),
                         {i ? sizes[0] + 1 : 1, sizes[i]});
-            steps[i] = stepsOf([] { QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр."))->size(), DeskSearch::PageHits); });
+            steps[i] = stepsOf([] {
+                QCOMPARE(DeskSearch::find(QLatin1Char('i'), QStringLiteral("гр."))->size(), DeskSearch::PageHits);
+            });
         }
         QVERIFY2(steps[1] < steps[0] * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(steps[0]).arg(steps[1])));
     }

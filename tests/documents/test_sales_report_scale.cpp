@@ -308,7 +308,8 @@ private Q_SLOTS:
         };
         if (!server) {
             const QStringList run = statementsOf([&] { first(); });
-            QVERIFY2(run.filter(QStringLiteral("NOT EXISTS (SELECT 1 FROM Firmi")).isEmpty(), qPrintable(run.join('\n')));
+            const QStringList joined = run.filter(QStringLiteral("NOT EXISTS (SELECT 1 FROM Firmi"));
+            QVERIFY2(joined.isEmpty(), qPrintable(joined.join('\n')));
         }
         Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Klient = 8"));
         const long long last = Db::scalar(QStringLiteral("SELECT MAX(ID_Red) FROM Prodajbi")).toLongLong();

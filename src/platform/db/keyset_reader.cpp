@@ -266,10 +266,10 @@ bool KeysetReader::hasOrphans() const
         // Where they are many (sales of no client), one is among the list's
         // first rows: found without a server's join of every row.
         ++m_statements;
-        if (Db::firstRow(QStringLiteral("SELECT 1 FROM (SELECT %1 AS Orphan").arg(m_list.orphanRows) + m_list.from
-                             + whereWith(QString()) + QStringLiteral(" LIMIT %1) probed WHERE probed.Orphan LIMIT 1").arg(OrphansProbed),
-                         m_list.params)
-                .has_value())
+        const QString probed = QStringLiteral("SELECT 1 FROM (SELECT %1 AS Orphan").arg(m_list.orphanRows) + m_list.from
+                               + whereWith(QString())
+                               + QStringLiteral(" LIMIT %1) probed WHERE probed.Orphan LIMIT 1").arg(OrphansProbed);
+        if (Db::firstRow(probed, m_list.params).has_value())
             m_orphans = true;
     }
     if (!m_orphans) {
