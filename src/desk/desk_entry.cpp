@@ -17,12 +17,14 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 
@@ -51,9 +53,18 @@ QString priceText(Decimal price)
 {
     return Money::formatWidth(price, 4, PriceDecimals);
 }
-void addHits(QListWidget *list, const QList<DeskSearch::Hit> &hits)
+// Names that all fit the list's width are laid out by one item's size, not
+// each one shaped and measured. A name that may not fit is measured, and one
+// that does not has every name measured, so the list scrolls sideways to it
+// instead of cutting it short.
+void addHits(QListWidget *list, const QList<DeskSearch::Hit> &hits, int width)
 {
+    const QFontMetrics fm(list->font());
+    const int room = width - 2 * list->frameWidth() - list->verticalScrollBar()->sizeHint().width()
+                     - 2 * fm.averageCharWidth();
     for (const DeskSearch::Hit &h : hits) {
+        if (list->uniformItemSizes() && h.name.size() * fm.maxWidth() > room && fm.horizontalAdvance(h.name) > room)
+            list->setUniformItemSizes(false);
         auto *item = new QListWidgetItem(h.name);
         item->setData(Qt::UserRole, h.id); // the pick takes this article, not a namesake
         list->addItem(item);
@@ -241,7 +252,8 @@ void DeskEntry::PROVERI_ZA_POVTORENIA(const QList<DeskSearch::Hit> &hits)
     if (hits.size() > 1) {
         QListWidget *list = d->ListBox_Opisanie_Artikuli;
         list->clear();
-        addHits(list, hits);
+        list->setUniformItemSizes(true);
+        addHits(list, hits, d->DBGrid1->width()); // as wide as the bill it covers
         setSearchLocked(true);
         if (QWidget *panel = d->c.DeskArea->window()->findChild<QWidget *>(QStringLiteral("Panel7")))
             panel->hide();
@@ -271,7 +283,7 @@ void DeskEntry::readMoreHits()
         m_moreHits.reset();
     else
         m_moreHits->last = hits->last();
-    addHits(d->ListBox_Opisanie_Artikuli, hits.value_or(QList<DeskSearch::Hit>{}));
+    addHits(d->ListBox_Opisanie_Artikuli, hits.value_or(QList<DeskSearch::Hit>{}), d->ListBox_Opisanie_Artikuli->width());
 }
 
 // The typed text stays for the next try.

@@ -65,8 +65,6 @@ public:
 QListWidget *hiddenList(const char *name, QWidget *parent)
 {
     auto *list = named(new QListWidget(parent), name);
-    // One line each: laid out by one item's size, not by shaping every text.
-    list->setUniformItemSizes(true);
     list->hide();
     return list;
 }

@@ -652,6 +652,14 @@ private Q_SLOTS:
         QTRY_VERIFY(list->isVisible());
         QApplication::processEvents();
         QVERIFY2(measured->sizes < 10, QByteArray::number(measured->sizes));
+        // A name wider than the list is not cut short: the list scrolls sideways to it.
+        const QString longName = QStringLiteral("Артикул номер 1") + QStringLiteral(", дълго описание на цвета").repeated(4);
+        Db::execute(QStringLiteral("UPDATE Produkti SET Opisanie = ? WHERE ID = 1"), {longName});
+        d.search("i.", QStringLiteral("артикул"));
+        const QList<QListWidgetItem *> wide = list->findItems(longName, Qt::MatchExactly);
+        QCOMPARE(wide.size(), 1);
+        QApplication::processEvents();
+        QVERIFY(list->visualItemRect(wide.first()).width() >= list->fontMetrics().horizontalAdvance(longName));
         QCOMPARE(toTheEnd(), 2 * DeskSearch::PageHits);
         // A new search from a list scrolled to its end lists its own first page.
         d.tab.resize(900, 600);
