@@ -56,6 +56,18 @@ void addSales(int rows)
                 {from + 1, from + rows});
 }
 
+// The key of the report's first row after `clicks` clicks on a column from
+// no order (one is descending, two ascending).
+long long firstRowAfter(int column, int clicks)
+{
+    TForm_Spravka_prodajba w;
+    w.Button_SearchClick();
+    SortDirection = 0;
+    for (int click = 0; click < clicks; ++click)
+        w.DBGrid1TitleClick(column);
+    return w.rowKey(0);
+}
+
 // Two clicks on a column (descending, then ascending) over 2 and then 6
 // times the short keyed list's sales, `trim` run after each batch: what the
 // larger cost in work if it is not under one and a half times the smaller's.
@@ -202,12 +214,7 @@ private Q_SLOTS:
         // The first row of the report in that order, and whether it is a
         // sale of an article.
         const auto first = [&]() -> std::pair<long long, bool> {
-            TForm_Spravka_prodajba w;
-            w.Button_SearchClick();
-            SortDirection = 0;
-            for (int click = 0; click < clicks; ++click)
-                w.DBGrid1TitleClick(column);
-            const long long key = w.rowKey(0);
+            const long long key = firstRowAfter(column, clicks);
             return {key, Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Red = ? AND ") + ofArticle, {key})
                              .toLongLong() == 1};
         };
@@ -267,12 +274,8 @@ private Q_SLOTS:
         const QString grows = twoClicksGrow(column, QStringLiteral("DELETE FROM Prodajbi WHERE ID_Art = 0"));
         QVERIFY2(grows.isEmpty(), qPrintable(grows));
         const auto firstArticle = [&] {
-            TForm_Spravka_prodajba w;
-            w.Button_SearchClick();
-            SortDirection = 0;
-            for (int click = 0; click < clicks; ++click)
-                w.DBGrid1TitleClick(column);
-            return Db::scalar(QStringLiteral("SELECT ID_Art FROM Prodajbi WHERE ID_Red = ?"), {w.rowKey(0)}).toLongLong();
+            return Db::scalar(QStringLiteral("SELECT ID_Art FROM Prodajbi WHERE ID_Red = ?"), {firstRowAfter(column, clicks)})
+                .toLongLong();
         };
         const long long grouped = firstArticle();
         QVERIFY(grouped == 12 || grouped == 40 || grouped == 41);
@@ -298,14 +301,7 @@ private Q_SLOTS:
         const bool server = testOnServer();
         const int column = int(SalesReport::listFields().indexOf(QStringLiteral("Ime_Firma")));
         addSales(2 * SalesReport::KeyedRows);
-        const auto first = [&] {
-            TForm_Spravka_prodajba w;
-            w.Button_SearchClick();
-            SortDirection = 0;
-            for (int click = 0; click < (server ? 1 : 2); ++click)
-                w.DBGrid1TitleClick(column);
-            return w.rowKey(0);
-        };
+        const auto first = [&] { return firstRowAfter(column, server ? 1 : 2); };
         if (!server) {
             const QStringList run = statementsOf([&] { first(); });
             const QStringList joined = run.filter(QStringLiteral("NOT EXISTS (SELECT 1 FROM Firmi"));
