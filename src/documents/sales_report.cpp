@@ -208,6 +208,16 @@ const Stepped *steppedBy(const QString &field)
     return nullptr;
 }
 
+// The list kept beside the sales of those with no row of `table`, if any.
+QString keptOrphans(const QString &table)
+{
+    if (table == QLatin1String("Produkti"))
+        return QStringLiteral("Prodajbi_Bez_Art");
+    if (table == QLatin1String("Firmi"))
+        return QStringLiteral("Prodajbi_Bez_Klient");
+    return {};
+}
+
 // The list read by a stepped order: the other table's rows, each one's sales.
 void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
 {
@@ -249,14 +259,14 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
     // Row by row in the order sold: a server makes an outer join's NULLs, or
     // NOT EXISTS, a join of every sale.
     k->orphanRows = QStringLiteral("(%1 LIMIT 1) IS NULL").arg(linked);
-    if (table == QLatin1String("Produkti") && !stepped.between) {
-        // Only the sales kept as of no article (more, on a server, when an
-        // article was made as it was sold): there may be none to look for,
+    if (const QString kept = keptOrphans(table); !kept.isEmpty() && !stepped.between) {
+        // Only the sales kept as of no article or client (more, on a server,
+        // when one was made as it was sold): there may be none to look for,
         // and a few among many sales are read by themselves.
-        k->orphansFrom = QStringLiteral(" FROM Prodajbi_Bez_Art CROSS JOIN") + k->orphansFrom.mid(5);
-        k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = Prodajbi_Bez_Art.ID_Red AND "));
-        k->orphansKept = QStringLiteral("SELECT 1 FROM Prodajbi_Bez_Art LIMIT 1");
-        k->orphanRows.prepend(QStringLiteral("Prodajbi.ID_Red IN (SELECT ID_Red FROM Prodajbi_Bez_Art) AND "));
+        k->orphansFrom = QStringLiteral(" FROM %1 CROSS JOIN").arg(kept) + k->orphansFrom.mid(5);
+        k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = %1.ID_Red AND ").arg(kept));
+        k->orphansKept = QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(kept);
+        k->orphanRowsKept = QStringLiteral("Prodajbi.ID_Red IN (SELECT ID_Red FROM %1) AND ").arg(kept) + k->orphanRows;
     } else if (stepped.between && QLatin1String(stepped.between) == QLatin1String("Produkti")) {
         // A sale of no group is one of no article, or of an article of no
         // group or of a group the groups do not hold: the kept lists say
@@ -388,14 +398,19 @@ qint64 daysOutOfStep()
 
 qint64 orphansOutOfStep()
 {
-    return Db::scalar(QStringLiteral(
-                          "SELECT COUNT(*) FROM Prodajbi LEFT JOIN Prodajbi_Bez_Art b ON b.ID_Red = Prodajbi.ID_Red "
-                          "WHERE b.ID_Red IS NULL AND NOT EXISTS (SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art)"))
-               .toLongLong()
-           + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Bez_Art b LEFT JOIN Prodajbi ON Prodajbi.ID_Red = b.ID_Red "
-                                       "WHERE Prodajbi.ID_Red IS NULL "
-                                       "OR EXISTS (SELECT 1 FROM Produkti WHERE Produkti.ID = Prodajbi.ID_Art)"))
-                 .toLongLong();
+    qint64 out = 0;
+    for (const auto &[table, column] : {std::pair{"Produkti", "ID_Art"}, std::pair{"Firmi", "ID_Klient"}}) {
+        const QString kept = keptOrphans(QLatin1String(table));
+        const QString linked = QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %1.ID = Prodajbi.%2)")
+                                   .arg(QLatin1String(table), QLatin1String(column));
+        out += Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi LEFT JOIN %1 b ON b.ID_Red = Prodajbi.ID_Red "
+                                         "WHERE b.ID_Red IS NULL AND NOT %2").arg(kept, linked))
+                   .toLongLong()
+               + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM %1 b LEFT JOIN Prodajbi ON Prodajbi.ID_Red = b.ID_Red "
+                                           "WHERE Prodajbi.ID_Red IS NULL OR %2").arg(kept, linked))
+                     .toLongLong();
+    }
+    return out;
 }
 
 Totals totals(const Where &w)

@@ -86,8 +86,8 @@ QString totalsSql(const Where &w); // the sales added up, with w.values
 // The days whose kept count or sums differ from their sales added up
 // (none when the two are in step); reads every sale. Throws DbError.
 qint64 daysOutOfStep();
-// The sales of no article that are not kept as such, plus those kept that
-// are no sale or a sale of an article (none when in step); reads every sale.
+// The sales of no article or client that are not kept as such, plus those
+// kept that are no sale or have one (none when in step); reads every sale.
 qint64 orphansOutOfStep();
 // The statements of totals() with their values: the kept sums of the days
 // and the sales of no date (by the date's index), or the sales added up.

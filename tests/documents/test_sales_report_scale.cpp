@@ -232,7 +232,7 @@ private Q_SLOTS:
         // One among many: its rows are read by themselves, not looked for
         // through the sales.
         const QString rows = l.byIndex->select + l.byIndex->from + QStringLiteral(" WHERE (") + l.byIndex->where
-                             + QStringLiteral(") AND (") + l.byIndex->orphanRows
+                             + QStringLiteral(") AND (") + l.byIndex->orphanRowsKept
                              + QStringLiteral(") ORDER BY Prodajbi.ID_Red LIMIT 200");
         QVERIFY2(wholeReads(planOf(rows, l.params)).filter(sales).isEmpty(), qPrintable(planOf(rows, l.params).join('|')));
         Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie, Nomer_Grupa, Ed_Cena, Valuta_P) "
@@ -313,10 +313,65 @@ private Q_SLOTS:
         QCOMPARE(first(), last);
     }
 
+    // A few sales of no client, none among the first: whether there are any
+    // and their rows are read along the list kept of them, the same work at
+    // three times the sales. The list follows the sales and the clients as
+    // they are written, renumbered and deleted.
+    void theFewSalesOfNoClientAreKeptNotLookedFor()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        const bool server = testOnServer();
+        const int column = int(SalesReport::listFields().indexOf(QStringLiteral("Ime_Firma")));
+        const QString ofClient = QStringLiteral("EXISTS (SELECT 1 FROM Firmi WHERE Firmi.ID = Prodajbi.ID_Klient)");
+        // Only the last few sales are of no client.
+        const QString grows = twoClicksGrow(column, QStringLiteral("UPDATE Prodajbi SET ID_Klient = 7 WHERE ID_Red < "
+                                                                   "(SELECT MAX(ID_Red) - 5 FROM Prodajbi) AND NOT ")
+                                                        + ofClient);
+        QVERIFY2(grows.isEmpty(), qPrintable(grows));
+        const SalesReport::List l = SalesReport::list(SalesReport::where({}), SalesReport::KeyedRows + 1,
+                                                      QStringLiteral("Ime_Firma"), server);
+        QVERIFY(l.byIndex);
+        const QString rows = l.byIndex->select + l.byIndex->from + QStringLiteral(" WHERE (") + l.byIndex->where
+                             + QStringLiteral(") AND (") + l.byIndex->orphanRowsKept
+                             + QStringLiteral(") ORDER BY Prodajbi.ID_Red LIMIT 200");
+        static const QRegularExpression sales(QStringLiteral("\\bProdajbi\\b"), QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(server || wholeReads(planOf(rows, l.params)).filter(sales).isEmpty(),
+                 qPrintable(planOf(rows, l.params).join('|')));
+        const auto firstIsOfClient = [&] {
+            return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Red = ? AND ") + ofClient,
+                              {firstRowAfter(column, server ? 1 : 2)})
+                       .toLongLong()
+                   == 1;
+        };
+        const auto kept = [] { return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi_Bez_Klient")).toLongLong(); };
+        const auto sold = [](int client) {
+            return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Klient = ?"), {client}).toLongLong();
+        };
+        QVERIFY(kept() > 0 && kept() <= 5);
+        QVERIFY(!firstIsOfClient());
+        // A client made with a missing one's number, one renumbered, its
+        // sales moved, one deleted.
+        const long long before = kept(), of55 = sold(55), of8 = sold(8);
+        QVERIFY(of55 > 0 && of8 > 0);
+        Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, ID_Mol) VALUES (55, 'Бета АД', 3)"));
+        QCOMPARE(kept(), before - of55);
+        Db::execute(QStringLiteral("UPDATE Firmi SET ID = 1008 WHERE ID = 8"));
+        QCOMPARE(kept(), before - of55 + of8);
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Klient = 1008 WHERE ID_Klient = 8 AND ID_Red % 2 = 0"));
+        Db::execute(QStringLiteral("DELETE FROM Firmi WHERE ID = 55"));
+        Db::execute(QStringLiteral("DELETE FROM Prodajbi WHERE ID_Klient = 55 AND ID_Red % 3 = 0"));
+        QCOMPARE(SalesReport::orphansOutOfStep(), 0);
+        Db::execute(QStringLiteral("UPDATE Prodajbi SET ID_Klient = 7 WHERE NOT ") + ofClient);
+        QCOMPARE(kept(), 0);
+        QVERIFY(firstIsOfClient());
+        QCOMPARE(SalesReport::orphansOutOfStep(), 0);
+    }
+
     // Two workstations on a server: a sale of an article and the article's
-    // delete at the same moment, in either order. The sale is kept as of no
-    // article whichever commits first.
-    void aSaleAndItsArticlesDeleteAtOnceOnAServer()
+    // delete at the same moment, in either order; and of a client. The sale
+    // is kept as of no article or client whichever commits first.
+    void aSaleAndItsArticlesOrClientsDeleteAtOnceOnAServer()
     {
         if (!testOnServer())
             QSKIP("SQLite writes one transaction at a time");
@@ -355,7 +410,13 @@ private Q_SLOTS:
         };
         race(remove, {41}, sale, {900001, 41});
         race(sale, {900002, 12}, remove, {12});
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Prodajba IN (900001, 900002)")).toInt(), 2);
+        // The same of a sale to a client and the client's delete.
+        const QString sold = QStringLiteral("INSERT INTO Prodajbi (ID_Prodajba, ID_Art, ID_Klient, D_Prodajba, Kol, ED_Cena, "
+                                            "Valuta, T_O, Konsign_N, Term_N) VALUES (?, 40, ?, '2024-02-11', 1, 1, 'BGN', 0, 0, 2)");
+        const QString gone = QStringLiteral("DELETE FROM Firmi WHERE ID = ?");
+        race(gone, {8}, sold, {900003, 8});
+        race(sold, {900004, 7}, gone, {7});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Prodajbi WHERE ID_Prodajba > 900000")).toInt(), 4);
         QCOMPARE(SalesReport::orphansOutOfStep(), 0);
     }
 

@@ -237,8 +237,11 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
 
 KeysetReader::Piece KeysetReader::orphanRows() const
 {
-    return m_list.orphanRows.isEmpty() ? equalTo(Key(m_list.groupTerms), m_list.groupTerms)
-                                       : Piece{m_list.orphanRows, {}, {}, {}};
+    if (m_list.orphanRows.isEmpty())
+        return equalTo(Key(m_list.groupTerms), m_list.groupTerms);
+    // Many near the start are read row by row; else along the kept list.
+    const bool kept = !m_list.orphanRowsKept.isEmpty() && hasOrphans() && !m_orphansNear;
+    return Piece{kept ? m_list.orphanRowsKept : m_list.orphanRows, {}, {}, {}};
 }
 
 bool KeysetReader::orphansFirst(bool ascending) const
@@ -270,7 +273,7 @@ bool KeysetReader::hasOrphans() const
                                + whereWith(QString())
                                + QStringLiteral(" LIMIT %1) probed WHERE probed.Orphan LIMIT 1").arg(OrphansProbed);
         if (Db::firstRow(probed, m_list.params).has_value())
-            m_orphans = true;
+            m_orphans = m_orphansNear = true;
     }
     if (!m_orphans) {
         ++m_statements;

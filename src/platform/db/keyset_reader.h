@@ -58,6 +58,10 @@ struct KeysetList {
     // order) when it is not that every group term IS NULL: an engine may
     // read a whole table to find NULLs of an outer join.
     QString orphanRows;
+    // The condition they are read by instead when none is among the list's
+    // first rows, along a list kept of them: read as `orphanRows`, a few of
+    // them among many rows would be looked for through every row.
+    QString orphanRowsKept;
     bool descending = false;
     // Each row is a group of the order terms (the select aggregates the
     // other columns): rows are counted and passed over as groups.
@@ -165,5 +169,6 @@ private:
     KeysetList m_list;
     mutable int m_statements = 0;
     mutable std::optional<bool> m_orphans; // looked for once: it may read every row
+    mutable bool m_orphansNear = false;    // one is among the list's first rows
     static constexpr int OrphansProbed = 256;
 };
