@@ -90,6 +90,17 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT LOWER(?)"), {QStringLiteral("ХЛЯБ")}).toString(),
                  QStringLiteral("хляб"));
         QVERIFY(Db::scalar(QStringLiteral("SELECT UPPER(NULL)")).isNull());
+        // Folded on the bytes or by Qt, each character as Qt folds it, alone
+        // and among others.
+        QString all;
+        for (const auto &[from, to] : {std::pair{0x1, 0x500}, std::pair{0x2000, 0x2130}})
+            for (char32_t u = char32_t(from); u < char32_t(to); ++u) {
+                const QString one = QString::fromUcs4(&u, 1);
+                all += one;
+                QCOMPARE(Db::scalar(QStringLiteral("SELECT UPPER(?)"), {one}).toString(), one.toUpper());
+            }
+        for (const QString &text : {all, QStringLiteral("ѐџ абв – „Мляко“… xyz"), QStringLiteral("Мляко № 5 ß")})
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT UPPER(?)"), {text}).toString(), text.toUpper());
         for (const char *name : {"Бял Хляб", "Мляко", "100% сок", "a_b", "a\\b"})
             Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (1, ?)"),
                         {QString::fromUtf8(name)});

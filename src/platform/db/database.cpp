@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -49,6 +50,43 @@ QString &currentName()
     return name;
 }
 
+// Upper case of a text of Latin and Cyrillic letters, folded on its UTF-8
+// bytes as QString::toUpper folds them: a search along an index folds a name
+// per row read. False, with `out` undefined, for any other letter.
+bool upperOnBytes(const unsigned char *in, int bytes, QVarLengthArray<char, 256> *out)
+{
+    out->resize(bytes);
+    char *o = out->data();
+    for (int i = 0; i < bytes;) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            o[i++] = char(c >= 'a' && c <= 'z' ? c - 0x20 : c);
+            continue;
+        }
+        if (i + 1 >= bytes)
+            return false;
+        const unsigned char n = in[i + 1];
+        if (c == 0xD0 && n >= 0x80 && n <= 0xBF) { // U+0400..U+043F: а..п up by 0x20
+            o[i] = char(c);
+            o[i + 1] = char(n >= 0xB0 ? n - 0x20 : n);
+            i += 2;
+        } else if (c == 0xD1 && n >= 0x80 && n <= 0x9F) { // р..я and ѐ..џ
+            o[i] = char(0xD0);
+            o[i + 1] = char(n <= 0x8F ? n + 0x20 : n - 0x10);
+            i += 2;
+        } else if (c == 0xE2 && i + 2 < bytes && n == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+            // U+2000..U+203F (dashes, quotes, dots) have no case.
+            o[i] = char(c);
+            o[i + 1] = char(n);
+            o[i + 2] = char(in[i + 2]);
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 // SQLite's own UPPER and LOWER fold only ASCII; these fold Cyrillic too.
 void caseFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv, bool upper)
 {
@@ -58,6 +96,11 @@ void caseFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv, bool upp
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
     const int bytes = sqlite3_value_bytes(argv[0]);
+    QVarLengthArray<char, 256> folded;
+    if (upper && upperOnBytes(reinterpret_cast<const unsigned char *>(text), bytes, &folded)) {
+        sqlite3_result_text(ctx, folded.constData(), bytes, SQLITE_TRANSIENT);
+        return;
+    }
     const QString in = QString::fromUtf8(text, bytes);
     const QByteArray out = (upper ? Db::upper(in) : in.toLower()).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
