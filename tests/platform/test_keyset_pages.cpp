@@ -17,6 +17,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 Q_DECLARE_METATYPE(QList<KeysetList::Term>)
 
 namespace {
@@ -388,6 +390,36 @@ private Q_SLOTS:
         QVERIFY(m.rowWhere(QStringLiteral("T.K = ?"), {all.at(n / 2)}) > 0);
         sqlite3_trace_v2(handle(), 0, nullptr, nullptr);
         QCOMPARE(seen.filter(QStringLiteral("spread(v) AS")).size(), 1);
+    }
+
+    // A list's page statements stay prepared on the connection: the list
+    // read again is prepared anew by neither engine, and statements made
+    // since push out the longest unused one, not the list's.
+    void pageStatementsStayPrepared()
+    {
+        TestProgram program;
+        fill(1000);
+        const KeysetList list = listOf({{QStringLiteral("T.A"), QStringLiteral("A")}, {QStringLiteral("T.K"), QStringLiteral("K")}},
+                                       0, false);
+        const auto readAgain = [&] {
+            PagedListModel m;
+            m.setKeysetQuery(list);
+            return keyAt(m, 700);
+        };
+        const long long key = readAgain();
+        const QMultiHash<QString, QString> before = preparedStatements();
+        const auto page = std::find_if(before.keyBegin(), before.keyEnd(), [](const QString &sql) {
+            return sql.contains(QLatin1String(" FROM T ")) && sql.contains(QLatin1String("OFFSET"));
+        });
+        QVERIFY(page != before.keyEnd());
+        for (int i = 0; i < 250; ++i) {
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT %1 + ?").arg(i), {1}).toInt(), i + 1);
+            if (i % 40 == 0)
+                QCOMPARE(readAgain(), key);
+        }
+        const QMultiHash<QString, QString> after = preparedStatements();
+        QCOMPARE(after.values(*page), before.values(*page));
+        QVERIFY(after.size() <= before.size() + 200);
     }
 
     void aFarRowCostsAPage_data() { orders(); }

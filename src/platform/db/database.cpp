@@ -21,6 +21,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -117,15 +119,20 @@ void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 }
 
 // Statements prepared once per connection and reused: the helpers that
-// finish their statement at once (rows, firstRow, scalar, execute) take them
-// from here. Kept per connection name and dropped when that connection
-// closes or opens again, so a switch of database never runs a statement of
-// the old file. A connection lives in one thread.
+// finish their statement at once (rows, firstRow, scalar, execute, valueRows)
+// take them from here. Kept per connection name and dropped when that
+// connection closes or opens again, so a switch of database never runs a
+// statement of the old file. A connection lives in one thread.
 constexpr int MaxCachedStatements = 200;
 
-QHash<QString, QHash<QString, QSqlQuery>> &statementCaches()
+struct StatementCache {
+    QHash<QString, QSqlQuery> queries;
+    QHash<QString, quint64> used; // when each was last taken
+};
+
+QHash<QString, StatementCache> &statementCaches()
 {
-    thread_local QHash<QString, QHash<QString, QSqlQuery>> caches;
+    thread_local QHash<QString, StatementCache> caches;
     return caches;
 }
 
@@ -134,24 +141,48 @@ void dropStatements(const QString &connectionName)
     statementCaches().remove(connectionName);
 }
 
+// The connection's statement of `sql`, a new empty one (`made`) when it has
+// none. A full cache drops its longest unused statement, one at a time: a
+// server frees each in a round trip, and a list read again and again keeps
+// its statements.
+QSqlQuery &cachedStatement(const QString &sql, const QSqlDatabase &db, bool *made)
+{
+    thread_local quint64 clock = 0;
+    StatementCache &cache = statementCaches()[db.connectionName()];
+    auto it = cache.queries.find(sql);
+    *made = it == cache.queries.end();
+    if (*made) {
+        if (cache.queries.size() >= MaxCachedStatements) {
+            const auto oldest = std::min_element(cache.used.cbegin(), cache.used.cend());
+            cache.queries.remove(oldest.key());
+            cache.used.erase(oldest);
+        }
+        it = cache.queries.insert(sql, QSqlQuery());
+    }
+    cache.used.insert(sql, ++clock);
+    return *it;
+}
+
 // A prepared statement of the connection with the values bound; the caller
 // runs it and finishes it before anything else can take it.
 QSqlQuery &cachedQuery(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    QHash<QString, QSqlQuery> &cache = statementCaches()[db.connectionName()];
-    auto it = cache.find(sql);
-    if (it == cache.end()) {
-        if (cache.size() >= MaxCachedStatements)
-            cache.clear(); // statements built from varying texts: start over
-        QSqlQuery q(db);
+    bool made = false;
+    QSqlQuery &q = cachedStatement(sql, db, &made);
+    if (made) {
+        q = QSqlQuery(db);
         q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            throw DbError(q.lastError(), sql);
-        it = cache.insert(sql, q);
+        if (!q.prepare(sql)) {
+            const QSqlError error = q.lastError();
+            StatementCache &cache = statementCaches()[db.connectionName()];
+            cache.queries.remove(sql);
+            cache.used.remove(sql);
+            throw DbError(error, sql);
+        }
     }
     for (int i = 0; i < params.size(); ++i)
-        it->bindValue(i, params.at(i));
-    return *it;
+        q.bindValue(i, params.at(i));
+    return q;
 }
 
 bool startsWithSelect(const QString &sql)
@@ -223,8 +254,9 @@ QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlD
 {
     return onEither(sql, db, [&]() -> QSqlQuery & {
         const bool plain = params.isEmpty() && Db::engine(db) == Db::Engine::Postgres;
-        QSqlQuery &q = plain ? statementCaches()[db.connectionName()][sql] : cachedQuery(sql, params, db);
-        if (plain && q.driver() != db.driver()) {
+        bool made = false;
+        QSqlQuery &q = plain ? cachedStatement(sql, db, &made) : cachedQuery(sql, params, db);
+        if (plain && (made || q.driver() != db.driver())) {
             q = QSqlQuery(db);
             q.setForwardOnly(true);
         }
@@ -715,6 +747,27 @@ QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const
         for (int i = 0; i < r.count(); ++i)
             r.setValue(i, q.value(i));
         out.append(r);
+    }
+    walked(q, sql, db);
+    q.finish();
+    return out;
+}
+
+QList<QVariantList> Db::valueRows(const QString &sql, const QVariantList &params, QSqlRecord *fields,
+                                  const QString &namesIn, const QSqlDatabase &db)
+{
+    QSqlQuery &q = runCached(sql, params, db);
+    ServerWait::Deadline deadline(db);
+    if (fields)
+        *fields = Db::fields(q, namesIn.isEmpty() ? sql : namesIn);
+    const int columns = q.record().count();
+    QList<QVariantList> out;
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(q.value(c));
+        out.append(row);
     }
     walked(q, sql, db);
     q.finish();

@@ -172,6 +172,10 @@ QList<QSqlRecord> rows(const QString &sql, const QVariantList &params = {},
                        const QSqlDatabase &db = connection());
 std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &params = {},
                                    const QSqlDatabase &db = connection());
+// All rows as values in column order (a list's page); `fields` gets the
+// columns, named as `namesIn` (the statement when empty) spells them.
+QList<QVariantList> valueRows(const QString &sql, const QVariantList &params = {}, QSqlRecord *fields = nullptr,
+                              const QString &namesIn = {}, const QSqlDatabase &db = connection());
 // First column of the first row; an invalid QVariant when there is no row.
 QVariant scalar(const QString &sql, const QVariantList &params = {},
                 const QSqlDatabase &db = connection());

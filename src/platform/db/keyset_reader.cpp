@@ -1,9 +1,7 @@
 #include "platform/db/keyset_reader.h"
 
 #include "platform/db/database.h"
-#include "platform/db/list_model.h"
 
-#include <QSqlQuery>
 #include <QStringList>
 
 #include <algorithm>
@@ -210,11 +208,16 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
               + order;
         params = m_list.params + piece.params;
     }
-    QSqlQuery q = Db::exec(sql + QStringLiteral(" LIMIT ? OFFSET ?"), params + QVariantList{*take, *skip});
+    // Kept prepared: a server parses a list's page statement once, not at
+    // every click, and frees none of them in a round trip of its own.
+    QSqlRecord named;
+    const bool wantFields = fields && fields->isEmpty();
+    const QList<QVariantList> got = Db::valueRows(sql + QStringLiteral(" LIMIT ? OFFSET ?"),
+                                                  params + QVariantList{*take, *skip}, wantFields ? &named : nullptr,
+                                                  m_list.select);
     ++m_statements;
-    if (fields && fields->isEmpty())
-        *fields = Db::fields(q, m_list.select);
-    const QList<QVariantList> got = fetchRows(q);
+    if (wantFields)
+        *fields = named;
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.
         for (const Piece &p : counted) {
@@ -476,10 +479,9 @@ qint64 KeysetReader::rowsBeside(const Key &key, bool before, qint64 atMost) cons
 QList<KeysetReader::Key> KeysetReader::keysWhere(const QString &condition, const QVariantList &params) const
 {
     ++m_statements;
-    QSqlQuery q = Db::exec(QStringLiteral("SELECT ") + terms() + m_list.from
-                               + whereWith(condition) + orderBy(!m_list.descending, int(m_list.order.size())),
-                           m_list.params + params);
-    return fetchRows(q);
+    return Db::valueRows(QStringLiteral("SELECT ") + terms() + m_list.from + whereWith(condition)
+                             + orderBy(!m_list.descending, int(m_list.order.size())),
+                         m_list.params + params);
 }
 
 QList<KeysetReader::Key> KeysetReader::keysOf(const QVariantList &values) const
@@ -532,12 +534,11 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
     // better would walk every row in the groups' order instead of sorting
     // those few groups.
     ++m_statements;
-    QSqlQuery q = Db::exec(QStringLiteral("SELECT ") + terms() + QStringLiteral(" FROM (") + picked
-                               + QStringLiteral(") picked CROSS JOIN ") + m_list.from.mid(6)
-                               + whereWith(last + QStringLiteral(" = picked.v"))
-                               + orderBy(!m_list.descending, int(m_list.order.size())),
-                           at + m_list.params + m_list.params);
-    return fetchRows(q);
+    return Db::valueRows(QStringLiteral("SELECT ") + terms() + QStringLiteral(" FROM (") + picked
+                             + QStringLiteral(") picked CROSS JOIN ") + m_list.from.mid(6)
+                             + whereWith(last + QStringLiteral(" = picked.v"))
+                             + orderBy(!m_list.descending, int(m_list.order.size())),
+                         at + m_list.params + m_list.params);
 }
 
 std::optional<KeysetReader::Key> KeysetReader::keyWhere(const QString &condition, const QVariantList &params) const
