@@ -395,21 +395,35 @@ private Q_SLOTS:
     // A list's page statements stay prepared on the connection: the list
     // read again is prepared anew by neither engine, and statements made
     // since push out the longest unused one, not the list's.
+    void pageStatementsStayPrepared_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"by key", "keyed rows", "by offset"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
     void pageStatementsStayPrepared()
     {
+        QFETCH(QString, kind);
         TestProgram program;
         fill(1000);
         const KeysetList list = listOf({{QStringLiteral("T.A"), QStringLiteral("A")}, {QStringLiteral("T.K"), QStringLiteral("K")}},
                                        0, false);
+        const QString ordered = KeysetReader(list).sql();
         const auto readAgain = [&] {
             PagedListModel m;
-            m.setKeysetQuery(list);
+            if (kind == QLatin1String("by key"))
+                m.setKeysetQuery(list);
+            else if (kind == QLatin1String("keyed rows"))
+                m.setKeyedQuery(QStringLiteral("SELECT K FROM (%1) listed").arg(ordered), list.params,
+                                list.select + list.from + QStringLiteral(" WHERE T.K IN (%1)"), QStringLiteral("K"));
+            else
+                m.setQuery(ordered, list.params, 1000);
             return keyAt(m, 700);
         };
         const long long key = readAgain();
         const QMultiHash<QString, QString> before = preparedStatements();
         const auto page = std::find_if(before.keyBegin(), before.keyEnd(), [](const QString &sql) {
-            return sql.contains(QLatin1String(" FROM T ")) && sql.contains(QLatin1String("OFFSET"));
+            return sql.contains(QLatin1String(" FROM T ")) && (sql.contains(QLatin1String("OFFSET")) || sql.contains(QLatin1String(" IN (")));
         });
         QVERIFY(page != before.keyEnd());
         for (int i = 0; i < 250; ++i) {

@@ -2,7 +2,6 @@
 
 #include "platform/db/column_registry.h"
 #include "platform/db/database.h"
-#include "platform/db/list_model.h"
 
 #include <QSqlQuery>
 
@@ -89,14 +88,15 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
         for (qsizetype i = 0; i < keys.size(); ++i)
             marks << QStringLiteral("?");
         // No key at all still names the fields.
-        QSqlQuery q = Db::exec(m_rowSql.arg(keys.isEmpty() ? QStringLiteral("NULL") : marks.join(QLatin1Char(','))),
-                               keys);
+        QSqlRecord named;
+        const QList<QVariantList> got = Db::valueRows(
+            m_rowSql.arg(keys.isEmpty() ? QStringLiteral("NULL") : marks.join(QLatin1Char(','))), keys, &named, m_rowSql);
         ++m_statements;
         if (fields)
-            *fields = Db::fields(q, m_rowSql);
-        const int keyColumn = q.record().indexOf(m_keyField);
+            *fields = named;
+        const int keyColumn = named.indexOf(m_keyField);
         QHash<QString, QVariantList> byKey;
-        for (const QVariantList &row : fetchRows(q))
+        for (const QVariantList &row : got)
             byKey.insert(row.value(keyColumn).toString(), row);
         QList<QVariantList> rows;
         for (const QVariant &key : keys) {
@@ -108,11 +108,9 @@ QList<QVariantList> PagedListModel::readRows(qint64 offset, qint64 limit, QSqlRe
     }
     QVariantList params = m_params;
     params << limit << offset;
-    QSqlQuery q = Db::exec(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params);
+    const QList<QVariantList> got = Db::valueRows(m_sql + QStringLiteral(" LIMIT ? OFFSET ?"), params, fields, m_sql);
     ++m_statements;
-    if (fields)
-        *fields = Db::fields(q, m_sql);
-    return fetchRows(q);
+    return got;
 }
 
 void PagedListModel::setQuery(const QString &sql, const QVariantList &params, qint64 count)
