@@ -4,22 +4,6 @@
 #include "platform/db/database.h"
 
 #include <QSqlField>
-#include <QSqlQuery>
-
-QList<QVariantList> fetchRows(QSqlQuery &query)
-{
-    const int fields = query.record().count();
-    QList<QVariantList> rows;
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(fields);
-        for (int c = 0; c < fields; ++c)
-            row.append(query.value(c));
-        rows.append(row);
-    }
-    query.finish();
-    return rows;
-}
 
 SqlListModel::SqlListModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -40,9 +24,7 @@ void SqlListModel::refresh()
     QSqlRecord fields;
     QList<QVariantList> rows;
     if (!m_sql.isEmpty()) {
-        QSqlQuery q = Db::exec(m_sql, m_params, db);
-        fields = Db::fields(q, m_sql);
-        rows = fetchRows(q);
+        rows = Db::valueRows(m_sql, m_params, &fields, {}, db);
     }
     beginResetModel();
     m_fields = fields;

@@ -7,12 +7,6 @@
 #include <QSqlRecord>
 #include <QVariantList>
 
-class QSqlQuery;
-
-// Every row of an executed query, its values in field order; the statement
-// is finished afterwards.
-QList<QVariantList> fetchRows(QSqlQuery &query);
-
 // A read-only list for grids. The query runs with bound values and every row
 // is fetched at once, so no statement stays open between events (an open read
 // would hold every other workstation's commits). Date columns show in the
