@@ -141,23 +141,24 @@ void dropStatements(const QString &connectionName)
     statementCaches().remove(connectionName);
 }
 
-// The connection's statement of `sql`, a new empty one (`made`) when it has
-// none. A full cache drops its longest unused statement, one at a time: a
-// server frees each in a round trip, and a list read again and again keeps
-// its statements.
-QSqlQuery &cachedStatement(const QString &sql, const QSqlDatabase &db, bool *made)
+// The connection's statement of `sql`, made by `make` (which may throw: then
+// nothing is kept) when it has none. A full cache drops its longest unused
+// statement, one at a time: a server frees each in a round trip, and a list
+// read again and again keeps its statements.
+template <class Make>
+QSqlQuery &cachedStatement(const QString &sql, const QSqlDatabase &db, Make make)
 {
     thread_local quint64 clock = 0;
     StatementCache &cache = statementCaches()[db.connectionName()];
     auto it = cache.queries.find(sql);
-    *made = it == cache.queries.end();
-    if (*made) {
+    if (it == cache.queries.end()) {
+        QSqlQuery made = make();
         if (cache.queries.size() >= MaxCachedStatements) {
             const auto oldest = std::min_element(cache.used.cbegin(), cache.used.cend());
             cache.queries.remove(oldest.key());
             cache.used.erase(oldest);
         }
-        it = cache.queries.insert(sql, QSqlQuery());
+        it = cache.queries.insert(sql, std::move(made));
     }
     cache.used.insert(sql, ++clock);
     return *it;
@@ -167,19 +168,13 @@ QSqlQuery &cachedStatement(const QString &sql, const QSqlDatabase &db, bool *mad
 // runs it and finishes it before anything else can take it.
 QSqlQuery &cachedQuery(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
-    bool made = false;
-    QSqlQuery &q = cachedStatement(sql, db, &made);
-    if (made) {
-        q = QSqlQuery(db);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql)) {
-            const QSqlError error = q.lastError();
-            StatementCache &cache = statementCaches()[db.connectionName()];
-            cache.queries.remove(sql);
-            cache.used.remove(sql);
-            throw DbError(error, sql);
-        }
-    }
+    QSqlQuery &q = cachedStatement(sql, db, [&] {
+        QSqlQuery made(db);
+        made.setForwardOnly(true);
+        if (!made.prepare(sql))
+            throw DbError(made.lastError(), sql);
+        return made;
+    });
     for (int i = 0; i < params.size(); ++i)
         q.bindValue(i, params.at(i));
     return q;
@@ -254,12 +249,13 @@ QSqlQuery &runCached(const QString &sql, const QVariantList &params, const QSqlD
 {
     return onEither(sql, db, [&]() -> QSqlQuery & {
         const bool plain = params.isEmpty() && Db::engine(db) == Db::Engine::Postgres;
-        bool made = false;
-        QSqlQuery &q = plain ? cachedStatement(sql, db, &made) : cachedQuery(sql, params, db);
-        if (plain && (made || q.driver() != db.driver())) {
-            q = QSqlQuery(db);
-            q.setForwardOnly(true);
-        }
+        QSqlQuery &q = plain ? cachedStatement(sql, db,
+                                               [&] {
+                                                   QSqlQuery made(db);
+                                                   made.setForwardOnly(true);
+                                                   return made;
+                                               })
+                             : cachedQuery(sql, params, db);
         if (!(plain ? q.exec(sql) : q.exec())) {
             const QSqlError error = q.lastError();
             q.finish();

@@ -210,14 +210,10 @@ void KeysetReader::readPiece(const Piece &piece, bool ascending, qint64 *skip, q
     }
     // Kept prepared: a server parses a list's page statement once, not at
     // every click, and frees none of them in a round trip of its own.
-    QSqlRecord named;
-    const bool wantFields = fields && fields->isEmpty();
     const QList<QVariantList> got = Db::valueRows(sql + QStringLiteral(" LIMIT ? OFFSET ?"),
-                                                  params + QVariantList{*take, *skip}, wantFields ? &named : nullptr,
-                                                  m_list.select);
+                                                  params + QVariantList{*take, *skip},
+                                                  fields && fields->isEmpty() ? fields : nullptr, m_list.select);
     ++m_statements;
-    if (wantFields)
-        *fields = named;
     if (got.isEmpty() && *skip > 0) {
         // The piece ends before the rows wanted: pass over all of it.
         for (const Piece &p : counted) {
