@@ -631,6 +631,33 @@ private Q_SLOTS:
         agree("cancelled");
     }
 
+    // A new order, or the report run again, starts at its first row, as a
+    // list opened anew does: the grid does not stay where the scroll bar
+    // left the old order, reading pages far into the new one.
+    void aNewOrderStartsAtItsFirstRow()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        addSales(SalesReport::KeyedRows + 500);
+        TForm_Spravka_prodajba w;
+        w.resize(1000, 700);
+        w.show();
+        w.Button_SearchClick();
+        SortDirection = 0;
+        QScrollBar *bar = w.DBGrid1->verticalScrollBar();
+        for (const char *field : {"D_Prodajba", "Ime_Grupa", "Ime_Grupa", ""}) {
+            bar->setValue(bar->maximum() / 2);
+            QVERIFY(w.DBGrid1->rowAt(0) > 0);
+            if (*field)
+                w.DBGrid1TitleClick(SalesReport::listFields().indexOf(QString::fromLatin1(field)));
+            else
+                w.Button_SearchClick();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QCOMPARE(w.DBGrid1->rowAt(0), 0);
+            QCOMPARE(w.DBGrid1->currentIndex().row(), 0);
+        }
+    }
+
     // The window's pages, in an own and a joined column's order, are the
     // whole ordered statement's rows.
     void pagesShowTheOrderedReport()
