@@ -86,6 +86,12 @@ Generation generateShop()
             "Mqrka, Garancionen, Kasovo_Ime, Poredica, Min_Kol, Max_TO, Dan_Grup, Prigotvq_Se) "
             "VALUES (?, ?, ?, ?, ?, 'BGL', ?, 'BGL', 'бр.', 'False', ?, 'False', 0, 0, 2, 0)"));
         for (int i = 1; i <= articles; ++i) {
+            // A server keeps every version of a group's count row that one
+            // transaction writes, and each insert walks them: commit in parts.
+            if (i % 20000 == 0) {
+                rawExec("COMMIT");
+                rawExec("BEGIN IMMEDIATE");
+            }
             cents.push_back(50 + int(rng.bounded(5000)));
             const double price = cents.back() / 100.0;
             const QString name = articleName(i);
