@@ -504,9 +504,9 @@ void TForm_Spravka_prodajba::runList(const QString &sortField, bool recount)
                 DBGrid1->setColumnWidth(c, std::max(widths.value(fields.at(c)),
                                                     DBGrid1->horizontalHeader()->sectionSizeHint(c)));
         // A new order starts at its first row: left where the old one was
-        // scrolled, the grid would read pages far into it.
-        if (m_sales->rowCount() > 0)
-            GridSelection::moveTo(DBGrid1, 0, 0);
+        // scrolled, the grid would read pages far into it. Nothing is marked
+        // by it: the marked sales are those printed or cancelled.
+        DBGrid1->scrollToTop();
     } catch (const DbError &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Справката не може да бъде изпълнена:\n") + e.message(), this);

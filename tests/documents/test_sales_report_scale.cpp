@@ -633,7 +633,8 @@ private Q_SLOTS:
 
     // A new order, or the report run again, starts at its first row, as a
     // list opened anew does: the grid does not stay where the scroll bar
-    // left the old order, reading pages far into the new one.
+    // left the old order, reading pages far into the new one. No sale is
+    // marked by it, for printing or cancelling.
     void aNewOrderStartsAtItsFirstRow()
     {
         TestProgram program;
@@ -654,7 +655,7 @@ private Q_SLOTS:
                 w.Button_SearchClick();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QCOMPARE(w.DBGrid1->rowAt(0), 0);
-            QCOMPARE(w.DBGrid1->currentIndex().row(), 0);
+            QVERIFY(w.markedRows().isEmpty());
         }
     }
 
