@@ -599,6 +599,14 @@ void TForm_Oferti::runListing(const CatalogueSearch::Listing &listing)
         return;
     }
     Label_Count->setText(QString::number(m_summary.count));
+    showFirstRow();
+}
+
+void TForm_Oferti::showFirstRow()
+{
+    // A new result starts at its first row, not where the old one was
+    // scrolled; nothing is marked for the offer by it.
+    DBGrid_Art->scrollToTop();
 }
 
 void TForm_Oferti::clearListing()
@@ -627,6 +635,8 @@ void TForm_Oferti::applyOrder(const QString &orderBy)
     });
     if (failed)
         say(QStringLiteral("Няма данни за подреждане"));
+    else
+        showFirstRow();
 }
 
 CatalogueSearch::PriceMark TForm_Oferti::DBGrid_ArtDrawColumnCell(int row) const

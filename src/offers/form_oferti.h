@@ -143,6 +143,7 @@ private:
     void runListing(const CatalogueSearch::Listing &listing);
     void applyOrder(const QString &orderBy);
     void clearListing();
+    void showFirstRow();
     void keepColumns(const std::function<void()> &change);
 
     PagedListModel *m_list;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTableView>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -286,6 +287,34 @@ private slots:
                 QCOMPARE(w.DBGrid_ArtDrawColumnCell(r), CatalogueSearch::PriceMark::Highest);
             else
                 QCOMPARE(w.DBGrid_ArtDrawColumnCell(r), CatalogueSearch::PriceMark::Plain);
+    }
+
+    // A new order, or a new search, starts at its first row, as the
+    // catalogue's does: not where the scroll bar left the old one. Nothing
+    // is marked for the offer by it.
+    void aNewOrderStartsAtItsFirstRow()
+    {
+        TestProgram program;
+        addSupplier(1, QStringLiteral("Алфа"));
+        addGroup(1, 1, QStringLiteral("Железария"));
+        addArticles(1, 1, generated(QStringLiteral("Гайка"), 3000));
+        writeTree({QStringLiteral("1:Алфа"), QStringLiteral("\t1:Железария")});
+        TForm_Oferti w;
+        TForm_Oferti::open(&w);
+        w.resize(900, 600);
+        search(w, QStringLiteral("гайка"));
+        QCOMPARE(w.artList()->rowCount(), 3000);
+        QScrollBar *bar = w.DBGrid_Art->verticalScrollBar();
+        for (int step = 0; step < 3; ++step) {
+            bar->setValue(bar->maximum() / 2);
+            QVERIFY(w.DBGrid_Art->rowAt(0) > 0);
+            if (step < 2)
+                w.DBGrid_ArtTitleClick(1 + step); // "Описание", "Цена 1"
+            else
+                search(w, QStringLiteral("гайка"));
+            QCOMPARE(w.DBGrid_Art->rowAt(0), 0);
+            QVERIFY(w.markedRecords().isEmpty());
+        }
     }
 
     void ctrlAMarksTheWholeResult()
