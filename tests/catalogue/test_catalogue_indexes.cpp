@@ -481,6 +481,30 @@ private Q_SLOTS:
         QVERIFY2(sorted.isEmpty(), qPrintable(sorted));
     }
 
+    // On a server, whether a part is in many names is read from a sample of
+    // a fixed number of articles: the trigram index would hand over every
+    // hit up to a fiftieth of the catalogue, each checked in its row, so
+    // the question cost more as the catalogue grew.
+    void manyNamesAreEstimatedFromASampleOnAServer()
+    {
+        if (!testOnServer())
+            QSKIP("SQLite counts the hits in its name index");
+        TestProgram program;
+        longCatalogue(3 * int(Db::SampledNames), QStringLiteral(" кисело"));
+        const QStringList plan = planOf(Db::namesSampleSql(), {Db::likeContains(QStringLiteral("кис")), 33.3});
+        QVERIFY2(plan.filter(QStringLiteral("Sample Scan on produkti"), Qt::CaseInsensitive).size() == 1
+                     && plan.filter(QRegularExpression(QStringLiteral("Bitmap|Index|Seq Scan"))).isEmpty(),
+                 qPrintable(plan.join(QLatin1Char('\n'))));
+        // Every name holds the first; one name in the catalogue the second.
+        QVERIFY(Db::articleName(QStringLiteral("Produkti"), QStringLiteral("КИСЕЛО"), Db::NameMatch::Contains).many);
+        QVERIFY(!Db::articleName(QStringLiteral("Produkti"), QStringLiteral("Артикул 7919 "), Db::NameMatch::Contains)
+                     .many);
+        ArticleList list;
+        list.run(*ArticleSearch::search(criterionOf("Opisanie"), 0, QStringLiteral("кисело"), {}, true));
+        QVERIFY(list.rowCount() > 0);
+        QVERIFY(list.value(0, QStringLiteral("Opisanie")).toString().endsWith(QStringLiteral(" кисело")));
+    }
+
     // Far from both ends of a long list, in every order: the scroll bar's row
     // and an article's row come from rows spread over the list, each found by
     // one step along an index, and bounded counts.

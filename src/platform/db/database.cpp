@@ -917,14 +917,21 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
     if (match == NameMatch::Contains) {
         const qint64 articles = scalar(QStringLiteral("SELECT COALESCE(SUM(Broi), 0) FROM Produkti_Broi")).toLongLong();
         const qint64 share = qMax<qint64>(ManyNames, articles / (inNameOrder ? 250 : 50));
-        const QString found = engine() == Engine::Postgres
-                                  ? QStringLiteral("SELECT 1 AS n FROM Produkti WHERE UPPER(Produkti.Opisanie) LIKE "
-                                                   "UPPER(?) ESCAPE '\\'")
-                                  : QStringLiteral("SELECT 1 AS n FROM Produkti_Ime WHERE Produkti_Ime MATCH ?");
-        const QVariant first = engine() == Engine::Postgres ? c.params.first() : QVariant(ftsPhrase(folded));
-        c.many = scalar(QStringLiteral("SELECT COUNT(*) FROM (%1 LIMIT ?) counted").arg(found), {first, share})
-                     .toLongLong()
-                 >= share;
+        if (engine() == Engine::Postgres) {
+            // A catalogue of up to SampledNames articles is read whole: the
+            // hits are then counted, not estimated.
+            const double percent = articles <= SampledNames ? 100.0 : 100.0 * SampledNames / double(articles);
+            const std::optional<QSqlRecord> r = firstRow(namesSampleSql(), {c.params.first(), percent});
+            const qint64 sampled = r ? r->value(0).toLongLong() : 0;
+            const qint64 hits = r ? r->value(1).toLongLong() : 0;
+            c.many = percent >= 100.0 ? hits >= share : sampled > 0 && hits * articles >= share * sampled;
+        } else {
+            c.many = scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n FROM Produkti_Ime WHERE Produkti_Ime "
+                                           "MATCH ? LIMIT ?) counted"),
+                            {ftsPhrase(folded), share})
+                         .toLongLong()
+                     >= share;
+        }
     }
     // On a server the trigram index on UPPER(Opisanie) serves this very
     // condition (pg_trgm), and shorter texts too.
@@ -939,6 +946,12 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
             + c.sql;
     c.params.prepend(ftsPhrase(folded));
     return c;
+}
+
+QString Db::namesSampleSql()
+{
+    return QStringLiteral("SELECT COUNT(*), COUNT(*) FILTER (WHERE UPPER(Produkti.Opisanie) LIKE UPPER(?) ESCAPE '\\') "
+                          "FROM Produkti TABLESAMPLE SYSTEM (?) REPEATABLE (0)");
 }
 
 void Db::registerSpelling(const QString &identifier)
