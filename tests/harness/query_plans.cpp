@@ -57,6 +57,27 @@ long long stepsOf(const std::function<void()> &road)
     return steps;
 }
 
+long long pagesOf(const std::function<void()> &road)
+{
+    if (Db::engine() != Db::Engine::Sqlite)
+        qFatal("the pages of a road are counted on SQLite only");
+    // A page read through the memory map is not counted: the map is off
+    // while the road runs.
+    const qint64 map = Db::scalar(QStringLiteral("PRAGMA main.mmap_size")).toLongLong();
+    Db::execute(QStringLiteral("PRAGMA main.mmap_size = 0"));
+    int current = 0, highest = 0;
+    sqlite3_db_status(handle(), SQLITE_DBSTATUS_CACHE_HIT, &current, &highest, 1);
+    sqlite3_db_status(handle(), SQLITE_DBSTATUS_CACHE_MISS, &current, &highest, 1);
+    road();
+    long long pages = 0;
+    sqlite3_db_status(handle(), SQLITE_DBSTATUS_CACHE_HIT, &current, &highest, 1);
+    pages += current;
+    sqlite3_db_status(handle(), SQLITE_DBSTATUS_CACHE_MISS, &current, &highest, 1);
+    pages += current;
+    Db::execute(QStringLiteral("PRAGMA main.mmap_size = %1").arg(map));
+    return pages;
+}
+
 int runsOf(const std::function<void()> &road)
 {
     if (Db::engine() != Db::Engine::Sqlite)

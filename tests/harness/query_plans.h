@@ -14,6 +14,10 @@ int runsOf(const std::function<void()> &road);
 // virtual-machine steps of every statement it runs (SQLite only). A count of
 // work, not a time: the same on any machine and under any load.
 long long stepsOf(const std::function<void()> &road);
+// The database pages a road's statements fetch on the program's connection,
+// each fetch counted (SQLite only): where steps are alike, the pages tell a
+// walk of one index from one that also seeks each row in its table.
+long long pagesOf(const std::function<void()> &road);
 // The plan rows of a statement, its parameters left unbound (SQLite only).
 QStringList planOf(const QString &sql);
 // "SCAN <table>" of a table that grows with the shop (by its name or its
