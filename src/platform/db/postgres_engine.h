@@ -68,6 +68,7 @@ void commitWrite(QSqlDatabase db, qint64 txid);
 void setAfterCommitHookForTests(std::function<void(const QSqlDatabase &)> hook);
 
 bool tableExists(const QString &table, const QSqlDatabase &db);
+QString tableExistsSql(); // its statement, the name bound last
 // The column types of a work table's definition written for SQLite, as
 // the server spells them (DOUBLE, AUTOINCREMENT keys, BLOB).
 QString serverColumns(const QString &columns);
