@@ -227,9 +227,9 @@ bool PostgresEngine::open(const QString &connectionName, const ServerConnection 
 
 namespace {
 // The tables and views of the database's schema the role may use, as the
-// information schema lists them, read from the catalogue itself: the view
-// is planned anew at every run (custom plans are forced) at some ten times
-// the cost, and the check runs at each start and each receipt file.
+// information schema lists them, read from the catalogue itself: the view,
+// a join of the catalogue tables, is planned anew at every run (custom
+// plans are forced), and the check runs at each start and receipt file.
 const char *const kTablesOfSchema =
     "SELECT COUNT(*) FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
     "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'f') AND (pg_has_role(c.relowner, 'USAGE') "
