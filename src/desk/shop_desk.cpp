@@ -22,6 +22,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/grid_selection.h"
+#include "platform/grid_text_delegate.h"
 #include "platform/named.h"
 #include "platform/printer_check_list.h"
 #include "platform/tick_list.h"
@@ -48,10 +49,10 @@ const QString kNoneEmptyBill = QStringLiteral("0:Няма избран конт�
 const QString kNoneExit = QStringLiteral("0: Няма избран Контрагент");
 
 // Prices and amounts with the desk's decimals.
-class MoneyDelegate : public QStyledItemDelegate
+class MoneyDelegate : public GridTextDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using GridTextDelegate::GridTextDelegate;
     QString displayText(const QVariant &value, const QLocale &) const override
     {
         try {
@@ -382,7 +383,11 @@ void ShopDesk::Calculate_SUM()
 void ShopDesk::setCounterpartyText(const QString &text, bool red)
 {
     c.Label_Selected_Kontragent->setText(text);
-    c.Label_Selected_Kontragent->setStyleSheet(red ? QStringLiteral("color: red") : QStringLiteral("color: blue"));
+    // A style sheet is parsed and the label polished anew at every set; the
+    // bill is totalled at every scanned line.
+    const QString colour = red ? QStringLiteral("color: red") : QStringLiteral("color: blue");
+    if (c.Label_Selected_Kontragent->styleSheet() != colour)
+        c.Label_Selected_Kontragent->setStyleSheet(colour);
 }
 
 void ShopDesk::insertFailed(const QString &message)

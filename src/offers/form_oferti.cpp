@@ -10,6 +10,7 @@
 #include "platform/db/paged_list_model.h"
 #include "platform/dialogs.h"
 #include "platform/grid_selection.h"
+#include "platform/grid_text_delegate.h"
 #include "platform/named.h"
 #include "platform/shell_exec.h"
 
@@ -41,11 +42,11 @@ namespace {
 TForm_Oferti::Hook s_buildHook, s_showHook, s_closeHook, s_addHook, s_importHook, s_updateHook;
 
 // Cheapest rows red, dearest blue, both bold.
-class ArtDelegate : public QStyledItemDelegate
+class ArtDelegate : public GridTextDelegate
 {
 public:
     explicit ArtDelegate(TForm_Oferti *form)
-        : QStyledItemDelegate(form)
+        : GridTextDelegate(form)
         , m_form(form)
     {
     }

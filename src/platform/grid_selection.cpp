@@ -1,5 +1,7 @@
 #include "platform/grid_selection.h"
 
+#include "platform/grid_text_delegate.h"
+
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QHeaderView>
@@ -12,6 +14,7 @@ void GridSelection::setup(QAbstractItemView *grid)
 {
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    GridTextDelegate::install(grid);
 }
 
 QList<int> GridSelection::markedRows(const QAbstractItemView *grid)

@@ -1,10 +1,12 @@
 #include "platform/browser_widgets.h"
+#include "platform/grid_text_delegate.h"
 #include "test_registry.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStandardItemModel>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 
@@ -64,6 +66,51 @@ private Q_SLOTS:
         QCOMPARE(add.group->objectName(), QStringLiteral("N_G"));
         QCOMPARE(add.subgroup->text(), QStringLiteral("Подгрупа"));
         QVERIFY(add.group->isCheckable() && add.subgroup->isCheckable());
+    }
+    // The kept glyphs paint a grid as the style does: plain, right-aligned,
+    // coloured and marked cells, an empty one, and a name too long for its
+    // column, cut short. Painted twice: the second from the kept glyphs.
+    void cellsLookAsTheStylePaintsThem()
+    {
+        const QList<QStringList> rows = {
+            {QStringLiteral("Кисело мляко 400 гр."), QStringLiteral("12.50"), QStringLiteral("бр.")},
+            {QStringLiteral("Салам"), QStringLiteral("1 234.00"), QString()},
+            {QStringLiteral("Много дълго име на артикул, което не се събира в колоната"), QStringLiteral("0.00"),
+             QStringLiteral("кг")},
+            {QStringLiteral("Ябълки"), QStringLiteral("-3.10"), QStringLiteral("Ж")}};
+        QStandardItemModel model(int(rows.size()), 3);
+        for (int r = 0; r < rows.size(); ++r)
+            for (int c = 0; c < 3; ++c) {
+                auto *item = new QStandardItem(rows[r][c]);
+                if (c == 1)
+                    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                model.setItem(r, c, item);
+            }
+        model.item(3, 1)->setForeground(Qt::red);
+        model.item(3, 0)->setBackground(Qt::yellow);
+        QList<QImage> painted;
+        for (bool kept : {false, true}) {
+            QTableView grid;
+            grid.setModel(&model);
+            if (kept)
+                GridTextDelegate::install(&grid);
+            else
+                grid.setWordWrap(false); // as the kept grid cuts its texts
+            grid.verticalHeader()->setDefaultSectionSize(22);
+            grid.verticalHeader()->hide();
+            grid.setColumnWidth(0, 170);
+            grid.resize(400, 130);
+            grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+            grid.selectRow(1);
+            grid.grab();
+            painted << grid.grab().toImage();
+        }
+        QCOMPARE(painted[1].size(), painted[0].size());
+        int differ = 0;
+        for (int y = 0; y < painted[0].height(); ++y)
+            for (int x = 0; x < painted[0].width(); ++x)
+                differ += painted[0].pixel(x, y) != painted[1].pixel(x, y);
+        QCOMPARE(differ, 0);
     }
 };
 
