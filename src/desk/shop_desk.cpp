@@ -66,6 +66,7 @@ public:
 QListWidget *hiddenList(const char *name, QWidget *parent)
 {
     auto *list = named(new QListWidget(parent), name);
+    GridTextDelegate::install(list); // repainted as each search shows its names
     list->hide();
     return list;
 }
