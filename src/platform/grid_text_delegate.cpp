@@ -32,6 +32,16 @@ const QStaticText *GridTextDelegate::laidOut(const QString &text, const QFont &f
     const Key key{text, font, width};
     if (const QStaticText *kept = m_texts.object(key))
         return kept;
+    // Laying a text out to keep costs more than the style's paint: a text is
+    // kept only when it is painted again (a bill, a page's repeated values),
+    // so a list paged through costs what it did.
+    const size_t seen = qHash(key, 0);
+    if (!m_seen.contains(seen)) {
+        if (m_seen.size() >= SeenBound)
+            m_seen.clear();
+        m_seen.insert(seen);
+        return nullptr;
+    }
     auto *made = new QStaticText(width < 0 ? text : QFontMetrics(font).elidedText(text, elide, width));
     made->setTextFormat(Qt::PlainText);
     made->prepare(QTransform(), font);
@@ -55,12 +65,16 @@ void GridTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QStaticText *text = nullptr;
     if (!opt.text.isEmpty()) {
         text = laidOut(opt.text, opt.font, -1);
+        if (!text)
+            return byStyle();
         if (text->size().width() > textRect.width()) {
             // Cut short on one line as the style cuts it; a view that wraps
             // its texts leaves them to the style.
             if ((opt.features & QStyleOptionViewItem::WrapText) || opt.textElideMode == Qt::ElideNone)
                 return byStyle();
             text = laidOut(opt.text, opt.font, textRect.width(), opt.textElideMode);
+            if (!text)
+                return byStyle();
         }
         if (text->size().height() > textRect.height())
             return byStyle();
