@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QStyle>
 #include <QTableView>
-#include <QtMath>
 
 GridTextDelegate::GridTextDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
