@@ -241,7 +241,7 @@ void DeskEntry::Edit_BarkodExit()
     // Only now: the list refilled and shown scrolls on its own.
     if (prefix() == QLatin1Char('i') && hits->size() == DeskSearch::PageHits)
         m_moreHits = MoreHits{text, hits->last()};
-    if (hits->size() != 1 || !takeArticle(hits->first().id))
+    if (hits->size() != 1 || !takeArticle(hits->first().id, hits->first().article))
         return;
     PROVERI_ZA_DOPALNENIA();
     showArticle(*m_article, true);
@@ -293,10 +293,10 @@ void DeskEntry::searchFailed(const std::exception &e)
     Dialogs::message(QStringLiteral("Търсенето не беше извършено:\n") + QString::fromUtf8(e.what()), d->c.DeskArea);
 }
 
-bool DeskEntry::takeArticle(long long id)
+bool DeskEntry::takeArticle(long long id, const std::optional<DeskSearch::Article> &found)
 {
     try {
-        m_article = DeskSearch::article(id);
+        m_article = found ? found : DeskSearch::article(id);
     } catch (const std::exception &e) {
         searchFailed(e);
         m_article.reset();
@@ -429,13 +429,7 @@ void DeskEntry::PROVERI_ZA_DOPALNENIA()
 
 void DeskEntry::openRecipes()
 {
-    bool any = false;
-    try {
-        any = DeskSearch::hasRecipes(m_article->id);
-    } catch (const std::exception &e) {
-        ExceptionLog::write(e);
-    }
-    if (!any)
+    if (!m_article->hasRecipes)
         return;
     TForm_Projzvodstvo *window = recipeWindow();
     try {

@@ -61,7 +61,8 @@ protected:
 private:
     QChar prefix() const;
     void clearFound();
-    bool takeArticle(long long id); // loads the row, fills the caption, price and currency
+    // Loads the row (or takes the one the search read), fills the caption, price and currency.
+    bool takeArticle(long long id, const std::optional<DeskSearch::Article> &found = std::nullopt);
     void searchFailed(const std::exception &e); // says why, in Bulgarian
     void showArticle(const DeskSearch::Article &a, bool formatted);
     void openRecipes();

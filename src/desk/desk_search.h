@@ -22,12 +22,21 @@ bool tableFor(QChar letter, QString *table, QString *field);
 
 struct Statement {
     bool valid = false; // "a" with a text that is not a whole number: no search
-    QString sql;        // columns ID, Opisanie of the articles found
+    QString sql;        // columns ID, Opisanie of the articles found (a code's: the whole Article)
     QVariantList params;
+};
+// The found article with what the entry row and the extras need.
+struct Article {
+    long long id = 0;
+    QString Opisanie, Valuta_P, Trajnost, group;
+    Decimal Ed_Cena;
+    bool Garancionen = false, Poredica = false;
+    bool hasRecipes = false; // recipes make it: the entry opens them
 };
 struct Hit {
     long long id = 0;
     QString name;
+    std::optional<Article> article; // found by a code: the article itself, read with it
 };
 // The statement of one letter: the exact look-up, or (`folded`) the
 // upper-cased comparison of a code ("i" has only the one). A name is looked up
@@ -43,19 +52,11 @@ inline constexpr int PageHits = 100;
 // For a name, the page after `after`.
 std::optional<QList<Hit>> find(QChar letter, const QString &text, const std::optional<Hit> &after = {});
 
-// The found article with what the entry row and the extras need.
-struct Article {
-    long long id = 0;
-    QString Opisanie, Valuta_P, Trajnost, group;
-    Decimal Ed_Cena;
-    bool Garancionen = false, Poredica = false;
-};
 std::optional<Article> article(long long id);
 // Serial_ID, Data of the article's serial numbers, in stored order.
 QList<QSqlRecord> serials(long long article);
 // The valid-until date of one serial of the article, as shown (dd.MM.yyyy).
 QString serialDate(long long article, const QString &serial);
-bool hasRecipes(long long article);
 // GET_KURS: the rate of the article's sale currency (0 when none).
 Decimal GET_KURS(long long article);
 } // namespace DeskSearch

@@ -429,7 +429,11 @@ void ShopDesk::Button_Insert_in_ListClick()
     switch (r.outcome) {
     case DeskLines::InsertResult::Written:
         c.Edit_Broj->setText(QStringLiteral("1"));
-        Get_All_Smetki();
+        // A line added to a bill already listed leaves the list of open bills as it is.
+        if (c.ComboBox_Smetka->currentText() == QString::number(CurrentBill))
+            Calculate_SUM();
+        else
+            Get_All_Smetki();
         Edit_Barkod->clear();
         ListBox_Opisanie_Artikuli->hide();
         m_entry->lineAdded();
