@@ -31,7 +31,6 @@
 #include <QMap>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>

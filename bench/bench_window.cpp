@@ -15,7 +15,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
+#include <QAbstractTableModel>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -75,9 +75,32 @@ void command(const char *name)
 }
 
 namespace {
+// The page's texts and no more: set in one reset, as a page is read.
+class PageModel : public QAbstractTableModel
+{
+public:
+    void set(QList<QStringList> rows, int columns)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        m_columns = columns;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_columns; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        return role == Qt::DisplayRole ? QVariant(m_rows.at(index.row()).value(index.column())) : QVariant();
+    }
+
+private:
+    QList<QStringList> m_rows;
+    int m_columns = 0;
+};
+
 struct Grid {
     QTableView view;
-    QStandardItemModel model;
+    PageModel model;
     QList<int> widths;
 };
 // Kept until the process ends: a widget must not outlive the application
@@ -105,14 +128,16 @@ void RawGrid::shapeLike(QTableView *shown)
 void RawGrid::show(const QList<QList<QByteArray>> &rows, const QList<int> &shown)
 {
     Grid &g = grid();
-    g.model.clear();
-    g.model.setColumnCount(int(shown.size()));
+    QList<QStringList> texts;
+    texts.reserve(rows.size());
     for (const QList<QByteArray> &r : rows) {
-        QList<QStandardItem *> items;
+        QStringList row;
+        row.reserve(shown.size());
         for (int c : shown)
-            items << new QStandardItem(QString::fromUtf8(r.value(c)));
-        g.model.appendRow(items);
+            row << QString::fromUtf8(r.value(c));
+        texts << row;
     }
+    g.model.set(std::move(texts), int(shown.size()));
     for (int c = 0; c < g.widths.size(); ++c)
         g.view.setColumnWidth(c, g.widths.at(c));
     g.view.viewport()->repaint();

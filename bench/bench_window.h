@@ -61,9 +61,9 @@ void driveWindows(QSize size, const std::function<void(W *)> &drive)
     });
 }
 
-// What Qt itself needs to show a page: a plain QTableView over a
-// QStandardItemModel, as large as a window's grid with its column widths,
-// the rows set as text and painted. Part of each baseline of a road that
+// What Qt itself needs to show a page: a plain QTableView over a table
+// model that holds the page's texts and no more, as large as a window's grid
+// with its column widths, the rows set in one reset and painted. Part of each baseline of a road that
 // shows a page, so a ratio weighs the window's own work.
 namespace RawGrid {
 void shapeLike(QTableView *grid);
