@@ -100,7 +100,8 @@ Statement statement(QChar letter, const QString &text, bool folded, const std::o
                 continue;
             s.sql = QStringLiteral("SELECT DISTINCT ") + kArticleColumns
                     + QStringLiteral(" FROM %1 S JOIN Produkti P ON P.ID = S.ID").arg(QString::fromLatin1(c.table))
-                    + groups + QStringLiteral(" WHERE ") + compare(QStringLiteral("S.") + QString::fromLatin1(c.field)) + QStringLiteral(" ORDER BY P.ID");
+                    + groups + QStringLiteral(" WHERE ") + compare(QStringLiteral("S.") + QString::fromLatin1(c.field))
+                    + QStringLiteral(" ORDER BY P.ID");
         }
         if (s.sql.isEmpty())
             return s;
