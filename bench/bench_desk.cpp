@@ -123,22 +123,43 @@ void scanKnown(Window &w)
     Raw read(QStringLiteral("SELECT ID, Opisanie, Mqrka, Valuta_P, Max_TO, Ed_Cena, Dan_Grup, Prigotvq_Se FROM Produkti "
                             "WHERE ID = ?"));
     Raw insert(QStringLiteral("INSERT INTO Prodajbi_Vremenni (Barkod, Opisanie, Kol, Ed_Cena, Valuta, Operator, T_O, Sm_N, "
-                              "Term_N, Dan_Grup, Prigotvq_Se) VALUES (?, 'x', 1, 2.5, 'BGL', ?, 0, 0, 1, 2, 0)"));
-    Raw totals(QStringLiteral("SELECT COALESCE(SUM(Kol * Ed_Cena * (100 - T_O) / 100), 0) FROM Prodajbi_Vremenni "
-                              "WHERE Operator = ? AND Sm_N = 0"));
+                              "Term_N, Dan_Grup, Prigotvq_Se) VALUES (?, 'x', 1, 2.5, 'BGL', ?, 0, ?, 1, 2, 0)"));
+    // The bill read again and shown as Qt shows rows: a plain grid as large
+    // as the desk's, its total summed from the rows read.
+    Raw bill(DeskLines::billSql());
+    bill.keepRows();
+    QList<int> shown;
+    for (int c = 0; c < desk->DBGrid1->model()->columnCount(); ++c)
+        if (!desk->DBGrid1->isColumnHidden(c))
+            shown << c;
+    RawGrid::shapeLike(desk->DBGrid1);
     const QByteArray name = op().toUtf8();
+    const auto statements = [&] {
+        rawExec("BEGIN IMMEDIATE");
+        const long long id = lookup.bind(1, code().toUtf8()).run();
+        read.bind(1, id).run();
+        insert.bind(1, id).bind(2, name).bind(3, (long long)CurrentBill).run();
+        rawExec("COMMIT");
+        bill.bind(1, name).bind(2, (long long)CurrentBill).run();
+        double total = 0;
+        for (const QList<QByteArray> &r : bill.allRows())
+            total += r.value(9).toDouble();
+        if (bill.allRows().isEmpty() || total <= 0)
+            fail(QStringLiteral("the raw bill is empty"));
+    };
+    const Timing alone = measure(statements, reset);
     const Timing base = measure(
         [&] {
-            rawExec("BEGIN IMMEDIATE");
-            const long long id = lookup.bind(1, code().toUtf8()).run();
-            read.bind(1, id).run();
-            insert.bind(1, id).bind(2, name).run();
-            totals.bind(1, name).run();
-            rawExec("COMMIT");
+            statements();
+            RawGrid::show(bill.allRows(), shown);
         },
         reset);
+    RawGrid::hide();
     reset();
-    report({QStringLiteral("scan"), QStringLiteral("каса: баркод до ред и сума"), time, base, 3, {}});
+    report({QStringLiteral("scan"), QStringLiteral("каса: баркод до ред и сума"), time, base, 3,
+            QStringLiteral("база: същите заявки и сметката в таблица на Qt; само заявките %1 ms (%2 пъти)")
+                .arg(alone.median, 0, 'f', 3)
+                .arg(time.median / alone.median, 0, 'f', 2)});
 }
 
 // Closes each message box the program shows with its OK once it has been
