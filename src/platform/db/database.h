@@ -249,7 +249,8 @@ Condition codeInAnyCase(const QString &column, const QString &typed);
 // On a server the names that hold the part are counted in a sample of about
 // SampledNames articles (pages drawn with a fixed seed): the trigram index
 // hands over every hit and each is checked in its row, so counting hits up to
-// the share costs as much as listing them, more as the catalogue grows.
+// the share costs as much as listing them, more as the catalogue grows; a
+// list in name order is not counted there (`many` false): the server plans it.
 enum class NameMatch { Contains, Whole };
 inline constexpr qint64 ManyNames = 1000;
 inline constexpr qint64 SampledNames = 10000;
