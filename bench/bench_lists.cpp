@@ -149,7 +149,10 @@ void salesReportRoads()
 
     // ---- the baselines: the window's statement, a page read by its index ----
     // The window's own columns and joins, every sale.
-    const KeysetList all = *SalesReport::list(SalesReport::where({}), sales).byIndex;
+    const std::optional<KeysetList> byIndex = SalesReport::list(SalesReport::where({}), sales).byIndex;
+    if (!byIndex)
+        fail(QStringLiteral("%1 sales are too few for the report to read them by key").arg(sales));
+    const KeysetList all = *byIndex;
     const QString select = all.select + all.from + QStringLiteral(" WHERE ") + all.where;
     const int columns = int(SalesReport::listFields().size());
     const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
