@@ -16,15 +16,19 @@
 #include "counterparties/form_kontrakents.h"
 #include "documents/form_spravka_prodajba.h"
 #include "documents/sales_report.h"
+#include "offers/catalogue_search.h"
+#include "offers/form_oferti.h"
 #include "platform/db/database.h"
 #include "platform/db/paged_list_model.h"
 #include "platform/script.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QTest>
 
 #include <memory>
@@ -345,6 +349,121 @@ void counterpartyBrowserRoads()
                 s.of(QStringLiteral("counterparties.sort")), measure([&] { page(sorted, {}, 11); }), 3,
                 QStringLiteral("база: първата страница по името")});
     }
+    RawGrid::hide();
+}
+} // namespace Bench
+
+namespace Bench {
+// "Оферти" over the supplier's catalogue the import road has just read
+// (100 000 lines in 200 groups): a group's listing, a click on "Описание"
+// there, a search of a fragment every name holds over the whole catalogue,
+// a click on "Описание" then and Ctrl+End. Each listing is counted with its
+// price extremes, which the window shows; a click keys the listing in the
+// new order once and reads its pages by those keys. The baselines run the
+// count and the first page in the listing's own order, and a click's first
+// page sorted raw (no index orders a listing by its columns).
+void offerListRoads(TForm_Oferti *w, int lines)
+{
+    if (!w || !w->isVisible())
+        fail(QStringLiteral("the offers window is not open"));
+    QTreeWidgetItem *supplier = w->TreeView1->topLevelItem(0);
+    if (!supplier || supplier->childCount() == 0)
+        fail(QStringLiteral("the offers window's tree has no group"));
+    supplier->setExpanded(true);
+    settle();
+    QTreeWidgetItem *group = supplier->child(0);
+    QTableView *grid = w->DBGrid_Art;
+    const QString fragment = QStringLiteral("гр.");
+    Samples s;
+    long long supplierId = 0, groupId = 0;
+    qint64 groupRows = 0;
+    for (int run = 0; run < options().runs; ++run) {
+        s.timed(QStringLiteral("offers.group"), run, [&] {
+            w->TreeView1->scrollToItem(group);
+            QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {},
+                              w->TreeView1->visualItemRect(group).center());
+        });
+        groupRows = grid->model()->rowCount();
+        if (groupRows == 0)
+            fail(QStringLiteral("the group's listing is empty"));
+        if (run == 0) {
+            RawGrid::shapeLike(grid);
+            supplierId = w->artList()->value(0, QStringLiteral("ID_F")).toLongLong();
+            groupId = w->artList()->value(0, QStringLiteral("ID_G")).toLongLong();
+        }
+        const int name = columnTitled(grid, QStringLiteral("Описание"));
+        SortDirection = 0;
+        s.timed(QStringLiteral("offers.groupSort"), run, [&] { clickTitle(grid, name); });
+        if (cell(grid, 0, name).isEmpty() || grid->model()->rowCount() != groupRows)
+            fail(QStringLiteral("the group sorted by name shows %1 rows").arg(grid->model()->rowCount()));
+
+        w->SearchCriterion = 0;
+        w->Edit_Search->setText(fragment);
+        s.timed(QStringLiteral("offers.search"), run,
+                [&] { QTest::mouseClick(w->Button_Search, Qt::LeftButton); });
+        if (grid->model()->rowCount() != lines)
+            fail(QStringLiteral("the search for %1 shows %2 rows").arg(fragment).arg(grid->model()->rowCount()));
+        SortDirection = 0;
+        s.timed(QStringLiteral("offers.searchSort"), run, [&] { clickTitle(grid, name); });
+        if (cell(grid, 0, name).isEmpty())
+            fail(QStringLiteral("the search sorted by name shows no first row"));
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        s.timed(QStringLiteral("offers.searchLast"), run,
+                [&] { QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier); });
+        if (grid->currentIndex().row() != lines - 1)
+            fail(QStringLiteral("Ctrl+End went to row %1").arg(grid->currentIndex().row()));
+    }
+    SortDirection = 0;
+
+    const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
+    const QString byName = CatalogueSearch::orderBy({QStringLiteral("Opisanie")}, 1);
+    const QString byNameUp = CatalogueSearch::orderBy({QStringLiteral("Opisanie")}, 0);
+    const auto bound = [](Raw &r, const CatalogueSearch::Listing &l) -> Raw & {
+        for (int i = 0; i < l.params.size(); ++i) {
+            const QVariant &v = l.params.at(i);
+            if (v.typeId() == QMetaType::QString)
+                r.bind(i + 1, v.toString().toUtf8());
+            else
+                r.bind(i + 1, v.toLongLong());
+        }
+        return r;
+    };
+    const auto shown = [](Raw &r) {
+        r.run();
+        if (r.rows() == 0)
+            fail(QStringLiteral("a raw page is empty"));
+        RawGrid::show(r.allRows(), firstColumns(CatalogueSearch::GridColumns));
+    };
+    const auto listed = [&](const QString &key, const QString &road, const CatalogueSearch::Listing &l,
+                            const QString &note) {
+        Raw count(CatalogueSearch::summarySql(l));
+        Raw first(CatalogueSearch::listingSql(l, QStringLiteral("Art_CL.ID")) + limit);
+        first.keepRows();
+        report({key, road, s.of(key), measure([&] {
+                    bound(count, l).run();
+                    shown(bound(first, l));
+                }),
+                3, note});
+    };
+    const auto sorted = [&](const QString &key, const QString &road, const CatalogueSearch::Listing &l,
+                            const QString &order, const QString &note) {
+        Raw page(CatalogueSearch::listingSql(l, order) + limit);
+        page.keepRows();
+        report({key, road, s.of(key), measure([&] { shown(bound(page, l)); }), 3, note});
+    };
+    const CatalogueSearch::Listing inGroup = CatalogueSearch::groupListing(supplierId, groupId);
+    const CatalogueSearch::Listing found = CatalogueSearch::searchListing(0, fragment, {supplierId});
+    listed(QStringLiteral("offers.group"), QStringLiteral("оферти: група (%1 реда)").arg(groupRows), inGroup,
+           QStringLiteral("база: броят, цените и първата страница"));
+    sorted(QStringLiteral("offers.groupSort"), QStringLiteral("оферти: група, колона „Описание“"), inGroup, byName,
+           QStringLiteral("база: първата страница по описанието"));
+    listed(QStringLiteral("offers.search"), QStringLiteral("оферти: търсене „%1“ (%2)").arg(fragment).arg(lines), found,
+           QStringLiteral("база: броят, цените и първата страница"));
+    sorted(QStringLiteral("offers.searchSort"), QStringLiteral("оферти: търсене, колона „Описание“"), found, byName,
+           QStringLiteral("база: първата страница по описанието"));
+    sorted(QStringLiteral("offers.searchLast"), QStringLiteral("оферти: търсене, колона „Описание“, Ctrl+End"), found,
+           byNameUp, QStringLiteral("база: последната страница по описанието"));
     RawGrid::hide();
 }
 } // namespace Bench

@@ -265,6 +265,11 @@ void catalogueImportRoad(const QString &home)
             return ms;
         },
         reset);
+    openOffers->trigger();
+    settle();
+    offerListRoads(main.form->findChild<TForm_Oferti *>(), ImportLines);
+    main.form->findChild<TForm_Oferti *>()->close();
+    settle();
     reset();
     Raw insert(QStringLiteral("INSERT INTO Art_CL (ID, Opisanie, Cena_1, Cena_2, Cena_3, Valuta, Status, ID_G, ID_F, "
                               "Kat_N) VALUES (?, ?, ?, ?, ?, 'BGN', 'наличен', ?, 1, ?)"));

@@ -137,14 +137,17 @@ QString CatalogueSearch::rowsByKeySql()
     return QLatin1String(kSelect) + kFrom + QStringLiteral("Art_CL.ID IN (%1)");
 }
 
+QString CatalogueSearch::summarySql(const Listing &listing)
+{
+    return QStringLiteral("SELECT COUNT(*), MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
+                          " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
+           + kFrom + listing.where;
+}
+
 CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, const QSqlDatabase &db)
 {
     Summary summary;
-    const auto row = Db::firstRow(QStringLiteral("SELECT COUNT(*),"
-                                                 " MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
-                                                 " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
-                                      + kFrom + listing.where,
-                                  listing.params, db);
+    const auto row = Db::firstRow(summarySql(listing), listing.params, db);
     if (!row)
         return summary;
     summary.count = row->value(0).toLongLong();

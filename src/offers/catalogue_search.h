@@ -44,6 +44,7 @@ struct Summary {
     QString maxText;
 };
 Summary summarize(const Listing &listing, const QSqlDatabase &db = Db::connection()); // throws DbError
+QString summarySql(const Listing &listing); // the statement summarize runs
 QString priceText(double value); // "%4.4f"
 
 // The column a listing field sorts by ("Firma" -> Firm_CL.Opisanie); empty
