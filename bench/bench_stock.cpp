@@ -267,8 +267,9 @@ void catalogueImportRoad(const QString &home)
         reset);
     openOffers->trigger();
     settle();
-    offerListRoads(main.form->findChild<TForm_Oferti *>(), ImportLines);
-    main.form->findChild<TForm_Oferti *>()->close();
+    auto *offers = main.form->findChild<TForm_Oferti *>();
+    offerListRoads(offers, ImportLines);
+    offers->close();
     settle();
     reset();
     Raw insert(QStringLiteral("INSERT INTO Art_CL (ID, Opisanie, Cena_1, Cena_2, Cena_3, Valuta, Status, ID_G, ID_F, "
