@@ -233,14 +233,10 @@ void scanUnknown(Window &w)
     const DeskSearch::Statement exact = DeskSearch::statement(QLatin1Char('b'), code);
     const DeskSearch::Statement folded = DeskSearch::statement(QLatin1Char('b'), code, true);
     Raw exactRaw(exact.sql), foldedRaw(folded.sql);
-    const auto bindAll = [](Raw &r, const QVariantList &params) {
-        for (int i = 0; i < params.size(); ++i)
-            r.bind(i + 1, params.at(i).toString().toUtf8());
-    };
     const Timing both = measure([&] {
-        bindAll(exactRaw, exact.params);
+        exactRaw.bindAll(exact.params);
         exactRaw.run();
-        bindAll(foldedRaw, folded.params);
+        foldedRaw.bindAll(folded.params);
         foldedRaw.run();
     });
     const Timing find = measure([&] {

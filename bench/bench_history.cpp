@@ -59,15 +59,6 @@ int gridRows(QTableView *grid)
     return grid->model()->rowCount();
 }
 
-void bindAll(Raw &r, const QVariantList &params)
-{
-    for (int i = 0; i < params.size(); ++i) {
-        if (params.at(i).typeId() == QMetaType::QString)
-            r.bind(i + 1, params.at(i).toString().toUtf8());
-        else
-            r.bind(i + 1, params.at(i).toLongLong());
-    }
-}
 } // namespace
 
 void stockTakingRoads()
@@ -247,7 +238,7 @@ void articleDeleteRoad()
             rawExec("BEGIN IMMEDIATE");
             read.bind(1, doomed).run();
             for (auto &[check, params] : checks) {
-                bindAll(*check, params);
+                check->bindAll(params);
                 if (check->run(), check->rows() > 0)
                     fail(QStringLiteral("the article to delete is named somewhere"));
             }

@@ -419,16 +419,6 @@ void offerListRoads(TForm_Oferti *w, int lines)
     const QString limit = QStringLiteral(" LIMIT %1").arg(Page);
     const QString byName = CatalogueSearch::orderBy({QStringLiteral("Opisanie")}, 1);
     const QString byNameUp = CatalogueSearch::orderBy({QStringLiteral("Opisanie")}, 0);
-    const auto bound = [](Raw &r, const CatalogueSearch::Listing &l) -> Raw & {
-        for (int i = 0; i < l.params.size(); ++i) {
-            const QVariant &v = l.params.at(i);
-            if (v.typeId() == QMetaType::QString)
-                r.bind(i + 1, v.toString().toUtf8());
-            else
-                r.bind(i + 1, v.toLongLong());
-        }
-        return r;
-    };
     const auto shown = [](Raw &r) {
         r.run();
         if (r.rows() == 0)
@@ -441,8 +431,8 @@ void offerListRoads(TForm_Oferti *w, int lines)
         Raw first(CatalogueSearch::listingSql(l, QStringLiteral("Art_CL.ID")) + limit);
         first.keepRows();
         report({key, road, s.of(key), measure([&] {
-                    bound(count, l).run();
-                    shown(bound(first, l));
+                    count.bindAll(l.params).run();
+                    shown(first.bindAll(l.params));
                 }),
                 3, note});
     };
@@ -450,7 +440,7 @@ void offerListRoads(TForm_Oferti *w, int lines)
                             const QString &order, const QString &note) {
         Raw page(CatalogueSearch::listingSql(l, order) + limit);
         page.keepRows();
-        report({key, road, s.of(key), measure([&] { shown(bound(page, l)); }), 3, note});
+        report({key, road, s.of(key), measure([&] { shown(page.bindAll(l.params)); }), 3, note});
     };
     const CatalogueSearch::Listing inGroup = CatalogueSearch::groupListing(supplierId, groupId);
     const CatalogueSearch::Listing found = CatalogueSearch::searchListing(0, fragment, {supplierId});

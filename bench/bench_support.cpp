@@ -176,6 +176,20 @@ Raw &Raw::bind(int i, double v)
     return *this;
 }
 
+Raw &Raw::bindAll(const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &v = values.at(i);
+        if (v.typeId() == QMetaType::QString)
+            bind(i + 1, v.toString().toUtf8());
+        else if (v.typeId() == QMetaType::Double)
+            bind(i + 1, v.toDouble());
+        else
+            bind(i + 1, v.toLongLong());
+    }
+    return *this;
+}
+
 Raw &Raw::bind(int i, const QByteArray &v)
 {
     if (onServer())

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <functional>
 
@@ -46,6 +47,8 @@ public:
     Raw &bind(int i, double v);
     Raw &bind(int i, const QByteArray &v);
     Raw &blob(int i, const QByteArray &v);
+    // Each value as the program binds it: text, a real or a whole number.
+    Raw &bindAll(const QVariantList &values);
     // Steps through every row; the first column of the first row.
     long long run();
     int rows() const { return m_rows; } // rows the last run gave
