@@ -122,9 +122,23 @@ bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
         return false;
     if (Db::folderEngine(path) == Db::Engine::Postgres)
         registerSchemaSpellings();
+    // What the start reads next is read here, so a damaged page there is a
+    // database that did not open, never a failure after the switch.
+    int version = 0;
+    try {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        version = SchemaVersion::read(db);
+        Db::rows(QStringLiteral("SELECT ID, Ime, Par, Prava FROM Operators"), {}, db);
+    } catch (const DbError &e) {
+        Db::close(name);
+        if (why)
+            *why = QStringLiteral("Базата данни ")
+                   + (Db::folderEngine(path) == Db::Engine::Sqlite ? Db::databaseFile(path) : Db::describeFolder(path))
+                   + QStringLiteral(" не може да бъде прочетена:\n") + e.message();
+        return false;
+    }
     // [DBVer] Ver follows the database: an upgrade cut off between its commit
     // and the settings file left the old number there.
-    const int version = SchemaVersion::read(QSqlDatabase::database(name, false));
     if (Settings::readInteger(Keys::DBVer_Ver) != version)
         Settings::writeInteger(Keys::DBVer_Ver, version);
     const QString old = m_connection;

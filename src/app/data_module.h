@@ -64,8 +64,9 @@ public:
 
     // Switches the connection to the database in `path` through the open
     // routine, which rolls back a write a crash cut off. The old connection
-    // stays in use when the new one cannot be opened (result false, the
-    // reason in `why`, no message).
+    // stays in use when the new one cannot be opened, or its schema version
+    // and operators (what the start reads) cannot be read: result false, the
+    // reason in `why`, no message, nothing written.
     bool SET_NEW_DATABASE(const QString &path, QString *why = nullptr);
 
     // Builds a database in an existing folder from SQLs/NewTables.nts, with

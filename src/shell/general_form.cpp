@@ -394,6 +394,27 @@ void TGeneral_Form::showDateTime()
 bool TGeneral_Form::FormCreate()
 {
     QScopedValueRollback starting(m_starting, true);
+    // The start runs before the event loop, whose handler would log what
+    // escapes: a failure here is logged and said, and the start ends in order.
+    QString failure;
+    try {
+        return startUp();
+    } catch (const std::exception &e) {
+        ExceptionLog::write(e);
+        failure = QString::fromUtf8(e.what());
+    } catch (...) {
+        ExceptionLog::write(QStringLiteral("unknown"), QString());
+    }
+    Dialogs::message(QStringLiteral("Програмата не може да започне работа")
+                         + (failure.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + failure)
+                         + QStringLiteral("\nПодробностите са записани в ") + ExceptionLog::filePath(),
+                     this);
+    m_ended = true;
+    return false;
+}
+
+bool TGeneral_Form::startUp()
+{
     // Settings, alias and database all live in the program folder.
     const QString unwritable = ProgramFolder::writeProblem();
     if (!unwritable.isEmpty()) {

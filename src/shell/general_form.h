@@ -35,7 +35,8 @@ public:
     ~TGeneral_Form() override;
 
     // Start-up: the working-date question, the login, the version check, the
-    // active warehouse, kiosk mode. false when the program is to end.
+    // active warehouse, kiosk mode. false when the program is to end; an
+    // exception that escapes a step is logged and said, and ends the start.
     bool FormCreate();
     void FormShow();
     void FormClose();
@@ -113,6 +114,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    bool startUp(); // FormCreate's steps
     void buildToolBar();
     void buildStatusBar();
     void connectDataModule();

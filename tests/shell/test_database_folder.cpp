@@ -11,6 +11,8 @@
 #include "app/data_module.h"
 #include "catalogue/article_record.h"
 #include "shell/database_open.h"
+#include "shell/general_form.h"
+#include "platform/exception_log.h"
 #include "shell/form_change_db.h"
 #include "shell/form_sazdava_nova_baza.h"
 #include "shell/server_fields.h"
@@ -27,7 +29,9 @@
 #include "test_registry.h"
 #include "test_support.h"
 #include "schema_description.h"
+#include "test_main_window_support.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -506,39 +510,175 @@ private Q_SLOTS:
                               QStringLiteral("Изход")}));
     }
 
-    void aDatabaseFileThatDoesNotOpenIsNamedAndNeverReplaced()
+    // A damaged database file, whatever part of it is damaged, never ends the
+    // program: the start names it and offers only "Отвори" and "Изход" (never
+    // a new database in its place), "Отвори" of it keeps the database that
+    // was open, and neither road writes a byte of it.
+    void aDamagedDatabaseFileNeverEndsTheStart()
     {
-        // The start-up offers no new database over a file that is there.
+        const auto zeroPage = [](int page) {
+            return [page](const QString &f) {
+                QFile x(f);
+                QVERIFY(x.open(QIODevice::ReadWrite));
+                const QByteArray head = x.read(100);
+                const int size = (uchar(head.at(16)) << 8 | uchar(head.at(17))) == 1
+                                     ? 65536 : (uchar(head.at(16)) << 8 | uchar(head.at(17)));
+                const qint64 at = page > 0 ? qint64(page - 1) * size : x.size() - size;
+                QVERIFY(x.seek(at));
+                x.write(QByteArray(size, '\0'));
+            };
+        };
+        const char *const damaged = "Файлът на базата данни е повреден.";
         const struct {
             const char *name;
             std::function<void(const QString &file)> make;
             const char *reason;
         } cases[] = {
-            {"damaged", [](const QString &f) { QFile x(f); x.open(QIODevice::WriteOnly); x.write(noiseBytes(8192, 7)); },
-             "Файлът на базата данни е повреден."},
-            {"empty", [](const QString &f) { QFile x(f); x.open(QIODevice::WriteOnly); },
-             "не е база данни на програмата"},
-            {"a folder", [](const QString &f) { QDir().mkpath(f); }, "не е обикновен файл"},
+            {"page 1 zeroed", zeroPage(1), damaged},
+            {"page 2 zeroed", zeroPage(2), damaged},
+            {"last page zeroed", zeroPage(0), damaged},
+            {"truncated", [](const QString &f) { QVERIFY(QFile::resize(f, QFileInfo(f).size() / 2)); }, damaged},
+            {"wrong header",
+             [](const QString &f) {
+                 QFile x(f);
+                 QVERIFY(x.open(QIODevice::ReadWrite));
+                 x.write("Not a database!");
+             },
+             damaged},
+            {"a directory",
+             [](const QString &f) {
+                 QVERIFY(QFile::remove(f));
+                 QVERIFY(QDir().mkpath(f));
+             },
+             "не е обикновен файл"},
+            {"an empty file", [](const QString &f) { QVERIFY(QFile::resize(f, 0)); }, "не е база данни на програмата"},
+        };
+        const auto state = [](const QString &f) {
+            const QFileInfo info(f);
+            return info.isDir() ? QDir(f).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(QLatin1Char('/'))
+                                   + QStringLiteral("/dir")
+                                : QString::fromLatin1(
+                                      QCryptographicHash::hash(fileContents(f), QCryptographicHash::Sha256).toHex());
         };
         for (const auto &c : cases) {
             TestProgram program(false);
             const QString folder = program.file(QStringLiteral("shop"));
+            const QString working = program.file(QStringLiteral("working"));
             QDir().mkpath(folder);
+            QDir().mkpath(working);
+            {
+                TDataModule1 dm;
+                QVERIFY(dm.createDatabase(folder, {}, nullptr));
+                QVERIFY(dm.createDatabase(working, {}, nullptr));
+            }
             const QString file = Db::databaseFile(folder);
             c.make(file);
-            const QFileInfo before(file);
-            AliasFile::setPath(folder);
-            PlatformScript::answer(1); // "Изход"
-            TDataModule1 dm;
-            QVERIFY2(!DatabaseOpen::openAliasFolder(nullptr), c.name);
-            const QList<PlatformScript::Event> events = PlatformScript::events();
-            QCOMPARE(events.size(), 1);
-            QCOMPARE(events.first().args, (QStringList{QStringLiteral("Отвори"), QStringLiteral("Изход")}));
-            QVERIFY2(events.first().text.contains(QString::fromUtf8(c.reason)), qPrintable(events.first().text));
-            QVERIFY2(events.first().text.contains(folder), c.name);
-            QCOMPARE(QFileInfo(file).size(), before.size());
-            QVERIFY(!QFile::exists(Db::databaseFile(ProgramFolder::defaultDatabaseFolder())));
+            const QString before = state(file);
+            QVERIFY(AliasFile::setPath(folder));
+            const auto choices = [&](int count) {
+                const QStringList texts = PlatformScript::texts(QStringLiteral("choose"));
+                QVERIFY2(texts.size() == count, c.name);
+                for (const PlatformScript::Event &e : PlatformScript::events()) {
+                    if (e.kind != QLatin1String("choose"))
+                        continue;
+                    QCOMPARE(e.args, (QStringList{QStringLiteral("Отвори"), QStringLiteral("Изход")}));
+                    QVERIFY2(e.text.contains(QString::fromUtf8(c.reason)), qPrintable(e.text));
+                    QVERIFY2(e.text.contains(folder), c.name);
+                }
+            };
+            const QString refused = QStringLiteral("Неуспешна смяна на базата данни:\n");
+            // The start: "Отвори" on the damaged folder, then "Изход".
+            {
+                shelltest::resetProgramState();
+                TGeneral_Form form;
+                PlatformScript::answer(0);
+                PlatformScript::answer(1);
+                PlatformScript::setModalHandler([&](QDialog *d) {
+                    auto *change = qobject_cast<TForm_Change_DB *>(d);
+                    if (!change)
+                        return int(QDialog::Rejected);
+                    change->DirectoryListBox1->setCurrentFolder(folder);
+                    QTest::mouseClick(change->BitBtn_OK, Qt::LeftButton);
+                    return change->result();
+                });
+                QVERIFY2(!form.FormCreate(), c.name);
+                PlatformScript::setModalHandler({});
+                QVERIFY(form.programEnded());
+                choices(2);
+                const QStringList messages = PlatformScript::texts(QStringLiteral("message"));
+                QCOMPARE(messages.size(), 1);
+                QVERIFY2(messages.first().startsWith(refused)
+                             && messages.first().contains(QString::fromUtf8(c.reason)),
+                         qPrintable(messages.first()));
+                QVERIFY(!DataModule1->isOpen());
+            }
+            // "Отвори" while another database is open keeps that one.
+            {
+                PlatformScript::clearEvents();
+                TDataModule1 dm;
+                QVERIFY(dm.SET_NEW_DATABASE(working));
+                TForm_Change_DB form;
+                form.DirectoryListBox1->setCurrentFolder(folder);
+                QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+                const QStringList messages = PlatformScript::texts(QStringLiteral("message"));
+                QCOMPARE(messages.size(), 1);
+                QVERIFY2(messages.first().startsWith(refused)
+                             && messages.first().contains(QString::fromUtf8(c.reason)),
+                         qPrintable(messages.first()));
+                QCOMPARE(dm.databaseFolder(), QDir::cleanPath(working));
+                QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Operators")).toInt(), 1);
+                QCOMPARE(AliasFile::path(), folder);
+            }
+            QVERIFY2(state(file) == before, c.name);
+            QVERIFY2(!QFile::exists(file + QStringLiteral("-journal")), c.name);
+            QVERIFY2(!QFile::exists(ExceptionLog::filePath()), c.name); // nothing escaped a road
         }
+        // The upgrade of a database with a damaged page stops, says why and
+        // leaves the file as it was.
+        {
+            TestProgram program(false);
+            const QString folder = program.file(QStringLiteral("old"));
+            QDir().mkpath(folder);
+            TDataModule1 dm;
+            QVERIFY(dm.createDatabase(folder, {}, nullptr));
+            QVERIFY(dm.SET_NEW_DATABASE(folder));
+            const int version = ProgramVersion::databaseVersion();
+            SchemaVersion::record(dm.connection(), version - 1);
+            const int root = Db::scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Valuti'"))
+                                 .toInt();
+            const int pageSize = Db::scalar(QStringLiteral("PRAGMA page_size")).toInt();
+            {
+                QFile x(Db::databaseFile(folder));
+                QVERIFY(x.open(QIODevice::ReadWrite) && x.seek(qint64(root - 1) * pageSize));
+                x.write(QByteArray(pageSize, '\0'));
+            }
+            QVERIFY(dm.SET_NEW_DATABASE(folder)); // read afresh
+            writeText(program.file(QStringLiteral("SQLs/UpdateTables.nts")),
+                      QStringLiteral("[COUNT]\nMAX=2\n[1]\nSQL=CREATE TABLE Extra (a INTEGER)\nVer=%1\n"
+                                     "[2]\nSQL=CREATE INDEX Valuti_Kurs ON Valuti (Kurs)\nVer=%1\n[DBVer-%1]\nVer=1\n")
+                          .arg(version));
+            const QString before = state(Db::databaseFile(folder));
+            DatabaseFormMode = 2;
+            TForm_Sazdava_Nova_Baza form;
+            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+            const QString text = PlatformScript::texts(QStringLiteral("message")).value(0);
+            QVERIFY2(text.startsWith(QStringLiteral("Прекратена актуализация")) && text.contains(QString::fromUtf8(damaged)),
+                     qPrintable(text));
+            QCOMPARE(state(Db::databaseFile(folder)), before);
+            QCOMPARE(SchemaVersion::read(dm.connection()), version - 1);
+        }
+        // An exception that escapes the start for any other reason is logged,
+        // said, and ends the start in order.
+        TestProgram program;
+        shelltest::resetProgramState();
+        TGeneral_Form form;
+        PlatformScript::setModalHandler([](QDialog *) -> int { throw std::runtime_error("login window broke"); });
+        QVERIFY(!form.FormCreate());
+        PlatformScript::setModalHandler({});
+        QVERIFY(form.programEnded());
+        QVERIFY(TextFile::readLines(ExceptionLog::filePath()).join(QLatin1Char('\n')).contains(
+            QStringLiteral("!login window broke!")));
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")).size(), 1);
     }
 
     void aWriteCutOffByACrashIsRolledBackWhenTheFolderOpens()
