@@ -46,7 +46,7 @@ private Q_SLOTS:
     void composeEdgeCases();
     void disconnectClosesOnlyThatStation();
     void replyRoutingRules();
-    void aFullListenerLetsNewConnectionsWait();
+    void anAddressWithoutAPlaceAlwaysGetsOne();
     void oneAddressHoldsAFewPlaces();
     void silentStrangersLoseTheirPlaces();
     void onlyTextKeepsAPlace();
@@ -183,9 +183,11 @@ void MessageServiceTest::replyRoutingRules()
     QCOMPARE(service.replyTarget(0), 0);
 }
 
-// With every place held the listener takes no connection: a station that
-// connects meanwhile waits, and its message arrives once a place is free.
-void MessageServiceTest::aFullListenerLetsNewConnectionsWait()
+// Eight addresses with four connections each, every one sending now and
+// then, hold every place; an address that holds none still gets one at once:
+// it takes the place of the address holding the most places that has gone
+// longest without text.
+void MessageServiceTest::anAddressWithoutAPlaceAlwaysGetsOne()
 {
     MessageService service(0);
     service.setTimeouts(Patient);
@@ -194,23 +196,52 @@ void MessageServiceTest::aFullListenerLetsNewConnectionsWait()
     QSignalSpy spy(&service, &MessageService::received);
     auto held = strangers(service.port(), MessageService::kMaxStations, 10);
     QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations);
+    const auto talk = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const qsizetype before = spy.size();
+            held.at(i)->write("x");
+            QTRY_COMPARE(spy.size(), before + 1);
+        }
+    };
+    talk(0, held.size());
+    talk(0, MessageService::kMaxPlacesPerAddress); // 127.0.0.10 spoke last: 127.0.0.11's first is the quietest
+    const auto open = [&] {
+        QList<std::size_t> out;
+        for (std::size_t i = 0; i < held.size(); ++i)
+            if (held.at(i)->state() == QAbstractSocket::ConnectedState)
+                out << i;
+        return out;
+    };
+    const auto allBut = [&](const QList<std::size_t> &closed) {
+        QList<std::size_t> out;
+        for (std::size_t i = 0; i < held.size(); ++i)
+            if (!closed.contains(i))
+                out << i;
+        return out;
+    };
 
     MessageService station(0);
     station.setPeerPort(service.port());
     station.setMessageHost(kLocal);
     station.setTimeouts(Patient);
-    const QString message = MessageText::compose(QStringLiteral("Каса2"), QStringLiteral("чакам"));
+    const QString message = MessageText::compose(QStringLiteral("Каса2"), QStringLiteral("не чакам"));
+    const qsizetype before = spy.size();
     QCOMPARE(station.sendReply(0, MessageText::encode(message)), MessageService::Sending::Sending);
-    QTRY_COMPARE(notes.size(), 1);
-    QVERIFY(notes.at(0).at(0).toString().contains(QStringLiteral("заети")));
-    QCOMPARE(service.stations().size(), MessageService::kMaxStations);
-    QCOMPARE(spy.size(), 0);
-
-    held.front()->disconnectFromHost();
-    QTRY_COMPARE(spy.size(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), message);
+    QTRY_COMPARE(spy.size(), before + 1);
+    QCOMPARE(spy.last().at(0).toString(), message);
+    const std::size_t quietest = MessageService::kMaxPlacesPerAddress;
+    QTRY_COMPARE(open(), allBut({quietest}));
     QCOMPARE(service.stations().size(), MessageService::kMaxStations);
     QCOMPARE(service.stations().last().address, kLocal);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY(notes.at(0).at(0).toString().contains(QStringLiteral("заети")));
+
+    // The next address without a place: 127.0.0.11 now holds fewer than the
+    // others, so the quietest of those that hold the most gives way.
+    auto second = messagetest::stationTo(service.port(), QStringLiteral("127.0.0.2"));
+    QTRY_COMPARE(open(), allBut({quietest, 2 * quietest}));
+    QCOMPARE(second->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(service.stations().size(), MessageService::kMaxStations);
     QCOMPARE(notes.size(), 1);
 }
 
@@ -248,8 +279,8 @@ void MessageServiceTest::silentStrangersLoseTheirPlaces()
     QVERIFY(service.startListening());
     auto silent = strangers(service.port(), 40, 20);
     QTRY_COMPARE(service.stations().size(), MessageService::kMaxStations);
-    // Not one byte from any of them: every place is free again, also for
-    // those that waited.
+    // Not one byte from any of them: each is closed, those that took a
+    // displaced one's place too, and every place is free again.
     for (const auto &s : silent)
         QTRY_COMPARE_WITH_TIMEOUT(s->state(), QAbstractSocket::UnconnectedState, 10000);
     QTRY_COMPARE(service.stations().size(), 0);

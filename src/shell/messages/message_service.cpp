@@ -9,11 +9,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
-// Connections wait in the listener's queue until a place is free: each reads
-// at most what one connection may hold meanwhile, the rest stays with the
-// system.
+// A connection in the listener's queue reads at most what one connection
+// may hold, the rest stays with the system.
 class Listener : public QTcpServer
 {
 public:
@@ -259,8 +259,6 @@ int MessageService::placesOf(const QString &address) const
 void MessageService::ServerSocketAccept()
 {
     while (ServerSocket->hasPendingConnections()) {
-        if (m_stations.size() >= kMaxStations)
-            break;
         QTcpSocket *socket = ServerSocket->nextPendingConnection();
         const QString address = addressText(socket);
         if (placesOf(address) >= kMaxPlacesPerAddress) {
@@ -274,15 +272,28 @@ void MessageService::ServerSocketAccept()
             }
             continue;
         }
+        if (m_stations.size() >= kMaxStations)
+            makeRoom();
         takeStation(socket, address);
     }
-    // Taking a connection lets the listener accept again: while every place
-    // is held, the new connections wait with the system.
-    if (m_stations.size() >= kMaxStations) {
-        ServerSocket->pauseAccepting();
-        if (!std::exchange(m_fullNoted, true))
-            Q_EMIT note(QStringLiteral("--- всички %1 места са заети: новите връзки чакат ---").arg(kMaxStations));
-    }
+}
+
+// Every place is held: the one that has gone longest without text, among
+// those of the address holding the most, gives way to a newcomer. A place
+// with a message of ours on its way is the last to go.
+void MessageService::makeRoom()
+{
+    if (!std::exchange(m_fullNoted, true))
+        Q_EMIT note(QStringLiteral("--- всички %1 места са заети: нова връзка взема мястото, мълчало най-дълго, "
+                                   "на адреса с най-много места ---")
+                        .arg(kMaxStations));
+    const auto rank = [this](const Connection &c) {
+        return std::tuple(m_out && m_out->connection == c.id, -placesOf(c.address), c.heard);
+    };
+    const auto quietest = std::min_element(m_stations.cbegin(), m_stations.cend(),
+                                           [&](const Connection &a, const Connection &b) { return rank(a) < rank(b); });
+    if (quietest != m_stations.cend())
+        dropStation(quietest->socket, Drop::Displaced);
 }
 
 void MessageService::takeStation(QTcpSocket *socket, const QString &address)
@@ -291,9 +302,9 @@ void MessageService::takeStation(QTcpSocket *socket, const QString &address)
     socket->setReadBufferSize(MessageText::kMaxPendingPerConnection);
     auto *silence = new QTimer(socket);
     silence->setSingleShot(true);
-    connect(silence, &QTimer::timeout, this, [this, socket] { dropStation(socket, true); });
+    connect(silence, &QTimer::timeout, this, [this, socket] { dropStation(socket, Drop::Silent); });
     silence->start(m_timeouts.firstText);
-    m_stations.append({id, socket, address, silence});
+    m_stations.append({id, socket, address, silence, ++m_heard});
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ServerSocketClientRead(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { ServerSocketClientDisconnect(socket); });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, id](qint64 n) { outgoingWritten(id, n); });
@@ -307,26 +318,21 @@ void MessageService::takeStation(QTcpSocket *socket, const QString &address)
             if (!waited)
                 return;
             if (waited->state() != QAbstractSocket::ConnectedState)
-                dropStation(waited, false);
+                dropStation(waited, Drop::Closed);
             else if (waited->bytesAvailable() > 0)
                 ServerSocketClientRead(waited);
         },
         Qt::QueuedConnection);
 }
 
-// A place freed: the listener accepts again, and the connections that waited come in.
 void MessageService::freePlace(const QString &address)
 {
     if (placesOf(address) < kMaxPlacesPerAddress)
         m_crowdedAddresses.remove(address);
-    if (m_stations.size() >= kMaxStations || !ServerSocket->isListening())
-        return;
     // Told again only once a peer's worth of places was free, not on each
     // place that is freed and taken again.
     if (m_stations.size() <= kMaxStations - kMaxPlacesPerAddress)
         m_fullNoted = false;
-    ServerSocket->resumeAccepting();
-    QMetaObject::invokeMethod(this, &MessageService::ServerSocketAccept, Qt::QueuedConnection);
 }
 
 void MessageService::ServerSocketClientRead(QTcpSocket *socket)
@@ -336,21 +342,28 @@ void MessageService::ServerSocketClientRead(QTcpSocket *socket)
             QTimer *silence = c.silence;
             const int id = c.id;
             // Only text keeps a place: NUL or control bytes alone do not.
-            if (readFrom(socket, id))
+            if (readFrom(socket, id)) {
                 silence->start(m_timeouts.idle);
+                // readFrom emitted: the list may have changed meanwhile
+                for (Connection &same : m_stations)
+                    if (same.id == id)
+                        same.heard = ++m_heard;
+            }
             return;
         }
 }
 
 void MessageService::ServerSocketClientDisconnect(QTcpSocket *socket)
 {
-    dropStation(socket, false);
+    dropStation(socket, Drop::Closed);
 }
 
 // Only this station's connection ends; the listener serves the others on.
-// One that stayed silent too long is closed here and gives its place up.
-void MessageService::dropStation(QTcpSocket *socket, bool silent)
+// One that stayed silent too long, or gave its place to a newcomer, is
+// closed here.
+void MessageService::dropStation(QTcpSocket *socket, Drop why)
 {
+    const bool silent = why == Drop::Silent;
     for (qsizetype i = 0; i < m_stations.size(); ++i) {
         if (m_stations.at(i).socket != socket)
             continue;
@@ -360,7 +373,7 @@ void MessageService::dropStation(QTcpSocket *socket, bool silent)
         const QByteArray rest = silent ? QByteArray() : socket->readAll();
         m_stations.removeAt(i);
         socket->disconnect(this);
-        if (silent)
+        if (why != Drop::Closed)
             socket->abort();
         socket->deleteLater();
         if (m_out && m_out->connection == id)

@@ -25,9 +25,10 @@ class MessageService : public QObject
     Q_OBJECT
 public:
     static constexpr quint16 kPort = 1024;
-    // More stations than a shop has: while they are all connected the
-    // listener takes no new connection, which waits (late, not lost) until
-    // a place is free.
+    // More stations than a shop has. While they are all held, a new
+    // connection takes the place, among those of the address holding the
+    // most, that has gone longest without text: an address that holds no
+    // place always gets one, and strangers cannot keep a station out.
     static constexpr int kMaxStations = 32;
     // Places one address may hold; its further connections are closed.
     static constexpr int kMaxPlacesPerAddress = 4;
@@ -121,6 +122,7 @@ private:
     void takeStation(QTcpSocket *socket, const QString &address);
     int placesOf(const QString &address) const;
     void freePlace(const QString &address);
+    void makeRoom();
     bool writeOutgoing();
     void outgoingWritten(int connection, qint64 bytes);
     void confirmOutgoing();
@@ -132,7 +134,8 @@ private:
     void ClientSocketRead();
     bool readFrom(QTcpSocket *socket, int connection); // whether it carried text
     QTcpSocket *socketOf(int connection) const;
-    void dropStation(QTcpSocket *socket, bool silent); // the station's disconnect, or its silence
+    enum class Drop { Closed, Silent, Displaced }; // by the station, for its silence, for a newcomer
+    void dropStation(QTcpSocket *socket, Drop why);
     void failPending();
 
     struct Connection {
@@ -140,6 +143,7 @@ private:
         QTcpSocket *socket;
         QString address;
         QTimer *silence; // closes the connection when it stays silent
+        quint64 heard;   // when it came or last sent text, in m_heard's order
     };
 
     QTcpServer *ServerSocket;
@@ -161,6 +165,7 @@ private:
     };
     std::optional<Outgoing> m_out;
     QTimer *m_confirm;
+    quint64 m_heard = 0;
     bool m_fullNoted = false;          // told once while the places are taken
     QSet<QString> m_crowdedAddresses; // told once while at their places' limit
     int m_nextId = 1;
