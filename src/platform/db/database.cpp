@@ -529,9 +529,12 @@ QString Db::errorText(const QSqlError &error)
 
 bool Db::open(const QString &connectionName, const QString &file, bool create, QString *error)
 {
+    QSqlDatabase db;
+    // The handle is let go first, so the connection really closes here.
     auto fail = [&](const QString &why) {
         if (error)
             *error = why;
+        db = QSqlDatabase();
         close(connectionName);
         return false;
     };
@@ -545,7 +548,7 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
         files << info.dir().filePath(journal);
     FileModes::tighten(files);
     dropStatements(connectionName);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!db.open())
@@ -566,9 +569,11 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
 bool Db::openFolder(const QString &connectionName, const QString &folder, QString *error)
 {
     const QString file = databaseFile(folder);
+    QSqlDatabase db;
     auto fail = [&](const QString &why) {
         if (error)
             *error = why;
+        db = QSqlDatabase();
         close(connectionName);
         return false;
     };
@@ -596,7 +601,7 @@ bool Db::openFolder(const QString &connectionName, const QString &folder, QStrin
     // off (a hot journal, with the super-journal of a transaction across the
     // work database): this connection reads and writes, a read-only one could
     // not. Only then may a super-journal that no journal names be removed.
-    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    db = QSqlDatabase::database(connectionName, false);
     try {
         if (!scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Operators'"), {}, db)
                  .isValid())
