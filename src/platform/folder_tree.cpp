@@ -4,6 +4,7 @@
 #include <QFileSystemModel>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 FolderTree::FolderTree(QWidget *parent)
     : QTreeView(parent)
@@ -20,8 +21,6 @@ FolderTree::FolderTree(QWidget *parent)
     // once its parents have been read; the folders read later (those the user
     // opens) leave the current one where the user put it.
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &FolderTree::placeChosen);
-    connect(this, &QTreeView::clicked, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
-    connect(this, &QTreeView::activated, this, [this](const QModelIndex &index) { choose(m_model->filePath(index)); });
 }
 
 void FolderTree::placeChosen(const QString &loaded)
@@ -41,6 +40,11 @@ void FolderTree::placeChosen(const QString &loaded)
 void FolderTree::keyPressEvent(QKeyEvent *event)
 {
     m_placing = false;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        expand(currentIndex());
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 
@@ -48,6 +52,13 @@ void FolderTree::mousePressEvent(QMouseEvent *event)
 {
     m_placing = false;
     QTreeView::mousePressEvent(event);
+}
+
+void FolderTree::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTreeView::currentChanged(current, previous);
+    if (!m_placing && current.isValid())
+        choose(m_model->filePath(current));
 }
 
 void FolderTree::choose(const QString &folder)

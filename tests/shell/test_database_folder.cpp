@@ -935,6 +935,83 @@ private Q_SLOTS:
         QCOMPARE(form.result(), int(QDialog::Accepted));
     }
 
+    // The chosen folder is the one the tree shows, however the user got
+    // there: a click on one folder, then the keyboard to another, and
+    // "Приеми" works on the second. Enter opens a folder and leaves the
+    // window open.
+    void theFolderReachedByKeyboardIsTheChosenOne_data()
+    {
+        QTest::addColumn<bool>("create");
+        QTest::newRow("Нова база") << true;
+        QTest::newRow("Отвори") << false;
+    }
+
+    void theFolderReachedByKeyboardIsTheChosenOne()
+    {
+        QFETCH(bool, create);
+        TestProgram program;
+        for (const char *folder : {"box/one", "box/two", "clicked/inner"})
+            QVERIFY(QDir(program.folder()).mkpath(QString::fromLatin1(folder)));
+        const QString one = program.file(QStringLiteral("box/one"));
+        const QString clicked = program.file(QStringLiteral("clicked"));
+        if (!create)
+            QVERIFY(DataModule1->createDatabase(one, {}, nullptr));
+        int logins = 0;
+        LoginRequest::setHandler([&] { ++logins; });
+        const auto noHandler = qScopeGuard([] { LoginRequest::setHandler({}); });
+        DatabaseFormMode = 1;
+        std::unique_ptr<QDialog> form;
+        FolderTree *tree = nullptr;
+        QPushButton *ok = nullptr;
+        if (create) {
+            auto *w = new TForm_Sazdava_Nova_Baza;
+            w->Edit_ime_baza->setText(QStringLiteral("Нова"));
+            tree = w->DirectoryListBox1;
+            ok = w->BitBtn_OK;
+            form.reset(w);
+        } else {
+            auto *w = new TForm_Change_DB;
+            tree = w->DirectoryListBox1;
+            ok = w->BitBtn_OK;
+            form.reset(w);
+        }
+        auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(loaded.contains(QVariantList{program.folder()}));
+        const QModelIndex clickedIndex = model->index(clicked);
+        tree->scrollTo(clickedIndex);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(clickedIndex).center());
+        QCOMPARE(tree->currentFolder(), clicked);
+        tree->setFocus();
+        QTest::keyClicks(tree, QStringLiteral("box"));
+        QTest::keyClick(tree, Qt::Key_Right);
+        QTRY_COMPARE(model->rowCount(model->index(program.file(QStringLiteral("box")))), 2);
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(model->filePath(tree->currentIndex()), one);
+        QCOMPARE(tree->currentFolder(), one);
+        // Enter on a folder opens it; the window stays.
+        QTest::keyClick(tree, Qt::Key_Up);
+        QTest::keyClick(tree, Qt::Key_Left);
+        QTest::keyClick(tree, Qt::Key_Return);
+        QVERIFY(tree->isExpanded(tree->currentIndex()));
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->result(), 0);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(tree->currentFolder(), one);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(logins, 1);
+        const QString expected = create ? QDir(one).filePath(QStringLiteral("Нова")) : one;
+        QCOMPARE(DataModule1->databaseFolder(), QDir::cleanPath(expected));
+        QVERIFY(Db::folderHoldsDatabase(expected));
+        QCOMPARE(QDir(clicked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("inner")});
+    }
+
     void serverKindIsCheckedBeforeAnythingIsWritten()
     {
         // Refusals with the window still open: nothing written, nothing switched.
