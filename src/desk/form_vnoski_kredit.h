@@ -43,7 +43,7 @@ public:
 
     // Made once; shows the counterparty's contracts (none chosen: empty).
     // Every road is guarded by the right on "Изплащане вноски".
-    static void open(QWidget *owner, const QString &counterparty = QString::fromLatin1(NoCounterparty));
+    static void open(QWidget *owner, const QString &counterparty = QString::fromUtf8(NoCounterparty));
     static TForm_Vnoski_Kredit *instance();
 
     void loadContracts(const QString &counterparty); // picker mode 3, the desk button, after each payment
