@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 
 StockLinesModel::StockLinesModel(QObject *parent)
@@ -64,6 +65,17 @@ QVariant StockLinesModel::data(const QModelIndex &index, int role) const
     return PagedListModel::data(index, role);
 }
 
+QString StockLinesModel::widestText(int column) const
+{
+    const QString field = record().fieldName(column).toUpper();
+    if (m_quantities.contains(field))
+        return StockQuantity::text(Decimal::fromDouble(1234567.89));
+    // At least four price decimals: the width holds when the shop shows more later.
+    if (m_numbers.contains(field))
+        return Money::fixed(1234567.89, qMax(PriceDecimals, 4));
+    return {};
+}
+
 QTableView *StockLines::makeGrid(const char *name, StockLinesModel *model, QWidget *parent)
 {
     auto *grid = new QTableView(parent);
@@ -90,6 +102,14 @@ void StockLines::showColumns(QTableView *grid, StockLinesModel *model, const Col
         grid->setColumnHidden(c, !shown.contains(model->record().fieldName(c).toUpper()));
     if (fit)
         LongTextStyle::fitColumns(grid);
+    // The text of a cell has the style's focus margin on either side.
+    const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString widest = model->widestText(c);
+        const int needed = widest.isEmpty() ? 0 : grid->fontMetrics().horizontalAdvance(widest) + margins;
+        if (!grid->isColumnHidden(c) && grid->columnWidth(c) < needed)
+            grid->setColumnWidth(c, needed);
+    }
 }
 
 namespace {

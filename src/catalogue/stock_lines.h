@@ -31,6 +31,9 @@ public:
     void setBlueRows(const QString &field, const QString &value);
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // The widest text a number column is made to show whole (seven digits
+    // before the point); empty for other columns.
+    QString widestText(int column) const;
 
 private:
     QSet<QString> m_numbers;    // upper case
@@ -44,7 +47,8 @@ QTableView *makeGrid(const char *name, StockLinesModel *model, QWidget *parent);
 using Columns = QList<QPair<QString, QString>>; // field, title; in grid order
 // Titles the listed fields and hides every other column (the statement
 // lists the shown fields in grid order); with `fit`, the columns take the
-// widths of their texts.
+// widths of their texts. A number column is never narrower than its
+// widest text: it is fitted to the first lines, and later ones may be longer.
 void showColumns(QTableView *grid, StockLinesModel *model, const Columns &columns, bool fit = true);
 // Runs the grid's statement again and keeps the current row where it was.
 // The statement orders its lines completely (by N). Throws DbError.
