@@ -73,9 +73,10 @@ QStringList openBills(const QString &op)
 
 QString billSql()
 {
-    return QStringLiteral("SELECT ") + kLineColumns
-           + QStringLiteral(", ") + kSuma
-           + QStringLiteral(", P.SUM_BezDDS, P.Bez_DDS, V.Kurs "
+    // The grid shows the columns in this order: the amount before the operator.
+    return QStringLiteral("SELECT P.N_Prodajba, P.Barkod, P.Opisanie, P.Kol, P.Mqrka, P.Ed_Cena, P.Valuta, P.T_O, ")
+           + kSuma
+           + QStringLiteral(", P.Operator, P.SUM_BezDDS, P.Bez_DDS, V.Kurs "
                             "FROM Prodajbi_Vremenni P JOIN Valuti V ON V.Opisanie = P.Valuta "
                             "WHERE P.Operator = ? AND P.Sm_N = ? ORDER BY P.N_Prodajba");
 }
