@@ -17,19 +17,30 @@
 #include "counterparties/form_kontrakents.h"
 #include "desk/form_pay_type.h"
 #include "desk/form_spec_otstapki.h"
+#include "desk/form_vnoski_kredit.h"
 #include "desk/shop_desk.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/form_nastrojki.h"
 #include "documents/form_rab_dokumenti.h"
 #include "documents/name_of_dokument.h"
+#include "app/data_module.h"
+#include "platform/db/database.h"
 #include "platform/db/list_model.h"
+#include "platform/folder_tree.h"
 #include "platform/printer_check_list.h"
 #include "platform/printers.h"
 #include "platform/report/report_preview.h"
+#include "shell/form_dostap_operators.h"
+#include "shell/form_sazdava_nova_baza.h"
 #include "shell/shop_tab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QStyle>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +65,13 @@ void type(QLineEdit *edit, const QString &text)
     edit->selectAll();
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// Keys typed into a widget that is not an edit (a tree's search by name).
+void typeKeys(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 void enter(QWidget *w)
@@ -209,6 +227,8 @@ private Q_SLOTS:
                      catalogue->TreeView1Click();
                      catalogue->N_Nov->trigger();
                      QCOMPARE(catalogue->list()->rowCount(), 1);
+                     catalogue->N_Nov->trigger();
+                     QCOMPARE(catalogue->list()->rowCount(), 2);
                      catalogue->close();
                  }))
                 .then(in<TForm_Grupi>([](TForm_Grupi *dialog) {
@@ -220,6 +240,12 @@ private Q_SLOTS:
                     QCOMPARE(editor->Edit_Art_N->text(), QStringLiteral("1"));
                     type(editor->Edit_Opisanie, QStringLiteral("Кафе"));
                     type(editor->Edit_Cena, QStringLiteral("3,50"));
+                    editor->BitBtn_OK->click();
+                }))
+                .then(in<TForm_NewArtikul>([](TForm_NewArtikul *editor) {
+                    QCOMPARE(editor->Edit_Art_N->text(), QStringLiteral("2"));
+                    type(editor->Edit_Opisanie, QStringLiteral("Кафемашина"));
+                    type(editor->Edit_Cena, QStringLiteral("1234567,89"));
                     editor->BitBtn_OK->click();
                 }));
             walk(*form, steps, "N_Artikuli");
@@ -298,6 +324,18 @@ private Q_SLOTS:
         };
         addLine();
         QCOMPARE(desk->lines()->rowCount(), 1);
+        // The bill's columns, left to right: the amount before the operator.
+        {
+            QStringList titles;
+            const QHeaderView *header = desk->DBGrid1->horizontalHeader();
+            for (int v = 0; v < header->count(); ++v)
+                if (const int c = header->logicalIndex(v); !header->isSectionHidden(c))
+                    titles << desk->lines()->headerData(c, Qt::Horizontal).toString();
+            QCOMPARE(titles, (QStringList{QStringLiteral("Арт. №"), QStringLiteral("Описание"), QStringLiteral("Кол."),
+                                          QStringLiteral("Мярка"), QStringLiteral("Ед. Цена"), QStringLiteral("Валута"),
+                                          QStringLiteral("TO в %"), QStringLiteral("Общо в лева"),
+                                          QStringLiteral("Оператор")}));
+        }
         {
             ModalWalk steps;
             steps.then(in<TForm_Pay_Type>([](TForm_Pay_Type *pay) {
@@ -438,6 +476,47 @@ private Q_SLOTS:
             QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), stock);
         }
 
+        // "Ревизия" of a cheap line, then of one at 1 234 567.8900: the price
+        // is shown whole, not cut to "1234…".
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Revision>([](TForm_Revision *count) {
+                type(count->Edit_Art_ID, QStringLiteral("1"));
+                enter(count->Edit_Art_ID);
+                enter(count->Edit_Kol); // the quantity held
+                type(count->Edit_Art_ID, QStringLiteral("2"));
+                enter(count->Edit_Art_ID);
+                type(count->Edit_Kol, QStringLiteral("1"));
+                enter(count->Edit_Kol);
+                QCOMPARE(count->model()->rowCount(), 2);
+                QTableView *grid = count->DBGrid1;
+                const int price = count->model()->fieldIndex(QStringLiteral("Ed_Cena"));
+                const QString shown = count->model()->data(count->model()->index(1, price)).toString();
+                QVERIFY2(shown.startsWith(QStringLiteral("1234567.89")), qPrintable(shown));
+                const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+                // As shown, and at four price decimals.
+                for (const QString &text : {shown, QStringLiteral("1234567.8900")})
+                    QVERIFY2(grid->columnWidth(price) >= grid->fontMetrics().horizontalAdvance(text) + margins,
+                             qPrintable(QStringLiteral("%1: %2 < %3").arg(text).arg(grid->columnWidth(price))
+                                            .arg(grid->fontMetrics().horizontalAdvance(text) + margins)));
+                QVERIFY(count->BitBtn_SaveClick());
+            }));
+            walk(*form, steps, "N_Revizia");
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), stock);
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 2")).toDouble(), 1.0);
+        }
+
+        // "Изплащане вноски" from the menu: no counterparty chosen, said in Bulgarian.
+        {
+            ModalWalk steps;
+            steps.then(in<TForm_Vnoski_Kredit>([](TForm_Vnoski_Kredit *instalments) {
+                QCOMPARE(instalments->Label_Kontrag_Vnoski->text(), QStringLiteral("0: Няма избран контрагент"));
+                QCOMPARE(instalments->ComboBox_N_Kredit->count(), 0);
+                instalments->Button_Cancel->click();
+            }));
+            walk(*form, steps, "N5");
+        }
+
         // A cashier denied "Доставки...": the catalogue's group command
         // "Доставка" is refused too, and no delivery line is written.
         {
@@ -466,6 +545,41 @@ private Q_SLOTS:
             QCOMPARE(count("SELECT COUNT(*) FROM DostavkiTMP"), 0LL);
             QCOMPARE(count("SELECT COUNT(*) FROM Dostavki"), 1LL);
             QCOMPARE(Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = 1")).toDouble(), stock);
+        }
+
+        // "Нова база": a click on one folder, then the keyboard to another;
+        // the new database is made where the tree shows.
+        {
+            const QString clicked = program.file(QStringLiteral("Системна"));
+            const QString chosen = program.file(QStringLiteral("Бази"));
+            QVERIFY(QDir().mkpath(clicked));
+            QVERIFY(QDir().mkpath(chosen));
+            ModalWalk steps;
+            steps.then(in<TForm_Sazdava_Nova_Baza>([&](TForm_Sazdava_Nova_Baza *create) {
+                     type(create->Edit_ime_baza, QStringLiteral("Втори магазин"));
+                     FolderTree *tree = create->DirectoryListBox1;
+                     auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+                     QTRY_VERIFY(model->index(clicked).isValid() && model->index(chosen).isValid());
+                     tree->scrollTo(model->index(clicked));
+                     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                                       tree->visualRect(model->index(clicked)).center());
+                     typeKeys(tree, QStringLiteral("Бази"));
+                     QCOMPARE(model->filePath(tree->currentIndex()), chosen);
+                     enter(tree); // opens the folder, the window stays
+                     QVERIFY(create->isVisible());
+                     create->BitBtn_OK->click();
+                 }))
+                .then(in<TForm_Dostap_Operators>([](TForm_Dostap_Operators *login) {
+                    login->ComboBox_Operators->setCurrentIndex(
+                        login->ComboBox_Operators->findText(QStringLiteral("Администратор")));
+                    login->Edit_Password->setText(QStringLiteral("admin"));
+                    login->OKBtn->click();
+                }));
+            walk(*form, steps, "N_Nova_Baza");
+            const QString made = QDir(chosen).filePath(QStringLiteral("Втори магазин"));
+            QCOMPARE(DataModule1->databaseFolder(), made);
+            QVERIFY(Db::folderHoldsDatabase(made));
+            QVERIFY(QDir(clicked).isEmpty());
         }
         form->Timer1->stop();
         form->hide();
