@@ -20,6 +20,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -228,6 +229,7 @@ void TForm_GeneralForm_Dokumentaciq::ComboBox_DokumentiChange(int index)
         return;
     }
     m_editor->reloadFromLayout();
+    m_documentName = name;
     try {
         if (const auto row = LayoutSave::document(name)) {
             const LayoutSave::WhereUsed where = LayoutSave::whereUsedFrom(row->kadeSeIzpolzva);
@@ -272,7 +274,8 @@ void TForm_GeneralForm_Dokumentaciq::N2Click()
 {
     m_saveDialog->where = {CheckBox_Magazin->isChecked(), CheckBox_Serviz->isChecked(),
                            CheckBox_Fisk_Centar->isChecked()};
-    Dialogs::exec(m_saveDialog);
+    if (Dialogs::exec(m_saveDialog) == QDialog::Accepted)
+        m_documentName = m_saveDialog->Edit_Name_Of_Dok->text();
 }
 
 void TForm_GeneralForm_Dokumentaciq::N4Click()
@@ -291,6 +294,7 @@ void TForm_GeneralForm_Dokumentaciq::done(int result)
         m_editor = nullptr;
     }
     current().clear();
+    m_documentName.clear();
     ComboBox_Dokumenti->clear();
     ComboBox_Dokumenti->hide();
     Label2->hide();
@@ -302,7 +306,7 @@ void TForm_GeneralForm_Dokumentaciq::done(int result)
 
 void TForm_GeneralForm_Dokumentaciq::N_PregledClick()
 {
-    const QString name = ComboBox_Dokumenti->currentText();
+    const QString name = m_documentName;
     DocumentQuery::Context context = DocumentQuery::designerContext();
     context.documentName = name;
     Report::Model model = LayoutReport::model(current(), name);

@@ -76,4 +76,6 @@ private:
     bool loadText(bool header);
     QPointer<TForm_Nastrojki> m_editor;
     TName_Of_Dokument *m_saveDialog = nullptr;
+    // The document shown: the one reopened or last saved (its preview's and PDF's name).
+    QString m_documentName;
 };

@@ -6,12 +6,14 @@
 #include "documents/document_print_road.h"
 #include "documents/form_generalform_dokumentaciq.h"
 #include "documents/layout_document.h"
+#include "documents/name_of_dokument.h"
 #include "platform/printers.h"
 #include "platform/report/report_preview.h"
 #include "platform/script.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -332,6 +334,35 @@ private Q_SLOTS:
         form.N_Pregled->trigger();
         QVERIFY(shown->isEmpty());
         QVERIFY(PlatformScript::texts(QStringLiteral("message")).last().contains(QStringLiteral("Sklad")));
+        form.reject();
+    }
+
+    // A design saved as "Бележка" is previewed under that name, and printed
+    // to a PDF file it proposes TEMP/Бележка.pdf.
+    void aDesignSavedByNameIsPreviewedAndFiledUnderIt()
+    {
+        TestProgram program;
+        fill();
+        Printers::setInstalledForTests(QStringList()); // the PDF file alone
+        AppState::instance().setCurrentOperator(QStringLiteral("Мария"));
+        TForm_GeneralForm_Dokumentaciq form;
+        form.show();
+        Layout::current() = documentLayout();
+        driveWindows<TName_Of_Dokument>([](TName_Of_Dokument *d) {
+            d->Edit_Name_Of_Dok->setText(QStringLiteral("Бележка"));
+            d->OKBtn->click();
+        });
+        form.N2->trigger();
+        QList<Shown> *shown = recordPreviews(1);
+        PlatformScript::clearEvents();
+        form.N_Pregled->trigger();
+        QCOMPARE(shown->size(), 1);
+        QCOMPARE((*shown)[0].title, QStringLiteral("Бележка"));
+        QStringList proposed;
+        for (const PlatformScript::Event &e : PlatformScript::events())
+            if (e.kind == QLatin1String("saveFile"))
+                proposed << e.args.value(1);
+        QCOMPARE(proposed, QStringList{program.file(QStringLiteral("TEMP/Бележка.pdf"))});
         form.reject();
     }
 };
