@@ -7,6 +7,7 @@
 #include "common/tree_file.h"
 #include "platform/db/alias_file.h"
 #include "platform/db/database.h"
+#include "platform/db/presence.h"
 #include "platform/db/typed_query.h"
 #include "app/program_version.h"
 #include "app/schema_columns.h"
@@ -45,6 +46,7 @@ TDataModule1::~TDataModule1()
         if (Db::currentConnectionName() == m_connection)
             Db::setCurrentConnection(QString());
         Db::close(m_connection);
+        Presence::release();
     }
     if (DataModule1 == this)
         DataModule1 = nullptr;
@@ -147,6 +149,7 @@ bool TDataModule1::SET_NEW_DATABASE(const QString &path, QString *why)
     Db::setCurrentConnection(name);
     if (!old.isEmpty())
         Db::close(old);
+    Presence::markRunning(m_folder);
     // Every start opens the database it opened last: no settings file is
     // written for that before the login window.
     if (Settings::readString(Keys::DBVer_DBPath) != m_folder)

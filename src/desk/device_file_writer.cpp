@@ -6,6 +6,7 @@
 #include "common/settings.h"
 #include "common/text_file.h"
 #include "platform/db/database.h"
+#include "platform/db/presence.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
 #include "platform/dialogs.h"
@@ -161,6 +162,8 @@ int DeviceFileWriter::flush()
                     tell(row, o);
             }
         }
+        if (m_recover)
+            nameOthers();
         m_recover = false;
     } catch (const Stopped &) {
         m_flushing = false;
@@ -393,6 +396,34 @@ void DeviceFileWriter::tell(const Row &row, Outcome outcome)
     else
         m_messages << QStringLiteral("Неуспешен печат на бон за отдел %1\nПапка: ").arg(row.department)
                           + row.folder + why;
+}
+
+// Rows under another name wait for their own workstation: its device prints
+// its sales (on a server the queue holds every till's rows). Those of a name
+// that no program runs under are told, as they would otherwise wait unseen.
+void DeviceFileWriter::nameOthers()
+{
+    const auto groups = Db::rows(QStringLiteral("SELECT Workstation, COUNT(*) FROM Pending_Files WHERE Workstation <> ? "
+                                                "GROUP BY Workstation ORDER BY Workstation"),
+                                 {WorkTables::workstationKey()});
+    for (const QSqlRecord &g : groups) {
+        const QString key = g.value(0).toString();
+        if (m_named.contains(key) || Presence::isRunning(key))
+            continue;
+        m_named.insert(key);
+        const long long files = g.value(1).toLongLong();
+        const QString name = Presence::nameOfKey(key);
+        const QString text =
+            (files == 1 ? QStringLiteral("1 бон чака") : QStringLiteral("%1 бона чакат").arg(files))
+            + QStringLiteral(" за печат под името на работно място \"%1\", с което в момента не работи никоя "
+                             "програма.\nБоновете се печатат само от работното място, под чието име са записани, "
+                             "и тук няма да бъдат отпечатани. За да бъдат отпечатани, стартирайте програмата веднъж "
+                             "с това име (VENTAROS_WORKSTATION=\"%1\"), например на компютъра, чието име е било "
+                             "сменено.")
+                  .arg(name);
+        ExceptionLog::write(QStringLiteral("DeviceFileWriter"), QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        m_messages << text;
+    }
 }
 
 QStringList DeviceFileWriter::waiting() const

@@ -49,9 +49,16 @@ public:
     void flushSoon(); // from the event loop, after the caller's commit
     // The next walk also finishes this workstation's files claimed by writers
     // that no longer run: one program per workstation makes every claim that
-    // is not this writer's the claim of a killed copy. Called when a database
-    // opens.
-    void recoverClaims() { m_recover = true; }
+    // is not this writer's the claim of a killed copy. It also names, in a
+    // message and in the log, the files queued under a workstation name that
+    // no running program uses (a renamed computer): they wait for a start
+    // under that name, and this workstation never writes them. Called when a
+    // database opens.
+    void recoverClaims()
+    {
+        m_recover = true;
+        m_named.clear();
+    }
 
     // This workstation's waiting files, one text each ("бон в <папка>", "отдел 3 ...").
     QStringList waiting() const;
@@ -89,12 +96,14 @@ private:
     static bool isTempOfRow(const QString &name, const Row &row);
     bool placeReceipt(const QString &temp, const QString &folder);
     void tell(const Row &row, Outcome outcome);
+    void nameOthers();
     void show(const QString &text);
 
     QTimer *m_timer;
     QSet<long long> m_told;
     QSet<long long> m_adopted; // rows claimed by a killed copy, taken over
     QSet<long long> m_refused; // named in the log already
+    QSet<QString> m_named;     // workstations whose files were named since the database opened
     int m_receiptCounter = 1;
     bool m_flushing = false;
     bool m_recover = false;

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -366,6 +368,66 @@ private Q_SLOTS:
         QCOMPARE(tree(place.path()), QStringList{QStringLiteral("autostart")});
         QCOMPARE(contents(program.file(QStringLiteral("Bon"))), QStringList{QStringLiteral("r1")});
         QCOMPARE(contents(kitchen), QStringList{QStringLiteral("t1")});
+    }
+
+    // Files queued under a workstation name that no running program uses
+    // (the computer renamed, VENTAROS_WORKSTATION changed) are named at the
+    // start, in a message and in the log: how many, under which name. They
+    // are never written here; the name of a program that runs is not named.
+    void filesOfANameNoProgramUsesAreNamedNotWritten()
+    {
+        TestProgram program;
+        const QString kitchen = program.file(QStringLiteral("Kitchen"));
+        QVERIFY(QDir().mkpath(kitchen));
+        department(3, kitchen);
+        const QString receipts = Settings::receiptFolder();
+        QProcess running;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
+        env.insert(QStringLiteral("VENTAROS_WORKSTATION"), QStringLiteral("Каса 2"));
+        running.setProcessEnvironment(env);
+        running.start(deskWorkerProgram(), {QStringLiteral("hold")});
+        const auto stop = qScopeGuard([&running] {
+            running.kill();
+            running.waitForFinished(10000);
+        });
+        QVERIFY(running.waitForStarted(10000));
+        while (!running.canReadLine() && running.state() == QProcess::Running)
+            running.waitForReadyRead(1000);
+        QCOMPARE(running.readLine().trimmed(), QByteArray("running"));
+        const auto queueAs = [](const QString &name, int dept, const QString &file) {
+            Db::execute(QStringLiteral("INSERT INTO Pending_Files (Workstation, Dept, Folder, File_Name, Bytes, "
+                                       "Temp_Name) VALUES (?, ?, '', ?, 'bon', '')"),
+                        {WorkTables::derivedName(name), dept, file});
+        };
+        queueAs(QStringLiteral("Стара каса"), 0, {});
+        queueAs(QStringLiteral("Стара каса"), 3, QStringLiteral("ToPrepare3.bon"));
+        queueAs(QStringLiteral("Стара каса"), 0, {});
+        queueAs(QStringLiteral("Каса 2"), 0, {});
+
+        DeviceFileWriter w;
+        Told told;
+        listen(w, told);
+        w.recoverClaims(); // the start
+        QCOMPARE(w.flush(), 0);
+        QCOMPARE(told.messages.size(), 1);
+        const QString message = told.messages.first();
+        QVERIFY2(message.contains(QStringLiteral("3 бона")) && message.contains(QStringLiteral("\"Стара каса\""))
+                     && message.contains(QStringLiteral("VENTAROS_WORKSTATION")) && !message.contains(QStringLiteral("Каса 2")),
+                 qPrintable(message));
+        const QStringList log = TextFile::readLines(ExceptionLog::filePath());
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.first().contains(QStringLiteral("3 бона")) && log.first().contains(QStringLiteral("Стара каса")),
+                 qPrintable(log.first()));
+        // Walked again, and at the next start: nothing written here, told once a start.
+        w.flush();
+        QCOMPARE(told.messages.size(), 1);
+        w.recoverClaims();
+        w.flush();
+        QCOMPARE(told.messages.size(), 2);
+        QCOMPARE(contents(receipts), QStringList());
+        QCOMPARE(contents(kitchen), QStringList());
+        QCOMPARE(pendingRows(), 4);
     }
 };
 

@@ -180,6 +180,16 @@ QString connectFailure(const QSqlError &error, const ServerConnection &server)
 }
 } // namespace
 
+bool PostgresEngine::workstationRunning(const QString &key, const QSqlDatabase &db)
+{
+    const QString prefix = QStringLiteral("ventaros/") + shortHash(key.toUtf8()) + QLatin1Char('/');
+    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                     "AND LEFT(application_name, ?) = ?"),
+                      {int(prefix.size()), prefix}, db)
+               .toLongLong()
+           > 0;
+}
+
 QString PostgresEngine::workSchema()
 {
     QString name = QLatin1String(WorkSchemaPrefix) + WorkTables::workstationKey();

@@ -67,6 +67,10 @@ void commitWrite(QSqlDatabase db, qint64 txid);
 // that cuts the connection makes the guard take the reply as lost.
 void setAfterCommitHookForTests(std::function<void(const QSqlDatabase &)> hook);
 
+// Whether a session of the program runs as the workstation `key` on the
+// database. Throws DbError.
+bool workstationRunning(const QString &key, const QSqlDatabase &db);
+
 bool tableExists(const QString &table, const QSqlDatabase &db);
 QString tableExistsSql(); // its statement, the name bound last
 // The column types of a work table's definition written for SQLite, as
