@@ -684,10 +684,14 @@ QList<long long> moments(long long total)
     return out;
 }
 
-// Every file of a folder.
+// Every file of a folder but the workstations' running locks.
 QStringList filesIn(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    files.removeIf([](const QString &f) {
+        return f.startsWith(QLatin1String(".workstation-")) && f.endsWith(QLatin1String(".lock"));
+    });
+    return files;
 }
 } // namespace
 

@@ -8,8 +8,8 @@
 // system lets go with the process, killed or not.
 namespace Presence {
 // This program works on the database of `folder` from now on; the lock of
-// the folder before is let go. A folder whose lock cannot be taken is named
-// in Exceptions.log once; the program works on.
+// the folder before is let go. A lock file that cannot be made is named in
+// Exceptions.log; the program works on.
 void markRunning(const QString &folder);
 void release();
 // Whether a program runs as the workstation `key` (WorkTables::derivedName of
