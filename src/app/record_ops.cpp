@@ -41,12 +41,23 @@ DdsSplit GET_DDS(Decimal amount)
     if (!ParseVatPercent(stored, &rate))
         throw std::invalid_argument(
             QStringLiteral("Невалиден процент ДДС в настройките: \"%1\"").arg(stored).toStdString());
+    r.Amount = amount;
     r.VatRate = Decimal::fromDouble(rate);
     r.AmountText = Money::format42(amount);
     r.AmountInWords = Sum_To_Words(amount);
     r.NetAmount = Decimal::product({amount, Decimal(100)}, Decimal(100) + r.VatRate, Decimal::Scale);
     r.VatAmount = amount - r.NetAmount;
     return r;
+}
+
+Decimal DdsSplit::netShown(int decimals) const
+{
+    return Decimal::product({Amount.rounded(decimals), Decimal(100)}, Decimal(100) + VatRate, decimals);
+}
+
+Decimal DdsSplit::vatShown(int decimals) const
+{
+    return Amount.rounded(decimals) - netShown(decimals);
 }
 
 DdsSplit GET_DDS(double amount)

@@ -24,11 +24,17 @@ bool CHECK_REPEATED_NUMBERS(const QString &table, const QString &column, const Q
 
 // The split of a VAT-inclusive amount by the percent of [Firm_Data] DDS.
 struct DdsSplit {
+    Decimal Amount;        // the amount split
     QString AmountText;    // the amount as "%4.2f"
     QString AmountInWords; // Sum_To_Words of it
     Decimal VatRate;       // the percent
     Decimal NetAmount;     // amount / (1 + rate/100), to eight decimals
     Decimal VatAmount;     // amount - net
+    // The split as a page shows it at `decimals` places: the net of the
+    // amount shown, rounded once; the VAT the amount shown less that net, so
+    // the two shown add up to the amount shown.
+    Decimal netShown(int decimals = 2) const;
+    Decimal vatShown(int decimals = 2) const;
 };
 // Throws std::invalid_argument (with a Bulgarian text) when the stored
 // percent is no number from 0 to 100.

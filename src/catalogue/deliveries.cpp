@@ -251,15 +251,15 @@ Deliveries::Sums Deliveries::sums(Decimal bank, Decimal unpaid)
             ++s.unknownCurrency;
             continue;
         }
-        const Decimal amount = Decimal::fromVariant(r.value(0)) * Decimal::fromVariant(r.value(1))
-                               * Decimal::fromVariant(r.value(2));
+        const ExactSum amount = ExactSum::product(
+            {Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)), Decimal::fromVariant(r.value(2))});
         s.total += amount;
         if (r.value(3).toString() != QLatin1String("True"))
             s.excluded += amount;
     }
-    const DdsSplit split = GET_DDS(s.total - s.excluded);
-    s.net = split.NetAmount;
-    s.vat = split.VatAmount;
+    const DdsSplit split = GET_DDS((s.total - s.excluded).rounded(2));
+    s.net = split.netShown();
+    s.vat = split.vatShown();
     s.cash = s.total.rounded(2) - bank - unpaid;
     return s;
 }

@@ -102,10 +102,10 @@ QString linesSql(QVariantList *params);
 
 // Exact: each line's price * quantity * rate, summed.
 struct Sums {
-    Decimal total;    // every line with a known rate, in the base currency
-    Decimal excluded; // of which lines whose price excludes VAT
-    Decimal net;      // VAT split of total - excluded
-    Decimal vat;
+    ExactSum total;    // every line with a known rate, in the base currency
+    ExactSum excluded; // of which lines whose price excludes VAT
+    Decimal net;       // VAT split of total - excluded as shown: with two decimals,
+    Decimal vat;       // adding up to it
     Decimal cash;     // total in stotinki - bank - unpaid (may be negative)
     int unknownCurrency = 0; // lines whose currency Valuti lacks
 };

@@ -533,7 +533,7 @@ bool TForm_Dostavki::Button_PrintClick()
     p.documentDate = DateTimePicker_Dok->date();
     p.warehouse = ComboBox_Sklad->currentText();
     p.note = Edit_Zabel->text();
-    p.due = m_sums.total - m_sums.excluded;
+    p.due = (m_sums.total - m_sums.excluded).rounded(2);
     p.cash = Decimal::parse(Edit_Plateno_Broj->text()).value_or(Decimal());
     p.bank = Decimal::parse(Edit_Plateno_Banka->text()).value_or(Decimal());
     p.unpaid = Decimal::parse(Edit_Neplateno->text()).value_or(Decimal());

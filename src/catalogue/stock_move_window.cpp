@@ -249,11 +249,10 @@ void StockMoveWindow::Button_Calculate_SUMsClick()
         QVariantList params;
         const QString sql = m_list.linesSql(&params);
         StockLines::reload(DBGrid2, m_model, sql, params, columns);
-        const Decimal total = m_list.total();
-        const DdsSplit split = GET_DDS(total.toDouble());
-        Edit_Ob6to->setText(StockLines::amount(total));
-        Edit_DDS->setText(StockLines::amount(split.VatAmount));
-        Edit_Osnova->setText(StockLines::amount(split.NetAmount));
+        const DdsSplit split = GET_DDS(m_list.total().rounded(PriceDecimals));
+        Edit_Ob6to->setText(StockLines::amount(split.Amount));
+        Edit_DDS->setText(StockLines::amount(split.vatShown(PriceDecimals)));
+        Edit_Osnova->setText(StockLines::amount(split.netShown(PriceDecimals)));
     } catch (const DbError &e) {
         Dialogs::message(e.message(), this);
     } catch (const std::invalid_argument &e) {

@@ -104,13 +104,14 @@ QString StockMoveList::linesSql(QVariantList *params) const
         .arg(table());
 }
 
-Decimal StockMoveList::total() const
+ExactSum StockMoveList::total() const
 {
-    Decimal sum;
+    ExactSum sum;
     for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT t.Kol, t.Ed_Cena, v.Kurs FROM %1 t "
                                                        "JOIN Valuti v ON v.Opisanie = t.Valuta")
                                             .arg(table())))
-        sum += Decimal::fromVariant(r.value(0)) * Decimal::fromVariant(r.value(1)) * Decimal::fromVariant(r.value(2));
+        sum += ExactSum::product(
+            {Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)), Decimal::fromVariant(r.value(2))});
     return sum;
 }
 

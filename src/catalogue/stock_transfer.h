@@ -39,7 +39,7 @@ public:
     // The grid statement: Sum_Row = quantity * price * rate (empty when the
     // currency is missing from Valuti), lines in entry order.
     QString linesSql(QVariantList *params) const;
-    Decimal total() const; // exact sum of Sum_Row over the lines with a known rate
+    ExactSum total() const; // exact sum of Sum_Row over the lines with a known rate
 
     // Books the list in one transaction: each line's quantity leaves its
     // source warehouse (and enters its destination for a transfer), then the

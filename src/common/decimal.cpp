@@ -1,5 +1,6 @@
 #include "common/decimal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -350,4 +351,136 @@ Decimal Decimal::product(std::initializer_list<Decimal> factors, Decimal divisor
     for (const Decimal &f : factors)
         r *= f;
     return (r / divisor).rounded(decimals);
+}
+
+namespace {
+using u128 = unsigned __int128;
+using Limbs = std::array<uint64_t, 5>;
+constexpr int kExactScale = 34; // ExactSum counts 10^-34
+
+uint64_t pow10u(int e)
+{
+    return uint64_t(kPow10[e]);
+}
+
+// a × m in place; false when the product needs more than the limbs hold.
+bool mulSmall(Limbs &a, uint64_t m)
+{
+    u128 carry = 0;
+    for (uint64_t &l : a) {
+        const u128 p = u128(l) * m + carry;
+        l = uint64_t(p);
+        carry = p >> 64;
+    }
+    return carry == 0 && (a.back() >> 63) == 0;
+}
+
+bool mulPow10(Limbs &a, int e)
+{
+    for (; e > 0; e -= 18)
+        if (!mulSmall(a, pow10u(std::min(e, 18))))
+            return false;
+    return true;
+}
+
+// a / 10^e in place, towards zero (a is not negative).
+void divPow10(Limbs &a, int e)
+{
+    for (; e > 0; e -= 18) {
+        const uint64_t d = pow10u(std::min(e, 18));
+        u128 rem = 0;
+        for (int i = int(a.size()) - 1; i >= 0; --i) {
+            const u128 cur = (rem << 64) | a[size_t(i)];
+            a[size_t(i)] = uint64_t(cur / d);
+            rem = cur % d;
+        }
+    }
+}
+
+void addLimbs(Limbs &a, const Limbs &b)
+{
+    u128 carry = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const u128 s = u128(a[i]) + b[i] + carry;
+        a[i] = uint64_t(s);
+        carry = s >> 64;
+    }
+}
+
+Limbs negated(Limbs a)
+{
+    for (uint64_t &l : a)
+        l = ~l;
+    addLimbs(a, Limbs{1});
+    return a;
+}
+
+bool isNegative(const Limbs &a)
+{
+    return (a.back() >> 63) != 0;
+}
+} // namespace
+
+ExactSum::ExactSum(Decimal d)
+    : ExactSum(product({d}))
+{}
+
+ExactSum ExactSum::product(std::initializer_list<Decimal> factors, int shift)
+{
+    const int places = Decimal::Scale * int(factors.size()) + shift;
+    if (factors.size() > 4 || shift < 0 || places > kExactScale)
+        throw std::invalid_argument("ExactSum::product: too many places");
+    ExactSum r;
+    r.m_limbs = Limbs{1};
+    bool negative = false;
+    for (const Decimal &f : factors) {
+        negative = negative != f.isNegative();
+        if (!mulSmall(r.m_limbs, uint64_t(f.abs().units())))
+            throw DecimalOverflow();
+    }
+    if (!mulPow10(r.m_limbs, kExactScale - places))
+        throw DecimalOverflow();
+    if (negative)
+        r.m_limbs = negated(r.m_limbs);
+    return r;
+}
+
+ExactSum &ExactSum::operator+=(const ExactSum &b)
+{
+    addLimbs(m_limbs, b.m_limbs);
+    return *this;
+}
+
+ExactSum ExactSum::operator-() const
+{
+    ExactSum r;
+    r.m_limbs = negated(m_limbs);
+    return r;
+}
+
+int ExactSum::sign() const
+{
+    if (isNegative(m_limbs))
+        return -1;
+    for (uint64_t l : m_limbs)
+        if (l != 0)
+            return 1;
+    return 0;
+}
+
+Decimal ExactSum::rounded(int decimals) const
+{
+    decimals = clampDecimals(decimals);
+    const bool negative = isNegative(m_limbs);
+    Limbs a = negative ? negated(m_limbs) : m_limbs;
+    const int e = kExactScale - decimals;
+    Limbs half{5}; // half of the last place kept: 5 × 10^(e-1)
+    mulPow10(half, e - 1);
+    addLimbs(a, half);
+    divPow10(a, e);
+    const int64_t step = kPow10[Decimal::Scale - decimals];
+    if (a[1] != 0 || a[2] != 0 || a[3] != 0 || a[4] != 0 || a[0] > uint64_t(kMax / step))
+        throw DecimalOverflow();
+    const int64_t units = int64_t(a[0]) * step;
+    return Decimal::fromUnits(negative ? -units : units);
 }

@@ -2,6 +2,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
 #include <compare>
 #include <initializer_list>
 #include <cstdint>
@@ -121,6 +122,41 @@ private:
     static int64_t checkedWhole(long long v);
     static int64_t checkedWhole(unsigned long long v);
     int64_t m_units = 0;
+};
+
+// A sum kept exactly: products of up to four decimals (a sale line's
+// quantity × price × rate × (100 - discount) / 100) are added whole, with
+// no rounding at the eighth decimal, and the sum is rounded once when read.
+// Inside: a 320-bit two's-complement count of 10^-34.
+class ExactSum
+{
+public:
+    ExactSum() = default;
+    ExactSum(Decimal d); // NOLINT: a decimal is an exact sum of one term
+    // factors[0] × … × factors[n-1] / 10^shift exactly; at most four factors,
+    // and 8 × factors + shift at most 34.
+    static ExactSum product(std::initializer_list<Decimal> factors, int shift = 0);
+
+    ExactSum &operator+=(const ExactSum &b);
+    ExactSum &operator-=(const ExactSum &b) { return *this += -b; }
+    friend ExactSum operator+(ExactSum a, const ExactSum &b) { return a += b; }
+    friend ExactSum operator-(ExactSum a, const ExactSum &b) { return a -= b; }
+    ExactSum operator-() const;
+
+    int sign() const;
+    bool isZero() const { return sign() == 0; }
+    friend bool operator==(const ExactSum &a, const ExactSum &b) { return a.m_limbs == b.m_limbs; }
+    friend std::strong_ordering operator<=>(const ExactSum &a, const ExactSum &b)
+    {
+        return (a - b).sign() <=> 0;
+    }
+
+    // Half away from zero at `decimals` places (0..8); out of the decimal's
+    // range it throws DecimalOverflow.
+    Decimal rounded(int decimals) const;
+
+private:
+    std::array<uint64_t, 5> m_limbs{}; // least significant first
 };
 
 Q_DECLARE_METATYPE(Decimal)

@@ -112,6 +112,21 @@ double Money::round(double value, int decimals)
     return Decimal::fromDouble(value).rounded(decimals).toDouble();
 }
 
+ExactSum Money::lineAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount)
+{
+    const Decimal hundred(100);
+    return ExactSum::product({quantity, price, rate, hundred - discount}, 2);
+}
+
+ExactSum Money::lineAmount(const QVariant &quantity, const QVariant &price, const QVariant &rate,
+                           const QVariant &discount)
+{
+    if (rate.isNull())
+        return ExactSum();
+    return lineAmount(Decimal::fromVariant(quantity), Decimal::fromVariant(price), Decimal::fromVariant(rate),
+                      Decimal::fromVariant(discount));
+}
+
 bool Numbers::parse(const QString &text, double *value)
 {
     QString t = text.trimmed();

@@ -19,6 +19,12 @@ QString formatWidth(double value, int width, int decimals);
 QString formatWidth(Decimal value, int width, int decimals);
 // The value rounded half away from zero to `decimals` places.
 double round(double value, int decimals);
+// A sale line's amount in leva, exactly: quantity × price × rate less the
+// discount percent. Bills add these up and round the sum once.
+ExactSum lineAmount(Decimal quantity, Decimal price, Decimal rate, Decimal discount);
+// The same from a row's columns: a line without a rate (its currency has no
+// row) has no amount.
+ExactSum lineAmount(const QVariant &quantity, const QVariant &price, const QVariant &rate, const QVariant &discount);
 } // namespace Money
 
 namespace Numbers {

@@ -64,7 +64,7 @@ void CashCalculator::SpdBtn_KasaClick(bool down)
         return;
     Decimal turnover;
     try {
-        turnover = CashCount::turnover(QDate::currentDate());
+        turnover = CashCount::turnover(QDate::currentDate()).rounded(2);
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
         Dialogs::message(QStringLiteral("Оборотът не може да бъде прочетен:\n") + QString::fromUtf8(e.what()), this);

@@ -17,9 +17,9 @@ const QList<Decimal> &denominations()
     return d;
 }
 
-Decimal turnover(const QDate &day)
+ExactSum turnover(const QDate &day)
 {
-    Decimal sum;
+    ExactSum sum;
     for (const QSqlRecord &r :
          Db::rows(QStringLiteral("SELECT P.Kol, P.ED_Cena, COALESCE(V.Kurs, 1), P.T_O FROM Prodajbi P LEFT JOIN "
                                  "Valuti V ON V.Opisanie = P.Valuta WHERE P.D_Prodajba = ? AND P.Type_Pay = ?"),

@@ -15,7 +15,7 @@ const QList<Decimal> &denominations();
 // The cash sales ("в брой") of the day, of every terminal and operator, each
 // at its currency's rate (1 when the currency has none), less its discount;
 // the exact sum. Throws DbError.
-Decimal turnover(const QDate &day);
+ExactSum turnover(const QDate &day);
 // The sum of count x denomination.
 Decimal counted(const QList<long long> &counts);
 // The lines of the cash report (Account.tmp).

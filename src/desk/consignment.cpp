@@ -78,14 +78,57 @@ void insertPaymentRecord(Decimal amount, long long counterparty, const QString &
                  QStringLiteral("в брой"), terminal, warehouse > 0 ? QVariant(warehouse) : QVariant()});
 }
 
-// The percent of an instalment its payments paid, summed exactly.
-Decimal percentPaid(long long contract, int instalment)
+// A stored Procent_pay in 10^-12 percent: the column's double is the one
+// nearest a percent of twelve decimals, which a double of up to 100 tells
+// apart from every other (its error is far below half a unit).
+long long percentUnits(const QVariant &stored)
 {
-    Decimal sum;
+    return std::llround(stored.toDouble() * 1e12);
+}
+
+QVariant storedPercent(long long units)
+{
+    return double(units) / 1e12; // both exact, the quotient the nearest double
+}
+
+// The percent of an instalment its payments paid, summed exactly.
+long long percentPaid(long long contract, int instalment)
+{
+    long long sum = 0;
     for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT Procent_pay FROM Vnoski WHERE ID_Konsign = ? AND ID = ?"),
                                         {contract, instalment}))
-        sum += Decimal::fromVariant(r.value(0));
+        sum += percentUnits(r.value(0));
     return sum;
+}
+
+long long stotinkiOf(Decimal amount)
+{
+    return amount.rounded(2).units() / (Decimal::Unit / 100);
+}
+
+// n × m / d rounded half away from zero (d not 0).
+long long mulDiv(long long n, long long m, long long d)
+{
+    __int128 p = __int128(n) * m;
+    if (d < 0) {
+        p = -p;
+        d = -d;
+    }
+    return (long long)((p < 0 ? p - d / 2 : p + d / 2) / d);
+}
+
+// What `percent` (10^-12) of an instalment is, to the stotinka. The percent
+// a payment stores gives back exactly the stotinki paid: one unit of it is
+// below a thousandth of a stotinka of any instalment in the range.
+Decimal partOf(Decimal instalment, long long percent)
+{
+    return Decimal::fromParts(mulDiv(stotinkiOf(instalment), percent, WholePercent), 2);
+}
+
+// The percent (10^-12) `paid` is of `instalment`.
+long long percentOf(Decimal paid, Decimal instalment)
+{
+    return mulDiv(stotinkiOf(paid), WholePercent, stotinkiOf(instalment));
 }
 
 void close(long long counterparty, long long contract)
@@ -199,14 +242,15 @@ QString workTableSql()
 }
 
 namespace {
-// The purchase of goods rows (Kol, Ed_Cena, Kurs, T_O), exactly.
+// The purchase of goods rows (Kol, Ed_Cena, Kurs, T_O): their exact sum,
+// rounded once at the eighth decimal, where the debt is worked out.
 Decimal purchaseOf(const QList<QSqlRecord> &rows)
 {
-    Decimal sum;
+    ExactSum sum;
     for (const QSqlRecord &r : rows)
         sum += DeskMoney::amount({Decimal::fromVariant(r.value(0)), Decimal::fromVariant(r.value(1)),
                                   Decimal::fromVariant(r.value(2)), Decimal::fromVariant(r.value(3))});
-    return sum;
+    return sum.rounded(Decimal::Scale);
 }
 } // namespace
 
@@ -318,8 +362,8 @@ State state(long long counterparty, long long contract)
     State s;
     s.contract = contract;
     const int last = Db::scalar(QStringLiteral("SELECT MAX(ID) FROM Vnoski WHERE ID_Konsign = ?"), {contract}).toInt();
-    const Decimal paid = percentPaid(contract, last);
-    if (paid < Hundred) {
+    const long long paid = percentPaid(contract, last);
+    if (paid < WholePercent) {
         s.current = last > 0 ? last : 1;
         s.paidPercent = paid;
     } else {
@@ -345,7 +389,7 @@ State state(long long counterparty, long long contract)
         return s;
     const QList<Decimal> parts = instalments(s.total, s.count);
     s.instalment = parts.at(s.current - 1);
-    s.rest = s.instalment - Decimal::mulDivRounded(s.instalment, s.paidPercent, Hundred, 2);
+    s.rest = s.instalment - partOf(s.instalment, s.paidPercent);
     s.contractRest = s.rest;
     for (int k = s.current; k < s.count; ++k)
         s.contractRest += parts.at(k);
@@ -406,15 +450,12 @@ Payment pay(long long counterparty, long long contract, bool partial, const QStr
         // The percent of the instalment paid after this payment, worked out from
         // the money paid, so the credit is exact to the stotinka however many
         // parts; the whole rest completes the instalment exactly.
-        Decimal percent = Hundred - s.paidPercent;
-        if (amount < s.rest) {
-            const Decimal paid = s.instalment - s.rest + amount;
-            percent = std::min(Decimal::mulDivRounded(paid, Hundred, s.instalment, Decimal::Scale),
-                               Hundred - Decimal::fromUnits(1))
+        long long percent = WholePercent - s.paidPercent;
+        if (amount < s.rest)
+            percent = std::min(percentOf(s.instalment - s.rest + amount, s.instalment), WholePercent - 1)
                       - s.paidPercent;
-        }
         Db::execute(QStringLiteral("INSERT INTO Vnoski (ID, Data_Pay, ID_Konsign, Procent_pay) VALUES (?, ?, ?, ?)"),
-                    {s.current, Dates::todayIso(), contract, percent.toDouble()});
+                    {s.current, Dates::todayIso(), contract, storedPercent(percent)});
         if (amount > Decimal()) {
             insertPaymentRecord(amount, counterparty, op, terminal, warehouse);
             queueReceipt(s.current, contract, amount, op, terminal);

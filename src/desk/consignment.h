@@ -83,13 +83,15 @@ bool hasOpenContracts(long long counterparty); // false on a database error
 QString debtorsSql();
 
 // A contract's debt follows today's rates; an instalment's payments are kept
-// as the percent of it they paid (Vnoski.Procent_pay, eight decimals), so a
-// payment credits exactly what was paid.
+// as the percent of it they paid (Vnoski.Procent_pay, twelve decimals: with
+// eight, 0.01 of 300 000 000.00 was no percent at all), so a payment credits
+// exactly what was paid, to the stotinka, up to the range.
+inline constexpr long long WholePercent = 100'000'000'000'000LL; // 100 % in 10^-12 percent
 struct State {
     bool exists = false;
     long long contract = 0;
     int current = 1;       // the instalment being paid
-    Decimal paidPercent;   // of the current instalment
+    long long paidPercent = 0; // of the current instalment, in 10^-12 percent
     int count = 0;
     Decimal rate, downPayment;
     Decimal purchase, total; // the goods and the debt at today's rates

@@ -35,9 +35,9 @@ DeskMoney::Line lineMoney(const QSqlRecord &row)
             Decimal::fromVariant(row.value(QStringLiteral("T_O")))};
 }
 
-QHash<long long, Decimal> amountsInLeva(const QList<long long> &lines)
+QHash<long long, ExactSum> amountsInLeva(const QList<long long> &lines)
 {
-    QHash<long long, Decimal> amounts;
+    QHash<long long, ExactSum> amounts;
     if (lines.isEmpty())
         return amounts;
     QStringList marks;
@@ -103,12 +103,12 @@ bool sameStored(const QVariant &stored, Decimal value)
 }
 } // namespace
 
-Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
+ExactSum recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
 {
     const auto vat = vatPercent();
     if (!vat)
         throw DbError(QStringLiteral("Невалиден процент ДДС в настройките"));
-    Decimal total;
+    ExactSum total;
     QList<QVariantList> changes;
     for (const QSqlRecord &r : bill) {
         const DeskMoney::Line line = lineMoney(r);
@@ -118,6 +118,8 @@ Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
             || !sameStored(r.value(QStringLiteral("Bez_DDS")), n.unit))
             changes << QVariantList{n.lineNet.toVariant(), n.unit.toVariant(), r.value(QStringLiteral("N_Prodajba"))};
     }
+    if (!DeskMoney::withinRange(total))
+        throw DecimalOverflow();
     if (!changes.isEmpty()) {
         WriteTransaction tx;
         for (const QVariantList &c : changes)
@@ -128,7 +130,7 @@ Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals)
     return total;
 }
 
-Decimal recalculate(const QString &op, long long bill, int priceDecimals)
+ExactSum recalculate(const QString &op, long long bill, int priceDecimals)
 {
     return recalculate(Db::rows(billSql(), {op, bill}), priceDecimals);
 }
@@ -139,6 +141,24 @@ QString catalogueNumber(long long article, long long counterparty)
                       {article, counterparty})
         .toString();
 }
+
+namespace {
+// The operator's bill with the new line in place (of the replaced one)
+// adds up within the range. Lines of a currency without a rate count in no
+// total, so not here either.
+bool billWithinRange(const NewLine &l, Decimal quantity, Decimal price, Decimal discount, const QVariant &rate)
+{
+    ExactSum bill;
+    if (!rate.isNull())
+        bill = DeskMoney::amount({quantity, price, Decimal::fromVariant(rate), discount});
+    for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT P.Kol, P.Ed_Cena, V.Kurs, P.T_O FROM Prodajbi_Vremenni P "
+                                                       "JOIN Valuti V ON V.Opisanie = P.Valuta WHERE P.Operator = ? "
+                                                       "AND P.Sm_N = ? AND P.N_Prodajba <> ?"),
+                                        {l.op, l.bill, l.replacedLine}))
+        bill += DeskMoney::amount(lineMoney(r));
+    return DeskMoney::withinRange(bill);
+}
+} // namespace
 
 InsertResult insertLine(const NewLine &l)
 {
@@ -163,8 +183,8 @@ InsertResult insertLine(const NewLine &l)
     if (quantity.isZero() || entered->isNegative())
         return result;
     const auto article = Db::firstRow(
-        QStringLiteral("SELECT ID, Opisanie, Mqrka, Valuta_P, Max_TO, Ed_Cena, Dan_Grup, Prigotvq_Se "
-                       "FROM Produkti WHERE ID = ?"),
+        QStringLiteral("SELECT A.ID, A.Opisanie, A.Mqrka, A.Valuta_P, A.Max_TO, A.Ed_Cena, A.Dan_Grup, A.Prigotvq_Se, "
+                       "V.Kurs FROM Produkti A LEFT JOIN Valuti V ON V.Opisanie = A.Valuta_P WHERE A.ID = ?"),
         {l.article});
     if (!article)
         return result;
@@ -192,9 +212,15 @@ InsertResult insertLine(const NewLine &l)
     // The line's net figures as the recomputation of the bill would write
     // them, so adding a line is the scan's only write.
     const auto vat = vatPercent();
-    const DeskMoney::NetFigures net = vat ? DeskMoney::netFigures({quantity, price, Decimal(1), discount}, *vat,
-                                                                  l.priceDecimals)
-                                          : DeskMoney::NetFigures{}; // the recomputation tells of the bad percent
+    DeskMoney::NetFigures net; // without a percent the recomputation tells of it
+    try {
+        if (!billWithinRange(l, quantity, price, discount, article->value(8)))
+            return refuse(DeskMoney::pastRangeMessage());
+        if (vat)
+            net = DeskMoney::netFigures({quantity, price, Decimal(1), discount}, *vat, l.priceDecimals);
+    } catch (const DecimalOverflow &) {
+        return refuse(DeskMoney::pastRangeMessage());
+    }
 
     WriteTransaction tx;
     if (l.replacedLine == 0) {

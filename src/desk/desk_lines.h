@@ -24,7 +24,7 @@ QStringList openBills(const QString &op);
 QString billSql();
 // The amounts in leva of the given lines, by line number; a line whose
 // currency has no rate is left out.
-QHash<long long, Decimal> amountsInLeva(const QList<long long> &lines);
+QHash<long long, ExactSum> amountsInLeva(const QList<long long> &lines);
 // A line's money as a row of billSql() (or any row with Kol, Ed_Cena, Kurs, T_O) holds it.
 DeskMoney::Line lineMoney(const QSqlRecord &row);
 
@@ -33,10 +33,11 @@ QString allLinesSql();
 
 // Recomputes the bill: the net figures (VAT from [Firm_Data] DDS) of every
 // line are written where they changed, in one transaction (none when
-// nothing changed). Returns the exact sum of the lines' amounts in leva.
-Decimal recalculate(const QString &op, long long bill, int priceDecimals);
+// nothing changed). Returns the exact sum of the lines' amounts in leva; a
+// bill past DeskMoney::MaxBill throws DecimalOverflow.
+ExactSum recalculate(const QString &op, long long bill, int priceDecimals);
 // The same on the bill's rows as billSql() read them.
-Decimal recalculate(const QList<QSqlRecord> &bill, int priceDecimals);
+ExactSum recalculate(const QList<QSqlRecord> &bill, int priceDecimals);
 
 // A line to add (or to put in place of `replacedLine`).
 struct NewLine {
@@ -58,6 +59,7 @@ struct InsertResult {
     Decimal listPrice;      // the article's Ed_Cena, to put back into the price edit
     QString message;        // Refused: why, in Bulgarian
 };
+// A line that would take its bill past DeskMoney::MaxBill is refused.
 InsertResult insertLine(const NewLine &line);
 
 // Lines of a recipe's elements, at price 0, all in one transaction or none.

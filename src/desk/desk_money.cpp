@@ -1,5 +1,7 @@
 #include "desk/desk_money.h"
 
+#include "common/money.h"
+
 #include <algorithm>
 
 namespace DeskMoney {
@@ -7,24 +9,34 @@ namespace {
 const Decimal kHundred(100);
 } // namespace
 
-Decimal amount(const Line &l)
+ExactSum amount(const Line &l)
 {
-    return Decimal::product({l.quantity, l.price, l.rate, kHundred - l.discount}, kHundred, Decimal::Scale);
+    return Money::lineAmount(l.quantity, l.price, l.rate, l.discount);
 }
 
-Decimal unitPrice(const Line &l)
+Decimal unitPrice(const Line &l, int decimals)
 {
-    return Decimal::product({l.price, l.rate, kHundred - l.discount}, kHundred, Decimal::Scale);
+    return Decimal::product({l.price, l.rate, kHundred - l.discount}, kHundred, decimals);
 }
 
-Decimal amountDue(Decimal exactSum, int priceDecimals)
+Decimal amountDue(const ExactSum &exactSum, int priceDecimals)
 {
     return exactSum.rounded(priceDecimals);
 }
 
-Decimal payable(Decimal exactSum, int priceDecimals)
+Decimal payable(const ExactSum &exactSum, int priceDecimals)
 {
     return exactSum.rounded(std::min(priceDecimals, 2));
+}
+
+bool withinRange(const ExactSum &bill)
+{
+    return bill <= ExactSum(MaxBill) && bill >= ExactSum(-MaxBill);
+}
+
+QString pastRangeMessage()
+{
+    return QStringLiteral("Сумата на сметката би надхвърлила 92 233 720 368.54 лв.: редът не е записан.");
 }
 
 Decimal discountFromPrices(Decimal listPrice, Decimal entered, int priceDecimals)

@@ -20,18 +20,25 @@ struct Line {
 };
 
 // The line's amount in leva: quantity × price × rate less the discount,
-// to eight decimals.
-Decimal amount(const Line &l);
-// The unit price in leva after the discount, to eight decimals.
-Decimal unitPrice(const Line &l);
+// exactly. A bill is the exact sum of its lines, rounded once where it is
+// shown or charged.
+ExactSum amount(const Line &l);
+// The unit price in leva after the discount, rounded once at `decimals` places.
+Decimal unitPrice(const Line &l, int decimals);
 // The amount due of lines whose amounts add up to `exactSum`: that sum
 // rounded once to the price decimals ([Values] 9).
-Decimal amountDue(Decimal exactSum, int priceDecimals);
+Decimal amountDue(const ExactSum &exactSum, int priceDecimals);
 // The amount due in money the customer pays and a fiscal receipt prints:
 // the sum rounded once to stotinki, or to the price decimals when they are
 // fewer (then it is the amount due itself). The words, the VAT split and
 // the fiscal records show this.
-Decimal payable(Decimal exactSum, int priceDecimals);
+Decimal payable(const ExactSum &exactSum, int priceDecimals);
+
+// The largest bill the desk adds up (the exact decimals' range, to the
+// stotinka): a line that would take its bill past it is refused.
+inline constexpr Decimal MaxBill = Decimal::fromUnits(9223372036854000000LL);
+bool withinRange(const ExactSum &bill);
+QString pastRangeMessage();
 
 // The discount percent of a line whose price is typed as `entered` against
 // the list price as the line stores it (rounded to the price decimals): the

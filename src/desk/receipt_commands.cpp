@@ -38,10 +38,10 @@ BonContext context()
     return BonContext{AppState::instance().terminal(), AppState::instance().currentOperator()};
 }
 
-QList<BonLine> loadLines(const QList<long long> &lineNumbers, Decimal *total)
+QList<BonLine> loadLines(const QList<long long> &lineNumbers, ExactSum *total)
 {
     QList<BonLine> lines;
-    Decimal sum;
+    ExactSum sum;
     for (long long n : lineNumbers) {
         const auto r = Db::firstRow(
             QStringLiteral("SELECT P.Barkod, P.Opisanie, P.Kol, P.Ed_Cena, V.Kurs, P.T_O, P.Dan_Grup, "
@@ -106,7 +106,7 @@ void N70Click(QWidget *parent)
     }
     std::reverse(marked.begin(), marked.end()); // from the lowest marked line up
     try {
-        Decimal total;
+        ExactSum total;
         const QList<BonLine> lines = loadLines(marked, &total);
         const BonSettings settings = BonSettings::read();
         // "Общо" is the amount due of these lines, as the desk would ask it.

@@ -15,7 +15,7 @@ BonContext context(); // this workstation's terminal and the current operator
 // The open desk lines with these numbers, in the order given, with their
 // rate; `total` gets the exact sum of their amounts in leva. Lines whose
 // currency has no rate are left out, as the desk's totals leave them out.
-QList<BonLine> loadLines(const QList<long long> &lineNumbers, Decimal *total);
+QList<BonLine> loadLines(const QList<long long> &lineNumbers, ExactSum *total);
 
 // Queues the files and delivers them; a failure to queue says
 // "Неуспешен печат на бон" and why. True when queued.

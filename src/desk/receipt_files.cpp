@@ -106,37 +106,6 @@ Decimal highestPrice(Decimal price, Decimal quantity, Decimal limit)
     return std::max(p, Decimal());
 }
 
-// The shortfall in whole stotinki shared among the VAT groups it comes from:
-// each group's own (exact less printed), the rest by the largest remainder.
-QMap<QString, long long> shortfallByGroup(const BonCollector &c, long long shortfall)
-{
-    QMap<QString, Decimal> owed; // in stotinki
-    for (const BonCollector::Record &r : c.records)
-        owed[r.vatGroup] += (r.exact - recordAmount(r)) * Decimal(100);
-    QMap<QString, long long> share;
-    long long given = 0;
-    for (auto it = owed.cbegin(); it != owed.cend(); ++it) {
-        share[it.key()] = std::max(0LL, it.value().rounded(0).wholePart());
-        given += share[it.key()];
-    }
-    const auto remainder = [&](const QString &g) { return owed.value(g) - Decimal(share.value(g)); };
-    while (given != shortfall) {
-        QString pick;
-        for (auto it = share.cbegin(); it != share.cend(); ++it) {
-            if (given > shortfall && it.value() == 0)
-                continue;
-            if (pick.isNull() || (given < shortfall ? remainder(it.key()) > remainder(pick)
-                                                    : remainder(it.key()) < remainder(pick)))
-                pick = it.key();
-        }
-        if (pick.isNull())
-            break;
-        const long long step = given < shortfall ? 1 : -1;
-        share[pick] += step;
-        given += step;
-    }
-    return share;
-}
 } // namespace
 
 QString padCut(const QString &text, int width, int cut)
@@ -176,9 +145,8 @@ void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonS
     } else if (mode == FiscalReceipt) {
         BonCollector::Record r;
         r.lineIndex = int(c.receiptLines.size());
-        r.unit = DeskMoney::unitPrice(line.money());
         r.exact = DeskMoney::amount(line.money());
-        r.price = r.unit.rounded(2);
+        r.price = DeskMoney::unitPrice(line.money(), 2);
         r.quantity = line.quantity;
         r.code = QString::number(line.article);
         r.name = padCut(cleanName(line.name), 12, 12);
@@ -197,30 +165,59 @@ void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonS
     }
 }
 
+QMap<QString, Decimal> groupAmounts(const BonCollector &c, int priceDecimals)
+{
+    QMap<QString, ExactSum> exact;
+    for (const BonCollector::Record &r : c.records)
+        exact[r.vatGroup] += r.exact;
+    QMap<QString, Decimal> share;
+    Decimal given;
+    for (auto it = exact.cbegin(); it != exact.cend(); ++it)
+        given += share[it.key()] = it.value().rounded(2);
+    const Decimal due = DeskMoney::payable(c.exactTotal, priceDecimals);
+    const auto left = [&](const QString &g) { return exact.value(g) - ExactSum(share.value(g)); };
+    while (given != due) {
+        const bool up = given < due;
+        QString pick;
+        for (auto it = share.cbegin(); it != share.cend(); ++it) {
+            if (!up && it.value() < kStotinka)
+                continue;
+            if (pick.isNull() || (up ? left(it.key()) > left(pick) : left(it.key()) < left(pick)))
+                pick = it.key();
+        }
+        if (pick.isNull())
+            break;
+        share[pick] += up ? kStotinka : -kStotinka;
+        given += up ? kStotinka : -kStotinka;
+    }
+    return share;
+}
+
 void addCorrectionRecord(BonCollector &c, int priceDecimals)
 {
     if (c.records.isEmpty())
         return;
-    const Decimal due = DeskMoney::payable(c.exactTotal, priceDecimals);
-    Decimal printed;
-    for (const BonCollector::Record &r : c.records)
-        printed += recordAmount(r);
-    // Never charge more than is due: lower prices from the last record up,
-    // each no further than the excess needs.
-    for (int i = int(c.records.size()) - 1; i >= 0 && printed > due; --i) {
-        BonCollector::Record &r = c.records[i];
-        const Decimal before = recordAmount(r);
-        r.price = highestPrice(r.price, r.quantity.rounded(3), before - (printed - due));
-        printed += recordAmount(r) - before;
-        c.receiptLines[r.lineIndex] = recordText(r);
-    }
-    if (printed >= due)
-        return;
-    const QMap<QString, long long> share = shortfallByGroup(c, stotinki(due - printed));
-    for (auto it = share.cbegin(); it != share.cend(); ++it)
-        if (it.value() > 0)
-            c.receiptLines << QStringLiteral("%0000^КОРЕКЦИЯ:^") + QString::number(it.value())
+    const QMap<QString, Decimal> share = groupAmounts(c, priceDecimals);
+    for (auto it = share.cbegin(); it != share.cend(); ++it) {
+        Decimal printed;
+        for (const BonCollector::Record &r : c.records)
+            if (r.vatGroup == it.key())
+                printed += recordAmount(r);
+        // Never charge a group more than its share: lower its prices from its
+        // last record up, each no further than the excess needs.
+        for (int i = int(c.records.size()) - 1; i >= 0 && printed > it.value(); --i) {
+            BonCollector::Record &r = c.records[i];
+            if (r.vatGroup != it.key())
+                continue;
+            const Decimal before = recordAmount(r);
+            r.price = highestPrice(r.price, r.quantity.rounded(3), before - (printed - it.value()));
+            printed += recordAmount(r) - before;
+            c.receiptLines[r.lineIndex] = recordText(r);
+        }
+        if (printed < it.value())
+            c.receiptLines << QStringLiteral("%0000^КОРЕКЦИЯ:^") + QString::number(stotinki(it.value() - printed))
                                   + QStringLiteral("^1000^") + it.key() + QLatin1Char('^');
+    }
 }
 
 QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s)

@@ -50,18 +50,17 @@ struct BonCollector {
     Decimal receiptTotal;                   // the service receipt's "Общо"
     bool hasBill = false;
     long long bill = 0;                     // Sm_N of the collected lines
-    // Fiscal records, for the correction, with the index of each one's line
+    // Fiscal records, for the corrections, with the index of each one's line
     // in receiptLines; `exactTotal` sums the lines' exact amounts.
     struct Record {
         int lineIndex = 0;
-        Decimal unit;     // the discounted unit price in leva, exact
-        Decimal exact;    // the line's exact amount in leva
+        ExactSum exact;   // the line's exact amount in leva
         Decimal price;    // what the record prints: leva with two decimals
         Decimal quantity; // with three decimals
         QString code, name, vatGroup;
     };
     QList<Record> records;
-    Decimal exactTotal;
+    ExactSum exactTotal;
 };
 
 // A preparation department as its ticket needs it.
@@ -102,12 +101,17 @@ Decimal recordAmount(const BonCollector::Record &r);
 // `markedLinesTotal` is the total of the lines the receipt is for.
 void PREPARE_BON_FILE(BonCollector &c, const BonLine &line, int mode, const BonSettings &s,
                       Decimal markedLinesTotal = Decimal());
-// Before a fiscal receipt is written: its records must total exactly the
-// amount due (DeskMoney::payable of the lines' exact sum at the price
-// decimals). Prices are rounded to stotinki; where the records would total
-// more, prices are lowered from the last record up, as little as needed;
-// what they total less comes back in correction records, one per VAT group
-// the shortfall comes from.
+// What each VAT group of a fiscal receipt charges, in leva: the group's
+// exact amount rounded to stotinki, moved by a stotinka where the groups
+// must add up to the amount due (to the groups the rounding took most from,
+// or gave most to).
+QMap<QString, Decimal> groupAmounts(const BonCollector &c, int priceDecimals = 2);
+// Before a fiscal receipt is written: each VAT group's records must charge
+// exactly its groupAmounts() share, so the receipt totals the amount due
+// (DeskMoney::payable of the lines' exact sum) and no money moves between
+// groups. Prices are rounded to stotinki; where a group's records would
+// charge more, its prices are lowered from its last record up, as little as
+// needed; what a group charges less is one correction record in that group.
 void addCorrectionRecord(BonCollector &c, int priceDecimals = 2);
 // The receipt file of `kind` from what was collected.
 QByteArray receiptBytes(const BonCollector &c, int kind, const BonContext &ctx, const BonSettings &s);

@@ -21,7 +21,7 @@ struct StoredLine {
     QString currency;
     QString serialFrom, serialTo;
     int terminal = 0;
-    Decimal amount;
+    ExactSum amount;
     bool hasRate = false;
 };
 
@@ -54,9 +54,9 @@ std::optional<StoredLine> readLine(long long n)
 }
 } // namespace
 
-Decimal linesTotal(const QList<long long> &lines, QString *missingRate)
+ExactSum linesTotal(const QList<long long> &lines, QString *missingRate)
 {
-    Decimal total;
+    ExactSum total;
     for (long long n : lines) {
         const auto l = readLine(n);
         if (!l)
@@ -64,7 +64,7 @@ Decimal linesTotal(const QList<long long> &lines, QString *missingRate)
         if (!l->hasRate) {
             if (missingRate)
                 *missingRate = l->currency;
-            return Decimal();
+            return ExactSum();
         }
         total += l->amount;
     }

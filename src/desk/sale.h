@@ -34,7 +34,7 @@ struct Result {
     bool ok = false;
     QString message;        // why nothing was sold
     QList<long long> sold;  // the lines recorded
-    Decimal total;          // the exact sum of their amounts in leva
+    ExactSum total;         // the exact sum of their amounts in leva
 };
 
 // Records the lines as sales, lowers the stock of the warehouse, removes the
@@ -46,7 +46,7 @@ Result sell(const Request &request);
 // The exact sum of the lines' amounts in leva, each at its currency's rate
 // (DeskMoney::amount). A line whose currency has no rate: `missingRate`
 // names it and the result is 0.
-Decimal linesTotal(const QList<long long> &lines, QString *missingRate);
+ExactSum linesTotal(const QList<long long> &lines, QString *missingRate);
 
 // The open lines deleted, with the documents printed for them from the shop
 // (Printed_Dok rows of Ot_Kade_Prod 1). One transaction; throws DbError.

@@ -336,7 +336,8 @@ void ShopDesk::ComboBox_SmetkaChange()
 void ShopDesk::Calculate_SUM()
 {
     const QString op = operatorName();
-    Decimal total;
+    ExactSum total;
+    bool inRange = true;
     try {
         PriceDecimals = int(Settings::readInteger(Keys::Values_9));
         // The bill is read once, for the grid and for its totals.
@@ -347,10 +348,16 @@ void ShopDesk::Calculate_SUM()
             bill << m_lines->record(r);
         total = DeskLines::recalculate(bill, PriceDecimals);
         const DdsSplit split = GET_DDS(DeskMoney::payable(total, PriceDecimals));
-        Label_DDS->setText(Money::format42(split.VatAmount));
-        Label_SUMA_BezDDS->setText(Money::format42(split.NetAmount));
+        Label_DDS->setText(Money::format42(split.vatShown()));
+        Label_SUMA_BezDDS->setText(Money::format42(split.netShown()));
         Label68->setText(QStringLiteral("ДДС ") + Money::format42(split.VatRate) + QStringLiteral("% :"));
         Label_Words->setText(split.AmountInWords);
+    } catch (const DecimalOverflow &e) {
+        // Never a total for a bill that does not add up.
+        ExceptionLog::write(e);
+        inRange = false;
+        for (QLabel *l : {Label_DDS, Label_SUMA_BezDDS, Label_Words})
+            l->clear();
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
     }
@@ -361,10 +368,11 @@ void ShopDesk::Calculate_SUM()
     for (const auto &[field, title] : titles)
         m_lines->setHeaderTitle(QString::fromLatin1(field), QString::fromUtf8(title));
     showColumns();
-    Label_Leva->setText(Money::formatWidth(DeskMoney::amountDue(total, PriceDecimals), 4, PriceDecimals));
+    Label_Leva->setText(inRange ? Money::formatWidth(DeskMoney::amountDue(total, PriceDecimals), 4, PriceDecimals)
+                                : QStringLiteral("извън обхвата"));
 
     const QString remembered = OperatorCounterpartyList.value(op);
-    if (total.isZero()) {
+    if (inRange && total.isZero()) {
         setCounterpartyText(kNoneEmptyBill, true);
         OperatorCounterpartyList.insert(op, kNoneEmptyBill);
         c.Label_Selected_Kontragent->setEnabled(false);
@@ -541,12 +549,12 @@ QList<ShopDesk::MarkedLine> ShopDesk::markedLineDetails() const
     QList<MarkedLine> lines;
     for (int r : GridSelection::markedRows(DBGrid1))
         lines.append({m_lines->value(r, QStringLiteral("N_Prodajba")).toLongLong(),
-                      m_lines->value(r, QStringLiteral("Barkod")).toLongLong(), 0,
+                      m_lines->value(r, QStringLiteral("Barkod")).toLongLong(), ExactSum(),
                       m_lines->value(r, QStringLiteral("Operator")).toString()});
     QList<long long> numbers;
     for (const MarkedLine &l : lines)
         numbers.append(l.line);
-    const QHash<long long, Decimal> amounts = DeskLines::amountsInLeva(numbers);
+    const QHash<long long, ExactSum> amounts = DeskLines::amountsInLeva(numbers);
     for (MarkedLine &l : lines)
         l.amount = amounts.value(l.line);
     return lines;

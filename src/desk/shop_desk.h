@@ -108,7 +108,7 @@ public:
     struct MarkedLine {
         long long line = 0;
         long long article = 0;
-        Decimal amount; // in leva
+        ExactSum amount; // in leva, exactly
         QString operatorName;
     };
     QList<MarkedLine> markedLineDetails() const;

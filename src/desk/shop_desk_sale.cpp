@@ -35,7 +35,7 @@ void ShopDesk::Button_ProdajbaClick()
     }
     const long long warehouse = AppState::instance().activeWarehouseId();
     QString missingRate;
-    Decimal total;
+    Decimal due;
     try {
         if (warehouse <= 0
             || !Db::scalar(QStringLiteral("SELECT 1 FROM Sklad WHERE ID_Sklad = ?"), {warehouse}).isValid()) {
@@ -44,7 +44,15 @@ void ShopDesk::Button_ProdajbaClick()
             finish();
             return;
         }
-        total = Sale::linesTotal(lines, &missingRate);
+        due = DeskMoney::amountDue(Sale::linesTotal(lines, &missingRate), PriceDecimals);
+    } catch (const DecimalOverflow &e) {
+        // No amount due is asked for a bill that does not add up.
+        ExceptionLog::write(e);
+        Dialogs::message(QStringLiteral("Сумата на избраните артикули е извън допустимия обхват (до 92 233 720 "
+                                        "368.54 лв.). Продажбата не може да бъде извършена."),
+                         c.DeskArea);
+        finish();
+        return;
     } catch (const std::exception &e) {
         ExceptionLog::write(e);
     }
@@ -97,7 +105,7 @@ void ShopDesk::Button_ProdajbaClick()
     // The amount due as the desk shows it.
     TForm_Pay_Type *pay = TForm_Pay_Type::GET_PAY_TYPE(
         c.DeskArea->window(), counterpartyKey(),
-        Money::formatWidth(DeskMoney::amountDue(total, PriceDecimals), 4, PriceDecimals), &result);
+        Money::formatWidth(due, 4, PriceDecimals), &result);
     TForm_Pay_Type::chooseCounterparty = {};
     TForm_Pay_Type::openContract = {};
     if (result != QDialog::Accepted || pay->itemIndex() < 0 || pay->itemIndex() > 2) {

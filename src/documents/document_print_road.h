@@ -21,7 +21,7 @@ extern QString DefaultPrinterName;
 struct PrintedLine {
     long long line = 0;    // N_Prodajba
     long long article = 0; // Barkod
-    Decimal amount;        // in leva
+    ExactSum amount;       // in leva, exactly
     QString operatorName;
 };
 
@@ -34,7 +34,7 @@ struct PrintRoadRequest {
     QStringList printers;       // ticked, in list order
     QList<PrintedLine> lines;   // the printed lines, grid order
     long long counterparty = 0; // the tab's counterparty
-    std::optional<Decimal> total; // the amounts' exact total; none: zero amounts
+    std::optional<Decimal> total; // the lines' exact sum rounded once to stotinki; none: zero amounts
     bool direct = false;        // no preview: a printout per printer
     bool copy = false;          // a reprint: every printout says "КОПИЕ"
     bool stopAtError = false;   // a document or printer that fails ends the road

@@ -588,14 +588,15 @@ void TForm_Spravka_prodajba::Button3Click()
     r.printers = {Report::printerForPrintout()};
     QList<long long> keys;
     QList<PrintLogLines::MarkedSale> marked;
-    Decimal total;
+    ExactSum total;
     try {
         for (const QSqlRecord &rec : m_sales->records(rows)) {
             keys.append(rec.value(QStringLiteral("ID_Red")).toLongLong());
             marked.append({rec.value(QStringLiteral("ID_Prodajba")).toLongLong(),
                            rec.value(QStringLiteral("ID_art")).toLongLong(),
                            rec.value(QStringLiteral("ID_Klient")).toLongLong()});
-            total += Decimal::fromVariant(rec.value(QStringLiteral("Suma")));
+            total += Money::lineAmount(rec.value(QStringLiteral("Kol")), rec.value(QStringLiteral("Ed_Cena")),
+                                       rec.value(QStringLiteral("Kurs")), rec.value(QStringLiteral("T_O")));
         }
     } catch (const DbError &e) {
         ExceptionLog::write(e);
@@ -604,7 +605,7 @@ void TForm_Spravka_prodajba::Button3Click()
     }
     const QString op = AppState::instance().currentOperator();
     r.counterparty = marked.first().counterparty;
-    r.total = total;
+    r.total = total.rounded(2); // the marked sales as one bill
     r.logLines = PrintLogLines::sales(marked, op);
     r.query = [keys, op](const QString &document, const Layout::Document &, Report::Data *data, QString *error) {
         return SalesReport::documentLines(document, keys, op, data, error);

@@ -1,6 +1,7 @@
 #include "documents/issued_documents.h"
 
 #include "app/record_ops.h"
+#include "common/money.h"
 #include "platform/db/database.h"
 
 #include <QSqlRecord>
@@ -187,10 +188,12 @@ bool newDocumentLines(const Issued &document, const QString &newKind, Report::Da
 
 Decimal total(const Report::Data &lines)
 {
-    Decimal sum;
-    const int column = lines.columnNamed(QStringLiteral("Suma"));
+    ExactSum sum;
+    const auto column = [&](const char *name) { return lines.columnNamed(QString::fromLatin1(name)); };
+    const int kol = column("Kol"), price = column("Ed_Cena"), rate = column("Kurs"), discount = column("T_O");
     for (int row = 0; row < lines.rowCount(); ++row)
-        sum += Decimal::fromVariant(lines.value(row, column));
-    return sum;
+        sum += Money::lineAmount(lines.value(row, kol), lines.value(row, price), lines.value(row, rate),
+                                 lines.value(row, discount));
+    return sum.rounded(2);
 }
 } // namespace IssuedDocuments

@@ -85,6 +85,7 @@ bool lines(const Issued &document, Report::Data *data, QString *error);
 // kind's row (its current number), Printed_Dok.N_Dok the issued number.
 bool newDocumentLines(const Issued &document, const QString &newKind, Report::Data *data, QString *error);
 
-// The sum of the lines' Suma (from 0).
+// The lines' amount in leva (Kol, Ed_Cena, Kurs, T_O): their exact sum
+// rounded once to stotinki.
 Decimal total(const Report::Data &lines);
 } // namespace IssuedDocuments

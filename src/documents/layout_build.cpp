@@ -21,10 +21,10 @@ bool fillLabels(Document &document, const DdsSplit &amounts, bool prompts, QWidg
         e.printedSet = true;
         switch (e.code) {
         case NetAmount:
-            e.printed = Money::format42(amounts.NetAmount);
+            e.printed = Money::format42(amounts.netShown());
             break;
         case VatAmount:
-            e.printed = Money::format42(amounts.VatAmount);
+            e.printed = Money::format42(amounts.vatShown());
             break;
         case TotalAmount:
             e.printed = Money::format42(Decimal::parse(amounts.AmountText).value_or(Decimal()));

@@ -142,10 +142,14 @@ void TabPrintPanel::Button_Pe4at_DokumentiClick()
         ExceptionLog::write(e);
     }
     if (m_tab.totals) {
-        Decimal total;
+        ExactSum total;
         for (const PrintedLine &l : r.lines)
             total += l.amount;
-        r.total = total;
+        try {
+            r.total = total.rounded(2); // the bill as it is charged
+        } catch (const DecimalOverflow &e) {
+            ExceptionLog::write(e);
+        }
     }
     DocumentPrintRoad(r).run();
 }

@@ -13,6 +13,7 @@
 #include "desk/text_viewer.h"
 #include "platform/db/database.h"
 #include "platform/dialogs.h"
+#include "platform/exception_log.h"
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "platform/long_texts.h"
@@ -418,7 +419,7 @@ void TForm_Remont::currentRowChanged()
 
 void TForm_Remont::loadLines()
 {
-    double total = 0;
+    Decimal total;
     if (CurrentIntakeNumber == 0) {
         m_lines->clear();
     } else {
@@ -429,10 +430,17 @@ void TForm_Remont::loadLines()
             m_lines->clear();
             failed(QStringLiteral("Редовете на ремонта не могат да бъдат прочетени."), e, this);
         }
+        QList<QSqlRecord> lines;
         for (int r = 0; r < m_lines->rowCount(); ++r)
-            total += m_lines->value(r, QStringLiteral("Suma")).toDouble(); // a line without a rate adds nothing
+            lines << m_lines->record(r);
+        try {
+            total = RepairWork::linesTotal(lines, PriceDecimals);
+        } catch (const std::exception &e) {
+            ExceptionLog::write(e);
+        }
     }
     DBGrid_Remont->setColumnHidden(m_lines->fieldIndex(QStringLiteral("N_Priem")), true);
+    DBGrid_Remont->setColumnHidden(m_lines->fieldIndex(QStringLiteral("Kurs")), true);
     DBGrid_Remont->setColumnWidth(0, 40);
     DBGrid_Remont->setColumnWidth(3, 240);
     Label_Ob6to_SUM->setText(QStringLiteral("Обща сума на ремонта в лв : ")

@@ -14,6 +14,7 @@
 #include "platform/grid_selection.h"
 #include "platform/named.h"
 #include "platform/long_texts.h"
+#include "repair/repair_work.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +45,7 @@ const char *const kLineColumns[][2] = {{"Remont", "Ремонт"},       {"Kol",
                                        {"Oper_Remont", "Оператор"}};
 constexpr int ShownLineColumns = 9;
 
-QString repairSumText(double value)
+QString repairSumText(Decimal value)
 {
     return QStringLiteral("Обща сума за ремонт: ") + Money::fixed(value, 4);
 }
@@ -100,7 +101,7 @@ TForm_Spr_Izdadeni_Ser::TForm_Spr_Izdadeni_Ser(QWidget *parent)
     GridSelection::setupList(DBGrid_Danni_Priem, m_repairs);
     DBGrid_Danni_Remont = named(new QTableView(this), "DBGrid_Danni_Remont");
     GridSelection::setupList(DBGrid_Danni_Remont, m_lines);
-    Label_Suma_Remont = named(new QLabel(repairSumText(0), this), "Label_Suma_Remont");
+    Label_Suma_Remont = named(new QLabel(repairSumText(Decimal()), this), "Label_Suma_Remont");
     Label_Suma_Spravka = named(new QLabel(listSumText(0), this), "Label_Suma_Spravka");
 
     auto *filters = new QGridLayout;
@@ -252,7 +253,7 @@ void TForm_Spr_Izdadeni_Ser::Button1Click()
 void TForm_Spr_Izdadeni_Ser::DBGrid_Danni_PriemCellClick()
 {
     const int row = DBGrid_Danni_Priem->currentIndex().row();
-    double sum = 0;
+    Decimal sum;
     if (row < 0 || row >= m_repairs->rowCount()) {
         m_lines->clear();
     } else {
@@ -265,11 +266,15 @@ void TForm_Spr_Izdadeni_Ser::DBGrid_Danni_PriemCellClick()
                 m_lines->setHeaderTitle(QString::fromLatin1(c[0]), QString::fromUtf8(c[1]));
             for (int c = ShownLineColumns; c < m_lines->columnCount(); ++c)
                 DBGrid_Danni_Remont->setColumnHidden(c, true);
+            QList<QSqlRecord> lines;
             for (int r = 0; r < m_lines->rowCount(); ++r)
-                sum += m_lines->value(r, QStringLiteral("Suma")).toDouble();
+                lines << m_lines->record(r);
+            sum = RepairWork::linesTotal(lines, 4);
         } catch (const DbError &e) {
             ExceptionLog::write(e);
             Dialogs::message(QStringLiteral("Редовете на ремонта не могат да бъдат прочетени:\n") + e.message(), this);
+        } catch (const DecimalOverflow &e) {
+            ExceptionLog::write(e);
         }
     }
     Label_Suma_Remont->setText(repairSumText(sum));

@@ -110,10 +110,23 @@ Query linesQuery(long long intake)
 {
     return {QStringLiteral("SELECT Remont.ID, Remont.Zamqna, Remont.SN, Remont.Remont, Remont.Kol, Remont.Ed_Cena,"
                            " Remont.Valuta, Remont.Kol * Remont.Ed_Cena * Valuti.Kurs AS Suma, Remont.Garan_Remont,"
-                           " Remont.Oper_Remont, Remont.N_Priem"
+                           " Remont.Oper_Remont, Remont.N_Priem, Valuti.Kurs"
                            " FROM Remont LEFT JOIN Valuti ON Valuti.Opisanie = Remont.Valuta"
                            " WHERE Remont.N_Priem = ? ORDER BY Remont.ID"),
             {intake}};
+}
+
+Decimal linesTotal(const QList<QSqlRecord> &lines, int decimals)
+{
+    ExactSum sum;
+    for (const QSqlRecord &r : lines) {
+        const QVariant rate = r.value(QStringLiteral("Kurs"));
+        if (!rate.isNull())
+            sum += Money::lineAmount(Decimal::fromVariant(r.value(QStringLiteral("Kol"))),
+                                     Decimal::fromVariant(r.value(QStringLiteral("Ed_Cena"))),
+                                     Decimal::fromVariant(rate), Decimal());
+    }
+    return sum.rounded(decimals);
 }
 
 QStringList lineTitles()

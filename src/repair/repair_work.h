@@ -1,6 +1,9 @@
 #pragma once
+#include "common/decimal.h"
+
 #include <QDate>
 #include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -44,8 +47,12 @@ inline constexpr int ClientColumn = 15;  // Priem_Ser.ID_Kontrag
 inline constexpr int ColorColumn = 16;   // Status_Remont.Color, null without a state row
 
 // The lines of an intake with their value in lev (Suma, null when the
-// currency has no rate).
+// currency has no rate) and the rate (Kurs).
 Query linesQuery(long long intake);
+// A repair's total in leva: its lines (Kol, Ed_Cena and Kurs by name) summed
+// exactly and rounded once at `decimals` places; a line whose currency has
+// no rate adds nothing.
+Decimal linesTotal(const QList<QSqlRecord> &lines, int decimals);
 QStringList lineTitles(); // the lines grid's titles, in column order
 
 struct Line {

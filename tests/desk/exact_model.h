@@ -153,17 +153,17 @@ struct X {
 inline const X Hundred = X::of(100, 0);
 
 // A line's amount in leva: quantity × price × rate × (100 - discount) / 100,
-// rounded once at the eighth decimal.
+// exactly; a bill rounds the sum of its lines once.
 inline X lineAmount(X quantity, X price, X rate, X discount)
 {
-    return X::div(quantity * price * rate * (Hundred - discount), Hundred, 8);
+    return quantity * price * rate * (Hundred - discount) * X::of(1, 2);
 }
 
 // A contract's debt: (purchase - down) and `count` steps of x + x × rate / 100,
-// each product rounded at the eighth decimal.
+// the purchase and each product rounded at the eighth decimal.
 inline X debt(X purchase, X down, X rate, int count)
 {
-    X x = purchase - down;
+    X x = purchase.round(8) - down;
     for (int i = 0; i < count; ++i)
         x = x + X::div(x * rate, Hundred, 8);
     return x;

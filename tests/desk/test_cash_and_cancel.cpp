@@ -74,7 +74,7 @@ private Q_SLOTS:
         sale(today, "по банков път", 1, 1000, "BGL", 1);
         sale(today, "отложено плащане", 1, 1000, "BGL", 2);
         sale(QDate::currentDate().addDays(-1).toString(Qt::ISODate), "в брой", 1, 1000, "BGL", 1);
-        QCOMPARE(CashCount::turnover(QDate::currentDate()), dec("220.583"));
+        QCOMPARE(CashCount::turnover(QDate::currentDate()).rounded(8), dec("220.583"));
 
         CashCalculator calc;
         calc.SpdBtn_KasaClick(true);

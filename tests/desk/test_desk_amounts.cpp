@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "common/cp1251.h"
 #include "common/settings.h"
+#include "desk/consignment.h"
 #include "desk/desk_entry.h"
 #include "desk/desk_state.h"
 #include "desk/device_file_writer.h"
@@ -30,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 void exec(const QString &sql, const QVariantList &params = {})
@@ -142,6 +144,23 @@ long long deviceTotal(const QString &receiptText)
         total += (milli + 500) / 1000;
     }
     return total;
+}
+
+// Each VAT group's share of a fiscal receipt as a device charges it:
+// "<group>:<leva>" in the order of the groups, records and corrections together.
+QString groupTotals(const QString &receiptText)
+{
+    static const QRegularExpression record(QStringLiteral("^%[^^]*\\^[^^]*\\^(-?\\d+)\\^(\\d+)\\^(\\d+)\\^$"));
+    QMap<int, long long> groups;
+    for (const QString &line : receiptText.split(QStringLiteral("\r\n"))) {
+        const auto m = record.match(line);
+        if (m.hasMatch())
+            groups[m.captured(3).toInt()] += (m.captured(1).toLongLong() * m.captured(2).toLongLong() + 500) / 1000;
+    }
+    QStringList out;
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+        out << QStringLiteral("%1:%2").arg(it.key()).arg(QString::number(it.value() / 100.0, 'f', 2));
+    return out.join(QLatin1Char(' '));
 }
 
 double column(const char *sql)
@@ -328,6 +347,99 @@ private Q_SLOTS:
             const QString text = receipt(++n);
             QCOMPARE(QString::number(deviceTotal(text) / 100.0, 'f', 2), QString::fromLatin1(k.due));
         }
+    }
+
+    // One case for each fault of a bill's money: the VAT groups of a fiscal
+    // receipt, the bill rounded once, the VAT split as shown, a bill past the
+    // range and a part payment of a large instalment.
+    void billMoneyCases()
+    {
+        const auto sellSix = []() -> QString {
+            Settings::writeInteger(Keys::Tuning_FB, 2);
+            // Sold from the last line up: the 0 % line is the receipt's last record.
+            openLine(2, 1, 1327.17, "BGL", 0, 0);
+            for (int i = 0; i < 5; ++i)
+                openLine(2, 39.6, 178.235, "BGL", 0, 2);
+            Desk d;
+            const QString due = d.sellInCash();
+            return due + QStringLiteral(" | ") + groupTotals(receipt(1));
+        };
+        const auto dueOf = [](int priceDecimals, double quantity, double price) -> QString {
+            Settings::writeInteger(Keys::Values_9, priceDecimals);
+            Settings::writeInteger(Keys::Tuning_FB, 1);
+            Settings::writeString(Keys::Tuning_24, QStringLiteral("1: ЕЛТРЕЙД - Фискален принтер"));
+            openLine(2, quantity, price, "EUR");
+            Desk d;
+            const QString shown = d.desk->Label_Leva->text();
+            const QString words = d.desk->Label_Words->text();
+            const QString due = d.sellInCash();
+            const QString text = receipt(1);
+            const qsizetype at = text.indexOf(QStringLiteral(":Общо: "));
+            const QString total = at < 0 ? QString() : text.mid(at + 7).section(QStringLiteral("\r\n"), 0, 0);
+            return QStringList{shown, due, total, words}.join(QStringLiteral(" | "));
+        };
+        const auto split = [](double amount) -> QString {
+            openLine(2, 1, amount);
+            Desk d;
+            return d.desk->Label_SUMA_BezDDS->text() + QStringLiteral(" + ") + d.desk->Label_DDS->text();
+        };
+        const auto pastRange = []() -> QString {
+            exec(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena, Valuta_P, Mqrka, Max_TO, "
+                                "Dan_Grup, Prigotvq_Se) VALUES (3, 1, 'Яхта', 100000, 'BGL', 'бр', 0, 1, 0), "
+                                "(4, 1, 'Остров', 99999999.99, 'BGL', 'бр', 0, 1, 0)"));
+            Desk d;
+            QStringList out;
+            d.addLine(3, "1000000");
+            out << QString::number(count("Prodajbi_Vremenni")) << lastMessage();
+            d.addLine(4, "999999.999");
+            out << QString::number(count("Prodajbi_Vremenni")) << lastMessage();
+            // A bill that no longer adds up (a line stored before): never 0.00.
+            openLine(2, 1000000, 100000);
+            d.desk->afterLogin();
+            out << d.desk->Label_Leva->text();
+            return out.join(QStringLiteral(" | "));
+        };
+        const auto partOfLargeInstalment = []() -> QString {
+            exec(QStringLiteral("INSERT INTO Konsignation (ID, ID_Kontrag, Date_Otd, Date_Pay, Broj_Vnosk, Vid_Pay, "
+                                "Period_Vnosk, Operator, Payed, First_Vnosk, Lihva) VALUES (1, 5, '2026-01-01', "
+                                "'2026-02-01', 1, 0, 0, 'Иван', 'False', 0, 0)"));
+            exec(QStringLiteral("INSERT INTO Prodajbi (ID_Art, Operator, D_Prodajba, Kol, ED_Cena, Valuta, ID_Klient, "
+                                "T_O, Konsign_N, Type_Pay, Sklad_ID) VALUES (2, 'Иван', '2026-01-01', 1, 300000000, "
+                                "'BGL', 5, 0, 1, 'отложено плащане', 1)"));
+            const Consignment::Payment p =
+                Consignment::pay(5, 1, true, QStringLiteral("0.01"), QStringLiteral("Иван"), 2, 1);
+            return p.message + Consignment::state(5, 1).rest.toString(2);
+        };
+        const QString limit = QStringLiteral("Сумата на сметката би надхвърлила 92 233 720 368.54 лв.: редът не е записан.");
+        const struct {
+            const char *fault;
+            std::function<QString()> run;
+            QString expected;
+        } cases[] = {
+            {"six lines in VAT groups 0 and 2", sellSix, QStringLiteral("36617.70 | 0:1327.17 2:35290.53")},
+            {"16.987 x 1.14 EUR", [&] { return dueOf(2, 16.987, 1.14); },
+             QStringLiteral("37.87 | 37.87 | 37.87 | тридесет и  седем лева и 87 стотинки ")},
+            {"1.911 x 1.0013 EUR at 4 decimals", [&] { return dueOf(4, 1.911, 1.0013).section(QStringLiteral(" | "), 0, 1); },
+             QStringLiteral("3.7424 | 3.7424")},
+            {"VAT split of 0.03 at 20 %", [&] { return split(0.03); }, QStringLiteral("0.03 + 0.00")},
+            {"VAT split of 1.23 at 20 %", [&] { return split(1.23); }, QStringLiteral("1.03 + 0.20")},
+            {"a bill past the range", pastRange,
+             QStringLiteral("0 | ") + limit + QStringLiteral(" | 0 | ") + limit + QStringLiteral(" | извън обхвата")},
+            {"0.01 paid on an instalment of 300 000 000.00", partOfLargeInstalment, QStringLiteral("299999999.99")},
+        };
+        QStringList wrong;
+        for (const auto &k : cases) {
+            TestProgram program;
+            shop();
+            DeviceFileWriter::instance().resetForTest();
+            PlatformScript::clearEvents();
+            const QString got = k.run();
+            if (got != k.expected) {
+                wrong << QString::fromUtf8(k.fault);
+                qWarning("%s: %s, expected %s", k.fault, qPrintable(got), qPrintable(k.expected));
+            }
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
     }
 
     // Quantities keep their three decimals and are never rounded to the

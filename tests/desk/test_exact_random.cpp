@@ -363,7 +363,7 @@ void Run::sale()
         for (long long n : lines)
             Consignment::insertIntoWorkTable(*Consignment::GETDATA_TO_KONSIGNATION(n));
         draft.purchase = Consignment::workTablePurchase();
-        expect(X::text(draft.purchase.toString()) == exact, QStringLiteral("fault 2 (instalments)"),
+        expect(X::text(draft.purchase.toString()) == exact.round(8), QStringLiteral("fault 2 (instalments)"),
                QStringLiteral("contract purchase %1, the lines make %2").arg(draft.purchase.toString(), exact.str()));
         contract.counterparty = deskCounterparty;
         contract.count = 1 + int(pick(6));
@@ -387,11 +387,11 @@ void Run::sale()
     if (!expect(result.ok, QStringLiteral("desk"), QStringLiteral("sale refused: ") + result.message))
         return;
     // The lines' exact sum, and the amount due the payment window shows from it.
-    expect(X::text(result.total.toString()) == exact
+    expect(X::text(result.total.rounded(8).toString()) == exact.round(8)
                && X::text(DeskMoney::amountDue(result.total, priceDecimals).toString()) == due,
            QStringLiteral("fault 7 (desk amount due)"),
            QStringLiteral("sum %1, due %2; exactly %3, due %4")
-               .arg(result.total.toString(), DeskMoney::amountDue(result.total, priceDecimals).toString(), exact.str(),
+               .arg(result.total.rounded(8).toString(), DeskMoney::amountDue(result.total, priceDecimals).toString(), exact.str(),
                     due.str()));
     if (pay == Sale::Deferred) {
         const long long id = contracts.size() + 1;
@@ -495,8 +495,8 @@ void Run::instalment()
         percent += x;
     X credit = Hundred - percent;
     if (paid < s.rest) {
-        const X after = X::div((s.instalment - s.rest + paid) * Hundred, s.instalment, 8);
-        credit = std::min(after, Hundred - X::of(1, 8)) - percent;
+        const X after = X::div((s.instalment - s.rest + paid) * Hundred, s.instalment, 12);
+        credit = std::min(after, Hundred - X::of(1, 12)) - percent;
     }
     c.paid[s.current] << credit;
     c.cash += paid;
@@ -751,7 +751,7 @@ void Run::checkTails()
          QStringLiteral("Revision_Art"));
     scan(QStringLiteral("SELECT ID, First_Vnosk, Lihva FROM Konsignation WHERE ID = ?"), {contracts.size()}, {2, 4},
          QStringLiteral("Konsignation"));
-    scan(QStringLiteral("SELECT ID_Konsign, Procent_pay FROM Vnoski WHERE ID_Konsign = ?"), {lastPaid}, {8},
+    scan(QStringLiteral("SELECT ID_Konsign, Procent_pay FROM Vnoski WHERE ID_Konsign = ?"), {lastPaid}, {12},
          QStringLiteral("Vnoski"));
     scan(QStringLiteral("SELECT ID, Ed_Cena FROM Produkti"), {}, {4}, QStringLiteral("Produkti"));
 }

@@ -471,8 +471,8 @@ private Q_SLOTS:
                                                            "[Object6]\nType_Object=TQRDBText\nDataSet=Produkti.DB\nDataField=Opisanie\n"
                                                            "[Original]\nVis=1\n"));
         DdsSplit amounts;
-        amounts.NetAmount = 10;
-        amounts.VatAmount = 2;
+        amounts.Amount = 12;
+        amounts.VatRate = 20;
         QVERIFY(LayoutBuild::build(QStringLiteral("Кодове"), amounts, true));
         const Document &d = current();
         QVERIFY(d.originalVisible);
@@ -502,8 +502,8 @@ private Q_SLOTS:
                       dataField(QStringLiteral("QRDBText8"), QStringLiteral("Produkti"), QStringLiteral("Opisanie"))};
         QVERIFY(saveAs(d, QStringLiteral("Фактура")));
         DdsSplit amounts;
-        amounts.NetAmount = 100;
-        amounts.VatAmount = 20;
+        amounts.Amount = 120;
+        amounts.VatRate = 20;
         amounts.AmountText = QStringLiteral("120.00");
         amounts.AmountInWords = QStringLiteral("сто и двадесет");
         QStringList presets;
@@ -626,7 +626,8 @@ private Q_SLOTS:
             QVERIFY(ini.save());
         }
         DdsSplit amounts;
-        amounts.VatAmount = dec("3.5");
+        amounts.Amount = 21; // 17.50 and 3.50 at 20 %
+        amounts.VatRate = 20;
         auto model = LayoutBuild::reportModel(QStringLiteral("Бон"), amounts, true, nullptr, QStringLiteral("Бон"));
         QVERIFY(model);
         QCOMPARE(model->groupHeader.height, 80.0);

@@ -174,6 +174,11 @@ private Q_SLOTS:
         select(w, 1);
         QCOMPARE(w.lines()->rowCount(), 0);
         QCOMPARE(w.Label_Ob6to_SUM->text(), QStringLiteral("Обща сума на ремонта в лв : 0.00"));
+        // The lines' exact sum rounded once: 16.987 × 1.14 × 1.95583 is 37.8749999994.
+        line(11, QStringLiteral("кабел"), 16.987, 1.14, QStringLiteral("EUR"));
+        select(w, 0);
+        select(w, 1);
+        QCOMPARE(w.Label_Ob6to_SUM->text(), QStringLiteral("Обща сума на ремонта в лв : 37.87"));
     }
 
     void warranty_data()
