@@ -347,6 +347,10 @@ void ShopDesk::Calculate_SUM()
         for (int r = 0; r < m_lines->rowCount(); ++r)
             bill << m_lines->record(r);
         total = DeskLines::recalculate(bill, PriceDecimals);
+        // Each line's amount rounded once, as the bill's total is.
+        for (int r = 0; r < bill.size(); ++r)
+            m_lines->setValue(r, QStringLiteral("Suma"),
+                              DeskMoney::amount(DeskLines::lineMoney(bill.at(r))).rounded(PriceDecimals).toVariant());
         const DdsSplit split = GET_DDS(DeskMoney::payable(total, PriceDecimals));
         Label_DDS->setText(Money::format42(split.vatShown()));
         Label_SUMA_BezDDS->setText(Money::format42(split.netShown()));

@@ -166,6 +166,38 @@ private Q_SLOTS:
         QCOMPARE(top.toDouble(), 92233720368.54775807);
     }
 
+    // Sums of whole products, rounded once when read: never at the eighth
+    // decimal first.
+    void exactSumsRoundOnce()
+    {
+        const ExactSum euro = Money::lineAmount(d("16.987"), d("1.14"), d("1.95583"), Decimal()); // 37.8749999994
+        const ExactSum ten = Money::lineAmount(d("1.911"), d("1.0013"), d("1.95583"), Decimal()); // 3.742449998469
+        const ExactSum third = Money::lineAmount(d("1"), d("0.335"), Decimal(1), Decimal());
+        const struct {
+            ExactSum sum;
+            int decimals;
+            const char *text;
+        } cases[] = {
+            {euro, 2, "37.87"},
+            {euro, 8, "37.875"},
+            {-euro, 2, "-37.87"},
+            {ten, 4, "3.7424"},
+            {euro + ten, 2, "41.62"},
+            {euro - euro, 2, "0"},
+            {third + third + third, 2, "1.01"},
+            {Money::lineAmount(d("3"), d("3.333"), d("1.95583"), d("12.5")), 8, "17.11180115"}, // ...114875
+            {ExactSum::product({d("0.00000001"), d("0.5")}), 8, "0.00000001"},
+            {ExactSum(Decimal::fromUnits(INT64_MAX)), 8, "92233720368.54775807"},
+        };
+        for (const auto &c : cases)
+            QCOMPARE(c.sum.rounded(c.decimals).toString(), QString::fromLatin1(c.text));
+        QVERIFY(ten < euro && -euro < ten && euro == euro + ExactSum());
+        QCOMPARE((euro - euro).sign(), 0);
+        QVERIFY_THROWS_EXCEPTION(DecimalOverflow, (ExactSum(Decimal::fromUnits(INT64_MAX)) + euro).rounded(2));
+        const Decimal top = Decimal::fromUnits(INT64_MAX);
+        QVERIFY_THROWS_EXCEPTION(DecimalOverflow, ExactSum::product({top, top, top, top}, 2).rounded(0));
+    }
+
     void moneyTextsRoundTheExactValue()
     {
         QCOMPARE(Money::fixed(1.5 * 1.13, 2), QStringLiteral("1.70"));

@@ -370,7 +370,10 @@ private Q_SLOTS:
             Settings::writeString(Keys::Tuning_24, QStringLiteral("1: ЕЛТРЕЙД - Фискален принтер"));
             openLine(2, quantity, price, "EUR");
             Desk d;
-            const QString shown = d.desk->Label_Leva->text();
+            // The total and the line's own amount as the grid shows it.
+            const QString shown = d.desk->Label_Leva->text() + QStringLiteral(" | ")
+                                  + Decimal::fromVariant(d.desk->lines()->value(0, QStringLiteral("Suma")))
+                                        .toString(priceDecimals);
             const QString words = d.desk->Label_Words->text();
             const QString due = d.sellInCash();
             const QString text = receipt(1);
@@ -418,9 +421,9 @@ private Q_SLOTS:
         } cases[] = {
             {"six lines in VAT groups 0 and 2", sellSix, QStringLiteral("36617.70 | 0:1327.17 2:35290.53")},
             {"16.987 x 1.14 EUR", [&] { return dueOf(2, 16.987, 1.14); },
-             QStringLiteral("37.87 | 37.87 | 37.87 | тридесет и  седем лева и 87 стотинки ")},
-            {"1.911 x 1.0013 EUR at 4 decimals", [&] { return dueOf(4, 1.911, 1.0013).section(QStringLiteral(" | "), 0, 1); },
-             QStringLiteral("3.7424 | 3.7424")},
+             QStringLiteral("37.87 | 37.87 | 37.87 | 37.87 | тридесет и  седем лева и 87 стотинки ")},
+            {"1.911 x 1.0013 EUR at 4 decimals", [&] { return dueOf(4, 1.911, 1.0013).section(QStringLiteral(" | "), 0, 2); },
+             QStringLiteral("3.7424 | 3.7424 | 3.7424")},
             {"VAT split of 0.03 at 20 %", [&] { return split(0.03); }, QStringLiteral("0.03 + 0.00")},
             {"VAT split of 1.23 at 20 %", [&] { return split(1.23); }, QStringLiteral("1.03 + 0.20")},
             {"a bill past the range", pastRange,

@@ -1,7 +1,7 @@
 // A seeded random run of the shop's money and stock operations through the
 // module calls the windows make, checked after every operation against the
-// test's own exact model (exact_model.h). Each check names the fault of
-// issue 53 it would see. VENTAROS_EXACT_SEED repeats a run,
+// test's own exact model (exact_model.h). Each check names the fault it
+// would see. VENTAROS_EXACT_SEED repeats a run,
 // VENTAROS_EXACT_OPERATIONS sets its length (5 000).
 #include "exact_model.h"
 
@@ -38,6 +38,7 @@ struct Article {
     X price;          // Ed_Cena as stored
     QString currency; // Valuta_P
     int group = 1;
+    int vatGroup = 0; // Dan_Grup, 0 to 3
 };
 
 struct OpenLine {
@@ -155,10 +156,11 @@ void Run::setUp()
         art.price = randomMoney(2, 4, 300);
         art.currency = Currencies.at(pick(3));
         art.group = a % 3 == 0 ? 2 : 1;
+        art.vatGroup = int(a % 4); // several VAT groups on most bills
         articles[a] = art;
         exec(QStringLiteral("INSERT INTO Produkti (ID, Nomer_Grupa, Opisanie, Ed_Cena, Valuta_P, Mqrka, Dan_Grup, "
                             "Max_TO) VALUES (?, ?, ?, ?, ?, 'кг.', ?, 0)"),
-             {a, art.group, QStringLiteral("Артикул %1").arg(a), art.price.toDouble(), art.currency, 1 + a % 2});
+             {a, art.group, QStringLiteral("Артикул %1").arg(a), art.price.toDouble(), art.currency, art.vatGroup});
     }
 }
 
@@ -344,8 +346,11 @@ void Run::sale()
     const int pay = deskCounterparty > 0 ? int(pick(3)) : int(pick(2));
     const long long warehouse = 1 + pick(Warehouses);
     X exact;
-    for (long long n : lines)
+    QMap<int, X> groups; // each VAT group's exact amount
+    for (long long n : lines) {
         exact += line(open[n]);
+        groups[articles[open[n].article].vatGroup] += line(open[n]);
+    }
     const X due = exact.round(priceDecimals);
 
     Sale::Request q;
@@ -440,16 +445,39 @@ void Run::sale()
     if (!expect(files.size() == 1, QStringLiteral("fault 6 (fiscal records)"), QStringLiteral("no receipt")))
         return;
     long long total = 0;
+    QMap<int, long long> charged; // stotinki by VAT group, records and corrections
+    QMap<int, int> corrections;
     for (const QString &t : Cp1251::decode(files.first().value(0).toByteArray()).split(QStringLiteral("\r\n"))) {
         if (!t.startsWith(QLatin1Char('%')))
             continue;
         const QStringList f = t.split(QLatin1Char('^'));
         // The device multiplies each record's price by its quantity and rounds.
-        total += (long long)divRound(i128(f.value(2).toLongLong()) * f.value(3).toLongLong(), 1000);
+        const long long amount = (long long)divRound(i128(f.value(2).toLongLong()) * f.value(3).toLongLong(), 1000);
+        const int group = f.value(4).toInt();
+        if (!expect(f.size() == 6 && f.value(2).toLongLong() >= 0 && groups.contains(group),
+                    QStringLiteral("issue 76 (VAT groups)"), QStringLiteral("record \"%1\"").arg(t)))
+            return;
+        if (f.value(1) == QLatin1String("КОРЕКЦИЯ:"))
+            ++corrections[group];
+        total += amount;
+        charged[group] += amount;
     }
     const X payable = exact.round(std::min(priceDecimals, 2));
     expect(total == payable.units(2), QStringLiteral("fault 6 (fiscal records)"),
            QStringLiteral("records total %1 stotinki, amount due %2").arg(total).arg(payable.str()));
+    // Each VAT group charges its own exact amount to the stotinka (one more or
+    // less where the groups must add up to the amount due), in at most one
+    // correction of its own: no money moves between groups.
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        const long long own = it.value().units(2);
+        expect(std::abs(charged.value(it.key()) - own) <= 1 && corrections.value(it.key()) <= 1,
+               QStringLiteral("issue 76 (VAT groups)"),
+               QStringLiteral("group %1 charged %2 stotinki in %3 corrections, its lines make %4")
+                   .arg(it.key())
+                   .arg(charged.value(it.key()))
+                   .arg(corrections.value(it.key()))
+                   .arg(it.value().str()));
+    }
 }
 
 void Run::instalment()

@@ -68,6 +68,15 @@ QVariant SqlListModel::value(int row, const QString &field) const
     return m_rows[row].value(c);
 }
 
+void SqlListModel::setValue(int row, const QString &field, const QVariant &value)
+{
+    const int c = fieldIndex(field);
+    if (c < 0 || row < 0 || row >= m_rows.size() || c >= m_rows[row].size())
+        return;
+    m_rows[row][c] = value;
+    emit dataChanged(index(row, c), index(row, c));
+}
+
 int SqlListModel::findRow(const QString &field, const QVariant &value) const
 {
     const int c = fieldIndex(field);

@@ -28,6 +28,9 @@ public:
     QSqlRecord record(int row) const; // the row, read by field name
     QSqlRecord record() const { return m_fields; }
     QVariant value(int row, const QString &field) const;
+    // The cell shows `value` in place of the query's (a figure worked out
+    // exactly where SQL's floating point would not be); until the next query.
+    void setValue(int row, const QString &field, const QVariant &value);
     int fieldIndex(const QString &field) const; // case-insensitive, -1 when absent
     int findRow(const QString &field, const QVariant &value) const;
     void setHeaderTitle(const QString &field, const QString &title);
