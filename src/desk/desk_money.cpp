@@ -34,9 +34,17 @@ bool withinRange(const ExactSum &bill)
     return bill <= ExactSum(MaxBill) && bill >= ExactSum(-MaxBill);
 }
 
+QString maxBillText()
+{
+    QString whole = QString::number(MaxBill.wholePart());
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3)
+        whole.insert(at, QLatin1Char(' '));
+    return whole + MaxBill.toString(2).right(3) + QStringLiteral(" лв.");
+}
+
 QString pastRangeMessage()
 {
-    return QStringLiteral("Сумата на сметката би надхвърлила 92 233 720 368.54 лв.: редът не е записан.");
+    return QStringLiteral("Сумата на сметката би надхвърлила ") + maxBillText() + QStringLiteral(": редът не е записан.");
 }
 
 Decimal discountFromPrices(Decimal listPrice, Decimal entered, int priceDecimals)

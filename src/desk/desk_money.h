@@ -38,6 +38,7 @@ Decimal payable(const ExactSum &exactSum, int priceDecimals);
 // stotinka): a line that would take its bill past it is refused.
 inline constexpr Decimal MaxBill = Decimal::fromUnits(9223372036854000000LL);
 bool withinRange(const ExactSum &bill);
+QString maxBillText(); // "92 233 720 368.54 лв."
 QString pastRangeMessage();
 
 // The discount percent of a line whose price is typed as `entered` against

@@ -48,8 +48,8 @@ void ShopDesk::Button_ProdajbaClick()
     } catch (const DecimalOverflow &e) {
         // No amount due is asked for a bill that does not add up.
         ExceptionLog::write(e);
-        Dialogs::message(QStringLiteral("Сумата на избраните артикули е извън допустимия обхват (до 92 233 720 "
-                                        "368.54 лв.). Продажбата не може да бъде извършена."),
+        Dialogs::message(QStringLiteral("Сумата на избраните артикули е над ") + DeskMoney::maxBillText()
+                             + QStringLiteral(" Продажбата не може да бъде извършена."),
                          c.DeskArea);
         finish();
         return;

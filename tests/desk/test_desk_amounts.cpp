@@ -400,6 +400,8 @@ private Q_SLOTS:
             openLine(2, 1000000, 100000);
             d.desk->afterLogin();
             out << d.desk->Label_Leva->text();
+            const QString due = d.sellInCash(); // no payment window: no amount is asked
+            out << due + lastMessage();
             return out.join(QStringLiteral(" | "));
         };
         const auto partOfLargeInstalment = []() -> QString {
@@ -427,7 +429,9 @@ private Q_SLOTS:
             {"VAT split of 0.03 at 20 %", [&] { return split(0.03); }, QStringLiteral("0.03 + 0.00")},
             {"VAT split of 1.23 at 20 %", [&] { return split(1.23); }, QStringLiteral("1.03 + 0.20")},
             {"a bill past the range", pastRange,
-             QStringLiteral("0 | ") + limit + QStringLiteral(" | 0 | ") + limit + QStringLiteral(" | извън обхвата")},
+             QStringLiteral("0 | ") + limit + QStringLiteral(" | 0 | ") + limit
+                 + QStringLiteral(" | извън обхвата | Сумата на избраните артикули е над 92 233 720 368.54 лв. "
+                                  "Продажбата не може да бъде извършена.")},
             {"0.01 paid on an instalment of 300 000 000.00", partOfLargeInstalment, QStringLiteral("299999999.99")},
         };
         QStringList wrong;
