@@ -9,6 +9,7 @@
 #include "common/reference_text.h"
 #include "common/settings.h"
 #include "platform/db/database.h"
+#include "platform/db/typed_query.h"
 #include "platform/dialogs.h"
 #include "platform/exception_log.h"
 #include "platform/instance_lock.h"
@@ -428,6 +429,8 @@ bool TGeneral_Form::startUp()
         m_ended = true;
         return false;
     }
+    // A typed query's private copy that a killed run left holds the password hashes.
+    TypedQuery::removeLeftCopies();
     // 1. The settings menus of a working mode follow its tab.
     const bool service = PageControl1->isTabVisible(PageControl1->indexOf(TabSheet_Servis));
     const bool fiscal = PageControl1->isTabVisible(PageControl1->indexOf(TabSheet_Fisk_Ser));

@@ -48,6 +48,30 @@ bool run(TForm_Create_Own_Query &w)
     return QTest::qWaitFor([&] { return !w.queryRunning(); }, 30000);
 }
 
+// A typed query in a worker process as the window runs it, within `headroomMb`
+// MB of address space above what the worker holds (none under the sanitizers,
+// which reserve more than any limit leaves) and `bound` (see the worker):
+// the lines of its outcome, message, rows and peak, or what went wrong.
+QStringList queryInWorker(const TestProgram &program, const QString &sql, int headroomMb, const QString &bound = {})
+{
+    QProcess worker;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
+    worker.setProcessEnvironment(env);
+    QStringList args{QStringLiteral("query"), QString::number(sanitizedBuild() ? 0 : headroomMb), sql};
+    if (!bound.isEmpty())
+        args << bound;
+    worker.start(deskWorkerProgram(), args);
+    if (!worker.waitForFinished(180000))
+        return {QStringLiteral("still running")};
+    const QString out = QString::fromUtf8(worker.readAllStandardOutput());
+    if (worker.exitStatus() != QProcess::NormalExit || worker.exitCode() != 0 || !out.contains(QStringLiteral("\nalive\n")))
+        return {out + QString::fromUtf8(worker.readAllStandardError())};
+    const QStringList lines = out.split(QLatin1Char('\n'));
+    const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("^outcome \\d+$")));
+    return lines.mid(at, 4);
+}
+
 void storeQueries(const QByteArray &ini)
 {
     QDir().mkpath(QFileInfo(OwnQueries::iniFile()).absolutePath());
@@ -105,36 +129,79 @@ private Q_SLOTS:
         const QString sql = testOnServer() ? QStringLiteral("SELECT x, repeat('x', 100000) FROM generate_series(1, 100000) x")
                                            : QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c "
                                                             "LIMIT 100000) SELECT x, zeroblob(100000) FROM c");
-        // The outcome, the message and the row count the worker printed.
-        auto runWorker = [&](bool unbounded) -> QStringList {
-            QProcess worker;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("VENTAROS_HOME"), program.folder());
-            worker.setProcessEnvironment(env);
-            // The sanitizers reserve more address space than any limit leaves.
-            QStringList args{QStringLiteral("query"), sanitizedBuild() ? QStringLiteral("0") : QStringLiteral("1024"), sql};
-            if (unbounded)
-                args << QStringLiteral("unbounded");
-            worker.start(deskWorkerProgram(), args);
-            if (!worker.waitForFinished(180000))
-                return {QStringLiteral("still running")};
-            const QString out = QString::fromUtf8(worker.readAllStandardOutput());
-            if (worker.exitStatus() != QProcess::NormalExit || worker.exitCode() != 0 || !out.contains(QStringLiteral("\nalive\n")))
-                return {out + QString::fromUtf8(worker.readAllStandardError())};
-            const QStringList lines = out.split(QLatin1Char('\n'));
-            const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("^outcome \\d+$")));
-            return lines.mid(at, 3);
-        };
-        const QStringList cut = runWorker(false);
+        const QStringList cut = queryInWorker(program, sql, 1024);
         QCOMPARE(cut.value(0), QStringLiteral("outcome %1").arg(int(TypedQuery::Outcome::Done)));
         QCOMPARE(cut.value(1), TypedQuery::sizeLimitMessage(TypedQuery::Limits().bytes));
         const int rows = cut.value(2).section(QLatin1Char(' '), 1).toInt();
         QVERIFY2(rows > 100 && rows < 1000, qPrintable(cut.join(QLatin1Char('\n'))));
         if (sanitizedBuild())
             return;
-        const QStringList failed = runWorker(true);
+        const QStringList failed = queryInWorker(program, sql, 1024, QStringLiteral("unbounded"));
         QCOMPARE(failed.value(0), QStringLiteral("outcome %1").arg(int(TypedQuery::Outcome::Failed)));
         QCOMPARE(failed.value(2), QStringLiteral("rows 0"));
+    }
+
+    // Whatever its values, a typed query holds no more than its limit, by
+    // the program's own count and within an address space a little larger
+    // than that: no row comes whole into memory before it is known to fit.
+    void aQueryHoldsNoMoreThanItsLimit_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("someRows");
+        TypedQuery::Limits limits;
+        limits.bytes = 16 * 1024 * 1024;
+        const int done = int(TypedQuery::Outcome::Done);
+        const QString size = TypedQuery::sizeLimitMessage(limits.bytes);
+        if (testOnServer()) {
+            const int refused = int(TypedQuery::Outcome::Refused);
+            const QString row = TypedQuery::rowSizeMessage(TypedQuery::rowCap(limits));
+            // The server's planner works a call of constants out, and shows the value in the plan.
+            const QString planned = TypedQuery::valueSizeMessage(TypedQuery::rowCap(limits));
+            QTest::newRow("rows of 50 MB") << "SELECT repeat('x', 50000000) FROM generate_series(1, 20)" << refused
+                                           << planned << false;
+            QTest::newRow("a value of 1 GB") << "SELECT repeat('x', 1000000000)" << refused << planned << false;
+            QTest::newRow("rows of 50 MB, made by each row")
+                << "SELECT repeat('x', 50000000 + 0 * x) FROM generate_series(1, 20) x" << done << row << false;
+            QTest::newRow("40 rows of 100 MB") << "SELECT x, repeat('x', 100000000 + 0 * x) FROM generate_series(1, 40) x"
+                                               << done << row << false;
+            QTest::newRow("a long row after short ones")
+                << "SELECT x, repeat('x', CASE WHEN x < 5 THEN 10 ELSE 100000000 END) FROM generate_series(1, 9) x" << done
+                << row << true;
+            QTest::newRow("many rows") << "SELECT x, repeat('x', 1000) FROM generate_series(1, 100000) x" << done << size
+                                       << true;
+            return;
+        }
+        const QString twenty = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c LIMIT 20) ");
+        QStringList wide;
+        for (int i = 0; i < 100; ++i)
+            wide << QStringLiteral("printf('%.*c', 8000000, 'x') AS c%1").arg(i);
+        QTest::newRow("a value of 2 GB") << "SELECT printf('%.*c', 2000000000, 'x')" << done << size << false;
+        QTest::newRow("two values beyond one") << "SELECT printf('%s%s', printf('%.*c', 10000000, 'x'), "
+                                                  "printf('%.*c', 10000000, 'y'))"
+                                               << done << size << false;
+        QTest::newRow("rows of 100 values of 8 MB") << twenty + "SELECT " + wide.join(QStringLiteral(", ")) + " FROM c"
+                                                    << done << size << false;
+        QTest::newRow("many rows") << "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c LIMIT 100000) "
+                                      "SELECT x, printf('%.*c', 1000, 'x') FROM c"
+                                   << done << size << true;
+    }
+    void aQueryHoldsNoMoreThanItsLimit()
+    {
+        QFETCH(QString, sql);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
+        QFETCH(bool, someRows);
+        TestProgram program;
+        const qint64 limit = 16 * 1024 * 1024;
+        const QStringList out = queryInWorker(program, sql, 512, QString::number(limit));
+        QCOMPARE(out.value(0), QStringLiteral("outcome %1").arg(outcome));
+        QCOMPARE(out.value(1), message);
+        const qint64 rows = out.value(2).section(QLatin1Char(' '), 1).toLongLong();
+        QVERIFY2(someRows ? rows > 0 : rows == 0, qPrintable(out.value(2)));
+        const qint64 peak = out.value(3).section(QLatin1Char(' '), 1).toLongLong();
+        QVERIFY2(peak <= limit && (peak > 0 || outcome != int(TypedQuery::Outcome::Done)), qPrintable(out.value(3)));
     }
 
     void closingTheWindowEndsItsQuery()

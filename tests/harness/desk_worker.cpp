@@ -17,10 +17,11 @@
 //   ventaros_desk_worker number <secs>      new article groups by the next-number helper; prints their numbers
 //   ventaros_desk_worker leave <op>         a sale, an open line of <op>, stock-taking and delivery lines; ends
 //   ventaros_desk_worker own <op>           prints what this workstation finds of its own and of <op>'s
-//   ventaros_desk_worker query <mb> <sql> [unbounded]
+//   ventaros_desk_worker query <mb> <sql> [unbounded|<bytes>]
 //                                           the typed query <sql> with <mb> MB of address space above
 //                                           what the process holds (0: no limit), without its size
-//                                           limit when told; prints its outcome, message and rows,
+//                                           limit or with <bytes> as that limit when told; prints its
+//                                           outcome, message, rows and the most it held,
 //                                           then "alive"
 //   ventaros_desk_worker new <folder> <name>  "Нова база" named <name> in <folder>, as the window makes it
 //
@@ -507,7 +508,7 @@ int ownWork(const QString &op)
 
 // A typed query as the window runs it, within `headroomMb` MB of address
 // space more than the process holds now.
-int typedQuery(int headroomMb, const QString &sql, bool unbounded)
+int typedQuery(int headroomMb, const QString &sql, const QString &bound)
 {
     if (headroomMb > 0) {
         QFile statm(QStringLiteral("/proc/self/statm"));
@@ -526,12 +527,14 @@ int typedQuery(int headroomMb, const QString &sql, bool unbounded)
         loop.quit();
     });
     TypedQuery::Limits limits;
-    if (unbounded)
+    if (bound == QLatin1String("unbounded"))
         limits.bytes = std::numeric_limits<qint64>::max() / 2;
+    else if (!bound.isEmpty())
+        limits.bytes = bound.toLongLong();
     run.start(sql, limits);
     loop.exec();
-    std::printf("outcome %d\n%s\nrows %lld\nalive\n", int(result.outcome), qPrintable(result.message),
-                static_cast<long long>(result.rows.size()));
+    std::printf("outcome %d\n%s\nrows %lld\npeak %lld\nalive\n", int(result.outcome), qPrintable(result.message),
+                static_cast<long long>(result.rows.size()), static_cast<long long>(result.peakBytes));
     return 0;
 }
 
@@ -595,7 +598,7 @@ int main(int argc, char **argv)
         if (mode == QLatin1String("own"))
             return ownWork(args.value(2));
         if (mode == QLatin1String("query"))
-            return typedQuery(args.value(2).toInt(), args.value(3), args.value(4) == QLatin1String("unbounded"));
+            return typedQuery(args.value(2).toInt(), args.value(3), args.value(4));
         if (mode == QLatin1String("new"))
             return newDatabase(args.value(2), args.value(3));
     } catch (const std::exception &e) {

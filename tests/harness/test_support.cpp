@@ -693,6 +693,18 @@ StoppedSession::StoppedSession(const QString &table)
                                    "EXECUTE FUNCTION stop_%1_waits()")
                         .arg(table));
     }
+    start();
+}
+
+StoppedSession::StoppedSession(qint64 pid)
+    : m_pid(pid)
+{
+    start();
+}
+
+void StoppedSession::start()
+{
+    const QString table = m_table;
     // A keeper process continues the session should this one die first: it
     // waits for the end of a pipe only this process holds.
     int ends[2];

@@ -299,12 +299,15 @@ class StoppedSession
 {
 public:
     explicit StoppedSession(const QString &table = {});
+    // The session of backend `pid` (another connection's), stopped at once.
+    explicit StoppedSession(qint64 pid);
     ~StoppedSession();
     StoppedSession(const StoppedSession &) = delete;
     StoppedSession &operator=(const StoppedSession &) = delete;
     bool stopped() const { return m_stopped->loadRelaxed() != 0; }
 
 private:
+    void start();
     QString m_table;
     qint64 m_pid = 0;
     int m_keeper = 0;     // the process that continues the session should this one die

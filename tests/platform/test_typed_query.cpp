@@ -2,6 +2,7 @@
 #include "common/program_folder.h"
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/sqlite_engine.h"
 #include "platform/db/transaction.h"
 #include "platform/db/typed_query.h"
 #include "platform/db/work_tables.h"
@@ -10,11 +11,14 @@
 #include "test_support.h"
 
 #include <QElapsedTimer>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace std::chrono_literals;
@@ -46,6 +50,32 @@ TypedQuery::Result runOnThread(const QString &sql, const TypedQuery::Limits &lim
     delete worker;
     return result;
 }
+
+// The server session a typed query of this test's database runs on, 0 while there is none.
+qint64 queryBackend()
+{
+    return Db::scalar(QStringLiteral("SELECT max(pid) FROM pg_stat_activity WHERE datname = current_database() "
+                                     "AND usename = ?"),
+                      {PostgresEngine::queryRole(qEnvironmentVariable("VENTAROS_TEST_PG_USER"))})
+        .toLongLong();
+}
+
+// A function of a SQLite copy that holds its query in one step until released.
+struct HoldOn {
+    QSemaphore entered;
+    QSemaphore released;
+    std::atomic<bool> holding{false};
+
+    static void call(sqlite3_context *context, int, sqlite3_value **)
+    {
+        auto *me = static_cast<HoldOn *>(sqlite3_user_data(context));
+        me->holding = true;
+        me->entered.release();
+        me->released.tryAcquire(1, 30000);
+        me->holding = false;
+        sqlite3_result_int(context, 1);
+    }
+};
 } // namespace
 
 class TypedQueryTest : public QObject
@@ -133,6 +163,9 @@ private Q_SLOTS:
         QTest::newRow("cte") << "WITH x AS (SELECT * FROM Operators) SELECT Ime FROM x" << password;
         QTest::newRow("view") << "SELECT * FROM Everyone" << password;
         QTest::newRow("union") << "SELECT 'a' UNION SELECT Par FROM Operators" << password;
+        QTest::newRow("join using") << "SELECT Ime FROM Operators JOIN (SELECT '' AS Par) x USING (Par)" << password;
+        QTest::newRow("full join using") << "SELECT count(*) FROM Operators FULL JOIN (SELECT NULL AS par) x USING (par)"
+                                         << password;
         QTest::newRow("names") << "SELECT Ime FROM Operators" << QString();
         QTest::newRow("count") << "SELECT count(*) FROM Operators" << QString();
         QTest::newRow("with, comments, ;") << "-- x\n/* y */ WITH a AS (SELECT 1 AS n) SELECT n FROM a ; ;" << QString();
@@ -299,6 +332,9 @@ private Q_SLOTS:
         QTest::newRow("a work schema") << QString()
                                        << "CREATE SCHEMA work_x; GRANT USAGE ON SCHEMA work_x TO " + role << "work_x";
         QTest::newRow("a view of the hash") << QString() << "GRANT SELECT ON everyone TO " + role << "everyone";
+        QTest::newRow("another workstation's query texts")
+            << QString() << "GRANT EXECUTE ON FUNCTION pg_stat_get_activity(integer) TO PUBLIC"
+            << "pg_stat_get_activity(integer)";
         QTest::newRow("a function with its owner's rights")
             << QString()
             << "CREATE FUNCTION hash_of(text) RETURNS text LANGUAGE sql SECURITY DEFINER AS "
@@ -481,6 +517,117 @@ private Q_SLOTS:
             QCOMPARE(runOnThread(run.sql, {100000, run.limit}).outcome, run.outcome);
             QCOMPARE(temp.entryList(QDir::Files), before);
         }
+    }
+
+    // One query role serves every workstation: no typed query reads the
+    // text of another one running.
+    void noTypedQueryReadsAnothersText_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("activity") << "SELECT query FROM pg_stat_activity";
+        QTest::newRow("a backend's activity")
+            << "SELECT pg_stat_get_backend_activity(s) FROM pg_stat_get_backend_idset() AS s";
+    }
+    void noTypedQueryReadsAnothersText()
+    {
+        if (!testOnServer())
+            QSKIP("SQLite shows no other connection's statements");
+        QFETCH(QString, sql);
+        const QString secret = QStringLiteral("справката на другата каса 4711");
+        // The other query waits for a lock on its table meanwhile.
+        openWriter();
+        QSqlDatabase writer = QSqlDatabase::database(kWriter, false);
+        Db::execute(QStringLiteral("BEGIN"), {}, writer);
+        Db::execute(QStringLiteral("LOCK TABLE Operators IN ACCESS EXCLUSIVE MODE"), {}, writer);
+        TypedQueryRun other;
+        other.start(QStringLiteral("SELECT '%1' FROM Operators").arg(secret), {100000, 60s});
+        QTRY_VERIFY_WITH_TIMEOUT(Db::scalar(QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = "
+                                                           "l.relation JOIN pg_database d ON d.oid = l.database WHERE "
+                                                           "d.datname = current_database() AND c.relname = 'operators' "
+                                                           "AND NOT l.granted"))
+                                         .toInt()
+                                     > 0,
+                                 30000);
+        const TypedQuery::Result r = runOnThread(sql, {});
+        other.stop();
+        Db::execute(QStringLiteral("ROLLBACK"), {}, writer);
+        QCOMPARE(giveaway(r, {secret}), QString());
+        QVERIFY2(r.outcome != TypedQuery::Outcome::Done, qPrintable(r.message));
+    }
+
+    // A server that stops answering a typed query is named as such at the
+    // query's own limit.
+    void aServerThatStopsAnsweringIsNamed()
+    {
+        if (!testOnServer())
+            QSKIP("a server's session: a SQLite file has none to stop");
+        std::unique_ptr<StoppedSession> stopped;
+        const TypedQuery::Result r =
+            runOnThread(QStringLiteral("SELECT pg_sleep(30)"), {100000, 1s},
+                        [&](TypedQueryConnection *) { stopped = std::make_unique<StoppedSession>(queryBackend()); });
+        stopped.reset();
+        QCOMPARE(r.outcome, TypedQuery::Outcome::Failed);
+        QCOMPARE(r.message, QString::fromUtf8(PostgresEngine::NoAnswerText));
+    }
+
+    // What a query sorts beyond its memory goes to temporary files of
+    // TEMP/, bounded in size and by the room left on that disk.
+    void theTemporaryFilesOfAQueryAreBounded_data()
+    {
+        QTest::addColumn<bool>("room"); // the disk's room runs low, else the files pass their size
+        QTest::newRow("past their size") << false;
+        QTest::newRow("the disk's room low") << true;
+    }
+    void theTemporaryFilesOfAQueryAreBounded()
+    {
+        if (testOnServer())
+            QSKIP("a server keeps its temporary files");
+        QFETCH(bool, room);
+        const QString sorted = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c LIMIT 200000) "
+                                              "SELECT x, printf('%.*c', 200, 'x') AS v FROM c ORDER BY x DESC");
+        const QString temp = ProgramFolder::tempFolder();
+        TypedQuery::Limits limits;
+        limits.tempBytes = 1024 * 1024;
+        if (room)
+            limits.keepFree = QStorageInfo(temp).bytesAvailable() + (1LL << 40);
+        const TypedQuery::Result r = runOnThread(sorted, limits);
+        QCOMPARE(r.outcome, TypedQuery::Outcome::Failed);
+        QCOMPARE(r.message, room ? TypedQuery::diskRoomMessage(QDir::toNativeSeparators(temp), limits.keepFree)
+                                 : TypedQuery::tempLimitMessage(limits.tempBytes));
+        QVERIFY(r.rows.isEmpty());
+        QCOMPARE(runOnThread(sorted, {}).outcome, TypedQuery::Outcome::Done);
+        QCOMPARE(QDir(temp).entryList({QStringLiteral("query-*")}), QStringList());
+    }
+
+    // Stopped from the window thread, a query that holds on in one step (a
+    // function of SQLite, a server that stopped answering) is not waited
+    // for: its thread ends by itself.
+    void theWindowThreadNeverWaitsForAStoppedQuery()
+    {
+        HoldOn hold;
+        std::unique_ptr<StoppedSession> stopped;
+        SqliteEngine::setTypedQueryHookForTests([&hold](sqlite3 *db) {
+            sqlite3_create_function(db, "hold_on", 0, SQLITE_UTF8, &hold, &HoldOn::call, nullptr, nullptr);
+        });
+        TypedQueryRun run;
+        run.start(testOnServer() ? QStringLiteral("SELECT pg_sleep(60)") : QStringLiteral("SELECT hold_on()"), {100000, 60s});
+        if (testOnServer()) {
+            QTRY_VERIFY_WITH_TIMEOUT(queryBackend() != 0, 30000);
+            stopped = std::make_unique<StoppedSession>(queryBackend());
+        } else {
+            QVERIFY(hold.entered.tryAcquire(1, 30000));
+        }
+        run.stop();
+        QVERIFY(!run.running());
+        const bool held = testOnServer() || hold.holding;
+        const int ending = TypedQueryRun::stillEnding();
+        hold.released.release();
+        stopped.reset();
+        QVERIFY(held);
+        QCOMPARE(ending, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(TypedQueryRun::stillEnding(), 0, 60000);
+        SqliteEngine::setTypedQueryHookForTests({});
+        QCOMPARE(QDir(ProgramFolder::tempFolder()).entryList({QStringLiteral("query-*")}), QStringList());
     }
 
     void theRunnerAnswersOnItsThreadAndStopsQuietly()

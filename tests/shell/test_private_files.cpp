@@ -13,6 +13,7 @@
 #include "documents/layout_save.h"
 #include "platform/db/database.h"
 #include "platform/db/server_connection.h"
+#include "platform/db/work_tables.h"
 #include "platform/exception_log.h"
 #include "platform/file_modes.h"
 #include "platform/shell_exec.h"
@@ -132,6 +133,24 @@ private Q_SLOTS:
         const QStringList tickets = QDir(bar).entryList(QDir::Files);
         QCOMPARE(tickets.size(), 1);
         QCOMPARE(fileMode(QDir(bar).filePath(tickets.first())), 0644);
+    }
+
+    // The private copy a typed query was running on when the program was
+    // killed (it holds the password hashes until it is emptied) is gone at
+    // the next start; another workstation's copy stays.
+    void aCopyAKilledQueryLeftIsGoneAtStart()
+    {
+        TestProgram program;
+        const QString temp = ProgramFolder::tempFolder();
+        QVERIFY(QDir().mkpath(temp));
+        const QString own = QDir(temp).filePath(QStringLiteral("query-%1-4242-0.sqlite").arg(WorkTables::workstationKey()));
+        const QString other = QDir(temp).filePath(QStringLiteral("query-%1x-4242-0.sqlite").arg(WorkTables::workstationKey()));
+        QVERIFY(TextFile::writeWhole(own, "hash"));
+        QVERIFY(TextFile::writeWhole(other, "hash"));
+        auto form = shelltest::startedWindow();
+        QVERIFY(form);
+        QVERIFY(!QFileInfo::exists(own));
+        QVERIFY(QFileInfo::exists(other));
     }
 
     // A program folder and database of an older run, open to others (one

@@ -1,5 +1,7 @@
 #include "platform/db/database.h"
 
+#include "platform/db/query_budget.h"
+
 #include "platform/db/sqlite_cache.h"
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/postgres_engine.h"
@@ -46,6 +48,9 @@ DbError::DbError(const QSqlError &error, const QString &sql)
 }
 
 namespace {
+// Before the engine's first use: what a typed query makes SQLite allocate is counted (query_budget.h).
+[[maybe_unused]] const bool sqliteCounted = QueryBudget::installSqliteCounting();
+
 QString &currentName()
 {
     static QString name;
@@ -291,7 +296,11 @@ sqlite3 *SqliteEngine::handle(const QSqlDatabase &db)
 
 bool SqliteEngine::registerFunctions(const QSqlDatabase &db)
 {
-    sqlite3 *h = handle(db);
+    return registerFunctions(handle(db));
+}
+
+bool SqliteEngine::registerFunctions(sqlite3 *h)
+{
     if (!h)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

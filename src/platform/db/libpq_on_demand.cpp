@@ -173,3 +173,52 @@ int PQcancel(PGcancel *cancel, char *errbuf, int errbufsize)
     VENTAROS_LIBPQ(PQcancel);
     return f(cancel, errbuf, errbufsize);
 }
+
+int PQsendQueryParams(PGconn *conn, const char *command, int nParams, const Oid *paramTypes,
+                      const char *const *paramValues, const int *paramLengths, const int *paramFormats, int resultFormat)
+{
+    VENTAROS_LIBPQ(PQsendQueryParams);
+    return f(conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats, resultFormat);
+}
+
+int PQsendPrepare(PGconn *conn, const char *stmtName, const char *query, int nParams, const Oid *paramTypes)
+{
+    VENTAROS_LIBPQ(PQsendPrepare);
+    return f(conn, stmtName, query, nParams, paramTypes);
+}
+
+int PQsendDescribePrepared(PGconn *conn, const char *stmt)
+{
+    VENTAROS_LIBPQ(PQsendDescribePrepared);
+    return f(conn, stmt);
+}
+
+int PQsetSingleRowMode(PGconn *conn)
+{
+    VENTAROS_LIBPQ(PQsetSingleRowMode);
+    return f(conn);
+}
+
+PGresult *PQgetResult(PGconn *conn)
+{
+    VENTAROS_LIBPQ(PQgetResult);
+    return f(conn);
+}
+
+int PQisBusy(PGconn *conn)
+{
+    VENTAROS_LIBPQ(PQisBusy);
+    return f(conn);
+}
+
+int PQconsumeInput(PGconn *conn)
+{
+    VENTAROS_LIBPQ(PQconsumeInput);
+    return f(conn);
+}
+
+PQnoticeReceiver PQsetNoticeReceiver(PGconn *conn, PQnoticeReceiver proc, void *arg)
+{
+    VENTAROS_LIBPQ(PQsetNoticeReceiver);
+    return f(conn, proc, arg);
+}

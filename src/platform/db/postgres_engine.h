@@ -98,11 +98,14 @@ void grantQueryReads(const QSqlDatabase &db);
 QString queryRoleProblem(const QSqlDatabase &db);
 // Why the query role's connection `db` did not open, in Bulgarian.
 QString queryLoginFailure(const QSqlDatabase &db);
-// The names of the functions that run SQL text of their own or reach files,
-// as a regular expression; SQLs/TypedQueries.pg.sql takes them from PUBLIC.
+// The names of the functions that run SQL text of their own, reach files or
+// show the statements of other sessions (one query role serves every
+// workstation), as a regular expression; SQLs/TypedQueries.pg.sql takes them
+// from PUBLIC.
 inline constexpr const char *SqlTextFunctions =
     "^(query_to_xml.*|cursor_to_xml.*|table_to_xml.*|schema_to_xml.*|database_to_xml.*|ts_stat|ts_rewrite|"
-    "pg_read_file|pg_read_binary_file|pg_stat_file|pg_ls_.*|pg_file_.*|lo_.*|loread|lowrite|dblink.*)$";
+    "pg_read_file|pg_read_binary_file|pg_stat_file|pg_ls_.*|pg_file_.*|lo_.*|loread|lowrite|dblink.*|"
+    "pg_stat_get_activity|pg_stat_get_backend_activity|pg_stat_statements.*)$";
 
 // libpq's connection under a QPSQL connection; nullptr when not open.
 PGconn *handle(const QSqlDatabase &db);

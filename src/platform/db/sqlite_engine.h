@@ -2,6 +2,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -12,6 +13,7 @@ namespace SqliteEngine {
 sqlite3 *handle(const QSqlDatabase &db); // nullptr when `db` is not an open SQLite connection
 // The Unicode-aware UPPER and LOWER every connection gets.
 bool registerFunctions(const QSqlDatabase &db);
+bool registerFunctions(sqlite3 *handle);
 // Removes what creations cut off by a kill or a power cut left in `folder`
 // (a new database under its temporary name, its journal); a creation of
 // this run is left alone.
@@ -27,4 +29,6 @@ void beginWrite(const QSqlDatabase &db);
 void removeSuperJournalLeftovers(const QSqlDatabase &db, const QString &file);
 // `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
 std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
+// Tests add functions of their own to the private copies typed queries run on.
+void setTypedQueryHookForTests(std::function<void(sqlite3 *)> hook);
 } // namespace SqliteEngine

@@ -10,6 +10,9 @@
 #include <memory>
 
 class QThread;
+namespace QueryBudget {
+class Memory;
+}
 
 // Queries a user types run on a connection of their own that can only read:
 // one SELECT or WITH, never a protected column (the operators' password
@@ -18,12 +21,14 @@ class QThread;
 // running query (SQLite runs it on a private copy of the database). Each
 // database engine implements TypedQueryConnection with these refusals and
 // limits; TypedQueryRun runs one query on a worker thread so the windows keep
-// answering.
+// answering, and never waits for one it stopped.
 namespace TypedQuery {
 struct Limits {
     int rows = 100000;
     std::chrono::milliseconds time{60000};
     qint64 bytes = 64LL * 1024 * 1024; // of the rows as the program holds them
+    qint64 tempBytes = 2LL * 1024 * 1024 * 1024; // SQLite: the temporary files of one query
+    qint64 keepFree = 512LL * 1024 * 1024;       // SQLite: room left on the disk of TEMP/
 };
 
 enum class Outcome { Done, Refused, Failed, TimedOut, Stopped };
@@ -34,12 +39,16 @@ struct Result {
     QStringList fields;
     QList<QVariantList> rows;
     qint64 bytes = 0;       // the rows' size, as Limits::bytes counts it
+    qint64 peakBytes = 0;   // the most the query held at once, as Limits::bytes counts it
     bool truncated = false; // stopped at Limits::rows or Limits::bytes; `message` says which
 };
 
-// Whether a row of `rowBytes` more fits in `result` within `limits`; when it
-// does not, the result is cut there and its message says why.
-bool roomFor(Result *result, const Limits &limits, qint64 rowBytes);
+// Whether a row of `rowBytes` more fits in `result` within `limits`, with
+// `reserve` kept for what comes next, and `memory` takes it; when it does
+// not, the result is cut there and its message says why.
+bool roomFor(Result *result, const Limits &limits, QueryBudget::Memory *memory, qint64 rowBytes, qint64 reserve = 0);
+// A row counted as `counted` holds `held` once its values are made.
+void settle(Result *result, QueryBudget::Memory *memory, qint64 counted, qint64 held);
 // What a value costs the program as it holds it.
 qint64 valueBytes(const QVariant &value);
 qint64 rowBytes(qsizetype values); // a row's own cost, besides its values
@@ -57,6 +66,16 @@ QString timeLimitMessage(std::chrono::milliseconds limit);
 QString rowLimitMessage(int rows);
 QString sizeLimitMessage(qint64 bytes);
 QString memoryMessage(); // the program ran out of memory for a result
+// On a server, the most text one row may bring (more ends the result there,
+// with rowSizeMessage); its copies while it comes take three times that of the limit.
+qint64 rowCap(const Limits &limits);
+QString rowSizeMessage(qint64 bytes);
+QString valueSizeMessage(qint64 bytes); // a value of the statement itself, or the engine's answer about it
+QString tempLimitMessage(qint64 bytes);
+QString diskRoomMessage(const QString &folder, qint64 keepFree);
+// Removes the private copies of this workstation that no running query of
+// this process uses (what a killed run left; see typed_query_sqlite.cpp).
+void removeLeftCopies();
 QString onlySelectText(); // "only one SELECT or WITH"
 QString deniedFunction(const QString &function);
 // What every engine checks first: empty when `sql`, past blanks and comments,
@@ -69,6 +88,21 @@ void grantReads(const QSqlDatabase &db);
 bool skipBlanks(const QString &sql, qsizetype &i);
 // Only blanks, comments and ";" in `rest` (what follows the one statement).
 bool onlyBlanksAfter(const QString &rest);
+
+struct Token {
+    enum Kind { Word, Quoted, String, Symbol, Other } kind;
+    QString text;
+};
+enum class Dialect { Sqlite, Server };
+// The statement's tokens up to its first ";" outside strings and comments;
+// `end` is where that ";" stands (the text's size without one). False on an
+// unclosed string or comment.
+bool tokenize(const QString &sql, Dialect dialect, QList<Token> *tokens, qsizetype *end);
+// The statement names `column`: a name, a quoted name, and on SQLite a
+// string too (which it takes for a name where only a name may stand).
+bool namesColumn(const QList<Token> &tokens, const QString &column, Dialect dialect);
+// namesColumn on a server, or the statement takes "*" of a row (not count(*)).
+bool namesColumnOrStar(const QList<Token> &tokens, const QString &column);
 } // namespace TypedQuery
 
 class TypedQueryConnection
@@ -100,20 +134,24 @@ class TypedQueryRun : public QObject
     Q_OBJECT
 public:
     explicit TypedQueryRun(QObject *parent = nullptr);
-    ~TypedQueryRun() override; // stops a running query and waits for its thread
+    ~TypedQueryRun() override; // stops a running query
 
     // Ignored while a query runs.
     void start(const QString &sql, const TypedQuery::Limits &limits);
-    // Ends the running query (in milliseconds: its engine checks often) and
-    // waits for its thread; finished() is not emitted for it.
+    // Ends the running query at once; finished() is not emitted for it. Its
+    // thread ends by itself soon after (a query held in one step of its
+    // engine when that step ends), unwaited for; see stillEnding().
     void stop();
     bool running() const { return m_thread != nullptr; }
+    // Stopped runs whose thread has not ended yet.
+    static int stillEnding();
 
 Q_SIGNALS:
     void finished(const TypedQuery::Result &result);
 
 private:
     struct State;
+    void letGo(); // stops the run and lets its thread end by itself
 
     QThread *m_thread = nullptr;
     std::shared_ptr<State> m_state;

@@ -1,8 +1,10 @@
 // Typed queries on a PostgreSQL server: a connection of their own whose
 // every transaction is READ ONLY (and REPEATABLE READ, so a query sees one
 // moment of the database while other workstations save), the time limit as
-// the server's statement_timeout, the rows fetched through a cursor up to the
-// row limit, and stop() as libpq's cancel of the running statement.
+// the server's statement_timeout and the program's own wait (a server that
+// does not answer by then is given up and named as such), the rows one at a
+// time within the row and size limits, and stop() as libpq's cancel of the
+// running statement.
 //
 // The connection logs in as the query role (typed_query_role.cpp), which the
 // server itself denies the protected columns, the work schemas and the
@@ -15,6 +17,7 @@
 // protocol, which takes one statement only.
 #include "platform/db/database.h"
 #include "platform/db/postgres_engine.h"
+#include "platform/db/query_budget.h"
 #include "platform/db/server_wait.h"
 #include "platform/db/typed_query.h"
 
@@ -26,13 +29,16 @@
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <functional>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <thread>
 
 namespace {
 using Clock = std::chrono::steady_clock;
+using TypedQuery::Token;
 
 // Functions that run SQL text of their own (out of reach of the plan), read
 // or write outside the database, or hold locks the program's writers wait for.
@@ -51,130 +57,6 @@ bool holdsColumnValues(const QString &schema, const QString &table)
 {
     return schema == QLatin1String("pg_catalog")
            && (table == QLatin1String("pg_statistic") || table == QLatin1String("pg_statistic_ext_data"));
-}
-
-struct Token {
-    enum Kind { Word, Quoted, Symbol, Other } kind;
-    QString text;
-};
-
-// The statement's tokens up to its first ";" outside strings and comments;
-// `end` is where that ";" stands (the text's size without one). False on an
-// unclosed string or comment.
-bool tokenize(const QString &s, QList<Token> *tokens, qsizetype *end)
-{
-    auto isWordStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
-    auto isWordPart = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); };
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    while (i < n) {
-        const QChar c = s.at(i);
-        const QChar next = i + 1 < n ? s.at(i + 1) : QChar();
-        if (c.isSpace()) {
-            ++i;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            while (i < n && s.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            int depth = 0; // the server's block comments nest
-            do {
-                if (s.mid(i, 2) == QLatin1String("/*")) {
-                    ++depth;
-                    i += 2;
-                } else if (s.mid(i, 2) == QLatin1String("*/")) {
-                    --depth;
-                    i += 2;
-                } else {
-                    ++i;
-                }
-            } while (depth > 0 && i < n);
-            if (depth > 0)
-                return false;
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // E'...' takes backslash escapes; '' and "" stand for the quote itself.
-            const bool escapes = c == QLatin1Char('\'') && !tokens->isEmpty() && tokens->last().kind == Token::Word
-                                 && tokens->last().text.compare(QLatin1String("E"), Qt::CaseInsensitive) == 0
-                                 && i > 0 && s.at(i - 1).toUpper() == QLatin1Char('E');
-            qsizetype j = i + 1;
-            QString text;
-            for (;;) {
-                if (j >= n)
-                    return false;
-                if (escapes && s.at(j) == QLatin1Char('\\')) {
-                    j += 2;
-                    continue;
-                }
-                if (s.at(j) == c) {
-                    if (j + 1 < n && s.at(j + 1) == c) {
-                        text += c;
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                text += s.at(j++);
-            }
-            tokens->append({c == QLatin1Char('"') ? Token::Quoted : Token::Other, text});
-            i = j + 1;
-        } else if (c == QLatin1Char('$') && (next == QLatin1Char('$') || isWordStart(next))) {
-            qsizetype j = i + 1;
-            while (j < n && isWordPart(s.at(j)) && s.at(j) != QLatin1Char('$'))
-                ++j;
-            if (j >= n || s.at(j) != QLatin1Char('$')) {
-                tokens->append({Token::Symbol, QStringLiteral("$")});
-                ++i;
-                continue;
-            }
-            const QString tag = s.mid(i, j - i + 1);
-            const qsizetype close = s.indexOf(tag, j + 1);
-            if (close < 0)
-                return false;
-            tokens->append({Token::Other, s.mid(j + 1, close - j - 1)});
-            i = close + tag.size();
-        } else if (isWordStart(c)) {
-            qsizetype j = i;
-            while (j < n && isWordPart(s.at(j)))
-                ++j;
-            tokens->append({Token::Word, s.mid(i, j - i)});
-            i = j;
-        } else if (c.isDigit()) {
-            qsizetype j = i;
-            while (j < n && (s.at(j).isLetterOrNumber() || s.at(j) == QLatin1Char('.')))
-                ++j;
-            tokens->append({Token::Other, s.mid(i, j - i)});
-            i = j;
-        } else if (c == QLatin1Char(';')) {
-            *end = i;
-            return true;
-        } else {
-            tokens->append({Token::Symbol, QString(c)});
-            ++i;
-        }
-    }
-    *end = n;
-    return true;
-}
-
-// The statement names `column`, or takes "*" of a row (not count(*)).
-bool namesColumnOrStar(const QList<Token> &tokens, const QString &column)
-{
-    for (qsizetype k = 0; k < tokens.size(); ++k) {
-        const Token &t = tokens.at(k);
-        if (t.kind == Token::Word && t.text.compare(column, Qt::CaseInsensitive) == 0)
-            return true;
-        if (t.kind == Token::Quoted && t.text.compare(column, Qt::CaseInsensitive) == 0)
-            return true;
-        if (t.kind == Token::Symbol && t.text == QLatin1String("*") && k > 0) {
-            const Token &before = tokens.at(k - 1);
-            if ((before.kind == Token::Symbol && (before.text == QLatin1String(".") || before.text == QLatin1String(",")))
-                || (before.kind == Token::Word
-                    && (before.text.compare(QLatin1String("SELECT"), Qt::CaseInsensitive) == 0
-                        || before.text.compare(QLatin1String("DISTINCT"), Qt::CaseInsensitive) == 0
-                        || before.text.compare(QLatin1String("ALL"), Qt::CaseInsensitive) == 0)))
-                return true;
-        }
-    }
-    return false;
 }
 
 // Every text of a plan node but its children's: its output, conditions, calls.
@@ -200,14 +82,13 @@ public:
     explicit PostgresTypedQuery(QSqlDatabase db)
         : m_db(std::move(db))
         , m_conn(PostgresEngine::handle(m_db))
-        , m_cancel(m_conn ? PQgetCancel(m_conn) : nullptr)
     {
+        if (m_conn)
+            PQsetNoticeReceiver(m_conn, &PostgresTypedQuery::notice, this);
     }
 
     ~PostgresTypedQuery() override
     {
-        if (m_cancel)
-            PQfreeCancel(m_cancel);
         const QString name = m_db.connectionName();
         ServerWait::forget(m_conn);
         m_db.close();
@@ -218,17 +99,19 @@ public:
     QString check(const QString &sql) override
     {
         m_deadline = Clock::now() + std::chrono::milliseconds(Db::BusyTimeoutMs);
+        m_messageCap = TypedQuery::rowCap({});
         QString why = begin();
         if (why.isEmpty())
             why = check(sql, nullptr);
         finish();
-        return why;
+        return m_noAnswer ? QString::fromUtf8(PostgresEngine::NoAnswerText) : why;
     }
 
     TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) override
     {
         m_limit = limits.time;
         m_deadline = Clock::now() + limits.time;
+        m_messageCap = TypedQuery::rowCap(limits);
         TypedQuery::Result result;
         result.outcome = TypedQuery::Outcome::Failed;
         QString statement;
@@ -244,6 +127,9 @@ public:
         if (m_stop) {
             result.message.clear();
             result.outcome = TypedQuery::Outcome::Stopped;
+        } else if (m_noAnswer) {
+            result.message = QString::fromUtf8(PostgresEngine::NoAnswerText);
+            result.outcome = TypedQuery::Outcome::Failed;
         } else if (m_timedOut) {
             result.message = TypedQuery::timeLimitMessage(m_limit);
             result.outcome = TypedQuery::Outcome::TimedOut;
@@ -256,70 +142,161 @@ public:
         return result;
     }
 
-    void stop() override
-    {
-        std::unique_lock lock(m_mutex);
-        m_stop = true;
-        // A cancel that reaches the server before the statement does is lost: say it again.
-        char error[256];
-        for (int i = 0; m_running && m_cancel && i < 100; ++i) {
-            PQcancel(m_cancel, error, sizeof error);
-            m_idle.wait_for(lock, std::chrono::milliseconds(50), [this] { return !m_running; });
-        }
-        // A server that takes no cancel (stopped) is not waited for.
-        if (m_running)
-            ServerWait::giveUp(m_conn);
-    }
+    // Only asks: the statement's own wait sends the server a cancel and
+    // gives the connection up when that is not heard.
+    void stop() override { m_stop = true; }
 
 private:
     struct Answer {
         PGresult *result = nullptr;
+        Answer() = default;
+        Answer(const Answer &) = delete;
+        Answer &operator=(const Answer &) = delete;
         ~Answer() { PQclear(result); }
+        void take(PGresult *r)
+        {
+            PQclear(result);
+            result = r;
+        }
         bool ok() const
         {
             const ExecStatusType s = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
             return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
         }
     };
+    using Rows = std::function<bool(const PGresult *)>;
 
-    // Runs one statement (never more: the extended protocol) within the time
-    // left; on failure `why` gets the Bulgarian text and false comes back.
-    bool exec(const QString &sql, Answer *answer, QString *why)
+    // A server's text about a failure: its first line, cut short (a value
+    // the statement made may stand in it).
+    static QString engineText(const PGresult *r)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stop)
-                return false;
-            m_running = true;
-        }
+        const char *primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        const QString text = QString::fromUtf8(primary ? primary : (r ? PQresultErrorMessage(r) : "")).trimmed();
+        return text.size() > 500 ? text.left(500) + QStringLiteral("...") : text;
+    }
+
+    // Runs one statement (never more: the extended protocol) within the
+    // time left; `rows` takes each row as it comes and may end the
+    // statement there. On failure `why` gets the Bulgarian text.
+    bool exec(const QString &sql, Answer *answer, QString *why, const Rows &rows = {})
+    {
         const QByteArray text = sql.toUtf8();
-        {
-            // The server's own limit ends the statement at the deadline; one
-            // that does not answer at all is given up a while after it.
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
-            ServerWait::Deadline deadline(m_conn, int(std::clamp<qint64>(left, 0, 24 * 3600 * 1000))
-                                                      + Db::waitLimitMs(Db::Wait::Statement));
-            answer->result = PQexecParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_running = false;
-        }
-        m_idle.notify_all();
-        if (answer->ok())
-            return true;
-        const QString code = QString::fromLatin1(PQresultErrorField(answer->result, PG_DIAG_SQLSTATE));
-        if (code == QLatin1String("57014") && !m_stop)
-            m_timedOut = true; // statement_timeout
-        const QString engine = QString::fromUtf8(answer->result ? PQresultErrorMessage(answer->result) : PQerrorMessage(m_conn));
-        *why = Db::errorText(QSqlError(QString(), engine, QSqlError::StatementError, code));
-        return false;
+        return sent(PQsendQueryParams(m_conn, text.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0), why)
+               && (!rows || PQsetSingleRowMode(m_conn)) && await(answer, why, rows);
     }
 
     bool exec(const QString &sql, QString *why)
     {
         Answer answer;
         return exec(sql, &answer, why);
+    }
+
+    bool sent(int queued, QString *why)
+    {
+        if (queued && !m_stop)
+            return true;
+        if (!queued)
+            *why = lostText();
+        return false;
+    }
+
+    QString lostText() const
+    {
+        return QString::fromUtf8(m_noAnswer ? PostgresEngine::NoAnswerText : PostgresEngine::LostText);
+    }
+
+    // The wait for what was sent: every answer, and each row to `rows`.
+    // It sends the server a cancel on a stop, and gives the connection up
+    // when the server does not answer by the deadline, does not hear the
+    // cancel, or sends more in one message than the query may hold.
+    bool await(Answer *answer, QString *why, const Rows &rows)
+    {
+        constexpr auto Grace = std::chrono::milliseconds(1000);     // for the server's own time limit to come
+        constexpr auto StopGrace = std::chrono::milliseconds(2000); // for a cancel to be heard
+        constexpr auto CancelAgain = std::chrono::milliseconds(500); // one that came before the statement is lost
+        const int socket = PQsocket(m_conn);
+        bool ending = false;
+        bool gone = false;
+        qint64 unread = 0; // come since the last whole message
+        Clock::time_point stoppedAt{}, cancelledAt{};
+        auto giveUp = [&] {
+            ::shutdown(socket, SHUT_RDWR);
+            gone = true;
+        };
+        for (;;) {
+            while (!PQisBusy(m_conn)) {
+                PGresult *r = PQgetResult(m_conn);
+                if (!r)
+                    return finished(answer, why, gone);
+                unread = 0;
+                if (PQresultStatus(r) == PGRES_SINGLE_TUPLE) {
+                    if (!ending && rows && !rows(r)) {
+                        ending = true;
+                        cancel();
+                    }
+                    PQclear(r);
+                } else {
+                    answer->take(r);
+                }
+            }
+            if (!gone && unread > m_messageCap + MessageSlack) {
+                m_tooBig = true;
+                giveUp();
+            }
+            pollfd wait{socket, POLLIN, 0};
+            if (::poll(&wait, 1, 50) > 0) {
+                int ready = 0;
+                if (::ioctl(socket, FIONREAD, &ready) == 0)
+                    unread += ready;
+                PQconsumeInput(m_conn); // after a give-up: the end of the connection
+            }
+            if (gone)
+                continue;
+            const Clock::time_point now = Clock::now();
+            if (m_stop) {
+                if (stoppedAt == Clock::time_point{})
+                    stoppedAt = now;
+                if (now - cancelledAt >= CancelAgain) {
+                    cancel();
+                    cancelledAt = now;
+                }
+                if (now - stoppedAt >= StopGrace)
+                    giveUp();
+            } else if (now >= m_deadline + Grace) {
+                m_noAnswer = true;
+                giveUp();
+            }
+        }
+    }
+
+    bool finished(Answer *answer, QString *why, bool gone)
+    {
+        if (answer->ok())
+            return true;
+        const char *code = answer->result ? PQresultErrorField(answer->result, PG_DIAG_SQLSTATE) : nullptr;
+        if (code && qstrcmp(code, "57014") == 0 && !m_stop)
+            m_timedOut = true; // statement_timeout
+        if (m_tooBig)
+            *why = TypedQuery::valueSizeMessage(m_messageCap);
+        else if (gone || PQstatus(m_conn) == CONNECTION_BAD)
+            *why = lostText();
+        else
+            *why = Db::errorText(QSqlError(QString(), engineText(answer->result), QSqlError::StatementError,
+                                           QString::fromLatin1(code ? code : "")));
+        return false;
+    }
+
+    // Asked of the server on a connection of its own, by a thread of its own: a stopped server never holds this one.
+    void cancel()
+    {
+        PGcancel *c = PQgetCancel(m_conn);
+        if (!c)
+            return;
+        std::thread([c] {
+            char error[256];
+            PQcancel(c, error, sizeof error);
+            PQfreeCancel(c);
+        }).detach();
     }
 
     // The time left, as the server's limit of the next statement.
@@ -337,19 +314,35 @@ private:
     QString begin()
     {
         m_timedOut = false;
+        m_noAnswer = false;
+        m_tooBig = false;
         QString why;
-        if (!m_conn)
-            return QStringLiteral("Няма връзка с базата данни");
+        if (!m_conn || PQstatus(m_conn) != CONNECTION_OK)
+            return lostText();
         if (exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"), &why))
             limitNext(&why);
         return why;
     }
 
+    // A stopped connection is not used again: its transaction ends with it.
     void finish()
     {
-        if (PQtransactionStatus(m_conn) != PQTRANS_IDLE) {
-            ServerWait::Deadline deadline(m_conn, Db::waitLimitMs(Db::Wait::Statement));
-            PQclear(PQexec(m_conn, "ROLLBACK"));
+        if (m_stop || PQstatus(m_conn) != CONNECTION_OK || PQtransactionStatus(m_conn) == PQTRANS_IDLE)
+            return;
+        const Clock::time_point deadline = m_deadline;
+        m_deadline = Clock::now() + std::chrono::milliseconds(Db::waitLimitMs(Db::Wait::Statement));
+        QString why;
+        exec(QStringLiteral("ROLLBACK"), &why);
+        m_deadline = deadline;
+    }
+
+    // A dollar quote that `text` does not hold.
+    static QString quoteTag(const QString &text, const QString &stem)
+    {
+        for (int n = 0;; ++n) {
+            const QString tag = QStringLiteral("$%1%2$").arg(stem).arg(n);
+            if (!text.contains(tag))
+                return tag;
         }
     }
 
@@ -361,17 +354,38 @@ private:
             return why;
         QList<Token> tokens;
         qsizetype end = 0;
-        if (!tokenize(sql, &tokens, &end) || !TypedQuery::onlyBlanksAfter(sql.mid(end)))
+        if (!TypedQuery::tokenize(sql, TypedQuery::Dialect::Server, &tokens, &end) || !TypedQuery::onlyBlanksAfter(sql.mid(end)))
             return onlySelect;
         const QString text = sql.left(end);
-        Answer plan;
-        if (!exec(QStringLiteral("EXPLAIN (VERBOSE, FORMAT JSON) ") + text, &plan, &why))
-            return qstrcmp(PQresultErrorField(plan.result, PG_DIAG_SQLSTATE), "42501") == 0 ? notAllowed(tokens, text, plan)
-                                                                                            : why;
-        const QJsonDocument json = QJsonDocument::fromJson(PQntuples(plan.result) > 0 ? PQgetvalue(plan.result, 0, 0) : "");
+        // Planned by the server, whose plan comes only when it is short: the
+        // planner works out a call of constants (repeat('x', 100000000)) and
+        // shows its value.
+        const QString quote = quoteTag(text, QStringLiteral("q"));
+        const QString body = QStringLiteral("DECLARE p text; BEGIN EXECUTE 'EXPLAIN (VERBOSE, FORMAT JSON) ' || %1\n%2\n%1 "
+                                            "INTO p; IF octet_length(p) > %3 THEN RAISE EXCEPTION USING ERRCODE = "
+                                            "'VQ001', MESSAGE = 'plan'; END IF; PERFORM set_config('client_min_messages', "
+                                            "'notice', true); RAISE NOTICE '%', p; PERFORM "
+                                            "set_config('client_min_messages', 'warning', true); END")
+                                 .arg(quote, text, QString::number(m_messageCap));
+        const QString outer = quoteTag(body, QStringLiteral("v"));
+        Answer planned;
+        m_plan.clear();
+        m_planWanted = true;
+        const bool done = exec(QStringLiteral("DO %1%2%1").arg(outer, body), &planned, &why);
+        m_planWanted = false;
+        if (!done) {
+            const char *code = PQresultErrorField(planned.result, PG_DIAG_SQLSTATE);
+            if (qstrcmp(code, "VQ001") == 0)
+                return TypedQuery::valueSizeMessage(m_messageCap);
+            return qstrcmp(code, "42501") == 0 ? notAllowed(tokens, text, planned) : why;
+        }
+        const QJsonDocument json = QJsonDocument::fromJson(m_plan);
+        m_plan.clear();
         QList<QJsonObject> nodes;
         for (const QJsonValue &v : json.array())
             nodes << v.toObject().value(QLatin1String("Plan")).toObject();
+        if (nodes.isEmpty())
+            return QStringLiteral("Сървърът не върна плана на справката.");
         for (qsizetype k = 0; k < nodes.size(); ++k) {
             const QJsonObject node = nodes.at(k);
             for (const QJsonValue &child : node.value(QLatin1String("Plans")).toArray())
@@ -383,6 +397,13 @@ private:
         if (statement)
             *statement = text;
         return {};
+    }
+
+    static void notice(void *self, const PGresult *r)
+    {
+        auto *me = static_cast<PostgresTypedQuery *>(self);
+        if (me->m_planWanted)
+            me->m_plan = QByteArray(PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY));
     }
 
     // The server refused the query role what the statement reads: named as
@@ -404,7 +425,7 @@ private:
         if (call.hasMatch())
             return TypedQuery::deniedFunction(call.captured(1).toLower());
         for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns())
-            if (namesColumnOrStar(tokens, p.column) || names(p.table))
+            if (TypedQuery::namesColumnOrStar(tokens, p.column) || names(p.table))
                 return TypedQuery::refusal(p);
         for (const Token &t : tokens)
             if ((t.kind == Token::Word || t.kind == Token::Quoted)
@@ -413,7 +434,7 @@ private:
         return QStringLiteral("Справката чете данни, до които собствените справки нямат достъп (паролите на "
                               "операторите, работните таблици на работните места, изгледите), или извиква функция, "
                               "която не им е разрешена.\n(")
-               + QString::fromUtf8(PQresultErrorMessage(refused.result)).trimmed() + QLatin1Char(')');
+               + engineText(refused.result) + QLatin1Char(')');
     }
 
     static QString workTableText(const QString &table)
@@ -458,69 +479,118 @@ private:
             for (const QString &t : texts)
                 if (read.match(t).hasMatch())
                     return TypedQuery::refusal(p);
-            if (namesColumnOrStar(tokens, p.column))
+            if (TypedQuery::namesColumnOrStar(tokens, p.column))
                 return TypedQuery::refusal(p);
         }
         return {};
     }
 
-    // The rows through a cursor, a batch at a time, each FETCH within the
-    // time left; a batch holds about an eighth of the size limit, so what
-    // libpq keeps of it stays within the limit too.
+    // The statement's columns as the server describes them, nothing run.
+    bool describe(const QString &statement, Answer *described, QString *why)
+    {
+        const QByteArray text = statement.toUtf8();
+        Answer prepared;
+        return sent(PQsendPrepare(m_conn, "", text.constData(), 0, nullptr), why) && await(&prepared, why, {})
+               && sent(PQsendDescribePrepared(m_conn, ""), why) && await(described, why, {});
+    }
+
+    // The rows one at a time as they come. The server sends a row's values
+    // only while their text stays within the row cap (past it the row comes
+    // empty with its length), so no row comes whole before it is known to
+    // fit: what libpq holds of the row it reads (three times its text at
+    // most) is kept free of the size limit.
     void fetch(const QString &statement, const TypedQuery::Limits &limits, TypedQuery::Result *result)
     {
         QString why;
-        if (!limitNext(&why) || !exec(QStringLiteral("DECLARE typed_query NO SCROLL CURSOR FOR ") + statement, &why)) {
+        Answer described;
+        if (!limitNext(&why) || !describe(statement, &described, &why)) {
             result->message = why;
             return;
         }
-        constexpr qint64 MostRows = 1000;
-        qint64 batch = 100;
-        for (bool first = true;; first = false) {
-            Answer rows;
-            if (!limitNext(&why)
-                || !exec(QStringLiteral("FETCH FORWARD %1 FROM typed_query").arg(batch), &rows, &why)) {
-                result->message = why;
-                return;
+        const int columns = PQnfields(described.result);
+        QStringList names;
+        QList<Oid> types;
+        for (int c = 0; c < columns; ++c) {
+            names << QString::fromUtf8(PQfname(described.result, c));
+            types << PQftype(described.result, c);
+        }
+        result->fields = Db::spelledNames(names, statement);
+        const qint64 cap = TypedQuery::rowCap(limits);
+        const qint64 reserve = 3 * (cap + MessageSlack + 8 * qint64(columns));
+        QueryBudget::Memory memory(limits.bytes);
+        const Rows take = [&](const PGresult *r) {
+            // Counted before the values are made: a text as the program holds it takes up to twice its bytes.
+            qint64 come = 0;
+            qint64 bytes = TypedQuery::rowBytes(columns);
+            for (int c = 0; c < columns; ++c) {
+                come += PQgetlength(r, 0, c);
+                bytes += 32 + 2 * qint64(PQgetlength(r, 0, c));
             }
-            const int fields = PQnfields(rows.result);
-            if (first) {
-                QStringList names;
-                for (int c = 0; c < fields; ++c)
-                    names << QString::fromUtf8(PQfname(rows.result, c));
-                result->fields = Db::spelledNames(names, statement);
+            const qint64 reading = 3 * (come + MessageSlack + 8 * qint64(columns));
+            memory.add(reading);
+            const bool whole = QByteArray(PQgetvalue(r, 0, columns)).toLongLong() <= cap;
+            if (!whole) {
+                result->truncated = true;
+                result->message = TypedQuery::rowSizeMessage(cap);
             }
-            const int count = PQntuples(rows.result);
-            qint64 fetched = 0;
-            for (int r = 0; r < count; ++r) {
-                // Counted before the values are made: a text as the program holds it takes up to twice its bytes.
-                qint64 bytes = TypedQuery::rowBytes(fields);
-                for (int c = 0; c < fields; ++c)
-                    bytes += 32 + 2 * qint64(PQgetlength(rows.result, r, c));
-                fetched += bytes;
-                if (!TypedQuery::roomFor(result, limits, bytes))
-                    break;
+            const bool fits = whole && TypedQuery::roomFor(result, limits, &memory, bytes, reserve);
+            if (fits) {
                 QVariantList row;
-                row.reserve(fields);
-                for (int c = 0; c < fields; ++c)
-                    row << value(rows.result, r, c);
+                row.reserve(columns);
+                qint64 held = TypedQuery::rowBytes(columns);
+                for (int c = 0; c < columns; ++c) {
+                    row << value(r, c, types.at(c));
+                    held += TypedQuery::valueBytes(row.constLast());
+                }
+                TypedQuery::settle(result, &memory, bytes, held);
                 result->rows << std::move(row);
             }
-            if (result->truncated || count < batch)
-                break;
-            batch = qBound<qint64>(1, limits.bytes / 8 / qMax<qint64>(1, fetched / count), MostRows);
+            memory.release(reading);
+            return fits;
+        };
+        Answer rows;
+        if (limitNext(&why) && exec(wrapped(statement, columns, cap, limits.rows), &rows, &why, take)) {
+            result->outcome = TypedQuery::Outcome::Done;
+        } else if (result->truncated && !m_noAnswer && !m_tooBig) {
+            result->outcome = TypedQuery::Outcome::Done; // the cancel of the rows past the cut
+            m_timedOut = false;
+        } else {
+            result->message = why;
         }
-        result->outcome = TypedQuery::Outcome::Done;
-        if (!result->truncated)
+        if (result->outcome == TypedQuery::Outcome::Done && !result->truncated)
             result->message.clear();
+        result->peakBytes = memory.peak();
     }
 
-    static QVariant value(PGresult *rows, int r, int c)
+    // The statement within the row limit, each row's values as text while
+    // they stay within `cap` bytes together, and that length last. The
+    // statement runs once below the cuts: nothing past them is worked out
+    // again for each column.
+    static QString wrapped(const QString &statement, int columns, qint64 cap, int rows)
     {
-        if (PQgetisnull(rows, r, c))
+        const QString inner = QStringLiteral("(\n") + statement + QStringLiteral("\n)");
+        const QString limit = QString::number(qint64(rows) + 1);
+        if (columns == 0)
+            return QStringLiteral("SELECT 0 FROM %1 AS q LIMIT %2").arg(inner, limit);
+        QStringList aliases, texts, lengths, values;
+        for (int c = 1; c <= columns; ++c) {
+            aliases << QStringLiteral("c%1").arg(c);
+            texts << QStringLiteral("q.c%1::text AS v%1").arg(c);
+            lengths << QStringLiteral("coalesce(octet_length(v.v%1), 0)").arg(c);
+            values << QStringLiteral("CASE WHEN w.n <= %2 THEN w.v%1 END").arg(c).arg(cap);
+        }
+        return QStringLiteral("SELECT %1, w.n FROM (SELECT v.*, %2 AS n FROM (SELECT %3 FROM %4 AS q(%5) OFFSET 0) AS v "
+                              "OFFSET 0) AS w LIMIT %6")
+            .arg(values.join(QStringLiteral(", ")), lengths.join(QStringLiteral(" + ")), texts.join(QStringLiteral(", ")),
+                 inner, aliases.join(QStringLiteral(", ")), limit);
+    }
+
+    static QVariant value(const PGresult *rows, int c, Oid type)
+    {
+        if (PQgetisnull(rows, 0, c))
             return {};
-        const char *text = PQgetvalue(rows, r, c);
-        switch (PQftype(rows, c)) {
+        const char *text = PQgetvalue(rows, 0, c);
+        switch (type) {
         case 16: // bool
             return text[0] == 't';
         case 20: // int8
@@ -540,22 +610,25 @@ private:
             return out;
         }
         default:
-            return QString::fromUtf8(text, PQgetlength(rows, r, c));
+            return QString::fromUtf8(text, PQgetlength(rows, 0, c));
         }
     }
 
+    // Besides a row's text: its message, a length per value.
+    static constexpr qint64 MessageSlack = 64 * 1024;
+
     QSqlDatabase m_db;
     PGconn *m_conn = nullptr;
-    PGcancel *m_cancel = nullptr;
-    std::mutex m_mutex;
-    std::condition_variable m_idle;
-    bool m_running = false;
     std::atomic<bool> m_stop{false};
     bool m_timedOut = false;
+    bool m_noAnswer = false; // the server did not answer by the deadline
+    bool m_tooBig = false;   // one message was longer than m_messageCap
+    qint64 m_messageCap = 0;
+    bool m_planWanted = false;
+    QByteArray m_plan;
     std::chrono::milliseconds m_limit{0};
     Clock::time_point m_deadline = Clock::time_point::max();
-};
-} // namespace
+};} // namespace
 
 std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabase clone)
 {
@@ -611,5 +684,7 @@ std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabas
                                       .arg(Db::BusyTimeoutMs)
                                       .toUtf8()
                                       .constData()));
+    // A server from version 14 ends the statement of a connection given up (a stop not heard).
+    PQclear(PQexec(handle(clone), "SET client_connection_check_interval = 1000"));
     return std::make_unique<PostgresTypedQuery>(clone);
 }

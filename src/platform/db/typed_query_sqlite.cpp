@@ -1,9 +1,17 @@
-// Typed queries on SQLite: read-only connections (QSQLITE_OPEN_READONLY and
+// Typed queries on SQLite: read-only connections (read-only open and
 // PRAGMA query_only) on a private copy whose protected columns are emptied
 // before the query runs, so no form of query reads them; besides, the
 // authorizer refuses a statement that names them (alias, subquery, "*",
-// view, CTE) with a message saying so. A progress handler and a busy handler
-// of their own end a statement on stop() or at the time limit.
+// view, CTE), and a statement that reads their table and names them anywhere
+// (a USING list, which the authorizer never sees), with a message saying so.
+// A progress handler and a busy handler of their own end a statement on
+// stop() or at the time limit.
+//
+// What a query holds is counted (query_budget.h): the engine's memory for
+// its statement and the rows kept, a row's size known before its values are
+// made; its temporary files go to TEMP/ within their bounds. printf() and
+// format() are the engine's own, but a width past the longest value ends
+// them at once, and a text that came out too long is an error, not a NULL.
 //
 // With the rollback journal a running read stops every other workstation's
 // commit, so a query never runs on the shared file: it runs on a private copy
@@ -13,6 +21,7 @@
 // of the lock, never starts over when another workstation writes.
 #include "common/program_folder.h"
 #include "platform/db/database.h"
+#include "platform/db/query_budget.h"
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/typed_query.h"
 #include "platform/db/work_tables.h"
@@ -20,6 +29,8 @@
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlError>
@@ -60,6 +71,24 @@ Copies &copies()
     return c;
 }
 
+// This workstation's copies ("query-<workstation>-<process>-<n>.sqlite",
+// exactly its own: another's name may begin with this one's) that no query
+// of this process runs on. Under copies().mutex.
+void removeLeft(const QDir &temp)
+{
+    const QRegularExpression ours(QRegularExpression::anchoredPattern(
+        QStringLiteral("query-%1-[0-9]+-[0-9]+\\.sqlite").arg(QRegularExpression::escape(WorkTables::workstationKey()))));
+    for (const QString &name : temp.entryList(QDir::Files))
+        if (ours.match(name).hasMatch() && !copies().live.contains(temp.filePath(name)))
+            QFile::remove(temp.filePath(name));
+}
+
+std::function<void(sqlite3 *)> &testHook()
+{
+    static std::function<void(sqlite3 *)> hook;
+    return hook;
+}
+
 // Pages copied between two looks at a stop and the time limit.
 constexpr int CopyStepPages = 1024;
 
@@ -78,14 +107,14 @@ public:
         closeConnection(m_source);
     }
 
-    QString check(const QString &sql) override { return check(m_source, sql, nullptr); }
+    QString check(const QString &sql) override { return check(SqliteEngine::handle(m_source), sql, nullptr); }
 
     TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) override
     {
         m_limit = limits.time;
         m_deadline = Clock::now() + limits.time;
         TypedQuery::Result result;
-        if (!takeCopy(&result.message)) {
+        if (!takeCopy(limits, &result.message)) {
             result.outcome = ended(TypedQuery::Outcome::Failed, &result.message);
             dropCopy();
             return result;
@@ -120,18 +149,11 @@ private:
     {
         static QAtomicInteger<quint64> counter;
         const QDir temp(ProgramFolder::tempFolder());
-        // "query-<workstation>-<process>-<n>.sqlite", exactly this
-        // workstation's: another's name may begin with this one's.
-        const QString station = WorkTables::workstationKey();
-        const QRegularExpression ours(QRegularExpression::anchoredPattern(
-            QStringLiteral("query-%1-[0-9]+-[0-9]+\\.sqlite").arg(QRegularExpression::escape(station))));
         std::lock_guard lock(copies().mutex);
-        for (const QString &name : temp.entryList(QDir::Files))
-            if (ours.match(name).hasMatch() && !copies().live.contains(temp.filePath(name)))
-                QFile::remove(temp.filePath(name));
+        removeLeft(temp);
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString path = temp.filePath(QStringLiteral("query-%1-%2-%3.sqlite")
-                                                   .arg(station)
+                                                   .arg(WorkTables::workstationKey())
                                                    .arg(::getpid())
                                                    .arg(counter.fetchAndAddRelaxed(1)));
             // Private before the engine writes the database into it.
@@ -168,10 +190,18 @@ private:
 
     // The database as it is at one moment, copied into m_copyPath and opened
     // read-only, with the same refusals and limits as the shared one.
-    bool takeCopy(QString *why)
+    bool takeCopy(const TypedQuery::Limits &limits, QString *why)
     {
         m_copyPath = newCopyFile(why);
-        if (m_copyPath.isEmpty() || !readAhead())
+        if (m_copyPath.isEmpty())
+            return false;
+        // The copy takes the database's size on the disk of TEMP/, and leaves it its room.
+        const QueryBudget::Disk disk(ProgramFolder::tempFolder(), limits.tempBytes, limits.keepFree);
+        if (!disk.roomFor(QFileInfo(m_source.databaseName()).size())) {
+            *why = TypedQuery::diskRoomMessage(QDir::toNativeSeparators(disk.folder()), limits.keepFree);
+            return false;
+        }
+        if (!readAhead())
             return false;
         sqlite3 *source = SqliteEngine::handle(m_source);
         sqlite3 *copy = nullptr;
@@ -212,20 +242,19 @@ private:
                        : Db::errorText(QSqlError(QString(), engine, QSqlError::StatementError, QString::number(rc)));
             return false;
         }
-        m_copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_source.connectionName() + QStringLiteral("_copy"));
-        m_copy.setDatabaseName(m_copyPath);
-        m_copy.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!m_copy.open()) {
-            *why = Db::errorText(m_copy.lastError());
-            return false;
+        // Opened through the VFS that puts its temporary files under a query's bounds.
+        rc = sqlite3_open_v2(QFile::encodeName(m_copyPath).constData(), &m_copy, SQLITE_OPEN_READONLY,
+                             QueryBudget::sqliteVfs());
+        if (rc == SQLITE_OK && SqliteEngine::registerFunctions(m_copy) && registerPrintf()
+            && sqlite3_exec(m_copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            guard(m_copy);
+            if (testHook())
+                testHook()(m_copy);
+            return true;
         }
-        QSqlQuery q(m_copy);
-        if (!SqliteEngine::registerFunctions(m_copy) || !q.exec(QStringLiteral("PRAGMA query_only = 1"))) {
-            *why = QStringLiteral("Копието на базата данни за справката не може да бъде отворено.");
-            return false;
-        }
-        guard(SqliteEngine::handle(m_copy));
-        return true;
+        *why = QStringLiteral("Копието на базата данни за справката не може да бъде отворено.\n(")
+               + QString::fromUtf8(m_copy ? sqlite3_errmsg(m_copy) : sqlite3_errstr(rc)) + QLatin1Char(')');
+        return false;
     }
 
     // The protected columns of the copy emptied before any query sees it,
@@ -266,7 +295,7 @@ private:
             const QByteArray bound = values.at(i).toUtf8();
             rc = sqlite3_bind_text(stmt, i + 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
         }
-        while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (row)
                 *row = true;
             rc = SQLITE_OK;
@@ -293,8 +322,14 @@ private:
 
     void dropCopy()
     {
-        if (m_copy.isValid())
-            closeConnection(m_copy);
+        closePrintf();
+        if (m_copy) {
+            sqlite3_close_v2(m_copy);
+            m_copy = nullptr;
+        }
+        // Once the copy's pages are freed, nothing of the engine is held for the query.
+        QueryBudget::retire(m_memory);
+        m_memory = nullptr;
         if (m_copyPath.isEmpty())
             return;
         QFile::remove(m_copyPath);
@@ -306,9 +341,23 @@ private:
     TypedQuery::Result runOnCopy(const QString &sql, const TypedQuery::Limits &limits)
     {
         // No value the engine makes outgrows the whole result.
-        sqlite3 *copy = SqliteEngine::handle(m_copy);
-        sqlite3_limit(copy, SQLITE_LIMIT_LENGTH,
-                      int(qBound(qint64(1), limits.bytes, qint64(sqlite3_limit(copy, SQLITE_LIMIT_LENGTH, -1)))));
+        sqlite3_limit(m_copy, SQLITE_LIMIT_LENGTH,
+                      int(qBound(qint64(1), limits.bytes, qint64(sqlite3_limit(m_copy, SQLITE_LIMIT_LENGTH, -1)))));
+        QueryBudget::Disk disk(ProgramFolder::tempFolder(), limits.tempBytes, limits.keepFree);
+        m_memory = QueryBudget::adopt(limits.bytes);
+        TypedQuery::Result result;
+        {
+            const QueryBudget::SqliteScope scope(m_memory, &disk);
+            result = fetch(sql, limits, disk);
+            closePrintf();
+        }
+        result.peakBytes = m_memory->peak();
+        m_memory->release(result.bytes); // the rows go to the window
+        return result;
+    }
+
+    TypedQuery::Result fetch(const QString &sql, const TypedQuery::Limits &limits, const QueryBudget::Disk &disk)
+    {
         TypedQuery::Result result;
         QString statement;
         result.message = check(m_copy, sql, &statement);
@@ -316,46 +365,216 @@ private:
             result.outcome = ended(TypedQuery::Outcome::Refused, &result.message);
             return result;
         }
-        QSqlQuery q(m_copy);
-        q.setForwardOnly(true);
-        if (!q.exec(statement)) {
-            result.message = Db::errorText(q.lastError());
-            result.outcome = ended(TypedQuery::Outcome::Failed, &result.message);
-            return result;
-        }
-        const QSqlRecord record = q.record();
-        for (int c = 0; c < record.count(); ++c)
-            result.fields.append(record.fieldName(c));
-        while (q.next()) {
+        const QByteArray text = statement.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        int rc = sqlite3_prepare_v2(m_copy, text.constData(), int(text.size()), &stmt, nullptr);
+        const int columns = rc == SQLITE_OK ? sqlite3_column_count(stmt) : 0;
+        for (int c = 0; c < columns; ++c)
+            result.fields.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+        while (stmt && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (outOfTime())
                 break;
-            QVariantList row;
-            row.reserve(result.fields.size());
-            qint64 bytes = TypedQuery::rowBytes(result.fields.size());
-            for (int c = 0; c < result.fields.size(); ++c) {
-                row.append(q.value(c));
-                bytes += TypedQuery::valueBytes(row.constLast());
+            // Counted before its values are made: a text of n bytes is at most n characters.
+            qint64 bytes = TypedQuery::rowBytes(columns);
+            for (int c = 0; c < columns; ++c) {
+                const int type = sqlite3_column_type(stmt, c);
+                bytes += 32 + (type == SQLITE_TEXT ? 2 : type == SQLITE_BLOB ? 1 : 0) * qint64(sqlite3_column_bytes(stmt, c));
             }
-            if (!TypedQuery::roomFor(&result, limits, bytes))
+            if (!TypedQuery::roomFor(&result, limits, m_memory, bytes)) {
+                rc = SQLITE_DONE;
                 break;
+            }
+            QVariantList row;
+            row.reserve(columns);
+            qint64 held = TypedQuery::rowBytes(columns);
+            for (int c = 0; c < columns; ++c) {
+                row.append(value(stmt, c));
+                held += TypedQuery::valueBytes(row.constLast());
+            }
+            TypedQuery::settle(&result, m_memory, bytes, held);
             result.rows.append(std::move(row));
         }
         result.outcome = TypedQuery::Outcome::Done;
-        if ((q.lastError().nativeErrorCode().toInt() & 0xff) == SQLITE_TOOBIG) {
-            // One value longer than the whole result may be.
+        const int code = rc & 0xff;
+        if (code == SQLITE_TOOBIG || (code == SQLITE_NOMEM && m_memory->refused())) {
+            // One value longer than the whole result may be, or the engine's memory for the rows past it.
             result.truncated = true;
             result.message = TypedQuery::sizeLimitMessage(limits.bytes);
-        } else if (q.lastError().isValid()) {
-            result.message = Db::errorText(q.lastError());
+        } else if (code != SQLITE_DONE && code != SQLITE_ROW) {
+            result.message = failure(rc, limits, disk);
             result.outcome = TypedQuery::Outcome::Failed;
         }
-        q.finish();
+        sqlite3_finalize(stmt);
         result.outcome = ended(result.outcome, &result.message);
         if (result.outcome != TypedQuery::Outcome::Done) {
             result.fields.clear();
             result.rows.clear();
+            result.truncated = false;
         }
         return result;
+    }
+
+    // A value as the program's SQLite driver gives it.
+    static QVariant value(sqlite3_stmt *stmt, int c)
+    {
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER:
+            return qlonglong(sqlite3_column_int64(stmt, c));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(stmt, c);
+        case SQLITE_TEXT:
+            return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                                     sqlite3_column_bytes(stmt, c));
+        case SQLITE_BLOB: {
+            const char *blob = static_cast<const char *>(sqlite3_column_blob(stmt, c));
+            return QByteArray(blob, sqlite3_column_bytes(stmt, c));
+        }
+        default:
+            return QVariant(QMetaType::fromType<QString>());
+        }
+    }
+
+    QString failure(int rc, const TypedQuery::Limits &limits, const QueryBudget::Disk &disk) const
+    {
+        switch (disk.refusal()) {
+        case QueryBudget::Disk::Refusal::Size:
+            return TypedQuery::tempLimitMessage(limits.tempBytes);
+        case QueryBudget::Disk::Refusal::Room:
+            return TypedQuery::diskRoomMessage(QDir::toNativeSeparators(disk.folder()), limits.keepFree);
+        case QueryBudget::Disk::Refusal::None:
+            break;
+        }
+        if ((rc & 0xff) == SQLITE_NOMEM)
+            return TypedQuery::memoryMessage();
+        return Db::errorText(
+            QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(m_copy)), QSqlError::StatementError, QString::number(rc)));
+    }
+
+    // ---- printf() and format() ------------------------------------------------
+
+    bool registerPrintf()
+    {
+        for (const char *name : {"printf", "format"})
+            if (sqlite3_create_function_v2(m_copy, name, -1, SQLITE_UTF8, this, &SqliteTypedQuery::printfCall, nullptr,
+                                           nullptr, nullptr)
+                != SQLITE_OK)
+                return false;
+        return true;
+    }
+
+    static void printfCall(sqlite3_context *context, int argc, sqlite3_value **argv)
+    {
+        static_cast<SqliteTypedQuery *>(sqlite3_user_data(context))->printf(context, argc, argv);
+    }
+
+    // The engine's printf() on a connection of its own: it writes a width
+    // or precision character by character, past the limit too, without a
+    // look at a stop, and a text too long comes out of it as a NULL.
+    void printf(sqlite3_context *context, int argc, sqlite3_value **argv)
+    {
+        if (argc < 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+        const qint64 most = sqlite3_limit(m_copy, SQLITE_LIMIT_LENGTH, -1);
+        if (widthPast(argc, argv, most)) {
+            sqlite3_result_error_toobig(context);
+            return;
+        }
+        sqlite3_stmt *stmt = printfStatement(argc, int(most));
+        if (!stmt) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        for (int i = 0; i < argc; ++i)
+            sqlite3_bind_value(stmt, i + 1, argv[i]);
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+            sqlite3_result_value(context, sqlite3_column_value(stmt, 0));
+        else if (rc == SQLITE_ROW || (rc & 0xff) == SQLITE_TOOBIG)
+            sqlite3_result_error_toobig(context);
+        else if ((rc & 0xff) == SQLITE_NOMEM)
+            sqlite3_result_error_nomem(context);
+        else
+            sqlite3_result_error(context, sqlite3_errmsg(m_printf), -1);
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+
+    // A width or precision of the format (given, or taken from a value by
+    // "*") longer than `most`.
+    static bool widthPast(int argc, sqlite3_value **argv, qint64 most)
+    {
+        const auto *p = sqlite3_value_text(argv[0]);
+        if (!p)
+            return false;
+        constexpr qint64 Huge = qint64(1) << 40;
+        int next = 1;
+        auto fromValue = [&]() -> qint64 {
+            const qint64 v = next < argc ? sqlite3_value_int64(argv[next++]) : 0;
+            return v < -Huge || v > Huge ? Huge : qAbs(v);
+        };
+        auto number = [&]() -> qint64 {
+            if (*p == '*') {
+                ++p;
+                return fromValue();
+            }
+            qint64 n = 0;
+            for (; *p >= '0' && *p <= '9'; ++p)
+                n = qMin(Huge, n * 10 + (*p - '0'));
+            return n;
+        };
+        for (; *p; ++p) {
+            if (*p != '%' || !*++p || *p == '%')
+                continue;
+            while (*p && std::strchr("-+ #!0,", *p))
+                ++p;
+            const qint64 width = number();
+            const qint64 precision = *p == '.' ? (++p, number()) : 0;
+            if (width > most || precision > most)
+                return true;
+            while (*p == 'l')
+                ++p;
+            if (!*p)
+                break;
+            ++next; // the value the conversion takes
+        }
+        return false;
+    }
+
+    sqlite3_stmt *printfStatement(int argc, int most)
+    {
+        if (!m_printf) {
+            if (sqlite3_open_v2(":memory:", &m_printf, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+                sqlite3_close_v2(m_printf);
+                m_printf = nullptr;
+                return nullptr;
+            }
+            sqlite3_limit(m_printf, SQLITE_LIMIT_LENGTH, most);
+        }
+        if (sqlite3_stmt *known = m_printfStatements.value(argc))
+            return known;
+        QStringList values;
+        for (int i = 1; i <= argc; ++i)
+            values << QStringLiteral("?%1").arg(i);
+        const QByteArray sql = QStringLiteral("SELECT printf(%1)").arg(values.join(QLatin1Char(','))).toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(m_printf, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return nullptr;
+        }
+        m_printfStatements.insert(argc, stmt);
+        return stmt;
+    }
+
+    void closePrintf()
+    {
+        for (sqlite3_stmt *stmt : std::as_const(m_printfStatements))
+            sqlite3_finalize(stmt);
+        m_printfStatements.clear();
+        if (m_printf)
+            sqlite3_close_v2(m_printf);
+        m_printf = nullptr;
     }
 
     // A stop or the time limit overrides what the engine said about it.
@@ -372,9 +591,8 @@ private:
         return outcome;
     }
 
-    QString check(const QSqlDatabase &db, const QString &sql, QString *statement)
+    QString check(sqlite3 *handle, const QString &sql, QString *statement)
     {
-        sqlite3 *handle = SqliteEngine::handle(db);
         const QString onlySelect = TypedQuery::onlySelectText();
         const QString form = TypedQuery::formProblem(sql);
         if (!form.isEmpty())
@@ -384,6 +602,7 @@ private:
         const char *tail = nullptr;
         m_refused = nullptr;
         m_deniedFunction.clear();
+        m_readsProtected.clear();
         const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, &tail);
         if (rc != SQLITE_OK) {
             const QString why = m_refused                     ? TypedQuery::refusal(*m_refused)
@@ -399,11 +618,23 @@ private:
         if (!reads)
             return onlySelect;
         const qsizetype statementBytes = tail ? tail - text.constData() : text.size();
-        if (statement)
-            *statement = QString::fromUtf8(text.constData(), statementBytes);
+        const QString own = QString::fromUtf8(text.constData(), statementBytes);
         // Whatever follows the statement may only be blanks, comments and ";".
         const QString rest = QString::fromUtf8(text.constData() + statementBytes, text.size() - statementBytes);
-        return TypedQuery::onlyBlanksAfter(rest) ? QString() : onlySelect;
+        if (!TypedQuery::onlyBlanksAfter(rest))
+            return onlySelect;
+        // A protected column named in a statement that reads or names its
+        // table: the engine joins a USING list without asking the authorizer.
+        QList<TypedQuery::Token> tokens;
+        qsizetype end = 0;
+        if (TypedQuery::tokenize(own, TypedQuery::Dialect::Sqlite, &tokens, &end))
+            for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns())
+                if ((m_readsProtected.contains(&p) || TypedQuery::namesColumn(tokens, p.table, TypedQuery::Dialect::Sqlite))
+                    && TypedQuery::namesColumn(tokens, p.column, TypedQuery::Dialect::Sqlite))
+                    return TypedQuery::refusal(p);
+        if (statement)
+            *statement = own;
+        return {};
     }
 
     static int authorize(void *self, int action, const char *table, const char *column, const char *, const char *)
@@ -418,6 +649,9 @@ private:
         }
         if (action != SQLITE_READ || !table || !column)
             return SQLITE_OK;
+        for (const TypedQuery::ProtectedColumn &p : TypedQuery::protectedColumns())
+            if (p.table.compare(QLatin1String(table), Qt::CaseInsensitive) == 0 && !me->m_readsProtected.contains(&p))
+                me->m_readsProtected.append(&p);
         // Raw pages of the file, where an engine built with them offers them.
         if (qstricmp(table, "sqlite_dbpage") == 0) {
             me->m_deniedFunction = QString::fromUtf8(table);
@@ -448,17 +682,32 @@ private:
         return 1;
     }
 
-    QSqlDatabase m_source; // the shared database: checks, and the copy's source
-    QSqlDatabase m_copy;   // the private copy a query runs on
+    QSqlDatabase m_source;     // the shared database: checks, and the copy's source
+    sqlite3 *m_copy = nullptr; // the private copy a query runs on
     QString m_copyPath;
+    QueryBudget::Memory *m_memory = nullptr; // while a query runs on the copy
+    sqlite3 *m_printf = nullptr;             // the engine's printf(), on a connection of its own
+    QHash<int, sqlite3_stmt *> m_printfStatements; // by their number of values
     std::atomic<bool> m_stop{false};
     bool m_timedOut = false;
     std::chrono::milliseconds m_limit{0};
     Clock::time_point m_deadline = Clock::time_point::max();
     const TypedQuery::ProtectedColumn *m_refused = nullptr;
     QString m_deniedFunction;
+    QList<const TypedQuery::ProtectedColumn *> m_readsProtected; // whose table the statement reads
 };
 } // namespace
+
+void TypedQuery::removeLeftCopies()
+{
+    std::lock_guard lock(copies().mutex);
+    removeLeft(QDir(ProgramFolder::tempFolder()));
+}
+
+void SqliteEngine::setTypedQueryHookForTests(std::function<void(sqlite3 *)> hook)
+{
+    testHook() = std::move(hook);
+}
 
 std::unique_ptr<TypedQueryConnection> SqliteEngine::openTypedQuery(QSqlDatabase clone)
 {
