@@ -5,7 +5,9 @@
 #include "platform/db/list_model.h"
 #include "platform/db/postgres_engine.h"
 #include "platform/db/sqlite_cache.h"
+#include "platform/db/server_connection.h"
 #include "platform/db/transaction.h"
+#include "platform/db/typed_query.h"
 #include "platform/db/work_tables.h"
 #include "platform/instance_lock.h"
 #include "query_plans.h"
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -457,6 +460,49 @@ private Q_SLOTS:
                      QString::fromLatin1(value));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT setting FROM pg_settings WHERE name = 'lock_timeout'")).toInt(),
                  Db::BusyTimeoutMs);
+    }
+
+    // A server whose machine takes a connection and never answers it (its
+    // server stopped): each road that connects gives up at the program's
+    // limit and says that the server does not answer.
+    void aServerThatTakesNoConnectionIsNamed()
+    {
+        if (!QSqlDatabase::isDriverAvailable(QLatin1String(PostgresEngine::Driver)))
+            QSKIP("no PostgreSQL driver");
+        // Never accepted: the system completes the connection and the client waits for an answer.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const int port = silent.serverPort();
+        Db::setWaitLimitForTests(Db::Wait::Connect, 2000);
+        QString error;
+        const bool opened = PostgresEngine::open(QStringLiteral("silent-open"), {QStringLiteral("127.0.0.1"), port,
+                                                                                  QStringLiteral("shop"), QStringLiteral("till")},
+                                                 true, &error);
+        QString again, typed;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(PostgresEngine::Driver), QStringLiteral("silent-again"));
+            db.setHostName(QStringLiteral("127.0.0.1"));
+            db.setPort(port);
+            db.setDatabaseName(QStringLiteral("shop"));
+            db.setUserName(QStringLiteral("till"));
+            db.setConnectOptions(QStringLiteral("connect_timeout=2"));
+            if (PostgresEngine::reconnect(db, &again))
+                again = QStringLiteral("connected");
+            try {
+                TypedQueryConnection::open(QStringLiteral("silent-again"));
+                typed = QStringLiteral("connected");
+            } catch (const DbError &e) {
+                typed = e.message();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("silent-again"));
+        Db::setWaitLimitForTests(Db::Wait::Connect, 0);
+        QVERIFY(!opened);
+        QVERIFY2(error.startsWith(QStringLiteral("Сървърът на базата данни 127.0.0.1:%1 не отговаря.").arg(port)),
+                 qPrintable(error));
+        const QString noAnswer = QString::fromUtf8(PostgresEngine::NoAnswerText);
+        QVERIFY2(again.startsWith(noAnswer), qPrintable(again));
+        QVERIFY2(typed.startsWith(noAnswer), qPrintable(typed));
     }
 
     // Whether a table is there is asked at every start and every receipt

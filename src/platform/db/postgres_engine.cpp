@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QRegularExpression>
+#include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSysInfo>
@@ -162,7 +163,7 @@ QString presenceProblem(const QSqlDatabase &db)
         .arg(WorkTables::workstationName());
 }
 
-QString connectFailure(const QSqlError &error, const ServerConnection &server)
+QString connectFailure(const QSqlError &error, const ServerConnection &server, bool unanswered)
 {
     const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
     QString why;
@@ -172,6 +173,8 @@ QString connectFailure(const QSqlError &error, const ServerConnection &server)
                   .arg(server.user);
     else if (text.contains(QLatin1String("does not exist")))
         why = QStringLiteral("На сървъра няма база данни %1 или потребител %2.").arg(server.database, server.user);
+    else if (unanswered)
+        why = QStringLiteral("Сървърът на базата данни %1:%2 не отговаря.").arg(server.host).arg(server.port);
     else
         why = QStringLiteral("Няма връзка със сървъра на базата данни %1:%2.")
                   .arg(server.host)
@@ -215,8 +218,9 @@ bool PostgresEngine::open(const QString &connectionName, const ServerConnection 
     db.setDatabaseName(server.database);
     db.setUserName(server.user);
     db.setConnectOptions(connectOptions());
-    if (!db.open())
-        return fail(connectFailure(db.lastError(), server));
+    bool unanswered = false;
+    if (!connect(db, &unanswered))
+        return fail(connectFailure(db.lastError(), server, unanswered));
     ServerWait::forget(db); // a cut of a closed connection at the same address
     try {
         applySession(db);
@@ -294,15 +298,29 @@ QString PostgresEngine::lostText(const QSqlDatabase &db)
     return QString::fromUtf8(ServerWait::cut(db) ? NoAnswerText : LostText);
 }
 
+bool PostgresEngine::connect(QSqlDatabase db, bool *unanswered)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (db.open())
+        return true;
+    // libpq's own connect_timeout, which names itself in English only.
+    const QSqlError error = db.lastError();
+    *unanswered = QString(error.databaseText() + error.driverText()).contains(QLatin1String("timeout expired"))
+                  || clock.elapsed() >= Db::waitLimitMs(Db::Wait::Connect);
+    return false;
+}
+
 bool PostgresEngine::reconnect(QSqlDatabase db, QString *error)
 {
     Db::forgetStatements(db.connectionName());
     ServerWait::forget(db);
     db.close();
-    if (!db.open()) {
+    bool unanswered = false;
+    if (!connect(db, &unanswered)) {
         if (error)
-            *error = QString::fromUtf8(LostText) + QStringLiteral("\n(") + db.lastError().text().trimmed()
-                     + QLatin1Char(')');
+            *error = QString::fromUtf8(unanswered ? NoAnswerText : LostText) + QStringLiteral("\n(")
+                     + db.lastError().text().trimmed() + QLatin1Char(')');
         return false;
     }
     ServerWait::forget(db);

@@ -51,6 +51,9 @@ bool lost(const QSqlDatabase &db);
 QString lostText(const QSqlDatabase &db);
 // Opens a broken connection again with the settings of the open routine.
 bool reconnect(QSqlDatabase db, QString *error);
+// Opens `db`; on failure `unanswered` tells whether the server took the
+// connection and did not answer it within the connection's limit.
+bool connect(QSqlDatabase db, bool *unanswered);
 
 // The write guard's start: BEGIN, then the lock that one writer at a time
 // holds until its commit, as SQLite's BEGIN IMMEDIATE (so "maximum plus one"

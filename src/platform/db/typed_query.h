@@ -16,8 +16,9 @@ class Memory;
 
 // Queries a user types run on a connection of their own that can only read:
 // one SELECT or WITH, never a protected column (the operators' password
-// hashes) whatever the query's form, at most a number of rows and of bytes and
-// a time, and stoppable from another thread; no other workstation's save waits for a
+// hashes) whatever the query's form, at most a number of rows, a time, and
+// bytes held in memory (and on SQLite on the disk), counted before a row comes
+// whole; stoppable from another thread; no other workstation's save waits for a
 // running query (SQLite runs it on a private copy of the database). Each
 // database engine implements TypedQueryConnection with these refusals and
 // limits; TypedQueryRun runs one query on a worker thread so the windows keep
@@ -122,7 +123,9 @@ public:
     // Checks and runs `sql`, fetching its rows up to the limits; the time
     // limit and stop() hold for all of it, a private copy's making included.
     virtual TypedQuery::Result run(const QString &sql, const TypedQuery::Limits &limits) = 0;
-    // Any thread: the running check or query ends soon with Outcome::Stopped.
+    // Any thread, and never waits: the running check or query ends soon
+    // with Outcome::Stopped (a query held in one step of its engine when
+    // that step ends).
     virtual void stop() = 0;
 };
 

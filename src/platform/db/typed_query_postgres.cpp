@@ -647,8 +647,9 @@ std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabas
         const QString shop = name + QStringLiteral("_shop");
         QSqlDatabase owner = QSqlDatabase::cloneDatabase(clone, shop);
         QString why;
-        if (!owner.open() || !handle(owner)) {
-            why = Db::errorText(owner.lastError());
+        bool unanswered = false;
+        if (!connect(owner, &unanswered) || !handle(owner)) {
+            why = unanswered ? QString::fromUtf8(NoAnswerText) : Db::errorText(owner.lastError());
         } else {
             try {
                 Db::execute(QStringLiteral("SET lock_timeout = %1").arg(Db::BusyTimeoutMs), {}, owner);
@@ -664,8 +665,9 @@ std::unique_ptr<TypedQueryConnection> PostgresEngine::openTypedQuery(QSqlDatabas
             throw fail(why);
     }
     clone.setUserName(queryRole(clone.userName()));
-    if (!clone.open() || !handle(clone))
-        throw fail(queryLoginFailure(clone));
+    bool unanswered = false;
+    if (!connect(clone, &unanswered) || !handle(clone))
+        throw fail(unanswered ? QString::fromUtf8(NoAnswerText) : queryLoginFailure(clone));
     QString problem;
     try {
         problem = queryRoleProblem(clone);
