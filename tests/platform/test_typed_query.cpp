@@ -176,6 +176,8 @@ private Q_SLOTS:
         QTest::newRow("pragma") << "PRAGMA query_only = 0" << onlySelect;
         QTest::newRow("empty") << " -- nothing" << QStringLiteral("Няма въведена заявка.");
         if (!testOnServer()) {
+            QTest::newRow("using a string for the name")
+                << "SELECT Ime FROM Operators JOIN (SELECT '' AS Par) x USING ('Par')" << password;
             QTest::newRow("tokenizer") << "SELECT fts3_tokenizer('simple', x'4141414141414141')"
                                        << "Функцията fts3_tokenizer не е разрешена в собствените справки.";
             return;
@@ -231,6 +233,8 @@ private Q_SLOTS:
                                      << "SELECT Ime FROM " + joined + " WHERE Par LIKE 'zzz%'";
         QTest::newRow("substring oracle") << "SELECT count(*) FROM " + joined + " WHERE substr(Par, 1, 6) = 'pbkdf2'"
                                           << "SELECT count(*) FROM " + joined + " WHERE substr(Par, 1, 6) = 'zzzzzz'";
+        QTest::newRow("natural join with the hash") << "SELECT Ime FROM Operators NATURAL JOIN (SELECT 'HASH' AS Par) x"
+                                                    << "SELECT Ime FROM Operators NATURAL JOIN (SELECT 'zzz' AS Par) x";
         QTest::newRow("unicode name") << "SELECT Ime, U&\"p\\0061r\" FROM Operators" << QString();
         QTest::newRow("ts_stat of a query")
             << "SELECT * FROM ts_stat('SELECT to_tsvector(''simple'', encode(convert_to(par,''UTF8''),''hex'')) FROM "
@@ -256,6 +260,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, sql);
         QFETCH(QString, twin);
+        sql.replace(QStringLiteral("HASH"), m_hash);
         const QString otherLine = QStringLiteral("отворена ревизия 4711");
         if (testOnServer()) {
             Db::execute(QStringLiteral("CREATE SCHEMA \"work_OTHER\""));
