@@ -9,9 +9,8 @@
 //
 // What a query holds is counted (query_budget.h): the engine's memory for
 // its statement and the rows kept, a row's size known before its values are
-// made; its temporary files go to TEMP/ within their bounds. printf() and
-// format() are the engine's own, but a width past the longest value ends
-// them at once, and a text that came out too long is an error, not a NULL.
+// made; its temporary files go to TEMP/ within their bounds; printf() and
+// format() are bounded too (typed_query_printf.h).
 //
 // With the rollback journal a running read stops every other workstation's
 // commit, so a query never runs on the shared file: it runs on a private copy
@@ -24,6 +23,7 @@
 #include "platform/db/query_budget.h"
 #include "platform/db/sqlite_engine.h"
 #include "platform/db/typed_query.h"
+#include "platform/db/typed_query_printf.h"
 #include "platform/db/work_tables.h"
 
 #include <QAtomicInteger>
@@ -245,7 +245,7 @@ private:
         // Opened through the VFS that puts its temporary files under a query's bounds.
         rc = sqlite3_open_v2(QFile::encodeName(m_copyPath).constData(), &m_copy, SQLITE_OPEN_READONLY,
                              QueryBudget::sqliteVfs());
-        if (rc == SQLITE_OK && SqliteEngine::registerFunctions(m_copy) && registerPrintf()
+        if (rc == SQLITE_OK && SqliteEngine::registerFunctions(m_copy) && m_printf.install(m_copy)
             && sqlite3_exec(m_copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr) == SQLITE_OK) {
             guard(m_copy);
             if (testHook())
@@ -322,7 +322,7 @@ private:
 
     void dropCopy()
     {
-        closePrintf();
+        m_printf.close();
         if (m_copy) {
             sqlite3_close_v2(m_copy);
             m_copy = nullptr;
@@ -349,7 +349,7 @@ private:
         {
             const QueryBudget::SqliteScope scope(m_memory, &disk);
             result = fetch(sql, limits, disk);
-            closePrintf();
+            m_printf.close(); // its memory counted with the query's
         }
         result.peakBytes = m_memory->peak();
         m_memory->release(result.bytes); // the rows go to the window
@@ -448,133 +448,6 @@ private:
             return TypedQuery::memoryMessage();
         return Db::errorText(
             QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(m_copy)), QSqlError::StatementError, QString::number(rc)));
-    }
-
-    // ---- printf() and format() ------------------------------------------------
-
-    bool registerPrintf()
-    {
-        for (const char *name : {"printf", "format"})
-            if (sqlite3_create_function_v2(m_copy, name, -1, SQLITE_UTF8, this, &SqliteTypedQuery::printfCall, nullptr,
-                                           nullptr, nullptr)
-                != SQLITE_OK)
-                return false;
-        return true;
-    }
-
-    static void printfCall(sqlite3_context *context, int argc, sqlite3_value **argv)
-    {
-        static_cast<SqliteTypedQuery *>(sqlite3_user_data(context))->printf(context, argc, argv);
-    }
-
-    // The engine's printf() on a connection of its own: it writes a width
-    // or precision character by character, past the limit too, without a
-    // look at a stop, and a text too long comes out of it as a NULL.
-    void printf(sqlite3_context *context, int argc, sqlite3_value **argv)
-    {
-        if (argc < 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-            sqlite3_result_null(context);
-            return;
-        }
-        const qint64 most = sqlite3_limit(m_copy, SQLITE_LIMIT_LENGTH, -1);
-        if (widthPast(argc, argv, most)) {
-            sqlite3_result_error_toobig(context);
-            return;
-        }
-        sqlite3_stmt *stmt = printfStatement(argc, int(most));
-        if (!stmt) {
-            sqlite3_result_error_nomem(context);
-            return;
-        }
-        for (int i = 0; i < argc; ++i)
-            sqlite3_bind_value(stmt, i + 1, argv[i]);
-        const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
-            sqlite3_result_value(context, sqlite3_column_value(stmt, 0));
-        else if (rc == SQLITE_ROW || (rc & 0xff) == SQLITE_TOOBIG)
-            sqlite3_result_error_toobig(context);
-        else if ((rc & 0xff) == SQLITE_NOMEM)
-            sqlite3_result_error_nomem(context);
-        else
-            sqlite3_result_error(context, sqlite3_errmsg(m_printf), -1);
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-    }
-
-    // A width or precision of the format (given, or taken from a value by
-    // "*") longer than `most`.
-    static bool widthPast(int argc, sqlite3_value **argv, qint64 most)
-    {
-        const auto *p = sqlite3_value_text(argv[0]);
-        if (!p)
-            return false;
-        constexpr qint64 Huge = qint64(1) << 40;
-        int next = 1;
-        auto fromValue = [&]() -> qint64 {
-            const qint64 v = next < argc ? sqlite3_value_int64(argv[next++]) : 0;
-            return v < -Huge || v > Huge ? Huge : qAbs(v);
-        };
-        auto number = [&]() -> qint64 {
-            if (*p == '*') {
-                ++p;
-                return fromValue();
-            }
-            qint64 n = 0;
-            for (; *p >= '0' && *p <= '9'; ++p)
-                n = qMin(Huge, n * 10 + (*p - '0'));
-            return n;
-        };
-        for (; *p; ++p) {
-            if (*p != '%' || !*++p || *p == '%')
-                continue;
-            while (*p && std::strchr("-+ #!0,", *p))
-                ++p;
-            const qint64 width = number();
-            const qint64 precision = *p == '.' ? (++p, number()) : 0;
-            if (width > most || precision > most)
-                return true;
-            while (*p == 'l')
-                ++p;
-            if (!*p)
-                break;
-            ++next; // the value the conversion takes
-        }
-        return false;
-    }
-
-    sqlite3_stmt *printfStatement(int argc, int most)
-    {
-        if (!m_printf) {
-            if (sqlite3_open_v2(":memory:", &m_printf, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-                sqlite3_close_v2(m_printf);
-                m_printf = nullptr;
-                return nullptr;
-            }
-            sqlite3_limit(m_printf, SQLITE_LIMIT_LENGTH, most);
-        }
-        if (sqlite3_stmt *known = m_printfStatements.value(argc))
-            return known;
-        QStringList values;
-        for (int i = 1; i <= argc; ++i)
-            values << QStringLiteral("?%1").arg(i);
-        const QByteArray sql = QStringLiteral("SELECT printf(%1)").arg(values.join(QLatin1Char(','))).toUtf8();
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(m_printf, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            return nullptr;
-        }
-        m_printfStatements.insert(argc, stmt);
-        return stmt;
-    }
-
-    void closePrintf()
-    {
-        for (sqlite3_stmt *stmt : std::as_const(m_printfStatements))
-            sqlite3_finalize(stmt);
-        m_printfStatements.clear();
-        if (m_printf)
-            sqlite3_close_v2(m_printf);
-        m_printf = nullptr;
     }
 
     // A stop or the time limit overrides what the engine said about it.
@@ -686,8 +559,7 @@ private:
     sqlite3 *m_copy = nullptr; // the private copy a query runs on
     QString m_copyPath;
     QueryBudget::Memory *m_memory = nullptr; // while a query runs on the copy
-    sqlite3 *m_printf = nullptr;             // the engine's printf(), on a connection of its own
-    QHash<int, sqlite3_stmt *> m_printfStatements; // by their number of values
+    BoundedPrintf m_printf;
     std::atomic<bool> m_stop{false};
     bool m_timedOut = false;
     std::chrono::milliseconds m_limit{0};
