@@ -245,10 +245,12 @@ private:
             }
             pollfd wait{socket, POLLIN, 0};
             if (::poll(&wait, 1, 50) > 0) {
-                int ready = 0;
-                if (::ioctl(socket, FIONREAD, &ready) == 0)
-                    unread += ready;
+                // What libpq took from the socket: what waited there before, less what waits after.
+                int before = 0, after = 0;
+                ::ioctl(socket, FIONREAD, &before);
                 PQconsumeInput(m_conn); // after a give-up: the end of the connection
+                if (!gone && ::ioctl(socket, FIONREAD, &after) == 0)
+                    unread += qMax(0, before - after);
             }
             if (gone)
                 continue;
