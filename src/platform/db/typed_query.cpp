@@ -69,6 +69,9 @@ namespace {
 QString sizeText(qint64 bytes)
 {
     constexpr qint64 MB = 1024 * 1024;
+    constexpr qint64 GB = 1024 * MB;
+    if (bytes >= GB && bytes % GB == 0)
+        return QStringLiteral("%1 GB").arg(bytes / GB);
     return bytes >= MB ? QStringLiteral("%1 MB").arg(bytes / MB) : QStringLiteral("%1 KB").arg(qMax<qint64>(1, bytes / 1024));
 }
 } // namespace
