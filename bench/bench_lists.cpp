@@ -431,7 +431,7 @@ void offerListRoads(TForm_Oferti *w, int lines)
         Raw first(CatalogueSearch::listingSql(l, QStringLiteral("Art_CL.ID")) + limit);
         first.keepRows();
         report({key, road, s.of(key), measure([&] {
-                    count.bindAll(l.params).run();
+                    count.bindAll(CatalogueSearch::summaryParams(l)).run();
                     shown(first.bindAll(l.params));
                 }),
                 3, note});

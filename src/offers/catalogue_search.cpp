@@ -63,10 +63,12 @@ CatalogueSearch::Listing CatalogueSearch::searchListing(int criterion, const QSt
         criterion = 0;
     const Criterion &c = kCriteria[criterion];
     const QString column = QString::fromLatin1(c.column);
+    QString condition;
+    QVariant value;
     switch (c.kind) {
     case Criterion::Contains:
-        listing.where = QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'");
-        listing.params << Db::likeContains(text);
+        condition = QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(?) ESCAPE '\\'");
+        value = Db::likeContains(text);
         break;
     case Criterion::WholeNumber: {
         long long n = 0;
@@ -74,8 +76,8 @@ CatalogueSearch::Listing CatalogueSearch::searchListing(int criterion, const QSt
             listing.message = QStringLiteral("Некоректни данни за търсене");
             return listing;
         }
-        listing.where = column + QStringLiteral(" = ?");
-        listing.params << n;
+        condition = column + QStringLiteral(" = ?");
+        value = n;
         break;
     }
     case Criterion::Number: {
@@ -84,19 +86,32 @@ CatalogueSearch::Listing CatalogueSearch::searchListing(int criterion, const QSt
             listing.message = QStringLiteral("Некоректни данни за търсене");
             return listing;
         }
-        listing.where = column + QStringLiteral(" = ?");
-        listing.params << v;
+        condition = column + QStringLiteral(" = ?");
+        value = v;
         break;
     }
     }
     QStringList marks;
+    QVariantList ids;
     for (long long id : suppliers) {
         marks << QStringLiteral("?");
-        listing.params << id;
+        ids << id;
     }
-    // "+" keeps the engine from walking the supplier index (one random read per
-    // article); a search reads the articles in order instead.
-    listing.where += QStringLiteral(" AND +Art_CL.ID_F IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    // The supplier only filters: its index would cost one random read per
+    // article, where a search reads the articles in order.
+    const QString taking = Db::filterOnly(QStringLiteral("Art_CL.ID_F")) + QStringLiteral(" IN (")
+                           + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    listing.where = condition + QStringLiteral(" AND ") + taking;
+    listing.params << value << ids;
+    if (column.startsWith(QLatin1String("Art_CL."))) {
+        listing.articleWhere = listing.where;
+        listing.articleParams = listing.params;
+    } else {
+        listing.articleWhere = taking;
+        listing.articleParams = ids;
+        listing.otherWhere = condition;
+        listing.otherParams = {value};
+    }
     listing.ok = true;
     return listing;
 }
@@ -107,6 +122,8 @@ CatalogueSearch::Listing CatalogueSearch::groupListing(long long supplier, long 
     listing.ok = true;
     listing.where = QStringLiteral("Art_CL.ID_F = ? AND Art_CL.ID_G = ?");
     listing.params << supplier << group;
+    listing.articleWhere = listing.where;
+    listing.articleParams = listing.params;
     return listing;
 }
 
@@ -139,15 +156,28 @@ QString CatalogueSearch::rowsByKeySql()
 
 QString CatalogueSearch::summarySql(const Listing &listing)
 {
-    return QStringLiteral("SELECT COUNT(*), MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END),"
-                          " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END)")
-           + kFrom + listing.where;
+    // The articles added up in one pass, per supplier and group; only those
+    // few sums are then joined: the join drops the articles of a group or
+    // supplier that is not there, as the listing's does, and its cost never
+    // grows with the articles, whatever plan an engine makes of it.
+    return QStringLiteral("SELECT COALESCE(SUM(a.n), 0), MIN(a.low), MAX(a.high) FROM (SELECT Art_CL.ID_F, Art_CL.ID_G,"
+                          " COUNT(*) AS n, MIN(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END) AS low,"
+                          " MAX(CASE WHEN Art_CL.Cena_1 > 0 THEN Art_CL.Cena_1 END) AS high FROM Art_CL WHERE ")
+           + listing.articleWhere
+           + QStringLiteral(" GROUP BY Art_CL.ID_F, Art_CL.ID_G) a CROSS JOIN Firm_CL CROSS JOIN Grupi_CL WHERE"
+                            " Firm_CL.ID = a.ID_F AND Grupi_CL.ID_F = a.ID_F AND Grupi_CL.ID = a.ID_G")
+           + (listing.otherWhere.isEmpty() ? QString() : QStringLiteral(" AND ") + listing.otherWhere);
+}
+
+QVariantList CatalogueSearch::summaryParams(const Listing &listing)
+{
+    return listing.articleParams + listing.otherParams;
 }
 
 CatalogueSearch::Summary CatalogueSearch::summarize(const Listing &listing, const QSqlDatabase &db)
 {
     Summary summary;
-    const auto row = Db::firstRow(summarySql(listing), listing.params, db);
+    const auto row = Db::firstRow(summarySql(listing), summaryParams(listing), db);
     if (!row)
         return summary;
     summary.count = row->value(0).toLongLong();
@@ -182,7 +212,23 @@ QString CatalogueSearch::orderBy(const QStringList &fields, int direction)
     if (columns.isEmpty())
         return QStringLiteral("Art_CL.ID");
     const QString word = direction == 0 ? QStringLiteral(" ASC") : direction == 1 ? QStringLiteral(" DESC") : QString();
-    return columns.join(QStringLiteral(", ")) + word + QStringLiteral(", Art_CL.ID ASC");
+    // Namesakes by their key in the same direction, as a listing read along
+    // the index of its column and key has them.
+    return columns.join(QStringLiteral(", ")) + word + QStringLiteral(", Art_CL.ID")
+           + (direction == 1 ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+}
+
+std::optional<KeysetList> CatalogueSearch::sortedList(const Listing &listing, const QStringList &fields, int direction,
+                                                      qint64 rows)
+{
+    // Only the name has an index of its own with the key.
+    if (rows <= KeyedRows || fields.size() != 1 || (direction != 0 && direction != 1)
+        || sortColumn(fields.first()) != QLatin1String("Art_CL.Opisanie"))
+        return std::nullopt;
+    KeysetList k = listingList(listing);
+    k.order = {{QStringLiteral("Art_CL.Opisanie"), QStringLiteral("Opisanie")}, {QStringLiteral("Art_CL.ID"), QStringLiteral("ID")}};
+    k.descending = direction == 1;
+    return k;
 }
 
 CatalogueSearch::PriceMark CatalogueSearch::priceMark(const QVariant &price, const Summary &summary)

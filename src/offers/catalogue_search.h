@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
+
 // Listings of the supplier catalogues: a group's articles, or a search by
 // one of ten criteria over the suppliers that take part. Each listing is
 // counted, with its cheapest and dearest price above 0, by one aggregate
@@ -16,12 +18,18 @@ inline constexpr int CriterionCount = 10;
 QStringList criteria(); // the items of the criteria list, index = SearchCriterion
 
 // A listing's condition: its WHERE text (columns named with their table)
-// and bound values. `message` tells why there is none.
+// and bound values. `message` tells why there is none. The same condition
+// split in two: on the articles' own columns, and on their supplier's or
+// group's (empty when there is none).
 struct Listing {
     bool ok = false;
     QString message;
     QString where;
     QVariantList params;
+    QString articleWhere;
+    QVariantList articleParams;
+    QString otherWhere;
+    QVariantList otherParams;
 };
 Listing searchListing(int criterion, const QString &text, const QList<long long> &suppliers);
 Listing groupListing(long long supplier, long long group);
@@ -44,16 +52,26 @@ struct Summary {
     QString maxText;
 };
 Summary summarize(const Listing &listing, const QSqlDatabase &db = Db::connection()); // throws DbError
-QString summarySql(const Listing &listing); // the statement summarize runs
+// The statement summarize runs, with its values.
+QString summarySql(const Listing &listing);
+QVariantList summaryParams(const Listing &listing);
 QString priceText(double value); // "%4.4f"
 
 // The column a listing field sorts by ("Firma" -> Firm_CL.Opisanie); empty
 // for a field that is not a listing column.
 QString sortColumn(const QString &field);
-// "a, b DESC, Art_CL.ID ASC": the direction (0 ascending, 1 descending,
-// anything else none) after the last given column only; Art_CL.ID alone
-// when no column is given.
+// "a, b DESC, Art_CL.ID DESC": the direction (0 ascending, 1 descending,
+// anything else none) after the last given column and the key only;
+// Art_CL.ID alone when no column is given.
 QString orderBy(const QStringList &fields, int direction);
+
+// A listing of more rows than this, sorted by a column an index holds with
+// the key (the article's name), is read along that index a page at a time;
+// a shorter one, or one in another order, is keyed as a whole.
+inline constexpr qint64 KeyedRows = 2000;
+// That listing of `rows` rows in the order orderBy(fields, direction) gives,
+// read by key; none when it is keyed instead.
+std::optional<KeysetList> sortedList(const Listing &listing, const QStringList &fields, int direction, qint64 rows);
 
 enum class PriceMark { Plain, Lowest, Highest };
 // How a row with this Cena_1 is drawn: the lowest price red, else the highest blue.

@@ -618,7 +618,7 @@ void TForm_Oferti::clearListing()
     Label_Count->setText(QStringLiteral("0"));
 }
 
-void TForm_Oferti::applyOrder(const QString &orderBy)
+void TForm_Oferti::applyOrder(const QStringList &fields, int direction)
 {
     if (!m_listing.ok) {
         say(QStringLiteral("Няма данни за подреждане"));
@@ -627,9 +627,14 @@ void TForm_Oferti::applyOrder(const QString &orderBy)
     bool failed = false;
     keepColumns([&] {
         try {
-            // Sorting costs the whole result once; its pages are then read by key.
-            m_list->setKeyedQuery(CatalogueSearch::keySql(m_listing, orderBy), m_listing.params,
-                                  CatalogueSearch::rowsByKeySql(), QStringLiteral("ID"));
+            // A long listing by name is read along the name's index a page at
+            // a time; any other sorting costs the whole result once, its
+            // pages then read by key.
+            if (const auto sorted = CatalogueSearch::sortedList(m_listing, fields, direction, m_summary.count))
+                m_list->setKeysetQuery(*sorted, m_summary.count);
+            else
+                m_list->setKeyedQuery(CatalogueSearch::keySql(m_listing, CatalogueSearch::orderBy(fields, direction)),
+                                      m_listing.params, CatalogueSearch::rowsByKeySql(), QStringLiteral("ID"));
         } catch (const DbError &) {
             failed = true;
         }
@@ -648,7 +653,7 @@ CatalogueSearch::PriceMark TForm_Oferti::DBGrid_ArtDrawColumnCell(int row) const
 void TForm_Oferti::DBGrid_ArtTitleClick(int column)
 {
     SortDirection = SortDirection == 0 ? 1 : 0;
-    applyOrder(CatalogueSearch::orderBy({m_list->record().fieldName(column)}, SortDirection));
+    applyOrder({m_list->record().fieldName(column)}, SortDirection);
     m_sortList.clear(); // the boxes keep their ticks
 }
 
@@ -662,7 +667,7 @@ void TForm_Oferti::SpdBtn_Multi_SortClick()
 {
     SortDirection = SortDirection == 0 ? 1 : 0;
     if (!m_sortList.isEmpty())
-        applyOrder(CatalogueSearch::orderBy(m_sortList, SortDirection));
+        applyOrder(m_sortList, SortDirection);
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8})
         box->setChecked(false);
     m_sortList.clear();

@@ -141,7 +141,7 @@ private:
     void say(const QString &text);
     bool ask(const QString &text);
     void runListing(const CatalogueSearch::Listing &listing);
-    void applyOrder(const QString &orderBy);
+    void applyOrder(const QStringList &fields, int direction);
     void clearListing();
     void showFirstRow();
     void keepColumns(const std::function<void()> &change);

@@ -179,10 +179,18 @@ private slots:
     {
         TestProgram program;
         twoSuppliersOfTwoGroups();
+        // Of a group no longer there: listed by no criterion, counted by none.
+        addArticles(1, 9, {{QStringLiteral("Мляко без група"), 2.5, QStringLiteral("A-9")}});
         const QList<long long> both{2, 1};
         auto find = [&](int criterion, const QString &text, const QList<long long> &suppliers) {
             const auto listing = CatalogueSearch::searchListing(criterion, text, suppliers);
-            return listing.ok ? descriptions(listing) : QStringList{listing.message};
+            if (!listing.ok)
+                return QStringList{listing.message};
+            const QStringList found = descriptions(listing);
+            const auto summary = CatalogueSearch::summarize(listing);
+            if (summary.count != found.size())
+                return QStringList{QStringLiteral("counted %1").arg(summary.count)};
+            return found;
         };
         const struct {
             int criterion;
@@ -235,10 +243,53 @@ private slots:
     {
         QCOMPARE(CatalogueSearch::orderBy({}, 1), QStringLiteral("Art_CL.ID"));
         QCOMPARE(CatalogueSearch::orderBy({QStringLiteral("Cena_1"), QStringLiteral("Opisanie")}, 1),
-                 QStringLiteral("Art_CL.Cena_1, Art_CL.Opisanie DESC, Art_CL.ID ASC"));
+                 QStringLiteral("Art_CL.Cena_1, Art_CL.Opisanie DESC, Art_CL.ID DESC"));
         QCOMPARE(CatalogueSearch::orderBy({QStringLiteral("Firma")}, 0),
                  QStringLiteral("Firm_CL.Opisanie ASC, Art_CL.ID ASC"));
         QCOMPARE(CatalogueSearch::orderBy({QStringLiteral("Grupa; DROP TABLE Art_CL")}, 0), QStringLiteral("Art_CL.ID"));
+    }
+
+    void aLongListingByNameIsReadAlongItsIndex()
+    {
+        // Past KeyedRows rows a listing sorted by name reads each page along
+        // the index of the name and key, namesakes by their key in the
+        // sort's direction: the rows of the whole statement, in its order.
+        TestProgram program;
+        addSupplier(1, QStringLiteral("Алфа"));
+        addGroup(1, 1, QStringLiteral("Едно"));
+        QList<CatalogueArticle> namesakes;
+        for (int i = 0; i < 300; ++i)
+            namesakes.append({QStringLiteral("Болт %1").arg(i % 7), 5.0});
+        addArticles(1, 1, namesakes);
+        addArticles(1, 1, generated(QStringLiteral("Болт"), int(CatalogueSearch::KeyedRows)));
+        addArticles(1, 1, generated(QStringLiteral("Гайка"), 500));
+        const auto listing = CatalogueSearch::searchListing(0, QStringLiteral("болт"), {1});
+        const qint64 rows = CatalogueSearch::summarize(listing).count;
+        QCOMPARE(rows, CatalogueSearch::KeyedRows + 300);
+        const QStringList byName{QStringLiteral("Opisanie")};
+        // No index orders by a price; a short listing is keyed.
+        QVERIFY(!CatalogueSearch::sortedList(listing, {QStringLiteral("Cena_1")}, 0, rows));
+        QVERIFY(!CatalogueSearch::sortedList(listing, byName, 0, CatalogueSearch::KeyedRows));
+        for (const int direction : {0, 1}) {
+            const auto sorted = CatalogueSearch::sortedList(listing, byName, direction, rows);
+            QVERIFY(sorted);
+            const QString page = KeysetReader(*sorted).sql() + QStringLiteral(" LIMIT 200");
+            const QStringList plan = planOf(page, listing.params, true);
+            QVERIFY2(sortsIn(plan).isEmpty(), qPrintable(plan.join('|')));
+            QList<long long> expected;
+            for (const QSqlRecord &r : Db::rows(
+                     CatalogueSearch::listingSql(listing, CatalogueSearch::orderBy(byName, direction)), listing.params))
+                expected << r.value(QStringLiteral("ID")).toLongLong();
+            QCOMPARE(expected.size(), rows);
+            PagedListModel forward;
+            forward.setKeysetQuery(*sorted, rows);
+            for (int r = 0; r < rows; ++r)
+                QCOMPARE(forward.value(r, QStringLiteral("ID")).toLongLong(), expected.at(r));
+            PagedListModel fromTheEnd; // Ctrl+End first
+            fromTheEnd.setKeysetQuery(*sorted, rows);
+            for (int r = int(rows) - 1; r >= 0; r -= 7)
+                QCOMPARE(fromTheEnd.value(r, QStringLiteral("ID")).toLongLong(), expected.at(r));
+        }
     }
 
     void pagesListEveryRowOnce()

@@ -886,6 +886,11 @@ QString Db::rowNumberTerm(const QString &table)
     return engine() == Engine::Sqlite ? table + QStringLiteral(".rowid") : QString();
 }
 
+QString Db::filterOnly(const QString &column)
+{
+    return engine() == Engine::Sqlite ? QLatin1Char('+') + column : column;
+}
+
 QString Db::leadingInteger(const QString &column)
 {
     if (engine() == Engine::Sqlite)

@@ -218,6 +218,12 @@ QString leadingInteger(const QString &column);
 // server, which sorts only each entry's rows.
 QString rowNumberTerm(const QString &table);
 
+// A column compared only to filter the rows another condition's index
+// reads: SQLite's unary plus keeps its planner, which has no statistics of
+// how many rows each value holds, off the column's own index; a server plans
+// from its statistics, which the plus would hide from it.
+QString filterOnly(const QString &column);
+
 // What the connection's UPPER makes of a text.
 QString upper(const QString &text);
 
