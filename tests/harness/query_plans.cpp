@@ -148,6 +148,14 @@ QStringList scans(const QStringList &statements)
     return found;
 }
 
+QString scansButAlongAnIndex(const QStringList &statements)
+{
+    static const QRegularExpression alongIndex(QStringLiteral("^SCAN \\w+ USING (COVERING )?INDEX .* LIMIT "));
+    QStringList found = scans(statements);
+    found.removeIf([](const QString &s) { return alongIndex.match(s).hasMatch(); });
+    return found.join(QLatin1Char('\n'));
+}
+
 QString indexesOutOfStep()
 {
     static const char *const codes[][2] = {

@@ -23,6 +23,9 @@ QStringList planOf(const QString &sql);
 // "SCAN <table>" of a table that grows with the shop (by its name or its
 // alias), in any statement of the list, each with its statement.
 QStringList scans(const QStringList &statements);
+// The same, one a line, but for a walk along an index in its order that a
+// LIMIT stops (a page, the first rows of an order): those count as none.
+QString scansButAlongAnIndex(const QStringList &statements);
 
 // What the database keeps beside the articles' names and codes but out of
 // step with them: the name index, the upper-cased codes and the articles

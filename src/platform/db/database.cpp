@@ -950,11 +950,28 @@ Db::Condition Db::articleName(const QString &article, const QString &typed, Name
             const qint64 hits = r ? r->value(1).toLongLong() : 0;
             c.many = percent >= 100.0 ? hits >= share : sampled > 0 && hits * articles >= share * sampled;
         } else {
-            c.many = scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n FROM Produkti_Ime WHERE Produkti_Ime "
-                                           "MATCH ? LIMIT ?) counted"),
-                            {ftsPhrase(folded), share})
-                         .toLongLong()
-                     >= share;
+            // The names the list reads first, in its own order: held by half
+            // the share's proportion of them, the part gives a page along the
+            // order within twice the rows the share would, and the name index
+            // is not read for it. That index, its pieces spread over the
+            // file, costs a read of the disk each after a start; the list's
+            // first rows are read for its first page anyway.
+            const qint64 leading = qMin(articles, LeadingNames);
+            const qint64 hits =
+                scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT %1.Opisanie FROM Produkti %1 ORDER BY %2 LIMIT ?) "
+                                      "leading WHERE UPPER(leading.Opisanie) LIKE UPPER(?) ESCAPE '\\'")
+                           .arg(article, inNameOrder ? QStringLiteral("%1.Opisanie, %1.ID").arg(article)
+                                                     : article + QStringLiteral(".ID")),
+                       {leading, c.params.first()})
+                    .toLongLong();
+            c.many = leading > 0 && 2 * hits * articles >= share * leading;
+            // Else the name index counts the hits, up to the share.
+            if (!c.many)
+                c.many = scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 AS n FROM Produkti_Ime WHERE "
+                                               "Produkti_Ime MATCH ? LIMIT ?) counted"),
+                                {ftsPhrase(folded), share})
+                             .toLongLong()
+                         >= share;
         }
     }
     // On a server the trigram index on UPPER(Opisanie) serves this very

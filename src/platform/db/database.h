@@ -252,6 +252,10 @@ Condition codeInAnyCase(const QString &column, const QString &typed);
 // A list only ever read in name order (`inNameOrder`) reads along the index
 // that holds the names, a row there a fraction of the cost of a row fetched
 // for a name found: its line is a two-hundred-fiftieth.
+// SQLite looks first at the LeadingNames names the list reads first, in its
+// order: held by half that share of them, the part is met within a few rows
+// per hit from the list's start, and the name index is not read for it;
+// otherwise that index counts its hits up to the share.
 // On a server the names that hold the part are counted in a sample of about
 // SampledNames articles (pages drawn with a fixed seed): the trigram index
 // hands over every hit and each is checked in its row, so counting hits up to
@@ -260,6 +264,7 @@ Condition codeInAnyCase(const QString &column, const QString &typed);
 enum class NameMatch { Contains, Whole };
 inline constexpr qint64 ManyNames = 1000;
 inline constexpr qint64 SampledNames = 10000;
+inline constexpr qint64 LeadingNames = 2000;
 Condition articleName(const QString &article, const QString &typed, NameMatch match, bool inNameOrder = false);
 // The sample's statement: its articles and those of them whose name is LIKE
 // the first value; the second is the percent of the table's pages read.
