@@ -5,6 +5,7 @@
 #include "documents/report_filter.h"
 #include "platform/db/database.h"
 
+#include <limits>
 #include <stdexcept>
 
 namespace SalesReport {
@@ -233,9 +234,16 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
     const QString link = QString::fromLatin1(stepped.link) + QStringLiteral(" = ") + linkedTo;
     k->groupTerms = int(k->order.size()) - 1;
     // The next row of the table that has sales in the list: only its own
-    // rows are ordered, along the index where there is one.
+    // rows are ordered, along the index where there is one. Each row's
+    // first sale is looked for in the sales' index of the link, row by row,
+    // the link a range of one value in that index's order: a server would
+    // otherwise join every sale to the table at once, or, where its
+    // statistics say all sales are of one row, walk every sale for a row of
+    // none.
     k->stepFrom = step;
-    k->stepWhere = QStringLiteral("EXISTS (SELECT 1") + Sales + QStringLiteral(" WHERE %1 AND %2)").arg(link, k->where);
+    k->stepWhere = QStringLiteral("(SELECT 1") + Sales
+                   + QStringLiteral(" WHERE %1 >= %2 AND %1 <= %2 AND %3 ORDER BY %1 LIMIT 1) IS NOT NULL")
+                         .arg(QString::fromLatin1(stepped.link), linkedTo, k->where);
     // A row may have a sale or two: a page of the following rows' sales in
     // one statement, along the index of each.
     if (stepped.indexed) {
@@ -267,6 +275,17 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
         k->orphans.prepend(QStringLiteral("Prodajbi.ID_Red = %1.ID_Red AND ").arg(kept));
         k->orphansKept = QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(kept);
         k->orphanRowsKept = QStringLiteral("Prodajbi.ID_Red IN (SELECT ID_Red FROM %1) AND ").arg(kept) + k->orphanRows;
+    } else if (table == QLatin1String("Sklad")) {
+        // A sale of no warehouse the warehouses hold has none, or a number in
+        // a gap between theirs: each gap one range of the sales' index of the
+        // warehouse, never a walk of every sale.
+        k->orphansKept = QStringLiteral(
+            "SELECT 1 FROM Prodajbi WHERE Prodajbi.Sklad_ID IS NULL UNION ALL "
+            "SELECT 1 FROM Prodajbi WHERE Prodajbi.Sklad_ID < COALESCE((SELECT MIN(Sklad.ID_Sklad) FROM Sklad), %1) "
+            "UNION ALL SELECT 1 FROM Sklad WHERE (SELECT 1 FROM Prodajbi WHERE Prodajbi.Sklad_ID > Sklad.ID_Sklad AND "
+            "Prodajbi.Sklad_ID < COALESCE((SELECT MIN(n.ID_Sklad) FROM Sklad n WHERE n.ID_Sklad > Sklad.ID_Sklad), %1) "
+            "ORDER BY Prodajbi.Sklad_ID LIMIT 1) IS NOT NULL LIMIT 1")
+                             .arg(std::numeric_limits<qint64>::max());
     } else if (stepped.between && QLatin1String(stepped.between) == QLatin1String("Produkti")) {
         // A sale of no group is one of no article, or of an article of no
         // group or of a group the groups do not hold: the kept lists say

@@ -309,6 +309,28 @@ private Q_SLOTS:
         QCOMPARE(firstArticle(), 999);
     }
 
+    // A sale of a warehouse the warehouses do not hold is looked for in the
+    // gaps between their numbers, each a range of the sales' index: no more
+    // work at three times the sales when there is none. One there, of no
+    // warehouse, below, between or above theirs, comes first.
+    void theSalesOfNoWarehouseAreLookedForInTheGaps()
+    {
+        TestProgram program;
+        PrintFixture::fill();
+        const bool server = testOnServer();
+        const int column = int(SalesReport::listFields().indexOf(QStringLiteral("Opis_Sklad")));
+        const QString grows = twoClicksGrow(column, QStringLiteral("UPDATE Prodajbi SET Sklad_ID = 1 WHERE Sklad_ID = 3"));
+        QVERIFY2(grows.isEmpty(), qPrintable(grows));
+        Db::execute(QStringLiteral("INSERT INTO Sklad (ID_Sklad, Opis_Sklad) VALUES (5, 'Склад Запад')"));
+        const auto first = [&] { return firstRowAfter(column, server ? 1 : 2); };
+        const long long last = Db::scalar(QStringLiteral("SELECT MAX(ID_Red) FROM Prodajbi")).toLongLong();
+        QVERIFY(first() != last);
+        for (const QVariant &none : {QVariant(0), QVariant(3), QVariant(99), QVariant(QMetaType(QMetaType::LongLong))}) {
+            Db::execute(QStringLiteral("UPDATE Prodajbi SET Sklad_ID = ? WHERE ID_Red = ?"), {none, last});
+            QCOMPARE(first(), last);
+        }
+    }
+
     // Most sales are of no client: one is among the first sales, and the
     // sales are not joined whole to the clients to find one. A single one,
     // the last sold, is still found and comes first.
