@@ -448,14 +448,17 @@ private Q_SLOTS:
     }
 
     // A server connection's own settings: a list's statement is planned with
-    // its values and never compiled for the cost guessed for every row.
+    // its values and never compiled for the cost guessed for every row; a
+    // page is looked up along the indexes, its plan weighing no cache of
+    // look-ups.
     void aServerSessionIsSetForTheProgram()
     {
         if (!testOnServer())
             QSKIP("a server's session");
         TestProgram program;
         for (const auto &[name, value] : {std::pair{"jit", "off"}, std::pair{"plan_cache_mode", "force_custom_plan"},
-                                          std::pair{"client_min_messages", "warning"}, std::pair{"tcp_keepalives_idle", "20"}})
+                                          std::pair{"client_min_messages", "warning"}, std::pair{"tcp_keepalives_idle", "20"},
+                                          std::pair{"random_page_cost", "1.1"}, std::pair{"enable_memoize", "off"}})
             QCOMPARE(Db::scalar(QStringLiteral("SELECT current_setting(?)"), {QString::fromLatin1(name)}).toString(),
                      QString::fromLatin1(value));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT setting FROM pg_settings WHERE name = 'lock_timeout'")).toInt(),

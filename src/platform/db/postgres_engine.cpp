@@ -102,6 +102,15 @@ void applySession(const QSqlDatabase &db)
                 // A list's statement reads a page: compiling it for a cost the
                 // planner guessed for every row takes longer than running it.
                 "set_config('jit', 'off', false), "
+                // A shop's database is held in the server's memory or on a
+                // solid-state disk: a step of an index costs about what a page
+                // read in order does, so a page of a list is looked up row by
+                // row along the indexes rather than by hashing whole tables.
+                "set_config('random_page_cost', '1.1', false), "
+                // Every join of the program looks one row up by its key:
+                // weighing a cache of those look-ups (a server from version 14
+                // on) made planning a page's statement cost more than running it.
+                "(SELECT set_config(name, 'off', false) FROM pg_settings WHERE name = 'enable_memoize'), "
                 // A workstation that lost power leaves its session, and the
                 // write lock of its open transaction, for a minute at most.
                 "set_config('tcp_keepalives_idle', '20', false), "
