@@ -116,39 +116,127 @@ QStringList payTypes()
     return {QStringLiteral("в брой"), QStringLiteral("по банков път"), QStringLiteral("отложено плащане")};
 }
 
+namespace {
+// The columns a filter's rows compare, in the sales or in a table of kept
+// sums; an empty one is not there.
+struct FilterColumns {
+    QString client, article, date, time, amount, op, payType, warehouse;
+};
+
+void addFilter(ReportFilter *r, const Filter &f, const FilterColumns &c, double from, double to)
+{
+    r->equal(f.counterparty, c.client, f.counterpartyId);
+    r->in(f.articles, c.article, ReportFilter::ids(f.articleIds), QStringLiteral("Изберете артикул"));
+    r->compareDates(f.date, c.date, f.dateComparison, f.dateFrom, f.dateTo);
+    r->compareTimes(f.time, c.time, f.timeComparison, f.timeFrom, f.timeTo);
+    if (f.amount)
+        r->compare(true, c.amount, f.amountComparison, from,
+                   f.amountComparison == ReportFilter::Between ? QVariant(to) : QVariant());
+    r->equal(f.operatorName, c.op, f.operatorText);
+    r->equal(f.payType, c.payType, f.payTypeText);
+    r->equal(f.warehouse, c.warehouse, f.warehouseId);
+}
+
+// What the kept sums hold of a sale without a payment type, an operator or
+// a warehouse: such a value ticked is looked for among the sales.
+constexpr long long NoWarehouse = 0;
+} // namespace
+
 Where where(const Filter &f)
 {
     Where w;
-    ReportFilter r;
-    r.equal(f.counterparty, QStringLiteral("Prodajbi.ID_Klient"), f.counterpartyId);
-    r.in(f.articles, QStringLiteral("Prodajbi.ID_Art"), ReportFilter::ids(f.articleIds), QStringLiteral("Изберете артикул"));
-    r.compareDates(f.date, QStringLiteral("Prodajbi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
-    r.compareTimes(f.time, QStringLiteral("Prodajbi.T_Prodajba"), f.timeComparison, f.timeFrom, f.timeTo);
-    if (f.amount) {
-        double from = 0, to = 0;
-        if (!Numbers::parse(f.amountFrom, &from)
-            || (f.amountComparison == ReportFilter::Between && !Numbers::parse(f.amountTo, &to))) {
-            w.error = QStringLiteral("Некоректен критерии за търсене!");
-            return w;
-        }
-        r.compare(true, Amount, f.amountComparison, from,
-                  f.amountComparison == ReportFilter::Between ? QVariant(to) : QVariant());
+    double from = 0, to = 0;
+    if (f.amount
+        && (!Numbers::parse(f.amountFrom, &from)
+            || (f.amountComparison == ReportFilter::Between && !Numbers::parse(f.amountTo, &to)))) {
+        w.error = QStringLiteral("Некоректен критерии за търсене!");
+        return w;
     }
-    r.equal(f.operatorName, QStringLiteral("Prodajbi.Operator"), f.operatorText);
-    r.equal(f.payType, QStringLiteral("Prodajbi.Type_Pay"), f.payTypeText);
-    r.equal(f.warehouse, QStringLiteral("Prodajbi.Sklad_ID"), f.warehouseId);
+    const FilterColumns sales{QStringLiteral("Prodajbi.ID_Klient"), QStringLiteral("Prodajbi.ID_Art"),
+                              QStringLiteral("Prodajbi.D_Prodajba"), QStringLiteral("Prodajbi.T_Prodajba"), Amount,
+                              QStringLiteral("Prodajbi.Operator"), QStringLiteral("Prodajbi.Type_Pay"),
+                              QStringLiteral("Prodajbi.Sklad_ID")};
+    // A few-valued column (payment type, operator, warehouse) holds most
+    // sales: an engine without statistics of it would read them all through
+    // its index, where a list reads along its order with it as a filter.
+    FilterColumns listed = sales;
+    for (QString *column : {&listed.op, &listed.payType, &listed.warehouse})
+        *column = Db::filterOnly(*column);
+    ReportFilter r;
+    addFilter(&r, f, listed, from, to);
     if (!r.ok()) {
         w.error = r.error();
         return w;
     }
     w.sql = r.andSql();
     w.values = r.values();
-    if (r.conditions().size() == (f.date ? 1 : 0)) { // no condition but the date's
-        ReportFilter days;
-        days.compareDates(f.date, QStringLiteral("Prodajbi_Sumi.D_Prodajba"), f.dateComparison, f.dateFrom, f.dateTo);
-        w.byDay = days.ok();
-        w.daySql = days.andSql();
-        w.dayValues = days.values();
+    if (f.amount) {
+        // Each currency's sales of an amount in leva in the bounds, along the
+        // index of currency and amount: a few are found without reading the rest.
+        const bool least = f.amountComparison != ReportFilter::AtMost;
+        const bool most = f.amountComparison != ReportFilter::AtLeast;
+        const double high = f.amountComparison == ReportFilter::Between ? to : from;
+        QStringList currencies;
+        for (const QSqlRecord &c : Db::rows(QStringLiteral("SELECT Opisanie FROM Valuti ORDER BY Opisanie"))) {
+            QString term = QStringLiteral("(Prodajbi.Valuta = ?");
+            w.keyedValues << c.value(0);
+            if (least) {
+                term += QStringLiteral(" AND %1 >= %2").arg(OwnAmount, ownAmountBound(true));
+                w.keyedValues << from << c.value(0);
+            }
+            if (most) {
+                term += QStringLiteral(" AND %1 <= %2").arg(OwnAmount, ownAmountBound(false));
+                w.keyedValues << high << c.value(0);
+            }
+            currencies << term + QLatin1Char(')');
+        }
+        w.keyedSql = currencies.isEmpty() ? QStringLiteral(" AND 1 = 0")
+                                          : QStringLiteral(" AND (") + currencies.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    }
+    // Added up, the sales are read along the index of the condition that
+    // holds the fewest as a rule: a pick of articles, a counterparty, the
+    // date, the time. A few-valued column (payment type, operator,
+    // warehouse) holds most sales: an engine without statistics of it would
+    // read them all through its index.
+    FilterColumns summed = sales;
+    bool chosen = false;
+    for (QString *column : {&summed.article, &summed.client, &summed.date, &summed.time, &summed.op, &summed.payType,
+                            &summed.warehouse}) {
+        const bool ticked = (column == &summed.article && f.articles) || (column == &summed.client && f.counterparty)
+                            || (column == &summed.date && f.date) || (column == &summed.time && f.time);
+        if (ticked && !chosen)
+            chosen = true;
+        else
+            *column = Db::filterOnly(*column);
+    }
+    ReportFilter sums;
+    addFilter(&sums, f, summed, from, to);
+    w.sumSql = sums.andSql();
+    // The kept sums: of a sale's day with its payment type, operator and
+    // warehouse; of its time of day; of its amount.
+    const bool kept = !f.counterparty && !f.articles;
+    FilterColumns keptColumns;
+    if (kept && !f.time && !f.amount && !(f.payType && f.payTypeText.isEmpty())
+        && !(f.operatorName && f.operatorText.isEmpty()) && !(f.warehouse && f.warehouseId == NoWarehouse)) {
+        w.keptFrom = QStringLiteral("Prodajbi_Sumi");
+        w.undated = !f.date;
+        keptColumns.date = QStringLiteral("Prodajbi_Sumi.D_Prodajba");
+        keptColumns.op = QStringLiteral("Prodajbi_Sumi.Operator");
+        keptColumns.payType = QStringLiteral("Prodajbi_Sumi.Type_Pay");
+        keptColumns.warehouse = QStringLiteral("Prodajbi_Sumi.Sklad_ID");
+    } else if (kept && f.time && !f.amount && !f.date && !f.operatorName && !f.payType && !f.warehouse) {
+        w.keptFrom = QStringLiteral("Prodajbi_Sumi_Chas");
+        keptColumns.time = QStringLiteral("Prodajbi_Sumi_Chas.T_Prodajba");
+    } else if (kept && f.amount && !f.time && !f.date && !f.operatorName && !f.payType && !f.warehouse) {
+        w.keptFrom = QStringLiteral("Prodajbi_Sumi_Suma");
+        keptColumns.amount = QStringLiteral("(Valuti.Kurs*Prodajbi_Sumi_Suma.Red_Suma)");
+    }
+    if (!w.keptFrom.isEmpty()) {
+        ReportFilter keptFilter;
+        addFilter(&keptFilter, f, keptColumns, from, to);
+        w.kept = keptFilter.ok();
+        w.keptSql = keptFilter.andSql();
+        w.keptValues = keptFilter.values();
     }
     return w;
 }
@@ -362,8 +450,9 @@ List list(const Where &w, qint64 rows, const QString &sortField, bool descending
     QStringList terms;
     for (const QString &t : keyed)
         terms << t + way;
-    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, terms.join(QLatin1Char(' ')))
+    l.keySql = QStringLiteral("SELECT Prodajbi.ID_Red") + filtered(w, terms.join(QLatin1Char(' '))) + w.keyedSql
                + QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
+    l.params += w.keyedValues;
     l.rowSql = select + Joins + QStringLiteral(" WHERE Prodajbi.ID_Red IN (%1)");
     return l;
 }
@@ -375,27 +464,32 @@ QString totalsSql(const Where &w)
                                         "SUM(CASE WHEN Prodajbi.Konsign_N > 0 THEN %1 ELSE 0 END), "
                                         "SUM(CASE WHEN Prodajbi.Konsign_N = -1 THEN %1 ELSE 0 END)")
                              .arg(Amount);
-    return sums + filtered(w);
+    return sums + joinsFor(w.sumSql) + QStringLiteral(" WHERE 1 = 1") + w.sumSql;
 }
 
 QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w)
 {
-    if (!w.byDay)
+    if (!w.kept)
         return {{totalsSql(w), w.values}};
-    // Each day's sums in its currency are kept as the sales change; the
-    // rate is today's, as for each sale. A sale of no date is on no day: no
-    // date compared, those are added up (few, along the date's index).
+    // The sums in each currency are kept as the sales change; the rate is
+    // today's, as for each sale. Those of each amount keep its sales' count.
+    const QString k = w.keptFrom;
+    const QString sum = k == QLatin1String("Prodajbi_Sumi_Suma") ? QString(k + QStringLiteral(".Red_Suma*") + k + QStringLiteral(".Broi"))
+                                                                 : QString(k + QStringLiteral(".Suma"));
     QList<std::pair<QString, QVariantList>> out{
-        {QStringLiteral("SELECT COALESCE(SUM(Prodajbi_Sumi.Broi), 0), "
-                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = 0 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END), "
-                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = 1 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END), "
-                        "SUM(CASE WHEN Prodajbi_Sumi.Klas = -1 THEN Valuti.Kurs*Prodajbi_Sumi.Suma ELSE 0 END) "
-                        "FROM Prodajbi_Sumi JOIN Valuti ON Valuti.Opisanie = Prodajbi_Sumi.Valuta WHERE 1 = 1")
-             + w.daySql,
-         w.dayValues}};
-    if (w.daySql.isEmpty()) {
+        {QStringLiteral("SELECT COALESCE(SUM(%1.Broi), 0), "
+                        "SUM(CASE WHEN %1.Klas = 0 THEN Valuti.Kurs*%2 ELSE 0 END), "
+                        "SUM(CASE WHEN %1.Klas = 1 THEN Valuti.Kurs*%2 ELSE 0 END), "
+                        "SUM(CASE WHEN %1.Klas = -1 THEN Valuti.Kurs*%2 ELSE 0 END) "
+                        "FROM %1 JOIN Valuti ON Valuti.Opisanie = %1.Valuta WHERE 1 = 1")
+                 .arg(k, sum)
+             + w.keptSql,
+         w.keptValues}};
+    // A sale of no date is on no day: with no date compared, those are added
+    // up (few, along the date's index).
+    if (w.undated) {
         Where undated = w;
-        undated.sql += QStringLiteral(" AND Prodajbi.D_Prodajba IS NULL");
+        undated.sumSql = QStringLiteral(" AND Prodajbi.D_Prodajba IS NULL") + w.sumSql;
         out.append({totalsSql(undated), w.values});
     }
     return out;
@@ -403,16 +497,41 @@ QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w)
 
 qint64 daysOutOfStep()
 {
-    const QString added = QStringLiteral(
-        "SELECT D_Prodajba, Valuta, COALESCE(Term_N, 0) AS Term_N, CASE WHEN Konsign_N = 0 THEN 0 WHEN Konsign_N > 0 "
-        "THEN 1 WHEN Konsign_N = -1 THEN -1 ELSE 2 END AS Klas, COUNT(*) AS Broi, "
-        "SUM(COALESCE(Kol*ED_Cena - Kol*ED_Cena*T_O/100, 0)) AS Suma FROM Prodajbi "
-        "WHERE D_Prodajba IS NOT NULL AND Valuta IS NOT NULL GROUP BY 1, 2, 3, 4");
-    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) a FULL JOIN Prodajbi_Sumi k ON k.D_Prodajba = a.D_Prodajba "
-                                     "AND k.Valuta = a.Valuta AND k.Term_N = a.Term_N AND k.Klas = a.Klas "
-                                     "WHERE a.Broi IS DISTINCT FROM k.Broi OR NOT ABS(a.Suma - k.Suma) <= 1e-6 * (1 + ABS(a.Suma))")
-                          .arg(added))
-        .toLongLong();
+    const QString klas = QStringLiteral("CASE WHEN Konsign_N = 0 THEN 0 WHEN Konsign_N > 0 THEN 1 WHEN Konsign_N = -1 "
+                                        "THEN -1 ELSE 2 END AS Klas");
+    const QString amount = QStringLiteral("Kol*ED_Cena - Kol*ED_Cena*T_O/100");
+    const QString summed = QStringLiteral("COUNT(*) AS Broi, SUM(COALESCE(%1, 0)) AS Suma FROM Prodajbi").arg(amount);
+    const QString differs = QStringLiteral(" WHERE a.Broi IS DISTINCT FROM k.Broi");
+    const QString sumDiffers = differs + QStringLiteral(" OR NOT ABS(a.Suma - k.Suma) <= 1e-6 * (1 + ABS(a.Suma))");
+    const struct {
+        QString added, table, keys, differs;
+    } kept[] = {
+        {QStringLiteral("SELECT D_Prodajba, Valuta, COALESCE(Term_N, 0) AS Term_N, %1, COALESCE(Type_Pay, '') AS Type_Pay, "
+                        "COALESCE(Operator, '') AS Operator, COALESCE(Sklad_ID, 0) AS Sklad_ID, %2 "
+                        "WHERE D_Prodajba IS NOT NULL AND Valuta IS NOT NULL GROUP BY 1, 2, 3, 4, 5, 6, 7")
+             .arg(klas, summed),
+         QStringLiteral("Prodajbi_Sumi"),
+         QStringLiteral("D_Prodajba Valuta Term_N Klas Type_Pay Operator Sklad_ID"), sumDiffers},
+        {QStringLiteral("SELECT T_Prodajba, Valuta, %1, %2 WHERE T_Prodajba IS NOT NULL AND Valuta IS NOT NULL "
+                        "GROUP BY 1, 2, 3")
+             .arg(klas, summed),
+         QStringLiteral("Prodajbi_Sumi_Chas"), QStringLiteral("T_Prodajba Valuta Klas"), sumDiffers},
+        {QStringLiteral("SELECT Valuta, %1 AS Red_Suma, %2, COUNT(*) AS Broi FROM Prodajbi WHERE Valuta IS NOT NULL AND "
+                        "(%1) IS NOT NULL GROUP BY 1, 2, 3")
+             .arg(amount, klas),
+         QStringLiteral("Prodajbi_Sumi_Suma"), QStringLiteral("Valuta Red_Suma Klas"), differs},
+    };
+    qint64 out = 0;
+    for (const auto &k : kept) {
+        QStringList on;
+        for (const QString &key : k.keys.split(QLatin1Char(' ')))
+            on << QStringLiteral("k.%1 = a.%1").arg(key);
+        out += Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%1) a FULL JOIN %2 k ON %3").arg(k.added, k.table,
+                                                                                             on.join(QStringLiteral(" AND ")))
+                          + k.differs)
+                   .toLongLong();
+    }
+    return out;
 }
 
 qint64 orphansOutOfStep()

@@ -41,11 +41,24 @@ struct Where {
     QString sql;
     QVariantList values;
     QString error;
-    // No filter but the date's: the totals are the kept sums of each day
-    // (with this condition on the day, " AND ..."), not every sale added up.
-    bool byDay = false;
-    QString daySql;
-    QVariantList dayValues;
+    // The same conditions for adding the sales up (the same values): all but
+    // the narrowest only filter, so its index is the one read.
+    QString sumSql;
+    // The totals are sums kept as the sales change, not every sale added up:
+    // those of each day, payment type, operator and warehouse where no other
+    // filter is ticked, those of each time of day where only the time is,
+    // those of each amount where only the amount is. `keptFrom` names the
+    // table, `keptSql` the condition on it (" AND ...") with `keptValues`.
+    // A condition the short list's statement adds (" AND ...", values after
+    // the others'): the amount's bounds in each currency, along the index of
+    // currency and amount, which the amount in leva cannot use.
+    QString keyedSql;
+    QVariantList keyedValues;
+    bool kept = false;
+    bool undated = false; // beside the kept days, the sales of no date added up
+    QString keptFrom;
+    QString keptSql;
+    QVariantList keptValues;
     bool ok() const { return error.isEmpty(); }
 };
 Where where(const Filter &f);
@@ -83,14 +96,16 @@ struct Totals {
 };
 Totals totals(const Where &w); // throws DbError
 QString totalsSql(const Where &w); // the sales added up, with w.values
-// The days whose kept count or sums differ from their sales added up
-// (none when the two are in step); reads every sale. Throws DbError.
+// The rows of the kept sums (of the days, the times of day and the
+// amounts) whose count or sum differs from their sales added up (none when
+// the two are in step); reads every sale. Throws DbError.
 qint64 daysOutOfStep();
 // The sales of no article or client that are not kept as such, plus those
 // kept that are no sale or have one (none when in step); reads every sale.
 qint64 orphansOutOfStep();
-// The statements of totals() with their values: the kept sums of the days
-// and the sales of no date (by the date's index), or the sales added up.
+// The statements of totals() with their values: the kept sums (of the
+// days, with the sales of no date by the date's index), or the sales added
+// up along the index of the narrowest condition.
 QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w);
 
 // The data of a sales document for the marked sale rows (ID_Red): amounts in

@@ -120,7 +120,7 @@ QString tableRows(const QString &table, const QSqlDatabase &db)
 // trigger functions dropped, the columns they add dropped) and v recorded. Later groups' indexes may stand
 // on older tables: they go too. What a later group makes anew that an earlier
 // one made is made again as the earlier group made it (a table with the rows
-// that group put in it).
+// that group put in it, a server's trigger function).
 void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
 {
     const auto ci = QRegularExpression::CaseInsensitiveOption;
@@ -130,6 +130,8 @@ void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
         QStringLiteral("^\\s*CREATE\\s+TRIGGER\\s+(\\w+)\\s.*?\\bON\\s+(\\w+)"),
         ci | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression function(QStringLiteral("^\\s*CREATE\\s+(?:OR\\s+REPLACE\\s+)?FUNCTION\\s+(\\w+)"), ci);
+    // A function a later group replaces by another is made again below.
+    static const QRegularExpression droppedFunction(QStringLiteral("^\\s*DROP\\s+FUNCTION\\s+(?:IF\\s+EXISTS\\s+)?(\\w+)"), ci);
     static const QRegularExpression table(QStringLiteral("^\\s*CREATE\\s+(?:VIRTUAL\\s+)?TABLE\\s+(\\w+)"), ci);
     static const QRegularExpression column(QStringLiteral("^\\s*ALTER\\s+TABLE\\s+(\\w+)\\s+ADD\\s+COLUMN\\s+(\\w+)"), ci);
     const bool server = Db::engine(db) == Db::Engine::Postgres;
@@ -150,6 +152,8 @@ void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
         }
         if (const auto m = function.match(it.value()); m.hasMatch())
             functions << m.captured(1);
+        if (const auto m = droppedFunction.match(it.value()); m.hasMatch())
+            dropped << m.captured(1);
         if (const auto m = table.match(it.value()); m.hasMatch())
             tables << m.captured(1);
         if (const auto m = column.match(it.value()); m.hasMatch())
@@ -163,10 +167,10 @@ void backToVersion(const QSqlDatabase &db, const StatementFile &update, int v)
     for (const QString &f : functions)
         Db::execute(QStringLiteral("DROP FUNCTION IF EXISTS ") + f, {}, db);
     // The earlier groups' own making of what went, the latest group first found.
-    dropped << tables;
+    dropped << tables << functions;
     QMap<QString, int> madeBy; // name -> statement
     static const QRegularExpression made(
-        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+|VIRTUAL\\s+)?(?:INDEX|TRIGGER|TABLE)\\s+(\\w+)"), ci);
+        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+|VIRTUAL\\s+|OR\\s+REPLACE\\s+)?(?:INDEX|TRIGGER|TABLE|FUNCTION)\\s+(\\w+)"), ci);
     for (auto it = update.statements.cbegin(); it != update.statements.cend(); ++it)
         if (const auto m = made.match(it.value()); m.hasMatch() && update.versionOf.value(it.key()) <= v
             && dropped.contains(m.captured(1)))
