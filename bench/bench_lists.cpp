@@ -1,7 +1,8 @@
 // The long lists opened from the main window's menu: the sales report over
 // every sale of the shop ("Справка" with no filter, the next page, a header
 // click, Ctrl+End and the scroll bar dragged to the middle, a click on the
-// article's and on the counterparty's column) and the
+// article's and on the counterparty's column; "Справка" with one filter
+// ticked, or a day and the payment type) and the
 // counterparty browser over the whole register (opened, a header click).
 // The window is opened from the menu each run; the first run follows a drop
 // of the database from the OS cache. Each baseline runs raw what the window
@@ -15,6 +16,7 @@
 #include "app/app_state.h"
 #include "counterparties/form_kontrakents.h"
 #include "documents/form_spravka_prodajba.h"
+#include "documents/report_filter.h"
 #include "documents/sales_report.h"
 #include "offers/catalogue_search.h"
 #include "offers/form_oferti.h"
@@ -23,6 +25,10 @@
 #include "platform/script.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -146,6 +152,61 @@ void salesReportRoads()
                          .arg(grid->model()->rowCount()));
         }
         SortDirection = 0;
+    });
+    for (run = 0; run < options().runs; ++run)
+        command("N_Spravka_Prodajba");
+    PlatformScript::setModalHandler({});
+
+    // "Справка" with one filter ticked, or a day and the payment type: each
+    // a tick (and its value), the click timed, the tick taken back.
+    const QDate middleDay = QDate::fromString(
+        Db::scalar(QStringLiteral("SELECT D_Prodajba FROM Prodajbi ORDER BY ID_Red LIMIT 1 OFFSET ?"), {sales / 2}).toString(),
+        Qt::ISODate);
+    const auto tickDay = [&](TForm_Spravka_prodajba *w) {
+        w->ChkBox_Data->click();
+        w->ComboBox_Select_Data->setCurrentIndex(ReportFilter::Equal);
+        w->DateTimePicker_Data_Ot->setDate(middleDay);
+    };
+    const struct {
+        const char *key;
+        const char *road;
+        std::function<void(TForm_Spravka_prodajba *)> tick;
+    } filters[] = {
+        {"report.filter.pay", "справка продажби: „Тип плащане“ в брой",
+         [](TForm_Spravka_prodajba *w) { w->CheckBox_Type_Pay->click(); }},
+        {"report.filter.operator", "справка продажби: „Оператор“", [](TForm_Spravka_prodajba *w) { w->ChkBox_Operators->click(); }},
+        {"report.filter.warehouse", "справка продажби: „Склад“", [](TForm_Spravka_prodajba *w) { w->ChkBox_Sklad->click(); }},
+        {"report.filter.dayPay", "справка продажби: ден и „Тип плащане“",
+         [&](TForm_Spravka_prodajba *w) {
+             tickDay(w);
+             w->CheckBox_Type_Pay->click();
+         }},
+        {"report.filter.time", "справка продажби: „Час“ от 00:00:00",
+         [](TForm_Spravka_prodajba *w) {
+             w->CheckBox_T_Prodajba->click();
+             w->ComboBox_T_Prodajba->setCurrentIndex(ReportFilter::AtLeast);
+             w->DateTimePicker_T_Prodajba_Ot->setTime(QTime(0, 0));
+         }},
+        {"report.filter.amount", "справка продажби: „Сума“ от 10",
+         [](TForm_Spravka_prodajba *w) {
+             w->ChkBox_Suma->click();
+             w->ComboBox_Select_Suma->setCurrentIndex(ReportFilter::AtLeast);
+             w->Edit_Ot->setText(QStringLiteral("10"));
+         }},
+    };
+    QHash<QString, SalesReport::Filter> chosen; // what each road's window filtered, for its baseline
+    driveWindows<TForm_Spravka_prodajba>({1280, 900}, [&](TForm_Spravka_prodajba *w) {
+        for (const auto &f : filters) {
+            f.tick(w);
+            s.timed(QString::fromLatin1(f.key), run, [&] { w->Button_Search->click(); });
+            if (w->DBGrid1->model()->rowCount() == 0)
+                fail(QStringLiteral("„Справка“ for %1 lists no sale").arg(QString::fromLatin1(f.key)));
+            chosen.insert(QString::fromLatin1(f.key), w->filter());
+            for (QCheckBox *box : {w->ChkBox_Data, w->CheckBox_T_Prodajba, w->ChkBox_Suma, w->ChkBox_Operators,
+                                   w->CheckBox_Type_Pay, w->ChkBox_Sklad})
+                if (box->isChecked())
+                    box->click();
+        }
     });
     for (run = 0; run < options().runs; ++run)
         command("N_Spravka_Prodajba");
@@ -291,6 +352,25 @@ void salesReportRoads()
                    page(first, {}, columns);
                }),
                QStringLiteral("база: продажбите без артикул, пазени отделно, и първата страница"));
+    }
+    // A filtered "Справка": the statements of its totals and the first page
+    // in the order sold, raw.
+    for (const auto &f : filters) {
+        const QString key = QString::fromLatin1(f.key);
+        const SalesReport::Where w = SalesReport::where(chosen.value(key));
+        const QList<std::pair<QString, QVariantList>> statements = SalesReport::totalsStatements(w);
+        std::vector<std::unique_ptr<Raw>> sums;
+        for (const auto &[sql, values] : statements)
+            sums.push_back(std::make_unique<Raw>(sql));
+        Raw first(select + w.sql + QStringLiteral(" ORDER BY Prodajbi.ID_Red") + limit);
+        first.keepRows();
+        figure(key, QString::fromUtf8(f.road), measure([&] {
+                   for (size_t i = 0; i < sums.size(); ++i)
+                       sums.at(i)->bindAll(statements.at(int(i)).second).run();
+                   first.bindAll(w.values).run();
+                   RawGrid::show(first.allRows(), firstColumns(columns));
+               }),
+               w.kept ? QStringLiteral("база: пазените суми и първата страница") : QStringLiteral("база: сборът на продажбите и първата страница"));
     }
     RawGrid::hide();
 }

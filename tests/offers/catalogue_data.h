@@ -46,6 +46,15 @@ inline void addArticles(long long supplier, long long group, const QList<Catalog
     tx.commit();
 }
 
+// n articles of `kinds` names "<prefix><i>" (i from 0 to kinds - 1), all at `price`.
+inline QList<CatalogueArticle> namesakes(const QString &prefix, int n, int kinds, double price)
+{
+    QList<CatalogueArticle> out;
+    for (int i = 0; i < n; ++i)
+        out.append({prefix + QString::number(i % kinds), price});
+    return out;
+}
+
 // "n articles named <prefix> <i>", priced 1 + i % 50.
 inline QList<CatalogueArticle> generated(const QString &prefix, int n, int first = 1)
 {

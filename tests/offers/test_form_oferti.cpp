@@ -323,11 +323,8 @@ private slots:
         HookReset reset;
         addSupplier(1, QStringLiteral("Алфа"));
         addGroup(1, 1, QStringLiteral("Железария"));
-        QList<CatalogueArticle> bolts;
-        for (int i = 0; i < 1000; ++i)
-            bolts.append({QStringLiteral("Болт М%1").arg(i % 9), 0.35});
         addArticles(1, 1, generated(QStringLiteral("Гайка"), 1500));
-        addArticles(1, 1, bolts);
+        addArticles(1, 1, namesakes(QStringLiteral("Болт М"), 1000, 9, 0.35));
         addArticles(1, 1, generated(QStringLiteral("Шайба"), 1500));
         writeTree({QStringLiteral("1:Алфа"), QStringLiteral("\t1:Железария")});
         QList<QSqlRecord> added;

@@ -257,10 +257,7 @@ private slots:
         TestProgram program;
         addSupplier(1, QStringLiteral("Алфа"));
         addGroup(1, 1, QStringLiteral("Едно"));
-        QList<CatalogueArticle> namesakes;
-        for (int i = 0; i < 300; ++i)
-            namesakes.append({QStringLiteral("Болт %1").arg(i % 7), 5.0});
-        addArticles(1, 1, namesakes);
+        addArticles(1, 1, namesakes(QStringLiteral("Болт "), 300, 7, 5.0));
         addArticles(1, 1, generated(QStringLiteral("Болт"), int(CatalogueSearch::KeyedRows)));
         addArticles(1, 1, generated(QStringLiteral("Гайка"), 500));
         const auto listing = CatalogueSearch::searchListing(0, QStringLiteral("болт"), {1});
@@ -297,10 +294,7 @@ private slots:
         TestProgram program;
         addSupplier(1, QStringLiteral("Алфа"));
         addGroup(1, 1, QStringLiteral("Едно"));
-        QList<CatalogueArticle> same;
-        for (int i = 0; i < 1000; ++i)
-            same.append({QStringLiteral("Болт %1").arg(i % 7), 5.0});
-        addArticles(1, 1, same);
+        addArticles(1, 1, namesakes(QStringLiteral("Болт "), 1000, 7, 5.0));
         addArticles(1, 1, generated(QStringLiteral("Гайка"), 2500));
         const auto listing = CatalogueSearch::searchListing(0, QStringLiteral("болт"), {1});
         const auto summary = CatalogueSearch::summarize(listing);

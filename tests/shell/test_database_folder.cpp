@@ -197,6 +197,19 @@ void typeServer(ServerFields *f, const ServerConnection &c)
     }
 }
 
+// "Нова база" on the server database `c` as a user makes it, named `name` in
+// `folder`: the last line its memo shows.
+QString newServerDatabase(const QString &folder, const ServerConnection &c, const QString &name)
+{
+    DatabaseFormMode = 1;
+    TForm_Sazdava_Nova_Baza form;
+    form.DirectoryListBox1->setCurrentFolder(folder);
+    form.Edit_ime_baza->setText(name);
+    typeServer(form.Server_Fields, c);
+    QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
+    return form.Memo1->toPlainText().split(QLatin1Char('\n')).last();
+}
+
 // Nothing listens there: the server "does not answer".
 ServerConnection silentServer()
 {
@@ -1125,16 +1138,8 @@ private Q_SLOTS:
         int logins = 0;
         LoginRequest::setHandler([&] { ++logins; });
         ServerTestDatabase empty;
-        DatabaseFormMode = 1;
-        {
-            TForm_Sazdava_Nova_Baza form;
-            form.DirectoryListBox1->setCurrentFolder(program.folder());
-            form.Edit_ime_baza->setText(QStringLiteral("Обект2"));
-            typeServer(form.Server_Fields, empty.connection());
-            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
-            QCOMPARE(form.Memo1->toPlainText().split(QLatin1Char('\n')).last(),
-                     QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
-        }
+        QCOMPARE(newServerDatabase(program.folder(), empty.connection(), QStringLiteral("Обект2")),
+                 QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
         const QString shared = QDir::cleanPath(program.file(QStringLiteral("Обект2")));
         QCOMPARE(PlatformScript::texts(QStringLiteral("message")), QStringList());
         QCOMPARE(DataModule1->databaseFolder(), shared);
@@ -1204,16 +1209,8 @@ private Q_SLOTS:
                                                 "'SELECT NULL::text[]'");
         QString error;
         QVERIFY2(empty.superuser(inTheWay, &error), qPrintable(error));
-        DatabaseFormMode = 1;
-        {
-            TForm_Sazdava_Nova_Baza form;
-            form.DirectoryListBox1->setCurrentFolder(program.folder());
-            form.Edit_ime_baza->setText(QStringLiteral("Обект2"));
-            typeServer(form.Server_Fields, empty.connection());
-            QTest::mouseClick(form.BitBtn_OK, Qt::LeftButton);
-            QCOMPARE(form.Memo1->toPlainText().split(QLatin1Char('\n')).last(),
-                     QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
-        }
+        QCOMPARE(newServerDatabase(program.folder(), empty.connection(), QStringLiteral("Обект2")),
+                 QStringLiteral("СЪЗДАВАНЕТО НА НОВАТА БАЗА ДАННИ ЗАВЪРШИ УСПЕШНО"));
         LoginRequest::setHandler({});
         QCOMPARE(Db::engine(), Db::Engine::Postgres);
         auto relations = [] {
