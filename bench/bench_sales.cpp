@@ -129,8 +129,8 @@ void checkKeptCounts()
                QStringLiteral("SELECT COUNT(*) FROM Store_Kol s LEFT JOIN (SELECT ID_Art, SUM(Kol) AS q FROM Prodajbi "
                               "WHERE Sklad_ID = 1 GROUP BY ID_Art) p ON p.ID_Art = s.Art_ID "
                               "WHERE s.Sklad_ID = 1 AND s.Kol <> 1000000 - COALESCE(p.q, 0)"));
-    if (const qint64 days = SalesReport::daysOutOfStep())
-        fail(QStringLiteral("days whose kept sums disagree with their sales: %1").arg(days));
+    if (const qint64 rows = SalesReport::keptSumsOutOfStep())
+        fail(QStringLiteral("kept sums that disagree with their sales: %1").arg(rows));
     if (const qint64 sales = SalesReport::orphansOutOfStep())
         fail(QStringLiteral("sales of no article kept out of step: %1").arg(sales));
     if (count(QStringLiteral("SELECT COUNT(*) FROM Prodajbi")) != SalesRecords)

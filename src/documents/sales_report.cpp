@@ -495,7 +495,7 @@ QList<std::pair<QString, QVariantList>> totalsStatements(const Where &w)
     return out;
 }
 
-qint64 daysOutOfStep()
+qint64 keptSumsOutOfStep()
 {
     const QString klas = QStringLiteral("CASE WHEN Konsign_N = 0 THEN 0 WHEN Konsign_N > 0 THEN 1 WHEN Konsign_N = -1 "
                                         "THEN -1 ELSE 2 END AS Klas");

@@ -99,7 +99,7 @@ QString totalsSql(const Where &w); // the sales added up, with w.values
 // The rows of the kept sums (of the days, the times of day and the
 // amounts) whose count or sum differs from their sales added up (none when
 // the two are in step); reads every sale. Throws DbError.
-qint64 daysOutOfStep();
+qint64 keptSumsOutOfStep();
 // The sales of no article or client that are not kept as such, plus those
 // kept that are no sale or have one (none when in step); reads every sale.
 qint64 orphansOutOfStep();

@@ -203,8 +203,8 @@ QString indexesOutOfStep()
         + Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (%2 EXCEPT %1)").arg(counted, kept)).toLongLong();
     if (miscounted > 0)
         out << QStringLiteral("Produkti_Broi: %1 groups miscounted").arg(miscounted);
-    if (const qint64 days = SalesReport::daysOutOfStep())
-        out << QStringLiteral("Prodajbi_Sumi: %1 days out of step").arg(days);
+    if (const qint64 rows = SalesReport::keptSumsOutOfStep())
+        out << QStringLiteral("Prodajbi_Sumi: %1 kept sums out of step").arg(rows);
     if (const qint64 sales = SalesReport::orphansOutOfStep())
         out << QStringLiteral("Prodajbi_Bez_Art: %1 sales out of step").arg(sales);
     try {
