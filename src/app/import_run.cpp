@@ -151,6 +151,66 @@ struct Runner {
         skipped = savedSkipped;
         skippedBy = savedSkippedBy;
     }
+    // One group of lines: the handler looks them up at once, then each is
+    // processed; record by record (`exact`) each in a savepoint of its own.
+    // A record the database refuses sets `failure` and ends the group.
+    void group(const QList<TaggedFileReader::Line> &lines, bool exact, const QSqlDatabase &db, QString *failure)
+    {
+        QList<TaggedLine> parsed;
+        parsed.reserve(lines.size());
+        QList<QString> skips; // a line's reason to be skipped before the handler sees it
+        skips.reserve(lines.size());
+        QList<TaggedLine> handed;
+        for (const TaggedFileReader::Line &line : lines) {
+            if (line.tooLong) {
+                skips << QStringLiteral("редът е по-дълъг от 1 MiB");
+                parsed << TaggedLine();
+                continue;
+            }
+            parsed << GET_IMPORTED_DATA(line.text);
+            skips << (parsed.last().bracketOpen ? QStringLiteral("незатворена скоба \"[\"") : QString());
+            if (skips.last().isEmpty() && !parsed.last().isEmpty())
+                handed << parsed.last();
+        }
+        if (!handed.isEmpty())
+            handler.lookAhead(handed);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const long long number = lines.at(i).number;
+            if (!skips.at(i).isEmpty()) {
+                skip(number, skips.at(i));
+                continue;
+            }
+            if (parsed.at(i).isEmpty())
+                continue;
+            if (!exact) {
+                // A skipped line has written nothing: no savepoint is needed.
+                const QString reason = handler.process(parsed.at(i), memo);
+                if (!reason.isEmpty())
+                    skip(number, reason);
+                continue;
+            }
+            try {
+                WriteTransaction record(db);
+                const QString reason = handler.process(parsed.at(i), memo);
+                if (reason.isEmpty()) {
+                    record.commit();
+                } else {
+                    record.rollback();
+                    skip(number, reason);
+                }
+            } catch (const DbError &e) {
+                handler.recordFailed();
+                if (e.lost())
+                    throw;
+                ExceptionLog::write(e);
+                // One memo line: the engine's text follows the Bulgarian one.
+                *failure = QStringLiteral("ГРЕШКА на ред %1: %2")
+                               .arg(number)
+                               .arg(e.message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                return;
+            }
+        }
+    }
     void write(const QStringList &lines)
     {
         if (widget)
@@ -182,6 +242,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
     TaggedFileReader reader(path);
     QString failure; // the memo's "ГРЕШКА" line
     bool more = true;
+    long long writtenThrough = 0; // the last line of the chunks committed
     if (!reader.open(&out.error)) {
         failure = QStringLiteral("ГРЕШКА: ") + QString(out.error).replace(QLatin1Char('\n'), QLatin1Char(' '));
         more = false;
@@ -189,6 +250,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
         out.stopped = true;
         more = false;
     }
+    const int groupLines = std::max(1, handler.lookAheadLines());
     while (more && failure.isEmpty()) {
         QElapsedTimer clock;
         clock.start();
@@ -201,62 +263,25 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
                 r.rowByRow(exact);
                 bool batchFailed = false;
                 try {
-                    for (int n = 0;; ++n) {
-                        TaggedFileReader::Line line;
+                    for (qsizetype from = 0; failure.isEmpty(); from += groupLines) {
+                        QList<TaggedFileReader::Line> lines;
                         if (exact) {
-                            if (n >= read.size())
-                                break;
-                            line = read.at(n);
-                        } else {
-                            if (n > 0 && clock.elapsed() >= chunkMs)
-                                break;
-                            if (!reader.next(&line)) {
-                                more = false;
-                                break;
-                            }
-                            read.append(line);
+                            lines = read.mid(from, groupLines);
+                        } else if (more && (from == 0 || clock.elapsed() < chunkMs)) {
+                            TaggedFileReader::Line line;
+                            while (lines.size() < groupLines && (more = reader.next(&line)))
+                                lines.append(line);
+                            read << lines;
                         }
-                        if (line.tooLong) {
-                            r.skip(line.number, QStringLiteral("редът е по-дълъг от 1 MiB"));
-                            continue;
-                        }
-                        const TaggedLine parsed = GET_IMPORTED_DATA(line.text);
-                        if (parsed.bracketOpen) {
-                            r.skip(line.number, QStringLiteral("незатворена скоба \"[\""));
-                            continue;
-                        }
-                        if (parsed.isEmpty())
-                            continue;
-                        if (!exact) {
-                            // A skipped line has written nothing: no savepoint is needed.
-                            const QString reason = handler.process(parsed, r.memo);
-                            if (!reason.isEmpty())
-                                r.skip(line.number, reason);
-                            continue;
-                        }
-                        try {
-                            WriteTransaction record(db);
-                            const QString reason = handler.process(parsed, r.memo);
-                            if (reason.isEmpty()) {
-                                record.commit();
-                            } else {
-                                record.rollback();
-                                r.skip(line.number, reason);
-                            }
-                        } catch (const DbError &e) {
-                            handler.recordFailed();
-                            ExceptionLog::write(e);
-                            // One memo line: the engine's text follows the Bulgarian one.
-                            failure = QStringLiteral("ГРЕШКА на ред %1: %2")
-                                          .arg(line.number)
-                                          .arg(e.message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                        if (lines.isEmpty())
                             break;
-                        }
+                        r.group(lines, exact, db, &failure);
                     }
                     if (!exact)
                         r.sendRows();
                 } catch (const DbError &e) {
-                    if (exact)
+                    // A connection gone took the chunk with it: no record is to blame.
+                    if (exact || e.lost())
                         throw;
                     ExceptionLog::write(e);
                     batchFailed = true;
@@ -284,14 +309,25 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
                 chunk.commit();
                 handler.chunkEnded(true);
                 r.keepChunk();
+                if (!read.isEmpty())
+                    writtenThrough = read.last().number;
                 break;
             }
         } catch (const DbError &e) {
-            // The chunk could not begin or commit: none of it was written.
+            // The chunk could not begin or commit, or its connection is gone:
+            // none of it was written.
             ExceptionLog::write(e);
             r.dropChunk();
             handler.chunkEnded(false);
-            out.error = QStringLiteral("Данните не бяха записани: ") + e.message().replace(QLatin1Char('\n'), QLatin1Char(' '));
+            QString why = e.message().replace(QLatin1Char('\n'), QLatin1Char(' '));
+            if (e.lost() || e.outcomeUnknown()) {
+                // The server is not asked again: a stopped one still holds the chunk's lock.
+                out.error = writtenThrough > 0
+                                ? why + QStringLiteral(" Записани са редовете до ред %1.").arg(writtenThrough)
+                                : why;
+            } else {
+                out.error = QStringLiteral("Данните не бяха записани: ") + why;
+            }
             failure = QStringLiteral("ГРЕШКА: ") + out.error;
             break;
         }

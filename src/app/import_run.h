@@ -22,6 +22,8 @@ class StatisticsMemo;
 // inserts go many rows at a time; should the chunk fail, it is run again with
 // every record in a savepoint of its own and every row sent at once, so the
 // records before the failing line are written and the memo names that line.
+// A connection lost or a server that stopped answering is no row's fault:
+// the run stops at once, the chunks committed before kept.
 // Events run only between chunks, when a modal indicator over the bytes read
 // moves; there is no cancel.
 namespace ImportRun {
@@ -64,6 +66,14 @@ public:
     // savepoint. Returns the reason when the line is skipped (nothing written);
     // a DbError rolls back the record and stops the run.
     virtual QString process(const TaggedLine &line, Memo &memo) = 0;
+    // The run reads this many lines ahead and hands them to lookAhead()
+    // before it processes the first of them; a chunk ends only between such
+    // groups.
+    virtual int lookAheadLines() const { return 1; }
+    // The lines of the group about to be processed (those process() will
+    // get, in order), in the chunk's transaction: what they look up can be
+    // asked once for all of them. A DbError fails the chunk as process()'s does.
+    virtual void lookAhead(const QList<TaggedLine> &lines) { Q_UNUSED(lines); }
     // The last record was rolled back: forget what it left behind.
     virtual void recordFailed() {}
     // Before the chunk commits; a text rolls the chunk back and stops the run.

@@ -30,6 +30,7 @@
 #include <QSqlQuery>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -292,6 +293,41 @@ CommitCounter::~CommitCounter()
     }
     Db::execute(QStringLiteral("DROP FUNCTION test_commit_logged() CASCADE"));
     Db::execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(CommitLog)));
+}
+
+int insertStatements(const QString &table, const std::function<void()> &road)
+{
+    if (Db::engine() == Db::Engine::Sqlite) {
+        struct Count {
+            QByteArray prefix;
+            int n = 0;
+        } count{"INSERT INTO " + table.toUtf8() + " ", 0};
+        sqlite3_trace_v2(
+            sqliteHandle(), SQLITE_TRACE_STMT,
+            [](unsigned, void *context, void *, void *text) {
+                // A trigger the statement fires comes as a comment of its own.
+                auto *c = static_cast<Count *>(context);
+                const char *sql = static_cast<const char *>(text);
+                if (sql && std::strncmp(sql, c->prefix.constData(), size_t(c->prefix.size())) == 0)
+                    ++c->n;
+                return 0;
+            },
+            &count);
+        road();
+        sqlite3_trace_v2(sqliteHandle(), 0, nullptr, nullptr);
+        return count.n;
+    }
+    Db::execute(QStringLiteral("CREATE TABLE test_inserts (n INTEGER)"));
+    Db::execute(QStringLiteral("CREATE FUNCTION test_insert_logged() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN INSERT INTO test_inserts VALUES (1); RETURN NULL; END$$"));
+    Db::execute(QStringLiteral("CREATE TRIGGER test_insert_logged AFTER INSERT ON %1 "
+                               "FOR EACH STATEMENT EXECUTE FUNCTION test_insert_logged()")
+                    .arg(table));
+    road();
+    const int n = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM test_inserts")).toInt();
+    Db::execute(QStringLiteral("DROP FUNCTION test_insert_logged() CASCADE"));
+    Db::execute(QStringLiteral("DROP TABLE test_inserts"));
+    return n;
 }
 
 int CommitCounter::count() const

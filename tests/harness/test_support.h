@@ -124,6 +124,11 @@ public:
 private:
     int m_commits = 0;
 };
+// The INSERT statements into `table` that a road runs on the program's
+// connection, however many rows each (on a server counted by a statement
+// trigger: those of a road rolled back are not).
+int insertStatements(const QString &table, const std::function<void()> &road);
+
 // The statements prepared on the program's connection and not yet finished
 // with, by their text: the same value for the same statement object.
 QMultiHash<QString, QString> preparedStatements();

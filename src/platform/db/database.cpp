@@ -746,6 +746,24 @@ QVariant Db::Statement::value(const QVariantList &values)
     return v;
 }
 
+QList<QVariantList> Db::Statement::valueRows(const QVariantList &values)
+{
+    ServerWait::Deadline deadline(m_db);
+    run(values);
+    QList<QVariantList> out;
+    const int columns = m_query.record().count();
+    while (m_query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row << m_query.value(i);
+        out << row;
+    }
+    walked(m_query, m_sql, m_db);
+    m_query.finish();
+    return out;
+}
+
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &params, const QSqlDatabase &db)
 {
     QSqlQuery &q = runCached(sql, params, db);

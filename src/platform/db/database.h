@@ -156,6 +156,7 @@ public:
     void execute(const QVariantList &values);
     bool exists(const QVariantList &values);    // at least one row
     QVariant value(const QVariantList &values); // first column of the first row, or invalid
+    QList<QVariantList> valueRows(const QVariantList &values); // every row, its values in column order
 
 private:
     void run(const QVariantList &values);

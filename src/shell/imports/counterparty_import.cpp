@@ -4,28 +4,112 @@
 #include "counterparties/counterparty_record.h"
 
 namespace {
-const char *const ByEik = "SELECT ID FROM Firmi WHERE EIK = ?";
-// Firmi's index on the name finds the companies, Klienti's key their persons.
-const char *const ByNameAndEgn = "SELECT f.ID FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
-                                 "WHERE f.Ime_Firma = ? AND k.EGN = ?";
+// The keys a line is looked up by: its EIK, or its name with the person's EGN.
+QString eikKey(const QString &eik)
+{
+    return QStringLiteral("e") + eik;
+}
+QString nameKey(const QString &name, const QString &egn)
+{
+    return QStringLiteral("n") + name + QLatin1Char('\n') + egn;
+}
+// The person's EGN as the pair stores it: a missing one keeps the register's "0".
+QString egnOf(const TaggedLine &line)
+{
+    const QString egn = line.value(15);
+    return egn.trimmed().isEmpty() ? CounterpartyFields().EGN : egn;
+}
+bool withoutEik(const QString &eik)
+{
+    return eik.trimmed().isEmpty();
+}
+QString placeholders(int n)
+{
+    return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", "));
+}
 } // namespace
 
 CounterpartyImport::CounterpartyImport(bool replace, const QSqlDatabase &db)
     : m_replace(replace)
+    , m_db(db)
 {
-    m_byEik = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByEik));
-    m_byNameAndEgn = std::make_unique<ImportRun::Statement>(db, QString::fromLatin1(ByNameAndEgn));
     m_companies = &batchInsert(db, QStringLiteral("Firmi"), CounterpartyRecord::companyColumns());
     m_persons = &batchInsert(db, QStringLiteral("Klienti"), CounterpartyRecord::personColumns());
+}
+
+CounterpartyImport::~CounterpartyImport() = default;
+
+QString CounterpartyImport::lookupSql(By by, int keys)
+{
+    if (by == By::Eik)
+        return QStringLiteral("SELECT EIK FROM Firmi WHERE EIK IN (%1)").arg(placeholders(keys));
+    // Firmi's index on the name finds the companies, Klienti's key their
+    // persons; a name and an EGN of two different lines may meet here, so the
+    // caller keeps only the pairs it asked for.
+    return QStringLiteral("SELECT f.Ime_Firma, k.EGN FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
+                          "WHERE f.Ime_Firma IN (%1) AND k.EGN IN (%1)")
+        .arg(placeholders(keys));
 }
 
 QList<CounterpartyImport::Lookup> CounterpartyImport::lookups(const QString &eik, const QString &name,
                                                                const QString &egn)
 {
-    return {{QString::fromLatin1(ByEik), {eik}}, {QString::fromLatin1(ByNameAndEgn), {name, egn}}};
+    return {{lookupSql(By::Eik, 1), {eik}}, {lookupSql(By::NameAndEgn, 1), {name, egn}}};
 }
 
-CounterpartyImport::~CounterpartyImport() = default;
+ImportRun::Statement &CounterpartyImport::lookup(By by, int keys)
+{
+    auto &prepared = by == By::Eik ? m_byEik : m_byNameAndEgn;
+    std::unique_ptr<ImportRun::Statement> &s = prepared[keys];
+    if (!s)
+        s = std::make_unique<ImportRun::Statement>(m_db, lookupSql(by, keys));
+    return *s;
+}
+
+QList<QVariantList> CounterpartyImport::ask(By by, const QList<QVariantList> &keys)
+{
+    // A few statements prepared once: the keys are made up to a power of two
+    // with the last one again.
+    int size = 1;
+    while (size < keys.size())
+        size *= 2;
+    const int columns = int(keys.first().size());
+    QVariantList values;
+    values.reserve(size * columns);
+    for (int c = 0; c < columns; ++c)
+        for (int i = 0; i < size; ++i)
+            values << keys.at(std::min<qsizetype>(i, keys.size() - 1)).at(c);
+    return lookup(by, size).valueRows(values);
+}
+
+void CounterpartyImport::lookAhead(const QList<TaggedLine> &lines)
+{
+    m_found.clear();
+    QSet<QString> asked;
+    QList<QVariantList> eiks, pairs;
+    for (const TaggedLine &line : lines) {
+        const QString eik = line.value(1);
+        const bool byName = withoutEik(eik);
+        const QString key = byName ? nameKey(line.value(3), egnOf(line)) : eikKey(eik);
+        // A pair added earlier in the chunk is known without asking.
+        if (m_inChunk.contains(key) || asked.contains(key))
+            continue;
+        asked.insert(key);
+        if (byName)
+            pairs.append(QVariantList{line.value(3), egnOf(line)});
+        else
+            eiks.append(QVariantList{eik});
+    }
+    if (!eiks.isEmpty())
+        for (const QVariantList &row : ask(By::Eik, eiks))
+            m_found.insert(eikKey(row.at(0).toString()));
+    if (!pairs.isEmpty())
+        for (const QVariantList &row : ask(By::NameAndEgn, pairs)) {
+            const QString key = nameKey(row.at(0).toString(), row.at(1).toString());
+            if (asked.contains(key))
+                m_found.insert(key);
+        }
+}
 
 QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 {
@@ -44,7 +128,7 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
     };
     code(1, &f.EIK);
     code(2, &f.Dan_N);
-    code(15, &f.EGN);
+    f.EGN = egnOf(line);
     f.Grad = line.value(4);
     f.Adres_Firma = line.value(5);
     f.Telefon = line.value(6);
@@ -58,18 +142,9 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
 
     const QString eik = line.value(1);
     const QString label = QStringLiteral("- Контрагент: ") + eik + QLatin1Char('[') + f.Ime_Firma + QLatin1Char(']');
-    // A counterparty of a line before, still waiting in the batch, is looked up once it is written.
-    const QString byEik = QStringLiteral("e") + eik;
-    const QString byName = QStringLiteral("n") + f.Ime_Firma + QLatin1Char('\n') + f.EGN;
-    const bool withoutEik = eik.trimmed().isEmpty();
-    if (m_companies->pending() == 0) {
-        m_waiting.clear();
-    } else if (m_waiting.contains(withoutEik ? byName : byEik)) {
-        m_companies->flush();
-        m_persons->flush();
-    }
-    const bool exists = withoutEik ? m_byNameAndEgn->exists({f.Ime_Firma, f.EGN}) : m_byEik->exists({eik});
-    if (exists) {
+    const QString byName = nameKey(f.Ime_Firma, f.EGN);
+    const QString key = withoutEik(eik) ? byName : eikKey(eik);
+    if (m_found.contains(key) || m_inChunk.contains(key)) {
         ++m_repeated;
         if (!m_replace)
             memo.record(label + QStringLiteral(" - Избраният контрагент СЪЩЕСТВУВА"));
@@ -84,7 +159,7 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
     m_persons->add(CounterpartyRecord::personValues(f, m_next.idMol));
     ++m_next.id;
     ++m_next.idMol;
-    m_waiting << byEik << byName;
+    m_inChunk << eikKey(f.EIK) << byName; // as the database holds them
     memo.record(label + QStringLiteral(" - ДОБАВЕН"));
     ++m_added;
     return {};
@@ -93,6 +168,8 @@ QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &mem
 void CounterpartyImport::chunkEnded(bool committed)
 {
     m_next = {};
+    m_found.clear();
+    m_inChunk.clear();
     if (committed) {
         m_savedAdded = m_added;
         m_savedRepeated = m_repeated;
