@@ -43,11 +43,13 @@ QString CounterpartyImport::lookupSql(By by, int keys)
 {
     if (by == By::Eik)
         return QStringLiteral("SELECT EIK FROM Firmi WHERE EIK IN (%1)").arg(placeholders(keys));
-    // Firmi's index on the name finds the companies, Klienti's key their
-    // persons; a name and an EGN of two different lines may meet here, so the
-    // caller keeps only the pairs it asked for.
-    return QStringLiteral("SELECT f.Ime_Firma, k.EGN FROM Firmi f JOIN Klienti k ON k.ID = f.ID_Mol "
-                          "WHERE f.Ime_Firma IN (%1) AND k.EGN IN (%1)")
+    // Firmi's index on the name finds the companies, Klienti's key each one's
+    // person: the person is read in a subquery, so no engine's plan walks the
+    // whole of Klienti for a long list. A name and an EGN of two different
+    // lines may meet here: the caller keeps only the pairs it asked for.
+    return QStringLiteral("SELECT Ime_Firma, EGN FROM (SELECT f.Ime_Firma AS Ime_Firma, "
+                          "(SELECT k.EGN FROM Klienti k WHERE k.ID = f.ID_Mol) AS EGN "
+                          "FROM Firmi f WHERE f.Ime_Firma IN (%1)) AS named WHERE EGN IN (%1)")
         .arg(placeholders(keys));
 }
 
