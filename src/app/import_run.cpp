@@ -95,6 +95,39 @@ QStringList skippedSummary(const QList<SkipReason> &reasons)
     return out;
 }
 
+KeyLookup::KeyLookup(const QSqlDatabase &db, const QString &pattern)
+    : m_db(db)
+    , m_pattern(pattern)
+{
+}
+
+KeyLookup::~KeyLookup() = default;
+
+QString KeyLookup::sql(const QString &pattern, int keys)
+{
+    return QString(pattern).replace(QStringLiteral("%1"),
+                                    QStringList(keys, QStringLiteral("?")).join(QStringLiteral(", ")));
+}
+
+QList<QVariantList> KeyLookup::rows(const QList<QVariantList> &keys)
+{
+    if (keys.isEmpty())
+        return {};
+    int size = 1;
+    while (size < keys.size())
+        size *= 2;
+    std::unique_ptr<Db::Statement> &statement = m_statements[size];
+    if (!statement)
+        statement = std::make_unique<Db::Statement>(m_db, sql(m_pattern, size));
+    QVariantList values;
+    const qsizetype width = keys.first().size();
+    values.reserve(size * width);
+    for (qsizetype c = 0; c < width; ++c)
+        for (qsizetype i = 0; i < size; ++i)
+            values << keys.at(std::min<qsizetype>(i, keys.size() - 1)).at(c);
+    return statement->valueRows(values);
+}
+
 Db::BatchInsert &Handler::batchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
 {
     m_batches.push_back(std::make_unique<Db::BatchInsert>(db, table, columns));

@@ -11,6 +11,7 @@
 #include <QMap>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,30 @@ QString chooseFile(QWidget *parent);
 
 // A statement prepared once for a whole run.
 using Statement = Db::Statement;
+
+// The lines a handler that looks its lines up a group at a time reads ahead.
+inline constexpr int GroupLines = 256;
+
+// A look-up of many keys in one statement: `pattern` holds "%1" where the
+// list of placeholders goes, once for each value of a key (a key of two
+// values: "... a IN (%1) AND b IN (%1)"). A statement is prepared once a
+// size, a power of two; a shorter list is made up with its last key again.
+class KeyLookup
+{
+public:
+    KeyLookup(const QSqlDatabase &db, const QString &pattern);
+    ~KeyLookup();
+    KeyLookup(const KeyLookup &) = delete;
+    KeyLookup &operator=(const KeyLookup &) = delete;
+    // Every row of the statement for these keys (each of the same size).
+    QList<QVariantList> rows(const QList<QVariantList> &keys);
+    static QString sql(const QString &pattern, int keys);
+
+private:
+    QSqlDatabase m_db;
+    QString m_pattern;
+    std::map<int, std::unique_ptr<Db::Statement>> m_statements;
+};
 
 // Memo lines of a run, kept in memory and handed to the memo after each
 // chunk commits. A record line is numbered: the memo's line count + 1.

@@ -291,9 +291,10 @@ private slots:
     {
         QTest::addColumn<int>("road");
         QTest::addColumn<int>("limit"); // statements for 300 lines
-        QTest::newRow("articles: one look-up a line") << 0 << 400;
+        QTest::newRow("articles: one look-up a group of lines") << 0 << 40;
         QTest::newRow("supplier's catalogue") << 1 << 60;
         QTest::newRow("counterparties: one look-up a group of lines") << 2 << 40;
+        QTest::newRow("catalogue numbers: three look-ups a group of lines") << 3 << 40;
     }
     void rowsGoInBatches()
     {
@@ -304,8 +305,10 @@ private slots:
         TestProgram program;
         const QString lines[] = {QStringLiteral("1:[%1]3:[Арт %1]7:[Г]\n"),
                                  QStringLiteral("1:[Арт %1]2:[1.50]3:[1]4:[1]5:[BGN]6:[наличен]7:[КН-%1]\n"),
-                                 QStringLiteral("1:[%1]3:[Фирма %1]11:[Лице]\n")};
-        const QString again[] = {QStringLiteral("1:[1]3:[Пак]\n"), {}, QStringLiteral("1:[1]3:[Пак]11:[Друго]\n")};
+                                 QStringLiteral("1:[%1]3:[Фирма %1]11:[Лице]\n"),
+                                 QStringLiteral("1:[%1]2:[КН-%1]3:[7]\n")};
+        const QString again[] = {QStringLiteral("1:[1]3:[Пак]\n"), {}, QStringLiteral("1:[1]3:[Пак]11:[Друго]\n"),
+                                 QStringLiteral("1:[1]2:[КН-1]3:[7]\n")};
         QString text = road == 1 ? QStringLiteral("16:[Доставчик]\n11:[Група]\n") : QString();
         for (int i = 1; i <= 300; ++i)
             text += lines[road].arg(i) + (i == 2 ? again[road] : QString());
@@ -324,6 +327,17 @@ private slots:
                 CatalogueImport::run(path, CatalogueImport::Mode::Import, 0, SupplierCatalogue::treeFilePath(), none);
             });
             QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Art_CL")), 300LL);
+        } else if (road == 3) {
+            WriteTransaction tx;
+            for (int i = 1; i <= 300; ++i)
+                Db::execute(QStringLiteral("INSERT INTO Produkti (ID, Opisanie) VALUES (?, ?)"),
+                            {i, QStringLiteral("Арт %1").arg(i)});
+            Db::execute(QStringLiteral("INSERT INTO Firmi (ID, Ime_Firma, ID_Mol) VALUES (7, 'Фирма', 7)"));
+            tx.commit();
+            CatalogueNumberImport handler(Db::connection());
+            runs = runsOf([&] { runImport(path, handler); });
+            QCOMPARE(handler.added(), 300LL);
+            QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Nomenklatures")), 300LL);
         } else {
             CounterpartyImport handler(false, Db::connection());
             runs = runsOf([&] { runImport(path, handler); });

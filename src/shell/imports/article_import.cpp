@@ -57,7 +57,7 @@ ArticleImport::ArticleImport(const QString &treePath, bool replace, const QSqlDa
     , m_db(db)
 {
     using ImportRun::Statement;
-    m_exists = std::make_unique<Statement>(db, QStringLiteral("SELECT ID FROM Produkti WHERE ID = ?"));
+    m_existing = std::make_unique<ImportRun::KeyLookup>(db, QStringLiteral("SELECT ID FROM Produkti WHERE ID IN (%1)"));
     m_insert = &batchInsert(db, QStringLiteral("Produkti"),
                             QStringLiteral("ID Nomenkl_N Nomer_Grupa Opisanie Dostavna_Cena Valuta_D Ed_Cena Valuta_P "
                                            "Mqrka Garancionen Kasovo_Ime Etiketno_Ime Dostav4ik Min_Kol Poredica "
@@ -122,6 +122,23 @@ void ArticleImport::merge(Groups &into, const Groups &from)
     into.newNodes << from.newNodes;
 }
 
+void ArticleImport::lookAhead(const QList<TaggedLine> &lines)
+{
+    m_found.clear();
+    QSet<long long> asked;
+    QList<QVariantList> ids;
+    for (const TaggedLine &line : lines) {
+        long long id = 0;
+        // An article added earlier in the chunk is known without asking.
+        if (Numbers::parseInteger(line.value(1), &id) && id > 0 && !m_inChunk.contains(id) && !asked.contains(id)) {
+            asked.insert(id);
+            ids.append(QVariantList{id});
+        }
+    }
+    for (const QVariantList &row : m_existing->rows(ids))
+        m_found.insert(row.at(0).toLongLong());
+}
+
 QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 {
     const QString numberText = line.value(1);
@@ -140,12 +157,7 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
 
     const QString name = line.value(3);
     const QString label = QStringLiteral("- Артикул: ") + numberText + QLatin1Char('[') + name + QLatin1Char(']');
-    // An article of a line before, still waiting in the batch, is looked up once it is written.
-    if (m_insert->pending() == 0)
-        m_waiting.clear();
-    else if (m_waiting.contains(id))
-        m_insert->flush();
-    const bool exists = m_exists->exists({id});
+    const bool exists = m_found.contains(id) || m_inChunk.contains(id);
     if (exists && !m_replace) {
         memo.record(label + QStringLiteral(" - Избраният номер за артикул СЪЩЕСТВУВА"));
         ++m_counts.repeated;
@@ -174,7 +186,7 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
         m_insert->add({id, catalogueNumber, group, name, 0.0, currency, price, currency, line.value(6), warranty, name,
                        name, line.value(10, QStringLiteral("0")), double(minimum), series,
                        ArticleRecord::DefaultTaxGroup});
-        m_waiting.insert(id);
+        m_inChunk.insert(id);
         merge(m_chunk, record);
         memo.record(label + QStringLiteral(" - ДОБАВЕН"));
         ++m_counts.added;
@@ -205,6 +217,9 @@ QString ArticleImport::process(const TaggedLine &line, ImportRun::Memo &memo)
         }
     }
     if (mask != 0) {
+        // The article may be one of the chunk's still waiting in the batch.
+        if (m_inChunk.contains(id))
+            m_insert->flush();
         std::shared_ptr<ImportRun::Statement> &update = m_updates[mask];
         if (!update)
             update = std::make_shared<ImportRun::Statement>(m_db, sql + QStringLiteral(" WHERE ID = ?"));
@@ -241,6 +256,8 @@ QString ArticleImport::beforeCommit()
 
 void ArticleImport::chunkEnded(bool committed)
 {
+    m_found.clear();
+    m_inChunk.clear();
     if (committed) {
         m_tree.committed();
         m_chunk.newNodes.clear();

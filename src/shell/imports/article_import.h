@@ -19,6 +19,8 @@ public:
     ArticleImport(const QString &treePath, bool replace, const QSqlDatabase &db);
     ~ArticleImport() override;
 
+    int lookAheadLines() const override { return ImportRun::GroupLines; }
+    void lookAhead(const QList<TaggedLine> &lines) override;
     QString process(const TaggedLine &line, ImportRun::Memo &memo) override;
     QString beforeCommit() override;
     void chunkEnded(bool committed) override;
@@ -48,9 +50,11 @@ private:
     QString m_treePath;
     bool m_replace;
     QSqlDatabase m_db;
-    std::unique_ptr<ImportRun::Statement> m_exists, m_findGroup, m_insertGroup;
+    std::unique_ptr<ImportRun::KeyLookup> m_existing;
+    std::unique_ptr<ImportRun::Statement> m_findGroup, m_insertGroup;
     Db::BatchInsert *m_insert;
-    QSet<long long> m_waiting; // numbers added since the batch was last empty
+    QSet<long long> m_found;   // numbers of the group's lines the database holds
+    QSet<long long> m_inChunk; // numbers added in the chunk, written or waiting in the batch
     QHash<int, std::shared_ptr<ImportRun::Statement>> m_updates; // by the set of columns
     Groups m_run;   // committed
     Groups m_chunk; // in the open chunk

@@ -23,16 +23,26 @@ bool withoutEik(const QString &eik)
 {
     return eik.trimmed().isEmpty();
 }
-QString placeholders(int n)
+
+QString lookupPattern(CounterpartyImport::By by)
 {
-    return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", "));
+    if (by == CounterpartyImport::By::Eik)
+        return QStringLiteral("SELECT EIK FROM Firmi WHERE EIK IN (%1)");
+    // Firmi's index on the name finds the companies, Klienti's key each one's
+    // person: the person is read in a subquery, so no engine's plan walks the
+    // whole of Klienti for a long list. A name and an EGN of two different
+    // lines may meet here: the caller keeps only the pairs it asked for.
+    return QStringLiteral("SELECT Ime_Firma, EGN FROM (SELECT f.Ime_Firma AS Ime_Firma, "
+                          "(SELECT k.EGN FROM Klienti k WHERE k.ID = f.ID_Mol) AS EGN "
+                          "FROM Firmi f WHERE f.Ime_Firma IN (%1)) AS named WHERE EGN IN (%1)");
 }
 } // namespace
 
 CounterpartyImport::CounterpartyImport(bool replace, const QSqlDatabase &db)
     : m_replace(replace)
-    , m_db(db)
 {
+    m_byEik = std::make_unique<ImportRun::KeyLookup>(db, lookupPattern(By::Eik));
+    m_byNameAndEgn = std::make_unique<ImportRun::KeyLookup>(db, lookupPattern(By::NameAndEgn));
     m_companies = &batchInsert(db, QStringLiteral("Firmi"), CounterpartyRecord::companyColumns());
     m_persons = &batchInsert(db, QStringLiteral("Klienti"), CounterpartyRecord::personColumns());
 }
@@ -41,47 +51,13 @@ CounterpartyImport::~CounterpartyImport() = default;
 
 QString CounterpartyImport::lookupSql(By by, int keys)
 {
-    if (by == By::Eik)
-        return QStringLiteral("SELECT EIK FROM Firmi WHERE EIK IN (%1)").arg(placeholders(keys));
-    // Firmi's index on the name finds the companies, Klienti's key each one's
-    // person: the person is read in a subquery, so no engine's plan walks the
-    // whole of Klienti for a long list. A name and an EGN of two different
-    // lines may meet here: the caller keeps only the pairs it asked for.
-    return QStringLiteral("SELECT Ime_Firma, EGN FROM (SELECT f.Ime_Firma AS Ime_Firma, "
-                          "(SELECT k.EGN FROM Klienti k WHERE k.ID = f.ID_Mol) AS EGN "
-                          "FROM Firmi f WHERE f.Ime_Firma IN (%1)) AS named WHERE EGN IN (%1)")
-        .arg(placeholders(keys));
+    return ImportRun::KeyLookup::sql(lookupPattern(by), keys);
 }
 
 QList<CounterpartyImport::Lookup> CounterpartyImport::lookups(const QString &eik, const QString &name,
                                                                const QString &egn)
 {
     return {{lookupSql(By::Eik, 1), {eik}}, {lookupSql(By::NameAndEgn, 1), {name, egn}}};
-}
-
-ImportRun::Statement &CounterpartyImport::lookup(By by, int keys)
-{
-    auto &prepared = by == By::Eik ? m_byEik : m_byNameAndEgn;
-    std::unique_ptr<ImportRun::Statement> &s = prepared[keys];
-    if (!s)
-        s = std::make_unique<ImportRun::Statement>(m_db, lookupSql(by, keys));
-    return *s;
-}
-
-QList<QVariantList> CounterpartyImport::ask(By by, const QList<QVariantList> &keys)
-{
-    // A few statements prepared once: the keys are made up to a power of two
-    // with the last one again.
-    int size = 1;
-    while (size < keys.size())
-        size *= 2;
-    const int columns = int(keys.first().size());
-    QVariantList values;
-    values.reserve(size * columns);
-    for (int c = 0; c < columns; ++c)
-        for (int i = 0; i < size; ++i)
-            values << keys.at(std::min<qsizetype>(i, keys.size() - 1)).at(c);
-    return lookup(by, size).valueRows(values);
 }
 
 void CounterpartyImport::lookAhead(const QList<TaggedLine> &lines)
@@ -102,15 +78,13 @@ void CounterpartyImport::lookAhead(const QList<TaggedLine> &lines)
         else
             eiks.append(QVariantList{eik});
     }
-    if (!eiks.isEmpty())
-        for (const QVariantList &row : ask(By::Eik, eiks))
-            m_found.insert(eikKey(row.at(0).toString()));
-    if (!pairs.isEmpty())
-        for (const QVariantList &row : ask(By::NameAndEgn, pairs)) {
-            const QString key = nameKey(row.at(0).toString(), row.at(1).toString());
-            if (asked.contains(key))
-                m_found.insert(key);
-        }
+    for (const QVariantList &row : m_byEik->rows(eiks))
+        m_found.insert(eikKey(row.at(0).toString()));
+    for (const QVariantList &row : m_byNameAndEgn->rows(pairs)) {
+        const QString key = nameKey(row.at(0).toString(), row.at(1).toString());
+        if (asked.contains(key))
+            m_found.insert(key);
+    }
 }
 
 QString CounterpartyImport::process(const TaggedLine &line, ImportRun::Memo &memo)

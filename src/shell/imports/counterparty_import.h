@@ -4,7 +4,6 @@
 
 #include <QSet>
 
-#include <map>
 #include <memory>
 
 // The counterparty import: a company with its person a line, written as one
@@ -19,7 +18,7 @@ public:
     CounterpartyImport(bool replace, const QSqlDatabase &db);
     ~CounterpartyImport() override;
 
-    static constexpr int LookAheadLines = 256;
+    static constexpr int LookAheadLines = ImportRun::GroupLines;
     int lookAheadLines() const override { return LookAheadLines; }
     void lookAhead(const QList<TaggedLine> &lines) override;
     QString process(const TaggedLine &line, ImportRun::Memo &memo) override;
@@ -41,12 +40,8 @@ public:
     static QString lookupSql(By by, int keys);
 
 private:
-    ImportRun::Statement &lookup(By by, int keys);
-    QList<QVariantList> ask(By by, const QList<QVariantList> &keys);
-
     bool m_replace;
-    QSqlDatabase m_db;
-    std::map<int, std::unique_ptr<ImportRun::Statement>> m_byEik, m_byNameAndEgn; // by keys, a power of two
+    std::unique_ptr<ImportRun::KeyLookup> m_byEik, m_byNameAndEgn;
     Db::BatchInsert *m_companies, *m_persons;
     CounterpartyKeys m_next; // the next pair's numbers; 0 until read in the chunk
     QSet<QString> m_found;   // the keys of the group's lines the database holds
