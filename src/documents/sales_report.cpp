@@ -321,6 +321,7 @@ void stepBy(const Stepped &stepped, const Where &w, KeysetList *k)
     }
     const QString link = QString::fromLatin1(stepped.link) + QStringLiteral(" = ") + linkedTo;
     k->groupTerms = int(k->order.size()) - 1;
+    k->pageOrderedTerms = 2; // the table's column and key
     // The next row of the table that has sales in the list: only its own
     // rows are ordered, along the index where there is one. Each row's
     // first sale is looked for in the sales' index of the link, row by row,

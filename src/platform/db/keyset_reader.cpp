@@ -347,8 +347,15 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
     }
     const bool afterOrphans = group && isOrphans(*group);
     if (!(afterOrphans && !first)) {
-        const QList<Piece> pieces = group && !afterOrphans ? piecesAfter(*group, g, 0, ascending, false)
-                                                           : QList<Piece>{Piece{}};
+        QList<Piece> pieces{Piece{}};
+        if (group && !afterOrphans) {
+            pieces = piecesAfter(*group, g, 0, ascending, false);
+        } else if (Db::engine() == Db::Engine::Postgres && m_list.pageOrderedTerms > 0 && m_list.pageOrderedTerms < g) {
+            // From the first group's key: its piece lies within one row of
+            // the step's table, whose rows the server then reads in order.
+            const std::optional<Key> start = nextGroup(group, ascending);
+            pieces = start && !isOrphans(*start) ? piecesAfter(*start, g, 0, ascending, true) : QList<Piece>{};
+        }
         for (const Piece &p : pieces)
             if (wanted())
                 readPiece(p, ascending, skip, take, rows, fields, true);
