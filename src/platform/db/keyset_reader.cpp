@@ -508,21 +508,23 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
     const auto rowsWhere = [&](const QString &condition) {
         return whereOwn(m_list.where.isEmpty() ? QStringLiteral("1 = 1") : m_list.where, condition);
     };
-    auto end = [&](bool least) {
-        ++m_statements;
-        return Db::scalar(QStringLiteral("SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" IS NOT NULL"))
-                              + QStringLiteral(" ORDER BY ") + last + (least ? QString() : QStringLiteral(" DESC"))
-                              + QStringLiteral(" LIMIT 1"),
-                          m_list.params);
+    // The least and the greatest in one statement, each one step along the
+    // last term's index.
+    auto end = [&](bool least) -> QString {
+        return QStringLiteral("(SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" IS NOT NULL"))
+               + QStringLiteral(" ORDER BY ") + last + (least ? QString() : QStringLiteral(" DESC")) + QStringLiteral(" LIMIT 1)");
     };
-    const QVariant least = end(true);
+    ++m_statements;
+    const std::optional<QSqlRecord> ends =
+        Db::firstRow(QStringLiteral("SELECT ") + end(true) + QStringLiteral(", ") + end(false), m_list.params + m_list.params);
+    const QVariant least = ends ? ends->value(0) : QVariant();
     static const QList<int> whole{QMetaType::Int, QMetaType::UInt, QMetaType::LongLong, QMetaType::ULongLong};
-    if (!whole.contains(least.typeId()))
+    if (least.isNull() || !whole.contains(least.typeId()))
         return {}; // no rows, or a last term that is no number to spread
 
     // The evenly spaced values made by the statement itself: a server plans
     // one step instead of one per value.
-    const QVariantList at{size, least.toLongLong(), end(false).toLongLong(), least.toLongLong(), size};
+    const QVariantList at{size, least.toLongLong(), ends->value(1).toLongLong(), least.toLongLong(), size};
     const QString values =
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < CAST(? AS INTEGER)), "
                        "spread(v) AS (SELECT CAST(CAST(? AS BIGINT) + (CAST(? AS BIGINT) - CAST(? AS BIGINT)) * "
