@@ -347,8 +347,15 @@ void KeysetReader::readGroupsAfter(std::optional<Key> group, bool ascending, qin
     }
     const bool afterOrphans = group && isOrphans(*group);
     if (!(afterOrphans && !first)) {
-        const QList<Piece> pieces = group && !afterOrphans ? piecesAfter(*group, g, 0, ascending, false)
-                                                           : QList<Piece>{Piece{}};
+        QList<Piece> pieces{Piece{}};
+        if (group && !afterOrphans) {
+            pieces = piecesAfter(*group, g, 0, ascending, false);
+        } else if (Db::engine() == Db::Engine::Postgres && m_list.pageOrderedTerms > 0 && m_list.pageOrderedTerms < g) {
+            // From the first group's key: its piece lies within one row of
+            // the step's table, whose rows the server then reads in order.
+            const std::optional<Key> start = nextGroup(group, ascending);
+            pieces = start && !isOrphans(*start) ? piecesAfter(*start, g, 0, ascending, true) : QList<Piece>{};
+        }
         for (const Piece &p : pieces)
             if (wanted())
                 readPiece(p, ascending, skip, take, rows, fields, true);
@@ -501,21 +508,23 @@ QList<KeysetReader::Key> KeysetReader::spread(int size) const
     const auto rowsWhere = [&](const QString &condition) {
         return whereOwn(m_list.where.isEmpty() ? QStringLiteral("1 = 1") : m_list.where, condition);
     };
-    auto end = [&](bool least) {
-        ++m_statements;
-        return Db::scalar(QStringLiteral("SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" IS NOT NULL"))
-                              + QStringLiteral(" ORDER BY ") + last + (least ? QString() : QStringLiteral(" DESC"))
-                              + QStringLiteral(" LIMIT 1"),
-                          m_list.params);
+    // The least and the greatest in one statement, each one step along the
+    // last term's index.
+    auto end = [&](bool least) -> QString {
+        return QStringLiteral("(SELECT ") + last + m_list.from + rowsWhere(last + QStringLiteral(" IS NOT NULL"))
+               + QStringLiteral(" ORDER BY ") + last + (least ? QString() : QStringLiteral(" DESC")) + QStringLiteral(" LIMIT 1)");
     };
-    const QVariant least = end(true);
+    ++m_statements;
+    const std::optional<QSqlRecord> ends =
+        Db::firstRow(QStringLiteral("SELECT ") + end(true) + QStringLiteral(", ") + end(false), m_list.params + m_list.params);
+    const QVariant least = ends ? ends->value(0) : QVariant();
     static const QList<int> whole{QMetaType::Int, QMetaType::UInt, QMetaType::LongLong, QMetaType::ULongLong};
-    if (!whole.contains(least.typeId()))
+    if (least.isNull() || !whole.contains(least.typeId()))
         return {}; // no rows, or a last term that is no number to spread
 
     // The evenly spaced values made by the statement itself: a server plans
     // one step instead of one per value.
-    const QVariantList at{size, least.toLongLong(), end(false).toLongLong(), least.toLongLong(), size};
+    const QVariantList at{size, least.toLongLong(), ends->value(1).toLongLong(), least.toLongLong(), size};
     const QString values =
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < CAST(? AS INTEGER)), "
                        "spread(v) AS (SELECT CAST(CAST(? AS BIGINT) + (CAST(? AS BIGINT) - CAST(? AS BIGINT)) * "

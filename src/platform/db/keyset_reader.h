@@ -44,6 +44,12 @@ struct KeysetList {
     // and its Db::rowNumberTerm after that table's terms, where the engine
     // has one, so it reads each table's rows in order without sorting them.
     QStringList groupOrder;
+    // How many first terms the step's table alone orders, when fewer than
+    // the group's (a group two joins away: the groups' table, then their
+    // articles): a server sorts all the rows of such a value whole before the
+    // first of them, so a page from the start of the following groups is
+    // read from the key of the first one, one piece within that value first.
+    int pageOrderedTerms = 0;
     // Where `from` joins the first terms' table to the rest as an outer
     // join and the step to the next group an inner one: the condition, on
     // `orphansFrom` (`from` when empty) with `where`, of the rows `from` finds
