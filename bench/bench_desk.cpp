@@ -143,7 +143,7 @@ void scanKnown(Window &w)
         bill.bind(1, name).bind(2, (long long)CurrentBill).run();
         double total = 0;
         for (const QList<QByteArray> &r : bill.allRows())
-            total += r.value(9).toDouble();
+            total += r.value(8).toDouble(); // Suma: the amount comes before the operator
         if (bill.allRows().isEmpty() || total <= 0)
             fail(QStringLiteral("the raw bill is empty"));
     };
