@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
-Db::BatchInsert::BatchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns)
+Db::BatchInsert::BatchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns,
+                             const QString &tail)
     : m_db(db)
     , m_table(table)
     , m_columns(columns)
+    , m_tail(tail)
 {
     // Bound values a statement may carry: SQLite's oldest limit, a server's protocol's.
     const int values = engine(db) == Engine::Sqlite ? 999 : 65535;
@@ -54,9 +56,12 @@ void Db::BatchInsert::send(int rows, int from)
     if (!statement) {
         const QString row = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))
                             + QLatin1Char(')');
-        statement = std::make_unique<Statement>(m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                                          .arg(m_table, m_columns.join(QStringLiteral(", ")),
-                                                               QStringList(rows, row).join(QStringLiteral(", "))));
+        QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                          .arg(m_table, m_columns.join(QStringLiteral(", ")),
+                               QStringList(rows, row).join(QStringLiteral(", ")));
+        if (!m_tail.isEmpty())
+            sql += QLatin1Char(' ') + m_tail;
+        statement = std::make_unique<Statement>(m_db, sql);
     }
     const int width = int(m_columns.size());
     try {

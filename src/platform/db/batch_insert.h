@@ -12,10 +12,13 @@ namespace Db {
 // Rows wait until a batch is full or flush(); the caller flushes before its
 // transaction commits and drops what waits when it rolls back. Row by row,
 // each row goes at once (to find the one a failed batch stumbled on).
+// `tail` follows the rows in each statement (an ON CONFLICT clause, whose
+// rows then must not share a key: a server refuses to change a row twice).
 class BatchInsert
 {
 public:
-    BatchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns);
+    BatchInsert(const QSqlDatabase &db, const QString &table, const QStringList &columns,
+                const QString &tail = {});
     ~BatchInsert();
     BatchInsert(const BatchInsert &) = delete;
     BatchInsert &operator=(const BatchInsert &) = delete;
@@ -30,6 +33,7 @@ private:
     QSqlDatabase m_db;
     QString m_table;
     QStringList m_columns;
+    QString m_tail;
     int m_batchRows = 1; // a power of two
     bool m_rowByRow = false;
     QVariantList m_values;
