@@ -3,6 +3,7 @@
 #include "app/next_number.h"
 #include "catalogue/stock_writer.h"
 #include "common/dates.h"
+#include "platform/db/batch_insert.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
 #include "platform/db/work_tables.h"
@@ -288,15 +289,22 @@ long long StockTaking::save(const Head &head, QString *refusal)
     const long long id = NextNumber::next(QStringLiteral("Revision"), QStringLiteral("ID"));
     Db::execute(QStringLiteral("INSERT INTO Revision (ID, Date_Rev, Time_Rev, Osnovanie, Sklad_ID) VALUES (?, ?, ?, ?, ?)"),
                 {id, Dates::toIso(head.date), Dates::timeText(head.time), head.reason, head.warehouse});
-    const QString warehouse = QString::number(head.warehouse);
+    // Many rows a statement: on a server a count of thousands of articles is
+    // a few round trips, not one an article.
+    Db::BatchInsert rows(Db::connection(), QStringLiteral("Revision_Art"),
+                         {QStringLiteral("ID_Rev"), QStringLiteral("Art_ID"), QStringLiteral("Nal_Kol"),
+                          QStringLiteral("Otkr_Kol"), QStringLiteral("Mqrka"), QStringLiteral("Ed_Cena"),
+                          QStringLiteral("Valuta")});
+    QList<StockSetting> stock;
+    stock.reserve(order.size());
     for (long long article : order) {
         const Counted &a = articles.value(article);
-        Db::execute(QStringLiteral("INSERT INTO Revision_Art (ID_Rev, Art_ID, Nal_Kol, Otkr_Kol, Mqrka, Ed_Cena, Valuta) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                    {id, article, Decimal::fromVariant(a.first.value(1)).toDouble(), a.found.toDouble(),
-                     a.first.value(3), a.first.value(4), a.first.value(5)});
-        GET_NALI4NOST(QString::number(article), warehouse, a.found, 1);
+        rows.add({id, article, Decimal::fromVariant(a.first.value(1)).toDouble(), a.found.toDouble(),
+                  a.first.value(3), a.first.value(4), a.first.value(5)});
+        stock << StockSetting{article, a.found};
     }
+    rows.flush();
+    setStockQuantities(head.warehouse, stock);
     clear();
     tx.commit();
     return id;

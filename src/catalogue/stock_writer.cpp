@@ -1,7 +1,10 @@
 #include "catalogue/stock_writer.h"
 
+#include "platform/db/batch_insert.h"
 #include "platform/db/database.h"
 #include "platform/db/transaction.h"
+
+#include <QHash>
 
 namespace {
 long long positiveKey(const QString &text, const QString &what)
@@ -13,6 +16,13 @@ long long positiveKey(const QString &text, const QString &what)
                       + QStringLiteral("\""));
     return key;
 }
+
+long long positiveKey(long long key, const QString &what)
+{
+    return positiveKey(QString::number(key), what);
+}
+
+const char *const SetKol = "ON CONFLICT (Art_ID, Sklad_ID) DO UPDATE SET Kol = excluded.Kol";
 } // namespace
 
 void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, int Mode)
@@ -50,9 +60,41 @@ void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, in
                               .arg(warehouse));
         }
     }
-    Db::execute(QStringLiteral("INSERT INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (?, ?, ?) "
-                               "ON CONFLICT (Art_ID, Sklad_ID) DO UPDATE SET Kol = excluded.Kol"),
+    Db::execute(QStringLiteral("INSERT INTO Store_Kol (Art_ID, Sklad_ID, Kol) VALUES (?, ?, ?) ")
+                    + QString::fromLatin1(SetKol),
                 {article, warehouse, stock.toDouble()}, db);
+    tx.commit();
+}
+
+void setStockQuantities(long long warehouse, const QList<StockSetting> &settings)
+{
+    setStockQuantities(warehouse, settings, Db::connection());
+}
+
+void setStockQuantities(long long warehouse, const QList<StockSetting> &settings, const QSqlDatabase &db)
+{
+    positiveKey(warehouse, QStringLiteral("склад"));
+    // One row an article: a statement that reached a row twice would be refused.
+    QList<StockSetting> rows;
+    QHash<long long, qsizetype> at;
+    rows.reserve(settings.size());
+    for (const StockSetting &s : settings) {
+        positiveKey(s.article, QStringLiteral("артикул"));
+        const auto seen = at.constFind(s.article);
+        if (seen != at.cend()) {
+            rows[*seen].quantity = s.quantity;
+            continue;
+        }
+        at.insert(s.article, rows.size());
+        rows << s;
+    }
+    WriteTransaction tx(db);
+    Db::BatchInsert insert(db, QStringLiteral("Store_Kol"),
+                           {QStringLiteral("Art_ID"), QStringLiteral("Sklad_ID"), QStringLiteral("Kol")},
+                           QString::fromLatin1(SetKol));
+    for (const StockSetting &s : rows)
+        insert.add({s.article, warehouse, s.quantity.toDouble()});
+    insert.flush();
     tx.commit();
 }
 

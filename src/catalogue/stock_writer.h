@@ -1,6 +1,7 @@
 #pragma once
 #include "common/decimal.h"
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -19,6 +20,17 @@ void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, Decimal Kol, in
                    const QSqlDatabase &db);
 // A quantity read from a column (by its decimal value).
 void GET_NALI4NOST(const QString &ArtID, const QString &SkladID, double Kol, int Mode);
+
+// Mode 1 for many articles of one warehouse at once (a count's save): each
+// quantity set exactly, a missing row made, a few statements for them all
+// (on a server a few round trips, not one an article). An article named
+// twice keeps its last quantity. Throws DbError, writing nothing.
+struct StockSetting {
+    long long article = 0;
+    Decimal quantity;
+};
+void setStockQuantities(long long warehouse, const QList<StockSetting> &settings);
+void setStockQuantities(long long warehouse, const QList<StockSetting> &settings, const QSqlDatabase &db);
 
 // Quantities have three decimals: never rounded to the price decimals, and a
 // typed fourth is refused. A delivery, transfer or write-off line moves a

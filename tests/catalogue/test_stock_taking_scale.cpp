@@ -23,6 +23,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <optional>
+
 using namespace StockTest;
 
 namespace {
@@ -155,6 +157,75 @@ private Q_SLOTS:
         sheet.clear();
         QCOMPARE(sheet.lineCount(), 0);
         QVERIFY(sheet.totals().found.isZero());
+    }
+
+    // Each article's stock and Revision_Art row, however many articles a save
+    // writes: an article counted on several lines (three decimals summed
+    // exactly), one with no stock row yet, one counted 0.
+    void aSaveOfManyArticles_data()
+    {
+        QTest::addColumn<int>("articles");
+        QTest::newRow("one article of each kind") << 4;
+        QTest::newRow("more articles than one statement carries") << 600;
+    }
+    void aSaveOfManyArticles()
+    {
+        QFETCH(int, articles);
+        TestProgram program;
+        addWarehouse(1, QStringLiteral("Магазин"));
+        addWarehouse(2, QStringLiteral("Склад"));
+        struct Kind {
+            std::optional<double> stock; // before the count
+            QList<double> lines;
+            double held;
+            QString after; // the stock's shortest text
+        };
+        const QList<Kind> kinds{{5, {0}, 5, QStringLiteral("0")},
+                                {std::nullopt, {0.001, 0.002}, 0, QStringLiteral("0.003")},
+                                {1, {1.1, 2.2, 3.3}, 1, QStringLiteral("6.6")},
+                                {7.25, {2.5}, 7.25, QStringLiteral("2.5")}};
+        {
+            WriteTransaction tx;
+            for (int a = 1; a <= articles; ++a) {
+                addArticle(a, QStringLiteral("Артикул %1").arg(a), 1 + a % 7);
+                if (const std::optional<double> before = kinds.at(a % 4).stock)
+                    setStock(a, 1, *before);
+                setStock(a, 2, 100); // another warehouse's stock stays
+            }
+            tx.commit();
+        }
+        StockTaking::prepare();
+        {
+            WriteTransaction tx;
+            // The articles' lines interleaved, as a count finds them on the shelves.
+            for (int round = 0; round < 3; ++round)
+                for (int a = 1; a <= articles; ++a)
+                    if (round < kinds.at(a % 4).lines.size())
+                        QVERIFY(StockTaking::addLine(a, dec(kinds.at(a % 4).lines.at(round)), 1) > 0);
+            tx.commit();
+        }
+        QString refusal;
+        QCOMPARE(StockTaking::save({QDate(2026, 12, 7), QTime(10, 0), QStringLiteral("Проверка"), 1}, &refusal), 1LL);
+        QCOMPARE(StockTaking::lineCount(), 0);
+        const auto count = [](const char *sql) { return Db::scalar(QString::fromLatin1(sql)).toInt(); };
+        QCOMPARE(count("SELECT COUNT(*) FROM Revision_Art WHERE ID_Rev = 1"), articles);
+        QCOMPARE(count("SELECT COUNT(*) FROM Store_Kol WHERE Sklad_ID = 1"), articles);
+        QCOMPARE(count("SELECT COUNT(*) FROM Store_Kol WHERE Sklad_ID = 2 AND Kol = 100"), articles);
+        const auto shortest = [](const QVariant &v) {
+            return QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        };
+        for (const QSqlRecord &r : Db::rows(QStringLiteral("SELECT r.Art_ID, r.Nal_Kol, r.Otkr_Kol, r.Mqrka, r.Ed_Cena, "
+                                                            "r.Valuta, s.Kol FROM Revision_Art r JOIN Store_Kol s "
+                                                            "ON s.Art_ID = r.Art_ID AND s.Sklad_ID = 1"))) {
+            const long long a = r.value(0).toLongLong();
+            const Kind &k = kinds.at(a % 4);
+            QCOMPARE(r.value(1).toDouble(), k.held);
+            QCOMPARE(shortest(r.value(2)), k.after);
+            QCOMPARE(r.value(3).toString(), QStringLiteral("бр."));
+            QCOMPARE(r.value(4).toDouble(), double(1 + a % 7));
+            QCOMPARE(r.value(5).toString(), QStringLiteral("BGN"));
+            QCOMPARE(shortest(r.value(6)), k.after);
+        }
     }
 };
 

@@ -73,6 +73,46 @@ private Q_SLOTS:
         QCOMPARE(rows(), 0);
     }
 
+    // The set form for many articles: rows made or set, an article named
+    // twice keeps its last quantity, a bad key writes none of them.
+    void manyArticlesSetAtOnce_data()
+    {
+        QTest::addColumn<long long>("warehouse");
+        QTest::addColumn<QList<long long>>("articles");
+        QTest::addColumn<QList<double>>("quantities");
+        // Articles 5, 6 and 7 in warehouse 1 after it (4, 9 and none before); -1: no row.
+        QTest::addColumn<QList<double>>("after");
+        QTest::newRow("set and made") << 1LL << QList<long long>{5, 6} << QList<double>{0.125, 0} << QList<double>{0.125, 0, -1};
+        QTest::newRow("named twice") << 1LL << QList<long long>{6, 7, 6} << QList<double>{1, 2, 3} << QList<double>{4, 3, 2};
+        QTest::newRow("a bad article") << 1LL << QList<long long>{6, 0} << QList<double>{1, 2} << QList<double>{4, 9, -1};
+        QTest::newRow("a bad warehouse") << 0LL << QList<long long>{6} << QList<double>{1} << QList<double>{4, 9, -1};
+    }
+    void manyArticlesSetAtOnce()
+    {
+        QFETCH(long long, warehouse);
+        QFETCH(QList<long long>, articles);
+        QFETCH(QList<double>, quantities);
+        QFETCH(QList<double>, after);
+        TestProgram program;
+        GET_NALI4NOST(QStringLiteral("5"), QStringLiteral("1"), 4, 1);
+        GET_NALI4NOST(QStringLiteral("6"), QStringLiteral("1"), 9, 1);
+        GET_NALI4NOST(QStringLiteral("5"), QStringLiteral("2"), 8, 1);
+        QList<StockSetting> settings;
+        for (int i = 0; i < articles.size(); ++i)
+            settings << StockSetting{articles.at(i), Decimal::fromDouble(quantities.at(i))};
+        const bool bad = warehouse <= 0 || articles.contains(0);
+        if (bad)
+            QVERIFY_THROWS_EXCEPTION(DbError, setStockQuantities(warehouse, settings));
+        else
+            setStockQuantities(warehouse, settings);
+        for (int article = 5; article <= 7; ++article) {
+            const QVariant kol = Db::scalar(QStringLiteral("SELECT Kol FROM Store_Kol WHERE Art_ID = ? AND Sklad_ID = 1"),
+                                            {article});
+            QCOMPARE(kol.isValid() ? kol.toDouble() : -1.0, after.at(article - 5));
+        }
+        QCOMPARE(stock(5, 2), 8.0);
+    }
+
     void twoWorkstationsAddingEndWithTheSum()
     {
         TestProgram program;
