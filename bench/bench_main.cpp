@@ -267,11 +267,12 @@ int runOnce(const QString &self)
         const Generation took = generateShop(made);
         std::printf("База: %d артикула, %d групи, %d баркода, %d контрагента, %d склада, %d отстъпки, %d продажби, "
                     "%d доставени, %d ревизирани, %d анулирани и %d документирани реда, %d отворени реда (%.1f s, "
-                    "продажбите през касата %.1f s, проверка на броячите %.1f s); %d пускания на път\n\n",
+                    "продажбите през касата %.1f s, проверка на броячите %.1f s, статистики %.1f s); %d пускания "
+                    "на път\n\n",
                     o.articles, GroupCount, barcodeCount(), CounterpartyCount, WarehouseCount, DiscountRules,
                     made.sales ? SalesRecords : 0, made.history ? DeliveredLines : 0, made.history ? CountedRows : 0,
                     made.history ? CancelledSales : 0, made.history ? DocumentLines : 0, OpenLines,
-                    took.rest, took.sales, took.check, o.runs);
+                    took.rest, took.sales, took.check, took.statistics, o.runs);
         printHeader();
         // First: the main window of the desk roads holds the program folder's
         // instance lock until this process ends, and a second start refuses.

@@ -44,6 +44,7 @@ struct Generation {
     double rest = 0;  // the raw inserts and the open lines
     double sales = 0; // the receipts sold through the desk
     double check = 0; // checkKeptCounts()
+    double statistics = 0; // the planner's statistics gathered, as after bulk work
 };
 Generation generateShop(const Contents &what);
 // Returns the seconds it took; `cents` holds each article's price.
