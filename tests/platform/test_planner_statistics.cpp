@@ -1,7 +1,8 @@
 // The planner's statistics: an import that wrote many rows leaves those of
 // the tables it wrote (SQLite's sqlite_stat1, a server's last analysis), a
 // few rows leave them to the engine, and a SQLite connection's close leaves
-// those of the tables written in bulk or read along an index without them.
+// those of the tables written in bulk or read along an index without them,
+// and then of every table that has rows.
 #include "harness/test_registry.h"
 #include "harness/test_support.h"
 
@@ -111,16 +112,18 @@ private slots:
             QVERIFY2(rows > lines / 2 && rows < lines * 2, qPrintable(QString::number(rows)));
     }
 
+    // Once a table has statistics every other one gets them: a planner that
+    // takes the tables it knows nothing of for a million rows each plans
+    // worse than one that knows none.
     void closeLeavesStatistics_data()
     {
         QTest::addColumn<bool>("writtenHere");
         QTest::addColumn<bool>("readHere");
         QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("analysed");
-        QTest::newRow("written here in bulk") << true << false << 1500 << true;
-        QTest::newRow("a few written here") << true << false << 20 << false;
-        QTest::newRow("written elsewhere, read here along its index") << false << true << 1500 << true;
-        QTest::newRow("written elsewhere, never read here") << false << false << 1500 << false;
+        QTest::newRow("written here in bulk") << true << false << 1500;
+        QTest::newRow("a few written here") << true << false << 20;
+        QTest::newRow("written elsewhere, read here along its index") << false << true << 1500;
+        QTest::newRow("written elsewhere, never read here") << false << false << 1500;
     }
     void closeLeavesStatistics()
     {
@@ -129,7 +132,6 @@ private slots:
         QFETCH(bool, writtenHere);
         QFETCH(bool, readHere);
         QFETCH(int, rows);
-        QFETCH(bool, analysed);
         TestProgram program;
         Db::execute(QStringLiteral("CREATE TABLE Counted (ID INTEGER PRIMARY KEY, Code TEXT)"));
         Db::execute(QStringLiteral("CREATE INDEX Counted_Code ON Counted (Code)"));
@@ -138,7 +140,7 @@ private slots:
             WriteTransaction tx(other);
             for (int i = 1; i <= rows; ++i)
                 Db::execute(QStringLiteral("INSERT INTO Counted (ID, Code) VALUES (?, ?)"),
-                            {i, QStringLiteral("K%1").arg(i % 100)}, other);
+                            {i, QStringLiteral("K%1").arg(i % 10)}, other);
             tx.commit();
         }
         if (!writtenHere)
@@ -146,15 +148,19 @@ private slots:
         if (readHere)
             QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Counted WHERE Code = ?"), {QStringLiteral("K7")})
                          .toInt(),
-                     rows / 100);
+                     rows / 10);
         QCOMPARE(analysedRows(QStringLiteral("Counted")), -1LL);
         // Opened again: the old connection closes.
         QVERIFY(program.dataModule()->SET_NEW_DATABASE(program.dataModule()->databaseFolder()));
         const long long estimate = analysedRows(QStringLiteral("Counted"));
-        if (analysed)
-            QVERIFY2(estimate > rows / 2 && estimate < rows * 2, qPrintable(QString::number(estimate)));
-        else
-            QCOMPARE(estimate, -1LL);
+        QVERIFY2(estimate >= rows / 2 && estimate <= rows * 2, qPrintable(QString::number(estimate)));
+        QStringList without;
+        for (const QSqlRecord &t : Db::rows(QStringLiteral(
+                 "SELECT name FROM sqlite_master m WHERE type = 'table' AND name NOT LIKE 'sqlite%' AND sql NOT LIKE "
+                 "'CREATE VIRTUAL%' AND NOT EXISTS (SELECT 1 FROM sqlite_stat1 s WHERE s.tbl = m.name)")))
+            if (Db::scalar(QStringLiteral("SELECT 1 FROM \"%1\" LIMIT 1").arg(t.value(0).toString())).isValid())
+                without << t.value(0).toString();
+        QCOMPARE(without, QStringList());
     }
 };
 

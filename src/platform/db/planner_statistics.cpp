@@ -78,20 +78,71 @@ bool run(sqlite3 *h, const QString &sql)
     return sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// ANALYZE, bounded, of each table with at least BulkRows rows written since
-// its last one, then SQLite's own choice: the tables whose statistics the
-// planner of this connection missed or that grew many times since.
-void analyzeSqlite(sqlite3 *h)
+// The first column of each row of `sql`.
+QStringList column(sqlite3 *h, const QString &sql)
 {
-    run(h, QStringLiteral("PRAGMA analysis_limit = %1").arg(Db::AnalysisLimit));
-    if (WrittenRows *w = writtenRows(h))
+    QStringList out;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return out;
+}
+
+// The tables of each database of the connection that has statistics but
+// none of them (never analysed, or empty): a planner that knows the size of
+// some tables and takes each other one for a million rows plans worse than
+// one that knows none.
+QStringList unanalysed(sqlite3 *h)
+{
+    QStringList tables;
+    for (const QString &schema : column(h, QStringLiteral("SELECT name FROM pragma_database_list WHERE name <> 'temp'"))) {
+        const QString s = quoted(schema.toStdString());
+        if (column(h, QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE name = 'sqlite_stat1'").arg(s)).isEmpty())
+            continue;
+        for (const QString &t : column(h, QStringLiteral("SELECT name FROM %1.sqlite_master m WHERE type = 'table' "
+                                                         "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                                         "AND sql NOT LIKE 'CREATE VIRTUAL%' AND NOT EXISTS "
+                                                         "(SELECT 1 FROM %1.sqlite_stat1 st WHERE st.tbl = m.name)")
+                                              .arg(s)))
+            tables << s + QLatin1Char('.') + quoted(t.toStdString());
+    }
+    return tables;
+}
+
+// In one transaction, each analysis bounded by AnalysisLimit rows an index:
+// each table with at least BulkRows rows written since its last analysis;
+// then SQLite's own choice (the tables whose statistics the planner of this
+// connection missed or that grew many times since); then the tables left
+// without any while others have them. After bulk work only when some table
+// was written in bulk.
+void analyzeSqlite(sqlite3 *h, bool atClose)
+{
+    WrittenRows *w = writtenRows(h);
+    QList<WrittenRows::Table *> bulk;
+    if (w)
         for (WrittenRows::Table &t : w->tables)
-            if (t.rows >= Db::BulkRows && t.name.rfind("sqlite_", 0) != 0) {
-                // A table dropped since, or another workstation writing: left for the next time.
-                if (run(h, QStringLiteral("ANALYZE %1.%2").arg(quoted(t.schema), quoted(t.name))))
-                    t.rows = 0;
-            }
+            if (t.rows >= Db::BulkRows && t.name.rfind("sqlite_", 0) != 0)
+                bulk << &t;
+    if (bulk.isEmpty() && !atClose)
+        return;
+    run(h, QStringLiteral("PRAGMA analysis_limit = %1").arg(Db::AnalysisLimit));
+    if (!run(h, QStringLiteral("BEGIN")))
+        return;
+    // A table dropped since is passed over.
+    for (const WrittenRows::Table *t : bulk)
+        run(h, QStringLiteral("ANALYZE %1.%2").arg(quoted(t->schema), quoted(t->name)));
     run(h, QStringLiteral("PRAGMA optimize"));
+    for (const QString &t : unanalysed(h))
+        run(h, QStringLiteral("ANALYZE ") + t);
+    // Another workstation writing: all is left for the next time.
+    if (!run(h, QStringLiteral("COMMIT"))) {
+        run(h, QStringLiteral("ROLLBACK"));
+        return;
+    }
+    for (WrittenRows::Table *t : bulk)
+        t->rows = 0;
 }
 
 // A server counts each table's rows changed since its last analysis itself;
@@ -137,7 +188,7 @@ void SqliteEngine::analyzeAtClose(sqlite3 *h)
     // Never after another workstation's write: the statistics wait for the next close.
     sqlite3_busy_timeout(h, 0);
     if (sqlite3_get_autocommit(h))
-        analyzeSqlite(h);
+        analyzeSqlite(h, true);
     sqlite3_update_hook(h, nullptr, nullptr);
     std::lock_guard<std::mutex> lock(countsLock());
     counts().erase(h);
@@ -149,7 +200,7 @@ void Db::afterBulkWork(const QSqlDatabase &db)
         return;
     if (engine(db) == Engine::Sqlite) {
         if (sqlite3 *h = SqliteEngine::handle(db); h && sqlite3_get_autocommit(h))
-            analyzeSqlite(h);
+            analyzeSqlite(h, false);
         return;
     }
     try {
