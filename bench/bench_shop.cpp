@@ -6,6 +6,7 @@
 #include "common/settings.h"
 #include "common/tree_file.h"
 #include "desk/desk_lines.h"
+#include "platform/db/database.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -61,7 +62,7 @@ QString groupName(int g)
     return word(g) + QStringLiteral(" %1").arg(g);
 }
 
-Generation generateShop()
+Generation generateShop(const Contents &what)
 {
     Generation timings;
     QElapsedTimer clock;
@@ -132,7 +133,7 @@ Generation generateShop()
         for (int r = 1; r <= DiscountRules; ++r)
             rule.bind(1, (long long)r).bind(2, QByteArray(r % 2 ? "G" : "A")).bind(3, r % 2 ? r : r * 1000LL).run();
     }
-    {
+    if (what.history) {
         // The rest of the history that names articles.
         Raw delivery(QStringLiteral("INSERT INTO Dostavki (ID, Data_Dostavka, Nomer_Dostav4ik, Vid_Dokument, ID_Sklad) "
                                     "VALUES (?, '2025-01-01', 1, 1, 1)"));
@@ -184,7 +185,12 @@ Generation generateShop()
     }
     rawExec("COMMIT");
     timings.rest = clock.elapsed() / 1000.0;
-    timings.sales = sellThroughTheDesk(cents);
+    // No receipt file nor department ticket for the history, nor for the
+    // desk's roads whether or not the history was sold.
+    Settings::writeInteger(Keys::Tuning_FB, 0);
+    Settings::writeInteger(Keys::Tuning_23, 0);
+    if (what.sales)
+        timings.sales = sellThroughTheDesk(cents);
     clock.restart();
     if (!TreeFile::write(ArticleGroups::treeFilePath(), tree))
         fail(QStringLiteral("the group tree file was not written"));
@@ -201,8 +207,12 @@ Generation generateShop()
     Settings::writeInteger(Keys::Tuning_FB, 2);
     timings.rest += clock.elapsed() / 1000.0;
     clock.restart();
-    checkKeptCounts();
+    checkKeptCounts(what);
     timings.check = clock.elapsed() / 1000.0;
+    // A shop's statistics as bulk work and each session's close leave them.
+    clock.restart();
+    Db::afterBulkWork();
+    timings.statistics = clock.elapsed() / 1000.0;
     return timings;
 }
 } // namespace Bench

@@ -3,7 +3,8 @@
 // with stock rows, discount rules, sales records, the other history that
 // names articles (delivered, counted, cancelled and documented lines) and
 // open lines. Written by raw prepared inserts in one transaction, but the
-// sales: receipts sold through the desk (bench_sales.cpp).
+// sales: receipts sold through the desk (bench_sales.cpp). The sales and the
+// other history are made only when a road to run reads them.
 #pragma once
 #include <QString>
 
@@ -31,16 +32,24 @@ int barcodeCount();
 QString groupName(int g);
 const QString &word(int i);
 
+// What of the shop is made besides the articles, their codes, groups,
+// stock, counterparties, warehouses, discount rules and open lines.
+struct Contents {
+    bool sales = true;   // SalesRecords lines sold through the desk
+    bool history = true; // the delivered, counted, cancelled and documented lines
+};
+
 // Seconds each part took.
 struct Generation {
     double rest = 0;  // the raw inserts and the open lines
     double sales = 0; // the receipts sold through the desk
     double check = 0; // checkKeptCounts()
+    double statistics = 0; // the planner's statistics gathered, as after bulk work
 };
-Generation generateShop();
+Generation generateShop(const Contents &what);
 // Returns the seconds it took; `cents` holds each article's price.
 double sellThroughTheDesk(const std::vector<int> &cents);
 // Fails when a count the database keeps by trigger disagrees with the
-// table it counts, or the stock with the sales.
-void checkKeptCounts();
+// table it counts, or the stock with the sales (when they were made).
+void checkKeptCounts(const Contents &what);
 } // namespace Bench

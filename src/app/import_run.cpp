@@ -387,6 +387,7 @@ Outcome run(const QString &path, Handler &handler, StatisticsMemo *memo, const Q
     out.failure = failure;
     out.skipped = r.skipped;
     out.skippedBy = r.skippedBy;
+    Db::afterBulkWork(db); // the planner's statistics of the tables the run wrote
     return out;
 }
 

@@ -564,6 +564,7 @@ bool Db::open(const QString &connectionName, const QString &file, bool create, Q
         return fail(errorText(db.lastError()));
     if (!SqliteEngine::registerFunctions(db))
         return fail(QStringLiteral("Не могат да се регистрират функциите UPPER/LOWER"));
+    SqliteEngine::countWrittenRows(SqliteEngine::handle(db));
     // The page cache and memory map sized for the file (see sqlite_cache.h).
     if (const QString why = SqliteCache::apply(db, QFileInfo(file).size()); !why.isEmpty())
         return fail(why);
@@ -648,6 +649,8 @@ void Db::close(const QString &connectionName)
             ServerWait::Deadline deadline(db);
             dropStatements(connectionName);
         }
+        if (engine(db) == Engine::Sqlite)
+            SqliteEngine::analyzeAtClose(SqliteEngine::handle(db));
         ServerWait::forget(db);
         db.close();
     }

@@ -136,6 +136,20 @@ bool inUse(const QSqlDatabase &db = connection());
 QString currentConnectionName();
 void setCurrentConnection(const QString &connectionName);
 
+// After work that wrote many rows at once (an import, a stock-taking's
+// "ЗАПИС"), outside its write transaction: the planner's statistics of each
+// table it wrote BulkRows rows or more into are gathered again, so the
+// planner knows the table's size and how many rows a value of each index
+// holds. SQLite reads at most AnalysisLimit rows an index for them (so the
+// first analysis of a large file is quick) and also analyses what its
+// planner missed on this connection (PRAGMA optimize, as at every close); a
+// server analyses the tables with that many rows changed since their last
+// analysis. Nothing is done inside a write transaction; a failure is only
+// logged.
+inline constexpr qint64 BulkRows = 1000;
+inline constexpr int AnalysisLimit = 400;
+void afterBulkWork(const QSqlDatabase &db = connection());
+
 // Runs a statement with bound values; throws DbError on failure. A SELECT is
 // left positioned before its first row: walk it at once or use rows().
 // On a server connection that broke, the next statement outside a write

@@ -27,6 +27,13 @@ void beginWrite(const QSqlDatabase &db);
 // super-journals (`ventaros.sqlite-mj…`) killed commits left beside `file`
 // that no journal names, while no other connection can be committing.
 void removeSuperJournalLeftovers(const QSqlDatabase &db, const QString &file);
+// The rows each table gets written from now on are counted, for
+// Db::afterBulkWork() to analyse the tables written in bulk.
+void countWrittenRows(sqlite3 *handle);
+// Before the connection closes: the statistics of the tables written in bulk
+// and of those its planner missed (PRAGMA optimize), each analysis bounded by
+// Db::AnalysisLimit rows an index, never waiting for another workstation.
+void analyzeAtClose(sqlite3 *handle);
 // `clone` is a closed copy of the program's connection, made on this thread. Throws DbError.
 std::unique_ptr<TypedQueryConnection> openTypedQuery(QSqlDatabase clone);
 // Tests add functions of their own to the private copies typed queries run on.

@@ -1,0 +1,213 @@
+// The planner's statistics of the tables (how many rows, how many per value
+// of each index), kept current after bulk work and, on SQLite, at a
+// connection's close. SQLite has none until ANALYZE writes them; a server's
+// own autovacuum gathers them too, but only a while after a bulk write.
+#include "platform/db/database.h"
+#include "platform/db/postgres_engine.h"
+#include "platform/db/sqlite_engine.h"
+#include "platform/db/transaction.h"
+#include "platform/exception_log.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+// The rows each table of a SQLite connection had written since its last
+// analysis, counted by the connection's update hook (every row an INSERT,
+// UPDATE or DELETE touches, a trigger's too).
+struct WrittenRows {
+    struct Table {
+        std::string schema, name;
+        qint64 rows = 0;
+    };
+    std::vector<Table> tables;
+    size_t last = 0; // the table of the last row: most rows follow one of the same table
+};
+
+std::mutex &countsLock()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::unordered_map<sqlite3 *, std::unique_ptr<WrittenRows>> &counts()
+{
+    static std::unordered_map<sqlite3 *, std::unique_ptr<WrittenRows>> c;
+    return c;
+}
+
+void rowWritten(void *arg, int, const char *schema, const char *table, sqlite3_int64)
+{
+    auto *w = static_cast<WrittenRows *>(arg);
+    auto same = [&](const WrittenRows::Table &t) { return t.name == table && t.schema == schema; };
+    if (w->last < w->tables.size() && same(w->tables[w->last])) {
+        ++w->tables[w->last].rows;
+        return;
+    }
+    for (size_t i = 0; i < w->tables.size(); ++i)
+        if (same(w->tables[i])) {
+            w->last = i;
+            ++w->tables[i].rows;
+            return;
+        }
+    w->tables.push_back({schema, table, 1});
+    w->last = w->tables.size() - 1;
+}
+
+WrittenRows *writtenRows(sqlite3 *h)
+{
+    std::lock_guard<std::mutex> lock(countsLock());
+    const auto it = counts().find(h);
+    return it == counts().end() ? nullptr : it->second.get();
+}
+
+QString quoted(const std::string &identifier)
+{
+    return QLatin1Char('"') + QString::fromStdString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\""))
+           + QLatin1Char('"');
+}
+
+bool run(sqlite3 *h, const QString &sql)
+{
+    return sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The first column of each row of `sql`.
+QStringList column(sqlite3 *h, const QString &sql)
+{
+    QStringList out;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return out;
+}
+
+// The tables of each database of the connection that has statistics but
+// none of them (never analysed, or empty): a planner that knows the size of
+// some tables and takes each other one for a million rows plans worse than
+// one that knows none.
+QStringList unanalysed(sqlite3 *h)
+{
+    QStringList tables;
+    for (const QString &schema : column(h, QStringLiteral("SELECT name FROM pragma_database_list WHERE name <> 'temp'"))) {
+        const QString s = quoted(schema.toStdString());
+        if (column(h, QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE name = 'sqlite_stat1'").arg(s)).isEmpty())
+            continue;
+        for (const QString &t : column(h, QStringLiteral("SELECT name FROM %1.sqlite_master m WHERE type = 'table' "
+                                                         "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                                         "AND sql NOT LIKE 'CREATE VIRTUAL%' AND NOT EXISTS "
+                                                         "(SELECT 1 FROM %1.sqlite_stat1 st WHERE st.tbl = m.name)")
+                                              .arg(s)))
+            tables << s + QLatin1Char('.') + quoted(t.toStdString());
+    }
+    return tables;
+}
+
+// In one transaction, each analysis bounded by AnalysisLimit rows an index:
+// each table with at least BulkRows rows written since its last analysis;
+// then SQLite's own choice (the tables whose statistics the planner of this
+// connection missed or that grew many times since); then the tables left
+// without any while others have them. After bulk work only when some table
+// was written in bulk.
+void analyzeSqlite(sqlite3 *h, bool atClose)
+{
+    WrittenRows *w = writtenRows(h);
+    QList<WrittenRows::Table *> bulk;
+    if (w)
+        for (WrittenRows::Table &t : w->tables)
+            if (t.rows >= Db::BulkRows && t.name.rfind("sqlite_", 0) != 0)
+                bulk << &t;
+    if (bulk.isEmpty() && !atClose)
+        return;
+    run(h, QStringLiteral("PRAGMA analysis_limit = %1").arg(Db::AnalysisLimit));
+    if (!run(h, QStringLiteral("BEGIN")))
+        return;
+    // A table dropped since is passed over.
+    for (const WrittenRows::Table *t : bulk)
+        run(h, QStringLiteral("ANALYZE %1.%2").arg(quoted(t->schema), quoted(t->name)));
+    run(h, QStringLiteral("PRAGMA optimize"));
+    for (const QString &t : unanalysed(h))
+        run(h, QStringLiteral("ANALYZE ") + t);
+    // Another workstation writing: all is left for the next time.
+    if (!run(h, QStringLiteral("COMMIT"))) {
+        run(h, QStringLiteral("ROLLBACK"));
+        return;
+    }
+    for (WrittenRows::Table *t : bulk)
+        t->rows = 0;
+}
+
+// A server counts each table's rows changed since its last analysis itself;
+// a session's own counts reach that view at the end of its next statement
+// once asked to (PostgreSQL 15 on; before, a moment later by themselves).
+void analyzeServer(const QSqlDatabase &db)
+{
+    Db::execute(QStringLiteral("DO $$BEGIN IF to_regproc('pg_stat_force_next_flush') IS NOT NULL THEN "
+                               "PERFORM pg_stat_force_next_flush(); END IF; END$$"),
+                {}, db);
+    const QList<QSqlRecord> written =
+        Db::rows(QStringLiteral("SELECT quote_ident(schemaname) || '.' || quote_ident(relname) FROM pg_stat_user_tables "
+                                "WHERE n_mod_since_analyze >= ? AND schemaname = ANY (current_schemas(false)) "
+                                "ORDER BY 1"),
+                 {Db::BulkRows}, db);
+    for (const QSqlRecord &t : written) {
+        // One table at a time: a table another session dropped meanwhile is skipped.
+        try {
+            Db::execute(QStringLiteral("ANALYZE ") + t.value(0).toString(), {}, db);
+        } catch (const DbError &e) {
+            if (PostgresEngine::lost(db))
+                throw;
+            ExceptionLog::write(e);
+        }
+    }
+}
+} // namespace
+
+void SqliteEngine::countWrittenRows(sqlite3 *h)
+{
+    if (!h)
+        return;
+    std::lock_guard<std::mutex> lock(countsLock());
+    auto &w = counts()[h];
+    w = std::make_unique<WrittenRows>();
+    sqlite3_update_hook(h, rowWritten, w.get());
+}
+
+void SqliteEngine::analyzeAtClose(sqlite3 *h)
+{
+    if (!h)
+        return;
+    // Never after another workstation's write: the statistics wait for the next close.
+    sqlite3_busy_timeout(h, 0);
+    if (sqlite3_get_autocommit(h))
+        analyzeSqlite(h, true);
+    sqlite3_update_hook(h, nullptr, nullptr);
+    std::lock_guard<std::mutex> lock(countsLock());
+    counts().erase(h);
+}
+
+void Db::afterBulkWork(const QSqlDatabase &db)
+{
+    if (!db.isOpen() || WriteTransaction::isOpen(db))
+        return;
+    if (engine(db) == Engine::Sqlite) {
+        if (sqlite3 *h = SqliteEngine::handle(db); h && sqlite3_get_autocommit(h))
+            analyzeSqlite(h, false);
+        return;
+    }
+    try {
+        const BulkWait bulk;
+        analyzeServer(db);
+    } catch (const DbError &e) {
+        // The work is saved; only the plans may be slower until the server analyses.
+        ExceptionLog::write(e);
+    }
+}
