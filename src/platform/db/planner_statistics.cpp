@@ -78,11 +78,7 @@ bool run(sqlite3 *h, const QString &sql)
     return sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-QStringList column(sqlite3 *h, const QString &sql, const QStringList &values);
-QStringList column(sqlite3 *h, const QString &sql)
-{
-    return column(h, sql, {});
-}
+QStringList column(sqlite3 *h, const QString &sql, const QStringList &values = {}, int at = 0);
 
 // The tables of each database of the connection that has statistics but
 // none of them (never analysed, or empty): a planner that knows the size of
@@ -105,8 +101,9 @@ QStringList unanalysed(sqlite3 *h)
     return tables;
 }
 
-// A statement's first column for each row, its values bound as text.
-QStringList column(sqlite3 *h, const QString &sql, const QStringList &values)
+// A column of a statement's rows (the first one unless told), its values
+// bound as text.
+QStringList column(sqlite3 *h, const QString &sql, const QStringList &values, int at)
 {
     QStringList out;
     sqlite3_stmt *st = nullptr;
@@ -114,7 +111,7 @@ QStringList column(sqlite3 *h, const QString &sql, const QStringList &values)
         for (int i = 0; i < values.size(); ++i)
             sqlite3_bind_text(st, i + 1, values.at(i).toUtf8().constData(), -1, SQLITE_TRANSIENT);
         while (sqlite3_step(st) == SQLITE_ROW)
-            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, at)));
     }
     sqlite3_finalize(st);
     return out;
@@ -122,14 +119,15 @@ QStringList column(sqlite3 *h, const QString &sql, const QStringList &values)
 
 // How many values the leading column of an index holds, stepping from each
 // to the next along the index: at most `most`, or -1 when the index cannot
-// be walked so (its order is not the column's).
+// be stepped along so (its order or collation is not the column's).
 qint64 valuesAlong(sqlite3 *h, const QString &table, const QString &index, const QString &col, qint64 most)
 {
     const QString from = QStringLiteral(" FROM %1 INDEXED BY %2 ").arg(table, index);
     const QString next = QStringLiteral("SELECT %1").arg(col) + from
                          + QStringLiteral("WHERE %1 > ?1 ORDER BY %1 LIMIT 1").arg(col);
-    if (column(h, QStringLiteral("EXPLAIN QUERY PLAN ") + next, {}).join(QLatin1Char(' ')).contains(
-            QLatin1String("TEMP B-TREE")))
+    // Each step a seek along the index, never a walk or a sort of it.
+    const QString plan = column(h, QStringLiteral("EXPLAIN QUERY PLAN ") + next, {}, 3).join(QLatin1Char(' '));
+    if (!plan.startsWith(QLatin1String("SEARCH")) || plan.contains(QLatin1String("TEMP B-TREE")))
         return -1;
     qint64 values = column(h, QStringLiteral("SELECT 1") + from + QStringLiteral("WHERE %1 IS NULL LIMIT 1").arg(col), {})
                         .size();
