@@ -141,9 +141,11 @@ void setCurrentConnection(const QString &connectionName);
 // table it wrote BulkRows rows or more into are gathered again, so the
 // planner knows the table's size and how many rows a value of each index
 // holds. SQLite reads at most AnalysisLimit rows an index for them (so the
-// first analysis of a large file is quick) and also analyses what its
-// planner missed on this connection (PRAGMA optimize, as at every close); a
-// server analyses the tables with that many rows changed since their last
+// first analysis of a large file is quick), counts the values of a column
+// whose first value holds more rows than that along its index instead, and
+// also analyses what its planner missed on this connection (PRAGMA optimize)
+// and every table left without statistics, as at every close; a server
+// analyses the tables with that many rows changed since their last
 // analysis. Nothing is done inside a write transaction; a failure is only
 // logged.
 inline constexpr qint64 BulkRows = 1000;
