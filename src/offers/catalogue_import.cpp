@@ -414,6 +414,7 @@ Result run(const QString &path, Mode mode, long long supplier, const QString &tr
             ExceptionLog::write(e);
         }
     }
+    Db::afterBulkWork(); // the swap moved every row of the catalogue
     return result;
 }
 
